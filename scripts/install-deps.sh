@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs, from Debian's packages, whatever the build, the tests and the application need and is
+# missing. Safe to run again: it only calls apt-get when a package is absent.
+set -euo pipefail
+
+packages=(
+    build-essential cmake ninja-build ccache pkg-config git
+    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-svg-dev qt6-charts-dev qt6-httpserver-dev
+    qcoro-qt6-dev qtkeychain-qt6-dev libmd4c-dev libmd4c-html0-dev libsqlite3-dev libicu-dev libgl-dev libxkbcommon-dev
+    gnome-keyring dbus dbus-x11 xvfb xauth desktop-file-utils xdg-utils
+)
+
+missing=()
+for pkg in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
+done
+
+if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    sudo_cmd=()
+    [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+    "${sudo_cmd[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

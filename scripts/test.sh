@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds from scratch and runs every test: the suite in a normal build and
+# again under AddressSanitizer and UndefinedBehaviorSanitizer. Tests use a private D-Bus session with
+# its own gnome-keyring, the offscreen Qt platform and temporary folders: the user's data is never touched.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
+
+scripts/install-deps.sh
+
+presets=(test)
+[ "${PLENKO_SKIP_SANITIZERS:-0}" = "1" ] || presets+=(asan)
+
+for preset in "${presets[@]}"; do
+    echo "== building preset $preset"
+    scripts/build.sh "$preset" --fresh
+done
+
+export QT_QPA_PLATFORM=offscreen
+status=0
+for preset in "${presets[@]}"; do
+    echo "== running tests of preset $preset"
+    dbus-run-session -- bash "$root/scripts/with-keyring.sh" \
+        ctest --preset "$preset" --output-on-failure --timeout 600 || status=1
+done
+exit $status

@@ -1,0 +1,1 @@
+// Keeps the views library non-empty until the application object lands.

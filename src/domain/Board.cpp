@@ -1,0 +1,45 @@
+#include "domain/Board.h"
+
+#include <algorithm>
+
+bool Board::isOwnedBy(const std::optional<QUuid>& userId) const
+{
+    if (!syncWithServer)
+        return true;
+    if (!userId)
+        return false;
+    const auto member = std::find_if(users.cbegin(), users.cend(),
+        [&](const BoardUser& user) { return user.userId == *userId; });
+    return member != users.cend() && member->role == BoardRole::owner();
+}
+
+QList<Item> Board::undeletedItems() const
+{
+    QList<Item> result;
+    result.reserve(items.size());
+    std::copy_if(items.cbegin(), items.cend(), std::back_inserter(result),
+        [](const Item& item) { return !item.isDeleted(); });
+    return result;
+}
+
+OverallBoardProgress Board::overallProgress() const
+{
+    OverallBoardProgress progress;
+    for (const Item& item : items) {
+        if (item.isDeleted())
+            continue;
+        ++progress.total;
+        switch (item.status) {
+        case ItemStatus::todo:
+            ++progress.todo;
+            break;
+        case ItemStatus::inProgress:
+            ++progress.inProgress;
+            break;
+        case ItemStatus::done:
+            ++progress.done;
+            break;
+        }
+    }
+    return progress;
+}

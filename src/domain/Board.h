@@ -1,0 +1,42 @@
+// One board, local or cloud, with its items and members. Boards are equal when their ids are.
+#pragma once
+
+#include "domain/BoardUser.h"
+#include "domain/Item.h"
+#include "domain/OverallBoardProgress.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QUuid>
+
+#include <optional>
+
+struct Board
+{
+    QUuid id;
+    QString name;
+    QDateTime createdAt;
+    QDateTime updatedAt;
+    bool syncWithServer = false;
+    QString createdBy;
+    QList<Item> items; // includes archived items and deletion tombstones
+    QList<BoardUser> users;
+    std::optional<QString> info;
+    bool isActive = true;
+    std::optional<BoardUser> boardOwner;
+    qint64 revision = 0;
+
+    // Owner-only controls: anyone owns a local board; a cloud board only its member with the owner role.
+    bool isOwnedBy(const std::optional<QUuid>& userId) const;
+    QList<Item> undeletedItems() const;
+    OverallBoardProgress overallProgress() const;
+
+    friend bool operator==(const Board& a, const Board& b) { return a.id == b.id; }
+};
+
+inline size_t qHash(const Board& board, size_t seed = 0)
+{
+    return qHash(board.id, seed);
+}

@@ -1,0 +1,11 @@
+// One cloud board read together with its owner and members.
+#pragma once
+
+#include "domain/Board.h"
+
+struct BoardDetails
+{
+    Board board;
+    BoardUser boardOwner;
+    QList<BoardUser> users;
+};

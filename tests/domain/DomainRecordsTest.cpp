@@ -1,0 +1,218 @@
+#include "domain/Board.h"
+#include "domain/Ids.h"
+
+#include <QTest>
+
+namespace {
+BoardUser member(const QUuid& id, BoardRole role)
+{
+    BoardUser user;
+    user.userId = id;
+    user.email = QStringLiteral("someone@example.com");
+    user.role = std::move(role);
+    return user;
+}
+
+Item itemWith(ItemStatus status, bool deleted = false, bool archived = false)
+{
+    Item item;
+    item.id = QUuid::createUuid();
+    item.status = status;
+    if (deleted)
+        item.deletedAt = QDateTime::currentDateTimeUtc();
+    if (archived)
+        item.archivedAt = QDateTime::currentDateTimeUtc();
+    return item;
+}
+}
+
+class DomainRecordsTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void boardEqualityIsIdentity()
+    {
+        Board a;
+        a.id = QUuid::createUuid();
+        a.name = QStringLiteral("A");
+        Board b = a;
+        b.name = QStringLiteral("Renamed");
+        b.revision = 7;
+        b.items.append(itemWith(ItemStatus::done));
+        QCOMPARE(a, b);
+        QCOMPARE(qHash(a), qHash(b));
+
+        Board c = a;
+        c.id = QUuid::createUuid();
+        QVERIFY(!(a == c));
+    }
+
+    void ownership_data()
+    {
+        QTest::addColumn<bool>("cloud");
+        QTest::addColumn<int>("memberRole"); // -1: not a member, else BoardRole::Kind
+        QTest::addColumn<bool>("askWithUser");
+        QTest::addColumn<bool>("ownerNamedInBoardOwner");
+        QTest::addColumn<bool>("owned");
+
+        QTest::newRow("local board, nobody signed in") << false << -1 << false << false << true;
+        QTest::newRow("local board, any user") << false << -1 << true << false << true;
+        QTest::newRow("cloud, no user") << true << int(BoardRole::Kind::owner) << false << false << false;
+        QTest::newRow("cloud, owner member") << true << int(BoardRole::Kind::owner) << true << false << true;
+        QTest::newRow("cloud, editor member") << true << int(BoardRole::Kind::editor) << true << false << false;
+        QTest::newRow("cloud, custom member") << true << int(BoardRole::Kind::custom) << true << false << false;
+        QTest::newRow("cloud, boardOwner only") << true << -1 << true << true << false;
+    }
+
+    void ownership()
+    {
+        QFETCH(bool, cloud);
+        QFETCH(int, memberRole);
+        QFETCH(bool, askWithUser);
+        QFETCH(bool, ownerNamedInBoardOwner);
+        QFETCH(bool, owned);
+
+        const QUuid me = QUuid::createUuid();
+        Board board;
+        board.id = QUuid::createUuid();
+        board.syncWithServer = cloud;
+        board.users.append(member(QUuid::createUuid(), BoardRole::owner()));
+        if (memberRole >= 0) {
+            const auto kind = BoardRole::Kind(memberRole);
+            board.users.append(member(me,
+                kind == BoardRole::Kind::owner        ? BoardRole::owner()
+                    : kind == BoardRole::Kind::editor ? BoardRole::editor()
+                                                      : BoardRole::custom(QStringLiteral("ADMIN"))));
+        }
+        if (ownerNamedInBoardOwner)
+            board.boardOwner = member(me, BoardRole::owner());
+
+        const std::optional<QUuid> asked = askWithUser ? std::optional(me) : std::nullopt;
+        QCOMPARE(board.isOwnedBy(asked), owned);
+    }
+
+    void roles_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("encoded");
+
+        QTest::newRow("OWNER") << "OWNER" << int(BoardRole::Kind::owner) << "OWNER";
+        QTest::newRow("lower owner") << "owner" << int(BoardRole::Kind::owner) << "OWNER";
+        QTest::newRow("mixed editor") << "Editor" << int(BoardRole::Kind::editor) << "EDITOR";
+        QTest::newRow("custom kept as read") << "Viewer" << int(BoardRole::Kind::custom) << "Viewer";
+        QTest::newRow("empty is custom") << "" << int(BoardRole::Kind::custom) << "";
+    }
+
+    void roles()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, kind);
+        QFETCH(QString, encoded);
+        const BoardRole role = BoardRole::fromText(text);
+        QCOMPARE(int(role.kind()), kind);
+        QCOMPARE(role.text(), encoded);
+    }
+
+    void roleOrdering()
+    {
+        const BoardRole viewer = BoardRole::custom(QStringLiteral("VIEWER"));
+        const BoardRole admin = BoardRole::custom(QStringLiteral("ADMIN"));
+        QVERIFY(viewer < BoardRole::editor());
+        QVERIFY(BoardRole::editor() < BoardRole::owner());
+        QVERIFY(!(viewer < admin) && !(admin < viewer));
+        QVERIFY(!(viewer == admin));
+        QVERIFY(viewer == BoardRole::custom(QStringLiteral("VIEWER")));
+    }
+
+    void statusTexts_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("TODO") << "TODO" << true;
+        QTest::newRow("IN_PROGRESS") << "IN_PROGRESS" << true;
+        QTest::newRow("DONE") << "DONE" << true;
+        QTest::newRow("lower done") << "done" << false;
+        QTest::newRow("blank") << "" << false;
+    }
+
+    void statusTexts()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, accepted);
+        const auto status = itemStatusFromText(text);
+        QCOMPARE(status.has_value(), accepted);
+        if (status)
+            QCOMPARE(itemStatusText(*status), text);
+    }
+
+    void progress()
+    {
+        Board board;
+        QCOMPARE(board.overallProgress(), OverallBoardProgress {});
+        board.items = { itemWith(ItemStatus::done, true), itemWith(ItemStatus::todo, true) };
+        QCOMPARE(board.overallProgress(), OverallBoardProgress {});
+        QVERIFY(board.undeletedItems().isEmpty());
+
+        board.items.append(itemWith(ItemStatus::done));
+        board.items.append(itemWith(ItemStatus::done, false, true)); // archived still counts
+        board.items.append(itemWith(ItemStatus::inProgress));
+        board.items.append(itemWith(ItemStatus::todo));
+        const OverallBoardProgress expected { 4, 2, 1, 1 };
+        QCOMPARE(board.overallProgress(), expected);
+        QCOMPARE(board.undeletedItems().size(), 4);
+        QCOMPARE(board.undeletedItems().first().id, board.items.at(2).id);
+    }
+
+    void percent_data()
+    {
+        QTest::addColumn<qint64>("total");
+        QTest::addColumn<qint64>("count");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("nothing") << qint64(0) << qint64(0) << "0%";
+        QTest::newRow("negative total") << qint64(-3) << qint64(2) << "0%";
+        QTest::newRow("two of three") << qint64(3) << qint64(2) << "67%";
+        QTest::newRow("one of eight rounds half up") << qint64(8) << qint64(1) << "13%";
+        QTest::newRow("all") << qint64(5) << qint64(5) << "100%";
+        QTest::newRow("one of three") << qint64(3) << qint64(1) << "33%";
+    }
+
+    void percent()
+    {
+        QFETCH(qint64, total);
+        QFETCH(qint64, count);
+        QFETCH(QString, text);
+        QCOMPARE(percentText(total, count), text);
+    }
+
+    void mentionHandle_data()
+    {
+        QTest::addColumn<QString>("email");
+        QTest::addColumn<QString>("handle");
+        QTest::newRow("ordinary") << "ana.li@example.com" << "ana.li";
+        QTest::newRow("no at") << "localonly" << "localonly";
+        QTest::newRow("empty") << "" << "";
+        QTest::newRow("leading at") << "@example.com" << "example.com";
+    }
+
+    void mentionHandle()
+    {
+        QFETCH(QString, email);
+        QFETCH(QString, handle);
+        BoardUser user;
+        user.email = email;
+        QCOMPARE(user.mentionHandle(), handle);
+    }
+
+    void uuidTextIsUpperCase()
+    {
+        const auto id = QUuid::fromString(QStringLiteral("e621e1f8-c36c-495a-93fc-0c247a3e6e5f"));
+        QCOMPARE(uuidText(id), QStringLiteral("E621E1F8-C36C-495A-93FC-0C247A3E6E5F"));
+        QCOMPARE(uuidFromText(uuidText(id)), std::optional(id));
+        QVERIFY(!uuidFromText(QStringLiteral("not-a-uuid")));
+    }
+};
+
+QTEST_GUILESS_MAIN(DomainRecordsTest)
+#include "DomainRecordsTest.moc"
