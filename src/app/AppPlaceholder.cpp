@@ -1,1 +1,0 @@
-// Keeps the views library non-empty until the application object lands.
