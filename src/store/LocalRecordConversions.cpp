@@ -1,0 +1,71 @@
+#include "store/LocalRecordConversions.h"
+
+std::shared_ptr<LocalBoard> makeLocalBoard(const Board& board)
+{
+    LocalBoardFields fields;
+    fields.id = board.id;
+    fields.name = board.name;
+    fields.createdAt = board.createdAt;
+    fields.updatedAt = board.updatedAt;
+    fields.syncWithServer = board.syncWithServer;
+    fields.createdBy = board.createdBy;
+    fields.info = board.info;
+    fields.isActive = board.isActive;
+    fields.revision = board.revision;
+    return std::make_shared<LocalBoard>(std::move(fields));
+}
+
+std::shared_ptr<LocalItem> makeLocalItem(const Item& item)
+{
+    LocalItemFields fields;
+    fields.id = item.id;
+    fields.content = item.content;
+    fields.status = item.status;
+    fields.boardId = item.boardId;
+    fields.createdBy = item.createdBy;
+    fields.assignee = item.assignee;
+    fields.author = item.author;
+    fields.createdAt = item.createdAt;
+    fields.order = item.order;
+    fields.updatedAt = item.updatedAt;
+    fields.deletedAt = item.deletedAt;
+    fields.archivedAt = item.archivedAt;
+    fields.revision = item.revision;
+    fields.didSync = item.didSync;
+    return std::make_shared<LocalItem>(std::move(fields));
+}
+
+Board toBoard(const LocalBoard& record)
+{
+    Board board;
+    board.id = record.id();
+    board.name = record.name();
+    board.createdAt = record.createdAt();
+    board.updatedAt = record.updatedAt();
+    board.syncWithServer = record.syncWithServer();
+    board.createdBy = record.createdBy();
+    board.info = record.info();
+    board.isActive = record.isActive();
+    board.revision = record.revision();
+    return board;
+}
+
+Item toItem(const LocalItem& record)
+{
+    Item item;
+    item.id = record.id();
+    item.content = record.content();
+    item.status = record.status();
+    item.order = record.order();
+    item.boardId = record.boardId();
+    item.createdBy = record.createdBy();
+    item.assignee = record.assignee();
+    item.author = record.author();
+    item.createdAt = record.createdAt();
+    item.updatedAt = record.updatedAt();
+    item.deletedAt = record.deletedAt();
+    item.archivedAt = record.archivedAt();
+    item.revision = record.revision();
+    item.didSync = record.didSync();
+    return item;
+}

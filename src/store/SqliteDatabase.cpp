@@ -1,0 +1,95 @@
+#include "store/SqliteDatabase.h"
+
+#include <sqlite3.h>
+
+#include <utility>
+
+SqliteDatabase::SqliteDatabase(sqlite3* db)
+    : m_db(db)
+{
+}
+
+SqliteDatabase::~SqliteDatabase()
+{
+    // Statements are finalised by their owners first; close_v2 defers if any are left.
+    sqlite3_close_v2(m_db);
+}
+
+SqliteDatabase::SqliteDatabase(SqliteDatabase&& other) noexcept
+    : m_db(std::exchange(other.m_db, nullptr))
+{
+}
+
+SqliteDatabase& SqliteDatabase::operator=(SqliteDatabase&& other) noexcept
+{
+    if (this != &other) {
+        sqlite3_close_v2(m_db);
+        m_db = std::exchange(other.m_db, nullptr);
+    }
+    return *this;
+}
+
+std::expected<SqliteDatabase, StoreError> SqliteDatabase::open(const QString& fileName, int busyTimeoutMs)
+{
+    sqlite3* handle = nullptr;
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+    const int rc = sqlite3_open_v2(fileName.toUtf8().constData(), &handle, flags, nullptr);
+    SqliteDatabase db(handle);
+    if (rc != SQLITE_OK) {
+        const QString reason = handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QString::fromUtf8(sqlite3_errstr(rc));
+        return std::unexpected(StoreError { QStringLiteral("%1 (%2)").arg(reason, fileName) });
+    }
+    sqlite3_extended_result_codes(handle, 1);
+    sqlite3_busy_timeout(handle, busyTimeoutMs);
+
+    // journal_mode answers with the mode in effect; anything but wal means the file is unusable
+    // for us (for example a read-only medium), and we would rather say so than run without it.
+    auto mode = db.prepare(QStringLiteral("PRAGMA journal_mode=WAL"));
+    if (!mode)
+        return std::unexpected(mode.error());
+    if (mode->step() != SqliteStatement::Step::row)
+        return std::unexpected(db.error(QStringLiteral("Could not switch the store to write-ahead logging")));
+    if (mode->text(0).compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0)
+        return std::unexpected(StoreError { QStringLiteral("The store %1 cannot use write-ahead logging (journal mode %2)")
+                                                .arg(fileName, mode->text(0)) });
+    mode = SqliteStatement();
+    if (auto done = db.execute(QStringLiteral("PRAGMA synchronous=FULL")); !done)
+        return std::unexpected(done.error());
+    return db;
+}
+
+std::expected<void, StoreError> SqliteDatabase::execute(const QString& sql)
+{
+    char* message = nullptr;
+    if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &message) != SQLITE_OK) {
+        StoreError error { QString::fromUtf8(message ? message : sqlite3_errmsg(m_db)) };
+        sqlite3_free(message);
+        return std::unexpected(error);
+    }
+    return {};
+}
+
+std::expected<SqliteStatement, StoreError> SqliteDatabase::prepare(const QString& sql)
+{
+    sqlite3_stmt* statement = nullptr;
+    const QByteArray utf8 = sql.toUtf8();
+    if (sqlite3_prepare_v3(m_db, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT, &statement, nullptr)
+        != SQLITE_OK)
+        return std::unexpected(error(QStringLiteral("Could not prepare a store query")));
+    return SqliteStatement(m_db, statement);
+}
+
+std::expected<qint64, StoreError> SqliteDatabase::queryInteger(const QString& sql)
+{
+    auto statement = prepare(sql);
+    if (!statement)
+        return std::unexpected(statement.error());
+    if (statement->step() != SqliteStatement::Step::row)
+        return std::unexpected(error(QStringLiteral("Could not read from the store")));
+    return statement->integer(0);
+}
+
+StoreError SqliteDatabase::error(const QString& doing) const
+{
+    return StoreError { QStringLiteral("%1: %2").arg(doing, QString::fromUtf8(sqlite3_errmsg(m_db))) };
+}

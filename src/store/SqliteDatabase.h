@@ -1,0 +1,37 @@
+// One open SQLite connection. Opening turns on WAL with synchronous=FULL, so a committed save
+// survives a crash or power loss and an interrupted one leaves nothing behind.
+#pragma once
+
+#include "store/SqliteStatement.h"
+#include "store/StoreError.h"
+
+#include <QString>
+
+#include <expected>
+
+struct sqlite3;
+
+class SqliteDatabase
+{
+public:
+    static std::expected<SqliteDatabase, StoreError> open(const QString& fileName, int busyTimeoutMs);
+
+    SqliteDatabase() = default;
+    ~SqliteDatabase();
+    SqliteDatabase(SqliteDatabase&& other) noexcept;
+    SqliteDatabase& operator=(SqliteDatabase&& other) noexcept;
+    SqliteDatabase(const SqliteDatabase&) = delete;
+    SqliteDatabase& operator=(const SqliteDatabase&) = delete;
+
+    std::expected<void, StoreError> execute(const QString& sql);
+    std::expected<SqliteStatement, StoreError> prepare(const QString& sql);
+    std::expected<qint64, StoreError> queryInteger(const QString& sql);
+
+    // The last error of this connection, prefixed with what was being done.
+    StoreError error(const QString& doing) const;
+
+private:
+    explicit SqliteDatabase(sqlite3* db);
+
+    sqlite3* m_db = nullptr;
+};

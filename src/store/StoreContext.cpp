@@ -1,0 +1,408 @@
+#include "store/StoreContext.h"
+
+#include "domain/Ids.h"
+#include "store/StoreRows.h"
+#include "store/StoreSchema.h"
+
+#include <QSet>
+
+#include <algorithm>
+
+namespace {
+// Enough ids per lookup to make 10,000 items a handful of queries, well under SQLite's limit on
+// bound parameters.
+constexpr qsizetype idsPerLookup = 500;
+
+QString whereClause(const QStringList& conditions)
+{
+    return conditions.isEmpty() ? QString() : QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
+}
+}
+
+void LocalBoard::announceChange()
+{
+    if (m_context)
+        m_context->noteChanged(this);
+}
+
+void LocalItem::announceChange()
+{
+    if (m_context)
+        m_context->noteChanged(this);
+}
+
+std::expected<std::unique_ptr<StoreContext>, StoreError> StoreContext::open(const QString& fileName, Options options)
+{
+    auto db = SqliteDatabase::open(fileName, options.busyTimeoutMs);
+    if (!db)
+        return std::unexpected(db.error());
+    if (auto prepared = StoreSchema::prepare(*db); !prepared)
+        return std::unexpected(prepared.error());
+    return std::unique_ptr<StoreContext>(new StoreContext(fileName, std::move(*db)));
+}
+
+StoreContext::StoreContext(QString fileName, SqliteDatabase db)
+    : m_db(std::move(db))
+    , m_fileName(std::move(fileName))
+{
+}
+
+StoreContext::~StoreContext()
+{
+    // Callers may still hold records; they become plain values that nobody writes.
+    for (const auto& board : std::as_const(m_boards))
+        board->m_context = nullptr;
+    for (const auto& item : std::as_const(m_items))
+        item->m_context = nullptr;
+}
+
+std::expected<SqliteStatement*, StoreError> StoreContext::statement(const QString& sql)
+{
+    auto found = m_statements.find(sql);
+    if (found == m_statements.end()) {
+        auto prepared = m_db.prepare(sql);
+        if (!prepared)
+            return std::unexpected(prepared.error());
+        found = m_statements.emplace(sql, std::move(*prepared)).first;
+    }
+    return &found->second;
+}
+
+void StoreContext::noteChanged(LocalBoard* board)
+{
+    if (!board->m_pending) {
+        board->m_pending = true;
+        m_pendingBoards.append(m_boards.value(board->id()));
+    }
+    Q_EMIT boardChanged(board);
+}
+
+void StoreContext::noteChanged(LocalItem* item)
+{
+    if (!item->m_pending) {
+        item->m_pending = true;
+        m_pendingItems.append(m_items.value(item->id()));
+    }
+    Q_EMIT itemChanged(item);
+}
+
+std::shared_ptr<LocalBoard> StoreContext::insert(const std::shared_ptr<LocalBoard>& board)
+{
+    if (!board)
+        return nullptr;
+    if (const auto existing = m_boards.value(board->id())) {
+        if (existing != board) {
+            existing->m_fields = board->fields();
+            board->m_deleted = false;
+        }
+        existing->m_deleted = false;
+        noteChanged(existing.get());
+        return existing;
+    }
+    board->m_context = this;
+    board->m_deleted = false;
+    m_boards.insert(board->id(), board);
+    noteChanged(board.get());
+    return board;
+}
+
+std::shared_ptr<LocalItem> StoreContext::insert(const std::shared_ptr<LocalItem>& item)
+{
+    if (!item)
+        return nullptr;
+    if (const auto existing = m_items.value(item->id())) {
+        if (existing != item) {
+            existing->m_fields = item->fields();
+            item->m_deleted = false;
+        }
+        existing->m_deleted = false;
+        noteChanged(existing.get());
+        return existing;
+    }
+    item->m_context = this;
+    item->m_deleted = false;
+    m_items.insert(item->id(), item);
+    noteChanged(item.get());
+    return item;
+}
+
+void StoreContext::remove(const std::shared_ptr<LocalBoard>& board)
+{
+    if (!board || board->m_context != this || board->m_deleted)
+        return;
+    board->m_deleted = true;
+    noteChanged(board.get());
+}
+
+void StoreContext::remove(const std::shared_ptr<LocalItem>& item)
+{
+    if (!item || item->m_context != this || item->m_deleted)
+        return;
+    item->m_deleted = true;
+    noteChanged(item.get());
+}
+
+std::shared_ptr<LocalBoard> StoreContext::registeredBoard(LocalBoardFields fields)
+{
+    if (auto existing = m_boards.value(fields.id))
+        return existing;
+    auto board = std::make_shared<LocalBoard>(std::move(fields));
+    board->m_context = this;
+    m_boards.insert(board->id(), board);
+    return board;
+}
+
+std::shared_ptr<LocalItem> StoreContext::registeredItem(LocalItemFields fields)
+{
+    if (auto existing = m_items.value(fields.id))
+        return existing;
+    auto item = std::make_shared<LocalItem>(std::move(fields));
+    item->m_context = this;
+    m_items.insert(item->id(), item);
+    return item;
+}
+
+std::expected<QList<std::shared_ptr<LocalBoard>>, StoreError> StoreContext::fetchBoards(const BoardQuery& query)
+{
+    QStringList conditions;
+    if (query.id)
+        conditions << QStringLiteral("id = :id");
+    if (query.syncWithServer)
+        conditions << QStringLiteral("syncWithServer = :sync");
+    const QString sql = QStringLiteral("SELECT %1 FROM local_board%2 ORDER BY rowid")
+                            .arg(QLatin1String(StoreRows::boardColumns), whereClause(conditions));
+    auto prepared = statement(sql);
+    if (!prepared)
+        return std::unexpected(prepared.error());
+    SqliteStatement& select = **prepared;
+    int index = 1;
+    if (query.id)
+        select.bindUuid(index++, *query.id);
+    if (query.syncWithServer)
+        select.bindBool(index++, *query.syncWithServer);
+
+    // A saved row may have unsaved changes here, so every candidate is judged by its record.
+    QList<std::shared_ptr<LocalBoard>> result;
+    QSet<QUuid> seen;
+    for (;;) {
+        const SqliteStatement::Step step = select.step();
+        if (step == SqliteStatement::Step::failed) {
+            StoreError error = m_db.error(QStringLiteral("Could not fetch boards"));
+            select.reset();
+            return std::unexpected(error);
+        }
+        if (step == SqliteStatement::Step::done)
+            break;
+        auto board = registeredBoard(StoreRows::readBoard(select));
+        seen.insert(board->id());
+        if (!board->m_deleted && query.matches(board->fields()))
+            result.append(board);
+    }
+    select.reset();
+    for (const auto& board : std::as_const(m_pendingBoards)) {
+        if (!board->m_deleted && !seen.contains(board->id()) && query.matches(board->fields()))
+            result.append(board);
+    }
+    return result;
+}
+
+std::expected<QList<std::shared_ptr<LocalItem>>, StoreError> StoreContext::fetchItems(const ItemQuery& query)
+{
+    QStringList conditions;
+    if (query.id)
+        conditions << QStringLiteral("id = :id");
+    if (query.boardId)
+        conditions << QStringLiteral("boardId = :board");
+    if (query.minimumRevision)
+        conditions << QStringLiteral("revision >= :revision");
+    if (query.didSync)
+        conditions << QStringLiteral("didSync = :synced");
+    const QString sql = QStringLiteral("SELECT %1 FROM local_item%2 ORDER BY rowid")
+                            .arg(QLatin1String(StoreRows::itemColumns), whereClause(conditions));
+    auto prepared = statement(sql);
+    if (!prepared)
+        return std::unexpected(prepared.error());
+    SqliteStatement& select = **prepared;
+    int index = 1;
+    if (query.id)
+        select.bindUuid(index++, *query.id);
+    if (query.boardId)
+        select.bindUuid(index++, *query.boardId);
+    if (query.minimumRevision)
+        select.bindInt(index++, *query.minimumRevision);
+    if (query.didSync)
+        select.bindBool(index++, *query.didSync);
+
+    QList<std::shared_ptr<LocalItem>> result;
+    QSet<QUuid> seen;
+    for (;;) {
+        const SqliteStatement::Step step = select.step();
+        if (step == SqliteStatement::Step::failed) {
+            StoreError error = m_db.error(QStringLiteral("Could not fetch items"));
+            select.reset();
+            return std::unexpected(error);
+        }
+        if (step == SqliteStatement::Step::done)
+            break;
+        auto item = registeredItem(StoreRows::readItem(select));
+        seen.insert(item->id());
+        if (!item->m_deleted && query.matches(item->fields()))
+            result.append(item);
+    }
+    select.reset();
+    for (const auto& item : std::as_const(m_pendingItems)) {
+        if (!item->m_deleted && !seen.contains(item->id()) && query.matches(item->fields()))
+            result.append(item);
+    }
+    if (query.order == ItemQuery::Order::updatedAtNewestFirst) {
+        std::stable_sort(result.begin(), result.end(),
+            [](const auto& a, const auto& b) { return a->updatedAt() > b->updatedAt(); });
+    }
+    return result;
+}
+
+std::expected<qsizetype, StoreError> StoreContext::countBoards(const BoardQuery& query)
+{
+    const auto boards = fetchBoards(query);
+    if (!boards)
+        return std::unexpected(boards.error());
+    return boards->size();
+}
+
+std::expected<qsizetype, StoreError> StoreContext::countItems(const ItemQuery& query)
+{
+    const auto items = fetchItems(query);
+    if (!items)
+        return std::unexpected(items.error());
+    return items->size();
+}
+
+std::expected<QHash<QUuid, std::shared_ptr<LocalItem>>, StoreError> StoreContext::fetchItemsWithIds(
+    const QList<QUuid>& ids)
+{
+    QHash<QUuid, std::shared_ptr<LocalItem>> found;
+    found.reserve(ids.size());
+    // Ids this context already holds need no query; their records may carry unsaved changes.
+    QList<QUuid> unknown;
+    for (const QUuid& id : ids) {
+        if (const auto item = m_items.value(id)) {
+            if (!item->m_deleted)
+                found.insert(id, item);
+        } else {
+            unknown.append(id);
+        }
+    }
+    if (unknown.isEmpty())
+        return found;
+
+    QStringList placeholders;
+    for (qsizetype i = 0; i < idsPerLookup; ++i)
+        placeholders << QStringLiteral("?");
+    const QString sql = QStringLiteral("SELECT %1 FROM local_item WHERE id IN (%2)")
+                            .arg(QLatin1String(StoreRows::itemColumns), placeholders.join(QLatin1Char(',')));
+    auto prepared = statement(sql);
+    if (!prepared)
+        return std::unexpected(prepared.error());
+    SqliteStatement& select = **prepared;
+    for (qsizetype start = 0; start < unknown.size(); start += idsPerLookup) {
+        // The last chunk repeats its final id to fill the statement's fixed number of parameters.
+        for (qsizetype i = 0; i < idsPerLookup; ++i)
+            select.bindUuid(int(i + 1), unknown[std::min(start + i, unknown.size() - 1)]);
+        for (;;) {
+            const SqliteStatement::Step step = select.step();
+            if (step == SqliteStatement::Step::failed) {
+                StoreError error = m_db.error(QStringLiteral("Could not fetch items"));
+                select.reset();
+                return std::unexpected(error);
+            }
+            if (step == SqliteStatement::Step::done)
+                break;
+            auto item = registeredItem(StoreRows::readItem(select));
+            found.insert(item->id(), item);
+        }
+        select.reset();
+    }
+    return found;
+}
+
+std::expected<void, StoreError> StoreContext::writePending()
+{
+    auto upsertBoard = statement(StoreRows::upsertBoardSql());
+    auto deleteBoard = statement(QStringLiteral("DELETE FROM local_board WHERE id = ?1"));
+    auto upsertItem = statement(StoreRows::upsertItemSql());
+    auto deleteItem = statement(QStringLiteral("DELETE FROM local_item WHERE id = ?1"));
+    for (const auto* prepared : { &upsertBoard, &deleteBoard, &upsertItem, &deleteItem }) {
+        if (!*prepared)
+            return std::unexpected(prepared->error());
+    }
+
+    auto run = [this](SqliteStatement& write) -> std::expected<void, StoreError> {
+        if (write.execute())
+            return {};
+        StoreError error = m_db.error(QStringLiteral("Could not save"));
+        write.reset();
+        return std::unexpected(error);
+    };
+    for (const auto& board : std::as_const(m_pendingBoards)) {
+        SqliteStatement& write = board->m_deleted ? **deleteBoard : **upsertBoard;
+        if (board->m_deleted)
+            write.bindUuid(1, board->id());
+        else
+            StoreRows::bindBoard(write, board->fields());
+        if (auto done = run(write); !done)
+            return done;
+    }
+    for (const auto& item : std::as_const(m_pendingItems)) {
+        SqliteStatement& write = item->m_deleted ? **deleteItem : **upsertItem;
+        if (item->m_deleted)
+            write.bindUuid(1, item->id());
+        else
+            StoreRows::bindItem(write, item->fields());
+        if (auto done = run(write); !done)
+            return done;
+    }
+    return {};
+}
+
+std::expected<void, StoreError> StoreContext::save()
+{
+    if (!hasChanges())
+        return {};
+    if (auto begun = m_db.execute(QStringLiteral("BEGIN IMMEDIATE")); !begun)
+        return std::unexpected(StoreError { QStringLiteral("Could not save: %1").arg(begun.error().message) });
+    auto written = writePending();
+    if (written) {
+        if (auto committed = m_db.execute(QStringLiteral("COMMIT")); !committed)
+            written = std::unexpected(StoreError { QStringLiteral("Could not save: %1").arg(committed.error().message) });
+    }
+    if (!written) {
+        // Nothing reached the file; the pending lists are untouched, so the next save retries all.
+        (void)m_db.execute(QStringLiteral("ROLLBACK"));
+        return written;
+    }
+
+    for (const auto& board : std::as_const(m_pendingBoards)) {
+        board->m_pending = false;
+        if (board->m_deleted) {
+            m_boards.remove(board->id());
+            board->m_context = nullptr;
+        }
+    }
+    for (const auto& item : std::as_const(m_pendingItems)) {
+        item->m_pending = false;
+        if (item->m_deleted) {
+            m_items.remove(item->id());
+            item->m_context = nullptr;
+        }
+    }
+    m_pendingBoards.clear();
+    m_pendingItems.clear();
+    Q_EMIT saved();
+    return {};
+}
+
+std::expected<void, StoreError> StoreContext::transaction(const std::function<void()>& block)
+{
+    block();
+    return save();
+}

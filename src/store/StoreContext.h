@@ -1,0 +1,95 @@
+// The unit of work over one store file. Records fetched or inserted here are owned by the context
+// (one record per id); inserts, changes and deletions stay pending until save() writes them all
+// in one transaction. A failed save keeps every pending change for the next save. Fetches see the
+// pending changes, as if they were already saved. Used on the UI thread only.
+#pragma once
+
+#include "store/BoardQuery.h"
+#include "store/ItemQuery.h"
+#include "store/LocalBoard.h"
+#include "store/LocalItem.h"
+#include "store/SqliteDatabase.h"
+#include "store/StoreError.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QUuid>
+
+#include <expected>
+#include <functional>
+#include <memory>
+#include <unordered_map>
+
+class StoreContext : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Options
+    {
+        // How long a save waits for another connection's write lock before it fails.
+        int busyTimeoutMs = 5000;
+    };
+
+    // Opens (creating if needed) the store file read-write and prepares its tables.
+    static std::expected<std::unique_ptr<StoreContext>, StoreError> open(const QString& fileName, Options options);
+    static std::expected<std::unique_ptr<StoreContext>, StoreError> open(const QString& fileName)
+    {
+        return open(fileName, Options {});
+    }
+    ~StoreContext() override;
+
+    const QString& fileName() const { return m_fileName; }
+
+    // Registers a new record. If the context already has a record with that id (saved or not),
+    // that record takes every attribute of the given one and is returned instead: an id never
+    // exists twice. Use the returned record from then on.
+    std::shared_ptr<LocalBoard> insert(const std::shared_ptr<LocalBoard>& board);
+    std::shared_ptr<LocalItem> insert(const std::shared_ptr<LocalItem>& item);
+    // Marks a record of this context deleted; it disappears from fetches at once and from the
+    // file with the next save. Records of other contexts are ignored.
+    void remove(const std::shared_ptr<LocalBoard>& board);
+    void remove(const std::shared_ptr<LocalItem>& item);
+
+    // In the store's own order (saved rows first, then unsaved inserts) unless the query sorts.
+    std::expected<QList<std::shared_ptr<LocalBoard>>, StoreError> fetchBoards(const BoardQuery& query);
+    std::expected<QList<std::shared_ptr<LocalItem>>, StoreError> fetchItems(const ItemQuery& query);
+    std::expected<qsizetype, StoreError> countBoards(const BoardQuery& query);
+    std::expected<qsizetype, StoreError> countItems(const ItemQuery& query);
+    // One lookup for many ids (a handful of queries, not one per id); ids not stored are absent.
+    std::expected<QHash<QUuid, std::shared_ptr<LocalItem>>, StoreError> fetchItemsWithIds(const QList<QUuid>& ids);
+
+    bool hasChanges() const { return !m_pendingBoards.isEmpty() || !m_pendingItems.isEmpty(); }
+    std::expected<void, StoreError> save();
+    // Runs the block, then saves: every change the block makes is written together or not at all.
+    std::expected<void, StoreError> transaction(const std::function<void()>& block);
+
+Q_SIGNALS:
+    // A record was inserted, changed or deleted in this context (saved or not).
+    void boardChanged(LocalBoard* board);
+    void itemChanged(LocalItem* item);
+    void saved();
+
+private:
+    friend class LocalBoard;
+    friend class LocalItem;
+
+    StoreContext(QString fileName, SqliteDatabase db);
+    std::expected<SqliteStatement*, StoreError> statement(const QString& sql);
+    void noteChanged(LocalBoard* board);
+    void noteChanged(LocalItem* item);
+    std::shared_ptr<LocalItem> registeredItem(LocalItemFields fields);
+    std::shared_ptr<LocalBoard> registeredBoard(LocalBoardFields fields);
+    std::expected<void, StoreError> writePending();
+
+    // Declared first so it closes after the statements are finalised.
+    SqliteDatabase m_db;
+    QString m_fileName;
+    std::unordered_map<QString, SqliteStatement> m_statements;
+    QHash<QUuid, std::shared_ptr<LocalBoard>> m_boards;
+    QHash<QUuid, std::shared_ptr<LocalItem>> m_items;
+    QList<std::shared_ptr<LocalBoard>> m_pendingBoards;
+    QList<std::shared_ptr<LocalItem>> m_pendingItems;
+};

@@ -1,0 +1,65 @@
+#include "store/StoreSchema.h"
+
+namespace {
+// Dates are milliseconds since the epoch (UTC); ids are upper-case hyphenated text; statuses are
+// their text values. There are no foreign keys: an item names its board by id only.
+const char* const schemaVersion1 = R"sql(
+CREATE TABLE local_board (
+    id TEXT NOT NULL UNIQUE,
+    name TEXT NOT NULL,
+    createdAt INTEGER,
+    syncWithServer INTEGER NOT NULL DEFAULT 0,
+    updatedAt INTEGER,
+    deletedAt INTEGER,
+    createdBy TEXT NOT NULL DEFAULT 'n/a',
+    info TEXT,
+    isActive INTEGER NOT NULL DEFAULT 1,
+    revision INTEGER NOT NULL DEFAULT 0
+);
+CREATE TABLE local_item (
+    id TEXT NOT NULL UNIQUE,
+    content TEXT NOT NULL,
+    status TEXT NOT NULL,
+    boardId TEXT NOT NULL,
+    createdBy TEXT NOT NULL,
+    assignee TEXT,
+    author TEXT,
+    createdAt INTEGER,
+    "order" INTEGER NOT NULL,
+    updatedAt INTEGER,
+    deletedAt INTEGER,
+    archivedAt INTEGER,
+    revision INTEGER NOT NULL DEFAULT 0,
+    didSync INTEGER NOT NULL DEFAULT 0
+);
+-- Every item query names a board; the unsynced query also names didSync.
+CREATE INDEX local_item_board ON local_item (boardId, didSync);
+PRAGMA user_version = 1;
+)sql";
+}
+
+std::expected<void, StoreError> StoreSchema::prepare(SqliteDatabase& db)
+{
+    auto fail = [&db](const StoreError& error) {
+        (void)db.execute(QStringLiteral("ROLLBACK"));
+        return std::unexpected(StoreError { QStringLiteral("Could not prepare the store's tables: %1").arg(error.message) });
+    };
+    // The version is read inside a write transaction, so two processes opening a new file at
+    // once cannot both create the tables.
+    if (auto begun = db.execute(QStringLiteral("BEGIN IMMEDIATE")); !begun)
+        return fail(begun.error());
+    const auto version = db.queryInteger(QStringLiteral("PRAGMA user_version"));
+    if (!version)
+        return fail(version.error());
+    if (*version > currentVersion)
+        return fail(StoreError { QStringLiteral("it was written by a newer version of Plenko (schema %1, this version reads up to %2)")
+                                     .arg(*version)
+                                     .arg(currentVersion) });
+    if (*version == 0) {
+        if (auto created = db.execute(QString::fromUtf8(schemaVersion1)); !created)
+            return fail(created.error());
+    }
+    if (auto committed = db.execute(QStringLiteral("COMMIT")); !committed)
+        return fail(committed.error());
+    return {};
+}
