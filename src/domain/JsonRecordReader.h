@@ -1,0 +1,113 @@
+// A strict reader of one JSON object of a service response. Every key is converted from snake case to
+// camel case first, so the service may send either form. Required values must be present, non-null
+// and of the right JSON type; optional ones are absent when missing or null. The first failure is
+// kept, with the path of the offending key, and later reads return defaults, so a record reader can
+// read all its fields and ask once at the end.
+#pragma once
+
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QList>
+#include <QString>
+#include <QUuid>
+
+#include <optional>
+
+// board_name -> boardName, unread_count_7d -> unreadCount7d. Leading and trailing underscores are
+// kept and repeated underscores count as one; a key without underscores is returned unchanged.
+QString camelCaseKey(const QString& key);
+
+class JsonRecordReader
+{
+public:
+    // path names the object inside the whole document ("newItems[2]"), empty for the top level.
+    explicit JsonRecordReader(const QJsonObject& object, QString path = {});
+
+    QString string(const QString& key);
+    std::optional<QString> optionalString(const QString& key);
+    std::optional<bool> optionalBool(const QString& key);
+    qint64 integer(const QString& key);
+    QUuid uuid(const QString& key);
+    std::optional<QUuid> optionalUuid(const QString& key);
+    QDateTime date(const QString& key);
+    std::optional<QDateTime> optionalDate(const QString& key);
+    QList<QUuid> uuidList(const QString& key);
+
+    // read is called with a reader of the nested object: T read(JsonRecordReader&).
+    template<typename Read>
+    auto object(const QString& key, Read read) -> decltype(read(std::declval<JsonRecordReader&>()));
+    template<typename Read>
+    auto objectList(const QString& key, Read read) -> QList<decltype(read(std::declval<JsonRecordReader&>()))>;
+
+    bool failed() const { return m_error.has_value(); }
+    QString error() const { return m_error.value_or(QString()); }
+    void fail(const QString& description);
+
+    QString pathOf(const QString& key) const;
+
+private:
+    enum class Kind { string, boolean, number, object, array };
+    // The value of a required key of the given kind; absent (and failed) otherwise.
+    std::optional<QJsonValue> required(const QString& key, Kind kind);
+    // Absent when missing or null; failed when present with another kind.
+    std::optional<QJsonValue> optional(const QString& key, Kind kind);
+    std::optional<QJsonValue> checked(const QString& key, const QJsonValue& value, Kind kind);
+    std::optional<qint64> integerFrom(const QString& key, const QJsonValue& value);
+    std::optional<QUuid> uuidFrom(const QString& path, const QJsonValue& value);
+    std::optional<QDateTime> dateFrom(const QJsonValue& value);
+
+    QJsonObject m_object;
+    QString m_path;
+    std::optional<QString> m_error;
+};
+
+// Reads a JSON array element by element: each element must be an object, read with its own path.
+template<typename Read>
+auto readObjectArray(const QJsonArray& array, const QString& path, Read read, JsonRecordReader& owner)
+    -> QList<decltype(read(std::declval<JsonRecordReader&>()))>
+{
+    QList<decltype(read(std::declval<JsonRecordReader&>()))> result;
+    result.reserve(array.size());
+    for (qsizetype index = 0; index < array.size() && !owner.failed(); ++index) {
+        const QString elementPath = path + QLatin1Char('[') + QString::number(index) + QLatin1Char(']');
+        const QJsonValue element = array.at(index);
+        if (!element.isObject()) {
+            owner.fail(QStringLiteral("Wrong type for key: %1 (expected an object)").arg(elementPath));
+            break;
+        }
+        JsonRecordReader reader(element.toObject(), elementPath);
+        auto value = read(reader);
+        if (reader.failed()) {
+            owner.fail(reader.error());
+            break;
+        }
+        result.append(std::move(value));
+    }
+    return result;
+}
+
+template<typename Read>
+auto JsonRecordReader::object(const QString& key, Read read) -> decltype(read(std::declval<JsonRecordReader&>()))
+{
+    using T = decltype(read(std::declval<JsonRecordReader&>()));
+    const std::optional<QJsonValue> value = required(key, Kind::object);
+    if (!value)
+        return T {};
+    JsonRecordReader reader(value->toObject(), pathOf(key));
+    T result = read(reader);
+    if (reader.failed())
+        fail(reader.error());
+    return result;
+}
+
+template<typename Read>
+auto JsonRecordReader::objectList(const QString& key, Read read)
+    -> QList<decltype(read(std::declval<JsonRecordReader&>()))>
+{
+    const std::optional<QJsonValue> value = required(key, Kind::array);
+    if (!value)
+        return {};
+    return readObjectArray(value->toArray(), pathOf(key), read, *this);
+}
