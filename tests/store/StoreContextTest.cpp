@@ -1,0 +1,351 @@
+#include "StoreTestSupport.h"
+
+#include "domain/Ids.h"
+#include "store/LocalRecordConversions.h"
+#include "store/StoreContext.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+QString idCondition(const QUuid& id)
+{
+    return QStringLiteral("id = '%1'").arg(uuidText(id));
+}
+}
+
+class StoreContextTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_file;
+
+    std::unique_ptr<StoreContext> openStore(int busyTimeoutMs = 5000)
+    {
+        auto context = StoreContext::open(m_file, StoreContext::Options { busyTimeoutMs });
+        if (!context)
+            qFatal("%s", qPrintable(context.error().message));
+        return std::move(*context);
+    }
+
+private Q_SLOTS:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        m_file = m_dir.filePath(QStringLiteral("%1.store").arg(QUuid::createUuid().toString(QUuid::Id128)));
+    }
+
+    void newFileGetsSchemaAndDurableJournal()
+    {
+        auto context = openStore();
+        RawConnection raw(m_file);
+        QCOMPARE(raw.value(QStringLiteral("PRAGMA user_version")), QStringLiteral("1"));
+        QCOMPARE(raw.value(QStringLiteral("PRAGMA journal_mode")), QStringLiteral("wal"));
+        QCOMPARE(raw.count(QStringLiteral("sqlite_master"), QStringLiteral("name = 'local_item_board'")), 1);
+    }
+
+    void newerSchemaIsRefused()
+    {
+        openStore();
+        {
+            RawConnection raw(m_file);
+            QVERIFY(raw.execute(QStringLiteral("PRAGMA user_version = 7")));
+        }
+        const auto context = StoreContext::open(m_file);
+        QVERIFY(!context);
+        QVERIFY2(context.error().message.contains(QStringLiteral("newer version")), qPrintable(context.error().message));
+    }
+
+    void everyAttributeSurvivesReopening_data()
+    {
+        QTest::addColumn<bool>("withOptionals");
+        QTest::newRow("optional attributes present") << true;
+        QTest::newRow("optional attributes absent") << false;
+    }
+
+    void everyAttributeSurvivesReopening()
+    {
+        QFETCH(bool, withOptionals);
+        Board board = sampleBoard(QStringLiteral("Ünïcode board ✓"), true);
+        Item item = sampleItem(board.id, QStringLiteral("**bold** with 'quotes' and ✓"), 42);
+        item.status = ItemStatus::done;
+        item.order = -5;
+        item.didSync = true;
+        if (withOptionals) {
+            board.info = QString(); // present but empty is not the same as absent
+            board.isActive = false;
+            item.assignee = QUuid::createUuid();
+            item.author = QStringLiteral("Ada");
+            item.deletedAt = at(QStringLiteral("2024-06-01T00:00:00.999Z"));
+            item.archivedAt = at(QStringLiteral("2024-06-02T00:00:00Z"));
+        }
+        {
+            auto context = openStore();
+            context->insert(makeLocalBoard(board));
+            context->insert(makeLocalItem(item));
+            QVERIFY(context->save());
+        }
+        auto context = openStore();
+        const auto boards = context->fetchBoards({});
+        const auto items = context->fetchItems({});
+        QVERIFY(boards && items);
+        QCOMPARE(boards->size(), 1);
+        QCOMPARE(items->size(), 1);
+        const Board readBoard = toBoard(*boards->first());
+        QCOMPARE(readBoard.id, board.id);
+        QCOMPARE(readBoard.name, board.name);
+        QCOMPARE(readBoard.createdAt, board.createdAt);
+        QCOMPARE(readBoard.updatedAt, board.updatedAt);
+        QCOMPARE(readBoard.syncWithServer, board.syncWithServer);
+        QCOMPARE(readBoard.createdBy, board.createdBy);
+        QCOMPARE(readBoard.info, board.info);
+        QCOMPARE(readBoard.isActive, board.isActive);
+        QCOMPARE(readBoard.revision, board.revision);
+        const Item readItem = toItem(*items->first());
+        QCOMPARE(readItem.id, item.id);
+        QCOMPARE(readItem.content, item.content);
+        QCOMPARE(readItem.status, item.status);
+        QCOMPARE(readItem.order, item.order);
+        QCOMPARE(readItem.boardId, item.boardId);
+        QCOMPARE(readItem.createdBy, item.createdBy);
+        QCOMPARE(readItem.assignee, item.assignee);
+        QCOMPARE(readItem.author, item.author);
+        QCOMPARE(readItem.createdAt, item.createdAt);
+        QCOMPARE(readItem.updatedAt, item.updatedAt);
+        QCOMPARE(readItem.deletedAt, item.deletedAt);
+        QCOMPARE(readItem.archivedAt, item.archivedAt);
+        QCOMPARE(readItem.revision, item.revision);
+        QCOMPARE(readItem.didSync, item.didSync);
+    }
+
+    void fetchesSeeUnsavedChanges()
+    {
+        auto context = openStore();
+        const QUuid boardA = QUuid::createUuid();
+        const QUuid boardB = QUuid::createUuid();
+        auto saved = context->insert(makeLocalItem(sampleItem(boardA, QStringLiteral("saved"))));
+        auto other = context->insert(makeLocalItem(sampleItem(boardA, QStringLiteral("other"))));
+        QVERIFY(context->save());
+
+        auto unsaved = context->insert(makeLocalItem(sampleItem(boardA, QStringLiteral("unsaved"))));
+        saved->setBoardId(boardB);
+        context->remove(other);
+
+        const auto onA = context->fetchItems(ItemQuery::onBoard(boardA));
+        const auto onB = context->fetchItems(ItemQuery::onBoard(boardB));
+        QVERIFY(onA && onB);
+        QCOMPARE(onA->size(), 1);
+        QCOMPARE(onA->first(), unsaved);
+        QCOMPARE(onB->size(), 1);
+        QCOMPARE(onB->first(), saved);
+        QCOMPARE(context->countItems(ItemQuery::withId(other->id())).value_or(-1), 0);
+
+        // Nothing of it is in the file yet.
+        RawConnection raw(m_file);
+        QCOMPARE(raw.count(QStringLiteral("local_item"), QStringLiteral("boardId = '%1'").arg(uuidText(boardA))), 2);
+    }
+
+    void fetchingTwiceGivesTheSameRecord()
+    {
+        const Item item = sampleItem(QUuid::createUuid(), QStringLiteral("one"));
+        {
+            auto context = openStore();
+            context->insert(makeLocalItem(item));
+            QVERIFY(context->save());
+        }
+        auto context = openStore();
+        const auto first = context->fetchItems(ItemQuery::withId(item.id));
+        const auto second = context->fetchItems(ItemQuery::onBoard(item.boardId));
+        QVERIFY(first && second);
+        QCOMPARE(first->first().get(), second->first().get());
+    }
+
+    void secondInsertWithTheSameIdNeverDuplicates_data()
+    {
+        QTest::addColumn<QString>("firstState");
+        QTest::newRow("first saved by this context") << QStringLiteral("saved");
+        QTest::newRow("first saved by an earlier run, never fetched") << QStringLiteral("saved elsewhere");
+        QTest::newRow("first not saved yet") << QStringLiteral("pending");
+        QTest::newRow("first deleted, deletion not saved") << QStringLiteral("deleted");
+    }
+
+    void secondInsertWithTheSameIdNeverDuplicates()
+    {
+        QFETCH(QString, firstState);
+        Item item = sampleItem(QUuid::createUuid(), QStringLiteral("first"));
+        if (firstState == QLatin1String("saved elsewhere")) {
+            auto earlier = openStore();
+            earlier->insert(makeLocalItem(item));
+            QVERIFY(earlier->save());
+        }
+        auto context = openStore();
+        std::shared_ptr<LocalItem> first;
+        if (firstState != QLatin1String("saved elsewhere")) {
+            first = context->insert(makeLocalItem(item));
+            if (firstState != QLatin1String("pending"))
+                QVERIFY(context->save());
+            if (firstState == QLatin1String("deleted"))
+                context->remove(first);
+        }
+
+        item.content = QStringLiteral("second");
+        const auto kept = context->insert(makeLocalItem(item));
+        if (first)
+            QCOMPARE(kept, first);
+        QCOMPARE(context->countItems(ItemQuery::withId(item.id)).value_or(-1), 1);
+        QVERIFY(context->save());
+
+        RawConnection raw(m_file);
+        QCOMPARE(raw.count(QStringLiteral("local_item"), idCondition(item.id)), 1);
+        QCOMPARE(raw.value(QStringLiteral("SELECT content FROM local_item WHERE %1").arg(idCondition(item.id))),
+            QStringLiteral("second"));
+    }
+
+    void failedSaveKeepsEveryChangeForTheNextSave_data()
+    {
+        QTest::addColumn<QString>("obstacle");
+        QTest::newRow("another connection holds the write lock") << QStringLiteral("lock");
+        QTest::newRow("the database rejects one row mid-save") << QStringLiteral("trigger");
+    }
+
+    void failedSaveKeepsEveryChangeForTheNextSave()
+    {
+        QFETCH(QString, obstacle);
+        auto context = openStore(50);
+        const QUuid boardId = QUuid::createUuid();
+        auto kept = context->insert(makeLocalItem(sampleItem(boardId, QStringLiteral("kept"))));
+        auto doomed = context->insert(makeLocalItem(sampleItem(boardId, QStringLiteral("doomed"))));
+        QVERIFY(context->save());
+
+        // One update, one insert, one deletion, and a row the trigger refuses in the middle.
+        kept->setContent(QStringLiteral("kept, edited"));
+        context->insert(makeLocalItem(sampleItem(boardId, QStringLiteral("poison"))));
+        context->insert(makeLocalItem(sampleItem(boardId, QStringLiteral("new"))));
+        context->remove(doomed);
+
+        RawConnection other(m_file);
+        if (obstacle == QLatin1String("lock")) {
+            QVERIFY(other.execute(QStringLiteral("BEGIN IMMEDIATE")));
+        } else {
+            QVERIFY(other.execute(QStringLiteral(
+                "CREATE TRIGGER refuse BEFORE INSERT ON local_item WHEN NEW.content = 'poison' "
+                "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END")));
+        }
+
+        const auto failed = context->save();
+        QVERIFY(!failed);
+        QVERIFY(!failed.error().message.isEmpty());
+        QVERIFY(context->hasChanges());
+        const auto seen = context->fetchItems(ItemQuery::onBoard(boardId));
+        QVERIFY(seen);
+        QCOMPARE(seen->size(), 3);
+
+        if (obstacle == QLatin1String("lock")) {
+            QVERIFY(other.execute(QStringLiteral("ROLLBACK")));
+        } else {
+            // Rows written before the refused one were rolled back with it.
+            QCOMPARE(other.count(QStringLiteral("local_item"), QStringLiteral("content = 'kept, edited'")), 0);
+            QCOMPARE(other.count(QStringLiteral("local_item")), 2);
+            QVERIFY(other.execute(QStringLiteral("DROP TRIGGER refuse")));
+        }
+
+        QVERIFY(context->save());
+        QVERIFY(!context->hasChanges());
+        QCOMPARE(other.count(QStringLiteral("local_item")), 3);
+        QCOMPARE(other.count(QStringLiteral("local_item"), QStringLiteral("content = 'kept, edited'")), 1);
+        QCOMPARE(other.count(QStringLiteral("local_item"), idCondition(doomed->id())), 0);
+    }
+
+    void fetchFailureIsReported()
+    {
+        auto context = openStore();
+        RawConnection other(m_file);
+        QVERIFY(other.execute(QStringLiteral("DROP TABLE local_item")));
+        const auto items = context->fetchItems(ItemQuery::onBoard(QUuid::createUuid()));
+        QVERIFY(!items);
+        QVERIFY2(items.error().message.contains(QStringLiteral("local_item")), qPrintable(items.error().message));
+    }
+
+    void changesAreAnnounced()
+    {
+        auto context = openStore();
+        QSignalSpy itemChanges(context.get(), &StoreContext::itemChanged);
+        QSignalSpy saves(context.get(), &StoreContext::saved);
+        auto item = context->insert(makeLocalItem(sampleItem(QUuid::createUuid(), QStringLiteral("a"))));
+        QCOMPARE(itemChanges.size(), 1);
+        item->setContent(QStringLiteral("a")); // same value: no change
+        QCOMPARE(itemChanges.size(), 1);
+        item->setContent(QStringLiteral("b"));
+        QCOMPARE(itemChanges.size(), 2);
+        QCOMPARE(itemChanges.last().first().value<LocalItem*>(), item.get());
+        QVERIFY(context->save());
+        QCOMPARE(saves.size(), 1);
+        QVERIFY(context->save()); // nothing pending: no write, no announcement
+        QCOMPARE(saves.size(), 1);
+    }
+
+    void savedDeletionDetachesTheRecord()
+    {
+        auto context = openStore();
+        auto item = context->insert(makeLocalItem(sampleItem(QUuid::createUuid(), QStringLiteral("gone"))));
+        QVERIFY(context->save());
+        context->remove(item);
+        QVERIFY(context->save());
+        QCOMPARE(item->context(), nullptr);
+        item->setContent(QStringLiteral("still gone"));
+        QVERIFY(!context->hasChanges());
+        QCOMPARE(context->countItems(ItemQuery::withId(item->id())).value_or(-1), 0);
+    }
+
+    // A process killed in the middle of a large save must leave the last committed state, whole.
+    void killedDuringSaveLeavesTheLastCommit()
+    {
+        QProcess writer;
+        writer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        writer.start(QStringLiteral(STORE_CRASH_WRITER), { m_file });
+        QVERIFY(writer.waitForStarted());
+        QByteArray output;
+        while (!output.contains("saving\n")) {
+            QVERIFY2(writer.waitForReadyRead(30000), output.constData());
+            output += writer.readAllStandardOutput();
+        }
+        // The save is under way once its transaction spills pages into the write-ahead log.
+        const QString wal = m_file + QStringLiteral("-wal");
+        const qint64 walAtStart = QFileInfo(wal).size();
+        QElapsedTimer waited;
+        waited.start();
+        while (QFileInfo(wal).size() < walAtStart + 4 * 1024 * 1024 && waited.elapsed() < 60000)
+            QThread::usleep(500);
+        writer.kill();
+        QVERIFY(writer.waitForFinished());
+        output += writer.readAllStandardOutput();
+        QVERIFY2(!output.contains("saved\n"), "the save finished before the kill; make it larger");
+        QCOMPARE(writer.exitStatus(), QProcess::CrashExit);
+
+        auto context = openStore();
+        const auto committed = context->fetchItems(ItemQuery::onBoard(QUuid(QStringLiteral("{0b0a0d00-0000-4000-8000-00000000000a}"))));
+        const auto interrupted = context->fetchItems(ItemQuery::onBoard(QUuid(QStringLiteral("{0b0a0d00-0000-4000-8000-00000000000b}"))));
+        QVERIFY(committed && interrupted);
+        QCOMPARE(committed->size(), 200);
+        QCOMPARE(interrupted->size(), 0);
+        for (const auto& item : *committed)
+            QCOMPARE(item->content(), QStringLiteral("committed"));
+        RawConnection raw(m_file);
+        QCOMPARE(raw.value(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+    }
+};
+
+QTEST_GUILESS_MAIN(StoreContextTest)
+#include "StoreContextTest.moc"
