@@ -176,6 +176,12 @@ qint64 JsonRecordReader::integer(const QString& key)
     return value ? integerFrom(key, *value).value_or(0) : 0;
 }
 
+std::optional<qint64> JsonRecordReader::optionalInteger(const QString& key)
+{
+    const auto value = optional(key, Kind::number);
+    return value ? integerFrom(key, *value) : std::nullopt;
+}
+
 QUuid JsonRecordReader::uuid(const QString& key)
 {
     const auto value = required(key, Kind::string);
@@ -219,4 +225,24 @@ QList<QUuid> JsonRecordReader::uuidList(const QString& key)
             ids.append(*id);
     }
     return ids;
+}
+
+FieldUpdate<QUuid> JsonRecordReader::uuidUpdate(const QString& key)
+{
+    if (!m_object.contains(key))
+        return FieldUpdate<QUuid>::unchanged();
+    if (m_object.value(key).isNull())
+        return FieldUpdate<QUuid>::cleared();
+    const auto id = optionalUuid(key);
+    return id ? FieldUpdate<QUuid>::set(*id) : FieldUpdate<QUuid>::unchanged();
+}
+
+FieldUpdate<QString> JsonRecordReader::stringUpdate(const QString& key)
+{
+    if (!m_object.contains(key))
+        return FieldUpdate<QString>::unchanged();
+    if (m_object.value(key).isNull())
+        return FieldUpdate<QString>::cleared();
+    const auto text = optionalString(key);
+    return text ? FieldUpdate<QString>::set(*text) : FieldUpdate<QString>::unchanged();
 }

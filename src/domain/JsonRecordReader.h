@@ -5,6 +5,8 @@
 // read all its fields and ask once at the end.
 #pragma once
 
+#include "domain/WireRecords.h"
+
 #include <QDateTime>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -29,11 +31,15 @@ public:
     std::optional<QString> optionalString(const QString& key);
     std::optional<bool> optionalBool(const QString& key);
     qint64 integer(const QString& key);
+    std::optional<qint64> optionalInteger(const QString& key);
     QUuid uuid(const QString& key);
     std::optional<QUuid> optionalUuid(const QString& key);
     QDateTime date(const QString& key);
     std::optional<QDateTime> optionalDate(const QString& key);
     QList<QUuid> uuidList(const QString& key);
+    // Partial updates: a missing key leaves the field unchanged, null clears it.
+    FieldUpdate<QUuid> uuidUpdate(const QString& key);
+    FieldUpdate<QString> stringUpdate(const QString& key);
 
     // read is called with a reader of the nested object: T read(JsonRecordReader&).
     template<typename Read>

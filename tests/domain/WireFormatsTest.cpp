@@ -2,6 +2,7 @@
 #include "domain/Ids.h"
 #include "domain/IsoDate.h"
 #include "domain/JsonRecordReader.h"
+#include "domain/RequestDecoder.h"
 #include "domain/ServiceDecoder.h"
 #include "domain/WireConversions.h"
 #include "domain/WireEncoder.h"
@@ -194,6 +195,16 @@ void checkRoundTrip(const T& record)
     const QByteArray snake = compact(snakeCased(written));
     QCOMPARE(reencoded<T>(camel), written);
     QCOMPARE(reencoded<T>(snake), written);
+}
+
+// A request read back from its body is written again byte for byte the same.
+template<typename T>
+void checkRequestRoundTrip(const T& request)
+{
+    const QByteArray body = encodeBody(request);
+    const auto decoded = decodeRequestBody<T>(body);
+    QVERIFY2(decoded, qPrintable(errorText(decoded)));
+    QCOMPARE(toJson(*decoded), toJson(request));
 }
 
 bool isRecentIsoTimestamp(const QString& text)
@@ -624,6 +635,43 @@ private Q_SLOTS:
         QFETCH(QJsonObject, written);
         QFETCH(QJsonObject, expected);
         QCOMPARE(written, expected);
+    }
+
+    void requestRoundTrips()
+    {
+        checkRequestRoundTrip(CompleteLoginRequest { QStringLiteral("nonce"), QStringLiteral("ott") });
+        checkRequestRoundTrip(RefreshRequest { QStringLiteral("r") });
+        checkRequestRoundTrip(LogoutRequest { QStringLiteral("r") });
+        checkRequestRoundTrip(RemoteBoardRequest {});
+        checkRequestRoundTrip(RemoteBoardRequest { QStringLiteral("N"), QStringLiteral("I"), false });
+        checkRequestRoundTrip(ChangeBoardOwnerRequest { userId });
+        checkRequestRoundTrip(SyncRequest { 17, { fullItem(), RemoteItem {} } });
+        checkRequestRoundTrip(UpsertItemRequest { QStringLiteral("c"), QStringLiteral("DONE"), 3, isoDateText(may1), boardId, userId });
+        checkRequestRoundTrip(ImproveTextRequest { QStringLiteral("teh") });
+        checkRequestRoundTrip(FeedbackRequest { QStringLiteral("Nice") });
+        checkRequestRoundTrip(MarkNotificationReadRequest { itemId });
+
+        UpdateItemRequest update;
+        update.revision = 3;
+        checkRequestRoundTrip(update);
+        update.assignee = FieldUpdate<QUuid>::cleared();
+        update.archivedAt = FieldUpdate<QString>::set(isoDateText(may1));
+        update.order = 0;
+        checkRequestRoundTrip(update);
+        update.assignee = FieldUpdate<QUuid>::set(userId);
+        update.archivedAt = FieldUpdate<QString>::cleared();
+        update.content = QStringLiteral("x");
+        update.status = QStringLiteral("TODO");
+        update.boardId = boardId;
+        checkRequestRoundTrip(update);
+
+        const auto unchanged = decodeRequestBody<UpdateItemRequest>(R"({"revision":1})");
+        QVERIFY(unchanged && unchanged->assignee.isUnchanged() && unchanged->archivedAt.isUnchanged());
+        const auto cleared = decodeRequestBody<UpdateItemRequest>(R"({"revision":1,"assignee":null})");
+        QVERIFY(cleared && cleared->assignee.isCleared());
+        QCOMPARE(errorText(decodeRequestBody<UpdateItemRequest>(R"({"assignee":"x","revision":1})")),
+            QStringLiteral("Bad UUID for key: assignee: x"));
+        QCOMPARE(errorText(decodeRequestBody<UpdateItemRequest>(R"({"order":2})")), QStringLiteral("Missing key: revision"));
     }
 
     void compactBodies()
