@@ -4,6 +4,8 @@
 
 QString isoDateText(const QDateTime& date)
 {
+    if (!date.isValid())
+        return {};
     return date.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) + QLatin1Char('Z');
 }
 

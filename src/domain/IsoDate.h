@@ -7,6 +7,7 @@
 
 #include <optional>
 
+// An invalid date gives the empty text, which no reader accepts as a date.
 QString isoDateText(const QDateTime& date);
 
 // Strict: whole text, seconds required, no fraction, "Z" or "+hh:mm"/"-hh:mm". Anything else is absent.
