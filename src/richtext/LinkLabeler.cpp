@@ -1,0 +1,55 @@
+#include "richtext/LinkLabeler.h"
+
+#include "richtext/LinkLabel.h"
+#include "richtext/LinkMetadataService.h"
+#include "richtext/WebAddressDetector.h"
+
+#include <QUrl>
+
+LinkLabeler::LinkLabeler(LinkMetadataService* service, QObject* parent)
+    : QObject(parent)
+    , m_service(service)
+{
+}
+
+void LinkLabeler::scan(const QString& text)
+{
+    for (const DetectedAddress& address : detectAddresses(text)) {
+        if (address.isLinkTarget(text) || m_observedLinks.contains(address.text))
+            continue;
+        if (address.isWebAddress()) {
+            if (!m_service)
+                continue;
+            m_observedLinks.insert(address.text);
+            m_inFlightLinks.insert(address.text);
+            fetchLabel(address.text);
+        } else if (const auto label = localLinkLabelText(address.text)) {
+            m_observedLinks.insert(address.text);
+            QMetaObject::invokeMethod(
+                this, [this, text = address.text, label = *label] { Q_EMIT labelReady(text, label); },
+                Qt::QueuedConnection);
+        }
+    }
+}
+
+QCoro::Task<> LinkLabeler::fetchLabel(QString address)
+{
+    QPointer<LinkLabeler> self(this);
+    const std::optional<LinkMetadata> metadata = co_await m_service->fetchMetadata(QUrl(address));
+    if (!self)
+        co_return;
+    m_inFlightLinks.remove(address);
+    if (metadata)
+        Q_EMIT labelReady(address, linkLabelText(*metadata, address));
+}
+
+std::optional<QString> LinkLabeler::applyLabel(const QString& text, const QString& address, const QString& label)
+{
+    for (const DetectedAddress& found : detectAddresses(text)) {
+        if (found.text == address && !found.isLinkTarget(text)) {
+            QString labelled = text;
+            return labelled.replace(found.start, found.length, label);
+        }
+    }
+    return std::nullopt;
+}

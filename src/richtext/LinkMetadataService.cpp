@@ -1,0 +1,144 @@
+#include "richtext/LinkMetadataService.h"
+
+#include "richtext/LinkPageParser.h"
+#include "richtext/PageBody.h"
+
+#include <QCoreApplication>
+#include <QCoroNetworkReply>
+#include <QCoroSignal>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+
+#include <memory>
+
+namespace {
+
+struct Download
+{
+    int status = 0;
+    QByteArray body;
+    bool wasCut = false;
+};
+
+QNetworkRequest pageRequest(const QUrl& url, std::chrono::milliseconds timeout)
+{
+    QNetworkRequest request(url);
+    request.setTransferTimeout(static_cast<int>(timeout.count()));
+    request.setRawHeader("Accept", "text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8");
+    request.setRawHeader("User-Agent", "Mozilla/5.0 (Macintosh; Intel Mac OS X 13_3) Plenko/1.0");
+    return request;
+}
+
+// The status and the first 128 KiB of the body; absent when no HTTP response arrived in full.
+QCoro::Task<std::optional<Download>> download(QNetworkAccessManager* network, QNetworkRequest request)
+{
+    // The session owns the reply until we hand it back; it may go first when the session does.
+    QPointer<QNetworkReply> reply = network->get(request);
+    auto received = std::make_shared<Download>();
+    // Read as the bytes arrive and stop the transfer at the cap, so a huge page is never held whole.
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [r = reply.data(), received] {
+        if (received->wasCut)
+            return;
+        received->body.append(r->read(PageBody::maxBytes - received->body.size()));
+        if (received->body.size() >= PageBody::maxBytes) {
+            received->wasCut = true;
+            r->abort();
+        }
+    });
+    co_await reply.data();
+    if (!reply)
+        co_return std::nullopt;
+    reply->deleteLater();
+
+    if (!received->wasCut && reply->isOpen())
+        received->body.append(reply->read(PageBody::maxBytes - received->body.size()));
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!status.isValid())
+        co_return std::nullopt;
+    received->status = status.toInt();
+    // A status outside 2xx/3xx is the caller's to judge; a transfer that broke off is no page.
+    const bool statusIsError = received->status < 200 || received->status > 399;
+    if (reply->error() != QNetworkReply::NoError && !received->wasCut && !statusIsError)
+        co_return std::nullopt;
+    co_return *received;
+}
+
+} // namespace
+
+LinkMetadataService::LinkMetadataService(QNetworkAccessManager* network, std::chrono::milliseconds timeout,
+                                         QObject* parent)
+    : QObject(parent)
+    , m_network(network ? network : new QNetworkAccessManager(this))
+    , m_timeout(timeout)
+{
+}
+
+LinkMetadataService::~LinkMetadataService() = default;
+
+LinkMetadataService& LinkMetadataService::shared()
+{
+    static QPointer<LinkMetadataService> instance;
+    if (!instance)
+        instance = new LinkMetadataService(nullptr, defaultTimeout, QCoreApplication::instance());
+    return *instance;
+}
+
+QString LinkMetadataService::cacheKey(const QUrl& url)
+{
+    return url.toString(QUrl::FullyEncoded);
+}
+
+std::optional<LinkMetadata> LinkMetadataService::cachedMetadata(const QUrl& url) const
+{
+    const auto found = m_cache.constFind(cacheKey(url));
+    if (found == m_cache.cend())
+        return std::nullopt;
+    return *found;
+}
+
+std::optional<LinkMetadata> LinkMetadataService::fallbackMetadata(const QUrl& url) const
+{
+    if (auto cached = cachedMetadata(url))
+        return cached;
+    return LinkPageParser::fallbackMetadata(url);
+}
+
+QCoro::Task<std::optional<LinkMetadata>> LinkMetadataService::fetchMetadata(QUrl url)
+{
+    QPointer<LinkMetadataService> self(this);
+    while (m_busy) {
+        co_await qCoro(this, &LinkMetadataService::turnFinished);
+        if (!self)
+            co_return LinkPageParser::fallbackMetadata(url);
+    }
+    m_busy = true;
+    std::optional<LinkMetadata> result = co_await fetchInTurn(url);
+    if (!self)
+        co_return result;
+    m_busy = false;
+    Q_EMIT turnFinished();
+    co_return result;
+}
+
+QCoro::Task<std::optional<LinkMetadata>> LinkMetadataService::fetchInTurn(QUrl url)
+{
+    if (auto cached = cachedMetadata(url))
+        co_return cached;
+    const QString scheme = url.scheme().toLower();
+    if (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
+        co_return fallbackMetadata(url);
+
+    QPointer<LinkMetadataService> self(this);
+    const std::optional<Download> page = co_await download(m_network, pageRequest(url, m_timeout));
+    if (!self)
+        co_return LinkPageParser::fallbackMetadata(url);
+    if (!page || page->status < 200 || page->status > 399)
+        co_return fallbackMetadata(url);
+
+    std::optional<LinkMetadata> metadata = LinkPageParser::parsePage(PageBody::decode(page->body, page->wasCut), url);
+    if (!metadata)
+        co_return fallbackMetadata(url);
+    m_cache.insert(cacheKey(url), *metadata);
+    co_return metadata;
+}

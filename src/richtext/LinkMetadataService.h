@@ -1,0 +1,54 @@
+// Fetches web pages and reads their titles for link labels. Fetches run one at a time, in the order
+// they were asked for, and every successful read is cached by address for the rest of the run.
+// It never fails: a page that cannot be fetched or read yields a label built from the address.
+#pragma once
+
+#include "richtext/LinkMetadata.h"
+
+#include <QCoroTask>
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <QUrl>
+
+#include <chrono>
+#include <optional>
+
+class QNetworkAccessManager;
+
+class LinkMetadataService : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr std::chrono::milliseconds defaultTimeout { 8000 };
+
+    // Uses `network` when given (it must outlive the service), else a session of its own. The
+    // time-out is the longest wait for the next bytes of a response.
+    explicit LinkMetadataService(QNetworkAccessManager* network = nullptr,
+                                 std::chrono::milliseconds timeout = defaultTimeout, QObject* parent = nullptr);
+    ~LinkMetadataService() override;
+
+    // The process-wide service, made on first use.
+    static LinkMetadataService& shared();
+
+    // The page's metadata, the address's fallback when the page is out of reach or unreadable, or
+    // nothing when the address has no host.
+    QCoro::Task<std::optional<LinkMetadata>> fetchMetadata(QUrl url);
+
+    std::optional<LinkMetadata> cachedMetadata(const QUrl& url) const;
+
+Q_SIGNALS:
+    // Ends one serial turn; the next waiting fetch takes over.
+    void turnFinished();
+
+private:
+    QCoro::Task<std::optional<LinkMetadata>> fetchInTurn(QUrl url);
+    std::optional<LinkMetadata> fallbackMetadata(const QUrl& url) const;
+    static QString cacheKey(const QUrl& url);
+
+    QNetworkAccessManager* m_network = nullptr;
+    std::chrono::milliseconds m_timeout;
+    QHash<QString, LinkMetadata> m_cache;
+    bool m_busy = false;
+};
