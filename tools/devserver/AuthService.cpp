@@ -1,0 +1,199 @@
+#include "AuthService.h"
+
+#include "Clock.h"
+#include "Database.h"
+#include "HttpError.h"
+#include "HttpMessage.h"
+#include "Tokens.h"
+
+namespace {
+
+constexpr qint64 loginTokenSeconds = 5 * 60;
+constexpr qint64 nonceSeconds = 30 * 60;
+
+const QString accountColumns = QStringLiteral("SELECT id, email, display_name, last_login_at, updated_at FROM accounts");
+
+Account accountFrom(const Row& row)
+{
+    return { row.text("id"), row.text("email"), row.optionalText("display_name"), row.optionalText("last_login_at"),
+        row.text("updated_at") };
+}
+
+HttpError unauthorized(const QString& code, const QString& message)
+{
+    return { 401, code, message };
+}
+
+} // namespace
+
+QJsonObject Account::toUserJson() const
+{
+    QJsonObject user { { QStringLiteral("id"), id }, { QStringLiteral("email"), email },
+        { QStringLiteral("handle"), email.section(QLatin1Char('@'), 0, 0).toLower() },
+        { QStringLiteral("updatedAt"), updatedAt } };
+    if (displayName)
+        user.insert(QStringLiteral("displayName"), *displayName);
+    if (lastLoginAt)
+        user.insert(QStringLiteral("lastLoginAt"), *lastLoginAt);
+    return user;
+}
+
+QJsonObject TokenPair::toJson() const
+{
+    return { { QStringLiteral("accessToken"), accessToken }, { QStringLiteral("refreshToken"), refreshToken } };
+}
+
+AuthService::AuthService(Database& db, const Clock& clock, qint64 accessTtlSeconds)
+    : m_db(db)
+    , m_clock(clock)
+    , m_accessTtlSeconds(accessTtlSeconds)
+{
+}
+
+Account AuthService::findOrCreateAccount(const QString& email, const QString& displayName)
+{
+    const QString address = email.trimmed();
+    const qsizetype at = address.indexOf(QLatin1Char('@'));
+    if (at < 1 || at == address.size() - 1 || address.contains(QLatin1Char(' ')))
+        throw HttpError(400, QStringLiteral("INVALID_EMAIL"), QStringLiteral("\"%1\" is not an e-mail address.").arg(address));
+    const QString name = displayName.trimmed();
+
+    if (auto row = m_db.queryOne(accountColumns + QStringLiteral(" WHERE email = ?"), { address })) {
+        Account existing = accountFrom(*row);
+        if (!name.isEmpty() && existing.displayName != name) {
+            existing.displayName = name;
+            existing.updatedAt = m_clock.isoNow();
+            m_db.execute(QStringLiteral("UPDATE accounts SET display_name = ?, updated_at = ? WHERE id = ?"),
+                { name, existing.updatedAt, existing.id });
+        }
+        return existing;
+    }
+    Account created { Tokens::newUuid(), address, name.isEmpty() ? std::nullopt : std::optional(name), std::nullopt,
+        m_clock.isoNow() };
+    m_db.execute(QStringLiteral("INSERT INTO accounts (id, email, display_name, updated_at) VALUES (?, ?, ?, ?)"),
+        { created.id, created.email, created.displayName ? QVariant(*created.displayName) : QVariant(),
+            created.updatedAt });
+    return created;
+}
+
+std::optional<Account> AuthService::account(const QString& userId) const
+{
+    if (auto row = m_db.queryOne(accountColumns + QStringLiteral(" WHERE id = ?"), { userId }))
+        return accountFrom(*row);
+    return std::nullopt;
+}
+
+QList<Account> AuthService::accounts() const
+{
+    QList<Account> result;
+    for (const Row& row : m_db.query(accountColumns + QStringLiteral(" ORDER BY email")))
+        result.append(accountFrom(row));
+    return result;
+}
+
+TokenPair AuthService::openSession(const QString& userId)
+{
+    TokenPair tokens { Tokens::random(QStringLiteral("at_")), Tokens::random(QStringLiteral("rt_")) };
+    const QString session = Tokens::newUuid();
+    m_db.transaction([&] {
+        m_db.execute(QStringLiteral("INSERT INTO sessions (id, user_id, refresh_token) VALUES (?, ?, ?)"),
+            { session, userId, tokens.refreshToken });
+        m_db.execute(QStringLiteral("INSERT INTO access_tokens (token, session_id, user_id, expires_at) VALUES (?, ?, ?, ?)"),
+            { tokens.accessToken, session, userId, m_clock.epochSeconds() + m_accessTtlSeconds });
+    });
+    return tokens;
+}
+
+void AuthService::registerNonce(const QString& nonce)
+{
+    m_db.execute(QStringLiteral("INSERT OR REPLACE INTO login_nonces (nonce, created_at) VALUES (?, ?)"),
+        { nonce, m_clock.epochSeconds() });
+}
+
+bool AuthService::knowsNonce(const QString& nonce) const
+{
+    return m_db
+        .queryOne(QStringLiteral("SELECT nonce FROM login_nonces WHERE nonce = ? AND created_at > ?"),
+            { nonce, m_clock.epochSeconds() - nonceSeconds })
+        .has_value();
+}
+
+QString AuthService::issueLoginToken(const QString& nonce, const QString& userId)
+{
+    const QString ott = Tokens::random(QStringLiteral("ott_"));
+    m_db.execute(QStringLiteral("INSERT INTO login_tokens (ott, nonce, user_id, expires_at) VALUES (?, ?, ?, ?)"),
+        { ott, nonce, userId, m_clock.epochSeconds() + loginTokenSeconds });
+    return ott;
+}
+
+TokenPair AuthService::completeLogin(const QString& nonce, const QString& ott)
+{
+    // 400 rather than 401: a refused sign-in is not a stale bearer token to refresh.
+    const auto row = m_db.queryOne(QStringLiteral("SELECT nonce, user_id, expires_at FROM login_tokens WHERE ott = ?"), { ott });
+    if (!row || row->text("nonce") != nonce)
+        throw HttpError(400, QStringLiteral("INVALID_LOGIN_TOKEN"),
+            QStringLiteral("This sign-in link is not valid. Start the sign-in again."));
+    if (row->integer("expires_at") <= m_clock.epochSeconds()) {
+        m_db.execute(QStringLiteral("DELETE FROM login_tokens WHERE ott = ?"), { ott });
+        throw HttpError(400, QStringLiteral("LOGIN_TOKEN_EXPIRED"),
+            QStringLiteral("This sign-in link has expired. Start the sign-in again."));
+    }
+    const QString userId = row->text("user_id");
+    TokenPair tokens;
+    m_db.transaction([&] {
+        m_db.execute(QStringLiteral("DELETE FROM login_tokens WHERE ott = ?"), { ott });
+        m_db.execute(QStringLiteral("DELETE FROM login_nonces WHERE nonce = ?"), { nonce });
+        m_db.execute(QStringLiteral("UPDATE accounts SET last_login_at = ? WHERE id = ?"), { m_clock.isoNow(), userId });
+        tokens = openSession(userId);
+    });
+    return tokens;
+}
+
+TokenPair AuthService::refresh(const QString& refreshToken)
+{
+    const auto session = m_db.queryOne(QStringLiteral("SELECT id, user_id FROM sessions WHERE refresh_token = ?"),
+        { refreshToken });
+    if (!session)
+        throw unauthorized(QStringLiteral("INVALID_REFRESH_TOKEN"),
+            QStringLiteral("The refresh token is not valid. Please sign in again."));
+    TokenPair tokens { Tokens::random(QStringLiteral("at_")), Tokens::random(QStringLiteral("rt_")) };
+    m_db.transaction([&] {
+        m_db.execute(QStringLiteral("UPDATE sessions SET refresh_token = ? WHERE id = ?"),
+            { tokens.refreshToken, session->text("id") });
+        m_db.execute(QStringLiteral("INSERT INTO access_tokens (token, session_id, user_id, expires_at) VALUES (?, ?, ?, ?)"),
+            { tokens.accessToken, session->text("id"), session->text("user_id"),
+                m_clock.epochSeconds() + m_accessTtlSeconds });
+    });
+    return tokens;
+}
+
+void AuthService::logout(const QString& refreshToken)
+{
+    m_db.execute(QStringLiteral("DELETE FROM sessions WHERE refresh_token = ?"), { refreshToken });
+}
+
+Account AuthService::authenticate(const ApiRequest& request) const
+{
+    const QByteArray header = request.header("Authorization");
+    if (!header.startsWith("Bearer ") || header.size() <= 7)
+        throw unauthorized(QStringLiteral("UNAUTHORIZED"), QStringLiteral("Sign in to use this endpoint."));
+    const QString token = QString::fromUtf8(header.mid(7)).trimmed();
+    const auto row = m_db.queryOne(QStringLiteral("SELECT user_id, expires_at FROM access_tokens WHERE token = ?"), { token });
+    if (!row)
+        throw unauthorized(QStringLiteral("INVALID_TOKEN"), QStringLiteral("The access token is not valid."));
+    if (row->integer("expires_at") <= m_clock.epochSeconds())
+        throw unauthorized(QStringLiteral("TOKEN_EXPIRED"), QStringLiteral("The access token has expired."));
+    const std::optional<Account> found = account(row->text("user_id"));
+    if (!found)
+        throw unauthorized(QStringLiteral("INVALID_TOKEN"), QStringLiteral("The access token is not valid."));
+    return *found;
+}
+
+void AuthService::expireAccessTokens(const std::optional<QString>& token)
+{
+    if (token)
+        m_db.execute(QStringLiteral("UPDATE access_tokens SET expires_at = ? WHERE token = ?"),
+            { m_clock.epochSeconds(), *token });
+    else
+        m_db.execute(QStringLiteral("UPDATE access_tokens SET expires_at = ?"), { m_clock.epochSeconds() });
+}

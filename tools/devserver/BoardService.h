@@ -1,0 +1,72 @@
+// Boards and their membership: listing, reading with members, create, rename/describe/archive,
+// delete, one-time invitations valid ten minutes, joining, member removal and ownership transfer.
+// Every board operation of a non-member (or on a board that does not exist) answers 403
+// "BOARD_ACCESS_DENIED", so the client can tell a revoked board from other failures.
+#pragma once
+
+#include <QJsonObject>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+class Clock;
+class Database;
+class JsonBody;
+class NotificationService;
+struct Account;
+
+struct BoardRecord
+{
+    QString id;
+    QString name;
+    std::optional<QString> info;
+    bool active = true;
+    QString createdAt;
+    QString updatedAt;
+    QString createdBy;
+    qint64 revision = 0;
+
+    // The RemoteBoard record.
+    QJsonObject toJson() const;
+};
+
+struct Membership
+{
+    BoardRecord board;
+    QString role; // "OWNER" or "EDITOR"
+    bool isOwner() const { return role == QLatin1String("OWNER"); }
+};
+
+class BoardService
+{
+public:
+    BoardService(Database& db, const Clock& clock, NotificationService& notifications);
+
+    Membership requireMember(const Account& me, const QString& boardId) const;
+    bool isMember(const QString& boardId, const QString& userId) const;
+    std::optional<BoardRecord> board(const QString& boardId) const;
+
+    QList<BoardRecord> boardsOf(const Account& me) const;
+    // RemoteBoardResponse {board, boardOwner, users}.
+    QJsonObject details(const Membership& membership) const;
+
+    BoardRecord create(const Account& me, const QString& name);
+    void update(const Account& me, const QString& boardId, const JsonBody& body);
+    void remove(const Account& me, const QString& boardId);
+
+    QString createInvitation(const Account& me, const QString& boardId);
+    BoardRecord join(const Account& me, const QString& code);
+    void removeMember(const Account& me, const QString& boardId, const QString& userId);
+    void transferOwnership(const Account& me, const QString& boardId, const QString& newOwnerId);
+
+    // One more item change on the board: returns the new board revision.
+    qint64 advanceRevision(const QString& boardId);
+
+private:
+    QJsonObject boardUserJson(const QString& boardId, const QString& userId) const;
+
+    Database& m_db;
+    const Clock& m_clock;
+    NotificationService& m_notifications;
+};

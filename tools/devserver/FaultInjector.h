@@ -1,0 +1,42 @@
+// Faults that tests arm through /__admin/faults: the next N requests (optionally only those whose
+// path starts with a prefix) are delayed, answered with a given status and body, cut off without an
+// answer, or answered 200 with a body that is not valid JSON. Admin requests are never affected.
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <expected>
+#include <optional>
+
+class QJsonObject;
+
+struct Fault
+{
+    enum class Kind { Delay, Status, Close, Malformed };
+
+    Kind kind = Kind::Status;
+    int remaining = 1;
+    QString pathPrefix;
+    int delayMs = 0;
+    int status = 500;
+    std::optional<QByteArray> body;
+    QByteArray contentType = "application/json";
+
+    // Reads {"kind", "count", "pathPrefix", "delayMs", "status", "body", "contentType"}.
+    static std::expected<Fault, QString> fromJson(const QJsonObject& json);
+};
+
+class FaultInjector
+{
+public:
+    void arm(const Fault& fault) { m_faults.append(fault); }
+    void clear() { m_faults.clear(); }
+    // The fault for this request, used up by one; the earliest armed matching fault goes first.
+    std::optional<Fault> take(const QString& path);
+    int armedCount() const { return int(m_faults.size()); }
+
+private:
+    QList<Fault> m_faults;
+};

@@ -1,0 +1,45 @@
+// The devserver's own view of one HTTP exchange, independent of the HTTP library, so handlers and
+// fault injection can run after the library's request object is gone (delayed answers).
+#pragma once
+
+#include <QByteArray>
+#include <QJsonValue>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QUrlQuery>
+
+#include <optional>
+
+struct ApiRequest
+{
+    QByteArray method;
+    QString path;
+    QUrlQuery query;
+    QList<QPair<QByteArray, QByteArray>> headers;
+    QByteArray body;
+
+    // Case-insensitive, as HTTP header names are.
+    QByteArray header(const QByteArray& name) const;
+    // Fully decoded query value; empty when absent.
+    QString queryValue(const QString& name) const;
+    bool hasQuery(const QString& name) const { return query.hasQueryItem(name); }
+};
+
+struct ApiResponse
+{
+    int status = 200;
+    QByteArray contentType;
+    QByteArray body;
+    QList<QPair<QByteArray, QByteArray>> headers;
+    // A JSON answer is serialised at the last moment so the key style can be applied to it.
+    std::optional<QJsonValue> json;
+    // True for answers of the service's contract; only those follow --snake-case.
+    bool contractKeys = false;
+
+    static ApiResponse ofJson(const QJsonValue& value, int status = 200);
+    static ApiResponse ofContractJson(const QJsonValue& value, int status = 200);
+    static ApiResponse noContent();
+    static ApiResponse html(const QString& page, int status = 200);
+    static ApiResponse redirect(const QString& location, const QString& page);
+};

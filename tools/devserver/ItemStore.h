@@ -1,0 +1,72 @@
+// Items and the per-board change log. Every write is one change of the item's board: the board's
+// revision goes up by one, the item's revision becomes that new board revision, and the change log
+// remembers which item changed at which revision. A sync's checkpoint is a board revision, so
+// "everything after the checkpoint" is a range of the change log.
+#pragma once
+
+#include <QList>
+#include <QPair>
+#include <QJsonObject>
+#include <QString>
+
+#include <optional>
+
+class BoardService;
+class Clock;
+class Database;
+
+struct ItemRecord
+{
+    QString id;
+    QString boardId;
+    QString content;
+    QString status;
+    qint64 order = 0;
+    QString createdBy;
+    std::optional<QString> assignee;
+    std::optional<QString> author;
+    QString createdAt;
+    QString updatedAt;
+    std::optional<QString> deletedAt;
+    std::optional<QString> archivedAt;
+    qint64 revision = 0;
+    qint64 addedSeq = 0; // the board revision at which the item joined its current board
+
+    bool isDeleted() const { return deletedAt.has_value(); }
+    // The RemoteItem record.
+    QJsonObject toJson() const;
+    // ItemResponse {id, revision, updatedAt}.
+    QJsonObject toResponseJson() const;
+};
+
+enum class ChangeKind { Upsert, Remove };
+
+class ItemStore
+{
+public:
+    ItemStore(Database& db, const Clock& clock, BoardService& boards);
+
+    std::optional<ItemRecord> find(const QString& itemId) const;
+
+    // Each returns the new revision, which is also stored in the record.
+    qint64 insert(ItemRecord& item);
+    qint64 save(ItemRecord& item);
+    qint64 tombstone(ItemRecord& item);
+    // Leaves the current board (a removal there) and joins the target (an addition there).
+    qint64 moveToBoard(ItemRecord& item, const QString& targetBoardId);
+
+    // The last change of each item changed after the checkpoint, in the order of those changes.
+    QList<QPair<QString, ChangeKind>> changesSince(const QString& boardId, qint64 checkpoint) const;
+
+    // Refusal text for content or status that the service does not store; absent when fine.
+    static std::optional<QString> contentProblem(const QString& content);
+    static std::optional<QString> statusProblem(const QString& status);
+
+private:
+    void write(const ItemRecord& item, bool insert);
+    void logChange(const QString& boardId, qint64 seq, const QString& itemId, ChangeKind kind);
+
+    Database& m_db;
+    const Clock& m_clock;
+    BoardService& m_boards;
+};

@@ -1,0 +1,63 @@
+#include "Router.h"
+
+#include "Clock.h"
+#include "HttpError.h"
+
+#include <QJsonObject>
+
+void Router::add(const QByteArray& method, const QString& pattern, RouteHandler handler)
+{
+    static const QString uuid = QStringLiteral("([0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12})");
+    QString expression = QStringLiteral("^");
+    QList<bool> uuidGroups;
+    for (const QString& part : pattern.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        expression += QLatin1Char('/');
+        if (part == QLatin1String("{id}")) {
+            expression += uuid;
+            uuidGroups.append(true);
+        } else if (part == QLatin1String("{segment}")) {
+            expression += QStringLiteral("([^/]+)");
+            uuidGroups.append(false);
+        } else {
+            expression += QRegularExpression::escape(part);
+        }
+    }
+    expression += QLatin1Char('$');
+    m_routes.append({ method, QRegularExpression(expression), std::move(uuidGroups), std::move(handler) });
+}
+
+ApiResponse Router::dispatch(const ApiRequest& request) const
+{
+    bool pathKnown = false;
+    for (const Route& route : m_routes) {
+        const QRegularExpressionMatch match = route.pattern.match(request.path);
+        if (!match.hasMatch())
+            continue;
+        pathKnown = true;
+        if (route.method != request.method)
+            continue;
+        QStringList ids;
+        for (int i = 1; i <= match.lastCapturedIndex(); ++i)
+            ids.append(route.uuidGroups.at(i - 1) ? match.captured(i).toUpper() : match.captured(i));
+        try {
+            return route.handler(request, ids);
+        } catch (const HttpError& error) {
+            return errorResponse(m_clock, error.status, error.code, error.message, request.path);
+        }
+    }
+    if (pathKnown)
+        return errorResponse(m_clock, 405, QStringLiteral("METHOD_NOT_ALLOWED"),
+            QStringLiteral("%1 is not allowed on this path.").arg(QString::fromLatin1(request.method)), request.path);
+    return errorResponse(m_clock, 404, QStringLiteral("NOT_FOUND"), QStringLiteral("No such endpoint."), request.path);
+}
+
+ApiResponse Router::errorResponse(const Clock& clock, int status, const QString& code, const QString& message,
+    const QString& path)
+{
+    return ApiResponse::ofContractJson(QJsonObject { { QStringLiteral("timestamp"), clock.isoNow() },
+                                           { QStringLiteral("status"), status },
+                                           { QStringLiteral("code"), code },
+                                           { QStringLiteral("message"), message },
+                                           { QStringLiteral("path"), path } },
+        status);
+}

@@ -1,0 +1,38 @@
+// Everything a route needs, handed to the route tables in one piece.
+#pragma once
+
+class AuthService;
+class BoardService;
+class Clock;
+class Database;
+class FaultInjector;
+class ItemService;
+class NotificationService;
+class ReleaseFeed;
+class Router;
+class SyncService;
+struct ServerOptions;
+
+struct Services
+{
+    Database& db;
+    Clock& clock;
+    AuthService& auth;
+    BoardService& boards;
+    ItemService& items;
+    SyncService& sync;
+    NotificationService& notifications;
+    FaultInjector& faults;
+    const ReleaseFeed& releases;
+    const ServerOptions& options;
+};
+
+// The route tables, one per area of the service.
+namespace Routes {
+void addAuth(Router& router, Services& services);
+void addBoards(Router& router, Services& services);
+void addItems(Router& router, Services& services);
+void addAccount(Router& router, Services& services);
+void addPublic(Router& router, Services& services);
+void addAdmin(Router& router, Services& services);
+}

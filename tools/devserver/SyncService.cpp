@@ -1,0 +1,174 @@
+#include "SyncService.h"
+
+#include "AuthService.h"
+#include "BoardService.h"
+#include "Clock.h"
+#include "Database.h"
+#include "HttpError.h"
+#include "ItemService.h"
+#include "ItemStore.h"
+#include "JsonBody.h"
+
+#include <QJsonArray>
+
+namespace {
+
+// One pending item of the request, read strictly as a RemoteItem.
+struct PendingItem
+{
+    QString id;
+    QString content;
+    QString status;
+    qint64 order = 0;
+    std::optional<QString> assignee;
+    QString createdAt;
+    std::optional<QString> deletedAt;
+    std::optional<QString> archivedAt;
+    qint64 revision = 0;
+};
+
+std::optional<QString> lenientDate(const std::optional<QString>& text)
+{
+    if (!text)
+        return std::nullopt;
+    if (const auto date = Clock::parseIso(*text))
+        return Clock::iso(*date);
+    return std::nullopt;
+}
+
+PendingItem readPending(const QJsonValue& value, int index)
+{
+    if (!value.isObject())
+        throw HttpError::badRequest(QStringLiteral("\"items[%1]\" must be an object.").arg(index));
+    const JsonBody item(value.toObject(), QStringLiteral("items[%1]").arg(index));
+    PendingItem pending;
+    pending.id = item.requiredUuid(QStringLiteral("id"));
+    pending.content = item.requiredString(QStringLiteral("content"));
+    pending.status = item.requiredString(QStringLiteral("status"));
+    item.requiredUuid(QStringLiteral("boardId"));
+    item.requiredUuid(QStringLiteral("createdBy"));
+    pending.order = item.requiredInteger(QStringLiteral("order"));
+    pending.createdAt = item.requiredString(QStringLiteral("createdAt"));
+    item.requiredString(QStringLiteral("updatedAt"));
+    pending.revision = item.requiredInteger(QStringLiteral("revision"));
+    pending.assignee = item.optionalUuid(QStringLiteral("assignee"));
+    item.optionalString(QStringLiteral("author"));
+    pending.deletedAt = item.optionalString(QStringLiteral("deletedAt"));
+    pending.archivedAt = lenientDate(item.optionalString(QStringLiteral("archivedAt")));
+    return pending;
+}
+
+} // namespace
+
+SyncService::SyncService(Database& db, BoardService& boards, ItemStore& items, ItemService& itemService)
+    : m_db(db)
+    , m_boards(boards)
+    , m_items(items)
+    , m_itemService(itemService)
+{
+}
+
+QJsonObject SyncService::sync(const Account& me, const QString& boardId, const JsonBody& body)
+{
+    const Membership membership = m_boards.requireMember(me, boardId);
+    qint64 checkpoint = body.requiredInteger(QStringLiteral("checkpoint"));
+    if (checkpoint < 0)
+        throw HttpError::badRequest(QStringLiteral("\"checkpoint\" must not be negative."));
+    if (checkpoint > membership.board.revision)
+        checkpoint = 0;
+    const QJsonArray sent = body.requiredArray(QStringLiteral("items"));
+    QList<PendingItem> pendingItems;
+    for (int i = 0; i < sent.size(); ++i)
+        pendingItems.append(readPending(sent.at(i), i));
+
+    QJsonArray conflicted;
+    QStringList refusedShowCopy;
+    QStringList refusedGone;
+    auto refuse = [&](const QString& id, const std::optional<ItemRecord>& service) {
+        conflicted.append(id);
+        if (!service)
+            return;
+        if (service->isDeleted() || service->boardId != boardId)
+            refusedGone.append(id);
+        else
+            refusedShowCopy.append(id);
+    };
+
+    m_db.transaction([&] {
+    for (const PendingItem& pending : pendingItems) {
+        std::optional<ItemRecord> existing = m_items.find(pending.id);
+        const bool invalid = ItemStore::contentProblem(pending.content) || ItemStore::statusProblem(pending.status)
+            || (pending.assignee && !m_boards.isMember(boardId, *pending.assignee));
+        if (!existing) {
+            if (pending.deletedAt) {
+                // Deleted before the service ever saw it: nothing to keep.
+                refusedGone.append(pending.id);
+                continue;
+            }
+            if (invalid) {
+                refuse(pending.id, existing);
+                continue;
+            }
+            ItemRecord item;
+            item.id = pending.id;
+            item.boardId = boardId;
+            item.createdBy = me.id;
+            item.author = me.shownName();
+            item.createdAt = lenientDate(pending.createdAt).value_or(QString());
+            item.content = pending.content;
+            item.status = pending.status;
+            item.order = pending.order;
+            item.assignee = pending.assignee;
+            item.archivedAt = pending.archivedAt;
+            m_items.insert(item);
+            m_itemService.notifyAssignment(me, item, std::nullopt);
+            continue;
+        }
+        if (pending.deletedAt && existing->isDeleted() && existing->boardId == boardId) {
+            refusedGone.append(pending.id);
+            continue;
+        }
+        // The service's copy wins whenever the client had not seen its latest revision.
+        if (existing->boardId != boardId || existing->isDeleted() || pending.revision < existing->revision
+            || (invalid && !pending.deletedAt)) {
+            refuse(pending.id, existing);
+            continue;
+        }
+        if (pending.deletedAt) {
+            m_items.tombstone(*existing);
+            continue;
+        }
+        const std::optional<QString> previousAssignee = existing->assignee;
+        existing->content = pending.content;
+        existing->status = pending.status;
+        existing->order = pending.order;
+        existing->assignee = pending.assignee;
+        existing->archivedAt = pending.archivedAt;
+        m_items.save(*existing);
+        m_itemService.notifyAssignment(me, *existing, previousAssignee);
+    }
+    });
+
+    QJsonArray newItems;
+    QJsonArray modifiedItems;
+    QJsonArray deletedItems;
+    for (const auto& [itemId, kind] : m_items.changesSince(boardId, checkpoint)) {
+        const std::optional<ItemRecord> item = m_items.find(itemId);
+        if (kind == ChangeKind::Remove || !item || item->boardId != boardId || item->isDeleted()) {
+            deletedItems.append(itemId);
+            refusedGone.removeAll(itemId);
+            continue;
+        }
+        (item->addedSeq > checkpoint ? newItems : modifiedItems).append(item->toJson());
+        refusedShowCopy.removeAll(itemId);
+    }
+    for (const QString& id : std::as_const(refusedShowCopy))
+        modifiedItems.append(m_items.find(id)->toJson());
+    for (const QString& id : std::as_const(refusedGone))
+        deletedItems.append(id);
+
+    const std::optional<BoardRecord> board = m_boards.board(boardId);
+    return { { QStringLiteral("boardName"), board->name }, { QStringLiteral("latestCheckpoint"), board->revision },
+        { QStringLiteral("newItems"), newItems }, { QStringLiteral("deletedItems"), deletedItems },
+        { QStringLiteral("modifiedItems"), modifiedItems }, { QStringLiteral("conflictedItems"), conflicted } };
+}
