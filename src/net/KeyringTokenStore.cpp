@@ -1,0 +1,168 @@
+#include "net/KeyringTokenStore.h"
+
+#include "domain/Log.h"
+
+#include <QCoro/QCoroSignal>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QStringDecoder>
+#include <QTimer>
+#include <qt6keychain/keychain.h>
+
+#include <memory>
+
+namespace {
+const QString secretServiceName = QStringLiteral("org.freedesktop.secrets");
+
+// Asks the bus daemon one question about the secret service; false when the bus does not answer.
+QCoro::Task<bool> busAnswersYes(QString method, std::chrono::milliseconds timeout)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        co_return false;
+    QDBusMessage message = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
+        QStringLiteral("/org/freedesktop/DBus"), QStringLiteral("org.freedesktop.DBus"), method);
+    if (method == QLatin1String("NameHasOwner"))
+        message << secretServiceName;
+    auto watcher = std::make_unique<QDBusPendingCallWatcher>(bus.asyncCall(message, static_cast<int>(timeout.count())));
+    if (!watcher->isFinished())
+        co_await qCoro(watcher.get(), &QDBusPendingCallWatcher::finished);
+    const QDBusMessage reply = watcher->reply();
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        co_return false;
+    const QVariant answer = reply.arguments().constFirst();
+    if (method == QLatin1String("NameHasOwner"))
+        co_return answer.toBool();
+    co_return answer.toStringList().contains(secretServiceName);
+}
+
+// Runs one QtKeychain job to its end and hands it back to the caller, or gives up after the timeout
+// and lets the job delete itself whenever it does finish.
+template<typename Job>
+QCoro::Task<std::unique_ptr<Job>> finishJob(Job* job)
+{
+    job->setAutoDelete(false);
+    // Started from the event loop so that a job failing at once still finds the connection in place.
+    QTimer::singleShot(0, job, [job] { job->start(); });
+    const auto finished = co_await qCoro(static_cast<QKeychain::Job*>(job), &QKeychain::Job::finished,
+        KeyringTokenStore::operationTimeout);
+    if (!finished) {
+        job->setAutoDelete(true);
+        co_return std::unique_ptr<Job>();
+    }
+    co_return std::unique_ptr<Job>(job);
+}
+
+QString timeoutText()
+{
+    return QStringLiteral("The keyring did not answer within %1 seconds.")
+        .arg(KeyringTokenStore::operationTimeout.count() / 1000);
+}
+}
+
+KeyringTokenStore::KeyringTokenStore(QString service)
+    : m_service(std::move(service))
+{
+}
+
+QCoro::Task<void> KeyringTokenStore::ensureBackendChosen()
+{
+    if (m_backendChosen)
+        co_return;
+    const std::chrono::milliseconds probeTimeout { 3000 };
+    bool available = co_await busAnswersYes(QStringLiteral("NameHasOwner"), probeTimeout);
+    if (!available)
+        available = co_await busAnswersYes(QStringLiteral("ListActivatableNames"), probeTimeout);
+    // Another coroutine may have decided while this one waited on the bus.
+    if (m_backendChosen)
+        co_return;
+    m_backendChosen = true;
+    if (!available)
+        fallBackToMemory();
+}
+
+void KeyringTokenStore::fallBackToMemory()
+{
+    if (m_memoryOnly)
+        return;
+    m_memoryOnly = true;
+    logLine(QStringLiteral("🔑 No secret service answered: tokens are kept in memory, so sign-in will not "
+                           "survive a restart."));
+}
+
+QCoro::Task<TokenReadResult> KeyringTokenStore::read(QString account)
+{
+    co_await ensureBackendChosen();
+    if (m_memoryOnly)
+        co_return co_await m_memory.read(account);
+
+    auto* started = new QKeychain::ReadPasswordJob(m_service);
+    started->setKey(account);
+    const auto job = co_await finishJob(started);
+    if (!job)
+        co_return std::unexpected(timeoutText());
+
+    switch (job->error()) {
+    case QKeychain::NoError: {
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString text = decoder(job->binaryData());
+        if (decoder.hasError())
+            co_return std::optional<QString>();
+        co_return std::optional<QString>(text);
+    }
+    case QKeychain::EntryNotFound:
+        co_return std::optional<QString>();
+    case QKeychain::NoBackendAvailable:
+        fallBackToMemory();
+        co_return co_await m_memory.read(account);
+    default:
+        co_return std::unexpected(job->errorString());
+    }
+}
+
+QCoro::Task<TokenWriteResult> KeyringTokenStore::save(QString account, QString text)
+{
+    co_await ensureBackendChosen();
+    if (m_memoryOnly)
+        co_return co_await m_memory.save(account, text);
+
+    auto* started = new QKeychain::WritePasswordJob(m_service);
+    started->setKey(account);
+    started->setBinaryData(text.toUtf8());
+    const auto job = co_await finishJob(started);
+    if (!job)
+        co_return std::unexpected(timeoutText());
+    if (job->error() == QKeychain::NoBackendAvailable) {
+        fallBackToMemory();
+        co_return co_await m_memory.save(account, text);
+    }
+    if (job->error() != QKeychain::NoError)
+        co_return std::unexpected(job->errorString());
+    co_return TokenWriteResult();
+}
+
+QCoro::Task<TokenWriteResult> KeyringTokenStore::remove(QString account)
+{
+    co_await ensureBackendChosen();
+    if (m_memoryOnly)
+        co_return co_await m_memory.remove(account);
+
+    auto* started = new QKeychain::DeletePasswordJob(m_service);
+    started->setKey(account);
+    const auto job = co_await finishJob(started);
+    if (!job)
+        co_return std::unexpected(timeoutText());
+    switch (job->error()) {
+    case QKeychain::NoError:
+    case QKeychain::EntryNotFound:
+        co_return TokenWriteResult();
+    case QKeychain::NoBackendAvailable:
+        fallBackToMemory();
+        co_return co_await m_memory.remove(account);
+    default:
+        co_return std::unexpected(job->errorString());
+    }
+}

@@ -1,0 +1,328 @@
+#include "net/NetworkService.h"
+
+#include "BundleInfo.h"
+#include "domain/Log.h"
+#include "domain/WireEncoder.h"
+#include "net/KeyringTokenStore.h"
+#include "net/RequestLog.h"
+
+#include <QCoreApplication>
+#include <QCoro/QCoroNetworkReply>
+#include <QCoro/QCoroSignal>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QStringDecoder>
+
+namespace {
+const QString refreshPath = QStringLiteral("/auth/refresh");
+const QString logoutPath = QStringLiteral("/auth/logout");
+
+QString utf8OrNull(const QByteArray& bytes, const QString& fallback)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder(bytes);
+    return decoder.hasError() ? fallback : text;
+}
+
+QString statusLogLine(int status, const QString& message)
+{
+    if (status == 403)
+        return QStringLiteral("403 Forbidden: ") + message;
+    if (status == 401)
+        return QStringLiteral("401 Unauthorized: ") + message;
+    return QString::number(status) + QStringLiteral(" Error: ") + message;
+}
+
+// Network-layer failures (connection, time-out, TLS, proxy) are numbered below 200; the codes above
+// only echo an HTTP status, which is judged by its number instead.
+bool isTransportError(QNetworkReply::NetworkError error)
+{
+    return error != QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied;
+}
+}
+
+struct NetworkService::Exchange
+{
+    std::optional<ServiceResponse> response; // an HTTP response came back
+    std::optional<QString> transportError;   // the request never got one
+    // Neither: something answered that was not HTTP.
+};
+
+NetworkService::NetworkService(QString baseUrl, std::shared_ptr<TokenStore> tokenStore, QObject* parent)
+    : QObject(parent)
+    , m_baseUrl(std::move(baseUrl))
+    , m_tokenStore(std::move(tokenStore))
+{
+    while (m_baseUrl.endsWith(QLatin1Char('/')))
+        m_baseUrl.chop(1);
+}
+
+NetworkService& NetworkService::shared()
+{
+    // Parented to the application so it goes before the network stack does.
+    static NetworkService* instance = new NetworkService(
+        configuredBaseUrl(), std::make_shared<KeyringTokenStore>(), QCoreApplication::instance());
+    return *instance;
+}
+
+QString NetworkService::configuredBaseUrl()
+{
+    const QString overridden = qEnvironmentVariable("PLENKO_API_URL").trimmed();
+    return overridden.isEmpty() ? QString::fromUtf8(BundleInfo::apiBaseUrl) : overridden;
+}
+
+QCoro::Task<void> NetworkService::loadTokens()
+{
+    if (m_loadState == TokenLoadState::loading) {
+        co_await qCoro(this, &NetworkService::tokensLoaded);
+        co_return;
+    }
+    if (m_loadState == TokenLoadState::loaded)
+        co_return;
+
+    m_loadState = TokenLoadState::loading;
+    const quint64 generation = m_tokenGeneration;
+    const TokenReadResult access = co_await m_tokenStore->read(accessTokenAccount);
+    const TokenReadResult refresh = co_await m_tokenStore->read(refreshTokenAccount);
+
+    if (generation != m_tokenGeneration) {
+        // Tokens were set or cleared while the store was being read: those are newer.
+        m_loadState = TokenLoadState::loaded;
+    } else if (!access || !refresh) {
+        m_loadState = TokenLoadState::keyringFailed;
+        m_loadError = !access ? access.error() : refresh.error();
+        logLine(QStringLiteral("🔑 Couldn't read the sign-in from the keyring: ") + m_loadError);
+    } else {
+        m_accessToken = access->value_or(QString());
+        m_refreshToken = refresh->value_or(QString());
+        m_loadState = TokenLoadState::loaded;
+        m_loadError.clear();
+    }
+    Q_EMIT tokensLoaded();
+}
+
+ApiResult<QUrl> NetworkService::makeUrl(const QString& path, const QList<QueryItem>& queryItems) const
+{
+    QUrl url(m_baseUrl + path, QUrl::StrictMode);
+    if (!url.isValid() || url.scheme().isEmpty())
+        return std::unexpected(ApiError::make(std::nullopt, QStringLiteral("Invalid URL"),
+            QStringLiteral("Invalid URL provided."), path));
+    if (!queryItems.isEmpty()) {
+        QByteArrayList pairs;
+        for (const QueryItem& item : queryItems)
+            pairs.append(QUrl::toPercentEncoding(item.name) + '=' + QUrl::toPercentEncoding(item.value));
+        url.setQuery(QString::fromLatin1(pairs.join('&')), QUrl::StrictMode);
+    }
+    return url;
+}
+
+void NetworkService::authorize(ServiceRequest& request) const
+{
+    if (m_accessToken.isEmpty())
+        request.headers.remove(QStringLiteral("Authorization"));
+    else
+        request.headers.insert(QStringLiteral("Authorization"), QStringLiteral("Bearer ") + m_accessToken);
+}
+
+QCoro::Task<NetworkService::Exchange> NetworkService::perform(ServiceRequest request)
+{
+    QNetworkRequest networkRequest(request.url);
+    networkRequest.setTransferTimeout(static_cast<int>(m_requestTimeout.count()));
+    for (auto it = request.headers.constBegin(); it != request.headers.constEnd(); ++it)
+        networkRequest.setRawHeader(it.key().toUtf8(), it.value().toUtf8());
+
+    QNetworkReply* started = nullptr;
+    if (request.body)
+        started = m_manager.sendCustomRequest(networkRequest, request.method, *request.body);
+    else if (request.method == "GET")
+        started = m_manager.get(networkRequest);
+    else
+        started = m_manager.sendCustomRequest(networkRequest, request.method);
+    std::unique_ptr<QNetworkReply, void (*)(QNetworkReply*)> reply(
+        started, [](QNetworkReply* finished) { finished->deleteLater(); });
+    co_await reply.get();
+
+    Exchange exchange;
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (isTransportError(reply->error())) {
+        // Transfer time-outs arrive as a cancellation; nothing else here ever cancels a reply.
+        exchange.transportError = reply->error() == QNetworkReply::OperationCanceledError
+            ? QStringLiteral("The request timed out.")
+            : reply->errorString();
+    } else if (status.isValid()) {
+        exchange.response = ServiceResponse { status.toInt(), reply->url(), reply->readAll() };
+    } else if (reply->error() != QNetworkReply::NoError) {
+        exchange.transportError = reply->errorString();
+    }
+    co_return exchange;
+}
+
+QCoro::Task<ApiResult<ServiceResponse>> NetworkService::send(ServiceRequest request)
+{
+    if (m_loadState != TokenLoadState::loaded)
+        co_await loadTokens();
+
+    const QString path = request.url.path();
+    bool repeated = false;
+    authorize(request);
+    logLine(requestLogLine(request));
+
+    for (;;) {
+        const Exchange exchange = co_await perform(request);
+        if (exchange.transportError) {
+            logLine(QStringLiteral("🌐 [Net] ✖︎ request failed: ") + *exchange.transportError);
+            co_return std::unexpected(
+                ApiError::make(std::nullopt, QStringLiteral("Request Failed"), *exchange.transportError, path));
+        }
+
+        ApiError error;
+        if (!exchange.response) {
+            error = ApiError::make(std::nullopt, QStringLiteral("Invalid Response"),
+                QStringLiteral("Server returned an invalid response."), path);
+        } else {
+            const ServiceResponse& response = *exchange.response;
+            logLine(QStringLiteral("%1%2 %3 (%4B)")
+                        .arg(repeated ? QStringLiteral("🌐 [Net] ↻ retry ← ") : QStringLiteral("🌐 [Net] ← "),
+                            QString::number(response.status), response.path(),
+                            QString::number(response.body.size())));
+            const ApiResult<void> valid = validateStatus(response);
+            if (valid)
+                co_return response;
+            error = valid.error();
+        }
+
+        if (error.status != 401 || repeated) {
+            logLine(QStringLiteral("🌐 [Net] ✖︎ request failed: ") + error.message);
+            co_return std::unexpected(error);
+        }
+
+        logLine(QStringLiteral("🌐 [Net] ⚠️ 401 for %1 → attempting refresh (%2)").arg(path, error.message));
+        const auto refreshed = co_await performRefresh();
+        if (!refreshed) {
+            if (const ApiError* refreshError = std::get_if<ApiError>(&refreshed.error())) {
+                logLine(QStringLiteral("🌐 [Net] ✖︎ token refresh failed: ") + refreshError->message);
+                co_return std::unexpected(*refreshError);
+            }
+            const QString description = std::get<TransportFailure>(refreshed.error()).description;
+            logLine(QStringLiteral("🌐 [Net] ✖︎ token refresh failed: ") + description);
+            co_return std::unexpected(
+                ApiError::make(std::nullopt, QStringLiteral("Token Refresh Failed"), description, path));
+        }
+        repeated = true;
+        authorize(request);
+        logLine(requestLogLine(request));
+    }
+}
+
+ApiResult<void> NetworkService::validateStatus(const ServiceResponse& response) const
+{
+    if (response.status >= 200 && response.status <= 299)
+        return {};
+    const ApiError error = ApiError::fromHttpFailure(response.status, response.body, response.path());
+    logLine(statusLogLine(response.status, error.message));
+    return std::unexpected(error);
+}
+
+ApiError NetworkService::decodingFailure(const QString& recordName, const ServiceResponse& response, const QString& reason)
+{
+    logLine(QStringLiteral("Decoding failed for %1. Body: %2")
+                .arg(recordName, utf8OrNull(response.body, QStringLiteral("<non-utf8>"))));
+    return ApiError::make(response.status, QStringLiteral("Decoding Failed"), reason, response.path());
+}
+
+QCoro::Task<ApiResult<void>> NetworkService::refreshTokens()
+{
+    if (m_loadState != TokenLoadState::loaded)
+        co_await loadTokens();
+    const auto refreshed = co_await performRefresh();
+    if (refreshed)
+        co_return ApiResult<void>();
+    if (const ApiError* error = std::get_if<ApiError>(&refreshed.error()))
+        co_return std::unexpected(*error);
+    co_return std::unexpected(ApiError::make(std::nullopt, QStringLiteral("Token Refresh Failed"),
+        std::get<TransportFailure>(refreshed.error()).description, refreshPath));
+}
+
+QCoro::Task<std::expected<void, std::variant<ApiError, NetworkService::TransportFailure>>> NetworkService::performRefresh()
+{
+    using Failure = std::variant<ApiError, TransportFailure>;
+    if (m_refreshToken.isEmpty()) {
+        // After a keyring failure the token may well exist; say so rather than "missing".
+        const QString message = m_loadState == TokenLoadState::keyringFailed
+            ? QStringLiteral("Couldn't read the sign-in from the keyring: ") + m_loadError
+            : QStringLiteral("Missing refresh token.");
+        co_return std::unexpected(Failure(ApiError::make(401, QStringLiteral("Unauthorized"), message, refreshPath)));
+    }
+    const ApiResult<QUrl> url = makeUrl(refreshPath);
+    if (!url)
+        co_return std::unexpected(Failure(url.error()));
+
+    ServiceRequest request { QByteArrayLiteral("POST"), *url, {}, encodeBody(RefreshRequest { m_refreshToken }) };
+    request.setJsonContentType();
+    logLine(QStringLiteral("🌐 [Net] → POST ") + refreshPath);
+    const Exchange exchange = co_await perform(request);
+    if (exchange.transportError)
+        co_return std::unexpected(Failure(TransportFailure { *exchange.transportError }));
+    if (!exchange.response)
+        co_return std::unexpected(Failure(ApiError::make(std::nullopt, QStringLiteral("Invalid Response"),
+            QStringLiteral("Server returned an invalid response."), url->path())));
+
+    const ServiceResponse& response = *exchange.response;
+    logLine(QStringLiteral("🌐 [Net] ← %1 %2").arg(QString::number(response.status), response.path()));
+    ApiResult<LoginTokens> tokens = decode<LoginTokens>(response);
+    if (!tokens)
+        co_return std::unexpected(Failure(tokens.error()));
+
+    m_accessToken = tokens->accessToken;
+    m_refreshToken = tokens->refreshToken;
+    m_loadState = TokenLoadState::loaded;
+    ++m_tokenGeneration;
+    co_await persistTokens();
+    logLine(QStringLiteral("🌐 [Net] 🔑 tokens updated"));
+    co_return std::expected<void, Failure>();
+}
+
+QCoro::Task<void> NetworkService::setTokens(LoginTokens tokens)
+{
+    m_accessToken = tokens.accessToken;
+    m_refreshToken = tokens.refreshToken;
+    m_loadState = TokenLoadState::loaded;
+    ++m_tokenGeneration;
+    co_await persistTokens();
+}
+
+QCoro::Task<void> NetworkService::persistTokens()
+{
+    // Each save reads the fields when it is issued, so the store always receives the newest pair last.
+    const QList<QString> accounts { accessTokenAccount, refreshTokenAccount };
+    for (const QString& account : accounts) {
+        const QString token = account == accessTokenAccount ? m_accessToken : m_refreshToken;
+        const TokenWriteResult saved = token.isEmpty() ? co_await m_tokenStore->remove(account)
+                                                       : co_await m_tokenStore->save(account, token);
+        if (!saved)
+            logLine(QStringLiteral("🔑 Couldn't keep %1 in the keyring (kept in memory for this run): %2")
+                        .arg(account, saved.error()));
+    }
+}
+
+QCoro::Task<void> NetworkService::logout()
+{
+    if (m_loadState != TokenLoadState::loaded)
+        co_await loadTokens();
+    if (m_refreshToken.isEmpty()) {
+        logLine(QStringLiteral("🌐 [Net] ⚪︎ Skip /auth/logout – no refresh token available"));
+    } else if (const ApiResult<QUrl> url = makeUrl(logoutPath); !url) {
+        logLine(QStringLiteral("🌐 [Net] ✖︎ logout failed: ") + url.error().message);
+    } else {
+        ServiceRequest request { QByteArrayLiteral("POST"), *url, {}, encodeBody(LogoutRequest { m_refreshToken }) };
+        request.setJsonContentType();
+        const ApiResult<ServiceResponse> sent = co_await send(request);
+        if (!sent)
+            logLine(QStringLiteral("🌐 [Net] ✖︎ logout failed: ") + sent.error().message);
+    }
+    m_accessToken.clear();
+    m_refreshToken.clear();
+    m_loadState = TokenLoadState::loaded;
+    ++m_tokenGeneration;
+    co_await persistTokens();
+}

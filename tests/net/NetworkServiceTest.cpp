@@ -1,0 +1,379 @@
+// The transport against a scripted HTTP server on 127.0.0.1: the failure table, the exact log lines,
+// the 401 refresh and its single repetition, the time-out, logout, and URL building.
+#include "ScriptedHttpServer.h"
+#include "domain/WireEncoder.h"
+#include "net/Endpoint.h"
+#include "net/MemoryTokenStore.h"
+#include "net/NetworkService.h"
+#include "support/LogCapture.h"
+
+#include <QCoro/QCoroTask>
+#include <QJsonDocument>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+QByteArray tokensBody(const QString& access, const QString& refresh)
+{
+    return encodeBody(LoginTokens { access, refresh });
+}
+
+QString storedToken(TokenStore& store, const QString& account)
+{
+    const TokenReadResult read = QCoro::waitFor(store.read(account));
+    return read && *read ? **read : QString();
+}
+
+// One service with its own store, against its own server, with the given tokens loaded.
+struct Harness
+{
+    explicit Harness(const QString& access = {}, const QString& refresh = {})
+        : store(std::make_shared<MemoryTokenStore>())
+        , service(server.baseUrl(), store)
+    {
+        if (!access.isEmpty())
+            QCoro::waitFor(store->save(NetworkService::accessTokenAccount, access));
+        if (!refresh.isEmpty())
+            QCoro::waitFor(store->save(NetworkService::refreshTokenAccount, refresh));
+        QCoro::waitFor(service.loadTokens());
+    }
+
+    ApiResult<InvitationResponse> fetch(const QString& path = QStringLiteral("/api/thing"))
+    {
+        return QCoro::waitFor(fetchRecord<InvitationResponse>(&service, EndpointRequest("GET", path)));
+    }
+
+    ScriptedHttpServer server;
+    std::shared_ptr<MemoryTokenStore> store;
+    NetworkService service;
+};
+}
+
+class NetworkServiceTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void failures_data()
+    {
+        QTest::addColumn<QList<ScriptedReply>>("replies");
+        QTest::addColumn<QString>("refreshToken");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("message"); // empty: any non-empty text
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("logLine"); // one line the log must contain
+        QTest::addColumn<int>("requests");
+        QTest::addColumn<QString>("accessAfter");
+
+        const QString thing = QStringLiteral("/api/thing");
+        const QString refresh = QStringLiteral("/auth/refresh");
+        const QString r = QStringLiteral("r1");
+        const QString a1 = QStringLiteral("a1");
+
+        QTest::newRow("500 with a text body") << QList { ScriptedReply::text(500, "Internal failure") } << r << 500
+                                              << "Internal Server Error" << "Internal failure" << thing
+                                              << "500 Error: Internal failure" << 1 << a1;
+        QTest::newRow("403 with an empty object")
+            << QList { ScriptedReply::json(403, "{}") } << r << 403 << "Forbidden"
+            << "You don't have permissions to perform this action." << thing
+            << "403 Forbidden: You don't have permissions to perform this action." << 1 << a1;
+        QTest::newRow("404 with the service's code")
+            << QList { ScriptedReply::json(404, R"({"status":0,"code":"BOARD_ACCESS_DENIED","message":"No access"})") }
+            << r << 404 << "BOARD_ACCESS_DENIED" << "No access" << thing << "404 Error: No access" << 1 << a1;
+        QTest::newRow("error key and path of the body")
+            << QList { ScriptedReply::json(400, R"({"error":"Bad thing","path":"/elsewhere"})") } << r << 400
+            << "Bad thing" << "Bad thing" << "/elsewhere" << "400 Error: Bad thing" << 1 << a1;
+        QTest::newRow("body that is not UTF-8") << QList { ScriptedReply::text(502, "\xff\xfe\xfd") } << r << 502
+                                                << "Bad Gateway" << "No message" << thing << "502 Error: No message"
+                                                << 1 << a1;
+        QTest::newRow("connection closed without answer")
+            << QList { ScriptedReply::hangUp() } << r << -1 << "Request Failed" << QString() << thing << QString() << 1
+            << a1;
+        QTest::newRow("200 lacking a required key")
+            << QList { ScriptedReply::json(200, R"({"other":"x"})") } << r << 200 << "Decoding Failed" << QString()
+            << thing << R"(Decoding failed for InvitationResponse. Body: {"other":"x"})" << 1 << a1;
+        QTest::newRow("401 without a refresh token")
+            << QList { ScriptedReply::json(401, "{}") } << QString() << 401 << "Unauthorized"
+            << "Missing refresh token." << refresh << "🌐 [Net] ✖︎ token refresh failed: Missing refresh token."
+            << 1 << a1;
+        QTest::newRow("401 again on the repeated request")
+            << QList { ScriptedReply::json(401, "{}"), ScriptedReply::json(200, tokensBody("a2", "r2")),
+                   ScriptedReply::json(401, R"({"message":"Still no"})") }
+            << r << 401 << "Unauthorized" << "Still no" << thing << "🌐 [Net] ✖︎ request failed: Still no" << 3
+            << "a2";
+        QTest::newRow("refresh refused")
+            << QList { ScriptedReply::json(401, "{}"),
+                   ScriptedReply::json(401, R"({"code":"REFRESH_EXPIRED","message":"Refresh token expired"})") }
+            << r << 401 << "REFRESH_EXPIRED" << "Refresh token expired" << refresh
+            << "🌐 [Net] ✖︎ token refresh failed: Refresh token expired" << 2 << a1;
+        QTest::newRow("refresh cut off by the network")
+            << QList { ScriptedReply::json(401, "{}"), ScriptedReply::hangUp() } << r << -1 << "Token Refresh Failed"
+            << QString() << thing << QString() << 2 << a1;
+        QTest::newRow("refresh answer lacking a key")
+            << QList { ScriptedReply::json(401, "{}"), ScriptedReply::json(200, R"({"accessToken":"x"})") } << r << 200
+            << "Decoding Failed" << QString() << refresh
+            << R"(Decoding failed for LoginTokens. Body: {"accessToken":"x"})" << 2 << a1;
+    }
+
+    void failures()
+    {
+        QFETCH(QList<ScriptedReply>, replies);
+        QFETCH(QString, refreshToken);
+        QFETCH(int, status);
+        QFETCH(QString, code);
+        QFETCH(QString, message);
+        QFETCH(QString, path);
+        QFETCH(QString, logLine);
+        QFETCH(int, requests);
+        QFETCH(QString, accessAfter);
+
+        Harness harness(QStringLiteral("a1"), refreshToken);
+        harness.server.script(replies);
+        LogCapture log;
+        const ApiResult<InvitationResponse> result = harness.fetch();
+
+        QVERIFY(!result);
+        QCOMPARE(result.error().status, status);
+        QCOMPARE(result.error().code, code);
+        if (message.isEmpty())
+            QVERIFY(!result.error().message.isEmpty());
+        else
+            QCOMPARE(result.error().message, message);
+        QCOMPARE(result.error().description(), result.error().message);
+        QCOMPARE(result.error().path, path);
+        if (!logLine.isEmpty())
+            QVERIFY2(log.contains(logLine), qPrintable(log.lines().join(QLatin1Char('\n'))));
+        QCOMPARE(harness.server.requests().size(), requests);
+        QCOMPARE(harness.service.accessToken(), accessAfter);
+        QCOMPARE(storedToken(*harness.store, NetworkService::accessTokenAccount), accessAfter);
+    }
+
+    void refreshAndRepeat()
+    {
+        Harness harness(QStringLiteral("a1"), QStringLiteral("r1"));
+        harness.server.script({ ScriptedReply::json(401, "{}"), ScriptedReply::json(200, tokensBody("a2", "r2")),
+            ScriptedReply::json(200, R"({"code":"JOIN-1"})") });
+        LogCapture log;
+        const ApiResult<InvitationResponse> result = harness.fetch();
+
+        QVERIFY(result);
+        QCOMPARE(result->code, QStringLiteral("JOIN-1"));
+        const QString url = harness.server.baseUrl() + QStringLiteral("/api/thing");
+        const QString requestLine
+            = QStringLiteral(R"(🌐 [Net] → GET %1 headers={"Authorization": "Bearer ***redacted***"})").arg(url);
+        const QString generic = QStringLiteral("Unauthorized — please check your credentials.");
+        QCOMPARE(log.lines(),
+            QStringList({ requestLine, QStringLiteral("🌐 [Net] ← 401 /api/thing (2B)"),
+                QStringLiteral("401 Unauthorized: ") + generic,
+                QStringLiteral("🌐 [Net] ⚠️ 401 for /api/thing → attempting refresh (%1)").arg(generic),
+                QStringLiteral("🌐 [Net] → POST /auth/refresh"), QStringLiteral("🌐 [Net] ← 200 /auth/refresh"),
+                QStringLiteral("🌐 [Net] 🔑 tokens updated"), requestLine,
+                QStringLiteral("🌐 [Net] ↻ retry ← 200 /api/thing (17B)") }));
+
+        const QList<RecordedRequest>& sent = harness.server.requests();
+        QCOMPARE(sent.size(), 3);
+        QCOMPARE(sent[0].header("Authorization"), QByteArray("Bearer a1"));
+        QCOMPARE(sent[1].method, QByteArray("POST"));
+        QCOMPARE(sent[1].path(), QStringLiteral("/auth/refresh"));
+        QVERIFY(!sent[1].hasHeader("Authorization"));
+        QCOMPARE(sent[1].header("Content-Type"), QByteArray("application/json"));
+        QCOMPARE(QJsonDocument::fromJson(sent[1].body), QJsonDocument::fromJson(R"({"refreshToken":"r1"})"));
+        QCOMPARE(sent[2].header("Authorization"), QByteArray("Bearer a2"));
+        QCOMPARE(storedToken(*harness.store, NetworkService::accessTokenAccount), QStringLiteral("a2"));
+        QCOMPARE(storedToken(*harness.store, NetworkService::refreshTokenAccount), QStringLiteral("r2"));
+        for (const QString& line : log.lines())
+            QVERIFY2(!line.contains(QLatin1String("a1")) && !line.contains(QLatin1String("a2")), qPrintable(line));
+    }
+
+    void authorizationHeader_data()
+    {
+        QTest::addColumn<QString>("token");
+        QTest::addColumn<QString>("headers");
+        QTest::addColumn<QByteArray>("received"); // empty: no Authorization header at all
+        QTest::newRow("no token") << QString() << "{}" << QByteArray();
+        QTest::newRow("token") << "secret-token" << R"({"Authorization": "Bearer ***redacted***"})"
+                               << QByteArray("Bearer secret-token");
+    }
+
+    void authorizationHeader()
+    {
+        QFETCH(QString, token);
+        QFETCH(QString, headers);
+        QFETCH(QByteArray, received);
+
+        Harness harness(token);
+        harness.server.script({ ScriptedReply::json(200, R"({"code":"x"})") });
+        LogCapture log;
+        QVERIFY(harness.fetch(QStringLiteral("/api/thing?x=1")));
+
+        QCOMPARE(log.lines().value(0),
+            QStringLiteral("🌐 [Net] → GET %1/api/thing?x=1 headers=%2").arg(harness.server.baseUrl(), headers));
+        QCOMPARE(log.lines().value(1), QStringLiteral("🌐 [Net] ← 200 /api/thing (12B)"));
+        QCOMPARE(harness.server.requests().value(0).hasHeader("Authorization"), !received.isEmpty());
+        QCOMPARE(harness.server.requests().value(0).header("Authorization"), received);
+    }
+
+    void timeOut()
+    {
+        Harness harness;
+        harness.service.setRequestTimeout(std::chrono::milliseconds(300));
+        harness.server.script({ ScriptedReply::silence() });
+        LogCapture log;
+        const ApiResult<InvitationResponse> result = harness.fetch();
+
+        QVERIFY(!result);
+        QCOMPARE(result.error().status, -1);
+        QCOMPARE(result.error().code, QStringLiteral("Request Failed"));
+        QCOMPARE(result.error().message, QStringLiteral("The request timed out."));
+        QVERIFY(log.contains(QStringLiteral("🌐 [Net] ✖︎ request failed: The request timed out.")));
+    }
+
+    void unreachableService()
+    {
+        QString baseUrl;
+        {
+            ScriptedHttpServer closed;
+            baseUrl = closed.baseUrl();
+        }
+        NetworkService service(baseUrl, std::make_shared<MemoryTokenStore>());
+        const auto result = QCoro::waitFor(fetchRecord<InvitationResponse>(&service, EndpointRequest("GET", "/x")));
+        QVERIFY(!result);
+        QCOMPARE(result.error().status, -1);
+        QCOMPARE(result.error().code, QStringLiteral("Request Failed"));
+        QVERIFY(!result.error().message.isEmpty());
+        QCOMPARE(result.error().path, QStringLiteral("/x"));
+    }
+
+    void notHttp()
+    {
+        QTemporaryDir folder;
+        QFile file(folder.filePath(QStringLiteral("answer.json")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(R"({"code":"x"})");
+        file.close();
+
+        NetworkService service(QUrl::fromLocalFile(folder.path()).toString(), std::make_shared<MemoryTokenStore>());
+        const auto result
+            = QCoro::waitFor(fetchRecord<InvitationResponse>(&service, EndpointRequest("GET", "/answer.json")));
+        QVERIFY(!result);
+        QCOMPARE(result.error().status, -1);
+        QCOMPARE(result.error().code, QStringLiteral("Invalid Response"));
+        QCOMPARE(result.error().message, QStringLiteral("Server returned an invalid response."));
+    }
+
+    void makeUrl_data()
+    {
+        QTest::addColumn<QString>("baseUrl");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QStringList>("query"); // name, value, name, value…
+        QTest::addColumn<QString>("expected");  // empty: "Invalid URL"
+
+        QTest::newRow("plain path") << "http://h.test" << "/api/boards" << QStringList() << "http://h.test/api/boards";
+        QTest::newRow("trailing slash of the base")
+            << "http://h.test/" << "/api/boards" << QStringList() << "http://h.test/api/boards";
+        QTest::newRow("query inside the path")
+            << "http://h.test" << "/api/notifications?readOnly=true" << QStringList()
+            << "http://h.test/api/notifications?readOnly=true";
+        QTest::newRow("items replace the path's query")
+            << "http://h.test" << "/p?old=1" << QStringList { "code", "new" } << "http://h.test/p?code=new";
+        QTest::newRow("items are percent-encoded")
+            << "http://h.test" << "/api/boards/invitations" << QStringList { "code", "a b+c&d=é/?#" }
+            << "http://h.test/api/boards/invitations?code=a%20b%2Bc%26d%3D%C3%A9%2F%3F%23";
+        QTest::newRow("bad escape in the path") << "http://h.test" << "/api/bad%zz" << QStringList() << QString();
+        QTest::newRow("space in the host") << "http://h test" << "/api" << QStringList() << QString();
+        QTest::newRow("no scheme") << "" << "/api" << QStringList() << QString();
+    }
+
+    void makeUrl()
+    {
+        QFETCH(QString, baseUrl);
+        QFETCH(QString, path);
+        QFETCH(QStringList, query);
+        QFETCH(QString, expected);
+
+        QList<QueryItem> items;
+        for (qsizetype i = 0; i + 1 < query.size(); i += 2)
+            items.append({ query[i], query[i + 1] });
+        NetworkService service(baseUrl, std::make_shared<MemoryTokenStore>());
+        const ApiResult<QUrl> url = service.makeUrl(path, items);
+        if (expected.isEmpty()) {
+            QVERIFY(!url);
+            QCOMPARE(url.error().status, -1);
+            QCOMPARE(url.error().code, QStringLiteral("Invalid URL"));
+            QCOMPARE(url.error().message, QStringLiteral("Invalid URL provided."));
+            QCOMPARE(url.error().path, path);
+        } else {
+            QVERIFY(url);
+            QCOMPARE(url->toString(QUrl::FullyEncoded), expected);
+        }
+    }
+
+    void logout_data()
+    {
+        QTest::addColumn<QString>("refreshToken");
+        QTest::addColumn<QList<ScriptedReply>>("replies");
+        QTest::addColumn<QString>("logLine");
+
+        QTest::newRow("no refresh token") << QString() << QList<ScriptedReply>()
+                                          << "🌐 [Net] ⚪︎ Skip /auth/logout – no refresh token available";
+        QTest::newRow("service accepts") << "r1" << QList { ScriptedReply::json(200, "whatever") } << QString();
+        QTest::newRow("service fails") << "r1" << QList { ScriptedReply::text(500, "Down") }
+                                       << "🌐 [Net] ✖︎ logout failed: Down";
+        QTest::newRow("service unreachable") << "r1" << QList { ScriptedReply::hangUp() } << QString();
+    }
+
+    void logout()
+    {
+        QFETCH(QString, refreshToken);
+        QFETCH(QList<ScriptedReply>, replies);
+        QFETCH(QString, logLine);
+
+        Harness harness(QStringLiteral("a1"), refreshToken);
+        harness.server.script(replies);
+        LogCapture log;
+        QCoro::waitFor(harness.service.logout());
+
+        QCOMPARE(harness.server.requests().size(), replies.size());
+        if (!replies.isEmpty()) {
+            const RecordedRequest& sent = harness.server.requests().constFirst();
+            QCOMPARE(sent.method, QByteArray("POST"));
+            QCOMPARE(sent.path(), QStringLiteral("/auth/logout"));
+            QCOMPARE(sent.header("Content-Type"), QByteArray("application/json"));
+            QCOMPARE(sent.header("Authorization"), QByteArray("Bearer a1"));
+            QCOMPARE(QJsonDocument::fromJson(sent.body), QJsonDocument::fromJson(R"({"refreshToken":"r1"})"));
+        }
+        if (!logLine.isEmpty())
+            QVERIFY2(log.contains(logLine), qPrintable(log.lines().join(QLatin1Char('\n'))));
+        QVERIFY(harness.service.accessToken().isEmpty());
+        QVERIFY(harness.service.refreshToken().isEmpty());
+        QCOMPARE(QCoro::waitFor(harness.store->read(NetworkService::accessTokenAccount)), TokenReadResult());
+        QCOMPARE(QCoro::waitFor(harness.store->read(NetworkService::refreshTokenAccount)), TokenReadResult());
+    }
+
+    void setTokensReachesTheStore()
+    {
+        Harness harness;
+        QCoro::waitFor(harness.service.setTokens({ QStringLiteral("a9"), QStringLiteral("r9") }));
+        QCOMPARE(harness.service.accessToken(), QStringLiteral("a9"));
+        QCOMPARE(storedToken(*harness.store, NetworkService::accessTokenAccount), QStringLiteral("a9"));
+        QCOMPARE(storedToken(*harness.store, NetworkService::refreshTokenAccount), QStringLiteral("r9"));
+    }
+
+    void explicitRefresh()
+    {
+        Harness harness(QStringLiteral("a1"), QStringLiteral("r1"));
+        harness.server.script({ ScriptedReply::hangUp() });
+        const ApiResult<void> refreshed = QCoro::waitFor(harness.service.refreshTokens());
+        QVERIFY(!refreshed);
+        QCOMPARE(refreshed.error().code, QStringLiteral("Token Refresh Failed"));
+        QCOMPARE(refreshed.error().path, QStringLiteral("/auth/refresh"));
+        QCOMPARE(harness.service.refreshToken(), QStringLiteral("r1"));
+    }
+};
+
+QTEST_GUILESS_MAIN(NetworkServiceTest)
+#include "NetworkServiceTest.moc"

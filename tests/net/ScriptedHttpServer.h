@@ -1,0 +1,92 @@
+// A real HTTP server on 127.0.0.1 for transport tests: it records every raw request exactly as it
+// arrived and answers from a script, one scripted reply per request, in order.
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QMetaType>
+#include <QObject>
+#include <QString>
+#include <QTcpServer>
+#include <QUrl>
+
+class QTcpSocket;
+
+struct RecordedRequest
+{
+    QByteArray method;
+    QByteArray target; // path and query as sent on the request line
+    QMap<QByteArray, QByteArray> headers; // names in lower case
+    QByteArray body;
+
+    QString path() const;
+    QString query() const; // still percent-encoded
+    bool hasHeader(const QByteArray& name) const { return headers.contains(name.toLower()); }
+    QByteArray header(const QByteArray& name) const { return headers.value(name.toLower()); }
+};
+
+struct ScriptedReply
+{
+    enum class Kind {
+        http,       // a normal HTTP response
+        hangUp,     // close the connection without answering; stays in force for the resends this provokes
+        silence,    // never answer (for time-outs)
+    };
+
+    Kind kind = Kind::http;
+    int status = 200;
+    QByteArray body;
+    QByteArray contentType = QByteArrayLiteral("application/json");
+
+    static ScriptedReply json(int status, QByteArray body) { return make(Kind::http, status, std::move(body)); }
+    static ScriptedReply text(int status, QByteArray body)
+    {
+        ScriptedReply reply = make(Kind::http, status, std::move(body));
+        reply.contentType = QByteArrayLiteral("text/plain; charset=utf-8");
+        return reply;
+    }
+    static ScriptedReply hangUp() { return make(Kind::hangUp, 0, {}); }
+    static ScriptedReply silence() { return make(Kind::silence, 0, {}); }
+
+private:
+    static ScriptedReply make(Kind kind, int status, QByteArray body)
+    {
+        ScriptedReply reply;
+        reply.kind = kind;
+        reply.status = status;
+        reply.body = std::move(body);
+        return reply;
+    }
+};
+
+Q_DECLARE_METATYPE(ScriptedReply)
+
+class ScriptedHttpServer : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ScriptedHttpServer(QObject* parent = nullptr);
+
+    // http://127.0.0.1:<port>, no trailing slash.
+    QString baseUrl() const;
+
+    // Replies are used in order; a request with nothing left in the script gets a 599.
+    void script(QList<ScriptedReply> replies) { m_script = std::move(replies); }
+    void enqueue(ScriptedReply reply) { m_script.append(std::move(reply)); }
+
+    const QList<RecordedRequest>& requests() const { return m_requests; }
+    int remainingReplies() const { return static_cast<int>(m_script.size()); }
+
+private:
+    void readFrom(QTcpSocket* socket);
+    void answer(QTcpSocket* socket, const RecordedRequest& request);
+
+    QList<ScriptedReply> m_script;
+    QList<RecordedRequest> m_requests;
+    QMap<QTcpSocket*, QByteArray> m_buffers;
+    bool m_lastWasHungUp = false;
+    // Last, so it goes first: its sockets report their disconnection while the members above still exist.
+    QTcpServer m_server;
+};
