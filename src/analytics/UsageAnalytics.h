@@ -3,6 +3,7 @@
 // and every call does nothing.
 #pragma once
 
+#include "analytics/AnalyticsClient.h"
 #include "analytics/UsageEvent.h"
 
 #include <QJsonObject>
@@ -12,7 +13,7 @@
 
 #include <chrono>
 
-class AnalyticsClient;
+
 
 struct AnalyticsSettings
 {

@@ -1,0 +1,194 @@
+// The board workspace: every board the application knows with its items, the selected board, the
+// sidebar's derived lists, and every board and item operation, local and cloud (checkpoint sync,
+// revoked boards, highlights). One instance, on the UI thread; views read its state and call its
+// operations. The implementation is split by concern:
+//   BoardViewModel.cpp            state, setters, toasts and usage-event helpers
+//   BoardViewModelLoading.cpp     loading, selection, sections, quick capture
+//   BoardViewModelHighlights.cpp  revision highlights
+//   BoardViewModelSync.cpp        checkpoint sync, board list refresh, revoked boards, sign-out
+//   BoardViewModelItems.cpp       item operations
+//   BoardViewModelLifecycle.cpp   create, join, rename, archive, delete, members, invitations
+//
+// Every coroutine re-reads boards by id after each co_await: it never keeps an index or a pointer
+// into m_boards across a suspension, so an item moved or deleted meanwhile is never resurrected.
+// The store context is the application's one context, held for the workspace's lifetime.
+#pragma once
+
+#include "analytics/UsageEvent.h"
+#include "domain/Board.h"
+#include "domain/StorageOption.h"
+#include "net/BoardRepository.h"
+#include "workspace/BoardRefreshState.h"
+#include "workspace/RevisionHighlightController.h"
+#include "workspace/ToastManager.h"
+
+#include <QCoro/QCoroTask>
+#include <QHash>
+#include <QJsonObject>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QUuid>
+
+#include <optional>
+
+class LocalStore;
+class NetworkService;
+class QTimer;
+class StoreContext;
+class UsageAnalytics;
+
+class BoardViewModel : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(bool shouldHighlightRefresh READ shouldHighlightRefresh NOTIFY shouldHighlightRefreshChanged)
+    Q_PROPERTY(bool isArchivedSectionCollapsed READ isArchivedSectionCollapsed WRITE setArchivedSectionCollapsed
+            NOTIFY archivedSectionCollapsedChanged)
+    Q_PROPERTY(QString searchQuery READ searchQuery WRITE setSearchQuery NOTIFY searchQueryChanged)
+
+public:
+    struct Services
+    {
+        StoreContext& context;
+        NetworkService& api;
+        LocalStore& localStore;
+        ToastManager& toasts;
+        UsageAnalytics& analytics;
+    };
+
+    explicit BoardViewModel(Services services, QObject* parent = nullptr);
+    ~BoardViewModel() override;
+
+    // ---- observable state ----
+    const QList<Board>& boards() const { return m_boards; }
+    const Board& selectedBoard() const { return m_selectedBoard; }
+    const QSet<QUuid>& highlightedBoards() const { return m_highlightedBoards; }
+    std::optional<QUuid> recentlyUpdatedItemId() const { return m_recentlyUpdatedItemId; }
+    bool shouldHighlightRefresh() const { return m_shouldHighlightRefresh; }
+    const QSet<QUuid>& syncingBoards() const { return m_syncingBoards; }
+    const QHash<QUuid, BoardRefreshState>& boardRefreshStates() const { return m_boardRefreshStates; }
+    const QList<Board>& displayedBoards() const { return m_displayedBoards; }
+    const QList<Board>& archivedBoards() const { return m_archivedBoards; }
+    bool isArchivedSectionCollapsed() const { return m_isArchivedSectionCollapsed; }
+    QString searchQuery() const { return m_searchQuery; }
+    std::optional<QUuid> quickCaptureBoardId() const { return m_quickCaptureBoardId; }
+
+    void setArchivedSectionCollapsed(bool collapsed);
+    void setSearchQuery(const QString& query);
+
+    // ---- loading, selection, sections, quick capture ----
+    // Fills the workspace from the local store; signed out, cloud boards are left out.
+    void loadBoards(bool signedIn);
+    // Re-reads the board's items and shows it; a cloud board then refreshes its details.
+    QCoro::Task<void> selectBoard(QUuid boardId);
+    void applyBoardUpdate(Board board, std::optional<qint64> revision = std::nullopt);
+    void recomputeBoardSections();
+    void storeSelectedBoardIntoBoards();
+    void ensureSelectionAfterLoad();
+    std::optional<Board> findBoard(const QUuid& boardId) const;
+    std::optional<Board> reloadBoardItems(const QUuid& boardId);
+    void validateQuickCaptureBoard();
+    void setQuickCaptureBoard(const std::optional<Board>& board);
+    bool isQuickCaptureBoard(const QUuid& boardId) const;
+    std::optional<Board> quickCaptureBoard() const;
+
+    // ---- revision highlights ----
+    void updateShouldHighlightRefresh();
+    void clearBoardHighlight(const QUuid& boardId);
+    void setBoardHighlight(const QUuid& boardId);
+    void evaluateSelectedBoardRevision(std::optional<qint64> revision);
+
+    // ---- cloud sync ----
+    QCoro::Task<bool> syncBoard(Board board, bool showToast);
+    QCoro::Task<void> syncAllCloudBoards(bool active);
+    QCoro::Task<void> refreshBoardsFromServer(bool showToast);
+    QCoro::Task<void> refreshBoardDetails(Board board);
+    void setRefreshState(std::optional<BoardRefreshState> state, const QUuid& boardId,
+        std::optional<double> resetDelaySeconds = std::nullopt);
+    // True when the error says access to the board was revoked; the board is then removed.
+    bool handleRevokedBoard(const ApiError& error, const QUuid& boardId);
+    void clearCloudDataAfterSignOut();
+
+    // ---- item operations ----
+    QCoro::Task<void> addItem(Item item, Board board);
+    QCoro::Task<MoveOutcome> moveItem(Item item, ItemStatus status);
+    QCoro::Task<void> updateItem(Item item);
+    QCoro::Task<void> deleteItem(Item item);
+    QCoro::Task<void> setItemArchived(Item item, bool archived);
+    QCoro::Task<void> mergeItems(Item source, Item destination);
+    QCoro::Task<MoveOutcome> moveItemToBoard(Item item, Board target);
+    void markItemUpdated(const QUuid& itemId);
+
+    // ---- board lifecycle and membership ----
+    QCoro::Task<void> createBoard(QString name, StorageOption storage);
+    // Failures are handed back to the caller, which shows them.
+    QCoro::Task<ApiResult<void>> joinBoard(QString code);
+    // The board description; failures are silent.
+    QCoro::Task<void> updateBoard(Board board);
+    QCoro::Task<void> renameBoard(Board board);
+    QCoro::Task<void> setBoardArchived(Board board);
+    QCoro::Task<void> deleteBoard(Board board);
+    // The caller shows the outcome ("Removed " + e-mail, or the error).
+    QCoro::Task<ApiResult<void>> removeMember(QUuid boardId, BoardUser user);
+    QCoro::Task<ApiResult<void>> transferOwnership(Board board, BoardUser user);
+    QCoro::Task<ApiResult<QString>> createInvitation(Board board);
+
+Q_SIGNALS:
+    void boardsChanged();
+    void selectedBoardChanged();
+    void highlightedBoardsChanged();
+    void recentlyUpdatedItemIdChanged();
+    void shouldHighlightRefreshChanged(bool highlight);
+    void syncingBoardsChanged();
+    void boardRefreshStatesChanged();
+    void displayedBoardsChanged();
+    void archivedBoardsChanged();
+    void archivedSectionCollapsedChanged(bool collapsed);
+    void searchQueryChanged(const QString& query);
+    void quickCaptureBoardIdChanged();
+
+private:
+    // Setters that publish the change.
+    void setBoards(QList<Board> boards);
+    void setSelectedBoard(Board board);
+    void setHighlightedBoards(QSet<QUuid> ids);
+    void setShouldHighlightRefresh(bool highlight);
+    void setSyncing(const QUuid& boardId, bool syncing);
+    void setQuickCaptureBoardId(std::optional<QUuid> boardId);
+
+    // Replaces the board of that id in m_boards (and the selected copy) or does nothing.
+    void replaceBoard(const Board& board);
+    void removeBoardFromWorkspace(const QUuid& boardId);
+    // Attaches undeleted items from the store to the boards (one fetch per board).
+    QList<Board> withStoredItems(QList<Board> boards);
+    // The workspace's boards from the store, as loadBoards steps 3 to 6 do.
+    void reloadWorkspaceFromStore(bool signedIn);
+    void cancelRefreshReset(const QUuid& boardId);
+
+    void showSuccess(const QString& message) { m_toasts.showSuccess(message); }
+    void showInfo(const QString& message) { m_toasts.showInfo(message); }
+    void showError(const QString& message) { m_toasts.showError(message); }
+    void track(UsageEvent event, const QJsonObject& properties);
+
+    StoreContext& m_context;
+    NetworkService& m_api;
+    LocalStore& m_localStore;
+    ToastManager& m_toasts;
+    UsageAnalytics& m_analytics;
+    BoardRepository m_boardRepo;
+    RevisionHighlightController m_revisionHighlightController;
+
+    QList<Board> m_boards;
+    Board m_selectedBoard;
+    QSet<QUuid> m_highlightedBoards;
+    std::optional<QUuid> m_recentlyUpdatedItemId;
+    bool m_shouldHighlightRefresh = false;
+    QSet<QUuid> m_syncingBoards;
+    QHash<QUuid, BoardRefreshState> m_boardRefreshStates;
+    QList<Board> m_displayedBoards;
+    QList<Board> m_archivedBoards;
+    bool m_isArchivedSectionCollapsed = true;
+    QString m_searchQuery;
+    std::optional<QUuid> m_quickCaptureBoardId;
+    QHash<QUuid, QTimer*> m_refreshStateResetTasks;
+};
