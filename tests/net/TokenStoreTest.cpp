@@ -35,9 +35,12 @@ private Q_SLOTS:
     {
         QStandardPaths::setTestModeEnabled(true);
         KeyringTokenStore probe(freshService());
-        const TokenReadResult read = QCoro::waitFor(probe.read(QStringLiteral("probe")));
-        if (probe.isMemoryOnly() || !read)
-            QFAIL("No working Secret Service: run the tests through scripts/with-keyring.sh inside dbus-run-session.");
+        const TokenWriteResult saved = QCoro::waitFor(probe.save(QStringLiteral("probe"), QStringLiteral("x")));
+        if (probe.isMemoryOnly() || !saved)
+            QFAIL(qPrintable(QStringLiteral("No working Secret Service (%1): run the tests through "
+                                            "scripts/with-keyring.sh inside dbus-run-session.")
+                                 .arg(saved ? QStringLiteral("no service") : saved.error())));
+        QVERIFY(QCoro::waitFor(probe.remove(QStringLiteral("probe"))));
     }
 
     void saveReadRemove_data()

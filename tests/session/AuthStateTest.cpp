@@ -57,7 +57,8 @@ struct Session
     QStringList events() const
     {
         QStringList names;
-        for (const QJsonObject& event : AnalyticsQueue(queueFolder.path()).events()) {
+        const AnalyticsQueue queue(queueFolder.path());
+        for (const QJsonObject& event : queue.events()) {
             const QJsonObject properties = event.value(QStringLiteral("properties")).toObject();
             QString text = event.value(QStringLiteral("event")).toString();
             for (const QString& key : { QStringLiteral("method"), QStringLiteral("stage") })
