@@ -94,4 +94,5 @@ private:
     StoreContext* m_context = nullptr;
     bool m_pending = false; // in the context's list of changes to write
     bool m_deleted = false;
+    bool m_inFile = false; // known to have a row, so a save can update it in place
 };

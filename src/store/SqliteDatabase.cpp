@@ -89,6 +89,11 @@ std::expected<qint64, StoreError> SqliteDatabase::queryInteger(const QString& sq
     return statement->integer(0);
 }
 
+qint64 SqliteDatabase::changes() const
+{
+    return sqlite3_changes64(m_db);
+}
+
 StoreError SqliteDatabase::error(const QString& doing) const
 {
     return StoreError { QStringLiteral("%1: %2").arg(doing, QString::fromUtf8(sqlite3_errmsg(m_db))) };

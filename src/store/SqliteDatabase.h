@@ -27,6 +27,9 @@ public:
     std::expected<SqliteStatement, StoreError> prepare(const QString& sql);
     std::expected<qint64, StoreError> queryInteger(const QString& sql);
 
+    // Rows changed by the last statement.
+    qint64 changes() const;
+
     // The last error of this connection, prefixed with what was being done.
     StoreError error(const QString& doing) const;
 

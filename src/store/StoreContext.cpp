@@ -148,6 +148,7 @@ std::shared_ptr<LocalBoard> StoreContext::registeredBoard(LocalBoardFields field
         return existing;
     auto board = std::make_shared<LocalBoard>(std::move(fields));
     board->m_context = this;
+    board->m_inFile = true;
     m_boards.insert(board->id(), board);
     return board;
 }
@@ -158,6 +159,7 @@ std::shared_ptr<LocalItem> StoreContext::registeredItem(LocalItemFields fields)
         return existing;
     auto item = std::make_shared<LocalItem>(std::move(fields));
     item->m_context = this;
+    item->m_inFile = true;
     m_items.insert(item->id(), item);
     return item;
 }
@@ -329,9 +331,11 @@ std::expected<void, StoreError> StoreContext::writePending()
 {
     auto upsertBoard = statement(StoreRows::upsertBoardSql());
     auto deleteBoard = statement(QStringLiteral("DELETE FROM local_board WHERE id = ?1"));
+    auto updateBoard = statement(StoreRows::updateBoardSql());
     auto upsertItem = statement(StoreRows::upsertItemSql());
+    auto updateItem = statement(StoreRows::updateItemSql());
     auto deleteItem = statement(QStringLiteral("DELETE FROM local_item WHERE id = ?1"));
-    for (const auto* prepared : { &upsertBoard, &deleteBoard, &upsertItem, &deleteItem }) {
+    for (const auto* prepared : { &upsertBoard, &deleteBoard, &updateBoard, &upsertItem, &updateItem, &deleteItem }) {
         if (!*prepared)
             return std::unexpected(prepared->error());
     }
@@ -344,22 +348,33 @@ std::expected<void, StoreError> StoreContext::writePending()
         return std::unexpected(error);
     };
     for (const auto& board : std::as_const(m_pendingBoards)) {
-        SqliteStatement& write = board->m_deleted ? **deleteBoard : **upsertBoard;
+        SqliteStatement& write = board->m_deleted ? **deleteBoard : board->m_inFile ? **updateBoard : **upsertBoard;
         if (board->m_deleted)
             write.bindUuid(1, board->id());
         else
             StoreRows::bindBoard(write, board->fields());
         if (auto done = run(write); !done)
             return done;
+        if (&write == &**updateBoard && m_db.changes() == 0) {
+            StoreRows::bindBoard(**upsertBoard, board->fields());
+            if (auto done = run(**upsertBoard); !done)
+                return done;
+        }
     }
     for (const auto& item : std::as_const(m_pendingItems)) {
-        SqliteStatement& write = item->m_deleted ? **deleteItem : **upsertItem;
+        SqliteStatement& write = item->m_deleted ? **deleteItem : item->m_inFile ? **updateItem : **upsertItem;
         if (item->m_deleted)
             write.bindUuid(1, item->id());
         else
             StoreRows::bindItem(write, item->fields());
         if (auto done = run(write); !done)
             return done;
+        // A row that vanished behind our back (another program) is written anew rather than lost.
+        if (&write == &**updateItem && m_db.changes() == 0) {
+            StoreRows::bindItem(**upsertItem, item->fields());
+            if (auto done = run(**upsertItem); !done)
+                return done;
+        }
     }
     return {};
 }
@@ -383,6 +398,7 @@ std::expected<void, StoreError> StoreContext::save()
 
     for (const auto& board : std::as_const(m_pendingBoards)) {
         board->m_pending = false;
+        board->m_inFile = !board->m_deleted;
         if (board->m_deleted) {
             m_boards.remove(board->id());
             board->m_context = nullptr;
@@ -390,6 +406,7 @@ std::expected<void, StoreError> StoreContext::save()
     }
     for (const auto& item : std::as_const(m_pendingItems)) {
         item->m_pending = false;
+        item->m_inFile = !item->m_deleted;
         if (item->m_deleted) {
             m_items.remove(item->id());
             item->m_context = nullptr;

@@ -18,6 +18,25 @@ QString upsertSql(const char* table, const char* columns)
         .arg(QString::fromLatin1(table), QString::fromLatin1(columns), placeholders.join(QStringLiteral(", ")),
             updates.join(QStringLiteral(", ")));
 }
+
+QString updateSql(const char* table, const char* columns)
+{
+    const QStringList names = QString::fromLatin1(columns).split(QStringLiteral(", "));
+    QStringList updates;
+    for (qsizetype i = 1; i < names.size(); ++i)
+        updates << QStringLiteral("%1 = ?%2").arg(names[i]).arg(i + 1);
+    return QStringLiteral("UPDATE %1 SET %2 WHERE id = ?1").arg(QString::fromLatin1(table), updates.join(QStringLiteral(", ")));
+}
+}
+
+QString StoreRows::updateBoardSql()
+{
+    return updateSql("local_board", boardColumns);
+}
+
+QString StoreRows::updateItemSql()
+{
+    return updateSql("local_item", itemColumns);
 }
 
 QString StoreRows::upsertBoardSql()

@@ -14,6 +14,9 @@ inline constexpr char itemColumns[] = "id, content, status, boardId, createdBy, 
 
 QString upsertBoardSql();
 QString upsertItemSql();
+// Same bindings as the upserts, for rows known to exist.
+QString updateBoardSql();
+QString updateItemSql();
 
 void bindBoard(SqliteStatement& statement, const LocalBoardFields& board);
 void bindItem(SqliteStatement& statement, const LocalItemFields& item);

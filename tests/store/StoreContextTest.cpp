@@ -268,6 +268,18 @@ private Q_SLOTS:
         QCOMPARE(other.count(QStringLiteral("local_item"), idCondition(doomed->id())), 0);
     }
 
+    void rowRemovedBehindTheContextIsWrittenAgain()
+    {
+        auto context = openStore();
+        auto item = context->insert(makeLocalItem(sampleItem(QUuid::createUuid(), QStringLiteral("mine"))));
+        QVERIFY(context->save());
+        RawConnection other(m_file);
+        QVERIFY(other.execute(QStringLiteral("DELETE FROM local_item")));
+        item->setContent(QStringLiteral("edited"));
+        QVERIFY(context->save());
+        QCOMPARE(other.count(QStringLiteral("local_item"), QStringLiteral("content = 'edited'")), 1);
+    }
+
     void fetchFailureIsReported()
     {
         auto context = openStore();
