@@ -139,6 +139,50 @@ QList<ActivityPoint> weeklyCreations(const std::vector<ItemDays>& items, const D
     return points;
 }
 
+// Turns instants into calendar days without a time-zone conversion per instant: the zone's offsets
+// over the instants' range are read once, and each instant then costs a binary search.
+class LocalDays
+{
+public:
+    LocalDays(const QTimeZone& zone, const QDateTime& from, const QDateTime& to)
+        : m_zone(zone)
+        , m_from(from.toMSecsSinceEpoch())
+        , m_to(to.toMSecsSinceEpoch())
+        , m_initialOffsetMs(1000LL * zone.offsetFromUtc(from))
+    {
+        for (const QTimeZone::OffsetData& transition : zone.transitions(from, to))
+            m_transitions.push_back({ transition.atUtc.toMSecsSinceEpoch(), 1000LL * transition.offsetFromUtc });
+    }
+
+    QDate date(const QDateTime& instant) const
+    {
+        const qint64 msecs = instant.toMSecsSinceEpoch();
+        if (!instant.isValid() || msecs < m_from || msecs > m_to)
+            return instant.toTimeZone(m_zone).date();
+        const auto next = std::upper_bound(m_transitions.begin(), m_transitions.end(), msecs,
+            [](qint64 value, const Transition& transition) { return value < transition.atMs; });
+        const qint64 offset = next == m_transitions.begin() ? m_initialOffsetMs : (next - 1)->offsetMs;
+        constexpr qint64 msecsPerDay = 86'400'000;
+        constexpr qint64 julianDayOfEpoch = 2'440'588;
+        const qint64 local = msecs + offset;
+        const qint64 day = local / msecsPerDay - (local % msecsPerDay < 0 ? 1 : 0);
+        return QDate::fromJulianDay(day + julianDayOfEpoch);
+    }
+
+private:
+    struct Transition
+    {
+        qint64 atMs;
+        qint64 offsetMs;
+    };
+
+    QTimeZone m_zone;
+    qint64 m_from;
+    qint64 m_to;
+    qint64 m_initialOffsetMs;
+    std::vector<Transition> m_transitions;
+};
+
 } // namespace
 
 BoardDashboardMetrics BoardDashboardMetrics::compute(const Board& board, const DashboardCalendar& calendar,
@@ -150,10 +194,21 @@ BoardDashboardMetrics BoardDashboardMetrics::compute(const Board& board, const D
         if (!item.isDeleted())
             live.append(&item);
     }
+    QDateTime earliest = now;
+    QDateTime latest = now;
+    for (const Item* item : live) {
+        for (const QDateTime& instant : { item->createdAt, item->updatedAt }) {
+            if (!instant.isValid())
+                continue;
+            earliest = std::min(earliest, instant);
+            latest = std::max(latest, instant);
+        }
+    }
+    const LocalDays localDays(calendar.timeZone(), earliest, latest);
     std::vector<ItemDays> days;
     days.reserve(static_cast<size_t>(live.size()));
     for (const Item* item : live)
-        days.push_back({ calendar.localDate(item->createdAt), calendar.localDate(item->updatedAt), item->status });
+        days.push_back({ localDays.date(item->createdAt), localDays.date(item->updatedAt), item->status });
 
     const QDate today = calendar.localDate(now);
     BoardDashboardMetrics metrics;

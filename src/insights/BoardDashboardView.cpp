@@ -38,6 +38,8 @@ BoardDashboardView::BoardDashboardView(QWidget* parent)
     layout->addWidget(m_boardName);
     m_grid = new QGridLayout;
     m_grid->setSpacing(16);
+    m_grid->setColumnStretch(0, 1);
+    m_grid->setColumnStretch(1, 1);
     layout->addLayout(m_grid);
     layout->addStretch();
     scroll->setWidget(content);
@@ -95,8 +97,11 @@ void BoardDashboardView::rebuild()
             chartOrEmpty(metrics.activityTrend.isEmpty(),
                 [&] { return DashboardCharts::activity(metrics.activityTrend, zone); })),
     };
-    for (qsizetype index = 0; index < m_sections.size(); ++index)
+    for (qsizetype index = 0; index < m_sections.size(); ++index) {
         m_grid->addWidget(m_sections[index], static_cast<int>(index / 2), static_cast<int>(index % 2));
+        // A layout only shows new children of a visible parent later; show them now.
+        m_sections[index]->show();
+    }
 }
 
 bool BoardDashboardView::isHovering(qsizetype section) const

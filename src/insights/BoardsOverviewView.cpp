@@ -63,10 +63,13 @@ BoardsOverviewView::BoardsOverviewView(QWidget* parent)
     header->addStretch();
     layout->addLayout(header);
 
+    // One grid for both groups, so that local and cloud cards line up in the same columns.
     m_groupsHost = new QWidget(content);
-    m_groups = new QVBoxLayout(m_groupsHost);
-    m_groups->setContentsMargins(0, 0, 0, 0);
-    m_groups->setSpacing(gridSpacing);
+    m_grid = new QGridLayout(m_groupsHost);
+    m_grid->setContentsMargins(0, 0, 0, 0);
+    m_grid->setSpacing(gridSpacing);
+    for (int column = 0; column < gridColumns; ++column)
+        m_grid->setColumnStretch(column, 1);
     layout->addWidget(m_groupsHost);
     layout->addStretch();
     scroll->setWidget(content);
@@ -91,35 +94,29 @@ void BoardsOverviewView::rebuild()
     for (qsizetype index = 0; index < m_totals.size(); ++index)
         m_totals[index]->setText(QString::number(totals[index]));
 
-    while (QLayoutItem* item = m_groups->takeAt(0)) {
+    while (QLayoutItem* item = m_grid->takeAt(0)) {
         delete item->widget();
         delete item;
     }
-    addBoardGroup(QStringLiteral("Local boards"), summary.localBoards);
-    addBoardGroup(QStringLiteral("Cloud boards"), summary.cloudBoards);
+    int row = 0;
+    addBoardGroup(QStringLiteral("Local boards"), summary.localBoards, row);
+    addBoardGroup(QStringLiteral("Cloud boards"), summary.cloudBoards, row);
 }
 
-void BoardsOverviewView::addBoardGroup(const QString& heading, const QList<Board>& boards)
+void BoardsOverviewView::addBoardGroup(const QString& heading, const QList<Board>& boards, int& row)
 {
     if (boards.isEmpty())
         return;
-    auto* group = new QWidget(m_groupsHost);
-    auto* layout = new QVBoxLayout(group);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(12);
-    QLabel* title = styledLabel(heading, 14, true, InsightsPalette::primaryText(), group);
+    QLabel* title = styledLabel(heading, 14, true, InsightsPalette::primaryText(), m_groupsHost);
     title->setObjectName(QStringLiteral("groupHeading"));
-    layout->addWidget(title);
-    auto* grid = new QGridLayout;
-    grid->setSpacing(gridSpacing);
-    for (int column = 0; column < gridColumns; ++column)
-        grid->setColumnStretch(column, 1);
+    m_grid->addWidget(title, row++, 0, 1, gridColumns);
+    title->show();
     for (qsizetype index = 0; index < boards.size(); ++index) {
-        grid->addWidget(new BoardOverviewCard(boards[index], group), static_cast<int>(index / gridColumns),
-            static_cast<int>(index % gridColumns));
+        auto* card = new BoardOverviewCard(boards[index], m_groupsHost);
+        m_grid->addWidget(card, row + static_cast<int>(index / gridColumns), static_cast<int>(index % gridColumns));
+        card->show();
     }
-    layout->addLayout(grid);
-    m_groups->addWidget(group);
+    row += static_cast<int>((boards.size() + gridColumns - 1) / gridColumns);
 }
 
 void BoardsOverviewView::showEvent(QShowEvent* event)

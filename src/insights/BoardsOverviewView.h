@@ -12,7 +12,6 @@
 
 class QGridLayout;
 class QLabel;
-class QVBoxLayout;
 
 class BoardsOverviewView : public QWidget
 {
@@ -46,12 +45,12 @@ protected:
 private:
     void rebuild();
     void setFetchingUsers(bool fetching);
-    void addBoardGroup(const QString& heading, const QList<Board>& boards);
+    void addBoardGroup(const QString& heading, const QList<Board>& boards, int& row);
 
     QList<Board> m_boards;
     FetchBoardDetails m_fetchBoardDetails;
     bool m_isFetchingUsers = false;
     QList<QLabel*> m_totals;
-    QVBoxLayout* m_groups;
+    QGridLayout* m_grid;
     QWidget* m_groupsHost;
 };

@@ -202,7 +202,7 @@ DashboardChartView* DashboardCharts::cycleTime(const QList<CycleTimePoint>& poin
     line->setName(QStringLiteral("Days"));
     line->setPen(QPen(purple, 2));
     line->setPointsVisible(true);
-    line->setMarkerSize(std::sqrt(32.0) + 1);
+    line->setMarkerSize(std::sqrt(32.0));
 
     // The area is filled from a copy of the line so that the line and its marks stay on top.
     auto* upper = new QLineSeries;
@@ -258,7 +258,7 @@ DashboardChartView* DashboardCharts::activity(const QList<ActivityPoint>& points
     qint64 largest = 0;
     // Long histories label every few weeks; the other categories get distinct invisible names,
     // because the axis merges equal ones.
-    const qsizetype labelEvery = std::max<qsizetype>(1, (points.size() + 9) / 10);
+    const qsizetype labelEvery = std::max<qsizetype>(1, (points.size() + 5) / 6);
     for (qsizetype index = 0; index < points.size(); ++index) {
         const ActivityPoint& point = points[index];
         bars->append(static_cast<double>(point.count));

@@ -51,6 +51,12 @@ void InsightsPalette::applyDarkScheme(QWidget* widget)
     palette.setColor(QPalette::Text, primaryText());
     palette.setColor(QPalette::ButtonText, primaryText());
     palette.setColor(QPalette::Button, cardBackground());
+    // Scroll bars and frames are drawn from these, which do not follow Button by themselves.
+    palette.setColor(QPalette::Light, QColor(0x4A, 0x4A, 0x4E));
+    palette.setColor(QPalette::Midlight, QColor(0x3A, 0x3A, 0x3C));
+    palette.setColor(QPalette::Mid, QColor(0x32, 0x32, 0x34));
+    palette.setColor(QPalette::Dark, QColor(0x18, 0x18, 0x18));
+    palette.setColor(QPalette::Shadow, QColor(0x0C, 0x0C, 0x0C));
     palette.setColor(QPalette::PlaceholderText, secondaryText());
     palette.setColor(QPalette::ToolTipBase, cardBackground());
     palette.setColor(QPalette::ToolTipText, primaryText());

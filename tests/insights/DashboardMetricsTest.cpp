@@ -111,6 +111,13 @@ void DashboardMetricsTest::statusTrend_data()
         << QByteArray("America/Los_Angeles")
         << QStringList { "TODO 2024-03-09T20:00:00Z 2024-03-09T20:00:00Z" } << "2024-03-11T20:00:00Z"
         << QStringList { "2024-03-09T08:00:00Z 0/0/1", "2024-03-10T08:00:00Z 0/0/1", "2024-03-11T07:00:00Z 0/0/1" };
+    // 07:30 UTC on 11 March is just after midnight in daylight time, but still 10 March in standard time.
+    QTest::newRow("Los Angeles item just after a daylight-time midnight")
+        << QByteArray("America/Los_Angeles")
+        << QStringList { "TODO 2024-03-09T20:00:00Z 2024-03-09T20:00:00Z",
+               "IN_PROGRESS 2024-03-11T07:30:00Z 2024-03-11T07:30:00Z" }
+        << "2024-03-11T20:00:00Z"
+        << QStringList { "2024-03-09T08:00:00Z 0/0/1", "2024-03-10T08:00:00Z 0/0/1", "2024-03-11T07:00:00Z 0/1/1" };
 }
 
 void DashboardMetricsTest::statusTrend()

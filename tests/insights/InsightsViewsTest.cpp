@@ -187,6 +187,8 @@ void InsightsViewsTest::setBoardRefreshes()
     QCOMPARE(labelTexts(&window, "emptyText").size(), 3);
     window.setBoard(sampleBoard());
     QVERIFY(labelTexts(&window, "emptyText").isEmpty());
+    for (const DashboardSection* section : window.view()->sections())
+        QVERIFY(section->isVisible());
     QCOMPARE(window.view()->board().name, QStringLiteral("Launch plan"));
 }
 
@@ -398,7 +400,11 @@ void InsightsViewsTest::membersLoading()
     view.show();
     QVERIFY(!view.isFetchingUsers());
     QCOMPARE(fetched.size(), 2);
-    QCOMPARE(labelTexts(&view, "members").size(), 3);
+    const QList<BoardOverviewCard*> cards = view.findChildren<BoardOverviewCard*>();
+    QCOMPARE(cards.size(), 4);
+    for (const BoardOverviewCard* card : cards)
+        QVERIFY(card->isVisible());
+    QCOMPARE(labelTexts(&view, "members"), QStringList(3, QStringLiteral("member0, member1")));
 }
 
 void InsightsViewsTest::screenshots()
