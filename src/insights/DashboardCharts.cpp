@@ -264,7 +264,9 @@ DashboardChartView* DashboardCharts::activity(const QList<ActivityPoint>& points
         bars->append(static_cast<double>(point.count));
         largest = std::max(largest, point.count);
         const bool labelled = (points.size() - 1 - index) % labelEvery == 0;
-        categories.append(labelled ? dayText(point.weekStart, zone) : QString(index + 1, QChar(0x200B)));
+        // Bars are narrow: the short numeric date fits under one where "MMM d" would be cut off.
+        categories.append(labelled ? point.weekStart.toTimeZone(zone).toString(QStringLiteral("M/d"))
+                                   : QString(index + 1, QChar(0x200B)));
     }
     auto* series = new QBarSeries;
     series->append(bars);
