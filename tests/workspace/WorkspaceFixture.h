@@ -1,0 +1,70 @@
+// One client of the stand-in service for workspace tests: a real store file and preference file in
+// a temporary folder, its own toast presenter, usage events queued in the folder (never uploaded),
+// a NetworkService signed in as a fresh account, and the BoardViewModel over all of it.
+#pragma once
+
+#include "analytics/UsageAnalytics.h"
+#include "net/NetworkService.h"
+#include "store/LocalStore.h"
+#include "store/StoreContext.h"
+#include "support/DevServer.h"
+#include "workspace/BoardViewModel.h"
+#include "workspace/ToastManager.h"
+
+#include <QJsonObject>
+#include <QList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+struct TrackedEvent
+{
+    QString name;
+    QJsonObject properties;
+};
+
+class WorkspaceClient
+{
+public:
+    // Signs in as a new account of the server (or stays signed out when server is null).
+    WorkspaceClient(DevServer* server, const QString& email);
+    ~WorkspaceClient();
+
+    bool isValid() const { return m_valid; }
+    QString errorString() const { return m_error; }
+
+    BoardViewModel& workspace() { return *m_workspace; }
+    StoreContext& store() { return *m_store; }
+    LocalStore& preferences() { return *m_preferences; }
+    ToastManager& toasts() { return m_toasts; }
+    NetworkService& api() { return *m_api; }
+    const DevServer::Account& account() const { return m_account; }
+    QUuid userId() const { return QUuid::fromString(m_account.userId); }
+
+    // The usage events recorded so far, oldest first.
+    QList<TrackedEvent> events() const;
+    std::optional<TrackedEvent> lastEvent() const;
+    // The text of the last toast and its type, or absent when none was shown.
+    std::optional<Toast> lastToast() const { return m_toasts.toast(); }
+
+    // Opens the same store and preference files again, as a restarted application would.
+    void reopen();
+
+    // A new item for a board: order one past the largest, creator this account.
+    Item newItem(const Board& board, const QString& content, ItemStatus status = ItemStatus::todo) const;
+
+private:
+    void open();
+
+    QTemporaryDir m_dir;
+    DevServer* m_server = nullptr;
+    DevServer::Account m_account;
+    bool m_valid = false;
+    QString m_error;
+    ToastManager m_toasts;
+    std::unique_ptr<StoreContext> m_store;
+    std::unique_ptr<LocalStore> m_preferences;
+    std::unique_ptr<UsageAnalytics> m_analytics;
+    std::unique_ptr<NetworkService> m_api;
+    std::unique_ptr<BoardViewModel> m_workspace;
+};
