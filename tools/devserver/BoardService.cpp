@@ -191,7 +191,7 @@ BoardRecord BoardService::join(const Account& me, const QString& code)
         return *board(boardId);
     if (!invitation->isNull("used_by"))
         throw HttpError(410, QStringLiteral("INVITATION_USED"), QStringLiteral("This invitation code has already been used."));
-    if (invitation->integer("expires_at") <= m_clock.epochSeconds())
+    if (invitation->integer("expires_at") < m_clock.epochSeconds())
         throw HttpError(410, QStringLiteral("INVITATION_EXPIRED"), QStringLiteral("This invitation code has expired."));
 
     m_db.transaction([&] {
