@@ -40,6 +40,19 @@ bool DetectedAddress::isLinkTarget(QStringView in) const
     return start >= 2 && in.mid(start - 2, 2) == u"](";
 }
 
+QList<DetectedAddress> addressRuns(const QString& text)
+{
+    static const QRegularExpression run(QStringLiteral("(?<![\\w+.-])(?:https?|obsidian|file)://\\S+"),
+                                        QRegularExpression::CaseInsensitiveOption
+                                            | QRegularExpression::UseUnicodePropertiesOption);
+    QList<DetectedAddress> found;
+    for (auto it = run.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        found.append(DetectedAddress { match.capturedStart(), match.capturedLength(), match.captured() });
+    }
+    return found;
+}
+
 QList<DetectedAddress> detectAddresses(const QString& text)
 {
     static const QRegularExpression candidate(QStringLiteral("(?<![\\w+.-])(?:https?|obsidian|file)://[^\\s<>\"`]+"),

@@ -19,3 +19,7 @@ struct DetectedAddress
 };
 
 QList<DetectedAddress> detectAddresses(const QString& text);
+
+// Every run of non-space characters that starts with one of the schemes, trailing punctuation
+// included: while an address is still being typed, its last dots may yet be followed by more.
+QList<DetectedAddress> addressRuns(const QString& text);

@@ -1,0 +1,12 @@
+// The character pairs the editor turns into typographic symbols as the user types: "->" → "→",
+// "--" → "–", "(c)" → "©" and the rest of the table, applied in table order to every occurrence.
+// Web addresses are left alone, since a URL with "--" or "..." must keep working.
+#pragma once
+
+#include <QString>
+
+QString applyTypographicReplacements(const QString& text);
+
+// The same while the caret is at `caret`: a "--" just before the caret is held back, because the
+// next keystroke may still make it "---" (an em dash) or "-->" (a hyphen and an arrow).
+QString applyTypographicReplacementsWhileTyping(const QString& text, qsizetype caret);
