@@ -164,6 +164,8 @@ private:
     // The workspace's boards from the store, as loadBoards steps 3 to 6 do.
     void reloadWorkspaceFromStore(bool signedIn);
     void cancelRefreshReset(const QUuid& boardId);
+    // lifecycle:
+    void insertBoardRecord(const Board& board);
 
     void showSuccess(const QString& message) { m_toasts.showSuccess(message); }
     void showInfo(const QString& message) { m_toasts.showInfo(message); }
