@@ -4,7 +4,14 @@
 #include "app/AppCommands.h"
 #include "app/BoardEditorShortcutMonitor.h"
 #include "app/NotificationCenter.h"
+#include "net/NetworkService.h"
+#include "session/AuthState.h"
+#include "store/LocalStore.h"
 #include "store/StoreContainer.h"
+#include "workspace/BoardViewModel.h"
+#include "workspace/ToastManager.h"
+
+#include <QCoro/QCoroTask>
 
 #include <QJsonObject>
 #include <QMainWindow>
@@ -28,6 +35,13 @@ MyApp::MyApp(std::unique_ptr<StoreContext> store)
 {
     UsageAnalytics::shared().initialize();
 
+    NetworkService& api = NetworkService::shared();
+    // The one start-up wait: whether the user is signed in decides what the first window shows.
+    QCoro::waitFor(api.loadTokens());
+    m_auth = std::make_unique<AuthState>(api, UsageAnalytics::shared(), ToastManager::shared());
+    m_boardViewModel = std::make_unique<BoardViewModel>(BoardViewModel::Services {
+        *m_modelContainer, api, LocalStore::shared(), ToastManager::shared(), UsageAnalytics::shared() });
+
     NotificationCenter& center = NotificationCenter::defaultCenter();
     m_shortcutMonitor = std::make_unique<BoardEditorShortcutMonitor>(center);
 
@@ -42,11 +56,29 @@ MyApp::MyApp(std::unique_ptr<StoreContext> store)
             QJsonObject { { QStringLiteral("source"), QStringLiteral("command_menu") } });
     };
     m_commands = new AppCommands(*m_mainWindow->menuBar(), center, std::move(hooks), this);
+    m_commands->setSignedIn(m_auth->isLoggedIn());
+    connect(m_auth.get(), &AuthState::isLoggedInChanged, m_commands, &AppCommands::setSignedIn);
 }
 
-MyApp::~MyApp() = default;
+MyApp::~MyApp()
+{
+    // Windows go first: they read the state objects until they close.
+    m_mainWindow.reset();
+}
 
 void MyApp::showMainWindow()
 {
     m_mainWindow->show();
+}
+
+void MyApp::openUrl(const QUrl& url)
+{
+    m_auth->handleCallback(url);
+}
+
+void MyApp::activate()
+{
+    m_mainWindow->show();
+    m_mainWindow->raise();
+    m_mainWindow->activateWindow();
 }

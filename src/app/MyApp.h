@@ -4,12 +4,15 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QUrl>
 
 #include <expected>
 #include <memory>
 
 class AppCommands;
+class AuthState;
 class BoardEditorShortcutMonitor;
+class BoardViewModel;
 class QMainWindow;
 class StoreContext;
 
@@ -30,13 +33,22 @@ public:
     ~MyApp() override;
 
     StoreContext& modelContainer() const { return *m_modelContainer; }
+    AuthState& auth() const { return *m_auth; }
+    BoardViewModel& boardViewModel() const { return *m_boardViewModel; }
     QMainWindow* mainWindow() const { return m_mainWindow.get(); }
     void showMainWindow();
+    // A plenko:// address handed over by a later start (the browser's sign-in callback).
+    void openUrl(const QUrl& url);
+    // Another start asked for the window.
+    void activate();
 
 private:
     explicit MyApp(std::unique_ptr<StoreContext> store);
 
     std::unique_ptr<StoreContext> m_modelContainer;
+    // Long-lived state shared by every window, in the order they come into being.
+    std::unique_ptr<AuthState> m_auth;
+    std::unique_ptr<BoardViewModel> m_boardViewModel;
     std::unique_ptr<BoardEditorShortcutMonitor> m_shortcutMonitor;
     std::unique_ptr<QMainWindow> m_mainWindow;
     AppCommands* m_commands = nullptr;

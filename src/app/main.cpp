@@ -1,4 +1,5 @@
 #include "app/MyApp.h"
+#include "net/SingleInstance.h"
 
 #include "BundleInfo.h"
 
@@ -15,6 +16,18 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(QString::fromLatin1(BundleInfo::shortVersion));
     QApplication::setDesktopFileName(QStringLiteral("net.plenko.Plenko"));
 
+    // The browser's sign-in callback starts a second process with a plenko:// address; it hands the
+    // address to the running instance and leaves.
+    QStringList urls;
+    const QStringList arguments = QApplication::arguments().mid(1);
+    for (const QString& argument : arguments) {
+        if (argument.startsWith(QLatin1String("plenko:")))
+            urls << argument;
+    }
+    SingleInstance instance;
+    if (instance.claim(urls) == SingleInstance::Role::handedOver)
+        return 0;
+
     auto app = MyApp::create();
     if (!app) {
         // Without its store the application has nothing to show and no safe place to write.
@@ -23,6 +36,12 @@ int main(int argc, char* argv[])
             QMessageBox::critical(nullptr, QStringLiteral("Plenko"), app.error().message);
         return 1;
     }
-    (*app)->showMainWindow();
+    MyApp& myApp = **app;
+    QObject::connect(&instance, &SingleInstance::urlReceived, &myApp, &MyApp::openUrl);
+    QObject::connect(&instance, &SingleInstance::activated, &myApp, &MyApp::activate);
+    myApp.showMainWindow();
+    // A callback given to a fresh instance has no sign-in to complete; handleCallback drops it.
+    for (const QString& url : std::as_const(urls))
+        myApp.openUrl(QUrl(url));
     return QApplication::exec();
 }
