@@ -9,7 +9,7 @@ namespace {
 
 TransferError boardTransferError(const QString& message)
 {
-    return { QStringLiteral("BoardTransfer"), -1, message };
+    return {QStringLiteral("BoardTransfer"), -1, message};
 }
 
 }
@@ -29,7 +29,7 @@ std::expected<BoardTransfer, TransferError> BoardTransfer::decode(const QByteArr
     const std::optional<QUuid> id = transferUuidFromText(QString::fromUtf8(data));
     if (!id)
         return std::unexpected(boardTransferError(QStringLiteral("The dragged data is not a board id.")));
-    return BoardTransfer { *id };
+    return BoardTransfer {*id};
 }
 
 QMimeData* BoardTransfer::toMimeData() const

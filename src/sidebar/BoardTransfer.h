@@ -8,7 +8,6 @@
 #include <QHash>
 #include <QString>
 #include <QUuid>
-
 #include <expected>
 
 class QMimeData;

@@ -7,7 +7,6 @@
 #include "sidebar/ItemTransfer.h"
 
 #include <QList>
-
 #include <optional>
 
 class QMimeData;

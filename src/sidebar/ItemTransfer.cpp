@@ -11,7 +11,7 @@ namespace {
 
 TransferError itemTransferError(const QString& message)
 {
-    return { QStringLiteral("ItemTransfer"), -1, message };
+    return {QStringLiteral("ItemTransfer"), -1, message};
 }
 
 QString itemIdKey()
@@ -31,7 +31,8 @@ std::expected<QUuid, TransferError> readId(const QJsonObject& object, const QStr
         return std::unexpected(itemTransferError(QStringLiteral("The dragged item lacks \"%1\".").arg(key)));
     const std::optional<QUuid> id = value.isString() ? transferUuidFromText(value.toString()) : std::nullopt;
     if (!id)
-        return std::unexpected(itemTransferError(QStringLiteral("The dragged item's \"%1\" is not an id.").arg(key)));
+        return std::unexpected(
+            itemTransferError(QStringLiteral("The dragged item's \"%1\" is not an id.").arg(key)));
     return *id;
 }
 
@@ -44,7 +45,7 @@ QString ItemTransfer::mimeType()
 
 QByteArray ItemTransfer::encoded() const
 {
-    const QJsonObject object { { itemIdKey(), uuidText(itemId) }, { fromBoardIdKey(), uuidText(fromBoardId) } };
+    const QJsonObject object {{itemIdKey(), uuidText(itemId)}, {fromBoardIdKey(), uuidText(fromBoardId)}};
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
@@ -61,7 +62,7 @@ std::expected<ItemTransfer, TransferError> ItemTransfer::decode(const QByteArray
     const std::expected<QUuid, TransferError> fromBoardId = readId(object, fromBoardIdKey());
     if (!fromBoardId)
         return std::unexpected(fromBoardId.error());
-    return ItemTransfer { *itemId, *fromBoardId };
+    return ItemTransfer {*itemId, *fromBoardId};
 }
 
 QMimeData* ItemTransfer::toMimeData() const

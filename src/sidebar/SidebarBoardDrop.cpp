@@ -4,7 +4,8 @@
 
 #include <algorithm>
 
-qsizetype sidebarBoardInsertionIndex(qsizetype draggedPosition, qsizetype targetPosition, qsizetype remainingCount)
+qsizetype sidebarBoardInsertionIndex(
+    qsizetype draggedPosition, qsizetype targetPosition, qsizetype remainingCount)
 {
     const qsizetype index = draggedPosition < targetPosition ? targetPosition - 1 : targetPosition;
     return std::clamp<qsizetype>(index, 0, std::max<qsizetype>(remainingCount, 0));
@@ -15,11 +16,11 @@ QList<BoardTransfer> droppedBoards(const QMimeData* mimeData)
     const std::expected<BoardTransfer, TransferError> transfer = BoardTransfer::read(mimeData);
     if (!transfer)
         return {};
-    return { *transfer };
+    return {*transfer};
 }
 
-std::expected<SidebarBoardMove, BoardDropRefusal> planSidebarBoardMove(const QList<SidebarEntry>& entries,
-    const QList<BoardTransfer>& payloads, const QUuid& targetBoardId)
+std::expected<SidebarBoardMove, BoardDropRefusal> planSidebarBoardMove(
+    const QList<SidebarEntry>& entries, const QList<BoardTransfer>& payloads, const QUuid& targetBoardId)
 {
     if (payloads.isEmpty())
         return std::unexpected(BoardDropRefusal::noPayload);
@@ -29,7 +30,7 @@ std::expected<SidebarBoardMove, BoardDropRefusal> planSidebarBoardMove(const QLi
     const qsizetype target = indexOfSidebarEntry(entries, targetBoardId, true);
     if (target < 0)
         return std::unexpected(BoardDropRefusal::targetNotInSection);
-    return SidebarBoardMove { from, sidebarBoardInsertionIndex(from, target, entries.size() - 1) };
+    return SidebarBoardMove {from, sidebarBoardInsertionIndex(from, target, entries.size() - 1)};
 }
 
 QList<SidebarEntry> applySidebarBoardMove(QList<SidebarEntry> entries, SidebarBoardMove move)

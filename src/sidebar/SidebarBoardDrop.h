@@ -8,7 +8,6 @@
 #include <QList>
 #include <QString>
 #include <QUuid>
-
 #include <expected>
 
 class LocalStore;
@@ -32,14 +31,15 @@ struct SidebarBoardMove
 // dragged entry stood before the target, kept within 0 and the number of entries left. Dropping on
 // the row just below therefore changes nothing, and the first of three dropped on the last row
 // lands between the other two.
-qsizetype sidebarBoardInsertionIndex(qsizetype draggedPosition, qsizetype targetPosition, qsizetype remainingCount);
+qsizetype sidebarBoardInsertionIndex(
+    qsizetype draggedPosition, qsizetype targetPosition, qsizetype remainingCount);
 
 // The payloads a drop carries: the board of the mime data, or none when it holds no readable board.
 QList<BoardTransfer> droppedBoards(const QMimeData* mimeData);
 
 // Decides the drop of the payloads (the first one counts) on the row of the target board.
-std::expected<SidebarBoardMove, BoardDropRefusal> planSidebarBoardMove(const QList<SidebarEntry>& entries,
-    const QList<BoardTransfer>& payloads, const QUuid& targetBoardId);
+std::expected<SidebarBoardMove, BoardDropRefusal> planSidebarBoardMove(
+    const QList<SidebarEntry>& entries, const QList<BoardTransfer>& payloads, const QUuid& targetBoardId);
 
 QList<SidebarEntry> applySidebarBoardMove(QList<SidebarEntry> entries, SidebarBoardMove move);
 

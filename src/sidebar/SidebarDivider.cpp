@@ -4,14 +4,14 @@
 
 SidebarDivider SidebarDivider::make()
 {
-    return { QUuid::createUuid(), SidebarDividerColor::subtleGray };
+    return {QUuid::createUuid(), SidebarDividerColor::subtleGray};
 }
 
 QJsonValue JsonCodec<SidebarDivider>::encode(const SidebarDivider& divider)
 {
     return QJsonObject {
-        { QStringLiteral("id"), JsonCodec<QUuid>::encode(divider.id) },
-        { QStringLiteral("color"), JsonCodec<SidebarDividerColor>::encode(divider.color) },
+        {QStringLiteral("id"), JsonCodec<QUuid>::encode(divider.id)},
+        {QStringLiteral("color"), JsonCodec<SidebarDividerColor>::encode(divider.color)},
     };
 }
 
@@ -25,5 +25,5 @@ std::optional<SidebarDivider> JsonCodec<SidebarDivider>::decode(const QJsonValue
         = JsonCodec<SidebarDividerColor>::decode(object.value(QStringLiteral("color")));
     if (!id || !color)
         return std::nullopt;
-    return SidebarDivider { *id, *color };
+    return SidebarDivider {*id, *color};
 }

@@ -18,8 +18,7 @@ struct SidebarDivider
 };
 
 // {"id": "<UUID>", "color": "<colour text>"}
-template<>
-struct JsonCodec<SidebarDivider>
+template<> struct JsonCodec<SidebarDivider>
 {
     static QJsonValue encode(const SidebarDivider& divider);
     static std::optional<SidebarDivider> decode(const QJsonValue& json);

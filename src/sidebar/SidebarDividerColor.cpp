@@ -9,17 +9,17 @@ struct ColorRow
     const char* label;
 };
 
-constexpr std::array<ColorRow, 9> colorRows { {
-    { SidebarDividerColor::subtleGray, "subtleGray", "Subtle Gray" },
-    { SidebarDividerColor::accent, "accent", "Accent" },
-    { SidebarDividerColor::blue, "blue", "Blue" },
-    { SidebarDividerColor::green, "green", "Green" },
-    { SidebarDividerColor::orange, "orange", "Orange" },
-    { SidebarDividerColor::pink, "pink", "Pink" },
-    { SidebarDividerColor::purple, "purple", "Purple" },
-    { SidebarDividerColor::teal, "teal", "Teal" },
-    { SidebarDividerColor::yellow, "yellow", "Yellow" },
-} };
+constexpr std::array<ColorRow, 9> colorRows {{
+    {SidebarDividerColor::subtleGray, "subtleGray", "Subtle Gray"},
+    {SidebarDividerColor::accent, "accent", "Accent"},
+    {SidebarDividerColor::blue, "blue", "Blue"},
+    {SidebarDividerColor::green, "green", "Green"},
+    {SidebarDividerColor::orange, "orange", "Orange"},
+    {SidebarDividerColor::pink, "pink", "Pink"},
+    {SidebarDividerColor::purple, "purple", "Purple"},
+    {SidebarDividerColor::teal, "teal", "Teal"},
+    {SidebarDividerColor::yellow, "yellow", "Yellow"},
+}};
 
 const ColorRow& rowOf(SidebarDividerColor color)
 {

@@ -5,16 +5,15 @@
 
 #include <QColor>
 #include <QString>
-
 #include <array>
 #include <optional>
 
 enum class SidebarDividerColor { subtleGray, accent, blue, green, orange, pink, purple, teal, yellow };
 
-inline constexpr std::array<SidebarDividerColor, 9> allSidebarDividerColors { SidebarDividerColor::subtleGray,
+inline constexpr std::array<SidebarDividerColor, 9> allSidebarDividerColors {SidebarDividerColor::subtleGray,
     SidebarDividerColor::accent, SidebarDividerColor::blue, SidebarDividerColor::green,
     SidebarDividerColor::orange, SidebarDividerColor::pink, SidebarDividerColor::purple,
-    SidebarDividerColor::teal, SidebarDividerColor::yellow };
+    SidebarDividerColor::teal, SidebarDividerColor::yellow};
 
 // "subtleGray", "accent", "blue", …: the stored form.
 QString sidebarDividerColorText(SidebarDividerColor color);

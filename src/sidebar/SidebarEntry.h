@@ -6,7 +6,6 @@
 
 #include <QList>
 #include <QUuid>
-
 #include <variant>
 
 class SidebarEntry

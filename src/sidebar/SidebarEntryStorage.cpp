@@ -26,9 +26,10 @@ SidebarEntryStorage SidebarEntryStorage::from(const SidebarEntry& entry)
 QJsonValue JsonCodec<SidebarEntryStorage>::encode(const SidebarEntryStorage& storage)
 {
     if (const QUuid* boardId = storage.boardId())
-        return QJsonObject { { typeKey(), QStringLiteral("board") }, { valueKey(), JsonCodec<QUuid>::encode(*boardId) } };
-    return QJsonObject { { typeKey(), QStringLiteral("divider") },
-        { valueKey(), JsonCodec<SidebarDivider>::encode(*storage.dividerValue()) } };
+        return QJsonObject {
+            {typeKey(), QStringLiteral("board")}, {valueKey(), JsonCodec<QUuid>::encode(*boardId)}};
+    return QJsonObject {{typeKey(), QStringLiteral("divider")},
+        {valueKey(), JsonCodec<SidebarDivider>::encode(*storage.dividerValue())}};
 }
 
 std::optional<SidebarEntryStorage> JsonCodec<SidebarEntryStorage>::decode(const QJsonValue& json)

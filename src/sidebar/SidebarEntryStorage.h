@@ -7,7 +7,6 @@
 #include "store/JsonCodec.h"
 
 #include <QUuid>
-
 #include <variant>
 
 class SidebarEntryStorage
@@ -35,8 +34,7 @@ private:
 
 // {"type": "board", "value": "<UUID>"} or {"type": "divider", "value": {"id": …, "color": …}}.
 // Any other type, or a value of the wrong shape, does not decode.
-template<>
-struct JsonCodec<SidebarEntryStorage>
+template<> struct JsonCodec<SidebarEntryStorage>
 {
     static QJsonValue encode(const SidebarEntryStorage& storage);
     static std::optional<SidebarEntryStorage> decode(const QJsonValue& json);

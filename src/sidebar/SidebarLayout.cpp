@@ -70,8 +70,8 @@ LocalStoreKey<QList<SidebarEntryStorage>> sidebarLayoutKey(const QString& scope)
     return PreferenceKeys::sidebarLayout<SidebarEntryStorage>(scope);
 }
 
-QList<SidebarEntry> loadSidebarEntries(LocalStore& store, const QList<Board>& boards, const QString& scope,
-    bool persist)
+QList<SidebarEntry> loadSidebarEntries(
+    LocalStore& store, const QList<Board>& boards, const QString& scope, bool persist)
 {
     if (boards.isEmpty())
         return {};
@@ -98,8 +98,8 @@ QList<SidebarEntry> normalizeSidebarEntries(QList<SidebarEntry> entries)
     return normalized;
 }
 
-QList<SidebarEntry> commitSidebarEntries(LocalStore& store, QList<SidebarEntry> entries, const QString& scope,
-    bool persist)
+QList<SidebarEntry> commitSidebarEntries(
+    LocalStore& store, QList<SidebarEntry> entries, const QString& scope, bool persist)
 {
     QList<SidebarEntry> normalized = normalizeSidebarEntries(std::move(entries));
     if (persist) {
@@ -112,8 +112,8 @@ QList<SidebarEntry> commitSidebarEntries(LocalStore& store, QList<SidebarEntry> 
     return normalized;
 }
 
-bool insertSidebarDivider(LocalStore& store, QList<SidebarEntry>& entries, qsizetype index, bool below,
-    const QString& scope)
+bool insertSidebarDivider(
+    LocalStore& store, QList<SidebarEntry>& entries, qsizetype index, bool below, const QString& scope)
 {
     if (!isInRange(entries, index))
         return false;
@@ -137,7 +137,8 @@ bool recolorSidebarDivider(LocalStore& store, QList<SidebarEntry>& entries, qsiz
     return true;
 }
 
-bool removeSidebarEntry(LocalStore& store, QList<SidebarEntry>& entries, qsizetype index, const QString& scope)
+bool removeSidebarEntry(
+    LocalStore& store, QList<SidebarEntry>& entries, qsizetype index, const QString& scope)
 {
     if (!isInRange(entries, index))
         return false;

@@ -8,8 +8,8 @@ namespace {
 // What a row shows: boards equal by id alone would hide a rename from the views.
 bool sameBoardRow(const Board& a, const Board& b)
 {
-    return a.id == b.id && a.name == b.name && a.syncWithServer == b.syncWithServer && a.isActive == b.isActive
-        && a.revision == b.revision && a.updatedAt == b.updatedAt;
+    return a.id == b.id && a.name == b.name && a.syncWithServer == b.syncWithServer
+        && a.isActive == b.isActive && a.revision == b.revision && a.updatedAt == b.updatedAt;
 }
 
 bool sameRows(const QList<SidebarEntry>& a, const QList<SidebarEntry>& b)
@@ -44,14 +44,15 @@ SidebarLayoutController::SidebarLayoutController(LocalStore& store, QObject* par
 
 QStringList SidebarLayoutController::scopes()
 {
-    return { localSidebarScope(), remoteSidebarScope() };
+    return {localSidebarScope(), remoteSidebarScope()};
 }
 
 void SidebarLayoutController::setBoards(const QList<Board>& boards)
 {
     const SidebarBoardSplit split = splitSidebarBoards(boards);
     replaceEntries(localSidebarScope(), loadSidebarEntries(m_store, split.local, localSidebarScope(), true));
-    replaceEntries(remoteSidebarScope(), loadSidebarEntries(m_store, split.remote, remoteSidebarScope(), true));
+    replaceEntries(
+        remoteSidebarScope(), loadSidebarEntries(m_store, split.remote, remoteSidebarScope(), true));
 
     const bool archivedChanged = !sameBoards(m_archived.value(localSidebarScope()), split.archivedLocal)
         || !sameBoards(m_archived.value(remoteSidebarScope()), split.archivedRemote);
@@ -104,8 +105,8 @@ bool SidebarLayoutController::removeEntry(const QString& scope, qsizetype index)
     return true;
 }
 
-std::expected<void, BoardDropRefusal> SidebarLayoutController::moveBoard(const QString& scope,
-    const QList<BoardTransfer>& payloads, const QUuid& targetBoardId)
+std::expected<void, BoardDropRefusal> SidebarLayoutController::moveBoard(
+    const QString& scope, const QList<BoardTransfer>& payloads, const QUuid& targetBoardId)
 {
     QList<SidebarEntry> changed = m_entries.value(scope);
     const std::expected<void, BoardDropRefusal> outcome

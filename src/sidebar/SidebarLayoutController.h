@@ -14,7 +14,6 @@
 #include <QObject>
 #include <QString>
 #include <QUuid>
-
 #include <expected>
 
 class LocalStore;
@@ -45,8 +44,8 @@ public:
     bool removeEntry(const QString& scope, qsizetype index);
 
     // A board dropped on the row of the target board in the section.
-    std::expected<void, BoardDropRefusal> moveBoard(const QString& scope, const QList<BoardTransfer>& payloads,
-        const QUuid& targetBoardId);
+    std::expected<void, BoardDropRefusal> moveBoard(
+        const QString& scope, const QList<BoardTransfer>& payloads, const QUuid& targetBoardId);
 
 Q_SIGNALS:
     void entriesChanged(const QString& scope);

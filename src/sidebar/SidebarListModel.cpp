@@ -12,10 +12,11 @@ SidebarListModel::SidebarListModel(SidebarLayoutController* controller, QString 
 {
     if (m_controller) {
         m_entries = m_controller->entries(m_scope);
-        connect(m_controller, &SidebarLayoutController::entriesChanged, this, [this](const QString& changedScope) {
-            if (changedScope == m_scope)
-                reload();
-        });
+        connect(m_controller, &SidebarLayoutController::entriesChanged, this,
+            [this](const QString& changedScope) {
+                if (changedScope == m_scope)
+                    reload();
+            });
     }
 }
 
@@ -88,7 +89,7 @@ Qt::ItemFlags SidebarListModel::flags(const QModelIndex& index) const
 
 QStringList SidebarListModel::mimeTypes() const
 {
-    return { BoardTransfer::mimeType() };
+    return {BoardTransfer::mimeType()};
 }
 
 QMimeData* SidebarListModel::mimeData(const QModelIndexList& indexes) const
@@ -97,7 +98,7 @@ QMimeData* SidebarListModel::mimeData(const QModelIndexList& indexes) const
         if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
             continue;
         if (const Board* board = m_entries.at(index.row()).board())
-            return BoardTransfer { board->id }.toMimeData();
+            return BoardTransfer {board->id}.toMimeData();
     }
     return nullptr;
 }
@@ -121,8 +122,8 @@ std::optional<QUuid> SidebarListModel::dropTargetBoard(int row, const QModelInde
     return entry->id();
 }
 
-bool SidebarListModel::canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
-    const QModelIndex& parent) const
+bool SidebarListModel::canDropMimeData(
+    const QMimeData* data, Qt::DropAction action, int row, int column, const QModelIndex& parent) const
 {
     Q_UNUSED(column)
     if (action != Qt::MoveAction || !m_controller || !dropTargetBoard(row, parent))
@@ -132,8 +133,8 @@ bool SidebarListModel::canDropMimeData(const QMimeData* data, Qt::DropAction act
     return !payloads.isEmpty() && indexOfSidebarEntry(m_entries, payloads.first().id, true) >= 0;
 }
 
-bool SidebarListModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
-    const QModelIndex& parent)
+bool SidebarListModel::dropMimeData(
+    const QMimeData* data, Qt::DropAction action, int row, int column, const QModelIndex& parent)
 {
     if (!canDropMimeData(data, action, row, column, parent))
         return false;

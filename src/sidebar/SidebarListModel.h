@@ -8,7 +8,6 @@
 #include <QAbstractListModel>
 #include <QPointer>
 #include <QString>
-
 #include <optional>
 
 class SidebarLayoutController;

@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QUuid>
-
 #include <optional>
 
 std::optional<QUuid> transferUuidFromText(const QString& text);

@@ -1,7 +1,6 @@
 // Drag payloads through real mime data (round trips and garbage) and the drop rules: where a dropped
 // board lands, which drops are refused, and which status a dropped item goes to.
 #include "SidebarTestData.h"
-
 #include "sidebar/BoardTransfer.h"
 #include "sidebar/ItemStatusDrop.h"
 #include "sidebar/ItemTransfer.h"
@@ -17,7 +16,6 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
-
 #include <memory>
 
 namespace {
@@ -29,7 +27,7 @@ const QByteArray boardText = "0A1B2C3D-0000-4000-8000-00000000000B";
 
 QList<BoardTransfer> payloadOf(QChar letter)
 {
-    return { BoardTransfer { boardIdFor(letter) } };
+    return {BoardTransfer {boardIdFor(letter)}};
 }
 
 }
@@ -46,12 +44,12 @@ private Q_SLOTS:
 
     void boardTransferRoundTrip()
     {
-        const BoardTransfer transfer { boardId };
+        const BoardTransfer transfer {boardId};
         QCOMPARE(BoardTransfer::mimeType(), QStringLiteral("net.plenko.board-id"));
         QCOMPARE(transfer.encoded(), boardText);
 
         const std::unique_ptr<QMimeData> mimeData(transfer.toMimeData());
-        QCOMPARE(mimeData->formats(), QStringList { QStringLiteral("net.plenko.board-id") });
+        QCOMPARE(mimeData->formats(), QStringList {QStringLiteral("net.plenko.board-id")});
         QCOMPARE(mimeData->data(QStringLiteral("net.plenko.board-id")), boardText);
         QVERIFY(BoardTransfer::isOffered(mimeData.get()));
         QVERIFY(!ItemTransfer::isOffered(mimeData.get()));
@@ -70,7 +68,8 @@ private Q_SLOTS:
         QTest::newRow("no hyphens") << QByteArray("0A1B2C3D00004000800000000000000B");
         QTest::newRow("not hexadecimal") << QByteArray("0A1B2C3D-0000-4000-8000-00000000000G");
         QTest::newRow("invalid utf-8") << QByteArray("\xff\xfe\x00\x80", 4) + boardText.mid(4);
-        QTest::newRow("json item payload") << QByteArray("{\"itemId\":\"" + itemText + "\",\"fromBoardId\":\"" + boardText + "\"}");
+        QTest::newRow("json item payload")
+            << QByteArray("{\"itemId\":\"" + itemText + "\",\"fromBoardId\":\"" + boardText + "\"}");
     }
 
     void boardTransferGarbage()
@@ -89,19 +88,20 @@ private Q_SLOTS:
 
     void itemTransferRoundTrip()
     {
-        const ItemTransfer transfer { itemId, boardId };
+        const ItemTransfer transfer {itemId, boardId};
         QCOMPARE(ItemTransfer::mimeType(), QStringLiteral("net.plenko.item-id"));
         const QJsonDocument document = QJsonDocument::fromJson(transfer.encoded());
         QVERIFY(document.isObject());
         QCOMPARE(document.object().size(), 2);
         QCOMPARE(document.object().value(QStringLiteral("itemId")).toString(), QString::fromLatin1(itemText));
-        QCOMPARE(document.object().value(QStringLiteral("fromBoardId")).toString(), QString::fromLatin1(boardText));
+        QCOMPARE(document.object().value(QStringLiteral("fromBoardId")).toString(),
+            QString::fromLatin1(boardText));
 
         const std::unique_ptr<QMimeData> mimeData(transfer.toMimeData());
-        QCOMPARE(mimeData->formats(), QStringList { QStringLiteral("net.plenko.item-id") });
+        QCOMPARE(mimeData->formats(), QStringList {QStringLiteral("net.plenko.item-id")});
         QVERIFY(!BoardTransfer::isOffered(mimeData.get()));
         QCOMPARE(ItemTransfer::read(mimeData.get()), transfer);
-        QCOMPARE(droppedItems(mimeData.get()), QList<ItemTransfer> { transfer });
+        QCOMPARE(droppedItems(mimeData.get()), QList<ItemTransfer> {transfer});
     }
 
     void itemTransferGarbage_data()
@@ -113,11 +113,16 @@ private Q_SLOTS:
         QTest::newRow("bare id") << itemText;
         QTest::newRow("no fromBoardId") << QByteArray("{\"itemId\":\"" + itemText + "\"}");
         QTest::newRow("no itemId") << QByteArray("{\"fromBoardId\":\"" + boardText + "\"}");
-        QTest::newRow("fromBoardId null") << QByteArray("{\"itemId\":\"" + itemText + "\",\"fromBoardId\":null}");
-        QTest::newRow("itemId a number") << QByteArray("{\"itemId\":7,\"fromBoardId\":\"" + boardText + "\"}");
-        QTest::newRow("itemId not an id") << QByteArray("{\"itemId\":\"card 7\",\"fromBoardId\":\"" + boardText + "\"}");
-        QTest::newRow("id with trailing text") << QByteArray("{\"itemId\":\"" + itemText + "!\",\"fromBoardId\":\"" + boardText + "\"}");
-        QTest::newRow("keys in other case") << QByteArray("{\"itemid\":\"" + itemText + "\",\"fromboardid\":\"" + boardText + "\"}");
+        QTest::newRow("fromBoardId null")
+            << QByteArray("{\"itemId\":\"" + itemText + "\",\"fromBoardId\":null}");
+        QTest::newRow("itemId a number")
+            << QByteArray("{\"itemId\":7,\"fromBoardId\":\"" + boardText + "\"}");
+        QTest::newRow("itemId not an id")
+            << QByteArray("{\"itemId\":\"card 7\",\"fromBoardId\":\"" + boardText + "\"}");
+        QTest::newRow("id with trailing text")
+            << QByteArray("{\"itemId\":\"" + itemText + "!\",\"fromBoardId\":\"" + boardText + "\"}");
+        QTest::newRow("keys in other case")
+            << QByteArray("{\"itemid\":\"" + itemText + "\",\"fromboardid\":\"" + boardText + "\"}");
         QTest::newRow("truncated") << QByteArray("{\"itemId\":\"" + itemText + "\",\"fromBoa");
     }
 
@@ -147,12 +152,13 @@ private Q_SLOTS:
 
     void equalityAndHashing()
     {
-        const QSet<BoardTransfer> boards { BoardTransfer { boardId }, BoardTransfer { boardId }, BoardTransfer { itemId } };
+        const QSet<BoardTransfer> boards {
+            BoardTransfer {boardId}, BoardTransfer {boardId}, BoardTransfer {itemId}};
         QCOMPARE(boards.size(), 2);
-        const QSet<ItemTransfer> items { ItemTransfer { itemId, boardId }, ItemTransfer { itemId, boardId },
-            ItemTransfer { itemId, itemId }, ItemTransfer { boardId, boardId } };
+        const QSet<ItemTransfer> items {ItemTransfer {itemId, boardId}, ItemTransfer {itemId, boardId},
+            ItemTransfer {itemId, itemId}, ItemTransfer {boardId, boardId}};
         QCOMPARE(items.size(), 3);
-        QVERIFY(!(ItemTransfer { itemId, boardId } == ItemTransfer { boardId, itemId }));
+        QVERIFY(!(ItemTransfer {itemId, boardId} == ItemTransfer {boardId, itemId}));
     }
 
     void insertionIndex_data()
@@ -188,18 +194,28 @@ private Q_SLOTS:
         QTest::addColumn<BoardDropRefusal>("refusal");
 
         const auto none = BoardDropRefusal::noPayload;
-        QTest::newRow("onto the row just below") << "ABC" << "A" << QChar(u'B') << "ABC" << none;
-        QTest::newRow("first onto last") << "ABC" << "A" << QChar(u'C') << "BAC" << none;
-        QTest::newRow("last onto first") << "ABC" << "C" << QChar(u'A') << "CAB" << none;
-        QTest::newRow("onto itself") << "ABC" << "B" << QChar(u'B') << "ABC" << none;
-        QTest::newRow("across a divider") << "A|BC" << "C" << QChar(u'A') << "CA|B" << none;
-        QTest::newRow("leaves a leading divider, tidied") << "A|B" << "A" << QChar(u'B') << "AB" << none;
-        QTest::newRow("leaves two dividers together, tidied") << "A|B|C" << "B" << QChar(u'C') << "A|BC" << none;
-        QTest::newRow("no payload") << "ABC" << "" << QChar(u'B') << "refused" << BoardDropRefusal::noPayload;
+        QTest::newRow("onto the row just below") << "ABC"
+                                                 << "A" << QChar(u'B') << "ABC" << none;
+        QTest::newRow("first onto last") << "ABC"
+                                         << "A" << QChar(u'C') << "BAC" << none;
+        QTest::newRow("last onto first") << "ABC"
+                                         << "C" << QChar(u'A') << "CAB" << none;
+        QTest::newRow("onto itself") << "ABC"
+                                     << "B" << QChar(u'B') << "ABC" << none;
+        QTest::newRow("across a divider") << "A|BC"
+                                          << "C" << QChar(u'A') << "CA|B" << none;
+        QTest::newRow("leaves a leading divider, tidied") << "A|B"
+                                                          << "A" << QChar(u'B') << "AB" << none;
+        QTest::newRow("leaves two dividers together, tidied") << "A|B|C"
+                                                              << "B" << QChar(u'C') << "A|BC" << none;
+        QTest::newRow("no payload") << "ABC"
+                                    << "" << QChar(u'B') << "refused" << BoardDropRefusal::noPayload;
         QTest::newRow("board of the other section")
-            << "ABC" << "X" << QChar(u'B') << "refused" << BoardDropRefusal::draggedBoardNotInSection;
+            << "ABC"
+            << "X" << QChar(u'B') << "refused" << BoardDropRefusal::draggedBoardNotInSection;
         QTest::newRow("target of the other section")
-            << "ABC" << "A" << QChar(u'X') << "refused" << BoardDropRefusal::targetNotInSection;
+            << "ABC"
+            << "A" << QChar(u'X') << "refused" << BoardDropRefusal::targetNotInSection;
     }
 
     void boardDrop()
@@ -212,9 +228,10 @@ private Q_SLOTS:
 
         TemporaryPreferences preferences;
         QList<SidebarEntry> section = entriesFrom(entries);
-        const QList<BoardTransfer> payloads = dragged.isEmpty() ? QList<BoardTransfer>() : payloadOf(dragged.at(0));
-        const std::expected<void, BoardDropRefusal> outcome
-            = moveSidebarBoard(preferences.store(), section, payloads, boardIdFor(target), QStringLiteral("local"));
+        const QList<BoardTransfer> payloads
+            = dragged.isEmpty() ? QList<BoardTransfer>() : payloadOf(dragged.at(0));
+        const std::expected<void, BoardDropRefusal> outcome = moveSidebarBoard(
+            preferences.store(), section, payloads, boardIdFor(target), QStringLiteral("local"));
         preferences.reopen();
         if (expected == QLatin1String("refused")) {
             QVERIFY(!outcome);
@@ -234,15 +251,17 @@ private Q_SLOTS:
     {
         TemporaryPreferences preferences;
         QList<SidebarEntry> section = entriesFrom(QStringLiteral("ABC"));
-        const QList<BoardTransfer> payloads { BoardTransfer { boardIdFor(u'C') }, BoardTransfer { boardIdFor(u'B') } };
-        QVERIFY(moveSidebarBoard(preferences.store(), section, payloads, boardIdFor(u'A'), QStringLiteral("local")));
+        const QList<BoardTransfer> payloads {
+            BoardTransfer {boardIdFor(u'C')}, BoardTransfer {boardIdFor(u'B')}};
+        QVERIFY(moveSidebarBoard(
+            preferences.store(), section, payloads, boardIdFor(u'A'), QStringLiteral("local")));
         QCOMPARE(notationOf(section), QStringLiteral("CAB"));
     }
 
     void dividerIdIsNoBoard()
     {
         const QList<SidebarEntry> section = entriesFrom(QStringLiteral("A|B"));
-        const QList<BoardTransfer> divider { BoardTransfer { section.at(1).id() } };
+        const QList<BoardTransfer> divider {BoardTransfer {section.at(1).id()}};
         QCOMPARE(planSidebarBoardMove(section, divider, boardIdFor(u'A')).error(),
             BoardDropRefusal::draggedBoardNotInSection);
         QCOMPARE(planSidebarBoardMove(section, payloadOf(u'A'), section.at(1).id()).error(),
@@ -258,8 +277,9 @@ private Q_SLOTS:
         controller.setBoards(boards);
         QSignalSpy changed(&controller, &SidebarLayoutController::entriesChanged);
 
-        const std::unique_ptr<QMimeData> dragged(BoardTransfer { boardIdFor(u'A') }.toMimeData());
-        const auto outcome = controller.moveBoard(QStringLiteral("remote"), droppedBoards(dragged.get()), boardIdFor(u'Y'));
+        const std::unique_ptr<QMimeData> dragged(BoardTransfer {boardIdFor(u'A')}.toMimeData());
+        const auto outcome
+            = controller.moveBoard(QStringLiteral("remote"), droppedBoards(dragged.get()), boardIdFor(u'Y'));
         QCOMPARE(outcome.error(), BoardDropRefusal::draggedBoardNotInSection);
         QCOMPARE(notationOf(controller.entries(QStringLiteral("remote"))), QStringLiteral("XY"));
         QCOMPARE(notationOf(controller.entries(QStringLiteral("local"))), QStringLiteral("AB"));
@@ -285,7 +305,7 @@ private Q_SLOTS:
     {
         QFETCH(int, payloads);
         QFETCH(ItemStatus, tab);
-        const QList<ItemTransfer> all { ItemTransfer { itemId, boardId }, ItemTransfer { boardId, itemId } };
+        const QList<ItemTransfer> all {ItemTransfer {itemId, boardId}, ItemTransfer {boardId, itemId}};
         const std::optional<ItemStatusMove> move = itemDropOnStatusTab(all.first(payloads), tab);
         QCOMPARE(move.has_value(), payloads > 0);
         if (move) {

@@ -1,9 +1,9 @@
 // The sidebar layout against real preference files: divider colours, the stored JSON form, the merge
 // of a stored layout with the boards of now, normalization and the divider operations.
-#include "SidebarTestData.h"
-
-#include "sidebar/SidebarDividerColor.h"
 #include "sidebar/SidebarLayout.h"
+
+#include "SidebarTestData.h"
+#include "sidebar/SidebarDividerColor.h"
 #include "store/LocalStore.h"
 #include "store/PreferenceKeys.h"
 
@@ -21,7 +21,7 @@ const QString local = QStringLiteral("local");
 
 QByteArray compactJson(const QJsonValue& value)
 {
-    return QJsonDocument(QJsonArray { value }).toJson(QJsonDocument::Compact);
+    return QJsonDocument(QJsonArray {value}).toJson(QJsonDocument::Compact);
 }
 
 }
@@ -42,19 +42,24 @@ private Q_SLOTS:
 
         QColor gray = QColor::fromRgb(142, 142, 147);
         gray.setAlphaF(0.35f);
-        QTest::newRow("subtleGray") << SidebarDividerColor::subtleGray << "subtleGray" << "Subtle Gray" << gray;
-        QTest::newRow("accent") << SidebarDividerColor::accent << "accent" << "Accent" << QColor(Qt::magenta);
-        QTest::newRow("blue") << SidebarDividerColor::blue << "blue" << "Blue" << QColor::fromRgbF(0.24f, 0.46f, 0.96f);
-        QTest::newRow("green") << SidebarDividerColor::green << "green" << "Green"
-                               << QColor::fromRgbF(0.20f, 0.63f, 0.38f);
-        QTest::newRow("orange") << SidebarDividerColor::orange << "orange" << "Orange"
-                                << QColor::fromRgbF(0.95f, 0.59f, 0.20f);
-        QTest::newRow("pink") << SidebarDividerColor::pink << "pink" << "Pink" << QColor::fromRgbF(0.91f, 0.30f, 0.55f);
-        QTest::newRow("purple") << SidebarDividerColor::purple << "purple" << "Purple"
-                                << QColor::fromRgbF(0.52f, 0.39f, 0.92f);
-        QTest::newRow("teal") << SidebarDividerColor::teal << "teal" << "Teal" << QColor::fromRgbF(0.09f, 0.68f, 0.66f);
-        QTest::newRow("yellow") << SidebarDividerColor::yellow << "yellow" << "Yellow"
-                                << QColor::fromRgbF(0.99f, 0.82f, 0.27f);
+        QTest::newRow("subtleGray") << SidebarDividerColor::subtleGray << "subtleGray"
+                                    << "Subtle Gray" << gray;
+        QTest::newRow("accent") << SidebarDividerColor::accent << "accent"
+                                << "Accent" << QColor(Qt::magenta);
+        QTest::newRow("blue") << SidebarDividerColor::blue << "blue"
+                              << "Blue" << QColor::fromRgbF(0.24f, 0.46f, 0.96f);
+        QTest::newRow("green") << SidebarDividerColor::green << "green"
+                               << "Green" << QColor::fromRgbF(0.20f, 0.63f, 0.38f);
+        QTest::newRow("orange") << SidebarDividerColor::orange << "orange"
+                                << "Orange" << QColor::fromRgbF(0.95f, 0.59f, 0.20f);
+        QTest::newRow("pink") << SidebarDividerColor::pink << "pink"
+                              << "Pink" << QColor::fromRgbF(0.91f, 0.30f, 0.55f);
+        QTest::newRow("purple") << SidebarDividerColor::purple << "purple"
+                                << "Purple" << QColor::fromRgbF(0.52f, 0.39f, 0.92f);
+        QTest::newRow("teal") << SidebarDividerColor::teal << "teal"
+                              << "Teal" << QColor::fromRgbF(0.09f, 0.68f, 0.66f);
+        QTest::newRow("yellow") << SidebarDividerColor::yellow << "yellow"
+                                << "Yellow" << QColor::fromRgbF(0.99f, 0.82f, 0.27f);
     }
 
     void dividerColors()
@@ -93,32 +98,40 @@ private Q_SLOTS:
     void storageJson()
     {
         const QUuid dividerId = QUuid::fromString(QStringLiteral("{0f0e0d0c-0b0a-4908-8706-050403020100}"));
-        const SidebarEntryStorage divider = SidebarEntryStorage::divider({ dividerId, SidebarDividerColor::teal });
+        const SidebarEntryStorage divider
+            = SidebarEntryStorage::divider({dividerId, SidebarDividerColor::teal});
         QCOMPARE(compactJson(JsonCodec<SidebarEntryStorage>::encode(divider)),
             R"([{"type":"divider","value":{"color":"teal","id":"0F0E0D0C-0B0A-4908-8706-050403020100"}}])");
-        QCOMPARE(JsonCodec<SidebarEntryStorage>::decode(JsonCodec<SidebarEntryStorage>::encode(divider)), divider);
+        QCOMPARE(
+            JsonCodec<SidebarEntryStorage>::decode(JsonCodec<SidebarEntryStorage>::encode(divider)), divider);
 
         const SidebarEntryStorage board = SidebarEntryStorage::board(dividerId);
         QCOMPARE(compactJson(JsonCodec<SidebarEntryStorage>::encode(board)),
             R"([{"type":"board","value":"0F0E0D0C-0B0A-4908-8706-050403020100"}])");
-        QCOMPARE(JsonCodec<SidebarEntryStorage>::decode(JsonCodec<SidebarEntryStorage>::encode(board)), board);
+        QCOMPARE(
+            JsonCodec<SidebarEntryStorage>::decode(JsonCodec<SidebarEntryStorage>::encode(board)), board);
 
         // Same id, other case: not the same stored entry.
         QVERIFY(!(board == divider));
-        QVERIFY(!(divider == SidebarEntryStorage::divider({ dividerId, SidebarDividerColor::blue })));
+        QVERIFY(!(divider == SidebarEntryStorage::divider({dividerId, SidebarDividerColor::blue})));
     }
 
     void storageJsonRejected_data()
     {
         QTest::addColumn<QByteArray>("json");
-        QTest::newRow("unknown type") << QByteArray(R"({"type":"folder","value":"0F0E0D0C-0B0A-4908-8706-050403020100"})");
-        QTest::newRow("type in other case") << QByteArray(R"({"type":"Board","value":"0F0E0D0C-0B0A-4908-8706-050403020100"})");
+        QTest::newRow("unknown type")
+            << QByteArray(R"({"type":"folder","value":"0F0E0D0C-0B0A-4908-8706-050403020100"})");
+        QTest::newRow("type in other case")
+            << QByteArray(R"({"type":"Board","value":"0F0E0D0C-0B0A-4908-8706-050403020100"})");
         QTest::newRow("no type") << QByteArray(R"({"value":"0F0E0D0C-0B0A-4908-8706-050403020100"})");
         QTest::newRow("board without value") << QByteArray(R"({"type":"board"})");
         QTest::newRow("board value not an id") << QByteArray(R"({"type":"board","value":"board A"})");
-        QTest::newRow("board value an object") << QByteArray(R"({"type":"board","value":{"id":"0F0E0D0C-0B0A-4908-8706-050403020100"}})");
-        QTest::newRow("divider without colour") << QByteArray(R"({"type":"divider","value":{"id":"0F0E0D0C-0B0A-4908-8706-050403020100"}})");
-        QTest::newRow("divider of unknown colour") << QByteArray(R"({"type":"divider","value":{"id":"0F0E0D0C-0B0A-4908-8706-050403020100","color":"red"}})");
+        QTest::newRow("board value an object")
+            << QByteArray(R"({"type":"board","value":{"id":"0F0E0D0C-0B0A-4908-8706-050403020100"}})");
+        QTest::newRow("divider without colour")
+            << QByteArray(R"({"type":"divider","value":{"id":"0F0E0D0C-0B0A-4908-8706-050403020100"}})");
+        QTest::newRow("divider of unknown colour") << QByteArray(
+            R"({"type":"divider","value":{"id":"0F0E0D0C-0B0A-4908-8706-050403020100","color":"red"}})");
         QTest::newRow("divider without id") << QByteArray(R"({"type":"divider","value":{"color":"blue"}})");
         QTest::newRow("divider value a string") << QByteArray(R"({"type":"divider","value":"blue"})");
         QTest::newRow("array") << QByteArray(R"(["board","0F0E0D0C-0B0A-4908-8706-050403020100"])");
@@ -136,12 +149,18 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("entries");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("already tidy") << "A|B|C" << "A|B|C";
-        QTest::newRow("leading and trailing") << "|A||B|" << "A|B";
-        QTest::newRow("run of three") << "A|||B" << "A|B";
-        QTest::newRow("only dividers") << "|||" << "";
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("one board") << "|A|" << "A";
+        QTest::newRow("already tidy") << "A|B|C"
+                                      << "A|B|C";
+        QTest::newRow("leading and trailing") << "|A||B|"
+                                              << "A|B";
+        QTest::newRow("run of three") << "A|||B"
+                                      << "A|B";
+        QTest::newRow("only dividers") << "|||"
+                                       << "";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("one board") << "|A|"
+                                   << "A";
     }
 
     void normalize()
@@ -172,19 +191,71 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         QTest::addColumn<QString>("saved");
 
-        QTest::newRow("untidy layout is tidied and saved") << "AB" << "|A||B|" << "" << "A|B" << "A|B";
-        QTest::newRow("deleted board, divider no longer between boards") << "A" << "A|B" << "" << "A" << "A";
-        QTest::newRow("deleted board, divider still between boards") << "AC" << "A|BC" << "" << "A|C" << "A|C";
-        QTest::newRow("deleted board replaced by a new one") << "AC" << "A|B" << "" << "A|C" << "A|C";
-        QTest::newRow("new boards go to the end in workspace order") << "DACB" << "B|A" << "" << "B|ADC" << "B|ADC";
-        QTest::newRow("board named twice keeps its first place") << "AB" << "A|BA" << "" << "A|B" << "A|B";
-        QTest::newRow("layout wins over the older order") << "ABC" << "C|BA" << "ABC" << "C|BA" << "C|BA";
-        QTest::newRow("no layout, no older order") << "BAC" << "-" << "" << "BAC" << "BAC";
-        QTest::newRow("older order") << "ABC" << "-" << "CAB" << "CAB" << "CAB";
-        QTest::newRow("older order missing boards appends them") << "ABCD" << "-" << "DB" << "DBAC" << "DBAC";
-        QTest::newRow("older order naming gone boards") << "AB" << "-" << "XBZA" << "BA" << "BA";
-        QTest::newRow("no boards leaves the layout alone") << "" << "A|B" << "" << "" << "A|B";
-        QTest::newRow("layout of only gone boards") << "C" << "A|B" << "" << "C" << "C";
+        QTest::newRow("untidy layout is tidied and saved") << "AB"
+                                                           << "|A||B|"
+                                                           << ""
+                                                           << "A|B"
+                                                           << "A|B";
+        QTest::newRow("deleted board, divider no longer between boards") << "A"
+                                                                         << "A|B"
+                                                                         << ""
+                                                                         << "A"
+                                                                         << "A";
+        QTest::newRow("deleted board, divider still between boards") << "AC"
+                                                                     << "A|BC"
+                                                                     << ""
+                                                                     << "A|C"
+                                                                     << "A|C";
+        QTest::newRow("deleted board replaced by a new one") << "AC"
+                                                             << "A|B"
+                                                             << ""
+                                                             << "A|C"
+                                                             << "A|C";
+        QTest::newRow("new boards go to the end in workspace order") << "DACB"
+                                                                     << "B|A"
+                                                                     << ""
+                                                                     << "B|ADC"
+                                                                     << "B|ADC";
+        QTest::newRow("board named twice keeps its first place") << "AB"
+                                                                 << "A|BA"
+                                                                 << ""
+                                                                 << "A|B"
+                                                                 << "A|B";
+        QTest::newRow("layout wins over the older order") << "ABC"
+                                                          << "C|BA"
+                                                          << "ABC"
+                                                          << "C|BA"
+                                                          << "C|BA";
+        QTest::newRow("no layout, no older order") << "BAC"
+                                                   << "-"
+                                                   << ""
+                                                   << "BAC"
+                                                   << "BAC";
+        QTest::newRow("older order") << "ABC"
+                                     << "-"
+                                     << "CAB"
+                                     << "CAB"
+                                     << "CAB";
+        QTest::newRow("older order missing boards appends them") << "ABCD"
+                                                                 << "-"
+                                                                 << "DB"
+                                                                 << "DBAC"
+                                                                 << "DBAC";
+        QTest::newRow("older order naming gone boards") << "AB"
+                                                        << "-"
+                                                        << "XBZA"
+                                                        << "BA"
+                                                        << "BA";
+        QTest::newRow("no boards leaves the layout alone") << ""
+                                                           << "A|B"
+                                                           << ""
+                                                           << ""
+                                                           << "A|B";
+        QTest::newRow("layout of only gone boards") << "C"
+                                                    << "A|B"
+                                                    << ""
+                                                    << "C"
+                                                    << "C";
     }
 
     void load()
@@ -204,7 +275,8 @@ private Q_SLOTS:
         if (!order.isEmpty())
             preferences.store().set(order, PreferenceKeys::boardOrder(local));
 
-        const QList<SidebarEntry> entries = loadSidebarEntries(preferences.store(), boardsNamed(boards), local, true);
+        const QList<SidebarEntry> entries
+            = loadSidebarEntries(preferences.store(), boardsNamed(boards), local, true);
         QCOMPARE(notationOf(entries), expected);
         preferences.reopen();
         QCOMPARE(preferences.storedLayoutNotation(local), saved);
@@ -215,11 +287,13 @@ private Q_SLOTS:
     void loadKeepsDividerIdentityAndColour()
     {
         TemporaryPreferences preferences;
-        const SidebarDivider divider { QUuid::createUuid(), SidebarDividerColor::orange };
-        preferences.store().set(QList<SidebarEntryStorage> { SidebarEntryStorage::board(boardIdFor(u'A')),
-                                    SidebarEntryStorage::divider(divider), SidebarEntryStorage::board(boardIdFor(u'B')) },
+        const SidebarDivider divider {QUuid::createUuid(), SidebarDividerColor::orange};
+        preferences.store().set(
+            QList<SidebarEntryStorage> {SidebarEntryStorage::board(boardIdFor(u'A')),
+                SidebarEntryStorage::divider(divider), SidebarEntryStorage::board(boardIdFor(u'B'))},
             sidebarLayoutKey(local));
-        const QList<SidebarEntry> entries = loadSidebarEntries(preferences.store(), boardsNamed(QStringLiteral("AB")), local, true);
+        const QList<SidebarEntry> entries
+            = loadSidebarEntries(preferences.store(), boardsNamed(QStringLiteral("AB")), local, true);
         QCOMPARE(entries.size(), 3);
         QCOMPARE(*entries.at(1).divider(), divider);
     }
@@ -233,8 +307,8 @@ private Q_SLOTS:
         QCOMPARE(notationOf(entries), QStringLiteral("AB"));
         QCOMPARE(preferences.storedLayoutNotation(local), QStringLiteral("|A"));
 
-        const QList<SidebarEntry> fresh
-            = loadSidebarEntries(preferences.store(), boardsNamed(QStringLiteral("C")), QStringLiteral("remote"), false);
+        const QList<SidebarEntry> fresh = loadSidebarEntries(
+            preferences.store(), boardsNamed(QStringLiteral("C")), QStringLiteral("remote"), false);
         QCOMPARE(notationOf(fresh), QStringLiteral("C"));
         QVERIFY(!preferences.contains(QStringLiteral("sidebar.layout.remote")));
     }
@@ -243,7 +317,8 @@ private Q_SLOTS:
     {
         TemporaryPreferences preferences;
         loadSidebarEntries(preferences.store(), boardsNamed(QStringLiteral("AB")), local, true);
-        loadSidebarEntries(preferences.store(), boardsNamed(QStringLiteral("XY"), true), QStringLiteral("remote"), true);
+        loadSidebarEntries(
+            preferences.store(), boardsNamed(QStringLiteral("XY"), true), QStringLiteral("remote"), true);
         QCOMPARE(preferences.storedLayoutNotation(local), QStringLiteral("AB"));
         QCOMPARE(preferences.storedLayoutNotation(QStringLiteral("remote")), QStringLiteral("XY"));
     }
@@ -253,10 +328,16 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("raw");
         QTest::addColumn<QString>("olderOrder");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("not json") << QByteArray("{{{") << "" << "ABC";
-        QTest::newRow("unknown type, older order used") << QByteArray(R"([{"type":"board","value":"0F0E0D0C-0B0A-4908-8706-050403020100"},{"type":"shelf","value":1}])") << "CB" << "CBA";
-        QTest::newRow("object instead of array") << QByteArray(R"({"type":"board"})") << "" << "ABC";
-        QTest::newRow("null") << QByteArray("null") << "B" << "BAC";
+        QTest::newRow("not json") << QByteArray("{{{") << ""
+                                  << "ABC";
+        QTest::newRow("unknown type, older order used") << QByteArray(
+            R"([{"type":"board","value":"0F0E0D0C-0B0A-4908-8706-050403020100"},{"type":"shelf","value":1}])")
+                                                        << "CB"
+                                                        << "CBA";
+        QTest::newRow("object instead of array") << QByteArray(R"({"type":"board"})") << ""
+                                                 << "ABC";
+        QTest::newRow("null") << QByteArray("null") << "B"
+                              << "BAC";
     }
 
     void damagedLayoutHeals()
@@ -273,7 +354,8 @@ private Q_SLOTS:
         if (!order.isEmpty())
             preferences.store().set(order, PreferenceKeys::boardOrder(local));
 
-        const QList<SidebarEntry> entries = loadSidebarEntries(preferences.store(), boardsNamed(QStringLiteral("ABC")), local, true);
+        const QList<SidebarEntry> entries
+            = loadSidebarEntries(preferences.store(), boardsNamed(QStringLiteral("ABC")), local, true);
         QCOMPARE(notationOf(entries), expected);
         preferences.reopen();
         QCOMPARE(preferences.storedLayoutNotation(local), expected);
@@ -357,7 +439,8 @@ private Q_SLOTS:
         TemporaryPreferences preferences;
         QList<SidebarEntry> section = entriesFrom(QStringLiteral("A|B"));
         const QList<SidebarEntry> before = section;
-        QVERIFY(!recolorSidebarDivider(preferences.store(), section, index, SidebarDividerColor::green, local));
+        QVERIFY(
+            !recolorSidebarDivider(preferences.store(), section, index, SidebarDividerColor::green, local));
         QCOMPARE(section, before);
         QCOMPARE(section.at(1).divider()->color, SidebarDividerColor::subtleGray);
         QVERIFY(!preferences.contains(QStringLiteral("sidebar.layout.local")));

@@ -1,10 +1,10 @@
 // The layout controller seen through the list model of a section, with QAbstractItemModelTester
 // attached: rows and roles follow the controller, board rows drag and take drops, dividers do not.
-#include "SidebarTestData.h"
+#include "sidebar/SidebarListModel.h"
 
+#include "SidebarTestData.h"
 #include "sidebar/BoardTransfer.h"
 #include "sidebar/SidebarLayoutController.h"
-#include "sidebar/SidebarListModel.h"
 #include "store/LocalStore.h"
 
 #include <QAbstractItemModelTester>
@@ -12,7 +12,6 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
-
 #include <memory>
 
 namespace {
@@ -25,8 +24,9 @@ QString modelNotation(const SidebarListModel& model)
     QString notation;
     for (int row = 0; row < model.rowCount(); ++row) {
         const QModelIndex index = model.index(row);
-        notation += index.data(SidebarListModel::IsDividerRole).toBool() ? QStringLiteral("|")
-                                                                          : index.data(Qt::DisplayRole).toString();
+        notation += index.data(SidebarListModel::IsDividerRole).toBool()
+            ? QStringLiteral("|")
+            : index.data(Qt::DisplayRole).toString();
     }
     return notation;
 }
@@ -45,14 +45,14 @@ private Q_SLOTS:
         TemporaryPreferences preferences;
         SidebarLayoutController controller(preferences.store());
         QSignalSpy archived(&controller, &SidebarLayoutController::archivedBoardsChanged);
-        QList<Board> boards { boardNamed(u'A'), boardNamed(u'X', true), boardNamed(u'B', false, false),
-            boardNamed(u'C'), boardNamed(u'Y', true, false) };
+        QList<Board> boards {boardNamed(u'A'), boardNamed(u'X', true), boardNamed(u'B', false, false),
+            boardNamed(u'C'), boardNamed(u'Y', true, false)};
         controller.setBoards(boards);
 
         QCOMPARE(notationOf(controller.entries(local)), QStringLiteral("AC"));
         QCOMPARE(notationOf(controller.entries(remote)), QStringLiteral("X"));
-        QCOMPARE(controller.archivedBoards(local), QList<Board> { boardNamed(u'B') });
-        QCOMPARE(controller.archivedBoards(remote), QList<Board> { boardNamed(u'Y') });
+        QCOMPARE(controller.archivedBoards(local), QList<Board> {boardNamed(u'B')});
+        QCOMPARE(controller.archivedBoards(remote), QList<Board> {boardNamed(u'Y')});
         QCOMPARE(archived.count(), 1);
         QVERIFY(controller.entries(QStringLiteral("elsewhere")).isEmpty());
         QVERIFY(!controller.insertDivider(QStringLiteral("elsewhere"), 0, true));
@@ -110,7 +110,8 @@ private Q_SLOTS:
         QCOMPARE(model.index(0).data(SidebarListModel::EntryIdRole).toUuid(), boardIdFor(u'A'));
 
         QVERIFY(controller.recolorDivider(local, 2, SidebarDividerColor::yellow));
-        QCOMPARE(model.index(2).data(SidebarListModel::DividerColorRole).toString(), QStringLiteral("yellow"));
+        QCOMPARE(
+            model.index(2).data(SidebarListModel::DividerColorRole).toString(), QStringLiteral("yellow"));
         QVERIFY(controller.removeEntry(local, 2));
         QCOMPARE(modelNotation(model), QStringLiteral("ARenamedC"));
     }
@@ -126,10 +127,10 @@ private Q_SLOTS:
         SidebarListModel remoteModel(&controller, remote);
         QAbstractItemModelTester tester(&localModel, QAbstractItemModelTester::FailureReportingMode::QtTest);
 
-        QCOMPARE(localModel.mimeTypes(), QStringList { QStringLiteral("net.plenko.board-id") });
-        const std::unique_ptr<QMimeData> draggedA(localModel.mimeData({ localModel.index(0) }));
+        QCOMPARE(localModel.mimeTypes(), QStringList {QStringLiteral("net.plenko.board-id")});
+        const std::unique_ptr<QMimeData> draggedA(localModel.mimeData({localModel.index(0)}));
         QVERIFY(draggedA);
-        QCOMPARE(BoardTransfer::read(draggedA.get()), BoardTransfer { boardIdFor(u'A') });
+        QCOMPARE(BoardTransfer::read(draggedA.get()), BoardTransfer {boardIdFor(u'A')});
 
         // A local board is refused by the cloud section, while hovering and when let go.
         const QModelIndex cloudRow = remoteModel.index(0);
@@ -147,9 +148,9 @@ private Q_SLOTS:
         garbage.setData(BoardTransfer::mimeType(), "not an id");
         QVERIFY(!localModel.dropMimeData(&garbage, Qt::MoveAction, -1, 0, localModel.index(0)));
         QVERIFY(controller.insertDivider(local, 0, true));
-        const std::unique_ptr<QMimeData> draggedC(BoardTransfer { boardIdFor(u'C') }.toMimeData());
+        const std::unique_ptr<QMimeData> draggedC(BoardTransfer {boardIdFor(u'C')}.toMimeData());
         QVERIFY(!localModel.canDropMimeData(draggedC.get(), Qt::MoveAction, -1, 0, localModel.index(1)));
-        QVERIFY(!localModel.mimeData({ localModel.index(1) }));
+        QVERIFY(!localModel.mimeData({localModel.index(1)}));
         QCOMPARE(modelNotation(localModel), QStringLiteral("B|AC"));
     }
 };

@@ -7,7 +7,8 @@
 
 QUuid boardIdFor(QChar letter)
 {
-    return QUuid(0x5ea0b000u + letter.unicode(), 0x1111, 0x4222, 0x83, 0x33, 0, 0, 0, 0, 0, letter.unicode() & 0xff);
+    return QUuid(
+        0x5ea0b000u + letter.unicode(), 0x1111, 0x4222, 0x83, 0x33, 0, 0, 0, 0, 0, letter.unicode() & 0xff);
 }
 
 Board boardNamed(QChar letter, bool cloud, bool active)

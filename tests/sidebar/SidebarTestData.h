@@ -10,7 +10,6 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <QUuid>
-
 #include <memory>
 
 class LocalStore;
