@@ -41,33 +41,38 @@ QJsonObject Api::findRecord(const QJsonArray& records, const QString& id)
 
 QJsonObject Api::itemBody(const QString& boardId, const QString& content, const QString& status, qint64 order)
 {
-    return { { QStringLiteral("content"), content }, { QStringLiteral("status"), status },
-        { QStringLiteral("order"), order }, { QStringLiteral("createdAt"), QStringLiteral("2024-05-01T12:30:00Z") },
-        { QStringLiteral("boardId"), boardId } };
+    return {{QStringLiteral("content"), content}, {QStringLiteral("status"), status},
+        {QStringLiteral("order"), order},
+        {QStringLiteral("createdAt"), QStringLiteral("2024-05-01T12:30:00Z")},
+        {QStringLiteral("boardId"), boardId}};
 }
 
-QJsonObject Api::remoteItem(const QString& id, const QString& boardId, const QString& createdBy, const QString& content,
-    qint64 revision)
+QJsonObject Api::remoteItem(const QString& id, const QString& boardId, const QString& createdBy,
+    const QString& content, qint64 revision)
 {
-    return { { QStringLiteral("id"), id }, { QStringLiteral("content"), content }, { QStringLiteral("status"), QStringLiteral("TODO") },
-        { QStringLiteral("boardId"), boardId }, { QStringLiteral("createdAt"), QStringLiteral("2024-05-01T12:30:00Z") },
-        { QStringLiteral("createdBy"), createdBy }, { QStringLiteral("order"), 1 },
-        { QStringLiteral("updatedAt"), QStringLiteral("2024-05-02T08:00:00Z") }, { QStringLiteral("revision"), revision } };
+    return {{QStringLiteral("id"), id}, {QStringLiteral("content"), content},
+        {QStringLiteral("status"), QStringLiteral("TODO")}, {QStringLiteral("boardId"), boardId},
+        {QStringLiteral("createdAt"), QStringLiteral("2024-05-01T12:30:00Z")},
+        {QStringLiteral("createdBy"), createdBy}, {QStringLiteral("order"), 1},
+        {QStringLiteral("updatedAt"), QStringLiteral("2024-05-02T08:00:00Z")},
+        {QStringLiteral("revision"), revision}};
 }
 
 QString Api::createBoard(DevServer& server, const QString& token, const QString& name)
 {
-    return server.request("POST", QStringLiteral("/api/boards"), bytes({ { QStringLiteral("name"), name } }), token)
+    return server
+        .request("POST", QStringLiteral("/api/boards"), bytes({{QStringLiteral("name"), name}}), token)
         .object()
         .value(QStringLiteral("id"))
         .toString();
 }
 
-QJsonObject Api::addItem(DevServer& server, const QString& token, const QString& boardId, const QString& itemId,
-    const QString& content)
+QJsonObject Api::addItem(DevServer& server, const QString& token, const QString& boardId,
+    const QString& itemId, const QString& content)
 {
     return server
-        .request("POST", QStringLiteral("/api/boards/%1/items/%2").arg(boardId, itemId), bytes(itemBody(boardId, content)), token)
+        .request("POST", QStringLiteral("/api/boards/%1/items/%2").arg(boardId, itemId),
+            bytes(itemBody(boardId, content)), token)
         .object();
 }
 
@@ -76,7 +81,7 @@ QJsonObject Api::sync(DevServer& server, const QString& token, const QString& bo
 {
     return server
         .request("POST", QStringLiteral("/api/boards/%1/sync").arg(boardId),
-            bytes({ { QStringLiteral("checkpoint"), checkpoint }, { QStringLiteral("items"), items } }), token)
+            bytes({{QStringLiteral("checkpoint"), checkpoint}, {QStringLiteral("items"), items}}), token)
         .object();
 }
 
@@ -92,7 +97,8 @@ qint64 Api::boardRevision(DevServer& server, const QString& token, const QString
 
 QString Api::invite(DevServer& server, const QString& token, const QString& boardId)
 {
-    return server.request("POST", QStringLiteral("/api/boards/%1/invitations").arg(boardId), std::nullopt, token)
+    return server
+        .request("POST", QStringLiteral("/api/boards/%1/invitations").arg(boardId), std::nullopt, token)
         .object()
         .value(QStringLiteral("code"))
         .toString();
@@ -101,6 +107,6 @@ QString Api::invite(DevServer& server, const QString& token, const QString& boar
 DevServer::Reply Api::join(DevServer& server, const QString& token, const QString& code)
 {
     return server.request("PATCH",
-        QStringLiteral("/api/boards/invitations?code=") + QString::fromLatin1(QUrl::toPercentEncoding(code)), std::nullopt,
-        token);
+        QStringLiteral("/api/boards/invitations?code=") + QString::fromLatin1(QUrl::toPercentEncoding(code)),
+        std::nullopt, token);
 }

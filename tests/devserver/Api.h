@@ -17,11 +17,11 @@ QStringList ids(const QJsonArray& values);
 QStringList recordIds(const QJsonArray& records);
 QJsonObject findRecord(const QJsonArray& records, const QString& id);
 
-QJsonObject itemBody(const QString& boardId, const QString& content, const QString& status = QStringLiteral("TODO"),
-    qint64 order = 1);
+QJsonObject itemBody(const QString& boardId, const QString& content,
+    const QString& status = QStringLiteral("TODO"), qint64 order = 1);
 // A RemoteItem as the client sends it in a sync.
-QJsonObject remoteItem(const QString& id, const QString& boardId, const QString& createdBy, const QString& content,
-    qint64 revision);
+QJsonObject remoteItem(const QString& id, const QString& boardId, const QString& createdBy,
+    const QString& content, qint64 revision);
 
 QString createBoard(DevServer& server, const QString& token, const QString& name);
 // Returns the ItemResponse.

@@ -16,18 +16,21 @@ private:
     // Walks the browser half of sign-in: start, page, account choice; returns the one-time token.
     QString browserSignIn(DevServer& server, const QString& nonce, const QString& email, const QString& name)
     {
-        const DevServer::Reply start = server.request("GET", QStringLiteral("/auth/google/start?deviceNonce=") + nonce);
+        const DevServer::Reply start
+            = server.request("GET", QStringLiteral("/auth/google/start?deviceNonce=") + nonce);
         if (start.status != 200)
             return {};
         const QUrl loginUrl(start.object().value(QStringLiteral("loginUrl")).toString());
         if (loginUrl.host() != QLatin1String("127.0.0.1") || loginUrl.port() != server.port())
             return {};
-        const DevServer::Reply page = server.request("GET", loginUrl.path() + QLatin1Char('?') + loginUrl.query());
+        const DevServer::Reply page
+            = server.request("GET", loginUrl.path() + QLatin1Char('?') + loginUrl.query());
         if (page.status != 200 || !page.body.contains("Sign in to Plenko"))
             return {};
         const DevServer::Reply chosen = server.request("GET",
             QStringLiteral("/auth/google/complete?deviceNonce=%1&email=%2&displayName=%3")
-                .arg(nonce, QString::fromLatin1(QUrl::toPercentEncoding(email)), QString::fromLatin1(QUrl::toPercentEncoding(name))));
+                .arg(nonce, QString::fromLatin1(QUrl::toPercentEncoding(email)),
+                    QString::fromLatin1(QUrl::toPercentEncoding(name))));
         if (chosen.status != 302)
             return {};
         const QUrl callback(QString::fromUtf8(chosen.header("Location")));
@@ -40,13 +43,13 @@ private:
     DevServer::Reply login(DevServer& server, const QString& nonce, const QString& ott)
     {
         return server.request("POST", QStringLiteral("/auth/login"),
-            Api::bytes({ { QStringLiteral("deviceNonce"), nonce }, { QStringLiteral("ott"), ott } }));
+            Api::bytes({{QStringLiteral("deviceNonce"), nonce}, {QStringLiteral("ott"), ott}}));
     }
 
     DevServer::Reply refresh(DevServer& server, const QString& refreshToken)
     {
         return server.request("POST", QStringLiteral("/auth/refresh"),
-            Api::bytes({ { QStringLiteral("refreshToken"), refreshToken } }));
+            Api::bytes({{QStringLiteral("refreshToken"), refreshToken}}));
     }
 
 private Q_SLOTS:
@@ -57,7 +60,8 @@ private Q_SLOTS:
         DevServer server;
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         const QString nonce = QStringLiteral("0F1E2D3C4B5A69788796A5B4C3D2E1F0");
-        const QString ott = browserSignIn(server, nonce, QStringLiteral("ann+work@example.com"), QStringLiteral("Ann Lee"));
+        const QString ott
+            = browserSignIn(server, nonce, QStringLiteral("ann+work@example.com"), QStringLiteral("Ann Lee"));
         QVERIFY(!ott.isEmpty());
 
         const DevServer::Reply tokens = login(server, nonce, ott);
@@ -73,21 +77,28 @@ private Q_SLOTS:
         QCOMPARE(user.value(QStringLiteral("email")).toString(), QStringLiteral("ann+work@example.com"));
         QCOMPARE(user.value(QStringLiteral("displayName")).toString(), QStringLiteral("Ann Lee"));
         QVERIFY(user.contains(QStringLiteral("lastLoginAt")));
-        QVERIFY(QRegularExpression(QStringLiteral("^[0-9A-F-]{36}$")).match(user.value(QStringLiteral("id")).toString()).hasMatch());
+        QVERIFY(QRegularExpression(QStringLiteral("^[0-9A-F-]{36}$"))
+                    .match(user.value(QStringLiteral("id")).toString())
+                    .hasMatch());
 
         // The page offers the account for the next sign-in.
         server.request("GET", QStringLiteral("/auth/google/start?deviceNonce=N2"));
-        QVERIFY(server.request("GET", QStringLiteral("/auth/google/page?deviceNonce=N2")).body.contains("ann+work@example.com"));
+        QVERIFY(server.request("GET", QStringLiteral("/auth/google/page?deviceNonce=N2"))
+                    .body.contains("ann+work@example.com"));
     }
 
     void signInRefusals_data()
     {
         QTest::addColumn<QString>("scenario");
         QTest::addColumn<QString>("code");
-        QTest::newRow("token used a second time") << "reuse" << "INVALID_LOGIN_TOKEN";
-        QTest::newRow("token with another device's nonce") << "otherNonce" << "INVALID_LOGIN_TOKEN";
-        QTest::newRow("token older than five minutes") << "expired" << "LOGIN_TOKEN_EXPIRED";
-        QTest::newRow("made-up token") << "madeUp" << "INVALID_LOGIN_TOKEN";
+        QTest::newRow("token used a second time") << "reuse"
+                                                  << "INVALID_LOGIN_TOKEN";
+        QTest::newRow("token with another device's nonce") << "otherNonce"
+                                                           << "INVALID_LOGIN_TOKEN";
+        QTest::newRow("token older than five minutes") << "expired"
+                                                       << "LOGIN_TOKEN_EXPIRED";
+        QTest::newRow("made-up token") << "madeUp"
+                                       << "INVALID_LOGIN_TOKEN";
     }
 
     void signInRefusals()
@@ -123,7 +134,8 @@ private Q_SLOTS:
         DevServer server;
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         QCOMPARE(server.request("GET", QStringLiteral("/auth/google/start")).status, 400);
-        QCOMPARE(server.request("GET", QStringLiteral("/auth/google/page?deviceNonce=never-started")).status, 400);
+        QCOMPARE(
+            server.request("GET", QStringLiteral("/auth/google/page?deviceNonce=never-started")).status, 400);
     }
 
     void accessTokenExpiresAfterItsLifetime()
@@ -132,13 +144,16 @@ private Q_SLOTS:
         options.accessTtlSeconds = 60;
         DevServer server(options);
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
-        const DevServer::Account ann = server.createAccount(QStringLiteral("ann@example.com"), QStringLiteral("Ann"));
+        const DevServer::Account ann
+            = server.createAccount(QStringLiteral("ann@example.com"), QStringLiteral("Ann"));
         QVERIFY2(ann.isValid(), qPrintable(server.errorString()));
         // Whole seconds of real time may pass meanwhile, hence the margin before the limit.
         QVERIFY(server.advanceClock(58));
-        QCOMPARE(server.request("GET", QStringLiteral("/api/users/me"), std::nullopt, ann.accessToken).status, 200);
+        QCOMPARE(server.request("GET", QStringLiteral("/api/users/me"), std::nullopt, ann.accessToken).status,
+            200);
         QVERIFY(server.advanceClock(2));
-        const DevServer::Reply expired = server.request("GET", QStringLiteral("/api/users/me"), std::nullopt, ann.accessToken);
+        const DevServer::Reply expired
+            = server.request("GET", QStringLiteral("/api/users/me"), std::nullopt, ann.accessToken);
         QCOMPARE(expired.status, 401);
         QCOMPARE(expired.object().value(QStringLiteral("code")).toString(), QStringLiteral("TOKEN_EXPIRED"));
 
@@ -152,18 +167,23 @@ private Q_SLOTS:
     {
         DevServer server;
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
-        const DevServer::Account ann = server.createAccount(QStringLiteral("ann@example.com"), QStringLiteral("Ann"));
-        const DevServer::Account bob = server.createAccount(QStringLiteral("bob@example.com"), QStringLiteral("Bob"));
+        const DevServer::Account ann
+            = server.createAccount(QStringLiteral("ann@example.com"), QStringLiteral("Ann"));
+        const DevServer::Account bob
+            = server.createAccount(QStringLiteral("bob@example.com"), QStringLiteral("Bob"));
         QVERIFY(server.expireAccessTokens(ann.accessToken));
-        QCOMPARE(server.request("GET", QStringLiteral("/api/users/me"), std::nullopt, ann.accessToken).status, 401);
-        QCOMPARE(server.request("GET", QStringLiteral("/api/users/me"), std::nullopt, bob.accessToken).status, 200);
+        QCOMPARE(server.request("GET", QStringLiteral("/api/users/me"), std::nullopt, ann.accessToken).status,
+            401);
+        QCOMPARE(server.request("GET", QStringLiteral("/api/users/me"), std::nullopt, bob.accessToken).status,
+            200);
     }
 
     void refreshTokenRotates()
     {
         DevServer server;
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
-        const DevServer::Account ann = server.createAccount(QStringLiteral("ann@example.com"), QStringLiteral("Ann"));
+        const DevServer::Account ann
+            = server.createAccount(QStringLiteral("ann@example.com"), QStringLiteral("Ann"));
         const DevServer::Reply first = refresh(server, ann.refreshToken);
         QCOMPARE(first.status, 200);
         const QString second = first.object().value(QStringLiteral("refreshToken")).toString();
@@ -171,7 +191,8 @@ private Q_SLOTS:
 
         const DevServer::Reply replayed = refresh(server, ann.refreshToken);
         QCOMPARE(replayed.status, 401);
-        QCOMPARE(replayed.object().value(QStringLiteral("code")).toString(), QStringLiteral("INVALID_REFRESH_TOKEN"));
+        QCOMPARE(replayed.object().value(QStringLiteral("code")).toString(),
+            QStringLiteral("INVALID_REFRESH_TOKEN"));
         QCOMPARE(refresh(server, second).status, 200);
     }
 
@@ -179,17 +200,22 @@ private Q_SLOTS:
     {
         DevServer server;
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
-        const DevServer::Account ann = server.createAccount(QStringLiteral("ann@example.com"), QStringLiteral("Ann"));
+        const DevServer::Account ann
+            = server.createAccount(QStringLiteral("ann@example.com"), QStringLiteral("Ann"));
         const DevServer::Account other = server.createAccount(QStringLiteral("ann@example.com"), QString());
         QCOMPARE(other.userId, ann.userId); // same account, second session
 
-        QCOMPARE(server.request("POST", QStringLiteral("/auth/logout"),
-                           Api::bytes({ { QStringLiteral("refreshToken"), ann.refreshToken } }), ann.accessToken)
+        QCOMPARE(server
+                     .request("POST", QStringLiteral("/auth/logout"),
+                         Api::bytes({{QStringLiteral("refreshToken"), ann.refreshToken}}), ann.accessToken)
                      .status,
             204);
         QCOMPARE(refresh(server, ann.refreshToken).status, 401);
-        QCOMPARE(server.request("GET", QStringLiteral("/api/users/me"), std::nullopt, ann.accessToken).status, 401);
-        QCOMPARE(server.request("GET", QStringLiteral("/api/users/me"), std::nullopt, other.accessToken).status, 200);
+        QCOMPARE(server.request("GET", QStringLiteral("/api/users/me"), std::nullopt, ann.accessToken).status,
+            401);
+        QCOMPARE(
+            server.request("GET", QStringLiteral("/api/users/me"), std::nullopt, other.accessToken).status,
+            200);
     }
 
     void bearerTokenIsRequired_data()
@@ -214,7 +240,8 @@ private Q_SLOTS:
         QNetworkReply* reply = network.get(request);
         QTRY_VERIFY_WITH_TIMEOUT(reply->isFinished(), 10000);
         QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 401);
-        QCOMPARE(QJsonDocument::fromJson(reply->readAll()).object().value(QStringLiteral("code")).toString(), code);
+        QCOMPARE(QJsonDocument::fromJson(reply->readAll()).object().value(QStringLiteral("code")).toString(),
+            code);
         delete reply;
     }
 };

@@ -32,7 +32,9 @@ private:
 
     static QJsonObject feed(Fixture& f, const QString& token)
     {
-        return f.server.request("GET", QStringLiteral("/api/notifications?readOnly=true"), std::nullopt, token).object();
+        return f.server
+            .request("GET", QStringLiteral("/api/notifications?readOnly=true"), std::nullopt, token)
+            .object();
     }
 
     static QJsonObject memberOf(const QJsonObject& details, const QString& userId)
@@ -59,8 +61,13 @@ private Q_SLOTS:
         QCOMPARE(joined.object().value(QStringLiteral("id")).toString(), f.board);
         QCOMPARE(joined.object().value(QStringLiteral("name")).toString(), QStringLiteral("Plans"));
 
-        const QJsonObject details = f.server.request("GET", QStringLiteral("/api/boards/") + f.board, std::nullopt, f.eve.accessToken).object();
-        QCOMPARE(details.value(QStringLiteral("boardOwner")).toObject().value(QStringLiteral("userId")).toString(), f.ann.userId);
+        const QJsonObject details
+            = f.server
+                  .request("GET", QStringLiteral("/api/boards/") + f.board, std::nullopt, f.eve.accessToken)
+                  .object();
+        QCOMPARE(
+            details.value(QStringLiteral("boardOwner")).toObject().value(QStringLiteral("userId")).toString(),
+            f.ann.userId);
         QCOMPARE(details.value(QStringLiteral("users")).toArray().size(), 3);
         const QJsonObject eve = memberOf(details, f.eve.userId);
         QCOMPARE(eve.value(QStringLiteral("role")).toString(), QStringLiteral("EDITOR"));
@@ -103,10 +110,13 @@ private Q_SLOTS:
         QVERIFY2(f.server.isRunning(), qPrintable(f.server.errorString()));
         makeSharedBoard(f);
         if (scenario == QLatin1String("archived")) {
-            f.server.request("PATCH", QStringLiteral("/api/boards/") + f.board, bytes({ { QStringLiteral("active"), false } }), f.ann.accessToken);
-            const DevServer::Reply refused = f.server.request("POST", QStringLiteral("/api/boards/%1/invitations").arg(f.board), std::nullopt, f.ann.accessToken);
+            f.server.request("PATCH", QStringLiteral("/api/boards/") + f.board,
+                bytes({{QStringLiteral("active"), false}}), f.ann.accessToken);
+            const DevServer::Reply refused = f.server.request("POST",
+                QStringLiteral("/api/boards/%1/invitations").arg(f.board), std::nullopt, f.ann.accessToken);
             QCOMPARE(refused.status, 409);
-            QCOMPARE(refused.object().value(QStringLiteral("code")).toString(), QStringLiteral("BOARD_ARCHIVED"));
+            QCOMPARE(
+                refused.object().value(QStringLiteral("code")).toString(), QStringLiteral("BOARD_ARCHIVED"));
             return;
         }
         QString invitation = invite(f.server, f.ann.accessToken, f.board);
@@ -115,7 +125,11 @@ private Q_SLOTS:
         else if (scenario == QLatin1String("expired"))
             QVERIFY(f.server.advanceClock(601));
         else if (scenario == QLatin1String("reused"))
-            QCOMPARE(join(f.server, f.server.createAccount(QStringLiteral("cy@example.com"), QString()).accessToken, invitation).status, 200);
+            QCOMPARE(join(f.server,
+                         f.server.createAccount(QStringLiteral("cy@example.com"), QString()).accessToken,
+                         invitation)
+                         .status,
+                200);
         else
             invitation = QStringLiteral("ZZZZZZZZ");
 
@@ -123,7 +137,11 @@ private Q_SLOTS:
         QCOMPARE(answer.status, status);
         if (!code.isEmpty())
             QCOMPARE(answer.object().value(QStringLiteral("code")).toString(), code);
-        const bool member = f.server.request("GET", QStringLiteral("/api/boards/") + f.board, std::nullopt, f.eve.accessToken).status == 200;
+        const bool member
+            = f.server
+                  .request("GET", QStringLiteral("/api/boards/") + f.board, std::nullopt, f.eve.accessToken)
+                  .status
+            == 200;
         QCOMPARE(member, status == 200);
     }
 
@@ -132,18 +150,25 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("method");
         QTest::addColumn<QString>("path"); // %1 board, %2 item
         QTest::addColumn<QByteArray>("body");
-        const QByteArray item = R"({"content":"x","status":"TODO","order":1,"createdAt":"2024-05-01T12:30:00Z","boardId":"%1"})";
+        const QByteArray item
+            = R"({"content":"x","status":"TODO","order":1,"createdAt":"2024-05-01T12:30:00Z","boardId":"%1"})";
         QTest::newRow("read board") << QByteArray("GET") << "/api/boards/%1" << QByteArray();
-        QTest::newRow("rename") << QByteArray("PATCH") << "/api/boards/%1" << QByteArray(R"({"name":"Mine"})");
+        QTest::newRow("rename") << QByteArray("PATCH") << "/api/boards/%1"
+                                << QByteArray(R"({"name":"Mine"})");
         QTest::newRow("delete board") << QByteArray("DELETE") << "/api/boards/%1" << QByteArray();
-        QTest::newRow("sync") << QByteArray("POST") << "/api/boards/%1/sync" << QByteArray(R"({"checkpoint":0,"items":[]})");
+        QTest::newRow("sync") << QByteArray("POST") << "/api/boards/%1/sync"
+                              << QByteArray(R"({"checkpoint":0,"items":[]})");
         QTest::newRow("invite") << QByteArray("POST") << "/api/boards/%1/invitations" << QByteArray();
-        QTest::newRow("remove member") << QByteArray("DELETE") << "/api/boards/%1/users?userId=%3" << QByteArray();
-        QTest::newRow("transfer") << QByteArray("POST") << "/api/boards/%1/users/transfer-ownership" << QByteArray(R"({"newOwnerId":"%3"})");
+        QTest::newRow("remove member")
+            << QByteArray("DELETE") << "/api/boards/%1/users?userId=%3" << QByteArray();
+        QTest::newRow("transfer") << QByteArray("POST") << "/api/boards/%1/users/transfer-ownership"
+                                  << QByteArray(R"({"newOwnerId":"%3"})");
         QTest::newRow("add item") << QByteArray("POST") << "/api/boards/%1/items/%2" << item;
-        QTest::newRow("update item") << QByteArray("PATCH") << "/api/boards/%1/items/%2" << QByteArray(R"({"content":"x","revision":1})");
+        QTest::newRow("update item") << QByteArray("PATCH") << "/api/boards/%1/items/%2"
+                                     << QByteArray(R"({"content":"x","revision":1})");
         QTest::newRow("delete item") << QByteArray("DELETE") << "/api/boards/%1/items/%2" << QByteArray();
-        QTest::newRow("improve") << QByteArray("POST") << "/api/boards/%1/items/%2/improve" << QByteArray(R"({"content":"x"})");
+        QTest::newRow("improve") << QByteArray("POST") << "/api/boards/%1/items/%2/improve"
+                                 << QByteArray(R"({"content":"x"})");
     }
 
     void outsidersAreDenied()
@@ -159,7 +184,10 @@ private Q_SLOTS:
         const QString filledPath = path.arg(f.board, item, f.bob.userId);
         const std::optional<QByteArray> filledBody = body.isEmpty()
             ? std::nullopt
-            : std::optional(QString::fromUtf8(body).replace(QStringLiteral("%1"), f.board).replace(QStringLiteral("%3"), f.bob.userId).toUtf8());
+            : std::optional(QString::fromUtf8(body)
+                                .replace(QStringLiteral("%1"), f.board)
+                                .replace(QStringLiteral("%3"), f.bob.userId)
+                                .toUtf8());
 
         const DevServer::Reply denied = f.server.request(method, filledPath, filledBody, f.eve.accessToken);
         QCOMPARE(denied.status, 403);
@@ -181,18 +209,33 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("code");
-        QTest::newRow("owner removes an editor") << "ann" << QByteArray("DELETE") << "/api/boards/%1/users?userId=%3" << QByteArray() << 204 << "";
-        QTest::newRow("editor leaves") << "bob" << QByteArray("DELETE") << "/api/boards/%1/users?userId=%3" << QByteArray() << 204 << "";
-        QTest::newRow("editor removes the owner") << "bob" << QByteArray("DELETE") << "/api/boards/%1/users?userId=%2" << QByteArray() << 403 << "NOT_BOARD_OWNER";
-        QTest::newRow("owner leaves") << "ann" << QByteArray("DELETE") << "/api/boards/%1/users?userId=%2" << QByteArray() << 409 << "OWNER_CANNOT_LEAVE";
-        QTest::newRow("removal without user id") << "ann" << QByteArray("DELETE") << "/api/boards/%1/users" << QByteArray() << 400 << "INVALID_REQUEST";
-        QTest::newRow("editor archives") << "bob" << QByteArray("PATCH") << "/api/boards/%1" << QByteArray(R"({"active":false})") << 403 << "NOT_BOARD_OWNER";
-        QTest::newRow("editor renames") << "bob" << QByteArray("PATCH") << "/api/boards/%1" << QByteArray(R"({"name":"Ours"})") << 204 << "";
-        QTest::newRow("empty name") << "ann" << QByteArray("PATCH") << "/api/boards/%1" << QByteArray(R"({"name":"  "})") << 400 << "INVALID_NAME";
-        QTest::newRow("editor deletes") << "bob" << QByteArray("DELETE") << "/api/boards/%1" << QByteArray() << 403 << "NOT_BOARD_OWNER";
-        QTest::newRow("editor invites") << "bob" << QByteArray("POST") << "/api/boards/%1/invitations" << QByteArray() << 403 << "NOT_BOARD_OWNER";
-        QTest::newRow("editor transfers") << "bob" << QByteArray("POST") << "/api/boards/%1/users/transfer-ownership" << QByteArray(R"({"newOwnerId":"%3"})") << 403 << "NOT_BOARD_OWNER";
-        QTest::newRow("transfer to an outsider") << "ann" << QByteArray("POST") << "/api/boards/%1/users/transfer-ownership" << QByteArray(R"({"newOwnerId":"%4"})") << 404 << "MEMBER_NOT_FOUND";
+        QTest::newRow("owner removes an editor")
+            << "ann" << QByteArray("DELETE") << "/api/boards/%1/users?userId=%3" << QByteArray() << 204 << "";
+        QTest::newRow("editor leaves")
+            << "bob" << QByteArray("DELETE") << "/api/boards/%1/users?userId=%3" << QByteArray() << 204 << "";
+        QTest::newRow("editor removes the owner")
+            << "bob" << QByteArray("DELETE") << "/api/boards/%1/users?userId=%2" << QByteArray() << 403
+            << "NOT_BOARD_OWNER";
+        QTest::newRow("owner leaves") << "ann" << QByteArray("DELETE") << "/api/boards/%1/users?userId=%2"
+                                      << QByteArray() << 409 << "OWNER_CANNOT_LEAVE";
+        QTest::newRow("removal without user id") << "ann" << QByteArray("DELETE") << "/api/boards/%1/users"
+                                                 << QByteArray() << 400 << "INVALID_REQUEST";
+        QTest::newRow("editor archives") << "bob" << QByteArray("PATCH") << "/api/boards/%1"
+                                         << QByteArray(R"({"active":false})") << 403 << "NOT_BOARD_OWNER";
+        QTest::newRow("editor renames") << "bob" << QByteArray("PATCH") << "/api/boards/%1"
+                                        << QByteArray(R"({"name":"Ours"})") << 204 << "";
+        QTest::newRow("empty name") << "ann" << QByteArray("PATCH") << "/api/boards/%1"
+                                    << QByteArray(R"({"name":"  "})") << 400 << "INVALID_NAME";
+        QTest::newRow("editor deletes")
+            << "bob" << QByteArray("DELETE") << "/api/boards/%1" << QByteArray() << 403 << "NOT_BOARD_OWNER";
+        QTest::newRow("editor invites") << "bob" << QByteArray("POST") << "/api/boards/%1/invitations"
+                                        << QByteArray() << 403 << "NOT_BOARD_OWNER";
+        QTest::newRow("editor transfers")
+            << "bob" << QByteArray("POST") << "/api/boards/%1/users/transfer-ownership"
+            << QByteArray(R"({"newOwnerId":"%3"})") << 403 << "NOT_BOARD_OWNER";
+        QTest::newRow("transfer to an outsider")
+            << "ann" << QByteArray("POST") << "/api/boards/%1/users/transfer-ownership"
+            << QByteArray(R"({"newOwnerId":"%4"})") << 404 << "MEMBER_NOT_FOUND";
     }
 
     void memberRules()
@@ -207,8 +250,10 @@ private Q_SLOTS:
         QVERIFY2(f.server.isRunning(), qPrintable(f.server.errorString()));
         makeSharedBoard(f);
         auto fill = [&](QString text) {
-            return text.replace(QStringLiteral("%1"), f.board).replace(QStringLiteral("%2"), f.ann.userId)
-                .replace(QStringLiteral("%3"), f.bob.userId).replace(QStringLiteral("%4"), f.eve.userId);
+            return text.replace(QStringLiteral("%1"), f.board)
+                .replace(QStringLiteral("%2"), f.ann.userId)
+                .replace(QStringLiteral("%3"), f.bob.userId)
+                .replace(QStringLiteral("%4"), f.eve.userId);
         };
         const QString token = actor == QLatin1String("ann") ? f.ann.accessToken : f.bob.accessToken;
         const DevServer::Reply answer = f.server.request(method, fill(path),
@@ -218,9 +263,14 @@ private Q_SLOTS:
             QCOMPARE(answer.object().value(QStringLiteral("code")).toString(), code);
         if (method == "DELETE" && status == 204) {
             // A removed member is an outsider from now on.
-            const DevServer::Reply gone = f.server.request("GET", QStringLiteral("/api/boards/") + f.board, std::nullopt, f.bob.accessToken);
-            QCOMPARE(gone.object().value(QStringLiteral("code")).toString(), QStringLiteral("BOARD_ACCESS_DENIED"));
-            QVERIFY(f.server.request("GET", QStringLiteral("/api/boards"), std::nullopt, f.bob.accessToken).json().toArray().isEmpty());
+            const DevServer::Reply gone = f.server.request(
+                "GET", QStringLiteral("/api/boards/") + f.board, std::nullopt, f.bob.accessToken);
+            QCOMPARE(gone.object().value(QStringLiteral("code")).toString(),
+                QStringLiteral("BOARD_ACCESS_DENIED"));
+            QVERIFY(f.server.request("GET", QStringLiteral("/api/boards"), std::nullopt, f.bob.accessToken)
+                        .json()
+                        .toArray()
+                        .isEmpty());
         }
     }
 
@@ -229,21 +279,41 @@ private Q_SLOTS:
         Fixture f;
         QVERIFY2(f.server.isRunning(), qPrintable(f.server.errorString()));
         makeSharedBoard(f);
-        QCOMPARE(f.server.request("POST", QStringLiteral("/api/boards/%1/users/transfer-ownership").arg(f.board),
-                           bytes({ { QStringLiteral("newOwnerId"), f.bob.userId } }), f.ann.accessToken)
+        QCOMPARE(f.server
+                     .request("POST", QStringLiteral("/api/boards/%1/users/transfer-ownership").arg(f.board),
+                         bytes({{QStringLiteral("newOwnerId"), f.bob.userId}}), f.ann.accessToken)
                      .status,
             204);
-        const QJsonObject details = f.server.request("GET", QStringLiteral("/api/boards/") + f.board, std::nullopt, f.ann.accessToken).object();
-        QCOMPARE(details.value(QStringLiteral("boardOwner")).toObject().value(QStringLiteral("userId")).toString(), f.bob.userId);
-        QCOMPARE(memberOf(details, f.ann.userId).value(QStringLiteral("role")).toString(), QStringLiteral("EDITOR"));
-        QCOMPARE(memberOf(details, f.bob.userId).value(QStringLiteral("role")).toString(), QStringLiteral("OWNER"));
+        const QJsonObject details
+            = f.server
+                  .request("GET", QStringLiteral("/api/boards/") + f.board, std::nullopt, f.ann.accessToken)
+                  .object();
+        QCOMPARE(
+            details.value(QStringLiteral("boardOwner")).toObject().value(QStringLiteral("userId")).toString(),
+            f.bob.userId);
+        QCOMPARE(memberOf(details, f.ann.userId).value(QStringLiteral("role")).toString(),
+            QStringLiteral("EDITOR"));
+        QCOMPARE(memberOf(details, f.bob.userId).value(QStringLiteral("role")).toString(),
+            QStringLiteral("OWNER"));
 
-        QCOMPARE(f.server.request("DELETE", QStringLiteral("/api/boards/") + f.board, std::nullopt, f.ann.accessToken).status, 403);
-        QCOMPARE(f.server.request("DELETE", QStringLiteral("/api/boards/") + f.board, std::nullopt, f.bob.accessToken).status, 204);
+        QCOMPARE(
+            f.server
+                .request("DELETE", QStringLiteral("/api/boards/") + f.board, std::nullopt, f.ann.accessToken)
+                .status,
+            403);
+        QCOMPARE(
+            f.server
+                .request("DELETE", QStringLiteral("/api/boards/") + f.board, std::nullopt, f.bob.accessToken)
+                .status,
+            204);
         // A deleted board is gone for everyone who had it.
-        QCOMPARE(f.server.request("POST", QStringLiteral("/api/boards/%1/sync").arg(f.board),
-                           bytes({ { QStringLiteral("checkpoint"), 0 }, { QStringLiteral("items"), QJsonArray() } }), f.ann.accessToken)
-                     .object().value(QStringLiteral("code")).toString(),
+        QCOMPARE(f.server
+                     .request("POST", QStringLiteral("/api/boards/%1/sync").arg(f.board),
+                         bytes({{QStringLiteral("checkpoint"), 0}, {QStringLiteral("items"), QJsonArray()}}),
+                         f.ann.accessToken)
+                     .object()
+                     .value(QStringLiteral("code"))
+                     .toString(),
             QStringLiteral("BOARD_ACCESS_DENIED"));
     }
 
@@ -254,16 +324,23 @@ private Q_SLOTS:
         makeSharedBoard(f);
         const QString evesBoard = createBoard(f.server, f.eve.accessToken, QStringLiteral("Eve's"));
         f.server.request("PATCH", QStringLiteral("/api/boards/") + f.board,
-            bytes({ { QStringLiteral("info"), QStringLiteral("Q3 goals") }, { QStringLiteral("active"), false } }), f.ann.accessToken);
+            bytes({{QStringLiteral("info"), QStringLiteral("Q3 goals")}, {QStringLiteral("active"), false}}),
+            f.ann.accessToken);
 
-        const QJsonArray bobs = f.server.request("GET", QStringLiteral("/api/boards"), std::nullopt, f.bob.accessToken).json().toArray();
-        QCOMPARE(recordIds(bobs), QStringList { f.board });
+        const QJsonArray bobs
+            = f.server.request("GET", QStringLiteral("/api/boards"), std::nullopt, f.bob.accessToken)
+                  .json()
+                  .toArray();
+        QCOMPARE(recordIds(bobs), QStringList {f.board});
         const QJsonObject board = bobs.first().toObject();
         QCOMPARE(board.value(QStringLiteral("info")).toString(), QStringLiteral("Q3 goals"));
         QCOMPARE(board.value(QStringLiteral("active")).toBool(true), false);
         QCOMPARE(board.value(QStringLiteral("createdBy")).toString(), f.ann.userId);
-        QCOMPARE(recordIds(f.server.request("GET", QStringLiteral("/api/boards"), std::nullopt, f.eve.accessToken).json().toArray()),
-            QStringList { evesBoard });
+        QCOMPARE(
+            recordIds(f.server.request("GET", QStringLiteral("/api/boards"), std::nullopt, f.eve.accessToken)
+                          .json()
+                          .toArray()),
+            QStringList {evesBoard});
     }
 
     void assignmentNotifiesTheAssignee()
@@ -275,10 +352,16 @@ private Q_SLOTS:
         addItem(f.server, f.ann.accessToken, f.board, item, QStringLiteral("Report"));
         QCOMPARE(feed(f, f.bob.accessToken).value(QStringLiteral("unreadCount7d")).toInt(), 0);
         const QString path = QStringLiteral("/api/boards/%1/items/%2").arg(f.board, item);
-        f.server.request("PATCH", path, bytes({ { QStringLiteral("assignee"), f.bob.userId }, { QStringLiteral("revision"), 1 } }), f.ann.accessToken);
+        f.server.request("PATCH", path,
+            bytes({{QStringLiteral("assignee"), f.bob.userId}, {QStringLiteral("revision"), 1}}),
+            f.ann.accessToken);
         // Assigning to oneself, or keeping the same assignee, notifies nobody.
-        f.server.request("PATCH", path, bytes({ { QStringLiteral("content"), QStringLiteral("Report!") }, { QStringLiteral("revision"), 2 } }), f.ann.accessToken);
-        f.server.request("PATCH", path, bytes({ { QStringLiteral("assignee"), f.ann.userId }, { QStringLiteral("revision"), 3 } }), f.ann.accessToken);
+        f.server.request("PATCH", path,
+            bytes({{QStringLiteral("content"), QStringLiteral("Report!")}, {QStringLiteral("revision"), 2}}),
+            f.ann.accessToken);
+        f.server.request("PATCH", path,
+            bytes({{QStringLiteral("assignee"), f.ann.userId}, {QStringLiteral("revision"), 3}}),
+            f.ann.accessToken);
 
         const QJsonObject bobs = feed(f, f.bob.accessToken);
         QCOMPARE(bobs.value(QStringLiteral("unreadCount7d")).toInt(), 1);
@@ -295,7 +378,9 @@ private Q_SLOTS:
         Fixture f;
         QVERIFY2(f.server.isRunning(), qPrintable(f.server.errorString()));
         makeSharedBoard(f);
-        const QJsonObject shown = f.server.request("GET", QStringLiteral("/api/notifications"), std::nullopt, f.ann.accessToken).object();
+        const QJsonObject shown
+            = f.server.request("GET", QStringLiteral("/api/notifications"), std::nullopt, f.ann.accessToken)
+                  .object();
         QCOMPARE(shown.value(QStringLiteral("unreadCount7d")).toInt(), 1);
         QCOMPARE(feed(f, f.ann.accessToken).value(QStringLiteral("unreadCount7d")).toInt(), 0);
     }
@@ -306,27 +391,44 @@ private Q_SLOTS:
         QVERIFY2(f.server.isRunning(), qPrintable(f.server.errorString()));
         makeSharedBoard(f);
         join(f.server, f.eve.accessToken, invite(f.server, f.ann.accessToken, f.board));
-        const DevServer::Account cy = f.server.createAccount(QStringLiteral("cy@example.com"), QStringLiteral("Cy"));
+        const DevServer::Account cy
+            = f.server.createAccount(QStringLiteral("cy@example.com"), QStringLiteral("Cy"));
         join(f.server, cy.accessToken, invite(f.server, f.ann.accessToken, f.board));
         QJsonObject annFeed = feed(f, f.ann.accessToken);
         QCOMPARE(annFeed.value(QStringLiteral("unreadCount7d")).toInt(), 3);
-        QCOMPARE(feed(f, f.ann.accessToken).value(QStringLiteral("unreadCount7d")).toInt(), 3); // readOnly leaves them unread
+        QCOMPARE(feed(f, f.ann.accessToken).value(QStringLiteral("unreadCount7d")).toInt(),
+            3); // readOnly leaves them unread
 
-        const QString first = annFeed.value(QStringLiteral("items")).toArray().first().toObject().value(QStringLiteral("id")).toString();
+        const QString first = annFeed.value(QStringLiteral("items"))
+                                  .toArray()
+                                  .first()
+                                  .toObject()
+                                  .value(QStringLiteral("id"))
+                                  .toString();
         const QString path = QStringLiteral("/api/notifications/%1/read").arg(first);
-        QCOMPARE(f.server.request("POST", path, bytes({ { QStringLiteral("id"), newId() } }), f.ann.accessToken).status, 400);
-        QCOMPARE(f.server.request("POST", path, bytes({ { QStringLiteral("id"), first } }), f.bob.accessToken).status, 404);
-        QCOMPARE(f.server.request("POST", path, bytes({ { QStringLiteral("id"), first } }), f.ann.accessToken).status, 204);
+        QCOMPARE(f.server.request("POST", path, bytes({{QStringLiteral("id"), newId()}}), f.ann.accessToken)
+                     .status,
+            400);
+        QCOMPARE(
+            f.server.request("POST", path, bytes({{QStringLiteral("id"), first}}), f.bob.accessToken).status,
+            404);
+        QCOMPARE(
+            f.server.request("POST", path, bytes({{QStringLiteral("id"), first}}), f.ann.accessToken).status,
+            204);
         annFeed = feed(f, f.ann.accessToken);
         QCOMPARE(annFeed.value(QStringLiteral("unreadCount7d")).toInt(), 2);
-        QVERIFY(findRecord(annFeed.value(QStringLiteral("items")).toArray(), first).contains(QStringLiteral("readAt")));
+        QVERIFY(findRecord(annFeed.value(QStringLiteral("items")).toArray(), first)
+                    .contains(QStringLiteral("readAt")));
 
         // Only the last seven days count as unread.
         QVERIFY(f.server.advanceClock(8 * 24 * 3600));
-        const QString ann = f.server.createAccount(QStringLiteral("ann@example.com"), QString()).accessToken; // new session
+        const QString ann
+            = f.server.createAccount(QStringLiteral("ann@example.com"), QString()).accessToken; // new session
         QCOMPARE(feed(f, ann).value(QStringLiteral("unreadCount7d")).toInt(), 0);
         QCOMPARE(feed(f, ann).value(QStringLiteral("items")).toArray().size(), 3);
-        QCOMPARE(f.server.request("POST", QStringLiteral("/api/notifications/read-all"), std::nullopt, ann).status, 204);
+        QCOMPARE(
+            f.server.request("POST", QStringLiteral("/api/notifications/read-all"), std::nullopt, ann).status,
+            204);
         for (const QJsonValue& item : feed(f, ann).value(QStringLiteral("items")).toArray())
             QVERIFY(item.toObject().contains(QStringLiteral("readAt")));
         // Eve's feed is her own: only Cy joined after her, and it is still unread.

@@ -71,12 +71,13 @@ QUrl DevServer::baseUrl() const
 bool DevServer::start()
 {
     m_port = 0;
-    const QString program = QProcessEnvironment::systemEnvironment().value(QStringLiteral("PLENKO_DEVSERVER"));
+    const QString program
+        = QProcessEnvironment::systemEnvironment().value(QStringLiteral("PLENKO_DEVSERVER"));
     if (program.isEmpty()) {
         m_error = QStringLiteral("PLENKO_DEVSERVER is not set; run the test through ctest.");
         return false;
     }
-    QStringList arguments { QStringLiteral("--port"), QStringLiteral("0") };
+    QStringList arguments {QStringLiteral("--port"), QStringLiteral("0")};
     if (m_options.snakeCase)
         arguments << QStringLiteral("--snake-case");
     if (!m_options.dataFile.isEmpty())
@@ -88,7 +89,8 @@ bool DevServer::start()
 
     const qsizetype firstLine = m_output.size();
     m_process.start(program, arguments);
-    static const QRegularExpression ready(QStringLiteral("^plenko-devserver listening on http://127\\.0\\.0\\.1:(\\d+)$"));
+    static const QRegularExpression ready(
+        QStringLiteral("^plenko-devserver listening on http://127\\.0\\.0\\.1:(\\d+)$"));
     const bool started = QTest::qWaitFor(
         [&] {
             for (qsizetype i = firstLine; i < m_output.size(); ++i) {
@@ -157,33 +159,41 @@ bool DevServer::expectNoContent(const Reply& reply, const QString& what)
 {
     if (reply.status == 204)
         return true;
-    m_error = QStringLiteral("%1 answered %2: %3").arg(what).arg(reply.status).arg(QString::fromUtf8(reply.body));
+    m_error
+        = QStringLiteral("%1 answered %2: %3").arg(what).arg(reply.status).arg(QString::fromUtf8(reply.body));
     return false;
 }
 
 DevServer::Account DevServer::createAccount(const QString& email, const QString& displayName)
 {
     const Reply reply = request("POST", QStringLiteral("/__admin/accounts"),
-        QJsonDocument(QJsonObject { { QStringLiteral("email"), email }, { QStringLiteral("displayName"), displayName } })
+        QJsonDocument(
+            QJsonObject {{QStringLiteral("email"), email}, {QStringLiteral("displayName"), displayName}})
             .toJson(QJsonDocument::Compact));
     if (reply.status != 200) {
-        m_error = QStringLiteral("creating %1 answered %2: %3").arg(email).arg(reply.status).arg(QString::fromUtf8(reply.body));
+        m_error = QStringLiteral("creating %1 answered %2: %3")
+                      .arg(email)
+                      .arg(reply.status)
+                      .arg(QString::fromUtf8(reply.body));
         return {};
     }
     const QJsonObject json = reply.object();
-    return { json.value(QStringLiteral("userId")).toString(), json.value(QStringLiteral("accessToken")).toString(),
-        json.value(QStringLiteral("refreshToken")).toString() };
+    return {json.value(QStringLiteral("userId")).toString(),
+        json.value(QStringLiteral("accessToken")).toString(),
+        json.value(QStringLiteral("refreshToken")).toString()};
 }
 
 bool DevServer::reset()
 {
-    return expectNoContent(request("POST", QStringLiteral("/__admin/reset"), QByteArray()), QStringLiteral("reset"));
+    return expectNoContent(
+        request("POST", QStringLiteral("/__admin/reset"), QByteArray()), QStringLiteral("reset"));
 }
 
 bool DevServer::advanceClock(qint64 seconds)
 {
     const Reply reply = request("POST", QStringLiteral("/__admin/clock"),
-        QJsonDocument(QJsonObject { { QStringLiteral("advanceSeconds"), seconds } }).toJson(QJsonDocument::Compact));
+        QJsonDocument(QJsonObject {{QStringLiteral("advanceSeconds"), seconds}})
+            .toJson(QJsonDocument::Compact));
     if (reply.status == 200)
         return true;
     m_error = QStringLiteral("clock answered %1: %2").arg(reply.status).arg(QString::fromUtf8(reply.body));
@@ -202,15 +212,16 @@ bool DevServer::expireAccessTokens(const std::optional<QString>& accessToken)
 
 bool DevServer::injectFault(const QJsonObject& fault)
 {
-    return expectNoContent(
-        request("POST", QStringLiteral("/__admin/faults"), QJsonDocument(fault).toJson(QJsonDocument::Compact)),
+    return expectNoContent(request("POST", QStringLiteral("/__admin/faults"),
+                               QJsonDocument(fault).toJson(QJsonDocument::Compact)),
         QStringLiteral("fault injection"));
 }
 
-bool DevServer::failNext(int count, int status, const QString& pathPrefix, const std::optional<QByteArray>& body)
+bool DevServer::failNext(
+    int count, int status, const QString& pathPrefix, const std::optional<QByteArray>& body)
 {
-    QJsonObject fault { { QStringLiteral("kind"), QStringLiteral("status") }, { QStringLiteral("count"), count },
-        { QStringLiteral("status"), status }, { QStringLiteral("pathPrefix"), pathPrefix } };
+    QJsonObject fault {{QStringLiteral("kind"), QStringLiteral("status")}, {QStringLiteral("count"), count},
+        {QStringLiteral("status"), status}, {QStringLiteral("pathPrefix"), pathPrefix}};
     if (body)
         fault.insert(QStringLiteral("body"), QString::fromUtf8(*body));
     return injectFault(fault);
@@ -218,23 +229,24 @@ bool DevServer::failNext(int count, int status, const QString& pathPrefix, const
 
 bool DevServer::closeNext(int count, const QString& pathPrefix)
 {
-    return injectFault({ { QStringLiteral("kind"), QStringLiteral("close") }, { QStringLiteral("count"), count },
-        { QStringLiteral("pathPrefix"), pathPrefix } });
+    return injectFault({{QStringLiteral("kind"), QStringLiteral("close")}, {QStringLiteral("count"), count},
+        {QStringLiteral("pathPrefix"), pathPrefix}});
 }
 
 bool DevServer::delayNext(int count, int delayMs, const QString& pathPrefix)
 {
-    return injectFault({ { QStringLiteral("kind"), QStringLiteral("delay") }, { QStringLiteral("count"), count },
-        { QStringLiteral("delayMs"), delayMs }, { QStringLiteral("pathPrefix"), pathPrefix } });
+    return injectFault({{QStringLiteral("kind"), QStringLiteral("delay")}, {QStringLiteral("count"), count},
+        {QStringLiteral("delayMs"), delayMs}, {QStringLiteral("pathPrefix"), pathPrefix}});
 }
 
 bool DevServer::malformedNext(int count, const QString& pathPrefix)
 {
-    return injectFault({ { QStringLiteral("kind"), QStringLiteral("malformed") }, { QStringLiteral("count"), count },
-        { QStringLiteral("pathPrefix"), pathPrefix } });
+    return injectFault({{QStringLiteral("kind"), QStringLiteral("malformed")},
+        {QStringLiteral("count"), count}, {QStringLiteral("pathPrefix"), pathPrefix}});
 }
 
 bool DevServer::clearFaults()
 {
-    return expectNoContent(request("DELETE", QStringLiteral("/__admin/faults")), QStringLiteral("clearing faults"));
+    return expectNoContent(
+        request("DELETE", QStringLiteral("/__admin/faults")), QStringLiteral("clearing faults"));
 }

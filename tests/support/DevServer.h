@@ -13,7 +13,6 @@
 #include <QProcess>
 #include <QStringList>
 #include <QUrl>
-
 #include <optional>
 
 class DevServer
@@ -71,7 +70,8 @@ public:
     // Arms one fault: {"kind": "delay"|"status"|"close"|"malformed", "count", "pathPrefix", "delayMs",
     // "status", "body"}.
     bool injectFault(const QJsonObject& fault);
-    bool failNext(int count, int status, const QString& pathPrefix = {}, const std::optional<QByteArray>& body = {});
+    bool failNext(
+        int count, int status, const QString& pathPrefix = {}, const std::optional<QByteArray>& body = {});
     bool closeNext(int count, const QString& pathPrefix = {});
     bool delayNext(int count, int delayMs, const QString& pathPrefix = {});
     bool malformedNext(int count, const QString& pathPrefix = {});
@@ -79,8 +79,8 @@ public:
 
     // A plain request to the devserver, waited for at most timeoutMs. The token, when given, is
     // sent as a bearer token; a body is sent as application/json.
-    Reply request(const QByteArray& method, const QString& pathAndQuery, const std::optional<QByteArray>& body = {},
-        const QString& accessToken = {}, int timeoutMs = 10000);
+    Reply request(const QByteArray& method, const QString& pathAndQuery,
+        const std::optional<QByteArray>& body = {}, const QString& accessToken = {}, int timeoutMs = 10000);
 
 private:
     bool start();

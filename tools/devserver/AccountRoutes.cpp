@@ -11,35 +11,40 @@
 void Routes::addAccount(Router& router, Services& s)
 {
     router.add("GET", QStringLiteral("/api/users/me"), [&s](const ApiRequest& request, const QStringList&) {
-        return ApiResponse::ofContractJson(QJsonObject { { QStringLiteral("user"), s.auth.authenticate(request).toUserJson() } });
+        return ApiResponse::ofContractJson(
+            QJsonObject {{QStringLiteral("user"), s.auth.authenticate(request).toUserJson()}});
     });
 
-    router.add("GET", QStringLiteral("/api/notifications"), [&s](const ApiRequest& request, const QStringList&) {
-        const Account me = s.auth.authenticate(request);
-        const bool readOnly = request.queryValue(QStringLiteral("readOnly")) == QLatin1String("true");
-        return ApiResponse::ofContractJson(s.notifications.feed(me, readOnly));
-    });
+    router.add(
+        "GET", QStringLiteral("/api/notifications"), [&s](const ApiRequest& request, const QStringList&) {
+            const Account me = s.auth.authenticate(request);
+            const bool readOnly = request.queryValue(QStringLiteral("readOnly")) == QLatin1String("true");
+            return ApiResponse::ofContractJson(s.notifications.feed(me, readOnly));
+        });
 
-    router.add("POST", QStringLiteral("/api/notifications/read-all"), [&s](const ApiRequest& request, const QStringList&) {
-        s.notifications.markAllRead(s.auth.authenticate(request));
-        return ApiResponse::noContent();
-    });
+    router.add("POST", QStringLiteral("/api/notifications/read-all"),
+        [&s](const ApiRequest& request, const QStringList&) {
+            s.notifications.markAllRead(s.auth.authenticate(request));
+            return ApiResponse::noContent();
+        });
 
-    router.add("POST", QStringLiteral("/api/notifications/{id}/read"), [&s](const ApiRequest& request, const QStringList& ids) {
-        const Account me = s.auth.authenticate(request);
-        if (JsonBody::parse(request).requiredUuid(QStringLiteral("id")) != ids[0])
-            throw HttpError::badRequest(QStringLiteral("\"id\" must be the notification of the path."));
-        s.notifications.markRead(me, ids[0]);
-        return ApiResponse::noContent();
-    });
+    router.add("POST", QStringLiteral("/api/notifications/{id}/read"),
+        [&s](const ApiRequest& request, const QStringList& ids) {
+            const Account me = s.auth.authenticate(request);
+            if (JsonBody::parse(request).requiredUuid(QStringLiteral("id")) != ids[0])
+                throw HttpError::badRequest(QStringLiteral("\"id\" must be the notification of the path."));
+            s.notifications.markRead(me, ids[0]);
+            return ApiResponse::noContent();
+        });
 
     router.add("POST", QStringLiteral("/api/feedback"), [&s](const ApiRequest& request, const QStringList&) {
         const Account me = s.auth.authenticate(request);
         const QString text = JsonBody::parse(request).requiredString(QStringLiteral("text"));
         if (text.trimmed().isEmpty())
-            throw HttpError(400, QStringLiteral("EMPTY_FEEDBACK"), QStringLiteral("Feedback needs some text."));
+            throw HttpError(
+                400, QStringLiteral("EMPTY_FEEDBACK"), QStringLiteral("Feedback needs some text."));
         s.db.execute(QStringLiteral("INSERT INTO feedback (user_id, text, created_at) VALUES (?, ?, ?)"),
-            { me.id, text, s.clock.isoNow() });
+            {me.id, text, s.clock.isoNow()});
         return ApiResponse::noContent();
     });
 }

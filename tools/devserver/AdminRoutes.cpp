@@ -15,14 +15,16 @@
 
 void Routes::addAdmin(Router& router, Services& s)
 {
-    router.add("POST", QStringLiteral("/__admin/accounts"), [&s](const ApiRequest& request, const QStringList&) {
-        const JsonBody body = JsonBody::parse(request);
-        const Account account = s.auth.findOrCreateAccount(body.requiredString(QStringLiteral("email")),
-            body.optionalString(QStringLiteral("displayName")).value_or(QString()));
-        const TokenPair tokens = s.auth.openSession(account.id);
-        return ApiResponse::ofJson(QJsonObject { { QStringLiteral("userId"), account.id },
-            { QStringLiteral("accessToken"), tokens.accessToken }, { QStringLiteral("refreshToken"), tokens.refreshToken } });
-    });
+    router.add(
+        "POST", QStringLiteral("/__admin/accounts"), [&s](const ApiRequest& request, const QStringList&) {
+            const JsonBody body = JsonBody::parse(request);
+            const Account account = s.auth.findOrCreateAccount(body.requiredString(QStringLiteral("email")),
+                body.optionalString(QStringLiteral("displayName")).value_or(QString()));
+            const TokenPair tokens = s.auth.openSession(account.id);
+            return ApiResponse::ofJson(QJsonObject {{QStringLiteral("userId"), account.id},
+                {QStringLiteral("accessToken"), tokens.accessToken},
+                {QStringLiteral("refreshToken"), tokens.refreshToken}});
+        });
 
     router.add("POST", QStringLiteral("/__admin/reset"), [&s](const ApiRequest&, const QStringList&) {
         Schema::clear(s.db);
@@ -36,22 +38,25 @@ void Routes::addAdmin(Router& router, Services& s)
         if (seconds < 0)
             throw HttpError::badRequest(QStringLiteral("The clock only moves forward."));
         s.clock.advance(seconds);
-        return ApiResponse::ofJson(QJsonObject { { QStringLiteral("now"), s.clock.isoNow() } });
+        return ApiResponse::ofJson(QJsonObject {{QStringLiteral("now"), s.clock.isoNow()}});
     });
 
-    router.add("POST", QStringLiteral("/__admin/tokens/expire"), [&s](const ApiRequest& request, const QStringList&) {
-        s.auth.expireAccessTokens(JsonBody::parse(request, true).optionalString(QStringLiteral("accessToken")));
-        return ApiResponse::noContent();
-    });
+    router.add("POST", QStringLiteral("/__admin/tokens/expire"),
+        [&s](const ApiRequest& request, const QStringList&) {
+            s.auth.expireAccessTokens(
+                JsonBody::parse(request, true).optionalString(QStringLiteral("accessToken")));
+            return ApiResponse::noContent();
+        });
 
-    router.add("POST", QStringLiteral("/__admin/faults"), [&s](const ApiRequest& request, const QStringList&) {
-        const QJsonDocument document = QJsonDocument::fromJson(request.body);
-        const std::expected<Fault, QString> fault = Fault::fromJson(document.object());
-        if (!fault)
-            throw HttpError::badRequest(fault.error());
-        s.faults.arm(*fault);
-        return ApiResponse::noContent();
-    });
+    router.add(
+        "POST", QStringLiteral("/__admin/faults"), [&s](const ApiRequest& request, const QStringList&) {
+            const QJsonDocument document = QJsonDocument::fromJson(request.body);
+            const std::expected<Fault, QString> fault = Fault::fromJson(document.object());
+            if (!fault)
+                throw HttpError::badRequest(fault.error());
+            s.faults.arm(*fault);
+            return ApiResponse::noContent();
+        });
 
     router.add("DELETE", QStringLiteral("/__admin/faults"), [&s](const ApiRequest&, const QStringList&) {
         s.faults.clear();
@@ -60,9 +65,11 @@ void Routes::addAdmin(Router& router, Services& s)
 
     router.add("GET", QStringLiteral("/__admin/feedback"), [&s](const ApiRequest&, const QStringList&) {
         QJsonArray items;
-        for (const Row& row : s.db.query(QStringLiteral("SELECT user_id, text, created_at FROM feedback ORDER BY id")))
-            items.append(QJsonObject { { QStringLiteral("userId"), row.text("user_id") },
-                { QStringLiteral("text"), row.text("text") }, { QStringLiteral("createdAt"), row.text("created_at") } });
-        return ApiResponse::ofJson(QJsonObject { { QStringLiteral("items"), items } });
+        for (const Row& row :
+            s.db.query(QStringLiteral("SELECT user_id, text, created_at FROM feedback ORDER BY id")))
+            items.append(QJsonObject {{QStringLiteral("userId"), row.text("user_id")},
+                {QStringLiteral("text"), row.text("text")},
+                {QStringLiteral("createdAt"), row.text("created_at")}});
+        return ApiResponse::ofJson(QJsonObject {{QStringLiteral("items"), items}});
     });
 }

@@ -11,26 +11,27 @@ namespace {
 constexpr qint64 loginTokenSeconds = 5 * 60;
 constexpr qint64 nonceSeconds = 30 * 60;
 
-const QString accountColumns = QStringLiteral("SELECT id, email, display_name, last_login_at, updated_at FROM accounts");
+const QString accountColumns
+    = QStringLiteral("SELECT id, email, display_name, last_login_at, updated_at FROM accounts");
 
 Account accountFrom(const Row& row)
 {
-    return { row.text("id"), row.text("email"), row.optionalText("display_name"), row.optionalText("last_login_at"),
-        row.text("updated_at") };
+    return {row.text("id"), row.text("email"), row.optionalText("display_name"),
+        row.optionalText("last_login_at"), row.text("updated_at")};
 }
 
 HttpError unauthorized(const QString& code, const QString& message)
 {
-    return { 401, code, message };
+    return {401, code, message};
 }
 
 } // namespace
 
 QJsonObject Account::toUserJson() const
 {
-    QJsonObject user { { QStringLiteral("id"), id }, { QStringLiteral("email"), email },
-        { QStringLiteral("handle"), email.section(QLatin1Char('@'), 0, 0).toLower() },
-        { QStringLiteral("updatedAt"), updatedAt } };
+    QJsonObject user {{QStringLiteral("id"), id}, {QStringLiteral("email"), email},
+        {QStringLiteral("handle"), email.section(QLatin1Char('@'), 0, 0).toLower()},
+        {QStringLiteral("updatedAt"), updatedAt}};
     if (displayName)
         user.insert(QStringLiteral("displayName"), *displayName);
     if (lastLoginAt)
@@ -40,7 +41,7 @@ QJsonObject Account::toUserJson() const
 
 QJsonObject TokenPair::toJson() const
 {
-    return { { QStringLiteral("accessToken"), accessToken }, { QStringLiteral("refreshToken"), refreshToken } };
+    return {{QStringLiteral("accessToken"), accessToken}, {QStringLiteral("refreshToken"), refreshToken}};
 }
 
 AuthService::AuthService(Database& db, const Clock& clock, qint64 accessTtlSeconds)
@@ -55,30 +56,32 @@ Account AuthService::findOrCreateAccount(const QString& email, const QString& di
     const QString address = email.trimmed();
     const qsizetype at = address.indexOf(QLatin1Char('@'));
     if (at < 1 || at == address.size() - 1 || address.contains(QLatin1Char(' ')))
-        throw HttpError(400, QStringLiteral("INVALID_EMAIL"), QStringLiteral("\"%1\" is not an e-mail address.").arg(address));
+        throw HttpError(400, QStringLiteral("INVALID_EMAIL"),
+            QStringLiteral("\"%1\" is not an e-mail address.").arg(address));
     const QString name = displayName.trimmed();
 
-    if (auto row = m_db.queryOne(accountColumns + QStringLiteral(" WHERE email = ?"), { address })) {
+    if (auto row = m_db.queryOne(accountColumns + QStringLiteral(" WHERE email = ?"), {address})) {
         Account existing = accountFrom(*row);
         if (!name.isEmpty() && existing.displayName != name) {
             existing.displayName = name;
             existing.updatedAt = m_clock.isoNow();
             m_db.execute(QStringLiteral("UPDATE accounts SET display_name = ?, updated_at = ? WHERE id = ?"),
-                { name, existing.updatedAt, existing.id });
+                {name, existing.updatedAt, existing.id});
         }
         return existing;
     }
-    Account created { Tokens::newUuid(), address, name.isEmpty() ? std::nullopt : std::optional(name), std::nullopt,
-        m_clock.isoNow() };
-    m_db.execute(QStringLiteral("INSERT INTO accounts (id, email, display_name, updated_at) VALUES (?, ?, ?, ?)"),
-        { created.id, created.email, created.displayName ? QVariant(*created.displayName) : QVariant(),
-            created.updatedAt });
+    Account created {Tokens::newUuid(), address, name.isEmpty() ? std::nullopt : std::optional(name),
+        std::nullopt, m_clock.isoNow()};
+    m_db.execute(
+        QStringLiteral("INSERT INTO accounts (id, email, display_name, updated_at) VALUES (?, ?, ?, ?)"),
+        {created.id, created.email, created.displayName ? QVariant(*created.displayName) : QVariant(),
+            created.updatedAt});
     return created;
 }
 
 std::optional<Account> AuthService::account(const QString& userId) const
 {
-    if (auto row = m_db.queryOne(accountColumns + QStringLiteral(" WHERE id = ?"), { userId }))
+    if (auto row = m_db.queryOne(accountColumns + QStringLiteral(" WHERE id = ?"), {userId}))
         return accountFrom(*row);
     return std::nullopt;
 }
@@ -93,13 +96,15 @@ QList<Account> AuthService::accounts() const
 
 TokenPair AuthService::openSession(const QString& userId)
 {
-    TokenPair tokens { Tokens::random(QStringLiteral("at_")), Tokens::random(QStringLiteral("rt_")) };
+    TokenPair tokens {Tokens::random(QStringLiteral("at_")), Tokens::random(QStringLiteral("rt_"))};
     const QString session = Tokens::newUuid();
     m_db.transaction([&] {
         m_db.execute(QStringLiteral("INSERT INTO sessions (id, user_id, refresh_token) VALUES (?, ?, ?)"),
-            { session, userId, tokens.refreshToken });
-        m_db.execute(QStringLiteral("INSERT INTO access_tokens (token, session_id, user_id, expires_at) VALUES (?, ?, ?, ?)"),
-            { tokens.accessToken, session, userId, m_clock.epochSeconds() + m_accessTtlSeconds });
+            {session, userId, tokens.refreshToken});
+        m_db.execute(
+            QStringLiteral(
+                "INSERT INTO access_tokens (token, session_id, user_id, expires_at) VALUES (?, ?, ?, ?)"),
+            {tokens.accessToken, session, userId, m_clock.epochSeconds() + m_accessTtlSeconds});
     });
     return tokens;
 }
@@ -107,43 +112,46 @@ TokenPair AuthService::openSession(const QString& userId)
 void AuthService::registerNonce(const QString& nonce)
 {
     m_db.execute(QStringLiteral("INSERT OR REPLACE INTO login_nonces (nonce, created_at) VALUES (?, ?)"),
-        { nonce, m_clock.epochSeconds() });
+        {nonce, m_clock.epochSeconds()});
 }
 
 bool AuthService::knowsNonce(const QString& nonce) const
 {
     return m_db
         .queryOne(QStringLiteral("SELECT nonce FROM login_nonces WHERE nonce = ? AND created_at > ?"),
-            { nonce, m_clock.epochSeconds() - nonceSeconds })
+            {nonce, m_clock.epochSeconds() - nonceSeconds})
         .has_value();
 }
 
 QString AuthService::issueLoginToken(const QString& nonce, const QString& userId)
 {
     const QString ott = Tokens::random(QStringLiteral("ott_"));
-    m_db.execute(QStringLiteral("INSERT INTO login_tokens (ott, nonce, user_id, expires_at) VALUES (?, ?, ?, ?)"),
-        { ott, nonce, userId, m_clock.epochSeconds() + loginTokenSeconds });
+    m_db.execute(
+        QStringLiteral("INSERT INTO login_tokens (ott, nonce, user_id, expires_at) VALUES (?, ?, ?, ?)"),
+        {ott, nonce, userId, m_clock.epochSeconds() + loginTokenSeconds});
     return ott;
 }
 
 TokenPair AuthService::completeLogin(const QString& nonce, const QString& ott)
 {
     // 400 rather than 401: a refused sign-in is not a stale bearer token to refresh.
-    const auto row = m_db.queryOne(QStringLiteral("SELECT nonce, user_id, expires_at FROM login_tokens WHERE ott = ?"), { ott });
+    const auto row = m_db.queryOne(
+        QStringLiteral("SELECT nonce, user_id, expires_at FROM login_tokens WHERE ott = ?"), {ott});
     if (!row || row->text("nonce") != nonce)
         throw HttpError(400, QStringLiteral("INVALID_LOGIN_TOKEN"),
             QStringLiteral("This sign-in link is not valid. Start the sign-in again."));
     if (row->integer("expires_at") <= m_clock.epochSeconds()) {
-        m_db.execute(QStringLiteral("DELETE FROM login_tokens WHERE ott = ?"), { ott });
+        m_db.execute(QStringLiteral("DELETE FROM login_tokens WHERE ott = ?"), {ott});
         throw HttpError(400, QStringLiteral("LOGIN_TOKEN_EXPIRED"),
             QStringLiteral("This sign-in link has expired. Start the sign-in again."));
     }
     const QString userId = row->text("user_id");
     TokenPair tokens;
     m_db.transaction([&] {
-        m_db.execute(QStringLiteral("DELETE FROM login_tokens WHERE ott = ?"), { ott });
-        m_db.execute(QStringLiteral("DELETE FROM login_nonces WHERE nonce = ?"), { nonce });
-        m_db.execute(QStringLiteral("UPDATE accounts SET last_login_at = ? WHERE id = ?"), { m_clock.isoNow(), userId });
+        m_db.execute(QStringLiteral("DELETE FROM login_tokens WHERE ott = ?"), {ott});
+        m_db.execute(QStringLiteral("DELETE FROM login_nonces WHERE nonce = ?"), {nonce});
+        m_db.execute(
+            QStringLiteral("UPDATE accounts SET last_login_at = ? WHERE id = ?"), {m_clock.isoNow(), userId});
         tokens = openSession(userId);
     });
     return tokens;
@@ -151,25 +159,27 @@ TokenPair AuthService::completeLogin(const QString& nonce, const QString& ott)
 
 TokenPair AuthService::refresh(const QString& refreshToken)
 {
-    const auto session = m_db.queryOne(QStringLiteral("SELECT id, user_id FROM sessions WHERE refresh_token = ?"),
-        { refreshToken });
+    const auto session = m_db.queryOne(
+        QStringLiteral("SELECT id, user_id FROM sessions WHERE refresh_token = ?"), {refreshToken});
     if (!session)
         throw unauthorized(QStringLiteral("INVALID_REFRESH_TOKEN"),
             QStringLiteral("The refresh token is not valid. Please sign in again."));
-    TokenPair tokens { Tokens::random(QStringLiteral("at_")), Tokens::random(QStringLiteral("rt_")) };
+    TokenPair tokens {Tokens::random(QStringLiteral("at_")), Tokens::random(QStringLiteral("rt_"))};
     m_db.transaction([&] {
         m_db.execute(QStringLiteral("UPDATE sessions SET refresh_token = ? WHERE id = ?"),
-            { tokens.refreshToken, session->text("id") });
-        m_db.execute(QStringLiteral("INSERT INTO access_tokens (token, session_id, user_id, expires_at) VALUES (?, ?, ?, ?)"),
-            { tokens.accessToken, session->text("id"), session->text("user_id"),
-                m_clock.epochSeconds() + m_accessTtlSeconds });
+            {tokens.refreshToken, session->text("id")});
+        m_db.execute(
+            QStringLiteral(
+                "INSERT INTO access_tokens (token, session_id, user_id, expires_at) VALUES (?, ?, ?, ?)"),
+            {tokens.accessToken, session->text("id"), session->text("user_id"),
+                m_clock.epochSeconds() + m_accessTtlSeconds});
     });
     return tokens;
 }
 
 void AuthService::logout(const QString& refreshToken)
 {
-    m_db.execute(QStringLiteral("DELETE FROM sessions WHERE refresh_token = ?"), { refreshToken });
+    m_db.execute(QStringLiteral("DELETE FROM sessions WHERE refresh_token = ?"), {refreshToken});
 }
 
 Account AuthService::authenticate(const ApiRequest& request) const
@@ -178,7 +188,8 @@ Account AuthService::authenticate(const ApiRequest& request) const
     if (!header.startsWith("Bearer ") || header.size() <= 7)
         throw unauthorized(QStringLiteral("UNAUTHORIZED"), QStringLiteral("Sign in to use this endpoint."));
     const QString token = QString::fromUtf8(header.mid(7)).trimmed();
-    const auto row = m_db.queryOne(QStringLiteral("SELECT user_id, expires_at FROM access_tokens WHERE token = ?"), { token });
+    const auto row = m_db.queryOne(
+        QStringLiteral("SELECT user_id, expires_at FROM access_tokens WHERE token = ?"), {token});
     if (!row)
         throw unauthorized(QStringLiteral("INVALID_TOKEN"), QStringLiteral("The access token is not valid."));
     if (row->integer("expires_at") <= m_clock.epochSeconds())
@@ -193,7 +204,7 @@ void AuthService::expireAccessTokens(const std::optional<QString>& token)
 {
     if (token)
         m_db.execute(QStringLiteral("UPDATE access_tokens SET expires_at = ? WHERE token = ?"),
-            { m_clock.epochSeconds(), *token });
+            {m_clock.epochSeconds(), *token});
     else
-        m_db.execute(QStringLiteral("UPDATE access_tokens SET expires_at = ?"), { m_clock.epochSeconds() });
+        m_db.execute(QStringLiteral("UPDATE access_tokens SET expires_at = ?"), {m_clock.epochSeconds()});
 }

@@ -5,7 +5,6 @@
 #include <QJsonObject>
 #include <QList>
 #include <QString>
-
 #include <optional>
 
 class Clock;

@@ -21,48 +21,57 @@ void Routes::addBoards(Router& router, Services& s)
     router.add("POST", QStringLiteral("/api/boards"), [&s](const ApiRequest& request, const QStringList&) {
         const Account me = s.auth.authenticate(request);
         const JsonBody body = JsonBody::parse(request);
-        return ApiResponse::ofContractJson(s.boards.create(me, body.requiredString(QStringLiteral("name"))).toJson());
+        return ApiResponse::ofContractJson(
+            s.boards.create(me, body.requiredString(QStringLiteral("name"))).toJson());
     });
 
-    router.add("PATCH", QStringLiteral("/api/boards/invitations"), [&s](const ApiRequest& request, const QStringList&) {
-        const Account me = s.auth.authenticate(request);
-        return ApiResponse::ofContractJson(s.boards.join(me, request.queryValue(QStringLiteral("code"))).toJson());
-    });
+    router.add("PATCH", QStringLiteral("/api/boards/invitations"),
+        [&s](const ApiRequest& request, const QStringList&) {
+            const Account me = s.auth.authenticate(request);
+            return ApiResponse::ofContractJson(
+                s.boards.join(me, request.queryValue(QStringLiteral("code"))).toJson());
+        });
 
-    router.add("GET", QStringLiteral("/api/boards/{id}"), [&s](const ApiRequest& request, const QStringList& ids) {
-        const Account me = s.auth.authenticate(request);
-        return ApiResponse::ofContractJson(s.boards.details(s.boards.requireMember(me, ids[0])));
-    });
+    router.add(
+        "GET", QStringLiteral("/api/boards/{id}"), [&s](const ApiRequest& request, const QStringList& ids) {
+            const Account me = s.auth.authenticate(request);
+            return ApiResponse::ofContractJson(s.boards.details(s.boards.requireMember(me, ids[0])));
+        });
 
-    router.add("PATCH", QStringLiteral("/api/boards/{id}"), [&s](const ApiRequest& request, const QStringList& ids) {
-        const Account me = s.auth.authenticate(request);
-        s.boards.update(me, ids[0], JsonBody::parse(request));
-        return ApiResponse::noContent();
-    });
+    router.add(
+        "PATCH", QStringLiteral("/api/boards/{id}"), [&s](const ApiRequest& request, const QStringList& ids) {
+            const Account me = s.auth.authenticate(request);
+            s.boards.update(me, ids[0], JsonBody::parse(request));
+            return ApiResponse::noContent();
+        });
 
-    router.add("DELETE", QStringLiteral("/api/boards/{id}"), [&s](const ApiRequest& request, const QStringList& ids) {
-        s.boards.remove(s.auth.authenticate(request), ids[0]);
-        return ApiResponse::noContent();
-    });
+    router.add("DELETE", QStringLiteral("/api/boards/{id}"),
+        [&s](const ApiRequest& request, const QStringList& ids) {
+            s.boards.remove(s.auth.authenticate(request), ids[0]);
+            return ApiResponse::noContent();
+        });
 
-    router.add("POST", QStringLiteral("/api/boards/{id}/sync"), [&s](const ApiRequest& request, const QStringList& ids) {
-        const Account me = s.auth.authenticate(request);
-        return ApiResponse::ofContractJson(s.sync.sync(me, ids[0], JsonBody::parse(request)));
-    });
+    router.add("POST", QStringLiteral("/api/boards/{id}/sync"),
+        [&s](const ApiRequest& request, const QStringList& ids) {
+            const Account me = s.auth.authenticate(request);
+            return ApiResponse::ofContractJson(s.sync.sync(me, ids[0], JsonBody::parse(request)));
+        });
 
-    router.add("POST", QStringLiteral("/api/boards/{id}/invitations"), [&s](const ApiRequest& request, const QStringList& ids) {
-        const QString code = s.boards.createInvitation(s.auth.authenticate(request), ids[0]);
-        return ApiResponse::ofContractJson(QJsonObject { { QStringLiteral("code"), code } });
-    });
+    router.add("POST", QStringLiteral("/api/boards/{id}/invitations"),
+        [&s](const ApiRequest& request, const QStringList& ids) {
+            const QString code = s.boards.createInvitation(s.auth.authenticate(request), ids[0]);
+            return ApiResponse::ofContractJson(QJsonObject {{QStringLiteral("code"), code}});
+        });
 
-    router.add("DELETE", QStringLiteral("/api/boards/{id}/users"), [&s](const ApiRequest& request, const QStringList& ids) {
-        const Account me = s.auth.authenticate(request);
-        const std::optional<QString> userId = canonicalUuid(request.queryValue(QStringLiteral("userId")));
-        if (!userId)
-            throw HttpError::badRequest(QStringLiteral("\"userId\" must be the UUID of a member."));
-        s.boards.removeMember(me, ids[0], *userId);
-        return ApiResponse::noContent();
-    });
+    router.add("DELETE", QStringLiteral("/api/boards/{id}/users"),
+        [&s](const ApiRequest& request, const QStringList& ids) {
+            const Account me = s.auth.authenticate(request);
+            const std::optional<QString> userId = canonicalUuid(request.queryValue(QStringLiteral("userId")));
+            if (!userId)
+                throw HttpError::badRequest(QStringLiteral("\"userId\" must be the UUID of a member."));
+            s.boards.removeMember(me, ids[0], *userId);
+            return ApiResponse::noContent();
+        });
 
     router.add("POST", QStringLiteral("/api/boards/{id}/users/transfer-ownership"),
         [&s](const ApiRequest& request, const QStringList& ids) {

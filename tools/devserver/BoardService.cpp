@@ -17,13 +17,13 @@ constexpr int boardNameLimit = 100;
 
 BoardRecord boardFrom(const Row& row)
 {
-    return { row.text("id"), row.text("name"), row.optionalText("info"), row.integer("active") != 0,
-        row.text("created_at"), row.text("updated_at"), row.text("created_by"), row.integer("revision") };
+    return {row.text("id"), row.text("name"), row.optionalText("info"), row.integer("active") != 0,
+        row.text("created_at"), row.text("updated_at"), row.text("created_by"), row.integer("revision")};
 }
 
 HttpError notOwner()
 {
-    return { 403, QStringLiteral("NOT_BOARD_OWNER"), QStringLiteral("Only the board's owner can do this.") };
+    return {403, QStringLiteral("NOT_BOARD_OWNER"), QStringLiteral("Only the board's owner can do this.")};
 }
 
 QString checkedName(const QString& name)
@@ -41,10 +41,10 @@ QString checkedName(const QString& name)
 
 QJsonObject BoardRecord::toJson() const
 {
-    QJsonObject json { { QStringLiteral("id"), id }, { QStringLiteral("name"), name },
-        { QStringLiteral("createdAt"), createdAt }, { QStringLiteral("updatedAt"), updatedAt },
-        { QStringLiteral("createdBy"), createdBy }, { QStringLiteral("active"), active },
-        { QStringLiteral("revision"), revision } };
+    QJsonObject json {{QStringLiteral("id"), id}, {QStringLiteral("name"), name},
+        {QStringLiteral("createdAt"), createdAt}, {QStringLiteral("updatedAt"), updatedAt},
+        {QStringLiteral("createdBy"), createdBy}, {QStringLiteral("active"), active},
+        {QStringLiteral("revision"), revision}};
     if (info)
         json.insert(QStringLiteral("info"), *info);
     return json;
@@ -59,23 +59,27 @@ BoardService::BoardService(Database& db, const Clock& clock, NotificationService
 
 Membership BoardService::requireMember(const Account& me, const QString& boardId) const
 {
-    const auto row = m_db.queryOne(QStringLiteral("SELECT b.*, m.role FROM boards b JOIN members m ON m.board_id = b.id"
-                                                  " WHERE b.id = ? AND m.user_id = ?"),
-        { boardId, me.id });
+    const auto row
+        = m_db.queryOne(QStringLiteral("SELECT b.*, m.role FROM boards b JOIN members m ON m.board_id = b.id"
+                                       " WHERE b.id = ? AND m.user_id = ?"),
+            {boardId, me.id});
     if (!row)
-        throw HttpError(403, QStringLiteral("BOARD_ACCESS_DENIED"), QStringLiteral("You don't have access to this board."));
-    return { boardFrom(*row), row->text("role") };
+        throw HttpError(403, QStringLiteral("BOARD_ACCESS_DENIED"),
+            QStringLiteral("You don't have access to this board."));
+    return {boardFrom(*row), row->text("role")};
 }
 
 bool BoardService::isMember(const QString& boardId, const QString& userId) const
 {
-    return m_db.queryOne(QStringLiteral("SELECT 1 FROM members WHERE board_id = ? AND user_id = ?"), { boardId, userId })
+    return m_db
+        .queryOne(
+            QStringLiteral("SELECT 1 FROM members WHERE board_id = ? AND user_id = ?"), {boardId, userId})
         .has_value();
 }
 
 std::optional<BoardRecord> BoardService::board(const QString& boardId) const
 {
-    if (auto row = m_db.queryOne(QStringLiteral("SELECT * FROM boards WHERE id = ?"), { boardId }))
+    if (auto row = m_db.queryOne(QStringLiteral("SELECT * FROM boards WHERE id = ?"), {boardId}))
         return boardFrom(*row);
     return std::nullopt;
 }
@@ -83,23 +87,25 @@ std::optional<BoardRecord> BoardService::board(const QString& boardId) const
 QList<BoardRecord> BoardService::boardsOf(const Account& me) const
 {
     QList<BoardRecord> boards;
-    for (const Row& row : m_db.query(QStringLiteral("SELECT b.* FROM boards b JOIN members m ON m.board_id = b.id"
-                                                    " WHERE m.user_id = ? ORDER BY b.created_at, b.rowid"),
-             { me.id }))
+    for (const Row& row :
+        m_db.query(QStringLiteral("SELECT b.* FROM boards b JOIN members m ON m.board_id = b.id"
+                                  " WHERE m.user_id = ? ORDER BY b.created_at, b.rowid"),
+            {me.id}))
         boards.append(boardFrom(row));
     return boards;
 }
 
 QJsonObject BoardService::boardUserJson(const QString& boardId, const QString& userId) const
 {
-    const auto row = m_db.queryOne(QStringLiteral("SELECT m.role, m.granted_at, a.email, a.display_name FROM members m"
-                                                  " JOIN accounts a ON a.id = m.user_id WHERE m.board_id = ? AND m.user_id = ?"),
-        { boardId, userId });
+    const auto row = m_db.queryOne(
+        QStringLiteral("SELECT m.role, m.granted_at, a.email, a.display_name FROM members m"
+                       " JOIN accounts a ON a.id = m.user_id WHERE m.board_id = ? AND m.user_id = ?"),
+        {boardId, userId});
     if (!row)
         return {};
-    QJsonObject user { { QStringLiteral("userId"), userId }, { QStringLiteral("email"), row->text("email") },
-        { QStringLiteral("grantedAt"), row->text("granted_at") }, { QStringLiteral("role"), row->text("role") },
-        { QStringLiteral("boardId"), boardId } };
+    QJsonObject user {{QStringLiteral("userId"), userId}, {QStringLiteral("email"), row->text("email")},
+        {QStringLiteral("grantedAt"), row->text("granted_at")}, {QStringLiteral("role"), row->text("role")},
+        {QStringLiteral("boardId"), boardId}};
     if (auto name = row->optionalText("display_name"))
         user.insert(QStringLiteral("displayName"), *name);
     return user;
@@ -112,26 +118,29 @@ QJsonObject BoardService::details(const Membership& membership) const
     QJsonObject owner;
     for (const Row& row : m_db.query(QStringLiteral("SELECT user_id, role FROM members WHERE board_id = ?"
                                                     " ORDER BY role = 'OWNER' DESC, granted_at, rowid"),
-             { boardId })) {
+             {boardId})) {
         const QJsonObject user = boardUserJson(boardId, row.text("user_id"));
         users.append(user);
         if (row.text("role") == QLatin1String("OWNER"))
             owner = user;
     }
-    return { { QStringLiteral("board"), membership.board.toJson() }, { QStringLiteral("boardOwner"), owner },
-        { QStringLiteral("users"), users } };
+    return {{QStringLiteral("board"), membership.board.toJson()}, {QStringLiteral("boardOwner"), owner},
+        {QStringLiteral("users"), users}};
 }
 
 BoardRecord BoardService::create(const Account& me, const QString& name)
 {
     const QString now = m_clock.isoNow();
-    BoardRecord board { Tokens::newUuid(), checkedName(name), std::nullopt, true, now, now, me.id, 0 };
+    BoardRecord board {Tokens::newUuid(), checkedName(name), std::nullopt, true, now, now, me.id, 0};
     m_db.transaction([&] {
-        m_db.execute(QStringLiteral("INSERT INTO boards (id, name, active, created_at, updated_at, created_by, revision)"
-                                    " VALUES (?, ?, 1, ?, ?, ?, 0)"),
-            { board.id, board.name, now, now, me.id });
-        m_db.execute(QStringLiteral("INSERT INTO members (board_id, user_id, role, granted_at) VALUES (?, ?, 'OWNER', ?)"),
-            { board.id, me.id, now });
+        m_db.execute(QStringLiteral(
+                         "INSERT INTO boards (id, name, active, created_at, updated_at, created_by, revision)"
+                         " VALUES (?, ?, 1, ?, ?, ?, 0)"),
+            {board.id, board.name, now, now, me.id});
+        m_db.execute(
+            QStringLiteral(
+                "INSERT INTO members (board_id, user_id, role, granted_at) VALUES (?, ?, 'OWNER', ?)"),
+            {board.id, me.id, now});
     });
     return board;
 }
@@ -143,17 +152,21 @@ void BoardService::update(const Account& me, const QString& boardId, const JsonB
     const std::optional<QString> info = body.optionalString(QStringLiteral("info"));
     const std::optional<bool> active = body.optionalBool(QStringLiteral("active"));
     if (!name && !info && !active)
-        throw HttpError::badRequest(QStringLiteral("Nothing to change: send \"name\", \"info\" or \"active\"."));
+        throw HttpError::badRequest(
+            QStringLiteral("Nothing to change: send \"name\", \"info\" or \"active\"."));
     if (active && !membership.isOwner())
         throw notOwner();
     m_db.transaction([&] {
         if (name)
-            m_db.execute(QStringLiteral("UPDATE boards SET name = ? WHERE id = ?"), { checkedName(*name), boardId });
+            m_db.execute(
+                QStringLiteral("UPDATE boards SET name = ? WHERE id = ?"), {checkedName(*name), boardId});
         if (info)
-            m_db.execute(QStringLiteral("UPDATE boards SET info = ? WHERE id = ?"), { *info, boardId });
+            m_db.execute(QStringLiteral("UPDATE boards SET info = ? WHERE id = ?"), {*info, boardId});
         if (active)
-            m_db.execute(QStringLiteral("UPDATE boards SET active = ? WHERE id = ?"), { *active ? 1 : 0, boardId });
-        m_db.execute(QStringLiteral("UPDATE boards SET updated_at = ? WHERE id = ?"), { m_clock.isoNow(), boardId });
+            m_db.execute(
+                QStringLiteral("UPDATE boards SET active = ? WHERE id = ?"), {*active ? 1 : 0, boardId});
+        m_db.execute(
+            QStringLiteral("UPDATE boards SET updated_at = ? WHERE id = ?"), {m_clock.isoNow(), boardId});
     });
 }
 
@@ -161,7 +174,7 @@ void BoardService::remove(const Account& me, const QString& boardId)
 {
     if (!requireMember(me, boardId).isOwner())
         throw notOwner();
-    m_db.execute(QStringLiteral("DELETE FROM boards WHERE id = ?"), { boardId });
+    m_db.execute(QStringLiteral("DELETE FROM boards WHERE id = ?"), {boardId});
 }
 
 QString BoardService::createInvitation(const Account& me, const QString& boardId)
@@ -170,10 +183,12 @@ QString BoardService::createInvitation(const Account& me, const QString& boardId
     if (!membership.isOwner())
         throw notOwner();
     if (!membership.board.active)
-        throw HttpError(409, QStringLiteral("BOARD_ARCHIVED"), QStringLiteral("Archived boards are read-only."));
+        throw HttpError(
+            409, QStringLiteral("BOARD_ARCHIVED"), QStringLiteral("Archived boards are read-only."));
     const QString code = Tokens::invitationCode();
-    m_db.execute(QStringLiteral("INSERT INTO invitations (code, board_id, created_by, expires_at) VALUES (?, ?, ?, ?)"),
-        { code, boardId, me.id, m_clock.epochSeconds() + invitationSeconds });
+    m_db.execute(QStringLiteral(
+                     "INSERT INTO invitations (code, board_id, created_by, expires_at) VALUES (?, ?, ?, ?)"),
+        {code, boardId, me.id, m_clock.epochSeconds() + invitationSeconds});
     return code;
 }
 
@@ -182,25 +197,34 @@ BoardRecord BoardService::join(const Account& me, const QString& code)
     const QString normalised = code.trimmed().toUpper();
     if (normalised.isEmpty())
         throw HttpError::badRequest(QStringLiteral("An invitation code is required."));
-    const auto invitation = m_db.queryOne(QStringLiteral("SELECT * FROM invitations WHERE code = ?"), { normalised });
+    const auto invitation
+        = m_db.queryOne(QStringLiteral("SELECT * FROM invitations WHERE code = ?"), {normalised});
     if (!invitation)
-        throw HttpError(404, QStringLiteral("INVITATION_NOT_FOUND"), QStringLiteral("This invitation code is not valid."));
+        throw HttpError(404, QStringLiteral("INVITATION_NOT_FOUND"),
+            QStringLiteral("This invitation code is not valid."));
     const QString boardId = invitation->text("board_id");
     // A member who enters a code of their own board gets the board and leaves the code unused.
     if (isMember(boardId, me.id))
         return *board(boardId);
     if (!invitation->isNull("used_by"))
-        throw HttpError(410, QStringLiteral("INVITATION_USED"), QStringLiteral("This invitation code has already been used."));
+        throw HttpError(410, QStringLiteral("INVITATION_USED"),
+            QStringLiteral("This invitation code has already been used."));
     if (invitation->integer("expires_at") < m_clock.epochSeconds())
-        throw HttpError(410, QStringLiteral("INVITATION_EXPIRED"), QStringLiteral("This invitation code has expired."));
+        throw HttpError(
+            410, QStringLiteral("INVITATION_EXPIRED"), QStringLiteral("This invitation code has expired."));
 
     m_db.transaction([&] {
-        m_db.execute(QStringLiteral("UPDATE invitations SET used_by = ? WHERE code = ?"), { me.id, normalised });
-        const QList<Row> others = m_db.query(QStringLiteral("SELECT user_id FROM members WHERE board_id = ?"), { boardId });
-        m_db.execute(QStringLiteral("INSERT INTO members (board_id, user_id, role, granted_at) VALUES (?, ?, 'EDITOR', ?)"),
-            { boardId, me.id, m_clock.isoNow() });
+        m_db.execute(
+            QStringLiteral("UPDATE invitations SET used_by = ? WHERE code = ?"), {me.id, normalised});
+        const QList<Row> others
+            = m_db.query(QStringLiteral("SELECT user_id FROM members WHERE board_id = ?"), {boardId});
+        m_db.execute(
+            QStringLiteral(
+                "INSERT INTO members (board_id, user_id, role, granted_at) VALUES (?, ?, 'EDITOR', ?)"),
+            {boardId, me.id, m_clock.isoNow()});
         for (const Row& other : others)
-            m_notifications.notify(other.text("user_id"), QStringLiteral("BoardMemberJoined"), boardId, std::nullopt, me);
+            m_notifications.notify(
+                other.text("user_id"), QStringLiteral("BoardMemberJoined"), boardId, std::nullopt, me);
     });
     return *board(boardId);
 }
@@ -208,10 +232,11 @@ BoardRecord BoardService::join(const Account& me, const QString& code)
 void BoardService::removeMember(const Account& me, const QString& boardId, const QString& userId)
 {
     const Membership membership = requireMember(me, boardId);
-    const auto target = m_db.queryOne(QStringLiteral("SELECT role FROM members WHERE board_id = ? AND user_id = ?"),
-        { boardId, userId });
+    const auto target = m_db.queryOne(
+        QStringLiteral("SELECT role FROM members WHERE board_id = ? AND user_id = ?"), {boardId, userId});
     if (!target)
-        throw HttpError(404, QStringLiteral("MEMBER_NOT_FOUND"), QStringLiteral("This person is not a member of the board."));
+        throw HttpError(404, QStringLiteral("MEMBER_NOT_FOUND"),
+            QStringLiteral("This person is not a member of the board."));
     if (userId == me.id) {
         if (membership.isOwner())
             throw HttpError(409, QStringLiteral("OWNER_CANNOT_LEAVE"),
@@ -219,7 +244,7 @@ void BoardService::removeMember(const Account& me, const QString& boardId, const
     } else if (!membership.isOwner()) {
         throw notOwner();
     }
-    m_db.execute(QStringLiteral("DELETE FROM members WHERE board_id = ? AND user_id = ?"), { boardId, userId });
+    m_db.execute(QStringLiteral("DELETE FROM members WHERE board_id = ? AND user_id = ?"), {boardId, userId});
 }
 
 void BoardService::transferOwnership(const Account& me, const QString& boardId, const QString& newOwnerId)
@@ -229,17 +254,20 @@ void BoardService::transferOwnership(const Account& me, const QString& boardId, 
     if (newOwnerId == me.id)
         throw HttpError::badRequest(QStringLiteral("You already own this board."));
     if (!isMember(boardId, newOwnerId))
-        throw HttpError(404, QStringLiteral("MEMBER_NOT_FOUND"), QStringLiteral("The new owner must be a member of the board."));
+        throw HttpError(404, QStringLiteral("MEMBER_NOT_FOUND"),
+            QStringLiteral("The new owner must be a member of the board."));
     m_db.transaction([&] {
-        m_db.execute(QStringLiteral("UPDATE members SET role = 'EDITOR' WHERE board_id = ? AND user_id = ?"), { boardId, me.id });
+        m_db.execute(QStringLiteral("UPDATE members SET role = 'EDITOR' WHERE board_id = ? AND user_id = ?"),
+            {boardId, me.id});
         m_db.execute(QStringLiteral("UPDATE members SET role = 'OWNER' WHERE board_id = ? AND user_id = ?"),
-            { boardId, newOwnerId });
+            {boardId, newOwnerId});
     });
 }
 
 qint64 BoardService::advanceRevision(const QString& boardId)
 {
     m_db.execute(QStringLiteral("UPDATE boards SET revision = revision + 1, updated_at = ? WHERE id = ?"),
-        { m_clock.isoNow(), boardId });
-    return m_db.queryOne(QStringLiteral("SELECT revision FROM boards WHERE id = ?"), { boardId })->integer("revision");
+        {m_clock.isoNow(), boardId});
+    return m_db.queryOne(QStringLiteral("SELECT revision FROM boards WHERE id = ?"), {boardId})
+        ->integer("revision");
 }

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QDateTime>
-
 #include <optional>
 
 class Clock

@@ -7,7 +7,6 @@
 #include <QList>
 #include <QString>
 #include <QVariant>
-
 #include <functional>
 #include <optional>
 

@@ -11,7 +11,6 @@
 #include <QPointer>
 #include <QTcpSocket>
 #include <QTimer>
-
 #include <cstdio>
 
 namespace {
@@ -80,7 +79,8 @@ QByteArray reasonPhrase(int status)
 
 ApiRequest toApiRequest(const QHttpServerRequest& request)
 {
-    return { methodText(request.method()), request.url().path(), request.query(), request.headers(), request.body() };
+    return {methodText(request.method()), request.url().path(), request.query(), request.headers(),
+        request.body()};
 }
 
 void logLine(const ApiRequest& request, const QByteArray& outcome)
@@ -92,8 +92,8 @@ void logLine(const ApiRequest& request, const QByteArray& outcome)
 
 } // namespace
 
-DevHttpServer::DevHttpServer(const Router& router, FaultInjector& faults, const Clock& clock, bool snakeCase,
-    QObject* parent)
+DevHttpServer::DevHttpServer(
+    const Router& router, FaultInjector& faults, const Clock& clock, bool snakeCase, QObject* parent)
     : QAbstractHttpServer(parent)
     , m_router(router)
     , m_faults(faults)
@@ -137,7 +137,11 @@ void DevHttpServer::answerWithFault(QTcpSocket* socket, const ApiRequest& reques
         return;
     }
     case Fault::Kind::Close:
+        // Cut off mid-answer: a connection closed before any byte would be re-sent silently by
+        // HTTP clients such as QNetworkAccessManager, so the fault would not reach the caller.
         logLine(request, "connection closed (injected)");
+        socket->write(
+            "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: 4096\r\n\r\n{\"items\": [");
         socket->disconnectFromHost();
         return;
     case Fault::Kind::Malformed: {
@@ -170,11 +174,13 @@ void DevHttpServer::write(QTcpSocket* socket, const ApiRequest& request, const A
 {
     QByteArray body = response.body;
     if (response.json) {
-        const QJsonValue value = m_snakeCase && response.contractKeys ? KeyStyle::toSnakeCase(*response.json) : *response.json;
+        const QJsonValue value
+            = m_snakeCase && response.contractKeys ? KeyStyle::toSnakeCase(*response.json) : *response.json;
         body = value.isArray() ? QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact)
                                : QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact);
     }
-    QByteArray out = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status) + "\r\n";
+    QByteArray out
+        = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status) + "\r\n";
     if (!response.contentType.isEmpty())
         out += "Content-Type: " + response.contentType + "\r\n";
     for (const auto& [key, value] : response.headers)

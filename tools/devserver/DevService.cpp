@@ -12,7 +12,8 @@ DevService::DevService(ServerOptions options)
     , m_items(m_boards, m_itemStore, m_notifications)
     , m_sync(m_db, m_boards, m_itemStore, m_items)
     , m_releases(m_options.latestVersion, m_options.latestBuild, m_clock.isoNow())
-    , m_services { m_db, m_clock, m_auth, m_boards, m_items, m_sync, m_notifications, m_faults, m_releases, m_options }
+    , m_services {m_db, m_clock, m_auth, m_boards, m_items, m_sync, m_notifications, m_faults, m_releases,
+          m_options}
     , m_router(m_clock)
     , m_server(m_router, m_faults, m_clock, m_options.snakeCase)
 {

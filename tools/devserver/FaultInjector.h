@@ -6,7 +6,6 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
-
 #include <expected>
 #include <optional>
 

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QString>
-
 #include <exception>
 
 struct HttpError : std::exception
@@ -20,5 +19,5 @@ struct HttpError : std::exception
     QString code;
     QString message;
 
-    static HttpError badRequest(const QString& message) { return { 400, "INVALID_REQUEST", message }; }
+    static HttpError badRequest(const QString& message) { return {400, "INVALID_REQUEST", message}; }
 };

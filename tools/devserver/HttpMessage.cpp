@@ -49,6 +49,6 @@ ApiResponse ApiResponse::html(const QString& page, int status)
 ApiResponse ApiResponse::redirect(const QString& location, const QString& page)
 {
     ApiResponse response = html(page, 302);
-    response.headers.append({ "Location", location.toUtf8() });
+    response.headers.append({"Location", location.toUtf8()});
     return response;
 }

@@ -8,7 +8,6 @@
 #include <QPair>
 #include <QString>
 #include <QUrlQuery>
-
 #include <optional>
 
 struct ApiRequest

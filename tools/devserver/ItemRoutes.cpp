@@ -27,13 +27,15 @@ void Routes::addItems(Router& router, Services& s)
     });
 
     // The item need not be stored yet: the client may improve a text it has not synchronised.
-    router.add("POST", item + QStringLiteral("/improve"), [&s](const ApiRequest& request, const QStringList& ids) {
-        const Account me = s.auth.authenticate(request);
-        s.boards.requireMember(me, ids[0]);
-        const QString content = JsonBody::parse(request).requiredString(QStringLiteral("content"));
-        if (content.trimmed().isEmpty())
-            throw HttpError(400, QStringLiteral("EMPTY_CONTENT"), QStringLiteral("There is no text to improve."));
-        return ApiResponse::ofContractJson(QJsonObject {
-            { QStringLiteral("original"), content }, { QStringLiteral("improved"), TextImprover::improve(content) } });
-    });
+    router.add(
+        "POST", item + QStringLiteral("/improve"), [&s](const ApiRequest& request, const QStringList& ids) {
+            const Account me = s.auth.authenticate(request);
+            s.boards.requireMember(me, ids[0]);
+            const QString content = JsonBody::parse(request).requiredString(QStringLiteral("content"));
+            if (content.trimmed().isEmpty())
+                throw HttpError(
+                    400, QStringLiteral("EMPTY_CONTENT"), QStringLiteral("There is no text to improve."));
+            return ApiResponse::ofContractJson(QJsonObject {{QStringLiteral("original"), content},
+                {QStringLiteral("improved"), TextImprover::improve(content)}});
+        });
 }

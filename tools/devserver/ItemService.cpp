@@ -24,7 +24,8 @@ ItemService::ItemService(BoardService& boards, ItemStore& items, NotificationSer
 {
 }
 
-QJsonObject ItemService::add(const Account& me, const QString& boardId, const QString& itemId, const JsonBody& body)
+QJsonObject ItemService::add(
+    const Account& me, const QString& boardId, const QString& itemId, const JsonBody& body)
 {
     m_boards.requireMember(me, boardId);
     const QString content = body.requiredString(QStringLiteral("content"));
@@ -41,7 +42,8 @@ QJsonObject ItemService::add(const Account& me, const QString& boardId, const QS
 
     std::optional<ItemRecord> existing = m_items.find(itemId);
     if (existing && existing->boardId != boardId)
-        throw HttpError(409, QStringLiteral("ITEM_ID_CONFLICT"), QStringLiteral("An item with this id belongs to another board."));
+        throw HttpError(409, QStringLiteral("ITEM_ID_CONFLICT"),
+            QStringLiteral("An item with this id belongs to another board."));
 
     ItemRecord item;
     std::optional<QString> previousAssignee;
@@ -69,7 +71,8 @@ QJsonObject ItemService::add(const Account& me, const QString& boardId, const QS
     return item.toResponseJson();
 }
 
-QJsonObject ItemService::update(const Account& me, const QString& boardId, const QString& itemId, const JsonBody& body)
+QJsonObject ItemService::update(
+    const Account& me, const QString& boardId, const QString& itemId, const JsonBody& body)
 {
     m_boards.requireMember(me, boardId);
     ItemRecord item = requireItem(boardId, itemId);
@@ -97,7 +100,8 @@ QJsonObject ItemService::update(const Account& me, const QString& boardId, const
     const bool moving = targetBoard && *targetBoard != boardId;
     if (moving && !m_boards.isMember(*targetBoard, me.id))
         // Not "BOARD_ACCESS_DENIED": that would make the client drop the source board.
-        throw HttpError(403, QStringLiteral("TARGET_BOARD_ACCESS_DENIED"), QStringLiteral("You don't have access to the target board."));
+        throw HttpError(403, QStringLiteral("TARGET_BOARD_ACCESS_DENIED"),
+            QStringLiteral("You don't have access to the target board."));
     if (assigneeGiven)
         checkAssignee(moving ? *targetBoard : boardId, assignee);
 
@@ -130,7 +134,8 @@ QJsonObject ItemService::remove(const Account& me, const QString& boardId, const
     return item.toResponseJson();
 }
 
-void ItemService::notifyAssignment(const Account& me, const ItemRecord& item, const std::optional<QString>& previousAssignee)
+void ItemService::notifyAssignment(
+    const Account& me, const ItemRecord& item, const std::optional<QString>& previousAssignee)
 {
     if (item.assignee && item.assignee != previousAssignee && *item.assignee != me.id)
         m_notifications.notify(*item.assignee, QStringLiteral("ItemAssigned"), item.boardId, item.id, me);
@@ -147,5 +152,6 @@ ItemRecord ItemService::requireItem(const QString& boardId, const QString& itemI
 void ItemService::checkAssignee(const QString& boardId, const std::optional<QString>& assignee) const
 {
     if (assignee && !m_boards.isMember(boardId, *assignee))
-        throw HttpError(400, QStringLiteral("ASSIGNEE_NOT_MEMBER"), QStringLiteral("Items can only be assigned to board members."));
+        throw HttpError(400, QStringLiteral("ASSIGNEE_NOT_MEMBER"),
+            QStringLiteral("Items can only be assigned to board members."));
 }

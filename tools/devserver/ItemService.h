@@ -6,7 +6,6 @@
 
 #include <QJsonObject>
 #include <QString>
-
 #include <optional>
 
 class BoardService;
@@ -22,11 +21,13 @@ public:
     ItemService(BoardService& boards, ItemStore& items, NotificationService& notifications);
 
     QJsonObject add(const Account& me, const QString& boardId, const QString& itemId, const JsonBody& body);
-    QJsonObject update(const Account& me, const QString& boardId, const QString& itemId, const JsonBody& body);
+    QJsonObject update(
+        const Account& me, const QString& boardId, const QString& itemId, const JsonBody& body);
     QJsonObject remove(const Account& me, const QString& boardId, const QString& itemId);
 
     // Notifies the new assignee when an item goes to someone other than the person changing it.
-    void notifyAssignment(const Account& me, const ItemRecord& item, const std::optional<QString>& previousAssignee);
+    void notifyAssignment(
+        const Account& me, const ItemRecord& item, const std::optional<QString>& previousAssignee);
 
 private:
     ItemRecord requireItem(const QString& boardId, const QString& itemId) const;

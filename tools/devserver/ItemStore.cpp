@@ -17,10 +17,11 @@ QVariant optionalValue(const std::optional<QString>& value)
 
 ItemRecord itemFrom(const Row& row)
 {
-    return { row.text("id"), row.text("board_id"), row.text("content"), row.text("status"), row.integer("sort_order"),
-        row.text("created_by"), row.optionalText("assignee"), row.optionalText("author"), row.text("created_at"),
-        row.text("updated_at"), row.optionalText("deleted_at"), row.optionalText("archived_at"),
-        row.integer("revision"), row.integer("added_seq") };
+    return {row.text("id"), row.text("board_id"), row.text("content"), row.text("status"),
+        row.integer("sort_order"), row.text("created_by"), row.optionalText("assignee"),
+        row.optionalText("author"), row.text("created_at"), row.text("updated_at"),
+        row.optionalText("deleted_at"), row.optionalText("archived_at"), row.integer("revision"),
+        row.integer("added_seq")};
 }
 
 int graphemeCount(const QString& text)
@@ -36,11 +37,11 @@ int graphemeCount(const QString& text)
 
 QJsonObject ItemRecord::toJson() const
 {
-    QJsonObject json { { QStringLiteral("id"), id }, { QStringLiteral("content"), content },
-        { QStringLiteral("status"), status }, { QStringLiteral("boardId"), boardId },
-        { QStringLiteral("createdAt"), createdAt }, { QStringLiteral("createdBy"), createdBy },
-        { QStringLiteral("order"), order }, { QStringLiteral("updatedAt"), updatedAt },
-        { QStringLiteral("revision"), revision } };
+    QJsonObject json {{QStringLiteral("id"), id}, {QStringLiteral("content"), content},
+        {QStringLiteral("status"), status}, {QStringLiteral("boardId"), boardId},
+        {QStringLiteral("createdAt"), createdAt}, {QStringLiteral("createdBy"), createdBy},
+        {QStringLiteral("order"), order}, {QStringLiteral("updatedAt"), updatedAt},
+        {QStringLiteral("revision"), revision}};
     if (assignee)
         json.insert(QStringLiteral("assignee"), *assignee);
     if (author)
@@ -54,7 +55,8 @@ QJsonObject ItemRecord::toJson() const
 
 QJsonObject ItemRecord::toResponseJson() const
 {
-    return { { QStringLiteral("id"), id }, { QStringLiteral("revision"), revision }, { QStringLiteral("updatedAt"), updatedAt } };
+    return {{QStringLiteral("id"), id}, {QStringLiteral("revision"), revision},
+        {QStringLiteral("updatedAt"), updatedAt}};
 }
 
 ItemStore::ItemStore(Database& db, const Clock& clock, BoardService& boards)
@@ -66,7 +68,7 @@ ItemStore::ItemStore(Database& db, const Clock& clock, BoardService& boards)
 
 std::optional<ItemRecord> ItemStore::find(const QString& itemId) const
 {
-    if (auto row = m_db.queryOne(QStringLiteral("SELECT * FROM items WHERE id = ?"), { itemId }))
+    if (auto row = m_db.queryOne(QStringLiteral("SELECT * FROM items WHERE id = ?"), {itemId}))
         return itemFrom(*row);
     return std::nullopt;
 }
@@ -126,12 +128,13 @@ qint64 ItemStore::moveToBoard(ItemRecord& item, const QString& targetBoardId)
 QList<QPair<QString, ChangeKind>> ItemStore::changesSince(const QString& boardId, qint64 checkpoint) const
 {
     QList<QPair<QString, ChangeKind>> last;
-    for (const Row& row : m_db.query(QStringLiteral("SELECT c.item_id, c.kind FROM changes c WHERE c.board_id = ? AND c.seq > ?"
-                                                    " AND c.seq = (SELECT MAX(seq) FROM changes WHERE board_id = c.board_id"
-                                                    " AND item_id = c.item_id) ORDER BY c.seq"),
-             { boardId, checkpoint }))
-        last.append({ row.text("item_id"),
-            row.text("kind") == QLatin1String("remove") ? ChangeKind::Remove : ChangeKind::Upsert });
+    for (const Row& row :
+        m_db.query(QStringLiteral("SELECT c.item_id, c.kind FROM changes c WHERE c.board_id = ? AND c.seq > ?"
+                                  " AND c.seq = (SELECT MAX(seq) FROM changes WHERE board_id = c.board_id"
+                                  " AND item_id = c.item_id) ORDER BY c.seq"),
+            {boardId, checkpoint}))
+        last.append({row.text("item_id"),
+            row.text("kind") == QLatin1String("remove") ? ChangeKind::Remove : ChangeKind::Upsert});
     return last;
 }
 
@@ -144,30 +147,36 @@ std::optional<QString> ItemStore::contentProblem(const QString& content)
 
 std::optional<QString> ItemStore::statusProblem(const QString& status)
 {
-    if (status == QLatin1String("TODO") || status == QLatin1String("IN_PROGRESS") || status == QLatin1String("DONE"))
+    if (status == QLatin1String("TODO") || status == QLatin1String("IN_PROGRESS")
+        || status == QLatin1String("DONE"))
         return std::nullopt;
     return QStringLiteral("\"%1\" is not a status; use TODO, IN_PROGRESS or DONE.").arg(status);
 }
 
 void ItemStore::write(const ItemRecord& item, bool insert)
 {
-    const QVariantList values { item.boardId, item.content, item.status, item.order, item.createdBy,
+    const QVariantList values {item.boardId, item.content, item.status, item.order, item.createdBy,
         optionalValue(item.assignee), optionalValue(item.author), item.createdAt, item.updatedAt,
-        optionalValue(item.deletedAt), optionalValue(item.archivedAt), item.revision, item.addedSeq, item.id };
+        optionalValue(item.deletedAt), optionalValue(item.archivedAt), item.revision, item.addedSeq, item.id};
     if (insert)
-        m_db.execute(QStringLiteral("INSERT INTO items (board_id, content, status, sort_order, created_by, assignee, author,"
-                                    " created_at, updated_at, deleted_at, archived_at, revision, added_seq, id)"
-                                    " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+        m_db.execute(
+            QStringLiteral(
+                "INSERT INTO items (board_id, content, status, sort_order, created_by, assignee, author,"
+                " created_at, updated_at, deleted_at, archived_at, revision, added_seq, id)"
+                " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
             values);
     else
-        m_db.execute(QStringLiteral("UPDATE items SET board_id = ?, content = ?, status = ?, sort_order = ?, created_by = ?,"
-                                    " assignee = ?, author = ?, created_at = ?, updated_at = ?, deleted_at = ?,"
-                                    " archived_at = ?, revision = ?, added_seq = ? WHERE id = ?"),
+        m_db.execute(
+            QStringLiteral(
+                "UPDATE items SET board_id = ?, content = ?, status = ?, sort_order = ?, created_by = ?,"
+                " assignee = ?, author = ?, created_at = ?, updated_at = ?, deleted_at = ?,"
+                " archived_at = ?, revision = ?, added_seq = ? WHERE id = ?"),
             values);
 }
 
 void ItemStore::logChange(const QString& boardId, qint64 seq, const QString& itemId, ChangeKind kind)
 {
     m_db.execute(QStringLiteral("INSERT INTO changes (board_id, seq, item_id, kind) VALUES (?, ?, ?, ?)"),
-        { boardId, seq, itemId, kind == ChangeKind::Remove ? QStringLiteral("remove") : QStringLiteral("upsert") });
+        {boardId, seq, itemId,
+            kind == ChangeKind::Remove ? QStringLiteral("remove") : QStringLiteral("upsert")});
 }

@@ -4,11 +4,10 @@
 // "everything after the checkpoint" is a range of the change log.
 #pragma once
 
+#include <QJsonObject>
 #include <QList>
 #include <QPair>
-#include <QJsonObject>
 #include <QString>
-
 #include <optional>
 
 class BoardService;

@@ -7,7 +7,6 @@
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <QRegularExpression>
-
 #include <cmath>
 
 std::optional<QString> canonicalUuid(const QString& text)
@@ -32,7 +31,8 @@ JsonBody JsonBody::parse(const ApiRequest& request, bool emptyAllowed)
         throw HttpError(400, QStringLiteral("INVALID_JSON"),
             QStringLiteral("The request body is not valid JSON: ") + error.errorString());
     if (!document.isObject())
-        throw HttpError(400, QStringLiteral("INVALID_JSON"), QStringLiteral("The request body must be a JSON object."));
+        throw HttpError(
+            400, QStringLiteral("INVALID_JSON"), QStringLiteral("The request body must be a JSON object."));
     return JsonBody(document.object());
 }
 
@@ -46,7 +46,9 @@ QString JsonBody::requiredString(const QString& key) const
 {
     const QJsonValue value = m_object.value(key);
     if (!value.isString())
-        refuse(key, value.isUndefined() || value.isNull() ? QStringLiteral("is required") : QStringLiteral("must be a string"));
+        refuse(key,
+            value.isUndefined() || value.isNull() ? QStringLiteral("is required")
+                                                  : QStringLiteral("must be a string"));
     return value.toString();
 }
 
@@ -93,7 +95,9 @@ QJsonArray JsonBody::requiredArray(const QString& key) const
 {
     const QJsonValue value = m_object.value(key);
     if (!value.isArray())
-        refuse(key, value.isUndefined() || value.isNull() ? QStringLiteral("is required") : QStringLiteral("must be an array"));
+        refuse(key,
+            value.isUndefined() || value.isNull() ? QStringLiteral("is required")
+                                                  : QStringLiteral("must be an array"));
     return value.toArray();
 }
 

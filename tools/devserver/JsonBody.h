@@ -5,7 +5,6 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QString>
-
 #include <optional>
 
 struct ApiRequest;

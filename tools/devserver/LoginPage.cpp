@@ -33,19 +33,22 @@ QString LoginPage::page(const QString& nonce, const QList<Account>& accounts)
     QString known;
     for (const Account& account : accounts) {
         known += QStringLiteral("<a class=\"account\" href=\"%1\">%2<br><small>%3</small></a>")
-                     .arg(completeUrl(nonce, account.email, account.displayName.value_or(QString())).toHtmlEscaped(),
+                     .arg(completeUrl(nonce, account.email, account.displayName.value_or(QString()))
+                              .toHtmlEscaped(),
                          account.shownName().toHtmlEscaped(), account.email.toHtmlEscaped());
     }
     if (!known.isEmpty())
-        known = QStringLiteral("<h2>Choose an account</h2>") + known + QStringLiteral("<h2>Or use another one</h2>");
-    const QString form = QStringLiteral(
-        "<form method=\"get\" action=\"/auth/google/complete\">"
-        "<input type=\"hidden\" name=\"deviceNonce\" value=\"%1\">"
-        "<input type=\"email\" name=\"email\" placeholder=\"E-mail\" required>"
-        "<input type=\"text\" name=\"displayName\" placeholder=\"Display name\">"
-        "<button type=\"submit\">Sign in to Plenko</button></form>")
-                             .arg(nonce.toHtmlEscaped());
-    return frame(QStringLiteral("Sign in to Plenko"), QStringLiteral("<h1>Sign in to Plenko</h1>") + known + form);
+        known = QStringLiteral("<h2>Choose an account</h2>") + known
+            + QStringLiteral("<h2>Or use another one</h2>");
+    const QString form
+        = QStringLiteral("<form method=\"get\" action=\"/auth/google/complete\">"
+                         "<input type=\"hidden\" name=\"deviceNonce\" value=\"%1\">"
+                         "<input type=\"email\" name=\"email\" placeholder=\"E-mail\" required>"
+                         "<input type=\"text\" name=\"displayName\" placeholder=\"Display name\">"
+                         "<button type=\"submit\">Sign in to Plenko</button></form>")
+              .arg(nonce.toHtmlEscaped());
+    return frame(
+        QStringLiteral("Sign in to Plenko"), QStringLiteral("<h1>Sign in to Plenko</h1>") + known + form);
 }
 
 QString LoginPage::redirectPage(const QString& callbackUrl)
@@ -59,5 +62,6 @@ QString LoginPage::redirectPage(const QString& callbackUrl)
 QString LoginPage::problemPage(const QString& message)
 {
     return frame(QStringLiteral("Sign-in problem"),
-        QStringLiteral("<h1>Sign-in problem</h1><p>%1</p><p>Start the sign-in again from Plenko.</p>").arg(message.toHtmlEscaped()));
+        QStringLiteral("<h1>Sign-in problem</h1><p>%1</p><p>Start the sign-in again from Plenko.</p>")
+            .arg(message.toHtmlEscaped()));
 }

@@ -31,19 +31,19 @@ void NotificationService::notify(const QString& userId, const QString& type, con
 {
     m_db.execute(QStringLiteral("INSERT INTO notifications (id, user_id, type, board_id, item_id, actor_id,"
                                 " actor_display_name, created_at) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-        { Tokens::newUuid(), userId, type, boardId, itemId ? QVariant(*itemId) : QVariant(), actor.id, actor.shownName(),
-            m_clock.isoNow() });
+        {Tokens::newUuid(), userId, type, boardId, itemId ? QVariant(*itemId) : QVariant(), actor.id,
+            actor.shownName(), m_clock.isoNow()});
 }
 
 QJsonObject NotificationService::feed(const Account& me, bool readOnly)
 {
     const QList<Row> rows = m_db.query(QStringLiteral("SELECT * FROM notifications WHERE user_id = ?"
                                                       " ORDER BY created_at DESC, rowid DESC LIMIT ?"),
-        { me.id, feedLimit });
+        {me.id, feedLimit});
     QJsonArray items;
     for (const Row& row : rows) {
-        QJsonObject item { { QStringLiteral("id"), row.text("id") }, { QStringLiteral("type"), row.text("type") },
-            { QStringLiteral("createdAt"), row.text("created_at") } };
+        QJsonObject item {{QStringLiteral("id"), row.text("id")}, {QStringLiteral("type"), row.text("type")},
+            {QStringLiteral("createdAt"), row.text("created_at")}};
         insertOptional(item, QStringLiteral("boardId"), row.optionalText("board_id"));
         insertOptional(item, QStringLiteral("itemId"), row.optionalText("item_id"));
         insertOptional(item, QStringLiteral("actorId"), row.optionalText("actor_id"));
@@ -52,30 +52,36 @@ QJsonObject NotificationService::feed(const Account& me, bool readOnly)
         items.append(item);
     }
     const QString weekAgo = Clock::iso(m_clock.now().addDays(-7));
-    const auto unread = m_db.queryOne(QStringLiteral("SELECT COUNT(*) AS n FROM notifications"
-                                                     " WHERE user_id = ? AND read_at IS NULL AND created_at >= ?"),
-        { me.id, weekAgo });
+    const auto unread
+        = m_db.queryOne(QStringLiteral("SELECT COUNT(*) AS n FROM notifications"
+                                       " WHERE user_id = ? AND read_at IS NULL AND created_at >= ?"),
+            {me.id, weekAgo});
     if (!readOnly) {
         for (const Row& row : rows) {
-            m_db.execute(QStringLiteral("UPDATE notifications SET read_at = ? WHERE id = ? AND read_at IS NULL"),
-                { m_clock.isoNow(), row.text("id") });
+            m_db.execute(
+                QStringLiteral("UPDATE notifications SET read_at = ? WHERE id = ? AND read_at IS NULL"),
+                {m_clock.isoNow(), row.text("id")});
         }
     }
-    return { { QStringLiteral("items"), items }, { QStringLiteral("unreadCount7d"), unread ? unread->integer("n") : 0 } };
+    return {{QStringLiteral("items"), items},
+        {QStringLiteral("unreadCount7d"), unread ? unread->integer("n") : 0}};
 }
 
 void NotificationService::markAllRead(const Account& me)
 {
     m_db.execute(QStringLiteral("UPDATE notifications SET read_at = ? WHERE user_id = ? AND read_at IS NULL"),
-        { m_clock.isoNow(), me.id });
+        {m_clock.isoNow(), me.id});
 }
 
 void NotificationService::markRead(const Account& me, const QString& notificationId)
 {
-    const auto row = m_db.queryOne(QStringLiteral("SELECT read_at FROM notifications WHERE id = ? AND user_id = ?"),
-        { notificationId, me.id });
+    const auto row
+        = m_db.queryOne(QStringLiteral("SELECT read_at FROM notifications WHERE id = ? AND user_id = ?"),
+            {notificationId, me.id});
     if (!row)
-        throw HttpError(404, QStringLiteral("NOTIFICATION_NOT_FOUND"), QStringLiteral("No such notification."));
+        throw HttpError(
+            404, QStringLiteral("NOTIFICATION_NOT_FOUND"), QStringLiteral("No such notification."));
     if (row->isNull("read_at"))
-        m_db.execute(QStringLiteral("UPDATE notifications SET read_at = ? WHERE id = ?"), { m_clock.isoNow(), notificationId });
+        m_db.execute(QStringLiteral("UPDATE notifications SET read_at = ? WHERE id = ?"),
+            {m_clock.isoNow(), notificationId});
 }

@@ -4,7 +4,6 @@
 
 #include <QJsonObject>
 #include <QString>
-
 #include <optional>
 
 class Clock;

@@ -7,7 +7,8 @@
 
 void Router::add(const QByteArray& method, const QString& pattern, RouteHandler handler)
 {
-    static const QString uuid = QStringLiteral("([0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12})");
+    static const QString uuid
+        = QStringLiteral("([0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12})");
     QString expression = QStringLiteral("^");
     QList<bool> uuidGroups;
     for (const QString& part : pattern.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
@@ -23,7 +24,7 @@ void Router::add(const QByteArray& method, const QString& pattern, RouteHandler 
         }
     }
     expression += QLatin1Char('$');
-    m_routes.append({ method, QRegularExpression(expression), std::move(uuidGroups), std::move(handler) });
+    m_routes.append({method, QRegularExpression(expression), std::move(uuidGroups), std::move(handler)});
 }
 
 ApiResponse Router::dispatch(const ApiRequest& request) const
@@ -47,17 +48,18 @@ ApiResponse Router::dispatch(const ApiRequest& request) const
     }
     if (pathKnown)
         return errorResponse(m_clock, 405, QStringLiteral("METHOD_NOT_ALLOWED"),
-            QStringLiteral("%1 is not allowed on this path.").arg(QString::fromLatin1(request.method)), request.path);
-    return errorResponse(m_clock, 404, QStringLiteral("NOT_FOUND"), QStringLiteral("No such endpoint."), request.path);
+            QStringLiteral("%1 is not allowed on this path.").arg(QString::fromLatin1(request.method)),
+            request.path);
+    return errorResponse(
+        m_clock, 404, QStringLiteral("NOT_FOUND"), QStringLiteral("No such endpoint."), request.path);
 }
 
-ApiResponse Router::errorResponse(const Clock& clock, int status, const QString& code, const QString& message,
-    const QString& path)
+ApiResponse Router::errorResponse(
+    const Clock& clock, int status, const QString& code, const QString& message, const QString& path)
 {
-    return ApiResponse::ofContractJson(QJsonObject { { QStringLiteral("timestamp"), clock.isoNow() },
-                                           { QStringLiteral("status"), status },
-                                           { QStringLiteral("code"), code },
-                                           { QStringLiteral("message"), message },
-                                           { QStringLiteral("path"), path } },
+    return ApiResponse::ofContractJson(
+        QJsonObject {{QStringLiteral("timestamp"), clock.isoNow()}, {QStringLiteral("status"), status},
+            {QStringLiteral("code"), code}, {QStringLiteral("message"), message},
+            {QStringLiteral("path"), path}},
         status);
 }

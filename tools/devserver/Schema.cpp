@@ -16,7 +16,8 @@ const char* const tables[] = {
     "CREATE TABLE IF NOT EXISTS access_tokens (token TEXT PRIMARY KEY, session_id TEXT NOT NULL"
     " REFERENCES sessions(id) ON DELETE CASCADE, user_id TEXT NOT NULL, expires_at INTEGER NOT NULL)",
     "CREATE TABLE IF NOT EXISTS login_nonces (nonce TEXT PRIMARY KEY, created_at INTEGER NOT NULL)",
-    "CREATE TABLE IF NOT EXISTS login_tokens (ott TEXT PRIMARY KEY, nonce TEXT NOT NULL, user_id TEXT NOT NULL,"
+    "CREATE TABLE IF NOT EXISTS login_tokens (ott TEXT PRIMARY KEY, nonce TEXT NOT NULL, user_id TEXT NOT "
+    "NULL,"
     " expires_at INTEGER NOT NULL)",
     "CREATE TABLE IF NOT EXISTS boards (id TEXT PRIMARY KEY, name TEXT NOT NULL, info TEXT,"
     " active INTEGER NOT NULL DEFAULT 1, created_at TEXT NOT NULL, updated_at TEXT NOT NULL,"
@@ -36,7 +37,8 @@ const char* const tables[] = {
     // One row per item change of a board; seq is the board revision the change produced.
     "CREATE TABLE IF NOT EXISTS changes (board_id TEXT NOT NULL REFERENCES boards(id) ON DELETE CASCADE,"
     " seq INTEGER NOT NULL, item_id TEXT NOT NULL, kind TEXT NOT NULL, PRIMARY KEY (board_id, seq))",
-    "CREATE TABLE IF NOT EXISTS notifications (id TEXT PRIMARY KEY, user_id TEXT NOT NULL, type TEXT NOT NULL,"
+    "CREATE TABLE IF NOT EXISTS notifications (id TEXT PRIMARY KEY, user_id TEXT NOT NULL, type TEXT NOT "
+    "NULL,"
     " board_id TEXT, item_id TEXT, actor_id TEXT, actor_display_name TEXT, created_at TEXT NOT NULL,"
     " read_at TEXT)",
     "CREATE TABLE IF NOT EXISTS feedback (id INTEGER PRIMARY KEY AUTOINCREMENT, user_id TEXT NOT NULL,"
@@ -44,8 +46,8 @@ const char* const tables[] = {
 };
 
 // Children first, so foreign keys never block the reset.
-const char* const clearOrder[] = { "feedback", "notifications", "changes", "items", "invitations", "members",
-    "boards", "login_tokens", "login_nonces", "access_tokens", "sessions", "accounts" };
+const char* const clearOrder[] = {"feedback", "notifications", "changes", "items", "invitations", "members",
+    "boards", "login_tokens", "login_nonces", "access_tokens", "sessions", "accounts"};
 
 } // namespace
 

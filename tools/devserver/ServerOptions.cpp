@@ -7,19 +7,23 @@ std::expected<ServerOptions, QString> ServerOptions::parse(const QStringList& ar
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Stand-in Plenko service for tests and local trials."));
     parser.addHelpOption();
-    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("Port on 127.0.0.1; 0 picks a free one."),
-        QStringLiteral("port"), QStringLiteral("0"));
-    const QCommandLineOption data(QStringLiteral("data"), QStringLiteral("Keep the data in this SQLite file."),
-        QStringLiteral("file"));
-    const QCommandLineOption snake(QStringLiteral("snake-case"), QStringLiteral("Answer with snake_case keys."));
-    const QCommandLineOption ttl(QStringLiteral("access-ttl"), QStringLiteral("Access token lifetime in seconds."),
-        QStringLiteral("seconds"), QStringLiteral("900"));
+    const QCommandLineOption port(QStringLiteral("port"),
+        QStringLiteral("Port on 127.0.0.1; 0 picks a free one."), QStringLiteral("port"),
+        QStringLiteral("0"));
+    const QCommandLineOption data(
+        QStringLiteral("data"), QStringLiteral("Keep the data in this SQLite file."), QStringLiteral("file"));
+    const QCommandLineOption snake(
+        QStringLiteral("snake-case"), QStringLiteral("Answer with snake_case keys."));
+    const QCommandLineOption ttl(QStringLiteral("access-ttl"),
+        QStringLiteral("Access token lifetime in seconds."), QStringLiteral("seconds"),
+        QStringLiteral("900"));
     const QCommandLineOption latest(QStringLiteral("latest-version"),
         QStringLiteral("Version announced by /appcast.json."), QStringLiteral("version"),
         QStringLiteral(PLENKO_DEVSERVER_DEFAULT_VERSION));
     const QCommandLineOption build(QStringLiteral("latest-build"),
-        QStringLiteral("Build number announced by /appcast.json."), QStringLiteral("build"), QStringLiteral("1"));
-    parser.addOptions({ port, data, snake, ttl, latest, build });
+        QStringLiteral("Build number announced by /appcast.json."), QStringLiteral("build"),
+        QStringLiteral("1"));
+    parser.addOptions({port, data, snake, ttl, latest, build});
     if (!parser.parse(arguments))
         return std::unexpected(parser.errorText());
     if (parser.isSet(QStringLiteral("help")))

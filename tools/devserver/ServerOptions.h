@@ -3,7 +3,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <expected>
 
 struct ServerOptions

@@ -95,58 +95,59 @@ QJsonObject SyncService::sync(const Account& me, const QString& boardId, const J
     };
 
     m_db.transaction([&] {
-    for (const PendingItem& pending : pendingItems) {
-        std::optional<ItemRecord> existing = m_items.find(pending.id);
-        const bool invalid = ItemStore::contentProblem(pending.content) || ItemStore::statusProblem(pending.status)
-            || (pending.assignee && !m_boards.isMember(boardId, *pending.assignee));
-        if (!existing) {
-            if (pending.deletedAt) {
-                // Deleted before the service ever saw it: nothing to keep.
+        for (const PendingItem& pending : pendingItems) {
+            std::optional<ItemRecord> existing = m_items.find(pending.id);
+            const bool invalid = ItemStore::contentProblem(pending.content)
+                || ItemStore::statusProblem(pending.status)
+                || (pending.assignee && !m_boards.isMember(boardId, *pending.assignee));
+            if (!existing) {
+                if (pending.deletedAt) {
+                    // Deleted before the service ever saw it: nothing to keep.
+                    refusedGone.append(pending.id);
+                    continue;
+                }
+                if (invalid) {
+                    refuse(pending.id, existing);
+                    continue;
+                }
+                ItemRecord item;
+                item.id = pending.id;
+                item.boardId = boardId;
+                item.createdBy = me.id;
+                item.author = me.shownName();
+                item.createdAt = lenientDate(pending.createdAt).value_or(QString());
+                item.content = pending.content;
+                item.status = pending.status;
+                item.order = pending.order;
+                item.assignee = pending.assignee;
+                item.archivedAt = pending.archivedAt;
+                m_items.insert(item);
+                m_itemService.notifyAssignment(me, item, std::nullopt);
+                continue;
+            }
+            if (pending.deletedAt && existing->isDeleted() && existing->boardId == boardId) {
                 refusedGone.append(pending.id);
                 continue;
             }
-            if (invalid) {
+            // The service's copy wins whenever the client had not seen its latest revision.
+            if (existing->boardId != boardId || existing->isDeleted() || pending.revision < existing->revision
+                || (invalid && !pending.deletedAt)) {
                 refuse(pending.id, existing);
                 continue;
             }
-            ItemRecord item;
-            item.id = pending.id;
-            item.boardId = boardId;
-            item.createdBy = me.id;
-            item.author = me.shownName();
-            item.createdAt = lenientDate(pending.createdAt).value_or(QString());
-            item.content = pending.content;
-            item.status = pending.status;
-            item.order = pending.order;
-            item.assignee = pending.assignee;
-            item.archivedAt = pending.archivedAt;
-            m_items.insert(item);
-            m_itemService.notifyAssignment(me, item, std::nullopt);
-            continue;
+            if (pending.deletedAt) {
+                m_items.tombstone(*existing);
+                continue;
+            }
+            const std::optional<QString> previousAssignee = existing->assignee;
+            existing->content = pending.content;
+            existing->status = pending.status;
+            existing->order = pending.order;
+            existing->assignee = pending.assignee;
+            existing->archivedAt = pending.archivedAt;
+            m_items.save(*existing);
+            m_itemService.notifyAssignment(me, *existing, previousAssignee);
         }
-        if (pending.deletedAt && existing->isDeleted() && existing->boardId == boardId) {
-            refusedGone.append(pending.id);
-            continue;
-        }
-        // The service's copy wins whenever the client had not seen its latest revision.
-        if (existing->boardId != boardId || existing->isDeleted() || pending.revision < existing->revision
-            || (invalid && !pending.deletedAt)) {
-            refuse(pending.id, existing);
-            continue;
-        }
-        if (pending.deletedAt) {
-            m_items.tombstone(*existing);
-            continue;
-        }
-        const std::optional<QString> previousAssignee = existing->assignee;
-        existing->content = pending.content;
-        existing->status = pending.status;
-        existing->order = pending.order;
-        existing->assignee = pending.assignee;
-        existing->archivedAt = pending.archivedAt;
-        m_items.save(*existing);
-        m_itemService.notifyAssignment(me, *existing, previousAssignee);
-    }
     });
 
     QJsonArray newItems;
@@ -168,7 +169,7 @@ QJsonObject SyncService::sync(const Account& me, const QString& boardId, const J
         deletedItems.append(id);
 
     const std::optional<BoardRecord> board = m_boards.board(boardId);
-    return { { QStringLiteral("boardName"), board->name }, { QStringLiteral("latestCheckpoint"), board->revision },
-        { QStringLiteral("newItems"), newItems }, { QStringLiteral("deletedItems"), deletedItems },
-        { QStringLiteral("modifiedItems"), modifiedItems }, { QStringLiteral("conflictedItems"), conflicted } };
+    return {{QStringLiteral("boardName"), board->name}, {QStringLiteral("latestCheckpoint"), board->revision},
+        {QStringLiteral("newItems"), newItems}, {QStringLiteral("deletedItems"), deletedItems},
+        {QStringLiteral("modifiedItems"), modifiedItems}, {QStringLiteral("conflictedItems"), conflicted}};
 }

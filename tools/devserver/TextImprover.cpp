@@ -14,7 +14,8 @@ bool safeToCapitalise(const QString& word)
 
 QString capitaliseSentences(const QString& line)
 {
-    static const QRegularExpression listMarker(QStringLiteral(R"(^(\s*(?:[-*+]|\d+[.)])\s+(?:\[[ xX]\]\s+)?|\s*#+\s+|\s*>\s*))"));
+    static const QRegularExpression listMarker(
+        QStringLiteral(R"(^(\s*(?:[-*+]|\d+[.)])\s+(?:\[[ xX]\]\s+)?|\s*#+\s+|\s*>\s*))"));
     const QRegularExpressionMatch marker = listMarker.match(line);
     const qsizetype start = marker.hasMatch() ? marker.capturedLength() : 0;
 

@@ -2,7 +2,6 @@
 #include "DevService.h"
 
 #include <QCoreApplication>
-
 #include <cstdio>
 
 int main(int argc, char* argv[])
