@@ -1,0 +1,316 @@
+#include "WorkspaceFixture.h"
+
+#include "domain/Ids.h"
+#include "store/LocalDataService.h"
+
+#include <QStandardPaths>
+#include <QTest>
+
+namespace {
+QString toastText(WorkspaceClient& client)
+{
+    const auto toast = client.lastToast();
+    return toast ? toast->message : QString();
+}
+
+std::optional<ToastType> toastType(WorkspaceClient& client)
+{
+    const auto toast = client.lastToast();
+    return toast ? std::optional(toast->type) : std::nullopt;
+}
+
+std::optional<Board> storedBoard(WorkspaceClient& client, const QUuid& id)
+{
+    auto boards = LocalDataService::fetchLocalBoards(client.store());
+    if (!boards)
+        return std::nullopt;
+    for (const Board& board : *boards) {
+        if (board.id == id)
+            return board;
+    }
+    return std::nullopt;
+}
+
+std::optional<Board> boardNamed(WorkspaceClient& client, const QString& name)
+{
+    for (const Board& board : client.workspace().boards()) {
+        if (board.name == name)
+            return board;
+    }
+    return std::nullopt;
+}
+
+// The service's view of a board, read as the given account.
+QJsonObject serviceBoard(DevServer& server, const WorkspaceClient& client, const QUuid& id)
+{
+    const auto reply = server.request("GET", QStringLiteral("/api/boards/") + uuidText(id), std::nullopt,
+        client.account().accessToken);
+    return reply.status == 200 ? reply.object() : QJsonObject {};
+}
+}
+
+class BoardLifecycleTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<DevServer> m_server;
+
+    Board createBoard(WorkspaceClient& client, const QString& name, StorageOption storage)
+    {
+        QCoro::waitFor(client.workspace().createBoard(name, storage));
+        const auto board = boardNamed(client, name);
+        return board.value_or(Board {});
+    }
+
+    // The owner invites, the other client joins; returns the joined board as the joiner sees it.
+    std::optional<Board> share(WorkspaceClient& owner, WorkspaceClient& joiner, const Board& board)
+    {
+        auto code = QCoro::waitFor(owner.workspace().createInvitation(board));
+        if (!code)
+            return std::nullopt;
+        auto joined = QCoro::waitFor(joiner.workspace().joinBoard(*code));
+        if (!joined)
+            return std::nullopt;
+        return joiner.workspace().findBoard(board.id);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        m_server = std::make_unique<DevServer>();
+        QVERIFY2(m_server->isRunning(), qPrintable(m_server->errorString()));
+    }
+
+    void init() { QVERIFY(m_server->reset()); }
+
+    void createBoard_data()
+    {
+        QTest::addColumn<bool>("cloud");
+        QTest::newRow("local") << false;
+        QTest::newRow("cloud") << true;
+    }
+
+    void createBoard()
+    {
+        QFETCH(bool, cloud);
+        WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
+        QVERIFY2(client.isValid(), qPrintable(client.errorString()));
+
+        const Board board = createBoard(client, QStringLiteral("Plans"), cloud ? StorageOption::cloud : StorageOption::local);
+        QVERIFY(!board.id.isNull());
+        QCOMPARE(board.syncWithServer, cloud);
+        QCOMPARE(toastText(client), QStringLiteral("Created board \"Plans\""));
+        QCOMPARE(toastType(client), std::optional(ToastType::success));
+        QVERIFY(client.workspace().displayedBoards().contains(board));
+
+        const auto stored = storedBoard(client, board.id);
+        QVERIFY(stored);
+        QCOMPARE(stored->syncWithServer, cloud);
+        QCOMPARE(serviceBoard(*m_server, client, board.id).isEmpty(), !cloud);
+
+        const auto event = client.lastEvent();
+        QVERIFY(event);
+        QCOMPARE(event->name, QStringLiteral("board_created"));
+        QCOMPARE(event->properties.value(QStringLiteral("storage")).toString(),
+            cloud ? QStringLiteral("cloud") : QStringLiteral("local"));
+    }
+
+    void createCloudBoardOfflineStoresNothing()
+    {
+        WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
+        QVERIFY(m_server->failNext(1, 500, QStringLiteral("/api/boards")));
+        QCoro::waitFor(client.workspace().createBoard(QStringLiteral("Plans"), StorageOption::cloud));
+
+        QVERIFY(client.workspace().boards().isEmpty());
+        QVERIFY(LocalDataService::fetchLocalBoards(client.store())->isEmpty());
+        QCOMPARE(toastType(client), std::optional(ToastType::error));
+        QVERIFY(!toastText(client).isEmpty());
+        QVERIFY(!toastText(client).startsWith(QLatin1String("Created board")));
+    }
+
+    void joinTwiceSelectsTheExistingBoard()
+    {
+        WorkspaceClient owner(m_server.get(), QStringLiteral("owner@example.com"));
+        WorkspaceClient joiner(m_server.get(), QStringLiteral("joiner@example.com"));
+        const Board board = createBoard(owner, QStringLiteral("Shared"), StorageOption::cloud);
+
+        const auto joined = share(owner, joiner, board);
+        QVERIFY(joined);
+        QVERIFY(joined->syncWithServer);
+        QVERIFY(storedBoard(joiner, board.id));
+        QCOMPARE(joiner.lastEvent()->properties.value(QStringLiteral("result")).toString(), QStringLiteral("joined"));
+
+        QVERIFY(share(owner, joiner, board));
+        QCOMPARE(toastText(joiner), QStringLiteral("Board already exists locally. Selecting it instead."));
+        QCOMPARE(joiner.lastEvent()->name, QStringLiteral("board_joined"));
+        QCOMPARE(joiner.lastEvent()->properties.value(QStringLiteral("result")).toString(),
+            QStringLiteral("existing_local"));
+        QCOMPARE(joiner.workspace().boards().size(), 1);
+        QCOMPARE(LocalDataService::fetchLocalBoards(joiner.store())->size(), 1);
+    }
+
+    void joinWithABadCodeIsHandedBack()
+    {
+        WorkspaceClient joiner(m_server.get(), QStringLiteral("joiner@example.com"));
+        const auto joined = QCoro::waitFor(joiner.workspace().joinBoard(QStringLiteral("NOPE & ?=")));
+        QVERIFY(!joined);
+        QVERIFY(joined.error().status >= 400);
+        QVERIFY(joiner.workspace().boards().isEmpty());
+        QVERIFY(LocalDataService::fetchLocalBoards(joiner.store())->isEmpty());
+    }
+
+    void archiveKeepsTheSelection_data()
+    {
+        QTest::addColumn<bool>("cloud");
+        QTest::addColumn<bool>("offline");
+        QTest::newRow("local") << false << false;
+        QTest::newRow("cloud") << true << false;
+        QTest::newRow("cloud, service failing") << true << true;
+    }
+
+    void archiveKeepsTheSelection()
+    {
+        QFETCH(bool, cloud);
+        QFETCH(bool, offline);
+        WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
+        const auto storage = cloud ? StorageOption::cloud : StorageOption::local;
+        createBoard(client, QStringLiteral("Other"), storage);
+        const Board board = createBoard(client, QStringLiteral("Plans"), storage);
+        QCoro::waitFor(client.workspace().selectBoard(board.id));
+        QCOMPARE(client.workspace().selectedBoard().id, board.id);
+
+        if (offline)
+            QVERIFY(m_server->failNext(1, 503, QStringLiteral("/api/boards")));
+        QCoro::waitFor(client.workspace().setBoardArchived(board));
+
+        QCOMPARE(client.workspace().selectedBoard().id, board.id);
+        QCOMPARE(client.workspace().archivedBoards().contains(board), !offline);
+        QCOMPARE(client.workspace().displayedBoards().contains(board), offline);
+        QCOMPARE(storedBoard(client, board.id)->isActive, offline);
+        if (offline) {
+            QCOMPARE(toastType(client), std::optional(ToastType::error));
+        } else {
+            QCOMPARE(toastText(client), QStringLiteral("Archived board \"Plans\""));
+            QCOMPARE(client.lastEvent()->name, QStringLiteral("board_archived"));
+        }
+        if (cloud && !offline) {
+            const QJsonObject service = serviceBoard(*m_server, client, board.id);
+            QCOMPARE(service.value(QStringLiteral("board")).toObject().value(QStringLiteral("active")).toBool(true),
+                false);
+        }
+    }
+
+    void deleteSelectsTheFirstRemainingBoard_data()
+    {
+        QTest::addColumn<bool>("cloud");
+        QTest::addColumn<bool>("offline");
+        QTest::newRow("local") << false << false;
+        QTest::newRow("cloud") << true << false;
+        QTest::newRow("cloud, connection closed") << true << true;
+    }
+
+    void deleteSelectsTheFirstRemainingBoard()
+    {
+        QFETCH(bool, cloud);
+        QFETCH(bool, offline);
+        WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
+        const auto storage = cloud ? StorageOption::cloud : StorageOption::local;
+        const Board first = createBoard(client, QStringLiteral("First"), storage);
+        const Board doomed = createBoard(client, QStringLiteral("Doomed"), storage);
+        QCoro::waitFor(client.workspace().selectBoard(doomed.id));
+
+        if (offline)
+            QVERIFY(m_server->closeNext(1, QStringLiteral("/api/boards")));
+        QCoro::waitFor(client.workspace().deleteBoard(doomed));
+
+        if (offline) {
+            QCOMPARE(client.workspace().selectedBoard().id, doomed.id);
+            QVERIFY(storedBoard(client, doomed.id));
+            QCOMPARE(toastType(client), std::optional(ToastType::error));
+            return;
+        }
+        QCOMPARE(client.workspace().selectedBoard().id, first.id);
+        QVERIFY(!client.workspace().findBoard(doomed.id));
+        QVERIFY(!storedBoard(client, doomed.id));
+        QCOMPARE(toastText(client), QStringLiteral("Deleted board \"Doomed\""));
+        const auto event = client.lastEvent();
+        QCOMPARE(event->name, QStringLiteral("board_deleted"));
+        QCOMPARE(event->properties.value(QStringLiteral("state")).toString(), QStringLiteral("active"));
+        if (cloud)
+            QVERIFY(serviceBoard(*m_server, client, doomed.id).isEmpty());
+    }
+
+    void removeMemberUpdatesListAndSelection()
+    {
+        WorkspaceClient owner(m_server.get(), QStringLiteral("owner@example.com"));
+        WorkspaceClient joiner(m_server.get(), QStringLiteral("joiner@example.com"));
+        const Board board = createBoard(owner, QStringLiteral("Shared"), StorageOption::cloud);
+        QVERIFY(share(owner, joiner, board));
+        QCoro::waitFor(owner.workspace().selectBoard(board.id));
+        QCoro::waitFor(owner.workspace().refreshBoardDetails(owner.workspace().selectedBoard()));
+        QCOMPARE(owner.workspace().selectedBoard().users.size(), 2);
+
+        BoardUser member;
+        for (const BoardUser& user : owner.workspace().selectedBoard().users) {
+            if (user.userId == joiner.userId())
+                member = user;
+        }
+        QVERIFY(!member.userId.isNull());
+        const auto removed = QCoro::waitFor(owner.workspace().removeMember(board.id, member));
+        QVERIFY(removed);
+        QCOMPARE(owner.workspace().selectedBoard().users.size(), 1);
+        QCOMPARE(owner.workspace().findBoard(board.id)->users.size(), 1);
+
+        // The removed member's next operation finds the board revoked and drops it.
+        QVERIFY(joiner.workspace().findBoard(board.id));
+        Board renamed = *joiner.workspace().findBoard(board.id);
+        renamed.name = QStringLiteral("Mine now");
+        QCoro::waitFor(joiner.workspace().renameBoard(renamed));
+        QVERIFY(!joiner.workspace().findBoard(board.id));
+        QVERIFY(!storedBoard(joiner, board.id));
+        QCOMPARE(toastText(joiner), QStringLiteral("Access to \"Mine now\" was revoked. The board has been removed."));
+    }
+
+    void transferOwnershipShowsTheNewRoles()
+    {
+        WorkspaceClient owner(m_server.get(), QStringLiteral("owner@example.com"));
+        WorkspaceClient joiner(m_server.get(), QStringLiteral("joiner@example.com"));
+        const Board board = createBoard(owner, QStringLiteral("Shared"), StorageOption::cloud);
+        QVERIFY(share(owner, joiner, board));
+        QCoro::waitFor(owner.workspace().refreshBoardDetails(*owner.workspace().findBoard(board.id)));
+        QVERIFY(owner.workspace().findBoard(board.id)->isOwnedBy(owner.userId()));
+
+        BoardUser member;
+        for (const BoardUser& user : owner.workspace().findBoard(board.id)->users) {
+            if (user.userId == joiner.userId())
+                member = user;
+        }
+        QVERIFY(QCoro::waitFor(owner.workspace().transferOwnership(*owner.workspace().findBoard(board.id), member)));
+        const Board after = *owner.workspace().findBoard(board.id);
+        QVERIFY(!after.isOwnedBy(owner.userId()));
+        QVERIFY(after.isOwnedBy(joiner.userId()));
+
+        // A second transfer by the former owner is refused by the service and handed back.
+        const auto again = QCoro::waitFor(owner.workspace().transferOwnership(after, member));
+        QVERIFY(!again);
+    }
+
+    void describingAFailingBoardIsSilentButKeptLocally()
+    {
+        WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
+        Board board = createBoard(client, QStringLiteral("Plans"), StorageOption::cloud);
+        client.toasts().setToast(std::nullopt);
+        board.info = QStringLiteral("Weekly rituals");
+        QVERIFY(m_server->failNext(1, 500, QStringLiteral("/api/boards")));
+        QCoro::waitFor(client.workspace().updateBoard(board));
+
+        QCOMPARE(storedBoard(client, board.id)->info, std::optional(QStringLiteral("Weekly rituals")));
+        QCOMPARE(client.workspace().findBoard(board.id)->info, std::optional(QStringLiteral("Weekly rituals")));
+        QVERIFY(!client.lastToast());
+    }
+};
+
+QTEST_GUILESS_MAIN(BoardLifecycleTest)
+#include "BoardLifecycleTest.moc"
