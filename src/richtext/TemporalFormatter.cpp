@@ -1,0 +1,126 @@
+#include "richtext/TemporalFormatter.h"
+
+#include "richtext/DateLabelFormatter.h"
+#include "richtext/DateParserCache.h"
+#include "richtext/DatePatterns.h"
+#include "richtext/IcuText.h"
+#include "richtext/TemporalBadgeAttachmentCell.h"
+
+#include <unicode/regex.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr char16_t thinSpace = u'\u2009';
+constexpr char16_t attachmentCharacter = u'\uFFFC';
+constexpr qreal badgeScale = 0.8;
+
+} // namespace
+
+TemporalFormatter::TemporalFormatter(const QFont& baseFont, const QColor& highlightColor, const QColor& textColor,
+    const QColor& codeAccentColor, const QColor& linkColor, const TemporalContext& context)
+    : m_baseFont(baseFont)
+    , m_highlightColor(highlightColor)
+    , m_textColor(textColor)
+    , m_codeAccentColor(codeAccentColor)
+    , m_linkColor(linkColor)
+    , m_context(context)
+{
+}
+
+QList<TemporalFormatter::Match> TemporalFormatter::candidates(const QString& text)
+{
+    QList<Match> matches;
+    const icu::UnicodeString input = IcuText::view(text);
+    for (const icu::RegexPattern* pattern : DatePatterns::detection()) {
+        UErrorCode status = U_ZERO_ERROR;
+        std::unique_ptr<icu::RegexMatcher> matcher(pattern->matcher(input, status));
+        if (U_FAILURE(status))
+            continue;
+        while (matcher->find(status) && U_SUCCESS(status)) {
+            const int32_t start = matcher->start(status);
+            const int32_t end = matcher->end(status);
+            if (U_SUCCESS(status) && end > start)
+                matches.append(Match {start, end - start});
+        }
+    }
+    return matches;
+}
+
+std::optional<QString> TemporalFormatter::badgeText(const QString& matched) const
+{
+    const QString trimmed = matched.trimmed();
+    if (trimmed.isEmpty())
+        return std::nullopt;
+    DateParserCache& parsers = DateParserCache::forZone(m_context.timeZoneId);
+    if (const auto moment = parsers.parseDateTime(trimmed))
+        return DateLabelFormatter::format(*moment, DateLabelFormatter::Style::DateAndTime, m_context);
+    if (const auto moment = parsers.parseDate(trimmed))
+        return DateLabelFormatter::format(*moment, DateLabelFormatter::Style::DateOnly, m_context);
+    if (const auto moment = parsers.parseTime(trimmed, m_context.localeName))
+        return DateLabelFormatter::format(*moment, DateLabelFormatter::Style::TimeOnly, m_context);
+    return std::nullopt;
+}
+
+bool TemporalFormatter::isProtected(const AttributedText& text, qsizetype location, qsizetype length) const
+{
+    for (qsizetype i = location; i < location + length; ++i) {
+        const TextAttributes& attributes = text.attributesAt(i);
+        if (attributes.attachment >= 0 || !attributes.link.isEmpty())
+            return true;
+        if (attributes.foreground && (*attributes.foreground == m_codeAccentColor || *attributes.foreground == m_linkColor))
+            return true;
+    }
+    return false;
+}
+
+QFont TemporalFormatter::badgeFont(const AttributedText& text, qsizetype location) const
+{
+    QFont font = text.attributesAt(location).font.value_or(m_baseFont);
+    // Same family and traits (bold, italic), smaller size.
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(font.pointSizeF() * badgeScale);
+    else if (font.pixelSize() > 0)
+        font.setPixelSize(std::max(1, qRound(font.pixelSize() * badgeScale)));
+    return font;
+}
+
+void TemporalFormatter::applyBadges(AttributedText& text) const
+{
+    if (text.isEmpty())
+        return;
+    QList<Match> matches = candidates(text.text());
+    // From the end backwards, so the ranges still to be processed stay valid; equal locations keep
+    // pattern order.
+    std::stable_sort(matches.begin(), matches.end(), [](const Match& a, const Match& b) { return a.location > b.location; });
+
+    std::vector<bool> covered(static_cast<std::size_t>(text.size()), false);
+    for (const Match& match : matches) {
+        if (match.location < 0 || match.location + match.length > static_cast<qsizetype>(covered.size()))
+            continue;
+        const auto first = covered.begin() + match.location;
+        const auto last = first + match.length;
+        if (std::find(first, last, true) != last)
+            continue;
+        // Covered even when it is skipped below, so an overlapping match elsewhere cannot take its place.
+        std::fill(first, last, true);
+        if (isProtected(text, match.location, match.length))
+            continue;
+        const std::optional<QString> label = badgeText(text.text().mid(match.location, match.length));
+        if (!label)
+            continue;
+
+        const QFont font = badgeFont(text, match.location);
+        TextAttributes spacing;
+        spacing.font = font;
+        spacing.foreground = m_textColor;
+        spacing.baselineOffset = TemporalBadgeAttachmentCell::baselineLift;
+        TextAttributes badge;
+        badge.attachment = text.addAttachment(TemporalBadgeAttachmentCell::make(*label, font, m_textColor, m_highlightColor));
+        const QString replacement = QString(QChar(thinSpace)) + QChar(attachmentCharacter) + QChar(thinSpace);
+        text.replace(match.location, match.length, replacement, {spacing, badge, spacing});
+    }
+}

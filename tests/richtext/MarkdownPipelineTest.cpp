@@ -1,0 +1,218 @@
+#include "RichTextTestSupport.h"
+
+#include "richtext/ItemTextRenderer.h"
+#include "richtext/LineBreakNormalizer.h"
+#include "richtext/MarkdownRunBuilder.h"
+#include "richtext/RichTextDocumentBuilder.h"
+
+#include <QGuiApplication>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+
+using namespace richtexttest;
+
+namespace {
+
+const QString lineBreak(QChar(0x2028));
+
+// The character format the document gives to the first occurrence of `fragment`.
+QTextCharFormat formatOf(const QTextDocument& document, const QString& fragment)
+{
+    const QTextCursor found = document.find(fragment);
+    if (found.isNull())
+        return {};
+    QTextCursor cursor(const_cast<QTextDocument*>(&document));
+    cursor.setPosition(found.selectionStart() + 1);
+    return cursor.charFormat();
+}
+
+} // namespace
+
+class MarkdownPipelineTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void normalizesLineBreaks_data()
+    {
+        QTest::addColumn<QString>("raw");
+        QTest::addColumn<QString>("normalized");
+        QTest::newRow("single break becomes a hard break") << "a\nb" << "a  \nb";
+        QTest::newRow("CR LF is one break") << "a\r\nb" << "a  \nb";
+        QTest::newRow("lone CR is one break") << "a\rb" << "a  \nb";
+        QTest::newRow("blank line stays") << "a\n\nb" << "a\n\nb";
+        QTest::newRow("three breaks stay") << "a\n\n\nb" << "a\n\n\nb";
+        QTest::newRow("CR LF CR LF is a blank line") << "a\r\n\r\nb" << "a\n\nb";
+        QTest::newRow("trailing break") << "a\n" << "a  \n";
+        QTest::newRow("mixed runs") << "a\nb\n\nc\nd" << "a  \nb\n\nc  \nd";
+        QTest::newRow("no breaks") << "plain" << "plain";
+    }
+
+    void normalizesLineBreaks()
+    {
+        QFETCH(QString, raw);
+        QFETCH(QString, normalized);
+        QCOMPARE(LineBreakNormalizer::normalize(raw), normalized);
+    }
+
+    void reportsBlocksInnermostFirst()
+    {
+        const auto runs = MarkdownRunBuilder::parse(QStringLiteral("1. a\n2. **b**"));
+        QVERIFY(runs);
+        QCOMPARE(runs->size(), 2);
+        const MarkdownRun& bold = runs->at(1);
+        QCOMPARE(bold.text, QStringLiteral("b"));
+        QCOMPARE(bold.inlineIntent, InlineIntents(InlineIntent::StronglyEmphasized));
+        QCOMPARE(bold.blocks.size(), 3);
+        QCOMPARE(bold.blocks.at(0).kind, BlockKind::Paragraph);
+        QCOMPARE(bold.blocks.at(1).kind, BlockKind::ListItem);
+        QCOMPARE(bold.blocks.at(1).ordinal, 2);
+        QCOMPARE(bold.blocks.at(2).kind, BlockKind::OrderedList);
+        // Both items are in the same list, but each has a paragraph of its own.
+        QCOMPARE(runs->at(0).blocks.at(2).identity, bold.blocks.at(2).identity);
+        QVERIFY(runs->at(0).blocks.at(0).identity != bold.blocks.at(0).identity);
+    }
+
+    void flattensIntoText_data()
+    {
+        QTest::addColumn<QString>("markdown");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("one break is a line of the same paragraph") << "one\ntwo" << "one" + lineBreak + "two";
+        QTest::newRow("CR LF behaves like LF") << "one\r\ntwo" << "one" + lineBreak + "two";
+        QTest::newRow("blank line separates paragraphs") << "one\n\ntwo" << "one\n\ntwo";
+        QTest::newRow("bullet list") << "- a\n- b" << "  - a\n  - b";
+        QTest::newRow("nested item is indented further") << "- a\n  - b\n- c" << "  - a\n    - b\n  - c";
+        QTest::newRow("ordered list shows ordinals") << "1. a\n2. b" << "  1. a\n  2. b";
+        QTest::newRow("ordered list keeps its start") << "3. a\n4. b" << "  3. a\n  4. b";
+        QTest::newRow("list after a paragraph starts on its own line") << "para\n- item" << "para\n  - item";
+        QTest::newRow("loose list has no blank lines") << "- a\n\n- b" << "  - a\n  - b";
+        QTest::newRow("paragraph after a list") << "para\n\n- a\n\nafter" << "para\n  - a\n\nafter";
+        QTest::newRow("header then paragraph") << "# Title\ntext" << "Title\n\ntext";
+        QTest::newRow("inline marks leave only text") << "**bold** *it* ~~gone~~ `code`" << "bold it gone code";
+        QTest::newRow("entities are decoded") << "a &amp; b &#35;1" << "a & b #1";
+        QTest::newRow("link shows its name") << "see [name](https://plenko.net)" << "see name";
+        QTest::newRow("code block after a paragraph") << "para\n\n```\nx = 1\n```" << "para\n\nx = 1";
+        QTest::newRow("code block keeps its lines") << "```\na\nb\n```" << "a\nb";
+        QTest::newRow("empty text") << "" << "";
+    }
+
+    void flattensIntoText()
+    {
+        QFETCH(QString, markdown);
+        QFETCH(QString, text);
+        const AttributedText rendered = ItemTextRenderer::renderText(markdown, {}, style(), nullptr);
+        QCOMPARE(rendered.text(), text);
+    }
+
+    void documentKeepsLinesAndParagraphs_data()
+    {
+        QTest::addColumn<QString>("markdown");
+        QTest::addColumn<int>("blocks");
+        QTest::addColumn<QString>("plainText");
+        QTest::newRow("one paragraph of two lines") << "one\ntwo" << 1 << "one\ntwo";
+        QTest::newRow("two paragraphs") << "one\n\ntwo" << 3 << "one\n\ntwo";
+        QTest::newRow("two list items") << "- a\n- b" << 2 << "  - a\n  - b";
+    }
+
+    void documentKeepsLinesAndParagraphs()
+    {
+        QFETCH(QString, markdown);
+        QFETCH(int, blocks);
+        QFETCH(QString, plainText);
+        const RenderedItemText rendered = ItemTextRenderer::render(markdown, {}, style());
+        QCOMPARE(rendered.document->blockCount(), blocks);
+        QCOMPARE(rendered.document->toPlainText(), plainText);
+        const QTextBlockFormat block = rendered.document->begin().blockFormat();
+        QCOMPARE(block.lineHeight(), 4.0);
+        QCOMPARE(block.lineHeightType(), int(QTextBlockFormat::LineDistanceHeight));
+    }
+
+    void charFormats_data()
+    {
+        QTest::addColumn<bool>("dark");
+        QTest::addColumn<QString>("markdown");
+        QTest::addColumn<QString>("fragment");
+        QTest::addColumn<bool>("bold");
+        QTest::addColumn<bool>("italic");
+        QTest::addColumn<bool>("strikeOut");
+        QTest::addColumn<bool>("underline");
+        QTest::addColumn<QString>("colour"); // a palette colour name
+        QTest::addColumn<QString>("link");
+
+        QTest::newRow("bold keeps the label colour") << true << "**bold** plain" << "bold" << true << false << false << false << "label" << "";
+        QTest::newRow("plain text is body colour") << true << "**bold** plain" << "plain" << false << false << false << false << "body" << "";
+        QTest::newRow("italic is body colour") << true << "*it* x" << "it" << false << true << false << false << "body" << "";
+        QTest::newRow("strikethrough") << true << "~~gone~~ x" << "gone" << false << false << true << false << "body" << "";
+        QTest::newRow("inline code is red") << true << "x `code` y" << "code" << false << false << false << false << "code" << "";
+        QTest::newRow("bold code stays red") << true << "**`code`**" << "code" << true << false << false << false << "code" << "";
+        QTest::newRow("link") << true << "[name](https://plenko.net)" << "name" << false << false << false << true << "link" << "https://plenko.net";
+        QTest::newRow("list marker is body colour") << true << "- item" << "-" << false << false << false << false << "body" << "";
+        QTest::newRow("light bold") << false << "**bold**" << "bold" << true << false << false << false << "label" << "";
+        QTest::newRow("light inline code") << false << "`code`" << "code" << false << false << false << false << "code" << "";
+    }
+
+    void charFormats()
+    {
+        QFETCH(bool, dark);
+        QFETCH(QString, markdown);
+        QFETCH(QString, fragment);
+        QFETCH(bool, bold);
+        QFETCH(bool, italic);
+        QFETCH(bool, strikeOut);
+        QFETCH(bool, underline);
+        QFETCH(QString, colour);
+        QFETCH(QString, link);
+
+        const ItemTextStyle textStyle = style(dark);
+        const RenderedItemText rendered = ItemTextRenderer::render(markdown, {}, textStyle);
+        const QTextCharFormat format = formatOf(*rendered.document, fragment);
+        QVERIFY2(format.isValid(), qPrintable(fragment));
+        QCOMPARE(format.font().bold(), bold);
+        QCOMPARE(format.font().italic(), italic);
+        QCOMPARE(format.font().strikeOut(), strikeOut);
+        QCOMPARE(format.fontUnderline(), underline);
+        QCOMPARE(format.font().pixelSize(), textStyle.baseFont.pixelSize());
+        QCOMPARE(format.anchorHref(), link);
+        const QHash<QString, QColor> colours {
+            {QStringLiteral("label"), textStyle.palette.labelColor},
+            {QStringLiteral("body"), textStyle.palette.bodyTextColor},
+            {QStringLiteral("code"), textStyle.palette.codeAccentColor},
+            {QStringLiteral("link"), textStyle.palette.linkColor},
+        };
+        QCOMPARE(format.foreground().color(), colours.value(colour));
+    }
+
+    void paletteColours()
+    {
+        const RichTextPalette dark = RichTextPalette::dark();
+        QCOMPARE(dark.bodyTextColor, QColor::fromRgbF(0.8784313725490196f, 0.8784313725490196f, 0.8784313725490196f, 1.0f));
+        QVERIFY(qAbs(dark.highlightColor.redF() - 0.28f) < 0.001f);
+        QVERIFY(qAbs(RichTextPalette::light().highlightColor.redF() - 0.88f) < 0.001f);
+        QVERIFY(qAbs(RichTextPalette::light().codeAccentColor.alphaF() - 0.75f) < 0.001f);
+        // Half-way between black and white; an invalid target leaves the base colour alone.
+        QVERIFY(qAbs(RichTextPalette::blend(Qt::black, Qt::white, 0.5).redF() - 0.5f) < 0.001f);
+        QCOMPARE(RichTextPalette::blend(Qt::red, QColor(), 0.5), QColor(Qt::red));
+    }
+
+    void failedParseShowsNormalizedText()
+    {
+        const MarkdownPipeline::Parser failing = [](const QString&) { return std::optional<QList<MarkdownRun>>(); };
+        const ItemTextStyle textStyle = style();
+        const AttributedText text = ItemTextRenderer::renderText(QStringLiteral("**a**\nb"), {}, textStyle, nullptr, failing);
+        QCOMPARE(text.text(), QStringLiteral("**a**  \nb"));
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            QCOMPARE(text.attributesAt(i).font, std::optional<QFont>(textStyle.baseFont));
+            QCOMPARE(text.attributesAt(i).foreground, std::optional<QColor>(textStyle.palette.bodyTextColor));
+        }
+    }
+};
+
+int main(int argc, char** argv)
+{
+    QGuiApplication app(argc, argv);
+    MarkdownPipelineTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "MarkdownPipelineTest.moc"

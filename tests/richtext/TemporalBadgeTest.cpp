@@ -1,0 +1,182 @@
+#include "RichTextTestSupport.h"
+
+#include "richtext/ItemTextRenderer.h"
+#include "richtext/TemporalBadgeObject.h"
+#include "richtext/TemporalFormatter.h"
+
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QTest>
+#include <QTextCursor>
+
+using namespace richtexttest;
+
+namespace {
+
+TemporalFormatter formatter(const QString& locale = QStringLiteral("en_US"), const QString& zone = QStringLiteral("UTC"))
+{
+    const ItemTextStyle textStyle = style();
+    return TemporalFormatter(textStyle.baseFont, textStyle.palette.highlightColor, textStyle.palette.bodyTextColor,
+        textStyle.palette.codeAccentColor, textStyle.palette.linkColor, TemporalContext {locale, zone});
+}
+
+QString readable(std::optional<QString> label)
+{
+    if (!label)
+        return QStringLiteral("<none>");
+    return label->replace(QChar(0x202F), QLatin1Char(' '));
+}
+
+} // namespace
+
+class TemporalBadgeTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void badgeText_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("matched");
+        QTest::addColumn<QString>("label");
+
+        QTest::newRow("ambiguous day/month reads day first") << "en_US" << "05/12/2024" << "Dec 5, 2024";
+        QTest::newRow("month first when the day-first reading is invalid") << "en_US" << "05/13/2024" << "May 13, 2024";
+        QTest::newRow("dotted") << "en_US" << "12.03.2024" << "Mar 12, 2024";
+        QTest::newRow("dotted single digits") << "en_US" << "1.2.2024" << "Feb 1, 2024";
+        QTest::newRow("ordinal day then month") << "en_US" << "12th March 2024" << "Mar 12, 2024";
+        QTest::newRow("month then ordinal day") << "en_US" << "March 12th, 2024" << "Mar 12, 2024";
+        QTest::newRow("abbreviated month") << "en_US" << "3rd Jan 2025" << "Jan 3, 2025";
+        QTest::newRow("year first") << "en_US" << "2024-05-12" << "May 12, 2024";
+        QTest::newRow("year first with slashes") << "en_US" << "2024/5/1" << "May 1, 2024";
+        QTest::newRow("date and time") << "en_US" << "12/03/2024 10:30" << "Mar 12, 2024, 10:30 AM";
+        QTest::newRow("date and twelve-hour time") << "en_US" << "March 5, 2024 3:30 PM" << "Mar 5, 2024, 3:30 PM";
+        QTest::newRow("time lower-case pm") << "en_US" << "10:30pm" << "10:30 PM";
+        QTest::newRow("time with space") << "en_US" << "10:30 PM" << "10:30 PM";
+        QTest::newRow("twenty-four hour time") << "en_US" << "22:15" << "10:15 PM";
+        QTest::newRow("surrounding white space is trimmed") << "en_US" << " 9:05 \n" << "9:05 AM";
+        QTest::newRow("31 February is no date") << "en_US" << "31/02/2024" << "<none>";
+        QTest::newRow("month 13 both ways") << "en_US" << "13/13/2024" << "<none>";
+        QTest::newRow("25 o'clock") << "en_US" << "25:00" << "<none>";
+        QTest::newRow("words") << "en_US" << "hello" << "<none>";
+        QTest::newRow("white space only") << "en_US" << "  " << "<none>";
+        QTest::newRow("German label") << "de_DE" << "05/12/2024" << "05.12.2024";
+        QTest::newRow("German time") << "de_DE" << "10:30pm" << "22:30";
+        QTest::newRow("British label") << "en_GB" << "2024-05-12" << "12 May 2024";
+    }
+
+    void badgeText()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, matched);
+        QFETCH(QString, label);
+        QCOMPARE(readable(formatter(locale).badgeText(matched)), label);
+    }
+
+    void labelsFollowTheTimeZone()
+    {
+        // A written time is read in the zone it is shown in, so it reads the same in any zone.
+        QCOMPARE(readable(formatter(QStringLiteral("en_US"), QStringLiteral("Asia/Tokyo")).badgeText(QStringLiteral("10:30"))),
+            QStringLiteral("10:30 AM"));
+        QCOMPARE(readable(formatter(QStringLiteral("en_US"), QStringLiteral("America/New_York")).badgeText(QStringLiteral("23:30"))),
+            QStringLiteral("11:30 PM"));
+    }
+
+    void appliesBadges_data()
+    {
+        QTest::addColumn<QString>("markdown");
+        QTest::addColumn<QString>("shown");
+
+        QTest::newRow("date and time are two badges") << "Meet 12/03/2024 at 10:30" << "Meet [Mar 12, 2024] at [10:30 AM]";
+        QTest::newRow("ordinal date") << "Due 12th March 2024!" << "Due [Mar 12, 2024]!";
+        QTest::newRow("month first with comma") << "Due March 12th, 2024." << "Due [Mar 12, 2024].";
+        QTest::newRow("invalid date keeps its text") << "On 31/02/2024" << "On 31/02/2024";
+        QTest::newRow("pm without space") << "at 10:30pm" << "at [10:30 PM]";
+        QTest::newRow("pm with space") << "at 10:30 PM" << "at [10:30 PM]";
+        QTest::newRow("year first, one badge") << "2024-05-12" << "[May 12, 2024]";
+        QTest::newRow("inline code is left alone") << "Due `12/03/2024`" << "Due 12/03/2024";
+        QTest::newRow("link text is left alone") << "[12/03/2024](https://plenko.net)" << "12/03/2024";
+        QTest::newRow("overlap: later match wins, earlier one is dropped") << "2024/5/12/2024" << "2024/[Dec 5, 2024]";
+        QTest::newRow("overlap: an unparsable match still blocks") << "2024/1/31/02/2024" << "2024/1/31/02/2024";
+        QTest::newRow("date inside a list item") << "- ship 2024-05-12" << "  - ship [May 12, 2024]";
+        QTest::newRow("no candidates") << "nothing to see" << "nothing to see";
+        QTest::newRow("empty") << "" << "";
+        QTest::newRow("version number is no time") << "v1:300" << "v1:300";
+    }
+
+    void appliesBadges()
+    {
+        QFETCH(QString, markdown);
+        QFETCH(QString, shown);
+        const AttributedText text = ItemTextRenderer::renderText(markdown, {}, style(), nullptr);
+        QCOMPARE(withBadgeLabels(text), shown);
+    }
+
+    void candidatesComeInPatternOrder()
+    {
+        // Pattern 2 (day/month/year) finds its match before pattern 6 (year first) does.
+        const QList<TemporalFormatter::Match> matches = TemporalFormatter::candidates(QStringLiteral("2024/5/12/2024"));
+        QCOMPARE(matches.size(), 2);
+        QCOMPARE(matches.at(0).location, 5);
+        QCOMPARE(matches.at(0).length, 9);
+        QCOMPARE(matches.at(1).location, 0);
+        QCOMPARE(matches.at(1).length, 9);
+    }
+
+    void badgeCarriesItsLook()
+    {
+        const ItemTextStyle textStyle = style();
+        const AttributedText text = ItemTextRenderer::renderText(QStringLiteral("on 2024-05-12"), {}, textStyle, nullptr);
+        QCOMPARE(text.size(), 6);
+        QCOMPARE(text.text().at(3), QChar(0x2009));
+        QCOMPARE(text.text().at(4), QChar(QChar::ObjectReplacementCharacter));
+        QCOMPARE(text.text().at(5), QChar(0x2009));
+        const TextAttributes spacing = text.attributesAt(3);
+        QCOMPARE(spacing.font->pixelSize(), qRound(16 * 0.8));
+        QCOMPARE(spacing.foreground, std::optional<QColor>(textStyle.palette.bodyTextColor));
+        QCOMPARE(spacing.baselineOffset, 1.5);
+        QCOMPARE(text.attachments().size(), 1);
+        const TemporalBadgeAttachmentCell& cell = text.attachments().first();
+        QCOMPARE(cell.backgroundColor, textStyle.palette.highlightColor);
+        const QFontMetricsF metrics(cell.badgeFont);
+        QCOMPARE(cell.intrinsicSize.width(), metrics.horizontalAdvance(cell.label) + 8.0);
+        QCOMPARE(cell.intrinsicSize.height(), metrics.ascent() + 1.5);
+    }
+
+    void badgeIsDrawnInTheDocument()
+    {
+        const ItemTextStyle textStyle = style();
+        const RenderedItemText rendered = ItemTextRenderer::render(QStringLiteral("2024-05-12"), {}, textStyle);
+        QTextDocument& document = *rendered.document;
+        document.setTextWidth(400);
+        QTextCursor cursor(&document);
+        cursor.setPosition(2);
+        QCOMPARE(cursor.charFormat().objectType(), TemporalBadgeObject::Type);
+        const TemporalBadgeAttachmentCell cell = TemporalBadgeObject::cell(cursor.charFormat());
+        QCOMPARE(cell.label, QStringLiteral("May 12, 2024"));
+
+        QImage image(400, 60, QImage::Format_ARGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        document.drawContents(&painter);
+        painter.end();
+        // Somewhere in the first line the badge's background shows.
+        bool found = false;
+        for (int x = 0; x < 200 && !found; ++x) {
+            for (int y = 0; y < 30 && !found; ++y)
+                found = image.pixel(x, y) == textStyle.palette.highlightColor.rgb();
+        }
+        QVERIFY(found);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    QGuiApplication app(argc, argv);
+    TemporalBadgeTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "TemporalBadgeTest.moc"
