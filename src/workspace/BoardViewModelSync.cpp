@@ -1,1 +1,379 @@
+// Cloud board sync: the checkpoint sync of one board and of all of them, the board list and one
+// board's details from the service, the per-board refresh indicator, revoked boards and the clearing
+// of cloud data after sign-out. The service's copy of an item always wins; the client compares no
+// revisions when it applies a sync answer.
 #include "workspace/BoardViewModel.h"
+
+#include "domain/Log.h"
+#include "domain/WireConversions.h"
+#include "store/LocalDataService.h"
+#include "store/LocalRecordConversions.h"
+#include "store/LocalStore.h"
+#include "store/PreferenceKeys.h"
+#include "store/StoreContext.h"
+
+#include <QPointer>
+#include <QTimer>
+
+#include <chrono>
+
+namespace {
+constexpr double successIndicatorSeconds = 3.0;
+constexpr double longToastSeconds = 4.0;
+
+ApiError storeFailure(const StoreError& error)
+{
+    ApiError failure;
+    failure.message = error.message;
+    return failure;
+}
+
+bool sameRemoteItem(const RemoteItem& a, const RemoteItem& b)
+{
+    return a.id == b.id && a.content == b.content && a.status == b.status && a.boardId == b.boardId
+        && a.assignee == b.assignee && a.order == b.order && a.updatedAt == b.updatedAt
+        && a.deletedAt == b.deletedAt && a.archivedAt == b.archivedAt && a.revision == b.revision;
+}
+
+QJsonObject refreshResult(bool success)
+{
+    return { { QStringLiteral("storage"), QStringLiteral("cloud") },
+        { QStringLiteral("result"), success ? QStringLiteral("success") : QStringLiteral("failure") } };
+}
+}
+
+QCoro::Task<bool> BoardViewModel::syncBoard(Board board, bool showToast)
+{
+    const QUuid boardId = board.id;
+    // Tested and set before the first suspension: the only guard against two syncs of one board.
+    if (m_syncingBoards.contains(boardId))
+        co_return false;
+    setSyncing(boardId, true);
+    setRefreshState(BoardRefreshState::refreshing, boardId);
+
+    SyncRequest request;
+    request.checkpoint = m_localStore.get(PreferenceKeys::checkpoint(boardId)).value_or(0);
+    auto pending = m_context.fetchItems(LocalDataService::unsyncedItemsQuery(boardId));
+    ApiResult<SyncResponse> answer = std::unexpected(ApiError {});
+    if (pending) {
+        for (const auto& record : *pending)
+            request.items.append(LocalDataService::toRemoteItem(*record));
+        QPointer<BoardViewModel> self(this);
+        answer = co_await m_boardRepo.syncBoard(boardId, request);
+        if (!self)
+            co_return false;
+    } else {
+        answer = std::unexpected(storeFailure(pending.error()));
+    }
+
+    // A board deleted here or cleared by sign-out while the request ran must not get its items back.
+    const auto stillStored = m_context.countBoards(BoardQuery::withId(boardId));
+    if (answer && stillStored && *stillStored == 0) {
+        setRefreshState(std::nullopt, boardId);
+        setSyncing(boardId, false);
+        co_return false;
+    }
+
+    auto applied = [&]() -> LocalDataService::Result {
+        if (!answer)
+            return std::unexpected(StoreError { answer.error().message });
+        const SyncResponse& response = *answer;
+
+        // Items that became pending while the request ran were not sent: they stay pending below.
+        QSet<QUuid> changedMeanwhile;
+        if (auto nowPending = m_context.fetchItems(LocalDataService::unsyncedItemsQuery(boardId))) {
+            for (const auto& record : *nowPending) {
+                const RemoteItem current = LocalDataService::toRemoteItem(*record);
+                const auto sent = std::find_if(request.items.cbegin(), request.items.cend(),
+                    [&](const RemoteItem& item) { return item.id == current.id; });
+                if (sent == request.items.cend() || !sameRemoteItem(*sent, current))
+                    changedMeanwhile.insert(current.id);
+            }
+        }
+
+        Board current = findBoard(boardId).value_or(board);
+        current.name = response.boardName;
+        // The board now holds everything up to the checkpoint, so a later details refresh at that
+        // revision is not news.
+        current.revision = std::max(current.revision, response.latestCheckpoint);
+        (void)LocalDataService::updateLocalBoard(current, m_context);
+        replaceBoard(current);
+        m_localStore.set(response.latestCheckpoint, PreferenceKeys::checkpoint(boardId));
+
+        // Deletions after new items and before modified ones: an item both new and deleted ends
+        // deleted, one both deleted and modified ends present.
+        if (auto done = LocalDataService::applyRemoteItems(response.newItems, m_context); !done)
+            return done;
+        if (auto done = LocalDataService::deleteLocalItems(response.deletedItems, m_context); !done)
+            return done;
+        if (auto done = LocalDataService::applyRemoteItems(response.modifiedItems, m_context); !done)
+            return done;
+        if (auto done = LocalDataService::markLocalItemsSynced(boardId, m_context); !done)
+            return done;
+
+        if (!changedMeanwhile.isEmpty()) {
+            auto records = m_context.fetchItemsWithIds(changedMeanwhile.values());
+            if (records) {
+                for (const auto& record : *records)
+                    record->setDidSync(false);
+                (void)m_context.save();
+            }
+        }
+        return {};
+    }();
+
+    if (applied) {
+        reloadBoardItems(boardId);
+        clearBoardHighlight(boardId);
+        if (showToast)
+            showSuccess(QStringLiteral("Board refreshed"));
+        setRefreshState(BoardRefreshState::success, boardId, successIndicatorSeconds);
+        track(UsageEvent::boardRefreshCompleted, refreshResult(true));
+        setSyncing(boardId, false);
+        co_return true;
+    }
+
+    const ApiError error = answer ? storeFailure(applied.error()) : answer.error();
+    if (handleRevokedBoard(error, boardId)) {
+        setSyncing(boardId, false);
+        co_return false;
+    }
+    if (showToast)
+        showError(error.description());
+    setRefreshState(BoardRefreshState::failure, boardId);
+    track(UsageEvent::boardRefreshCompleted, refreshResult(false));
+    setSyncing(boardId, false);
+    co_return false;
+}
+
+QCoro::Task<void> BoardViewModel::syncAllCloudBoards(bool active)
+{
+    QList<QUuid> ids;
+    for (const Board& board : std::as_const(m_boards)) {
+        if (board.syncWithServer && board.isActive == active)
+            ids.append(board.id);
+    }
+    if (ids.isEmpty()) {
+        showInfo(QStringLiteral("No cloud boards to sync."));
+        co_return;
+    }
+
+    QPointer<BoardViewModel> self(this);
+    int failures = 0;
+    for (const QUuid& id : std::as_const(ids)) {
+        const std::optional<Board> board = findBoard(id);
+        if (!board) {
+            // Revoked or deleted while an earlier board synced.
+            ++failures;
+            continue;
+        }
+        const bool synced = co_await syncBoard(*board, false);
+        if (!self)
+            co_return;
+        if (!synced)
+            ++failures;
+    }
+
+    if (failures == 0)
+        showSuccess(QStringLiteral("Synced all cloud boards"));
+    else if (failures == ids.size())
+        showError(QStringLiteral("Failed to sync cloud boards"));
+    else
+        showError(QStringLiteral("Some boards failed to sync"));
+    updateShouldHighlightRefresh();
+}
+
+QCoro::Task<void> BoardViewModel::refreshBoardsFromServer(bool showToast)
+{
+    QPointer<BoardViewModel> self(this);
+    const auto fetched = co_await m_boardRepo.fetchBoards();
+    if (!self)
+        co_return;
+    auto failed = [&](const QString& message) {
+        if (showToast)
+            showError(message);
+    };
+    if (!fetched) {
+        failed(fetched.error().description());
+        co_return;
+    }
+
+    QSet<QUuid> remoteIds;
+    for (const RemoteBoard& remote : *fetched) {
+        const Board board = boardFromRemote(remote);
+        remoteIds.insert(board.id);
+        const auto stored = m_context.countBoards(BoardQuery::withId(board.id));
+        if (!stored) {
+            failed(stored.error().message);
+            co_return;
+        }
+        if (*stored > 0) {
+            if (auto updated = LocalDataService::updateLocalBoard(board, m_context); !updated) {
+                failed(updated.error().message);
+                co_return;
+            }
+        } else {
+            m_context.insert(makeLocalBoard(board));
+            (void)m_context.save();
+        }
+    }
+
+    // The board is gone from the service or this account left it; its items stay in the store
+    // until the board's other traces are cleared (sign-out), so no pending change is destroyed here.
+    const auto cloudBoards = LocalDataService::fetchLocalCloudBoards(m_context);
+    if (!cloudBoards) {
+        failed(cloudBoards.error().message);
+        co_return;
+    }
+    for (const Board& board : *cloudBoards) {
+        if (!remoteIds.contains(board.id))
+            (void)LocalDataService::deleteLocalBoardRecord(board.id, m_context);
+    }
+
+    reloadWorkspaceFromStore(true);
+    (void)m_context.save();
+    if (showToast)
+        showSuccess(QStringLiteral("Boards refreshed"));
+}
+
+QCoro::Task<void> BoardViewModel::refreshBoardDetails(Board board)
+{
+    const QUuid boardId = board.id;
+    QPointer<BoardViewModel> self(this);
+    const auto fetched = co_await m_boardRepo.fetchBoard(boardId);
+    if (!self)
+        co_return;
+    if (!fetched) {
+        handleRevokedBoard(fetched.error(), boardId);
+        co_return;
+    }
+
+    const BoardDetails details = boardDetailsFromResponse(*fetched);
+    const std::optional<Board> current = findBoard(boardId);
+    const qint64 oldRevision = current ? current->revision : 0;
+
+    Board updated = details.board;
+    if (current)
+        updated.items = current->items;
+    updated.users = details.users;
+    updated.boardOwner = details.boardOwner;
+    updated.revision = details.board.revision;
+    applyBoardUpdate(updated);
+
+    if (details.board.revision > oldRevision)
+        setBoardHighlight(boardId);
+    if (boardId == m_selectedBoard.id)
+        updateShouldHighlightRefresh();
+}
+
+void BoardViewModel::setRefreshState(std::optional<BoardRefreshState> state, const QUuid& boardId,
+    std::optional<double> resetDelaySeconds)
+{
+    if (state) {
+        m_boardRefreshStates.insert(boardId, *state);
+        Q_EMIT boardRefreshStatesChanged();
+    } else if (m_boardRefreshStates.remove(boardId) > 0) {
+        Q_EMIT boardRefreshStatesChanged();
+    }
+    cancelRefreshReset(boardId);
+    if (!state || !resetDelaySeconds)
+        return;
+
+    // Owned by the workspace, so it never fires after the workspace is gone.
+    auto* timer = new QTimer(this);
+    timer->setSingleShot(true);
+    timer->setInterval(std::chrono::milliseconds(qRound64(*resetDelaySeconds * 1000.0)));
+    const BoardRefreshState expected = *state;
+    connect(timer, &QTimer::timeout, this, [this, timer, boardId, expected] {
+        // Only the state this timer was set for: a newer state replaced it and keeps its own course.
+        const auto it = m_boardRefreshStates.constFind(boardId);
+        if (it != m_boardRefreshStates.constEnd() && *it == expected) {
+            m_boardRefreshStates.remove(boardId);
+            Q_EMIT boardRefreshStatesChanged();
+        }
+        if (m_refreshStateResetTasks.value(boardId) == timer)
+            m_refreshStateResetTasks.remove(boardId);
+        timer->deleteLater();
+    });
+    m_refreshStateResetTasks.insert(boardId, timer);
+    timer->start();
+}
+
+bool BoardViewModel::handleRevokedBoard(const ApiError& error, const QUuid& boardId)
+{
+    if (error.code != QLatin1String("BOARD_ACCESS_DENIED"))
+        return false;
+
+    const std::optional<Board> board = findBoard(boardId);
+    if (auto removed = LocalDataService::deleteLocalBoard(boardId, m_context); !removed) {
+        m_toasts.showToast(ToastType::error,
+            QStringLiteral("Failed to clear local data for revoked board. ") + removed.error().message,
+            longToastSeconds);
+    }
+
+    removeBoardFromWorkspace(boardId);
+    if (m_boardRefreshStates.remove(boardId) > 0)
+        Q_EMIT boardRefreshStatesChanged();
+    cancelRefreshReset(boardId);
+    setSyncing(boardId, false);
+    m_localStore.set(std::nullopt, PreferenceKeys::checkpoint(boardId));
+    clearBoardHighlight(boardId);
+
+    if (m_localStore.get(PreferenceKeys::selectedBoardId()) == boardId)
+        m_localStore.set(std::nullopt, PreferenceKeys::selectedBoardId());
+    if (m_quickCaptureBoardId == boardId)
+        setQuickCaptureBoardId(std::nullopt);
+
+    ensureSelectionAfterLoad();
+    updateShouldHighlightRefresh();
+    if (board) {
+        m_toasts.showToast(ToastType::info,
+            QStringLiteral("Access to \"") + board->name + QStringLiteral("\" was revoked. The board has been removed."),
+            longToastSeconds);
+    }
+    return true;
+}
+
+void BoardViewModel::clearCloudDataAfterSignOut()
+{
+    QSet<QUuid> cloudIds;
+    for (const Board& board : std::as_const(m_boards)) {
+        if (board.syncWithServer)
+            cloudIds.insert(board.id);
+    }
+    const bool selectedWasCloud = m_selectedBoard.syncWithServer;
+
+    LocalDataService::clearLocalCloudBoards(m_context);
+
+    QList<Board> remaining = m_boards;
+    remaining.removeIf([](const Board& board) { return board.syncWithServer; });
+    setBoards(remaining);
+    recomputeBoardSections();
+
+    m_localStore.removeAll(PreferenceKeys::checkpointPrefix());
+
+    bool statesChanged = false;
+    for (const QUuid& id : std::as_const(cloudIds)) {
+        statesChanged = m_boardRefreshStates.remove(id) > 0 || statesChanged;
+        cancelRefreshReset(id);
+    }
+    if (statesChanged)
+        Q_EMIT boardRefreshStatesChanged();
+    setHighlightedBoards(m_highlightedBoards - cloudIds);
+    m_localStore.set(m_highlightedBoards, PreferenceKeys::highlightedBoards());
+
+    if (selectedWasCloud) {
+        const auto local = std::find_if(m_boards.cbegin(), m_boards.cend(),
+            [](const Board& board) { return !board.syncWithServer; });
+        if (local != m_boards.cend()) {
+            const Board chosen = *local;
+            setSelectedBoard(chosen);
+            storeSelectedBoardIntoBoards();
+            reloadBoardItems(chosen.id);
+            m_localStore.set(chosen.id, PreferenceKeys::selectedBoardId());
+        }
+    }
+
+    updateShouldHighlightRefresh();
+    m_toasts.showToast(ToastType::success, QStringLiteral("Signed out. Local sync data cleared."), longToastSeconds);
+}
