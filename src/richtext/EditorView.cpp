@@ -3,6 +3,7 @@
 #include "richtext/BusyIndicator.h"
 #include "richtext/CharacterCounter.h"
 #include "richtext/EditorColors.h"
+#include "richtext/LeadingEmojiGuard.h"
 #include "richtext/LinkLabeler.h"
 #include "richtext/LinkMetadataService.h"
 #include "richtext/MarkdownTextEditor.h"
@@ -47,7 +48,14 @@ EditorView::EditorView(QWidget* parent, LinkMetadataService* linkService)
     buildChrome();
 
     connect(m_editor, &MarkdownTextEditor::textEdited, this, &EditorView::onEditorTextEdited);
-    connect(m_editor, &MarkdownTextEditor::caretMoved, this, [this] { updateMentionState(); });
+    connect(m_editor, &MarkdownTextEditor::caretMoved, this, [this] {
+        // Typing moves the caret before the new text arrives; that text brings its own update.
+        if (storedTextFrom(m_editor->toPlainText()) != m_text)
+            return;
+        updateMentionState();
+        // An address typed by hand is fetched once the caret has left its end.
+        m_linkLabeler->scan(m_text, storedCaret());
+    });
     connect(m_editor, &MarkdownTextEditor::focusChanged, this, [this](bool focused) {
         m_isEditorFocused = focused;
         update();
@@ -77,7 +85,11 @@ EditorView::EditorView(QWidget* parent, LinkMetadataService* linkService)
     updateChrome();
 }
 
-EditorView::~EditorView() = default;
+EditorView::~EditorView()
+{
+    // The text view loses focus while the children are torn down; by then there is no editor to tell.
+    m_editor->disconnect(this);
+}
 
 void EditorView::buildChrome()
 {

@@ -21,10 +21,12 @@ void EditorView::onEditorTextEdited(const QString& editorText)
 {
     const QString typed = storedTextFrom(editorText);
     const qsizetype caret = storedCaret();
+    // More than one new character at once is a paste or a pick: its address is complete.
+    const bool isPaste = typed.size() - m_text.size() > 1;
     commitText(applyTypographicReplacementsWhileTyping(typed, caret));
     showTextInEditor();
     updateMentionState();
-    m_linkLabeler->scan(m_text);
+    m_linkLabeler->scan(m_text, isPaste ? std::nullopt : std::optional(storedCaret()));
 }
 
 void EditorView::commitText(const QString& text)

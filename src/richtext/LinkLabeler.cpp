@@ -6,16 +6,34 @@
 
 #include <QUrl>
 
+namespace {
+
+// The caret is inside the address or in the punctuation right after it ("https://x." may become
+// "https://x.org"), with no white space in between.
+bool isBeingTyped(const QString& text, const DetectedAddress& address, qsizetype caret)
+{
+    if (caret < address.start)
+        return false;
+    qsizetype runEnd = address.start + address.length;
+    while (runEnd < text.size() && !text[runEnd].isSpace())
+        ++runEnd;
+    return caret <= runEnd;
+}
+
+} // namespace
+
 LinkLabeler::LinkLabeler(LinkMetadataService* service, QObject* parent)
     : QObject(parent)
     , m_service(service)
 {
 }
 
-void LinkLabeler::scan(const QString& text)
+void LinkLabeler::scan(const QString& text, std::optional<qsizetype> caret)
 {
     for (const DetectedAddress& address : detectAddresses(text)) {
         if (address.isLinkTarget(text) || m_observedLinks.contains(address.text))
+            continue;
+        if (caret && isBeingTyped(text, address, *caret))
             continue;
         if (address.isWebAddress()) {
             if (!m_service)

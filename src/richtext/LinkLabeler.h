@@ -20,7 +20,10 @@ public:
     explicit LinkLabeler(LinkMetadataService* service, QObject* parent = nullptr);
 
     // Starts a label for every address in `text` not seen before and not already a link target.
-    void scan(const QString& text);
+    // An address with the caret in it or at its end is still being typed and waits until the caret
+    // leaves it;
+    // without a caret (a paste) every address counts.
+    void scan(const QString& text, std::optional<qsizetype> caret = std::nullopt);
 
     const QSet<QString>& observedLinks() const { return m_observedLinks; }
     const QSet<QString>& inFlightLinks() const { return m_inFlightLinks; }

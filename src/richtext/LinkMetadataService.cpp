@@ -14,13 +14,6 @@
 
 namespace {
 
-struct Download
-{
-    int status = 0;
-    QByteArray body;
-    bool wasCut = false;
-};
-
 QNetworkRequest pageRequest(const QUrl& url, std::chrono::milliseconds timeout)
 {
     QNetworkRequest request(url);
@@ -30,11 +23,15 @@ QNetworkRequest pageRequest(const QUrl& url, std::chrono::milliseconds timeout)
     return request;
 }
 
+} // namespace
+
 // The status and the first 128 KiB of the body; absent when no HTTP response arrived in full.
-QCoro::Task<std::optional<Download>> download(QNetworkAccessManager* network, QNetworkRequest request)
+// Nothing of the service is touched after the reply finishes: the service may be gone by then.
+QCoro::Task<std::optional<LinkMetadataService::Download>> LinkMetadataService::download(QNetworkRequest request)
 {
     // The session owns the reply until we hand it back; it may go first when the session does.
-    QPointer<QNetworkReply> reply = network->get(request);
+    QPointer<QNetworkReply> reply = m_network->get(request);
+    m_activeReply = reply;
     auto received = std::make_shared<Download>();
     // Read as the bytes arrive and stop the transfer at the cap, so a huge page is never held whole.
     QObject::connect(reply, &QNetworkReply::readyRead, reply, [r = reply.data(), received] {
@@ -64,8 +61,6 @@ QCoro::Task<std::optional<Download>> download(QNetworkAccessManager* network, QN
     co_return *received;
 }
 
-} // namespace
-
 LinkMetadataService::LinkMetadataService(QNetworkAccessManager* network, std::chrono::milliseconds timeout,
                                          QObject* parent)
     : QObject(parent)
@@ -74,7 +69,15 @@ LinkMetadataService::LinkMetadataService(QNetworkAccessManager* network, std::ch
 {
 }
 
-LinkMetadataService::~LinkMetadataService() = default;
+LinkMetadataService::~LinkMetadataService()
+{
+    // Let every waiting fetch finish with its fallback instead of waiting forever on a dead service.
+    m_isClosing = true;
+    if (m_activeReply)
+        m_activeReply->abort();
+    m_busy = false;
+    Q_EMIT turnFinished();
+}
 
 LinkMetadataService& LinkMetadataService::shared()
 {
@@ -109,12 +112,12 @@ QCoro::Task<std::optional<LinkMetadata>> LinkMetadataService::fetchMetadata(QUrl
     QPointer<LinkMetadataService> self(this);
     while (m_busy) {
         co_await qCoro(this, &LinkMetadataService::turnFinished);
-        if (!self)
+        if (!self || m_isClosing)
             co_return LinkPageParser::fallbackMetadata(url);
     }
     m_busy = true;
     std::optional<LinkMetadata> result = co_await fetchInTurn(url);
-    if (!self)
+    if (!self || m_isClosing)
         co_return result;
     m_busy = false;
     Q_EMIT turnFinished();
@@ -130,8 +133,8 @@ QCoro::Task<std::optional<LinkMetadata>> LinkMetadataService::fetchInTurn(QUrl u
         co_return fallbackMetadata(url);
 
     QPointer<LinkMetadataService> self(this);
-    const std::optional<Download> page = co_await download(m_network, pageRequest(url, m_timeout));
-    if (!self)
+    const std::optional<Download> page = co_await download(pageRequest(url, m_timeout));
+    if (!self || m_isClosing)
         co_return LinkPageParser::fallbackMetadata(url);
     if (!page || page->status < 200 || page->status > 399)
         co_return fallbackMetadata(url);

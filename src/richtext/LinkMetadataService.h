@@ -15,6 +15,8 @@
 #include <optional>
 
 class QNetworkAccessManager;
+class QNetworkReply;
+class QNetworkRequest;
 
 class LinkMetadataService : public QObject
 {
@@ -43,7 +45,15 @@ Q_SIGNALS:
     void turnFinished();
 
 private:
+    struct Download
+    {
+        int status = 0;
+        QByteArray body;
+        bool wasCut = false;
+    };
+
     QCoro::Task<std::optional<LinkMetadata>> fetchInTurn(QUrl url);
+    QCoro::Task<std::optional<Download>> download(QNetworkRequest request);
     std::optional<LinkMetadata> fallbackMetadata(const QUrl& url) const;
     static QString cacheKey(const QUrl& url);
 
@@ -51,4 +61,6 @@ private:
     std::chrono::milliseconds m_timeout;
     QHash<QString, LinkMetadata> m_cache;
     bool m_busy = false;
+    bool m_isClosing = false;
+    QPointer<QNetworkReply> m_activeReply;
 };
