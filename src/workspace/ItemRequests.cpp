@@ -1,0 +1,48 @@
+#include "workspace/ItemRequests.h"
+
+#include "domain/IsoDate.h"
+
+UpsertItemRequest upsertItemRequest(const Item& item)
+{
+    UpsertItemRequest request;
+    request.content = item.content;
+    request.status = itemStatusText(item.status);
+    request.order = item.order;
+    request.createdAt = isoDateText(item.createdAt);
+    request.boardId = item.boardId;
+    request.assignee = item.assignee;
+    return request;
+}
+
+UpdateItemRequest updateItemRequest(const Item& before, const Item& after)
+{
+    UpdateItemRequest request;
+    if (after.content != before.content)
+        request.content = after.content;
+    if (after.status != before.status)
+        request.status = itemStatusText(after.status);
+    if (after.order != before.order)
+        request.order = after.order;
+    if (after.boardId != before.boardId)
+        request.boardId = after.boardId;
+    if (after.assignee != before.assignee) {
+        request.assignee
+            = after.assignee ? FieldUpdate<QUuid>::set(*after.assignee) : FieldUpdate<QUuid>::cleared();
+    }
+    // Compared as wire text: a change below a second is no change to the service.
+    const auto archiveText = [](const Item& item) {
+        return item.archivedAt ? std::optional(isoDateText(*item.archivedAt)) : std::nullopt;
+    };
+    if (archiveText(after) != archiveText(before)) {
+        request.archivedAt = after.archivedAt ? FieldUpdate<QString>::set(*archiveText(after))
+                                              : FieldUpdate<QString>::cleared();
+    }
+    request.revision = after.revision;
+    return request;
+}
+
+bool changesSomething(const UpdateItemRequest& request)
+{
+    return request.content || request.status || request.order || request.boardId
+        || !request.assignee.isUnchanged() || !request.archivedAt.isUnchanged();
+}
