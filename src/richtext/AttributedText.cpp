@@ -1,5 +1,7 @@
 #include "richtext/AttributedText.h"
 
+#include <algorithm>
+
 void AttributedText::append(const QString& text, const TextAttributes& attributes)
 {
     insert(m_text.size(), text, attributes);
@@ -15,8 +17,12 @@ void AttributedText::replace(qsizetype position, qsizetype length, const QString
 {
     Q_ASSERT(attributes.size() == text.size());
     m_text.replace(position, length, text);
-    m_attributes.remove(position, length);
-    for (qsizetype i = 0; i < attributes.size(); ++i)
+    const qsizetype common = std::min(length, attributes.size());
+    for (qsizetype i = 0; i < common; ++i)
+        m_attributes[position + i] = attributes.at(i);
+    if (length > common)
+        m_attributes.remove(position + common, length - common);
+    for (qsizetype i = common; i < attributes.size(); ++i)
         m_attributes.insert(position + i, attributes.at(i));
 }
 

@@ -64,6 +64,45 @@ void DateParserCache::setZone(const QString& timeZoneId)
     }
 }
 
+namespace {
+
+constexpr unsigned letterBit = 1u << 5;
+
+unsigned separatorBit(QChar c)
+{
+    switch (c.unicode()) {
+    case u':': return 1u << 0;
+    case u'/': return 1u << 1;
+    case u'.': return 1u << 2;
+    case u'-': return 1u << 3;
+    case u',': return 1u << 4;
+    default: return 0;
+    }
+}
+
+} // namespace
+
+unsigned DateParserCache::shapeOf(const QString& text)
+{
+    unsigned shape = 0;
+    for (const QChar c : text)
+        shape |= c.isLetter() ? letterBit : separatorBit(c);
+    return shape;
+}
+
+unsigned DateParserCache::shapeOfFormat(const QString& format)
+{
+    unsigned shape = 0;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format.at(i);
+        if (c == QLatin1Char('a') || (c == QLatin1Char('M') && format.mid(i, 3) == QStringLiteral("MMM")))
+            shape |= letterBit;
+        else
+            shape |= separatorBit(c);
+    }
+    return shape;
+}
+
 DateParserCache::Parser* DateParserCache::parser(const QString& format)
 {
     if (const auto found = m_parsers.constFind(format); found != m_parsers.cend())
@@ -71,6 +110,7 @@ DateParserCache::Parser* DateParserCache::parser(const QString& format)
     UErrorCode status = U_ZERO_ERROR;
     const icu::Locale posix("en_US_POSIX");
     auto parser = std::make_shared<Parser>();
+    parser->shape = shapeOfFormat(format);
     parser->format = std::make_unique<icu::SimpleDateFormat>(IcuText::view(format), posix, status);
     if (U_FAILURE(status))
         return nullptr;
@@ -101,9 +141,10 @@ UDate DateParserCache::defaultDate()
 std::optional<UDate> DateParserCache::parseWith(const QStringList& formats, const QString& text, bool withDefaultDate)
 {
     const icu::UnicodeString input = IcuText::view(text);
+    const unsigned shape = shapeOf(text);
     for (const QString& format : formats) {
         Parser* candidate = parser(format);
-        if (!candidate)
+        if (!candidate || candidate->shape != shape)
             continue;
         UErrorCode status = U_ZERO_ERROR;
         icu::ParsePosition position(0);
@@ -126,7 +167,8 @@ std::optional<UDate> DateParserCache::parseWith(const QStringList& formats, cons
 QString DateParserCache::withoutOrdinals(const QString& text)
 {
     const icu::RegexPattern* pattern = DatePatterns::ordinalSuffix();
-    if (!pattern)
+    // Every suffix is letters; most dates have none.
+    if (!pattern || !(shapeOf(text) & letterBit))
         return text;
     UErrorCode status = U_ZERO_ERROR;
     const icu::UnicodeString input = IcuText::view(text);

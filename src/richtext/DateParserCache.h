@@ -31,6 +31,7 @@ public:
 private:
     struct Parser
     {
+        unsigned shape = 0; // see shapeOf
         std::unique_ptr<icu::SimpleDateFormat> format;
         std::unique_ptr<icu::Calendar> calendar; // time formats: preset to the default date before each parse
     };
@@ -39,6 +40,11 @@ private:
     Parser* parser(const QString& format);
     std::optional<UDate> parseWith(const QStringList& formats, const QString& text, bool withDefaultDate);
     static QString withoutOrdinals(const QString& text);
+    // The separators (":", "/", ".", "-", ",") and whether letters appear. A strict parse consumes
+    // the literal separators of its format exactly and reads letters only for month names and
+    // AM/PM, so a format whose shape differs from the text's cannot parse it.
+    static unsigned shapeOf(const QString& text);
+    static unsigned shapeOfFormat(const QString& format);
     static UDate defaultDate();
 
     QString m_zoneId;

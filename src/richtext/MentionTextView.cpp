@@ -65,6 +65,7 @@ void MentionTextView::rebuild()
     style.baseFont = m_baseFont;
     style.palette = RichTextPalette::forAppearance(isDark());
     style.context = m_context.value_or(TemporalContext::system());
+    style.layoutWidth = width() > 0 ? width() : m_fallbackWidth;
     RenderedItemText rendered = ItemTextRenderer::render(m_text, m_candidates, style);
     m_document = std::move(rendered.document);
     m_mentionRanges = std::move(rendered.mentionRanges);

@@ -6,6 +6,9 @@
 #include <QTextBlockFormat>
 #include <QTextCursor>
 
+#include <algorithm>
+#include <utility>
+
 QTextCharFormat RichTextDocumentBuilder::charFormat(const TextAttributes& attributes, const ItemTextStyle& style)
 {
     QTextCharFormat format;
@@ -41,7 +44,6 @@ std::unique_ptr<QTextDocument> RichTextDocumentBuilder::build(const AttributedTe
     document->setDocumentMargin(0);
     document->setDefaultFont(style.baseFont);
     document->setUndoRedoEnabled(false);
-    TemporalBadgeObject::install(document.get());
 
     QTextBlockFormat blockFormat;
     blockFormat.setLineHeight(style.lineSpacing, QTextBlockFormat::LineDistanceHeight);
@@ -49,6 +51,7 @@ std::unique_ptr<QTextDocument> RichTextDocumentBuilder::build(const AttributedTe
     cursor.beginEditBlock();
     cursor.setBlockFormat(blockFormat);
     const QString& plain = text.text();
+    QList<std::pair<TextAttributes, QTextCharFormat>> formats;
     for (const AttributedText::Run& run : text.runs()) {
         const TextAttributes& attributes = text.attributesAt(run.start);
         if (attributes.attachment >= 0) {
@@ -57,7 +60,14 @@ std::unique_ptr<QTextDocument> RichTextDocumentBuilder::build(const AttributedTe
                 cursor.insertText(QString(QChar::ObjectReplacementCharacter), badge);
             continue;
         }
-        const QTextCharFormat format = charFormat(attributes, style);
+        // An item text has a handful of distinct looks; each format is made once.
+        auto cached = std::find_if(formats.cbegin(), formats.cend(),
+            [&attributes](const auto& entry) { return entry.first == attributes; });
+        if (cached == formats.cend()) {
+            formats.append({attributes, charFormat(attributes, style)});
+            cached = formats.cend() - 1;
+        }
+        const QTextCharFormat& format = cached->second;
         qsizetype start = run.start;
         const qsizetype end = run.start + run.length;
         while (start < end) {
@@ -74,5 +84,9 @@ std::unique_ptr<QTextDocument> RichTextDocumentBuilder::build(const AttributedTe
         }
     }
     cursor.endEditBlock();
+    // Installed last, once the width is known: asking for the layout creates it and lays out the
+    // whole document, and a document with a layout lays itself out again after every insertion.
+    document->setTextWidth(style.layoutWidth);
+    TemporalBadgeObject::install(document.get());
     return document;
 }
