@@ -1,0 +1,291 @@
+// Loading the workspace from a real store file, the sidebar's sections, the selection repair rule
+// and the quick-capture board. Signed out: no service is needed, except for selecting a cloud board.
+#include "WorkspaceFixture.h"
+
+#include "store/LocalDataService.h"
+#include "store/LocalRecordConversions.h"
+#include "store/PreferenceKeys.h"
+
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTest>
+
+namespace {
+Board makeBoard(const QString& name, bool cloud = false, bool active = true)
+{
+    Board board;
+    board.id = QUuid::createUuid();
+    board.name = name;
+    board.createdAt = QDateTime::currentDateTimeUtc();
+    board.updatedAt = board.createdAt;
+    board.syncWithServer = cloud;
+    board.createdBy = QStringLiteral("n/a");
+    board.isActive = active;
+    return board;
+}
+
+void storeBoard(WorkspaceClient& client, const Board& board)
+{
+    client.store().insert(makeLocalBoard(board));
+    QVERIFY(client.store().save());
+}
+
+Item storeItem(WorkspaceClient& client, const Board& board, const QString& content, bool deleted = false)
+{
+    Item item = client.newItem(board, content);
+    if (deleted)
+        item.deletedAt = QDateTime::currentDateTimeUtc();
+    client.store().insert(makeLocalItem(item));
+    (void)client.store().save();
+    return item;
+}
+
+QStringList names(const QList<Board>& boards)
+{
+    QStringList result;
+    for (const Board& board : boards)
+        result.append(board.name);
+    return result;
+}
+
+QStringList contents(const Board& board)
+{
+    QStringList result;
+    for (const Item& item : board.items)
+        result.append(item.content);
+    result.sort();
+    return result;
+}
+
+void removeStoredBoard(WorkspaceClient& client, const QString& name)
+{
+    for (const Board& board : client.workspace().boards()) {
+        if (board.name == name)
+            QVERIFY(LocalDataService::deleteLocalBoard(board.id, client.store()));
+    }
+}
+}
+
+class LoadingAndSelectionTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void emptyStoreKeepsThePlaceholder()
+    {
+        WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
+        QVERIFY2(client.isValid(), qPrintable(client.errorString()));
+        client.workspace().loadBoards(true);
+
+        QVERIFY(client.workspace().boards().isEmpty());
+        QVERIFY(client.workspace().displayedBoards().isEmpty());
+        QVERIFY(client.workspace().archivedBoards().isEmpty());
+        const Board& selected = client.workspace().selectedBoard();
+        QCOMPARE(selected.name, QStringLiteral("Placeholder"));
+        QCOMPARE(selected.createdBy, QStringLiteral("n/a"));
+        QVERIFY(!selected.syncWithServer);
+        QVERIFY(selected.isActive);
+        QVERIFY(!selected.id.isNull());
+        QCOMPARE(client.workspace().findBoard(selected.id)->name, QStringLiteral("Placeholder"));
+    }
+
+    void loadShowsCloudBoardsOnlySignedIn_data()
+    {
+        QTest::addColumn<bool>("signedIn");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("signed in") << true << QStringList { "Home", "Team", "Old team" };
+        QTest::newRow("signed out") << false << QStringList { "Home" };
+    }
+
+    void loadShowsCloudBoardsOnlySignedIn()
+    {
+        QFETCH(bool, signedIn);
+        QFETCH(QStringList, expected);
+        WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
+        storeBoard(client, makeBoard(QStringLiteral("Home")));
+        storeBoard(client, makeBoard(QStringLiteral("Team"), true));
+        storeBoard(client, makeBoard(QStringLiteral("Old team"), true, false));
+
+        client.workspace().loadBoards(signedIn);
+        QCOMPARE(names(client.workspace().boards()), expected);
+        QCOMPARE(client.workspace().selectedBoard().name, QStringLiteral("Home"));
+        // Nothing is removed from the store by a signed-out load.
+        QCOMPARE(LocalDataService::fetchLocalBoards(client.store())->size(), 3);
+        QCOMPARE(names(client.workspace().archivedBoards()),
+            signedIn ? QStringList { "Old team" } : QStringList {});
+    }
+
+    void deletedItemsAreNeverAttached()
+    {
+        WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
+        const Board home = makeBoard(QStringLiteral("Home"));
+        const Board work = makeBoard(QStringLiteral("Work"));
+        storeBoard(client, home);
+        storeBoard(client, work);
+        storeItem(client, home, QStringLiteral("Buy milk"));
+        storeItem(client, home, QStringLiteral("Gone"), true);
+        storeItem(client, work, QStringLiteral("Report"));
+
+        client.workspace().loadBoards(false);
+        QCOMPARE(contents(*client.workspace().findBoard(home.id)), QStringList { "Buy milk" });
+        QCOMPARE(contents(*client.workspace().findBoard(work.id)), QStringList { "Report" });
+
+        // A tombstone written after the load stays out of a reload too, and the selection follows.
+        storeItem(client, work, QStringLiteral("Deleted later"), true);
+        storeItem(client, work, QStringLiteral("Added later"));
+        const auto reloaded = client.workspace().reloadBoardItems(work.id);
+        QVERIFY(reloaded);
+        QCOMPARE(contents(*reloaded), (QStringList { "Added later", "Report" }));
+        QCOMPARE(contents(*client.workspace().findBoard(work.id)), contents(*reloaded));
+        QVERIFY(!client.workspace().reloadBoardItems(QUuid::createUuid()));
+    }
+
+    // Boards A (active), B (archived), C (active); C is selected, then the named boards leave the store.
+    void selectionRepairAfterReload_data()
+    {
+        QTest::addColumn<QStringList>("removed");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("selected gone, active remain") << QStringList { "C" } << "A";
+        QTest::newRow("only archived remain") << QStringList { "A", "C" } << "B";
+        QTest::newRow("none remain: the last one stays") << QStringList { "A", "B", "C" } << "C";
+        QTest::newRow("another board gone") << QStringList { "A" } << "C";
+    }
+
+    void selectionRepairAfterReload()
+    {
+        QFETCH(QStringList, removed);
+        QFETCH(QString, expected);
+        WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
+        storeBoard(client, makeBoard(QStringLiteral("A")));
+        storeBoard(client, makeBoard(QStringLiteral("B"), false, false));
+        const Board c = makeBoard(QStringLiteral("C"));
+        storeBoard(client, c);
+        client.workspace().loadBoards(false);
+        QCoro::waitFor(client.workspace().selectBoard(c.id));
+        QCOMPARE(client.workspace().selectedBoard().name, QStringLiteral("C"));
+
+        for (const QString& name : removed)
+            removeStoredBoard(client, name);
+        client.workspace().loadBoards(false);
+        QCOMPARE(client.workspace().selectedBoard().name, expected);
+    }
+
+    void archivingTheSelectedBoardKeepsTheSelection()
+    {
+        WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
+        storeBoard(client, makeBoard(QStringLiteral("A")));
+        Board b = makeBoard(QStringLiteral("B"));
+        storeBoard(client, b);
+        client.workspace().loadBoards(false);
+        QCoro::waitFor(client.workspace().selectBoard(b.id));
+
+        b.isActive = false;
+        client.workspace().applyBoardUpdate(b);
+        QCOMPARE(client.workspace().selectedBoard().id, b.id);
+        QVERIFY(!client.workspace().selectedBoard().isActive);
+        QCOMPARE(names(client.workspace().displayedBoards()), QStringList { "A" });
+        QCOMPARE(names(client.workspace().archivedBoards()), QStringList { "B" });
+    }
+
+    void applyBoardUpdateReplacesInPlaceOrAppends()
+    {
+        WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
+        Board a = makeBoard(QStringLiteral("A"));
+        storeBoard(client, a);
+        storeBoard(client, makeBoard(QStringLiteral("B")));
+        storeBoard(client, makeBoard(QStringLiteral("Z"), false, false));
+        client.workspace().loadBoards(false);
+
+        client.workspace().applyBoardUpdate(makeBoard(QStringLiteral("C")));
+        client.workspace().applyBoardUpdate(makeBoard(QStringLiteral("Y"), false, false));
+        a.name = QStringLiteral("A renamed");
+        client.workspace().applyBoardUpdate(a, 7);
+
+        QCOMPARE(names(client.workspace().boards()), (QStringList { "A renamed", "B", "Z", "C", "Y" }));
+        QCOMPARE(names(client.workspace().displayedBoards()), (QStringList { "A renamed", "B", "C" }));
+        QCOMPARE(names(client.workspace().archivedBoards()), (QStringList { "Z", "Y" }));
+        QCOMPARE(client.workspace().findBoard(a.id)->revision, 7);
+        // A was selected by the load, so the selected copy follows the update.
+        QCOMPARE(client.workspace().selectedBoard().name, QStringLiteral("A renamed"));
+    }
+
+    void selectBoardRecordsItsStorageAndState_data()
+    {
+        QTest::addColumn<bool>("active");
+        QTest::newRow("active") << true;
+        QTest::newRow("archived") << false;
+    }
+
+    void selectBoardRecordsItsStorageAndState()
+    {
+        QFETCH(bool, active);
+        WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
+        storeBoard(client, makeBoard(QStringLiteral("First")));
+        const Board board = makeBoard(QStringLiteral("Second"), false, active);
+        storeBoard(client, board);
+        client.workspace().loadBoards(false);
+        storeItem(client, board, QStringLiteral("Written after the load"));
+
+        QCoro::waitFor(client.workspace().selectBoard(board.id));
+        QCOMPARE(client.workspace().selectedBoard().id, board.id);
+        QCOMPARE(contents(client.workspace().selectedBoard()), QStringList { "Written after the load" });
+        QCOMPARE(contents(*client.workspace().findBoard(board.id)), QStringList { "Written after the load" });
+        const auto event = client.lastEvent();
+        QVERIFY(event);
+        QCOMPARE(event->name, QStringLiteral("board_selected"));
+        QCOMPARE(event->properties.value(QStringLiteral("storage")).toString(), QStringLiteral("local"));
+        QCOMPARE(event->properties.value(QStringLiteral("state")).toString(),
+            active ? QStringLiteral("active") : QStringLiteral("archived"));
+
+        // An unknown id changes nothing and records nothing.
+        const auto eventsBefore = client.events().size();
+        QCoro::waitFor(client.workspace().selectBoard(QUuid::createUuid()));
+        QCOMPARE(client.workspace().selectedBoard().id, board.id);
+        QCOMPARE(client.events().size(), eventsBefore);
+    }
+
+    void quickCaptureBoard()
+    {
+        WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
+        const Board a = makeBoard(QStringLiteral("A"));
+        const Board b = makeBoard(QStringLiteral("B"));
+        storeBoard(client, a);
+        storeBoard(client, b);
+        client.workspace().loadBoards(false);
+        const QString key = PreferenceKeys::quickCaptureId().name;
+
+        QSignalSpy changed(&client.workspace(), &BoardViewModel::quickCaptureBoardIdChanged);
+        client.workspace().setQuickCaptureBoard(b);
+        QCOMPARE(changed.size(), 1);
+        QVERIFY(client.workspace().isQuickCaptureBoard(b.id));
+        QVERIFY(!client.workspace().isQuickCaptureBoard(a.id));
+        QCOMPARE(client.workspace().quickCaptureBoard()->name, QStringLiteral("B"));
+        QCOMPARE(client.preferences().get(PreferenceKeys::quickCaptureId()), std::optional(b.id));
+
+        // The same board again writes nothing: an outside value stays as it is.
+        client.preferences().set(std::optional(a.id), PreferenceKeys::quickCaptureId());
+        client.workspace().setQuickCaptureBoard(b);
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(client.preferences().get(PreferenceKeys::quickCaptureId()), std::optional(a.id));
+
+        // Survives a restart, and is forgotten when its board leaves the workspace.
+        client.preferences().set(std::optional(b.id), PreferenceKeys::quickCaptureId());
+        client.reopen();
+        QCOMPARE(client.workspace().quickCaptureBoardId(), std::optional(b.id));
+        QVERIFY(LocalDataService::deleteLocalBoard(b.id, client.store()));
+        client.workspace().loadBoards(false);
+        QCOMPARE(client.workspace().quickCaptureBoardId(), std::nullopt);
+        QVERIFY(!client.workspace().quickCaptureBoard());
+        QVERIFY(!client.preferences().contains(key));
+
+        client.workspace().setQuickCaptureBoard(a);
+        client.workspace().setQuickCaptureBoard(std::nullopt);
+        QVERIFY(!client.workspace().isQuickCaptureBoard(a.id));
+        QVERIFY(!client.preferences().contains(key));
+    }
+};
+
+QTEST_GUILESS_MAIN(LoadingAndSelectionTest)
+#include "LoadingAndSelectionTest.moc"

@@ -1,0 +1,536 @@
+// Checkpoint sync and the board list against plenko-devserver: pending changes, conflicts, the
+// refresh indicator, syncing all boards, vanished and revoked boards, and sign-out clearing.
+#include "WorkspaceFixture.h"
+
+#include "domain/Ids.h"
+#include "store/LocalDataService.h"
+#include "store/LocalRecordConversions.h"
+#include "store/PreferenceKeys.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <functional>
+
+namespace {
+QString toastText(WorkspaceClient& client)
+{
+    const auto toast = client.lastToast();
+    return toast ? toast->message : QString();
+}
+
+std::optional<ToastType> toastType(WorkspaceClient& client)
+{
+    const auto toast = client.lastToast();
+    return toast ? std::optional(toast->type) : std::nullopt;
+}
+
+QString boardPath(const QUuid& boardId)
+{
+    return QStringLiteral("/api/boards/") + uuidText(boardId);
+}
+
+// An item added by the account directly on the service, not through this client's workspace.
+QJsonObject addOnService(DevServer& server, const WorkspaceClient& client, const QUuid& boardId,
+    const QString& content)
+{
+    const QUuid id = QUuid::createUuid();
+    const QJsonObject body { { "content", content }, { "status", "TODO" }, { "order", 1 },
+        { "createdAt", QDateTime::currentDateTimeUtc().toString(Qt::ISODate) }, { "boardId", uuidText(boardId) } };
+    const auto reply = server.request("POST", boardPath(boardId) + QStringLiteral("/items/") + uuidText(id),
+        QJsonDocument(body).toJson(), client.account().accessToken);
+    return reply.status == 200 ? reply.object() : QJsonObject {};
+}
+
+// The service's live items of a board, read with a sync from checkpoint 0 that sends nothing.
+QHash<QUuid, QJsonObject> serviceItems(DevServer& server, const WorkspaceClient& client, const QUuid& boardId)
+{
+    const QJsonObject body { { "checkpoint", 0 }, { "items", QJsonArray {} } };
+    const auto reply = server.request("POST", boardPath(boardId) + QStringLiteral("/sync"),
+        QJsonDocument(body).toJson(), client.account().accessToken);
+    QHash<QUuid, QJsonObject> items;
+    for (const QJsonValue& value : reply.object().value(QStringLiteral("newItems")).toArray()) {
+        const QJsonObject item = value.toObject();
+        items.insert(QUuid::fromString(item.value(QStringLiteral("id")).toString()), item);
+    }
+    return items;
+}
+
+std::shared_ptr<LocalItem> stored(WorkspaceClient& client, const QUuid& itemId)
+{
+    return LocalDataService::fetchLocalItem(itemId, client.store());
+}
+
+// Changes an item in the store as an offline edit does: the service has not seen it yet.
+void editOffline(WorkspaceClient& client, const QUuid& itemId, const std::function<void(LocalItem&)>& change)
+{
+    auto record = stored(client, itemId);
+    QVERIFY(record);
+    change(*record);
+    record->setDidSync(false);
+    QVERIFY(client.store().save());
+}
+
+int pendingCount(WorkspaceClient& client, const QUuid& boardId)
+{
+    const auto pending = client.store().countItems(LocalDataService::unsyncedItemsQuery(boardId));
+    return pending ? int(*pending) : -1;
+}
+
+std::optional<BoardRefreshState> refreshState(WorkspaceClient& client, const QUuid& boardId)
+{
+    const auto& states = client.workspace().boardRefreshStates();
+    return states.contains(boardId) ? std::optional(states.value(boardId)) : std::nullopt;
+}
+
+int requestsTo(const DevServer& server, const QString& fragment)
+{
+    int count = 0;
+    for (const QString& line : server.output())
+        count += line.contains(fragment) ? 1 : 0;
+    return count;
+}
+}
+
+class SyncTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<DevServer> m_server;
+
+    Board createCloudBoard(WorkspaceClient& client, const QString& name)
+    {
+        QCoro::waitFor(client.workspace().createBoard(name, StorageOption::cloud));
+        for (const Board& board : client.workspace().boards()) {
+            if (board.name == name)
+                return board;
+        }
+        return {};
+    }
+
+    Board current(WorkspaceClient& client, const QUuid& boardId)
+    {
+        return client.workspace().findBoard(boardId).value_or(Board {});
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        m_server = std::make_unique<DevServer>();
+        QVERIFY2(m_server->isRunning(), qPrintable(m_server->errorString()));
+    }
+
+    void init() { QVERIFY(m_server->reset()); }
+
+    void firstSyncFetchesEverything()
+    {
+        WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
+        QVERIFY2(client.isValid(), qPrintable(client.errorString()));
+        const Board board = createCloudBoard(client, QStringLiteral("Team"));
+        QVERIFY(!addOnService(*m_server, client, board.id, QStringLiteral("Write minutes")).isEmpty());
+        QVERIFY(!addOnService(*m_server, client, board.id, QStringLiteral("Book room")).isEmpty());
+        client.workspace().setBoardHighlight(board.id);
+        QVERIFY(!client.preferences().get(PreferenceKeys::checkpoint(board.id)));
+
+        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, board.id), true)));
+        QCOMPARE(current(client, board.id).items.size(), 2);
+        QCOMPARE(client.preferences().get(PreferenceKeys::checkpoint(board.id)), std::optional<qint64>(2));
+        QCOMPARE(pendingCount(client, board.id), 0);
+        QVERIFY(!client.workspace().highlightedBoards().contains(board.id));
+        QCOMPARE(toastText(client), QStringLiteral("Board refreshed"));
+        QCOMPARE(toastType(client), std::optional(ToastType::success));
+        QCOMPARE(refreshState(client, board.id), std::optional(BoardRefreshState::success));
+        QVERIFY(client.workspace().syncingBoards().isEmpty());
+        const auto event = client.lastEvent();
+        QCOMPARE(event->name, QStringLiteral("board_refresh_completed"));
+        QCOMPARE(event->properties.value(QStringLiteral("result")).toString(), QStringLiteral("success"));
+        QCOMPARE(event->properties.value(QStringLiteral("storage")).toString(), QStringLiteral("cloud"));
+
+        // The next sync starts from the stored checkpoint: an item the user deleted locally without
+        // telling anyone is not sent again by the service.
+        const QUuid kept = current(client, board.id).items.first().id;
+        QVERIFY(LocalDataService::deleteLocalItem(kept, client.store()));
+        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, board.id), false)));
+        QVERIFY(!stored(client, kept));
+        QCOMPARE(current(client, board.id).items.size(), 1);
+    }
+
+    void pendingChangesReachTheService()
+    {
+        WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
+        const Board board = createCloudBoard(client, QStringLiteral("Team"));
+        const QUuid edited = QUuid::fromString(addOnService(*m_server, client, board.id, "Draft").value("id").toString());
+        const QUuid removed = QUuid::fromString(addOnService(*m_server, client, board.id, "Obsolete").value("id").toString());
+        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, board.id), false)));
+
+        editOffline(client, edited, [](LocalItem& item) {
+            item.setContent(QStringLiteral("Final"));
+            item.setStatus(ItemStatus::done);
+        });
+        editOffline(client, removed, [](LocalItem& item) { item.setDeletedAt(QDateTime::currentDateTimeUtc()); });
+        Item added = client.newItem(current(client, board.id), QStringLiteral("Written offline"));
+        client.store().insert(makeLocalItem(added));
+        QVERIFY(client.store().save());
+        QCOMPARE(pendingCount(client, board.id), 3);
+
+        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, board.id), true)));
+        const auto service = serviceItems(*m_server, client, board.id);
+        QCOMPARE(service.size(), 2);
+        QCOMPARE(service.value(edited).value("content").toString(), QStringLiteral("Final"));
+        QCOMPARE(service.value(edited).value("status").toString(), QStringLiteral("DONE"));
+        QCOMPARE(service.value(added.id).value("content").toString(), QStringLiteral("Written offline"));
+        // The deletion came back in deletedItems and the tombstone left the store.
+        QVERIFY(!stored(client, removed));
+        QCOMPARE(pendingCount(client, board.id), 0);
+        QCOMPARE(current(client, board.id).items.size(), 2);
+        QCOMPARE(stored(client, added.id)->revision(), service.value(added.id).value("revision").toInteger());
+    }
+
+    void conflictsAreWonByTheService()
+    {
+        WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
+        const Board board = createCloudBoard(client, QStringLiteral("Team"));
+        const QJsonObject added = addOnService(*m_server, client, board.id, QStringLiteral("Agenda"));
+        const QUuid id = QUuid::fromString(added.value("id").toString());
+        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, board.id), false)));
+        const qint64 revision = stored(client, id)->revision();
+
+        // Someone changes the item on the service; this client edits its older copy offline.
+        const QJsonObject patch { { "content", "Agenda (service)" }, { "revision", revision } };
+        QCOMPARE(m_server->request("PATCH", boardPath(board.id) + "/items/" + uuidText(id),
+                     QJsonDocument(patch).toJson(), client.account().accessToken).status, 200);
+        editOffline(client, id, [](LocalItem& item) { item.setContent(QStringLiteral("Agenda (mine)")); });
+
+        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, board.id), false)));
+        QCOMPARE(stored(client, id)->content(), QStringLiteral("Agenda (service)"));
+        QVERIFY(stored(client, id)->didSync());
+        QCOMPARE(serviceItems(*m_server, client, board.id).value(id).value("content").toString(),
+            QStringLiteral("Agenda (service)"));
+        QCOMPARE(current(client, board.id).items.first().content, QStringLiteral("Agenda (service)"));
+    }
+
+    void failedSyncKeepsChangesPending_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<bool>("showToast");
+        QTest::newRow("status 500, toast") << "status" << true;
+        QTest::newRow("status 500, silent") << "status" << false;
+        QTest::newRow("connection closed, toast") << "close" << true;
+        QTest::newRow("malformed answer, toast") << "malformed" << true;
+    }
+
+    void failedSyncKeepsChangesPending()
+    {
+        QFETCH(QString, fault);
+        QFETCH(bool, showToast);
+        WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
+        const Board board = createCloudBoard(client, QStringLiteral("Team"));
+        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, board.id), false)));
+        const auto checkpoint = client.preferences().get(PreferenceKeys::checkpoint(board.id));
+        const Item pending = client.newItem(current(client, board.id), QStringLiteral("Offline"));
+        client.store().insert(makeLocalItem(pending));
+        QVERIFY(client.store().save());
+        client.toasts().setToast(std::nullopt);
+
+        const QString path = boardPath(board.id) + QStringLiteral("/sync");
+        if (fault == QLatin1String("status"))
+            QVERIFY(m_server->failNext(1, 500, path));
+        else if (fault == QLatin1String("close"))
+            QVERIFY(m_server->closeNext(1, path));
+        else
+            QVERIFY(m_server->malformedNext(1, path));
+
+        QVERIFY(!QCoro::waitFor(client.workspace().syncBoard(current(client, board.id), showToast)));
+        QCOMPARE(pendingCount(client, board.id), 1);
+        QCOMPARE(client.preferences().get(PreferenceKeys::checkpoint(board.id)), checkpoint);
+        QCOMPARE(refreshState(client, board.id), std::optional(BoardRefreshState::failure));
+        QVERIFY(client.workspace().syncingBoards().isEmpty());
+        QVERIFY(client.workspace().findBoard(board.id));
+        QCOMPARE(toastType(client), showToast ? std::optional(ToastType::error) : std::nullopt);
+        if (showToast)
+            QVERIFY(!toastText(client).isEmpty());
+        QCOMPARE(client.lastEvent()->properties.value(QStringLiteral("result")).toString(), QStringLiteral("failure"));
+        QVERIFY(serviceItems(*m_server, client, board.id).isEmpty());
+
+        // The failure indicator stays until the next sync, which sends the change.
+        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, board.id), false)));
+        QCOMPARE(pendingCount(client, board.id), 0);
+        QVERIFY(serviceItems(*m_server, client, board.id).contains(pending.id));
+    }
+
+    void secondSyncOfABoardReturnsAtOnce()
+    {
+        WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
+        const Board board = createCloudBoard(client, QStringLiteral("Team"));
+        client.toasts().setToast(std::nullopt);
+        QVERIFY(m_server->delayNext(1, 400, boardPath(board.id) + QStringLiteral("/sync")));
+
+        auto first = client.workspace().syncBoard(board, false);
+        QVERIFY(client.workspace().syncingBoards().contains(board.id));
+        QCOMPARE(refreshState(client, board.id), std::optional(BoardRefreshState::refreshing));
+        QVERIFY(!QCoro::waitFor(client.workspace().syncBoard(board, true)));
+        QVERIFY(!client.lastToast());
+        QCOMPARE(refreshState(client, board.id), std::optional(BoardRefreshState::refreshing));
+        QVERIFY(QCoro::waitFor(first));
+        QCOMPARE(requestsTo(*m_server, uuidText(board.id) + QStringLiteral("/sync")), 1);
+    }
+
+    // Short delays through the reset parameter; a sync uses 3 seconds.
+    void successIndicatorClearsItselfUnlessReplaced_data()
+    {
+        QTest::addColumn<std::optional<BoardRefreshState>>("next");
+        QTest::addColumn<std::optional<BoardRefreshState>>("expected");
+        QTest::newRow("nothing follows") << std::optional<BoardRefreshState>() << std::optional<BoardRefreshState>();
+        QTest::newRow("a new sync starts") << std::optional(BoardRefreshState::refreshing)
+                                           << std::optional(BoardRefreshState::refreshing);
+        QTest::newRow("a sync fails") << std::optional(BoardRefreshState::failure)
+                                      << std::optional(BoardRefreshState::failure);
+    }
+
+    void successIndicatorClearsItselfUnlessReplaced()
+    {
+        QFETCH(std::optional<BoardRefreshState>, next);
+        QFETCH(std::optional<BoardRefreshState>, expected);
+        WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
+        BoardViewModel& workspace = client.workspace();
+        const QUuid boardId = QUuid::createUuid();
+        const QUuid otherId = QUuid::createUuid();
+        workspace.setRefreshState(BoardRefreshState::failure, otherId);
+
+        workspace.setRefreshState(BoardRefreshState::success, boardId, 0.15);
+        QCOMPARE(refreshState(client, boardId), std::optional(BoardRefreshState::success));
+        if (next)
+            workspace.setRefreshState(next, boardId);
+        QTest::qWait(300);
+        QCOMPARE(refreshState(client, boardId), expected);
+        QCOMPARE(refreshState(client, otherId), std::optional(BoardRefreshState::failure));
+
+        // A success replaced by a newer success keeps the newer timer only.
+        workspace.setRefreshState(BoardRefreshState::success, boardId, 0.15);
+        workspace.setRefreshState(BoardRefreshState::success, boardId, 5.0);
+        QTest::qWait(300);
+        QCOMPARE(refreshState(client, boardId), std::optional(BoardRefreshState::success));
+        workspace.setRefreshState(std::nullopt, boardId, 0.1);
+        QVERIFY(!refreshState(client, boardId));
+    }
+
+    void successIndicatorTimerDiesWithTheWorkspace()
+    {
+        WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
+        client.workspace().setRefreshState(BoardRefreshState::success, QUuid::createUuid(), 0.05);
+        client.reopen(); // a new workspace; the old one's timer must not fire into freed memory
+        QTest::qWait(200);
+        QVERIFY(client.workspace().boardRefreshStates().isEmpty());
+    }
+
+    void syncAllCloudBoards_data()
+    {
+        QTest::addColumn<bool>("active");
+        QTest::addColumn<QStringList>("failing");
+        QTest::addColumn<QString>("toast");
+        QTest::addColumn<ToastType>("type");
+        QTest::newRow("all synced") << true << QStringList {} << "Synced all cloud boards" << ToastType::success;
+        QTest::newRow("one fails") << true << QStringList { "Two" } << "Some boards failed to sync" << ToastType::error;
+        QTest::newRow("all fail") << true << QStringList { "One", "Two" } << "Failed to sync cloud boards"
+                                  << ToastType::error;
+        QTest::newRow("no archived cloud boards") << false << QStringList {} << "No cloud boards to sync."
+                                                  << ToastType::info;
+    }
+
+    void syncAllCloudBoards()
+    {
+        QFETCH(bool, active);
+        QFETCH(QStringList, failing);
+        QFETCH(QString, toast);
+        QFETCH(ToastType, type);
+        WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
+        QHash<QString, QUuid> ids;
+        for (const QString& name : { QStringLiteral("One"), QStringLiteral("Two") })
+            ids.insert(name, createCloudBoard(client, name).id);
+        QCoro::waitFor(client.workspace().createBoard(QStringLiteral("Home"), StorageOption::local));
+        for (const QString& name : failing)
+            QVERIFY(m_server->failNext(1, 500, boardPath(ids.value(name)) + QStringLiteral("/sync")));
+
+        const int syncsBefore = requestsTo(*m_server, QStringLiteral("/sync"));
+        QCoro::waitFor(client.workspace().syncAllCloudBoards(active));
+        QCOMPARE(toastText(client), toast);
+        QCOMPARE(toastType(client), std::optional(type));
+        const int syncs = requestsTo(*m_server, QStringLiteral("/sync")) - syncsBefore;
+        QCOMPARE(syncs, active ? 2 : 0);
+        for (auto it = ids.cbegin(); it != ids.cend(); ++it) {
+            const auto expected = !active ? std::optional<BoardRefreshState>()
+                : failing.contains(it.key())  ? std::optional(BoardRefreshState::failure)
+                                              : std::optional(BoardRefreshState::success);
+            QCOMPARE(refreshState(client, it.value()), expected);
+        }
+    }
+
+    void refreshBoardsFromServer()
+    {
+        WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
+        const Board keep = createCloudBoard(client, QStringLiteral("Keep"));
+        const Board gone = createCloudBoard(client, QStringLiteral("Gone"));
+        QCoro::waitFor(client.workspace().createBoard(QStringLiteral("Home"), StorageOption::local));
+        QCOMPARE(m_server->request("DELETE", boardPath(gone.id), std::nullopt, client.account().accessToken).status, 204);
+        const auto created = m_server->request("POST", QStringLiteral("/api/boards"),
+            QJsonDocument(QJsonObject { { "name", "From elsewhere" } }).toJson(), client.account().accessToken);
+        QCOMPARE(created.status, 200);
+        const QUuid newId = QUuid::fromString(created.object().value("id").toString());
+
+        QCoro::waitFor(client.workspace().refreshBoardsFromServer(true));
+        QStringList names;
+        for (const Board& board : client.workspace().boards())
+            names.append(board.name);
+        QCOMPARE(names, (QStringList { "Keep", "Home", "From elsewhere" }));
+        QVERIFY(!LocalDataService::fetchLocalBoards(client.store())->contains(gone));
+        QVERIFY(client.workspace().findBoard(newId)->syncWithServer);
+        QCOMPARE(toastText(client), QStringLiteral("Boards refreshed"));
+        QVERIFY(client.workspace().findBoard(keep.id));
+    }
+
+    void failedBoardListRefreshChangesNothing_data()
+    {
+        QTest::addColumn<bool>("showToast");
+        QTest::newRow("toast") << true;
+        QTest::newRow("silent") << false;
+    }
+
+    void failedBoardListRefreshChangesNothing()
+    {
+        QFETCH(bool, showToast);
+        WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
+        const Board board = createCloudBoard(client, QStringLiteral("Team"));
+        QCOMPARE(m_server->request("DELETE", boardPath(board.id), std::nullopt, client.account().accessToken).status, 204);
+        client.toasts().setToast(std::nullopt);
+        QVERIFY(m_server->failNext(1, 503, QStringLiteral("/api/boards")));
+
+        QCoro::waitFor(client.workspace().refreshBoardsFromServer(showToast));
+        QVERIFY(client.workspace().findBoard(board.id));
+        QVERIFY(LocalDataService::fetchLocalBoards(client.store())->contains(board));
+        QCOMPARE(toastType(client), showToast ? std::optional(ToastType::error) : std::nullopt);
+    }
+
+    // The owner removes this client's account; the next operation of the member finds out.
+    void revokedBoardIsRemoved_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::newRow("sync") << "sync";
+        QTest::newRow("details on selection") << "select";
+        QTest::newRow("sync of all boards") << "syncAll";
+    }
+
+    void revokedBoardIsRemoved()
+    {
+        QFETCH(QString, operation);
+        WorkspaceClient owner(m_server.get(), QStringLiteral("owner@example.com"));
+        WorkspaceClient member(m_server.get(), QStringLiteral("member@example.com"));
+        const Board board = createCloudBoard(owner, QStringLiteral("Plans"));
+        addOnService(*m_server, owner, board.id, QStringLiteral("Shared item"));
+        const auto code = QCoro::waitFor(owner.workspace().createInvitation(board));
+        QVERIFY(code);
+        QVERIFY(QCoro::waitFor(member.workspace().joinBoard(*code)));
+        QCoro::waitFor(member.workspace().createBoard(QStringLiteral("Mine"), StorageOption::local));
+
+        BoardViewModel& workspace = member.workspace();
+        QCoro::waitFor(workspace.selectBoard(board.id));
+        QVERIFY(QCoro::waitFor(workspace.syncBoard(current(member, board.id), false)));
+        QCOMPARE(current(member, board.id).items.size(), 1);
+        workspace.setQuickCaptureBoard(current(member, board.id));
+        workspace.setBoardHighlight(board.id);
+        member.preferences().set(std::optional(board.id), PreferenceKeys::selectedBoardId());
+        QCOMPARE(workspace.selectedBoard().id, board.id);
+
+        QCOMPARE(m_server->request("DELETE", boardPath(board.id) + "/users?userId=" + uuidText(member.userId()),
+                     std::nullopt, owner.account().accessToken).status, 204);
+        if (operation == QLatin1String("sync"))
+            QVERIFY(!QCoro::waitFor(workspace.syncBoard(current(member, board.id), true)));
+        else if (operation == QLatin1String("select"))
+            QCoro::waitFor(workspace.selectBoard(board.id));
+        else
+            QCoro::waitFor(workspace.syncAllCloudBoards(true));
+
+        QVERIFY(!workspace.findBoard(board.id));
+        QVERIFY(!LocalDataService::fetchLocalBoards(member.store())->contains(board));
+        QCOMPARE(member.store().countItems(ItemQuery::onBoard(board.id)).value_or(-1), 0);
+        QCOMPARE(workspace.selectedBoard().name, QStringLiteral("Mine"));
+        QVERIFY(!workspace.quickCaptureBoardId());
+        QVERIFY(!member.preferences().contains(PreferenceKeys::quickCaptureId().name));
+        QVERIFY(!member.preferences().contains(PreferenceKeys::selectedBoardId().name));
+        QVERIFY(!member.preferences().get(PreferenceKeys::checkpoint(board.id)));
+        QVERIFY(!workspace.highlightedBoards().contains(board.id));
+        QVERIFY(!workspace.shouldHighlightRefresh());
+        QVERIFY(!workspace.boardRefreshStates().contains(board.id));
+        QVERIFY(workspace.syncingBoards().isEmpty());
+        if (operation == QLatin1String("syncAll")) {
+            QCOMPARE(toastText(member), QStringLiteral("Failed to sync cloud boards"));
+        } else {
+            QCOMPARE(toastText(member), QStringLiteral("Access to \"Plans\" was revoked. The board has been removed."));
+            QCOMPARE(toastType(member), std::optional(ToastType::info));
+        }
+    }
+
+    void detailsShowChangesByOthers()
+    {
+        WorkspaceClient owner(m_server.get(), QStringLiteral("owner@example.com"));
+        WorkspaceClient member(m_server.get(), QStringLiteral("member@example.com"));
+        const Board board = createCloudBoard(owner, QStringLiteral("Plans"));
+        const auto code = QCoro::waitFor(owner.workspace().createInvitation(board));
+        QVERIFY(QCoro::waitFor(member.workspace().joinBoard(*code)));
+        QCoro::waitFor(member.workspace().selectBoard(board.id));
+        QVERIFY(!member.workspace().shouldHighlightRefresh());
+        QCOMPARE(current(member, board.id).users.size(), 2);
+        QVERIFY(current(member, board.id).isOwnedBy(owner.userId()));
+
+        addOnService(*m_server, owner, board.id, QStringLiteral("News"));
+        QCoro::waitFor(member.workspace().refreshBoardDetails(current(member, board.id)));
+        QVERIFY(member.workspace().highlightedBoards().contains(board.id));
+        QVERIFY(member.workspace().shouldHighlightRefresh());
+        QCOMPARE(member.preferences().get(PreferenceKeys::highlightedBoards()), QSet<QUuid> { board.id });
+
+        // Pulling the change clears the highlight; the next details refresh finds nothing new.
+        QVERIFY(QCoro::waitFor(member.workspace().syncBoard(current(member, board.id), false)));
+        QVERIFY(!member.workspace().shouldHighlightRefresh());
+        QCoro::waitFor(member.workspace().refreshBoardDetails(current(member, board.id)));
+        QVERIFY(!member.workspace().shouldHighlightRefresh());
+    }
+
+    void signOutClearsCloudData()
+    {
+        WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
+        QCoro::waitFor(client.workspace().createBoard(QStringLiteral("Home"), StorageOption::local));
+        const Board team = createCloudBoard(client, QStringLiteral("Team"));
+        const Board other = createCloudBoard(client, QStringLiteral("Other"));
+        addOnService(*m_server, client, team.id, QStringLiteral("Shared"));
+        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, team.id), false)));
+        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, other.id), false)));
+        QCoro::waitFor(client.workspace().selectBoard(team.id));
+        const Board home = *client.workspace().displayedBoards().begin();
+        QCOMPARE(home.name, QStringLiteral("Home"));
+        const QUuid unrelated = QUuid::createUuid();
+        client.preferences().set(QSet<QUuid> { team.id, unrelated }, PreferenceKeys::highlightedBoards());
+        client.workspace().loadBoards(true);
+        QVERIFY(client.workspace().shouldHighlightRefresh());
+
+        client.workspace().clearCloudDataAfterSignOut();
+        QCOMPARE(client.workspace().boards().size(), 1);
+        QCOMPARE(client.workspace().selectedBoard().id, home.id);
+        QCOMPARE(client.preferences().get(PreferenceKeys::selectedBoardId()), std::optional(home.id));
+        QCOMPARE(LocalDataService::fetchLocalBoards(client.store())->size(), 1);
+        QCOMPARE(client.store().countItems(ItemQuery::onBoard(team.id)).value_or(-1), 0);
+        QVERIFY(!client.preferences().get(PreferenceKeys::checkpoint(team.id)));
+        QVERIFY(!client.preferences().get(PreferenceKeys::checkpoint(other.id)));
+        QCOMPARE(client.workspace().highlightedBoards(), QSet<QUuid> { unrelated });
+        QCOMPARE(client.preferences().get(PreferenceKeys::highlightedBoards()), QSet<QUuid> { unrelated });
+        QVERIFY(client.workspace().boardRefreshStates().isEmpty());
+        QVERIFY(!client.workspace().shouldHighlightRefresh());
+        QCOMPARE(toastText(client), QStringLiteral("Signed out. Local sync data cleared."));
+        QCOMPARE(toastType(client), std::optional(ToastType::success));
+    }
+};
+
+QTEST_GUILESS_MAIN(SyncTest)
+#include "SyncTest.moc"

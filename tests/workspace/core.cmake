@@ -1,0 +1,13 @@
+# Loading and selection, highlights and checkpoint sync of the board workspace.
+plenko_add_test(NAME test_workspace_loading
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/LoadingAndSelectionTest.cpp
+    LIBS plenko_workspace_test_support)
+plenko_add_test(NAME test_workspace_highlights
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/HighlightsTest.cpp
+    LIBS plenko_workspace_test_support)
+plenko_add_test(NAME test_workspace_sync
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/SyncTest.cpp
+    LIBS plenko_workspace_test_support)
+plenko_add_test(NAME test_workspace_sync_apply
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/SyncApplyTest.cpp
+    LIBS plenko_workspace_test_support plenko_scripted_server)
