@@ -27,6 +27,17 @@ QDateTime now()
     return QDateTime::currentDateTimeUtc();
 }
 
+// The board as the workspace holds it now. Unlike findBoard, never the selected copy of a board that
+// has left the workspace (revoked or deleted meanwhile), which must not be put back.
+std::optional<Board> heldBoard(const BoardViewModel& workspace, const QUuid& boardId)
+{
+    for (const Board& board : workspace.boards()) {
+        if (board.id == boardId)
+            return board;
+    }
+    return std::nullopt;
+}
+
 std::optional<Item> itemOn(const Board& board, const QUuid& itemId)
 {
     for (const Item& item : board.items) {
@@ -124,7 +135,7 @@ QCoro::Task<void> BoardViewModel::addItem(Item item, Board board)
     // An id the store already holds (an item moved here from another board) takes the new values.
     m_context.insert(makeLocalItem(item));
     (void)m_context.save();
-    if (const auto current = findBoard(board.id))
+    if (const auto current = heldBoard(*this, board.id))
         applyBoardUpdate(withItem(*current, item, true), revision);
 
     if (failure)
@@ -149,6 +160,7 @@ QCoro::Task<MoveOutcome> BoardViewModel::moveItem(Item item, ItemStatus status)
     Item moved = *current;
     moved.status = status;
     moved.updatedAt = now();
+    moved.didSync = false;
     std::optional<qint64> revision;
     auto failed = [&](const QString& message) {
         track(UsageEvent::itemStatusChanged,
@@ -173,7 +185,7 @@ QCoro::Task<MoveOutcome> BoardViewModel::moveItem(Item item, ItemStatus status)
         logLine(QStringLiteral("Storing the moved item failed: ") + written.error().message);
         co_return failed(moveFailedText);
     }
-    if (const auto fresh = findBoard(boardId))
+    if (const auto fresh = heldBoard(*this, boardId))
         applyBoardUpdate(withItem(*fresh, moved, !cloud), revision);
     track(UsageEvent::itemStatusChanged,
         ItemEvents::withStatusAndResult(cloud, moved.didSync, status, ItemEvents::success));
@@ -198,7 +210,7 @@ QCoro::Task<void> BoardViewModel::updateItem(Item item)
         track(UsageEvent::itemUpdated, ItemEvents::withStatusAndResult(cloud, edited.didSync, edited.status, result));
     };
     auto show = [&](std::optional<qint64> revision, bool appendMissing) {
-        if (const auto fresh = findBoard(boardId))
+        if (const auto fresh = heldBoard(*this, boardId))
             applyBoardUpdate(withItem(*fresh, edited, appendMissing), revision);
         markItemUpdated(edited.id);
     };
@@ -265,7 +277,7 @@ QCoro::Task<void> BoardViewModel::deleteItem(Item item)
     const bool cloud = board->syncWithServer;
     const QUuid boardId = board->id;
     auto removeFromBoard = [&](std::optional<qint64> revision) {
-        if (const auto fresh = findBoard(boardId))
+        if (const auto fresh = heldBoard(*this, boardId))
             applyBoardUpdate(withoutItem(*fresh, item.id), revision);
     };
 
@@ -344,7 +356,7 @@ QCoro::Task<void> BoardViewModel::setItemArchived(Item item, bool archived)
     if (!written) {
         showError(localUpdateFailedText + written.error().message);
     } else {
-        if (const auto fresh = findBoard(boardId))
+        if (const auto fresh = heldBoard(*this, boardId))
             applyBoardUpdate(withItem(*fresh, changed, !changed.didSync), revision);
         if (failure)
             showInfo(QStringLiteral("Couldn't sync archive change. Updated locally. ") + failure->description());
@@ -417,9 +429,9 @@ QCoro::Task<void> BoardViewModel::mergeItems(Item source, Item destination)
         co_return;
     }
     // Two changes of the board, applied one after the other so each advances the checkpoint by one.
-    if (const auto fresh = findBoard(boardId))
+    if (const auto fresh = heldBoard(*this, boardId))
         applyBoardUpdate(withItem(*fresh, merged, !cloud), patchRevision);
-    if (const auto fresh = findBoard(boardId))
+    if (const auto fresh = heldBoard(*this, boardId))
         applyBoardUpdate(withoutItem(*fresh, source.id), deleteRevision);
     markItemUpdated(merged.id);
     showSuccess(QStringLiteral("Items merged"));
@@ -452,7 +464,7 @@ QCoro::Task<MoveOutcome> BoardViewModel::moveItemToBoard(Item item, Board target
         return value;
     };
     auto leaveSource = [&] {
-        if (const auto fresh = findBoard(sourceId))
+        if (const auto fresh = heldBoard(*this, sourceId))
             applyBoardUpdate(withoutItem(*fresh, moved.id), sourceRevision);
     };
 
@@ -461,7 +473,7 @@ QCoro::Task<MoveOutcome> BoardViewModel::moveItemToBoard(Item item, Board target
         co_await addItem(moved, *destination);
         if (!self)
             co_return MoveOutcome::failure(moveFailedText);
-        if (!findBoard(targetId)) // revoked while the item was posted: it stays where it was
+        if (!heldBoard(*this, targetId)) // revoked while the item was posted: it stays where it was
             co_return outcome(ItemEvents::failed, MoveOutcome::failure(moveNetworkText));
         const auto stored = LocalDataService::fetchLocalItem(moved.id, m_context);
         moved.didSync = stored && stored->didSync();
@@ -499,7 +511,7 @@ QCoro::Task<MoveOutcome> BoardViewModel::moveItemToBoard(Item item, Board target
         co_return outcome(ItemEvents::failed, MoveOutcome::failure(moveFailedText));
     }
     leaveSource();
-    if (const auto fresh = findBoard(targetId))
+    if (const auto fresh = heldBoard(*this, targetId))
         applyBoardUpdate(withItem(*fresh, moved, true), targetRevision);
     co_return outcome(ItemEvents::success, MoveOutcome::success(movedText));
 }

@@ -1,0 +1,8 @@
+# The merged-text rule and partial update requests (no service needed), and the item operations
+# against plenko-devserver.
+plenko_add_test(NAME test_workspace_item_merge
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ItemMergeTest.cpp
+    LIBS plenko_workspace)
+plenko_add_test(NAME test_workspace_items
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ItemOperationsTest.cpp
+    LIBS plenko_workspace_test_support)
