@@ -3,12 +3,11 @@
 // cannot be reached the change is kept in the store with didSync false, and the next sync of the
 // board sends it. After every service call the board is read again by id, so an item that another
 // operation moved or deleted meanwhile is not put back on the board.
-#include "workspace/BoardViewModel.h"
-
 #include "domain/Log.h"
 #include "store/LocalDataService.h"
 #include "store/LocalRecordConversions.h"
 #include "store/StoreContext.h"
+#include "workspace/BoardViewModel.h"
 #include "workspace/ItemEvents.h"
 #include "workspace/ItemMerge.h"
 #include "workspace/ItemRequests.h"
@@ -170,7 +169,8 @@ QCoro::Task<MoveOutcome> BoardViewModel::moveItem(Item item, ItemStatus status)
 
     if (cloud) {
         // Nothing changes here before the service agrees: a refused move leaves the item in its column.
-        const auto sent = co_await m_boardRepo.updateItem(boardId, moved.id, updateItemRequest(*current, moved));
+        const auto sent
+            = co_await m_boardRepo.updateItem(boardId, moved.id, updateItemRequest(*current, moved));
         if (!self)
             co_return MoveOutcome::failure(moveFailedText);
         if (!sent)
@@ -207,7 +207,8 @@ QCoro::Task<void> BoardViewModel::updateItem(Item item)
     edited.didSync = false;
 
     auto report = [&](const QString& result) {
-        track(UsageEvent::itemUpdated, ItemEvents::withStatusAndResult(cloud, edited.didSync, edited.status, result));
+        track(UsageEvent::itemUpdated,
+            ItemEvents::withStatusAndResult(cloud, edited.didSync, edited.status, result));
     };
     auto show = [&](std::optional<qint64> revision, bool appendMissing) {
         if (const auto fresh = heldBoard(*this, boardId))
@@ -270,7 +271,8 @@ QCoro::Task<void> BoardViewModel::deleteItem(Item item)
 {
     const std::optional<Board> board = findBoard(item.boardId);
     if (!board) {
-        logLine(QStringLiteral("Item deletion for a board that is no longer here: ") + item.boardId.toString());
+        logLine(
+            QStringLiteral("Item deletion for a board that is no longer here: ") + item.boardId.toString());
         co_return;
     }
     QPointer<BoardViewModel> self(this);
@@ -323,7 +325,8 @@ QCoro::Task<void> BoardViewModel::setItemArchived(Item item, bool archived)
 {
     const std::optional<Board> board = findBoard(item.boardId);
     if (!board) {
-        logLine(QStringLiteral("Item archive change for a board that is no longer here: ") + item.boardId.toString());
+        logLine(QStringLiteral("Item archive change for a board that is no longer here: ")
+            + item.boardId.toString());
         co_return;
     }
     QPointer<BoardViewModel> self(this);
@@ -338,7 +341,8 @@ QCoro::Task<void> BoardViewModel::setItemArchived(Item item, bool archived)
     std::optional<ApiError> failure;
 
     if (cloud) {
-        const auto sent = co_await m_boardRepo.updateItem(boardId, changed.id, updateItemRequest(before, changed));
+        const auto sent
+            = co_await m_boardRepo.updateItem(boardId, changed.id, updateItemRequest(before, changed));
         if (!self)
             co_return;
         if (sent) {
@@ -351,15 +355,16 @@ QCoro::Task<void> BoardViewModel::setItemArchived(Item item, bool archived)
         }
     }
 
-    const auto written
-        = changed.didSync ? LocalDataService::updateLocalItem(changed, m_context) : keepItem(changed, m_context);
+    const auto written = changed.didSync ? LocalDataService::updateLocalItem(changed, m_context)
+                                         : keepItem(changed, m_context);
     if (!written) {
         showError(localUpdateFailedText + written.error().message);
     } else {
         if (const auto fresh = heldBoard(*this, boardId))
             applyBoardUpdate(withItem(*fresh, changed, !changed.didSync), revision);
         if (failure)
-            showInfo(QStringLiteral("Couldn't sync archive change. Updated locally. ") + failure->description());
+            showInfo(
+                QStringLiteral("Couldn't sync archive change. Updated locally. ") + failure->description());
         else
             showSuccess(archived ? QStringLiteral("Item archived") : QStringLiteral("Item unarchived"));
     }
@@ -402,7 +407,8 @@ QCoro::Task<void> BoardViewModel::mergeItems(Item source, Item destination)
             co_return;
         if (!patched) {
             if (!handleRevokedBoard(patched.error(), boardId))
-                showError(QStringLiteral("Couldn't update the destination item. ") + patched.error().description());
+                showError(
+                    QStringLiteral("Couldn't update the destination item. ") + patched.error().description());
             co_return;
         }
         const auto deleted = co_await m_boardRepo.deleteItem(boardId, source.id);
@@ -410,7 +416,8 @@ QCoro::Task<void> BoardViewModel::mergeItems(Item source, Item destination)
             co_return;
         if (!deleted) {
             if (!handleRevokedBoard(deleted.error(), boardId))
-                showError(QStringLiteral("Couldn't delete the merged item. ") + deleted.error().description());
+                showError(
+                    QStringLiteral("Couldn't delete the merged item. ") + deleted.error().description());
             co_return;
         }
         acknowledge(merged, *patched);

@@ -21,8 +21,8 @@ inline const QString localOnly = QStringLiteral("local_only");
 // "storage", "synced" and "status": added, merged.
 inline QJsonObject withStatus(bool cloud, bool synced, ItemStatus status)
 {
-    return { { QStringLiteral("storage"), storage(cloud) }, { QStringLiteral("synced"), synced },
-        { QStringLiteral("status"), itemStatusText(status) } };
+    return {{QStringLiteral("storage"), storage(cloud)}, {QStringLiteral("synced"), synced},
+        {QStringLiteral("status"), itemStatusText(status)}};
 }
 
 // The same with "result": updated, status changed.
@@ -35,21 +35,21 @@ inline QJsonObject withStatusAndResult(bool cloud, bool synced, ItemStatus statu
 
 inline QJsonObject deleted(bool cloud, bool synced, const QString& result)
 {
-    return { { QStringLiteral("storage"), storage(cloud) }, { QStringLiteral("synced"), synced },
-        { QStringLiteral("result"), result } };
+    return {{QStringLiteral("storage"), storage(cloud)}, {QStringLiteral("synced"), synced},
+        {QStringLiteral("result"), result}};
 }
 
 inline QJsonObject archived(bool cloud, bool synced, bool archived)
 {
-    return { { QStringLiteral("storage"), storage(cloud) }, { QStringLiteral("synced"), synced },
-        { QStringLiteral("state"), archived ? QStringLiteral("archived") : QStringLiteral("unarchived") } };
+    return {{QStringLiteral("storage"), storage(cloud)}, {QStringLiteral("synced"), synced},
+        {QStringLiteral("state"), archived ? QStringLiteral("archived") : QStringLiteral("unarchived")}};
 }
 
 inline QJsonObject moved(bool fromCloud, bool toCloud, const QString& result, bool synced)
 {
-    return { { QStringLiteral("from_storage"), storage(fromCloud) },
-        { QStringLiteral("to_storage"), storage(toCloud) }, { QStringLiteral("result"), result },
-        { QStringLiteral("synced"), synced } };
+    return {{QStringLiteral("from_storage"), storage(fromCloud)},
+        {QStringLiteral("to_storage"), storage(toCloud)}, {QStringLiteral("result"), result},
+        {QStringLiteral("synced"), synced}};
 }
 
 }

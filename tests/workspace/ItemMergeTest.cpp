@@ -1,7 +1,8 @@
 // The merged-text rule and the partial update requests built from an edited item.
+#include "workspace/ItemMerge.h"
+
 #include "domain/IsoDate.h"
 #include "domain/WireEncoder.h"
-#include "workspace/ItemMerge.h"
 #include "workspace/ItemRequests.h"
 
 #include <QJsonDocument>
@@ -19,17 +20,36 @@ private Q_SLOTS:
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("expected");
 
-        QTest::newRow("blank line between") << "Buy milk" << "Buy bread" << "Buy milk\n\nBuy bread";
-        QTest::newRow("source trimmed") << "Buy milk" << "  \n Buy bread \n\n" << "Buy milk\n\nBuy bread";
-        QTest::newRow("one trailing break gets one more") << "Buy milk\n" << "Buy bread" << "Buy milk\n\nBuy bread";
-        QTest::newRow("two trailing breaks get none") << "Buy milk\n\n" << "Buy bread" << "Buy milk\n\nBuy bread";
-        QTest::newRow("three trailing breaks stay") << "Buy milk\n\n\n" << "Buy bread" << "Buy milk\n\n\nBuy bread";
-        QTest::newRow("blank source keeps destination") << "Buy milk \n" << " \n\t " << "Buy milk \n";
-        QTest::newRow("empty source keeps destination") << "Buy milk" << "" << "Buy milk";
-        QTest::newRow("empty destination takes trimmed source") << "" << "\n Buy bread  " << "Buy bread";
-        QTest::newRow("blank destination takes trimmed source") << " \n " << " Buy bread" << "Buy bread";
-        QTest::newRow("destination untrimmed at its start") << "  Buy milk" << "Buy bread"
-                                                          << "  Buy milk\n\nBuy bread";
+        QTest::newRow("blank line between") << "Buy milk"
+                                            << "Buy bread"
+                                            << "Buy milk\n\nBuy bread";
+        QTest::newRow("source trimmed") << "Buy milk"
+                                        << "  \n Buy bread \n\n"
+                                        << "Buy milk\n\nBuy bread";
+        QTest::newRow("one trailing break gets one more") << "Buy milk\n"
+                                                          << "Buy bread"
+                                                          << "Buy milk\n\nBuy bread";
+        QTest::newRow("two trailing breaks get none") << "Buy milk\n\n"
+                                                      << "Buy bread"
+                                                      << "Buy milk\n\nBuy bread";
+        QTest::newRow("three trailing breaks stay") << "Buy milk\n\n\n"
+                                                    << "Buy bread"
+                                                    << "Buy milk\n\n\nBuy bread";
+        QTest::newRow("blank source keeps destination") << "Buy milk \n"
+                                                        << " \n\t "
+                                                        << "Buy milk \n";
+        QTest::newRow("empty source keeps destination") << "Buy milk"
+                                                        << ""
+                                                        << "Buy milk";
+        QTest::newRow("empty destination takes trimmed source") << ""
+                                                                << "\n Buy bread  "
+                                                                << "Buy bread";
+        QTest::newRow("blank destination takes trimmed source") << " \n "
+                                                                << " Buy bread"
+                                                                << "Buy bread";
+        QTest::newRow("destination untrimmed at its start") << "  Buy milk"
+                                                            << "Buy bread"
+                                                            << "  Buy milk\n\nBuy bread";
     }
 
     void mergedText()
@@ -48,11 +68,12 @@ private Q_SLOTS:
 
         const QString a200(200, QLatin1Char('a'));
         const QString b200(200, QLatin1Char('b'));
-        QTest::newRow("plain letters") << a200 << b200 << a200 + QStringLiteral("\n\n") + QString(98, QLatin1Char('b'));
+        QTest::newRow("plain letters")
+            << a200 << b200 << a200 + QStringLiteral("\n\n") + QString(98, QLatin1Char('b'));
         QTest::newRow("exactly 300 stays whole") << QString(296, QLatin1Char('a')) << "bb"
                                                  << QString(296, QLatin1Char('a')) + QStringLiteral("\n\nbb");
-        QTest::newRow("cut right after the separator") << QString(298, QLatin1Char('a')) << "b"
-                                                       << QString(298, QLatin1Char('a')) + QStringLiteral("\n\n");
+        QTest::newRow("cut right after the separator") << QString(
+            298, QLatin1Char('a')) << "b" << QString(298, QLatin1Char('a')) + QStringLiteral("\n\n");
         // A flag is two code points and four UTF-16 units but one character: never cut in half.
         const QString flag = QStringLiteral("\U0001F1E9\U0001F1EA");
         QString flags;
@@ -62,8 +83,8 @@ private Q_SLOTS:
         for (int i = 0; i < 288; ++i)
             cut += flag;
         QTest::newRow("flags count as one") << QString(10, QLatin1Char('a')) << flags << cut;
-        QTest::newRow("blank source still cut") << QString(310, QLatin1Char('a')) << " "
-                                                << QString(300, QLatin1Char('a'));
+        QTest::newRow("blank source still cut")
+            << QString(310, QLatin1Char('a')) << " " << QString(300, QLatin1Char('a'));
     }
 
     void mergedTextIsCutTo300Characters()
@@ -83,11 +104,13 @@ private Q_SLOTS:
         QTest::newRow("content") << "content" << QByteArray(R"({"content":"Buy bread","revision":7})");
         QTest::newRow("status") << "status" << QByteArray(R"({"revision":7,"status":"DONE"})");
         QTest::newRow("board") << "board"
-                               << QByteArray(R"({"boardId":"00000000-0000-0000-0000-00000000000B","revision":7})");
+                               << QByteArray(
+                                      R"({"boardId":"00000000-0000-0000-0000-00000000000B","revision":7})");
         QTest::newRow("assignee cleared") << "unassign" << QByteArray(R"({"assignee":null,"revision":7})");
-        QTest::newRow("assignee set") << "assign"
-                                      << QByteArray(R"({"assignee":"00000000-0000-0000-0000-00000000000C","revision":7})");
-        QTest::newRow("archived") << "archive" << QByteArray(R"({"archivedAt":"2024-05-01T12:30:00Z","revision":7})");
+        QTest::newRow("assignee set")
+            << "assign" << QByteArray(R"({"assignee":"00000000-0000-0000-0000-00000000000C","revision":7})");
+        QTest::newRow("archived") << "archive"
+                                  << QByteArray(R"({"archivedAt":"2024-05-01T12:30:00Z","revision":7})");
         QTest::newRow("unarchived") << "unarchive" << QByteArray(R"({"archivedAt":null,"revision":7})");
         QTest::newRow("only the update time") << "touch" << QByteArray(R"({"revision":7})");
     }
@@ -128,8 +151,7 @@ private Q_SLOTS:
         const UpdateItemRequest request = updateItemRequest(before, after);
         QCOMPARE(changesSomething(request), change != QLatin1String("touch"));
         // Compared as parsed objects: key order is not part of the contract.
-        QCOMPARE(toJson(request),
-            QJsonDocument::fromJson(expected).object());
+        QCOMPARE(toJson(request), QJsonDocument::fromJson(expected).object());
     }
 
     void archiveTimeBelowASecondIsNoChange()

@@ -2,7 +2,6 @@
 // board with the service answering, failing or cutting the connection, and on a board whose access
 // was revoked; then the pending changes going out with the next sync.
 #include "WorkspaceFixture.h"
-
 #include "domain/Ids.h"
 #include "store/LocalDataService.h"
 #include "store/LocalRecordConversions.h"
@@ -102,7 +101,8 @@ private:
 
     Board makeBoard(WorkspaceClient& client, const QString& name, bool cloud)
     {
-        QCoro::waitFor(client.workspace().createBoard(name, cloud ? StorageOption::cloud : StorageOption::local));
+        QCoro::waitFor(
+            client.workspace().createBoard(name, cloud ? StorageOption::cloud : StorageOption::local));
         for (const Board& board : client.workspace().boards()) {
             if (board.name == name)
                 return board;
@@ -129,7 +129,8 @@ private:
         if (mode == closing)
             return m_server->closeNext(1, prefix);
         if (mode == revoked)
-            return m_server->request("DELETE", prefix, std::nullopt, client.account().accessToken).status == 204;
+            return m_server->request("DELETE", prefix, std::nullopt, client.account().accessToken).status
+                == 204;
         return true;
     }
 
@@ -146,17 +147,19 @@ private:
     static void verifyRevoked(WorkspaceClient& client, const QUuid& boardId, const QString& name)
     {
         const auto& boards = client.workspace().boards();
-        QVERIFY(std::none_of(boards.cbegin(), boards.cend(), [&](const Board& board) { return board.id == boardId; }));
+        QVERIFY(std::none_of(
+            boards.cbegin(), boards.cend(), [&](const Board& board) { return board.id == boardId; }));
         QVERIFY(LocalDataService::fetchLocalItems(boardId, 0, client.store())->isEmpty());
         QCOMPARE(toastType(client), std::optional(ToastType::info));
         QCOMPARE(toastText(client),
-            QStringLiteral("Access to \"") + name + QStringLiteral("\" was revoked. The board has been removed."));
+            QStringLiteral("Access to \"") + name
+                + QStringLiteral("\" was revoked. The board has been removed."));
     }
 
     static void addModeRows()
     {
         QTest::addColumn<QString>("mode");
-        for (const QString& mode : { local, online, failing, closing, revoked })
+        for (const QString& mode : {local, online, failing, closing, revoked})
             QTest::newRow(qPrintable(mode)) << mode;
     }
 
@@ -212,10 +215,12 @@ private Q_SLOTS:
             const ServiceBoard service = serviceBoard(*m_server, client, board.id);
             QCOMPARE(service.live.contains(uuidText(item.id)), synced);
             if (synced)
-                QCOMPARE(stored->revision, service.live.value(uuidText(item.id)).value("revision").toInteger());
+                QCOMPARE(
+                    stored->revision, service.live.value(uuidText(item.id)).value("revision").toInteger());
         }
         QCOMPARE(eventName(client), QStringLiteral("item_added"));
-        QCOMPARE(eventProperty(client, QStringLiteral("storage")).toString(), cloud ? QStringLiteral("cloud") : local);
+        QCOMPARE(eventProperty(client, QStringLiteral("storage")).toString(),
+            cloud ? QStringLiteral("cloud") : local);
         QCOMPARE(eventProperty(client, QStringLiteral("synced")), QJsonValue(synced));
         QCOMPARE(eventProperty(client, QStringLiteral("status")).toString(), QStringLiteral("IN_PROGRESS"));
     }
@@ -243,7 +248,8 @@ private Q_SLOTS:
         }
         const bool moved = mode == local || mode == online;
         QCOMPARE(outcome.failed, !moved);
-        QCOMPARE(outcome.message, moved ? QStringLiteral("Item moved successfully") : QStringLiteral("Failed to move"));
+        QCOMPARE(outcome.message,
+            moved ? QStringLiteral("Item moved successfully") : QStringLiteral("Failed to move"));
         // A refused move leaves the item in its old column, here and in the store.
         const ItemStatus expected = moved ? ItemStatus::done : ItemStatus::todo;
         QCOMPARE(shownItem(client, board.id, item.id)->status, expected);
@@ -251,8 +257,10 @@ private Q_SLOTS:
         QCOMPARE(storedItem(client, item.id)->content, QStringLiteral("Buy milk"));
         QCOMPARE(storedItem(client, item.id)->order, item.order);
         if (cloud) {
-            const QJsonObject service = serviceBoard(*m_server, client, board.id).live.value(uuidText(item.id));
-            QCOMPARE(service.value("status").toString(), moved ? QStringLiteral("DONE") : QStringLiteral("TODO"));
+            const QJsonObject service
+                = serviceBoard(*m_server, client, board.id).live.value(uuidText(item.id));
+            QCOMPARE(
+                service.value("status").toString(), moved ? QStringLiteral("DONE") : QStringLiteral("TODO"));
             QCOMPARE(storedItem(client, item.id)->revision, service.value("revision").toInteger());
         }
         QCOMPARE(eventName(client), QStringLiteral("item_status_changed"));
@@ -317,8 +325,10 @@ private Q_SLOTS:
         QCOMPARE(client.workspace().recentlyUpdatedItemId(), std::optional(item.id));
         QCOMPARE(marked.size(), 2); // absent first, then the id
         if (cloud) {
-            const QJsonObject service = serviceBoard(*m_server, client, board.id).live.value(uuidText(item.id));
-            QCOMPARE(service.value("content").toString(), synced ? QStringLiteral("Buy oat milk") : QStringLiteral("Buy milk"));
+            const QJsonObject service
+                = serviceBoard(*m_server, client, board.id).live.value(uuidText(item.id));
+            QCOMPARE(service.value("content").toString(),
+                synced ? QStringLiteral("Buy oat milk") : QStringLiteral("Buy milk"));
         }
         if (mode == local || mode == online) {
             QCOMPARE(toastType(client), std::optional(ToastType::success));
@@ -379,7 +389,8 @@ private Q_SLOTS:
             QCOMPARE(service.deleted.contains(uuidText(item.id)), deleted);
         }
         QCOMPARE(eventName(client), QStringLiteral("item_deleted"));
-        QCOMPARE(eventProperty(client, QStringLiteral("storage")).toString(), cloud ? QStringLiteral("cloud") : local);
+        QCOMPARE(eventProperty(client, QStringLiteral("storage")).toString(),
+            cloud ? QStringLiteral("cloud") : local);
         QCOMPARE(eventProperty(client, QStringLiteral("synced")), QJsonValue(cloud && deleted));
         QCOMPARE(eventProperty(client, QStringLiteral("result")).toString(),
             deleted ? QStringLiteral("success") : QStringLiteral("local_only"));
@@ -389,7 +400,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("mode");
         QTest::addColumn<bool>("archived");
-        for (const QString& mode : { local, online, failing, revoked }) {
+        for (const QString& mode : {local, online, failing, revoked}) {
             QTest::addRow("%s archive", qPrintable(mode)) << mode << true;
             QTest::addRow("%s unarchive", qPrintable(mode)) << mode << false;
         }
@@ -425,18 +436,22 @@ private Q_SLOTS:
         QCOMPARE(stored->didSync, synced);
         QCOMPARE(shownItem(client, board.id, item.id)->archivedAt.has_value(), archived);
         if (cloud) {
-            const QJsonObject service = serviceBoard(*m_server, client, board.id).live.value(uuidText(item.id));
+            const QJsonObject service
+                = serviceBoard(*m_server, client, board.id).live.value(uuidText(item.id));
             // A refused change leaves the service as it was: archived exactly when the item was before.
-            QCOMPARE(service.contains("archivedAt") && !service.value("archivedAt").isNull(), synced ? archived : !archived);
+            QCOMPARE(service.contains("archivedAt") && !service.value("archivedAt").isNull(),
+                synced ? archived : !archived);
         }
         if (mode == failing) {
             QCOMPARE(toastType(client), std::optional(ToastType::info));
             verifyErrorText(client, mode, QStringLiteral("Couldn't sync archive change. Updated locally. "));
         } else {
             QCOMPARE(toastType(client), std::optional(ToastType::success));
-            QCOMPARE(toastText(client), archived ? QStringLiteral("Item archived") : QStringLiteral("Item unarchived"));
+            QCOMPARE(toastText(client),
+                archived ? QStringLiteral("Item archived") : QStringLiteral("Item unarchived"));
         }
-        QCOMPARE(eventName(client), archived ? QStringLiteral("item_archived") : QStringLiteral("item_unarchived"));
+        QCOMPARE(eventName(client),
+            archived ? QStringLiteral("item_archived") : QStringLiteral("item_unarchived"));
         QCOMPARE(eventProperty(client, QStringLiteral("synced")), QJsonValue(synced));
         QCOMPARE(eventProperty(client, QStringLiteral("state")).toString(),
             archived ? QStringLiteral("archived") : QStringLiteral("unarchived"));
@@ -451,13 +466,17 @@ private Q_SLOTS:
 
         const QString joined = QStringLiteral("Buy milk\n\nBuy bread");
         QTest::newRow("local") << local << "Buy bread" << joined << QString();
-        QTest::newRow("local, blank source") << local << " \n " << "Buy milk" << QString();
+        QTest::newRow("local, blank source") << local << " \n "
+                                             << "Buy milk" << QString();
         QTest::newRow("cloud") << online << "Buy bread" << joined << QString();
-        QTest::newRow("cloud, blank source") << online << "\n\n" << "Buy milk" << QString();
-        QTest::newRow("cloud, destination refused")
-            << failing << "Buy bread" << "Buy milk" << "Couldn't update the destination item. ";
-        QTest::newRow("cloud, source deletion refused")
-            << QStringLiteral("source failing") << "Buy bread" << "Buy milk" << "Couldn't delete the merged item. ";
+        QTest::newRow("cloud, blank source") << online << "\n\n"
+                                             << "Buy milk" << QString();
+        QTest::newRow("cloud, destination refused") << failing << "Buy bread"
+                                                    << "Buy milk"
+                                                    << "Couldn't update the destination item. ";
+        QTest::newRow("cloud, source deletion refused") << QStringLiteral("source failing") << "Buy bread"
+                                                        << "Buy milk"
+                                                        << "Couldn't delete the merged item. ";
         QTest::newRow("cloud, revoked") << revoked << "Buy bread" << QString() << QString();
     }
 
@@ -470,12 +489,15 @@ private Q_SLOTS:
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         const bool cloud = mode != local;
         const Board board = makeBoard(client, QStringLiteral("Plans"), cloud);
-        const Item destination = addItem(client, board.id, QStringLiteral("Buy milk"), ItemStatus::inProgress);
+        const Item destination
+            = addItem(client, board.id, QStringLiteral("Buy milk"), ItemStatus::inProgress);
         const Item source = addItem(client, board.id, sourceText);
         const qsizetype events = client.events().size();
 
         if (mode == QLatin1String("source failing"))
-            QVERIFY(m_server->failNext(1, 503, QStringLiteral("/api/boards/%1/items/%2").arg(uuidText(board.id), uuidText(source.id)), downBody));
+            QVERIFY(m_server->failNext(1, 503,
+                QStringLiteral("/api/boards/%1/items/%2").arg(uuidText(board.id), uuidText(source.id)),
+                downBody));
         else
             QVERIFY(breakService(mode, client, board.id));
         QCoro::waitFor(client.workspace().mergeItems(source, destination));
@@ -505,7 +527,8 @@ private Q_SLOTS:
             QCOMPARE(client.workspace().recentlyUpdatedItemId(), std::optional(destination.id));
             QCOMPARE(eventName(client), QStringLiteral("item_merged"));
             QCOMPARE(eventProperty(client, QStringLiteral("synced")), QJsonValue(cloud));
-            QCOMPARE(eventProperty(client, QStringLiteral("status")).toString(), QStringLiteral("IN_PROGRESS"));
+            QCOMPARE(
+                eventProperty(client, QStringLiteral("status")).toString(), QStringLiteral("IN_PROGRESS"));
         } else {
             QCOMPARE(toastType(client), std::optional(ToastType::error));
             QCOMPARE(toastText(client), failure + downMessage);
@@ -546,12 +569,14 @@ private Q_SLOTS:
         QTest::addColumn<bool>("toCloud");
         QTest::addColumn<QString>("mode");
 
-        for (const bool fromCloud : { false, true }) {
-            for (const bool toCloud : { false, true }) {
-                const QString name = QStringLiteral("%1 to %2").arg(fromCloud ? "cloud" : "local", toCloud ? "cloud" : "local");
+        for (const bool fromCloud : {false, true}) {
+            for (const bool toCloud : {false, true}) {
+                const QString name = QStringLiteral("%1 to %2")
+                                         .arg(fromCloud ? "cloud" : "local", toCloud ? "cloud" : "local");
                 QTest::newRow(qPrintable(name)) << fromCloud << toCloud << online;
                 if (fromCloud || toCloud)
-                    QTest::newRow(qPrintable(name + QStringLiteral(", failing"))) << fromCloud << toCloud << failing;
+                    QTest::newRow(qPrintable(name + QStringLiteral(", failing")))
+                        << fromCloud << toCloud << failing;
             }
         }
         QTest::newRow("cloud to local, source revoked") << true << false << revoked;
@@ -571,8 +596,8 @@ private Q_SLOTS:
         const QUuid brokenBoard = fromCloud ? source.id : target.id;
 
         QVERIFY(breakService(mode, client, brokenBoard));
-        const MoveOutcome outcome
-            = QCoro::waitFor(client.workspace().moveItemToBoard(item, *client.workspace().findBoard(target.id)));
+        const MoveOutcome outcome = QCoro::waitFor(
+            client.workspace().moveItemToBoard(item, *client.workspace().findBoard(target.id)));
 
         if (mode == revoked) {
             QVERIFY(outcome.failed);
@@ -592,7 +617,8 @@ private Q_SLOTS:
         const bool movedHere = !failed || !fromCloud;
         QCOMPARE(outcome.failed, failed);
         QCOMPARE(outcome.message,
-            failed ? QStringLiteral("Network error: could not move item") : QStringLiteral("Item moved successfully"));
+            failed ? QStringLiteral("Network error: could not move item")
+                   : QStringLiteral("Item moved successfully"));
         const auto stored = storedItem(client, item.id);
         QVERIFY(stored);
         QCOMPARE(stored->boardId, movedHere ? target.id : source.id);
@@ -612,14 +638,61 @@ private Q_SLOTS:
             const ServiceBoard service = serviceBoard(*m_server, client, target.id);
             QCOMPARE(service.live.contains(uuidText(item.id)), !failed);
             if (!failed)
-                QCOMPARE(stored->revision, service.live.value(uuidText(item.id)).value("revision").toInteger());
+                QCOMPARE(
+                    stored->revision, service.live.value(uuidText(item.id)).value("revision").toInteger());
         }
         QCOMPARE(eventName(client), QStringLiteral("item_moved"));
-        QCOMPARE(eventProperty(client, QStringLiteral("from_storage")).toString(), fromCloud ? "cloud" : "local");
+        QCOMPARE(
+            eventProperty(client, QStringLiteral("from_storage")).toString(), fromCloud ? "cloud" : "local");
         QCOMPARE(eventProperty(client, QStringLiteral("to_storage")).toString(), toCloud ? "cloud" : "local");
         QCOMPARE(eventProperty(client, QStringLiteral("synced")), QJsonValue(synced));
         QCOMPARE(eventProperty(client, QStringLiteral("result")).toString(),
-            !failed ? QStringLiteral("success") : (fromCloud ? QStringLiteral("failed") : QStringLiteral("local_only")));
+            !failed ? QStringLiteral("success")
+                    : (fromCloud ? QStringLiteral("failed") : QStringLiteral("local_only")));
+    }
+
+    // The service reports a moved item as deleted on its old board; syncing both boards afterwards
+    // must leave it on the new one, here and on the service.
+    void movedItemsSurviveTheNextSyncs_data()
+    {
+        QTest::addColumn<bool>("fromCloud");
+        QTest::addColumn<bool>("toCloud");
+        QTest::addColumn<QString>("mode");
+        QTest::newRow("cloud to cloud") << true << true << online;
+        QTest::newRow("cloud to local") << true << false << online;
+        QTest::newRow("local to cloud, posted later") << false << true << failing;
+    }
+
+    void movedItemsSurviveTheNextSyncs()
+    {
+        QFETCH(bool, fromCloud);
+        QFETCH(bool, toCloud);
+        QFETCH(QString, mode);
+        WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
+        const Board source = makeBoard(client, QStringLiteral("Plans"), fromCloud);
+        const Board target = makeBoard(client, QStringLiteral("Errands"), toCloud);
+        const Item item = addItem(client, source.id, QStringLiteral("Buy milk"));
+
+        QVERIFY(breakService(mode, client, target.id));
+        QCoro::waitFor(client.workspace().moveItemToBoard(item, *client.workspace().findBoard(target.id)));
+        for (const Board& board : { source, target }) {
+            if (board.syncWithServer)
+                QVERIFY(QCoro::waitFor(client.workspace().syncBoard(*client.workspace().findBoard(board.id), false)));
+        }
+
+        const auto stored = storedItem(client, item.id);
+        QVERIFY(stored);
+        QCOMPARE(stored->boardId, target.id);
+        QVERIFY(!stored->deletedAt);
+        QCOMPARE(stored->didSync, toCloud);
+        QVERIFY(shownItem(client, target.id, item.id));
+        QVERIFY(!shownItem(client, source.id, item.id));
+        if (toCloud) {
+            const QJsonObject service = serviceBoard(*m_server, client, target.id).live.value(uuidText(item.id));
+            QCOMPARE(service.value("content").toString(), QStringLiteral("Buy milk"));
+        }
+        if (fromCloud)
+            QVERIFY(!serviceBoard(*m_server, client, source.id).live.contains(uuidText(item.id)));
     }
 
     void moveToTheSameBoardIsRefused()
@@ -640,7 +713,8 @@ private Q_SLOTS:
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         const Board board = makeBoard(client, QStringLiteral("Plans"), true);
         QCOMPARE(client.workspace().selectedBoard().id, board.id);
-        const auto checkpoint = [&] { return client.preferences().get(PreferenceKeys::checkpoint(board.id)); };
+        const auto checkpoint
+            = [&] { return client.preferences().get(PreferenceKeys::checkpoint(board.id)); };
 
         const Item first = addItem(client, board.id, QStringLiteral("Buy milk"));
         const Item second = addItem(client, board.id, QStringLiteral("Buy bread"));
@@ -651,13 +725,15 @@ private Q_SLOTS:
 
         // Someone else adds an item to the board.
         const QString otherId = uuidText(QUuid::createUuid());
-        const QByteArray body = QJsonDocument(QJsonObject { { "content", "From elsewhere" }, { "status", "TODO" },
-                                                  { "order", 9 }, { "createdAt", "2024-05-01T12:30:00Z" },
-                                                  { "boardId", uuidText(board.id) } })
-                                    .toJson(QJsonDocument::Compact);
-        QCOMPARE(m_server->request("POST", QStringLiteral("/api/boards/%1/items/%2").arg(uuidText(board.id), otherId),
-                     body, client.account().accessToken)
-                     .status,
+        const QByteArray body
+            = QJsonDocument(QJsonObject {{"content", "From elsewhere"}, {"status", "TODO"}, {"order", 9},
+                                {"createdAt", "2024-05-01T12:30:00Z"}, {"boardId", uuidText(board.id)}})
+                  .toJson(QJsonDocument::Compact);
+        QCOMPARE(
+            m_server
+                ->request("POST", QStringLiteral("/api/boards/%1/items/%2").arg(uuidText(board.id), otherId),
+                    body, client.account().accessToken)
+                .status,
             200);
 
         Item edited = *shownItem(client, board.id, first.id);
@@ -688,23 +764,26 @@ private Q_SLOTS:
         QCoro::waitFor(client.workspace().setItemArchived(archived, true));
         const Item added = client.newItem(*client.workspace().findBoard(board.id), QStringLiteral("Buy tea"));
         QCoro::waitFor(client.workspace().addItem(added, *client.workspace().findBoard(board.id)));
-        QCOMPARE(
-            client.store().countItems(LocalDataService::unsyncedItemsQuery(board.id)).value_or(0), qsizetype(4));
+        QCOMPARE(client.store().countItems(LocalDataService::unsyncedItemsQuery(board.id)).value_or(0),
+            qsizetype(4));
 
         QVERIFY(QCoro::waitFor(client.workspace().syncBoard(*client.workspace().findBoard(board.id), false)));
-        QCOMPARE(
-            client.store().countItems(LocalDataService::unsyncedItemsQuery(board.id)).value_or(-1), qsizetype(0));
+        QCOMPARE(client.store().countItems(LocalDataService::unsyncedItemsQuery(board.id)).value_or(-1),
+            qsizetype(0));
 
         WorkspaceClient other(m_server.get(), QStringLiteral("ben@example.com"));
-        auto code = QCoro::waitFor(client.workspace().createInvitation(*client.workspace().findBoard(board.id)));
+        auto code
+            = QCoro::waitFor(client.workspace().createInvitation(*client.workspace().findBoard(board.id)));
         QVERIFY(code);
         QVERIFY(QCoro::waitFor(other.workspace().joinBoard(*code)));
         const ServiceBoard service = serviceBoard(*m_server, other, board.id);
-        QCOMPARE(service.live.value(uuidText(kept.id)).value("content").toString(), QStringLiteral("Buy oat milk"));
+        QCOMPARE(service.live.value(uuidText(kept.id)).value("content").toString(),
+            QStringLiteral("Buy oat milk"));
         QVERIFY(!service.live.contains(uuidText(doomed.id)));
         QVERIFY(service.deleted.contains(uuidText(doomed.id)));
         QVERIFY(!service.live.value(uuidText(archived.id)).value("archivedAt").toString().isEmpty());
-        QCOMPARE(service.live.value(uuidText(added.id)).value("content").toString(), QStringLiteral("Buy tea"));
+        QCOMPARE(
+            service.live.value(uuidText(added.id)).value("content").toString(), QStringLiteral("Buy tea"));
 
         // The tombstone is gone locally once the service took the deletion.
         QVERIFY(!storedItem(client, doomed.id));
