@@ -11,3 +11,6 @@ plenko_add_test(NAME test_session_notifications SOURCES ${CMAKE_CURRENT_LIST_DIR
 
 plenko_add_test(NAME test_session_account SOURCES ${CMAKE_CURRENT_LIST_DIR}/AccountTest.cpp
     LIBS plenko_session_views plenko_session_test_accounts)
+
+plenko_add_test(NAME test_session_notification_views SOURCES ${CMAKE_CURRENT_LIST_DIR}/NotificationViewsTest.cpp
+    LIBS plenko_session_views plenko_session_test_accounts plenko_workspace_test_support)
