@@ -8,11 +8,10 @@
 #include "richtext/PageBody.h"
 
 namespace {
-void requireUsable(const std::optional<LinkMetadata>& metadata, const QString& input)
+void requireRatingText(const std::optional<LinkMetadata>& metadata, const QString& input)
 {
     if (!metadata)
         return;
-    fuzzRequire(!metadata->title.trimmed().isEmpty(), "a parsed page has a title", input);
     if (const std::optional<QString> rating = metadata->ratingText())
         fuzzRequire(!rating->isEmpty(), "a rating reads as text", input);
 }
@@ -29,7 +28,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const FuzzInput input = FuzzInput::from(data, size);
     if (input.selector & 0x80) {
         const QString address = QString::fromUtf8(input.rest);
-        requireUsable(LinkPageParser::fallbackMetadata(QUrl(address)), address);
+        const QUrl url(address);
+        const std::optional<LinkMetadata> fallback = LinkPageParser::fallbackMetadata(url);
+        fuzzRequire(fallback.has_value() == !url.host().isEmpty(), "an address with a host, and only such, gets a label",
+            address);
         return 0;
     }
 
@@ -39,8 +41,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QUrl& url = pages[input.selector % std::size(pages)];
     const bool wasCut = (input.selector & 0x04) != 0;
     const QString html = PageBody::decode(input.rest.left(PageBody::maxBytes), wasCut);
-    requireUsable(LinkPageParser::parsePage(html, url), html);
+    const std::optional<LinkMetadata> page = LinkPageParser::parsePage(html, url);
+    requireRatingText(page, html);
+    // Any site's record comes from its title tag (an empty one gives an empty title).
+    if (page && page->source == LinkMetadata::Source::generic)
+        fuzzRequire(html.contains(QLatin1String("<title"), Qt::CaseInsensitive), "a record needs a title tag", html);
     if (LinkPageParser::isMovieDatabaseHost(url))
-        requireUsable(LinkPageParser::parseMovieDatabasePage(html, url), html);
+        requireRatingText(LinkPageParser::parseMovieDatabasePage(html, url), html);
     return 0;
 }

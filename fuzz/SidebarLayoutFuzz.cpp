@@ -37,17 +37,25 @@ QList<Board> existingBoards(std::uint8_t selector)
     return boards;
 }
 
+// A layout that does not decode is removed and the file written through at once; in memory-backed
+// /dev/shm that costs no disk flush per input.
+QString temporaryFolderTemplate()
+{
+    const QString shared = QStringLiteral("/dev/shm");
+    return QDir(shared).exists() ? shared + QStringLiteral("/plenko-fuzz-XXXXXX") : QString();
+}
+
 struct Preferences
 {
-    QTemporaryDir folder;
+    QTemporaryDir folder { temporaryFolderTemplate() };
     QSettings settings { folder.filePath(QStringLiteral("preferences.ini")), QSettings::IniFormat };
     LocalStore store { &settings };
 };
 
 Preferences& preferences()
 {
-    static Preferences* shared = new Preferences; // lives for the whole run
-    return *shared;
+    static Preferences shared; // the folder goes when the run ends
+    return shared;
 }
 }
 
