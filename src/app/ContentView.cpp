@@ -1,0 +1,213 @@
+#include "app/ContentView.h"
+
+#include "app/AppNotifications.h"
+#include "app/BoardContentView.h"
+#include "app/BoardListView.h"
+#include "app/MainContentView.h"
+#include "app/MemberNames.h"
+#include "app/NotificationCenter.h"
+#include "app/Palette.h"
+#include "app/RailView.h"
+#include "app/ToastView.h"
+#include "insights/BoardsOverviewView.h"
+#include "session/AuthState.h"
+#include "store/LocalStore.h"
+#include "store/PreferenceKeys.h"
+#include "workspace/BoardViewModel.h"
+
+#include <QHBoxLayout>
+#include <QPointer>
+#include <QStackedWidget>
+
+namespace {
+QCoro::Task<void> fetchBoardDetails(QPointer<BoardViewModel> workspace, QUuid boardId)
+{
+    if (!workspace)
+        co_return;
+    if (const std::optional<Board> board = workspace->findBoard(boardId))
+        co_await workspace->refreshBoardDetails(*board);
+}
+
+bool isInWorkspace(const BoardViewModel& workspace, const QUuid& id)
+{
+    const QList<Board>& boards = workspace.boards();
+    return std::any_of(boards.begin(), boards.end(), [&id](const Board& board) { return board.id == id; });
+}
+}
+
+ContentView::ContentView(const ViewContext& context, QWidget* parent)
+    : QWidget(parent)
+    , m_context(context)
+{
+    setObjectName(QStringLiteral("contentView"));
+    setAutoFillBackground(true);
+    QPalette background = palette();
+    background.setColor(QPalette::Window, Palette::mainContentBackground());
+    setPalette(background);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_rail = new RailView(this);
+    m_sidebar = new BoardListView(m_context.workspace, this);
+    m_stack = new QStackedWidget(this);
+    m_main = new MainContentView(m_context, m_stack);
+    m_overview = new BoardsOverviewView(m_stack);
+    m_overview->setObjectName(QStringLiteral("boardsOverview"));
+    QPointer<BoardViewModel> workspace(&m_context.workspace);
+    m_overview->setFetchBoardDetails([workspace](QUuid boardId) { return fetchBoardDetails(workspace, boardId); });
+    m_stack->addWidget(m_main);
+    m_stack->addWidget(m_overview);
+    layout->addWidget(m_rail);
+    layout->addWidget(m_sidebar);
+    layout->addWidget(m_stack, 1);
+
+    m_toast = new ToastView(m_context.toasts, this);
+
+    connect(m_rail, &RailView::selectionChanged, this, &ContentView::setRailSelection);
+    connect(m_rail, &RailView::notificationsRequested, this, &ContentView::notificationsRequested);
+    connect(m_rail, &RailView::changelogRequested, this, &ContentView::changelogRequested);
+    connect(m_rail, &RailView::feedbackRequested, this, &ContentView::feedbackRequested);
+    connect(m_rail, &RailView::accountRequested, this,
+        [this] { openWindow(QStringLiteral("account-details"), QString()); });
+    connect(m_rail, &RailView::signInRequested, this, [this] {
+        if (m_context.auth && !m_context.auth->isLoggedIn())
+            m_context.auth->startSignIn();
+    });
+    connect(m_main, &MainContentView::boardSettingsRequested, this,
+        [this](const QString& value) { openWindow(QStringLiteral("board-settings"), value); });
+
+    BoardViewModel& ws = m_context.workspace;
+    connect(&ws, &BoardViewModel::selectedBoardChanged, this, &ContentView::storeSelection);
+    connect(&ws, &BoardViewModel::boardsChanged, this, [this] {
+        if (m_stack->currentWidget() == m_overview)
+            m_overview->setBoards(m_context.workspace.boards());
+    });
+    if (m_context.auth) {
+        connect(m_context.auth, &AuthState::isLoggedInChanged, this, [this] {
+            updateAccount();
+            if (m_started)
+                reloadBoards();
+        });
+        connect(m_context.auth, &AuthState::currentUserChanged, this, &ContentView::updateAccount);
+    }
+    observeNotifications();
+    updateAccount();
+}
+
+void ContentView::observeNotifications()
+{
+    NotificationCenter& center = m_context.notifications;
+    center.observe(AppNotification::requestTodoTab, this, [this] { m_main->setCurrentView(ViewMode::todo); });
+    center.observe(
+        AppNotification::requestInProgressTab, this, [this] { m_main->setCurrentView(ViewMode::inProgress); });
+    center.observe(AppNotification::requestDoneTab, this, [this] { m_main->setCurrentView(ViewMode::done); });
+    center.observe(AppNotification::requestSidebarToggle, this, [this] { m_sidebar->setVisible(!isSidebarVisible()); });
+    center.observe(AppNotification::requestNewItemEditor, this, [this] {
+        if (m_stack->currentWidget() != m_main)
+            setRailSelection(RailSelection::activeBoards);
+        m_main->content()->openNewItemEditor();
+    });
+    center.observe(AppNotification::requestBoardRefresh, this, [this] { m_main->refreshBoard(); });
+}
+
+ViewMode ContentView::currentView() const
+{
+    return m_main->currentView();
+}
+
+bool ContentView::isSidebarVisible() const
+{
+    return m_sidebar->isVisibleTo(this);
+}
+
+void ContentView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!m_started && !m_starting)
+        start();
+}
+
+QCoro::Task<void> ContentView::start()
+{
+    if (m_started || m_starting)
+        co_return;
+    m_starting = true;
+    QPointer<ContentView> self(this);
+    // Read before loading: the load's own selection repair would otherwise overwrite it.
+    const std::optional<QUuid> storedId = m_context.preferences.get(PreferenceKeys::selectedBoardId());
+    co_await reloadBoards();
+    if (!self)
+        co_return;
+    BoardViewModel& workspace = m_context.workspace;
+    if (workspace.boards().isEmpty()) {
+        co_await workspace.createBoard(firstBoardName, StorageOption::local);
+        if (!self)
+            co_return;
+        if (!workspace.boards().isEmpty() && !isInWorkspace(workspace, workspace.selectedBoard().id))
+            co_await workspace.selectBoard(workspace.boards().first().id);
+    } else if (storedId && isInWorkspace(workspace, *storedId)) {
+        co_await workspace.selectBoard(*storedId);
+    }
+    if (!self)
+        co_return;
+    m_starting = false;
+    m_started = true;
+    storeSelection();
+}
+
+QCoro::Task<void> ContentView::reloadBoards()
+{
+    QPointer<BoardViewModel> workspace(&m_context.workspace);
+    if (m_context.isSignedIn())
+        co_await workspace->refreshBoardsFromServer(false);
+    else
+        workspace->loadBoards(false);
+}
+
+void ContentView::storeSelection()
+{
+    if (!m_started)
+        return;
+    const QUuid id = m_context.workspace.selectedBoard().id;
+    if (isInWorkspace(m_context.workspace, id))
+        m_context.preferences.set(std::optional<QUuid>(id), PreferenceKeys::selectedBoardId());
+}
+
+void ContentView::setRailSelection(RailSelection selection)
+{
+    m_rail->setSelection(selection);
+    switch (selection) {
+    case RailSelection::activeBoards:
+    case RailSelection::favorites:
+        m_sidebarMode = SidebarMode::active;
+        m_sidebar->setMode(SidebarMode::active);
+        m_stack->setCurrentWidget(m_main);
+        break;
+    case RailSelection::archivedBoards:
+        m_sidebarMode = SidebarMode::archived;
+        m_sidebar->setMode(SidebarMode::archived);
+        m_stack->setCurrentWidget(m_main);
+        break;
+    case RailSelection::boardsOverview:
+        m_overview->setBoards(m_context.workspace.boards());
+        m_stack->setCurrentWidget(m_overview);
+        break;
+    }
+}
+
+void ContentView::updateAccount()
+{
+    QString initials;
+    if (m_context.auth && m_context.auth->currentUser()) {
+        const User& user = *m_context.auth->currentUser();
+        initials = MemberNames::initials(user.displayName.value_or(user.email));
+    }
+    m_rail->setSignedIn(m_context.isSignedIn(), initials.isEmpty() ? QStringLiteral("?") : initials);
+}
+
+void ContentView::openWindow(const QString& identifier, const QString& value)
+{
+    Q_EMIT closeAuxiliaryWindowsRequested();
+    Q_EMIT windowRequested(identifier, value);
+}

@@ -1,0 +1,94 @@
+#include "app/RailView.h"
+
+#include "app/Palette.h"
+#include "app/RailButton.h"
+#include "app/WindowControlsView.h"
+#include "app/WindowDragArea.h"
+
+#include <QPainter>
+#include <QVBoxLayout>
+
+RailView::RailView(QWidget* parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("railView"));
+    setFixedWidth(RailButton::buttonWidth + 12);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 0, 6, 12);
+    layout->setSpacing(4);
+
+    // The window's own header: controls at the top, and room to grab the window by.
+    auto* header = new WindowDragArea(this);
+    auto* headerLayout = new QVBoxLayout(header);
+    headerLayout->setContentsMargins(4, 12, 0, 12);
+    headerLayout->addWidget(new WindowControlsView(header), 0, Qt::AlignLeft | Qt::AlignTop);
+    layout->addWidget(header);
+
+    m_boards = addButton(QStringLiteral("railBoards"), QStringLiteral("rectangle.stack"), QStringLiteral("Boards"));
+    m_archived = addButton(QStringLiteral("railArchived"), QStringLiteral("archivebox"), QStringLiteral("Archived"));
+    m_reports = addButton(QStringLiteral("railReports"), QStringLiteral("chart.line.uptrend.xyaxis"),
+        QStringLiteral("Reports"));
+    layout->addSpacing(8);
+    RailButton* notifications
+        = addButton(QStringLiteral("railNotifications"), QStringLiteral("bell"), QStringLiteral("Notifications"));
+    RailButton* changelog
+        = addButton(QStringLiteral("railChangelog"), QStringLiteral("doc.text"), QStringLiteral("Changelog"));
+    RailButton* feedback = addButton(QStringLiteral("railFeedback"), QStringLiteral("questionmark.bubble"),
+        QStringLiteral("Send Feedback"));
+    layout->addStretch(1);
+    m_signIn = addButton(QStringLiteral("railSignIn"), QStringLiteral("rectangle.portrait.and.arrow.right"),
+        QStringLiteral("Sign In"));
+    m_account = addButton(QStringLiteral("railAccount"), QStringLiteral("person.crop.circle"), QString());
+    m_account->setToolTip(QStringLiteral("Account"));
+    m_account->setAccessibleName(QStringLiteral("Account"));
+
+    connect(m_boards, &RailButton::clicked, this, [this] { setSelection(RailSelection::activeBoards); });
+    connect(m_archived, &RailButton::clicked, this, [this] { setSelection(RailSelection::archivedBoards); });
+    connect(m_reports, &RailButton::clicked, this, [this] { setSelection(RailSelection::boardsOverview); });
+    connect(notifications, &RailButton::clicked, this, &RailView::notificationsRequested);
+    connect(changelog, &RailButton::clicked, this, &RailView::changelogRequested);
+    connect(feedback, &RailButton::clicked, this, &RailView::feedbackRequested);
+    connect(m_account, &RailButton::clicked, this, &RailView::accountRequested);
+    connect(m_signIn, &RailButton::clicked, this, &RailView::signInRequested);
+    setSignedIn(false);
+    m_boards->setSelected(true);
+}
+
+RailButton* RailView::addButton(const QString& objectName, const QString& symbol, const QString& label)
+{
+    auto* button = new RailButton(symbol, label, this);
+    button->setObjectName(objectName);
+    layout()->addWidget(button);
+    return button;
+}
+
+RailButton* RailView::button(const QString& objectName) const
+{
+    return findChild<RailButton*>(objectName);
+}
+
+void RailView::setSelection(RailSelection selection)
+{
+    m_boards->setSelected(selection == RailSelection::activeBoards);
+    m_archived->setSelected(selection == RailSelection::archivedBoards);
+    m_reports->setSelected(selection == RailSelection::boardsOverview);
+    if (m_selection == selection)
+        return;
+    m_selection = selection;
+    Q_EMIT selectionChanged(selection);
+}
+
+void RailView::setSignedIn(bool signedIn, const QString& accountInitials)
+{
+    m_signIn->setVisible(!signedIn);
+    m_account->setVisible(signedIn);
+    m_account->setInitials(accountInitials);
+}
+
+void RailView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), Palette::railBackground());
+    painter.setPen(Palette::separator());
+    painter.drawLine(width() - 1, 0, width() - 1, height());
+}

@@ -1,0 +1,45 @@
+// The narrow column of destinations at the window's left edge: the board lists, the reports, and
+// buttons that open the notifications, the changelog, feedback and the account. The window controls
+// and a drag area sit at its top; "Sign In" replaces the account button while signed out.
+#pragma once
+
+#include "app/RailSelection.h"
+
+#include <QWidget>
+
+class RailButton;
+
+class RailView : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit RailView(QWidget* parent = nullptr);
+
+    RailSelection selection() const { return m_selection; }
+    void setSelection(RailSelection selection);
+    void setSignedIn(bool signedIn, const QString& accountInitials = {});
+
+    RailButton* button(const QString& objectName) const;
+
+Q_SIGNALS:
+    void selectionChanged(RailSelection selection);
+    void notificationsRequested();
+    void changelogRequested();
+    void feedbackRequested();
+    void accountRequested();
+    void signInRequested();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    RailButton* addButton(const QString& objectName, const QString& symbol, const QString& label);
+
+    RailSelection m_selection = RailSelection::activeBoards;
+    RailButton* m_boards = nullptr;
+    RailButton* m_archived = nullptr;
+    RailButton* m_reports = nullptr;
+    RailButton* m_account = nullptr;
+    RailButton* m_signIn = nullptr;
+};

@@ -1,0 +1,112 @@
+#include "app/TopNavigationView.h"
+
+#include "app/Palette.h"
+
+#include <QDragEnterEvent>
+#include <QHBoxLayout>
+#include <QMimeData>
+#include <QPainter>
+#include <QToolButton>
+
+namespace {
+const std::array<QString, 3> tabTitles { QStringLiteral("Todo ("), QStringLiteral("In Progress ("),
+    QStringLiteral("Done (") };
+const std::array<QString, 3> tabNames { QStringLiteral("tabTodo"), QStringLiteral("tabInProgress"),
+    QStringLiteral("tabDone") };
+}
+
+TopNavigationView::TopNavigationView(QWidget* parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("topNavigation"));
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(20, 0, 20, 0);
+    layout->setSpacing(22);
+    for (size_t i = 0; i < m_tabs.size(); ++i) {
+        auto* tab = new QToolButton(this);
+        tab->setObjectName(tabNames.at(i));
+        tab->setAutoRaise(true);
+        tab->setCursor(Qt::PointingHandCursor);
+        tab->setFocusPolicy(Qt::NoFocus);
+        tab->setAcceptDrops(true);
+        tab->installEventFilter(this);
+        const auto mode = static_cast<ViewMode>(i);
+        connect(tab, &QToolButton::clicked, this, [this, mode] {
+            setCurrentView(mode);
+            Q_EMIT currentViewChosen(mode);
+        });
+        m_tabs.at(i) = tab;
+        layout->addWidget(tab);
+    }
+    layout->addStretch(1);
+    setFixedHeight(38);
+    updateTabs();
+}
+
+void TopNavigationView::setCurrentView(ViewMode mode)
+{
+    m_current = mode;
+    updateTabs();
+}
+
+void TopNavigationView::setCounts(const std::array<int, 3>& counts)
+{
+    m_counts = counts;
+    updateTabs();
+}
+
+QString TopNavigationView::tabText(ViewMode mode) const
+{
+    const auto index = static_cast<size_t>(mode);
+    return tabTitles.at(index) + QString::number(m_counts.at(index)) + QLatin1Char(')');
+}
+
+void TopNavigationView::updateTabs()
+{
+    for (size_t i = 0; i < m_tabs.size(); ++i) {
+        const bool selected = static_cast<size_t>(m_current) == i;
+        QToolButton* tab = m_tabs.at(i);
+        tab->setText(tabText(static_cast<ViewMode>(i)));
+        QFont font = tab->font();
+        font.setBold(selected);
+        tab->setFont(font);
+        tab->setStyleSheet(QStringLiteral("QToolButton { border: none; padding: 8px 0 10px 0; color: %1; }")
+                               .arg((selected ? Palette::primaryText() : Palette::secondaryText()).name()));
+    }
+    update();
+}
+
+bool TopNavigationView::eventFilter(QObject* watched, QEvent* event)
+{
+    for (size_t i = 0; i < m_tabs.size(); ++i) {
+        if (watched != m_tabs.at(i))
+            continue;
+        if (event->type() == QEvent::DragEnter) {
+            auto* drag = static_cast<QDragEnterEvent*>(event);
+            if (!droppedItems(drag->mimeData()).isEmpty()) {
+                drag->acceptProposedAction();
+                return true;
+            }
+        } else if (event->type() == QEvent::Drop) {
+            auto* drop = static_cast<QDropEvent*>(event);
+            const auto move = itemDropOnStatusTab(droppedItems(drop->mimeData()), allItemStatuses.at(i));
+            if (move) {
+                drop->acceptProposedAction();
+                Q_EMIT itemDropped(*move);
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TopNavigationView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setPen(Palette::separator());
+    painter.drawLine(0, height() - 1, width(), height() - 1);
+    const QToolButton* selected = m_tabs.at(static_cast<size_t>(m_current));
+    const QRect geometry = selected->geometry();
+    painter.fillRect(QRect(geometry.left(), height() - 2, geometry.width(), 2),
+        Palette::statusColor(static_cast<int>(m_current)).lighter(110));
+}

@@ -1,0 +1,31 @@
+# The main window's views: rail, sidebar column, detail area, item cards, toasts, the text
+# improvement overlay, appearance and window chrome, and the vendored symbol icons.
+target_sources(plenko_app PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/AppearanceController.cpp ${CMAKE_CURRENT_LIST_DIR}/AppearanceController.h
+    ${CMAKE_CURRENT_LIST_DIR}/BoardContentView.cpp ${CMAKE_CURRENT_LIST_DIR}/BoardContentView.h
+    ${CMAKE_CURRENT_LIST_DIR}/BoardInfoView.cpp ${CMAKE_CURRENT_LIST_DIR}/BoardInfoView.h
+    ${CMAKE_CURRENT_LIST_DIR}/BoardListView.cpp ${CMAKE_CURRENT_LIST_DIR}/BoardListView.h
+    ${CMAKE_CURRENT_LIST_DIR}/ContentView.cpp ${CMAKE_CURRENT_LIST_DIR}/ContentView.h
+    ${CMAKE_CURRENT_LIST_DIR}/HardWorkAnimationView.cpp ${CMAKE_CURRENT_LIST_DIR}/HardWorkAnimationView.h
+    ${CMAKE_CURRENT_LIST_DIR}/ItemCardAIOverlay.cpp ${CMAKE_CURRENT_LIST_DIR}/ItemCardAIOverlay.h
+    ${CMAKE_CURRENT_LIST_DIR}/ItemCardMenu.cpp ${CMAKE_CURRENT_LIST_DIR}/ItemCardMenu.h
+    ${CMAKE_CURRENT_LIST_DIR}/ItemCardView.cpp ${CMAKE_CURRENT_LIST_DIR}/ItemCardView.h
+    ${CMAKE_CURRENT_LIST_DIR}/ItemFilter.cpp ${CMAKE_CURRENT_LIST_DIR}/ItemFilter.h
+    ${CMAKE_CURRENT_LIST_DIR}/ItemListState.h
+    ${CMAKE_CURRENT_LIST_DIR}/ItemTextImprover.cpp ${CMAKE_CURRENT_LIST_DIR}/ItemTextImprover.h
+    ${CMAKE_CURRENT_LIST_DIR}/MainContentView.cpp ${CMAKE_CURRENT_LIST_DIR}/MainContentView.h
+    ${CMAKE_CURRENT_LIST_DIR}/MemberNames.cpp ${CMAKE_CURRENT_LIST_DIR}/MemberNames.h
+    ${CMAKE_CURRENT_LIST_DIR}/Palette.cpp ${CMAKE_CURRENT_LIST_DIR}/Palette.h
+    ${CMAKE_CURRENT_LIST_DIR}/RailButton.cpp ${CMAKE_CURRENT_LIST_DIR}/RailButton.h
+    ${CMAKE_CURRENT_LIST_DIR}/RailSelection.h
+    ${CMAKE_CURRENT_LIST_DIR}/RailView.cpp ${CMAKE_CURRENT_LIST_DIR}/RailView.h
+    ${CMAKE_CURRENT_LIST_DIR}/SymbolIcons.cpp ${CMAKE_CURRENT_LIST_DIR}/SymbolIcons.h
+    ${CMAKE_CURRENT_LIST_DIR}/ToastView.cpp ${CMAKE_CURRENT_LIST_DIR}/ToastView.h
+    ${CMAKE_CURRENT_LIST_DIR}/TopNavigationView.cpp ${CMAKE_CURRENT_LIST_DIR}/TopNavigationView.h
+    ${CMAKE_CURRENT_LIST_DIR}/ViewContext.cpp ${CMAKE_CURRENT_LIST_DIR}/ViewContext.h
+    ${CMAKE_CURRENT_LIST_DIR}/WindowChromeManager.cpp ${CMAKE_CURRENT_LIST_DIR}/WindowChromeManager.h
+    ${CMAKE_CURRENT_LIST_DIR}/WindowControlsView.cpp ${CMAKE_CURRENT_LIST_DIR}/WindowControlsView.h
+    ${CMAKE_CURRENT_LIST_DIR}/WindowDragArea.cpp ${CMAKE_CURRENT_LIST_DIR}/WindowDragArea.h
+    ${PROJECT_SOURCE_DIR}/resources/icons.qrc)
+target_link_libraries(plenko_app PUBLIC
+    plenko_richtext_views plenko_richtext_editor plenko_sidebar plenko_insights_views plenko_net Qt6::Svg QCoro6::Core)
