@@ -10,7 +10,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-AccountButton::AccountButton(UserViewModel& profile, AuthState& auth, std::function<void()> onPressed, QWidget* parent)
+AccountButton::AccountButton(
+    UserViewModel& profile, AuthState& auth, std::function<void()> onPressed, QWidget* parent)
     : QWidget(parent)
     , m_profile(profile)
     , m_auth(auth)
@@ -69,7 +70,8 @@ bool AccountButton::isShowingOfflineNotice() const
 
 void AccountButton::update()
 {
-    SessionStyle::setSymbol(
-        m_button, m_auth.isLoggedIn() ? QStringLiteral("person.crop.circle.fill") : QStringLiteral("person.crop.circle"));
+    SessionStyle::setSymbol(m_button,
+        m_auth.isLoggedIn() ? QStringLiteral("person.crop.circle.fill")
+                            : QStringLiteral("person.crop.circle"));
     m_offlineNotice->setVisible(m_profile.didFailLoadingProfile());
 }

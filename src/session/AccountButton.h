@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QWidget>
-
 #include <functional>
 
 class AuthState;
@@ -18,11 +17,13 @@ class AccountButton : public QWidget
     Q_OBJECT
 
 public:
-    static inline const QString offlineText = QStringLiteral(
-        "You're offline, but you can keep working locally. When the app reconnects, your changes sync automatically.");
+    static inline const QString offlineText
+        = QStringLiteral("You're offline, but you can keep working locally. When the app reconnects, your "
+                         "changes sync automatically.");
 
     // onPressed: what pressing the button does (the owner opens the account details).
-    AccountButton(UserViewModel& profile, AuthState& auth, std::function<void()> onPressed, QWidget* parent = nullptr);
+    AccountButton(
+        UserViewModel& profile, AuthState& auth, std::function<void()> onPressed, QWidget* parent = nullptr);
 
     bool isShowingOfflineNotice() const;
 

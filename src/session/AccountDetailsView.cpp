@@ -28,7 +28,8 @@ QLabel* valueLabel(QWidget* parent, const QString& name)
 }
 } // namespace
 
-AccountDetailsView::AccountDetailsView(UserViewModel& profile, AuthState& auth, BoardViewModel& workspace, QWidget* parent)
+AccountDetailsView::AccountDetailsView(
+    UserViewModel& profile, AuthState& auth, BoardViewModel& workspace, QWidget* parent)
     : QWidget(parent)
     , m_profile(profile)
     , m_auth(auth)

@@ -18,10 +18,12 @@ class AccountDetailsView : public QWidget
 
 public:
     static inline const QString windowIdentifier = QStringLiteral("account-details");
-    static inline const QString logOutExplanation = QStringLiteral(
-        "Logging out removes synced boards stored on this Mac. Cloud boards stay intact and reload next time you sign in.");
+    static inline const QString logOutExplanation
+        = QStringLiteral("Logging out removes synced boards stored on this Mac. Cloud boards stay intact and "
+                         "reload next time you sign in.");
 
-    AccountDetailsView(UserViewModel& profile, AuthState& auth, BoardViewModel& workspace, QWidget* parent = nullptr);
+    AccountDetailsView(
+        UserViewModel& profile, AuthState& auth, BoardViewModel& workspace, QWidget* parent = nullptr);
 
     // The picture shown: the loaded avatar, or a drawn circle with the initials.
     QPixmap picture() const;

@@ -26,7 +26,8 @@ std::expected<AppcastItem, QString> decodeItem(const QJsonValue& value, qsizetyp
     item.build = object.value(QLatin1String("build")).toString();
     item.title = object.value(QLatin1String("title")).toString();
     item.releaseNotes = object.value(QLatin1String("releaseNotes")).toString();
-    const QDateTime published = QDateTime::fromString(object.value(QLatin1String("publishedAt")).toString(), Qt::ISODate);
+    const QDateTime published
+        = QDateTime::fromString(object.value(QLatin1String("publishedAt")).toString(), Qt::ISODate);
     if (published.isValid())
         item.publishedAt = published.toUTC();
     return item;
@@ -53,7 +54,8 @@ std::expected<QList<AppcastItem>, QString> AppcastItem::decodeFeed(const QByteAr
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(body, &parseError);
     if (parseError.error != QJsonParseError::NoError)
-        return std::unexpected(QStringLiteral("The update feed is not valid JSON: %1.").arg(parseError.errorString()));
+        return std::unexpected(
+            QStringLiteral("The update feed is not valid JSON: %1.").arg(parseError.errorString()));
     const QJsonValue items = document.object().value(QLatin1String("items"));
     if (!document.isObject() || !items.isArray())
         return std::unexpected(QStringLiteral("The update feed has no list of releases."));

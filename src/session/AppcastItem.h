@@ -7,7 +7,6 @@
 #include <QList>
 #include <QString>
 #include <QUrl>
-
 #include <expected>
 #include <optional>
 

@@ -7,7 +7,7 @@
 
 namespace {
 // A picture is small; a slow host should not keep the account window waiting for long.
-constexpr std::chrono::milliseconds pictureTimeout { 15000 };
+constexpr std::chrono::milliseconds pictureTimeout {15000};
 
 QString firstLetter(const QString& word)
 {
@@ -48,7 +48,8 @@ QCoro::Task<void> AvatarLoader::load(QUrl avatarUrl)
         co_return;
 
     QPointer<AvatarLoader> self(this);
-    const std::expected<PlainHttpFetch::Document, QString> body = co_await PlainHttpFetch::get(&m_network, avatarUrl, pictureTimeout);
+    const std::expected<PlainHttpFetch::Document, QString> body
+        = co_await PlainHttpFetch::get(&m_network, avatarUrl, pictureTimeout);
     // A newer address may have been asked for meanwhile; only its picture counts.
     if (!self || m_url != avatarUrl || !body)
         co_return;

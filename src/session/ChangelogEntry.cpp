@@ -5,7 +5,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-
 #include <algorithm>
 
 std::expected<QList<ChangelogEntry>, QString> ChangelogEntry::decodeDocument(const QByteArray& body)
@@ -23,10 +22,11 @@ std::expected<QList<ChangelogEntry>, QString> ChangelogEntry::decodeDocument(con
     QList<ChangelogEntry> entries;
     entries.reserve(object.size());
     for (auto it = object.constBegin(); it != object.constEnd(); ++it) {
-        const QString notAList = QStringLiteral("The changes of \"%1\" are not a list of texts.").arg(it.key());
+        const QString notAList
+            = QStringLiteral("The changes of \"%1\" are not a list of texts.").arg(it.key());
         if (!it.value().isArray())
             return std::unexpected(notAList);
-        ChangelogEntry entry { it.key(), {} };
+        ChangelogEntry entry {it.key(), {}};
         for (const QJsonValue& change : it.value().toArray()) {
             if (!change.isString())
                 return std::unexpected(notAList);

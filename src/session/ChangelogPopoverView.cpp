@@ -67,7 +67,10 @@ ChangelogPopoverView::ChangelogPopoverView(
     layout->addWidget(scroll, 1);
     m_list = scroll;
 
-    connect(&m_viewModel, &ChangelogViewModel::entriesChanged, this, [this] { rebuildEntries(); update(); });
+    connect(&m_viewModel, &ChangelogViewModel::entriesChanged, this, [this] {
+        rebuildEntries();
+        update();
+    });
     connect(&m_viewModel, &ChangelogViewModel::isLoadingChanged, this, [this] { update(); });
     rebuildEntries();
     update();

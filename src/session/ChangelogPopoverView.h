@@ -4,7 +4,6 @@
 
 #include <QFrame>
 #include <QString>
-
 #include <optional>
 
 class ChangelogViewModel;
@@ -17,10 +16,12 @@ class ChangelogPopoverView : public QFrame
     Q_OBJECT
 
 public:
-    static inline const QString mismatchNote = QStringLiteral("You're running a build that might not match the list below.");
+    static inline const QString mismatchNote
+        = QStringLiteral("You're running a build that might not match the list below.");
 
     // currentVersion: the application's short version; absent when it is not known.
-    ChangelogPopoverView(ChangelogViewModel& viewModel, std::optional<QString> currentVersion, QWidget* parent = nullptr);
+    ChangelogPopoverView(
+        ChangelogViewModel& viewModel, std::optional<QString> currentVersion, QWidget* parent = nullptr);
 
     void popUp(QWidget* anchor);
 

@@ -20,12 +20,14 @@ QCoro::Task<void> ChangelogViewModel::loadChangelog()
 {
     QPointer<ChangelogViewModel> self(this);
     setLoading(true);
-    const std::expected<PlainHttpFetch::Document, QString> body = co_await PlainHttpFetch::get(&m_network, m_changelogUrl);
+    const std::expected<PlainHttpFetch::Document, QString> body
+        = co_await PlainHttpFetch::get(&m_network, m_changelogUrl);
     if (!self)
         co_return;
     if (!body) {
         setErrorMessage(body.error());
-    } else if (std::expected<QList<ChangelogEntry>, QString> entries = ChangelogEntry::decodeDocument(body->body)) {
+    } else if (std::expected<QList<ChangelogEntry>, QString> entries
+        = ChangelogEntry::decodeDocument(body->body)) {
         setEntries(std::move(*entries));
         setErrorMessage(std::nullopt);
     } else {

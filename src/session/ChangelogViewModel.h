@@ -10,7 +10,6 @@
 #include <QObject>
 #include <QString>
 #include <QUrl>
-
 #include <optional>
 
 class ChangelogViewModel : public QObject

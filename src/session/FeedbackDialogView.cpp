@@ -23,7 +23,8 @@ FeedbackDialogView::FeedbackDialogView(FeedbackViewModel& viewModel, QWidget* pa
 
     m_editor = new EditorView(this);
     m_editor->setObjectName(QStringLiteral("feedbackEditor"));
-    m_editor->setMode(EditorMode::custom(QStringLiteral("Send Feedback"), QStringLiteral("Tell us what's on your mind…")));
+    m_editor->setMode(
+        EditorMode::custom(QStringLiteral("Send Feedback"), QStringLiteral("Tell us what's on your mind…")));
     m_editor->setPresentation(EditorPresentation::embedded);
     m_editor->setMaxCharacters(FeedbackViewModel::maxCharacters);
     m_editor->setEditorHeight(editorHeight);
@@ -35,7 +36,8 @@ FeedbackDialogView::FeedbackDialogView(FeedbackViewModel& viewModel, QWidget* pa
         if (m_editor->text() != text)
             m_editor->setText(text);
     });
-    connect(&m_viewModel, &FeedbackViewModel::isSubmittingChanged, m_editor, &EditorView::setPrimaryActionInFlight);
+    connect(&m_viewModel, &FeedbackViewModel::isSubmittingChanged, m_editor,
+        &EditorView::setPrimaryActionInFlight);
     connect(m_editor, &EditorView::submitted, this, &FeedbackDialogView::submit);
     connect(m_editor, &EditorView::cancelled, this, &QDialog::reject);
 }

@@ -21,7 +21,8 @@ public:
     static constexpr qsizetype maxCharacters = 200;
     // Both outcomes stay up for the same short time.
     static constexpr double toastSeconds = 2.5;
-    static inline const QString thanksMessage = QStringLiteral("Thanks for the feedback! We'll reach out via email.");
+    static inline const QString thanksMessage
+        = QStringLiteral("Thanks for the feedback! We'll reach out via email.");
     static inline const QString failurePrefix = QStringLiteral("Failed to send feedback: ");
 
     FeedbackViewModel(NetworkService& api, ToastManager& toasts, QObject* parent = nullptr);

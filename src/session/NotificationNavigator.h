@@ -10,7 +10,6 @@
 #include <QObject>
 #include <QString>
 #include <QUuid>
-
 #include <optional>
 
 class BoardViewModel;
@@ -23,12 +22,14 @@ class NotificationNavigator : public QObject
     Q_OBJECT
 
 public:
-    static inline const QString missingBoardMessage = QStringLiteral("This notification is missing a board reference.");
-    static inline const QString boardNotFoundMessage = QStringLiteral("We couldn't find that board locally yet.");
+    static inline const QString missingBoardMessage
+        = QStringLiteral("This notification is missing a board reference.");
+    static inline const QString boardNotFoundMessage
+        = QStringLiteral("We couldn't find that board locally yet.");
     static inline const QString usersTab = QStringLiteral("users");
 
-    NotificationNavigator(NotificationViewModel& notifications, BoardViewModel& workspace, ToastManager& toasts,
-        NotificationCenter& center, QObject* parent = nullptr);
+    NotificationNavigator(NotificationViewModel& notifications, BoardViewModel& workspace,
+        ToastManager& toasts, NotificationCenter& center, QObject* parent = nullptr);
 
     // The local board a notification refers to, for the rows' sentences.
     std::optional<Board> boardFor(const NotificationItem& notification) const;

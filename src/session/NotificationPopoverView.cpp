@@ -46,7 +46,10 @@ NotificationPopoverView::NotificationPopoverView(
     m_pages->addWidget(makeListPage());
     layout->addWidget(m_pages, 1);
 
-    connect(&m_viewModel, &NotificationViewModel::feedChanged, this, [this] { rebuildRows(); update(); });
+    connect(&m_viewModel, &NotificationViewModel::feedChanged, this, [this] {
+        rebuildRows();
+        update();
+    });
     connect(&m_viewModel, &NotificationViewModel::lastErrorChanged, this, [this] { update(); });
     connect(&m_viewModel, &NotificationViewModel::isLoadingChanged, this, [this] { update(); });
     connect(&m_viewModel, &NotificationViewModel::isPopoverPresentedChanged, this, [this](bool presented) {
@@ -103,8 +106,8 @@ QWidget* NotificationPopoverView::makeEmptyPage()
     auto* caughtUp = centredLabel(QStringLiteral("You're all caught up"), page, QStringLiteral("emptyTitle"));
     SessionStyle::useTitleFont(caughtUp, 1);
     layout->addWidget(caughtUp);
-    auto* detail = centredLabel(QStringLiteral("We'll let you know when there's something new to review."), page,
-        QStringLiteral("emptyDetail"));
+    auto* detail = centredLabel(QStringLiteral("We'll let you know when there's something new to review."),
+        page, QStringLiteral("emptyDetail"));
     SessionStyle::useSecondaryText(detail);
     layout->addWidget(detail);
     layout->addStretch();
@@ -119,7 +122,8 @@ QWidget* NotificationPopoverView::makeErrorPage()
     auto* symbol = centredLabel({}, page, QStringLiteral("errorSymbol"));
     SessionStyle::setSymbol(symbol, QStringLiteral("exclamationmark.triangle"));
     layout->addWidget(symbol);
-    auto* title = centredLabel(QStringLiteral("Couldn't load notifications"), page, QStringLiteral("errorTitle"));
+    auto* title
+        = centredLabel(QStringLiteral("Couldn't load notifications"), page, QStringLiteral("errorTitle"));
     SessionStyle::useTitleFont(title, 1);
     layout->addWidget(title);
     m_errorText = centredLabel({}, page, QStringLiteral("errorText"));
@@ -156,7 +160,8 @@ NotificationPopoverView::Page NotificationPopoverView::currentPage() const
 
 void NotificationPopoverView::update()
 {
-    m_unreadLabel->setText(QString::number(m_viewModel.feed().unreadCount) + QStringLiteral(" unread in the last 7 days"));
+    m_unreadLabel->setText(
+        QString::number(m_viewModel.feed().unreadCount) + QStringLiteral(" unread in the last 7 days"));
     m_refreshButton->setEnabled(!m_viewModel.isLoading());
     if (const std::optional<QString>& error = m_viewModel.lastError()) {
         m_errorText->setText(*error);
@@ -177,10 +182,12 @@ void NotificationPopoverView::rebuildRows()
     }
     qsizetype index = 0;
     for (const NotificationItem& notification : m_viewModel.feed().items) {
-        const NotificationText text = NotificationText::make(notification, m_navigator.boardFor(notification));
+        const NotificationText text
+            = NotificationText::make(notification, m_navigator.boardFor(notification));
         auto* row = new NotificationRowView(notification, text, m_rowsContainer);
         // Rows carry their notification by value: a click after the feed changed still opens it.
-        connect(row, &NotificationRowView::clicked, this, [this, notification] { m_navigator.open(notification); });
+        connect(row, &NotificationRowView::clicked, this,
+            [this, notification] { m_navigator.open(notification); });
         connect(row, &NotificationRowView::markReadRequested, this,
             [this, notification] { m_viewModel.markRead(notification); });
         m_rowsLayout->insertWidget(static_cast<int>(index++), row);

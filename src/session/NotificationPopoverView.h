@@ -18,7 +18,8 @@ class NotificationPopoverView : public QFrame
     Q_OBJECT
 
 public:
-    NotificationPopoverView(NotificationViewModel& viewModel, NotificationNavigator& navigator, QWidget* parent = nullptr);
+    NotificationPopoverView(
+        NotificationViewModel& viewModel, NotificationNavigator& navigator, QWidget* parent = nullptr);
 
     // Opens as a popup under the anchor (the bell).
     void popUp(QWidget* anchor);

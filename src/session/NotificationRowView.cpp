@@ -59,10 +59,10 @@ QString NotificationRowView::sentenceHtml(const NotificationText& text)
     QString html;
     for (const NotificationTextRun& run : text.sentence) {
         const QString escaped = run.text.toHtmlEscaped();
-        html += run.emphasised
-            ? QStringLiteral("<span style=\"color:%1; font-weight:600\">%2</span>")
-                  .arg(SessionStyle::emphasisedText().name(), escaped)
-            : QStringLiteral("<span style=\"color:%1\">%2</span>").arg(SessionStyle::secondaryText().name(), escaped);
+        html += run.emphasised ? QStringLiteral("<span style=\"color:%1; font-weight:600\">%2</span>")
+                                     .arg(SessionStyle::emphasisedText().name(), escaped)
+                               : QStringLiteral("<span style=\"color:%1\">%2</span>")
+                                     .arg(SessionStyle::secondaryText().name(), escaped);
     }
     return html;
 }

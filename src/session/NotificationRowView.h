@@ -17,7 +17,8 @@ class NotificationRowView : public QFrame
 public:
     static inline const QString markReadToolTip = QStringLiteral("Mark notification as read");
 
-    NotificationRowView(const NotificationItem& notification, const NotificationText& text, QWidget* parent = nullptr);
+    NotificationRowView(
+        const NotificationItem& notification, const NotificationText& text, QWidget* parent = nullptr);
 
     const NotificationItem& notification() const { return m_notification; }
     bool isUnread() const { return !m_notification.readAt; }

@@ -15,37 +15,38 @@ QList<NotificationTextRun> assignedSentence(
 {
     QList<NotificationTextRun> runs;
     if (actor) {
-        runs.append({ *actor, true });
-        runs.append({ QStringLiteral(" assigned a new item to "), false });
+        runs.append({*actor, true});
+        runs.append({QStringLiteral(" assigned a new item to "), false});
     } else {
-        runs.append({ QStringLiteral("New item assigned to "), false });
+        runs.append({QStringLiteral("New item assigned to "), false});
     }
-    runs.append({ QStringLiteral("you"), false });
+    runs.append({QStringLiteral("you"), false});
     if (boardName) {
-        runs.append({ QStringLiteral(" on "), false });
-        runs.append({ *boardName, true });
+        runs.append({QStringLiteral(" on "), false});
+        runs.append({*boardName, true});
     }
     return runs;
 }
 
-QList<NotificationTextRun> joinedSentence(const std::optional<QString>& actor, const std::optional<QString>& boardName)
+QList<NotificationTextRun> joinedSentence(
+    const std::optional<QString>& actor, const std::optional<QString>& boardName)
 {
     QList<NotificationTextRun> runs;
     if (actor) {
-        runs.append({ *actor, true });
+        runs.append({*actor, true});
         if (boardName) {
-            runs.append({ QStringLiteral(" joined "), false });
-            runs.append({ *boardName, true });
+            runs.append({QStringLiteral(" joined "), false});
+            runs.append({*boardName, true});
         } else {
-            runs.append({ QStringLiteral(" joined this board"), false });
+            runs.append({QStringLiteral(" joined this board"), false});
         }
         return runs;
     }
     if (boardName) {
-        runs.append({ QStringLiteral("New member joined "), false });
-        runs.append({ *boardName, true });
+        runs.append({QStringLiteral("New member joined "), false});
+        runs.append({*boardName, true});
     } else {
-        runs.append({ QStringLiteral("New member joined this board"), false });
+        runs.append({QStringLiteral("New member joined this board"), false});
     }
     return runs;
 }
@@ -60,7 +61,8 @@ QString NotificationText::sentenceText() const
     return text;
 }
 
-std::optional<Item> NotificationText::findItem(const NotificationItem& notification, const std::optional<Board>& board)
+std::optional<Item> NotificationText::findItem(
+    const NotificationItem& notification, const std::optional<Board>& board)
 {
     if (!board || !notification.itemId)
         return std::nullopt;
@@ -71,7 +73,8 @@ std::optional<Item> NotificationText::findItem(const NotificationItem& notificat
     return std::nullopt;
 }
 
-NotificationText NotificationText::make(const NotificationItem& notification, const std::optional<Board>& board)
+NotificationText NotificationText::make(
+    const NotificationItem& notification, const std::optional<Board>& board)
 {
     NotificationText text;
     const std::optional<QString> actor = usableName(notification.actorDisplayName);

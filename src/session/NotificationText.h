@@ -7,7 +7,6 @@
 
 #include <QList>
 #include <QString>
-
 #include <optional>
 
 struct NotificationTextRun
@@ -33,5 +32,6 @@ struct NotificationText
     // board: the local board of the notification's boardId, when there is one.
     static NotificationText make(const NotificationItem& notification, const std::optional<Board>& board);
     // The undeleted item of the notification on that board.
-    static std::optional<Item> findItem(const NotificationItem& notification, const std::optional<Board>& board);
+    static std::optional<Item> findItem(
+        const NotificationItem& notification, const std::optional<Board>& board);
 };

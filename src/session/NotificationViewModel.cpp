@@ -1,7 +1,6 @@
 #include "session/NotificationViewModel.h"
 
 #include <QPointer>
-
 #include <algorithm>
 
 NotificationViewModel::NotificationViewModel(
@@ -104,7 +103,8 @@ QCoro::Task<void> NotificationViewModel::markRead(NotificationItem notification)
             item.readAt = QDateTime::currentDateTimeUtc();
     }
     // Until the next fetch this counts every listed unread item, not only those of the last week.
-    feed.unreadCount = std::ranges::count_if(feed.items, [](const NotificationItem& item) { return !item.readAt; });
+    feed.unreadCount
+        = std::ranges::count_if(feed.items, [](const NotificationItem& item) { return !item.readAt; });
     setFeed(std::move(feed));
 }
 

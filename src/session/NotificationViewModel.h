@@ -10,7 +10,6 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
-
 #include <chrono>
 #include <optional>
 
@@ -24,7 +23,7 @@ class NotificationViewModel : public QObject
             isPopoverPresentedChanged)
 
 public:
-    static constexpr std::chrono::milliseconds defaultPollInterval { std::chrono::seconds(300) };
+    static constexpr std::chrono::milliseconds defaultPollInterval {std::chrono::seconds(300)};
 
     explicit NotificationViewModel(NetworkService& api,
         std::chrono::milliseconds pollInterval = defaultPollInterval, QObject* parent = nullptr);

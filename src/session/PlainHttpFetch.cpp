@@ -33,7 +33,7 @@ QCoro::Task<std::expected<Document, QString>> get(
                 ? QStringLiteral("The server answered with status %1.").arg(status)
                 : QStringLiteral("The server answered with status %1 (%2).").arg(status).arg(reason));
     }
-    co_return Document { reply->readAll() };
+    co_return Document {reply->readAll()};
 }
 
 QUrl configuredUrl(const char* environmentVariable, const char* bundleDefault)

@@ -7,7 +7,6 @@
 #include <QCoro/QCoroTask>
 #include <QString>
 #include <QUrl>
-
 #include <chrono>
 #include <expected>
 
@@ -22,7 +21,7 @@ struct Document
     QByteArray body;
 };
 
-inline constexpr std::chrono::milliseconds defaultTimeout { 60000 };
+inline constexpr std::chrono::milliseconds defaultTimeout {60000};
 
 QCoro::Task<std::expected<Document, QString>> get(
     QNetworkAccessManager* network, QUrl url, std::chrono::milliseconds timeout = defaultTimeout);

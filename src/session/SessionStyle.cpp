@@ -5,8 +5,8 @@
 #include <QIcon>
 #include <QLabel>
 #include <QPainter>
-#include <QPixmap>
 #include <QPalette>
+#include <QPixmap>
 
 namespace SessionStyle {
 
@@ -28,19 +28,19 @@ QColor emphasisedText()
 QString glyph(const QString& symbol)
 {
     static const QHash<QString, QString> glyphs {
-        { QStringLiteral("arrow.clockwise"), QStringLiteral("⟳") },
-        { QStringLiteral("bell"), QStringLiteral("🔔") },
-        { QStringLiteral("exclamationmark.triangle"), QStringLiteral("⚠") },
-        { QStringLiteral("envelope.fill"), QStringLiteral("✉") },
-        { QStringLiteral("envelope.open"), QStringLiteral("✉") },
-        { QStringLiteral("person.crop.circle"), QStringLiteral("👤") },
-        { QStringLiteral("person.crop.circle.fill"), QStringLiteral("👤") },
-        { QStringLiteral("wifi.exclamationmark"), QStringLiteral("⚠") },
-        { QStringLiteral("sun.max.fill"), QStringLiteral("☀") },
-        { QStringLiteral("moon.stars.fill"), QStringLiteral("☾") },
-        { QStringLiteral("checkmark.circle.fill"), QStringLiteral("✔") },
-        { QStringLiteral("rectangle.portrait.and.arrow.right"), QStringLiteral("⇥") },
-        { QStringLiteral("questionmark.circle"), QStringLiteral("?") },
+        {QStringLiteral("arrow.clockwise"), QStringLiteral("⟳")},
+        {QStringLiteral("bell"), QStringLiteral("🔔")},
+        {QStringLiteral("exclamationmark.triangle"), QStringLiteral("⚠")},
+        {QStringLiteral("envelope.fill"), QStringLiteral("✉")},
+        {QStringLiteral("envelope.open"), QStringLiteral("✉")},
+        {QStringLiteral("person.crop.circle"), QStringLiteral("👤")},
+        {QStringLiteral("person.crop.circle.fill"), QStringLiteral("👤")},
+        {QStringLiteral("wifi.exclamationmark"), QStringLiteral("⚠")},
+        {QStringLiteral("sun.max.fill"), QStringLiteral("☀")},
+        {QStringLiteral("moon.stars.fill"), QStringLiteral("☾")},
+        {QStringLiteral("checkmark.circle.fill"), QStringLiteral("✔")},
+        {QStringLiteral("rectangle.portrait.and.arrow.right"), QStringLiteral("⇥")},
+        {QStringLiteral("questionmark.circle"), QStringLiteral("?")},
     };
     return glyphs.value(symbol);
 }

@@ -9,7 +9,8 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-UpdateAvailableDialog::UpdateAvailableDialog(const AppcastItem& release, UpdaterViewModel& updater, QWidget* parent)
+UpdateAvailableDialog::UpdateAvailableDialog(
+    const AppcastItem& release, UpdaterViewModel& updater, QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("updateAvailable"));
@@ -30,7 +31,8 @@ UpdateAvailableDialog::UpdateAvailableDialog(const AppcastItem& release, Updater
     layout->addWidget(notesTitle);
     auto* notes = new QTextBrowser(this);
     notes->setObjectName(QStringLiteral("releaseNotes"));
-    notes->setPlainText(release.releaseNotes.isEmpty() ? QStringLiteral("No release notes.") : release.releaseNotes);
+    notes->setPlainText(
+        release.releaseNotes.isEmpty() ? QStringLiteral("No release notes.") : release.releaseNotes);
     layout->addWidget(notes, 1);
 
     auto* buttons = new QDialogButtonBox(this);

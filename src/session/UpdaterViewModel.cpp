@@ -8,12 +8,11 @@
 
 #include <QDesktopServices>
 #include <QPointer>
-
 #include <algorithm>
 
 LocalStoreKey<std::optional<QString>> UpdaterViewModel::lastCheckKey()
 {
-    return { QStringLiteral("updates.lastCheckAt"), std::nullopt };
+    return {QStringLiteral("updates.lastCheckAt"), std::nullopt};
 }
 
 QUrl UpdaterViewModel::configuredUrl()
@@ -27,7 +26,8 @@ UpdaterViewModel::UpdaterViewModel(LocalStore& preferences, UpdaterOptions optio
     , m_appcastUrl(options.appcastUrl.value_or(configuredUrl()))
     , m_currentVersion(options.currentVersion.isEmpty() ? QString::fromUtf8(BundleInfo::shortVersion)
                                                         : options.currentVersion)
-    , m_currentBuild(options.currentBuild.isEmpty() ? QString::fromUtf8(BundleInfo::build) : options.currentBuild)
+    , m_currentBuild(
+          options.currentBuild.isEmpty() ? QString::fromUtf8(BundleInfo::build) : options.currentBuild)
     , m_openUrl(options.openUrl ? std::move(options.openUrl)
                                 : UrlOpener([](const QUrl& url) { return QDesktopServices::openUrl(url); }))
 {
@@ -89,7 +89,8 @@ QCoro::Task<void> UpdaterViewModel::check(bool userInitiated)
     m_scheduleTimer.stop();
     m_preferences.set(isoDateText(QDateTime::currentDateTimeUtc()), lastCheckKey());
 
-    const std::expected<PlainHttpFetch::Document, QString> body = co_await PlainHttpFetch::get(&m_network, m_appcastUrl);
+    const std::expected<PlainHttpFetch::Document, QString> body
+        = co_await PlainHttpFetch::get(&m_network, m_appcastUrl);
     if (!self)
         co_return;
     setChecking(false);

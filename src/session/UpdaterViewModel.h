@@ -14,7 +14,6 @@
 #include <QString>
 #include <QTimer>
 #include <QUrl>
-
 #include <chrono>
 #include <functional>
 #include <optional>
@@ -22,12 +21,12 @@
 class LocalStore;
 
 struct UpdaterOptions
-    {
+{
     // Without one: PLENKO_APPCAST_URL, else the bundle's feed address.
     std::optional<QUrl> appcastUrl;
-    QString currentVersion;      // empty: the bundle's short version
-    QString currentBuild;        // empty: the bundle's build
-    std::function<bool(const QUrl&)> openUrl;           // empty: the desktop's browser
+    QString currentVersion; // empty: the bundle's short version
+    QString currentBuild; // empty: the bundle's build
+    std::function<bool(const QUrl&)> openUrl; // empty: the desktop's browser
     bool startsScheduledChecks = true;
 };
 
@@ -40,13 +39,14 @@ public:
     using UrlOpener = std::function<bool(const QUrl&)>;
 
     static constexpr const char* urlEnvironmentVariable = "PLENKO_APPCAST_URL";
-    static constexpr std::chrono::hours scheduledCheckInterval { 24 };
+    static constexpr std::chrono::hours scheduledCheckInterval {24};
 
     // When the last check started, as ISO 8601 text in UTC.
     static LocalStoreKey<std::optional<QString>> lastCheckKey();
     static QUrl configuredUrl();
 
-    explicit UpdaterViewModel(LocalStore& preferences, UpdaterOptions options = {}, QObject* parent = nullptr);
+    explicit UpdaterViewModel(
+        LocalStore& preferences, UpdaterOptions options = {}, QObject* parent = nullptr);
 
     QUrl appcastUrl() const { return m_appcastUrl; }
     QString currentVersion() const { return m_currentVersion; }

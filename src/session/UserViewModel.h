@@ -7,7 +7,6 @@
 
 #include <QCoro/QCoroTask>
 #include <QObject>
-
 #include <optional>
 
 class NetworkService;

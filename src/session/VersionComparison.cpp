@@ -56,7 +56,8 @@ VersionOrder compareWithNumericRuns(const QString& a, const QString& b)
         if (a.at(i).isDigit() && b.at(j).isDigit()) {
             const qsizetype endA = digitRunEnd(a, i);
             const qsizetype endB = digitRunEnd(b, j);
-            const VersionOrder runs = compareDigitRuns(QStringView(a).mid(i, endA - i), QStringView(b).mid(j, endB - j));
+            const VersionOrder runs
+                = compareDigitRuns(QStringView(a).mid(i, endA - i), QStringView(b).mid(j, endB - j));
             if (runs != VersionOrder::same)
                 return runs;
             i = endA;

@@ -28,23 +28,28 @@ namespace {
 QStringList storedFeedback(DevServer& server)
 {
     QStringList texts;
-    for (const QJsonValue& item :
-        server.request("GET", QStringLiteral("/__admin/feedback")).object().value(QStringLiteral("items")).toArray())
+    for (const QJsonValue& item : server.request("GET", QStringLiteral("/__admin/feedback"))
+                                      .object()
+                                      .value(QStringLiteral("items"))
+                                      .toArray())
         texts.append(item.toObject().value(QStringLiteral("text")).toString());
     return texts;
 }
 
 qsizetype feedbackRequests(const LogCapture& log)
 {
-    return log.lines().filter(QStringLiteral("🌐 [Net] → POST")).filter(QStringLiteral("/api/feedback")).size();
+    return log.lines()
+        .filter(QStringLiteral("🌐 [Net] → POST"))
+        .filter(QStringLiteral("/api/feedback"))
+        .size();
 }
 
 // A sign-in state over Ann's transport whose usage events stay in a temporary folder.
 struct SignedIn
 {
     explicit SignedIn(NetworkService& api)
-        : analytics(AnalyticsSettings { QStringLiteral("test-token"), QUrl(QStringLiteral("http://127.0.0.1:9/track")),
-              folder.path(), std::chrono::hours(24) })
+        : analytics(AnalyticsSettings {QStringLiteral("test-token"),
+            QUrl(QStringLiteral("http://127.0.0.1:9/track")), folder.path(), std::chrono::hours(24)})
         , auth(api, analytics, toasts, [](const QUrl&) { return true; })
     {
     }
@@ -72,11 +77,11 @@ private Q_SLOTS:
         QTest::newRow("exactly 200") << twoHundred << true << twoHundred;
         QTest::newRow("201 refused") << QString(201, QLatin1Char('a')) << false << QString();
         QTest::newRow("only blanks and line breaks") << QStringLiteral("  \n\t \r\n ") << false << QString();
-        QTest::newRow("trimmed before sending") << QStringLiteral("\n  Love the boards  \n") << true
-                                                << QStringLiteral("Love the boards");
+        QTest::newRow("trimmed before sending")
+            << QStringLiteral("\n  Love the boards  \n") << true << QStringLiteral("Love the boards");
         // The untrimmed text counts too: 200 letters with blanks around them are over the limit.
-        QTest::newRow("blanks push it over") << QStringLiteral(" ") + twoHundred + QStringLiteral("\n") << false
-                                             << QString();
+        QTest::newRow("blanks push it over")
+            << QStringLiteral(" ") + twoHundred + QStringLiteral("\n") << false << QString();
         // Characters as the reader sees them: an emoji with a skin tone is one, not four code units.
         const QString thumbs = QStringLiteral("👍🏽");
         QString emoji;
@@ -99,10 +104,11 @@ private Q_SLOTS:
         LogCapture log;
         QCOMPARE(QCoro::waitFor(viewModel.submitFeedback()), sent);
         QCOMPARE(feedbackRequests(log), sent ? 1 : 0);
-        QCOMPARE(storedFeedback(s.server), sent ? QStringList { stored } : QStringList {});
+        QCOMPARE(storedFeedback(s.server), sent ? QStringList {stored} : QStringList {});
         if (sent) {
             QCOMPARE(toasts.toast()->type, ToastType::success);
-            QCOMPARE(toasts.toast()->message, QStringLiteral("Thanks for the feedback! We'll reach out via email."));
+            QCOMPARE(toasts.toast()->message,
+                QStringLiteral("Thanks for the feedback! We'll reach out via email."));
             QVERIFY(viewModel.text().isEmpty());
         } else {
             QVERIFY(!toasts.toast().has_value());
@@ -125,7 +131,7 @@ private Q_SLOTS:
         QCOMPARE(QCoro::waitFor(std::move(second)), false);
         QCOMPARE(QCoro::waitFor(std::move(first)), true);
         QCOMPARE(feedbackRequests(log), 1);
-        QCOMPARE(storedFeedback(s.server), QStringList { QStringLiteral("Please add dark icons") });
+        QCOMPARE(storedFeedback(s.server), QStringList {QStringLiteral("Please add dark icons")});
     }
 
     void failedSubmissionKeepsTheText()
@@ -144,7 +150,7 @@ private Q_SLOTS:
         QCOMPARE(toasts.toast()->message, QStringLiteral("Failed to send feedback: Mailbox full"));
         // Trying again works with the same text.
         QCOMPARE(QCoro::waitFor(viewModel.submitFeedback()), true);
-        QCOMPARE(storedFeedback(s.server), QStringList { QStringLiteral("Sync is slow") });
+        QCOMPARE(storedFeedback(s.server), QStringList {QStringLiteral("Sync is slow")});
     }
 
     void feedbackDialog()
@@ -156,7 +162,8 @@ private Q_SLOTS:
         FeedbackDialogView dialog(viewModel);
         dialog.show();
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Share Feedback"));
-        QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("title"))->text(), QStringLiteral("Share Feedback"));
+        QCOMPARE(
+            dialog.findChild<QLabel*>(QStringLiteral("title"))->text(), QStringLiteral("Share Feedback"));
         EditorView* editor = dialog.editor();
         QCOMPARE(editor->placeholderText(), QStringLiteral("Tell us what's on your mind…"));
         QCOMPARE(editor->maxCharacters(), 200);
@@ -168,7 +175,7 @@ private Q_SLOTS:
         editor->submit();
         QTRY_COMPARE(accepted.size(), 1);
         QVERIFY(editor->text().isEmpty());
-        QCOMPARE(storedFeedback(s.server), QStringList { QStringLiteral("Columns could be wider") });
+        QCOMPARE(storedFeedback(s.server), QStringList {QStringLiteral("Columns could be wider")});
     }
 
     void profileLoadFailureAndRetry()
@@ -190,8 +197,9 @@ private Q_SLOTS:
         QVERIFY(!profile.user());
         QVERIFY(button.isShowingOfflineNotice());
         QCOMPARE(button.findChild<QLabel*>(QStringLiteral("offlineText"))->text(),
-            QStringLiteral("You're offline, but you can keep working locally. When the app reconnects, your changes "
-                           "sync automatically."));
+            QStringLiteral(
+                "You're offline, but you can keep working locally. When the app reconnects, your changes "
+                "sync automatically."));
         auto* account = button.findChild<QToolButton*>(QStringLiteral("account"));
         QCOMPARE(account->text(), QStringLiteral("Account"));
         QCOMPARE(account->property("symbol").toString(), QStringLiteral("person.crop.circle.fill"));
@@ -220,7 +228,8 @@ private Q_SLOTS:
         QVERIFY(s.server.delayNext(1, 400, QStringLiteral("/api/users/me")));
         QCoro::Task<void> first = profile.loadProfile();
         QCoro::waitFor(profile.loadProfile()); // a load is running: does nothing
-        QCOMPARE(log.lines().filter(QStringLiteral("/api/users/me")).filter(QStringLiteral("→ GET")).size(), 1);
+        QCOMPARE(
+            log.lines().filter(QStringLiteral("/api/users/me")).filter(QStringLiteral("→ GET")).size(), 1);
         // Signing out while it runs: the late answer does not bring the profile back.
         profile.clearProfile();
         QCoro::waitFor(std::move(first));
@@ -234,12 +243,24 @@ private Q_SLOTS:
         QTest::addColumn<QString>("displayName");
         QTest::addColumn<QString>("email");
         QTest::addColumn<QString>("initials");
-        QTest::newRow("first and last word") << "Grace  Brewster Hopper " << "grace@example.com" << "GH";
-        QTest::newRow("one word") << "ada" << "ada@example.com" << "A";
-        QTest::newRow("no name: e-mail") << "" << "zed@example.com" << "Z";
-        QTest::newRow("blank name: e-mail") << "   " << "zed@example.com" << "Z";
-        QTest::newRow("nothing") << "" << "" << "";
-        QTest::newRow("surrogate pair stays whole") << "𝒜da Byron" << "a@example.com" << "𝒜B";
+        QTest::newRow("first and last word") << "Grace  Brewster Hopper "
+                                             << "grace@example.com"
+                                             << "GH";
+        QTest::newRow("one word") << "ada"
+                                  << "ada@example.com"
+                                  << "A";
+        QTest::newRow("no name: e-mail") << ""
+                                         << "zed@example.com"
+                                         << "Z";
+        QTest::newRow("blank name: e-mail") << "   "
+                                            << "zed@example.com"
+                                            << "Z";
+        QTest::newRow("nothing") << ""
+                                 << ""
+                                 << "";
+        QTest::newRow("surrogate pair stays whole") << "𝒜da Byron"
+                                                    << "a@example.com"
+                                                    << "𝒜B";
     }
 
     void initials()
@@ -259,10 +280,10 @@ private Q_SLOTS:
         DevServer server;
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         // An XPM picture is plain text, so the service's fault body can carry it.
-        const QString xpm = QStringLiteral(
-            "/* XPM */\nstatic const char *a[] = {\"2 2 2 1\", \"r c #ff0000\", \"b c #0000ff\", \"rb\", \"br\"};\n");
-        QVERIFY(server.injectFault({ { "kind", "malformed" }, { "pathPrefix", "/avatars/" }, { "status", 200 },
-            { "body", xpm } }));
+        const QString xpm = QStringLiteral("/* XPM */\nstatic const char *a[] = {\"2 2 2 1\", \"r c "
+                                           "#ff0000\", \"b c #0000ff\", \"rb\", \"br\"};\n");
+        QVERIFY(server.injectFault(
+            {{"kind", "malformed"}, {"pathPrefix", "/avatars/"}, {"status", 200}, {"body", xpm}}));
         QUrl url = server.baseUrl();
         url.setPath(QStringLiteral("/avatars/ann.xpm"));
         AvatarLoader loader;

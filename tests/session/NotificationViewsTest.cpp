@@ -45,11 +45,14 @@ struct Scene
         }
         if (launch.isNull())
             return;
-        Api::join(server, bob.accessToken, Api::invite(server, client.account().accessToken, uuidText(launch)));
+        Api::join(
+            server, bob.accessToken, Api::invite(server, client.account().accessToken, uuidText(launch)));
+        ServiceSteps::assignedItem(server, bob, uuidText(launch), client.account(),
+            QStringLiteral("Review the launch plan"), QStringLiteral("IN_PROGRESS"));
+        const QString elsewhere
+            = ServiceSteps::sharedBoard(server, bob, QStringLiteral("Elsewhere"), {&client.account()});
         ServiceSteps::assignedItem(
-            server, bob, uuidText(launch), client.account(), QStringLiteral("Review the launch plan"), QStringLiteral("IN_PROGRESS"));
-        const QString elsewhere = ServiceSteps::sharedBoard(server, bob, QStringLiteral("Elsewhere"), { &client.account() });
-        ServiceSteps::assignedItem(server, bob, elsewhere, client.account(), QStringLiteral("Somewhere else"));
+            server, bob, elsewhere, client.account(), QStringLiteral("Somewhere else"));
         QCoro::waitFor(client.workspace().syncBoard(*client.workspace().findBoard(launch), false));
         elsewhereBoard = QUuid::fromString(elsewhere);
         ready = true;
@@ -72,8 +75,8 @@ struct Scene
     QUuid elsewhereBoard;
     bool ready = false;
     NotificationCenter center;
-    NotificationViewModel notifications { client.api() };
-    NotificationNavigator navigator { notifications, client.workspace(), client.toasts(), center };
+    NotificationViewModel notifications {client.api()};
+    NotificationNavigator navigator {notifications, client.workspace(), client.toasts(), center};
 };
 
 QString plain(const QString& html)
@@ -104,10 +107,10 @@ private Q_SLOTS:
         QTest::addColumn<bool>("selects");
         QTest::addColumn<QString>("tabRequest");
         QTest::addColumn<bool>("opensUsersTab");
-        QTest::newRow("missing board reference") << "missing" << NotificationNavigator::missingBoardMessage << false
-                                                 << false << QString() << false;
-        QTest::newRow("board not known here") << "elsewhere" << NotificationNavigator::boardNotFoundMessage << true
-                                              << false << QString() << false;
+        QTest::newRow("missing board reference") << "missing" << NotificationNavigator::missingBoardMessage
+                                                 << false << false << QString() << false;
+        QTest::newRow("board not known here") << "elsewhere" << NotificationNavigator::boardNotFoundMessage
+                                              << true << false << QString() << false;
         QTest::newRow("member joined") << "joined" << QString() << true << true << QString() << true;
         QTest::newRow("item assigned") << "assigned" << QString() << true << true
                                        << QString(AppNotification::requestInProgressTab) << false;
@@ -146,7 +149,8 @@ private Q_SLOTS:
 
         QCoro::waitFor(scene.navigator.open(*notification));
         QTRY_COMPARE(scene.notifications.feed().unreadCount, marksRead ? 2 : 3);
-        QCOMPARE(log.lines().filter(QStringLiteral("→ POST")).filter(QStringLiteral("/read")).size(), marksRead ? 1 : 0);
+        QCOMPARE(log.lines().filter(QStringLiteral("→ POST")).filter(QStringLiteral("/read")).size(),
+            marksRead ? 1 : 0);
         if (toast.isEmpty()) {
             QVERIFY(!scene.client.lastToast() || scene.client.lastToast()->type != ToastType::error);
         } else {
@@ -158,7 +162,7 @@ private Q_SLOTS:
         QStringList names;
         for (const QList<QVariant>& signal : posted)
             names.append(signal.first().toString());
-        QCOMPARE(names, tabRequest.isEmpty() ? QStringList() : QStringList { tabRequest });
+        QCOMPARE(names, tabRequest.isEmpty() ? QStringList() : QStringList {tabRequest});
         QCOMPARE(settings.size(), opensUsersTab ? 1 : 0);
         if (opensUsersTab) {
             QCOMPARE(settings.first().at(0).toUuid(), scene.launch);
@@ -176,16 +180,19 @@ private Q_SLOTS:
         QCOMPARE(labelText(popover, QStringLiteral("title")), QStringLiteral("Notifications"));
         QCOMPARE(popover.findChild<QPushButton*>(QStringLiteral("readAll"))->toolTip(),
             QStringLiteral("Mark all notifications as read"));
-        QCOMPARE(popover.findChild<QToolButton*>(QStringLiteral("refresh"))->toolTip(), QStringLiteral("Refresh now"));
+        QCOMPARE(popover.findChild<QToolButton*>(QStringLiteral("refresh"))->toolTip(),
+            QStringLiteral("Refresh now"));
         QCOMPARE(popover.currentPage(), NotificationPopoverView::Page::empty);
         QCOMPARE(labelText(popover, QStringLiteral("emptyTitle")), QStringLiteral("You're all caught up"));
         QCOMPARE(labelText(popover, QStringLiteral("emptyDetail")),
             QStringLiteral("We'll let you know when there's something new to review."));
-        QCOMPARE(labelText(popover, QStringLiteral("unreadCount")), QStringLiteral("0 unread in the last 7 days"));
+        QCOMPARE(
+            labelText(popover, QStringLiteral("unreadCount")), QStringLiteral("0 unread in the last 7 days"));
 
         scene.notifications.setPollingEnabled(true);
         QTRY_COMPARE(popover.currentPage(), NotificationPopoverView::Page::list);
-        QCOMPARE(labelText(popover, QStringLiteral("unreadCount")), QStringLiteral("3 unread in the last 7 days"));
+        QCOMPARE(
+            labelText(popover, QStringLiteral("unreadCount")), QStringLiteral("3 unread in the last 7 days"));
         const QList<NotificationRowView*> rows = popover.findChildren<NotificationRowView*>();
         QCOMPARE(rows.size(), 3);
         QStringList headlines;
@@ -198,37 +205,45 @@ private Q_SLOTS:
             QCOMPARE(row->findChild<QToolButton*>(QStringLiteral("envelope"))->property("symbol").toString(),
                 QStringLiteral("envelope.fill"));
         }
-        QCOMPARE(headlines, (QStringList { "New item assigned", "New item assigned", "New board member" }));
+        QCOMPARE(headlines, (QStringList {"New item assigned", "New item assigned", "New board member"}));
         // "Elsewhere" is not known here, so its sentence cannot name it.
         QCOMPARE(sentences,
-            (QStringList { "Bob assigned a new item to you", "Bob assigned a new item to you on Launch", "Bob joined Launch" }));
-        QCOMPARE(contents, (QStringList { "Content unavailable", "Review the launch plan", "Content unavailable" }));
+            (QStringList {"Bob assigned a new item to you", "Bob assigned a new item to you on Launch",
+                "Bob joined Launch"}));
+        QCOMPARE(
+            contents, (QStringList {"Content unavailable", "Review the launch plan", "Content unavailable"}));
 
         // The envelope marks one read.
         QToolButton* envelope = rows.at(2)->findChild<QToolButton*>(QStringLiteral("envelope"));
         QCOMPARE(envelope->toolTip(), QStringLiteral("Mark notification as read"));
         QTest::mouseClick(envelope, Qt::LeftButton);
-        QTRY_COMPARE(labelText(popover, QStringLiteral("unreadCount")), QStringLiteral("2 unread in the last 7 days"));
+        QTRY_COMPARE(
+            labelText(popover, QStringLiteral("unreadCount")), QStringLiteral("2 unread in the last 7 days"));
         const QList<NotificationRowView*> updated = popover.findChildren<NotificationRowView*>();
-        QCOMPARE(updated.at(2)->findChild<QToolButton*>(QStringLiteral("envelope"))->property("symbol").toString(),
+        QCOMPARE(
+            updated.at(2)->findChild<QToolButton*>(QStringLiteral("envelope"))->property("symbol").toString(),
             QStringLiteral("envelope.open"));
 
         // A failed refresh shows the error state; "Try Again" recovers.
         QVERIFY(scene.server.failNext(1, 500, QStringLiteral("/api/notifications"),
-            QByteArray("{\"status\": 500, \"code\": \"INTERNAL\", \"message\": \"Feed store unavailable\"}")));
+            QByteArray(
+                "{\"status\": 500, \"code\": \"INTERNAL\", \"message\": \"Feed store unavailable\"}")));
         QTest::mouseClick(popover.findChild<QToolButton*>(QStringLiteral("refresh")), Qt::LeftButton);
         QTRY_COMPARE(popover.currentPage(), NotificationPopoverView::Page::error);
-        QCOMPARE(labelText(popover, QStringLiteral("errorTitle")), QStringLiteral("Couldn't load notifications"));
+        QCOMPARE(
+            labelText(popover, QStringLiteral("errorTitle")), QStringLiteral("Couldn't load notifications"));
         QCOMPARE(labelText(popover, QStringLiteral("errorText")), QStringLiteral("Feed store unavailable"));
         QTest::mouseClick(popover.findChild<QPushButton*>(QStringLiteral("tryAgain")), Qt::LeftButton);
         QTRY_COMPARE(popover.currentPage(), NotificationPopoverView::Page::list);
 
         QTest::mouseClick(popover.findChild<QPushButton*>(QStringLiteral("readAll")), Qt::LeftButton);
-        QTRY_COMPARE(labelText(popover, QStringLiteral("unreadCount")), QStringLiteral("0 unread in the last 7 days"));
+        QTRY_COMPARE(
+            labelText(popover, QStringLiteral("unreadCount")), QStringLiteral("0 unread in the last 7 days"));
 
         // Clicking the Launch assignment row closes the popover and selects the board.
         NotificationRowView* launchRow = popover.findChildren<NotificationRowView*>().at(1);
-        QTest::mouseClick(launchRow, Qt::LeftButton, {}, QPoint(launchRow->width() / 2, launchRow->height() - 4));
+        QTest::mouseClick(
+            launchRow, Qt::LeftButton, {}, QPoint(launchRow->width() / 2, launchRow->height() - 4));
         QTRY_VERIFY(!popover.isVisible());
         QVERIFY(!scene.notifications.isPopoverPresented());
         QTRY_COMPARE(scene.client.workspace().selectedBoard().id, scene.launch);
@@ -245,9 +260,10 @@ private Q_SLOTS:
         Scene scene;
         QVERIFY2(scene.ready, qPrintable(scene.server.errorString() + scene.client.errorString()));
         QTemporaryDir folder;
-        UsageAnalytics analytics(AnalyticsSettings {
-            QStringLiteral("test-token"), QUrl(QStringLiteral("http://127.0.0.1:9/track")), folder.path(), std::chrono::hours(24) });
-        AuthState auth(scene.client.api(), analytics, scene.client.toasts(), [](const QUrl&) { return true; });
+        UsageAnalytics analytics(AnalyticsSettings {QStringLiteral("test-token"),
+            QUrl(QStringLiteral("http://127.0.0.1:9/track")), folder.path(), std::chrono::hours(24)});
+        AuthState auth(
+            scene.client.api(), analytics, scene.client.toasts(), [](const QUrl&) { return true; });
         QVERIFY(auth.isLoggedIn());
         UserViewModel profile(scene.client.api());
         AccountDetailsView view(profile, auth, scene.client.workspace());
@@ -274,8 +290,9 @@ private Q_SLOTS:
         QTest::mouseClick(dark, Qt::LeftButton);
         QVERIFY(dark->isChecked());
         QCOMPARE(view.findChild<QLabel*>(QStringLiteral("logOutInfo"))->toolTip(),
-            QStringLiteral("Logging out removes synced boards stored on this Mac. Cloud boards stay intact and reload "
-                           "next time you sign in."));
+            QStringLiteral(
+                "Logging out removes synced boards stored on this Mac. Cloud boards stay intact and reload "
+                "next time you sign in."));
 
         // A local board survives the log-out; the cloud board does not.
         QCoro::waitFor(scene.client.workspace().createBoard(QStringLiteral("Notes"), StorageOption::local));
@@ -289,7 +306,7 @@ private Q_SLOTS:
         QStringList remaining;
         for (const Board& board : scene.client.workspace().boards())
             remaining.append(board.name);
-        QCOMPARE(remaining, QStringList { QStringLiteral("Notes") });
+        QCOMPARE(remaining, QStringList {QStringLiteral("Notes")});
     }
 };
 

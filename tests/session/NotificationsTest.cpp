@@ -19,7 +19,8 @@ namespace {
 qsizetype requestsFor(const LogCapture& log, const QString& method, const QString& pathPart)
 {
     return std::ranges::count_if(log.lines(), [&](const QString& line) {
-        return line.startsWith(QStringLiteral("🌐 [Net] → ") + method + QLatin1Char(' ')) && line.contains(pathPart);
+        return line.startsWith(QStringLiteral("🌐 [Net] → ") + method + QLatin1Char(' '))
+            && line.contains(pathPart);
     });
 }
 
@@ -63,25 +64,27 @@ private Q_SLOTS:
         const auto launch = std::optional<QString>(QStringLiteral("Launch"));
         const auto assigned = NotificationType::itemAssigned();
         const auto joined = NotificationType::boardMemberJoined();
-        QTest::newRow("assigned by someone") << assigned << ada << launch << "New item assigned"
-                                             << "Ada assigned a new item to you on Launch" << QStringList { "Ada", "Launch" };
+        QTest::newRow("assigned by someone")
+            << assigned << ada << launch << "New item assigned"
+            << "Ada assigned a new item to you on Launch" << QStringList {"Ada", "Launch"};
         QTest::newRow("assigned, no actor") << assigned << none << launch << "New item assigned"
-                                            << "New item assigned to you on Launch" << QStringList { "Launch" };
-        QTest::newRow("assigned, blank actor") << assigned << std::optional<QString>(QStringLiteral("  ")) << launch
-                                               << "New item assigned" << "New item assigned to you on Launch"
-                                               << QStringList { "Launch" };
+                                            << "New item assigned to you on Launch" << QStringList {"Launch"};
+        QTest::newRow("assigned, blank actor")
+            << assigned << std::optional<QString>(QStringLiteral("  ")) << launch << "New item assigned"
+            << "New item assigned to you on Launch" << QStringList {"Launch"};
         QTest::newRow("assigned, board unknown") << assigned << ada << none << "New item assigned"
-                                                 << "Ada assigned a new item to you" << QStringList { "Ada" };
-        QTest::newRow("joined") << joined << ada << launch << "New board member" << "Ada joined Launch"
-                                << QStringList { "Ada", "Launch" };
+                                                 << "Ada assigned a new item to you" << QStringList {"Ada"};
+        QTest::newRow("joined") << joined << ada << launch << "New board member"
+                                << "Ada joined Launch" << QStringList {"Ada", "Launch"};
         QTest::newRow("joined, board unknown") << joined << ada << none << "New board member"
-                                               << "Ada joined this board" << QStringList { "Ada" };
+                                               << "Ada joined this board" << QStringList {"Ada"};
         QTest::newRow("joined, no actor") << joined << none << launch << "New board member"
-                                          << "New member joined Launch" << QStringList { "Launch" };
+                                          << "New member joined Launch" << QStringList {"Launch"};
         QTest::newRow("joined, nothing known") << joined << none << none << "New board member"
                                                << "New member joined this board" << QStringList {};
-        QTest::newRow("other type") << NotificationType::unknown(QStringLiteral("BoardArchived")) << ada << launch
-                                    << "Notification" << "" << QStringList {};
+        QTest::newRow("other type") << NotificationType::unknown(QStringLiteral("BoardArchived")) << ada
+                                    << launch << "Notification"
+                                    << "" << QStringList {};
     }
 
     void rowTexts()
@@ -126,7 +129,8 @@ private Q_SLOTS:
         QFETCH(bool, itemOnBoard);
         QFETCH(bool, deleted);
         QFETCH(QString, content);
-        const NotificationItem item = notification(NotificationType::itemAssigned(), QStringLiteral("Ada"), true);
+        const NotificationItem item
+            = notification(NotificationType::itemAssigned(), QStringLiteral("Ada"), true);
         Board board;
         board.id = *item.boardId;
         board.name = QStringLiteral("Launch");
@@ -135,7 +139,7 @@ private Q_SLOTS:
         onBoard.content = QStringLiteral("Write the **release** notes");
         if (deleted)
             onBoard.deletedAt = QDateTime::currentDateTimeUtc();
-        board.items = { onBoard };
+        board.items = {onBoard};
         const NotificationText text = NotificationText::make(item, board);
         QCOMPARE(text.content, content);
         QCOMPARE(text.isContentAvailable, itemOnBoard && !deleted);
@@ -145,7 +149,7 @@ private Q_SLOTS:
     {
         ServiceAccounts s;
         QVERIFY2(s.isReady(), qPrintable(s.error()));
-        const QString board = s.sharedBoard(QStringLiteral("Launch"), { &s.bob });
+        const QString board = s.sharedBoard(QStringLiteral("Launch"), {&s.bob});
         const QString item = s.assignItem(s.bob, board, s.ann, QStringLiteral("Draft the announcement"));
         NotificationViewModel viewModel(s.annApi());
         QCoro::waitFor(viewModel.refresh());
@@ -174,7 +178,7 @@ private Q_SLOTS:
     {
         ServiceAccounts s;
         QVERIFY2(s.isReady(), qPrintable(s.error()));
-        s.sharedBoard(QStringLiteral("Launch"), { &s.bob });
+        s.sharedBoard(QStringLiteral("Launch"), {&s.bob});
         LogCapture log;
         constexpr auto interval = 700ms;
         NotificationViewModel viewModel(s.annApi(), interval);
@@ -209,7 +213,7 @@ private Q_SLOTS:
     {
         ServiceAccounts s;
         QVERIFY2(s.isReady(), qPrintable(s.error()));
-        s.sharedBoard(QStringLiteral("Launch"), { &s.bob });
+        s.sharedBoard(QStringLiteral("Launch"), {&s.bob});
         QVERIFY(s.server.delayNext(1, 800, QStringLiteral("/api/notifications")));
         LogCapture log;
         NotificationViewModel viewModel(s.annApi(), 1h);
@@ -220,7 +224,8 @@ private Q_SLOTS:
         QVERIFY(!viewModel.isLoading());
         // The delayed answer arrives (its log line shows it) but changes nothing.
         QTRY_VERIFY_WITH_TIMEOUT(
-            std::ranges::any_of(log.lines(), [](const QString& line) { return line.startsWith(QStringLiteral("🌐 [Net] ← 200")); }),
+            std::ranges::any_of(log.lines(),
+                [](const QString& line) { return line.startsWith(QStringLiteral("🌐 [Net] ← 200")); }),
             5000);
         QTest::qWait(50);
         QVERIFY(viewModel.feed().items.isEmpty());
@@ -231,14 +236,16 @@ private Q_SLOTS:
     {
         ServiceAccounts s;
         QVERIFY2(s.isReady(), qPrintable(s.error()));
-        s.sharedBoard(QStringLiteral("Launch"), { &s.bob });
+        s.sharedBoard(QStringLiteral("Launch"), {&s.bob});
         LogCapture log;
         NotificationViewModel viewModel(s.annApi(), 600ms);
         viewModel.setPollingEnabled(true);
         QTRY_COMPARE(viewModel.feed().items.size(), 1);
         QVERIFY(s.server.failNext(1, 500, QStringLiteral("/api/notifications"),
-            QByteArray("{\"status\": 500, \"code\": \"INTERNAL\", \"message\": \"Feed store unavailable\"}")));
-        QTRY_COMPARE_WITH_TIMEOUT(viewModel.lastError(), std::optional<QString>(QStringLiteral("Feed store unavailable")), 5000);
+            QByteArray(
+                "{\"status\": 500, \"code\": \"INTERNAL\", \"message\": \"Feed store unavailable\"}")));
+        QTRY_COMPARE_WITH_TIMEOUT(
+            viewModel.lastError(), std::optional<QString>(QStringLiteral("Feed store unavailable")), 5000);
         QCOMPARE(viewModel.feed().items.size(), 1);
         // The next poll succeeds and clears the error.
         QTRY_VERIFY_WITH_TIMEOUT(!viewModel.lastError(), 5000);
@@ -249,7 +256,7 @@ private Q_SLOTS:
     {
         ServiceAccounts s;
         QVERIFY2(s.isReady(), qPrintable(s.error()));
-        s.sharedBoard(QStringLiteral("Launch"), { &s.bob, &s.eve, &s.cy });
+        s.sharedBoard(QStringLiteral("Launch"), {&s.bob, &s.eve, &s.cy});
         NotificationViewModel viewModel(s.annApi());
         QCoro::waitFor(viewModel.refresh());
         QCOMPARE(viewModel.feed().unreadCount, 3);
@@ -277,7 +284,7 @@ private Q_SLOTS:
     {
         ServiceAccounts s;
         QVERIFY2(s.isReady(), qPrintable(s.error()));
-        s.sharedBoard(QStringLiteral("Launch"), { &s.bob });
+        s.sharedBoard(QStringLiteral("Launch"), {&s.bob});
         NotificationViewModel viewModel(s.annApi());
         QCoro::waitFor(viewModel.refresh());
         QVERIFY(s.server.failNext(1, 503, QStringLiteral("/api/notifications/")));
@@ -297,7 +304,7 @@ private Q_SLOTS:
         QCoro::waitFor(viewModel.markAllRead()); // nothing unread: nothing sent
         QCOMPARE(requestsFor(log, QStringLiteral("POST"), QStringLiteral("/read-all")), 0);
 
-        s.sharedBoard(QStringLiteral("Launch"), { &s.bob, &s.eve });
+        s.sharedBoard(QStringLiteral("Launch"), {&s.bob, &s.eve});
         QCoro::waitFor(viewModel.refresh());
         QCOMPARE(viewModel.feed().unreadCount, 2);
         QCoro::waitFor(viewModel.markAllRead());

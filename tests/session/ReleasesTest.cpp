@@ -1,13 +1,13 @@
 // The changelog and the update check against the stand-in service's /changelog.json and
 // /appcast.json: fetching, the popover's states and texts, the update dialogs, the once-a-day
 // schedule and the download page.
+#include "domain/IsoDate.h"
 #include "session/ChangelogPopoverView.h"
 #include "session/ChangelogViewModel.h"
 #include "session/UpdateAvailableDialog.h"
 #include "session/UpdatePrompter.h"
 #include "session/UpdaterViewModel.h"
 #include "store/LocalStore.h"
-#include "domain/IsoDate.h"
 #include "support/DevServer.h"
 
 #include <QCoro/QCoroTask>
@@ -49,8 +49,8 @@ DevServer::Options announcing(const QString& version)
     return options;
 }
 
-UpdaterOptions updaterOptions(const QUrl& appcastUrl, const QString& runningVersion, bool startsScheduledChecks,
-    std::function<bool(const QUrl&)> openUrl = {})
+UpdaterOptions updaterOptions(const QUrl& appcastUrl, const QString& runningVersion,
+    bool startsScheduledChecks, std::function<bool(const QUrl&)> openUrl = {})
 {
     UpdaterOptions options;
     options.appcastUrl = appcastUrl;
@@ -93,7 +93,8 @@ private Q_SLOTS:
     {
         qputenv(ChangelogViewModel::urlEnvironmentVariable, "http://127.0.0.1:9/elsewhere.json");
         qputenv(UpdaterViewModel::urlEnvironmentVariable, "http://127.0.0.1:9/feed.json");
-        QCOMPARE(ChangelogViewModel().changelogUrl(), QUrl(QStringLiteral("http://127.0.0.1:9/elsewhere.json")));
+        QCOMPARE(
+            ChangelogViewModel().changelogUrl(), QUrl(QStringLiteral("http://127.0.0.1:9/elsewhere.json")));
         QCOMPARE(ChangelogViewModel(QUrl(QStringLiteral("http://127.0.0.1:9/given.json"))).changelogUrl(),
             QUrl(QStringLiteral("http://127.0.0.1:9/given.json")));
         QTemporaryDir dir;
@@ -112,8 +113,8 @@ private Q_SLOTS:
         DevServer server(announcing(QStringLiteral("0.2.0")));
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         // One value that is not a list of texts spoils the whole document.
-        QVERIFY(server.injectFault({ { "kind", "malformed" }, { "pathPrefix", "/changelog.json" }, { "status", 200 },
-            { "body", R"({"0.2.0": ["Fine"], "0.1.0": "Not a list"})" } }));
+        QVERIFY(server.injectFault({{"kind", "malformed"}, {"pathPrefix", "/changelog.json"}, {"status", 200},
+            {"body", R"({"0.2.0": ["Fine"], "0.1.0": "Not a list"})"}}));
         ChangelogViewModel viewModel(documentUrl(server, QStringLiteral("/changelog.json")));
         ChangelogPopoverView popover(viewModel, QStringLiteral("0.2.0"));
         popover.show(); // shown without entries: loads at once
@@ -121,7 +122,7 @@ private Q_SLOTS:
         QTRY_VERIFY(!viewModel.isLoading());
         QVERIFY(viewModel.entries().isEmpty());
         QCOMPARE(visibleTexts(popover, QStringLiteral("emptyText")),
-            QStringList { QStringLiteral("No changelog entries available.") });
+            QStringList {QStringLiteral("No changelog entries available.")});
         QVERIFY(visibleTexts(popover, QStringLiteral("mismatchNote")).isEmpty());
 
         QPushButton* retry = popover.findChild<QPushButton*>(QStringLiteral("retry"));
@@ -131,7 +132,7 @@ private Q_SLOTS:
         QTRY_VERIFY(!viewModel.isLoading());
         QVERIFY(!viewModel.errorMessage());
         QVERIFY(visibleTexts(popover, QStringLiteral("emptyText")).isEmpty());
-        QCOMPARE(visibleTexts(popover, QStringLiteral("version")), (QStringList { "0.2.0", "0.1.0" }));
+        QCOMPARE(visibleTexts(popover, QStringLiteral("version")), (QStringList {"0.2.0", "0.1.0"}));
     }
 
     void popoverMarksTheRunningVersion_data()
@@ -140,13 +141,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("versionLine");
         QTest::addColumn<int>("badges");
         QTest::addColumn<bool>("mismatch");
-        QTest::newRow("running a listed version") << std::optional<QString>(QStringLiteral("0.1.0"))
-                                                  << "Your version: v0.1.0" << 1 << false;
-        QTest::newRow("running an unlisted build") << std::optional<QString>(QStringLiteral("0.1.1"))
-                                                   << "Your version: v0.1.1" << 0 << true;
+        QTest::newRow("running a listed version")
+            << std::optional<QString>(QStringLiteral("0.1.0")) << "Your version: v0.1.0" << 1 << false;
+        QTest::newRow("running an unlisted build")
+            << std::optional<QString>(QStringLiteral("0.1.1")) << "Your version: v0.1.1" << 0 << true;
         // "v0.1.0" is not the key "0.1.0": the comparison is on the exact text.
-        QTest::newRow("leading v does not match") << std::optional<QString>(QStringLiteral("v0.1.0"))
-                                                  << "Your version: vv0.1.0" << 0 << true;
+        QTest::newRow("leading v does not match")
+            << std::optional<QString>(QStringLiteral("v0.1.0")) << "Your version: vv0.1.0" << 0 << true;
         QTest::newRow("version unknown") << std::optional<QString>() << QString() << 0 << true;
     }
 
@@ -161,12 +162,13 @@ private Q_SLOTS:
         ChangelogViewModel viewModel(documentUrl(server, QStringLiteral("/changelog.json")));
         ChangelogPopoverView popover(viewModel, currentVersion);
         popover.show();
-        QCOMPARE(visibleTexts(popover, QStringLiteral("title")), QStringList { QStringLiteral("Changelog") });
-        QCOMPARE(visibleTexts(popover, QStringLiteral("loading")), QStringList { QStringLiteral("Refreshing changelog…") });
+        QCOMPARE(visibleTexts(popover, QStringLiteral("title")), QStringList {QStringLiteral("Changelog")});
+        QCOMPARE(visibleTexts(popover, QStringLiteral("loading")),
+            QStringList {QStringLiteral("Refreshing changelog…")});
         QTRY_COMPARE(viewModel.entries().size(), 2);
         QTRY_VERIFY(!viewModel.isLoading());
         QCOMPARE(visibleTexts(popover, QStringLiteral("currentVersion")),
-            versionLine.isEmpty() ? QStringList() : QStringList { versionLine });
+            versionLine.isEmpty() ? QStringList() : QStringList {versionLine});
         QVERIFY(visibleTexts(popover, QStringLiteral("loading")).isEmpty());
         QCOMPARE(visibleTexts(popover, QStringLiteral("currentBuildBadge")).size(), badges);
         if (badges > 0) {
@@ -175,7 +177,8 @@ private Q_SLOTS:
             QCOMPARE(badge->parentWidget()->property("version").toString(), *currentVersion);
         }
         QCOMPARE(visibleTexts(popover, QStringLiteral("mismatchNote")).size(), mismatch ? 1 : 0);
-        QVERIFY(visibleTexts(popover, QStringLiteral("change")).first().endsWith(QStringLiteral("update feed.")));
+        QVERIFY(
+            visibleTexts(popover, QStringLiteral("change")).first().endsWith(QStringLiteral("update feed.")));
     }
 
     void fetchFailureKeepsEntries()
@@ -188,7 +191,8 @@ private Q_SLOTS:
         QVERIFY(server.failNext(1, 503, QStringLiteral("/changelog.json")));
         QCoro::waitFor(viewModel.loadChangelog());
         QVERIFY(viewModel.errorMessage().has_value());
-        QVERIFY2(viewModel.errorMessage()->contains(QStringLiteral("503")), qPrintable(*viewModel.errorMessage()));
+        QVERIFY2(
+            viewModel.errorMessage()->contains(QStringLiteral("503")), qPrintable(*viewModel.errorMessage()));
         QCOMPARE(viewModel.entries().size(), 2);
     }
 
@@ -197,9 +201,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("latestVersion");
         QTest::addColumn<QString>("runningVersion");
         QTest::addColumn<bool>("newer");
-        QTest::newRow("newer release") << "0.10.0" << "0.9.2" << true;
-        QTest::newRow("same release") << "0.4.0" << "0.4.0" << false;
-        QTest::newRow("running ahead of the feed") << "0.4.0" << "0.5.0" << false;
+        QTest::newRow("newer release") << "0.10.0"
+                                       << "0.9.2" << true;
+        QTest::newRow("same release") << "0.4.0"
+                                      << "0.4.0" << false;
+        QTest::newRow("running ahead of the feed") << "0.4.0"
+                                                   << "0.5.0" << false;
     }
 
     void updateCheck()
@@ -234,7 +241,8 @@ private Q_SLOTS:
             auto* box = qobject_cast<QMessageBox*>(prompter.currentDialog());
             QVERIFY(box);
             QCOMPARE(box->text(), QStringLiteral("You're up to date"));
-            QCOMPARE(box->informativeText(), QStringLiteral("Plenko %1 is the newest version available.").arg(runningVersion));
+            QCOMPARE(box->informativeText(),
+                QStringLiteral("Plenko %1 is the newest version available.").arg(runningVersion));
             QVERIFY(!updater.openDownloadPage());
             QVERIFY(opened.isEmpty());
             return;
@@ -247,7 +255,7 @@ private Q_SLOTS:
         QCOMPARE(dialog->findChild<QTextBrowser*>(QStringLiteral("releaseNotes"))->toPlainText(),
             QStringLiteral("Release %1 of the stand-in service's update feed.").arg(latestVersion));
         QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("download")), Qt::LeftButton);
-        QCOMPARE(opened, QList<QUrl> { documentUrl(server, QStringLiteral("/releases/") + latestVersion) });
+        QCOMPARE(opened, QList<QUrl> {documentUrl(server, QStringLiteral("/releases/") + latestVersion)});
     }
 
     void failedCheckIsReportedOnlyWhenAsked()
@@ -256,8 +264,9 @@ private Q_SLOTS:
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         QTemporaryDir dir;
         LocalStore preferences(dir.filePath(QStringLiteral("prefs.ini")));
-        UpdaterViewModel updater(
-            preferences, updaterOptions(documentUrl(server, QStringLiteral("/appcast.json")), QStringLiteral("0.1.0"), false));
+        UpdaterViewModel updater(preferences,
+            updaterOptions(
+                documentUrl(server, QStringLiteral("/appcast.json")), QStringLiteral("0.1.0"), false));
         QWidget window;
         UpdatePrompter prompter(updater, &window);
         QSignalSpy failed(&updater, &UpdaterViewModel::checkFailed);
@@ -298,10 +307,12 @@ private Q_SLOTS:
         LocalStore preferences(dir.filePath(QStringLiteral("prefs.ini")));
         const QDateTime now = QDateTime::currentDateTimeUtc();
         if (lastCheckHoursAgo)
-            preferences.set(isoDateText(now.addSecs(-*lastCheckHoursAgo * 3600)), UpdaterViewModel::lastCheckKey());
+            preferences.set(
+                isoDateText(now.addSecs(-*lastCheckHoursAgo * 3600)), UpdaterViewModel::lastCheckKey());
 
-        UpdaterViewModel updater(
-            preferences, updaterOptions(documentUrl(server, QStringLiteral("/appcast.json")), QStringLiteral("0.1.0"), true));
+        UpdaterViewModel updater(preferences,
+            updaterOptions(
+                documentUrl(server, QStringLiteral("/appcast.json")), QStringLiteral("0.1.0"), true));
         QSignalSpy available(&updater, &UpdaterViewModel::updateAvailable);
         if (checks) {
             QVERIFY(available.wait(10000));
@@ -311,7 +322,8 @@ private Q_SLOTS:
         } else {
             QVERIFY(!available.wait(500));
             QCOMPARE(requestsTo(server, QStringLiteral("/appcast.json")), 0);
-            QCOMPARE(preferences.get(UpdaterViewModel::lastCheckKey()), isoDateText(now.addSecs(-*lastCheckHoursAgo * 3600)));
+            QCOMPARE(preferences.get(UpdaterViewModel::lastCheckKey()),
+                isoDateText(now.addSecs(-*lastCheckHoursAgo * 3600)));
         }
     }
 };

@@ -27,15 +27,15 @@ QString assignedItem(DevServer& server, const DevServer::Account& by, const QStr
         return {};
     const qint64 revision = added.object().value(QStringLiteral("revision")).toInteger(1);
     const DevServer::Reply assigned = server.request("PATCH", path,
-        Api::bytes({ { QStringLiteral("assignee"), to.userId }, { QStringLiteral("revision"), revision } }),
+        Api::bytes({{QStringLiteral("assignee"), to.userId}, {QStringLiteral("revision"), revision}}),
         by.accessToken);
     return assigned.status >= 200 && assigned.status < 300 ? item : QString();
 }
 
 qint64 unreadCount(DevServer& server, const DevServer::Account& account)
 {
-    const DevServer::Reply reply
-        = server.request("GET", QStringLiteral("/api/notifications?readOnly=true"), std::nullopt, account.accessToken);
+    const DevServer::Reply reply = server.request(
+        "GET", QStringLiteral("/api/notifications?readOnly=true"), std::nullopt, account.accessToken);
     if (reply.status != 200)
         return -1;
     return reply.object().value(QStringLiteral("unreadCount7d")).toInteger(-1);
@@ -57,8 +57,9 @@ ServiceAccounts::ServiceAccounts()
         m_error = QStringLiteral("accounts not created: ") + server.errorString();
         return;
     }
-    m_annApi = std::make_unique<NetworkService>(server.baseUrl().toString(), std::make_shared<MemoryTokenStore>());
+    m_annApi
+        = std::make_unique<NetworkService>(server.baseUrl().toString(), std::make_shared<MemoryTokenStore>());
     m_annApi->setRequestTimeout(std::chrono::seconds(5));
-    QCoro::waitFor(m_annApi->setTokens(LoginTokens { ann.accessToken, ann.refreshToken }));
+    QCoro::waitFor(m_annApi->setTokens(LoginTokens {ann.accessToken, ann.refreshToken}));
     m_ready = true;
 }

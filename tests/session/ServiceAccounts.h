@@ -7,7 +7,6 @@
 
 #include <QList>
 #include <QString>
-
 #include <memory>
 
 namespace ServiceSteps {
@@ -41,7 +40,10 @@ public:
     {
         return ServiceSteps::assignedItem(server, by, boardId, to, content);
     }
-    qint64 unreadCount(const DevServer::Account& account) { return ServiceSteps::unreadCount(server, account); }
+    qint64 unreadCount(const DevServer::Account& account)
+    {
+        return ServiceSteps::unreadCount(server, account);
+    }
 
     DevServer server;
     DevServer::Account ann;
