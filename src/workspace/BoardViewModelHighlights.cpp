@@ -1,9 +1,8 @@
 // Revision highlights: which cloud boards changed on the service since this client last pulled
 // them. The set persists as a whole, so highlights survive restarts.
-#include "workspace/BoardViewModel.h"
-
 #include "store/LocalStore.h"
 #include "store/PreferenceKeys.h"
+#include "workspace/BoardViewModel.h"
 
 void BoardViewModel::updateShouldHighlightRefresh()
 {
@@ -39,7 +38,8 @@ void BoardViewModel::evaluateSelectedBoardRevision(std::optional<qint64> revisio
         clearBoardHighlight(selectedId);
         return;
     }
-    const std::optional<bool> changedByOthers = m_revisionHighlightController.checkRevision(revision, selectedId);
+    const std::optional<bool> changedByOthers
+        = m_revisionHighlightController.checkRevision(revision, selectedId);
     if (!changedByOthers) {
         clearBoardHighlight(selectedId);
     } else if (*changedByOthers) {

@@ -1,15 +1,13 @@
 // Loading, selection, the sidebar's sections and the quick-capture board. The selection only moves
 // by an explicit choice or when its board has left the workspace; then the first active board (or
 // else the first archived one) takes its place, and with no boards at all the last one stays shown.
-#include "workspace/BoardViewModel.h"
-
 #include "analytics/UsageAnalytics.h"
 #include "domain/Log.h"
 #include "store/LocalDataService.h"
 #include "store/LocalRecordConversions.h"
 #include "store/LocalStore.h"
 #include "store/PreferenceKeys.h"
-
+#include "workspace/BoardViewModel.h"
 
 #include <algorithm>
 
@@ -47,8 +45,9 @@ QCoro::Task<void> BoardViewModel::selectBoard(QUuid boardId)
     setSelectedBoard(*board);
     storeSelectedBoardIntoBoards();
     track(UsageEvent::boardSelected,
-        { { QStringLiteral("storage"), storageOptionText(storageOf(board->syncWithServer)) },
-            { QStringLiteral("state"), board->isActive ? QStringLiteral("active") : QStringLiteral("archived") } });
+        {{QStringLiteral("storage"), storageOptionText(storageOf(board->syncWithServer))},
+            {QStringLiteral("state"),
+                board->isActive ? QStringLiteral("active") : QStringLiteral("archived")}});
     updateShouldHighlightRefresh();
     if (board->syncWithServer)
         co_await refreshBoardDetails(*board);
@@ -159,7 +158,8 @@ void BoardViewModel::validateQuickCaptureBoard()
         return;
     const QUuid id = *m_quickCaptureBoardId;
     const bool known = m_selectedBoard.id == id
-        || std::any_of(m_boards.cbegin(), m_boards.cend(), [&](const Board& board) { return board.id == id; });
+        || std::any_of(
+            m_boards.cbegin(), m_boards.cend(), [&](const Board& board) { return board.id == id; });
     if (!known)
         setQuickCaptureBoardId(std::nullopt);
 }

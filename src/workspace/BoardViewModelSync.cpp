@@ -2,8 +2,6 @@
 // board's details from the service, the per-board refresh indicator, revoked boards and the clearing
 // of cloud data after sign-out. The service's copy of an item always wins; the client compares no
 // revisions when it applies a sync answer.
-#include "workspace/BoardViewModel.h"
-
 #include "domain/Log.h"
 #include "domain/WireConversions.h"
 #include "store/LocalDataService.h"
@@ -11,10 +9,10 @@
 #include "store/LocalStore.h"
 #include "store/PreferenceKeys.h"
 #include "store/StoreContext.h"
+#include "workspace/BoardViewModel.h"
 
 #include <QPointer>
 #include <QTimer>
-
 #include <chrono>
 
 namespace {
@@ -35,10 +33,57 @@ bool sameRemoteItem(const RemoteItem& a, const RemoteItem& b)
         && a.deletedAt == b.deletedAt && a.archivedAt == b.archivedAt && a.revision == b.revision;
 }
 
+// The service lists an item that moved to another board as deleted here. Here it may already live
+// on that other board, whose checkpoint has passed the move: deleting it would lose it for good.
+LocalDataService::Result deleteItemsOfBoard(
+    const QList<QUuid>& itemIds, const QUuid& boardId, StoreContext& context)
+{
+    if (itemIds.isEmpty())
+        return {};
+    const auto stored = context.fetchItemsWithIds(itemIds);
+    if (!stored)
+        return std::unexpected(stored.error());
+    QList<QUuid> onThisBoard;
+    for (const auto& record : *stored) {
+        if (record->boardId() == boardId)
+            onThisBoard.append(record->id());
+    }
+    return LocalDataService::deleteLocalItems(onThisBoard, context);
+}
+
+// A pending deletion the service refused comes back as the service's live copy. Writing the copy
+// keeps the local deletion mark, which would hide for good an item that lives on: the service's
+// copy wins, so the mark goes.
+LocalDataService::Result reviveLiveServiceCopies(const SyncResponse& response, StoreContext& context)
+{
+    QList<QUuid> live;
+    for (const QList<RemoteItem>* items : {&response.newItems, &response.modifiedItems}) {
+        for (const RemoteItem& item : *items) {
+            if (!item.deletedAt)
+                live.append(item.id);
+        }
+    }
+    if (live.isEmpty())
+        return {};
+    const auto stored = context.fetchItemsWithIds(live);
+    if (!stored)
+        return std::unexpected(stored.error());
+    bool revived = false;
+    for (const auto& record : *stored) {
+        if (record->deletedAt()) {
+            record->setDeletedAt(std::nullopt);
+            revived = true;
+        }
+    }
+    if (revived)
+        (void)context.save();
+    return {};
+}
+
 QJsonObject refreshResult(bool success)
 {
-    return { { QStringLiteral("storage"), QStringLiteral("cloud") },
-        { QStringLiteral("result"), success ? QStringLiteral("success") : QStringLiteral("failure") } };
+    return {{QStringLiteral("storage"), QStringLiteral("cloud")},
+        {QStringLiteral("result"), success ? QStringLiteral("success") : QStringLiteral("failure")}};
 }
 }
 
@@ -76,7 +121,7 @@ QCoro::Task<bool> BoardViewModel::syncBoard(Board board, bool showToast)
 
     auto applied = [&]() -> LocalDataService::Result {
         if (!answer)
-            return std::unexpected(StoreError { answer.error().message });
+            return std::unexpected(StoreError {answer.error().message});
         const SyncResponse& response = *answer;
 
         // Items that became pending while the request ran were not sent: they stay pending below.
@@ -104,9 +149,11 @@ QCoro::Task<bool> BoardViewModel::syncBoard(Board board, bool showToast)
         // deleted, one both deleted and modified ends present.
         if (auto done = LocalDataService::applyRemoteItems(response.newItems, m_context); !done)
             return done;
-        if (auto done = LocalDataService::deleteLocalItems(response.deletedItems, m_context); !done)
+        if (auto done = deleteItemsOfBoard(response.deletedItems, boardId, m_context); !done)
             return done;
         if (auto done = LocalDataService::applyRemoteItems(response.modifiedItems, m_context); !done)
+            return done;
+        if (auto done = reviveLiveServiceCopies(response, m_context); !done)
             return done;
         if (auto done = LocalDataService::markLocalItemsSynced(boardId, m_context); !done)
             return done;
@@ -266,8 +313,8 @@ QCoro::Task<void> BoardViewModel::refreshBoardDetails(Board board)
         updateShouldHighlightRefresh();
 }
 
-void BoardViewModel::setRefreshState(std::optional<BoardRefreshState> state, const QUuid& boardId,
-    std::optional<double> resetDelaySeconds)
+void BoardViewModel::setRefreshState(
+    std::optional<BoardRefreshState> state, const QUuid& boardId, std::optional<double> resetDelaySeconds)
 {
     if (state) {
         m_boardRefreshStates.insert(boardId, *state);
@@ -328,7 +375,8 @@ bool BoardViewModel::handleRevokedBoard(const ApiError& error, const QUuid& boar
     updateShouldHighlightRefresh();
     if (board) {
         m_toasts.showToast(ToastType::info,
-            QStringLiteral("Access to \"") + board->name + QStringLiteral("\" was revoked. The board has been removed."),
+            QStringLiteral("Access to \"") + board->name
+                + QStringLiteral("\" was revoked. The board has been removed."),
             longToastSeconds);
     }
     return true;
@@ -363,8 +411,8 @@ void BoardViewModel::clearCloudDataAfterSignOut()
     m_localStore.set(m_highlightedBoards, PreferenceKeys::highlightedBoards());
 
     if (selectedWasCloud) {
-        const auto local = std::find_if(m_boards.cbegin(), m_boards.cend(),
-            [](const Board& board) { return !board.syncWithServer; });
+        const auto local = std::find_if(
+            m_boards.cbegin(), m_boards.cend(), [](const Board& board) { return !board.syncWithServer; });
         if (local != m_boards.cend()) {
             const Board chosen = *local;
             setSelectedBoard(chosen);
@@ -375,5 +423,6 @@ void BoardViewModel::clearCloudDataAfterSignOut()
     }
 
     updateShouldHighlightRefresh();
-    m_toasts.showToast(ToastType::success, QStringLiteral("Signed out. Local sync data cleared."), longToastSeconds);
+    m_toasts.showToast(
+        ToastType::success, QStringLiteral("Signed out. Local sync data cleared."), longToastSeconds);
 }

@@ -8,8 +8,8 @@ RevisionHighlightController::RevisionHighlightController(LocalStore& localStore)
 {
 }
 
-std::optional<bool> RevisionHighlightController::checkRevision(std::optional<qint64> revision,
-    const QUuid& boardId) const
+std::optional<bool> RevisionHighlightController::checkRevision(
+    std::optional<qint64> revision, const QUuid& boardId) const
 {
     if (!revision)
         return false;

@@ -1,7 +1,6 @@
 // Revision highlights: the checkpoint comparison of RevisionHighlightController, and how the
 // workspace sets, clears and persists the highlight of the selected board.
 #include "WorkspaceFixture.h"
-
 #include "store/LocalRecordConversions.h"
 #include "store/PreferenceKeys.h"
 
@@ -44,14 +43,21 @@ private Q_SLOTS:
         QTest::addColumn<OptionalRevision>("checkpointAfter");
         const OptionalRevision none;
         const OptionalBool nothingNew;
-        QTest::newRow("no revision") << OptionalRevision(5) << none << OptionalBool(false) << OptionalRevision(5);
-        QTest::newRow("never synced, own first change") << none << OptionalRevision(1) << nothingNew << OptionalRevision(1);
-        QTest::newRow("never synced, others changed first") << none << OptionalRevision(3) << OptionalBool(true) << none;
+        QTest::newRow("no revision") << OptionalRevision(5) << none << OptionalBool(false)
+                                     << OptionalRevision(5);
+        QTest::newRow("never synced, own first change")
+            << none << OptionalRevision(1) << nothingNew << OptionalRevision(1);
+        QTest::newRow("never synced, others changed first")
+            << none << OptionalRevision(3) << OptionalBool(true) << none;
         QTest::newRow("never synced, revision 0") << none << OptionalRevision(0) << nothingNew << none;
-        QTest::newRow("equal to checkpoint") << OptionalRevision(5) << OptionalRevision(5) << nothingNew << OptionalRevision(5);
-        QTest::newRow("below checkpoint") << OptionalRevision(5) << OptionalRevision(2) << nothingNew << OptionalRevision(5);
-        QTest::newRow("own next change") << OptionalRevision(5) << OptionalRevision(6) << nothingNew << OptionalRevision(6);
-        QTest::newRow("others changed in between") << OptionalRevision(5) << OptionalRevision(7) << OptionalBool(true) << OptionalRevision(5);
+        QTest::newRow("equal to checkpoint")
+            << OptionalRevision(5) << OptionalRevision(5) << nothingNew << OptionalRevision(5);
+        QTest::newRow("below checkpoint")
+            << OptionalRevision(5) << OptionalRevision(2) << nothingNew << OptionalRevision(5);
+        QTest::newRow("own next change")
+            << OptionalRevision(5) << OptionalRevision(6) << nothingNew << OptionalRevision(6);
+        QTest::newRow("others changed in between")
+            << OptionalRevision(5) << OptionalRevision(7) << OptionalBool(true) << OptionalRevision(5);
     }
 
     void checkRevision()
@@ -84,11 +90,16 @@ private Q_SLOTS:
         QTest::addColumn<OptionalRevision>("checkpointAfter");
         const OptionalRevision none;
         QTest::newRow("local board clears") << false << none << true << OptionalRevision(9) << false << none;
-        QTest::newRow("own next revision clears") << true << OptionalRevision(4) << true << OptionalRevision(5) << false << OptionalRevision(5);
-        QTest::newRow("skipped revision highlights") << true << OptionalRevision(4) << false << OptionalRevision(7) << true << OptionalRevision(4);
-        QTest::newRow("old revision clears") << true << OptionalRevision(4) << true << OptionalRevision(3) << false << OptionalRevision(4);
-        QTest::newRow("no revision keeps a highlight") << true << OptionalRevision(4) << true << none << true << OptionalRevision(4);
-        QTest::newRow("no revision never highlights") << true << OptionalRevision(4) << false << none << false << OptionalRevision(4);
+        QTest::newRow("own next revision clears")
+            << true << OptionalRevision(4) << true << OptionalRevision(5) << false << OptionalRevision(5);
+        QTest::newRow("skipped revision highlights")
+            << true << OptionalRevision(4) << false << OptionalRevision(7) << true << OptionalRevision(4);
+        QTest::newRow("old revision clears")
+            << true << OptionalRevision(4) << true << OptionalRevision(3) << false << OptionalRevision(4);
+        QTest::newRow("no revision keeps a highlight")
+            << true << OptionalRevision(4) << true << none << true << OptionalRevision(4);
+        QTest::newRow("no revision never highlights")
+            << true << OptionalRevision(4) << false << none << false << OptionalRevision(4);
     }
 
     void evaluateSelectedBoardRevision()
@@ -104,7 +115,7 @@ private Q_SLOTS:
         const Board board = storedBoard(client, QStringLiteral("Team"), cloud);
         const Board other = storedBoard(client, QStringLiteral("Other"), true);
         client.preferences().set(checkpoint, PreferenceKeys::checkpoint(board.id));
-        QSet<QUuid> before { other.id };
+        QSet<QUuid> before {other.id};
         if (highlightedBefore)
             before.insert(board.id);
         client.preferences().set(before, PreferenceKeys::highlightedBoards());
@@ -117,7 +128,8 @@ private Q_SLOTS:
         QCOMPARE(workspace.highlightedBoards().contains(board.id), highlightedAfter);
         QVERIFY(workspace.highlightedBoards().contains(other.id));
         QCOMPARE(workspace.shouldHighlightRefresh(), highlightedAfter);
-        QCOMPARE(client.preferences().get(PreferenceKeys::highlightedBoards()), workspace.highlightedBoards());
+        QCOMPARE(
+            client.preferences().get(PreferenceKeys::highlightedBoards()), workspace.highlightedBoards());
         QCOMPARE(client.preferences().get(PreferenceKeys::checkpoint(board.id)), checkpointAfter);
     }
 
@@ -132,7 +144,7 @@ private Q_SLOTS:
         QSignalSpy refresh(&workspace, &BoardViewModel::shouldHighlightRefreshChanged);
 
         workspace.setBoardHighlight(other.id);
-        QCOMPARE(client.preferences().get(PreferenceKeys::highlightedBoards()), QSet<QUuid> { other.id });
+        QCOMPARE(client.preferences().get(PreferenceKeys::highlightedBoards()), QSet<QUuid> {other.id});
         QVERIFY(!workspace.shouldHighlightRefresh());
 
         // A second highlight of the same board does not write: an outside value stays.
@@ -152,8 +164,8 @@ private Q_SLOTS:
         workspace.clearBoardHighlight(selected.id);
         QVERIFY(!workspace.shouldHighlightRefresh());
         QCOMPARE(refresh.size(), 2);
-        QCOMPARE(workspace.highlightedBoards(), QSet<QUuid> { other.id });
-        QCOMPARE(client.preferences().get(PreferenceKeys::highlightedBoards()), QSet<QUuid> { other.id });
+        QCOMPARE(workspace.highlightedBoards(), QSet<QUuid> {other.id});
+        QCOMPARE(client.preferences().get(PreferenceKeys::highlightedBoards()), QSet<QUuid> {other.id});
     }
 
     void highlightsSurviveARestart()
@@ -166,7 +178,7 @@ private Q_SLOTS:
         client.reopen();
         QVERIFY(client.workspace().highlightedBoards().isEmpty());
         client.workspace().loadBoards(true);
-        QCOMPARE(client.workspace().highlightedBoards(), QSet<QUuid> { board.id });
+        QCOMPARE(client.workspace().highlightedBoards(), QSet<QUuid> {board.id});
         QVERIFY(client.workspace().shouldHighlightRefresh());
     }
 };

@@ -1,7 +1,6 @@
 // Loading the workspace from a real store file, the sidebar's sections, the selection repair rule
 // and the quick-capture board. Signed out: no service is needed, except for selecting a cloud board.
 #include "WorkspaceFixture.h"
-
 #include "store/LocalDataService.h"
 #include "store/LocalRecordConversions.h"
 #include "store/PreferenceKeys.h"
@@ -95,8 +94,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<bool>("signedIn");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("signed in") << true << QStringList { "Home", "Team", "Old team" };
-        QTest::newRow("signed out") << false << QStringList { "Home" };
+        QTest::newRow("signed in") << true << QStringList {"Home", "Team", "Old team"};
+        QTest::newRow("signed out") << false << QStringList {"Home"};
     }
 
     void loadShowsCloudBoardsOnlySignedIn()
@@ -113,8 +112,8 @@ private Q_SLOTS:
         QCOMPARE(client.workspace().selectedBoard().name, QStringLiteral("Home"));
         // Nothing is removed from the store by a signed-out load.
         QCOMPARE(LocalDataService::fetchLocalBoards(client.store())->size(), 3);
-        QCOMPARE(names(client.workspace().archivedBoards()),
-            signedIn ? QStringList { "Old team" } : QStringList {});
+        QCOMPARE(
+            names(client.workspace().archivedBoards()), signedIn ? QStringList {"Old team"} : QStringList {});
     }
 
     void deletedItemsAreNeverAttached()
@@ -129,15 +128,15 @@ private Q_SLOTS:
         storeItem(client, work, QStringLiteral("Report"));
 
         client.workspace().loadBoards(false);
-        QCOMPARE(contents(*client.workspace().findBoard(home.id)), QStringList { "Buy milk" });
-        QCOMPARE(contents(*client.workspace().findBoard(work.id)), QStringList { "Report" });
+        QCOMPARE(contents(*client.workspace().findBoard(home.id)), QStringList {"Buy milk"});
+        QCOMPARE(contents(*client.workspace().findBoard(work.id)), QStringList {"Report"});
 
         // A tombstone written after the load stays out of a reload too, and the selection follows.
         storeItem(client, work, QStringLiteral("Deleted later"), true);
         storeItem(client, work, QStringLiteral("Added later"));
         const auto reloaded = client.workspace().reloadBoardItems(work.id);
         QVERIFY(reloaded);
-        QCOMPARE(contents(*reloaded), (QStringList { "Added later", "Report" }));
+        QCOMPARE(contents(*reloaded), (QStringList {"Added later", "Report"}));
         QCOMPARE(contents(*client.workspace().findBoard(work.id)), contents(*reloaded));
         QVERIFY(!client.workspace().reloadBoardItems(QUuid::createUuid()));
     }
@@ -147,10 +146,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("removed");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("selected gone, active remain") << QStringList { "C" } << "A";
-        QTest::newRow("only archived remain") << QStringList { "A", "C" } << "B";
-        QTest::newRow("none remain: the last one stays") << QStringList { "A", "B", "C" } << "C";
-        QTest::newRow("another board gone") << QStringList { "A" } << "C";
+        QTest::newRow("selected gone, active remain") << QStringList {"C"} << "A";
+        QTest::newRow("only archived remain") << QStringList {"A", "C"} << "B";
+        QTest::newRow("none remain: the last one stays") << QStringList {"A", "B", "C"} << "C";
+        QTest::newRow("another board gone") << QStringList {"A"} << "C";
     }
 
     void selectionRepairAfterReload()
@@ -185,8 +184,8 @@ private Q_SLOTS:
         client.workspace().applyBoardUpdate(b);
         QCOMPARE(client.workspace().selectedBoard().id, b.id);
         QVERIFY(!client.workspace().selectedBoard().isActive);
-        QCOMPARE(names(client.workspace().displayedBoards()), QStringList { "A" });
-        QCOMPARE(names(client.workspace().archivedBoards()), QStringList { "B" });
+        QCOMPARE(names(client.workspace().displayedBoards()), QStringList {"A"});
+        QCOMPARE(names(client.workspace().archivedBoards()), QStringList {"B"});
     }
 
     void applyBoardUpdateReplacesInPlaceOrAppends()
@@ -203,9 +202,9 @@ private Q_SLOTS:
         a.name = QStringLiteral("A renamed");
         client.workspace().applyBoardUpdate(a, 7);
 
-        QCOMPARE(names(client.workspace().boards()), (QStringList { "A renamed", "B", "Z", "C", "Y" }));
-        QCOMPARE(names(client.workspace().displayedBoards()), (QStringList { "A renamed", "B", "C" }));
-        QCOMPARE(names(client.workspace().archivedBoards()), (QStringList { "Z", "Y" }));
+        QCOMPARE(names(client.workspace().boards()), (QStringList {"A renamed", "B", "Z", "C", "Y"}));
+        QCOMPARE(names(client.workspace().displayedBoards()), (QStringList {"A renamed", "B", "C"}));
+        QCOMPARE(names(client.workspace().archivedBoards()), (QStringList {"Z", "Y"}));
         QCOMPARE(client.workspace().findBoard(a.id)->revision, 7);
         // A was selected by the load, so the selected copy follows the update.
         QCOMPARE(client.workspace().selectedBoard().name, QStringLiteral("A renamed"));
@@ -230,8 +229,8 @@ private Q_SLOTS:
 
         QCoro::waitFor(client.workspace().selectBoard(board.id));
         QCOMPARE(client.workspace().selectedBoard().id, board.id);
-        QCOMPARE(contents(client.workspace().selectedBoard()), QStringList { "Written after the load" });
-        QCOMPARE(contents(*client.workspace().findBoard(board.id)), QStringList { "Written after the load" });
+        QCOMPARE(contents(client.workspace().selectedBoard()), QStringList {"Written after the load"});
+        QCOMPARE(contents(*client.workspace().findBoard(board.id)), QStringList {"Written after the load"});
         const auto event = client.lastEvent();
         QVERIFY(event);
         QCOMPARE(event->name, QStringLiteral("board_selected"));

@@ -2,7 +2,6 @@
 // records the request and answers exactly what each case needs (orders and overlaps of new, deleted
 // and modified items that the stand-in service would never produce together).
 #include "ScriptedHttpServer.h"
-
 #include "analytics/UsageAnalytics.h"
 #include "domain/Ids.h"
 #include "net/MemoryTokenStore.h"
@@ -45,9 +44,9 @@ struct ScriptedClient
         settings.queueDirectory = dir.filePath(QStringLiteral("analytics"));
         analytics = std::make_unique<UsageAnalytics>(settings);
         api = std::make_unique<NetworkService>(server.baseUrl(), std::make_shared<MemoryTokenStore>());
-        QCoro::waitFor(api->setTokens(LoginTokens { QStringLiteral("access"), QStringLiteral("refresh") }));
+        QCoro::waitFor(api->setTokens(LoginTokens {QStringLiteral("access"), QStringLiteral("refresh")}));
         workspace = std::make_unique<BoardViewModel>(
-            BoardViewModel::Services { *store, *api, *preferences, toasts, *analytics });
+            BoardViewModel::Services {*store, *api, *preferences, toasts, *analytics});
 
         board.id = QUuid::createUuid();
         board.name = QStringLiteral("Team");
@@ -83,17 +82,18 @@ struct ScriptedClient
 
     QJsonObject remote(const QUuid& id, const QString& content, qint64 revision) const
     {
-        return { { "id", uuidText(id) }, { "content", content }, { "status", "IN_PROGRESS" },
-            { "boardId", uuidText(board.id) }, { "createdAt", stamp }, { "createdBy", uuidText(QUuid::createUuid()) },
-            { "order", 1 }, { "updatedAt", stamp }, { "revision", revision } };
+        return {{"id", uuidText(id)}, {"content", content}, {"status", "IN_PROGRESS"},
+            {"boardId", uuidText(board.id)}, {"createdAt", stamp},
+            {"createdBy", uuidText(QUuid::createUuid())}, {"order", 1}, {"updatedAt", stamp},
+            {"revision", revision}};
     }
 
     void answer(const QString& boardName, qint64 checkpoint, QJsonArray newItems, QJsonArray deleted,
         QJsonArray modified, QJsonArray conflicted)
     {
-        const QJsonObject body { { "boardName", boardName }, { "latestCheckpoint", checkpoint },
-            { "newItems", newItems }, { "deletedItems", deleted }, { "modifiedItems", modified },
-            { "conflictedItems", conflicted } };
+        const QJsonObject body {{"boardName", boardName}, {"latestCheckpoint", checkpoint},
+            {"newItems", newItems}, {"deletedItems", deleted}, {"modifiedItems", modified},
+            {"conflictedItems", conflicted}};
         server.enqueue(ScriptedReply::json(200, QJsonDocument(body).toJson()));
     }
 
@@ -162,8 +162,10 @@ private Q_SLOTS:
         sentIds.sort();
         expectedIds.sort();
         QCOMPARE(sentIds, expectedIds);
-        QCOMPARE(client.preferences->get(PreferenceKeys::checkpoint(client.board.id)), std::optional<qint64>(20));
-        QCOMPARE(client.store->countItems(LocalDataService::unsyncedItemsQuery(client.board.id)).value_or(-1), 0);
+        QCOMPARE(
+            client.preferences->get(PreferenceKeys::checkpoint(client.board.id)), std::optional<qint64>(20));
+        QCOMPARE(
+            client.store->countItems(LocalDataService::unsyncedItemsQuery(client.board.id)).value_or(-1), 0);
     }
 
     void answerIsAppliedNewThenDeletedThenModified()
@@ -171,14 +173,18 @@ private Q_SLOTS:
         ScriptedClient client;
         const Item conflicted = client.storeItem(QStringLiteral("Mine, refused"), true);
         const Item untouched = client.storeItem(QStringLiteral("Untouched"), false);
+        // Moved to another board, where it already arrived: the service lists it as deleted here.
+        Item movedAway = client.storeItem(QStringLiteral("Moved away"), true);
+        movedAway.boardId = QUuid::createUuid();
+        QVERIFY(LocalDataService::updateLocalItem(movedAway, *client.store));
         const QUuid newThenDeleted = QUuid::createUuid();
         const QUuid newOnly = QUuid::createUuid();
         const QUuid deletedThenModified = QUuid::createUuid();
         client.answer(QStringLiteral("Team (renamed)"), 31,
-            { client.remote(newThenDeleted, QStringLiteral("Short-lived"), 28),
-                client.remote(newOnly, QStringLiteral("Fresh"), 29) },
-            ids({ newThenDeleted, deletedThenModified }),
-            { client.remote(deletedThenModified, QStringLiteral("Back again"), 30) }, ids({ conflicted.id }));
+            {client.remote(newThenDeleted, QStringLiteral("Short-lived"), 28),
+                client.remote(newOnly, QStringLiteral("Fresh"), 29)},
+            ids({newThenDeleted, deletedThenModified, movedAway.id}),
+            {client.remote(deletedThenModified, QStringLiteral("Back again"), 30)}, ids({conflicted.id}));
 
         client.workspace->loadBoards(true);
         QVERIFY(QCoro::waitFor(client.workspace->syncBoard(client.board, true)));
@@ -187,6 +193,7 @@ private Q_SLOTS:
         QCOMPARE(client.content(deletedThenModified), QStringLiteral("Back again"));
         QCOMPARE(client.content(conflicted.id), QStringLiteral("Mine, refused"));
         QCOMPARE(client.content(untouched.id), QStringLiteral("Untouched"));
+        QCOMPARE(client.content(movedAway.id), QStringLiteral("Moved away"));
         const auto fresh = LocalDataService::fetchLocalItem(newOnly, *client.store);
         QCOMPARE(fresh->status(), ItemStatus::inProgress);
         QCOMPARE(fresh->revision(), qint64(29));
@@ -195,16 +202,37 @@ private Q_SLOTS:
         const Board board = *client.workspace->findBoard(client.board.id);
         QCOMPARE(board.name, QStringLiteral("Team (renamed)"));
         QCOMPARE(board.items.size(), 4);
-        QCOMPARE(LocalDataService::fetchLocalBoards(*client.store)->first().name, QStringLiteral("Team (renamed)"));
-        QCOMPARE(client.preferences->get(PreferenceKeys::checkpoint(client.board.id)), std::optional<qint64>(31));
+        QCOMPARE(LocalDataService::fetchLocalBoards(*client.store)->first().name,
+            QStringLiteral("Team (renamed)"));
+        QCOMPARE(
+            client.preferences->get(PreferenceKeys::checkpoint(client.board.id)), std::optional<qint64>(31));
         QCOMPARE(client.toasts.toast()->message, QStringLiteral("Board refreshed"));
+    }
+
+    // The service refused a pending deletion (someone changed the item first) and sends its copy.
+    void refusedDeletionBringsTheItemBack()
+    {
+        ScriptedClient client;
+        const Item deleted = client.storeItem(QStringLiteral("Deleted here"), false, true);
+        client.answer(QStringLiteral("Team"), 9, {}, {},
+            {client.remote(deleted.id, QStringLiteral("Changed there"), 8)}, ids({deleted.id}));
+        client.workspace->loadBoards(true);
+        QVERIFY(client.workspace->findBoard(client.board.id)->items.isEmpty());
+
+        QVERIFY(QCoro::waitFor(client.workspace->syncBoard(client.board, false)));
+        const auto record = LocalDataService::fetchLocalItem(deleted.id, *client.store);
+        QVERIFY(record);
+        QVERIFY(!record->deletedAt());
+        QVERIFY(record->didSync());
+        QCOMPARE(record->content(), QStringLiteral("Changed there"));
+        QCOMPARE(client.workspace->findBoard(client.board.id)->items.size(), 1);
     }
 
     void serviceErrorBodyIsShown()
     {
         ScriptedClient client;
-        client.server.enqueue(ScriptedReply::json(409,
-            R"({"status":409,"code":"BOARD_ARCHIVED","message":"The board is archived.","path":"/x"})"));
+        client.server.enqueue(ScriptedReply::json(
+            409, R"({"status":409,"code":"BOARD_ARCHIVED","message":"The board is archived.","path":"/x"})"));
         QVERIFY(!QCoro::waitFor(client.workspace->syncBoard(client.board, true)));
         QCOMPARE(client.toasts.toast()->message, QStringLiteral("The board is archived."));
         QCOMPARE(client.toasts.toast()->type, ToastType::error);

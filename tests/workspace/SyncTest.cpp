@@ -1,7 +1,6 @@
 // Checkpoint sync and the board list against plenko-devserver: pending changes, conflicts, the
 // refresh indicator, syncing all boards, vanished and revoked boards, and sign-out clearing.
 #include "WorkspaceFixture.h"
-
 #include "domain/Ids.h"
 #include "store/LocalDataService.h"
 #include "store/LocalRecordConversions.h"
@@ -11,7 +10,6 @@
 #include <QJsonDocument>
 #include <QStandardPaths>
 #include <QTest>
-
 #include <functional>
 
 namespace {
@@ -33,12 +31,12 @@ QString boardPath(const QUuid& boardId)
 }
 
 // An item added by the account directly on the service, not through this client's workspace.
-QJsonObject addOnService(DevServer& server, const WorkspaceClient& client, const QUuid& boardId,
-    const QString& content)
+QJsonObject addOnService(
+    DevServer& server, const WorkspaceClient& client, const QUuid& boardId, const QString& content)
 {
     const QUuid id = QUuid::createUuid();
-    const QJsonObject body { { "content", content }, { "status", "TODO" }, { "order", 1 },
-        { "createdAt", QDateTime::currentDateTimeUtc().toString(Qt::ISODate) }, { "boardId", uuidText(boardId) } };
+    const QJsonObject body {{"content", content}, {"status", "TODO"}, {"order", 1},
+        {"createdAt", QDateTime::currentDateTimeUtc().toString(Qt::ISODate)}, {"boardId", uuidText(boardId)}};
     const auto reply = server.request("POST", boardPath(boardId) + QStringLiteral("/items/") + uuidText(id),
         QJsonDocument(body).toJson(), client.account().accessToken);
     return reply.status == 200 ? reply.object() : QJsonObject {};
@@ -47,7 +45,7 @@ QJsonObject addOnService(DevServer& server, const WorkspaceClient& client, const
 // The service's live items of a board, read with a sync from checkpoint 0 that sends nothing.
 QHash<QUuid, QJsonObject> serviceItems(DevServer& server, const WorkspaceClient& client, const QUuid& boardId)
 {
-    const QJsonObject body { { "checkpoint", 0 }, { "items", QJsonArray {} } };
+    const QJsonObject body {{"checkpoint", 0}, {"items", QJsonArray {}}};
     const auto reply = server.request("POST", boardPath(boardId) + QStringLiteral("/sync"),
         QJsonDocument(body).toJson(), client.account().accessToken);
     QHash<QUuid, QJsonObject> items;
@@ -163,15 +161,18 @@ private Q_SLOTS:
     {
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         const Board board = createCloudBoard(client, QStringLiteral("Team"));
-        const QUuid edited = QUuid::fromString(addOnService(*m_server, client, board.id, "Draft").value("id").toString());
-        const QUuid removed = QUuid::fromString(addOnService(*m_server, client, board.id, "Obsolete").value("id").toString());
+        const QUuid edited
+            = QUuid::fromString(addOnService(*m_server, client, board.id, "Draft").value("id").toString());
+        const QUuid removed
+            = QUuid::fromString(addOnService(*m_server, client, board.id, "Obsolete").value("id").toString());
         QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, board.id), false)));
 
         editOffline(client, edited, [](LocalItem& item) {
             item.setContent(QStringLiteral("Final"));
             item.setStatus(ItemStatus::done);
         });
-        editOffline(client, removed, [](LocalItem& item) { item.setDeletedAt(QDateTime::currentDateTimeUtc()); });
+        editOffline(
+            client, removed, [](LocalItem& item) { item.setDeletedAt(QDateTime::currentDateTimeUtc()); });
         Item added = client.newItem(current(client, board.id), QStringLiteral("Written offline"));
         client.store().insert(makeLocalItem(added));
         QVERIFY(client.store().save());
@@ -200,9 +201,12 @@ private Q_SLOTS:
         const qint64 revision = stored(client, id)->revision();
 
         // Someone changes the item on the service; this client edits its older copy offline.
-        const QJsonObject patch { { "content", "Agenda (service)" }, { "revision", revision } };
-        QCOMPARE(m_server->request("PATCH", boardPath(board.id) + "/items/" + uuidText(id),
-                     QJsonDocument(patch).toJson(), client.account().accessToken).status, 200);
+        const QJsonObject patch {{"content", "Agenda (service)"}, {"revision", revision}};
+        QCOMPARE(m_server
+                     ->request("PATCH", boardPath(board.id) + "/items/" + uuidText(id),
+                         QJsonDocument(patch).toJson(), client.account().accessToken)
+                     .status,
+            200);
         editOffline(client, id, [](LocalItem& item) { item.setContent(QStringLiteral("Agenda (mine)")); });
 
         QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, board.id), false)));
@@ -253,7 +257,8 @@ private Q_SLOTS:
         QCOMPARE(toastType(client), showToast ? std::optional(ToastType::error) : std::nullopt);
         if (showToast)
             QVERIFY(!toastText(client).isEmpty());
-        QCOMPARE(client.lastEvent()->properties.value(QStringLiteral("result")).toString(), QStringLiteral("failure"));
+        QCOMPARE(client.lastEvent()->properties.value(QStringLiteral("result")).toString(),
+            QStringLiteral("failure"));
         QVERIFY(serviceItems(*m_server, client, board.id).isEmpty());
 
         // The failure indicator stays until the next sync, which sends the change.
@@ -284,11 +289,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<std::optional<BoardRefreshState>>("next");
         QTest::addColumn<std::optional<BoardRefreshState>>("expected");
-        QTest::newRow("nothing follows") << std::optional<BoardRefreshState>() << std::optional<BoardRefreshState>();
-        QTest::newRow("a new sync starts") << std::optional(BoardRefreshState::refreshing)
-                                           << std::optional(BoardRefreshState::refreshing);
-        QTest::newRow("a sync fails") << std::optional(BoardRefreshState::failure)
-                                      << std::optional(BoardRefreshState::failure);
+        QTest::newRow("nothing follows")
+            << std::optional<BoardRefreshState>() << std::optional<BoardRefreshState>();
+        QTest::newRow("a new sync starts")
+            << std::optional(BoardRefreshState::refreshing) << std::optional(BoardRefreshState::refreshing);
+        QTest::newRow("a sync fails")
+            << std::optional(BoardRefreshState::failure) << std::optional(BoardRefreshState::failure);
     }
 
     void successIndicatorClearsItselfUnlessReplaced()
@@ -333,12 +339,14 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("failing");
         QTest::addColumn<QString>("toast");
         QTest::addColumn<ToastType>("type");
-        QTest::newRow("all synced") << true << QStringList {} << "Synced all cloud boards" << ToastType::success;
-        QTest::newRow("one fails") << true << QStringList { "Two" } << "Some boards failed to sync" << ToastType::error;
-        QTest::newRow("all fail") << true << QStringList { "One", "Two" } << "Failed to sync cloud boards"
+        QTest::newRow("all synced") << true << QStringList {} << "Synced all cloud boards"
+                                    << ToastType::success;
+        QTest::newRow("one fails") << true << QStringList {"Two"} << "Some boards failed to sync"
+                                   << ToastType::error;
+        QTest::newRow("all fail") << true << QStringList {"One", "Two"} << "Failed to sync cloud boards"
                                   << ToastType::error;
-        QTest::newRow("no archived cloud boards") << false << QStringList {} << "No cloud boards to sync."
-                                                  << ToastType::info;
+        QTest::newRow("no archived cloud boards")
+            << false << QStringList {} << "No cloud boards to sync." << ToastType::info;
     }
 
     void syncAllCloudBoards()
@@ -349,7 +357,7 @@ private Q_SLOTS:
         QFETCH(ToastType, type);
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         QHash<QString, QUuid> ids;
-        for (const QString& name : { QStringLiteral("One"), QStringLiteral("Two") })
+        for (const QString& name : {QStringLiteral("One"), QStringLiteral("Two")})
             ids.insert(name, createCloudBoard(client, name).id);
         QCoro::waitFor(client.workspace().createBoard(QStringLiteral("Home"), StorageOption::local));
         for (const QString& name : failing)
@@ -362,9 +370,9 @@ private Q_SLOTS:
         const int syncs = requestsTo(*m_server, QStringLiteral("/sync")) - syncsBefore;
         QCOMPARE(syncs, active ? 2 : 0);
         for (auto it = ids.cbegin(); it != ids.cend(); ++it) {
-            const auto expected = !active ? std::optional<BoardRefreshState>()
-                : failing.contains(it.key())  ? std::optional(BoardRefreshState::failure)
-                                              : std::optional(BoardRefreshState::success);
+            const auto expected = !active    ? std::optional<BoardRefreshState>()
+                : failing.contains(it.key()) ? std::optional(BoardRefreshState::failure)
+                                             : std::optional(BoardRefreshState::success);
             QCOMPARE(refreshState(client, it.value()), expected);
         }
     }
@@ -375,9 +383,11 @@ private Q_SLOTS:
         const Board keep = createCloudBoard(client, QStringLiteral("Keep"));
         const Board gone = createCloudBoard(client, QStringLiteral("Gone"));
         QCoro::waitFor(client.workspace().createBoard(QStringLiteral("Home"), StorageOption::local));
-        QCOMPARE(m_server->request("DELETE", boardPath(gone.id), std::nullopt, client.account().accessToken).status, 204);
+        QCOMPARE(m_server->request("DELETE", boardPath(gone.id), std::nullopt, client.account().accessToken)
+                     .status,
+            204);
         const auto created = m_server->request("POST", QStringLiteral("/api/boards"),
-            QJsonDocument(QJsonObject { { "name", "From elsewhere" } }).toJson(), client.account().accessToken);
+            QJsonDocument(QJsonObject {{"name", "From elsewhere"}}).toJson(), client.account().accessToken);
         QCOMPARE(created.status, 200);
         const QUuid newId = QUuid::fromString(created.object().value("id").toString());
 
@@ -385,7 +395,7 @@ private Q_SLOTS:
         QStringList names;
         for (const Board& board : client.workspace().boards())
             names.append(board.name);
-        QCOMPARE(names, (QStringList { "Keep", "Home", "From elsewhere" }));
+        QCOMPARE(names, (QStringList {"Keep", "Home", "From elsewhere"}));
         QVERIFY(!LocalDataService::fetchLocalBoards(client.store())->contains(gone));
         QVERIFY(client.workspace().findBoard(newId)->syncWithServer);
         QCOMPARE(toastText(client), QStringLiteral("Boards refreshed"));
@@ -404,7 +414,9 @@ private Q_SLOTS:
         QFETCH(bool, showToast);
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         const Board board = createCloudBoard(client, QStringLiteral("Team"));
-        QCOMPARE(m_server->request("DELETE", boardPath(board.id), std::nullopt, client.account().accessToken).status, 204);
+        QCOMPARE(m_server->request("DELETE", boardPath(board.id), std::nullopt, client.account().accessToken)
+                     .status,
+            204);
         client.toasts().setToast(std::nullopt);
         QVERIFY(m_server->failNext(1, 503, QStringLiteral("/api/boards")));
 
@@ -444,8 +456,11 @@ private Q_SLOTS:
         member.preferences().set(std::optional(board.id), PreferenceKeys::selectedBoardId());
         QCOMPARE(workspace.selectedBoard().id, board.id);
 
-        QCOMPARE(m_server->request("DELETE", boardPath(board.id) + "/users?userId=" + uuidText(member.userId()),
-                     std::nullopt, owner.account().accessToken).status, 204);
+        QCOMPARE(m_server
+                     ->request("DELETE", boardPath(board.id) + "/users?userId=" + uuidText(member.userId()),
+                         std::nullopt, owner.account().accessToken)
+                     .status,
+            204);
         if (operation == QLatin1String("sync"))
             QVERIFY(!QCoro::waitFor(workspace.syncBoard(current(member, board.id), true)));
         else if (operation == QLatin1String("select"))
@@ -468,7 +483,8 @@ private Q_SLOTS:
         if (operation == QLatin1String("syncAll")) {
             QCOMPARE(toastText(member), QStringLiteral("Failed to sync cloud boards"));
         } else {
-            QCOMPARE(toastText(member), QStringLiteral("Access to \"Plans\" was revoked. The board has been removed."));
+            QCOMPARE(toastText(member),
+                QStringLiteral("Access to \"Plans\" was revoked. The board has been removed."));
             QCOMPARE(toastType(member), std::optional(ToastType::info));
         }
     }
@@ -489,7 +505,7 @@ private Q_SLOTS:
         QCoro::waitFor(member.workspace().refreshBoardDetails(current(member, board.id)));
         QVERIFY(member.workspace().highlightedBoards().contains(board.id));
         QVERIFY(member.workspace().shouldHighlightRefresh());
-        QCOMPARE(member.preferences().get(PreferenceKeys::highlightedBoards()), QSet<QUuid> { board.id });
+        QCOMPARE(member.preferences().get(PreferenceKeys::highlightedBoards()), QSet<QUuid> {board.id});
 
         // Pulling the change clears the highlight; the next details refresh finds nothing new.
         QVERIFY(QCoro::waitFor(member.workspace().syncBoard(current(member, board.id), false)));
@@ -511,7 +527,7 @@ private Q_SLOTS:
         const Board home = *client.workspace().displayedBoards().begin();
         QCOMPARE(home.name, QStringLiteral("Home"));
         const QUuid unrelated = QUuid::createUuid();
-        client.preferences().set(QSet<QUuid> { team.id, unrelated }, PreferenceKeys::highlightedBoards());
+        client.preferences().set(QSet<QUuid> {team.id, unrelated}, PreferenceKeys::highlightedBoards());
         client.workspace().loadBoards(true);
         QVERIFY(client.workspace().shouldHighlightRefresh());
 
@@ -523,8 +539,8 @@ private Q_SLOTS:
         QCOMPARE(client.store().countItems(ItemQuery::onBoard(team.id)).value_or(-1), 0);
         QVERIFY(!client.preferences().get(PreferenceKeys::checkpoint(team.id)));
         QVERIFY(!client.preferences().get(PreferenceKeys::checkpoint(other.id)));
-        QCOMPARE(client.workspace().highlightedBoards(), QSet<QUuid> { unrelated });
-        QCOMPARE(client.preferences().get(PreferenceKeys::highlightedBoards()), QSet<QUuid> { unrelated });
+        QCOMPARE(client.workspace().highlightedBoards(), QSet<QUuid> {unrelated});
+        QCOMPARE(client.preferences().get(PreferenceKeys::highlightedBoards()), QSet<QUuid> {unrelated});
         QVERIFY(client.workspace().boardRefreshStates().isEmpty());
         QVERIFY(!client.workspace().shouldHighlightRefresh());
         QCOMPARE(toastText(client), QStringLiteral("Signed out. Local sync data cleared."));
