@@ -27,8 +27,10 @@ QFrame* section(const QString& symbol, const QString& title, QLabel* text, QPush
     layout->setContentsMargins(14, 12, 14, 12);
     layout->setSpacing(12);
     auto* icon = new QLabel(frame);
-    icon->setPixmap(SettingsSymbols::icon(symbol, parent->palette().color(QPalette::Text)).pixmap(20, 20));
+    const QIcon symbolIcon = SettingsSymbols::icon(symbol, parent->palette().color(QPalette::Text));
+    icon->setPixmap(symbolIcon.pixmap(20, 20));
     layout->addWidget(icon, 0, Qt::AlignTop);
+    icon->setVisible(!symbolIcon.isNull());
     auto* texts = new QVBoxLayout;
     texts->setSpacing(4);
     texts->addWidget(SettingsWidgets::title(title, frame, 0.5));
@@ -83,8 +85,9 @@ BoardAdvancedTab::BoardAdvancedTab(QWidget* parent)
     lastBoardLayout->setContentsMargins(0, 0, 0, 0);
     lastBoardLayout->setSpacing(6);
     auto* warningIcon = new QLabel(m_lastBoard);
-    warningIcon->setPixmap(
-        SettingsSymbols::icon(QStringLiteral("exclamationmark.triangle.fill"), warningColor).pixmap(14, 14));
+    const QIcon warning = SettingsSymbols::icon(QStringLiteral("exclamationmark.triangle.fill"), warningColor);
+    warningIcon->setPixmap(warning.pixmap(14, 14));
+    warningIcon->setVisible(!warning.isNull());
     auto* lastBoardText = new QLabel(QStringLiteral("Keep at least one board"), m_lastBoard);
     lastBoardText->setStyleSheet(QStringLiteral("color: %1;").arg(warningColor.name()));
     lastBoardLayout->addWidget(warningIcon);

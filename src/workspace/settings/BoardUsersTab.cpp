@@ -191,6 +191,7 @@ void BoardUsersTab::rebuildRows()
         connect(row, &MemberRow::removeRequested, this, &BoardUsersTab::confirmRemoval);
         connect(row, &MemberRow::transferRequested, this, &BoardUsersTab::confirmTransfer);
         m_rowsLayout->insertWidget(m_rowsLayout->count() - 1, row);
+        row->show();
         m_rows.append(row);
     }
 }

@@ -39,6 +39,7 @@ MemberRow::MemberRow(BoardUser user, bool isCurrentUser, bool showsActions, QWid
     text->addLayout(nameRow);
 
     auto* detailRow = new QHBoxLayout;
+    detailRow->setSpacing(5);
     m_role = new QLabel(memberRoleText(m_user), this);
     m_role->setObjectName(QStringLiteral("memberRole"));
     m_role->setForegroundRole(QPalette::PlaceholderText);
