@@ -17,6 +17,20 @@ UpsertItemRequest upsertItemRequest(const Item& item)
 UpdateItemRequest updateItemRequest(const Item& before, const Item& after)
 {
     UpdateItemRequest request;
+    // An item with an unsent change carries more than this edit: send its whole state, or the
+    // earlier change would be marked synced without ever reaching the service.
+    if (!before.didSync) {
+        request.content = after.content;
+        request.status = itemStatusText(after.status);
+        request.order = after.order;
+        request.boardId = after.boardId;
+        request.assignee
+            = after.assignee ? FieldUpdate<QUuid>::set(*after.assignee) : FieldUpdate<QUuid>::cleared();
+        request.archivedAt = after.archivedAt ? FieldUpdate<QString>::set(isoDateText(*after.archivedAt))
+                                              : FieldUpdate<QString>::cleared();
+        request.revision = after.revision;
+        return request;
+    }
     if (after.content != before.content)
         request.content = after.content;
     if (after.status != before.status)

@@ -268,7 +268,7 @@ private Q_SLOTS:
         Board renamed = *joiner.workspace().findBoard(board.id);
         renamed.name = QStringLiteral("Mine now");
         QCoro::waitFor(joiner.workspace().renameBoard(renamed));
-        QVERIFY(!joiner.workspace().findBoard(board.id));
+        QVERIFY(!joiner.workspace().boards().contains(renamed));
         QVERIFY(!storedBoard(joiner, board.id));
         QCOMPARE(toastText(joiner), QStringLiteral("Access to \"Mine now\" was revoked. The board has been removed."));
     }

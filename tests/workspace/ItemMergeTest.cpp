@@ -129,6 +129,7 @@ private Q_SLOTS:
         before.assignee = QUuid::fromString(QStringLiteral("00000000-0000-0000-0000-000000000002"));
         before.archivedAt = parseIsoDate(QStringLiteral("2024-04-01T08:00:00Z"));
         before.revision = 7;
+        before.didSync = true;
         before.updatedAt = *parseIsoDate(QStringLiteral("2024-04-01T08:00:00Z"));
 
         Item after = before;
@@ -157,10 +158,32 @@ private Q_SLOTS:
     void archiveTimeBelowASecondIsNoChange()
     {
         Item before;
+        before.didSync = true;
         before.archivedAt = *parseIsoDate(QStringLiteral("2024-05-01T12:30:00Z"));
         Item after = before;
         after.archivedAt = before.archivedAt->addMSecs(400);
         QVERIFY(!changesSomething(updateItemRequest(before, after)));
+    }
+
+    void pendingItemSendsItsWholeState()
+    {
+        // An archive that never reached the service must travel with the next edit.
+        Item before;
+        before.id = QUuid::createUuid();
+        before.boardId = QUuid::createUuid();
+        before.content = QStringLiteral("Buy milk");
+        before.archivedAt = *parseIsoDate(QStringLiteral("2024-05-01T12:30:00Z"));
+        before.revision = 4;
+        before.didSync = false;
+        Item after = before;
+        after.content = QStringLiteral("Buy oat milk");
+
+        const QJsonObject json = toJson(updateItemRequest(before, after));
+        QCOMPARE(json.value(QStringLiteral("content")).toString(), QStringLiteral("Buy oat milk"));
+        QCOMPARE(json.value(QStringLiteral("archivedAt")).toString(), QStringLiteral("2024-05-01T12:30:00Z"));
+        QCOMPARE(json.value(QStringLiteral("status")).toString(), QStringLiteral("TODO"));
+        QVERIFY(json.contains(QStringLiteral("assignee")) && json.value(QStringLiteral("assignee")).isNull());
+        QCOMPARE(json.value(QStringLiteral("revision")).toInteger(), 4);
     }
 };
 
