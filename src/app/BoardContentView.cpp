@@ -75,6 +75,11 @@ BoardContentView::BoardContentView(const ViewContext& context, QWidget* parent)
     m_loadingLabel->setAlignment(Qt::AlignCenter);
     m_loadingLabel->setStyleSheet(QStringLiteral("color: %1; padding: 12px;").arg(Palette::secondaryText().name()));
 
+    // Placed by rebuildCards only when they apply.
+    m_emptyLabel->hide();
+    m_archivedHeader->hide();
+    m_loadingLabel->hide();
+
     connect(m_scroll->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
         if (hasMore() && value >= m_scroll->verticalScrollBar()->maximum() - 400)
             QTimer::singleShot(0, this, &BoardContentView::loadMore);

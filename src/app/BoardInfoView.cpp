@@ -54,7 +54,7 @@ BoardInfoView::BoardInfoView(const ViewContext& context, QWidget* parent)
 
 QString BoardInfoView::shownText() const
 {
-    return m_hint->isVisible() ? m_text->text() + QLatin1Char(' ') + m_hint->text() : m_text->text();
+    return m_hint->isVisibleTo(this) ? m_text->text() + QLatin1Char(' ') + m_hint->text() : m_text->text();
 }
 
 void BoardInfoView::refresh()

@@ -62,7 +62,7 @@ ContentView::ContentView(const ViewContext& context, QWidget* parent)
     layout->addWidget(m_sidebar);
     layout->addWidget(m_stack, 1);
 
-    m_toast = new ToastView(m_context.toasts, this);
+    m_toast = new ToastView(m_context.toasts, m_stack);
 
     connect(m_rail, &RailView::selectionChanged, this, &ContentView::setRailSelection);
     connect(m_rail, &RailView::notificationsRequested, this, &ContentView::notificationsRequested);

@@ -102,7 +102,7 @@ void ItemCardAIOverlay::setState(const ItemCardMagicState& state)
 
 QString ItemCardAIOverlay::shownResult() const
 {
-    return m_resultPanel->isVisible() ? m_resultText->text() : QString();
+    return !m_state.isWorking && m_state.result ? m_resultText->text() : QString();
 }
 
 void ItemCardAIOverlay::paintEvent(QPaintEvent*)

@@ -2,8 +2,12 @@
 
 #include "analytics/UsageAnalytics.h"
 #include "app/AppCommands.h"
+#include "app/AppearanceController.h"
 #include "app/BoardEditorShortcutMonitor.h"
+#include "app/ContentView.h"
 #include "app/NotificationCenter.h"
+#include "app/Palette.h"
+#include "app/WindowChromeManager.h"
 #include "net/NetworkService.h"
 #include "session/AuthState.h"
 #include "store/LocalStore.h"
@@ -13,6 +17,7 @@
 
 #include <QCoro/QCoroTask>
 
+#include <QApplication>
 #include <QJsonObject>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -33,6 +38,11 @@ std::expected<std::unique_ptr<MyApp>, MyApp::StartupFailure> MyApp::create(std::
 MyApp::MyApp(std::unique_ptr<StoreContext> store)
     : m_modelContainer(std::move(store))
 {
+    // The window chrome and the one dark look are in place before any window exists.
+    WindowChromeManager::shared().install();
+    if (auto* application = qobject_cast<QApplication*>(QCoreApplication::instance()))
+        Palette::applyTo(*application);
+    AppearanceController::shared();
     UsageAnalytics::shared().initialize();
 
     NetworkService& api = NetworkService::shared();
@@ -49,6 +59,8 @@ MyApp::MyApp(std::unique_ptr<StoreContext> store)
     m_mainWindow->setObjectName(QStringLiteral("mainWindow"));
     m_mainWindow->setWindowTitle(QStringLiteral("Plenko"));
     m_mainWindow->resize(880, 680);
+    m_mainWindow->setCentralWidget(new ContentView(ViewContext { *m_boardViewModel, LocalStore::shared(),
+        ToastManager::shared(), center, api, m_auth.get() }));
 
     AppCommands::Hooks hooks;
     hooks.refreshAllRequested = [] {

@@ -8,7 +8,7 @@ class RailButton : public QAbstractButton
     Q_OBJECT
 
 public:
-    static constexpr int buttonWidth = 64;
+    static constexpr int buttonWidth = 74;
 
     RailButton(const QString& symbol, const QString& label, QWidget* parent = nullptr);
 

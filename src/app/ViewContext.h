@@ -3,12 +3,13 @@
 // (absent in a window that has none, which then counts as signed out).
 #pragma once
 
+#include "session/AuthState.h"
+
 #include <QPointer>
 #include <QUuid>
 
 #include <optional>
 
-class AuthState;
 class BoardViewModel;
 class LocalStore;
 class NetworkService;

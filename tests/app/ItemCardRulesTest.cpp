@@ -1,0 +1,249 @@
+// The pure rules behind the item card and the list: which context-menu entries an item gets, the
+// search and assignee filters, member names, and the appearance controller's preference handling.
+#include "app/AppearanceController.h"
+#include "app/ItemCardMenu.h"
+#include "app/ItemFilter.h"
+#include "app/MemberNames.h"
+#include "app/SymbolIcons.h"
+#include "store/LocalStore.h"
+#include "store/PreferenceKeys.h"
+
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+Item makeItem(ItemStatus status, bool archived, const QString& content = QStringLiteral("text"),
+    std::optional<QUuid> assignee = std::nullopt)
+{
+    Item item;
+    item.id = QUuid::createUuid();
+    item.status = status;
+    item.content = content;
+    item.assignee = assignee;
+    if (archived)
+        item.archivedAt = QDateTime::currentDateTimeUtc();
+    return item;
+}
+
+Board makeBoard(bool active, bool cloud)
+{
+    Board board;
+    board.id = QUuid::createUuid();
+    board.isActive = active;
+    board.syncWithServer = cloud;
+    return board;
+}
+
+QStringList titles(const QList<ItemCardMenuEntry>& entries)
+{
+    QStringList result;
+    for (const ItemCardMenuEntry& entry : entries)
+        result << entry.title;
+    return result;
+}
+}
+
+class ItemCardRulesTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void contextMenuEntries_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<bool>("archived");
+        QTest::addColumn<bool>("boardActive");
+        QTest::addColumn<bool>("cloud");
+        QTest::addColumn<bool>("editing");
+        QTest::addColumn<QStringList>("expected");
+
+        const QString todo = QStringLiteral("Todo"), inProgress = QStringLiteral("In Progress"),
+                      done = QStringLiteral("Done"), archive = QStringLiteral("Archive"),
+                      unarchive = QStringLiteral("Unarchive"), improve = QStringLiteral("Improve Text"),
+                      edit = QStringLiteral("Edit"), remove = QStringLiteral("Delete"),
+                      details = QStringLiteral("Show details"), copy = QStringLiteral("Copy content");
+
+        QTest::newRow("todo item, cloud board") << 0 << false << true << true << false
+                                                << QStringList { inProgress, done, improve, edit, remove, details, copy };
+        QTest::newRow("in progress item") << 1 << false << true << true << false
+                                          << QStringList { todo, done, improve, edit, remove, details, copy };
+        QTest::newRow("done item offers archive") << 2 << false << true << true << false
+                                                  << QStringList { todo, inProgress, archive, improve, edit, remove,
+                                                         details, copy };
+        QTest::newRow("archived done item") << 2 << true << true << true << false
+                                            << QStringList { unarchive, edit, remove, details, copy };
+        QTest::newRow("card being edited") << 0 << false << true << true << true
+                                           << QStringList { inProgress, done, remove, details, copy };
+        QTest::newRow("local board has no improvement") << 0 << false << true << false << false
+                                                        << QStringList { inProgress, done, edit, remove, details, copy };
+        QTest::newRow("archived board") << 2 << false << false << true << false
+                                        << QStringList { remove, details, copy };
+        QTest::newRow("archived item on archived board") << 2 << true << false << true << false
+                                                         << QStringList { remove, details, copy };
+    }
+
+    void contextMenuEntries()
+    {
+        QFETCH(int, status);
+        QFETCH(bool, archived);
+        QFETCH(bool, boardActive);
+        QFETCH(bool, cloud);
+        QFETCH(bool, editing);
+        QFETCH(QStringList, expected);
+
+        const Item item = makeItem(static_cast<ItemStatus>(status), archived);
+        const QList<ItemCardMenuEntry> entries
+            = ItemCardMenu::entries(item, makeBoard(boardActive, cloud), editing);
+        QCOMPARE(titles(entries), expected);
+        // Every entry has an icon behind its symbol.
+        for (const ItemCardMenuEntry& entry : entries)
+            QVERIFY2(SymbolIcons::hasSymbol(entry.symbol), qPrintable(entry.symbol));
+    }
+
+    void contextMenuNeverOffersCurrentStatus()
+    {
+        for (const ItemStatus status : allItemStatuses) {
+            const QList<ItemCardMenuEntry> entries
+                = ItemCardMenu::entries(makeItem(status, false), makeBoard(true, true), false);
+            for (const ItemCardMenuEntry& entry : entries)
+                QVERIFY(ItemCardMenu::targetStatus(entry.action) != status);
+        }
+    }
+
+    void searchFilter_data()
+    {
+        QTest::addColumn<QString>("content");
+        QTest::addColumn<QString>("search");
+        QTest::addColumn<bool>("passes");
+
+        QTest::newRow("empty search") << "anything" << "" << true;
+        QTest::newRow("only spaces and line breaks") << "anything" << "  \n\t " << true;
+        QTest::newRow("case-insensitive") << "fix the abc parser" << "ABC" << true;
+        QTest::newRow("trimmed before matching") << "fix the abc parser" << "  abc\n" << true;
+        QTest::newRow("inner spaces kept") << "fix the abc parser" << "the  abc" << false;
+        QTest::newRow("not contained") << "fix the parser" << "abc" << false;
+        QTest::newRow("markdown source is searched") << "**bold** move" << "**bold" << true;
+        QTest::newRow("non-latin letters") << "Straße ÄRGER" << "ärger" << true;
+    }
+
+    void searchFilter()
+    {
+        QFETCH(QString, content);
+        QFETCH(QString, search);
+        QFETCH(bool, passes);
+        QCOMPARE(ItemFilter::passesSearch(makeItem(ItemStatus::todo, false, content), search), passes);
+    }
+
+    void assigneeFilter_data()
+    {
+        const QUuid ann = QUuid::createUuid();
+        const QUuid bob = QUuid::createUuid();
+        QTest::addColumn<std::optional<QUuid>>("assignee");
+        QTest::addColumn<AssigneeFilter>("filter");
+        QTest::addColumn<bool>("passes");
+
+        QTest::newRow("no filter, assigned") << std::optional(ann) << AssigneeFilter {} << true;
+        QTest::newRow("no filter, unassigned") << std::optional<QUuid>() << AssigneeFilter {} << true;
+        QTest::newRow("member matches") << std::optional(ann) << AssigneeFilter { ann, false } << true;
+        QTest::newRow("other member") << std::optional(bob) << AssigneeFilter { ann, false } << false;
+        QTest::newRow("member filter, unassigned") << std::optional<QUuid>() << AssigneeFilter { ann, false } << false;
+        QTest::newRow("without assignee, unassigned") << std::optional<QUuid>() << AssigneeFilter { {}, true } << true;
+        QTest::newRow("without assignee, assigned") << std::optional(ann) << AssigneeFilter { {}, true } << false;
+    }
+
+    void assigneeFilter()
+    {
+        QFETCH(std::optional<QUuid>, assignee);
+        QFETCH(AssigneeFilter, filter);
+        QFETCH(bool, passes);
+        QCOMPARE(ItemFilter::passesAssignee(makeItem(ItemStatus::todo, false, QStringLiteral("x"), assignee), filter),
+            passes);
+    }
+
+    void memberNames_data()
+    {
+        QTest::addColumn<QString>("displayName");
+        QTest::addColumn<QString>("email");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("initials");
+
+        QTest::newRow("display name") << "Ann Lee Smith" << "ann@x.io" << "Ann Lee Smith" << "AL";
+        QTest::newRow("blank display name") << "   " << "bob@x.io" << "bob@x.io" << "B";
+        QTest::newRow("one word") << "cleo" << "c@x.io" << "cleo" << "C";
+    }
+
+    void memberNames()
+    {
+        QFETCH(QString, displayName);
+        QFETCH(QString, email);
+        QFETCH(QString, name);
+        QFETCH(QString, initials);
+        BoardUser user;
+        user.email = email;
+        user.displayName = displayName;
+        QCOMPARE(MemberNames::name(user), name);
+        QCOMPARE(MemberNames::initials(MemberNames::name(user)), initials);
+        QCOMPARE(MemberNames::initials(QString()), QStringLiteral("?"));
+    }
+
+    void appearanceSelection_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("lightSelectable");
+        QTest::addColumn<int>("selection");
+        QTest::addColumn<QString>("storedAfter");
+
+        QTest::newRow("light rewritten to dark") << "light" << false << int(AppAppearance::dark) << "dark";
+        QTest::newRow("light kept when selectable") << "light" << true << int(AppAppearance::light) << "light";
+        QTest::newRow("nothing stored") << "" << false << int(AppAppearance::dark) << "";
+        QTest::newRow("unreadable value") << "sepia" << false << int(AppAppearance::dark) << "";
+    }
+
+    void appearanceSelection()
+    {
+        QFETCH(QString, stored);
+        QFETCH(bool, lightSelectable);
+        QFETCH(int, selection);
+        QFETCH(QString, storedAfter);
+        QTemporaryDir dir;
+        LocalStore store(dir.filePath(QStringLiteral("prefs.ini")));
+        if (!stored.isEmpty())
+            store.defaults().setValue(QStringLiteral("appearance.selection"),
+                QByteArray("\"") + stored.toUtf8() + QByteArray("\""));
+        AppearanceController controller(store, lightSelectable);
+        QCOMPARE(int(controller.selection()), selection);
+        if (storedAfter.isEmpty())
+            QVERIFY(!store.contains(QStringLiteral("appearance.selection")));
+        else
+            QCOMPARE(appAppearanceText(store.get(PreferenceKeys::appearanceSelection())), storedAfter);
+    }
+
+    void selectingLightIsIgnoredUnlessSelectable()
+    {
+        QTemporaryDir dir;
+        LocalStore store(dir.filePath(QStringLiteral("prefs.ini")));
+        AppearanceController locked(store, false);
+        QSignalSpy lockedSpy(&locked, &AppearanceController::selectionChanged);
+        locked.select(AppAppearance::light);
+        QCOMPARE(locked.selection(), AppAppearance::dark);
+        QCOMPARE(lockedSpy.count(), 0);
+        QVERIFY(!store.contains(QStringLiteral("appearance.selection")));
+
+        AppearanceController open(store, true);
+        QSignalSpy openSpy(&open, &AppearanceController::selectionChanged);
+        open.select(AppAppearance::light);
+        open.select(AppAppearance::light);
+        QCOMPARE(open.selection(), AppAppearance::light);
+        QCOMPARE(openSpy.count(), 1);
+        QCOMPARE(store.get(PreferenceKeys::appearanceSelection()), AppAppearance::light);
+    }
+};
+
+Q_DECLARE_METATYPE(AssigneeFilter)
+
+QTEST_GUILESS_MAIN(ItemCardRulesTest)
+#include "ItemCardRulesTest.moc"

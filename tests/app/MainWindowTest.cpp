@@ -1,0 +1,614 @@
+// The main window against a real workspace: a real store and preference file in a temporary folder
+// and, for cloud boards, the stand-in service on 127.0.0.1. Widgets run on the offscreen platform.
+#include "WorkspaceFixture.h"
+
+#include "app/AppNotifications.h"
+#include "app/BoardContentView.h"
+#include "app/BoardEditorShortcutMonitor.h"
+#include "app/BoardInfoView.h"
+#include "app/ContentView.h"
+#include "app/ItemCardView.h"
+#include "app/ItemListState.h"
+#include "app/MainContentView.h"
+#include "app/NotificationCenter.h"
+#include "app/ToastView.h"
+#include "app/TopNavigationView.h"
+#include "app/WindowChromeManager.h"
+#include "app/WindowControlsView.h"
+#include "richtext/EditorView.h"
+#include "richtext/MarkdownTextEditor.h"
+#include "richtext/MentionTextView.h"
+#include "store/PreferenceKeys.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDragEnterEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+ViewContext contextFor(WorkspaceClient& client, NotificationCenter& center)
+{
+    return ViewContext { client.workspace(), client.preferences(), client.toasts(), center, client.api(), nullptr };
+}
+
+std::optional<Board> boardNamed(WorkspaceClient& client, const QString& name)
+{
+    for (const Board& board : client.workspace().boards()) {
+        if (board.name == name)
+            return board;
+    }
+    return std::nullopt;
+}
+
+Board makeBoard(WorkspaceClient& client, const QString& name, StorageOption storage)
+{
+    QCoro::waitFor(client.workspace().createBoard(name, storage));
+    return boardNamed(client, name).value_or(Board {});
+}
+
+Item addItem(WorkspaceClient& client, const QUuid& boardId, const QString& content,
+    ItemStatus status = ItemStatus::todo)
+{
+    const Board board = client.workspace().findBoard(boardId).value_or(Board {});
+    const Item item = client.newItem(board, content, status);
+    QCoro::waitFor(client.workspace().addItem(item, board));
+    return item;
+}
+
+std::optional<Item> findItem(WorkspaceClient& client, const QUuid& boardId, const QUuid& itemId)
+{
+    const std::optional<Board> board = client.workspace().findBoard(boardId);
+    if (!board)
+        return std::nullopt;
+    for (const Item& item : board->items) {
+        if (item.id == itemId)
+            return item;
+    }
+    return std::nullopt;
+}
+
+QString toastText(WorkspaceClient& client)
+{
+    const auto toast = client.lastToast();
+    return toast ? toast->message : QString();
+}
+
+QStringList contents(const QList<Item>& items)
+{
+    QStringList result;
+    for (const Item& item : items)
+        result << item.content;
+    return result;
+}
+}
+
+class MainWindowTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        m_server = std::make_unique<DevServer>();
+        QVERIFY2(m_server->isRunning(), qPrintable(m_server->errorString()));
+    }
+
+    void init() { QVERIFY(m_server->reset()); }
+
+    void firstStartCreatesTheLocalBoard()
+    {
+        WorkspaceClient client(nullptr, QString());
+        QVERIFY2(client.isValid(), qPrintable(client.errorString()));
+        NotificationCenter center;
+        {
+            ContentView view(contextFor(client, center));
+            QCoro::waitFor(view.start());
+            QCOMPARE(client.workspace().boards().size(), 1);
+            const Board board = client.workspace().boards().first();
+            QCOMPARE(board.name, QStringLiteral("On My Mac"));
+            QVERIFY(!board.syncWithServer);
+            QCOMPARE(client.workspace().selectedBoard().id, board.id);
+            QCOMPARE(view.mainContent()->titleLabel()->text(), QStringLiteral("On My Mac"));
+            QCOMPARE(client.preferences().get(PreferenceKeys::selectedBoardId()), std::optional(board.id));
+        }
+        // A second start finds the board and makes no other.
+        client.reopen();
+        ContentView again(contextFor(client, center));
+        QCoro::waitFor(again.start());
+        QCOMPARE(client.workspace().boards().size(), 1);
+    }
+
+    void restoresAndKeepsTheSelectedBoard()
+    {
+        WorkspaceClient client(nullptr, QString());
+        const Board first = makeBoard(client, QStringLiteral("First"), StorageOption::local);
+        const Board second = makeBoard(client, QStringLiteral("Second"), StorageOption::local);
+        client.preferences().set(std::optional(second.id), PreferenceKeys::selectedBoardId());
+        client.reopen();
+
+        NotificationCenter center;
+        ContentView view(contextFor(client, center));
+        QCoro::waitFor(view.start());
+        QCOMPARE(client.workspace().selectedBoard().id, second.id);
+        QCOMPARE(client.workspace().boards().size(), 2);
+
+        QCoro::waitFor(client.workspace().selectBoard(first.id));
+        QCOMPARE(client.preferences().get(PreferenceKeys::selectedBoardId()), std::optional(first.id));
+    }
+
+    void tabShortcutsWorkWhileEditing_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("Ctrl+2") << int(Qt::Key_2) << int(ViewMode::inProgress);
+        QTest::newRow("Ctrl+3") << int(Qt::Key_3) << int(ViewMode::done);
+    }
+
+    void tabShortcutsWorkWhileEditing()
+    {
+        QFETCH(int, key);
+        QFETCH(int, expected);
+        WorkspaceClient client(nullptr, QString());
+        NotificationCenter center;
+        BoardEditorShortcutMonitor monitor(center);
+        ContentView view(contextFor(client, center));
+        view.resize(900, 600);
+        view.show();
+        QCoro::waitFor(view.start());
+        const Item item = addItem(client, client.workspace().selectedBoard().id, QStringLiteral("write tests"));
+        BoardContentView* list = view.mainContent()->content();
+        QTRY_VERIFY(list->card(item.id));
+        list->card(item.id)->trigger(ItemCardAction::edit);
+        QPointer<EditorView> editor = list->card(item.id)->editor();
+        QVERIFY(editor);
+        editor->textEditor()->setFocus();
+        QTRY_VERIFY(editor->textEditor()->hasFocus());
+        const QString before = editor->text();
+
+        QTest::keyClick(editor->textEditor(), Qt::Key(key), Qt::ControlModifier);
+        QCOMPARE(int(view.currentView()), expected);
+        QCOMPARE(view.mainContent()->tabs()->currentView(), ViewMode(expected));
+        if (editor)
+            QCOMPARE(editor->text(), before);
+        QCOMPARE(findItem(client, item.boardId, item.id)->content, QStringLiteral("write tests"));
+
+        center.post(AppNotification::requestTodoTab);
+        QCOMPARE(view.currentView(), ViewMode::todo);
+    }
+
+    void sidebarToggleAndRail()
+    {
+        WorkspaceClient client(nullptr, QString());
+        NotificationCenter center;
+        ContentView view(contextFor(client, center));
+        QVERIFY(view.isSidebarVisible());
+        center.post(AppNotification::requestSidebarToggle);
+        QVERIFY(!view.isSidebarVisible());
+        center.post(AppNotification::requestSidebarToggle);
+        QVERIFY(view.isSidebarVisible());
+        QSignalSpy windows(&view, &ContentView::windowRequested);
+        QSignalSpy closes(&view, &ContentView::closeAuxiliaryWindowsRequested);
+        view.mainContent()->settingsButton()->click();
+        QCOMPARE(windows.count(), 1);
+        QCOMPARE(windows.first().at(0).toString(), QStringLiteral("board-settings"));
+        QCOMPARE(windows.first().at(1).toString(), QString());
+        QCOMPARE(closes.count(), 1);
+    }
+
+    void refreshRules_data()
+    {
+        QTest::addColumn<bool>("cloud");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<QString>("help");
+        QTest::newRow("local board") << false << false << "Refresh is only available for cloud boards";
+        QTest::newRow("cloud board") << true << true << "Refresh board (⌘R)";
+    }
+
+    void refreshRules()
+    {
+        QFETCH(bool, cloud);
+        QFETCH(bool, enabled);
+        QFETCH(QString, help);
+        WorkspaceClient client(m_server.get(), QStringLiteral("refresh@plenko.test"));
+        QVERIFY2(client.isValid(), qPrintable(client.errorString()));
+        const Board board = makeBoard(client, QStringLiteral("Board"), cloud ? StorageOption::cloud : StorageOption::local);
+        QVERIFY(!board.id.isNull());
+        QCoro::waitFor(client.workspace().selectBoard(board.id));
+        NotificationCenter center;
+        MainContentView main(contextFor(client, center));
+        QCOMPARE(main.refreshButton()->isEnabled(), enabled);
+        QCOMPARE(main.refreshButton()->toolTip(), help);
+
+        client.toasts().setToast(std::nullopt);
+        main.refreshBoard();
+        if (cloud) {
+            QTRY_VERIFY(client.workspace().boardRefreshStates().contains(board.id));
+        } else {
+            QTest::qWait(50);
+            QVERIFY(!client.workspace().boardRefreshStates().contains(board.id));
+            QVERIFY(!client.workspace().syncingBoards().contains(board.id));
+            QVERIFY(!client.lastToast());
+        }
+    }
+
+    void copyContentCopiesTheMarkdownSource()
+    {
+        WorkspaceClient client(nullptr, QString());
+        const Board board = makeBoard(client, QStringLiteral("Local"), StorageOption::local);
+        const Item item = addItem(client, board.id, QStringLiteral("**Ship** the [docs](https://example.com)"));
+        NotificationCenter center;
+        ItemListState state;
+        ItemCardView card(contextFor(client, center), state);
+        card.setItem(*findItem(client, board.id, item.id));
+        QVERIFY(card.textView()->document()->toPlainText() != item.content);
+        card.trigger(ItemCardAction::copyContent);
+        QCOMPARE(QApplication::clipboard()->text(), item.content);
+        QCOMPARE(toastText(client), QStringLiteral("Copied item content"));
+        QCOMPARE(client.lastToast()->type, ToastType::success);
+    }
+
+    void cardMenuAndEditingAreShared()
+    {
+        WorkspaceClient client(nullptr, QString());
+        const Board board = makeBoard(client, QStringLiteral("Local"), StorageOption::local);
+        const Item a = addItem(client, board.id, QStringLiteral("first"), ItemStatus::done);
+        const Item b = addItem(client, board.id, QStringLiteral("second"), ItemStatus::done);
+        NotificationCenter center;
+        ItemListState state;
+        ItemCardView cardA(contextFor(client, center), state);
+        ItemCardView cardB(contextFor(client, center), state);
+        cardA.setItem(a);
+        cardB.setItem(b);
+
+        std::unique_ptr<QMenu> menu(cardA.makeContextMenu(nullptr));
+        QStringList titles;
+        for (QAction* action : menu->actions()) {
+            if (!action->isSeparator())
+                titles << action->text();
+        }
+        QCOMPARE(titles,
+            QStringList({ "Todo", "In Progress", "Archive", "Edit", "Delete", "Show details", "Copy content" }));
+
+        cardA.trigger(ItemCardAction::edit);
+        QVERIFY(cardA.isEditing() && cardA.editor());
+        cardB.trigger(ItemCardAction::edit);
+        QVERIFY(cardB.isEditing());
+        QVERIFY(!cardA.isEditing());
+        QTRY_VERIFY(!cardA.editor());
+        QVERIFY(!ItemCardMenu::entries(b, board, true).isEmpty());
+        for (const ItemCardMenuEntry& entry : cardB.menuEntries())
+            QVERIFY(entry.action != ItemCardAction::edit);
+    }
+
+    void droppingACardMerges()
+    {
+        WorkspaceClient client(nullptr, QString());
+        const Board board = makeBoard(client, QStringLiteral("Local"), StorageOption::local);
+        QCoro::waitFor(client.workspace().selectBoard(board.id));
+        const Item source = addItem(client, board.id, QStringLiteral("first"));
+        const Item destination = addItem(client, board.id, QStringLiteral("second"));
+        NotificationCenter center;
+        BoardContentView list(contextFor(client, center));
+        ItemCardView* target = list.card(destination.id);
+        QVERIFY(target);
+
+        std::unique_ptr<QMimeData> mime(ItemTransfer { source.id, board.id }.toMimeData());
+        QDragEnterEvent enter(QPoint(10, 10), Qt::MoveAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        QVERIFY(enter.isAccepted());
+        QVERIFY(target->isDropTargeted());
+        QCOMPARE(target->findChild<QLabel*>(QStringLiteral("releaseToMerge"))->text(), QStringLiteral("Release to merge"));
+
+        QDropEvent drop(QPointF(10, 10), Qt::MoveAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &drop);
+        QVERIFY(!target->isDropTargeted());
+        QTRY_VERIFY(!findItem(client, board.id, source.id));
+        QCOMPARE(findItem(client, board.id, destination.id)->content, QStringLiteral("second\n\nfirst"));
+
+        // A card does not take itself.
+        std::unique_ptr<QMimeData> self(ItemTransfer { destination.id, board.id }.toMimeData());
+        QDragEnterEvent selfEnter(QPoint(10, 10), Qt::MoveAction, self.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(list.card(destination.id), &selfEnter);
+        QVERIFY(!selfEnter.isAccepted());
+    }
+
+    void searchAndAssigneeFiltersNarrowTheList()
+    {
+        WorkspaceClient client(nullptr, QString());
+        const Board board = makeBoard(client, QStringLiteral("Local"), StorageOption::local);
+        QCoro::waitFor(client.workspace().selectBoard(board.id));
+        addItem(client, board.id, QStringLiteral("abc one"));
+        Item assigned = client.newItem(client.workspace().selectedBoard(), QStringLiteral("ABC two"));
+        assigned.assignee = QUuid::createUuid();
+        QCoro::waitFor(client.workspace().addItem(assigned, client.workspace().selectedBoard()));
+        addItem(client, board.id, QStringLiteral("other"));
+        addItem(client, board.id, QStringLiteral("abc later"), ItemStatus::done);
+
+        NotificationCenter center;
+        MainContentView main(contextFor(client, center));
+        BoardContentView* list = main.content();
+        QCOMPARE(list->liveItems().size(), 3);
+        main.openSearch();
+        QVERIFY(main.isSearchOpen());
+        QTest::keyClicks(main.searchField(), QStringLiteral("ABC"));
+        QCOMPARE(contents(list->liveItems()), QStringList({ "abc one", "ABC two" }));
+        main.searchField()->setText(QStringLiteral("   "));
+        QCOMPARE(list->liveItems().size(), 3);
+        main.searchField()->setText(QStringLiteral("abc"));
+
+        std::unique_ptr<QMenu> menu(main.makeAssigneeFilterMenu(nullptr));
+        QAction* without = nullptr;
+        for (QAction* action : menu->actions()) {
+            if (action->text() == QStringLiteral("Without Assignee"))
+                without = action;
+        }
+        QVERIFY(without);
+        QVERIFY(!menu->actions().isEmpty() && menu->actions().first()->text() == QStringLiteral("No board users yet"));
+        without->trigger();
+        QCOMPARE(contents(list->liveItems()), QStringList({ "abc one" }));
+        QCOMPARE(main.filterButton()->toolTip(), QStringLiteral("Filtering items without an assignee"));
+
+        main.setAssigneeFilter({ assigned.assignee, false });
+        QCOMPARE(contents(list->liveItems()), QStringList({ "ABC two" }));
+        QCOMPARE(main.filterButton()->toolTip(), QStringLiteral("Filtering items by selected assignee"));
+
+        std::unique_ptr<QMenu> again(main.makeAssigneeFilterMenu(nullptr));
+        for (QAction* action : again->actions()) {
+            if (action->text() == QStringLiteral("Clear Filter"))
+                action->trigger();
+        }
+        main.closeSearch();
+        QCOMPARE(list->liveItems().size(), 3);
+        QCOMPARE(main.tabs()->tabText(ViewMode::todo), QStringLiteral("Todo (3)"));
+        QCOMPARE(main.tabs()->tabText(ViewMode::done), QStringLiteral("Done (1)"));
+    }
+
+    void archivedSectionAndPaging()
+    {
+        WorkspaceClient client(nullptr, QString());
+        const Board board = makeBoard(client, QStringLiteral("Big"), StorageOption::local);
+        QCoro::waitFor(client.workspace().selectBoard(board.id));
+        const int count = BoardContentView::pageSize * 2 + 5;
+        for (int i = 0; i < count; ++i)
+            addItem(client, board.id, QStringLiteral("item %1").arg(i), ItemStatus::done);
+        const Item archived = addItem(client, board.id, QStringLiteral("old"), ItemStatus::done);
+        QCoro::waitFor(client.workspace().setItemArchived(*findItem(client, board.id, archived.id), true));
+
+        NotificationCenter center;
+        BoardContentView list(contextFor(client, center));
+        list.setCurrentView(ViewMode::done);
+        QCOMPARE(list.liveItems().size(), count);
+        QCOMPARE(list.archivedItems().size(), 1);
+        QCOMPARE(list.cards().size(), BoardContentView::pageSize);
+        QVERIFY(list.hasMore());
+        QVERIFY(list.loadingLabel()->isVisibleTo(&list));
+        QCOMPARE(list.loadingLabel()->text(), QStringLiteral("Loading more…"));
+        QVERIFY(!list.archivedHeader()->isVisibleTo(&list));
+
+        list.loadMore();
+        list.loadMore();
+        QCOMPARE(list.cards().size(), count);
+        QVERIFY(!list.hasMore());
+        QVERIFY(!list.loadingLabel()->isVisibleTo(&list));
+        QVERIFY(list.archivedHeader()->isVisibleTo(&list));
+        QCOMPARE(list.archivedHeader()->text(), QStringLiteral("Archived (1)"));
+        QVERIFY(!list.card(archived.id));
+        list.setArchivedExpanded(true);
+        QVERIFY(list.card(archived.id));
+        QCOMPARE(list.cards().last()->item().id, archived.id);
+    }
+
+    void boardInfoEditingIsForOwners()
+    {
+        WorkspaceClient client(m_server.get(), QStringLiteral("info@plenko.test"));
+        const Board local = makeBoard(client, QStringLiteral("Local"), StorageOption::local);
+        const Board cloud = makeBoard(client, QStringLiteral("Cloud"), StorageOption::cloud);
+        NotificationCenter center;
+        BoardInfoView info(contextFor(client, center));
+
+        QCoro::waitFor(client.workspace().selectBoard(local.id));
+        QCOMPARE(info.shownText(),
+            QStringLiteral("Add a board description so everyone stays aligned. Select Edit to write it."));
+        QVERIFY(info.editButton()->isVisibleTo(&info));
+        QCOMPARE(info.editButton()->toolTip(), QStringLiteral("Edit board info"));
+        info.startEditing();
+        QVERIFY(info.editor());
+        QCOMPARE(info.editor()->placeholderText(), QStringLiteral("Share board context, rituals, or helpful links…"));
+        info.editor()->setText(QStringLiteral("Weekly planning on Mondays"));
+        info.editor()->submit();
+        QTRY_COMPARE(client.workspace().findBoard(local.id)->info.value_or(QString()),
+            QStringLiteral("Weekly planning on Mondays"));
+        QTRY_COMPARE(info.shownText(), QStringLiteral("Weekly planning on Mondays"));
+
+        // Without a signed-in user nobody is the owner of a cloud board.
+        QCoro::waitFor(client.workspace().selectBoard(cloud.id));
+        QVERIFY(!info.editButton()->isVisibleTo(&info));
+        info.startEditing();
+        QVERIFY(!info.editor());
+    }
+
+    void inviteButtonCountsTaps()
+    {
+        WorkspaceClient client(m_server.get(), QStringLiteral("invite@plenko.test"));
+        const Board cloud = makeBoard(client, QStringLiteral("Team"), StorageOption::cloud);
+        QCoro::waitFor(client.workspace().selectBoard(cloud.id));
+        NotificationCenter center;
+        MainContentView main(contextFor(client, center));
+        QSignalSpy settings(&main, &MainContentView::boardSettingsRequested);
+        QVERIFY(main.inviteButton()->isVisibleTo(&main));
+        for (int tap = 1; tap <= MainContentView::inviteTapLimit; ++tap) {
+            QVERIFY(!main.isPostInvite());
+            main.inviteButton()->click();
+            QCOMPARE(client.preferences().get(PreferenceKeys::inviteButtonTapCount()), tap);
+        }
+        QCOMPARE(settings.count(), MainContentView::inviteTapLimit);
+        QCOMPARE(settings.last().at(0).toString(), QStringLiteral("users"));
+        QVERIFY(main.isPostInvite());
+        QVERIFY(!main.inviteButton()->isVisibleTo(&main));
+        QCOMPARE(main.subtitleLabel()->text(),
+            QStringLiteral("You can invite teammates from Board Settings whenever you need to."));
+        main.tapInvite();
+        QCOMPARE(client.preferences().get(PreferenceKeys::inviteButtonTapCount()), MainContentView::inviteTapLimit);
+    }
+
+    void improvementChoices_data()
+    {
+        QTest::addColumn<QString>("choice");
+        QTest::newRow("accept") << "accept";
+        QTest::newRow("cancel") << "cancel";
+        QTest::newRow("edit") << "edit";
+    }
+
+    void improvementChoices()
+    {
+        QFETCH(QString, choice);
+        WorkspaceClient client(m_server.get(), QStringLiteral("improve@plenko.test"));
+        const Board board = makeBoard(client, QStringLiteral("Cloud"), StorageOption::cloud);
+        QCoro::waitFor(client.workspace().selectBoard(board.id));
+        const Item item = addItem(client, board.id, QStringLiteral("fix the  login bug"));
+        NotificationCenter center;
+        BoardContentView list(contextFor(client, center));
+        ItemCardView* card = list.card(item.id);
+        QVERIFY(card);
+
+        card->trigger(ItemCardAction::improveText);
+        QVERIFY(card->magicState().isWorking);
+        QVERIFY(card->overlay()->isVisibleTo(card));
+        QTRY_VERIFY(card->magicState().result.has_value());
+        const QString improved = QStringLiteral("Fix the login bug.");
+        QCOMPARE(*card->magicState().result, improved);
+        QCOMPARE(card->overlay()->shownResult(), improved);
+
+        if (choice == QStringLiteral("accept")) {
+            card->overlay()->acceptButton()->click();
+            QVERIFY(card->magicState().isIdle());
+            QTRY_COMPARE(findItem(client, board.id, item.id)->content, improved);
+        } else if (choice == QStringLiteral("cancel")) {
+            card->overlay()->cancelButton()->click();
+            QVERIFY(card->magicState().isIdle());
+            QVERIFY(!card->overlay()->isVisibleTo(card));
+            QTest::qWait(50);
+            QCOMPARE(findItem(client, board.id, item.id)->content, item.content);
+        } else {
+            card->overlay()->editButton()->click();
+            QVERIFY(card->magicState().isIdle());
+            QVERIFY(card->isEditing());
+            QCOMPARE(card->editor()->text(), improved);
+            QCOMPARE(findItem(client, board.id, item.id)->content, item.content);
+        }
+    }
+
+    void improvementFailures_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<bool>("revoked");
+        QTest::newRow("service error") << 500
+                                       << QByteArray(R"({"status":500,"code":"INTERNAL","message":"Improver down","path":"/x","timestamp":"2024-01-01T00:00:00Z"})")
+                                       << false;
+        QTest::newRow("revoked board") << 403
+                                       << QByteArray(R"({"status":403,"code":"BOARD_ACCESS_DENIED","message":"No access","path":"/x","timestamp":"2024-01-01T00:00:00Z"})")
+                                       << true;
+    }
+
+    void improvementFailures()
+    {
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        QFETCH(bool, revoked);
+        WorkspaceClient client(m_server.get(), QStringLiteral("fail@plenko.test"));
+        const Board board = makeBoard(client, QStringLiteral("Cloud"), StorageOption::cloud);
+        QCoro::waitFor(client.workspace().selectBoard(board.id));
+        const Item item = addItem(client, board.id, QStringLiteral("some text"));
+        NotificationCenter center;
+        BoardContentView list(contextFor(client, center));
+        QPointer<ItemCardView> card = list.card(item.id);
+        QVERIFY(card);
+        client.toasts().setToast(std::nullopt);
+        QSignalSpy toasts(&client.toasts(), &ToastManager::toastChanged);
+        QVERIFY(m_server->failNext(1, status, QStringLiteral("/api/boards"), body));
+
+        card->trigger(ItemCardAction::improveText);
+        if (revoked) {
+            // The selection keeps a removed board while no other exists, so look at the board list.
+            QTRY_VERIFY(!boardNamed(client, QStringLiteral("Cloud")));
+            QTRY_VERIFY(card.isNull() || card->magicState().isIdle());
+            QVERIFY(toastText(client) != QStringLiteral("No access"));
+        } else {
+            QTRY_VERIFY(card->magicState().isIdle());
+            QVERIFY(!card->overlay()->isVisibleTo(card));
+            QCOMPARE(toasts.count(), 1);
+            QCOMPARE(toastText(client), QStringLiteral("Improver down"));
+            QCOMPARE(client.lastToast()->type, ToastType::error);
+            QCOMPARE(findItem(client, board.id, item.id)->content, item.content);
+        }
+    }
+
+    void toastBannerFollowsThePresenter()
+    {
+        ToastManager toasts;
+        QWidget host;
+        host.resize(600, 400);
+        ToastView banner(toasts, &host);
+        host.show();
+        QVERIFY(!banner.isVisible());
+        toasts.showToast(ToastType::info, QStringLiteral("Item added"), 0.2);
+        QVERIFY(banner.isVisible());
+        QCOMPARE(banner.message(), QStringLiteral("Item added"));
+        QVERIFY(banner.width() <= ToastView::maximumWidth);
+        QVERIFY(!banner.actionButton()->isVisibleTo(&banner));
+        QTRY_VERIFY(!banner.isVisible());
+
+        bool acted = false;
+        toasts.setToast(Toast { ToastType::error, QStringLiteral("Failed"), QStringLiteral("Retry"), [&acted] { acted = true; } });
+        toasts.setShowing(true);
+        QVERIFY(banner.actionButton()->isVisibleTo(&banner));
+        banner.actionButton()->click();
+        QVERIFY(acted);
+    }
+
+    void windowChromeForOrdinaryWindowsOnly()
+    {
+        WindowChromeManager::shared().install();
+        QWidget plain;
+        plain.resize(300, 200);
+        plain.show();
+        QTRY_VERIFY(WindowChromeManager::hasChrome(&plain));
+        QVERIFY(plain.isVisible());
+        QVERIFY(plain.windowFlags().testFlag(Qt::FramelessWindowHint));
+        QVERIFY(plain.findChild<WindowControlsView*>());
+
+        QWidget tool(nullptr, Qt::Tool);
+        tool.show();
+        QTest::qWait(20);
+        QVERIFY(!WindowChromeManager::hasChrome(&tool));
+
+        QWidget onTop(nullptr, Qt::Window | Qt::WindowStaysOnTopHint);
+        onTop.show();
+        QTest::qWait(20);
+        QVERIFY(!WindowChromeManager::hasChrome(&onTop));
+
+        // A window whose content brings its own controls gets no second set.
+        QWidget own;
+        auto* controls = new WindowControlsView(&own);
+        own.show();
+        QTRY_VERIFY(WindowChromeManager::hasChrome(&own));
+        QCOMPARE(own.findChildren<WindowControlsView*>().size(), 1);
+        QCOMPARE(own.findChild<WindowControlsView*>(), controls);
+    }
+
+private:
+    std::unique_ptr<DevServer> m_server;
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"
