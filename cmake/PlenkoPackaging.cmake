@@ -25,12 +25,11 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "utils")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 set(CPACK_DEBIAN_PACKAGE_RELEASE "${PLENKO_BUILD_NUMBER}")
-# dpkg-shlibdeps reads the libraries the binary links (Qt, QCoro, QtKeychain, md4c, SQLite, ICU)
-# and writes their packages as dependencies. What is loaded at run time and not linked is named here:
-# the SVG image and icon plugins that draw the symbols. A Secret Service keeps the tokens across
-# runs (without one they live in memory for the run), and xdg-open opens the browser: recommended.
+# dpkg-shlibdeps reads the libraries the binary links (Qt with its SVG module, QCoro, QtKeychain,
+# md4c, SQLite, ICU) and writes their packages as dependencies. A Secret Service keeps the tokens
+# across runs (without one they live in memory for the run) and xdg-open opens the browser: both are
+# found at run time, so they are recommended rather than required.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gnome-keyring, xdg-utils")
 
 include(CPack)
