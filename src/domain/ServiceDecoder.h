@@ -33,7 +33,7 @@ std::expected<BoardUser, QString> boardUserFromJson(const QJsonObject& object);
 std::expected<User, QString> userFromJson(const QJsonObject& object);
 std::expected<RemoteItem, QString> remoteItemFromJson(const QJsonObject& object);
 std::expected<RemoteBoard, QString> remoteBoardFromJson(const QJsonObject& object);
-// A JSON string; only "TODO", "IN_PROGRESS" and "DONE" decode.
+// A JSON string; only the three status texts decode, in upper case.
 std::expected<ItemStatus, QString> itemStatusFromJson(const QJsonValue& value);
 // A JSON string in any letter case; unknown texts become custom roles.
 std::expected<BoardRole, QString> boardRoleFromJson(const QJsonValue& value);
