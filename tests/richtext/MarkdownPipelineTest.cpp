@@ -85,6 +85,11 @@ private Q_SLOTS:
         QTest::newRow("nested item is indented further") << "- a\n  - b\n- c" << "  - a\n    - b\n  - c";
         QTest::newRow("ordered list shows ordinals") << "1. a\n2. b" << "  1. a\n  2. b";
         QTest::newRow("ordered list keeps its start") << "3. a\n4. b" << "  3. a\n  4. b";
+        // Task-list brackets are not list syntax here: they stay as written after the marker.
+        QTest::newRow("checked task marker stays text") << "- [x] done\n- [ ] open" << "  - [x] done\n  - [ ] open";
+        QTest::newRow("upper-case task marker stays text") << "- [X] done" << "  - [X] done";
+        QTest::newRow("task marker in an ordered list") << "1. [x] done" << "  1. [x] done";
+        QTest::newRow("task marker outside a list") << "[x] done" << "[x] done";
         QTest::newRow("list after a paragraph starts on its own line") << "para\n- item" << "para\n  - item";
         QTest::newRow("loose list has no blank lines") << "- a\n\n- b" << "  - a\n  - b";
         QTest::newRow("paragraph after a list") << "para\n\n- a\n\nafter" << "para\n  - a\n\nafter";

@@ -62,6 +62,11 @@ private Q_SLOTS:
         QTest::newRow("25 o'clock") << "en_US" << "25:00" << "<none>";
         QTest::newRow("words") << "en_US" << "hello" << "<none>";
         QTest::newRow("white space only") << "en_US" << "  " << "<none>";
+        // Only written dates and clock times are read; words for days stay words.
+        QTest::newRow("relative day") << "en_US" << "tomorrow" << "<none>";
+        QTest::newRow("weekday with hour") << "en_US" << "next Friday 3pm" << "<none>";
+        QTest::newRow("hour without minutes") << "en_US" << "3pm" << "<none>";
+        QTest::newRow("weekday name") << "en_US" << "Friday" << "<none>";
         QTest::newRow("German label") << "de_DE" << "05/12/2024" << "05.12.2024";
         QTest::newRow("German time") << "de_DE" << "10:30pm" << "22:30";
         QTest::newRow("British label") << "en_GB" << "2024-05-12" << "12 May 2024";
@@ -104,6 +109,12 @@ private Q_SLOTS:
         QTest::newRow("no candidates") << "nothing to see" << "nothing to see";
         QTest::newRow("empty") << "" << "";
         QTest::newRow("version number is no time") << "v1:300" << "v1:300";
+        QTest::newRow("relative day stays text") << "Call them tomorrow" << "Call them tomorrow";
+        QTest::newRow("weekday and bare hour stay text") << "next Friday 3pm" << "next Friday 3pm";
+        QTest::newRow("weekday stays, clock time is a badge") << "next Friday at 3:00pm" << "next Friday at [3:00 PM]";
+        QTest::newRow("month and day without a year stay text") << "due Dec 5" << "due Dec 5";
+        QTest::newRow("task list marker stays text beside a badge") << "- [x] ship 2024-05-12"
+                                                                    << "  - [x] ship [May 12, 2024]";
     }
 
     void appliesBadges()
