@@ -56,6 +56,30 @@ const QHash<QString, QString>& symbolTable()
         { QStringLiteral("arrow.up.left.and.arrow.down.right"), QStringLiteral("maximize-2") },
         { QStringLiteral("person.crop.circle.badge.plus"), QStringLiteral("user-plus") },
         { QStringLiteral("rectangle.portrait.and.arrow.right"), QStringLiteral("log-in") },
+        { QStringLiteral("chevron.backward"), QStringLiteral("chevron-left") },
+        { QStringLiteral("chevron.left"), QStringLiteral("chevron-left") },
+        { QStringLiteral("sidebar.left"), QStringLiteral("panel-left") },
+        { QStringLiteral("square.and.pencil"), QStringLiteral("square-pen") },
+        { QStringLiteral("arrow.up.circle"), QStringLiteral("circle-arrow-up") },
+        { QStringLiteral("arrow.down.circle"), QStringLiteral("circle-arrow-down") },
+        { QStringLiteral("checkmark"), QStringLiteral("check") },
+        { QStringLiteral("gearshape.2"), QStringLiteral("cog") },
+        { QStringLiteral("person.2"), QStringLiteral("users") },
+        { QStringLiteral("slider.horizontal.3"), QStringLiteral("sliders-horizontal") },
+        { QStringLiteral("minus.circle"), QStringLiteral("circle-minus") },
+        { QStringLiteral("person.crop.circle.badge.arrow.forward"), QStringLiteral("user-round-arrow-left") },
+        { QStringLiteral("exclamationmark.triangle"), QStringLiteral("triangle-alert") },
+        { QStringLiteral("exclamationmark.triangle.fill"), QStringLiteral("triangle-alert") },
+        { QStringLiteral("xmark.circle"), QStringLiteral("circle-x") },
+        { QStringLiteral("link.badge.plus"), QStringLiteral("link") },
+        { QStringLiteral("chart.pie"), QStringLiteral("chart-pie") },
+        { QStringLiteral("person.crop.circle.fill"), QStringLiteral("circle-user") },
+        { QStringLiteral("wifi.exclamationmark"), QStringLiteral("wifi-off") },
+        { QStringLiteral("envelope.fill"), QStringLiteral("mail") },
+        { QStringLiteral("envelope.open"), QStringLiteral("mail-open") },
+        { QStringLiteral("sun.max.fill"), QStringLiteral("sun") },
+        { QStringLiteral("moon.stars.fill"), QStringLiteral("moon-star") },
+        { QStringLiteral("questionmark.circle"), QStringLiteral("circle-question-mark") },
     };
     return table;
 }
@@ -74,6 +98,13 @@ QByteArray svgSource(const QString& path)
     cache.insert(path, data);
     return data;
 }
+}
+
+QStringList SymbolIcons::knownNames()
+{
+    QStringList names = symbolTable().keys();
+    names.sort();
+    return names;
 }
 
 QString SymbolIcons::resourcePath(const QString& symbol)

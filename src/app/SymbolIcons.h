@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QPixmap>
 #include <QString>
+#include <QStringList>
 
 class SymbolIcons
 {
@@ -13,6 +14,8 @@ public:
     // The resource path of the icon that stands for the symbol, or empty when there is none.
     static QString resourcePath(const QString& symbol);
     static bool hasSymbol(const QString& symbol) { return !resourcePath(symbol).isEmpty(); }
+    // Every symbol name with an icon, sorted.
+    static QStringList knownNames();
 
     static QPixmap pixmap(const QString& symbol, const QColor& color, int size, qreal devicePixelRatio = 2.0);
     // Normal in the colour, disabled dimmed.
