@@ -170,6 +170,10 @@ void BoardUsersTab::showBoard()
     m_loading->setVisible(m_isLoadingUsers);
     m_empty->setVisible(!m_isLoadingUsers && m_board.users.isEmpty());
     rebuildRows();
+    // Lay out now rather than on the next event round: otherwise the space of a notice that has just
+    // been hidden stays above the list until then, and a grab or paint in between shows the gap.
+    m_rowsLayout->activate();
+    m_membersFace->layout()->activate();
 }
 
 void BoardUsersTab::rebuildRows()

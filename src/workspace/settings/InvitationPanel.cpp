@@ -1,6 +1,7 @@
 #include "workspace/settings/InvitationPanel.h"
 
 #include "workspace/BoardViewModel.h"
+#include "workspace/settings/SettingsSymbols.h"
 #include "workspace/settings/SettingsWidgets.h"
 
 #include <QClipboard>
@@ -22,6 +23,14 @@ InvitationPanel::InvitationPanel(BoardSettingsContext context, QWidget* parent)
     layout->setSpacing(8);
 
     auto* header = new QHBoxLayout;
+    header->setSpacing(6);
+    const QIcon symbol = SettingsSymbols::icon(QStringLiteral("link.badge.plus"), palette().color(QPalette::WindowText));
+    if (!symbol.isNull()) {
+        auto* icon = new QLabel(this);
+        icon->setObjectName(QStringLiteral("inviteMembersSymbol"));
+        icon->setPixmap(symbol.pixmap(16, 16));
+        header->addWidget(icon);
+    }
     header->addWidget(SettingsWidgets::title(QStringLiteral("Invite Members"), this, 0.5));
     header->addStretch();
     m_generate = SettingsWidgets::button(QStringLiteral("Generate Code"), QStringLiteral("sparkles"), this);

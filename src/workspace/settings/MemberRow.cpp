@@ -15,7 +15,8 @@ MemberRow::MemberRow(BoardUser user, bool isCurrentUser, bool showsActions, QWid
 {
     setObjectName(QStringLiteral("memberRow"));
     auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(10, 6, 10, 6);
+    // No side margins: names and buttons line up with the tab's headings and its Refresh button.
+    layout->setContentsMargins(0, 6, 0, 6);
     layout->setSpacing(10);
 
     auto* text = new QVBoxLayout;
