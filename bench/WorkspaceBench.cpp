@@ -1,0 +1,238 @@
+// Times the workspace's two bulk paths against their plain parts:
+//  - syncBoard receiving 10,000 new items from an HTTP server on 127.0.0.1 (transfer, decoding,
+//    storing, reloading the board), beside decoding alone and storing alone (applyRemoteItems);
+//  - loadBoards over a store of 50 boards holding 10,000 items, from a freshly opened store file
+//    (as at start-up) and again on the same workspace.
+#include "BenchBoards.h"
+#include "CannedHttpServer.h"
+
+#include "analytics/UsageAnalytics.h"
+#include "domain/Log.h"
+#include "domain/ServiceDecoder.h"
+#include "domain/WireEncoder.h"
+#include "net/MemoryTokenStore.h"
+#include "net/NetworkService.h"
+#include "store/LocalDataService.h"
+#include "store/LocalRecordConversions.h"
+#include "store/LocalStore.h"
+#include "store/StoreContext.h"
+#include "workspace/BoardViewModel.h"
+#include "workspace/ToastManager.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QCoro/QCoroTask>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <memory>
+
+namespace {
+constexpr int syncItemCount = 10000;
+constexpr int loadBoardCount = 50;
+constexpr int loadItemCount = 10000;
+constexpr int loadFirstBoardItems = 2000;
+constexpr int runs = 7;
+
+double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double msSince(const QElapsedTimer& timer)
+{
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+// The process's processor time (every thread: the client's network thread too, and the bench
+// server's, which only writes bytes it already has).
+double processCpuMs()
+{
+    timespec now {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+std::unique_ptr<StoreContext> openStore(const QString& fileName)
+{
+    auto store = StoreContext::open(fileName);
+    if (!store)
+        qFatal("store: %s", qPrintable(store.error().message));
+    return std::move(*store);
+}
+
+// One client as the application has it: store and preference files, usage events kept in the folder
+// (no token: nothing is ever sent), a signed-in NetworkService and the workspace over them.
+struct Client
+{
+    explicit Client(const QString& folder, const QString& baseUrl)
+        : store(openStore(folder + QStringLiteral("/default.store")))
+        , preferences(folder + QStringLiteral("/preferences.ini"))
+    {
+        AnalyticsSettings settings;
+        settings.queueDirectory = folder + QStringLiteral("/analytics");
+        analytics = std::make_unique<UsageAnalytics>(settings);
+        api = std::make_unique<NetworkService>(baseUrl, std::make_shared<MemoryTokenStore>());
+        QCoro::waitFor(api->setTokens(LoginTokens {QStringLiteral("access"), QStringLiteral("refresh")}));
+        workspace = std::make_unique<BoardViewModel>(
+            BoardViewModel::Services {*store, *api, preferences, toasts, *analytics});
+    }
+
+    std::unique_ptr<StoreContext> store;
+    LocalStore preferences;
+    ToastManager toasts;
+    std::unique_ptr<UsageAnalytics> analytics;
+    std::unique_ptr<NetworkService> api;
+    std::unique_ptr<BoardViewModel> workspace;
+};
+
+Board cloudBoard(const QUuid& id)
+{
+    Board board = BenchBoards::localBoard(0);
+    board.id = id;
+    board.name = QStringLiteral("Team");
+    board.syncWithServer = true;
+    return board;
+}
+
+qsizetype undeletedItems(const Board& board)
+{
+    return std::count_if(board.items.cbegin(), board.items.cend(), [](const Item& item) { return !item.isDeleted(); });
+}
+
+struct SyncTimes
+{
+    QList<double> sync, syncCpu, reload, decode, store;
+};
+
+void benchSync(const QString& root, SyncTimes& times)
+{
+    const QUuid boardId = QUuid::createUuid();
+    SyncResponse response;
+    response.boardName = QStringLiteral("Team");
+    response.latestCheckpoint = syncItemCount;
+    for (int i = 0; i < syncItemCount; ++i)
+        response.newItems.append(BenchBoards::remoteItem(boardId, i));
+    const QByteArray body = encodeBody(response);
+    std::printf("sync answer: %d new items, %.1f MB of JSON\n", syncItemCount, double(body.size()) / 1e6);
+
+    CannedHttpServer server(body);
+    if (server.baseUrl().isEmpty())
+        qFatal("the bench server could not listen on 127.0.0.1");
+
+    for (int run = 0; run < runs; ++run) {
+        const QString folder = root + QStringLiteral("/sync%1").arg(run);
+        QDir().mkpath(folder);
+        Client client(folder, server.baseUrl());
+        client.store->insert(makeLocalBoard(cloudBoard(boardId)));
+        (void)client.store->save();
+        client.workspace->loadBoards(true);
+        const std::optional<Board> board = client.workspace->findBoard(boardId);
+        if (!board)
+            qFatal("the cloud board did not load");
+
+        const int servedBefore = server.served();
+        QElapsedTimer timer;
+        const double cpuStart = processCpuMs();
+        timer.start();
+        const bool synced = QCoro::waitFor(client.workspace->syncBoard(*board, false));
+        times.sync.append(msSince(timer));
+        times.syncCpu.append(processCpuMs() - cpuStart);
+        const std::optional<Board> after = client.workspace->findBoard(boardId);
+        if (!synced || server.served() != servedBefore + 1 || !after || undeletedItems(*after) != syncItemCount)
+            qFatal("sync did not bring the %d items (synced %d, items %lld)", syncItemCount, int(synced),
+                after ? qlonglong(undeletedItems(*after)) : -1LL);
+
+        // The last step of the sync on its own: the board's items read back into the workspace.
+        timer.start();
+        client.workspace->reloadBoardItems(boardId);
+        times.reload.append(msSince(timer));
+
+        // The plain parts: decoding the same bytes, and storing the decoded items in a fresh store.
+        timer.start();
+        const auto decoded = decodeServiceResponse<SyncResponse>(body);
+        times.decode.append(msSince(timer));
+        if (!decoded || decoded->newItems.size() != syncItemCount)
+            qFatal("decode failed");
+
+        auto plain = openStore(folder + QStringLiteral("/plain.store"));
+        plain->insert(makeLocalBoard(cloudBoard(boardId)));
+        (void)plain->save();
+        timer.start();
+        if (!LocalDataService::applyRemoteItems(decoded->newItems, *plain) || plain->hasChanges())
+            qFatal("applyRemoteItems failed");
+        times.store.append(msSince(timer));
+    }
+}
+
+struct LoadTimes
+{
+    QList<double> open, cold, coldCpu, warm;
+};
+
+void benchLoad(const QString& root, LoadTimes& times)
+{
+    const QString fileName = root + QStringLiteral("/load/default.store");
+    QDir().mkpath(root + QStringLiteral("/load"));
+    {
+        auto store = openStore(fileName);
+        BenchBoards::fill(*store, loadBoardCount, loadItemCount, loadFirstBoardItems);
+    }
+    for (int run = 0; run < runs; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        Client client(root + QStringLiteral("/load"), QStringLiteral("http://127.0.0.1:9"));
+        times.open.append(msSince(timer));
+
+        const double cpuStart = processCpuMs();
+        timer.start();
+        client.workspace->loadBoards(false);
+        times.cold.append(msSince(timer));
+        times.coldCpu.append(processCpuMs() - cpuStart);
+        qsizetype items = 0;
+        for (const Board& board : client.workspace->boards())
+            items += undeletedItems(board);
+        if (client.workspace->boards().size() != loadBoardCount || items != loadItemCount)
+            qFatal("loaded %lld boards and %lld items", qlonglong(client.workspace->boards().size()), qlonglong(items));
+
+        timer.start();
+        client.workspace->loadBoards(false);
+        times.warm.append(msSince(timer));
+    }
+}
+}
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    // The request log would interleave with the figures.
+    setLogSink([](const QString&) {});
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        qFatal("no temporary folder");
+
+    SyncTimes sync;
+    benchSync(dir.path(), sync);
+    const double store = median(sync.store);
+    std::printf("median of %d runs\n", runs);
+    std::printf("decode the answer alone:                          %8.1f ms\n", median(sync.decode));
+    std::printf("applyRemoteItems alone, new items (baseline):      %8.1f ms  1.00x\n", store);
+    std::printf("reloadBoardItems alone, after the sync:            %8.1f ms\n", median(sync.reload));
+    std::printf("syncBoard, 10,000 new items over HTTP:             %8.1f ms  %.2fx baseline  (target <= 250 ms)\n",
+        median(sync.sync), median(sync.sync) / store);
+    std::printf("  processor time of the process during it:         %8.1f ms\n", median(sync.syncCpu));
+
+    LoadTimes load;
+    benchLoad(dir.path(), load);
+    std::printf("%d boards, %d items in the store (%d on the first board)\n", loadBoardCount, loadItemCount,
+        loadFirstBoardItems);
+    std::printf("open store, preferences, workspace:                %8.1f ms\n", median(load.open));
+    std::printf("loadBoards, store just opened:                     %8.1f ms  (target <= 100 ms)\n", median(load.cold));
+    std::printf("  processor time:                                  %8.1f ms\n", median(load.coldCpu));
+    std::printf("loadBoards again, same workspace:                  %8.1f ms\n", median(load.warm));
+    return 0;
+}
