@@ -29,4 +29,7 @@ if ! (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
 fi
 
 export PLENKO_API_URL="${PLENKO_API_URL:-http://127.0.0.1:$port}"
+# The stand-in service also serves the changelog and the update feed.
+export PLENKO_CHANGELOG_URL="${PLENKO_CHANGELOG_URL:-$PLENKO_API_URL/changelog.json}"
+export PLENKO_APPCAST_URL="${PLENKO_APPCAST_URL:-$PLENKO_API_URL/appcast.json}"
 "$bin/src/app/plenko" "$@"

@@ -2,13 +2,14 @@
 
 #include "app/AppNotifications.h"
 #include "app/BoardContentView.h"
-#include "app/BoardListView.h"
 #include "app/MainContentView.h"
 #include "app/MemberNames.h"
 #include "app/NotificationCenter.h"
 #include "app/Palette.h"
+#include "app/RailButton.h"
 #include "app/RailView.h"
 #include "app/ToastView.h"
+#include "app/sidebar/SidebarView.h"
 #include "insights/BoardsOverviewView.h"
 #include "session/AuthState.h"
 #include "store/LocalStore.h"
@@ -18,6 +19,7 @@
 #include <QHBoxLayout>
 #include <QPointer>
 #include <QStackedWidget>
+#include <QVBoxLayout>
 
 namespace {
 QCoro::Task<void> fetchBoardDetails(QPointer<BoardViewModel> workspace, QUuid boardId)
@@ -49,24 +51,35 @@ ContentView::ContentView(const ViewContext& context, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     m_rail = new RailView(this);
-    m_sidebar = new BoardListView(m_context.workspace, this);
+    m_sidebarColumn = new QWidget(this);
+    m_sidebarColumn->setObjectName(QStringLiteral("sidebarColumn"));
+    auto* columnLayout = new QVBoxLayout(m_sidebarColumn);
+    columnLayout->setContentsMargins(0, 0, 0, 0);
+    columnLayout->setSpacing(0);
+    m_sidebar = new SidebarView({m_context.workspace, m_context.preferences, m_context.toasts, m_context.auth,
+                                    &m_context.notifications, false},
+        m_sidebarColumn);
+    columnLayout->addWidget(m_sidebar, 1);
     m_stack = new QStackedWidget(this);
     m_main = new MainContentView(m_context, m_stack);
     m_overview = new BoardsOverviewView(m_stack);
     m_overview->setObjectName(QStringLiteral("boardsOverview"));
     QPointer<BoardViewModel> workspace(&m_context.workspace);
-    m_overview->setFetchBoardDetails([workspace](QUuid boardId) { return fetchBoardDetails(workspace, boardId); });
+    m_overview->setFetchBoardDetails(
+        [workspace](QUuid boardId) { return fetchBoardDetails(workspace, boardId); });
     m_stack->addWidget(m_main);
     m_stack->addWidget(m_overview);
     layout->addWidget(m_rail);
-    layout->addWidget(m_sidebar);
+    layout->addWidget(m_sidebarColumn);
     layout->addWidget(m_stack, 1);
 
     m_toast = new ToastView(m_context.toasts, m_stack);
 
     connect(m_rail, &RailView::selectionChanged, this, &ContentView::setRailSelection);
-    connect(m_rail, &RailView::notificationsRequested, this, &ContentView::notificationsRequested);
-    connect(m_rail, &RailView::changelogRequested, this, &ContentView::changelogRequested);
+    connect(m_rail, &RailView::notificationsRequested, this,
+        [this] { Q_EMIT notificationsRequested(m_rail->button(QStringLiteral("railNotifications"))); });
+    connect(m_rail, &RailView::changelogRequested, this,
+        [this] { Q_EMIT changelogRequested(m_rail->button(QStringLiteral("railChangelog"))); });
     connect(m_rail, &RailView::feedbackRequested, this, &ContentView::feedbackRequested);
     connect(m_rail, &RailView::accountRequested, this,
         [this] { openWindow(QStringLiteral("account-details"), QString()); });
@@ -76,6 +89,13 @@ ContentView::ContentView(const ViewContext& context, QWidget* parent)
     });
     connect(m_main, &MainContentView::boardSettingsRequested, this,
         [this](const QString& value) { openWindow(QStringLiteral("board-settings"), value); });
+    connect(m_main, &MainContentView::boardDashboardRequested, this,
+        [this] { openWindow(QStringLiteral("board-dashboard")); });
+    connect(m_sidebar, &SidebarView::modeChangeRequested, this, [this](SidebarMode mode) {
+        setRailSelection(
+            mode == SidebarMode::archived ? RailSelection::archivedBoards : RailSelection::activeBoards);
+    });
+    connect(m_sidebar, &SidebarView::hideSidebarRequested, this, [this] { m_sidebarColumn->hide(); });
 
     BoardViewModel& ws = m_context.workspace;
     connect(&ws, &BoardViewModel::selectedBoardChanged, this, &ContentView::storeSelection);
@@ -84,11 +104,8 @@ ContentView::ContentView(const ViewContext& context, QWidget* parent)
             m_overview->setBoards(m_context.workspace.boards());
     });
     if (m_context.auth) {
-        connect(m_context.auth, &AuthState::isLoggedInChanged, this, [this] {
-            updateAccount();
-            if (m_started)
-                reloadBoards();
-        });
+        // The sidebar reloads the boards on every sign-in change.
+        connect(m_context.auth, &AuthState::isLoggedInChanged, this, &ContentView::updateAccount);
         connect(m_context.auth, &AuthState::currentUserChanged, this, &ContentView::updateAccount);
     }
     observeNotifications();
@@ -99,10 +116,11 @@ void ContentView::observeNotifications()
 {
     NotificationCenter& center = m_context.notifications;
     center.observe(AppNotification::requestTodoTab, this, [this] { m_main->setCurrentView(ViewMode::todo); });
-    center.observe(
-        AppNotification::requestInProgressTab, this, [this] { m_main->setCurrentView(ViewMode::inProgress); });
+    center.observe(AppNotification::requestInProgressTab, this,
+        [this] { m_main->setCurrentView(ViewMode::inProgress); });
     center.observe(AppNotification::requestDoneTab, this, [this] { m_main->setCurrentView(ViewMode::done); });
-    center.observe(AppNotification::requestSidebarToggle, this, [this] { m_sidebar->setVisible(!isSidebarVisible()); });
+    center.observe(AppNotification::requestSidebarToggle, this,
+        [this] { m_sidebarColumn->setVisible(!isSidebarVisible()); });
     center.observe(AppNotification::requestNewItemEditor, this, [this] {
         if (m_stack->currentWidget() != m_main)
             setRailSelection(RailSelection::activeBoards);
@@ -118,7 +136,20 @@ ViewMode ContentView::currentView() const
 
 bool ContentView::isSidebarVisible() const
 {
-    return m_sidebar->isVisibleTo(this);
+    return m_sidebarColumn->isVisibleTo(this);
+}
+
+SidebarMode ContentView::sidebarMode() const
+{
+    return m_sidebar->mode();
+}
+
+void ContentView::setAccountControl(QWidget* control)
+{
+    m_accountControl = control;
+    m_sidebarColumn->layout()->addWidget(control);
+    m_rail->setAccountButtonHidden(true);
+    updateAccount();
 }
 
 void ContentView::showEvent(QShowEvent* event)
@@ -180,12 +211,10 @@ void ContentView::setRailSelection(RailSelection selection)
     switch (selection) {
     case RailSelection::activeBoards:
     case RailSelection::favorites:
-        m_sidebarMode = SidebarMode::active;
         m_sidebar->setMode(SidebarMode::active);
         m_stack->setCurrentWidget(m_main);
         break;
     case RailSelection::archivedBoards:
-        m_sidebarMode = SidebarMode::archived;
         m_sidebar->setMode(SidebarMode::archived);
         m_stack->setCurrentWidget(m_main);
         break;
@@ -204,6 +233,9 @@ void ContentView::updateAccount()
         initials = MemberNames::initials(user.displayName.value_or(user.email));
     }
     m_rail->setSignedIn(m_context.isSignedIn(), initials.isEmpty() ? QStringLiteral("?") : initials);
+    // Signed out, the rail's "Sign In" takes its place.
+    if (m_accountControl)
+        m_accountControl->setVisible(m_context.isSignedIn());
 }
 
 void ContentView::openWindow(const QString& identifier, const QString& value)

@@ -11,11 +11,11 @@
 #include <QCoro/QCoroTask>
 #include <QWidget>
 
-class BoardListView;
 class BoardsOverviewView;
 class MainContentView;
 class QStackedWidget;
 class RailView;
+class SidebarView;
 class ToastView;
 
 class ContentView : public QWidget
@@ -34,21 +34,29 @@ public:
 
     ViewMode currentView() const;
     bool isSidebarVisible() const;
-    SidebarMode sidebarMode() const { return m_sidebarMode; }
+    SidebarMode sidebarMode() const;
+    // Closes the auxiliary windows and asks for the one with this identifier.
+    void openWindow(const QString& identifier, const QString& value = QString());
 
     RailView* rail() const { return m_rail; }
-    BoardListView* sidebar() const { return m_sidebar; }
+    SidebarView* sidebar() const { return m_sidebar; }
     MainContentView* mainContent() const { return m_main; }
     BoardsOverviewView* boardsOverview() const { return m_overview; }
     ToastView* toastView() const { return m_toast; }
 
+    // Puts the account control (with its offline notice) at the foot of the sidebar column in place
+    // of the rail's own account button.
+    void setAccountControl(QWidget* control);
+
 Q_SIGNALS:
     // Close the board settings, account and dashboard windows before another one opens.
     void closeAuxiliaryWindowsRequested();
-    // Open a window by identifier ("board-settings", "account-details") with an optional value.
+    // Open a window by identifier ("board-settings", "board-dashboard", "account-details") with an
+    // optional value; the auxiliary windows were asked to close just before.
     void windowRequested(const QString& identifier, const QString& value);
-    void notificationsRequested();
-    void changelogRequested();
+    // The rail's buttons, with the button to anchor a popover to.
+    void notificationsRequested(QWidget* anchor);
+    void changelogRequested(QWidget* anchor);
     void feedbackRequested();
 
 protected:
@@ -59,15 +67,15 @@ private:
     void setRailSelection(RailSelection selection);
     void updateAccount();
     void storeSelection();
-    void openWindow(const QString& identifier, const QString& value);
     QCoro::Task<void> reloadBoards();
 
     ViewContext m_context;
     bool m_started = false;
     bool m_starting = false;
-    SidebarMode m_sidebarMode = SidebarMode::active;
     RailView* m_rail = nullptr;
-    BoardListView* m_sidebar = nullptr;
+    QWidget* m_sidebarColumn = nullptr;
+    QWidget* m_accountControl = nullptr;
+    SidebarView* m_sidebar = nullptr;
     QStackedWidget* m_stack = nullptr;
     MainContentView* m_main = nullptr;
     BoardsOverviewView* m_overview = nullptr;

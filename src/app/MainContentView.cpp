@@ -126,6 +126,8 @@ QWidget* MainContentView::buildHeader()
         QStringLiteral("Board settings (⌘,)"));
     m_info = headerButton(header, QStringLiteral("infoButton"), QStringLiteral("info.circle"),
         QStringLiteral("Board info (⌘I)"));
+    m_dashboard = headerButton(header, QStringLiteral("dashboardButton"), QStringLiteral("chart.line.uptrend.xyaxis"),
+        QStringLiteral("Board dashboard"));
     m_search = headerButton(header, QStringLiteral("searchButton"), QStringLiteral("magnifyingglass"),
         QStringLiteral("Search items (⌘F)"));
     m_filter = headerButton(header, QStringLiteral("assigneeFilterButton"), QStringLiteral("person.crop.circle"),
@@ -140,7 +142,8 @@ QWidget* MainContentView::buildHeader()
                                            "QPushButton:hover { background: %2; }")
                                 .arg(Palette::accent().name(), Palette::accent().lighter(112).name()));
     for (QWidget* button : { static_cast<QWidget*>(m_refresh), static_cast<QWidget*>(m_settings),
-             static_cast<QWidget*>(m_info), static_cast<QWidget*>(m_search), static_cast<QWidget*>(m_filter) })
+             static_cast<QWidget*>(m_info), static_cast<QWidget*>(m_dashboard), static_cast<QWidget*>(m_search),
+             static_cast<QWidget*>(m_filter) })
         layout->addWidget(button, 0, Qt::AlignVCenter);
     layout->addSpacing(6);
     layout->addWidget(m_invite, 0, Qt::AlignVCenter);
@@ -150,6 +153,7 @@ QWidget* MainContentView::buildHeader()
     connect(m_refresh, &QToolButton::clicked, this, &MainContentView::refreshBoard);
     connect(m_settings, &QToolButton::clicked, this, [this] { Q_EMIT boardSettingsRequested(QString()); });
     connect(m_info, &QToolButton::clicked, this, &MainContentView::toggleBoardInfo);
+    connect(m_dashboard, &QToolButton::clicked, this, &MainContentView::boardDashboardRequested);
     connect(m_search, &QToolButton::clicked, this, &MainContentView::openSearch);
     connect(m_filter, &QToolButton::clicked, this, [this] {
         std::unique_ptr<QMenu> menu(makeAssigneeFilterMenu(this));

@@ -47,6 +47,7 @@ public:
     QToolButton* refreshButton() const { return m_refresh; }
     QToolButton* settingsButton() const { return m_settings; }
     QToolButton* infoButton() const { return m_info; }
+    QToolButton* dashboardButton() const { return m_dashboard; }
     QToolButton* searchButton() const { return m_search; }
     QToolButton* filterButton() const { return m_filter; }
     QPushButton* inviteButton() const { return m_invite; }
@@ -61,6 +62,8 @@ Q_SIGNALS:
     void currentViewChanged(ViewMode mode);
     // Open "board-settings" for the selected board, with "users" for the Users tab or nothing.
     void boardSettingsRequested(const QString& value);
+    // Open "board-dashboard" for the selected board.
+    void boardDashboardRequested();
 
 private:
     QWidget* buildHeader();
@@ -77,6 +80,7 @@ private:
     QToolButton* m_refresh = nullptr;
     QToolButton* m_settings = nullptr;
     QToolButton* m_info = nullptr;
+    QToolButton* m_dashboard = nullptr;
     QToolButton* m_search = nullptr;
     QToolButton* m_filter = nullptr;
     QPushButton* m_invite = nullptr;

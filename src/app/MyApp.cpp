@@ -3,34 +3,45 @@
 #include "analytics/UsageAnalytics.h"
 #include "app/AppCommands.h"
 #include "app/AppearanceController.h"
+#include "app/AuxiliaryScenes.h"
+#include "app/AuxiliaryWindows.h"
 #include "app/BoardEditorShortcutMonitor.h"
 #include "app/ContentView.h"
 #include "app/NotificationCenter.h"
 #include "app/Palette.h"
+#include "app/SessionControls.h"
+#include "app/SymbolIcons.h"
 #include "app/WindowChromeManager.h"
+#include "app/quickcapture/QuickCaptureController.h"
 #include "net/NetworkService.h"
+#include "session/AccountDetailsView.h"
 #include "session/AuthState.h"
+#include "session/UpdaterViewModel.h"
 #include "store/LocalStore.h"
 #include "store/StoreContainer.h"
 #include "workspace/BoardViewModel.h"
 #include "workspace/ToastManager.h"
+#include "workspace/settings/BoardSettingsWindow.h"
+#include "workspace/settings/SettingsSymbols.h"
 
-#include <QCoro/QCoroTask>
-
+#include <QAction>
 #include <QApplication>
+#include <QCoro/QCoroTask>
 #include <QJsonObject>
 #include <QMainWindow>
+#include <QMenu>
 #include <QMenuBar>
 
 std::expected<std::unique_ptr<MyApp>, MyApp::StartupFailure> MyApp::create()
 {
     auto store = StoreContainer::open();
     if (!store)
-        return std::unexpected(StartupFailure { store.error().message });
+        return std::unexpected(StartupFailure {store.error().message});
     return create(std::move(*store));
 }
 
-std::expected<std::unique_ptr<MyApp>, MyApp::StartupFailure> MyApp::create(std::unique_ptr<StoreContext> store)
+std::expected<std::unique_ptr<MyApp>, MyApp::StartupFailure> MyApp::create(
+    std::unique_ptr<StoreContext> store)
 {
     return std::unique_ptr<MyApp>(new MyApp(std::move(store)));
 }
@@ -43,6 +54,8 @@ MyApp::MyApp(std::unique_ptr<StoreContext> store)
     if (auto* application = qobject_cast<QApplication*>(QCoreApplication::instance()))
         Palette::applyTo(*application);
     AppearanceController::shared();
+    SettingsSymbols::setLookup(
+        [](const QString& symbol, const QColor& color) { return SymbolIcons::icon(symbol, color); });
     UsageAnalytics::shared().initialize();
 
     NetworkService& api = NetworkService::shared();
@@ -50,32 +63,77 @@ MyApp::MyApp(std::unique_ptr<StoreContext> store)
     QCoro::waitFor(api.loadTokens());
     m_auth = std::make_unique<AuthState>(api, UsageAnalytics::shared(), ToastManager::shared());
     m_boardViewModel = std::make_unique<BoardViewModel>(BoardViewModel::Services {
-        *m_modelContainer, api, LocalStore::shared(), ToastManager::shared(), UsageAnalytics::shared() });
+        *m_modelContainer, api, LocalStore::shared(), ToastManager::shared(), UsageAnalytics::shared()});
 
     NotificationCenter& center = NotificationCenter::defaultCenter();
     m_shortcutMonitor = std::make_unique<BoardEditorShortcutMonitor>(center);
+
+    m_session = new SessionControls(
+        {api, *m_auth, *m_boardViewModel, LocalStore::shared(), ToastManager::shared(), center}, this);
+    m_windows = new AuxiliaryWindows(this);
+    AuxiliaryScenes {*m_boardViewModel, *m_auth, ToastManager::shared(),
+        [session = m_session] { return session->makeAccountDetails(); }}
+        .registerIn(*m_windows);
 
     m_mainWindow = std::make_unique<QMainWindow>();
     m_mainWindow->setObjectName(QStringLiteral("mainWindow"));
     m_mainWindow->setWindowTitle(QStringLiteral("Plenko"));
     m_mainWindow->resize(880, 680);
-    m_mainWindow->setCentralWidget(new ContentView(ViewContext { *m_boardViewModel, LocalStore::shared(),
-        ToastManager::shared(), center, api, m_auth.get() }));
+    auto* content = new ContentView(ViewContext {
+        *m_boardViewModel, LocalStore::shared(), ToastManager::shared(), center, api, m_auth.get()});
+    m_mainWindow->setCentralWidget(content);
+    connectContent(*content);
 
     AppCommands::Hooks hooks;
     hooks.refreshAllRequested = [] {
         UsageAnalytics::shared().track(UsageEvent::boardRefreshRequested,
-            QJsonObject { { QStringLiteral("source"), QStringLiteral("command_menu") } });
+            QJsonObject {{QStringLiteral("source"), QStringLiteral("command_menu")}});
     };
+    hooks.checkForUpdates = [session = m_session] { (void)session->updater().checkForUpdates(); };
     m_commands = new AppCommands(*m_mainWindow->menuBar(), center, std::move(hooks), this);
     m_commands->setSignedIn(m_auth->isLoggedIn());
     connect(m_auth.get(), &AuthState::isLoggedInChanged, m_commands, &AppCommands::setSignedIn);
+    m_session->presentUpdatesOver(m_mainWindow.get());
+
+    // Without a system tray the panel opens from the File menu only.
+    auto* quickCapture
+        = new QuickCaptureController(*m_boardViewModel, QPointer<AuthState>(m_auth.get()), this);
+    if (auto* fileMenu = qobject_cast<QMenu*>(m_commands->newItemAction()->parent()))
+        fileMenu->addAction(quickCapture->action());
+}
+
+void MyApp::connectContent(ContentView& content)
+{
+    connect(&content, &ContentView::closeAuxiliaryWindowsRequested, m_windows, &AuxiliaryWindows::closeAll);
+    connect(&content, &ContentView::windowRequested, m_windows,
+        [windows = m_windows](
+            const QString& identifier, const QString& value) { windows->open(identifier, value); });
+    connect(&content, &ContentView::notificationsRequested, m_session, &SessionControls::showNotifications);
+    connect(&content, &ContentView::changelogRequested, m_session, &SessionControls::showChangelog);
+    connect(&content, &ContentView::feedbackRequested, m_session,
+        [this] { m_session->showFeedback(m_mainWindow.get()); });
+    connect(
+        m_session, &SessionControls::auxiliaryWindowsCloseRequested, m_windows, &AuxiliaryWindows::closeAll);
+    // The notification already selected the board the settings are for.
+    connect(m_session, &SessionControls::boardSettingsRequested, m_windows,
+        [windows = m_windows](
+            const QUuid&, const QString& tab) { windows->open(BoardSettingsWindow::identifier(), tab); });
+    QPointer<ContentView> view(&content);
+    content.setAccountControl(m_session->makeAccountButton(
+        [view] {
+            if (view)
+                view->openWindow(AccountDetailsView::windowIdentifier);
+        },
+        &content));
 }
 
 MyApp::~MyApp()
 {
     // Windows go first: they read the state objects until they close.
+    m_windows->closeAll();
     m_mainWindow.reset();
+    delete m_session;
+    m_session = nullptr;
 }
 
 void MyApp::showMainWindow()

@@ -5,15 +5,17 @@
 #include <QObject>
 #include <QPointer>
 #include <QUrl>
-
 #include <expected>
 #include <memory>
 
 class AppCommands;
 class AuthState;
+class AuxiliaryWindows;
 class BoardEditorShortcutMonitor;
 class BoardViewModel;
+class ContentView;
 class QMainWindow;
+class SessionControls;
 class StoreContext;
 
 class MyApp : public QObject
@@ -41,9 +43,13 @@ public:
     void openUrl(const QUrl& url);
     // Another start asked for the window.
     void activate();
+    // The board settings, dashboard and account windows, opened by identifier.
+    AuxiliaryWindows& windows() const { return *m_windows; }
+    SessionControls& session() const { return *m_session; }
 
 private:
     explicit MyApp(std::unique_ptr<StoreContext> store);
+    void connectContent(ContentView& content);
 
     std::unique_ptr<StoreContext> m_modelContainer;
     // Long-lived state shared by every window, in the order they come into being.
@@ -51,5 +57,7 @@ private:
     std::unique_ptr<BoardViewModel> m_boardViewModel;
     std::unique_ptr<BoardEditorShortcutMonitor> m_shortcutMonitor;
     std::unique_ptr<QMainWindow> m_mainWindow;
+    SessionControls* m_session = nullptr;
+    AuxiliaryWindows* m_windows = nullptr;
     AppCommands* m_commands = nullptr;
 };

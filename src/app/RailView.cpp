@@ -80,9 +80,16 @@ void RailView::setSelection(RailSelection selection)
 
 void RailView::setSignedIn(bool signedIn, const QString& accountInitials)
 {
+    m_signedIn = signedIn;
     m_signIn->setVisible(!signedIn);
-    m_account->setVisible(signedIn);
+    m_account->setVisible(signedIn && !m_accountHidden);
     m_account->setInitials(accountInitials);
+}
+
+void RailView::setAccountButtonHidden(bool hidden)
+{
+    m_accountHidden = hidden;
+    m_account->setVisible(m_signedIn && !hidden);
 }
 
 void RailView::paintEvent(QPaintEvent*)

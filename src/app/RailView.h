@@ -19,6 +19,8 @@ public:
     RailSelection selection() const { return m_selection; }
     void setSelection(RailSelection selection);
     void setSignedIn(bool signedIn, const QString& accountInitials = {});
+    // For a window that shows the account control elsewhere.
+    void setAccountButtonHidden(bool hidden);
 
     RailButton* button(const QString& objectName) const;
 
@@ -42,4 +44,6 @@ private:
     RailButton* m_reports = nullptr;
     RailButton* m_account = nullptr;
     RailButton* m_signIn = nullptr;
+    bool m_accountHidden = false;
+    bool m_signedIn = false;
 };

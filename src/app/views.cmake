@@ -2,9 +2,10 @@
 # improvement overlay, appearance and window chrome, and the vendored symbol icons.
 target_sources(plenko_app PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/AppearanceController.cpp ${CMAKE_CURRENT_LIST_DIR}/AppearanceController.h
+    ${CMAKE_CURRENT_LIST_DIR}/AuxiliaryScenes.cpp ${CMAKE_CURRENT_LIST_DIR}/AuxiliaryScenes.h
+    ${CMAKE_CURRENT_LIST_DIR}/AuxiliaryWindows.cpp ${CMAKE_CURRENT_LIST_DIR}/AuxiliaryWindows.h
     ${CMAKE_CURRENT_LIST_DIR}/BoardContentView.cpp ${CMAKE_CURRENT_LIST_DIR}/BoardContentView.h
     ${CMAKE_CURRENT_LIST_DIR}/BoardInfoView.cpp ${CMAKE_CURRENT_LIST_DIR}/BoardInfoView.h
-    ${CMAKE_CURRENT_LIST_DIR}/BoardListView.cpp ${CMAKE_CURRENT_LIST_DIR}/BoardListView.h
     ${CMAKE_CURRENT_LIST_DIR}/ContentView.cpp ${CMAKE_CURRENT_LIST_DIR}/ContentView.h
     ${CMAKE_CURRENT_LIST_DIR}/HardWorkAnimationView.cpp ${CMAKE_CURRENT_LIST_DIR}/HardWorkAnimationView.h
     ${CMAKE_CURRENT_LIST_DIR}/ItemCardAIOverlay.cpp ${CMAKE_CURRENT_LIST_DIR}/ItemCardAIOverlay.h
@@ -19,6 +20,7 @@ target_sources(plenko_app PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/RailButton.cpp ${CMAKE_CURRENT_LIST_DIR}/RailButton.h
     ${CMAKE_CURRENT_LIST_DIR}/RailSelection.h
     ${CMAKE_CURRENT_LIST_DIR}/RailView.cpp ${CMAKE_CURRENT_LIST_DIR}/RailView.h
+    ${CMAKE_CURRENT_LIST_DIR}/SessionControls.cpp ${CMAKE_CURRENT_LIST_DIR}/SessionControls.h
     ${CMAKE_CURRENT_LIST_DIR}/SymbolIcons.cpp ${CMAKE_CURRENT_LIST_DIR}/SymbolIcons.h
     ${CMAKE_CURRENT_LIST_DIR}/ToastView.cpp ${CMAKE_CURRENT_LIST_DIR}/ToastView.h
     ${CMAKE_CURRENT_LIST_DIR}/TopNavigationView.cpp ${CMAKE_CURRENT_LIST_DIR}/TopNavigationView.h
@@ -28,4 +30,5 @@ target_sources(plenko_app PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/WindowDragArea.cpp ${CMAKE_CURRENT_LIST_DIR}/WindowDragArea.h
     ${PROJECT_SOURCE_DIR}/resources/icons.qrc)
 target_link_libraries(plenko_app PUBLIC
-    plenko_richtext_views plenko_richtext_editor plenko_sidebar plenko_insights_views plenko_net Qt6::Svg QCoro6::Core)
+    plenko_richtext_views plenko_richtext_editor plenko_sidebar plenko_insights_views plenko_session_views plenko_net
+    Qt6::Svg QCoro6::Core)

@@ -9,3 +9,6 @@ plenko_add_test(NAME test_app_symbol_icons
     LIBS Qt6::Gui Qt6::Svg)
 target_include_directories(test_app_symbol_icons PRIVATE ${PROJECT_SOURCE_DIR}/src)
 target_compile_definitions(test_app_symbol_icons PRIVATE PLENKO_SOURCE_DIR="${PROJECT_SOURCE_DIR}/src")
+# The composition root: every control reaches its window, signed in through the keyring.
+plenko_add_test(NAME test_app_windows SOURCES ${CMAKE_CURRENT_LIST_DIR}/AppWindowsTest.cpp
+    LIBS plenko_app plenko_test_support)

@@ -67,6 +67,7 @@ SidebarView::SidebarView(Services services, QWidget* parent)
     , m_preferences(services.preferences)
     , m_toasts(services.toasts)
     , m_auth(services.auth)
+    , m_loadsOnFirstShow(services.loadsOnFirstShow)
 {
     setObjectName(QStringLiteral("sidebarView"));
     setMinimumWidth(200);
@@ -157,7 +158,8 @@ void SidebarView::showEvent(QShowEvent* event)
     if (m_loadedOnce)
         return;
     m_loadedOnce = true;
-    loadBoards();
+    if (m_loadsOnFirstShow)
+        loadBoards();
 }
 
 void SidebarView::paintEvent(QPaintEvent* event)

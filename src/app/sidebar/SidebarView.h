@@ -38,6 +38,9 @@ public:
         QPointer<AuthState> auth;
         // The application's default centre when none is given.
         NotificationCenter* notifications = nullptr;
+        // Off when the owner loads the boards itself at start (the main window does, to decide on
+        // the first board); sign-in changes reload either way.
+        bool loadsOnFirstShow = true;
     };
 
     explicit SidebarView(Services services, QWidget* parent = nullptr);
@@ -79,6 +82,7 @@ private:
     QPointer<AuthState> m_auth;
     SidebarMode m_mode = SidebarMode::active;
     bool m_loadedOnce = false;
+    bool m_loadsOnFirstShow = true;
 
     SidebarLayoutController* m_layout = nullptr;
     SidebarMainHeader* m_header = nullptr;

@@ -1,0 +1,58 @@
+#include "app/AuxiliaryScenes.h"
+
+#include "app/AuxiliaryWindows.h"
+#include "insights/BoardDashboardWindow.h"
+#include "session/AccountDetailsView.h"
+#include "session/AuthState.h"
+#include "workspace/BoardViewModel.h"
+#include "workspace/settings/BoardSettingsWindow.h"
+
+#include <QPointer>
+
+namespace {
+QWidget* makeBoardSettings(
+    BoardViewModel& workspace, AuthState& auth, ToastManager& toasts, const QString& value)
+{
+    QPointer<AuthState> signIn(&auth);
+    BoardSettingsContext context {workspace, toasts, [signIn]() -> std::optional<QUuid> {
+                                      if (!signIn || !signIn->currentUser())
+                                          return std::nullopt;
+                                      return signIn->currentUser()->id;
+                                  }};
+    return new BoardSettingsWindow(
+        std::move(context), workspace.selectedBoard(), value.isEmpty() ? std::nullopt : std::optional(value));
+}
+
+QWidget* makeBoardDashboard(BoardViewModel& workspace)
+{
+    const QUuid boardId = workspace.selectedBoard().id;
+    auto* window = new BoardDashboardWindow(workspace.selectedBoard());
+    // The charts follow the board's items while the window is open.
+    const auto follow = [window, &workspace, boardId] {
+        if (workspace.selectedBoard().id == boardId)
+            window->setBoard(workspace.selectedBoard());
+        else if (const std::optional<Board> board = workspace.findBoard(boardId))
+            window->setBoard(*board);
+    };
+    QObject::connect(&workspace, &BoardViewModel::selectedBoardChanged, window, follow);
+    QObject::connect(&workspace, &BoardViewModel::boardsChanged, window, follow);
+    return window;
+}
+}
+
+void AuxiliaryScenes::registerIn(AuxiliaryWindows& windows) const
+{
+    BoardViewModel& boards = workspace;
+    AuthState& signIn = auth;
+    ToastManager& toastManager = toasts;
+    windows.add(BoardSettingsWindow::identifier(),
+        {BoardSettingsWindow::title(), BoardSettingsWindow::defaultSize(),
+            [&boards, &signIn, &toastManager](
+                const QString& value) { return makeBoardSettings(boards, signIn, toastManager, value); }});
+    windows.add(QString::fromLatin1(BoardDashboardWindow::identifier),
+        {QStringLiteral("Board Dashboard"), QSize(1100, 700),
+            [&boards](const QString&) { return makeBoardDashboard(boards); }});
+    windows.add(AccountDetailsView::windowIdentifier,
+        {QStringLiteral("Account"), QSize(520, 520),
+            [make = makeAccountDetails](const QString&) { return make ? make() : nullptr; }});
+}

@@ -1,0 +1,227 @@
+// The application as started: MyApp over a real store file, signed in to the stand-in service with
+// its tokens in the keyring. Every control of the rail and the board header reaches its window,
+// popover or dialog; auxiliary windows open one at a time; the account control follows sign-in.
+#include "app/AuxiliaryWindows.h"
+#include "app/ContentView.h"
+#include "app/MainContentView.h"
+#include "app/MyApp.h"
+#include "app/RailButton.h"
+#include "app/RailView.h"
+#include "insights/BoardDashboardWindow.h"
+#include "net/NetworkService.h"
+#include "session/AccountDetailsView.h"
+#include "session/AuthState.h"
+#include "session/ChangelogPopoverView.h"
+#include "session/FeedbackDialogView.h"
+#include "session/NotificationPopoverView.h"
+#include "store/StoreContainer.h"
+#include "support/DevServer.h"
+#include "workspace/BoardViewModel.h"
+#include "workspace/settings/BoardSettingsWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+template<typename Window> Window* visibleTopLevel()
+{
+    const auto widgets = QApplication::topLevelWidgets();
+    for (QWidget* widget : widgets) {
+        if (auto* window = qobject_cast<Window*>(widget); window && window->isVisible())
+            return window;
+    }
+    return nullptr;
+}
+
+QAction* actionTitled(QMainWindow& window, const QString& title)
+{
+    const auto actions = window.findChildren<QAction*>();
+    for (QAction* action : actions) {
+        if (action->text() == title)
+            return action;
+    }
+    return nullptr;
+}
+}
+
+class AppWindowsTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        m_server = std::make_unique<DevServer>();
+        QVERIFY2(m_server->isRunning(), qPrintable(m_server->errorString()));
+        const QByteArray base = m_server->baseUrl().toString().toUtf8();
+        // Read when the shared transport and the view models first come to be.
+        qputenv("PLENKO_API_URL", base);
+        qputenv("PLENKO_CHANGELOG_URL", base + "/changelog.json");
+        qputenv("PLENKO_APPCAST_URL", base + "/appcast.json");
+
+        const DevServer::Account account
+            = m_server->createAccount(QStringLiteral("ada@example.com"), QStringLiteral("Ada"));
+        QVERIFY2(account.isValid(), qPrintable(m_server->errorString()));
+        QCoro::waitFor(NetworkService::shared().setTokens({account.accessToken, account.refreshToken}));
+
+        QVERIFY(m_dir.isValid());
+        auto store = StoreContainer::open(m_dir.path(), QStringLiteral("net.plenko.app-windows-test"));
+        QVERIFY2(store.has_value(), qPrintable(store ? QString() : store.error().message));
+        auto app = MyApp::create(std::move(*store));
+        QVERIFY(app.has_value());
+        m_app = std::move(*app);
+        m_app->showMainWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(content()->hasStarted(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_app->auth().isLoggedIn(), 10000);
+    }
+
+    void cleanupTestCase()
+    {
+        m_app.reset();
+        m_server.reset();
+    }
+
+    void cleanup()
+    {
+        m_app->windows().closeAll();
+        const auto widgets = QApplication::topLevelWidgets();
+        for (QWidget* widget : widgets) {
+            if (widget != m_app->mainWindow() && widget->isVisible())
+                widget->close();
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void headerButtonsOpenOneAuxiliaryWindowAtATime()
+    {
+        MainContentView* main = content()->mainContent();
+        QTest::mouseClick(main->settingsButton(), Qt::LeftButton);
+        QPointer<QWidget> settings = m_app->windows().window(BoardSettingsWindow::identifier());
+        QVERIFY(settings);
+        QVERIFY(settings->isVisible());
+        QCOMPARE(settings->windowTitle(), QStringLiteral("Board Settings"));
+        QCOMPARE(qobject_cast<BoardSettingsWindow*>(settings.data())->board().id,
+            m_app->boardViewModel().selectedBoard().id);
+
+        QTest::mouseClick(main->dashboardButton(), Qt::LeftButton);
+        QWidget* dashboard = m_app->windows().window(QString::fromLatin1(BoardDashboardWindow::identifier));
+        QVERIFY(qobject_cast<BoardDashboardWindow*>(dashboard));
+        QVERIFY(dashboard->isVisible());
+        QCOMPARE(dashboard->size(), QSize(1100, 700));
+        // The settings window closed as if its close button had been pressed.
+        QTRY_VERIFY(!settings || !settings->isVisible());
+
+        QVERIFY(!m_app->windows().open(QStringLiteral("no-such-window")));
+        QVERIFY2(dashboard->isVisible(), "an unknown identifier must not close the open window");
+    }
+
+    void inviteOpensTheUsersTabOfACloudBoard()
+    {
+        BoardViewModel& workspace = m_app->boardViewModel();
+        QCoro::waitFor(workspace.createBoard(QStringLiteral("Team"), StorageOption::cloud));
+        const QList<Board>& boards = workspace.boards();
+        const auto team = std::find_if(boards.begin(), boards.end(),
+            [](const Board& board) { return board.name == QStringLiteral("Team"); });
+        QVERIFY(team != boards.end());
+        QVERIFY(team->syncWithServer);
+        QCoro::waitFor(workspace.selectBoard(team->id));
+
+        QPushButton* invite
+            = content()->mainContent()->findChild<QPushButton*>(QStringLiteral("inviteButton"));
+        QVERIFY(invite);
+        QTRY_VERIFY(invite->isVisible());
+        QTest::mouseClick(invite, Qt::LeftButton);
+        auto* settings
+            = qobject_cast<BoardSettingsWindow*>(m_app->windows().window(BoardSettingsWindow::identifier()));
+        QVERIFY(settings);
+        QCOMPARE(settings->board().name, QStringLiteral("Team"));
+        QCOMPARE(settings->selectedTab(), BoardSettingsTab::users);
+    }
+
+    void railButtonsOpenTheirPopoversAndDialogs()
+    {
+        RailView* rail = content()->rail();
+        QTest::mouseClick(rail->button(QStringLiteral("railNotifications")), Qt::LeftButton);
+        QTRY_VERIFY(visibleTopLevel<NotificationPopoverView>());
+        visibleTopLevel<NotificationPopoverView>()->close();
+
+        QTest::mouseClick(rail->button(QStringLiteral("railChangelog")), Qt::LeftButton);
+        QTRY_VERIFY(visibleTopLevel<ChangelogPopoverView>());
+        // The popover fetched the stand-in service's changelog, which lists the running version.
+        ChangelogPopoverView* changelog = visibleTopLevel<ChangelogPopoverView>();
+        QTRY_VERIFY_WITH_TIMEOUT(changelog->findChild<QWidget*>(QStringLiteral("currentBuildBadge")), 10000);
+        QVERIFY(!changelog->findChild<QWidget*>(QStringLiteral("mismatchNote"))->isVisible());
+        changelog->close();
+
+        QTest::mouseClick(rail->button(QStringLiteral("railFeedback")), Qt::LeftButton);
+        auto* feedback = visibleTopLevel<FeedbackDialogView>();
+        QVERIFY(feedback);
+        QCOMPARE(feedback->parentWidget(), m_app->mainWindow());
+    }
+
+    void checkForUpdatesReportsTheRunningVersionAsNewest()
+    {
+        QAction* check = actionTitled(*m_app->mainWindow(), QStringLiteral("Check for Updates…"));
+        QVERIFY(check);
+        QVERIFY(check->isEnabled());
+        check->trigger();
+        QMessageBox* message = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (message = m_app->mainWindow()->findChild<QMessageBox*>(QStringLiteral("updateMessage")))
+                && message->isVisible(),
+            10000);
+        QCOMPARE(message->text(), QStringLiteral("You're up to date"));
+    }
+
+    void accountControlFollowsSignIn()
+    {
+        QWidget* account = content()->findChild<QWidget*>(QStringLiteral("accountButton"));
+        QVERIFY(account);
+        QVERIFY(account->isVisible());
+        QVERIFY(!content()->rail()->button(QStringLiteral("railAccount"))->isVisible());
+        QVERIFY(!content()->rail()->button(QStringLiteral("railSignIn"))->isVisible());
+
+        auto* press = account->findChild<QToolButton*>(QStringLiteral("account"));
+        QVERIFY(press);
+        QTest::mouseClick(press, Qt::LeftButton);
+        QWidget* details = m_app->windows().window(AccountDetailsView::windowIdentifier);
+        QVERIFY(qobject_cast<AccountDetailsView*>(details));
+        QCOMPARE(details->windowTitle(), QStringLiteral("Account"));
+
+        auto* logOut = details->findChild<QPushButton*>(QStringLiteral("logOut"));
+        QVERIFY(logOut);
+        QVERIFY(logOut->isEnabled());
+        QTest::mouseClick(logOut, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_app->auth().isLoggedIn(), 10000);
+        QVERIFY(!account->isVisible());
+        QVERIFY(content()->rail()->button(QStringLiteral("railSignIn"))->isVisible());
+        // Logging out leaves only the local boards.
+        const auto hasCloudBoard = [this] {
+            const QList<Board>& boards = m_app->boardViewModel().boards();
+            return std::any_of(
+                boards.begin(), boards.end(), [](const Board& board) { return board.syncWithServer; });
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(!hasCloudBoard(), 10000);
+        QVERIFY(!m_app->boardViewModel().boards().isEmpty());
+    }
+
+private:
+    ContentView* content() const { return qobject_cast<ContentView*>(m_app->mainWindow()->centralWidget()); }
+
+    std::unique_ptr<DevServer> m_server;
+    QTemporaryDir m_dir;
+    std::unique_ptr<MyApp> m_app;
+};
+
+QTEST_MAIN(AppWindowsTest)
+#include "AppWindowsTest.moc"
