@@ -6,6 +6,7 @@
 #include "richtext/LeadingEmojiGuard.h"
 #include "richtext/LinkLabeler.h"
 #include "richtext/LinkMetadataService.h"
+#include "richtext/MarkdownCheatsheetView.h"
 #include "richtext/MarkdownTextEditor.h"
 #include "richtext/MentionSuggestionList.h"
 #include "richtext/UserCharacters.h"
@@ -45,6 +46,7 @@ EditorView::EditorView(QWidget* parent, LinkMetadataService* linkService)
     , m_linkLabeler(new LinkLabeler(linkService ? linkService : &LinkMetadataService::shared(), this))
 {
     setObjectName(QStringLiteral("editorView"));
+    m_cheatsheetFactory = [](QWidget* parent) { return new MarkdownCheatsheetView(parent); };
     buildChrome();
 
     connect(m_editor, &MarkdownTextEditor::textEdited, this, &EditorView::onEditorTextEdited);

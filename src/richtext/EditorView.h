@@ -126,6 +126,7 @@ private:
     bool m_isPrimaryActionInFlight = false;
     bool m_showsContainerBackground = true;
     bool m_showsContainerBorder = true;
+    // The cheat sheet of this library unless a host hands in another.
     std::function<QWidget*(QWidget*)> m_cheatsheetFactory;
 
     bool m_isEditorFocused = false;

@@ -11,6 +11,7 @@
 #include "richtext/FloatingNewItemComposer.h"
 #include "richtext/LinkLabeler.h"
 #include "richtext/LinkMetadataService.h"
+#include "richtext/MarkdownCheatsheetView.h"
 #include "richtext/MarkdownTextEditor.h"
 #include "richtext/MentionSuggestionList.h"
 
@@ -404,6 +405,15 @@ void EditorTest::emojiAndCheatsheetButtons()
 
     auto* helpButton = open.view.findChild<QToolButton*>(QStringLiteral("markdownHelpButton"));
     QCOMPARE(helpButton->toolTip(), QStringLiteral("Show Markdown cheatsheet"));
+    // Without a host's own sheet the editor shows the library's cheat sheet.
+    {
+        EditorView plain;
+        plain.show();
+        auto* plainHelp = plain.findChild<QToolButton*>(QStringLiteral("markdownHelpButton"));
+        QTest::mouseClick(plainHelp, Qt::LeftButton);
+        QVERIFY(plain.isShowingMarkdownCheatsheet());
+        QVERIFY(plain.findChild<MarkdownCheatsheetView*>());
+    }
     open.view.setMarkdownCheatsheetFactory([](QWidget* parent) {
         auto* sheet = new QLabel(QStringLiteral("**bold**"), parent);
         sheet->setObjectName(QStringLiteral("sheet"));
