@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds plenko-screenshots and renders the main window over a demo data set (offscreen) into
-# docs/screenshots/*.png: scripts/screenshots.sh [build folder]
+# Builds plenko-screenshots (and the plenko-devserver it starts for the cloud side) and renders the
+# main window and the windows it opens over a demo data set (offscreen) into docs/screenshots/*.png:
+# scripts/screenshots.sh [build folder]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build/screenshots}"

@@ -7,9 +7,9 @@
 #include "insights/StatusSeries.h"
 
 #include <QAreaSeries>
-#include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
+#include <QCategoryAxis>
 #include <QDateTimeAxis>
 #include <QLegend>
 #include <QLegendMarker>
@@ -154,6 +154,9 @@ DashboardChartView* DashboardCharts::statusBreakdown(const QList<StatusSlice>& s
     ring->setPieSize(0.78);
     auto* view = new DashboardChartView(chart);
     view->setObjectName(QStringLiteral("statusBreakdownChart"));
+    qint64 total = 0;
+    for (const StatusSlice& slice : slices)
+        total += slice.count;
     for (const StatusSlice& slice : slices) {
         auto* sector = new QPieSlice(QStringLiteral("%1 items").arg(slice.count), static_cast<double>(slice.count));
         const QColor color = InsightsPalette::statusColor(slice.status);
@@ -163,7 +166,9 @@ DashboardChartView* DashboardCharts::statusBreakdown(const QList<StatusSlice>& s
         sector->setLabelColor(InsightsPalette::primaryText());
         sector->setLabelArmLengthFactor(0.12);
         sector->setLabelPosition(QPieSlice::LabelOutside);
-        sector->setLabelVisible(slice.count > 0);
+        // Labels of thin slices pile up at the top of the ring and run off the chart; their counts stay
+        // in the hover text.
+        sector->setLabelVisible(slice.count > 0 && slice.count * 20 >= total);
         sector->setExplodeDistanceFactor(0.06);
         ring->append(sector);
         const QString label = statusSeriesLabel(statusSeriesOf(slice.status));
@@ -254,26 +259,28 @@ DashboardChartView* DashboardCharts::activity(const QList<ActivityPoint>& points
     auto* bars = new QBarSet(QStringLiteral("Created"));
     bars->setColor(InsightsPalette::systemBlue());
     bars->setBorderColor(Qt::transparent);
-    QStringList categories;
     qint64 largest = 0;
-    // Long histories label every few weeks; the other categories get distinct invisible names,
-    // because the axis merges equal ones.
+    // Bars sit at 0, 1, 2, …; a category axis over that range labels every few weeks at its bar.
+    // Long histories would not fit a label under each narrow bar.
+    auto* xAxis = new QCategoryAxis;
+    xAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    xAxis->setRange(-0.5, static_cast<double>(std::max<qsizetype>(points.size(), 1)) - 0.5);
+    xAxis->setStartValue(-0.5);
     const qsizetype labelEvery = std::max<qsizetype>(1, (points.size() + 5) / 6);
     for (qsizetype index = 0; index < points.size(); ++index) {
         const ActivityPoint& point = points[index];
         bars->append(static_cast<double>(point.count));
         largest = std::max(largest, point.count);
-        const bool labelled = (points.size() - 1 - index) % labelEvery == 0;
-        // Bars are narrow: the short numeric date fits under one where "MMM d" would be cut off.
-        categories.append(labelled ? point.weekStart.toTimeZone(zone).toString(QStringLiteral("M/d"))
-                                   : QString(index + 1, QChar(0x200B)));
+        // The short numeric date: "MMM d" runs into its neighbours on a narrow chart.
+        // Half a step in from both ends, so neither end's label hangs over the edge of the chart.
+        if ((index + labelEvery / 2) % labelEvery == 0)
+            xAxis->append(
+                point.weekStart.toTimeZone(zone).toString(QStringLiteral("M/d")), static_cast<double>(index));
     }
     auto* series = new QBarSeries;
     series->append(bars);
     series->setBarWidth(0.7);
     chart->addSeries(series);
-    auto* xAxis = new QBarCategoryAxis;
-    xAxis->append(categories);
     xAxis->setGridLineVisible(false);
     styleAxis(xAxis, QStringLiteral("Week"));
     QValueAxis* yAxis = countAxis(largest, QStringLiteral("Created"));

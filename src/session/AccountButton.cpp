@@ -18,7 +18,8 @@ AccountButton::AccountButton(
 {
     setObjectName(QStringLiteral("accountButton"));
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
+    // It sits at the foot of the sidebar column: inset like the board rows above it.
+    layout->setContentsMargins(10, 4, 10, 6);
 
     m_offlineNotice = new QWidget(this);
     m_offlineNotice->setObjectName(QStringLiteral("offlineNotice"));

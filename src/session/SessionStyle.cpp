@@ -10,6 +10,24 @@
 
 namespace SessionStyle {
 
+namespace {
+SymbolLookup& symbolLookup()
+{
+    static SymbolLookup lookup;
+    return lookup;
+}
+
+QIcon lookedUpIcon(const QString& symbol, const QColor& color)
+{
+    return symbolLookup() ? symbolLookup()(symbol, color) : QIcon();
+}
+} // namespace
+
+void setSymbolLookup(SymbolLookup lookup)
+{
+    symbolLookup() = std::move(lookup);
+}
+
 QColor accent()
 {
     return QColor(0x0a, 0x84, 0xff);
@@ -48,11 +66,19 @@ QString glyph(const QString& symbol)
 void setSymbol(QLabel* label, const QString& symbol)
 {
     label->setProperty("symbol", symbol);
-    label->setText(glyph(symbol));
+    const QIcon icon = lookedUpIcon(symbol, label->palette().color(QPalette::WindowText));
+    if (icon.isNull()) {
+        label->setText(glyph(symbol));
+        return;
+    }
+    const int side = label->fontMetrics().height();
+    label->setPixmap(icon.pixmap(QSize(side, side), label->devicePixelRatioF()));
 }
 
 QIcon symbolIcon(const QString& symbol, const QColor& color)
 {
+    if (const QIcon icon = lookedUpIcon(symbol, color); !icon.isNull())
+        return icon;
     QPixmap pixmap(QSize(32, 32));
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
