@@ -11,7 +11,9 @@
 #include "store/StoreContext.h"
 #include "support/DevServer.h"
 
+#include <QDirIterator>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QRandomGenerator>
@@ -259,9 +261,18 @@ private Q_SLOTS:
             const auto started = app.waitForReady(startTimeoutMs);
             if (!started || !started->startsWith(QLatin1String("ready signedIn=1"))) {
                 qInfo().noquote() << app.logTail();
-                return {QStringLiteral("not signed in after the restart: ")
-                    + started.value_or(
-                        app.isRunning() ? QStringLiteral("no answer") : QStringLiteral("ended"))};
+                // A lock file the killed process left behind holds a start until Qt calls it stale.
+                QStringList locks;
+                QDirIterator files(root.path(), {QStringLiteral("*.lock")}, QDir::Files | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+                while (files.hasNext()) {
+                    const QString path = files.next();
+                    locks.append(QStringLiteral("%1 (%2 bytes)").arg(path).arg(QFileInfo(path).size()));
+                }
+                return {QStringLiteral("not signed in after the restart: %1; lock files: %2")
+                            .arg(started.value_or(
+                                     app.isRunning() ? QStringLiteral("no answer") : QStringLiteral("ended")),
+                                locks.isEmpty() ? QStringLiteral("none") : locks.join(QStringLiteral(", ")))};
             }
             app.send(QStringLiteral("sync"));
             const auto synced = app.waitForAnswer(answerTimeoutMs);
