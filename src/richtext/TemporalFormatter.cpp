@@ -7,6 +7,8 @@
 #include "richtext/TemporalBadgeAttachmentCell.h"
 
 #include <unicode/regex.h>
+#include <unicode/uchar.h>
+#include <unicode/utf16.h>
 
 #include <algorithm>
 #include <memory>
@@ -31,15 +33,52 @@ TemporalFormatter::TemporalFormatter(const QFont& baseFont, const QColor& highli
 {
 }
 
+namespace {
+
+// Every detection pattern needs a decimal digit (\d, which ICU reads as any character of category
+// Nd), so a text without one cannot match and the regex passes are skipped.
+bool hasDecimalDigit(const QString& text)
+{
+    const auto* chars = reinterpret_cast<const UChar*>(text.utf16());
+    const int32_t length = static_cast<int32_t>(text.size());
+    for (int32_t i = 0; i < length;) {
+        UChar32 c;
+        U16_NEXT(chars, i, length, c);
+        if (u_isdigit(c))
+            return true;
+    }
+    return false;
+}
+
+// One matcher per detection pattern for the calling thread, reset onto each text instead of made
+// anew for every text and pattern.
+std::vector<std::unique_ptr<icu::RegexMatcher>>& detectionMatchers()
+{
+    thread_local std::vector<std::unique_ptr<icu::RegexMatcher>> matchers = [] {
+        std::vector<std::unique_ptr<icu::RegexMatcher>> made;
+        for (const icu::RegexPattern* pattern : DatePatterns::detection()) {
+            UErrorCode status = U_ZERO_ERROR;
+            std::unique_ptr<icu::RegexMatcher> matcher(pattern->matcher(status));
+            if (U_SUCCESS(status))
+                made.push_back(std::move(matcher));
+        }
+        return made;
+    }();
+    return matchers;
+}
+
+} // namespace
+
 QList<TemporalFormatter::Match> TemporalFormatter::candidates(const QString& text)
 {
     QList<Match> matches;
+    if (!hasDecimalDigit(text))
+        return matches;
     const icu::UnicodeString input = IcuText::view(text);
-    for (const icu::RegexPattern* pattern : DatePatterns::detection()) {
+    for (const auto& matcher : detectionMatchers()) {
+        // The matcher keeps a reference to the input only until its next reset.
+        matcher->reset(input);
         UErrorCode status = U_ZERO_ERROR;
-        std::unique_ptr<icu::RegexMatcher> matcher(pattern->matcher(input, status));
-        if (U_FAILURE(status))
-            continue;
         while (matcher->find(status) && U_SUCCESS(status)) {
             const int32_t start = matcher->start(status);
             const int32_t end = matcher->end(status);

@@ -166,7 +166,9 @@ LocalDataService::Result LocalDataService::deleteLocalItems(const QList<QUuid>& 
 
 LocalDataService::Result LocalDataService::markLocalItemsSynced(const QUuid& boardId, StoreContext& context)
 {
-    const auto found = context.fetchItems(ItemQuery::onBoard(boardId));
+    // Only the pending items change; the query runs on the (boardId, didSync) index, so a board
+    // with nothing pending costs one empty index lookup instead of reading every item back.
+    const auto found = context.fetchItems(unsyncedItemsQuery(boardId));
     if (!found)
         return std::unexpected(found.error());
     return context.transaction([&found] {
@@ -210,7 +212,7 @@ RemoteItem LocalDataService::toRemoteItem(const LocalItem& record)
 }
 
 LocalDataService::Result LocalDataService::applyRemoteItems(const QList<RemoteItem>& remoteItems,
-    StoreContext& context)
+    StoreContext& context, QHash<QUuid, std::shared_ptr<LocalItem>>* applied)
 {
     if (remoteItems.isEmpty()) {
         saveKeepingFailure(context);
@@ -234,5 +236,13 @@ LocalDataService::Result LocalDataService::applyRemoteItems(const QList<RemoteIt
         }
     }
     saveKeepingFailure(context);
+    if (applied) {
+        if (applied->isEmpty()) {
+            *applied = std::move(*stored);
+        } else {
+            for (auto it = stored->cbegin(); it != stored->cend(); ++it)
+                applied->insert(it.key(), it.value());
+        }
+    }
     return {};
 }

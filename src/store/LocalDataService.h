@@ -54,5 +54,8 @@ public:
     static RemoteItem toRemoteItem(const LocalItem& record);
     // Inserts the service's items that are not stored and overwrites those that are (the service's
     // copy wins; deletedAt and didSync of stored items stay as they are). One save at the end.
-    static Result applyRemoteItems(const QList<RemoteItem>& remoteItems, StoreContext& context);
+    // `applied`, when given, receives the record each id ended up in, so callers need not look the
+    // ids up again.
+    static Result applyRemoteItems(const QList<RemoteItem>& remoteItems, StoreContext& context,
+        QHash<QUuid, std::shared_ptr<LocalItem>>* applied = nullptr);
 };

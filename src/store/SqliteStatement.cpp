@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <utility>
 
 SqliteStatement::SqliteStatement(sqlite3* db, sqlite3_stmt* statement)
@@ -49,7 +50,9 @@ void SqliteStatement::bindOptionalText(int index, const std::optional<QString>& 
 
 void SqliteStatement::bindUuid(int index, const QUuid& value)
 {
-    bindText(index, uuidText(value));
+    char text[uuidTextLength];
+    writeUuidText(value, text);
+    sqlite3_bind_text(m_statement, index, text, int(uuidTextLength), SQLITE_TRANSIENT);
 }
 
 void SqliteStatement::bindOptionalUuid(int index, const std::optional<QUuid>& value)
@@ -128,6 +131,11 @@ std::optional<QString> SqliteStatement::optionalText(int column) const
 
 QUuid SqliteStatement::uuid(int column) const
 {
+    const auto* data = static_cast<const char*>(sqlite3_column_blob(m_statement, column));
+    const int size = sqlite3_column_bytes(m_statement, column);
+    // Stored ids are ASCII, which reads the same as Latin-1 without decoding into a QString first.
+    if (std::all_of(data, data + size, [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return QUuid::fromString(QLatin1StringView(data, size));
     return QUuid::fromString(text(column));
 }
 

@@ -53,26 +53,21 @@ LocalDataService::Result deleteItemsOfBoard(
 
 // A pending deletion the service refused comes back as the service's live copy. Writing the copy
 // keeps the local deletion mark, which would hide for good an item that lives on: the service's
-// copy wins, so the mark goes.
-LocalDataService::Result reviveLiveServiceCopies(const SyncResponse& response, StoreContext& context)
+// copy wins, so the mark goes. `applied` holds the record each applied id ended up in; one deleted
+// since (new, then listed as deleted) stays deleted.
+LocalDataService::Result reviveLiveServiceCopies(const SyncResponse& response,
+    const QHash<QUuid, std::shared_ptr<LocalItem>>& applied, StoreContext& context)
 {
-    QList<QUuid> live;
+    bool revived = false;
     for (const QList<RemoteItem>* items : {&response.newItems, &response.modifiedItems}) {
         for (const RemoteItem& item : *items) {
-            if (!item.deletedAt)
-                live.append(item.id);
-        }
-    }
-    if (live.isEmpty())
-        return {};
-    const auto stored = context.fetchItemsWithIds(live);
-    if (!stored)
-        return std::unexpected(stored.error());
-    bool revived = false;
-    for (const auto& record : *stored) {
-        if (record->deletedAt()) {
-            record->setDeletedAt(std::nullopt);
-            revived = true;
+            if (item.deletedAt)
+                continue;
+            const auto record = applied.value(item.id);
+            if (record && !record->isDeleted() && record->deletedAt()) {
+                record->setDeletedAt(std::nullopt);
+                revived = true;
+            }
         }
     }
     if (revived)
@@ -147,13 +142,14 @@ QCoro::Task<bool> BoardViewModel::syncBoard(Board board, bool showToast)
 
         // Deletions after new items and before modified ones: an item both new and deleted ends
         // deleted, one both deleted and modified ends present.
-        if (auto done = LocalDataService::applyRemoteItems(response.newItems, m_context); !done)
+        QHash<QUuid, std::shared_ptr<LocalItem>> applied;
+        if (auto done = LocalDataService::applyRemoteItems(response.newItems, m_context, &applied); !done)
             return done;
         if (auto done = deleteItemsOfBoard(response.deletedItems, boardId, m_context); !done)
             return done;
-        if (auto done = LocalDataService::applyRemoteItems(response.modifiedItems, m_context); !done)
+        if (auto done = LocalDataService::applyRemoteItems(response.modifiedItems, m_context, &applied); !done)
             return done;
-        if (auto done = reviveLiveServiceCopies(response, m_context); !done)
+        if (auto done = reviveLiveServiceCopies(response, applied, m_context); !done)
             return done;
         if (auto done = LocalDataService::markLocalItemsSynced(boardId, m_context); !done)
             return done;

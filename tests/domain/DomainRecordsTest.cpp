@@ -212,6 +212,40 @@ private Q_SLOTS:
         QCOMPARE(uuidFromText(uuidText(id)), std::optional(id));
         QVERIFY(!uuidFromText(QStringLiteral("not-a-uuid")));
     }
+
+    void uuidTextRoundTrips_data()
+    {
+        QTest::addColumn<QUuid>("id");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("nil") << QUuid() << "00000000-0000-0000-0000-000000000000";
+        QTest::newRow("all bits set") << QUuid::fromString(QStringLiteral("ffffffff-ffff-ffff-ffff-ffffffffffff"))
+                                      << "FFFFFFFF-FFFF-FFFF-FFFF-FFFFFFFFFFFF";
+        QTest::newRow("every hex digit in every group")
+            << QUuid(0x01234567, 0x89ab, 0xcdef, 0xfe, 0xdc, 0xba, 0x98, 0x76, 0x54, 0x32, 0x10)
+            << "01234567-89AB-CDEF-FEDC-BA9876543210";
+        QTest::newRow("leading zeros kept in each group") << QUuid(0x0000000a, 0x000b, 0x000c, 0x00, 0x0d, 0, 0, 0, 0, 0, 0x0e)
+                                                          << "0000000A-000B-000C-000D-00000000000E";
+        QTest::newRow("high bit of every byte") << QUuid(0x80808080, 0x8080, 0x8080, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80)
+                                                << "80808080-8080-8080-8080-808080808080";
+        for (int i = 0; i < 8; ++i) {
+            const QUuid random = QUuid::createUuid();
+            // Qt's own formatting, upper-cased, is the reference for ids made at random.
+            QTest::addRow("random %d", i) << random << random.toString(QUuid::WithoutBraces).toUpper();
+        }
+    }
+
+    void uuidTextRoundTrips()
+    {
+        QFETCH(QUuid, id);
+        QFETCH(QString, text);
+        QCOMPARE(uuidText(id), text);
+        char buffer[uuidTextLength + 1];
+        buffer[uuidTextLength] = '#'; // nothing is written past the text
+        writeUuidText(id, buffer);
+        QCOMPARE(QByteArray(buffer, uuidTextLength + 1), text.toLatin1() + '#');
+        QCOMPARE(uuidFromText(text), std::optional(id));
+        QCOMPARE(uuidFromText(text.toLower()), std::optional(id));
+    }
 };
 
 QTEST_GUILESS_MAIN(DomainRecordsTest)

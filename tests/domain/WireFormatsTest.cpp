@@ -219,6 +219,63 @@ class WireFormatsTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void isoDateReading_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QDateTime>("expected"); // invalid: the text is no date
+        auto utc = [](int y, int mo, int d, int h, int mi, int s) { return QDateTime(QDate(y, mo, d), QTime(h, mi, s), Qt::UTC); };
+        const QDateTime none;
+        // The form the service writes.
+        QTest::newRow("wire form") << "2024-05-01T12:30:00Z" << utc(2024, 5, 1, 12, 30, 0);
+        QTest::newRow("first instant of a year") << "2025-01-01T00:00:00Z" << utc(2025, 1, 1, 0, 0, 0);
+        QTest::newRow("last second of a day") << "2023-12-31T23:59:59Z" << utc(2023, 12, 31, 23, 59, 59);
+        QTest::newRow("leap day") << "2024-02-29T08:15:30Z" << utc(2024, 2, 29, 8, 15, 30);
+        QTest::newRow("year 1") << "0001-01-01T00:00:00Z" << utc(1, 1, 1, 0, 0, 0);
+        // Offsets: converted to UTC.
+        QTest::newRow("positive offset") << "2024-05-01T12:30:00+02:00" << utc(2024, 5, 1, 10, 30, 0);
+        QTest::newRow("negative offset with minutes") << "2024-05-01T12:30:00-05:30" << utc(2024, 5, 1, 18, 0, 0);
+        QTest::newRow("zero offset") << "2024-05-01T12:30:00+00:00" << utc(2024, 5, 1, 12, 30, 0);
+        QTest::newRow("offset across midnight") << "2024-01-01T01:00:00+03:00" << utc(2023, 12, 31, 22, 0, 0);
+        // Not this form: absent.
+        QTest::newRow("milliseconds") << "2024-05-01T12:30:00.123Z" << none;
+        QTest::newRow("one fraction digit") << "2024-05-01T12:30:00.5Z" << none;
+        QTest::newRow("fraction with offset") << "2024-05-01T12:30:00.123+02:00" << none;
+        QTest::newRow("no seconds") << "2024-05-01T12:30Z" << none;
+        QTest::newRow("no zone") << "2024-05-01T12:30:00" << none;
+        QTest::newRow("lower-case z") << "2024-05-01T12:30:00z" << none;
+        QTest::newRow("lower-case t") << "2024-05-01t12:30:00Z" << none;
+        QTest::newRow("space for T") << "2024-05-01 12:30:00Z" << none;
+        QTest::newRow("trailing space") << "2024-05-01T12:30:00Z " << none;
+        QTest::newRow("slashes") << "2024/05/01T12:30:00Z" << none;
+        QTest::newRow("letter for a digit") << "2024-05-0xT12:30:00Z" << none;
+        QTest::newRow("sign in a field") << "2024-05-01T+2:30:00Z" << none;
+        QTest::newRow("no 30 February") << "2024-02-30T12:30:00Z" << none;
+        QTest::newRow("no 29 February in 2023") << "2023-02-29T12:30:00Z" << none;
+        QTest::newRow("month 13") << "2024-13-01T12:30:00Z" << none;
+        QTest::newRow("hour 24") << "2024-05-01T24:00:00Z" << none;
+        QTest::newRow("minute 60") << "2024-05-01T12:60:00Z" << none;
+        QTest::newRow("leap second") << "2024-06-30T23:59:60Z" << none;
+        QTest::newRow("year 0") << "0000-01-01T00:00:00Z" << none;
+        QTest::newRow("offset hour 24") << "2024-05-01T12:30:00+24:00" << none;
+        QTest::newRow("offset without colon") << "2024-05-01T12:30:00+0200" << none;
+        QTest::newRow("empty") << "" << none;
+        QTest::newRow("full-width year") << QStringLiteral("\uFF12\uFF10\uFF12\uFF14-05-01T12:30:00Z") << none;
+    }
+
+    void isoDateReading()
+    {
+        QFETCH(QString, text);
+        QFETCH(QDateTime, expected);
+        const std::optional<QDateTime> parsed = parseIsoDate(text);
+        QCOMPARE(parsed.has_value(), expected.isValid());
+        if (!parsed)
+            return;
+        QCOMPARE(*parsed, expected);
+        QCOMPARE(parsed->timeSpec(), Qt::UTC);
+        // Written back in the wire form and read again, it is the same instant.
+        QCOMPARE(parseIsoDate(isoDateText(*parsed)), std::optional(*parsed));
+    }
+
     void keyConversion_data()
     {
         QTest::addColumn<QString>("key");

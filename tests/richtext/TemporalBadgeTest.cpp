@@ -136,6 +136,58 @@ private Q_SLOTS:
         QCOMPARE(matches.at(1).length, 9);
     }
 
+    void candidatesNeedADecimalDigit_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("location"); // -1: no candidate
+        QTest::addColumn<int>("length");
+        QTest::newRow("no digit at all") << "Ship it on Friday, March the twelfth" << -1 << 0;
+        QTest::newRow("digits that form no date") << "v1 and 42 and 7" << -1 << 0;
+        QTest::newRow("emoji and letters, no digit") << QStringLiteral("\U0001F680 launch \u00E9t\u00E9") << -1 << 0;
+        QTest::newRow("ASCII date") << "due 2024-05-12." << 4 << 10;
+        QTest::newRow("date after an emoji") << QStringLiteral("\U0001F680 2024-05-12") << 3 << 10;
+        // Any decimal digit counts, not only ASCII ones: the year-first pattern is all \d.
+        QTest::newRow("Arabic-Indic digits") << QStringLiteral("on \u0662\u0660\u0662\u0664-\u0660\u0665-\u0661\u0662")
+                                             << 3 << 10;
+        QTest::newRow("digits outside the basic plane")
+            << QStringLiteral("on \U0001D7D0\U0001D7CE\U0001D7D0\U0001D7D2-\U0001D7CE\U0001D7D3-\U0001D7CF\U0001D7D0")
+            << 3 << 18;
+    }
+
+    void candidatesNeedADecimalDigit()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, location);
+        QFETCH(int, length);
+        const QList<TemporalFormatter::Match> matches = TemporalFormatter::candidates(text);
+        if (location < 0) {
+            QVERIFY(matches.isEmpty());
+            return;
+        }
+        QCOMPARE(matches.size(), 1);
+        QCOMPARE(matches.first().location, location);
+        QCOMPARE(matches.first().length, length);
+    }
+
+    void candidatesOfOneTextDoNotLeakIntoTheNext()
+    {
+        const QString longer = QStringLiteral("first 10:30, then 2024-05-12 and 12/03/2024");
+        const QString shorter = QStringLiteral("at 9:15");
+        const QList<TemporalFormatter::Match> first = TemporalFormatter::candidates(longer);
+        QCOMPARE(first.size(), 3);
+        const QList<TemporalFormatter::Match> second = TemporalFormatter::candidates(shorter);
+        QCOMPARE(second.size(), 1);
+        QCOMPARE(second.first().location, 3);
+        QCOMPARE(second.first().length, 4);
+        QVERIFY(TemporalFormatter::candidates(QStringLiteral("none here")).isEmpty());
+        const QList<TemporalFormatter::Match> again = TemporalFormatter::candidates(longer);
+        QCOMPARE(again.size(), first.size());
+        for (qsizetype i = 0; i < first.size(); ++i) {
+            QCOMPARE(again.at(i).location, first.at(i).location);
+            QCOMPARE(again.at(i).length, first.at(i).length);
+        }
+    }
+
     void badgeCarriesItsLook()
     {
         const ItemTextStyle textStyle = style();

@@ -9,6 +9,7 @@
 #include "workspace/ToastManager.h"
 
 #include <QDir>
+#include <QSet>
 #include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -246,6 +247,60 @@ private Q_SLOTS:
         QCOMPARE(later->countItems(LocalDataService::unsyncedItemsQuery(otherBoard)).value(), 1);
     }
 
+    void markLocalItemsSyncedChangesOnlyPendingItems_data()
+    {
+        QTest::addColumn<int>("synced");
+        QTest::addColumn<int>("pendingSaved");
+        QTest::addColumn<int>("pendingUnsaved");
+        QTest::newRow("nothing pending") << 3 << 0 << 0;
+        QTest::newRow("all pending, saved") << 0 << 3 << 0;
+        QTest::newRow("mixed") << 4 << 2 << 0;
+        QTest::newRow("pending only in memory") << 3 << 0 << 2;
+        QTest::newRow("pending in the file and in memory") << 2 << 1 << 2;
+        QTest::newRow("empty board") << 0 << 0 << 0;
+    }
+
+    void markLocalItemsSyncedChangesOnlyPendingItems()
+    {
+        QFETCH(int, synced);
+        QFETCH(int, pendingSaved);
+        QFETCH(int, pendingUnsaved);
+        const QUuid boardId = QUuid::createUuid();
+        const QUuid otherBoard = QUuid::createUuid();
+        auto add = [this](const QUuid& board, bool didSync) {
+            Item item = sampleItem(board, QStringLiteral("x"));
+            item.didSync = didSync;
+            return storeItem(item);
+        };
+        for (int i = 0; i < synced; ++i)
+            add(boardId, true);
+        for (int i = 0; i < pendingSaved; ++i)
+            add(boardId, false);
+        QList<std::shared_ptr<LocalItem>> laterPending;
+        for (int i = 0; i < pendingUnsaved; ++i)
+            laterPending.append(add(boardId, true));
+        add(otherBoard, false);
+        QVERIFY(m_context->save());
+        // Edited here after the last save: pending in memory, synced in the file.
+        for (const auto& record : std::as_const(laterPending))
+            record->setDidSync(false);
+
+        QSet<LocalItem*> changed;
+        connect(m_context.get(), &StoreContext::itemChanged, this, [&changed](LocalItem* item) { changed.insert(item); });
+        QVERIFY(LocalDataService::markLocalItemsSynced(boardId, *m_context));
+        QCOMPARE(changed.size(), pendingSaved + pendingUnsaved);
+        for (LocalItem* item : std::as_const(changed)) {
+            QCOMPARE(item->boardId(), boardId);
+            QVERIFY(item->didSync());
+        }
+        QVERIFY(!m_context->hasChanges());
+
+        auto later = reopen();
+        QCOMPARE(later->countItems(ItemQuery::onBoard(boardId)).value(), synced + pendingSaved + pendingUnsaved);
+        QCOMPARE(later->countItems(LocalDataService::unsyncedItemsQuery(boardId)).value(), 0);
+        QCOMPARE(later->countItems(LocalDataService::unsyncedItemsQuery(otherBoard)).value(), 1);
+    }
+
     void markLocalItemsSyncedReportsAFailedSave()
     {
         m_context = openStore(50);
@@ -477,6 +532,40 @@ private Q_SLOTS:
         QCOMPARE(stored.didSync, true); // the service's copy is synchronised by definition
         QCOMPARE(stored.archivedAt, std::nullopt);
         QCOMPARE(stored.createdAt, at(QStringLiteral("2024-05-01T10:00:00Z")));
+    }
+
+    void applyRemoteItemsHandsBackTheRecordOfEveryId()
+    {
+        const QUuid boardId = QUuid::createUuid();
+        const Item stored = sampleItem(boardId, QStringLiteral("stored"));
+        storeItem(stored);
+        QVERIFY(m_context->save());
+        RemoteItem overwrite = remoteFor(stored);
+        overwrite.content = QStringLiteral("overwritten");
+        RemoteItem fresh = remoteFor(sampleItem(boardId, QStringLiteral("fresh, first copy")));
+        RemoteItem freshAgain = fresh;
+        freshAgain.content = QStringLiteral("fresh, second copy");
+
+        QHash<QUuid, std::shared_ptr<LocalItem>> applied;
+        QVERIFY(LocalDataService::applyRemoteItems({ overwrite, fresh, freshAgain }, *m_context, &applied));
+        QCOMPARE(applied.size(), 2);
+        for (const QUuid& id : { stored.id, fresh.id }) {
+            QVERIFY(applied.value(id));
+            // The context's own record, not a copy.
+            QCOMPARE(applied.value(id), LocalDataService::fetchLocalItem(id, *m_context));
+        }
+        QCOMPARE(applied.value(stored.id)->content(), QStringLiteral("overwritten"));
+        QCOMPARE(applied.value(fresh.id)->content(), QStringLiteral("fresh, second copy"));
+
+        // A second apply adds to what the first handed back and replaces the records it touches.
+        const auto before = applied.value(stored.id);
+        RemoteItem another = remoteFor(sampleItem(boardId, QStringLiteral("another")));
+        overwrite.content = QStringLiteral("overwritten again");
+        QVERIFY(LocalDataService::applyRemoteItems({ another, overwrite }, *m_context, &applied));
+        QCOMPARE(applied.size(), 3);
+        QCOMPARE(applied.value(stored.id), before); // one record per id
+        QCOMPARE(applied.value(stored.id)->content(), QStringLiteral("overwritten again"));
+        QCOMPARE(applied.value(another.id), LocalDataService::fetchLocalItem(another.id, *m_context));
     }
 
     void containerLivesInTheBundleFolder()

@@ -268,6 +268,42 @@ private Q_SLOTS:
         QCOMPARE(other.count(QStringLiteral("local_item"), idCondition(doomed->id())), 0);
     }
 
+    void idsAreWrittenInCanonicalFormAndReadInAnyForm_data()
+    {
+        QTest::addColumn<QString>("written"); // the item's id as another program put it in the file
+        QTest::addColumn<QUuid>("read");
+        const QUuid id = QUuid::fromString(QStringLiteral("0a1b2c3d-4e5f-6789-abcd-ef0123456789"));
+        QTest::newRow("canonical") << "0A1B2C3D-4E5F-6789-ABCD-EF0123456789" << id;
+        QTest::newRow("lower case") << "0a1b2c3d-4e5f-6789-abcd-ef0123456789" << id;
+        QTest::newRow("braces") << "{0A1B2C3D-4E5F-6789-ABCD-EF0123456789}" << id;
+        QTest::newRow("not an id") << "item-7" << QUuid();
+        QTest::newRow("not ASCII") << QStringLiteral("0A1B2C3D-4E5F-6789-ABCD-EF012345678\u00E9") << QUuid();
+    }
+
+    void idsAreWrittenInCanonicalFormAndReadInAnyForm()
+    {
+        QFETCH(QString, written);
+        QFETCH(QUuid, read);
+        const QUuid boardId = QUuid::createUuid();
+        {
+            // Our own writes use the canonical form for every id column.
+            auto context = openStore();
+            const Item mine = sampleItem(boardId, QStringLiteral("mine"));
+            context->insert(makeLocalItem(mine));
+            QVERIFY(context->save());
+            RawConnection other(m_file);
+            QCOMPARE(other.value(QStringLiteral("SELECT id FROM local_item")), uuidText(mine.id));
+            QCOMPARE(other.value(QStringLiteral("SELECT boardId FROM local_item")), uuidText(boardId));
+            QCOMPARE(other.value(QStringLiteral("SELECT createdBy FROM local_item")), uuidText(mine.createdBy));
+            QVERIFY(other.execute(QStringLiteral("UPDATE local_item SET id = '%1'").arg(written)));
+        }
+        auto context = openStore();
+        const auto items = context->fetchItems(ItemQuery::onBoard(boardId));
+        QVERIFY(items);
+        QCOMPARE(items->size(), 1);
+        QCOMPARE(items->first()->id(), read);
+    }
+
     void rowRemovedBehindTheContextIsWrittenAgain()
     {
         auto context = openStore();
