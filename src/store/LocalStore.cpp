@@ -2,9 +2,12 @@
 
 #include "BundleInfo.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
+#include <QLockFile>
 
 namespace {
 
@@ -15,7 +18,31 @@ std::unique_ptr<QSettings> applicationSettings()
     const qsizetype lastDot = identifier.lastIndexOf(QLatin1Char('.'));
     const QString organization = lastDot > 0 ? identifier.left(lastDot) : identifier;
     const QString application = lastDot > 0 ? identifier.mid(lastDot + 1) : identifier;
-    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, organization, application);
+    return std::make_unique<QSettings>(
+        QSettings::NativeFormat, QSettings::UserScope, organization, application);
+}
+
+// A process killed while saving can leave the settings' lock file behind, possibly empty. The
+// settings would wait half a minute for such a lock to turn stale before their first write, with the
+// window frozen, so at start a lock whose owner cannot be named, or no longer runs, goes at once.
+void clearAbandonedLock(const QString& settingsFile)
+{
+    if (settingsFile.isEmpty())
+        return;
+    const QString lockPath = settingsFile + QStringLiteral(".lock");
+    if (!QFileInfo::exists(lockPath))
+        return;
+    QLockFile lock(lockPath);
+    qint64 pid = 0;
+    QString hostName;
+    QString application;
+    if (!lock.getLockInfo(&pid, &hostName, &application)) {
+        QFile::remove(lockPath);
+        return;
+    }
+    // Takes over a lock of a process that no longer runs; a live owner keeps its lock.
+    if (lock.tryLock(0))
+        lock.unlock();
 }
 
 }
@@ -40,6 +67,7 @@ LocalStore::LocalStore(std::unique_ptr<QSettings> settings)
     : m_ownedSettings(std::move(settings))
     , m_settings(m_ownedSettings.get())
 {
+    clearAbandonedLock(m_settings->fileName());
 }
 
 LocalStore::~LocalStore()
@@ -111,6 +139,6 @@ std::optional<QJsonValue> LocalStore::parseFragment(const QByteArray& data)
 
 QByteArray LocalStore::serializeFragment(const QJsonValue& value)
 {
-    const QByteArray wrapped = QJsonDocument(QJsonArray { value }).toJson(QJsonDocument::Compact);
+    const QByteArray wrapped = QJsonDocument(QJsonArray {value}).toJson(QJsonDocument::Compact);
     return wrapped.mid(1, wrapped.size() - 2);
 }

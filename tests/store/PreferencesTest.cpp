@@ -9,6 +9,10 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QFile>
+#include <QSysInfo>
+#include <QFileInfo>
+#include <QLockFile>
 #include <QTest>
 
 #include <functional>
@@ -92,6 +96,9 @@ private Q_SLOTS:
     void absentOptionalRemovesEntry();
     void removeAllTakesOnlyThePrefix();
     void sharedStoreUsesTheApplicationDomain();
+    void abandonedLockIsClearedAtOpen_data();
+    void abandonedLockIsClearedAtOpen();
+    void liveLockIsKept();
 
 private:
     QString settingsPath() const { return m_dir->filePath(QStringLiteral("preferences.ini")); }
@@ -311,6 +318,44 @@ void PreferencesTest::sharedStoreUsesTheApplicationDomain()
     QCOMPARE(defaults.organizationName() + QLatin1Char('.') + defaults.applicationName(),
         QString::fromUtf8(BundleInfo::bundleIdentifier));
     QCOMPARE(&LocalStore::shared(), &LocalStore::shared());
+}
+
+void PreferencesTest::abandonedLockIsClearedAtOpen_data()
+{
+    QTest::addColumn<QByteArray>("lockContents");
+    // Killed between creating the lock and writing its owner.
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("damaged") << QByteArray("\x01\x02 not a lock");
+    // The owner's process id no longer runs on this host.
+    QTest::newRow("dead owner") << QByteArray("2147483646\nplenko\n") + QSysInfo::machineHostName().toUtf8()
+            + QByteArray("\n");
+}
+
+void PreferencesTest::abandonedLockIsClearedAtOpen()
+{
+    QFETCH(QByteArray, lockContents);
+    const QString lockPath = settingsPath() + QStringLiteral(".lock");
+    {
+        QFile lock(lockPath);
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.write(lockContents);
+    }
+    LocalStore store(settingsPath());
+    QVERIFY2(!QFileInfo::exists(lockPath), "an abandoned lock must not outlive the opening of the store");
+    store.set(std::optional(QUuid::createUuid()), PreferenceKeys::selectedBoardId());
+    QVERIFY(store.get(PreferenceKeys::selectedBoardId()).has_value());
+}
+
+void PreferencesTest::liveLockIsKept()
+{
+    QLockFile held(settingsPath() + QStringLiteral(".lock"));
+    QVERIFY(held.tryLock(0));
+    {
+        LocalStore store(settingsPath());
+        Q_UNUSED(store)
+        QVERIFY(QFileInfo::exists(settingsPath() + QStringLiteral(".lock")));
+    }
+    held.unlock();
 }
 
 QTEST_GUILESS_MAIN(PreferencesTest)
