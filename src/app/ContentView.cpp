@@ -17,6 +17,7 @@
 #include "workspace/BoardViewModel.h"
 
 #include <QHBoxLayout>
+#include <QPainter>
 #include <QPointer>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -29,6 +30,29 @@ QCoro::Task<void> fetchBoardDetails(QPointer<BoardViewModel> workspace, QUuid bo
     if (const std::optional<Board> board = workspace->findBoard(boardId))
         co_await workspace->refreshBoardDetails(*board);
 }
+
+// The foot of the sidebar column, drawn like the sidebar above it.
+class SidebarFooter : public QWidget
+{
+public:
+    explicit SidebarFooter(QWidget* content, QWidget* parent)
+        : QWidget(parent)
+    {
+        setObjectName(QStringLiteral("sidebarFooter"));
+        auto* layout = new QVBoxLayout(this);
+        layout->setContentsMargins(0, 0, 1, 0);
+        layout->addWidget(content);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.fillRect(rect(), Palette::sidebarBackground());
+        painter.setPen(Palette::separator());
+        painter.drawLine(rect().topRight(), rect().bottomRight());
+    }
+};
 
 bool isInWorkspace(const BoardViewModel& workspace, const QUuid& id)
 {
@@ -146,8 +170,8 @@ SidebarMode ContentView::sidebarMode() const
 
 void ContentView::setAccountControl(QWidget* control)
 {
-    m_accountControl = control;
-    m_sidebarColumn->layout()->addWidget(control);
+    m_accountControl = new SidebarFooter(control, m_sidebarColumn);
+    m_sidebarColumn->layout()->addWidget(m_accountControl);
     m_rail->setAccountButtonHidden(true);
     updateAccount();
 }

@@ -16,6 +16,7 @@
 #include "net/NetworkService.h"
 #include "session/AccountDetailsView.h"
 #include "session/AuthState.h"
+#include "session/SessionStyle.h"
 #include "session/UpdaterViewModel.h"
 #include "store/LocalStore.h"
 #include "store/StoreContainer.h"
@@ -54,8 +55,11 @@ MyApp::MyApp(std::unique_ptr<StoreContext> store)
     if (auto* application = qobject_cast<QApplication*>(QCoreApplication::instance()))
         Palette::applyTo(*application);
     AppearanceController::shared();
-    SettingsSymbols::setLookup(
-        [](const QString& symbol, const QColor& color) { return SymbolIcons::icon(symbol, color); });
+    // The settings and account views sit below the icon set's library; they get it handed in.
+    const auto symbolIcon
+        = [](const QString& symbol, const QColor& color) { return SymbolIcons::icon(symbol, color); };
+    SettingsSymbols::setLookup(symbolIcon);
+    SessionStyle::setSymbolLookup(symbolIcon);
     UsageAnalytics::shared().initialize();
 
     NetworkService& api = NetworkService::shared();
