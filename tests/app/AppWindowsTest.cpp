@@ -14,6 +14,7 @@
 #include "session/ChangelogPopoverView.h"
 #include "session/FeedbackDialogView.h"
 #include "session/NotificationPopoverView.h"
+#include "store/LocalStore.h"
 #include "store/StoreContainer.h"
 #include "support/DevServer.h"
 #include "workspace/BoardViewModel.h"
@@ -61,6 +62,8 @@ private Q_SLOTS:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
+        // The shared preferences outlive a run (the invite button hides after enough taps).
+        LocalStore::shared().removeAll(QString());
         m_server = std::make_unique<DevServer>();
         QVERIFY2(m_server->isRunning(), qPrintable(m_server->errorString()));
         const QByteArray base = m_server->baseUrl().toString().toUtf8();
