@@ -128,6 +128,8 @@ void EditorView::buildChrome()
     m_busyIndicator = new BusyIndicator(m_primaryButton);
     m_busyIndicator->hide();
     auto* buttonLayout = new QHBoxLayout(m_primaryButton);
+    // The layout only places the spinner; without a fixed policy its stretch would widen the button.
+    m_primaryButton->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     buttonLayout->setContentsMargins(6, 0, 0, 0);
     buttonLayout->addWidget(m_busyIndicator, 0, Qt::AlignLeft | Qt::AlignVCenter);
     buttonLayout->addStretch();

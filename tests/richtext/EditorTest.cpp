@@ -93,6 +93,7 @@ private Q_SLOTS:
     void returnGoesToHostFirst();
     void saveRequestOnlyForFocusedEditor();
     void emojiAndCheatsheetButtons();
+    void wideEditorKeepsButtonsAtTheirSize();
     void placeholderAndTitle_data();
     void placeholderAndTitle();
     void mentionSuggestions_data();
@@ -430,6 +431,19 @@ void EditorTest::emojiAndCheatsheetButtons()
     open.view.setShowsEmojiPicker(false);
     open.view.setShowsMarkdownHelpButton(false);
     QVERIFY(!emojiButton->isVisible() && !helpButton->isVisible());
+}
+
+void EditorTest::wideEditorKeepsButtonsAtTheirSize()
+{
+    OpenEditor open;
+    open.view.resize(1000, 200);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    for (const QString& name : { QStringLiteral("primaryButton"), QStringLiteral("cancelButton") }) {
+        auto* button = open.view.findChild<QPushButton*>(name);
+        QVERIFY(button);
+        QVERIFY2(button->width() <= button->sizeHint().width() + 8,
+            qPrintable(QStringLiteral("%1 is %2 px wide").arg(name).arg(button->width())));
+    }
 }
 
 void EditorTest::placeholderAndTitle_data()
