@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSet>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -99,6 +100,8 @@ BoardContentView::BoardContentView(const ViewContext& context, QWidget* parent)
     connect(&workspace, &BoardViewModel::boardsChanged, this, &BoardContentView::refresh);
     connect(&workspace, &BoardViewModel::searchQueryChanged, this, &BoardContentView::refresh);
     connect(&workspace, &BoardViewModel::recentlyUpdatedItemIdChanged, this, [this] {
+        // The updated item's card may be one the pending rebuild makes.
+        updatePendingCards();
         const auto recent = m_context.workspace.recentlyUpdatedItemId();
         for (ItemCardView* card : std::as_const(m_cards))
             card->setHighlighted(recent == card->item().id);
@@ -162,10 +165,10 @@ void BoardContentView::refresh()
     m_composer->setStatusTint(Palette::statusColor(static_cast<int>(m_mode)));
 
     const ItemStatus status = allItemStatuses.at(static_cast<size_t>(m_mode));
-    const QString search = m_context.workspace.searchQuery();
+    const ItemFilter filter(m_context.workspace.searchQuery(), m_assigneeFilter);
     QList<Item> items;
     for (const Item& item : board.items) {
-        if (!item.isDeleted() && item.status == status && ItemFilter::passes(item, search, m_assigneeFilter))
+        if (!item.isDeleted() && item.status == status && filter.passes(item))
             items << item;
     }
     std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) { return a.order < b.order; });
@@ -173,11 +176,52 @@ void BoardContentView::refresh()
     m_archivedItems.clear();
     for (const Item& item : std::as_const(items))
         (item.isArchived() ? m_archivedItems : m_liveItems) << item;
-    rebuildCards();
+    scheduleCards();
 }
 
-QList<ItemCardView*> BoardContentView::cards() const
+void BoardContentView::scheduleCards()
 {
+    m_cardsPending = true;
+    if (m_cardsUpdatePosted)
+        return;
+    m_cardsUpdatePosted = true;
+    // Posted rather than timed: it runs in order with the paint the same changes asked for, before it.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_cardsUpdatePosted = false;
+            updatePendingCards();
+        },
+        Qt::QueuedConnection);
+}
+
+void BoardContentView::updatePendingCards()
+{
+    if (m_cardsPending)
+        rebuildCards();
+}
+
+QLabel* BoardContentView::loadingLabel()
+{
+    updatePendingCards();
+    return m_loadingLabel;
+}
+
+QToolButton* BoardContentView::archivedHeader()
+{
+    updatePendingCards();
+    return m_archivedHeader;
+}
+
+ItemCardView* BoardContentView::card(const QUuid& itemId)
+{
+    updatePendingCards();
+    return m_cards.value(itemId);
+}
+
+QList<ItemCardView*> BoardContentView::cards()
+{
+    updatePendingCards();
     QList<ItemCardView*> result;
     for (int i = 0; i < m_cardsLayout->count(); ++i) {
         if (auto* card = qobject_cast<ItemCardView*>(m_cardsLayout->itemAt(i)->widget()))
@@ -215,11 +259,15 @@ ItemCardView* BoardContentView::cardFor(const Item& item)
 
 void BoardContentView::rebuildCards()
 {
-    // Take everything out of the layout; cards that stay are put back in their new order.
+    m_cardsPending = false;
+    // Take everything out of the layout; what stays is put back in its new order. Hiding only what
+    // is left out afterwards spares the cards that stay a hide and show, each of which would lay the
+    // list out again.
+    QList<QWidget*> taken;
     while (m_cardsLayout->count() > 0) {
         QLayoutItem* entry = m_cardsLayout->takeAt(0);
         if (entry->widget())
-            entry->widget()->hide();
+            taken << entry->widget();
         delete entry;
     }
 
@@ -263,6 +311,13 @@ void BoardContentView::rebuildCards()
         m_loadingLabel->show();
     }
     m_cardsLayout->addStretch(1);
+    QSet<QWidget*> placed;
+    for (int i = 0; i < m_cardsLayout->count(); ++i)
+        placed.insert(m_cardsLayout->itemAt(i)->widget());
+    for (QWidget* widget : std::as_const(taken)) {
+        if (!placed.contains(widget))
+            widget->hide();
+    }
 
     for (auto it = m_cards.begin(); it != m_cards.end();) {
         if (!keep.contains(it.key())) {

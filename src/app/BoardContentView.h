@@ -34,15 +34,18 @@ public:
 
     void setCurrentView(ViewMode mode);
     void setAssigneeFilter(const AssigneeFilter& filter);
-    // Re-reads the selected board from the workspace.
+    // Re-reads the selected board from the workspace. The items are read at once; the cards follow
+    // once per turn of the event loop, so a burst of changes (loading the boards emits several
+    // signals in a row) rebuilds them once. Asking for a card or a label of the list brings the
+    // cards up to date first.
     void refresh();
 
     // The items the list shows (all pages), live ones first, then the archived ones.
     const QList<Item>& liveItems() const { return m_liveItems; }
     const QList<Item>& archivedItems() const { return m_archivedItems; }
     // The cards made so far, in list order.
-    QList<ItemCardView*> cards() const;
-    ItemCardView* card(const QUuid& itemId) const { return m_cards.value(itemId); }
+    QList<ItemCardView*> cards();
+    ItemCardView* card(const QUuid& itemId);
     bool isArchivedExpanded() const { return m_archivedExpanded; }
     void setArchivedExpanded(bool expanded);
     bool hasMore() const;
@@ -50,8 +53,8 @@ public:
 
     ItemListState& listState() const { return *m_listState; }
     FloatingNewItemComposer* composer() const { return m_composer; }
-    QLabel* loadingLabel() const { return m_loadingLabel; }
-    QToolButton* archivedHeader() const { return m_archivedHeader; }
+    QLabel* loadingLabel();
+    QToolButton* archivedHeader();
     QScrollArea* scrollArea() const { return m_scroll; }
     // Opens the composer for a new item on the selected board.
     void openNewItemEditor();
@@ -64,6 +67,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void scheduleCards();
+    void updatePendingCards();
     void rebuildCards();
     ItemCardView* cardFor(const Item& item);
     void placeComposer();
@@ -78,6 +83,8 @@ private:
     QList<Item> m_archivedItems;
     int m_shownCount = pageSize;
     bool m_archivedExpanded = false;
+    bool m_cardsPending = false; // the cards do not show the items yet
+    bool m_cardsUpdatePosted = false;
     QUuid m_boardId;
 
     QScrollArea* m_scroll = nullptr;

@@ -22,6 +22,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPainterPath>
+#include <QResizeEvent>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -215,6 +216,7 @@ void ItemCardView::render()
     m_text->updateContent(m_item.content, m_renderedMembers);
     m_overlay->setMentionCandidates(m_renderedMembers);
     updateClipping();
+    updateGeometry();
 }
 
 void ItemCardView::updateClipping()
@@ -226,7 +228,6 @@ void ItemCardView::updateClipping()
     m_text->setMaximumHeight(m_isClipped && !m_isExpanded ? collapsedTextHeight : QWIDGETSIZE_MAX);
     m_moreButton->setVisible(m_isClipped);
     m_moreButton->setText(m_isExpanded ? QStringLiteral("Show less") : QStringLiteral("Show more"));
-    updateGeometry();
 }
 
 void ItemCardView::updateAssignee()
@@ -483,7 +484,9 @@ void ItemCardView::setDropTargeted(bool targeted)
 void ItemCardView::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    updateClipping();
+    // Only the width decides how tall the text is; the layout settling the card's height does not.
+    if (event->size().width() != event->oldSize().width())
+        updateClipping();
     if (m_isDropTargeted)
         m_dropLabel->setGeometry(rect().adjusted(4, 4, -4, -4));
 }

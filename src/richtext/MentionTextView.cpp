@@ -69,8 +69,11 @@ void MentionTextView::rebuild()
     RenderedItemText rendered = ItemTextRenderer::render(m_text, m_candidates, style);
     m_document = std::move(rendered.document);
     m_mentionRanges = std::move(rendered.mentionRanges);
+    m_heightsForWidth.fill({});
     m_rebuilding = false;
     measure();
+    // Heights at other widths may have changed even where this one did not.
+    updateGeometry();
     update();
 }
 
@@ -79,7 +82,9 @@ void MentionTextView::measure()
     if (!m_document)
         return;
     const int width = this->width() > 0 ? this->width() : m_fallbackWidth;
-    m_document->setTextWidth(width);
+    // Setting the width lays the document out again even when it is the same.
+    if (m_document->textWidth() != width)
+        m_document->setTextWidth(width);
     const int height = static_cast<int>(std::ceil(m_document->documentLayout()->documentSize().height() + 2 * verticalInset));
     if (height != m_measuredHeight) {
         m_measuredHeight = height;
@@ -91,10 +96,17 @@ int MentionTextView::heightForWidth(int width) const
 {
     if (!m_document)
         return 2 * verticalInset;
+    for (const MeasuredWidth& measured : m_heightsForWidth) {
+        if (measured.width == width)
+            return measured.height;
+    }
     std::unique_ptr<QTextDocument> probe(m_document->clone());
     probe->setDocumentMargin(0);
     probe->setTextWidth(width);
-    return static_cast<int>(std::ceil(probe->documentLayout()->documentSize().height() + 2 * verticalInset));
+    const int height = static_cast<int>(std::ceil(probe->documentLayout()->documentSize().height() + 2 * verticalInset));
+    m_heightsForWidth[m_nextHeightSlot] = { width, height };
+    m_nextHeightSlot = (m_nextHeightSlot + 1) % m_heightsForWidth.size();
+    return height;
 }
 
 QSize MentionTextView::sizeHint() const

@@ -12,6 +12,8 @@
 #include <QTextDocument>
 #include <QWidget>
 
+#include <array>
+#include <limits>
 #include <memory>
 #include <optional>
 
@@ -87,4 +89,14 @@ private:
     bool m_showsMentionPopover = true;
     bool m_rebuilding = false;
     std::optional<QString> m_pressedTarget; // what the primary button went down on
+
+    // Layouts ask for the height at a width many times while they settle, and each answer lays the
+    // whole text out: the last few answers are kept until the document is rebuilt.
+    struct MeasuredWidth
+    {
+        int width = std::numeric_limits<int>::min(); // no width asked yet
+        int height = 0;
+    };
+    mutable std::array<MeasuredWidth, 8> m_heightsForWidth {};
+    mutable size_t m_nextHeightSlot = 0;
 };

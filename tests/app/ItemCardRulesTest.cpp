@@ -138,6 +138,53 @@ private Q_SLOTS:
         QCOMPARE(ItemFilter::passesSearch(makeItem(ItemStatus::todo, false, content), search), passes);
     }
 
+    void searchFollowsTheLocaleCaseRules_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("content");
+        QTest::addColumn<QString>("search");
+        QTest::addColumn<bool>("passes");
+
+        const QString longAccented = QString(600, QChar(0x00C9)) + QStringLiteral(" TARGET");
+        const QString longExpanding = QString(600, QChar(0x0130)) + QStringLiteral("X");
+        QTest::newRow("plain letters") << "en_US" << "Fix The Parser" << "the PARSER" << true;
+        QTest::newRow("plain letters, not contained") << "en_US" << "Fix The Parser" << "parsers" << false;
+        QTest::newRow("needle at the very end") << "en_US" << "abc" << "C" << true;
+        QTest::newRow("needle longer than the content") << "en_US" << "ab" << "abc" << false;
+        QTest::newRow("capital I with dot has a lower-case i") << "en_US" << QStringLiteral("\u0130NDEX") << "i" << true;
+        QTest::newRow("Kelvin sign lower-cases to k") << "en_US" << QStringLiteral("300 \u212A") << "k" << true;
+        QTest::newRow("non-latin search text") << "de_DE" << QStringLiteral("STRASSE \u00C4RGER") << QStringLiteral("\u00E4rger") << true;
+        QTest::newRow("Turkish capital I is a dotless i") << "tr_TR" << "FIX" << "fix" << false;
+        QTest::newRow("Turkish, same letters") << "tr_TR" << "FIX" << "FIX" << true;
+        QTest::newRow("Turkish dotless i") << "tr_TR" << QStringLiteral("f\u0131x it") << "FIX" << true;
+        QTest::newRow("Turkish capital I with dot") << "tr_TR" << QStringLiteral("\u0130stanbul") << "istanbul" << true;
+        QTest::newRow("long text, match at the end") << "en_US" << longAccented << "target" << true;
+        QTest::newRow("long text, no match") << "en_US" << longAccented << "targets" << false;
+        QTest::newRow("text that grows when lower-cased") << "en_US" << longExpanding << "x" << true;
+    }
+
+    // The search text is prepared once for many items; the outcome is the locale's own lower-casing
+    // of both sides, whichever way the content is compared.
+    void searchFollowsTheLocaleCaseRules()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, content);
+        QFETCH(QString, search);
+        QFETCH(bool, passes);
+        const QLocale rules(locale);
+        const ItemSearch prepared(search, rules);
+        QCOMPARE(prepared.matches(content), passes);
+        QCOMPARE(rules.toLower(content).contains(rules.toLower(search.trimmed())), passes);
+
+        const QLocale previous;
+        QLocale::setDefault(rules);
+        const bool throughFilter = ItemFilter(search, {}).passes(makeItem(ItemStatus::todo, false, content));
+        const bool throughStatic = ItemFilter::passesSearch(makeItem(ItemStatus::todo, false, content), search);
+        QLocale::setDefault(previous);
+        QCOMPARE(throughFilter, passes);
+        QCOMPARE(throughStatic, passes);
+    }
+
     void assigneeFilter_data()
     {
         const QUuid ann = QUuid::createUuid();

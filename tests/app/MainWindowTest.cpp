@@ -28,10 +28,14 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
 #include <QToolButton>
+
+#include <algorithm>
+#include <functional>
 
 namespace {
 ViewContext contextFor(WorkspaceClient& client, NotificationCenter& center)
@@ -405,6 +409,137 @@ private Q_SLOTS:
         list.setArchivedExpanded(true);
         QVERIFY(list.card(archived.id));
         QCOMPARE(list.cards().last()->item().id, archived.id);
+    }
+
+    // Several changes in one turn of the event loop: the cards follow the items once the loop runs,
+    // in the list's order, and cards of items that left the list are hidden before anything paints.
+    void burstOfChangesShowsTheRightCards()
+    {
+        WorkspaceClient client(nullptr, QString());
+        const Board board = makeBoard(client, QStringLiteral("Burst"), StorageOption::local);
+        QCoro::waitFor(client.workspace().selectBoard(board.id));
+        const Item alpha = addItem(client, board.id, QStringLiteral("alpha report"));
+        const Item beta = addItem(client, board.id, QStringLiteral("beta report"));
+        const Item gamma = addItem(client, board.id, QStringLiteral("gamma notes"));
+        const Item finished = addItem(client, board.id, QStringLiteral("done report"), ItemStatus::done);
+
+        NotificationCenter center;
+        BoardContentView list(contextFor(client, center));
+        list.resize(480, 640);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        QCOMPARE(list.cards().size(), 3);
+
+        QWidget* container = list.scrollArea()->widget();
+        const auto shownTexts = [container, &list] {
+            QStringList texts;
+            QList<ItemCardView*> visible;
+            for (ItemCardView* card : container->findChildren<ItemCardView*>()) {
+                if (card->isVisibleTo(&list))
+                    visible << card;
+            }
+            std::sort(visible.begin(), visible.end(), [](ItemCardView* a, ItemCardView* b) { return a->y() < b->y(); });
+            for (ItemCardView* card : std::as_const(visible))
+                texts << card->textView()->text();
+            return texts;
+        };
+        struct PaintWatch : QObject
+        {
+            std::function<QStringList()> read;
+            std::optional<QStringList> firstPaint;
+            bool eventFilter(QObject*, QEvent* event) override
+            {
+                if (event->type() == QEvent::Paint && !firstPaint)
+                    firstPaint = read();
+                return false;
+            }
+        } watch;
+        watch.read = shownTexts;
+        container->installEventFilter(&watch);
+        // Whatever was still to paint from showing the list paints now, not after the changes.
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        watch.firstPaint.reset();
+
+        // All in one turn: none of these waits for the event loop.
+        BoardViewModel& workspace = client.workspace();
+        workspace.setSearchQuery(QStringLiteral("gam"));
+        list.setCurrentView(ViewMode::done);
+        workspace.setSearchQuery(QStringLiteral("REPORT"));
+        list.setAssigneeFilter({ std::nullopt, true });
+        list.setCurrentView(ViewMode::todo);
+        QCOMPARE(contents(list.liveItems()), QStringList({ "alpha report", "beta report" }));
+
+        container->update();
+        QTRY_VERIFY(watch.firstPaint.has_value());
+        QCOMPARE(*watch.firstPaint, QStringList({ "alpha report", "beta report" }));
+        QCOMPARE(shownTexts(), QStringList({ "alpha report", "beta report" }));
+        QList<QUuid> ids;
+        for (ItemCardView* card : list.cards())
+            ids << card->item().id;
+        QCOMPARE(ids, QList<QUuid>({ alpha.id, beta.id }));
+        QVERIFY(!list.card(gamma.id));
+        QVERIFY(!list.card(finished.id));
+
+        // An edit and a new item in the same turn as a search change.
+        Item edited = *findItem(client, board.id, beta.id);
+        edited.content = QStringLiteral("beta report, revised");
+        QCoro::waitFor(workspace.updateItem(edited));
+        const Item added = addItem(client, board.id, QStringLiteral("epsilon report"));
+        workspace.setSearchQuery(QStringLiteral(" report"));
+        QTRY_COMPARE(shownTexts(), QStringList({ "alpha report", "beta report, revised", "epsilon report" }));
+        QCOMPARE(list.card(added.id)->textView()->text(), QStringLiteral("epsilon report"));
+        container->removeEventFilter(&watch);
+    }
+
+    // A card's text is clipped by its width: narrowing, widening and new content each decide again.
+    void cardClippingFollowsWidthAndContent()
+    {
+        WorkspaceClient client(nullptr, QString());
+        const Board board = makeBoard(client, QStringLiteral("Clip"), StorageOption::local);
+        QString longText;
+        for (int i = 0; i < 40; ++i)
+            longText += QStringLiteral("word%1 ").arg(i);
+        const Item item = addItem(client, board.id, longText.trimmed());
+        NotificationCenter center;
+        ItemListState state;
+        ItemCardView card(contextFor(client, center), state);
+        card.setItem(*findItem(client, board.id, item.id));
+        QToolButton* more = card.findChild<QToolButton*>(QStringLiteral("itemExpand"));
+        QVERIFY(more);
+        card.resize(1600, 400);
+        card.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&card));
+        QTRY_COMPARE(card.width(), 1600);
+        QVERIFY(!card.isClipped());
+        QVERIFY(!more->isVisibleTo(&card));
+
+        card.resize(160, 400);
+        QTRY_VERIFY(card.isClipped());
+        QVERIFY(more->isVisibleTo(&card));
+        QCOMPARE(card.textView()->maximumHeight(), ItemCardView::collapsedTextHeight);
+        // Only the height changes: the clipping stays.
+        card.resize(160, 900);
+        QTRY_COMPARE(card.height(), 900);
+        QVERIFY(card.isClipped());
+
+        card.resize(1600, 400);
+        QTRY_VERIFY(!card.isClipped());
+        QVERIFY(!more->isVisibleTo(&card));
+        QCOMPARE(card.textView()->maximumHeight(), QWIDGETSIZE_MAX);
+
+        // New content at a width measured before is measured again.
+        card.resize(160, 400);
+        QTRY_VERIFY(card.isClipped());
+        const int clippedHeight = card.textView()->heightForWidth(140);
+        Item shortened = *findItem(client, board.id, item.id);
+        shortened.content = QStringLiteral("short");
+        card.setItem(shortened);
+        QVERIFY(!card.isClipped());
+        QVERIFY(card.textView()->heightForWidth(140) < clippedHeight);
+        card.setItem(*findItem(client, board.id, item.id));
+        QVERIFY(card.isClipped());
+        QCOMPARE(card.textView()->heightForWidth(140), clippedHeight);
     }
 
     void boardInfoEditingIsForOwners()
