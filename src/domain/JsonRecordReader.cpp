@@ -29,6 +29,14 @@ QString camelCaseKey(const QString& key)
 namespace {
 QJsonObject withCamelCaseKeys(const QJsonObject& object)
 {
+    // Usually every key is camel case already: the object is then shared rather than rebuilt,
+    // which is most of the cost of decoding a large sync answer.
+    bool hasSnakeCaseKey = false;
+    for (auto it = object.constBegin(); it != object.constEnd() && !hasSnakeCaseKey; ++it)
+        hasSnakeCaseKey = it.key().contains(QLatin1Char('_'));
+    if (!hasSnakeCaseKey)
+        return object;
+
     QJsonObject converted;
     for (auto it = object.constBegin(); it != object.constEnd(); ++it) {
         const QString key = camelCaseKey(it.key());
