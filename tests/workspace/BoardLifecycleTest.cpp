@@ -283,7 +283,9 @@ private Q_SLOTS:
         QVERIFY(owner.workspace().findBoard(board.id)->isOwnedBy(owner.userId()));
 
         BoardUser member;
-        for (const BoardUser& user : owner.workspace().findBoard(board.id)->users) {
+        // Held in a local: the loop must not run over a member of a temporary.
+        const Board shared = *owner.workspace().findBoard(board.id);
+        for (const BoardUser& user : shared.users) {
             if (user.userId == joiner.userId())
                 member = user;
         }
