@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds from scratch and runs every test. PLENKO_SANITIZERS=1 runs the suite
-# a second time under AddressSanitizer and UndefinedBehaviorSanitizer (the asan preset). Tests use a
-# private D-Bus session with its own gnome-keyring, the offscreen Qt platform and temporary folders:
-# the user's data is never touched. Each build and test pass prints how long it took.
+# Installs what is missing, builds from scratch and runs every test, then the whole suite a second time
+# under AddressSanitizer and UndefinedBehaviorSanitizer (the asan preset); PLENKO_SANITIZERS=0 skips
+# that second pass. Tests use a private D-Bus session with its own gnome-keyring, the offscreen Qt
+# platform and temporary folders: the user's data is never touched. Each build and test pass prints
+# how long it took.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -11,7 +12,7 @@ export CCACHE_BASEDIR="$root"
 scripts/install-deps.sh
 
 presets=(test)
-[ "${PLENKO_SANITIZERS:-0}" = "1" ] && presets+=(asan)
+[ "${PLENKO_SANITIZERS:-1}" = "1" ] && presets+=(asan)
 
 for preset in "${presets[@]}"; do
     echo "== building preset $preset"
