@@ -10,6 +10,7 @@
 #include "store/LocalDataService.h"
 #include "store/StoreContext.h"
 #include "support/DevServer.h"
+#include "support/ServiceItemDifferences.h"
 
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -88,33 +89,6 @@ QString describe(const Wanted& wanted)
             wanted.deleted ? QStringLiteral(" deleted") : QString());
 }
 
-// Every field of a stored item against the service's copy; empty when they agree.
-QStringList differences(const LocalItem& local, const QJsonObject& service)
-{
-    const RemoteItem mine = LocalDataService::toRemoteItem(local);
-    QStringList found;
-    auto check = [&](const char* field, const QJsonValue& ours) {
-        const QJsonValue theirs = service.value(QLatin1String(field));
-        const bool same = (ours.isNull() || ours.isUndefined()) ? (theirs.isNull() || theirs.isUndefined())
-                                                                : ours == theirs;
-        if (!same)
-            found.append(
-                QStringLiteral("%1: client %2, service %3")
-                    .arg(QLatin1String(field), ours.toVariant().toString(), theirs.toVariant().toString()));
-    };
-    auto optionalText
-        = [](const std::optional<QString>& text) { return text ? QJsonValue(*text) : QJsonValue(); };
-    check("content", mine.content);
-    check("status", mine.status);
-    check("boardId", uuidText(mine.boardId));
-    check("createdBy", uuidText(mine.createdBy));
-    check("order", mine.order);
-    check("createdAt", mine.createdAt);
-    check("updatedAt", mine.updatedAt);
-    check("archivedAt", optionalText(mine.archivedAt));
-    check("revision", mine.revision);
-    return found;
-}
 }
 
 class AppCrashSoakTest : public QObject
@@ -294,7 +268,7 @@ private Q_SLOTS:
                 else if (!service.contains(item->id()))
                     problems.append(QStringLiteral("only in the store: ") + describe(*item));
                 else
-                    for (const QString& difference : differences(*item, service.value(item->id())))
+                    for (const QString& difference : serviceItemDifferences(*item, service.value(item->id())))
                         problems.append(item->content() + QStringLiteral(" — ") + difference);
             }
             for (auto it = service.cbegin(); it != service.cend(); ++it) {

@@ -4,6 +4,7 @@
 // shared board and checks that each sees the other's changes and is told about them.
 // PLENKO_SOAK_SEED picks another seed; the figures of the run are printed.
 #include "WorkspaceFixture.h"
+#include "support/ServiceItemDifferences.h"
 #include "domain/Ids.h"
 #include "domain/IsoDate.h"
 #include "store/LocalDataService.h"
@@ -36,37 +37,6 @@ QHash<QUuid, QJsonObject> serviceItems(DevServer& server, const WorkspaceClient&
         items.insert(QUuid::fromString(item.value(QStringLiteral("id")).toString()), item);
     }
     return items;
-}
-
-// Every field of the stored item against the service's copy; empty when they agree.
-QStringList differences(const LocalItem& local, const QJsonObject& service)
-{
-    const RemoteItem mine = LocalDataService::toRemoteItem(local);
-    QStringList found;
-    auto check = [&](const char* field, const QJsonValue& ours) {
-        const QJsonValue theirs = service.value(QLatin1String(field));
-        const bool same = (ours.isNull() || ours.isUndefined()) ? (theirs.isNull() || theirs.isUndefined())
-                                                                : ours == theirs;
-        if (!same) {
-            found.append(
-                QStringLiteral("%1: client %2, service %3")
-                    .arg(QLatin1String(field), ours.toVariant().toString(), theirs.toVariant().toString()));
-        }
-    };
-    auto optionalText
-        = [](const std::optional<QString>& text) { return text ? QJsonValue(*text) : QJsonValue(); };
-    check("content", mine.content);
-    check("status", mine.status);
-    check("boardId", uuidText(mine.boardId));
-    check("createdBy", uuidText(mine.createdBy));
-    check("assignee", mine.assignee ? QJsonValue(uuidText(*mine.assignee)) : QJsonValue());
-    check("order", mine.order);
-    check("createdAt", mine.createdAt);
-    check("updatedAt", mine.updatedAt);
-    check("archivedAt", optionalText(mine.archivedAt));
-    check("deletedAt", optionalText(mine.deletedAt));
-    check("revision", mine.revision);
-    return found;
 }
 
 // What the user last made of an item, as the test remembers it.
@@ -280,7 +250,7 @@ private Q_SLOTS:
                     problems.append(QStringLiteral("only on the client: ") + record->content());
                     continue;
                 }
-                for (const QString& difference : differences(*record, service.value(record->id())))
+                for (const QString& difference : serviceItemDifferences(*record, service.value(record->id())))
                     problems.append(record->content() + QStringLiteral(" — ") + difference);
                 ++compared;
             }
