@@ -102,6 +102,7 @@ ItemCardView::ItemCardView(const ViewContext& context, ItemListState& listState,
     contentLayout->addWidget(m_moreButton, 0, Qt::AlignLeft);
 
     auto* footer = new QHBoxLayout();
+    m_footer = footer;
     footer->setSpacing(4);
     m_assigneeButton = smallButton(m_content, QStringLiteral("assigneeButton"), QStringLiteral("person.crop.circle"),
         QStringLiteral("Assign to a board member"));
@@ -117,7 +118,25 @@ ItemCardView::ItemCardView(const ViewContext& context, ItemListState& listState,
     footer->addWidget(m_assigneeName);
     footer->addStretch(1);
 
+    contentLayout->addLayout(footer);
+
+    layout->addWidget(m_content);
+
+    connect(&m_listState, &ItemListState::editingItemIdChanged, this, &ItemCardView::updateEditing);
+    connect(&m_listState, &ItemListState::hoveredItemIdChanged, this, &ItemCardView::updateHoverActions);
+    updateHoverActions();
+}
+
+ItemCardView::~ItemCardView() = default;
+
+// The parts below are made the first time they are needed: a list builds dozens of cards at once,
+// and most are never hovered, expanded into details, improved or dropped on.
+QWidget* ItemCardView::hoverActions()
+{
+    if (m_hoverActions)
+        return m_hoverActions;
     m_hoverActions = new QWidget(m_content);
+    m_hoverActions->hide();
     auto* hoverLayout = new QHBoxLayout(m_hoverActions);
     hoverLayout->setContentsMargins(0, 0, 0, 0);
     hoverLayout->setSpacing(2);
@@ -133,9 +152,14 @@ ItemCardView::ItemCardView(const ViewContext& context, ItemListState& listState,
     connect(editButton, &QToolButton::clicked, this, [this] { trigger(ItemCardAction::edit); });
     connect(copyButton, &QToolButton::clicked, this, [this] { trigger(ItemCardAction::copyContent); });
     connect(detailsButton, &QToolButton::clicked, this, [this] { trigger(ItemCardAction::toggleDetails); });
-    footer->addWidget(m_hoverActions);
-    contentLayout->addLayout(footer);
+    m_footer->addWidget(m_hoverActions);
+    return m_hoverActions;
+}
 
+QWidget* ItemCardView::metadata()
+{
+    if (m_metadata)
+        return m_metadata;
     m_metadata = new QWidget(m_content);
     m_metadata->setObjectName(QStringLiteral("itemMetadata"));
     auto* metadataLayout = new QVBoxLayout(m_metadata);
@@ -147,12 +171,18 @@ ItemCardView::ItemCardView(const ViewContext& context, ItemListState& listState,
     m_createdBy
         = metadataRow(m_metadata, metadataLayout, QStringLiteral("person.crop.circle"), QStringLiteral("Created By"));
     m_metadata->hide();
-    contentLayout->addWidget(m_metadata);
-    layout->addWidget(m_content);
+    m_content->layout()->addWidget(m_metadata);
+    return m_metadata;
+}
 
+ItemCardAIOverlay* ItemCardView::ensureOverlay()
+{
+    if (m_overlay)
+        return m_overlay;
     m_overlay = new ItemCardAIOverlay(this);
     m_overlay->hide();
-    layout->addWidget(m_overlay);
+    layout()->addWidget(m_overlay);
+    m_overlay->setMentionCandidates(m_renderedMembers);
     connect(m_overlay, &ItemCardAIOverlay::accepted, this, [this](const QString& result) {
         Item updated = m_item;
         updated.content = result;
@@ -168,6 +198,13 @@ ItemCardView::ItemCardView(const ViewContext& context, ItemListState& listState,
     });
     connect(m_overlay, &ItemCardAIOverlay::cancelled, this, [this] { setMagic({}); });
 
+    return m_overlay;
+}
+
+QLabel* ItemCardView::dropLabel()
+{
+    if (m_dropLabel)
+        return m_dropLabel;
     m_dropLabel = new QLabel(this);
     m_dropLabel->setObjectName(QStringLiteral("releaseToMerge"));
     m_dropLabel->setAlignment(Qt::AlignCenter);
@@ -176,12 +213,8 @@ ItemCardView::ItemCardView(const ViewContext& context, ItemListState& listState,
                                               "border-radius: 10px; font-weight: 600; }"));
     m_dropLabel->hide();
 
-    connect(&m_listState, &ItemListState::editingItemIdChanged, this, &ItemCardView::updateEditing);
-    connect(&m_listState, &ItemListState::hoveredItemIdChanged, this, &ItemCardView::updateHoverActions);
-    updateHoverActions();
+    return m_dropLabel;
 }
-
-ItemCardView::~ItemCardView() = default;
 
 std::optional<Board> ItemCardView::board() const
 {
@@ -214,7 +247,8 @@ void ItemCardView::setItem(const Item& item)
 void ItemCardView::render()
 {
     m_text->updateContent(m_item.content, m_renderedMembers);
-    m_overlay->setMentionCandidates(m_renderedMembers);
+    if (m_overlay)
+        m_overlay->setMentionCandidates(m_renderedMembers);
     updateClipping();
     updateGeometry();
 }
@@ -269,7 +303,9 @@ void ItemCardView::updateHoverActions()
 {
     const bool hovered = m_listState.hoveredItemId() == m_item.id && !m_item.id.isNull();
     const bool offersEdit = !isEditing() && board().value_or(Board {}).isActive && !m_item.isArchived();
-    m_hoverActions->setVisible(hovered);
+    if (!hovered && !m_hoverActions)
+        return;
+    hoverActions()->setVisible(hovered);
     if (auto* edit = m_hoverActions->findChild<QToolButton*>(QStringLiteral("hoverEdit")))
         edit->setVisible(offersEdit);
 }
@@ -381,6 +417,7 @@ void ItemCardView::trigger(ItemCardAction action)
         break;
     case ItemCardAction::toggleDetails:
         m_isShowingMetadata = !m_isShowingMetadata;
+        metadata();
         if (m_isShowingMetadata)
             updateMetadata();
         m_metadata->setVisible(m_isShowingMetadata);
@@ -466,7 +503,11 @@ void ItemCardView::finishImprovement(const std::optional<QString>& improved)
 void ItemCardView::setMagic(const ItemCardMagicState& state)
 {
     m_magic = state;
-    m_overlay->setState(state);
+    if (state.isIdle() && !m_overlay) {
+        m_content->setVisible(!m_editor);
+        return;
+    }
+    ensureOverlay()->setState(state);
     m_overlay->setVisible(!state.isIdle());
     m_content->setVisible(state.isIdle() && !m_editor);
 }
@@ -474,7 +515,11 @@ void ItemCardView::setMagic(const ItemCardMagicState& state)
 void ItemCardView::setDropTargeted(bool targeted)
 {
     m_isDropTargeted = targeted;
-    m_dropLabel->setGeometry(rect().adjusted(4, 4, -4, -4));
+    if (!targeted && !m_dropLabel) {
+        update();
+        return;
+    }
+    dropLabel()->setGeometry(rect().adjusted(4, 4, -4, -4));
     m_dropLabel->setVisible(targeted);
     if (targeted)
         m_dropLabel->raise();

@@ -54,6 +54,7 @@ public:
     void startImprovement();
 
     EditorView* editor() const { return m_editor; }
+    // Null until the card's text is first improved.
     ItemCardAIOverlay* overlay() const { return m_overlay; }
     MentionTextView* textView() const { return m_text; }
     QToolButton* assigneeButton() const { return m_assigneeButton; }
@@ -85,6 +86,10 @@ private:
     std::optional<Board> board() const;
     QList<BoardUser> members() const;
     void render();
+    QWidget* hoverActions();
+    QWidget* metadata();
+    ItemCardAIOverlay* ensureOverlay();
+    QLabel* dropLabel();
     void updateClipping();
     void updateAssignee();
     void updateMetadata();
@@ -121,6 +126,7 @@ private:
     QToolButton* m_moreButton = nullptr;
     QToolButton* m_assigneeButton = nullptr;
     QLabel* m_assigneeName = nullptr;
+    class QHBoxLayout* m_footer = nullptr;
     QWidget* m_hoverActions = nullptr;
     QWidget* m_metadata = nullptr;
     QLabel* m_created = nullptr;

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QHash>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QSvgRenderer>
 
 // The icons live in a static library: their resources must be registered by hand once.
@@ -115,6 +116,15 @@ QString SymbolIcons::resourcePath(const QString& symbol)
 
 QPixmap SymbolIcons::pixmap(const QString& symbol, const QColor& color, int size, qreal devicePixelRatio)
 {
+    // Every card asks for the same few icons; rendering an SVG each time was a fifth of the start.
+    const QString key = QStringLiteral("plenko-symbol:%1:%2:%3:%4")
+                            .arg(symbol)
+                            .arg(color.rgba(), 8, 16, QLatin1Char('0'))
+                            .arg(size)
+                            .arg(devicePixelRatio);
+    QPixmap cached;
+    if (QPixmapCache::find(key, &cached))
+        return cached;
     const QString path = resourcePath(symbol);
     if (path.isEmpty())
         return {};
@@ -134,6 +144,7 @@ QPixmap SymbolIcons::pixmap(const QString& symbol, const QColor& color, int size
         renderer.render(&painter);
     }
     pixmap.setDevicePixelRatio(devicePixelRatio);
+    QPixmapCache::insert(key, pixmap);
     return pixmap;
 }
 

@@ -293,6 +293,50 @@ private Q_SLOTS:
             QVERIFY(entry.action != ItemCardAction::edit);
     }
 
+    // Hover actions and the details rows are made on first use; they must still work and follow the item.
+    void hoverActionsAndDetails()
+    {
+        WorkspaceClient client(nullptr, QString());
+        const Board board = makeBoard(client, QStringLiteral("Local"), StorageOption::local);
+        const Item live = addItem(client, board.id, QStringLiteral("live"));
+        NotificationCenter center;
+        ItemListState state;
+        ItemCardView card(contextFor(client, center), state);
+        card.setItem(*findItem(client, board.id, live.id));
+        card.resize(320, 120);
+        card.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&card));
+
+        const auto hoverButton = [&card](const char* name) {
+            return card.findChild<QToolButton*>(QString::fromLatin1(name));
+        };
+        state.setHoveredItemId(live.id);
+        QVERIFY(hoverButton("hoverEdit") && hoverButton("hoverEdit")->isVisibleTo(&card));
+        QVERIFY(hoverButton("hoverCopy")->isVisibleTo(&card));
+        state.setHoveredItemId(std::nullopt);
+        QVERIFY(!hoverButton("hoverCopy")->isVisibleTo(&card));
+
+        // An archived item offers no editing from the hover actions.
+        Item archived = *findItem(client, board.id, live.id);
+        archived.archivedAt = QDateTime::currentDateTimeUtc();
+        card.setItem(archived);
+        state.setHoveredItemId(live.id);
+        QVERIFY(!hoverButton("hoverEdit")->isVisibleTo(&card));
+        QVERIFY(hoverButton("hoverDetails")->isVisibleTo(&card));
+
+        hoverButton("hoverDetails")->click();
+        QVERIFY(card.isShowingMetadata());
+        auto* details = card.findChild<QWidget*>(QStringLiteral("itemMetadata"));
+        QVERIFY(details && details->isVisibleTo(&card));
+        QStringList texts;
+        for (const QLabel* label : details->findChildren<QLabel*>())
+            texts << label->text();
+        QVERIFY2(texts.contains(QLocale().toString(live.createdAt.toLocalTime(), QLocale::ShortFormat)),
+            qPrintable(texts.join(QLatin1String(" | "))));
+        card.trigger(ItemCardAction::toggleDetails);
+        QVERIFY(!details->isVisibleTo(&card));
+    }
+
     void droppingACardMerges()
     {
         WorkspaceClient client(nullptr, QString());

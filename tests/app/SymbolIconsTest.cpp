@@ -135,6 +135,34 @@ private Q_SLOTS:
         QVERIFY(!SymbolIcons::icon(symbol, tint).isNull());
     }
 
+    // Pixmaps are kept once drawn; asking again with another colour, size or ratio must not hand back
+    // the kept one.
+    void keptPixmapsFollowColourSizeAndRatio()
+    {
+        const QString symbol = QStringLiteral("pencil");
+        const auto dominant = [](const QPixmap& pixmap) {
+            const QImage image = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    if (qAlpha(image.pixel(x, y)) == 255)
+                        return QColor(image.pixel(x, y)).rgb();
+                }
+            }
+            return QRgb(0);
+        };
+        const QColor red(220, 20, 20), blue(20, 20, 220);
+        QCOMPARE(dominant(SymbolIcons::pixmap(symbol, red, 16, 2.0)), red.rgb());
+        QCOMPARE(dominant(SymbolIcons::pixmap(symbol, blue, 16, 2.0)), blue.rgb());
+        QCOMPARE(dominant(SymbolIcons::pixmap(symbol, red, 16, 2.0)), red.rgb());
+        QCOMPARE(SymbolIcons::pixmap(symbol, red, 12, 2.0).size(), QSize(24, 24));
+        QCOMPARE(SymbolIcons::pixmap(symbol, red, 12, 1.0).size(), QSize(12, 12));
+        QCOMPARE(SymbolIcons::pixmap(symbol, red, 12, 1.0).devicePixelRatio(), 1.0);
+        // The same colour half transparent is another pixmap too.
+        QColor faint = red;
+        faint.setAlphaF(0.35f);
+        QCOMPARE(dominant(SymbolIcons::pixmap(symbol, faint, 16, 2.0)), QRgb(0));
+    }
+
     void unknownNameHasNoIcon()
     {
         QVERIFY(!SymbolIcons::hasSymbol(QStringLiteral("no.such.symbol")));
