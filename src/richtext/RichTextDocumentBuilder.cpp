@@ -1,5 +1,6 @@
 #include "richtext/RichTextDocumentBuilder.h"
 
+#include "richtext/ShapingNeeds.h"
 #include "richtext/TemporalBadgeObject.h"
 
 #include <QFontMetricsF>
@@ -9,7 +10,21 @@
 #include <algorithm>
 #include <utility>
 
-QTextCharFormat RichTextDocumentBuilder::charFormat(const TextAttributes& attributes, const ItemTextStyle& style)
+namespace {
+
+// Shaping was most of laying a card out, and text without marks, joiners or emoji sequences loses
+// only optional ligatures without it.
+QFont withShaping(QFont font, Shaping shaping)
+{
+    if (shaping == Shaping::onlyWhereNeeded)
+        font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::PreferNoShaping));
+    return font;
+}
+
+} // namespace
+
+QTextCharFormat RichTextDocumentBuilder::charFormat(const TextAttributes& attributes, const ItemTextStyle& style,
+    Shaping shaping)
 {
     QTextCharFormat format;
     QFont font = attributes.font.value_or(style.baseFont);
@@ -19,7 +34,7 @@ QTextCharFormat RichTextDocumentBuilder::charFormat(const TextAttributes& attrib
         font.setItalic(true);
     if (attributes.inlineIntent.testFlag(InlineIntent::Strikethrough))
         font.setStrikeOut(true);
-    format.setFont(font, QTextCharFormat::FontPropertiesAll);
+    format.setFont(withShaping(font, shaping), QTextCharFormat::FontPropertiesAll);
     format.setForeground(attributes.foreground.value_or(style.palette.bodyTextColor));
     if (attributes.underline)
         format.setFontUnderline(true);
@@ -42,7 +57,9 @@ std::unique_ptr<QTextDocument> RichTextDocumentBuilder::build(const AttributedTe
 {
     auto document = std::make_unique<QTextDocument>();
     document->setDocumentMargin(0);
-    document->setDefaultFont(style.baseFont);
+    const QString& plain = text.text();
+    const Shaping shaping = ShapingNeeds::needsShaping(plain) ? Shaping::full : Shaping::onlyWhereNeeded;
+    document->setDefaultFont(withShaping(style.baseFont, shaping));
     document->setUndoRedoEnabled(false);
 
     QTextBlockFormat blockFormat;
@@ -50,7 +67,6 @@ std::unique_ptr<QTextDocument> RichTextDocumentBuilder::build(const AttributedTe
     QTextCursor cursor(document.get());
     cursor.beginEditBlock();
     cursor.setBlockFormat(blockFormat);
-    const QString& plain = text.text();
     QList<std::pair<TextAttributes, QTextCharFormat>> formats;
     for (const AttributedText::Run& run : text.runs()) {
         const TextAttributes& attributes = text.attributesAt(run.start);
@@ -64,7 +80,7 @@ std::unique_ptr<QTextDocument> RichTextDocumentBuilder::build(const AttributedTe
         auto cached = std::find_if(formats.cbegin(), formats.cend(),
             [&attributes](const auto& entry) { return entry.first == attributes; });
         if (cached == formats.cend()) {
-            formats.append({attributes, charFormat(attributes, style)});
+            formats.append({attributes, charFormat(attributes, style, shaping)});
             cached = formats.cend() - 1;
         }
         const QTextCharFormat& format = cached->second;

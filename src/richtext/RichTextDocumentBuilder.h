@@ -11,9 +11,14 @@
 
 #include <memory>
 
+// Full shaping, or shaping only for the scripts that cannot do without it (see ShapingNeeds).
+enum class Shaping { full, onlyWhereNeeded };
+
 class RichTextDocumentBuilder
 {
 public:
+    // Shapes the text fully only when it holds marks, joiners or emoji sequences.
     static std::unique_ptr<QTextDocument> build(const AttributedText& text, const ItemTextStyle& style);
-    static QTextCharFormat charFormat(const TextAttributes& attributes, const ItemTextStyle& style);
+    static QTextCharFormat charFormat(const TextAttributes& attributes, const ItemTextStyle& style,
+        Shaping shaping = Shaping::full);
 };

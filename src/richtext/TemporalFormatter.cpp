@@ -10,6 +10,8 @@
 #include <unicode/uchar.h>
 #include <unicode/utf16.h>
 
+#include <QHash>
+
 #include <algorithm>
 #include <memory>
 #include <vector>
@@ -94,6 +96,20 @@ std::optional<QString> TemporalFormatter::badgeText(const QString& matched) cons
     const QString trimmed = matched.trimmed();
     if (trimmed.isEmpty())
         return std::nullopt;
+    // The same dates come back again and again across a board's items, and the answer depends on
+    // nothing but the text, the locale and the zone, so it is kept. Bounded: emptied when full.
+    constexpr qsizetype keptLabels = 1024;
+    thread_local QHash<QString, std::optional<QString>> labels;
+    const QString key = m_context.localeName + QLatin1Char('\n') + m_context.timeZoneId + QLatin1Char('\n') + trimmed;
+    if (const auto found = labels.constFind(key); found != labels.cend())
+        return *found;
+    if (labels.size() >= keptLabels)
+        labels.clear();
+    return *labels.insert(key, parsedLabel(trimmed));
+}
+
+std::optional<QString> TemporalFormatter::parsedLabel(const QString& trimmed) const
+{
     DateParserCache& parsers = DateParserCache::forZone(m_context.timeZoneId);
     if (const auto moment = parsers.parseDateTime(trimmed))
         return DateLabelFormatter::format(*moment, DateLabelFormatter::Style::DateAndTime, m_context);

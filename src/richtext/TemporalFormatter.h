@@ -30,6 +30,7 @@ public:
     static QList<Match> candidates(const QString& text);
 
 private:
+    std::optional<QString> parsedLabel(const QString& trimmed) const;
     bool isProtected(const AttributedText& text, qsizetype location, qsizetype length) const;
     QFont badgeFont(const AttributedText& text, qsizetype location) const;
 

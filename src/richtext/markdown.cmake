@@ -24,6 +24,7 @@ plenko_model_library(NAME plenko_richtext
         ${CMAKE_CURRENT_LIST_DIR}/RichTextDocumentBuilder.cpp ${CMAKE_CURRENT_LIST_DIR}/RichTextDocumentBuilder.h
         ${CMAKE_CURRENT_LIST_DIR}/RichTextHitTester.cpp ${CMAKE_CURRENT_LIST_DIR}/RichTextHitTester.h
         ${CMAKE_CURRENT_LIST_DIR}/RichTextPalette.cpp ${CMAKE_CURRENT_LIST_DIR}/RichTextPalette.h
+        ${CMAKE_CURRENT_LIST_DIR}/ShapingNeeds.cpp ${CMAKE_CURRENT_LIST_DIR}/ShapingNeeds.h
         ${CMAKE_CURRENT_LIST_DIR}/TemporalBadgeAttachmentCell.cpp ${CMAKE_CURRENT_LIST_DIR}/TemporalBadgeAttachmentCell.h
         ${CMAKE_CURRENT_LIST_DIR}/TemporalBadgeObject.cpp ${CMAKE_CURRENT_LIST_DIR}/TemporalBadgeObject.h
         ${CMAKE_CURRENT_LIST_DIR}/TemporalContext.cpp ${CMAKE_CURRENT_LIST_DIR}/TemporalContext.h

@@ -5,6 +5,7 @@
 #include "richtext/MarkdownRunBuilder.h"
 #include "richtext/RichTextDocumentBuilder.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QGuiApplication>
 #include <QTest>
 #include <QTextBlock>
@@ -186,6 +187,41 @@ private Q_SLOTS:
             {QStringLiteral("link"), textStyle.palette.linkColor},
         };
         QCOMPARE(format.foreground().color(), colours.value(colour));
+    }
+
+    // Shaping is skipped only where nothing in the text needs it; a flag or a family emoji drawn
+    // unshaped falls apart into its pieces.
+    void shapingFollowsTheText_data()
+    {
+        QTest::addColumn<QString>("markdown");
+        QTest::addColumn<bool>("shaped");
+        QTest::newRow("plain Latin with marks") << "**Ship** the *docs* -- soon" << false;
+        QTest::newRow("precomposed accents") << QStringLiteral("Café über Ærø") << false;
+        QTest::newRow("typographic punctuation") << QStringLiteral("a → b — “c” …") << false;
+        QTest::newRow("single emoji") << QStringLiteral("done 👍") << false;
+        QTest::newRow("combining accent") << QStringLiteral("cafe\u0301") << true;
+        QTest::newRow("skin tone") << QStringLiteral("done 👍🏽") << true;
+        QTest::newRow("flag") << QStringLiteral("trip 🇩🇪") << true;
+        QTest::newRow("joined family") << QStringLiteral("👨\u200D👩\u200D👧") << true;
+        QTest::newRow("emoji presentation selector") << QStringLiteral("love ❤\uFE0F") << true;
+        QTest::newRow("keycap") << QStringLiteral("step 1\uFE0F\u20E3") << true;
+        QTest::newRow("subdivision flag tags") << QStringLiteral("🏴\U000E0067\U000E0062\U000E0065\U000E006E\U000E0067\U000E007F") << true;
+        QTest::newRow("mark in bold text") << QStringLiteral("**nai\u0308ve** plan") << true;
+    }
+
+    void shapingFollowsTheText()
+    {
+        QFETCH(QString, markdown);
+        QFETCH(bool, shaped);
+        const RenderedItemText rendered = ItemTextRenderer::render(markdown, {}, style(true));
+        const auto skipsShaping = [](const QFont& font) { return (font.styleStrategy() & QFont::PreferNoShaping) != 0; };
+        QCOMPARE(skipsShaping(rendered.document->defaultFont()), !shaped);
+        for (QTextBlock block = rendered.document->begin(); block.isValid(); block = block.next()) {
+            for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment)
+                QCOMPARE(skipsShaping(fragment.fragment().charFormat().font()), !shaped);
+        }
+        // Laid out either way, to the same text.
+        QVERIFY(rendered.document->documentLayout()->documentSize().height() > 0);
     }
 
     void paletteColours()
