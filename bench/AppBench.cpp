@@ -232,12 +232,14 @@ int runSearch(const QString& storeFile, const QUuid& selected)
             qFatal("after \"%s\" the list holds %lld items, %lld expected", qPrintable(typed), qlonglong(shown),
                 qlonglong(expected));
 
-        // The filter function alone over all the board's items, as the list applies it per key.
+        // The filter alone over all the board's items, as the list applies it per key: the search
+        // text made ready once, then every item tested.
         timer.start();
         const double cpuStart = threadCpuMs();
         qsizetype passed = 0;
+        const ItemFilter prepared(typed, filter);
         for (const Item& item : board.items)
-            passed += ItemFilter::passes(item, typed, filter) ? 1 : 0;
+            passed += prepared.passes(item) ? 1 : 0;
         filterOnly.append(msSince(timer));
         filterCpu.append(threadCpuMs() - cpuStart);
         if (passed < shown)
@@ -373,7 +375,7 @@ int drive()
     std::printf("search \"%s\" typed key by key, assignee filter set, one board of 10,000 items "
                 "(median of %d processes)\n",
         qPrintable(searchWord), searchRuns);
-    std::printf("  ItemFilter::passes over the 10,000 items: median %.2f ms, worst key %.2f ms (target <= 5 ms)\n",
+    std::printf("  ItemFilter over the 10,000 items:          median %.2f ms, worst key %.2f ms (target <= 5 ms)\n",
         median(column(searches, QStringLiteral("filter_median"))), median(column(searches, QStringLiteral("filter_max"))));
     std::printf("    processor time of one pass:                  median %.2f ms\n",
         median(column(searches, QStringLiteral("filter_cpu"))));

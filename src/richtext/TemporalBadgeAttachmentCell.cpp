@@ -1,20 +1,70 @@
 #include "richtext/TemporalBadgeAttachmentCell.h"
 
+#include "richtext/ShapingNeeds.h"
+
 #include <QFontMetricsF>
+#include <QHash>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRectF>
 
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+namespace {
+
+struct LabelSize
+{
+    qreal width = 0;
+    qreal ascent = 0;
+};
+
+// Measuring a label lays it out; a board shows the same few labels in the same few fonts again and
+// again, so the sizes are kept per font (a handful: the text's sizes and weights) and label.
+LabelSize measure(const QString& label, const QFont& font)
+{
+    struct FontSizes
+    {
+        QFont font;
+        QFontMetricsF metrics;
+        QHash<QString, qreal> widths;
+    };
+    constexpr std::size_t keptFonts = 16;
+    constexpr qsizetype keptLabels = 512;
+    thread_local std::vector<std::unique_ptr<FontSizes>> fonts;
+    auto found = std::find_if(fonts.begin(), fonts.end(), [&font](const auto& entry) { return entry->font == font; });
+    if (found == fonts.end()) {
+        if (fonts.size() >= keptFonts)
+            fonts.erase(fonts.begin());
+        fonts.push_back(std::make_unique<FontSizes>(FontSizes {font, QFontMetricsF(font), {}}));
+        found = fonts.end() - 1;
+    }
+    FontSizes& sizes = **found;
+    auto width = sizes.widths.constFind(label);
+    if (width == sizes.widths.cend()) {
+        if (sizes.widths.size() >= keptLabels)
+            sizes.widths.clear();
+        width = sizes.widths.insert(label, sizes.metrics.horizontalAdvance(label));
+    }
+    return {*width, sizes.metrics.ascent()};
+}
+
+} // namespace
+
 TemporalBadgeAttachmentCell TemporalBadgeAttachmentCell::make(const QString& label, const QFont& badgeFont,
     const QColor& textColor, const QColor& backgroundColor)
 {
-    const QFontMetricsF metrics(badgeFont);
     TemporalBadgeAttachmentCell cell;
     cell.label = label;
     cell.textColor = textColor;
     cell.backgroundColor = backgroundColor;
     cell.badgeFont = badgeFont;
-    cell.intrinsicSize = QSizeF(metrics.horizontalAdvance(label) + 2 * horizontalPadding, metrics.ascent() + 2.5 - 1.0);
+    // A label in Latin letters and digits reads the same unshaped, and is drawn and measured faster.
+    if (!ShapingNeeds::needsShaping(label))
+        cell.badgeFont.setStyleStrategy(QFont::StyleStrategy(cell.badgeFont.styleStrategy() | QFont::PreferNoShaping));
+    const LabelSize size = measure(label, cell.badgeFont);
+    cell.intrinsicSize = QSizeF(size.width + 2 * horizontalPadding, size.ascent + 2.5 - 1.0);
     return cell;
 }
 

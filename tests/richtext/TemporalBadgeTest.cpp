@@ -208,6 +208,33 @@ private Q_SLOTS:
         QCOMPARE(cell.intrinsicSize.height(), metrics.ascent() + 1.5);
     }
 
+    // Label sizes are kept per font and label: each font must get its own measure.
+    void badgeSizeFollowsItsFont()
+    {
+        QFont small = style().baseFont;
+        small.setPixelSize(12);
+        QFont large = small;
+        large.setPixelSize(20);
+        QFont bold = small;
+        bold.setBold(true);
+        const QString label = QStringLiteral("May 12, 2024");
+        QList<qreal> widths;
+        for (const QFont& font : {small, large, bold, small}) {
+            const TemporalBadgeAttachmentCell cell = TemporalBadgeAttachmentCell::make(label, font, Qt::white, Qt::gray);
+            const QFontMetricsF metrics(cell.badgeFont);
+            QCOMPARE(cell.intrinsicSize.width(), metrics.horizontalAdvance(label) + 8.0);
+            QCOMPARE(cell.intrinsicSize.height(), metrics.ascent() + 1.5);
+            QVERIFY(cell.badgeFont.styleStrategy() & QFont::PreferNoShaping);
+            widths << cell.intrinsicSize.width();
+        }
+        QVERIFY(widths[1] > widths[0]);
+        QVERIFY(widths[2] >= widths[0]);
+        QCOMPARE(widths[3], widths[0]);
+        // A label with a combining mark keeps full shaping.
+        const auto marked = TemporalBadgeAttachmentCell::make(QStringLiteral("12 ma\u0301j"), small, Qt::white, Qt::gray);
+        QVERIFY(!(marked.badgeFont.styleStrategy() & QFont::PreferNoShaping));
+    }
+
     void badgeIsDrawnInTheDocument()
     {
         const ItemTextStyle textStyle = style();
