@@ -5,10 +5,10 @@
 #include "insights/DashboardCharts.h"
 #include "insights/DashboardSection.h"
 #include "insights/InsightsPalette.h"
+#include "insights/ScrollingPage.h"
 
 #include <QGridLayout>
 #include <QLabel>
-#include <QScrollArea>
 #include <QVBoxLayout>
 
 BoardDashboardView::BoardDashboardView(QWidget* parent)
@@ -16,19 +16,9 @@ BoardDashboardView::BoardDashboardView(QWidget* parent)
     , m_calendar(DashboardCalendar::system())
     , m_clock([] { return QDateTime::currentDateTimeUtc(); })
 {
-    InsightsPalette::applyDarkScheme(this);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    auto* scroll = new QScrollArea(this);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    outer->addWidget(scroll);
-
-    auto* content = new QWidget(scroll);
-    InsightsPalette::applyDarkScheme(content);
-    auto* layout = new QVBoxLayout(content);
-    layout->setContentsMargins(24, 24, 24, 24);
-    layout->setSpacing(16);
+    const ScrollingPage page = ScrollingPage::make(this, QMargins(24, 24, 24, 24), 16);
+    QWidget* content = page.content;
+    QVBoxLayout* layout = page.layout;
     m_boardName = new QLabel(content);
     m_boardName->setObjectName(QStringLiteral("boardName"));
     QFont font = m_boardName->font();
@@ -42,7 +32,6 @@ BoardDashboardView::BoardDashboardView(QWidget* parent)
     m_grid->setColumnStretch(1, 1);
     layout->addLayout(m_grid);
     layout->addStretch();
-    scroll->setWidget(content);
     rebuild();
 }
 

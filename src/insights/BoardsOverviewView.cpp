@@ -3,11 +3,11 @@
 #include "insights/BoardOverviewCard.h"
 #include "insights/BoardsOverviewSummary.h"
 #include "insights/InsightsPalette.h"
+#include "insights/ScrollingPage.h"
 
 #include <QGridLayout>
 #include <QLabel>
 #include <QPointer>
-#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace {
@@ -30,19 +30,9 @@ QLabel* styledLabel(const QString& text, qreal pointSize, bool bold, const QColo
 BoardsOverviewView::BoardsOverviewView(QWidget* parent)
     : QWidget(parent)
 {
-    InsightsPalette::applyDarkScheme(this);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    auto* scroll = new QScrollArea(this);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    outer->addWidget(scroll);
-
-    auto* content = new QWidget(scroll);
-    InsightsPalette::applyDarkScheme(content);
-    auto* layout = new QVBoxLayout(content);
-    layout->setContentsMargins(28, 24, 28, 24);
-    layout->setSpacing(gridSpacing);
+    const ScrollingPage page = ScrollingPage::make(this, QMargins(28, 24, 28, 24), gridSpacing);
+    QWidget* content = page.content;
+    QVBoxLayout* layout = page.layout;
 
     // Five totals, each a number above its label.
     auto* header = new QHBoxLayout;
@@ -72,7 +62,6 @@ BoardsOverviewView::BoardsOverviewView(QWidget* parent)
         m_grid->setColumnStretch(column, 1);
     layout->addWidget(m_groupsHost);
     layout->addStretch();
-    scroll->setWidget(content);
 }
 
 void BoardsOverviewView::setBoards(const QList<Board>& boards)
