@@ -17,7 +17,6 @@
 #include "workspace/BoardViewModel.h"
 
 #include <QHBoxLayout>
-#include <QPainter>
 #include <QPointer>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -45,13 +44,7 @@ public:
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.fillRect(rect(), Palette::sidebarBackground());
-        painter.setPen(Palette::separator());
-        painter.drawLine(rect().topRight(), rect().bottomRight());
-    }
+    void paintEvent(QPaintEvent*) override { Palette::paintSidebarSurface(this); }
 };
 
 bool isInWorkspace(const BoardViewModel& workspace, const QUuid& id)

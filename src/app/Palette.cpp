@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QHash>
+#include <QPainter>
+#include <QWidget>
 
 namespace {
 const QHash<QString, QColor>& namedColors()
@@ -91,4 +93,12 @@ void Palette::applyTo(QApplication& application)
         "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
         "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }")
             .arg(primaryText().name(), separator().name(), accent().name()));
+}
+
+void Palette::paintSidebarSurface(QWidget* widget)
+{
+    QPainter painter(widget);
+    painter.fillRect(widget->rect(), sidebarBackground());
+    painter.setPen(separator());
+    painter.drawLine(widget->rect().topRight(), widget->rect().bottomRight());
 }

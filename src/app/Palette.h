@@ -7,6 +7,7 @@
 #include <QString>
 
 class QApplication;
+class QWidget;
 
 class Palette
 {
@@ -27,6 +28,9 @@ public:
 
     // The status colours of the three columns, in status order.
     static QColor statusColor(int statusIndex);
+
+    // The sidebar column's surface: its background with the separator line along its right edge.
+    static void paintSidebarSurface(QWidget* widget);
 
     // The dark scheme as a QPalette (window, base, text, highlight, link…).
     static QPalette darkPalette();

@@ -52,11 +52,6 @@ std::optional<Board> boardNamed(WorkspaceClient& client, const QString& name)
     return std::nullopt;
 }
 
-Board makeBoard(WorkspaceClient& client, const QString& name, StorageOption storage)
-{
-    QCoro::waitFor(client.workspace().createBoard(name, storage));
-    return boardNamed(client, name).value_or(Board {});
-}
 
 Item addItem(WorkspaceClient& client, const QUuid& boardId, const QString& content,
     ItemStatus status = ItemStatus::todo)
@@ -134,8 +129,8 @@ private Q_SLOTS:
     void restoresAndKeepsTheSelectedBoard()
     {
         WorkspaceClient client(nullptr, QString());
-        const Board first = makeBoard(client, QStringLiteral("First"), StorageOption::local);
-        const Board second = makeBoard(client, QStringLiteral("Second"), StorageOption::local);
+        const Board first = client.createBoard(QStringLiteral("First"), StorageOption::local);
+        const Board second = client.createBoard(QStringLiteral("Second"), StorageOption::local);
         client.preferences().set(std::optional(second.id), PreferenceKeys::selectedBoardId());
         client.reopen();
 
@@ -224,7 +219,7 @@ private Q_SLOTS:
         QFETCH(QString, help);
         WorkspaceClient client(m_server.get(), QStringLiteral("refresh@plenko.test"));
         QVERIFY2(client.isValid(), qPrintable(client.errorString()));
-        const Board board = makeBoard(client, QStringLiteral("Board"), cloud ? StorageOption::cloud : StorageOption::local);
+        const Board board = client.createBoard(QStringLiteral("Board"), cloud ? StorageOption::cloud : StorageOption::local);
         QVERIFY(!board.id.isNull());
         QCoro::waitFor(client.workspace().selectBoard(board.id));
         NotificationCenter center;
@@ -247,7 +242,7 @@ private Q_SLOTS:
     void copyContentCopiesTheMarkdownSource()
     {
         WorkspaceClient client(nullptr, QString());
-        const Board board = makeBoard(client, QStringLiteral("Local"), StorageOption::local);
+        const Board board = client.createBoard(QStringLiteral("Local"), StorageOption::local);
         const Item item = addItem(client, board.id, QStringLiteral("**Ship** the [docs](https://example.com)"));
         NotificationCenter center;
         ItemListState state;
@@ -263,7 +258,7 @@ private Q_SLOTS:
     void cardMenuAndEditingAreShared()
     {
         WorkspaceClient client(nullptr, QString());
-        const Board board = makeBoard(client, QStringLiteral("Local"), StorageOption::local);
+        const Board board = client.createBoard(QStringLiteral("Local"), StorageOption::local);
         const Item a = addItem(client, board.id, QStringLiteral("first"), ItemStatus::done);
         const Item b = addItem(client, board.id, QStringLiteral("second"), ItemStatus::done);
         NotificationCenter center;
@@ -297,7 +292,7 @@ private Q_SLOTS:
     void hoverActionsAndDetails()
     {
         WorkspaceClient client(nullptr, QString());
-        const Board board = makeBoard(client, QStringLiteral("Local"), StorageOption::local);
+        const Board board = client.createBoard(QStringLiteral("Local"), StorageOption::local);
         const Item live = addItem(client, board.id, QStringLiteral("live"));
         NotificationCenter center;
         ItemListState state;
@@ -340,7 +335,7 @@ private Q_SLOTS:
     void droppingACardMerges()
     {
         WorkspaceClient client(nullptr, QString());
-        const Board board = makeBoard(client, QStringLiteral("Local"), StorageOption::local);
+        const Board board = client.createBoard(QStringLiteral("Local"), StorageOption::local);
         QCoro::waitFor(client.workspace().selectBoard(board.id));
         const Item source = addItem(client, board.id, QStringLiteral("first"));
         const Item destination = addItem(client, board.id, QStringLiteral("second"));
@@ -372,7 +367,7 @@ private Q_SLOTS:
     void searchAndAssigneeFiltersNarrowTheList()
     {
         WorkspaceClient client(nullptr, QString());
-        const Board board = makeBoard(client, QStringLiteral("Local"), StorageOption::local);
+        const Board board = client.createBoard(QStringLiteral("Local"), StorageOption::local);
         QCoro::waitFor(client.workspace().selectBoard(board.id));
         addItem(client, board.id, QStringLiteral("abc one"));
         Item assigned = client.newItem(client.workspace().selectedBoard(), QStringLiteral("ABC two"));
@@ -423,7 +418,7 @@ private Q_SLOTS:
     void archivedSectionAndPaging()
     {
         WorkspaceClient client(nullptr, QString());
-        const Board board = makeBoard(client, QStringLiteral("Big"), StorageOption::local);
+        const Board board = client.createBoard(QStringLiteral("Big"), StorageOption::local);
         QCoro::waitFor(client.workspace().selectBoard(board.id));
         const int count = BoardContentView::pageSize * 2 + 5;
         for (int i = 0; i < count; ++i)
@@ -460,7 +455,7 @@ private Q_SLOTS:
     void burstOfChangesShowsTheRightCards()
     {
         WorkspaceClient client(nullptr, QString());
-        const Board board = makeBoard(client, QStringLiteral("Burst"), StorageOption::local);
+        const Board board = client.createBoard(QStringLiteral("Burst"), StorageOption::local);
         QCoro::waitFor(client.workspace().selectBoard(board.id));
         const Item alpha = addItem(client, board.id, QStringLiteral("alpha report"));
         const Item beta = addItem(client, board.id, QStringLiteral("beta report"));
@@ -540,7 +535,7 @@ private Q_SLOTS:
     void cardClippingFollowsWidthAndContent()
     {
         WorkspaceClient client(nullptr, QString());
-        const Board board = makeBoard(client, QStringLiteral("Clip"), StorageOption::local);
+        const Board board = client.createBoard(QStringLiteral("Clip"), StorageOption::local);
         QString longText;
         for (int i = 0; i < 40; ++i)
             longText += QStringLiteral("word%1 ").arg(i);
@@ -589,8 +584,8 @@ private Q_SLOTS:
     void boardInfoEditingIsForOwners()
     {
         WorkspaceClient client(m_server.get(), QStringLiteral("info@plenko.test"));
-        const Board local = makeBoard(client, QStringLiteral("Local"), StorageOption::local);
-        const Board cloud = makeBoard(client, QStringLiteral("Cloud"), StorageOption::cloud);
+        const Board local = client.createBoard(QStringLiteral("Local"), StorageOption::local);
+        const Board cloud = client.createBoard(QStringLiteral("Cloud"), StorageOption::cloud);
         NotificationCenter center;
         BoardInfoView info(contextFor(client, center));
 
@@ -618,7 +613,7 @@ private Q_SLOTS:
     void inviteButtonCountsTaps()
     {
         WorkspaceClient client(m_server.get(), QStringLiteral("invite@plenko.test"));
-        const Board cloud = makeBoard(client, QStringLiteral("Team"), StorageOption::cloud);
+        const Board cloud = client.createBoard(QStringLiteral("Team"), StorageOption::cloud);
         QCoro::waitFor(client.workspace().selectBoard(cloud.id));
         NotificationCenter center;
         MainContentView main(contextFor(client, center));
@@ -651,7 +646,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, choice);
         WorkspaceClient client(m_server.get(), QStringLiteral("improve@plenko.test"));
-        const Board board = makeBoard(client, QStringLiteral("Cloud"), StorageOption::cloud);
+        const Board board = client.createBoard(QStringLiteral("Cloud"), StorageOption::cloud);
         QCoro::waitFor(client.workspace().selectBoard(board.id));
         const Item item = addItem(client, board.id, QStringLiteral("fix the  login bug"));
         NotificationCenter center;
@@ -705,7 +700,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, body);
         QFETCH(bool, revoked);
         WorkspaceClient client(m_server.get(), QStringLiteral("fail@plenko.test"));
-        const Board board = makeBoard(client, QStringLiteral("Cloud"), StorageOption::cloud);
+        const Board board = client.createBoard(QStringLiteral("Cloud"), StorageOption::cloud);
         QCoro::waitFor(client.workspace().selectBoard(board.id));
         const Item item = addItem(client, board.id, QStringLiteral("some text"));
         NotificationCenter center;

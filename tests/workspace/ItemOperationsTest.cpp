@@ -101,13 +101,7 @@ private:
 
     Board makeBoard(WorkspaceClient& client, const QString& name, bool cloud)
     {
-        QCoro::waitFor(
-            client.workspace().createBoard(name, cloud ? StorageOption::cloud : StorageOption::local));
-        for (const Board& board : client.workspace().boards()) {
-            if (board.name == name)
-                return board;
-        }
-        return {};
+        return client.createBoard(name, cloud ? StorageOption::cloud : StorageOption::local);
     }
 
     // Adds through the workspace while the service answers; the item as the board now shows it.

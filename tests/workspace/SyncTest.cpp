@@ -99,16 +99,6 @@ class SyncTest : public QObject
 private:
     std::unique_ptr<DevServer> m_server;
 
-    Board createCloudBoard(WorkspaceClient& client, const QString& name)
-    {
-        QCoro::waitFor(client.workspace().createBoard(name, StorageOption::cloud));
-        for (const Board& board : client.workspace().boards()) {
-            if (board.name == name)
-                return board;
-        }
-        return {};
-    }
-
     Board current(WorkspaceClient& client, const QUuid& boardId)
     {
         return client.workspace().findBoard(boardId).value_or(Board {});
@@ -128,7 +118,7 @@ private Q_SLOTS:
     {
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         QVERIFY2(client.isValid(), qPrintable(client.errorString()));
-        const Board board = createCloudBoard(client, QStringLiteral("Team"));
+        const Board board = client.createBoard(QStringLiteral("Team"), StorageOption::cloud);
         QVERIFY(!addOnService(*m_server, client, board.id, QStringLiteral("Write minutes")).isEmpty());
         QVERIFY(!addOnService(*m_server, client, board.id, QStringLiteral("Book room")).isEmpty());
         client.workspace().setBoardHighlight(board.id);
@@ -160,7 +150,7 @@ private Q_SLOTS:
     void pendingChangesReachTheService()
     {
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
-        const Board board = createCloudBoard(client, QStringLiteral("Team"));
+        const Board board = client.createBoard(QStringLiteral("Team"), StorageOption::cloud);
         const QUuid edited
             = QUuid::fromString(addOnService(*m_server, client, board.id, "Draft").value("id").toString());
         const QUuid removed
@@ -194,7 +184,7 @@ private Q_SLOTS:
     void conflictsAreWonByTheService()
     {
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
-        const Board board = createCloudBoard(client, QStringLiteral("Team"));
+        const Board board = client.createBoard(QStringLiteral("Team"), StorageOption::cloud);
         const QJsonObject added = addOnService(*m_server, client, board.id, QStringLiteral("Agenda"));
         const QUuid id = QUuid::fromString(added.value("id").toString());
         QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, board.id), false)));
@@ -232,7 +222,7 @@ private Q_SLOTS:
         QFETCH(QString, fault);
         QFETCH(bool, showToast);
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
-        const Board board = createCloudBoard(client, QStringLiteral("Team"));
+        const Board board = client.createBoard(QStringLiteral("Team"), StorageOption::cloud);
         QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, board.id), false)));
         const auto checkpoint = client.preferences().get(PreferenceKeys::checkpoint(board.id));
         const Item pending = client.newItem(current(client, board.id), QStringLiteral("Offline"));
@@ -270,7 +260,7 @@ private Q_SLOTS:
     void secondSyncOfABoardReturnsAtOnce()
     {
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
-        const Board board = createCloudBoard(client, QStringLiteral("Team"));
+        const Board board = client.createBoard(QStringLiteral("Team"), StorageOption::cloud);
         client.toasts().setToast(std::nullopt);
         QVERIFY(m_server->delayNext(1, 400, boardPath(board.id) + QStringLiteral("/sync")));
 
@@ -358,7 +348,7 @@ private Q_SLOTS:
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         QHash<QString, QUuid> ids;
         for (const QString& name : {QStringLiteral("One"), QStringLiteral("Two")})
-            ids.insert(name, createCloudBoard(client, name).id);
+            ids.insert(name, client.createBoard(name, StorageOption::cloud).id);
         QCoro::waitFor(client.workspace().createBoard(QStringLiteral("Home"), StorageOption::local));
         for (const QString& name : failing)
             QVERIFY(m_server->failNext(1, 500, boardPath(ids.value(name)) + QStringLiteral("/sync")));
@@ -380,8 +370,8 @@ private Q_SLOTS:
     void refreshBoardsFromServer()
     {
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
-        const Board keep = createCloudBoard(client, QStringLiteral("Keep"));
-        const Board gone = createCloudBoard(client, QStringLiteral("Gone"));
+        const Board keep = client.createBoard(QStringLiteral("Keep"), StorageOption::cloud);
+        const Board gone = client.createBoard(QStringLiteral("Gone"), StorageOption::cloud);
         QCoro::waitFor(client.workspace().createBoard(QStringLiteral("Home"), StorageOption::local));
         QCOMPARE(m_server->request("DELETE", boardPath(gone.id), std::nullopt, client.account().accessToken)
                      .status,
@@ -413,7 +403,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, showToast);
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
-        const Board board = createCloudBoard(client, QStringLiteral("Team"));
+        const Board board = client.createBoard(QStringLiteral("Team"), StorageOption::cloud);
         QCOMPARE(m_server->request("DELETE", boardPath(board.id), std::nullopt, client.account().accessToken)
                      .status,
             204);
@@ -440,7 +430,7 @@ private Q_SLOTS:
         QFETCH(QString, operation);
         WorkspaceClient owner(m_server.get(), QStringLiteral("owner@example.com"));
         WorkspaceClient member(m_server.get(), QStringLiteral("member@example.com"));
-        const Board board = createCloudBoard(owner, QStringLiteral("Plans"));
+        const Board board = owner.createBoard(QStringLiteral("Plans"), StorageOption::cloud);
         addOnService(*m_server, owner, board.id, QStringLiteral("Shared item"));
         const auto code = QCoro::waitFor(owner.workspace().createInvitation(board));
         QVERIFY(code);
@@ -493,7 +483,7 @@ private Q_SLOTS:
     {
         WorkspaceClient owner(m_server.get(), QStringLiteral("owner@example.com"));
         WorkspaceClient member(m_server.get(), QStringLiteral("member@example.com"));
-        const Board board = createCloudBoard(owner, QStringLiteral("Plans"));
+        const Board board = owner.createBoard(QStringLiteral("Plans"), StorageOption::cloud);
         const auto code = QCoro::waitFor(owner.workspace().createInvitation(board));
         QVERIFY(QCoro::waitFor(member.workspace().joinBoard(*code)));
         QCoro::waitFor(member.workspace().selectBoard(board.id));
@@ -518,8 +508,8 @@ private Q_SLOTS:
     {
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         QCoro::waitFor(client.workspace().createBoard(QStringLiteral("Home"), StorageOption::local));
-        const Board team = createCloudBoard(client, QStringLiteral("Team"));
-        const Board other = createCloudBoard(client, QStringLiteral("Other"));
+        const Board team = client.createBoard(QStringLiteral("Team"), StorageOption::cloud);
+        const Board other = client.createBoard(QStringLiteral("Other"), StorageOption::cloud);
         addOnService(*m_server, client, team.id, QStringLiteral("Shared"));
         QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, team.id), false)));
         QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, other.id), false)));

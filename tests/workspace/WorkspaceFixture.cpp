@@ -96,6 +96,16 @@ std::optional<TrackedEvent> WorkspaceClient::lastEvent() const
     return all.last();
 }
 
+Board WorkspaceClient::createBoard(const QString& name, StorageOption storage)
+{
+    QCoro::waitFor(m_workspace->createBoard(name, storage));
+    for (const Board& board : m_workspace->boards()) {
+        if (board.name == name)
+            return board;
+    }
+    return {};
+}
+
 Item WorkspaceClient::newItem(const Board& board, const QString& content, ItemStatus status) const
 {
     Item item;

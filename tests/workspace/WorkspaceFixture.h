@@ -52,6 +52,9 @@ public:
 
     // A new item for a board: order one past the largest, creator this account.
     Item newItem(const Board& board, const QString& content, ItemStatus status = ItemStatus::todo) const;
+    // Creates a board through the workspace and gives it back as the workspace now holds it (an
+    // empty board when it did not appear).
+    Board createBoard(const QString& name, StorageOption storage);
 
 private:
     void open();

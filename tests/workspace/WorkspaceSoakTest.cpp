@@ -59,16 +59,6 @@ class WorkspaceSoakTest : public QObject
 private:
     std::unique_ptr<DevServer> m_server;
 
-    Board createCloudBoard(WorkspaceClient& client, const QString& name)
-    {
-        QCoro::waitFor(client.workspace().createBoard(name, StorageOption::cloud));
-        for (const Board& board : client.workspace().boards()) {
-            if (board.name == name)
-                return board;
-        }
-        return {};
-    }
-
 private Q_SLOTS:
     void initTestCase()
     {
@@ -88,8 +78,8 @@ private Q_SLOTS:
         WorkspaceClient client(m_server.get(), QStringLiteral("soak@example.com"));
         QVERIFY2(client.isValid(), qPrintable(client.errorString()));
         BoardViewModel& workspace = client.workspace();
-        const QList<QUuid> boardIds {createCloudBoard(client, QStringLiteral("Alpha")).id,
-            createCloudBoard(client, QStringLiteral("Beta")).id};
+        const QList<QUuid> boardIds {client.createBoard(QStringLiteral("Alpha"), StorageOption::cloud).id,
+            client.createBoard(QStringLiteral("Beta"), StorageOption::cloud).id};
         QVERIFY(!boardIds.contains(QUuid()));
 
         QHash<QUuid, Intended> intended;
@@ -344,7 +334,7 @@ private Q_SLOTS:
         WorkspaceClient owner(m_server.get(), QStringLiteral("owner@example.com"));
         WorkspaceClient member(m_server.get(), QStringLiteral("member@example.com"));
         QVERIFY(owner.isValid() && member.isValid());
-        const Board created = createCloudBoard(owner, QStringLiteral("Shared"));
+        const Board created = owner.createBoard(QStringLiteral("Shared"), StorageOption::cloud);
         const auto invitation
             = m_server->request("POST", boardPath(created.id) + QStringLiteral("/invitations"),
                 QByteArray("{}"), owner.account().accessToken);

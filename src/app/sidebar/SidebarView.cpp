@@ -15,7 +15,6 @@
 
 #include <QCoro/QCoroTask>
 #include <QLabel>
-#include <QPainter>
 #include <QScrollArea>
 #include <QSet>
 #include <QStackedWidget>
@@ -165,10 +164,7 @@ void SidebarView::showEvent(QShowEvent* event)
 void SidebarView::paintEvent(QPaintEvent* event)
 {
     Q_UNUSED(event)
-    QPainter painter(this);
-    painter.fillRect(rect(), Palette::sidebarBackground());
-    painter.setPen(Palette::separator());
-    painter.drawLine(rect().topRight(), rect().bottomRight());
+    Palette::paintSidebarSurface(this);
 }
 
 void SidebarView::loadBoards()
