@@ -8,10 +8,6 @@
 #include <QPainterPath>
 #include <QRectF>
 
-#include <algorithm>
-#include <memory>
-#include <vector>
-
 namespace {
 
 struct LabelSize
@@ -21,33 +17,32 @@ struct LabelSize
 };
 
 // Measuring a label lays it out; a board shows the same few labels in the same few fonts again and
-// again, so the sizes are kept per font (a handful: the text's sizes and weights) and label.
+// again, so the sizes are kept per font (a handful: the text's sizes and weights) and label. Only
+// numbers are kept, no font: fonts must not outlive the application, and this cache does.
 LabelSize measure(const QString& label, const QFont& font)
 {
     struct FontSizes
     {
-        QFont font;
-        QFontMetricsF metrics;
+        qreal ascent = 0;
         QHash<QString, qreal> widths;
     };
-    constexpr std::size_t keptFonts = 16;
+    constexpr qsizetype keptFonts = 16;
     constexpr qsizetype keptLabels = 512;
-    thread_local std::vector<std::unique_ptr<FontSizes>> fonts;
-    auto found = std::find_if(fonts.begin(), fonts.end(), [&font](const auto& entry) { return entry->font == font; });
-    if (found == fonts.end()) {
+    thread_local QHash<QString, FontSizes> fonts;
+    const QString fontKey = font.key();
+    auto sizes = fonts.find(fontKey);
+    if (sizes == fonts.end()) {
         if (fonts.size() >= keptFonts)
-            fonts.erase(fonts.begin());
-        fonts.push_back(std::make_unique<FontSizes>(FontSizes {font, QFontMetricsF(font), {}}));
-        found = fonts.end() - 1;
+            fonts.clear();
+        sizes = fonts.insert(fontKey, FontSizes {QFontMetricsF(font).ascent(), {}});
     }
-    FontSizes& sizes = **found;
-    auto width = sizes.widths.constFind(label);
-    if (width == sizes.widths.cend()) {
-        if (sizes.widths.size() >= keptLabels)
-            sizes.widths.clear();
-        width = sizes.widths.insert(label, sizes.metrics.horizontalAdvance(label));
+    auto width = sizes->widths.constFind(label);
+    if (width == sizes->widths.cend()) {
+        if (sizes->widths.size() >= keptLabels)
+            sizes->widths.clear();
+        width = sizes->widths.insert(label, QFontMetricsF(font).horizontalAdvance(label));
     }
-    return {*width, sizes.metrics.ascent()};
+    return {*width, sizes->ascent};
 }
 
 } // namespace
