@@ -1,6 +1,7 @@
 #include "session/ChangelogPopoverView.h"
 
 #include "session/ChangelogViewModel.h"
+#include "session/PopoverSizing.h"
 #include "session/SessionStyle.h"
 
 #include <QHBoxLayout>
@@ -8,6 +9,14 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+constexpr int popoverWidth = 380;
+constexpr int popoverMargin = 14;
+constexpr int minimumPopoverHeight = 160;
+} // namespace
 
 ChangelogPopoverView::ChangelogPopoverView(
     ChangelogViewModel& viewModel, std::optional<QString> currentVersion, QWidget* parent)
@@ -17,9 +26,9 @@ ChangelogPopoverView::ChangelogPopoverView(
 {
     setObjectName(QStringLiteral("changelogPopover"));
     setFrameShape(QFrame::StyledPanel);
-    resize(380, 460);
+    resize(popoverWidth, maximumPopoverHeight);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(14, 14, 14, 14);
+    layout->setContentsMargins(popoverMargin, popoverMargin, popoverMargin, popoverMargin);
 
     auto* title = new QLabel(QStringLiteral("Changelog"), this);
     title->setObjectName(QStringLiteral("title"));
@@ -66,6 +75,7 @@ ChangelogPopoverView::ChangelogPopoverView(
     scroll->setWidget(m_list);
     layout->addWidget(scroll, 1);
     m_list = scroll;
+    m_entriesArea = scroll;
 
     connect(&m_viewModel, &ChangelogViewModel::entriesChanged, this, [this] {
         rebuildEntries();
@@ -101,6 +111,14 @@ void ChangelogPopoverView::update()
         && std::ranges::any_of(m_viewModel.entries(),
             [this](const ChangelogEntry& entry) { return entry.version == *m_currentVersion; });
     m_mismatch->setVisible(hasEntries && !listsCurrent);
+    fitHeight();
+}
+
+void ChangelogPopoverView::fitHeight()
+{
+    const int wanted = PopoverSizing::layoutHeight(layout(), popoverWidth, m_entriesArea,
+        [this](int width) { return PopoverSizing::contentHeight(m_entriesArea, width); });
+    resize(popoverWidth, std::clamp(wanted, minimumPopoverHeight, maximumPopoverHeight));
 }
 
 void ChangelogPopoverView::rebuildEntries()

@@ -9,6 +9,7 @@
 class ChangelogViewModel;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 class QVBoxLayout;
 
 class ChangelogPopoverView : public QFrame
@@ -23,6 +24,9 @@ public:
     ChangelogPopoverView(
         ChangelogViewModel& viewModel, std::optional<QString> currentVersion, QWidget* parent = nullptr);
 
+    // The most the popover grows to; a longer changelog scrolls.
+    static constexpr int maximumPopoverHeight = 460;
+
     void popUp(QWidget* anchor);
 
 protected:
@@ -31,6 +35,8 @@ protected:
 private:
     void update();
     void rebuildEntries();
+    // As tall as the entries need, up to the most.
+    void fitHeight();
     QWidget* makeEntry(const QString& version, const QStringList& changes);
 
     ChangelogViewModel& m_viewModel;
@@ -40,4 +46,5 @@ private:
     QLabel* m_mismatch = nullptr;
     QWidget* m_list = nullptr;
     QVBoxLayout* m_entriesLayout = nullptr;
+    QScrollArea* m_entriesArea = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "session/NotificationRowView.h"
 #include "session/NotificationText.h"
 #include "session/NotificationViewModel.h"
+#include "session/PopoverSizing.h"
 #include "session/SessionStyle.h"
 
 #include <QHBoxLayout>
@@ -14,9 +15,13 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 constexpr int popoverWidth = 360;
-constexpr int popoverHeight = 440;
+constexpr int popoverMargin = 12;
+// The empty and error states: room for the symbol, two lines and a button.
+constexpr int stateHeight = 280;
 
 QLabel* centredLabel(const QString& text, QWidget* parent, const QString& name)
 {
@@ -36,9 +41,9 @@ NotificationPopoverView::NotificationPopoverView(
 {
     setObjectName(QStringLiteral("notificationPopover"));
     setFrameShape(QFrame::StyledPanel);
-    resize(popoverWidth, popoverHeight);
+    resize(popoverWidth, maximumPopoverHeight);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(12, 12, 12, 12);
+    layout->setContentsMargins(popoverMargin, popoverMargin, popoverMargin, popoverMargin);
     layout->addWidget(makeHeader());
     m_pages = new QStackedWidget(this);
     m_pages->addWidget(makeEmptyPage());
@@ -50,6 +55,7 @@ NotificationPopoverView::NotificationPopoverView(
         rebuildRows();
         update();
     });
+    connect(m_pages, &QStackedWidget::currentChanged, this, &NotificationPopoverView::fitHeight);
     connect(&m_viewModel, &NotificationViewModel::lastErrorChanged, this, [this] { update(); });
     connect(&m_viewModel, &NotificationViewModel::isLoadingChanged, this, [this] { update(); });
     connect(&m_viewModel, &NotificationViewModel::isPopoverPresentedChanged, this, [this](bool presented) {
@@ -141,6 +147,7 @@ QWidget* NotificationPopoverView::makeErrorPage()
 QWidget* NotificationPopoverView::makeListPage()
 {
     auto* scroll = new QScrollArea(this);
+    m_rowsArea = scroll;
     scroll->setObjectName(QStringLiteral("rows"));
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
@@ -192,6 +199,15 @@ void NotificationPopoverView::rebuildRows()
             [this, notification] { m_viewModel.markRead(notification); });
         m_rowsLayout->insertWidget(static_cast<int>(index++), row);
     }
+    fitHeight();
+}
+
+void NotificationPopoverView::fitHeight()
+{
+    const int wanted = PopoverSizing::layoutHeight(layout(), popoverWidth, m_pages, [this](int width) {
+        return currentPage() == Page::list ? PopoverSizing::contentHeight(m_rowsArea, width) : stateHeight;
+    });
+    resize(popoverWidth, std::clamp(wanted, stateHeight, maximumPopoverHeight));
 }
 
 void NotificationPopoverView::popUp(QWidget* anchor)

@@ -9,6 +9,7 @@ class NotificationNavigator;
 class NotificationViewModel;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 class QStackedWidget;
 class QToolButton;
 class QVBoxLayout;
@@ -20,6 +21,9 @@ class NotificationPopoverView : public QFrame
 public:
     NotificationPopoverView(
         NotificationViewModel& viewModel, NotificationNavigator& navigator, QWidget* parent = nullptr);
+
+    // The most the popover grows to; longer feeds scroll.
+    static constexpr int maximumPopoverHeight = 440;
 
     // Opens as a popup under the anchor (the bell).
     void popUp(QWidget* anchor);
@@ -39,6 +43,8 @@ private:
     QWidget* makeListPage();
     void update();
     void rebuildRows();
+    // As tall as its rows need, up to a most; the empty and error states take a compact height.
+    void fitHeight();
 
     NotificationViewModel& m_viewModel;
     NotificationNavigator& m_navigator;
@@ -49,4 +55,5 @@ private:
     QLabel* m_errorText = nullptr;
     QVBoxLayout* m_rowsLayout = nullptr;
     QWidget* m_rowsContainer = nullptr;
+    QScrollArea* m_rowsArea = nullptr;
 };

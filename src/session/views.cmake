@@ -7,6 +7,7 @@ plenko_views_library(NAME plenko_session_views
         ${CMAKE_CURRENT_LIST_DIR}/ChangelogPopoverView.cpp ${CMAKE_CURRENT_LIST_DIR}/ChangelogPopoverView.h
         ${CMAKE_CURRENT_LIST_DIR}/FeedbackDialogView.cpp ${CMAKE_CURRENT_LIST_DIR}/FeedbackDialogView.h
         ${CMAKE_CURRENT_LIST_DIR}/NotificationPopoverView.cpp ${CMAKE_CURRENT_LIST_DIR}/NotificationPopoverView.h
+        ${CMAKE_CURRENT_LIST_DIR}/PopoverSizing.cpp ${CMAKE_CURRENT_LIST_DIR}/PopoverSizing.h
         ${CMAKE_CURRENT_LIST_DIR}/NotificationRowView.cpp ${CMAKE_CURRENT_LIST_DIR}/NotificationRowView.h
         ${CMAKE_CURRENT_LIST_DIR}/SessionStyle.cpp ${CMAKE_CURRENT_LIST_DIR}/SessionStyle.h
         ${CMAKE_CURRENT_LIST_DIR}/UpdateAvailableDialog.cpp ${CMAKE_CURRENT_LIST_DIR}/UpdateAvailableDialog.h

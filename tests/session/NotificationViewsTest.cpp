@@ -19,6 +19,8 @@
 #include <QCoro/QCoroTask>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
@@ -195,6 +197,10 @@ private Q_SLOTS:
             labelText(popover, QStringLiteral("unreadCount")), QStringLiteral("3 unread in the last 7 days"));
         const QList<NotificationRowView*> rows = popover.findChildren<NotificationRowView*>();
         QCOMPARE(rows.size(), 3);
+        // The popover hugs its rows: three fit without scrolling, in less than the most it grows to.
+        QVERIFY(popover.height() < NotificationPopoverView::maximumPopoverHeight);
+        const auto* rowsArea = popover.findChild<QScrollArea*>(QStringLiteral("rows"));
+        QTRY_COMPARE(rowsArea->verticalScrollBar()->maximum(), 0);
         QStringList headlines;
         QStringList sentences;
         QStringList contents;
@@ -253,6 +259,26 @@ private Q_SLOTS:
         popover.show();
         QCOMPARE(popover.currentPage(), NotificationPopoverView::Page::empty);
         QVERIFY(popover.findChildren<NotificationRowView*>().isEmpty());
+    }
+
+    void longFeedScrollsAtTheMostHeight()
+    {
+        Scene scene;
+        QVERIFY2(scene.ready, qPrintable(scene.server.errorString() + scene.client.errorString()));
+        for (int i = 0; i < 10; ++i) {
+            ServiceSteps::assignedItem(scene.server, scene.bob, uuidText(scene.launch), scene.client.account(),
+                QStringLiteral("Follow-up %1 with a sentence long enough to wrap onto a second line").arg(i));
+        }
+        NotificationPopoverView popover(scene.notifications, scene.navigator);
+        popover.show();
+        const int emptyHeight = popover.height();
+        QVERIFY(emptyHeight < NotificationPopoverView::maximumPopoverHeight);
+        scene.notifications.setPollingEnabled(true);
+        QTRY_COMPARE(popover.findChildren<NotificationRowView*>().size(), 13);
+        QCOMPARE(popover.height(), NotificationPopoverView::maximumPopoverHeight);
+        const auto* rowsArea = popover.findChild<QScrollArea*>(QStringLiteral("rows"));
+        QTRY_VERIFY(rowsArea->verticalScrollBar()->maximum() > 0);
+        scene.notifications.setPollingEnabled(false);
     }
 
     void accountDetailsAndLogOut()

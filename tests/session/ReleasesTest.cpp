@@ -15,6 +15,8 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -133,6 +135,10 @@ private Q_SLOTS:
         QVERIFY(!viewModel.errorMessage());
         QVERIFY(visibleTexts(popover, QStringLiteral("emptyText")).isEmpty());
         QCOMPARE(visibleTexts(popover, QStringLiteral("version")), (QStringList {"0.2.0", "0.1.0"}));
+        // Two short entries: the popover hugs them, and nothing needs scrolling.
+        QVERIFY(popover.height() < ChangelogPopoverView::maximumPopoverHeight);
+        const auto* entries = popover.findChild<QScrollArea*>(QStringLiteral("entries"));
+        QTRY_COMPARE(entries->verticalScrollBar()->maximum(), 0);
     }
 
     void popoverMarksTheRunningVersion_data()
