@@ -207,7 +207,8 @@ DashboardChartView* DashboardCharts::cycleTime(const QList<CycleTimePoint>& poin
     line->setName(QStringLiteral("Days"));
     line->setPen(QPen(purple, 2));
     line->setPointsVisible(true);
-    line->setMarkerSize(std::sqrt(32.0));
+    // Full-size marks for up to about a year of weeks; beyond that they would cover the line.
+    line->setMarkerSize(points.size() > 52 ? 3.0 : std::sqrt(32.0));
 
     // The area is filled from a copy of the line so that the line and its marks stay on top.
     auto* upper = new QLineSeries;
