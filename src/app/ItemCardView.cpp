@@ -101,8 +101,8 @@ ItemCardView::ItemCardView(const ViewContext& context, ItemListState& listState,
     });
     contentLayout->addWidget(m_moreButton, 0, Qt::AlignLeft);
 
-    auto* footer = new QHBoxLayout();
-    m_footer = footer;
+    m_footer = new QHBoxLayout();
+    QHBoxLayout* footer = m_footer;
     footer->setSpacing(4);
     m_assigneeButton = smallButton(m_content, QStringLiteral("assigneeButton"), QStringLiteral("person.crop.circle"),
         QStringLiteral("Assign to a board member"));

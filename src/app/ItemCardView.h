@@ -18,6 +18,7 @@
 
 class EditorView;
 class ItemListState;
+class QHBoxLayout;
 class MentionTextView;
 class QLabel;
 class QMenu;
@@ -126,7 +127,7 @@ private:
     QToolButton* m_moreButton = nullptr;
     QToolButton* m_assigneeButton = nullptr;
     QLabel* m_assigneeName = nullptr;
-    class QHBoxLayout* m_footer = nullptr;
+    QHBoxLayout* m_footer = nullptr;
     QWidget* m_hoverActions = nullptr;
     QWidget* m_metadata = nullptr;
     QLabel* m_created = nullptr;
