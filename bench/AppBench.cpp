@@ -8,6 +8,7 @@
 //   search: a store of one board with 10,000 items, an assignee filter set, a word typed into the
 //           search field key by key; each key's time, and the filter function alone over the items.
 #include "BenchBoards.h"
+#include "BenchClock.h"
 
 #include "app/BoardContentView.h"
 #include "app/ContentView.h"
@@ -36,28 +37,11 @@
 #include <ctime>
 
 namespace {
+using namespace BenchClock;
+
 constexpr int startRuns = 7;
 constexpr int searchRuns = 3;
 const QString searchWord = QStringLiteral("release");
-
-double msSince(const QElapsedTimer& timer)
-{
-    return double(timer.nsecsElapsed()) / 1e6;
-}
-
-// This thread's processor time: what the work costs when other processes share the machine.
-double threadCpuMs()
-{
-    timespec now {};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-}
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.isEmpty() ? 0 : values[values.size() / 2];
-}
 
 double minimum(const QList<double>& values)
 {

@@ -1,5 +1,6 @@
 // Times the rendering of 1,000 typical item texts (a list, a date, a mention, a link, about 300
 // characters each) through the whole pipeline, beside raw md4c parsing of the same texts.
+#include "BenchClock.h"
 #include "richtext/ItemTextRenderer.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -15,6 +16,8 @@
 #include <vector>
 
 namespace {
+using namespace BenchClock;
+
 
 QString itemText(int index)
 {
@@ -59,13 +62,6 @@ BoardUser member(const QString& email)
     user.userId = QUuid::createUuid();
     user.email = email;
     return user;
-}
-
-double threadCpuMs()
-{
-    timespec now {};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
 }
 
 struct Timing

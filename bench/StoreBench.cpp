@@ -1,5 +1,6 @@
 // Measures applyRemoteItems for 10,000 items (new, then the same items modified) against the
 // plain baseline: the same rows inserted with raw SQLite in one transaction.
+#include "BenchClock.h"
 #include "domain/Ids.h"
 #include "domain/IsoDate.h"
 #include "store/LocalDataService.h"
@@ -16,6 +17,8 @@
 #include <cstdio>
 
 namespace {
+using namespace BenchClock;
+
 constexpr int itemCount = 10000;
 constexpr int runs = 5;
 
@@ -137,11 +140,6 @@ StoreTimes storeMs(const QString& fileName, QList<RemoteItem> items)
     return times;
 }
 
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 }
 
 int main(int argc, char** argv)

@@ -4,6 +4,7 @@
 //  - loadBoards over a store of 50 boards holding 10,000 items, from a freshly opened store file
 //    (as at start-up) and again on the same workspace.
 #include "BenchBoards.h"
+#include "BenchClock.h"
 #include "CannedHttpServer.h"
 
 #include "analytics/UsageAnalytics.h"
@@ -31,31 +32,13 @@
 #include <memory>
 
 namespace {
+using namespace BenchClock;
+
 constexpr int syncItemCount = 10000;
 constexpr int loadBoardCount = 50;
 constexpr int loadItemCount = 10000;
 constexpr int loadFirstBoardItems = 2000;
 constexpr int runs = 7;
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double msSince(const QElapsedTimer& timer)
-{
-    return double(timer.nsecsElapsed()) / 1e6;
-}
-
-// The process's processor time (every thread: the client's network thread too, and the bench
-// server's, which only writes bytes it already has).
-double processCpuMs()
-{
-    timespec now {};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-}
 
 std::unique_ptr<StoreContext> openStore(const QString& fileName)
 {
