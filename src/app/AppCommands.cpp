@@ -27,6 +27,7 @@ AppCommands::AppCommands(QMenuBar& menuBar, NotificationCenter& center, Hooks ho
     connect(quit, &QAction::triggered, QCoreApplication::instance(), &QCoreApplication::quit);
 
     QMenu* fileMenu = menuBar.addMenu(tr("&File"));
+    m_fileMenu = fileMenu;
     m_newItem = fileMenu->addAction(tr("New Item"));
     m_newItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     connect(m_newItem, &QAction::triggered, this, post(AppNotification::requestNewItemEditor));
@@ -56,4 +57,9 @@ void AppCommands::setSignedIn(bool signedIn)
 {
     m_syncBoard->setEnabled(signedIn);
     m_refreshAll->setEnabled(signedIn);
+}
+
+void AppCommands::addFileAction(QAction* action)
+{
+    m_fileMenu->addAction(action);
 }

@@ -9,6 +9,7 @@
 
 class NotificationCenter;
 class QAction;
+class QMenu;
 class QMenuBar;
 
 class AppCommands : public QObject
@@ -27,6 +28,9 @@ public:
 
     void setSignedIn(bool signedIn);
 
+    // Puts a command another part of the application owns at the end of the File menu.
+    void addFileAction(QAction* action);
+
     QAction* newItemAction() const { return m_newItem; }
     QAction* syncBoardAction() const { return m_syncBoard; }
     QAction* refreshAllAction() const { return m_refreshAll; }
@@ -34,6 +38,7 @@ public:
     QAction* checkForUpdatesAction() const { return m_checkForUpdates; }
 
 private:
+    QMenu* m_fileMenu = nullptr;
     QAction* m_newItem = nullptr;
     QAction* m_syncBoard = nullptr;
     QAction* m_refreshAll = nullptr;

@@ -3,7 +3,7 @@
 #include "app/ItemCardView.h"
 #include "app/ItemListState.h"
 #include "app/Palette.h"
-#include "app/SymbolIcons.h"
+#include "symbols/SymbolIcons.h"
 #include "richtext/EditorView.h"
 #include "richtext/FloatingNewItemComposer.h"
 #include "workspace/BoardViewModel.h"

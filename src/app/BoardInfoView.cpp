@@ -1,7 +1,7 @@
 #include "app/BoardInfoView.h"
 
 #include "app/Palette.h"
-#include "app/SymbolIcons.h"
+#include "symbols/SymbolIcons.h"
 #include "richtext/EditorView.h"
 #include "workspace/BoardViewModel.h"
 

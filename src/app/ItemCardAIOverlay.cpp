@@ -2,7 +2,7 @@
 
 #include "app/HardWorkAnimationView.h"
 #include "app/Palette.h"
-#include "app/SymbolIcons.h"
+#include "symbols/SymbolIcons.h"
 #include "richtext/MentionTextView.h"
 
 #include <QHBoxLayout>

@@ -6,7 +6,7 @@
 #include "app/MemberNames.h"
 #include "app/NotificationCenter.h"
 #include "app/Palette.h"
-#include "app/SymbolIcons.h"
+#include "symbols/SymbolIcons.h"
 #include "richtext/EditorView.h"
 #include "richtext/MentionTextView.h"
 #include "workspace/BoardViewModel.h"

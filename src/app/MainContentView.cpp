@@ -4,7 +4,7 @@
 #include "app/BoardInfoView.h"
 #include "app/MemberNames.h"
 #include "app/Palette.h"
-#include "app/SymbolIcons.h"
+#include "symbols/SymbolIcons.h"
 #include "app/TopNavigationView.h"
 #include "app/WindowDragArea.h"
 #include "store/LocalStore.h"

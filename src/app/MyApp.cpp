@@ -10,27 +10,23 @@
 #include "app/NotificationCenter.h"
 #include "app/Palette.h"
 #include "app/SessionControls.h"
-#include "app/SymbolIcons.h"
 #include "app/WindowChromeManager.h"
 #include "app/quickcapture/QuickCaptureController.h"
 #include "net/NetworkService.h"
 #include "session/AccountDetailsView.h"
 #include "session/AuthState.h"
-#include "session/SessionStyle.h"
 #include "session/UpdaterViewModel.h"
 #include "store/LocalStore.h"
 #include "store/StoreContainer.h"
 #include "workspace/BoardViewModel.h"
 #include "workspace/ToastManager.h"
 #include "workspace/settings/BoardSettingsWindow.h"
-#include "workspace/settings/SettingsSymbols.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCoro/QCoroTask>
 #include <QJsonObject>
 #include <QMainWindow>
-#include <QMenu>
 #include <QMenuBar>
 
 std::expected<std::unique_ptr<MyApp>, MyApp::StartupFailure> MyApp::create()
@@ -55,11 +51,6 @@ MyApp::MyApp(std::unique_ptr<StoreContext> store)
     if (auto* application = qobject_cast<QApplication*>(QCoreApplication::instance()))
         Palette::applyTo(*application);
     AppearanceController::shared();
-    // The settings and account views sit below the icon set's library; they get it handed in.
-    const auto symbolIcon
-        = [](const QString& symbol, const QColor& color) { return SymbolIcons::icon(symbol, color); };
-    SettingsSymbols::setLookup(symbolIcon);
-    SessionStyle::setSymbolLookup(symbolIcon);
     UsageAnalytics::shared().initialize();
 
     NetworkService& api = NetworkService::shared();
@@ -102,8 +93,7 @@ MyApp::MyApp(std::unique_ptr<StoreContext> store)
     // Without a system tray the panel opens from the File menu only.
     auto* quickCapture
         = new QuickCaptureController(*m_boardViewModel, QPointer<AuthState>(m_auth.get()), this);
-    if (auto* fileMenu = qobject_cast<QMenu*>(m_commands->newItemAction()->parent()))
-        fileMenu->addAction(quickCapture->action());
+    m_commands->addFileAction(quickCapture->action());
 }
 
 void MyApp::connectContent(ContentView& content)

@@ -1,7 +1,7 @@
 #include "app/RailButton.h"
 
 #include "app/Palette.h"
-#include "app/SymbolIcons.h"
+#include "symbols/SymbolIcons.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,7 +1,7 @@
 #include "app/ToastView.h"
 
 #include "app/Palette.h"
-#include "app/SymbolIcons.h"
+#include "symbols/SymbolIcons.h"
 #include "workspace/ToastManager.h"
 
 #include <QEvent>

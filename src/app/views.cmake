@@ -1,5 +1,5 @@
 # The main window's views: rail, sidebar column, detail area, item cards, toasts, the text
-# improvement overlay, appearance and window chrome, and the vendored symbol icons.
+# improvement overlay, appearance and window chrome.
 target_sources(plenko_app PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/AppearanceController.cpp ${CMAKE_CURRENT_LIST_DIR}/AppearanceController.h
     ${CMAKE_CURRENT_LIST_DIR}/AuxiliaryScenes.cpp ${CMAKE_CURRENT_LIST_DIR}/AuxiliaryScenes.h
@@ -21,14 +21,12 @@ target_sources(plenko_app PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/RailSelection.h
     ${CMAKE_CURRENT_LIST_DIR}/RailView.cpp ${CMAKE_CURRENT_LIST_DIR}/RailView.h
     ${CMAKE_CURRENT_LIST_DIR}/SessionControls.cpp ${CMAKE_CURRENT_LIST_DIR}/SessionControls.h
-    ${CMAKE_CURRENT_LIST_DIR}/SymbolIcons.cpp ${CMAKE_CURRENT_LIST_DIR}/SymbolIcons.h
     ${CMAKE_CURRENT_LIST_DIR}/ToastView.cpp ${CMAKE_CURRENT_LIST_DIR}/ToastView.h
     ${CMAKE_CURRENT_LIST_DIR}/TopNavigationView.cpp ${CMAKE_CURRENT_LIST_DIR}/TopNavigationView.h
     ${CMAKE_CURRENT_LIST_DIR}/ViewContext.cpp ${CMAKE_CURRENT_LIST_DIR}/ViewContext.h
     ${CMAKE_CURRENT_LIST_DIR}/WindowChromeManager.cpp ${CMAKE_CURRENT_LIST_DIR}/WindowChromeManager.h
     ${CMAKE_CURRENT_LIST_DIR}/WindowControlsView.cpp ${CMAKE_CURRENT_LIST_DIR}/WindowControlsView.h
-    ${CMAKE_CURRENT_LIST_DIR}/WindowDragArea.cpp ${CMAKE_CURRENT_LIST_DIR}/WindowDragArea.h
-    ${PROJECT_SOURCE_DIR}/resources/icons.qrc)
+    ${CMAKE_CURRENT_LIST_DIR}/WindowDragArea.cpp ${CMAKE_CURRENT_LIST_DIR}/WindowDragArea.h)
 target_link_libraries(plenko_app PUBLIC
     plenko_richtext_views plenko_richtext_editor plenko_sidebar plenko_insights_views plenko_session_views plenko_net
-    Qt6::Svg QCoro6::Core)
+    plenko_symbols QCoro6::Core)

@@ -1,5 +1,7 @@
 #include "session/SessionStyle.h"
 
+#include "symbols/SymbolIcons.h"
+
 #include <QAbstractButton>
 #include <QHash>
 #include <QIcon>
@@ -9,24 +11,6 @@
 #include <QPixmap>
 
 namespace SessionStyle {
-
-namespace {
-SymbolLookup& symbolLookup()
-{
-    static SymbolLookup lookup;
-    return lookup;
-}
-
-QIcon lookedUpIcon(const QString& symbol, const QColor& color)
-{
-    return symbolLookup() ? symbolLookup()(symbol, color) : QIcon();
-}
-} // namespace
-
-void setSymbolLookup(SymbolLookup lookup)
-{
-    symbolLookup() = std::move(lookup);
-}
 
 QColor accent()
 {
@@ -66,7 +50,7 @@ QString glyph(const QString& symbol)
 void setSymbol(QLabel* label, const QString& symbol)
 {
     label->setProperty("symbol", symbol);
-    const QIcon icon = lookedUpIcon(symbol, label->palette().color(QPalette::WindowText));
+    const QIcon icon = SymbolIcons::icon(symbol, label->palette().color(QPalette::WindowText));
     if (icon.isNull()) {
         label->setText(glyph(symbol));
         return;
@@ -77,7 +61,7 @@ void setSymbol(QLabel* label, const QString& symbol)
 
 QIcon symbolIcon(const QString& symbol, const QColor& color)
 {
-    if (const QIcon icon = lookedUpIcon(symbol, color); !icon.isNull())
+    if (const QIcon icon = SymbolIcons::icon(symbol, color); !icon.isNull())
         return icon;
     QPixmap pixmap(QSize(32, 32));
     pixmap.fill(Qt::transparent);

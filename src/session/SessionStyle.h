@@ -1,13 +1,10 @@
 // The look shared by the account, notification, changelog and update views: the accent colour, the
 // secondary text colour, and the symbols they name. A symbol is kept in the widget's "symbol"
-// property and drawn from the icon set the application hands in; without one (or for a symbol the
-// set lacks) it is shown as a text glyph.
+// property and drawn from the symbol icon set; a symbol the set lacks is shown as a text glyph.
 #pragma once
 
 #include <QColor>
 #include <QString>
-
-#include <functional>
 
 class QAbstractButton;
 class QIcon;
@@ -19,10 +16,6 @@ namespace SessionStyle {
 QColor accent();
 QColor secondaryText();
 QColor emphasisedText();
-
-using SymbolLookup = std::function<QIcon(const QString& symbol, const QColor& color)>;
-// The application's icon set, set once at start, before the views are made.
-void setSymbolLookup(SymbolLookup lookup);
 
 // The glyph that stands in for a symbol name ("bell", "arrow.clockwise", …).
 QString glyph(const QString& symbol);

@@ -12,4 +12,4 @@ plenko_views_library(NAME plenko_session_views
         ${CMAKE_CURRENT_LIST_DIR}/SessionStyle.cpp ${CMAKE_CURRENT_LIST_DIR}/SessionStyle.h
         ${CMAKE_CURRENT_LIST_DIR}/UpdateAvailableDialog.cpp ${CMAKE_CURRENT_LIST_DIR}/UpdateAvailableDialog.h
         ${CMAKE_CURRENT_LIST_DIR}/UpdatePrompter.cpp ${CMAKE_CURRENT_LIST_DIR}/UpdatePrompter.h
-    DEPENDS plenko_session_state plenko_richtext_editor)
+    DEPENDS plenko_session_state plenko_richtext_editor plenko_symbols)

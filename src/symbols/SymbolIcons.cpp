@@ -1,4 +1,4 @@
-#include "app/SymbolIcons.h"
+#include "symbols/SymbolIcons.h"
 
 #include <QFile>
 #include <QHash>

@@ -4,7 +4,7 @@
 #include "app/ItemCardMenu.h"
 #include "app/ItemFilter.h"
 #include "app/MemberNames.h"
-#include "app/SymbolIcons.h"
+#include "symbols/SymbolIcons.h"
 #include "store/LocalStore.h"
 #include "store/PreferenceKeys.h"
 

@@ -2,7 +2,7 @@
 // visible icon, and every symbol name written in the view sources is mapped. The second check reads
 // the sources themselves, so a view that starts using a new name fails here instead of showing an
 // empty button.
-#include "app/SymbolIcons.h"
+#include "symbols/SymbolIcons.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -58,7 +58,7 @@ QList<Usage> usagesInSources(const QString& sourceRoot)
 {
     static const QRegularExpression dotted(QStringLiteral("\"([a-z]+(?:\\.[a-z0-9]+)+)\""));
     static const QRegularExpression direct(
-        QStringLiteral("(?:SymbolIcons::(?:icon|pixmap)|SettingsSymbols::icon|setSymbol)\\((?:[^;\"]*?,\\s*)?"
+        QStringLiteral("(?:SymbolIcons::(?:icon|pixmap)|setSymbol)\\((?:[^;\"]*?,\\s*)?"
                        "(?:QStringLiteral|QLatin1String|QString)\\(\"([a-z][a-z0-9.]*)\"\\)"));
     QList<Usage> usages;
     for (const QString& directory : viewDirectories) {

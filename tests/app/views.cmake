@@ -4,9 +4,8 @@ plenko_add_test(NAME test_app_main_window SOURCES ${CMAKE_CURRENT_LIST_DIR}/Main
     LIBS plenko_app plenko_workspace_test_support)
 # The icon table with its vendored SVGs on their own, checked against the view sources.
 plenko_add_test(NAME test_app_symbol_icons
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/SymbolIconsTest.cpp ${PROJECT_SOURCE_DIR}/src/app/SymbolIcons.cpp
-        ${PROJECT_SOURCE_DIR}/resources/icons.qrc
-    LIBS Qt6::Gui Qt6::Svg)
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/SymbolIconsTest.cpp
+    LIBS plenko_symbols)
 target_include_directories(test_app_symbol_icons PRIVATE ${PROJECT_SOURCE_DIR}/src)
 target_compile_definitions(test_app_symbol_icons PRIVATE PLENKO_SOURCE_DIR="${PROJECT_SOURCE_DIR}/src")
 # The composition root: every control reaches its window, signed in through the keyring.

@@ -17,7 +17,6 @@
 #include "app/RailButton.h"
 #include "app/RailView.h"
 #include "app/SessionControls.h"
-#include "app/SymbolIcons.h"
 #include "app/ViewContext.h"
 #include "app/WindowChromeManager.h"
 #include "app/quickcapture/QuickCaptureComposer.h"
@@ -30,7 +29,6 @@
 #include "session/AuthState.h"
 #include "session/ChangelogViewModel.h"
 #include "session/NotificationViewModel.h"
-#include "session/SessionStyle.h"
 #include "session/UpdaterViewModel.h"
 #include "session/UserViewModel.h"
 #include "store/LocalStore.h"
@@ -38,7 +36,6 @@
 #include "workspace/BoardViewModel.h"
 #include "workspace/ToastManager.h"
 #include "workspace/settings/BoardSettingsWindow.h"
-#include "workspace/settings/SettingsSymbols.h"
 
 #include <QApplication>
 #include <QDir>
@@ -160,10 +157,6 @@ int main(int argc, char* argv[])
 
     WindowChromeManager::shared().install();
     Palette::applyTo(application);
-    SettingsSymbols::setLookup(
-        [](const QString& symbol, const QColor& color) { return SymbolIcons::icon(symbol, color); });
-    SessionStyle::setSymbolLookup(
-        [](const QString& symbol, const QColor& color) { return SymbolIcons::icon(symbol, color); });
 
     QTemporaryDir dir;
     auto store = StoreContext::open(dir.filePath(QStringLiteral("default.store")));

@@ -1,7 +1,7 @@
 #include "app/sidebar/SidebarBoardDelegate.h"
 
 #include "app/Palette.h"
-#include "app/SymbolIcons.h"
+#include "symbols/SymbolIcons.h"
 #include "sidebar/SidebarListModel.h"
 #include "workspace/BoardViewModel.h"
 

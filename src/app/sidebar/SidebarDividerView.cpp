@@ -1,7 +1,7 @@
 #include "app/sidebar/SidebarDividerView.h"
 
 #include "app/Palette.h"
-#include "app/SymbolIcons.h"
+#include "symbols/SymbolIcons.h"
 #include "app/sidebar/SidebarDividerPalette.h"
 
 #include <QContextMenuEvent>

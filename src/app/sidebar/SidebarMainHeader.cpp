@@ -1,7 +1,7 @@
 #include "app/sidebar/SidebarMainHeader.h"
 
 #include "app/Palette.h"
-#include "app/SymbolIcons.h"
+#include "symbols/SymbolIcons.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #include "app/sidebar/SidebarSectionView.h"
 
 #include "app/Palette.h"
-#include "app/SymbolIcons.h"
+#include "symbols/SymbolIcons.h"
 #include "app/sidebar/SidebarBoardDelegate.h"
 #include "app/sidebar/SidebarDividerView.h"
 #include "sidebar/BoardTransfer.h"

@@ -1,6 +1,6 @@
 #include "workspace/settings/AssigneeSelectionMenu.h"
 
-#include "workspace/settings/SettingsSymbols.h"
+#include "symbols/SymbolIcons.h"
 
 namespace {
 QString fallbackName(const BoardUser& user)
@@ -16,7 +16,7 @@ AssigneeSelectionMenu::AssigneeSelectionMenu(Options options, QWidget* parent)
     setObjectName(QStringLiteral("assigneeSelectionMenu"));
     setToolTipsVisible(true);
     const auto displayName = m_options.displayName ? m_options.displayName : fallbackName;
-    const QIcon check = SettingsSymbols::icon(QStringLiteral("checkmark"), palette().color(QPalette::Text));
+    const QIcon check = SymbolIcons::icon(QStringLiteral("checkmark"), palette().color(QPalette::Text));
 
     if (m_options.header)
         addSection(*m_options.header);

@@ -1,7 +1,7 @@
 #include "workspace/settings/BoardAdvancedTab.h"
 
 #include "workspace/settings/DangerConfirmationDialog.h"
-#include "workspace/settings/SettingsSymbols.h"
+#include "symbols/SymbolIcons.h"
 #include "workspace/settings/SettingsWidgets.h"
 
 #include <QFrame>
@@ -27,7 +27,7 @@ QFrame* section(const QString& symbol, const QString& title, QLabel* text, QPush
     layout->setContentsMargins(14, 12, 14, 12);
     layout->setSpacing(12);
     auto* icon = new QLabel(frame);
-    const QIcon symbolIcon = SettingsSymbols::icon(symbol, parent->palette().color(QPalette::Text));
+    const QIcon symbolIcon = SymbolIcons::icon(symbol, parent->palette().color(QPalette::Text));
     icon->setPixmap(symbolIcon.pixmap(20, 20));
     layout->addWidget(icon, 0, Qt::AlignTop);
     icon->setVisible(!symbolIcon.isNull());
@@ -85,7 +85,7 @@ BoardAdvancedTab::BoardAdvancedTab(QWidget* parent)
     lastBoardLayout->setContentsMargins(0, 0, 0, 0);
     lastBoardLayout->setSpacing(6);
     auto* warningIcon = new QLabel(m_lastBoard);
-    const QIcon warning = SettingsSymbols::icon(QStringLiteral("exclamationmark.triangle.fill"), warningColor);
+    const QIcon warning = SymbolIcons::icon(QStringLiteral("exclamationmark.triangle.fill"), warningColor);
     warningIcon->setPixmap(warning.pixmap(14, 14));
     warningIcon->setVisible(!warning.isNull());
     auto* lastBoardText = new QLabel(QStringLiteral("Keep at least one board"), m_lastBoard);

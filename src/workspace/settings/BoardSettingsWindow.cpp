@@ -4,7 +4,7 @@
 #include "workspace/settings/BoardAdvancedTab.h"
 #include "workspace/settings/BoardGeneralTab.h"
 #include "workspace/settings/BoardUsersTab.h"
-#include "workspace/settings/SettingsSymbols.h"
+#include "symbols/SymbolIcons.h"
 
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -28,10 +28,10 @@ BoardSettingsWindow::BoardSettingsWindow(
     m_users = new BoardUsersTab(m_context, m_tabs);
     m_advanced = new BoardAdvancedTab(m_tabs);
     const QColor iconColor = palette().color(QPalette::WindowText);
-    m_tabs->addTab(m_general, SettingsSymbols::icon(QStringLiteral("gearshape.2"), iconColor), QStringLiteral("General"));
-    m_tabs->addTab(m_users, SettingsSymbols::icon(QStringLiteral("person.2"), iconColor), QStringLiteral("Users"));
+    m_tabs->addTab(m_general, SymbolIcons::icon(QStringLiteral("gearshape.2"), iconColor), QStringLiteral("General"));
+    m_tabs->addTab(m_users, SymbolIcons::icon(QStringLiteral("person.2"), iconColor), QStringLiteral("Users"));
     m_tabs->addTab(
-        m_advanced, SettingsSymbols::icon(QStringLiteral("slider.horizontal.3"), iconColor), QStringLiteral("Advanced"));
+        m_advanced, SymbolIcons::icon(QStringLiteral("slider.horizontal.3"), iconColor), QStringLiteral("Advanced"));
     layout->addWidget(m_tabs);
 
     followWorkspace();

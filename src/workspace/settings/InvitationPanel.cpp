@@ -1,7 +1,7 @@
 #include "workspace/settings/InvitationPanel.h"
 
 #include "workspace/BoardViewModel.h"
-#include "workspace/settings/SettingsSymbols.h"
+#include "symbols/SymbolIcons.h"
 #include "workspace/settings/SettingsWidgets.h"
 
 #include <QClipboard>
@@ -24,7 +24,7 @@ InvitationPanel::InvitationPanel(BoardSettingsContext context, QWidget* parent)
 
     auto* header = new QHBoxLayout;
     header->setSpacing(6);
-    const QIcon symbol = SettingsSymbols::icon(QStringLiteral("link.badge.plus"), palette().color(QPalette::WindowText));
+    const QIcon symbol = SymbolIcons::icon(QStringLiteral("link.badge.plus"), palette().color(QPalette::WindowText));
     if (!symbol.isNull()) {
         auto* icon = new QLabel(this);
         icon->setObjectName(QStringLiteral("inviteMembersSymbol"));

@@ -1,7 +1,7 @@
 #include "workspace/settings/MemberRow.h"
 
 #include "workspace/settings/MemberDisplay.h"
-#include "workspace/settings/SettingsSymbols.h"
+#include "symbols/SymbolIcons.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -66,10 +66,10 @@ MemberRow::MemberRow(BoardUser user, bool isCurrentUser, bool showsActions, QWid
     const QColor textColor = palette().color(QPalette::ButtonText);
     m_transfer = new QPushButton(QStringLiteral("Transfer Ownership"), this);
     m_transfer->setObjectName(QStringLiteral("transferOwnershipButton"));
-    m_transfer->setIcon(SettingsSymbols::icon(QStringLiteral("person.crop.circle.badge.arrow.forward"), textColor));
+    m_transfer->setIcon(SymbolIcons::icon(QStringLiteral("person.crop.circle.badge.arrow.forward"), textColor));
     m_remove = new QPushButton(QStringLiteral("Remove User"), this);
     m_remove->setObjectName(QStringLiteral("removeUserButton"));
-    m_remove->setIcon(SettingsSymbols::icon(QStringLiteral("minus.circle"), textColor));
+    m_remove->setIcon(SymbolIcons::icon(QStringLiteral("minus.circle"), textColor));
     layout->addWidget(m_transfer);
     layout->addWidget(m_remove);
     connect(m_remove, &QPushButton::clicked, this, [this] { Q_EMIT removeRequested(m_user); });

@@ -1,6 +1,6 @@
 #include "workspace/settings/SettingsWidgets.h"
 
-#include "workspace/settings/SettingsSymbols.h"
+#include "symbols/SymbolIcons.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -40,7 +40,7 @@ QFrame* panel(QWidget* parent)
 QPushButton* button(const QString& text, const QString& symbol, QWidget* parent)
 {
     auto* push = new QPushButton(text, parent);
-    push->setIcon(SettingsSymbols::icon(symbol, parent->palette().color(QPalette::ButtonText)));
+    push->setIcon(SymbolIcons::icon(symbol, parent->palette().color(QPalette::ButtonText)));
     return push;
 }
 
