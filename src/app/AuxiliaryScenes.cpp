@@ -42,16 +42,13 @@ QWidget* makeBoardDashboard(BoardViewModel& workspace)
 
 void AuxiliaryScenes::registerIn(AuxiliaryWindows& windows) const
 {
-    BoardViewModel& boards = workspace;
-    AuthState& signIn = auth;
-    ToastManager& toastManager = toasts;
     windows.add(BoardSettingsWindow::identifier(),
         {BoardSettingsWindow::title(), BoardSettingsWindow::defaultSize(),
-            [&boards, &signIn, &toastManager](
-                const QString& value) { return makeBoardSettings(boards, signIn, toastManager, value); }});
+            [&workspace = workspace, &auth = auth, &toasts = toasts](
+                const QString& value) { return makeBoardSettings(workspace, auth, toasts, value); }});
     windows.add(QString::fromLatin1(BoardDashboardWindow::identifier),
         {QStringLiteral("Board Dashboard"), QSize(1100, 700),
-            [&boards](const QString&) { return makeBoardDashboard(boards); }});
+            [&workspace = workspace](const QString&) { return makeBoardDashboard(workspace); }});
     windows.add(AccountDetailsView::windowIdentifier,
         {QStringLiteral("Account"), QSize(520, 520),
             [make = makeAccountDetails](const QString&) { return make ? make() : nullptr; }});

@@ -10,11 +10,14 @@
 #include "app/RailView.h"
 #include "app/ToastView.h"
 #include "app/sidebar/SidebarView.h"
+#include "insights/BoardDashboardWindow.h"
 #include "insights/BoardsOverviewView.h"
+#include "session/AccountDetailsView.h"
 #include "session/AuthState.h"
 #include "store/LocalStore.h"
 #include "store/PreferenceKeys.h"
 #include "workspace/BoardViewModel.h"
+#include "workspace/settings/BoardSettingsWindow.h"
 
 #include <QHBoxLayout>
 #include <QPointer>
@@ -99,15 +102,15 @@ ContentView::ContentView(const ViewContext& context, QWidget* parent)
         [this] { Q_EMIT changelogRequested(m_rail->button(QStringLiteral("railChangelog"))); });
     connect(m_rail, &RailView::feedbackRequested, this, &ContentView::feedbackRequested);
     connect(m_rail, &RailView::accountRequested, this,
-        [this] { openWindow(QStringLiteral("account-details"), QString()); });
+        [this] { openWindow(AccountDetailsView::windowIdentifier); });
     connect(m_rail, &RailView::signInRequested, this, [this] {
         if (m_context.auth && !m_context.auth->isLoggedIn())
             m_context.auth->startSignIn();
     });
     connect(m_main, &MainContentView::boardSettingsRequested, this,
-        [this](const QString& value) { openWindow(QStringLiteral("board-settings"), value); });
+        [this](const QString& value) { openWindow(BoardSettingsWindow::identifier(), value); });
     connect(m_main, &MainContentView::boardDashboardRequested, this,
-        [this] { openWindow(QStringLiteral("board-dashboard")); });
+        [this] { openWindow(QString::fromLatin1(BoardDashboardWindow::identifier)); });
     connect(m_sidebar, &SidebarView::modeChangeRequested, this, [this](SidebarMode mode) {
         setRailSelection(
             mode == SidebarMode::archived ? RailSelection::archivedBoards : RailSelection::activeBoards);

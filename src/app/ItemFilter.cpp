@@ -54,27 +54,6 @@ bool isAscii(QStringView text)
         any |= ch.unicode();
     return any < 0x80;
 }
-
-char16_t asciiLower(char16_t ch)
-{
-    return ch >= u'A' && ch <= u'Z' ? char16_t(ch + (u'a' - u'A')) : ch;
-}
-
-bool containsAsciiLowered(QStringView text, QStringView needle)
-{
-    const qsizetype m = needle.size();
-    const char16_t first = needle.front().unicode();
-    for (qsizetype i = 0; i + m <= text.size(); ++i) {
-        if (asciiLower(text[i].unicode()) != first)
-            continue;
-        qsizetype j = 1;
-        while (j < m && asciiLower(text[i + j].unicode()) == needle[j].unicode())
-            ++j;
-        if (j == m)
-            return true;
-    }
-    return false;
-}
 }
 
 ItemSearch::ItemSearch(const QString& searchText, const QLocale& locale)
@@ -94,9 +73,10 @@ bool ItemSearch::matches(QStringView content) const
     if (m_needle.isEmpty())
         return true;
     const QStringView needle(m_needle.constData(), m_needle.size());
-    // Plain ASCII text lower-cases letter for letter, so it is compared where it stands.
+    // Plain ASCII text lower-cases letter for letter, so it is compared where it stands (case folding
+    // of ASCII is exactly that lower-casing).
     if (m_asciiNeedle && m_asciiRulesPlain && isAscii(content))
-        return containsAsciiLowered(content, needle);
+        return content.contains(needle, Qt::CaseInsensitive);
     QVarLengthArray<char16_t, 512> lowered;
     lowerInto(content, m_caseLocale, lowered);
     return QStringView(lowered.constData(), lowered.size()).contains(needle);

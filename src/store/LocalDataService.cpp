@@ -236,13 +236,7 @@ LocalDataService::Result LocalDataService::applyRemoteItems(const QList<RemoteIt
         }
     }
     saveKeepingFailure(context);
-    if (applied) {
-        if (applied->isEmpty()) {
-            *applied = std::move(*stored);
-        } else {
-            for (auto it = stored->cbegin(); it != stored->cend(); ++it)
-                applied->insert(it.key(), it.value());
-        }
-    }
+    if (applied)
+        applied->insert(*stored);
     return {};
 }

@@ -4,7 +4,6 @@
 
 #include <sqlite3.h>
 
-#include <algorithm>
 #include <utility>
 
 SqliteStatement::SqliteStatement(sqlite3* db, sqlite3_stmt* statement)
@@ -131,12 +130,11 @@ std::optional<QString> SqliteStatement::optionalText(int column) const
 
 QUuid SqliteStatement::uuid(int column) const
 {
+    // Read as Latin-1 where it stands, without decoding into a QString first: a valid id is ASCII, and
+    // any other bytes are no id in either reading.
     const auto* data = static_cast<const char*>(sqlite3_column_blob(m_statement, column));
     const int size = sqlite3_column_bytes(m_statement, column);
-    // Stored ids are ASCII, which reads the same as Latin-1 without decoding into a QString first.
-    if (std::all_of(data, data + size, [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-        return QUuid::fromString(QLatin1StringView(data, size));
-    return QUuid::fromString(text(column));
+    return QUuid::fromString(QLatin1StringView(data, size));
 }
 
 std::optional<QUuid> SqliteStatement::optionalUuid(int column) const
