@@ -13,6 +13,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+// Declared before the data functions use it, or a release build sees the specialisation too late.
+Q_DECLARE_METATYPE(AssigneeFilter)
+
 namespace {
 Item makeItem(ItemStatus status, bool archived, const QString& content = QStringLiteral("text"),
     std::optional<QUuid> assignee = std::nullopt)
@@ -290,7 +293,6 @@ private Q_SLOTS:
     }
 };
 
-Q_DECLARE_METATYPE(AssigneeFilter)
 
 QTEST_GUILESS_MAIN(ItemCardRulesTest)
 #include "ItemCardRulesTest.moc"
