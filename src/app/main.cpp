@@ -1,4 +1,5 @@
 #include "app/MyApp.h"
+#include "app/StartupCheck.h"
 #include "net/SingleInstance.h"
 
 #include "BundleInfo.h"
@@ -24,9 +25,15 @@ int main(int argc, char* argv[])
         if (argument.startsWith(QLatin1String("plenko:")))
             urls << argument;
     }
+    // `scripts/run.sh --check`: start, show the window, quit, and say whether that worked.
+    const bool startupCheck = arguments.contains(QLatin1String("--startup-check"));
     SingleInstance instance;
-    if (instance.claim(urls) == SingleInstance::Role::handedOver)
-        return 0;
+    if (instance.claim(urls) == SingleInstance::Role::handedOver) {
+        if (!startupCheck)
+            return 0;
+        std::fprintf(stderr, "Startup check failed: another Plenko is already running for this user.\n");
+        return StartupCheck::failureExitCode;
+    }
 
     auto app = MyApp::create();
     if (!app) {
@@ -39,6 +46,9 @@ int main(int argc, char* argv[])
     MyApp& myApp = **app;
     QObject::connect(&instance, &SingleInstance::urlReceived, &myApp, &MyApp::openUrl);
     QObject::connect(&instance, &SingleInstance::activated, &myApp, &MyApp::activate);
+    std::unique_ptr<StartupCheck> check;
+    if (startupCheck)
+        check = std::make_unique<StartupCheck>(*myApp.mainWindow(), myApp.boardViewModel(), std::chrono::seconds(60));
     myApp.showMainWindow();
     // A callback given to a fresh instance has no sign-in to complete; handleCallback drops it.
     for (const QString& url : std::as_const(urls))

@@ -21,6 +21,7 @@ target_sources(plenko_app PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/RailSelection.h
     ${CMAKE_CURRENT_LIST_DIR}/RailView.cpp ${CMAKE_CURRENT_LIST_DIR}/RailView.h
     ${CMAKE_CURRENT_LIST_DIR}/SessionControls.cpp ${CMAKE_CURRENT_LIST_DIR}/SessionControls.h
+    ${CMAKE_CURRENT_LIST_DIR}/StartupCheck.cpp ${CMAKE_CURRENT_LIST_DIR}/StartupCheck.h
     ${CMAKE_CURRENT_LIST_DIR}/ToastView.cpp ${CMAKE_CURRENT_LIST_DIR}/ToastView.h
     ${CMAKE_CURRENT_LIST_DIR}/TopNavigationView.cpp ${CMAKE_CURRENT_LIST_DIR}/TopNavigationView.h
     ${CMAKE_CURRENT_LIST_DIR}/ViewContext.cpp ${CMAKE_CURRENT_LIST_DIR}/ViewContext.h
