@@ -3,8 +3,8 @@
 // a record that the encoder writes back to a body that decodes to the same record.
 #include "FuzzSupport.h"
 
-#include "domain/RequestDecoder.h"
 #include "domain/WireEncoder.h"
+#include "wirecodec/RequestDecoder.h"
 
 #include <typeinfo>
 

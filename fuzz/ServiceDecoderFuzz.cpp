@@ -4,7 +4,7 @@
 #include "FuzzSupport.h"
 
 #include "domain/ServiceDecoder.h"
-#include "domain/WireEncoder.h"
+#include "wirecodec/ResponseEncoder.h"
 
 namespace {
 template<typename T>

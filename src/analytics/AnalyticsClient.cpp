@@ -69,7 +69,7 @@ void AnalyticsClient::reset()
 {
     if (!isEnabled())
         return;
-    m_queue.clear();
+    m_queue.startNewIdentity();
 }
 
 QCoro::Task<bool> AnalyticsClient::flush()
@@ -98,7 +98,6 @@ QCoro::Task<bool> AnalyticsClient::flush()
 
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         if (reply->error() == QNetworkReply::NoError && status >= 200 && status < 300) {
-            // reset() during the upload may already have dropped these; then nothing is removed.
             m_queue.removeDelivered(insertIds);
             continue;
         }

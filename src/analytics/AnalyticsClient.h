@@ -43,7 +43,7 @@ public:
     // Yields true when the queue was emptied; a flush already under way makes this one yield false.
     QCoro::Task<bool> flush();
 
-    // A new anonymous identity, and the queued events are forgotten.
+    // A new anonymous identity for later events; events already tracked are still delivered.
     void reset();
 
 Q_SIGNALS:

@@ -53,10 +53,8 @@ void AnalyticsQueue::removeDelivered(const QSet<QString>& insertIds)
         rewriteEvents();
 }
 
-void AnalyticsQueue::clear()
+void AnalyticsQueue::startNewIdentity()
 {
-    m_events.clear();
-    rewriteEvents();
     m_distinctId = uuidText(QUuid::createUuid());
     writeIdentity();
 }

@@ -21,8 +21,9 @@ public:
     void append(const QJsonObject& event);
     void removeDelivered(const QSet<QString>& insertIds);
 
-    // Forgets every queued event and starts a new anonymous identity.
-    void clear();
+    // A new anonymous identity for the events tracked from now on; queued events keep the one they
+    // were tracked with and still go out.
+    void startNewIdentity();
 
     static QString insertIdOf(const QJsonObject& event);
 

@@ -44,7 +44,8 @@ public:
     // Property values are text, numbers or booleans; an event's own property replaces a common one.
     void track(UsageEvent event, const QJsonObject& properties = {});
 
-    // Called at sign-out: a new anonymous identity and no queued events.
+    // Called at sign-out: later events get a new anonymous identity; those already tracked (the
+    // "logout" among them) keep theirs and are still sent.
     void reset();
 
     // The started client (null while off), for flushing on demand.

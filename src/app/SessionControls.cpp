@@ -1,6 +1,8 @@
 #include "app/SessionControls.h"
 
 #include "BundleInfo.h"
+#include "app/AppNotifications.h"
+#include "app/NotificationCenter.h"
 #include "session/AccountButton.h"
 #include "session/AccountDetailsView.h"
 #include "session/AuthState.h"
@@ -17,13 +19,29 @@
 
 #include <QWidget>
 
+namespace {
+// The application notification that shows the column of items in that status.
+QString tabRequestName(ItemStatus status)
+{
+    switch (status) {
+    case ItemStatus::todo:
+        return AppNotification::requestTodoTab;
+    case ItemStatus::inProgress:
+        return AppNotification::requestInProgressTab;
+    case ItemStatus::done:
+        return AppNotification::requestDoneTab;
+    }
+    return AppNotification::requestTodoTab;
+}
+} // namespace
+
 SessionControls::SessionControls(Services services, QObject* parent)
     : QObject(parent)
     , m_services(services)
     , m_profile(std::make_unique<UserViewModel>(services.api))
     , m_notifications(std::make_unique<NotificationViewModel>(services.api))
-    , m_navigator(std::make_unique<NotificationNavigator>(
-          *m_notifications, services.workspace, services.toasts, services.center))
+    , m_navigator(
+          std::make_unique<NotificationNavigator>(*m_notifications, services.workspace, services.toasts))
     , m_changelog(std::make_unique<ChangelogViewModel>())
     , m_updater(std::make_unique<UpdaterViewModel>(services.preferences))
 {
@@ -31,6 +49,9 @@ SessionControls::SessionControls(Services services, QObject* parent)
         &SessionControls::boardSettingsRequested);
     connect(m_navigator.get(), &NotificationNavigator::auxiliaryWindowsCloseRequested, this,
         &SessionControls::auxiliaryWindowsCloseRequested);
+    connect(m_navigator.get(), &NotificationNavigator::itemColumnRequested, this,
+        [&center = services.center](ItemStatus status) { center.post(tabRequestName(status)); });
+    m_profile->follow(services.auth);
     connect(&services.auth, &AuthState::isLoggedInChanged, this, &SessionControls::followSignIn);
     followSignIn(services.auth.isLoggedIn());
 }

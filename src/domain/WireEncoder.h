@@ -1,6 +1,6 @@
 // The plain encoder of requests: exact camelCase keys, compact JSON, optional fields left out.
-// Response records and the embedded records are written the same way wherever the program (or a
-// stand-in service) encodes them. UUIDs are upper-case text, dates the shared ISO form.
+// UUIDs are upper-case text, dates the shared ISO form. (Responses are the service's to write; tests
+// write them with wirecodec/ResponseEncoder.h.)
 #pragma once
 
 #include "domain/ItemStatus.h"
@@ -26,27 +26,8 @@ QJsonObject toJson(const ImproveTextRequest& request);
 QJsonObject toJson(const FeedbackRequest& request);
 QJsonObject toJson(const MarkNotificationReadRequest& request);
 QJsonObject toJson(const RemoteItem& item);
-QJsonObject toJson(const RemoteBoard& board);
-QJsonObject toJson(const BoardUser& user);
-QJsonObject toJson(const User& user);
 
-QJsonObject toJson(const StartLoginResponse& response);
-QJsonObject toJson(const LoginTokens& tokens);
-QJsonObject toJson(const CurrentUserResponse& response);
-QJsonObject toJson(const RemoteBoardResponse& response);
-QJsonObject toJson(const SyncResponse& response);
-QJsonObject toJson(const ItemResponse& response);
-QJsonObject toJson(const InvitationResponse& response);
-QJsonObject toJson(const ImproveTextResponse& response);
-QJsonObject toJson(const RemoteNotificationResponse& notification);
-QJsonObject toJson(const NotificationFeedResponse& response);
-QJsonArray toJson(const QList<RemoteBoard>& boards);
-
-// The JSON forms of the two enumerations: their text values as JSON strings.
-QJsonValue toJson(ItemStatus status);
-QJsonValue toJson(const BoardRole& role);
-
-// Compact JSON bytes of any of the records above (objects and the board array).
+// Compact JSON bytes of any record that has a toJson.
 template<typename T>
 QByteArray encodeBody(const T& record)
 {

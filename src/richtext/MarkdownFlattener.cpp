@@ -11,12 +11,22 @@ bool isList(BlockKind kind)
     return kind == BlockKind::OrderedList || kind == BlockKind::UnorderedList;
 }
 
-// Blocks that start a new line of their own. Headers and code blocks are kept apart from their
-// neighbours the same way paragraphs are.
+// Blocks that start a new line of their own. Headers, code blocks and thematic breaks are kept
+// apart from their neighbours the same way paragraphs are.
 bool isParagraphLike(BlockKind kind)
 {
     return kind == BlockKind::Paragraph || kind == BlockKind::Header || kind == BlockKind::CodeBlock
-        || kind == BlockKind::HtmlBlock || kind == BlockKind::TableRow;
+        || kind == BlockKind::HtmlBlock || kind == BlockKind::TableRow || kind == BlockKind::ThematicBreak;
+}
+
+// The identity of the innermost list item around the run, or 0 outside lists.
+int innermostListItem(const MarkdownRun& run)
+{
+    for (const BlockComponent& component : run.blocks) {
+        if (component.kind == BlockKind::ListItem)
+            return component.identity;
+    }
+    return 0;
 }
 
 } // namespace
@@ -26,6 +36,7 @@ FlattenedMarkdown MarkdownFlattener::flatten(const QList<MarkdownRun>& runs, con
     FlattenedMarkdown result;
     std::optional<int> previousParagraph;
     QSet<int> previousLists;
+    int previousListItem = 0;
     qsizetype parsedOffset = 0;
 
     TextAttributes separatorAttributes;
@@ -42,9 +53,16 @@ FlattenedMarkdown MarkdownFlattener::flatten(const QList<MarkdownRun>& runs, con
                 lists.insert(component.identity);
         }
 
-        if (paragraph && previousParagraph && *paragraph != *previousParagraph && !previousLists.intersects(lists)) {
-            const QString separator = lists.isEmpty() ? QStringLiteral("\n\n") : QStringLiteral("\n");
-            result.text.append(separator, separatorAttributes);
+        const int listItem = innermostListItem(run);
+        if (paragraph && previousParagraph && *paragraph != *previousParagraph) {
+            // Between items of one list the list layout puts the line breaks; the paragraphs of one
+            // item still need theirs.
+            if (!previousLists.intersects(lists)) {
+                const QString separator = lists.isEmpty() ? QStringLiteral("\n\n") : QStringLiteral("\n");
+                result.text.append(separator, separatorAttributes);
+            } else if (listItem != 0 && listItem == previousListItem) {
+                result.text.append(QStringLiteral("\n"), separatorAttributes);
+            }
         }
 
         TextAttributes attributes;
@@ -59,6 +77,7 @@ FlattenedMarkdown MarkdownFlattener::flatten(const QList<MarkdownRun>& runs, con
         if (paragraph) {
             previousParagraph = paragraph;
             previousLists = lists;
+            previousListItem = listItem;
         }
     }
     result.positionMap.append(result.text.size());

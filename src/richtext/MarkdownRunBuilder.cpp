@@ -11,6 +11,9 @@ namespace {
 // Hard breaks stay inside their paragraph: the line separator is a break within one block.
 constexpr char16_t lineSeparator = u'\u2028';
 
+// A thematic break has no text of its own; this rule stands in for it as a line of its own.
+const QString thematicBreakRule(12, QChar(u'\u2500'));
+
 struct Frame
 {
     BlockComponent component;
@@ -41,6 +44,8 @@ public:
             ++list.childItems;
         }
         m_frames.append(frame);
+        if (type == MD_BLOCK_HR)
+            append(thematicBreakRule);
         return 0;
     }
 
@@ -49,8 +54,8 @@ public:
         if (type == MD_BLOCK_DOC || type == MD_BLOCK_THEAD || type == MD_BLOCK_TBODY || m_frames.isEmpty())
             return 0;
         const Frame frame = m_frames.takeLast();
-        if (type == MD_BLOCK_CODE)
-            tidyCodeBlock(frame.component.identity);
+        if (type == MD_BLOCK_CODE || type == MD_BLOCK_HTML)
+            tidyVerbatimBlock(frame.component.identity);
         if (!m_frames.isEmpty())
             m_frames.last().implicitParagraph = 0;
         return 0;
@@ -194,9 +199,10 @@ private:
         runs.append(std::move(run));
     }
 
-    // Code keeps its lines, without the two spaces the line-break normaliser put before each break
-    // and without the block's final line break.
-    void tidyCodeBlock(int codeBlockIdentity)
+    // Code and HTML blocks keep their lines, without the two spaces the line-break normaliser put
+    // before each break and without the block's final line break (the separator after the block
+    // supplies that).
+    void tidyVerbatimBlock(int codeBlockIdentity)
     {
         const QString padded = QStringLiteral("  \n");
         for (qsizetype i = runs.size() - 1; i >= 0; --i) {

@@ -52,11 +52,18 @@ QList<MentionRange> MentionDetector::find(const QString& text, const QList<Board
         const int32_t handleEnd = matcher->end(1, status);
         if (U_FAILURE(status) || start < 0 || end > text.size() || handleStart < 0)
             continue;
-        const QString handle = text.mid(handleStart, handleEnd - handleStart).toLower();
-        const auto member = members.constFind(handle);
-        if (member == members.cend())
+        QString handle = text.mid(handleStart, handleEnd - handleStart).toLower();
+        auto member = members.constFind(handle);
+        // A full stop may end the sentence rather than the handle ("thanks @alice."): the whole
+        // handle is tried first, then without its trailing full stops.
+        while (member == members.cend() && handle.endsWith(QLatin1Char('.'))) {
+            handle.chop(1);
+            member = members.constFind(handle);
+        }
+        if (member == members.cend() || handle.isEmpty())
             continue;
-        mentions.append(MentionRange {start, end - start, handle, *member});
+        const int32_t length = handleStart - start + int32_t(handle.size());
+        mentions.append(MentionRange {start, length, handle, *member});
     }
     return mentions;
 }

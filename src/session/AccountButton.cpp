@@ -49,19 +49,16 @@ AccountButton::AccountButton(
     layout->addWidget(m_button);
 
     connect(&m_auth, &AuthState::isLoggedInChanged, this, &AccountButton::followSignIn);
-    connect(&m_profile, &UserViewModel::didFailLoadingProfileChanged, this, &AccountButton::update);
+    connect(&m_profile, &UserViewModel::didFailLoadingProfileChanged, this, &AccountButton::showSignInState);
     followSignIn(m_auth.isLoggedIn());
 }
 
 void AccountButton::followSignIn(bool signedIn)
 {
-    if (signedIn) {
-        if (!m_profile.user())
-            m_profile.loadProfile();
-    } else {
+    // Signing in loads the profile through the sign-in state, which the profile follows.
+    if (!signedIn)
         m_profile.clearProfile();
-    }
-    update();
+    showSignInState();
 }
 
 bool AccountButton::isShowingOfflineNotice() const
@@ -69,7 +66,7 @@ bool AccountButton::isShowingOfflineNotice() const
     return !m_offlineNotice->isHidden();
 }
 
-void AccountButton::update()
+void AccountButton::showSignInState()
 {
     SessionStyle::setSymbol(m_button,
         m_auth.isLoggedIn() ? QStringLiteral("person.crop.circle.fill")

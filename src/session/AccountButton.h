@@ -1,6 +1,6 @@
 // The rail's account control: "Account" with the person symbol (filled while signed in) and, while
-// the profile could not be loaded, the offline notice with "Retry". It loads the profile when the
-// user signs in and forgets it when they sign out.
+// the profile could not be loaded, the offline notice with "Retry". It forgets the profile when the
+// user signs out.
 #pragma once
 
 #include <QWidget>
@@ -29,7 +29,7 @@ public:
 
 private:
     void followSignIn(bool signedIn);
-    void update();
+    void showSignInState();
 
     UserViewModel& m_profile;
     AuthState& m_auth;

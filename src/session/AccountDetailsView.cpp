@@ -47,11 +47,11 @@ AccountDetailsView::AccountDetailsView(
     layout->addStretch();
     layout->addWidget(makeLogOut());
 
-    connect(&m_profile, &UserViewModel::userChanged, this, &AccountDetailsView::update);
-    connect(&m_auth, &AuthState::currentUserChanged, this, &AccountDetailsView::update);
-    connect(&m_auth, &AuthState::isLoggedInChanged, this, &AccountDetailsView::update);
+    connect(&m_profile, &UserViewModel::userChanged, this, &AccountDetailsView::showProfile);
+    connect(&m_auth, &AuthState::currentUserChanged, this, &AccountDetailsView::showProfile);
+    connect(&m_auth, &AuthState::isLoggedInChanged, this, &AccountDetailsView::showProfile);
     connect(m_avatar, &AvatarLoader::imageChanged, this, &AccountDetailsView::updatePicture);
-    update();
+    showProfile();
 }
 
 QWidget* AccountDetailsView::makeIdentity()
@@ -149,7 +149,7 @@ void AccountDetailsView::showEvent(QShowEvent* event)
         m_profile.loadProfile();
 }
 
-void AccountDetailsView::update()
+void AccountDetailsView::showProfile()
 {
     const std::optional<User> user = m_profile.user() ? m_profile.user() : m_auth.currentUser();
     m_name->setText(user ? user->displayName.value_or(QString()) : QString());

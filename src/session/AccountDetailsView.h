@@ -35,7 +35,7 @@ private:
     QWidget* makeIdentity();
     QWidget* makeAppearance();
     QWidget* makeLogOut();
-    void update();
+    void showProfile();
     void updatePicture();
     void logOut();
 

@@ -125,20 +125,29 @@ QCoro::Task<void> AuthState::refreshCurrentUser()
     if (!m_isLoggedIn)
         co_return;
     QPointer<AuthState> self(this);
+    const quint64 generation = m_signInGeneration;
+    ++m_refreshingUser;
+    Q_EMIT currentUserRefreshStarted();
     const ApiResult<CurrentUserResponse> response = co_await m_userRepo.fetchCurrentUser();
     if (!self)
         co_return;
+    --m_refreshingUser;
+    if (generation != m_signInGeneration)
+        co_return;
     if (!response) {
         showError(QStringLiteral("Failed to refresh current user: ") + response.error().description());
+        Q_EMIT currentUserRefreshFinished(false);
         co_return;
     }
     setCurrentUser(response->user);
+    Q_EMIT currentUserRefreshFinished(true);
 }
 
 QCoro::Task<void> AuthState::signOut()
 {
     QPointer<AuthState> self(this);
     m_stateDecided = true;
+    ++m_signInGeneration;
     setLoggedIn(false);
     setCurrentUser(std::nullopt);
     m_pendingDeviceNonce.reset();

@@ -48,12 +48,17 @@ public:
     // one; anything else is dropped silently.
     void handleCallback(const QUrl& url);
     QCoro::Task<void> completeSignIn(QString deviceNonce, QString ott);
+    // The one profile request of every start and sign-in; the profile view model takes its answer.
     QCoro::Task<void> refreshCurrentUser();
+    bool isRefreshingCurrentUser() const { return m_refreshingUser > 0; }
     QCoro::Task<void> signOut();
 
 Q_SIGNALS:
     void isLoggedInChanged(bool isLoggedIn);
     void currentUserChanged();
+    void currentUserRefreshStarted();
+    // Not emitted for an answer that arrives after a sign-out: it no longer belongs to anyone.
+    void currentUserRefreshFinished(bool succeeded);
 
 private:
     QCoro::Task<void> restoreFromTokenStore();
@@ -75,4 +80,7 @@ private:
     std::optional<QString> m_pendingDeviceNonce;
     // Set by any sign-in or sign-out, so a late token read never overrides what the user just did.
     bool m_stateDecided = false;
+    int m_refreshingUser = 0;
+    // Bumped at sign-out, so a profile answer for the signed-out user is dropped.
+    quint64 m_signInGeneration = 0;
 };

@@ -79,11 +79,11 @@ ChangelogPopoverView::ChangelogPopoverView(
 
     connect(&m_viewModel, &ChangelogViewModel::entriesChanged, this, [this] {
         rebuildEntries();
-        update();
+        showEntries();
     });
-    connect(&m_viewModel, &ChangelogViewModel::isLoadingChanged, this, [this] { update(); });
+    connect(&m_viewModel, &ChangelogViewModel::isLoadingChanged, this, [this] { showEntries(); });
     rebuildEntries();
-    update();
+    showEntries();
 }
 
 void ChangelogPopoverView::popUp(QWidget* anchor)
@@ -101,7 +101,7 @@ void ChangelogPopoverView::showEvent(QShowEvent* event)
         m_viewModel.loadChangelog();
 }
 
-void ChangelogPopoverView::update()
+void ChangelogPopoverView::showEntries()
 {
     const bool hasEntries = !m_viewModel.entries().isEmpty();
     m_loading->setVisible(m_viewModel.isLoading() && !hasEntries);

@@ -33,7 +33,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void update();
+    void showEntries();
     void rebuildEntries();
     // As tall as the entries need, up to the most.
     void fitHeight();

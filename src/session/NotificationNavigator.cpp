@@ -1,7 +1,5 @@
 #include "session/NotificationNavigator.h"
 
-#include "app/AppNotifications.h"
-#include "app/NotificationCenter.h"
 #include "session/NotificationText.h"
 #include "session/NotificationViewModel.h"
 #include "workspace/BoardViewModel.h"
@@ -9,13 +7,12 @@
 
 #include <QPointer>
 
-NotificationNavigator::NotificationNavigator(NotificationViewModel& notifications, BoardViewModel& workspace,
-    ToastManager& toasts, NotificationCenter& center, QObject* parent)
+NotificationNavigator::NotificationNavigator(
+    NotificationViewModel& notifications, BoardViewModel& workspace, ToastManager& toasts, QObject* parent)
     : QObject(parent)
     , m_notifications(notifications)
     , m_workspace(workspace)
     , m_toasts(toasts)
-    , m_center(center)
 {
     connect(&m_workspace, &BoardViewModel::boardsChanged, this, &NotificationNavigator::boardsChanged);
 }
@@ -25,19 +22,6 @@ std::optional<Board> NotificationNavigator::boardFor(const NotificationItem& not
     if (!notification.boardId)
         return std::nullopt;
     return m_workspace.findBoard(*notification.boardId);
-}
-
-QString NotificationNavigator::tabRequestName(ItemStatus status)
-{
-    switch (status) {
-    case ItemStatus::todo:
-        return AppNotification::requestTodoTab;
-    case ItemStatus::inProgress:
-        return AppNotification::requestInProgressTab;
-    case ItemStatus::done:
-        return AppNotification::requestDoneTab;
-    }
-    return AppNotification::requestTodoTab;
 }
 
 QCoro::Task<void> NotificationNavigator::open(NotificationItem notification)
@@ -67,7 +51,7 @@ QCoro::Task<void> NotificationNavigator::open(NotificationItem notification)
         co_return;
     // After the selection, so the main window does not reset the column when the board changes.
     if (status)
-        m_center.post(tabRequestName(*status));
+        Q_EMIT itemColumnRequested(*status);
     if (notification.type.kind() == NotificationType::Kind::boardMemberJoined)
         Q_EMIT boardSettingsRequested(board->id, usersTab);
 }

@@ -1,6 +1,6 @@
 // What clicking a notification does: marks it read, finds its board in the workspace, closes the
-// popover, selects the board and shows the column of the item concerned. A member-joined
-// notification also asks for the board settings on their users tab; the app opens that window.
+// popover, selects the board and asks for the column of the item concerned. A member-joined
+// notification also asks for the board settings on their users tab. The app answers both requests.
 #pragma once
 
 #include "domain/Board.h"
@@ -13,7 +13,6 @@
 #include <optional>
 
 class BoardViewModel;
-class NotificationCenter;
 class NotificationViewModel;
 class ToastManager;
 
@@ -29,17 +28,16 @@ public:
     static inline const QString usersTab = QStringLiteral("users");
 
     NotificationNavigator(NotificationViewModel& notifications, BoardViewModel& workspace,
-        ToastManager& toasts, NotificationCenter& center, QObject* parent = nullptr);
+        ToastManager& toasts, QObject* parent = nullptr);
 
     // The local board a notification refers to, for the rows' sentences.
     std::optional<Board> boardFor(const NotificationItem& notification) const;
 
     QCoro::Task<void> open(NotificationItem notification);
 
-    // The application notification that shows the column of an item in that status.
-    static QString tabRequestName(ItemStatus status);
-
 Q_SIGNALS:
+    // The column of that status should show, after the board was selected.
+    void itemColumnRequested(ItemStatus status);
     // The board settings window, on the given tab ("users"), for the board just selected.
     void boardSettingsRequested(const QUuid& boardId, const QString& tab);
     // Board settings, account and dashboard windows should close before the board changes.
@@ -51,5 +49,4 @@ private:
     NotificationViewModel& m_notifications;
     BoardViewModel& m_workspace;
     ToastManager& m_toasts;
-    NotificationCenter& m_center;
 };

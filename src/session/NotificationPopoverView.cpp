@@ -53,18 +53,20 @@ NotificationPopoverView::NotificationPopoverView(
 
     connect(&m_viewModel, &NotificationViewModel::feedChanged, this, [this] {
         rebuildRows();
-        update();
+        showFeedState();
     });
     connect(m_pages, &QStackedWidget::currentChanged, this, &NotificationPopoverView::fitHeight);
-    connect(&m_viewModel, &NotificationViewModel::lastErrorChanged, this, [this] { update(); });
-    connect(&m_viewModel, &NotificationViewModel::isLoadingChanged, this, [this] { update(); });
+    connect(&m_viewModel, &NotificationViewModel::lastErrorChanged, this, [this] { showFeedState(); });
+    connect(&m_viewModel, &NotificationViewModel::isLoadingChanged, this, [this] { showFeedState(); });
+    // Closed, not hidden: the app makes a popover per opening and deletes it on close, so a hidden
+    // one would linger and keep rebuilding its rows on every feed change.
     connect(&m_viewModel, &NotificationViewModel::isPopoverPresentedChanged, this, [this](bool presented) {
         if (!presented && isVisible())
-            hide();
+            close();
     });
     connect(&m_navigator, &NotificationNavigator::boardsChanged, this, [this] { rebuildRows(); });
     rebuildRows();
-    update();
+    showFeedState();
 }
 
 QWidget* NotificationPopoverView::makeHeader()
@@ -165,7 +167,7 @@ NotificationPopoverView::Page NotificationPopoverView::currentPage() const
     return static_cast<Page>(m_pages->currentIndex());
 }
 
-void NotificationPopoverView::update()
+void NotificationPopoverView::showFeedState()
 {
     m_unreadLabel->setText(
         QString::number(m_viewModel.feed().unreadCount) + QStringLiteral(" unread in the last 7 days"));

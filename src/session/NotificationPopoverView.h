@@ -41,7 +41,7 @@ private:
     QWidget* makeEmptyPage();
     QWidget* makeErrorPage();
     QWidget* makeListPage();
-    void update();
+    void showFeedState();
     void rebuildRows();
     // As tall as its rows need, up to a most; the empty and error states take a compact height.
     void fitHeight();

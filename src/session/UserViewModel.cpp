@@ -1,11 +1,31 @@
 #include "session/UserViewModel.h"
 
+#include "session/AuthState.h"
+
 #include <QPointer>
 
 UserViewModel::UserViewModel(NetworkService& api, QObject* parent)
     : QObject(parent)
     , m_userRepo(&api)
 {
+}
+
+void UserViewModel::follow(const AuthState& auth)
+{
+    connect(&auth, &AuthState::currentUserRefreshStarted, this, [this] {
+        setLoading(true);
+        setFailed(false);
+    });
+    connect(&auth, &AuthState::currentUserRefreshFinished, this, [this, &auth](bool succeeded) {
+        if (succeeded)
+            setUser(auth.currentUser());
+        setFailed(!succeeded);
+        setLoading(false);
+    });
+    if (auth.isRefreshingCurrentUser())
+        setLoading(true);
+    else if (auth.currentUser())
+        setUser(auth.currentUser());
 }
 
 QCoro::Task<void> UserViewModel::loadProfile()

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <optional>
 
+class AuthState;
 class NetworkService;
 
 class UserViewModel : public QObject
@@ -23,6 +24,10 @@ public:
     const std::optional<User>& user() const { return m_user; }
     bool isLoadingProfile() const { return m_isLoadingProfile; }
     bool didFailLoadingProfile() const { return m_didFailLoadingProfile; }
+
+    // Takes the profile that the sign-in state loads at start and at every sign-in, instead of
+    // asking the service a second time; its load counts as this one's while it runs.
+    void follow(const AuthState& auth);
 
     // Does nothing while a load runs. A failure keeps the profile shown so far.
     QCoro::Task<void> loadProfile();

@@ -1,10 +1,8 @@
 #include "store/LocalDataService.h"
 
 #include "domain/IsoDate.h"
-#include "domain/Log.h"
 #include "domain/WireConversions.h"
 #include "store/LocalRecordConversions.h"
-#include "workspace/ToastManager.h"
 
 namespace {
 // Save failures are dropped here on purpose: the context keeps the change for the next save.
@@ -177,26 +175,20 @@ LocalDataService::Result LocalDataService::markLocalItemsSynced(const QUuid& boa
     });
 }
 
-void LocalDataService::clearLocalCloudBoards(StoreContext& context)
+LocalDataService::Result LocalDataService::clearLocalCloudBoards(StoreContext& context)
 {
-    auto cleared = [&context]() -> Result {
-        const auto boards = context.fetchBoards(BoardQuery::cloudBoards());
-        if (!boards)
-            return std::unexpected(boards.error());
-        for (const auto& board : *boards) {
-            const auto items = fetchLocalItems(board->id(), 0, context);
-            if (!items)
-                return std::unexpected(items.error());
-            for (const auto& item : *items)
-                context.remove(item);
-            context.remove(board);
-        }
-        return context.save();
-    }();
-    if (!cleared) {
-        logLine(cleared.error().message);
-        ToastManager::shared().showToast(ToastType::error, cleared.error().message, ToastManager::errorSeconds);
+    const auto boards = context.fetchBoards(BoardQuery::cloudBoards());
+    if (!boards)
+        return std::unexpected(boards.error());
+    for (const auto& board : *boards) {
+        const auto items = fetchLocalItems(board->id(), 0, context);
+        if (!items)
+            return std::unexpected(items.error());
+        for (const auto& item : *items)
+            context.remove(item);
+        context.remove(board);
     }
+    return context.save();
 }
 
 ItemQuery LocalDataService::unsyncedItemsQuery(const QUuid& boardId)

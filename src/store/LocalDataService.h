@@ -45,9 +45,8 @@ public:
     static Result deleteLocalItems(const QList<QUuid>& itemIds, StoreContext& context);
     // Unlike the others, also reports a failed save.
     static Result markLocalItemsSynced(const QUuid& boardId, StoreContext& context);
-    // Removes every cloud board with its items (sign-out). Reports a failure itself: a log line and
-    // an error toast.
-    static void clearLocalCloudBoards(StoreContext& context);
+    // Removes every cloud board with its items (sign-out).
+    static Result clearLocalCloudBoards(StoreContext& context);
 
     // The items of a board that the service has not accepted yet, in the store's order.
     static ItemQuery unsyncedItemsQuery(const QUuid& boardId);

@@ -14,4 +14,4 @@ plenko_model_library(NAME plenko_store
         ${CMAKE_CURRENT_LIST_DIR}/StoreError.h
         ${CMAKE_CURRENT_LIST_DIR}/StoreRows.cpp ${CMAKE_CURRENT_LIST_DIR}/StoreRows.h
         ${CMAKE_CURRENT_LIST_DIR}/StoreSchema.cpp ${CMAKE_CURRENT_LIST_DIR}/StoreSchema.h
-    DEPENDS plenko_domain plenko_toasts SQLite::SQLite3 Qt6::Core)
+    DEPENDS plenko_domain SQLite::SQLite3 Qt6::Core)

@@ -387,7 +387,10 @@ void BoardViewModel::clearCloudDataAfterSignOut()
     }
     const bool selectedWasCloud = m_selectedBoard.syncWithServer;
 
-    LocalDataService::clearLocalCloudBoards(m_context);
+    // The store only reports; the failure is shown below, in place of the success message.
+    const auto cleared = LocalDataService::clearLocalCloudBoards(m_context);
+    if (!cleared)
+        logLine(cleared.error().message);
 
     QList<Board> remaining = m_boards;
     remaining.removeIf([](const Board& board) { return board.syncWithServer; });
@@ -419,6 +422,10 @@ void BoardViewModel::clearCloudDataAfterSignOut()
     }
 
     updateShouldHighlightRefresh();
+    if (!cleared) {
+        m_toasts.showToast(ToastType::error, cleared.error().message, ToastManager::errorSeconds);
+        return;
+    }
     m_toasts.showToast(
         ToastType::success, QStringLiteral("Signed out. Local sync data cleared."), longToastSeconds);
 }

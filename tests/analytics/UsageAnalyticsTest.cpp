@@ -60,7 +60,7 @@ private Q_SLOTS:
     void failedUploadKeepsEventsUntilDelivered();
     void largeQueueGoesOutInBatches();
     void restartSendsUnsentEvents();
-    void resetClearsQueueAndIdentity();
+    void resetChangesIdentityAndKeepsTrackedEvents();
     void flushIntervalSendsWithoutBeingAsked();
     void destroyingTheClientDuringAnUploadEndsTheFlush();
 
@@ -288,7 +288,9 @@ void UsageAnalyticsTest::restartSendsUnsentEvents()
         QCOMPARE(propertiesOf(event).value("distinct_id").toString(), identity);
 }
 
-void UsageAnalyticsTest::resetClearsQueueAndIdentity()
+// Sign-out records "logout" and then resets: the events already tracked still go out under the
+// identity they were recorded with, and only later ones carry the new identity.
+void UsageAnalyticsTest::resetChangesIdentityAndKeepsTrackedEvents()
 {
     TrackServer server;
     QString before;
@@ -300,16 +302,19 @@ void UsageAnalyticsTest::resetClearsQueueAndIdentity()
         before = analytics.client()->distinctId();
         analytics.reset();
         after = analytics.client()->distinctId();
-        QCOMPARE(analytics.client()->pendingCount(), 0);
         QVERIFY(after != before);
+        QCOMPARE(analytics.client()->pendingCount(), 2);
         analytics.track(UsageEvent::signInStarted, { { "method", "google" } });
     }
     auto restarted = clientFor(server.url());
     QCOMPARE(restarted->distinctId(), after);
-    QCOMPARE(restarted->pendingCount(), 1);
+    QCOMPARE(restarted->pendingCount(), 3);
     QVERIFY(QCoro::waitFor(restarted->flush()));
-    QCOMPARE(server.acceptedNames(), QStringList { "sign_in_started" });
-    QCOMPARE(propertiesOf(server.accepted().at(0)).value("distinct_id").toString(), after);
+    QCOMPARE(server.acceptedNames(), (QStringList { "app_opened", "logout", "sign_in_started" }));
+    QStringList identities;
+    for (const QJsonValue& event : server.accepted())
+        identities.append(propertiesOf(event).value("distinct_id").toString());
+    QCOMPARE(identities, (QStringList { before, before, after }));
 }
 
 void UsageAnalyticsTest::flushIntervalSendsWithoutBeingAsked()

@@ -7,6 +7,7 @@
 #include "app/MyApp.h"
 #include "app/RailButton.h"
 #include "app/RailView.h"
+#include "app/SessionControls.h"
 #include "insights/BoardDashboardWindow.h"
 #include "net/NetworkService.h"
 #include "session/AccountDetailsView.h"
@@ -14,6 +15,7 @@
 #include "session/ChangelogPopoverView.h"
 #include "session/FeedbackDialogView.h"
 #include "session/NotificationPopoverView.h"
+#include "session/UserViewModel.h"
 #include "store/LocalStore.h"
 #include "store/StoreContainer.h"
 #include "support/DevServer.h"
@@ -31,6 +33,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QUrlQuery>
 
 namespace {
 template<typename Window> Window* visibleTopLevel()
@@ -103,6 +106,13 @@ private Q_SLOTS:
                 widget->close();
         }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // The sign-in state loads the profile at start; the account views take its answer.
+    void profileIsRequestedOnceAtStart()
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(m_app->auth().currentUser() && m_app->session().profile().user(), 10000);
+        QCOMPARE(m_server->answered("GET", QStringLiteral("/api/users/me")), 1);
     }
 
     void headerButtonsOpenOneAuxiliaryWindowAtATime()
@@ -216,6 +226,34 @@ private Q_SLOTS:
         };
         QTRY_VERIFY_WITH_TIMEOUT(!hasCloudBoard(), 10000);
         QVERIFY(!m_app->boardViewModel().boards().isEmpty());
+    }
+
+    void profileIsRequestedOnceAtSignIn()
+    {
+        AuthState& auth = m_app->auth();
+        if (auth.isLoggedIn())
+            QCoro::waitFor(auth.signOut());
+        QVERIFY(!m_app->session().profile().user());
+        const int before = m_server->answered("GET", QStringLiteral("/api/users/me"));
+        QVERIFY(before >= 0);
+
+        // The browser's part of the sign-in, played here: the service hands back the callback.
+        const QString nonce = AuthState::makeDeviceNonce();
+        QCOMPARE(
+            m_server->request("GET", QStringLiteral("/auth/google/start?deviceNonce=") + nonce).status, 200);
+        const DevServer::Reply chosen = m_server->request("GET",
+            QStringLiteral("/auth/google/complete?deviceNonce=%1&email=ada@example.com&displayName=Ada")
+                .arg(nonce));
+        QCOMPARE(chosen.status, 302);
+        const QUrl callback(QString::fromUtf8(chosen.header("Location")));
+        const QString ott = QUrlQuery(callback).queryItemValue(QStringLiteral("ott"), QUrl::FullyDecoded);
+        QVERIFY(!ott.isEmpty());
+        QCoro::waitFor(auth.completeSignIn(nonce, ott));
+        QVERIFY(auth.isLoggedIn());
+
+        QTRY_VERIFY_WITH_TIMEOUT(auth.currentUser() && m_app->session().profile().user(), 10000);
+        QCOMPARE(m_app->session().profile().user()->email, QStringLiteral("ada@example.com"));
+        QCOMPARE(m_server->answered("GET", QStringLiteral("/api/users/me")), before + 1);
     }
 
 private:

@@ -2,10 +2,10 @@
 #include "domain/Ids.h"
 #include "domain/IsoDate.h"
 #include "domain/JsonRecordReader.h"
-#include "domain/RequestDecoder.h"
 #include "domain/ServiceDecoder.h"
 #include "domain/WireConversions.h"
-#include "domain/WireEncoder.h"
+#include "wirecodec/RequestDecoder.h"
+#include "wirecodec/ResponseEncoder.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -21,6 +21,7 @@
 #include <QPieSeries>
 #include <QPieSlice>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <chrono>
@@ -85,9 +86,11 @@ QCoro::Task<void> recordFetch(QList<QUuid>* fetched, QUuid boardId)
     co_await QCoro::sleepFor(20ms);
 }
 
-void saveScreenshot(QWidget& widget, const QString& name)
+// Into the test's own folder, removed afterwards; PLENKO_SCREENSHOT_DIR names a folder that keeps them.
+void saveScreenshot(QWidget& widget, const QTemporaryDir& folder, const QString& name)
 {
-    const QString path = QDir::temp().filePath(name);
+    const QString kept = qEnvironmentVariable("PLENKO_SCREENSHOT_DIR");
+    const QString path = QDir(kept.isEmpty() ? folder.path() : kept).filePath(name);
     QVERIFY2(widget.grab().save(path), qPrintable(path));
 }
 
@@ -410,6 +413,8 @@ void InsightsViewsTest::membersLoading()
 void InsightsViewsTest::screenshots()
 {
     // Pictures for a person to look at; the checks above hold the behaviour.
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
     Board busy = sampleBoard();
     for (int day = 0; day < 40; ++day) {
         const QDateTime created = fixedNow.addDays(-60 + day);
@@ -420,9 +425,9 @@ void InsightsViewsTest::screenshots()
     }
     BoardDashboardWindow window(busy);
     showDashboardOf(window);
-    saveScreenshot(window, QStringLiteral("insights-dashboard.png"));
+    saveScreenshot(window, folder, QStringLiteral("insights-dashboard.png"));
     window.setBoard(boardWithItems({}, QStringLiteral("Empty board")));
-    saveScreenshot(window, QStringLiteral("insights-dashboard-empty.png"));
+    saveScreenshot(window, folder, QStringLiteral("insights-dashboard-empty.png"));
 
     BoardsOverviewView overview;
     overview.setBoards({ overviewBoard("Home", { "DONE", "DONE", "TODO" }, false),
@@ -432,7 +437,7 @@ void InsightsViewsTest::screenshots()
     overview.resize(1100, 700);
     overview.show();
     QVERIFY(QTest::qWaitForWindowExposed(&overview));
-    saveScreenshot(overview, QStringLiteral("insights-overview.png"));
+    saveScreenshot(overview, folder, QStringLiteral("insights-overview.png"));
 }
 
 QTEST_MAIN(InsightsViewsTest)

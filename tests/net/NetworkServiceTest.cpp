@@ -1,11 +1,11 @@
 // The transport against a scripted HTTP server on 127.0.0.1: the failure table, the exact log lines,
 // the 401 refresh and its single repetition, the time-out, logout, and URL building.
 #include "ScriptedHttpServer.h"
-#include "domain/WireEncoder.h"
 #include "net/Endpoint.h"
 #include "net/MemoryTokenStore.h"
 #include "net/NetworkService.h"
 #include "support/LogCapture.h"
+#include "wirecodec/ResponseEncoder.h"
 
 #include <QCoro/QCoroTask>
 #include <QJsonDocument>

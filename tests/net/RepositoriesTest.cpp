@@ -2,13 +2,13 @@
 // (upper-case ids), query, JSON content type, body keys, and the decoded answer.
 #include "ScriptedHttpServer.h"
 #include "domain/IsoDate.h"
-#include "domain/WireEncoder.h"
 #include "net/AuthRepository.h"
 #include "net/BoardRepository.h"
 #include "net/FeedbackRepository.h"
 #include "net/MemoryTokenStore.h"
 #include "net/NotificationRepository.h"
 #include "net/UserRepository.h"
+#include "wirecodec/ResponseEncoder.h"
 
 #include <QCoro/QCoroTask>
 #include <QJsonDocument>

@@ -100,6 +100,22 @@ private Q_SLOTS:
         QTest::newRow("link shows its name") << "see [name](https://plenko.net)" << "see name";
         QTest::newRow("code block after a paragraph") << "para\n\n```\nx = 1\n```" << "para\n\nx = 1";
         QTest::newRow("code block keeps its lines") << "```\na\nb\n```" << "a\nb";
+        QTest::newRow("paragraphs of one item keep their break") << "- first\n\n  second"
+                                                                 << "  - first\nsecond";
+        QTest::newRow("paragraphs of one item, then the next item") << "- first\n\n  second\n- next"
+                                                                    << "  - first\nsecond\n  - next";
+        QTest::newRow("paragraphs of a nested item") << "- a\n  - b\n\n    c\n- d"
+                                                     << "  - a\n    - b\nc\n  - d";
+        const QString rule(12, QChar(u'\u2500'));
+        QTest::newRow("thematic break is a line of its own") << "above\n\n---\n\nbelow"
+                                                             << "above\n\n" + rule + "\n\nbelow";
+        QTest::newRow("thematic break interrupts a paragraph") << "above\n***\nbelow"
+                                                               << "above\n\n" + rule + "\n\nbelow";
+        QTest::newRow("thematic break alone") << "___" << rule;
+        QTest::newRow("HTML block adds no blank line") << "<div>hi</div>\n\nnext"
+                                                       << "<div>hi</div>\n\nnext";
+        QTest::newRow("HTML block keeps its lines") << "para\n\n<div>\nhi\n</div>\n\nnext"
+                                                    << "para\n\n<div>\nhi\n</div>\n\nnext";
         QTest::newRow("empty text") << "" << "";
     }
 

@@ -30,7 +30,21 @@ private Q_SLOTS:
         QTest::newRow("underscore before @") << "x_@alice" << team << "";
         QTest::newRow("letter before @") << "é@alice" << team << "";
         QTest::newRow("punctuation before @") << "(@alice)" << team << "1:6:alice:alice@plenko.net";
-        QTest::newRow("full stop joins the handle") << "thanks @alice." << team << "";
+        QTest::newRow("full stop ends the sentence")
+            << "thanks @alice." << team << "7:6:alice:alice@plenko.net";
+        QTest::newRow("ellipsis after the handle") << "ask @alice..." << team << "4:6:alice:alice@plenko.net";
+        QTest::newRow("dotted handle ends a sentence")
+            << "for @bob.smith." << team << "4:10:bob.smith:bob.smith@plenko.net";
+        QTest::newRow("first part of a dotted handle is no member") << "@bob." << team << "";
+        QTest::newRow("member whose handle ends in a full stop")
+            << "hi @dot. and @dot"
+            << QStringList {QStringLiteral("dot.@plenko.net"), QStringLiteral("dot@plenko.net")}
+            << "3:5:dot.:dot.@plenko.net;13:4:dot:dot@plenko.net";
+        QTest::newRow("other trailing punctuation was never part of it")
+            << "@alice! @alice? @alice," << team
+            << "0:6:alice:alice@plenko.net;8:6:alice:alice@plenko.net;16:6:alice:alice@plenko.net";
+        QTest::newRow("hyphen still joins the handle") << "@alice-" << team << "";
+        QTest::newRow("full stop before more handle text") << "@alice.b" << team << "";
         QTest::newRow("handle of no member") << "hi @carol" << team << "";
         QTest::newRow("no members") << "hi @alice" << QStringList() << "";
         QTest::newRow("two mentions in order") << "@bob.smith and @alice" << team

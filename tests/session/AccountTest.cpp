@@ -36,6 +36,11 @@ QStringList storedFeedback(DevServer& server)
     return texts;
 }
 
+int profileRequests(DevServer& server)
+{
+    return server.answered("GET", QStringLiteral("/api/users/me"));
+}
+
 qsizetype feedbackRequests(const LogCapture& log)
 {
     return log.lines()
@@ -178,16 +183,17 @@ private Q_SLOTS:
         QCOMPARE(storedFeedback(s.server), QStringList {QStringLiteral("Columns could be wider")});
     }
 
+    // The profile follows the sign-in state's own request: a failed one shows the offline notice, and
+    // "Retry" loads the profile itself.
     void profileLoadFailureAndRetry()
     {
         ServiceAccounts s;
         QVERIFY2(s.isReady(), qPrintable(s.error()));
+        QVERIFY(s.server.failNext(1, 503, QStringLiteral("/api/users/me")));
         SignedIn session(s.annApi());
         QVERIFY(session.auth.isLoggedIn());
-        QTRY_VERIFY(session.auth.currentUser().has_value()); // its own profile request is done
-
         UserViewModel profile(s.annApi());
-        QVERIFY(s.server.failNext(1, 503, QStringLiteral("/api/users/me")));
+        profile.follow(session.auth);
         int presses = 0;
         AccountButton button(profile, session.auth, [&presses] { ++presses; });
         button.show();
@@ -196,6 +202,7 @@ private Q_SLOTS:
         QVERIFY(profile.didFailLoadingProfile());
         QVERIFY(!profile.user());
         QVERIFY(button.isShowingOfflineNotice());
+        QCOMPARE(profileRequests(s.server), 1);
         QCOMPARE(button.findChild<QLabel*>(QStringLiteral("offlineText"))->text(),
             QStringLiteral(
                 "You're offline, but you can keep working locally. When the app reconnects, your changes "
@@ -212,11 +219,53 @@ private Q_SLOTS:
         QCOMPARE(profile.user()->displayName, QStringLiteral("Ann"));
         QVERIFY(!profile.didFailLoadingProfile());
         QVERIFY(!button.isShowingOfflineNotice());
+        QCOMPARE(profileRequests(s.server), 2);
 
         // Signing out forgets the profile and shows the empty symbol.
         QCoro::waitFor(session.auth.signOut());
         QVERIFY(!profile.user());
         QCOMPARE(account->property("symbol").toString(), QStringLiteral("person.crop.circle"));
+    }
+
+    // The sign-in state and the profile behind the account views share one request at start.
+    void profileIsRequestedOnceAtStart()
+    {
+        ServiceAccounts s;
+        QVERIFY2(s.isReady(), qPrintable(s.error()));
+        SignedIn session(s.annApi());
+        UserViewModel profile(s.annApi());
+        profile.follow(session.auth);
+        AccountButton button(profile, session.auth, [] {});
+        button.show();
+        QTRY_VERIFY(profile.user().has_value() && session.auth.currentUser().has_value());
+        QCOMPARE(profile.user()->email, QStringLiteral("ann@example.com"));
+        QVERIFY(!profile.isLoadingProfile());
+        // Following after the answer arrived takes it too.
+        UserViewModel later(s.annApi());
+        later.follow(session.auth);
+        QCOMPARE(later.user()->email, QStringLiteral("ann@example.com"));
+        QCOMPARE(profileRequests(s.server), 1);
+    }
+
+    // A sign-out while the profile request runs: its late answer belongs to no one.
+    void signOutDuringTheProfileRequest()
+    {
+        ServiceAccounts s;
+        QVERIFY2(s.isReady(), qPrintable(s.error()));
+        QVERIFY(s.server.delayNext(1, 400, QStringLiteral("/api/users/me")));
+        SignedIn session(s.annApi());
+        UserViewModel profile(s.annApi());
+        profile.follow(session.auth);
+        AccountButton button(profile, session.auth, [] {});
+        QVERIFY(profile.isLoadingProfile());
+        QCoro::Task<void> signOut = session.auth.signOut();
+        QVERIFY(!profile.isLoadingProfile());
+        QTRY_COMPARE(profileRequests(s.server), 1);
+        QCoro::waitFor(std::move(signOut));
+        QTRY_VERIFY(!session.auth.isRefreshingCurrentUser());
+        QVERIFY(!session.auth.currentUser());
+        QVERIFY(!profile.user());
+        QVERIFY(!profile.didFailLoadingProfile());
     }
 
     void loadWhileLoadingAndClearDuringLoad()

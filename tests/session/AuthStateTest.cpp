@@ -2,9 +2,9 @@
 // callbacks complete a sign-in, restoring a stored sign-in, the error toasts and the usage events.
 #include "ScriptedHttpServer.h"
 #include "analytics/AnalyticsQueue.h"
-#include "domain/WireEncoder.h"
 #include "net/MemoryTokenStore.h"
 #include "session/AuthState.h"
+#include "wirecodec/ResponseEncoder.h"
 #include "workspace/ToastManager.h"
 
 #include <QCoro/QCoroTask>
@@ -267,8 +267,14 @@ private Q_SLOTS:
         QCOMPARE(session.server.requests().value(1).path(), QStringLiteral("/auth/logout"));
         QCOMPARE(QCoro::waitFor(session.store->read(NetworkService::accessTokenAccount)), TokenReadResult());
         QCOMPARE(QCoro::waitFor(session.store->read(NetworkService::refreshTokenAccount)), TokenReadResult());
-        // The analytics client was reset after the logout event: nothing of the old identity is queued.
-        QVERIFY(session.events().isEmpty());
+        // The reset after the logout event gives later events a new identity; the "logout" itself is
+        // still queued for delivery, under the identity it was recorded with.
+        QCOMPARE(session.events(), QStringList({ "app_opened", "logout" }));
+        const AnalyticsQueue queue(session.queueFolder.path());
+        const QJsonObject logout = queue.events().last().value(QStringLiteral("properties")).toObject();
+        const QString recordedWith = logout.value(QStringLiteral("distinct_id")).toString();
+        QVERIFY(!recordedWith.isEmpty());
+        QVERIFY(queue.distinctId() != recordedWith);
     }
 };
 

@@ -3,11 +3,11 @@
 // "Log Out" removing the cloud boards.
 #include "ServiceAccounts.h"
 #include "WorkspaceFixture.h"
-#include "app/AppNotifications.h"
-#include "app/NotificationCenter.h"
 #include "devserver/Api.h"
+#include "session/AccountButton.h"
 #include "session/AccountDetailsView.h"
 #include "session/AuthState.h"
+#include "session/ChangelogPopoverView.h"
 #include "session/NotificationNavigator.h"
 #include "session/NotificationPopoverView.h"
 #include "session/NotificationRowView.h"
@@ -16,8 +16,10 @@
 #include "support/LogCapture.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCoro/QCoroTask>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -76,10 +78,17 @@ struct Scene
     QUuid launch;
     QUuid elsewhereBoard;
     bool ready = false;
-    NotificationCenter center;
     NotificationViewModel notifications {client.api()};
-    NotificationNavigator navigator {notifications, client.workspace(), client.toasts(), center};
+    NotificationNavigator navigator {notifications, client.workspace(), client.toasts()};
 };
+
+// A view with its own update() hides QWidget::update(), so a repaint request would not compile, or
+// worse, would run the view's own code.
+template<typename View> constexpr bool keepsWidgetUpdate = requires(View& view) { view.update(QRect()); };
+static_assert(keepsWidgetUpdate<NotificationPopoverView>);
+static_assert(keepsWidgetUpdate<ChangelogPopoverView>);
+static_assert(keepsWidgetUpdate<AccountDetailsView>);
+static_assert(keepsWidgetUpdate<AccountButton>);
 
 QString plain(const QString& html)
 {
@@ -107,15 +116,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("toast");
         QTest::addColumn<bool>("marksRead");
         QTest::addColumn<bool>("selects");
-        QTest::addColumn<QString>("tabRequest");
+        QTest::addColumn<QStringList>("columnRequests");
         QTest::addColumn<bool>("opensUsersTab");
+        const QStringList none;
         QTest::newRow("missing board reference") << "missing" << NotificationNavigator::missingBoardMessage
-                                                 << false << false << QString() << false;
+                                                 << false << false << none << false;
         QTest::newRow("board not known here") << "elsewhere" << NotificationNavigator::boardNotFoundMessage
-                                              << true << false << QString() << false;
-        QTest::newRow("member joined") << "joined" << QString() << true << true << QString() << true;
+                                              << true << false << none << false;
+        QTest::newRow("member joined") << "joined" << QString() << true << true << none << true;
         QTest::newRow("item assigned") << "assigned" << QString() << true << true
-                                       << QString(AppNotification::requestInProgressTab) << false;
+                                       << QStringList {QStringLiteral("IN_PROGRESS")} << false;
     }
 
     void clickingANotification()
@@ -124,7 +134,7 @@ private Q_SLOTS:
         QFETCH(QString, toast);
         QFETCH(bool, marksRead);
         QFETCH(bool, selects);
-        QFETCH(QString, tabRequest);
+        QFETCH(QStringList, columnRequests);
         QFETCH(bool, opensUsersTab);
         Scene scene;
         QVERIFY2(scene.ready, qPrintable(scene.server.errorString() + scene.client.errorString()));
@@ -145,7 +155,9 @@ private Q_SLOTS:
         QVERIFY(notification.has_value());
         const QUuid before = scene.client.workspace().selectedBoard().id;
         scene.notifications.setPopoverPresented(true);
-        QSignalSpy posted(&scene.center, &NotificationCenter::posted);
+        QStringList requested;
+        connect(&scene.navigator, &NotificationNavigator::itemColumnRequested, this,
+            [&requested](ItemStatus status) { requested.append(itemStatusText(status)); });
         QSignalSpy settings(&scene.navigator, &NotificationNavigator::boardSettingsRequested);
         LogCapture log;
 
@@ -161,10 +173,7 @@ private Q_SLOTS:
         }
         QCOMPARE(scene.notifications.isPopoverPresented(), !selects);
         QCOMPARE(scene.client.workspace().selectedBoard().id, selects ? scene.launch : before);
-        QStringList names;
-        for (const QList<QVariant>& signal : posted)
-            names.append(signal.first().toString());
-        QCOMPARE(names, tabRequest.isEmpty() ? QStringList() : QStringList {tabRequest});
+        QCOMPARE(requested, columnRequests);
         QCOMPARE(settings.size(), opensUsersTab ? 1 : 0);
         if (opensUsersTab) {
             QCOMPARE(settings.first().at(0).toUuid(), scene.launch);
@@ -259,6 +268,44 @@ private Q_SLOTS:
         popover.show();
         QCOMPARE(popover.currentPage(), NotificationPopoverView::Page::empty);
         QVERIFY(popover.findChildren<NotificationRowView*>().isEmpty());
+    }
+
+    // The app makes a popover for each opening and deletes it on close. Going to a board from a row
+    // must close it that way too, so no popover (nor its rows, rebuilt on every feed change) is left.
+    void rowClicksLeaveNoPopoverBehind()
+    {
+        Scene scene;
+        QVERIFY2(scene.ready, qPrintable(scene.server.errorString() + scene.client.errorString()));
+        QCoro::waitFor(scene.notifications.refresh());
+        const auto alive = [](const char* className) {
+            const auto widgets = QApplication::allWidgets();
+            return std::count_if(widgets.begin(), widgets.end(),
+                [className](const QWidget* widget) { return widget->inherits(className); });
+        };
+        for (int opening = 0; opening < 3; ++opening) {
+            auto* popover = new NotificationPopoverView(scene.notifications, scene.navigator);
+            popover->setAttribute(Qt::WA_DeleteOnClose);
+            popover->popUp(nullptr);
+            QPointer<NotificationPopoverView> guard(popover);
+            QTRY_VERIFY(popover->isVisible());
+            NotificationRowView* launchRow = nullptr;
+            for (NotificationRowView* row : popover->findChildren<NotificationRowView*>()) {
+                if (labelText(*row, QStringLiteral("content")) == QLatin1String("Review the launch plan"))
+                    launchRow = row;
+            }
+            QVERIFY(launchRow);
+            QTest::mouseClick(
+                launchRow, Qt::LeftButton, {}, QPoint(launchRow->width() / 2, launchRow->height() - 4));
+            QTRY_VERIFY(guard.isNull());
+            QVERIFY(!scene.notifications.isPopoverPresented());
+        }
+        QCOMPARE(scene.client.workspace().selectedBoard().id, scene.launch);
+        QCOMPARE(alive("NotificationPopoverView"), 0);
+
+        // A feed change now finds no popover to rebuild rows in.
+        QCoro::waitFor(scene.notifications.refresh());
+        QCOMPARE(scene.notifications.feed().items.size(), 3);
+        QCOMPARE(alive("NotificationRowView"), 0);
     }
 
     void longFeedScrollsAtTheMostHeight()

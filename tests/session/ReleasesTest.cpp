@@ -107,7 +107,11 @@ private Q_SLOTS:
             QUrl(QStringLiteral("http://127.0.0.1:9/feed.json")));
         qunsetenv(ChangelogViewModel::urlEnvironmentVariable);
         qunsetenv(UpdaterViewModel::urlEnvironmentVariable);
-        QVERIFY(ChangelogViewModel().changelogUrl().toString().endsWith(QStringLiteral("changelog.json")));
+        // The maker's site keeps the document under the product's own folder.
+        const QUrl builtIn = ChangelogViewModel().changelogUrl();
+        QCOMPARE(builtIn.scheme(), QStringLiteral("https"));
+        QVERIFY2(builtIn.path().endsWith(QStringLiteral("/plenko/changelog.json")),
+            qPrintable(builtIn.toString()));
     }
 
     void badDocumentShowsTheEmptyStateAndRetryRecovers()

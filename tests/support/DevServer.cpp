@@ -7,6 +7,8 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int startTimeoutMs = 15000;
@@ -129,6 +131,20 @@ bool DevServer::restart()
 {
     stop();
     return start();
+}
+
+int DevServer::answered(const QByteArray& method, const QString& path)
+{
+    const auto count = [this](const QString& prefix) {
+        return std::count_if(m_output.cbegin(), m_output.cend(),
+            [&prefix](const QString& line) { return line.startsWith(prefix); });
+    };
+    const QString marker = QStringLiteral("GET /__admin/feedback -> ");
+    const auto before = count(marker);
+    if (request("GET", QStringLiteral("/__admin/feedback")).status != 200
+        || !QTest::qWaitFor([&] { return count(marker) > before; }, 5000))
+        return -1;
+    return int(count(QString::fromLatin1(method) + QLatin1Char(' ') + path + QStringLiteral(" -> ")));
 }
 
 DevServer::Reply DevServer::request(const QByteArray& method, const QString& pathAndQuery,

@@ -58,6 +58,10 @@ public:
     quint16 port() const { return m_port; }
     // What the devserver printed so far (one line per request), for failure messages.
     QStringList output() const { return m_output; }
+    // How many requests of that method and path it has answered so far, or -1 when that could not
+    // be made sure (it answers one request of its own first and waits to read that line, so every
+    // earlier line has been read too).
+    int answered(const QByteArray& method, const QString& path);
 
     // Stops the process and starts it again with the same options (on a new port).
     bool restart();

@@ -5,12 +5,14 @@
 #include "store/LocalDataService.h"
 #include "store/LocalRecordConversions.h"
 #include "store/PreferenceKeys.h"
+#include "support/LogCapture.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QStandardPaths>
 #include <QTest>
 #include <functional>
+#include <sqlite3.h>
 
 namespace {
 QString toastText(WorkspaceClient& client)
@@ -535,6 +537,26 @@ private Q_SLOTS:
         QVERIFY(!client.workspace().shouldHighlightRefresh());
         QCOMPARE(toastText(client), QStringLiteral("Signed out. Local sync data cleared."));
         QCOMPARE(toastType(client), std::optional(ToastType::success));
+    }
+
+    // The store reports a failed removal to the workspace, which tells the user instead of claiming
+    // the data was cleared.
+    void signOutShowsAStoreFailure()
+    {
+        WorkspaceClient client(m_server.get(), QStringLiteral("ben@example.com"));
+        const Board team = client.createBoard(QStringLiteral("Team"), StorageOption::cloud);
+        QVERIFY(!team.id.isNull());
+        sqlite3* other = nullptr;
+        QCOMPARE(sqlite3_open(client.store().fileName().toUtf8().constData(), &other), SQLITE_OK);
+        const int dropped = sqlite3_exec(other, "DROP TABLE local_item", nullptr, nullptr, nullptr);
+        sqlite3_close(other);
+        QCOMPARE(dropped, SQLITE_OK);
+        LogCapture log;
+
+        client.workspace().clearCloudDataAfterSignOut();
+        QCOMPARE(toastType(client), std::optional(ToastType::error));
+        QVERIFY2(toastText(client).contains(QStringLiteral("local_item")), qPrintable(toastText(client)));
+        QCOMPARE(log.lines().filter(toastText(client)).size(), 1);
     }
 };
 

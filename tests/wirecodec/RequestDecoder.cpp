@@ -1,4 +1,4 @@
-#include "domain/RequestDecoder.h"
+#include "wirecodec/RequestDecoder.h"
 
 #include "domain/JsonRecordReader.h"
 #include "domain/WireRecordReaders.h"
