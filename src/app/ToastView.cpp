@@ -1,5 +1,6 @@
 #include "app/ToastView.h"
 
+#include "app/AppAccessibility.h"
 #include "app/Palette.h"
 #include "symbols/SymbolIcons.h"
 #include "workspace/ToastManager.h"
@@ -44,6 +45,7 @@ ToastView::ToastView(ToastManager& toasts, QWidget* parent)
     , m_toasts(&toasts)
 {
     setObjectName(QStringLiteral("toastView"));
+    AppAccessibility::install();
     setAttribute(Qt::WA_TranslucentBackground);
     setMaximumWidth(maximumWidth);
     auto* layout = new QHBoxLayout(this);
@@ -93,10 +95,15 @@ void ToastView::refresh()
         m_action->setVisible(hasAction);
         m_action->setText(hasAction ? *toast.actionTitle : QString());
     }
+    const bool wasShown = isVisible();
     setVisible(show);
     if (show) {
         reposition();
         raise();
+        // Read out once per toast: a banner that appears where the user is not looking says nothing
+        // to someone who cannot see it.
+        if (!wasShown || accessibleName() != m_message->text())
+            AppAccessibility::announce(this, m_message->text());
     }
 }
 

@@ -12,6 +12,7 @@
 
 class QGridLayout;
 class QLabel;
+class QScrollArea;
 
 class BoardsOverviewView : public QWidget
 {
@@ -21,8 +22,13 @@ class BoardsOverviewView : public QWidget
 public:
     using FetchBoardDetails = std::function<QCoro::Task<void>(QUuid boardId)>;
 
+    // At most three columns; fewer when the window is too narrow for three cards of this width.
     static constexpr int gridColumns = 3;
     static constexpr int gridSpacing = 24;
+    static constexpr int minimumCardWidth = 220;
+
+    // How many card columns a page of this inner width holds.
+    static int columnsForWidth(int width);
 
     explicit BoardsOverviewView(QWidget* parent = nullptr);
 
@@ -41,6 +47,7 @@ Q_SIGNALS:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void rebuild();
@@ -53,4 +60,6 @@ private:
     QList<QLabel*> m_totals;
     QGridLayout* m_grid;
     QWidget* m_groupsHost;
+    QScrollArea* m_scroll = nullptr;
+    int m_columns = gridColumns;
 };
