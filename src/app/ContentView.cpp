@@ -95,7 +95,9 @@ ContentView::ContentView(const ViewContext& context, QWidget* parent)
     layout->addWidget(m_sidebarColumn);
     layout->addWidget(m_stack, 1);
 
-    m_toast = new ToastView(m_context.toasts, m_stack);
+    // A child of the whole view, not of the stack: a stacked widget shows assistive technology only
+    // its pages, and the banner must be found to be read out.
+    m_toast = new ToastView(m_context.toasts, this);
 
     connect(m_rail, &RailView::selectionChanged, this, &ContentView::setRailSelection);
     connect(m_rail, &RailView::notificationsRequested, this,

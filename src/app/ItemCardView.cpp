@@ -372,6 +372,10 @@ void ItemCardView::updateEditing()
         m_editor->show();
         m_editor->focusEditor();
     } else if (!editing && m_editor) {
+        // The keyboard stays on the card whose editor it was in.
+        const bool editorHadFocus = m_editor->isAncestorOf(QApplication::focusWidget());
+        if (editorHadFocus)
+            setFocus(Qt::OtherFocusReason);
         m_editor->hide();
         m_editor->deleteLater();
         m_editor = nullptr;

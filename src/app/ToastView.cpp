@@ -73,7 +73,10 @@ ToastView::ToastView(ToastManager& toasts, QWidget* parent)
         if (m_toasts && m_toasts->toast() && m_toasts->toast()->onAction)
             m_toasts->toast()->onAction();
     });
-    connect(&toasts, &ToastManager::toastChanged, this, &ToastView::refresh);
+    connect(&toasts, &ToastManager::toastChanged, this, [this] {
+        m_announcePending = true;
+        refresh();
+    });
     connect(&toasts, &ToastManager::isShowingChanged, this, &ToastView::refresh);
     parent->installEventFilter(this);
     refresh();
@@ -102,8 +105,9 @@ void ToastView::refresh()
         raise();
         // Read out once per toast: a banner that appears where the user is not looking says nothing
         // to someone who cannot see it.
-        if (!wasShown || accessibleName() != m_message->text())
+        if (!wasShown || m_announcePending)
             AppAccessibility::announce(this, m_message->text());
+        m_announcePending = false;
     }
 }
 
