@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -124,8 +125,15 @@ int BoardsOverviewView::columnsForWidth(int width)
 void BoardsOverviewView::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    updateColumns();
+}
+
+void BoardsOverviewView::updateColumns()
+{
+    // From the view's own width: a page hidden behind another has not laid out its scroll area yet.
     const QMargins margins = m_groupsHost->parentWidget()->layout()->contentsMargins();
-    const int columns = columnsForWidth(m_scroll->viewport()->width() - margins.left() - margins.right());
+    const int scrollBar = m_scroll->verticalScrollBar()->sizeHint().width();
+    const int columns = columnsForWidth(width() - margins.left() - margins.right() - scrollBar);
     if (columns != m_columns) {
         m_columns = columns;
         rebuild();
@@ -135,6 +143,7 @@ void BoardsOverviewView::resizeEvent(QResizeEvent* event)
 void BoardsOverviewView::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    updateColumns();
     // The task runs on by itself; the view's guard inside it covers the view going away.
     loadMembers();
 }

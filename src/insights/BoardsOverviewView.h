@@ -37,6 +37,8 @@ public:
     void setFetchBoardDetails(FetchBoardDetails fetch);
 
     bool isFetchingUsers() const { return m_isFetchingUsers; }
+    // The card columns shown now.
+    int columns() const { return m_columns; }
 
     // Fetches the members of the shown cloud boards that have none, one board after another.
     // Does nothing while a fetch is under way or when no hook is connected.
@@ -51,6 +53,7 @@ protected:
 
 private:
     void rebuild();
+    void updateColumns();
     void setFetchingUsers(bool fetching);
     void addBoardGroup(const QString& heading, const QList<Board>& boards, int& row);
 
