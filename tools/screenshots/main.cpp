@@ -200,6 +200,7 @@ int main(int argc, char* argv[])
     QuickCaptureController quickCapture(workspace, QPointer<AuthState>(&auth));
 
     QMainWindow window;
+    window.setWindowTitle(QStringLiteral("Plenko"));
     window.resize(1200, 760);
     auto* content = new ContentView(ViewContext {workspace, preferences, toasts, center, api, &auth});
     window.setCentralWidget(content);
