@@ -17,20 +17,20 @@ struct Entry
     QList<QKeySequence> keys;
 };
 
-inline const QKeySequence refreshBoard { Qt::CTRL | Qt::Key_R };
-inline const QKeySequence boardSettings { Qt::CTRL | Qt::Key_Comma };
-inline const QKeySequence boardInfo { Qt::CTRL | Qt::Key_I };
-inline const QKeySequence searchItems { Qt::CTRL | Qt::Key_F };
+inline const QKeySequence refreshBoard {Qt::CTRL | Qt::Key_R};
+inline const QKeySequence boardSettings {Qt::CTRL | Qt::Key_Comma};
+inline const QKeySequence boardInfo {Qt::CTRL | Qt::Key_I};
+inline const QKeySequence searchItems {Qt::CTRL | Qt::Key_F};
 
 // The focused item card.
-inline const QKeySequence cardMoveToTodo { Qt::ALT | Qt::Key_1 };
-inline const QKeySequence cardMoveToInProgress { Qt::ALT | Qt::Key_2 };
-inline const QKeySequence cardMoveToDone { Qt::ALT | Qt::Key_3 };
-inline const QKeySequence cardArchive { Qt::ALT | Qt::Key_A };
-inline const QKeySequence cardEdit { Qt::Key_F2 };
-inline const QKeySequence cardDelete { Qt::Key_Delete };
-inline const QKeySequence cardCopy { Qt::CTRL | Qt::Key_C };
-inline const QKeySequence cardMenu { Qt::SHIFT | Qt::Key_F10 };
+inline const QKeySequence cardMoveToTodo {Qt::ALT | Qt::Key_1};
+inline const QKeySequence cardMoveToInProgress {Qt::ALT | Qt::Key_2};
+inline const QKeySequence cardMoveToDone {Qt::ALT | Qt::Key_3};
+inline const QKeySequence cardArchive {Qt::ALT | Qt::Key_A};
+inline const QKeySequence cardEdit {Qt::Key_F2};
+inline const QKeySequence cardDelete {Qt::Key_Delete};
+inline const QKeySequence cardCopy {Qt::CTRL | Qt::Key_C};
+inline const QKeySequence cardMenu {Qt::SHIFT | Qt::Key_F10};
 
 // The key as the desktop writes it ("Ctrl+R").
 QString keyText(const QKeySequence& key);

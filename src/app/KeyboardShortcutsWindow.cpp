@@ -20,7 +20,7 @@ KeyboardShortcutsWindow::KeyboardShortcutsWindow(QWidget* parent)
     m_list->setObjectName(QStringLiteral("shortcutList"));
     m_list->setAccessibleName(windowTitle());
     m_list->setColumnCount(2);
-    m_list->setHeaderLabels({ QStringLiteral("Action"), QStringLiteral("Keys") });
+    m_list->setHeaderLabels({QStringLiteral("Action"), QStringLiteral("Keys")});
     m_list->setRootIsDecorated(false);
     m_list->setItemsExpandable(false);
     m_list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
@@ -30,7 +30,7 @@ KeyboardShortcutsWindow::KeyboardShortcutsWindow(QWidget* parent)
     QTreeWidgetItem* group = nullptr;
     for (const KeyboardShortcuts::Entry& entry : KeyboardShortcuts::all()) {
         if (!group || group->text(0) != entry.group) {
-            group = new QTreeWidgetItem(m_list, { entry.group });
+            group = new QTreeWidgetItem(m_list, {entry.group});
             QFont bold = group->font(0);
             bold.setBold(true);
             group->setFont(0, bold);
@@ -39,7 +39,7 @@ KeyboardShortcutsWindow::KeyboardShortcutsWindow(QWidget* parent)
         QStringList keys;
         for (const QKeySequence& key : entry.keys)
             keys << KeyboardShortcuts::keyText(key);
-        new QTreeWidgetItem(group, { entry.title, keys.join(QStringLiteral(", ")) });
+        new QTreeWidgetItem(group, {entry.title, keys.join(QStringLiteral(", "))});
     }
     m_list->expandAll();
     layout->addWidget(m_list);
