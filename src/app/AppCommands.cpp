@@ -4,27 +4,25 @@
 #include "app/NotificationCenter.h"
 
 #include <QAction>
-#include <QCoreApplication>
+#include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QWidget>
+
+namespace {
+// The Edit menu acts on whichever text field has the focus; line edits, text edits and plain text
+// edits all have these slots.
+void invokeOnFocus(const char* slot)
+{
+    if (QWidget* focus = QApplication::focusWidget())
+        QMetaObject::invokeMethod(focus, slot);
+}
+}
 
 AppCommands::AppCommands(QMenuBar& menuBar, NotificationCenter& center, Hooks hooks, QObject* parent)
     : QObject(parent)
 {
     auto post = [&center](QLatin1StringView name) { return [&center, name] { center.post(name); }; };
-
-    QMenu* appMenu = menuBar.addMenu(tr("&Plenko"));
-    if (hooks.showAbout)
-        appMenu->addAction(tr("About Plenko"), this, hooks.showAbout);
-    m_checkForUpdates = appMenu->addAction(tr("Check for Updates…"));
-    m_checkForUpdates->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_U));
-    if (hooks.checkForUpdates)
-        connect(m_checkForUpdates, &QAction::triggered, this, hooks.checkForUpdates);
-    appMenu->addSeparator();
-    QAction* quit = appMenu->addAction(tr("Quit Plenko"));
-    quit->setShortcut(QKeySequence::Quit);
-    quit->setMenuRole(QAction::QuitRole);
-    connect(quit, &QAction::triggered, QCoreApplication::instance(), &QCoreApplication::quit);
 
     QMenu* fileMenu = menuBar.addMenu(tr("&File"));
     m_fileMenu = fileMenu;
@@ -35,6 +33,14 @@ AppCommands::AppCommands(QMenuBar& menuBar, NotificationCenter& center, Hooks ho
     m_syncBoard = fileMenu->addAction(tr("Sync Board Items"));
     m_syncBoard->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
     connect(m_syncBoard, &QAction::triggered, this, post(AppNotification::requestBoardRefresh));
+    m_fileSeparator = fileMenu->addSeparator();
+    m_quit = fileMenu->addAction(tr("&Quit"));
+    m_quit->setShortcut(QKeySequence::Quit);
+    m_quit->setMenuRole(QAction::QuitRole);
+    connect(m_quit, &QAction::triggered, QCoreApplication::instance(), &QCoreApplication::quit,
+        Qt::QueuedConnection);
+
+    buildEditMenu(menuBar);
 
     QMenu* viewMenu = menuBar.addMenu(tr("&View"));
     m_toggleSidebar = viewMenu->addAction(tr("Toggle Sidebar"));
@@ -50,7 +56,43 @@ AppCommands::AppCommands(QMenuBar& menuBar, NotificationCenter& center, Hooks ho
             center.post(AppNotification::requestAllBoardsRefresh);
         });
 
+    QMenu* helpMenu = menuBar.addMenu(tr("&Help"));
+    m_keyboardShortcuts = helpMenu->addAction(tr("Keyboard Shortcuts"));
+    m_keyboardShortcuts->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Slash));
+    if (hooks.showKeyboardShortcuts)
+        connect(m_keyboardShortcuts, &QAction::triggered, this, hooks.showKeyboardShortcuts);
+    helpMenu->addSeparator();
+    m_about = helpMenu->addAction(tr("About Plenko"));
+    m_about->setMenuRole(QAction::AboutRole);
+    if (hooks.showAbout)
+        connect(m_about, &QAction::triggered, this, hooks.showAbout);
+    m_checkForUpdates = helpMenu->addAction(tr("Check for Updates…"));
+    m_checkForUpdates->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_U));
+    if (hooks.checkForUpdates)
+        connect(m_checkForUpdates, &QAction::triggered, this, hooks.checkForUpdates);
+
     setSignedIn(false);
+}
+
+void AppCommands::buildEditMenu(QMenuBar& menuBar)
+{
+    QMenu* editMenu = menuBar.addMenu(tr("&Edit"));
+    const auto add = [this, editMenu](const QString& title, QKeySequence::StandardKey key, const char* slot) {
+        QAction* action = editMenu->addAction(title);
+        action->setShortcut(key);
+        // The focused field handles the same keys itself; the menu entry is for the mouse and for
+        // finding the key.
+        action->setShortcutContext(Qt::WidgetShortcut);
+        connect(action, &QAction::triggered, this, [slot] { invokeOnFocus(slot); });
+    };
+    add(tr("Undo"), QKeySequence::Undo, "undo");
+    add(tr("Redo"), QKeySequence::Redo, "redo");
+    editMenu->addSeparator();
+    add(tr("Cut"), QKeySequence::Cut, "cut");
+    add(tr("Copy"), QKeySequence::Copy, "copy");
+    add(tr("Paste"), QKeySequence::Paste, "paste");
+    editMenu->addSeparator();
+    add(tr("Select All"), QKeySequence::SelectAll, "selectAll");
 }
 
 void AppCommands::setSignedIn(bool signedIn)
@@ -61,5 +103,5 @@ void AppCommands::setSignedIn(bool signedIn)
 
 void AppCommands::addFileAction(QAction* action)
 {
-    m_fileMenu->addAction(action);
+    m_fileMenu->insertAction(m_fileSeparator, action);
 }

@@ -1,5 +1,6 @@
-// The menu commands of the main window: New Item, Sync Board Items, Refresh All Boards, Toggle
-// Sidebar and Check for Updates…, with their shortcuts. Commands reach the windows through
+// The main window's menus: File (New Item, Sync Board Items, Quit), Edit (the text commands of the
+// focused field), View (Toggle Sidebar), Boards (Refresh All Boards) and Help (Keyboard Shortcuts,
+// About Plenko, Check for Updates…), with their shortcuts. Commands reach the windows through
 // application notifications; the two sync commands are enabled only while signed in.
 #pragma once
 
@@ -22,13 +23,14 @@ public:
         std::function<void()> checkForUpdates;
         std::function<void()> refreshAllRequested; // records the usage event before the notification
         std::function<void()> showAbout;
+        std::function<void()> showKeyboardShortcuts;
     };
 
     AppCommands(QMenuBar& menuBar, NotificationCenter& center, Hooks hooks, QObject* parent = nullptr);
 
     void setSignedIn(bool signedIn);
 
-    // Puts a command another part of the application owns at the end of the File menu.
+    // Puts a command another part of the application owns into the File menu, above Quit.
     void addFileAction(QAction* action);
 
     QAction* newItemAction() const { return m_newItem; }
@@ -36,12 +38,21 @@ public:
     QAction* refreshAllAction() const { return m_refreshAll; }
     QAction* toggleSidebarAction() const { return m_toggleSidebar; }
     QAction* checkForUpdatesAction() const { return m_checkForUpdates; }
+    QAction* aboutAction() const { return m_about; }
+    QAction* keyboardShortcutsAction() const { return m_keyboardShortcuts; }
+    QAction* quitAction() const { return m_quit; }
 
 private:
+    void buildEditMenu(QMenuBar& menuBar);
+
     QMenu* m_fileMenu = nullptr;
+    QAction* m_fileSeparator = nullptr;
     QAction* m_newItem = nullptr;
     QAction* m_syncBoard = nullptr;
     QAction* m_refreshAll = nullptr;
     QAction* m_toggleSidebar = nullptr;
     QAction* m_checkForUpdates = nullptr;
+    QAction* m_about = nullptr;
+    QAction* m_keyboardShortcuts = nullptr;
+    QAction* m_quit = nullptr;
 };

@@ -45,6 +45,8 @@ BoardContentView::BoardContentView(const ViewContext& context, QWidget* parent)
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setWidgetResizable(true);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The cards take the focus and the list scrolls to the focused one; the area itself is no stop.
+    m_scroll->setFocusPolicy(Qt::NoFocus);
     m_container = new QWidget(m_scroll);
     m_container->setObjectName(QStringLiteral("itemContainer"));
     m_container->setAutoFillBackground(false);
@@ -253,6 +255,8 @@ ItemCardView* BoardContentView::cardFor(const Item& item)
     });
     connect(card, &ItemCardView::moveRequested, this, &BoardContentView::requestMove);
     connect(card, &ItemCardView::mergeRequested, this, &BoardContentView::mergeDropped);
+    connect(card, &ItemCardView::neighbourRequested, this,
+        [this, id = item.id](int step) { focusNeighbour(id, step); });
     m_cards.insert(item.id, card);
     return card;
 }
@@ -311,6 +315,7 @@ void BoardContentView::rebuildCards()
         m_loadingLabel->show();
     }
     m_cardsLayout->addStretch(1);
+    updateTabOrder();
     QSet<QWidget*> placed;
     for (int i = 0; i < m_cardsLayout->count(); ++i)
         placed.insert(m_cardsLayout->itemAt(i)->widget());
@@ -329,6 +334,37 @@ void BoardContentView::rebuildCards()
     }
     fillViewport();
     placeComposer();
+}
+
+void BoardContentView::updateTabOrder()
+{
+    // Cards made later would join the end of the window's tab chain; keep them in list order right
+    // after the status tabs, the archived section's header among them.
+    QWidget* previous = m_scroll;
+    for (int i = 0; i < m_cardsLayout->count(); ++i) {
+        QWidget* widget = m_cardsLayout->itemAt(i)->widget();
+        if (widget && (qobject_cast<ItemCardView*>(widget) || widget == m_archivedHeader)) {
+            QWidget::setTabOrder(previous, widget);
+            previous = widget;
+        }
+    }
+}
+
+void BoardContentView::focusNeighbour(const QUuid& itemId, int step)
+{
+    if (step > 0 && hasMore() && cards().size() > 0 && cards().last()->item().id == itemId)
+        loadMore();
+    const QList<ItemCardView*> list = cards();
+    const auto from = std::find_if(
+        list.begin(), list.end(), [&itemId](const ItemCardView* card) { return card->item().id == itemId; });
+    if (from == list.end())
+        return;
+    const qsizetype target = (from - list.begin()) + step;
+    if (target < 0 || target >= list.size())
+        return;
+    ItemCardView* card = list.at(target);
+    card->setFocus(step < 0 ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+    m_scroll->ensureWidgetVisible(card, 0, 20);
 }
 
 void BoardContentView::fillViewport()

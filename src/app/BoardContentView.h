@@ -72,6 +72,9 @@ private:
     void rebuildCards();
     ItemCardView* cardFor(const Item& item);
     void placeComposer();
+    void updateTabOrder();
+    // Moves the keyboard focus from the card of `itemId` to the one `step` places away.
+    void focusNeighbour(const QUuid& itemId, int step);
     void fillViewport();
     void submitNewItem(const QString& text);
 

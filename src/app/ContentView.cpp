@@ -2,6 +2,7 @@
 
 #include "app/AppNotifications.h"
 #include "app/BoardContentView.h"
+#include "app/KeyboardActivation.h"
 #include "app/MainContentView.h"
 #include "app/MemberNames.h"
 #include "app/NotificationCenter.h"
@@ -62,6 +63,7 @@ ContentView::ContentView(const ViewContext& context, QWidget* parent)
     , m_context(context)
 {
     setObjectName(QStringLiteral("contentView"));
+    KeyboardActivation::install();
     setAutoFillBackground(true);
     QPalette background = palette();
     background.setColor(QPalette::Window, Palette::mainContentBackground());
@@ -93,7 +95,9 @@ ContentView::ContentView(const ViewContext& context, QWidget* parent)
     layout->addWidget(m_sidebarColumn);
     layout->addWidget(m_stack, 1);
 
-    m_toast = new ToastView(m_context.toasts, m_stack);
+    // A child of the whole view, not of the stack: a stacked widget shows assistive technology only
+    // its pages, and the banner must be found to be read out.
+    m_toast = new ToastView(m_context.toasts, this);
 
     connect(m_rail, &RailView::selectionChanged, this, &ContentView::setRailSelection);
     connect(m_rail, &RailView::notificationsRequested, this,
@@ -115,7 +119,7 @@ ContentView::ContentView(const ViewContext& context, QWidget* parent)
         setRailSelection(
             mode == SidebarMode::archived ? RailSelection::archivedBoards : RailSelection::activeBoards);
     });
-    connect(m_sidebar, &SidebarView::hideSidebarRequested, this, [this] { m_sidebarColumn->hide(); });
+    connect(m_sidebar, &SidebarView::hideSidebarRequested, this, [this] { setSidebarVisible(false); });
 
     BoardViewModel& ws = m_context.workspace;
     connect(&ws, &BoardViewModel::selectedBoardChanged, this, &ContentView::storeSelection);
@@ -139,8 +143,7 @@ void ContentView::observeNotifications()
     center.observe(AppNotification::requestInProgressTab, this,
         [this] { m_main->setCurrentView(ViewMode::inProgress); });
     center.observe(AppNotification::requestDoneTab, this, [this] { m_main->setCurrentView(ViewMode::done); });
-    center.observe(AppNotification::requestSidebarToggle, this,
-        [this] { m_sidebarColumn->setVisible(!isSidebarVisible()); });
+    center.observe(AppNotification::requestSidebarToggle, this, [this] { setSidebarVisible(!isSidebarVisible()); });
     center.observe(AppNotification::requestNewItemEditor, this, [this] {
         if (m_stack->currentWidget() != m_main)
             setRailSelection(RailSelection::activeBoards);
@@ -164,11 +167,19 @@ SidebarMode ContentView::sidebarMode() const
     return m_sidebar->mode();
 }
 
+void ContentView::setSidebarVisible(bool visible)
+{
+    m_sidebarColumn->setVisible(visible);
+    // The account control lives at the sidebar's foot; with the sidebar hidden the rail's own
+    // account button keeps the account window within reach.
+    m_rail->setAccountButtonHidden(m_accountControl && visible);
+}
+
 void ContentView::setAccountControl(QWidget* control)
 {
     m_accountControl = new SidebarFooter(control, m_sidebarColumn);
     m_sidebarColumn->layout()->addWidget(m_accountControl);
-    m_rail->setAccountButtonHidden(true);
+    m_rail->setAccountButtonHidden(isSidebarVisible());
     updateAccount();
 }
 

@@ -1,5 +1,5 @@
 // The main window's content: the rail, the sidebar column, the detail area (or the boards overview)
-// and the toast banner. It loads the boards when first shown (making the local board "On My Mac" on a
+// and the toast banner. It loads the boards when first shown (making the local board "On This Computer" on a
 // first start, otherwise re-selecting the board stored under "selectedBoardId"), keeps that
 // preference up to date, and reacts to the application notifications for tabs, the sidebar, the new
 // item editor and the board refresh. Windows it does not own are asked for through its signals.
@@ -23,7 +23,7 @@ class ContentView : public QWidget
     Q_OBJECT
 
 public:
-    static inline const QString firstBoardName = QStringLiteral("On My Mac");
+    static inline const QString firstBoardName = QStringLiteral("On This Computer");
 
     ContentView(const ViewContext& context, QWidget* parent = nullptr);
 
@@ -34,6 +34,7 @@ public:
 
     ViewMode currentView() const;
     bool isSidebarVisible() const;
+    void setSidebarVisible(bool visible);
     SidebarMode sidebarMode() const;
     // Closes the auxiliary windows and asks for the one with this identifier.
     void openWindow(const QString& identifier, const QString& value = QString());

@@ -1,12 +1,15 @@
 #include "app/ItemCardView.h"
 
+#include "app/AppAccessibility.h"
 #include "app/AppNotifications.h"
 #include "app/ItemListState.h"
 #include "app/ItemTextImprover.h"
+#include "app/KeyboardShortcuts.h"
 #include "app/MemberNames.h"
 #include "app/NotificationCenter.h"
 #include "app/Palette.h"
 #include "symbols/SymbolIcons.h"
+#include "richtext/DocumentPlainText.h"
 #include "richtext/EditorView.h"
 #include "richtext/MentionTextView.h"
 #include "workspace/BoardViewModel.h"
@@ -16,6 +19,7 @@
 #include <QContextMenuEvent>
 #include <QDrag>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
@@ -37,10 +41,11 @@ QToolButton* smallButton(QWidget* parent, const QString& objectName, const QStri
     button->setAccessibleName(help);
     button->setAutoRaise(true);
     button->setCursor(Qt::PointingHandCursor);
-    button->setFocusPolicy(Qt::NoFocus);
+    button->setFocusPolicy(Qt::TabFocus);
     button->setStyleSheet(QStringLiteral("QToolButton { border: none; padding: 3px; border-radius: 5px; }"
                                          "QToolButton:hover { background: %1; }")
-                              .arg(Palette::hover().name()));
+                              .arg(Palette::hover().name())
+        + Palette::focusRingRule(QStringLiteral("QToolButton")));
     return button;
 }
 
@@ -75,8 +80,12 @@ ItemCardView::ItemCardView(const ViewContext& context, ItemListState& listState,
     , m_listState(listState)
 {
     setObjectName(QStringLiteral("itemCard"));
+    AppAccessibility::install();
     setAcceptDrops(true);
     setAttribute(Qt::WA_Hover);
+    // Cards take the focus so the keyboard reaches everything the mouse does: the menu, the status,
+    // editing, archiving and deleting.
+    setFocusPolicy(Qt::StrongFocus);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 10, 10, 8);
     layout->setSpacing(4);
@@ -201,16 +210,28 @@ ItemCardAIOverlay* ItemCardView::ensureOverlay()
     return m_overlay;
 }
 
-QLabel* ItemCardView::dropLabel()
+QWidget* ItemCardView::dropLabel()
 {
     if (m_dropLabel)
         return m_dropLabel;
-    m_dropLabel = new QLabel(this);
-    m_dropLabel->setObjectName(QStringLiteral("releaseToMerge"));
-    m_dropLabel->setAlignment(Qt::AlignCenter);
-    m_dropLabel->setText(QStringLiteral("Release to merge"));
-    m_dropLabel->setStyleSheet(QStringLiteral("QLabel { color: white; background: rgba(91, 141, 239, 200); "
-                                              "border-radius: 10px; font-weight: 600; }"));
+    m_dropLabel = new QWidget(this);
+    m_dropLabel->setObjectName(QStringLiteral("releaseToMergeBanner"));
+    m_dropLabel->setAttribute(Qt::WA_StyledBackground);
+    m_dropLabel->setStyleSheet(QStringLiteral("#releaseToMergeBanner { background: rgba(91, 141, 239, 200); "
+                                              "border-radius: 10px; }"));
+    auto* row = new QHBoxLayout(m_dropLabel);
+    row->setSpacing(6);
+    row->addStretch(1);
+    auto* symbol = new QLabel(m_dropLabel);
+    symbol->setObjectName(QStringLiteral("releaseToMergeSymbol"));
+    symbol->setPixmap(SymbolIcons::pixmap(QStringLiteral("square.fill.on.square.fill"), Qt::white, 14));
+    symbol->setAccessibleName(QStringLiteral("Merge"));
+    auto* text = new QLabel(QStringLiteral("Release to merge"), m_dropLabel);
+    text->setObjectName(QStringLiteral("releaseToMerge"));
+    text->setStyleSheet(QStringLiteral("QLabel { color: white; font-weight: 600; }"));
+    row->addWidget(symbol);
+    row->addWidget(text);
+    row->addStretch(1);
     m_dropLabel->hide();
 
     return m_dropLabel;
@@ -247,6 +268,7 @@ void ItemCardView::setItem(const Item& item)
 void ItemCardView::render()
 {
     m_text->updateContent(m_item.content, m_renderedMembers);
+    setAccessibleName(DocumentPlainText::of(*m_text->document()));
     if (m_overlay)
         m_overlay->setMentionCandidates(m_renderedMembers);
     updateClipping();
@@ -283,6 +305,18 @@ void ItemCardView::updateAssignee()
             SymbolIcons::icon(QStringLiteral("person.crop.circle"), Palette::secondaryText(), 14));
     }
     m_assigneeName->setVisible(assignee.has_value());
+    updateAccessibleDescription(assignee ? MemberNames::name(*assignee) : QString());
+}
+
+void ItemCardView::updateAccessibleDescription(const QString& assigneeName)
+{
+    static const std::array<QString, 3> statusNames { QStringLiteral("Todo"), QStringLiteral("In Progress"),
+        QStringLiteral("Done") };
+    QStringList parts { statusNames.at(static_cast<size_t>(m_item.status)) };
+    if (m_item.isArchived())
+        parts << QStringLiteral("Archived");
+    parts << (assigneeName.isEmpty() ? QStringLiteral("Not assigned") : QStringLiteral("Assigned to ") + assigneeName);
+    setAccessibleDescription(parts.join(QStringLiteral(", ")));
 }
 
 void ItemCardView::updateMetadata()
@@ -338,6 +372,10 @@ void ItemCardView::updateEditing()
         m_editor->show();
         m_editor->focusEditor();
     } else if (!editing && m_editor) {
+        // The keyboard stays on the card whose editor it was in.
+        const bool editorHadFocus = m_editor->isAncestorOf(QApplication::focusWidget());
+        if (editorHadFocus)
+            setFocus(Qt::OtherFocusReason);
         m_editor->hide();
         m_editor->deleteLater();
         m_editor = nullptr;
@@ -538,8 +576,98 @@ void ItemCardView::resizeEvent(QResizeEvent* event)
 
 void ItemCardView::contextMenuEvent(QContextMenuEvent* event)
 {
+    // From the keyboard the pointer may be anywhere: open the menu on the card itself.
+    const QPoint at = event->reason() == QContextMenuEvent::Keyboard ? mapToGlobal(QPoint(16, 16)) : event->globalPos();
     std::unique_ptr<QMenu> menu(makeContextMenu(this));
-    menu->exec(event->globalPos());
+    menu->exec(at);
+}
+
+std::optional<ItemCardAction> ItemCardView::actionForKey(const QKeyEvent& event) const
+{
+    const QKeySequence pressed(event.keyCombination());
+    const auto offered = [this](ItemCardAction action) -> std::optional<ItemCardAction> {
+        const QList<ItemCardMenuEntry> entries = menuEntries();
+        const bool found = std::any_of(
+            entries.begin(), entries.end(), [action](const ItemCardMenuEntry& entry) { return entry.action == action; });
+        return found ? std::optional(action) : std::nullopt;
+    };
+    const int key = event.key();
+    if (event.modifiers() == Qt::NoModifier || event.modifiers() == Qt::KeypadModifier) {
+        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            return offered(ItemCardAction::edit);
+        if (key == Qt::Key_Space)
+            return offered(ItemCardAction::toggleDetails);
+    }
+    if (pressed == KeyboardShortcuts::cardEdit)
+        return offered(ItemCardAction::edit);
+    if (pressed == KeyboardShortcuts::cardDelete)
+        return offered(ItemCardAction::remove);
+    if (pressed == KeyboardShortcuts::cardCopy)
+        return offered(ItemCardAction::copyContent);
+    if (pressed == KeyboardShortcuts::cardMoveToTodo)
+        return offered(ItemCardAction::moveToTodo);
+    if (pressed == KeyboardShortcuts::cardMoveToInProgress)
+        return offered(ItemCardAction::moveToInProgress);
+    if (pressed == KeyboardShortcuts::cardMoveToDone)
+        return offered(ItemCardAction::moveToDone);
+    if (pressed == KeyboardShortcuts::cardArchive) {
+        if (auto archive = offered(ItemCardAction::archive))
+            return archive;
+        return offered(ItemCardAction::unarchive);
+    }
+    return std::nullopt;
+}
+
+void ItemCardView::keyPressEvent(QKeyEvent* event)
+{
+    // Keys the editor or a button of the card left alone are not the card's to take.
+    if (!hasFocus()) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    if (QKeySequence(event->keyCombination()) == KeyboardShortcuts::cardMenu) {
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(16, 16), mapToGlobal(QPoint(16, 16)));
+        contextMenuEvent(&menu);
+        event->accept();
+        return;
+    }
+    if (event->modifiers() == Qt::NoModifier && (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down)) {
+        Q_EMIT neighbourRequested(event->key() == Qt::Key_Up ? -1 : 1);
+        event->accept();
+        return;
+    }
+    if (const std::optional<ItemCardAction> action = actionForKey(*event)) {
+        trigger(*action);
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool ItemCardView::event(QEvent* event)
+{
+    // The card's own keys win over the window's shortcuts while the card has the focus (Ctrl+C
+    // copies the item, not whatever the Edit menu would).
+    if (event->type() == QEvent::ShortcutOverride && hasFocus()) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (actionForKey(*key) || QKeySequence(key->keyCombination()) == KeyboardShortcuts::cardMenu) {
+            event->accept();
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}
+
+void ItemCardView::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void ItemCardView::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 void ItemCardView::enterEvent(QEnterEvent* event)
@@ -646,4 +774,6 @@ void ItemCardView::paintEvent(QPaintEvent*)
     }
     painter.setPen(QPen(border, borderWidth, m_isDropTargeted ? Qt::DashLine : Qt::SolidLine));
     painter.drawPath(path);
+    if (hasFocus())
+        Palette::paintFocusRing(painter, QRectF(rect()), 10);
 }

@@ -68,11 +68,17 @@ Q_SIGNALS:
     void moveRequested(const Item& item, ItemStatus status);
     void archiveRequested(const Item& item, bool archived);
     void mergeRequested(const Item& destination, const ItemTransfer& dropped);
+    // Up (-1) or Down (+1) on the focused card: the list moves the focus to the neighbouring card.
+    void neighbourRequested(int step);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool event(QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -90,7 +96,10 @@ private:
     QWidget* hoverActions();
     QWidget* metadata();
     ItemCardAIOverlay* ensureOverlay();
-    QLabel* dropLabel();
+    QWidget* dropLabel();
+    // The card action a key asks for, if the card offers it now.
+    std::optional<ItemCardAction> actionForKey(const QKeyEvent& event) const;
+    void updateAccessibleDescription(const QString& assigneeName);
     void updateClipping();
     void updateAssignee();
     void updateMetadata();
@@ -133,7 +142,7 @@ private:
     QLabel* m_created = nullptr;
     QLabel* m_updated = nullptr;
     QLabel* m_createdBy = nullptr;
-    QLabel* m_dropLabel = nullptr;
+    QWidget* m_dropLabel = nullptr;
     ItemCardAIOverlay* m_overlay = nullptr;
     EditorView* m_editor = nullptr;
 };

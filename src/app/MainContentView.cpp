@@ -2,11 +2,11 @@
 
 #include "app/BoardContentView.h"
 #include "app/BoardInfoView.h"
+#include "app/KeyboardShortcuts.h"
 #include "app/MemberNames.h"
 #include "app/Palette.h"
 #include "symbols/SymbolIcons.h"
 #include "app/TopNavigationView.h"
-#include "app/WindowDragArea.h"
 #include "store/LocalStore.h"
 #include "store/PreferenceKeys.h"
 #include "workspace/BoardViewModel.h"
@@ -32,12 +32,13 @@ QToolButton* headerButton(QWidget* parent, const QString& objectName, const QStr
     button->setAccessibleName(help);
     button->setAutoRaise(true);
     button->setCursor(Qt::PointingHandCursor);
-    button->setFocusPolicy(Qt::NoFocus);
+    button->setFocusPolicy(Qt::TabFocus);
     button->setFixedSize(30, 30);
     button->setStyleSheet(QStringLiteral("QToolButton { border: none; border-radius: 7px; }"
                                          "QToolButton:hover { background: %1; }"
                                          "QToolButton::menu-indicator { image: none; }")
-                              .arg(Palette::hover().name()));
+                              .arg(Palette::hover().name())
+        + Palette::focusRingRule(QStringLiteral("QToolButton")));
     return button;
 }
 }
@@ -79,11 +80,11 @@ MainContentView::MainContentView(const ViewContext& context, QWidget* parent)
         }
     });
 
-    auto* settingsKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma), this);
+    auto* settingsKey = new QShortcut(KeyboardShortcuts::boardSettings, this);
     connect(settingsKey, &QShortcut::activated, m_settings, &QToolButton::click);
-    auto* infoKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_I), this);
+    auto* infoKey = new QShortcut(KeyboardShortcuts::boardInfo, this);
     connect(infoKey, &QShortcut::activated, this, &MainContentView::toggleBoardInfo);
-    auto* searchKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
+    auto* searchKey = new QShortcut(KeyboardShortcuts::searchItems, this);
     connect(searchKey, &QShortcut::activated, this, &MainContentView::openSearch);
 
     BoardViewModel& workspace = m_context.workspace;
@@ -96,7 +97,7 @@ MainContentView::MainContentView(const ViewContext& context, QWidget* parent)
 
 QWidget* MainContentView::buildHeader()
 {
-    auto* header = new WindowDragArea(this);
+    auto* header = new QWidget(this);
     header->setObjectName(QStringLiteral("detailHeader"));
     auto* layout = new QHBoxLayout(header);
     layout->setContentsMargins(20, 18, 16, 8);
@@ -121,34 +122,33 @@ QWidget* MainContentView::buildHeader()
     layout->addLayout(titles, 1);
 
     m_refresh = headerButton(header, QStringLiteral("refreshButton"), QStringLiteral("arrow.clockwise"),
-        QStringLiteral("Refresh board (⌘R)"));
+        KeyboardShortcuts::helpText(QStringLiteral("Refresh board"), KeyboardShortcuts::refreshBoard));
     m_settings = headerButton(header, QStringLiteral("settingsButton"), QStringLiteral("gearshape"),
-        QStringLiteral("Board settings (⌘,)"));
+        KeyboardShortcuts::helpText(QStringLiteral("Board settings"), KeyboardShortcuts::boardSettings));
     m_info = headerButton(header, QStringLiteral("infoButton"), QStringLiteral("info.circle"),
-        QStringLiteral("Board info (⌘I)"));
+        KeyboardShortcuts::helpText(QStringLiteral("Board info"), KeyboardShortcuts::boardInfo));
     m_dashboard = headerButton(header, QStringLiteral("dashboardButton"), QStringLiteral("chart.line.uptrend.xyaxis"),
         QStringLiteral("Board dashboard"));
     m_search = headerButton(header, QStringLiteral("searchButton"), QStringLiteral("magnifyingglass"),
-        QStringLiteral("Search items (⌘F)"));
+        KeyboardShortcuts::helpText(QStringLiteral("Search items"), KeyboardShortcuts::searchItems));
     m_filter = headerButton(header, QStringLiteral("assigneeFilterButton"), QStringLiteral("person.crop.circle"),
         QStringLiteral("Filter items by assignee"));
     m_invite = new QPushButton(QStringLiteral("Invite"), header);
     m_invite->setObjectName(QStringLiteral("inviteButton"));
     m_invite->setIcon(SymbolIcons::icon(QStringLiteral("person.badge.plus"), Qt::white, 14));
     m_invite->setCursor(Qt::PointingHandCursor);
-    m_invite->setFocusPolicy(Qt::NoFocus);
+    m_invite->setFocusPolicy(Qt::TabFocus);
     m_invite->setStyleSheet(QStringLiteral("QPushButton { background: %1; color: white; border: none; "
                                            "border-radius: 7px; padding: 5px 12px; font-weight: 600; }"
                                            "QPushButton:hover { background: %2; }")
-                                .arg(Palette::accent().name(), Palette::accent().lighter(112).name()));
+                                .arg(Palette::accent().name(), Palette::accent().lighter(112).name())
+        + Palette::focusRingRule(QStringLiteral("QPushButton")));
     for (QWidget* button : { static_cast<QWidget*>(m_refresh), static_cast<QWidget*>(m_settings),
              static_cast<QWidget*>(m_info), static_cast<QWidget*>(m_dashboard), static_cast<QWidget*>(m_search),
              static_cast<QWidget*>(m_filter) })
         layout->addWidget(button, 0, Qt::AlignVCenter);
     layout->addSpacing(6);
     layout->addWidget(m_invite, 0, Qt::AlignVCenter);
-    // Room for the window controls that the chrome may place at the top right.
-    layout->addSpacing(4);
 
     connect(m_refresh, &QToolButton::clicked, this, &MainContentView::refreshBoard);
     connect(m_settings, &QToolButton::clicked, this, [this] { Q_EMIT boardSettingsRequested(QString()); });
@@ -315,8 +315,9 @@ void MainContentView::updateHeader()
     m_subtitle->setText(subtitle);
 
     m_refresh->setEnabled(cloud && !m_context.workspace.syncingBoards().contains(board.id));
-    m_refresh->setToolTip(cloud ? QStringLiteral("Refresh board (⌘R)")
-                                : QStringLiteral("Refresh is only available for cloud boards"));
+    m_refresh->setToolTip(cloud
+            ? KeyboardShortcuts::helpText(QStringLiteral("Refresh board"), KeyboardShortcuts::refreshBoard)
+            : QStringLiteral("Refresh is only available for cloud boards"));
     const bool highlight = cloud && m_context.workspace.shouldHighlightRefresh();
     m_refresh->setIcon(SymbolIcons::icon(QStringLiteral("arrow.clockwise"),
         highlight ? Palette::accent() : Palette::secondaryText(), 16));

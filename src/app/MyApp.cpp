@@ -7,10 +7,10 @@
 #include "app/AuxiliaryWindows.h"
 #include "app/BoardEditorShortcutMonitor.h"
 #include "app/ContentView.h"
+#include "app/KeyboardShortcutsWindow.h"
 #include "app/NotificationCenter.h"
 #include "app/Palette.h"
 #include "app/SessionControls.h"
-#include "app/WindowChromeManager.h"
 #include "app/quickcapture/QuickCaptureController.h"
 #include "net/NetworkService.h"
 #include "session/AccountDetailsView.h"
@@ -22,12 +22,15 @@
 #include "workspace/ToastManager.h"
 #include "workspace/settings/BoardSettingsWindow.h"
 
+#include "BundleInfo.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCoro/QCoroTask>
 #include <QJsonObject>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QMessageBox>
 
 std::expected<std::unique_ptr<MyApp>, MyApp::StartupFailure> MyApp::create()
 {
@@ -46,8 +49,7 @@ std::expected<std::unique_ptr<MyApp>, MyApp::StartupFailure> MyApp::create(
 MyApp::MyApp(std::unique_ptr<StoreContext> store)
     : m_modelContainer(std::move(store))
 {
-    // The window chrome and the one dark look are in place before any window exists.
-    WindowChromeManager::shared().install();
+    // The one dark look is in place before any window exists; the window manager draws the frames.
     if (auto* application = qobject_cast<QApplication*>(QCoreApplication::instance()))
         Palette::applyTo(*application);
     AppearanceController::shared();
@@ -85,6 +87,8 @@ MyApp::MyApp(std::unique_ptr<StoreContext> store)
             QJsonObject {{QStringLiteral("source"), QStringLiteral("command_menu")}});
     };
     hooks.checkForUpdates = [session = m_session] { (void)session->updater().checkForUpdates(); };
+    hooks.showAbout = [this] { showAbout(); };
+    hooks.showKeyboardShortcuts = [this] { showKeyboardShortcuts(); };
     m_commands = new AppCommands(*m_mainWindow->menuBar(), center, std::move(hooks), this);
     m_commands->setSignedIn(m_auth->isLoggedIn());
     connect(m_auth.get(), &AuthState::isLoggedInChanged, m_commands, &AppCommands::setSignedIn);
@@ -128,6 +132,28 @@ MyApp::~MyApp()
     m_mainWindow.reset();
     delete m_session;
     m_session = nullptr;
+}
+
+void MyApp::showAbout()
+{
+    auto* about = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("About Plenko"),
+        QStringLiteral("Plenko %1 (%2)").arg(QString::fromLatin1(BundleInfo::shortVersion),
+            QString::fromLatin1(BundleInfo::build)),
+        QMessageBox::Ok, m_mainWindow.get());
+    about->setObjectName(QStringLiteral("aboutPlenko"));
+    about->setInformativeText(QStringLiteral("Short markdown items on boards, kept on this computer or shared "
+                                             "through the cloud."));
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    about->open();
+}
+
+void MyApp::showKeyboardShortcuts()
+{
+    if (!m_shortcutsWindow)
+        m_shortcutsWindow = new KeyboardShortcutsWindow(m_mainWindow.get());
+    m_shortcutsWindow->show();
+    m_shortcutsWindow->raise();
+    m_shortcutsWindow->activateWindow();
 }
 
 void MyApp::showMainWindow()

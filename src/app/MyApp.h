@@ -46,6 +46,9 @@ public:
     // The board settings, dashboard and account windows, opened by identifier.
     AuxiliaryWindows& windows() const { return *m_windows; }
     SessionControls& session() const { return *m_session; }
+    // The Help menu's windows.
+    void showAbout();
+    void showKeyboardShortcuts();
 
 private:
     explicit MyApp(std::unique_ptr<StoreContext> store);
@@ -60,4 +63,5 @@ private:
     SessionControls* m_session = nullptr;
     AuxiliaryWindows* m_windows = nullptr;
     AppCommands* m_commands = nullptr;
+    QPointer<QWidget> m_shortcutsWindow;
 };

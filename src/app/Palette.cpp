@@ -95,6 +95,21 @@ void Palette::applyTo(QApplication& application)
             .arg(primaryText().name(), separator().name(), accent().name()));
 }
 
+QString Palette::focusRingRule(const QString& selector)
+{
+    return QStringLiteral("%1:focus { border: 2px solid %2; }").arg(selector, focusRing().name());
+}
+
+void Palette::paintFocusRing(QPainter& painter, const QRectF& rect, qreal radius)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(focusRing(), 2));
+    painter.drawRoundedRect(rect.adjusted(1, 1, -1, -1), radius, radius);
+    painter.restore();
+}
+
 void Palette::paintSidebarSurface(QWidget* widget)
 {
     QPainter painter(widget);

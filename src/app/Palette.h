@@ -7,6 +7,8 @@
 #include <QString>
 
 class QApplication;
+class QPainter;
+class QRectF;
 class QWidget;
 
 class Palette
@@ -25,6 +27,14 @@ public:
     static QColor sidebarBackground() { return named(QStringLiteral("SidebarBgColor")); }
     static QColor separator() { return named(QStringLiteral("SeparatorColor")); }
     static QColor hover() { return named(QStringLiteral("HoverColor")); }
+    // The ring around the control that has the keyboard focus: light enough to see on every surface
+    // of the dark scheme.
+    static QColor focusRing() { return QColor(0x8f, 0xb4, 0xff); }
+    // A style sheet rule that rings `selector` while it has the keyboard focus; appended to a
+    // control's own style sheet, which would otherwise hide the application's rule.
+    static QString focusRingRule(const QString& selector);
+    // Draws the focus ring inside `rect` of a control that paints itself.
+    static void paintFocusRing(QPainter& painter, const QRectF& rect, qreal radius);
 
     // The status colours of the three columns, in status order.
     static QColor statusColor(int statusIndex);

@@ -14,7 +14,7 @@ RailButton::RailButton(const QString& symbol, const QString& label, QWidget* par
     setToolTip(label);
     setAccessibleName(label);
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::TabFocus);
 }
 
 void RailButton::setSelected(bool selected)
@@ -61,6 +61,8 @@ void RailButton::paintEvent(QPaintEvent*)
         path.addRoundedRect(tile, 8, 8);
         painter.fillPath(path, m_selected ? Palette::hover().lighter(115) : Palette::hover());
     }
+    if (hasFocus())
+        Palette::paintFocusRing(painter, QRectF(rect()).adjusted(2, 0, -2, 0), 8);
     if (!m_initials.isEmpty()) {
         const QRectF circle(tile.center().x() - 13, tile.center().y() - 13, 26, 26);
         painter.setBrush(Palette::accent());

@@ -2,8 +2,6 @@
 
 #include "app/Palette.h"
 #include "app/RailButton.h"
-#include "app/WindowControlsView.h"
-#include "app/WindowDragArea.h"
 
 #include <QPainter>
 #include <QVBoxLayout>
@@ -14,15 +12,8 @@ RailView::RailView(QWidget* parent)
     setObjectName(QStringLiteral("railView"));
     setFixedWidth(RailButton::buttonWidth + 12);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(6, 0, 6, 12);
+    layout->setContentsMargins(6, 12, 6, 12);
     layout->setSpacing(4);
-
-    // The window's own header: controls at the top, and room to grab the window by.
-    auto* header = new WindowDragArea(this);
-    auto* headerLayout = new QVBoxLayout(header);
-    headerLayout->setContentsMargins(4, 12, 0, 12);
-    headerLayout->addWidget(new WindowControlsView(header), 0, Qt::AlignLeft | Qt::AlignTop);
-    layout->addWidget(header);
 
     m_boards = addButton(QStringLiteral("railBoards"), QStringLiteral("rectangle.stack"), QStringLiteral("Boards"));
     m_archived = addButton(QStringLiteral("railArchived"), QStringLiteral("archivebox"), QStringLiteral("Archived"));

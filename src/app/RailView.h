@@ -1,6 +1,6 @@
 // The narrow column of destinations at the window's left edge: the board lists, the reports, and
-// buttons that open the notifications, the changelog, feedback and the account. The window controls
-// and a drag area sit at its top; "Sign In" replaces the account button while signed out.
+// buttons that open the notifications, the changelog, feedback and the account. "Sign In" replaces
+// the account button while signed out.
 #pragma once
 
 #include "app/RailSelection.h"

@@ -1,5 +1,6 @@
 #include "app/ToastView.h"
 
+#include "app/AppAccessibility.h"
 #include "app/Palette.h"
 #include "symbols/SymbolIcons.h"
 #include "workspace/ToastManager.h"
@@ -44,6 +45,7 @@ ToastView::ToastView(ToastManager& toasts, QWidget* parent)
     , m_toasts(&toasts)
 {
     setObjectName(QStringLiteral("toastView"));
+    AppAccessibility::install();
     setAttribute(Qt::WA_TranslucentBackground);
     setMaximumWidth(maximumWidth);
     auto* layout = new QHBoxLayout(this);
@@ -71,7 +73,10 @@ ToastView::ToastView(ToastManager& toasts, QWidget* parent)
         if (m_toasts && m_toasts->toast() && m_toasts->toast()->onAction)
             m_toasts->toast()->onAction();
     });
-    connect(&toasts, &ToastManager::toastChanged, this, &ToastView::refresh);
+    connect(&toasts, &ToastManager::toastChanged, this, [this] {
+        m_announcePending = true;
+        refresh();
+    });
     connect(&toasts, &ToastManager::isShowingChanged, this, &ToastView::refresh);
     parent->installEventFilter(this);
     refresh();
@@ -93,10 +98,16 @@ void ToastView::refresh()
         m_action->setVisible(hasAction);
         m_action->setText(hasAction ? *toast.actionTitle : QString());
     }
+    const bool wasShown = isVisible();
     setVisible(show);
     if (show) {
         reposition();
         raise();
+        // Read out once per toast: a banner that appears where the user is not looking says nothing
+        // to someone who cannot see it.
+        if (!wasShown || m_announcePending)
+            AppAccessibility::announce(this, m_message->text());
+        m_announcePending = false;
     }
 }
 

@@ -36,4 +36,5 @@ private:
     QLabel* m_icon = nullptr;
     QLabel* m_message = nullptr;
     QPushButton* m_action = nullptr;
+    bool m_announcePending = false; // a new toast not yet read out
 };

@@ -4,6 +4,7 @@
 
 #include <QDragEnterEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
 #include <QToolButton>
@@ -27,7 +28,8 @@ TopNavigationView::TopNavigationView(QWidget* parent)
         tab->setObjectName(tabNames.at(i));
         tab->setAutoRaise(true);
         tab->setCursor(Qt::PointingHandCursor);
-        tab->setFocusPolicy(Qt::NoFocus);
+        tab->setFocusPolicy(Qt::TabFocus);
+        tab->setCheckable(true);
         tab->setAcceptDrops(true);
         tab->installEventFilter(this);
         const auto mode = static_cast<ViewMode>(i);
@@ -70,8 +72,14 @@ void TopNavigationView::updateTabs()
         QFont font = tab->font();
         font.setBold(selected);
         tab->setFont(font);
-        tab->setStyleSheet(QStringLiteral("QToolButton { border: none; padding: 8px 0 10px 0; color: %1; }")
-                               .arg((selected ? Palette::primaryText() : Palette::secondaryText()).name()));
+        // Checked is how a screen reader learns which tab is shown.
+        tab->setChecked(selected);
+        tab->setStyleSheet(QStringLiteral("QToolButton { border: none; padding: 8px 0 10px 0; color: %1; }"
+                                          "QToolButton:checked { background: transparent; }"
+                                          "QToolButton:focus { border: 2px solid %2; border-radius: 5px; "
+                                          "padding: 6px 2px 8px 2px; }")
+                               .arg((selected ? Palette::primaryText() : Palette::secondaryText()).name(),
+                                   Palette::focusRing().name()));
     }
     update();
 }
@@ -81,7 +89,17 @@ bool TopNavigationView::eventFilter(QObject* watched, QEvent* event)
     for (size_t i = 0; i < m_tabs.size(); ++i) {
         if (watched != m_tabs.at(i))
             continue;
-        if (event->type() == QEvent::DragEnter) {
+        if (event->type() == QEvent::KeyPress) {
+            // Left and Right move between the tabs and show the one reached, like a tab bar.
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            const int step = key == Qt::Key_Left ? -1 : key == Qt::Key_Right ? 1 : 0;
+            const int next = static_cast<int>(i) + step;
+            if (step != 0 && next >= 0 && next < static_cast<int>(m_tabs.size())) {
+                m_tabs.at(static_cast<size_t>(next))->setFocus(Qt::TabFocusReason);
+                m_tabs.at(static_cast<size_t>(next))->click();
+                return true;
+            }
+        } else if (event->type() == QEvent::DragEnter) {
             auto* drag = static_cast<QDragEnterEvent*>(event);
             if (!droppedItems(drag->mimeData()).isEmpty()) {
                 drag->acceptProposedAction();

@@ -1,6 +1,7 @@
 # The main window's views: rail, sidebar column, detail area, item cards, toasts, the text
-# improvement overlay, appearance and window chrome.
+# improvement overlay, appearance, the keyboard shortcuts.
 target_sources(plenko_app PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/AppAccessibility.cpp ${CMAKE_CURRENT_LIST_DIR}/AppAccessibility.h
     ${CMAKE_CURRENT_LIST_DIR}/AppearanceController.cpp ${CMAKE_CURRENT_LIST_DIR}/AppearanceController.h
     ${CMAKE_CURRENT_LIST_DIR}/AuxiliaryScenes.cpp ${CMAKE_CURRENT_LIST_DIR}/AuxiliaryScenes.h
     ${CMAKE_CURRENT_LIST_DIR}/AuxiliaryWindows.cpp ${CMAKE_CURRENT_LIST_DIR}/AuxiliaryWindows.h
@@ -14,6 +15,9 @@ target_sources(plenko_app PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/ItemFilter.cpp ${CMAKE_CURRENT_LIST_DIR}/ItemFilter.h
     ${CMAKE_CURRENT_LIST_DIR}/ItemListState.h
     ${CMAKE_CURRENT_LIST_DIR}/ItemTextImprover.cpp ${CMAKE_CURRENT_LIST_DIR}/ItemTextImprover.h
+    ${CMAKE_CURRENT_LIST_DIR}/KeyboardActivation.cpp ${CMAKE_CURRENT_LIST_DIR}/KeyboardActivation.h
+    ${CMAKE_CURRENT_LIST_DIR}/KeyboardShortcuts.cpp ${CMAKE_CURRENT_LIST_DIR}/KeyboardShortcuts.h
+    ${CMAKE_CURRENT_LIST_DIR}/KeyboardShortcutsWindow.cpp ${CMAKE_CURRENT_LIST_DIR}/KeyboardShortcutsWindow.h
     ${CMAKE_CURRENT_LIST_DIR}/MainContentView.cpp ${CMAKE_CURRENT_LIST_DIR}/MainContentView.h
     ${CMAKE_CURRENT_LIST_DIR}/MemberNames.cpp ${CMAKE_CURRENT_LIST_DIR}/MemberNames.h
     ${CMAKE_CURRENT_LIST_DIR}/Palette.cpp ${CMAKE_CURRENT_LIST_DIR}/Palette.h
@@ -24,10 +28,7 @@ target_sources(plenko_app PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/StartupCheck.cpp ${CMAKE_CURRENT_LIST_DIR}/StartupCheck.h
     ${CMAKE_CURRENT_LIST_DIR}/ToastView.cpp ${CMAKE_CURRENT_LIST_DIR}/ToastView.h
     ${CMAKE_CURRENT_LIST_DIR}/TopNavigationView.cpp ${CMAKE_CURRENT_LIST_DIR}/TopNavigationView.h
-    ${CMAKE_CURRENT_LIST_DIR}/ViewContext.cpp ${CMAKE_CURRENT_LIST_DIR}/ViewContext.h
-    ${CMAKE_CURRENT_LIST_DIR}/WindowChromeManager.cpp ${CMAKE_CURRENT_LIST_DIR}/WindowChromeManager.h
-    ${CMAKE_CURRENT_LIST_DIR}/WindowControlsView.cpp ${CMAKE_CURRENT_LIST_DIR}/WindowControlsView.h
-    ${CMAKE_CURRENT_LIST_DIR}/WindowDragArea.cpp ${CMAKE_CURRENT_LIST_DIR}/WindowDragArea.h)
+    ${CMAKE_CURRENT_LIST_DIR}/ViewContext.cpp ${CMAKE_CURRENT_LIST_DIR}/ViewContext.h)
 target_link_libraries(plenko_app PUBLIC
     plenko_richtext_views plenko_richtext_editor plenko_sidebar plenko_insights_views plenko_session_views plenko_net
     plenko_symbols QCoro6::Core)

@@ -8,7 +8,11 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPointer>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -31,6 +35,9 @@ BoardsOverviewView::BoardsOverviewView(QWidget* parent)
     : QWidget(parent)
 {
     const ScrollingPage page = ScrollingPage::make(this, QMargins(28, 24, 28, 24), gridSpacing);
+    // The cards wrap into fewer columns instead: the page only ever scrolls down.
+    page.scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll = page.scroll;
     QWidget* content = page.content;
     QVBoxLayout* layout = page.layout;
 
@@ -58,8 +65,6 @@ BoardsOverviewView::BoardsOverviewView(QWidget* parent)
     m_grid = new QGridLayout(m_groupsHost);
     m_grid->setContentsMargins(0, 0, 0, 0);
     m_grid->setSpacing(gridSpacing);
-    for (int column = 0; column < gridColumns; ++column)
-        m_grid->setColumnStretch(column, 1);
     layout->addWidget(m_groupsHost);
     layout->addStretch();
 }
@@ -87,6 +92,8 @@ void BoardsOverviewView::rebuild()
         delete item->widget();
         delete item;
     }
+    for (int column = 0; column < gridColumns; ++column)
+        m_grid->setColumnStretch(column, column < m_columns ? 1 : 0);
     int row = 0;
     addBoardGroup(QStringLiteral("Local boards"), summary.localBoards, row);
     addBoardGroup(QStringLiteral("Cloud boards"), summary.cloudBoards, row);
@@ -98,19 +105,45 @@ void BoardsOverviewView::addBoardGroup(const QString& heading, const QList<Board
         return;
     QLabel* title = styledLabel(heading, 14, true, InsightsPalette::primaryText(), m_groupsHost);
     title->setObjectName(QStringLiteral("groupHeading"));
-    m_grid->addWidget(title, row++, 0, 1, gridColumns);
+    m_grid->addWidget(title, row++, 0, 1, m_columns);
     title->show();
     for (qsizetype index = 0; index < boards.size(); ++index) {
         auto* card = new BoardOverviewCard(boards[index], m_groupsHost);
-        m_grid->addWidget(card, row + static_cast<int>(index / gridColumns), static_cast<int>(index % gridColumns));
+        card->setMinimumWidth(minimumCardWidth);
+        m_grid->addWidget(card, row + static_cast<int>(index / m_columns), static_cast<int>(index % m_columns));
         card->show();
     }
-    row += static_cast<int>((boards.size() + gridColumns - 1) / gridColumns);
+    row += static_cast<int>((boards.size() + m_columns - 1) / m_columns);
+}
+
+int BoardsOverviewView::columnsForWidth(int width)
+{
+    const int fitting = (width + gridSpacing) / (minimumCardWidth + gridSpacing);
+    return std::clamp(fitting, 1, gridColumns);
+}
+
+void BoardsOverviewView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    updateColumns();
+}
+
+void BoardsOverviewView::updateColumns()
+{
+    // From the view's own width: a page hidden behind another has not laid out its scroll area yet.
+    const QMargins margins = m_groupsHost->parentWidget()->layout()->contentsMargins();
+    const int scrollBar = m_scroll->verticalScrollBar()->sizeHint().width();
+    const int columns = columnsForWidth(width() - margins.left() - margins.right() - scrollBar);
+    if (columns != m_columns) {
+        m_columns = columns;
+        rebuild();
+    }
 }
 
 void BoardsOverviewView::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    updateColumns();
     // The task runs on by itself; the view's guard inside it covers the view going away.
     loadMembers();
 }

@@ -12,6 +12,7 @@
 
 class QGridLayout;
 class QLabel;
+class QScrollArea;
 
 class BoardsOverviewView : public QWidget
 {
@@ -21,8 +22,13 @@ class BoardsOverviewView : public QWidget
 public:
     using FetchBoardDetails = std::function<QCoro::Task<void>(QUuid boardId)>;
 
+    // At most three columns; fewer when the window is too narrow for three cards of this width.
     static constexpr int gridColumns = 3;
     static constexpr int gridSpacing = 24;
+    static constexpr int minimumCardWidth = 220;
+
+    // How many card columns a page of this inner width holds.
+    static int columnsForWidth(int width);
 
     explicit BoardsOverviewView(QWidget* parent = nullptr);
 
@@ -31,6 +37,8 @@ public:
     void setFetchBoardDetails(FetchBoardDetails fetch);
 
     bool isFetchingUsers() const { return m_isFetchingUsers; }
+    // The card columns shown now.
+    int columns() const { return m_columns; }
 
     // Fetches the members of the shown cloud boards that have none, one board after another.
     // Does nothing while a fetch is under way or when no hook is connected.
@@ -41,9 +49,11 @@ Q_SIGNALS:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void rebuild();
+    void updateColumns();
     void setFetchingUsers(bool fetching);
     void addBoardGroup(const QString& heading, const QList<Board>& boards, int& row);
 
@@ -53,4 +63,6 @@ private:
     QList<QLabel*> m_totals;
     QGridLayout* m_grid;
     QWidget* m_groupsHost;
+    QScrollArea* m_scroll = nullptr;
+    int m_columns = gridColumns;
 };

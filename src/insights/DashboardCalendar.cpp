@@ -10,7 +10,17 @@ DashboardCalendar::DashboardCalendar(Qt::DayOfWeek firstDayOfWeek, QTimeZone tim
 
 DashboardCalendar DashboardCalendar::system()
 {
-    return DashboardCalendar(QLocale::system().firstDayOfWeek(), QTimeZone::systemTimeZone());
+    return DashboardCalendar(QLocale::system().firstDayOfWeek(), localZone());
+}
+
+QTimeZone DashboardCalendar::localZone()
+{
+    const QTimeZone system = QTimeZone::systemTimeZone();
+    if (system.isValid())
+        return system;
+    // Qt could not name the system's zone (no zone database entry for it), yet local time still
+    // follows it: take its offset now, as the item details' local times do, rather than UTC.
+    return QTimeZone(QDateTime::currentDateTime().offsetFromUtc());
 }
 
 QDate DashboardCalendar::localDate(const QDateTime& instant) const

@@ -13,6 +13,9 @@ public:
 
     // The user's current calendar: the system locale's first weekday and the system time zone.
     static DashboardCalendar system();
+    // The zone of local time, the one item details show their dates in; its current offset when
+    // the system zone has no name Qt knows.
+    static QTimeZone localZone();
 
     Qt::DayOfWeek firstDayOfWeek() const { return m_firstDayOfWeek; }
     const QTimeZone& timeZone() const { return m_timeZone; }

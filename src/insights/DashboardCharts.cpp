@@ -2,6 +2,7 @@
 
 #include "domain/OverallBoardProgress.h"
 #include "insights/ChartCallout.h"
+#include "insights/ChartDateFormat.h"
 #include "insights/DashboardChartView.h"
 #include "insights/InsightsPalette.h"
 #include "insights/StatusSeries.h"
@@ -13,6 +14,7 @@
 #include <QDateTimeAxis>
 #include <QLegend>
 #include <QLegendMarker>
+#include <QLocale>
 #include <QLineSeries>
 #include <QPieSeries>
 #include <QPieSlice>
@@ -50,14 +52,16 @@ QValueAxis* countAxis(qint64 largest, const QString& title)
     return axis;
 }
 
-QDateTimeAxis* dateAxis(qint64 firstMsecs, qint64 lastMsecs, qsizetype pointCount, const QString& title)
+QDateTimeAxis* dateAxis(
+    qint64 firstMsecs, qint64 lastMsecs, qsizetype pointCount, const QString& title, const QTimeZone& zone)
 {
     auto* axis = new QDateTimeAxis;
     // A lone day or week still needs some width to be drawn on.
     const qint64 padding = firstMsecs == lastMsecs ? msecsPerDay : 0;
     axis->setRange(QDateTime::fromMSecsSinceEpoch(firstMsecs - padding),
         QDateTime::fromMSecsSinceEpoch(lastMsecs + padding));
-    axis->setFormat(QStringLiteral("MMM d"));
+    axis->setFormat(ChartDateFormat::forRange(QLocale(),
+        QDateTime::fromMSecsSinceEpoch(firstMsecs, zone).date(), QDateTime::fromMSecsSinceEpoch(lastMsecs, zone).date()));
     axis->setTickCount(static_cast<int>(std::clamp<qsizetype>(pointCount, 2, 6)));
     styleAxis(axis, title);
     return axis;
@@ -65,7 +69,7 @@ QDateTimeAxis* dateAxis(qint64 firstMsecs, qint64 lastMsecs, qsizetype pointCoun
 
 QString dayText(const QDateTime& instant, const QTimeZone& zone)
 {
-    return instant.toTimeZone(zone).toString(QStringLiteral("MMM d"));
+    return QLocale().toString(instant.toTimeZone(zone).date(), QLocale::ShortFormat);
 }
 
 // The index of the point whose x is nearest to the hovered x, in a list sorted by x.
@@ -99,7 +103,7 @@ DashboardChartView* DashboardCharts::statusTrend(const QList<StatusTrendPoint>& 
         largest = std::max({ largest, point.done, point.inProgress, point.todo });
     const qint64 first = points.isEmpty() ? 0 : points.first().date.toMSecsSinceEpoch();
     const qint64 last = points.isEmpty() ? 0 : points.last().date.toMSecsSinceEpoch();
-    QDateTimeAxis* xAxis = dateAxis(first, last, points.size(), QStringLiteral("Date"));
+    QDateTimeAxis* xAxis = dateAxis(first, last, points.size(), QStringLiteral("Date"), zone);
     QValueAxis* yAxis = countAxis(largest, QStringLiteral("Items"));
     chart->addAxis(xAxis, Qt::AlignBottom);
     chart->addAxis(yAxis, Qt::AlignLeft);
@@ -221,7 +225,7 @@ DashboardChartView* DashboardCharts::cycleTime(const QList<CycleTimePoint>& poin
 
     const qint64 first = points.isEmpty() ? 0 : points.first().weekStart.toMSecsSinceEpoch();
     const qint64 last = points.isEmpty() ? 0 : points.last().weekStart.toMSecsSinceEpoch();
-    QDateTimeAxis* xAxis = dateAxis(first, last, points.size(), QStringLiteral("Week"));
+    QDateTimeAxis* xAxis = dateAxis(first, last, points.size(), QStringLiteral("Week"), zone);
     auto* yAxis = new QValueAxis;
     yAxis->setRange(0, std::max(1.0, std::ceil(largest * 1.15)));
     yAxis->setTickCount(5);
@@ -268,15 +272,19 @@ DashboardChartView* DashboardCharts::activity(const QList<ActivityPoint>& points
     xAxis->setRange(-0.5, static_cast<double>(std::max<qsizetype>(points.size(), 1)) - 0.5);
     xAxis->setStartValue(-0.5);
     const qsizetype labelEvery = std::max<qsizetype>(1, (points.size() + 5) / 6);
+    // The locale's short numeric date: "MMM d" runs into its neighbours on a narrow chart.
+    const QString labelFormat = points.isEmpty() ? QString()
+                                                 : ChartDateFormat::forRange(QLocale(),
+                                                     points.first().weekStart.toTimeZone(zone).date(),
+                                                     points.last().weekStart.toTimeZone(zone).date());
     for (qsizetype index = 0; index < points.size(); ++index) {
         const ActivityPoint& point = points[index];
         bars->append(static_cast<double>(point.count));
         largest = std::max(largest, point.count);
-        // The short numeric date: "MMM d" runs into its neighbours on a narrow chart.
         // Half a step in from both ends, so neither end's label hangs over the edge of the chart.
         if ((index + labelEvery / 2) % labelEvery == 0)
-            xAxis->append(
-                point.weekStart.toTimeZone(zone).toString(QStringLiteral("M/d")), static_cast<double>(index));
+            xAxis->append(QLocale().toString(point.weekStart.toTimeZone(zone).date(), labelFormat),
+                static_cast<double>(index));
     }
     auto* series = new QBarSeries;
     series->append(bars);

@@ -29,7 +29,7 @@ PieChartSymbol::PieChartSymbol(int size, QWidget* parent)
     : QWidget(parent)
 {
     setFixedSize(size, size);
-    setAccessibleName(QStringLiteral("chart.pie"));
+    setAccessibleName(QStringLiteral("Empty chart"));
 }
 
 void PieChartSymbol::paintEvent(QPaintEvent*)

@@ -16,6 +16,7 @@ ScrollingPage ScrollingPage::make(QWidget* owner, const QMargins& margins, int s
     outer->addWidget(scroll);
 
     ScrollingPage page;
+    page.scroll = scroll;
     page.content = new QWidget(scroll);
     InsightsPalette::applyDarkScheme(page.content);
     page.layout = new QVBoxLayout(page.content);

@@ -4,11 +4,13 @@
 
 #include <QMargins>
 
+class QScrollArea;
 class QVBoxLayout;
 class QWidget;
 
 struct ScrollingPage
 {
+    QScrollArea* scroll = nullptr;
     QWidget* content = nullptr;
     QVBoxLayout* layout = nullptr;
 

@@ -31,8 +31,10 @@ QToolButton* symbolButton(const QString& glyph, const QString& help, QWidget* pa
     font.setPixelSize(14);
     button->setFont(font);
     button->setToolTip(help);
+    // The glyph says nothing to a screen reader; the help text says what the button does.
+    button->setAccessibleName(help);
     button->setAutoRaise(true);
-    button->setFocusPolicy(Qt::NoFocus);
+    button->setFocusPolicy(Qt::TabFocus);
     button->setStyleSheet(QStringLiteral("QToolButton { padding: 6px; }"));
     return button;
 }

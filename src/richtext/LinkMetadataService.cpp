@@ -19,7 +19,7 @@ QNetworkRequest pageRequest(const QUrl& url, std::chrono::milliseconds timeout)
     QNetworkRequest request(url);
     request.setTransferTimeout(static_cast<int>(timeout.count()));
     request.setRawHeader("Accept", "text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8");
-    request.setRawHeader("User-Agent", "Mozilla/5.0 (Macintosh; Intel Mac OS X 13_3) Plenko/1.0");
+    request.setRawHeader("User-Agent", "Mozilla/5.0 (X11; Linux x86_64) Plenko/1.0");
     return request;
 }
 

@@ -12,8 +12,8 @@
 
 namespace {
 
-// Shaping was most of laying a card out, and text without marks, joiners or emoji sequences loses
-// only optional ligatures without it.
+// Shaping was most of laying a card out; Latin, Greek and Cyrillic text without marks, joiners or
+// emoji sequences loses only optional ligatures without it.
 QFont withShaping(QFont font, Shaping shaping)
 {
     if (shaping == Shaping::onlyWhereNeeded)

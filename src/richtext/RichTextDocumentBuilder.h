@@ -11,13 +11,13 @@
 
 #include <memory>
 
-// Full shaping, or shaping only for the scripts that cannot do without it (see ShapingNeeds).
+// Full shaping, or none for text that ShapingNeeds finds draws the same without it.
 enum class Shaping { full, onlyWhereNeeded };
 
 class RichTextDocumentBuilder
 {
 public:
-    // Shapes the text fully only when it holds marks, joiners or emoji sequences.
+    // Skips shaping only for text that draws the same without it (see ShapingNeeds).
     static std::unique_ptr<QTextDocument> build(const AttributedText& text, const ItemTextStyle& style);
     static QTextCharFormat charFormat(const TextAttributes& attributes, const ItemTextStyle& style,
         Shaping shaping = Shaping::full);

@@ -16,6 +16,15 @@ bool needsShaping(char32_t c)
     default:
         break;
     }
+    switch (QChar::script(c)) {
+    case QChar::Script_Common:
+    case QChar::Script_Latin:
+    case QChar::Script_Greek:
+    case QChar::Script_Cyrillic:
+        break;
+    default:
+        return true;
+    }
     return c == 0x200C || c == 0x200D // zero-width non-joiner and joiner
         || (c >= 0xFE00 && c <= 0xFE0F) // variation selectors
         || (c >= 0xE0100 && c <= 0xE01EF) // variation selectors supplement

@@ -6,6 +6,7 @@ plenko_model_library(NAME plenko_richtext
         ${CMAKE_CURRENT_LIST_DIR}/DateLabelFormatter.cpp ${CMAKE_CURRENT_LIST_DIR}/DateLabelFormatter.h
         ${CMAKE_CURRENT_LIST_DIR}/DateParserCache.cpp ${CMAKE_CURRENT_LIST_DIR}/DateParserCache.h
         ${CMAKE_CURRENT_LIST_DIR}/DatePatterns.cpp ${CMAKE_CURRENT_LIST_DIR}/DatePatterns.h
+        ${CMAKE_CURRENT_LIST_DIR}/DocumentPlainText.cpp ${CMAKE_CURRENT_LIST_DIR}/DocumentPlainText.h
         ${CMAKE_CURRENT_LIST_DIR}/HtmlEntity.cpp ${CMAKE_CURRENT_LIST_DIR}/HtmlEntity.h
         ${CMAKE_CURRENT_LIST_DIR}/IcuText.cpp ${CMAKE_CURRENT_LIST_DIR}/IcuText.h
         ${CMAKE_CURRENT_LIST_DIR}/ItemTextRenderer.cpp ${CMAKE_CURRENT_LIST_DIR}/ItemTextRenderer.h

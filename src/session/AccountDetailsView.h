@@ -19,7 +19,7 @@ class AccountDetailsView : public QWidget
 public:
     static inline const QString windowIdentifier = QStringLiteral("account-details");
     static inline const QString logOutExplanation
-        = QStringLiteral("Logging out removes synced boards stored on this Mac. Cloud boards stay intact and "
+        = QStringLiteral("Logging out removes synced boards stored on this computer. Cloud boards stay intact and "
                          "reload next time you sign in.");
 
     AccountDetailsView(

@@ -3,12 +3,14 @@
 // popover or dialog; auxiliary windows open one at a time; the account control follows sign-in.
 #include "app/AuxiliaryWindows.h"
 #include "app/ContentView.h"
+#include "app/KeyboardShortcutsWindow.h"
 #include "app/MainContentView.h"
 #include "app/MyApp.h"
 #include "app/RailButton.h"
 #include "app/RailView.h"
 #include "app/SessionControls.h"
 #include "insights/BoardDashboardWindow.h"
+#include "insights/BoardsOverviewView.h"
 #include "net/NetworkService.h"
 #include "session/AccountDetailsView.h"
 #include "session/AuthState.h"
@@ -26,13 +28,18 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMainWindow>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QUrlQuery>
 
 namespace {
@@ -194,6 +201,90 @@ private Q_SLOTS:
                 && message->isVisible(),
             10000);
         QCOMPARE(message->text(), QStringLiteral("You're up to date"));
+    }
+
+    // The window manager draws every window's frame, title and controls; each window has a title.
+    void windowsKeepTheDesktopsDecorations()
+    {
+        QMainWindow* main = m_app->mainWindow();
+        QVERIFY(!main->windowFlags().testFlag(Qt::FramelessWindowHint));
+        QCOMPARE(main->windowTitle(), QStringLiteral("Plenko"));
+        QVERIFY(main->menuBar()->isVisible());
+        for (const QString& identifier : { BoardSettingsWindow::identifier(),
+                 QString::fromLatin1(BoardDashboardWindow::identifier), AccountDetailsView::windowIdentifier }) {
+            QVERIFY(m_app->windows().open(identifier));
+            QWidget* window = m_app->windows().window(identifier);
+            QVERIFY2(window && window->isVisible(), qPrintable(identifier));
+            QVERIFY2(!window->windowFlags().testFlag(Qt::FramelessWindowHint), qPrintable(identifier));
+            QVERIFY2(!window->windowTitle().isEmpty(), qPrintable(identifier));
+            QCOMPARE(window->findChildren<QWidget*>(QStringLiteral("windowControls")).size(), 0);
+            m_app->windows().closeAll();
+        }
+    }
+
+    void helpMenuOpensAboutAndKeyboardShortcuts()
+    {
+        QAction* about = actionTitled(*m_app->mainWindow(), QStringLiteral("About Plenko"));
+        QVERIFY(about);
+        about->trigger();
+        auto* message = m_app->mainWindow()->findChild<QMessageBox*>(QStringLiteral("aboutPlenko"));
+        QVERIFY(message && message->isVisible());
+        QVERIFY2(message->text().startsWith(QStringLiteral("Plenko ")), qPrintable(message->text()));
+        QCOMPARE(message->windowTitle(), QStringLiteral("About Plenko"));
+        message->close();
+
+        QAction* shortcuts = actionTitled(*m_app->mainWindow(), QStringLiteral("Keyboard Shortcuts"));
+        QVERIFY(shortcuts);
+        shortcuts->trigger();
+        auto* window = visibleTopLevel<KeyboardShortcutsWindow>();
+        QVERIFY(window);
+        QCOMPARE(window->windowTitle(), QStringLiteral("Keyboard Shortcuts"));
+        QStringList rows;
+        for (QTreeWidgetItemIterator it(window->list()); *it; ++it)
+            rows << (*it)->text(0) + QLatin1Char('=') + (*it)->text(1);
+        QVERIFY2(rows.contains(QStringLiteral("Refresh board=Ctrl+R")), qPrintable(rows.join(QLatin1Char('|'))));
+        QVERIFY2(rows.contains(QStringLiteral("Move to Done=Alt+3")), qPrintable(rows.join(QLatin1Char('|'))));
+        window->close();
+    }
+
+    // At the default size the reports fit across: fewer card columns instead of a sideways scroll.
+    void reportsFitTheDefaultWindow()
+    {
+        BoardViewModel& workspace = m_app->boardViewModel();
+        for (const QString& name : { QStringLiteral("R1"), QStringLiteral("R2"), QStringLiteral("R3"), QStringLiteral("R4") })
+            QCoro::waitFor(workspace.createBoard(name, StorageOption::local));
+        m_app->mainWindow()->resize(880, 680);
+        QTest::mouseClick(content()->rail()->button(QStringLiteral("railReports")), Qt::LeftButton);
+        BoardsOverviewView* overview = content()->boardsOverview();
+        QTRY_VERIFY(overview->isVisible());
+        auto* scroll = overview->findChild<QScrollArea*>();
+        QVERIFY(scroll);
+        QTRY_VERIFY(scroll->widget()->width() <= scroll->viewport()->width());
+        QVERIFY(scroll->widget()->minimumSizeHint().width() <= scroll->viewport()->width());
+        QCOMPARE(scroll->horizontalScrollBar()->maximum(), 0);
+        QCOMPARE(overview->columns(), 2);
+        // A wide window gets all three columns back.
+        m_app->mainWindow()->resize(1400, 800);
+        QTRY_COMPARE(overview->columns(), 3);
+        QTRY_VERIFY(scroll->widget()->width() <= scroll->viewport()->width());
+        m_app->mainWindow()->resize(880, 680);
+        QTest::mouseClick(content()->rail()->button(QStringLiteral("railBoards")), Qt::LeftButton);
+    }
+
+    // The account control sits at the foot of the sidebar; with the sidebar hidden the rail's
+    // account button takes its place.
+    void accountStaysReachableWithTheSidebarHidden()
+    {
+        RailButton* railAccount = content()->rail()->button(QStringLiteral("railAccount"));
+        QVERIFY(!railAccount->isVisible());
+        content()->setSidebarVisible(false);
+        QVERIFY(railAccount->isVisible());
+        QTest::mouseClick(railAccount, Qt::LeftButton);
+        QWidget* details = m_app->windows().window(AccountDetailsView::windowIdentifier);
+        QVERIFY(details && details->isVisible());
+        m_app->windows().closeAll();
+        content()->setSidebarVisible(true);
+        QVERIFY(!railAccount->isVisible());
     }
 
     void accountControlFollowsSignIn()

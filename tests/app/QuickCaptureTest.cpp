@@ -14,6 +14,8 @@
 #include <QSystemTrayIcon>
 #include <QTest>
 
+#include <cmath>
+
 namespace {
 std::optional<Board> boardNamed(WorkspaceClient& client, const QString& name)
 {
@@ -144,6 +146,29 @@ private Q_SLOTS:
         QCOMPARE(controller.panel()->windowTitle(), QStringLiteral("Quick Capture"));
         controller.togglePanel();
         QVERIFY(!controller.panel()->isVisible());
+    }
+
+    // The tray icon is read against whatever the panel is: its tile stands out from both a white
+    // and a black panel, and its plus from the tile.
+    void trayIconReadsOnLightAndDarkPanels()
+    {
+        const QImage icon = QuickCaptureController::icon().pixmap(QSize(24, 24), 2.0).toImage();
+        QVERIFY(!icon.isNull());
+        const auto luminance = [](const QColor& color) {
+            const auto channel = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+            return 0.2126 * channel(color.redF()) + 0.7152 * channel(color.greenF()) + 0.0722 * channel(color.blueF());
+        };
+        const auto contrast = [&luminance](const QColor& a, const QColor& b) {
+            const double la = luminance(a);
+            const double lb = luminance(b);
+            return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+        };
+        const QColor tile = icon.pixelColor(icon.width() / 4, icon.height() / 4 + 2);
+        const QColor plus = icon.pixelColor(icon.width() / 2, icon.height() / 2);
+        QCOMPARE(tile.alpha(), 255);
+        QVERIFY2(contrast(tile, Qt::white) >= 3.0, qPrintable(tile.name()));
+        QVERIFY2(contrast(tile, Qt::black) >= 3.0, qPrintable(tile.name()));
+        QVERIFY2(contrast(plus, tile) >= 3.0, qPrintable(plus.name()));
     }
 };
 

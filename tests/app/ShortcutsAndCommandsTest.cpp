@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -95,8 +96,10 @@ private Q_SLOTS:
         QMainWindow window;
         int updateChecks = 0;
         int refreshEvents = 0;
+        int aboutShown = 0;
+        int shortcutsShown = 0;
         AppCommands commands(*window.menuBar(), center,
-            { [&] { ++updateChecks; }, [&] { ++refreshEvents; }, {} });
+            { [&] { ++updateChecks; }, [&] { ++refreshEvents; }, [&] { ++aboutShown; }, [&] { ++shortcutsShown; } });
 
         // Signed out: the two sync commands are off, the others on.
         QVERIFY(commands.newItemAction()->isEnabled());
@@ -126,6 +129,71 @@ private Q_SLOTS:
         QCOMPARE(seen, expected);
         QCOMPARE(refreshEvents, 1);
         QCOMPARE(updateChecks, 1);
+        commands.aboutAction()->trigger();
+        commands.keyboardShortcutsAction()->trigger();
+        QCOMPARE(aboutShown, 1);
+        QCOMPARE(shortcutsShown, 1);
+    }
+
+    // The desktop's usual menus, in the usual order: Quit ends File, About leads into Check for
+    // Updates… in Help, and every key is written the desktop's way.
+    void menusFollowTheDesktop()
+    {
+        NotificationCenter center;
+        QMainWindow window;
+        AppCommands commands(*window.menuBar(), center, {});
+        QAction* extra = new QAction(QStringLiteral("Quick Capture…"), &window);
+        commands.addFileAction(extra);
+
+        QStringList menus;
+        for (QAction* action : window.menuBar()->actions())
+            menus << action->text().remove(QLatin1Char('&'));
+        QCOMPARE(menus, QStringList({ "File", "Edit", "View", "Boards", "Help" }));
+
+        const auto titles = [](QMenu* menu) {
+            QStringList result;
+            for (QAction* action : menu->actions())
+                result << (action->isSeparator() ? QStringLiteral("-") : action->text().remove(QLatin1Char('&')));
+            return result;
+        };
+        QMenu* file = window.menuBar()->actions().at(0)->menu();
+        QCOMPARE(titles(file), QStringList({ "New Item", "Sync Board Items", "Quick Capture…", "-", "Quit" }));
+        QCOMPARE(commands.quitAction()->shortcut(), QKeySequence(QKeySequence::Quit));
+        QMenu* edit = window.menuBar()->actions().at(1)->menu();
+        QCOMPARE(titles(edit), QStringList({ "Undo", "Redo", "-", "Cut", "Copy", "Paste", "-", "Select All" }));
+        QMenu* help = window.menuBar()->actions().at(4)->menu();
+        QCOMPARE(titles(help), QStringList({ "Keyboard Shortcuts", "-", "About Plenko", "Check for Updates…" }));
+
+        for (QAction* action : window.findChildren<QAction*>()) {
+            const QString key = action->shortcut().toString(QKeySequence::NativeText);
+            QVERIFY2(!key.contains(QChar(0x2318)) && !key.contains(QChar(0x21E7)), qPrintable(key));
+        }
+        QCOMPARE(commands.syncBoardAction()->shortcut().toString(QKeySequence::NativeText), QStringLiteral("Ctrl+R"));
+    }
+
+    // The Edit menu acts on the focused field.
+    void editMenuActsOnTheFocusedField()
+    {
+        NotificationCenter center;
+        QMainWindow window;
+        AppCommands commands(*window.menuBar(), center, {});
+        auto* field = new QLineEdit(&window);
+        window.setCentralWidget(field);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        field->setFocus();
+        QTest::keyClicks(field, QStringLiteral("hello"));
+        QMenu* edit = window.menuBar()->actions().at(1)->menu();
+        for (QAction* action : edit->actions()) {
+            if (action->text() == QStringLiteral("Select All"))
+                action->trigger();
+        }
+        QCOMPARE(field->selectedText(), QStringLiteral("hello"));
+        for (QAction* action : edit->actions()) {
+            if (action->text() == QStringLiteral("Undo"))
+                action->trigger();
+        }
+        QVERIFY(field->text() != QStringLiteral("hello"));
     }
 };
 

@@ -1,6 +1,8 @@
 // The dashboard's four series for boards whose days and weeks depend on the calendar given.
 #include "InsightsTestData.h"
 #include "insights/BoardDashboardMetrics.h"
+#include "insights/ChartDateFormat.h"
+#include "insights/DashboardCalendar.h"
 
 #include <QLocale>
 #include <QStandardPaths>
@@ -41,6 +43,9 @@ private slots:
     void weekStart_data();
     void weekStart();
     void invalidZoneFallsBackToUtc();
+    void chartDatesFollowTheLocale_data();
+    void chartDatesFollowTheLocale();
+    void dashboardUsesLocalTime();
 };
 
 void DashboardMetricsTest::statusTrend_data()
@@ -313,6 +318,43 @@ void DashboardMetricsTest::invalidZoneFallsBackToUtc()
 {
     const DashboardCalendar fallback(Qt::Monday, QTimeZone("No/Such_Zone"));
     QCOMPARE(fallback.startOfDay(QDate(2024, 3, 4)), at("2024-03-04T00:00:00Z"));
+}
+
+// Axis dates in the locale's own order, with the year only when the chart spans years.
+void DashboardMetricsTest::chartDatesFollowTheLocale_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QDate>("first");
+    QTest::addColumn<QDate>("last");
+    QTest::addColumn<QString>("shown");
+    const QDate march2(2026, 3, 2);
+    QTest::newRow("US, one year") << "en_US" << QDate(2026, 1, 5) << march2 << "3/2";
+    QTest::newRow("Germany, one year") << "de_DE" << QDate(2026, 1, 5) << march2 << "02.03";
+    QTest::newRow("Britain, one year") << "en_GB" << QDate(2026, 1, 5) << march2 << "02/03";
+    QTest::newRow("Sweden, one year") << "sv_SE" << QDate(2026, 1, 5) << march2 << "03-02";
+    QTest::newRow("US, across years") << "en_US" << QDate(2025, 12, 29) << march2 << "3/2/26";
+    QTest::newRow("Germany, across years") << "de_DE" << QDate(2025, 12, 29) << march2 << "02.03.26";
+}
+
+void DashboardMetricsTest::chartDatesFollowTheLocale()
+{
+    QFETCH(QString, locale);
+    QFETCH(QDate, first);
+    QFETCH(QDate, last);
+    QFETCH(QString, shown);
+    const QLocale userLocale(locale);
+    const QString pattern = ChartDateFormat::forRange(userLocale, first, last);
+    QCOMPARE(userLocale.toString(last, pattern), shown);
+}
+
+// The dashboard's days are those of local time, the time item details are shown in.
+void DashboardMetricsTest::dashboardUsesLocalTime()
+{
+    const QTimeZone zone = DashboardCalendar::localZone();
+    QVERIFY(zone.isValid());
+    const QDateTime now = QDateTime::currentDateTime();
+    QCOMPARE(zone.offsetFromUtc(now), now.offsetFromUtc());
+    QCOMPARE(DashboardCalendar::system().timeZone().offsetFromUtc(now), now.offsetFromUtc());
 }
 
 QTEST_GUILESS_MAIN(DashboardMetricsTest)

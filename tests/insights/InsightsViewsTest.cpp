@@ -17,6 +17,8 @@
 #include <QLabel>
 #include <QLegend>
 #include <QLegendMarker>
+#include <QLocale>
+#include <QScopeGuard>
 #include <QLineSeries>
 #include <QPieSeries>
 #include <QPieSlice>
@@ -239,6 +241,10 @@ void InsightsViewsTest::seriesColours()
 
 void InsightsViewsTest::hoverAnnotations()
 {
+    // Dates are written the user's way; in the US the fourth of March is 3/4.
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QStringLiteral("en_US")));
+    const auto restore = qScopeGuard([previous] { QLocale::setDefault(previous); });
     BoardDashboardWindow window(sampleBoard());
     showDashboardOf(window);
 
@@ -247,7 +253,7 @@ void InsightsViewsTest::hoverAnnotations()
     QBarSet* bars = qobject_cast<QBarSeries*>(activity->chart()->series().constFirst())->barSets().constFirst();
     Q_EMIT bars->hovered(true, 7);
     QVERIFY(activity->callout()->isVisible());
-    QCOMPARE(activity->callout()->text(), QStringLiteral("Week of Mar 4: 2 created"));
+    QCOMPARE(activity->callout()->text(), QStringLiteral("Week of 3/4/24: 2 created"));
     Q_EMIT bars->hovered(false, 7);
     QVERIFY(!activity->callout()->isVisible());
 
@@ -256,7 +262,7 @@ void InsightsViewsTest::hoverAnnotations()
     // Hovering between two days picks the nearer one.
     const QPointF nearFeb23(line->at(3).x() + 0.3 * (line->at(4).x() - line->at(3).x()), 1);
     Q_EMIT line->hovered(nearFeb23, true);
-    QCOMPARE(trend->callout()->text(), QStringLiteral("Feb 23\nDone 1 · In progress 0 · Todo 2"));
+    QCOMPARE(trend->callout()->text(), QStringLiteral("2/23/24\nDone 1 · In progress 0 · Todo 2"));
 
     const auto* ring = window.findChild<DashboardChartView*>("statusBreakdownChart");
     QPieSlice* done = qobject_cast<QPieSeries*>(ring->chart()->series().constFirst())->slices().last();

@@ -315,7 +315,7 @@ void LinkMetadataTest::fetchesWithBrowserHeaders()
     QCOMPARE(metadata->url, server.url(QStringLiteral("/article")));
     const auto headers = server.lastHeaders(QStringLiteral("/article"));
     QCOMPARE(headers.value("accept"), QByteArray("text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8"));
-    QCOMPARE(headers.value("user-agent"), QByteArray("Mozilla/5.0 (Macintosh; Intel Mac OS X 13_3) Plenko/1.0"));
+    QCOMPARE(headers.value("user-agent"), QByteArray("Mozilla/5.0 (X11; Linux x86_64) Plenko/1.0"));
 }
 
 void LinkMetadataTest::cachesOnlyParsedPages()

@@ -7,9 +7,14 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextFragment>
+
+#include <cmath>
 
 using namespace richtexttest;
 
@@ -29,6 +34,46 @@ QTextCharFormat formatOf(const QTextDocument& document, const QString& fragment)
 }
 
 } // namespace
+
+namespace {
+// A copy of the document whose every font asks for shaping (or for none).
+std::unique_ptr<QTextDocument> withShaping(const QTextDocument& document, bool shaping)
+{
+    std::unique_ptr<QTextDocument> copy(document.clone());
+    const auto adjust = [shaping](QFont font) {
+        const auto strategy = font.styleStrategy();
+        font.setStyleStrategy(QFont::StyleStrategy(shaping ? (strategy & ~QFont::PreferNoShaping)
+                                                           : (strategy | QFont::PreferNoShaping)));
+        return font;
+    };
+    copy->setDefaultFont(adjust(copy->defaultFont()));
+    for (QTextBlock block = copy->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            QTextCursor cursor(copy.get());
+            cursor.setPosition(fragment.position());
+            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+            QTextCharFormat format = fragment.charFormat();
+            format.setFont(adjust(format.font()), QTextCharFormat::FontPropertiesAll);
+            cursor.setCharFormat(format);
+        }
+    }
+    return copy;
+}
+
+QImage paint(const QTextDocument& document)
+{
+    std::unique_ptr<QTextDocument> copy(document.clone());
+    copy->setTextWidth(480);
+    const QSize size(480, int(std::ceil(copy->size().height())) + 4);
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    copy->drawContents(&painter);
+    painter.end();
+    return image;
+}
+}
 
 class MarkdownPipelineTest : public QObject
 {
@@ -223,6 +268,16 @@ private Q_SLOTS:
         QTest::newRow("keycap") << QStringLiteral("step 1\uFE0F\u20E3") << true;
         QTest::newRow("subdivision flag tags") << QStringLiteral("🏴\U000E0067\U000E0062\U000E0065\U000E006E\U000E0067\U000E007F") << true;
         QTest::newRow("mark in bold text") << QStringLiteral("**nai\u0308ve** plan") << true;
+        QTest::newRow("Greek") << QStringLiteral("Καλημέρα κόσμε") << false;
+        QTest::newRow("Cyrillic") << QStringLiteral("Привет, мир") << false;
+        // Scripts whose letters change with their neighbours, even without a single mark.
+        QTest::newRow("Arabic") << QStringLiteral("مرحبا بالعالم") << true;
+        QTest::newRow("Persian") << QStringLiteral("سلام دنیا") << true;
+        QTest::newRow("Urdu") << QStringLiteral("ہیلو دنیا") << true;
+        QTest::newRow("Hebrew") << QStringLiteral("שלום עולם") << true;
+        QTest::newRow("Devanagari") << QStringLiteral("कमल नमन") << true;
+        QTest::newRow("Thai") << QStringLiteral("ภาษาไทย") << true;
+        QTest::newRow("CJK") << QStringLiteral("你好世界") << true;
     }
 
     void shapingFollowsTheText()
@@ -238,6 +293,38 @@ private Q_SLOTS:
         }
         // Laid out either way, to the same text.
         QVERIFY(rendered.document->documentLayout()->documentSize().height() > 0);
+    }
+
+    // What the fast path draws must be what full shaping draws: each text is rendered as the item
+    // card renders it and again with shaping forced on everywhere, and the pixels compared. The
+    // unshaped drawing of the joining scripts shows the comparison can tell them apart.
+    void scriptsDrawAsFullyShaped_data()
+    {
+        QTest::addColumn<QString>("markdown");
+        QTest::addColumn<bool>("differsUnshaped");
+        QTest::newRow("Arabic") << QStringLiteral("مرحبا بالعالم") << true;
+        QTest::newRow("Persian") << QStringLiteral("سلام دنیا") << true;
+        QTest::newRow("Urdu") << QStringLiteral("ہیلو دنیا") << true;
+        QTest::newRow("Hebrew") << QStringLiteral("שָׁלוֹם עולם") << false;
+        QTest::newRow("Devanagari") << QStringLiteral("नमस्ते दुनिया") << false;
+        QTest::newRow("Thai") << QStringLiteral("สวัสดีชาวโลก") << false;
+        QTest::newRow("CJK") << QStringLiteral("你好，世界") << false;
+        QTest::newRow("emoji") << QStringLiteral("done 👍 and 👨\u200D👩\u200D👧") << false;
+        QTest::newRow("mixed Latin and Arabic") << QStringLiteral("**Plan** مرحبا today") << true;
+        QTest::newRow("Latin, Greek, Cyrillic") << QStringLiteral("**Ship** the docs, Καλημέρα, Привет") << false;
+    }
+
+    void scriptsDrawAsFullyShaped()
+    {
+        QFETCH(QString, markdown);
+        QFETCH(bool, differsUnshaped);
+        const RenderedItemText rendered = ItemTextRenderer::render(markdown, {}, style(true));
+        const QImage asRendered = paint(*rendered.document);
+        const QImage shaped = paint(*withShaping(*rendered.document, true));
+        QVERIFY(!asRendered.isNull());
+        QCOMPARE(asRendered, shaped);
+        if (differsUnshaped)
+            QVERIFY(paint(*withShaping(*rendered.document, false)) != shaped);
     }
 
     void paletteColours()

@@ -364,7 +364,7 @@ private Q_SLOTS:
         QVERIFY(dark->isChecked());
         QCOMPARE(view.findChild<QLabel*>(QStringLiteral("logOutInfo"))->toolTip(),
             QStringLiteral(
-                "Logging out removes synced boards stored on this Mac. Cloud boards stay intact and reload "
+                "Logging out removes synced boards stored on this computer. Cloud boards stay intact and reload "
                 "next time you sign in."));
 
         // A local board survives the log-out; the cloud board does not.

@@ -54,7 +54,7 @@ Item add(BoardViewModel& workspace, const QUuid& boardId, const QString& content
 
 void DemoData::fill(BoardViewModel& workspace)
 {
-    for (const QString& name : { QStringLiteral("Product Launch"), QStringLiteral("On My Mac"),
+    for (const QString& name : { QStringLiteral("Product Launch"), QStringLiteral("On This Computer"),
              QStringLiteral("Home Renovation"), QStringLiteral("Reading List"), QStringLiteral("Q3 Planning") })
         QCoro::waitFor(workspace.createBoard(name, StorageOption::local));
 

@@ -1,5 +1,6 @@
 // Renders the main window and every window it opens over a demo data set into PNG files, on any Qt
-// platform (offscreen in scripts/screenshots.sh). The cloud side comes from a real plenko-devserver
+// platform (in scripts/screenshots.sh: an X server with a window manager, so the pictures show the
+// desktop's own window frames; offscreen without one). The cloud side comes from a real plenko-devserver
 // with its data in memory, signed in as the demo user.
 // Usage: plenko-screenshots <output folder> [devserver binary]
 #include "DemoData.h"
@@ -18,7 +19,6 @@
 #include "app/RailView.h"
 #include "app/SessionControls.h"
 #include "app/ViewContext.h"
-#include "app/WindowChromeManager.h"
 #include "app/quickcapture/QuickCaptureComposer.h"
 #include "app/quickcapture/QuickCaptureController.h"
 #include "app/sidebar/SidebarView.h"
@@ -41,6 +41,7 @@
 #include <QDir>
 #include <QMainWindow>
 #include <QPointer>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -66,9 +67,19 @@ public:
         QApplication::processEvents();
         QTest::qWait(400);
         const QString path = m_out.filePath(name + QStringLiteral(".png"));
-        const bool saved = window->grab().save(path);
+        const bool saved = picture(window).save(path);
         std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
         m_ok = saved && m_ok;
+    }
+
+    // On a real display the picture is taken from the screen, so the window manager's frame and
+    // title bar are in it; offscreen there is only the window's own content.
+    static QPixmap picture(QWidget* window)
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb") || !window->isWindow() || !window->screen())
+            return window->grab();
+        const QRect frame = window->frameGeometry();
+        return window->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
     }
 
     // Waits (bounded) for something loaded in the background; a picture without it is a failure.
@@ -155,7 +166,6 @@ int main(int argc, char* argv[])
     qputenv(ChangelogViewModel::urlEnvironmentVariable, (service.baseUrl() + QStringLiteral("/changelog.json")).toUtf8());
     qputenv(UpdaterViewModel::urlEnvironmentVariable, (service.baseUrl() + QStringLiteral("/appcast.json")).toUtf8());
 
-    WindowChromeManager::shared().install();
     Palette::applyTo(application);
 
     QTemporaryDir dir;
@@ -190,6 +200,7 @@ int main(int argc, char* argv[])
     QuickCaptureController quickCapture(workspace, QPointer<AuthState>(&auth));
 
     QMainWindow window;
+    window.setWindowTitle(QStringLiteral("Plenko"));
     window.resize(1200, 760);
     auto* content = new ContentView(ViewContext {workspace, preferences, toasts, center, api, &auth});
     window.setCentralWidget(content);

@@ -87,7 +87,7 @@ QuickCaptureComposer::QuickCaptureComposer(BoardViewModel& workspace, QPointer<A
     header->setFont(headerFont);
     noBoard->addWidget(header);
     noBoard->addWidget(label(QStringLiteral("Choose a board in settings and enable \"Quick Capture Board\" to use "
-                                            "this menu extra."),
+                                            "this tray panel."),
         Palette::primaryText(), m_noBoardPage));
     noBoard->addWidget(label(QStringLiteral("Board -> Settings -> Enable Quick Capture Board."),
         Palette::secondaryText(), m_noBoardPage));

@@ -46,9 +46,12 @@ QIcon QuickCaptureController::icon()
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(Palette::primaryText(), 1.6));
-    painter.setBrush(Qt::NoBrush);
+    // A filled accent tile with a white plus and a dark rim reads on light and dark panels alike; a
+    // light outline alone vanishes on a light panel.
+    painter.setPen(QPen(QColor(0x1d, 0x2b, 0x4a), 1.0));
+    painter.setBrush(Palette::accent());
     painter.drawRoundedRect(QRectF(3.5, 3.5, 17, 17), 4, 4);
+    painter.setPen(QPen(Qt::white, 2.0, Qt::SolidLine, Qt::RoundCap));
     painter.drawLine(QPointF(12, 8), QPointF(12, 16));
     painter.drawLine(QPointF(8, 12), QPointF(16, 12));
     return QIcon(pixmap);

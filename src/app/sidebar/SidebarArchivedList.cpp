@@ -4,6 +4,8 @@
 #include "sidebar/SidebarListModel.h"
 #include "workspace/BoardViewModel.h"
 
+#include <QKeyEvent>
+
 SidebarArchivedList::SidebarArchivedList(BoardViewModel& workspace, const QString& name, QWidget* parent)
     : QListWidget(parent)
     , m_workspace(workspace)
@@ -17,12 +19,25 @@ SidebarArchivedList::SidebarArchivedList(BoardViewModel& workspace, const QStrin
     setMouseTracking(true);
     viewport()->setAttribute(Qt::WA_Hover);
     setStyleSheet(QStringLiteral("QListWidget { background: transparent; outline: none; }"));
-    connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-        (void)m_workspace.selectBoard(item->data(SidebarListModel::EntryIdRole).toUuid());
-    });
+    const auto choose = [this](QListWidgetItem* item) {
+        if (item)
+            (void)m_workspace.selectBoard(item->data(SidebarListModel::EntryIdRole).toUuid());
+    };
+    connect(this, &QListWidget::itemClicked, this, choose);
+    connect(this, &QListWidget::itemActivated, this, choose);
     const auto repaint = [this] { viewport()->update(); };
     connect(&m_workspace, &BoardViewModel::selectedBoardChanged, this, repaint);
     connect(&m_workspace, &BoardViewModel::boardRefreshStatesChanged, this, repaint);
+}
+
+void SidebarArchivedList::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier && currentItem()) {
+        Q_EMIT itemActivated(currentItem());
+        event->accept();
+        return;
+    }
+    QListWidget::keyPressEvent(event);
 }
 
 void SidebarArchivedList::setBoards(const QList<Board>& boards)

@@ -19,6 +19,9 @@ public:
     void setBoards(const QList<Board>& boards);
     QSize sizeHint() const override;
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     BoardViewModel& m_workspace;
     SidebarBoardDelegate* m_delegate = nullptr;

@@ -67,6 +67,9 @@ void SidebarBoardDelegate::paint(QPainter* painter, const QStyleOptionViewItem& 
         painter->setPen(QPen(Palette::accent(), 1.5));
         painter->drawPath(shape);
     }
+    // The row the arrow keys reached, while the list has the keyboard focus.
+    if (option.state.testFlag(QStyle::State_HasFocus))
+        Palette::paintFocusRing(*painter, QRectF(row), 6);
 
     const QString symbol = syncSymbol(boardId, cloud);
     QRect textRect = row.adjusted(10, 0, symbol.isEmpty() ? -8 : -32, 0);

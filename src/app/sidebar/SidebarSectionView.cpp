@@ -14,6 +14,7 @@
 #include <QCoro/QCoroTask>
 #include <QDrag>
 #include <QDragEnterEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QVariantAnimation>
@@ -68,11 +69,14 @@ SidebarSectionView::SidebarSectionView(BoardViewModel& workspace, ToastManager& 
         rebuildDividerViews();
         updateHeight();
     });
-    connect(this, &QListView::clicked, this, [this](const QModelIndex& index) {
-        if (index.data(SidebarListModel::IsDividerRole).toBool())
+    const auto choose = [this](const QModelIndex& index) {
+        if (!index.isValid() || index.data(SidebarListModel::IsDividerRole).toBool())
             return;
         (void)m_workspace.selectBoard(index.data(SidebarListModel::EntryIdRole).toUuid());
-    });
+    };
+    connect(this, &QListView::clicked, this, choose);
+    // Return on the current row (the arrow keys move it); Space is handled in keyPressEvent.
+    connect(this, &QListView::activated, this, choose);
     const auto repaint = [this] { viewport()->update(); };
     connect(&m_workspace, &BoardViewModel::selectedBoardChanged, this, repaint);
     connect(&m_workspace, &BoardViewModel::boardRefreshStatesChanged, this, repaint);
@@ -80,6 +84,16 @@ SidebarSectionView::SidebarSectionView(BoardViewModel& workspace, ToastManager& 
 
     rebuildDividerViews();
     updateHeight();
+}
+
+void SidebarSectionView::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier && currentIndex().isValid()) {
+        Q_EMIT activated(currentIndex());
+        event->accept();
+        return;
+    }
+    QListView::keyPressEvent(event);
 }
 
 bool SidebarSectionView::isEmpty() const

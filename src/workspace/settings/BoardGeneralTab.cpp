@@ -90,7 +90,7 @@ BoardGeneralTab::BoardGeneralTab(BoardSettingsContext context, int nameCharacter
     m_quickCapture->setObjectName(QStringLiteral("quickCaptureSwitch"));
     quickLayout->addWidget(m_quickCapture);
     quickLayout->addWidget(SettingsWidgets::secondary(
-        QStringLiteral("Use this board for Quick Capture from the menu bar. Only one board can be active."),
+        QStringLiteral("Use this board for Quick Capture from the tray. Only one board can be active."),
         quickCapture));
     layout->addWidget(quickCapture);
 
@@ -142,7 +142,7 @@ void BoardGeneralTab::showBoard()
         const auto owner = boardOwnerOf(m_board);
         m_owner->setText(owner ? memberDisplayName(*owner) : QStringLiteral("—"));
     }
-    m_storage->setText(m_board.syncWithServer ? QStringLiteral("In Cloud") : QStringLiteral("On My Mac"));
+    m_storage->setText(m_board.syncWithServer ? QStringLiteral("In Cloud") : QStringLiteral("On This Computer"));
     m_archived->setVisible(!m_board.isActive);
 
     m_remoteInfoButton->setVisible(m_board.syncWithServer);

@@ -81,7 +81,7 @@ NewBoardView::NewBoardView(bool signedIn, OnSave onSave, QWidget* parent)
 
     m_cloud = new QRadioButton(QStringLiteral("In Cloud"), this);
     m_cloud->setObjectName(QStringLiteral("cloudChoice"));
-    m_local = new QRadioButton(QStringLiteral("On My Mac"), this);
+    m_local = new QRadioButton(QStringLiteral("On This Computer"), this);
     m_local->setObjectName(QStringLiteral("localChoice"));
     auto* group = new QButtonGroup(this);
     group->addButton(m_cloud);

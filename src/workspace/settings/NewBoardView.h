@@ -1,5 +1,5 @@
 // The new-board dialog: a name of at most 20 characters with an optional emoji, and the storage
-// choice, which cannot be changed later. Signed out, only "On My Mac" can be chosen. Save hands the
+// choice, which cannot be changed later. Signed out, only "On This Computer" can be chosen. Save hands the
 // name (the emoji in front) and whether cloud was chosen on, and closes; the dialog deletes itself.
 #pragma once
 

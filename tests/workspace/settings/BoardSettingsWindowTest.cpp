@@ -156,7 +156,7 @@ private Q_SLOTS:
             QCOMPARE(users->localNotice()->text(), QStringLiteral("User management is only available for cloud boards."));
         QCOMPARE(users->invitationPanel()->isVisibleTo(users), invitations);
         QCOMPARE(window->generalTab()->renameButton()->isVisibleTo(window), renameOffered);
-        QCOMPARE(window->generalTab()->storageLabel()->text(), cloud ? QStringLiteral("In Cloud") : QStringLiteral("On My Mac"));
+        QCOMPARE(window->generalTab()->storageLabel()->text(), cloud ? QStringLiteral("In Cloud") : QStringLiteral("On This Computer"));
 
         window->setSelectedTab(BoardSettingsTab::advanced);
         QCOMPARE(window->advancedTab()->showsOwnerNotice(), ownerNotice);
