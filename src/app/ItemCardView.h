@@ -59,6 +59,8 @@ public:
     ItemCardAIOverlay* overlay() const { return m_overlay; }
     MentionTextView* textView() const { return m_text; }
     QToolButton* assigneeButton() const { return m_assigneeButton; }
+    // Shown while a conflict copy of this item is kept.
+    QToolButton* conflictMarker() const { return m_conflictMarker; }
     // The assignee picker as it would open now; the caller owns it.
     QMenu* makeAssigneeMenu(QWidget* parent);
 
@@ -70,6 +72,8 @@ Q_SIGNALS:
     void mergeRequested(const Item& destination, const ItemTransfer& dropped);
     // Up (-1) or Down (+1) on the focused card: the list moves the focus to the neighbouring card.
     void neighbourRequested(int step);
+    // The conflict marker was pressed: show the board's conflict copies.
+    void conflictCopiesRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -102,6 +106,7 @@ private:
     void updateAccessibleDescription(const QString& assigneeName);
     void updateClipping();
     void updateAssignee();
+    void updateConflictMarker();
     void updateMetadata();
     void updateHoverActions();
     void updateEditing();
@@ -136,6 +141,7 @@ private:
     QToolButton* m_moreButton = nullptr;
     QToolButton* m_assigneeButton = nullptr;
     QLabel* m_assigneeName = nullptr;
+    QToolButton* m_conflictMarker = nullptr;
     QHBoxLayout* m_footer = nullptr;
     QWidget* m_hoverActions = nullptr;
     QWidget* m_metadata = nullptr;

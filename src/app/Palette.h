@@ -35,6 +35,7 @@ public:
     static QString focusRingRule(const QString& selector);
     // Draws the focus ring inside `rect` of a control that paints itself.
     static void paintFocusRing(QPainter& painter, const QRectF& rect, qreal radius);
+    static QColor conflict() { return named(QStringLiteral("ConflictColor")); }
 
     // The status colours of the three columns, in status order.
     static QColor statusColor(int statusIndex);
