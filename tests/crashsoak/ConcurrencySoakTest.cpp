@@ -218,29 +218,40 @@ private Q_SLOTS:
             return candidates.at(int(random.bounded(qsizetype(candidates.size()))));
         };
 
+        // After a background sync starts, the next few operations of that member go to its board.
+        int focusMember = 0;
+        QUuid focusBoard;
+        int focusLeft = 0;
+
         QElapsedTimer clock;
         clock.start();
         int performed = 0;
         for (; performed < operationLimit && clock.elapsed() < timeBudgetMs; ++performed) {
-            Member& member = members[random.bounded(2)];
+            const bool focused = focusLeft > 0;
+            const int memberIndex = focused ? focusMember : int(random.bounded(2));
+            Member& member = members[memberIndex];
             for (const QString& line : member.app->takeOtherLines()) {
                 if (line.startsWith(QLatin1String("synced ")))
                     member.syncing.remove(QUuid::fromString(line.section(QLatin1Char(' '), 1, 1)));
             }
-            const QUuid boardId = sharedBoards.at(int(random.bounded(2)));
+            const QUuid boardId = focused ? focusBoard : sharedBoards.at(int(random.bounded(2)));
+            focusLeft = std::max(0, focusLeft - 1);
             const std::optional<QUuid> target = pickItem(boardId);
             const int roll = int(random.bounded(100));
             QString line;
             QString kind;
+            QStringList armed;
             std::optional<QString> text;
             QUuid itemId;
-            if (roll < 14 && !member.syncing.contains(boardId)) {
+            if (roll < 14 && !focused && !member.syncing.contains(boardId)) {
                 kind = QStringLiteral("sync started");
                 line = QStringLiteral("async sync %1").arg(uuidText(boardId));
                 // A late answer keeps the sync in flight while the next operations run.
                 if (random.bounded(100) < 70 && m_server->delayAnswerNext(1, 150 + int(random.bounded(500)),
-                        QStringLiteral("/api/boards/%1/sync").arg(uuidText(boardId))))
+                        QStringLiteral("/api/boards/%1/sync").arg(uuidText(boardId)))) {
                     ++faults[QStringLiteral("late answer")];
+                    armed.append(QStringLiteral("late sync answer"));
+                }
             } else if (roll < 18) {
                 kind = QStringLiteral("sync all");
                 line = QStringLiteral("sync");
@@ -281,16 +292,24 @@ private Q_SLOTS:
             // Faults on the board's item and sync endpoints.
             const int faultRoll = int(random.bounded(100));
             const QString prefix = QStringLiteral("/api/boards/%1").arg(uuidText(boardId));
+            QString fault;
             if (faultRoll < 10 && m_server->dropAnswerNext(1, prefix))
-                ++faults[QStringLiteral("lost answer")];
+                fault = QStringLiteral("lost answer");
             else if (faultRoll < 14 && m_server->failNext(1, 503, prefix))
-                ++faults[QStringLiteral("503")];
+                fault = QStringLiteral("503");
             else if (faultRoll < 17 && m_server->closeNext(1, prefix))
-                ++faults[QStringLiteral("cut connection")];
+                fault = QStringLiteral("cut connection");
             else if (faultRoll < 20 && m_server->delayAnswerNext(1, 100 + int(random.bounded(300)), prefix))
-                ++faults[QStringLiteral("late answer")];
+                fault = QStringLiteral("late answer");
+            if (!fault.isEmpty()) {
+                ++faults[fault];
+                armed.append(fault);
+            }
+            if (member.syncing.contains(boardId))
+                armed.append(QStringLiteral("during a sync"));
 
-            history.append(QStringLiteral("#%1 %2: %3").arg(performed).arg(member.name, line));
+            history.append(QStringLiteral("#%1 %2: %3%4").arg(performed).arg(member.name, line,
+                armed.isEmpty() ? QString() : QStringLiteral(" [%1]").arg(armed.join(QStringLiteral(", ")))));
             ++operations[kind];
             member.app->send(line);
             std::optional<QString> answer;
@@ -305,6 +324,16 @@ private Q_SLOTS:
             } else {
                 answer = member.app->waitForAnswer(answerTimeoutMs);
                 QVERIFY2(answer, qPrintable(QStringLiteral("no answer to %1; %2").arg(line, member.app->logTail())));
+            }
+            if (answer && answer->startsWith(QLatin1String("nack ")))
+                history.last() += QStringLiteral(" -> ") + *answer;
+            if (answer && answer->endsWith(QLatin1String(" refused")))
+                history.last() += QStringLiteral(" -> refused");
+            if (answer && answer->startsWith(QLatin1String("ack async sync"))) {
+                member.syncing.insert(boardId);
+                focusMember = memberIndex;
+                focusBoard = boardId;
+                focusLeft = 1 + int(random.bounded(3));
             }
             if (answer && answer->startsWith(QLatin1String("ack ")) && !answer->endsWith(QLatin1String(" refused"))) {
                 if (text)
@@ -396,7 +425,17 @@ private Q_SLOTS:
                     continue;
                 }
                 ++losses;
-                problems.append(QStringLiteral("%1's text lost: \"%2\"").arg(member.name, it.value()));
+                // Every operation on the item, to tell which path lost it.
+                const QString id = uuidText(it.key());
+                QStringList trail;
+                for (qsizetype i = 0; i < history.size(); ++i) {
+                    if (history[i].contains(id))
+                        trail.append(history[i] + (i + 1 < history.size() && history[i + 1].startsWith(QLatin1String("  "))
+                                                          ? history[i + 1]
+                                                          : QString()));
+                }
+                problems.append(QStringLiteral("%1's text lost: \"%2\"; the item's operations:\n  %3")
+                                    .arg(member.name, it.value(), trail.join(QStringLiteral("\n  "))));
             }
         }
 
