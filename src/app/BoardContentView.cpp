@@ -1,5 +1,6 @@
 #include "app/BoardContentView.h"
 
+#include "app/ConflictCopiesView.h"
 #include "app/ItemCardView.h"
 #include "app/ItemListState.h"
 #include "app/Palette.h"
@@ -40,6 +41,9 @@ BoardContentView::BoardContentView(const ViewContext& context, QWidget* parent)
     setObjectName(QStringLiteral("boardContent"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_conflictCopies = new ConflictCopiesView(m_context, this);
+    layout->addWidget(m_conflictCopies);
     m_scroll = new QScrollArea(this);
     m_scroll->setObjectName(QStringLiteral("itemScroll"));
     m_scroll->setFrameShape(QFrame::NoFrame);
@@ -253,6 +257,7 @@ ItemCardView* BoardContentView::cardFor(const Item& item)
     });
     connect(card, &ItemCardView::moveRequested, this, &BoardContentView::requestMove);
     connect(card, &ItemCardView::mergeRequested, this, &BoardContentView::mergeDropped);
+    connect(card, &ItemCardView::conflictCopiesRequested, m_conflictCopies, &ConflictCopiesView::reveal);
     m_cards.insert(item.id, card);
     return card;
 }

@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QWidget>
 
+class ConflictCopiesView;
 class FloatingNewItemComposer;
 class ItemCardView;
 class ItemListState;
@@ -56,6 +57,7 @@ public:
     QLabel* loadingLabel();
     QToolButton* archivedHeader();
     QScrollArea* scrollArea() const { return m_scroll; }
+    ConflictCopiesView* conflictCopies() const { return m_conflictCopies; }
     // Opens the composer for a new item on the selected board.
     void openNewItemEditor();
 
@@ -77,6 +79,7 @@ private:
 
     ViewContext m_context;
     ItemListState* m_listState = nullptr;
+    ConflictCopiesView* m_conflictCopies = nullptr;
     ViewMode m_mode = ViewMode::todo;
     AssigneeFilter m_assigneeFilter;
     QList<Item> m_liveItems;

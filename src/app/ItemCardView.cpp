@@ -116,6 +116,18 @@ ItemCardView::ItemCardView(const ViewContext& context, ItemListState& listState,
     m_assigneeName->setStyleSheet(QStringLiteral("color: %1;").arg(Palette::secondaryText().name()));
     footer->addWidget(m_assigneeButton);
     footer->addWidget(m_assigneeName);
+    m_conflictMarker = new QToolButton(m_content);
+    m_conflictMarker->setObjectName(QStringLiteral("conflictMarker"));
+    m_conflictMarker->setText(QStringLiteral("Conflict copy"));
+    m_conflictMarker->setToolTip(QStringLiteral("Your version of this item is kept aside. Show conflict copies"));
+    m_conflictMarker->setCursor(Qt::PointingHandCursor);
+    m_conflictMarker->setStyleSheet(QStringLiteral("QToolButton { border: 1px solid %1; border-radius: 8px; color: %1; "
+                                                   "padding: 0 6px; font-size: 11px; }")
+                                        .arg(Palette::conflict().name()));
+    m_conflictMarker->hide();
+    connect(m_conflictMarker, &QToolButton::clicked, this, &ItemCardView::conflictCopiesRequested);
+    connect(&m_context.workspace.conflictCopies(), &ConflictCopies::changed, this, &ItemCardView::updateConflictMarker);
+    footer->addWidget(m_conflictMarker);
     footer->addStretch(1);
 
     contentLayout->addLayout(footer);
@@ -239,6 +251,7 @@ void ItemCardView::setItem(const Item& item)
         render();
     }
     updateAssignee();
+    updateConflictMarker();
     if (m_isShowingMetadata)
         updateMetadata();
     updateEditing();
@@ -428,6 +441,11 @@ void ItemCardView::trigger(ItemCardAction action)
     default:
         break;
     }
+}
+
+void ItemCardView::updateConflictMarker()
+{
+    m_conflictMarker->setVisible(m_context.workspace.conflictCopies().hasCopyOf(m_item.id));
 }
 
 void ItemCardView::copyContent()

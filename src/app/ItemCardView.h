@@ -59,6 +59,8 @@ public:
     ItemCardAIOverlay* overlay() const { return m_overlay; }
     MentionTextView* textView() const { return m_text; }
     QToolButton* assigneeButton() const { return m_assigneeButton; }
+    // Shown while a conflict copy of this item is kept.
+    QToolButton* conflictMarker() const { return m_conflictMarker; }
     // The assignee picker as it would open now; the caller owns it.
     QMenu* makeAssigneeMenu(QWidget* parent);
 
@@ -68,6 +70,8 @@ Q_SIGNALS:
     void moveRequested(const Item& item, ItemStatus status);
     void archiveRequested(const Item& item, bool archived);
     void mergeRequested(const Item& destination, const ItemTransfer& dropped);
+    // The conflict marker was pressed: show the board's conflict copies.
+    void conflictCopiesRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -93,6 +97,7 @@ private:
     QLabel* dropLabel();
     void updateClipping();
     void updateAssignee();
+    void updateConflictMarker();
     void updateMetadata();
     void updateHoverActions();
     void updateEditing();
@@ -127,6 +132,7 @@ private:
     QToolButton* m_moreButton = nullptr;
     QToolButton* m_assigneeButton = nullptr;
     QLabel* m_assigneeName = nullptr;
+    QToolButton* m_conflictMarker = nullptr;
     QHBoxLayout* m_footer = nullptr;
     QWidget* m_hoverActions = nullptr;
     QWidget* m_metadata = nullptr;

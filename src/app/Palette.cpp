@@ -24,6 +24,7 @@ const QHash<QString, QColor>& namedColors()
         { QStringLiteral("DoneColor"), QColor(0x4c, 0xb7, 0x82) },
         { QStringLiteral("SuccessColor"), QColor(0x4c, 0xb7, 0x82) },
         { QStringLiteral("ErrorColor"), QColor(0xe5, 0x5b, 0x5b) },
+        { QStringLiteral("ConflictColor"), QColor(0xe3, 0x8b, 0x3b) },
         { QStringLiteral("InfoColor"), QColor(0x5b, 0x8d, 0xef) },
         { QStringLiteral("ToastBgColor"), QColor(0x32, 0x34, 0x3b) },
     };

@@ -25,6 +25,7 @@ public:
     static QColor sidebarBackground() { return named(QStringLiteral("SidebarBgColor")); }
     static QColor separator() { return named(QStringLiteral("SeparatorColor")); }
     static QColor hover() { return named(QStringLiteral("HoverColor")); }
+    static QColor conflict() { return named(QStringLiteral("ConflictColor")); }
 
     // The status colours of the three columns, in status order.
     static QColor statusColor(int statusIndex);

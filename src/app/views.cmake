@@ -5,6 +5,7 @@ target_sources(plenko_app PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/AuxiliaryScenes.cpp ${CMAKE_CURRENT_LIST_DIR}/AuxiliaryScenes.h
     ${CMAKE_CURRENT_LIST_DIR}/AuxiliaryWindows.cpp ${CMAKE_CURRENT_LIST_DIR}/AuxiliaryWindows.h
     ${CMAKE_CURRENT_LIST_DIR}/BoardContentView.cpp ${CMAKE_CURRENT_LIST_DIR}/BoardContentView.h
+    ${CMAKE_CURRENT_LIST_DIR}/ConflictCopiesView.cpp ${CMAKE_CURRENT_LIST_DIR}/ConflictCopiesView.h
     ${CMAKE_CURRENT_LIST_DIR}/BoardInfoView.cpp ${CMAKE_CURRENT_LIST_DIR}/BoardInfoView.h
     ${CMAKE_CURRENT_LIST_DIR}/ContentView.cpp ${CMAKE_CURRENT_LIST_DIR}/ContentView.h
     ${CMAKE_CURRENT_LIST_DIR}/HardWorkAnimationView.cpp ${CMAKE_CURRENT_LIST_DIR}/HardWorkAnimationView.h

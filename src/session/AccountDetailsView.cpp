@@ -5,13 +5,16 @@
 #include "session/AvatarLoader.h"
 #include "session/SessionStyle.h"
 #include "session/UserViewModel.h"
+#include "workspace/BoardViewModel.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -195,9 +198,79 @@ void AccountDetailsView::updatePicture()
     m_picture->setProperty("showsAvatar", !m_avatar->image().isNull());
 }
 
+namespace {
+QString unsentChangesText(const BoardViewModel::UnsentChanges& unsent)
+{
+    QString text = unsent.items == 1 ? QStringLiteral("1 change has not reached the service")
+                                     : QStringLiteral("%1 changes have not reached the service").arg(unsent.items);
+    if (unsent.conflictCopies > 0) {
+        text += unsent.conflictCopies == 1 ? QStringLiteral(", and 1 conflict copy is kept on this computer")
+                                           : QStringLiteral(", and %1 conflict copies are kept on this computer")
+                                                 .arg(unsent.conflictCopies);
+    }
+    return text + QLatin1Char('.');
+}
+
+// Runs after the window has closed: says where the unsent changes went, or why nothing happened.
+QCoro::Task<void> reportSignOut(QCoro::Task<AccountSignOut::Outcome> running)
+{
+    const AccountSignOut::Outcome outcome = co_await std::move(running);
+    if (!outcome.error.isEmpty() || outcome.savedTo) {
+        auto* box = new QMessageBox();
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setObjectName(QStringLiteral("signOutReport"));
+        box->setWindowTitle(QStringLiteral("Log Out"));
+        if (!outcome.error.isEmpty()) {
+            box->setIcon(QMessageBox::Warning);
+            box->setText(QStringLiteral("Your unsent changes could not be saved, so you are still signed in."));
+            box->setInformativeText(outcome.error);
+        } else {
+            box->setIcon(QMessageBox::Information);
+            box->setText(QStringLiteral("Your unsent changes were saved to a file."));
+            box->setInformativeText(*outcome.savedTo);
+            box->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        }
+        box->open();
+    }
+}
+}
+
 void AccountDetailsView::logOut()
 {
+    const BoardViewModel::UnsentChanges unsent = m_workspace.unsentChanges();
+    if (unsent.isEmpty()) {
+        signOut(false);
+        return;
+    }
+    auto* prompt = new QMessageBox(this);
+    prompt->setObjectName(QStringLiteral("unsentChangesPrompt"));
+    prompt->setAttribute(Qt::WA_DeleteOnClose);
+    prompt->setIcon(QMessageBox::Warning);
+    prompt->setWindowTitle(QStringLiteral("Log Out"));
+    prompt->setText(unsentChangesText(unsent));
+    prompt->setInformativeText(QStringLiteral("Logging out removes cloud boards from this computer. Sync now to send "
+                                              "the changes, or sign out anyway: they are saved to a file first."));
+    QPushButton* syncNow = prompt->addButton(QStringLiteral("Sync now"), QMessageBox::AcceptRole);
+    syncNow->setObjectName(QStringLiteral("syncNow"));
+    QPushButton* anyway = prompt->addButton(QStringLiteral("Sign out anyway"), QMessageBox::DestructiveRole);
+    anyway->setObjectName(QStringLiteral("signOutAnyway"));
+    prompt->addButton(QMessageBox::Cancel);
+    prompt->setDefaultButton(syncNow);
+    connect(prompt, &QMessageBox::buttonClicked, this, [this, syncNow, anyway](QAbstractButton* button) {
+        if (button == syncNow)
+            m_workspace.syncAllCloudBoards(true);
+        else if (button == anyway)
+            signOut(true);
+    });
+    prompt->open();
+}
+
+void AccountDetailsView::signOut(bool saveUnsent)
+{
     m_logOut->setEnabled(false);
-    AccountSignOut::run(&m_auth, &m_workspace, &m_profile);
+    std::optional<QString> folder;
+    if (saveUnsent)
+        folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    reportSignOut(AccountSignOut::run(&m_auth, &m_workspace, &m_profile, folder));
     close();
 }

@@ -1,6 +1,6 @@
 // The account window ("account-details"): picture, name, e-mail and handle of the signed-in user,
 // the appearance choice (light mode still in progress), and "Log Out", which signs out and removes
-// the cloud boards from this computer.
+// the cloud boards from this computer (after asking, when some changes have not reached the service).
 #pragma once
 
 #include <QWidget>
@@ -37,7 +37,9 @@ private:
     QWidget* makeLogOut();
     void update();
     void updatePicture();
+    // With unsent changes, asks first: "Sync now" or "Sign out anyway".
     void logOut();
+    void signOut(bool saveUnsent);
 
     UserViewModel& m_profile;
     AuthState& m_auth;

@@ -1,8 +1,13 @@
 // "Log Out" from the account details: ends the sign-in, forgets the profile, then removes the cloud
-// boards, their items and checkpoints from this computer. Local boards stay.
+// boards, their items and checkpoints from this computer. Local boards stay. Changes that have not
+// reached the service are never removed unseen: the caller asks first, and signing out anyway
+// writes them to a Markdown file before anything is cleared.
 #pragma once
 
 #include <QCoro/QCoroTask>
+#include <QString>
+
+#include <optional>
 
 class AuthState;
 class BoardViewModel;
@@ -11,5 +16,17 @@ class UserViewModel;
 class AccountSignOut
 {
 public:
-    static QCoro::Task<void> run(AuthState* auth, BoardViewModel* workspace, UserViewModel* profile);
+    struct Outcome
+    {
+        bool signedOut = false;
+        // The file the unsent changes were written to, when there were any.
+        std::optional<QString> savedTo;
+        // Why nothing was done: the unsent changes could not be written.
+        QString error;
+    };
+
+    // With a folder, unsent changes and conflict copies are first written to a file there; if that
+    // fails, nothing is signed out or cleared.
+    static QCoro::Task<Outcome> run(AuthState* auth, BoardViewModel* workspace, UserViewModel* profile,
+        std::optional<QString> saveUnsentTo = std::nullopt);
 };

@@ -164,22 +164,68 @@ LocalDataService::Result LocalDataService::deleteLocalItems(const QList<QUuid>& 
     return {};
 }
 
-LocalDataService::Result LocalDataService::markLocalItemsSynced(const QUuid& boardId, StoreContext& context)
+LocalDataService::Result LocalDataService::markLocalItemsSynced(const QUuid& boardId, StoreContext& context,
+    const QSet<QUuid>& keepPending)
 {
     // Only the pending items change; the query runs on the (boardId, didSync) index, so a board
     // with nothing pending costs one empty index lookup instead of reading every item back.
     const auto found = context.fetchItems(unsyncedItemsQuery(boardId));
     if (!found)
         return std::unexpected(found.error());
-    return context.transaction([&found] {
-        for (const auto& item : *found)
-            item->setDidSync(true);
+    return context.transaction([&found, &keepPending] {
+        for (const auto& item : *found) {
+            if (!keepPending.contains(item->id()))
+                item->setDidSync(true);
+        }
     });
+}
+
+namespace {
+// Only a cloud board ever leaves its items behind (its record goes when the service no longer
+// lists it), so an item without a board record is cloud data.
+std::expected<LocalDataService::Items, StoreError> orphanedItems(StoreContext& context)
+{
+    const auto boards = context.fetchBoards({});
+    if (!boards)
+        return std::unexpected(boards.error());
+    QSet<QUuid> boardIds;
+    for (const auto& board : *boards)
+        boardIds.insert(board->id());
+    auto items = context.fetchItems({});
+    if (!items)
+        return std::unexpected(items.error());
+    items->removeIf([&](const std::shared_ptr<LocalItem>& item) { return boardIds.contains(item->boardId()); });
+    return items;
+}
+}
+
+std::expected<LocalDataService::Items, StoreError> LocalDataService::fetchUnsentCloudItems(StoreContext& context)
+{
+    const auto boards = context.fetchBoards({});
+    if (!boards)
+        return std::unexpected(boards.error());
+    QSet<QUuid> localBoards;
+    for (const auto& board : *boards) {
+        if (!board->syncWithServer())
+            localBoards.insert(board->id());
+    }
+    ItemQuery pending;
+    pending.didSync = false;
+    auto items = context.fetchItems(pending);
+    if (!items)
+        return std::unexpected(items.error());
+    items->removeIf([&](const std::shared_ptr<LocalItem>& item) { return localBoards.contains(item->boardId()); });
+    return items;
 }
 
 void LocalDataService::clearLocalCloudBoards(StoreContext& context)
 {
     auto cleared = [&context]() -> Result {
+        const auto orphans = orphanedItems(context);
+        if (!orphans)
+            return std::unexpected(orphans.error());
+        for (const auto& item : *orphans)
+            context.remove(item);
         const auto boards = context.fetchBoards(BoardQuery::cloudBoards());
         if (!boards)
             return std::unexpected(boards.error());

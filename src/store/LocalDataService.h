@@ -12,6 +12,7 @@
 #include "store/StoreError.h"
 
 #include <QList>
+#include <QSet>
 #include <QUuid>
 
 #include <expected>
@@ -43,9 +44,15 @@ public:
     static Result updateLocalItem(const Item& item, StoreContext& context);
     static Result deleteLocalItem(const QUuid& itemId, StoreContext& context);
     static Result deleteLocalItems(const QList<QUuid>& itemIds, StoreContext& context);
-    // Unlike the others, also reports a failed save.
-    static Result markLocalItemsSynced(const QUuid& boardId, StoreContext& context);
-    // Removes every cloud board with its items (sign-out). Reports a failure itself: a log line and
+    // Unlike the others, also reports a failed save. Items in keepPending changed after they were
+    // sent and stay pending, whether or not the save succeeds.
+    static Result markLocalItemsSynced(const QUuid& boardId, StoreContext& context,
+        const QSet<QUuid>& keepPending = {});
+    // Pending changes of cloud boards, and of boards whose record is gone (a board that left the
+    // service while it held changes): what the service has not received. Tombstones included.
+    static std::expected<Items, StoreError> fetchUnsentCloudItems(StoreContext& context);
+    // Removes every cloud board with its items (sign-out), and the items of boards whose record is
+    // gone. Reports a failure itself: a log line and
     // an error toast.
     static void clearLocalCloudBoards(StoreContext& context);
 

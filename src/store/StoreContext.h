@@ -75,6 +75,9 @@ Q_SIGNALS:
 private:
     friend class LocalBoard;
     friend class LocalItem;
+    // Conflict copies and pending board descriptions share the connection and its statement cache but not the unit of work.
+    friend class ConflictCopyStore;
+    friend class PendingBoardInfoStore;
 
     StoreContext(QString fileName, SqliteDatabase db);
     std::expected<SqliteStatement*, StoreError> statement(const QString& sql);

@@ -36,6 +36,30 @@ CREATE TABLE local_item (
 CREATE INDEX local_item_board ON local_item (boardId, didSync);
 PRAGMA user_version = 1;
 )sql";
+
+// The user's versions of items that the service replaced or refused. Written at once, apart from
+// the board and item records, and never deleted by a sync.
+const char* const schemaVersion2 = R"sql(
+CREATE TABLE conflict_copy (
+    id TEXT NOT NULL UNIQUE,
+    itemId TEXT NOT NULL,
+    boardId TEXT NOT NULL,
+    boardName TEXT NOT NULL DEFAULT '',
+    content TEXT NOT NULL,
+    status TEXT NOT NULL,
+    assignee TEXT,
+    createdBy TEXT,
+    "order" INTEGER NOT NULL DEFAULT 0,
+    savedAt INTEGER,
+    reason TEXT NOT NULL
+);
+-- Board descriptions the service has not accepted yet; sent again with the board's next sync.
+CREATE TABLE pending_board_info (
+    boardId TEXT NOT NULL UNIQUE,
+    info TEXT NOT NULL
+);
+PRAGMA user_version = 2;
+)sql";
 }
 
 std::expected<void, StoreError> StoreSchema::prepare(SqliteDatabase& db)
@@ -58,6 +82,10 @@ std::expected<void, StoreError> StoreSchema::prepare(SqliteDatabase& db)
     if (*version == 0) {
         if (auto created = db.execute(QString::fromUtf8(schemaVersion1)); !created)
             return fail(created.error());
+    }
+    if (*version < 2) {
+        if (auto migrated = db.execute(QString::fromUtf8(schemaVersion2)); !migrated)
+            return fail(migrated.error());
     }
     if (auto committed = db.execute(QStringLiteral("COMMIT")); !committed)
         return fail(committed.error());

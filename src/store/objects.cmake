@@ -2,10 +2,12 @@
 plenko_model_library(NAME plenko_store
     SOURCES
         ${CMAKE_CURRENT_LIST_DIR}/BoardQuery.h
+        ${CMAKE_CURRENT_LIST_DIR}/ConflictCopyStore.cpp ${CMAKE_CURRENT_LIST_DIR}/ConflictCopyStore.h
         ${CMAKE_CURRENT_LIST_DIR}/ItemQuery.h
         ${CMAKE_CURRENT_LIST_DIR}/LocalBoard.h
         ${CMAKE_CURRENT_LIST_DIR}/LocalDataService.cpp ${CMAKE_CURRENT_LIST_DIR}/LocalDataService.h
         ${CMAKE_CURRENT_LIST_DIR}/LocalItem.h
+        ${CMAKE_CURRENT_LIST_DIR}/PendingBoardInfoStore.cpp ${CMAKE_CURRENT_LIST_DIR}/PendingBoardInfoStore.h
         ${CMAKE_CURRENT_LIST_DIR}/LocalRecordConversions.cpp ${CMAKE_CURRENT_LIST_DIR}/LocalRecordConversions.h
         ${CMAKE_CURRENT_LIST_DIR}/SqliteDatabase.cpp ${CMAKE_CURRENT_LIST_DIR}/SqliteDatabase.h
         ${CMAKE_CURRENT_LIST_DIR}/SqliteStatement.cpp ${CMAKE_CURRENT_LIST_DIR}/SqliteStatement.h

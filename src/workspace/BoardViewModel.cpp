@@ -36,10 +36,12 @@ BoardViewModel::BoardViewModel(Services services, QObject* parent)
     , m_analytics(services.analytics)
     , m_boardRepo(&services.api)
     , m_revisionHighlightController(services.localStore)
+    , m_conflictCopies(services.context)
     , m_selectedBoard(placeholderBoard())
     , m_isArchivedSectionCollapsed(m_localStore.get(PreferenceKeys::archivedCollapsed()))
     , m_quickCaptureBoardId(m_localStore.get(PreferenceKeys::quickCaptureId()))
 {
+    m_conflictCopies.load();
 }
 
 BoardViewModel::~BoardViewModel() = default;

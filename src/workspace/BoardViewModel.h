@@ -8,10 +8,13 @@
 //   BoardViewModelSync.cpp        checkpoint sync, board list refresh, revoked boards, sign-out
 //   BoardViewModelItems.cpp       item operations
 //   BoardViewModelLifecycle.cpp   create, join, rename, archive, delete, members, invitations
+//   BoardViewModelConflicts.cpp   conflict copies (restore, discard) and unsent changes at sign-out
 //
-// Every coroutine re-reads boards by id after each co_await: it never keeps an index or a pointer
-// into m_boards across a suspension, so an item moved or deleted meanwhile is never resurrected.
-// The store context is the application's one context, held for the workspace's lifetime.
+// Every coroutine re-reads the board and the item after each co_await and writes only its own
+// change onto what it finds then: it never writes back a copy taken before a suspension, and never
+// keeps an index or a pointer into m_boards across one, so an item changed, moved or deleted
+// meanwhile keeps that change. The store context is the application's one context, held for the
+// workspace's lifetime.
 #pragma once
 
 #include "analytics/UsageEvent.h"
@@ -19,6 +22,7 @@
 #include "domain/StorageOption.h"
 #include "net/BoardRepository.h"
 #include "workspace/BoardRefreshState.h"
+#include "workspace/ConflictCopies.h"
 #include "workspace/RevisionHighlightController.h"
 #include "workspace/ToastManager.h"
 
@@ -30,6 +34,7 @@
 #include <QSet>
 #include <QUuid>
 
+#include <expected>
 #include <optional>
 
 class LocalStore;
@@ -72,6 +77,9 @@ public:
     bool isArchivedSectionCollapsed() const { return m_isArchivedSectionCollapsed; }
     QString searchQuery() const { return m_searchQuery; }
     std::optional<QUuid> quickCaptureBoardId() const { return m_quickCaptureBoardId; }
+    // The user's versions that the service replaced or refused.
+    ConflictCopies& conflictCopies() { return m_conflictCopies; }
+    const ConflictCopies& conflictCopies() const { return m_conflictCopies; }
 
     void setArchivedSectionCollapsed(bool collapsed);
     void setSearchQuery(const QString& query);
@@ -118,6 +126,23 @@ public:
     QCoro::Task<void> mergeItems(Item source, Item destination);
     QCoro::Task<MoveOutcome> moveItemToBoard(Item item, Board target);
     void markItemUpdated(const QUuid& itemId);
+
+    // ---- conflict copies and unsent changes ----
+    // Sends the copy's text, column and assignee as a fresh edit of the item on top of the service's
+    // current revision (or as a new item on `boardId` when the item is gone), then drops the copy.
+    QCoro::Task<void> restoreConflictCopy(QUuid copyId, QUuid boardId);
+    void discardConflictCopy(const QUuid& copyId);
+    // Changes of cloud boards that have not reached the service, and conflict copies that sign-out
+    // would remove.
+    struct UnsentChanges
+    {
+        int items = 0;
+        int conflictCopies = 0;
+        bool isEmpty() const { return items == 0 && conflictCopies == 0; }
+    };
+    UnsentChanges unsentChanges() const;
+    // Writes them to a Markdown file in the folder; gives the file's path, or the reason it failed.
+    std::expected<QString, QString> exportUnsentChanges(const QString& folder) const;
 
     // ---- board lifecycle and membership ----
     QCoro::Task<void> createBoard(QString name, StorageOption storage);
@@ -166,6 +191,12 @@ private:
     void cancelRefreshReset(const QUuid& boardId);
     // lifecycle:
     void insertBoardRecord(const Board& board);
+    // Sends a board description; it stays pending until the service has it.
+    QCoro::Task<void> sendBoardInfo(QUuid boardId, QString info);
+    // conflicts: keeps the user's version of the item, naming its board while it is known.
+    void keepConflictCopy(const Item& item, ConflictReason reason);
+    // The service's current copy of one item, fetched at once (by a sync of its board).
+    QCoro::Task<void> fetchServiceCopy(QUuid boardId);
 
     void showSuccess(const QString& message) { m_toasts.showSuccess(message); }
     void showInfo(const QString& message) { m_toasts.showInfo(message); }
@@ -179,6 +210,7 @@ private:
     UsageAnalytics& m_analytics;
     BoardRepository m_boardRepo;
     RevisionHighlightController m_revisionHighlightController;
+    ConflictCopies m_conflictCopies;
 
     QList<Board> m_boards;
     Board m_selectedBoard;

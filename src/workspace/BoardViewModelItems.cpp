@@ -1,8 +1,8 @@
 // Item operations: add, move to another status, edit, delete, archive, merge, and move to another
 // board. A local board only writes the store. A cloud board asks the service first; when the service
 // cannot be reached the change is kept in the store with didSync false, and the next sync of the
-// board sends it. After every service call the board is read again by id, so an item that another
-// operation moved or deleted meanwhile is not put back on the board.
+// board sends it. After every service call the item is read again from the store and only the
+// operation's own change is applied to it, so a change, move or deletion made meanwhile stays.
 #include "domain/Log.h"
 #include "store/LocalDataService.h"
 #include "store/LocalRecordConversions.h"
@@ -13,6 +13,8 @@
 #include "workspace/ItemRequests.h"
 
 #include <QPointer>
+
+#include <functional>
 
 namespace {
 const QString movedText = QStringLiteral("Item moved successfully");
@@ -67,6 +69,15 @@ Board withoutItem(Board board, const QUuid& itemId)
     return board;
 }
 
+// The board showing the item as it now is: replaced (or appended), or left out when it was deleted
+// or moved to another board meanwhile.
+Board shownOn(const Board& board, const Item& item, bool appendMissing)
+{
+    if (item.isDeleted() || item.boardId != board.id)
+        return withoutItem(board, item.id);
+    return withItem(board, item, appendMissing);
+}
+
 // Writes a change the service has not accepted (or a local board's change): overwrites the stored
 // record, or inserts one when the store has none, so the change is never dropped.
 LocalDataService::Result keepItem(const Item& item, StoreContext& context)
@@ -88,6 +99,48 @@ void acknowledge(Item& item, const ItemResponse& response)
     item.revision = response.revision;
     item.updatedAt = response.updatedAt;
     item.didSync = true;
+}
+
+// The item as the store holds it now (a tombstone included), or none when it is gone.
+std::optional<Item> storedItem(const QUuid& itemId, StoreContext& context)
+{
+    const auto record = LocalDataService::fetchLocalItem(itemId, context);
+    return record ? std::optional(toItem(*record)) : std::nullopt;
+}
+
+// After a service call: the item as stored now with only the operation's own change applied and
+// the service's acknowledgement taken. It counts as synced only when nothing else changed it since
+// `start` was read; a change made meanwhile stays pending, and a deletion made meanwhile stays.
+// None when the item is gone from the store.
+std::optional<Item> acknowledgedNow(const Item& start, const std::function<void(Item&)>& ownChange,
+    const ItemResponse& response, StoreContext& context)
+{
+    std::optional<Item> fresh = storedItem(start.id, context);
+    if (!fresh)
+        return std::nullopt;
+    const bool unchanged = fresh->updatedAt == start.updatedAt && fresh->deletedAt == start.deletedAt
+        && fresh->boardId == start.boardId;
+    ownChange(*fresh);
+    // The service's revision, so that a pending change made meanwhile is not refused as stale.
+    fresh->revision = std::max(fresh->revision, response.revision);
+    if (unchanged) {
+        fresh->updatedAt = response.updatedAt;
+        fresh->didSync = true;
+    }
+    return fresh;
+}
+
+// The same for a change the service did not take: the item as stored now with the operation's own
+// change, pending. None when the item is gone from the store.
+std::optional<Item> pendingNow(const QUuid& itemId, const std::function<void(Item&)>& ownChange, StoreContext& context)
+{
+    std::optional<Item> fresh = storedItem(itemId, context);
+    if (!fresh)
+        return std::nullopt;
+    ownChange(*fresh);
+    fresh->updatedAt = now();
+    fresh->didSync = false;
+    return fresh;
 }
 
 // Archive times travel in whole seconds; keeping them so locally makes both copies agree.
@@ -131,6 +184,18 @@ QCoro::Task<void> BoardViewModel::addItem(Item item, Board board)
         }
     }
 
+    // An id the store already holds is an item moved here from another board. A change made to it
+    // while it was posted is newer than what the service got: it is kept, and stays pending.
+    if (cloud) {
+        if (const auto stored = storedItem(item.id, m_context); stored && stored->updatedAt > item.updatedAt) {
+            item.content = stored->content;
+            item.status = stored->status;
+            item.assignee = stored->assignee;
+            item.archivedAt = stored->archivedAt;
+            item.updatedAt = stored->updatedAt;
+            item.didSync = false;
+        }
+    }
     // An id the store already holds (an item moved here from another board) takes the new values.
     m_context.insert(makeLocalItem(item));
     (void)m_context.save();
@@ -175,8 +240,11 @@ QCoro::Task<MoveOutcome> BoardViewModel::moveItem(Item item, ItemStatus status)
             co_return MoveOutcome::failure(moveFailedText);
         if (!sent)
             co_return failed(handleRevokedBoard(sent.error(), boardId) ? moveNetworkText : moveFailedText);
-        acknowledge(moved, *sent);
         revision = sent->revision;
+        const auto fresh = acknowledgedNow(*current, [status](Item& item) { item.status = status; }, *sent, m_context);
+        if (!fresh) // gone from this computer meanwhile: nothing here to write
+            co_return failed(moveFailedText);
+        moved = *fresh;
     }
 
     const auto written
@@ -186,7 +254,7 @@ QCoro::Task<MoveOutcome> BoardViewModel::moveItem(Item item, ItemStatus status)
         co_return failed(moveFailedText);
     }
     if (const auto fresh = heldBoard(*this, boardId))
-        applyBoardUpdate(withItem(*fresh, moved, !cloud), revision);
+        applyBoardUpdate(shownOn(*fresh, moved, !cloud), revision);
     track(UsageEvent::itemStatusChanged,
         ItemEvents::withStatusAndResult(cloud, moved.didSync, status, ItemEvents::success));
     co_return MoveOutcome::success(movedText);
@@ -238,13 +306,29 @@ QCoro::Task<void> BoardViewModel::updateItem(Item item)
     if (!changesSomething(request))
         request.content = edited.content; // the service wants at least one field
 
+    // The edit's own fields, applied to the item as it is found after the request.
+    auto ownEdit = [content = edited.content, status = edited.status, assignee = edited.assignee](Item& target) {
+        target.content = content;
+        target.status = status;
+        target.assignee = assignee;
+    };
     const auto sent = co_await m_boardRepo.updateItem(boardId, edited.id, request);
     if (!self)
         co_return;
     if (sent) {
-        acknowledge(edited, *sent);
+        const auto fresh = acknowledgedNow(*before, ownEdit, *sent, m_context);
+        if (!fresh) {
+            logLine(QStringLiteral("Edited item left this computer while the edit was sent: ") + edited.id.toString());
+            co_return;
+        }
+        edited = *fresh;
         const auto written = LocalDataService::updateLocalItem(edited, m_context);
-        show(sent->revision, false);
+        if (edited.isDeleted() || edited.boardId != boardId) {
+            if (const auto held = heldBoard(*this, boardId))
+                applyBoardUpdate(withoutItem(*held, edited.id), sent->revision);
+        } else {
+            show(sent->revision, false);
+        }
         if (written) {
             showSuccess(QStringLiteral("Item updated"));
             report(ItemEvents::success);
@@ -257,12 +341,25 @@ QCoro::Task<void> BoardViewModel::updateItem(Item item)
 
     if (handleRevokedBoard(sent.error(), boardId))
         co_return;
+    if (sent.error().status == 409 && sent.error().code == QLatin1String("REVISION_CONFLICT")) {
+        // The service holds a newer revision: storing this edit would only have the next sync
+        // refuse it. The user's version is kept aside and the service's copy is fetched now.
+        keepConflictCopy(edited, ConflictReason::replaced);
+        showInfo(QStringLiteral("Someone else changed this item. Your version is kept as a conflict copy."));
+        report(ItemEvents::failed);
+        co_await fetchServiceCopy(boardId);
+        co_return;
+    }
+    if (const auto fresh = pendingNow(edited.id, ownEdit, m_context)) {
+        edited = *fresh;
+    }
     if (const auto written = keepItem(edited, m_context); !written) {
         showError(localUpdateFailedText + written.error().message);
         report(ItemEvents::failed);
         co_return;
     }
-    show(std::nullopt, true);
+    if (!edited.isDeleted())
+        show(std::nullopt, true);
     showInfo(QStringLiteral("Couldn't update the item. Updated locally. ") + sent.error().description());
     report(ItemEvents::localOnly);
 }
@@ -345,13 +442,19 @@ QCoro::Task<void> BoardViewModel::setItemArchived(Item item, bool archived)
             = co_await m_boardRepo.updateItem(boardId, changed.id, updateItemRequest(before, changed));
         if (!self)
             co_return;
+        auto ownChange = [archivedAt = changed.archivedAt](Item& target) { target.archivedAt = archivedAt; };
         if (sent) {
-            acknowledge(changed, *sent);
             revision = sent->revision;
+            if (const auto fresh = acknowledgedNow(before, ownChange, *sent, m_context))
+                changed = *fresh;
+            else
+                acknowledge(changed, *sent);
         } else if (handleRevokedBoard(sent.error(), boardId)) {
             co_return;
         } else {
             failure = sent.error();
+            if (const auto fresh = pendingNow(changed.id, ownChange, m_context))
+                changed = *fresh;
         }
     }
 
@@ -361,7 +464,7 @@ QCoro::Task<void> BoardViewModel::setItemArchived(Item item, bool archived)
         showError(localUpdateFailedText + written.error().message);
     } else {
         if (const auto fresh = heldBoard(*this, boardId))
-            applyBoardUpdate(withItem(*fresh, changed, !changed.didSync), revision);
+            applyBoardUpdate(shownOn(*fresh, changed, !changed.didSync), revision);
         if (failure)
             showInfo(
                 QStringLiteral("Couldn't sync archive change. Updated locally. ") + failure->description());
@@ -420,9 +523,17 @@ QCoro::Task<void> BoardViewModel::mergeItems(Item source, Item destination)
                     QStringLiteral("Couldn't delete the merged item. ") + deleted.error().description());
             co_return;
         }
-        acknowledge(merged, *patched);
         patchRevision = patched->revision;
         deleteRevision = deleted->revision;
+        auto ownChange = [content = merged.content](Item& item) { item.content = content; };
+        if (const auto fresh = acknowledgedNow(target, ownChange, *patched, m_context))
+            merged = *fresh;
+        else
+            acknowledge(merged, *patched);
+        // A change made to the source while the merge was sent would go with it: kept aside.
+        if (const auto source = storedItem(found->id, m_context);
+            source && !source->didSync && !source->isDeleted() && source->content != found->content)
+            keepConflictCopy(*source, ConflictReason::replaced);
     }
 
     const auto written
@@ -437,7 +548,7 @@ QCoro::Task<void> BoardViewModel::mergeItems(Item source, Item destination)
     }
     // Two changes of the board, applied one after the other so each advances the checkpoint by one.
     if (const auto fresh = heldBoard(*this, boardId))
-        applyBoardUpdate(withItem(*fresh, merged, !cloud), patchRevision);
+        applyBoardUpdate(shownOn(*fresh, merged, !cloud), patchRevision);
     if (const auto fresh = heldBoard(*this, boardId))
         applyBoardUpdate(withoutItem(*fresh, source.id), deleteRevision);
     markItemUpdated(merged.id);
@@ -502,13 +613,26 @@ QCoro::Task<MoveOutcome> BoardViewModel::moveItemToBoard(Item item, Board target
             handleRevokedBoard(sent.error(), sourceId);
             co_return outcome(ItemEvents::failed, MoveOutcome::failure(moveNetworkText));
         }
+        auto ownMove = [targetId](Item& target) { target.boardId = targetId; };
         if (toCloud) {
             // The answer names the target board's revision; the source's new one is not known here.
-            acknowledge(moved, *sent);
             targetRevision = sent->revision;
+            if (const auto fresh = acknowledgedNow(*current, ownMove, *sent, m_context))
+                moved = *fresh;
+            else
+                acknowledge(moved, *sent);
         } else {
             // Off the service now: on the local board the item is this computer's alone.
             sourceRevision = sent->revision;
+            if (const auto fresh = pendingNow(moved.id, ownMove, m_context)) {
+                moved = *fresh;
+                if (moved.isDeleted()) {
+                    // Deleted here while the service was told: it is gone on both sides.
+                    (void)LocalDataService::deleteLocalItem(moved.id, m_context);
+                    leaveSource();
+                    co_return outcome(ItemEvents::success, MoveOutcome::success(movedText));
+                }
+            }
         }
     }
 
@@ -518,7 +642,7 @@ QCoro::Task<MoveOutcome> BoardViewModel::moveItemToBoard(Item item, Board target
         co_return outcome(ItemEvents::failed, MoveOutcome::failure(moveFailedText));
     }
     leaveSource();
-    if (const auto fresh = heldBoard(*this, targetId))
+    if (const auto fresh = heldBoard(*this, targetId); fresh && !moved.isDeleted())
         applyBoardUpdate(withItem(*fresh, moved, true), targetRevision);
     co_return outcome(ItemEvents::success, MoveOutcome::success(movedText));
 }

@@ -3,10 +3,14 @@
 // it accepted them, so a failure leaves this computer as it was.
 #include "workspace/BoardViewModel.h"
 
+#include "domain/Log.h"
 #include "domain/WireConversions.h"
 #include "store/LocalDataService.h"
 #include "store/LocalRecordConversions.h"
+#include "store/PendingBoardInfoStore.h"
 #include "store/StoreContext.h"
+
+#include <QPointer>
 
 namespace {
 QString quoted(const QString& prefix, const QString& name)
@@ -92,13 +96,33 @@ QCoro::Task<void> BoardViewModel::updateBoard(Board board)
     }
     if (!board.syncWithServer)
         co_return;
-    auto sent = co_await m_boardRepo.updateBoardInfo(board.id, board.info.value_or(QString()));
-    if (!sent)
-        handleRevokedBoard(sent.error(), board.id);
+    const QString info = board.info.value_or(QString());
+    // Kept until the service has it: a failure is sent again by the next sync of the board, and a
+    // refresh meanwhile does not put the old description back.
+    if (auto kept = PendingBoardInfoStore::set(board.id, info, m_context); !kept)
+        logLine(kept.error().message);
+    co_await sendBoardInfo(board.id, info);
+}
+
+QCoro::Task<void> BoardViewModel::sendBoardInfo(QUuid boardId, QString info)
+{
+    QPointer<BoardViewModel> self(this);
+    auto sent = co_await m_boardRepo.updateBoardInfo(boardId, info);
+    if (!self)
+        co_return;
+    if (!sent) {
+        handleRevokedBoard(sent.error(), boardId);
+        co_return;
+    }
+    // A newer description written while this one was sent stays pending.
+    if (PendingBoardInfoStore::get(boardId, m_context) == info)
+        (void)PendingBoardInfoStore::remove(boardId, m_context);
 }
 
 QCoro::Task<void> BoardViewModel::renameBoard(Board board)
 {
+    const std::optional<QString> previousName
+        = findBoard(board.id).transform([](const Board& found) { return found.name; });
     (void)LocalDataService::updateLocalBoard(board, m_context);
     if (auto current = findBoard(board.id)) {
         current->name = board.name;
@@ -107,9 +131,18 @@ QCoro::Task<void> BoardViewModel::renameBoard(Board board)
     }
     if (!board.syncWithServer)
         co_return;
+    QPointer<BoardViewModel> self(this);
     auto sent = co_await m_boardRepo.renameBoard(board.id, board.name);
-    if (!sent && !handleRevokedBoard(sent.error(), board.id))
-        showError(sent.error().description());
+    if (!self || sent || handleRevokedBoard(sent.error(), board.id))
+        co_return;
+    // The service keeps the old name, and so does this computer now, while the toast says why: the
+    // next refresh would otherwise put it back without a word.
+    if (auto current = findBoard(board.id); current && previousName && current->name == board.name) {
+        current->name = *previousName;
+        (void)LocalDataService::updateLocalBoard(*current, m_context);
+        applyBoardUpdate(*current);
+    }
+    showError(sent.error().description());
 }
 
 QCoro::Task<void> BoardViewModel::setBoardArchived(Board board)

@@ -1,19 +1,24 @@
 // Cloud board sync: the checkpoint sync of one board and of all of them, the board list and one
 // board's details from the service, the per-board refresh indicator, revoked boards and the clearing
-// of cloud data after sign-out. The service's copy of an item always wins; the client compares no
-// revisions when it applies a sync answer.
+// of cloud data after sign-out. The service's copy of an item always wins, but what the user wrote is
+// never thrown away: a version the service did not take is kept as a conflict copy, and an item
+// changed while its sync ran keeps its newer change pending.
 #include "domain/Log.h"
 #include "domain/WireConversions.h"
 #include "store/LocalDataService.h"
 #include "store/LocalRecordConversions.h"
 #include "store/LocalStore.h"
+#include "store/PendingBoardInfoStore.h"
 #include "store/PreferenceKeys.h"
 #include "store/StoreContext.h"
 #include "workspace/BoardViewModel.h"
+#include "workspace/SyncConflicts.h"
 
 #include <QPointer>
 #include <QTimer>
+
 #include <chrono>
+#include <functional>
 
 namespace {
 constexpr double successIndicatorSeconds = 3.0;
@@ -35,8 +40,9 @@ bool sameRemoteItem(const RemoteItem& a, const RemoteItem& b)
 
 // The service lists an item that moved to another board as deleted here. Here it may already live
 // on that other board, whose checkpoint has passed the move: deleting it would lose it for good.
-LocalDataService::Result deleteItemsOfBoard(
-    const QList<QUuid>& itemIds, const QUuid& boardId, StoreContext& context)
+// A pending change of an item the service deleted is handed to `keepCopy` first.
+LocalDataService::Result deleteItemsOfBoard(const QList<QUuid>& itemIds, const QUuid& boardId,
+    StoreContext& context, const std::function<void(const Item&)>& keepCopy)
 {
     if (itemIds.isEmpty())
         return {};
@@ -45,8 +51,11 @@ LocalDataService::Result deleteItemsOfBoard(
         return std::unexpected(stored.error());
     QList<QUuid> onThisBoard;
     for (const auto& record : *stored) {
-        if (record->boardId() == boardId)
-            onThisBoard.append(record->id());
+        if (record->boardId() != boardId)
+            continue;
+        if (!record->didSync() && !record->deletedAt())
+            keepCopy(toItem(*record));
+        onThisBoard.append(record->id());
     }
     return LocalDataService::deleteLocalItems(onThisBoard, context);
 }
@@ -54,24 +63,62 @@ LocalDataService::Result deleteItemsOfBoard(
 // A pending deletion the service refused comes back as the service's live copy. Writing the copy
 // keeps the local deletion mark, which would hide for good an item that lives on: the service's
 // copy wins, so the mark goes. `applied` holds the record each applied id ended up in; one deleted
-// since (new, then listed as deleted) stays deleted.
-LocalDataService::Result reviveLiveServiceCopies(const SyncResponse& response,
+// since (new, then listed as deleted) stays deleted. Only items of `items` are looked at, so a
+// deletion made while the sync ran is not undone.
+LocalDataService::Result reviveLiveServiceCopies(const QList<RemoteItem>& items,
     const QHash<QUuid, std::shared_ptr<LocalItem>>& applied, StoreContext& context)
 {
     bool revived = false;
-    for (const QList<RemoteItem>* items : {&response.newItems, &response.modifiedItems}) {
-        for (const RemoteItem& item : *items) {
-            if (item.deletedAt)
-                continue;
-            const auto record = applied.value(item.id);
-            if (record && !record->isDeleted() && record->deletedAt()) {
-                record->setDeletedAt(std::nullopt);
-                revived = true;
-            }
+    for (const RemoteItem& item : items) {
+        if (item.deletedAt)
+            continue;
+        const auto record = applied.value(item.id);
+        if (record && !record->isDeleted() && record->deletedAt()) {
+            record->setDeletedAt(std::nullopt);
+            revived = true;
         }
     }
     if (revived)
         (void)context.save();
+    return {};
+}
+
+// The answer's items that may be written here. Left out: an item changed here while the request
+// ran, which keeps its newer change (when the answer's copy is what was sent, it takes the service's
+// revision, so that its next send is not refused as stale); and an item that lives on another board
+// here with a change the answer cannot know of (moved away while the request ran).
+LocalDataService::Result itemsToApply(const QUuid& boardId, const SyncResponse& response,
+    const QHash<QUuid, RemoteItem>& sent, const QSet<QUuid>& changedMeanwhile, StoreContext& context,
+    QList<RemoteItem>& newItems, QList<RemoteItem>& modifiedItems)
+{
+    QList<QUuid> ids;
+    for (const QList<RemoteItem>* items : {&response.newItems, &response.modifiedItems}) {
+        for (const RemoteItem& item : *items)
+            ids.append(item.id);
+    }
+    const auto stored = context.fetchItemsWithIds(ids);
+    if (!stored)
+        return std::unexpected(stored.error());
+    auto mayApply = [&](const RemoteItem& remote) {
+        const auto record = stored->value(remote.id);
+        if (changedMeanwhile.contains(remote.id)) {
+            const auto mine = sent.constFind(remote.id);
+            if (record && mine != sent.cend() && sameUserContent(*mine, remote))
+                record->setRevision(std::max(record->revision(), remote.revision));
+            return false;
+        }
+        if (record && record->boardId() != boardId)
+            return record->didSync() && remote.revision > record->revision();
+        return true;
+    };
+    for (const RemoteItem& item : response.newItems) {
+        if (mayApply(item))
+            newItems.append(item);
+    }
+    for (const RemoteItem& item : response.modifiedItems) {
+        if (mayApply(item))
+            modifiedItems.append(item);
+    }
     return {};
 }
 
@@ -119,16 +166,22 @@ QCoro::Task<bool> BoardViewModel::syncBoard(Board board, bool showToast)
             return std::unexpected(StoreError {answer.error().message});
         const SyncResponse& response = *answer;
 
-        // Items that became pending while the request ran were not sent: they stay pending below.
+        // Items that became pending while the request ran, or changed since they were sent, carry a
+        // newer change than the answer knows of: the answer does not overwrite them and they stay
+        // pending.
         QSet<QUuid> changedMeanwhile;
+        QHash<QUuid, RemoteItem> sent;
+        for (const RemoteItem& item : std::as_const(request.items))
+            sent.insert(item.id, item);
         if (auto nowPending = m_context.fetchItems(LocalDataService::unsyncedItemsQuery(boardId))) {
             for (const auto& record : *nowPending) {
                 const RemoteItem current = LocalDataService::toRemoteItem(*record);
-                const auto sent = std::find_if(request.items.cbegin(), request.items.cend(),
-                    [&](const RemoteItem& item) { return item.id == current.id; });
-                if (sent == request.items.cend() || !sameRemoteItem(*sent, current))
+                const auto mine = sent.constFind(current.id);
+                if (mine == sent.cend() || !sameRemoteItem(*mine, current))
                     changedMeanwhile.insert(current.id);
             }
+        } else {
+            return std::unexpected(nowPending.error());
         }
 
         Board current = findBoard(boardId).value_or(board);
@@ -138,30 +191,48 @@ QCoro::Task<bool> BoardViewModel::syncBoard(Board board, bool showToast)
         current.revision = std::max(current.revision, response.latestCheckpoint);
         (void)LocalDataService::updateLocalBoard(current, m_context);
         replaceBoard(current);
-        m_localStore.set(response.latestCheckpoint, PreferenceKeys::checkpoint(boardId));
+
+        // What the user sent and the service did not take is kept as a conflict copy before the
+        // service's copy takes its place; an item the service has no copy of leaves the board.
+        const RefusedVersions refused = refusedVersions(request.items, response);
+        for (const Item& item : refused.replaced)
+            keepConflictCopy(item, ConflictReason::replaced);
+        QList<QUuid> refusedIds;
+        for (const Item& item : refused.refused) {
+            keepConflictCopy(item, ConflictReason::refused);
+            if (changedMeanwhile.contains(item.id)) {
+                if (const auto record = LocalDataService::fetchLocalItem(item.id, m_context))
+                    keepConflictCopy(toItem(*record), ConflictReason::refused);
+            }
+            refusedIds.append(item.id);
+        }
+        if (auto done = LocalDataService::deleteLocalItems(refusedIds, m_context); !done)
+            return done;
+
+        QList<RemoteItem> newItems;
+        QList<RemoteItem> modifiedItems;
+        if (auto done = itemsToApply(boardId, response, sent, changedMeanwhile, m_context, newItems, modifiedItems); !done)
+            return done;
 
         // Deletions after new items and before modified ones: an item both new and deleted ends
         // deleted, one both deleted and modified ends present.
         QHash<QUuid, std::shared_ptr<LocalItem>> applied;
-        if (auto done = LocalDataService::applyRemoteItems(response.newItems, m_context, &applied); !done)
+        if (auto done = LocalDataService::applyRemoteItems(newItems, m_context, &applied); !done)
             return done;
-        if (auto done = deleteItemsOfBoard(response.deletedItems, boardId, m_context); !done)
+        auto keepDeleted = [this](const Item& item) { keepConflictCopy(item, ConflictReason::replaced); };
+        if (auto done = deleteItemsOfBoard(response.deletedItems, boardId, m_context, keepDeleted); !done)
             return done;
-        if (auto done = LocalDataService::applyRemoteItems(response.modifiedItems, m_context, &applied); !done)
+        if (auto done = LocalDataService::applyRemoteItems(modifiedItems, m_context, &applied); !done)
             return done;
-        if (auto done = reviveLiveServiceCopies(response, applied, m_context); !done)
+        if (auto done = reviveLiveServiceCopies(newItems + modifiedItems, applied, m_context); !done)
             return done;
-        if (auto done = LocalDataService::markLocalItemsSynced(boardId, m_context); !done)
+        if (auto done = LocalDataService::markLocalItemsSynced(boardId, m_context, changedMeanwhile); !done)
             return done;
-
-        if (!changedMeanwhile.isEmpty()) {
-            auto records = m_context.fetchItemsWithIds(changedMeanwhile.values());
-            if (records) {
-                for (const auto& record : *records)
-                    record->setDidSync(false);
-                (void)m_context.save();
-            }
-        }
+        // The checkpoint moves only once its changes are on disk: otherwise the next sync asks for
+        // them again instead of skipping them for good.
+        if (auto saved = m_context.save(); !saved)
+            return saved;
+        m_localStore.set(response.latestCheckpoint, PreferenceKeys::checkpoint(boardId));
         return {};
     }();
 
@@ -173,6 +244,9 @@ QCoro::Task<bool> BoardViewModel::syncBoard(Board board, bool showToast)
         setRefreshState(BoardRefreshState::success, boardId, successIndicatorSeconds);
         track(UsageEvent::boardRefreshCompleted, refreshResult(true));
         setSyncing(boardId, false);
+        // A description the service has not accepted yet goes with the sync that reached it.
+        if (const auto info = PendingBoardInfoStore::get(boardId, m_context))
+            co_await sendBoardInfo(boardId, *info);
         co_return true;
     }
 
@@ -243,7 +317,10 @@ QCoro::Task<void> BoardViewModel::refreshBoardsFromServer(bool showToast)
 
     QSet<QUuid> remoteIds;
     for (const RemoteBoard& remote : *fetched) {
-        const Board board = boardFromRemote(remote);
+        Board board = boardFromRemote(remote);
+        // A description written here that the service has not taken yet is still the user's.
+        if (const auto info = PendingBoardInfoStore::get(board.id, m_context))
+            board.info = *info;
         remoteIds.insert(board.id);
         const auto stored = m_context.countBoards(BoardQuery::withId(board.id));
         if (!stored) {
@@ -301,6 +378,8 @@ QCoro::Task<void> BoardViewModel::refreshBoardDetails(Board board)
     updated.users = details.users;
     updated.boardOwner = details.boardOwner;
     updated.revision = details.board.revision;
+    if (const auto info = PendingBoardInfoStore::get(boardId, m_context))
+        updated.info = *info;
     applyBoardUpdate(updated);
 
     if (details.board.revision > oldRevision)
@@ -348,12 +427,20 @@ bool BoardViewModel::handleRevokedBoard(const ApiError& error, const QUuid& boar
         return false;
 
     const std::optional<Board> board = findBoard(boardId);
+    // What the board held that never reached the service stays with the user as conflict copies.
+    if (const auto unsent = m_context.fetchItems(LocalDataService::unsyncedItemsQuery(boardId))) {
+        for (const auto& record : *unsent) {
+            if (!record->deletedAt())
+                keepConflictCopy(toItem(*record), ConflictReason::boardRevoked);
+        }
+    }
     if (auto removed = LocalDataService::deleteLocalBoard(boardId, m_context); !removed) {
         m_toasts.showToast(ToastType::error,
             QStringLiteral("Failed to clear local data for revoked board. ") + removed.error().message,
             longToastSeconds);
     }
 
+    (void)PendingBoardInfoStore::remove(boardId, m_context);
     removeBoardFromWorkspace(boardId);
     if (m_boardRefreshStates.remove(boardId) > 0)
         Q_EMIT boardRefreshStatesChanged();
@@ -388,6 +475,15 @@ void BoardViewModel::clearCloudDataAfterSignOut()
     const bool selectedWasCloud = m_selectedBoard.syncWithServer;
 
     LocalDataService::clearLocalCloudBoards(m_context);
+    // Cloud data leaves this computer with the boards; the caller has offered to save them first.
+    QList<QUuid> cloudCopies;
+    for (const ConflictCopy& copy : m_conflictCopies.all()) {
+        const auto kept = std::find_if(m_boards.cbegin(), m_boards.cend(),
+            [&](const Board& board) { return board.id == copy.boardId && !board.syncWithServer; });
+        if (kept == m_boards.cend())
+            cloudCopies.append(copy.id);
+    }
+    m_conflictCopies.discardAll(cloudCopies);
 
     QList<Board> remaining = m_boards;
     remaining.removeIf([](const Board& board) { return board.syncWithServer; });
@@ -398,6 +494,7 @@ void BoardViewModel::clearCloudDataAfterSignOut()
 
     bool statesChanged = false;
     for (const QUuid& id : std::as_const(cloudIds)) {
+        (void)PendingBoardInfoStore::remove(id, m_context);
         statesChanged = m_boardRefreshStates.remove(id) > 0 || statesChanged;
         cancelRefreshReset(id);
     }

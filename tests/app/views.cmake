@@ -11,3 +11,5 @@ target_compile_definitions(test_app_symbol_icons PRIVATE PLENKO_SOURCE_DIR="${PR
 # The composition root: every control reaches its window, signed in through the keyring.
 plenko_add_test(NAME test_app_windows SOURCES ${CMAKE_CURRENT_LIST_DIR}/AppWindowsTest.cpp
     LIBS plenko_app plenko_test_support)
+plenko_add_test(NAME test_app_conflict_copies SOURCES ${CMAKE_CURRENT_LIST_DIR}/ConflictCopiesViewTest.cpp
+    LIBS plenko_app plenko_workspace_test_support)

@@ -6,6 +6,8 @@
 #include "app/AppNotifications.h"
 #include "app/NotificationCenter.h"
 #include "devserver/Api.h"
+#include "domain/Ids.h"
+#include "store/LocalDataService.h"
 #include "session/AccountDetailsView.h"
 #include "session/AuthState.h"
 #include "session/NotificationNavigator.h"
@@ -16,8 +18,11 @@
 #include "support/LogCapture.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCoro/QCoroTask>
+#include <QFile>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -333,6 +338,71 @@ private Q_SLOTS:
         for (const Board& board : scene.client.workspace().boards())
             remaining.append(board.name);
         QCOMPARE(remaining, QStringList {QStringLiteral("Notes")});
+    }
+
+    // With changes that have not reached the service, "Log Out" asks first. "Sync now" sends them and
+    // keeps the session; "Sign out anyway" writes them to a Markdown file in the data folder, says
+    // where, and only then clears the cloud boards.
+    void logOutWithUnsentChangesAsksFirst()
+    {
+        Scene scene;
+        QVERIFY2(scene.ready, qPrintable(scene.server.errorString() + scene.client.errorString()));
+        QTemporaryDir folder;
+        UsageAnalytics analytics(AnalyticsSettings {QStringLiteral("test-token"),
+            QUrl(QStringLiteral("http://127.0.0.1:9/track")), folder.path(), std::chrono::hours(24)});
+        AuthState auth(
+            scene.client.api(), analytics, scene.client.toasts(), [](const QUrl&) { return true; });
+        UserViewModel profile(scene.client.api());
+        AccountDetailsView view(profile, auth, scene.client.workspace());
+        view.show();
+        BoardViewModel& workspace = scene.client.workspace();
+        auto addPending = [&](const QString& text) {
+            const Board board = *workspace.findBoard(scene.launch);
+            QVERIFY(scene.server.failNext(1, 503, QStringLiteral("/api/boards/") + uuidText(scene.launch)));
+            QCoro::waitFor(workspace.addItem(scene.client.newItem(board, text), board));
+        };
+        auto prompt = [&]() -> QMessageBox* {
+            QTest::mouseClick(view.findChild<QPushButton*>(QStringLiteral("logOut")), Qt::LeftButton);
+            return view.findChild<QMessageBox*>(QStringLiteral("unsentChangesPrompt"));
+        };
+
+        addPending(QStringLiteral("Draft the launch mail"));
+        QMessageBox* asked = prompt();
+        QVERIFY(asked);
+        QCOMPARE(asked->text(), QStringLiteral("1 change has not reached the service."));
+        QTest::mouseClick(asked->findChild<QPushButton*>(QStringLiteral("syncNow")), Qt::LeftButton);
+        QTRY_COMPARE(workspace.unsentChanges().items, 0);
+        QVERIFY(auth.isLoggedIn());
+        QVERIFY(workspace.findBoard(scene.launch));
+
+        addPending(QStringLiteral("Second *draft*"));
+        addPending(QStringLiteral("Third draft"));
+        asked = prompt();
+        QTRY_VERIFY(asked);
+        QCOMPARE(asked->text(), QStringLiteral("2 changes have not reached the service."));
+        QTest::mouseClick(asked->findChild<QPushButton*>(QStringLiteral("signOutAnyway")), Qt::LeftButton);
+        QTRY_VERIFY(!auth.isLoggedIn());
+        QTRY_VERIFY(!workspace.findBoard(scene.launch));
+
+        QMessageBox* report = nullptr;
+        QTRY_VERIFY((report = [] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (widget->objectName() == QLatin1String("signOutReport") && widget->isVisible())
+                    return qobject_cast<QMessageBox*>(widget);
+            }
+            return static_cast<QMessageBox*>(nullptr);
+        }()));
+        QCOMPARE(report->text(), QStringLiteral("Your unsent changes were saved to a file."));
+        const QString path = report->informativeText();
+        QVERIFY2(path.startsWith(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)), qPrintable(path));
+        QFile saved(path);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(saved.readAll());
+        QVERIFY2(text.contains(QStringLiteral("> Second *draft*")) && text.contains(QStringLiteral("> Third draft")), qPrintable(text));
+        QVERIFY(!text.contains(QStringLiteral("Draft the launch mail")));
+        report->close();
+        saved.remove();
+        QCOMPARE(scene.client.store().countItems(ItemQuery::onBoard(scene.launch)).value_or(-1), 0);
     }
 };
 

@@ -51,7 +51,7 @@ private Q_SLOTS:
     {
         auto context = openStore();
         RawConnection raw(m_file);
-        QCOMPARE(raw.value(QStringLiteral("PRAGMA user_version")), QStringLiteral("1"));
+        QCOMPARE(raw.value(QStringLiteral("PRAGMA user_version")), QStringLiteral("2"));
         QCOMPARE(raw.value(QStringLiteral("PRAGMA journal_mode")), QStringLiteral("wal"));
         QCOMPARE(raw.count(QStringLiteral("sqlite_master"), QStringLiteral("name = 'local_item_board'")), 1);
     }

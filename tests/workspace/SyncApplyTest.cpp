@@ -20,6 +20,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
+#include <sqlite3.h>
+
 namespace {
 const QString stamp = QStringLiteral("2024-05-01T12:30:00Z");
 
@@ -38,7 +41,8 @@ struct ScriptedClient
 
     ScriptedClient()
     {
-        store = std::move(*StoreContext::open(dir.filePath(QStringLiteral("default.store"))));
+        // A short wait for another connection's write lock: one test holds it to make saves fail.
+        store = std::move(*StoreContext::open(dir.filePath(QStringLiteral("default.store")), StoreContext::Options {200}));
         preferences = std::make_unique<LocalStore>(dir.filePath(QStringLiteral("preferences.ini")));
         AnalyticsSettings settings;
         settings.queueDirectory = dir.filePath(QStringLiteral("analytics"));
@@ -71,6 +75,33 @@ struct ScriptedClient
             item.deletedAt = item.createdAt;
         store->insert(makeLocalItem(item));
         (void)store->save();
+        return item;
+    }
+
+    std::optional<Item> stored(const QUuid& id)
+    {
+        const auto record = LocalDataService::fetchLocalItem(id, *store);
+        return record ? std::optional(toItem(*record)) : std::nullopt;
+    }
+
+    // What another operation leaves while the sync waits: the item written with a newer change.
+    void changeMeanwhile(const QUuid& id, const std::function<void(Item&)>& change)
+    {
+        Item item = *stored(id);
+        change(item);
+        item.updatedAt = QDateTime::currentDateTimeUtc().addSecs(5);
+        item.didSync = false;
+        QVERIFY(LocalDataService::updateLocalItem(item, *store));
+    }
+
+    qsizetype pending() { return store->countItems(LocalDataService::unsyncedItemsQuery(board.id)).value_or(-1); }
+
+    // The service's copy of an item with exactly what this client sends for it (as storeItem made it).
+    QJsonObject sameAsSent(const QUuid& id, const QString& content, qint64 revision) const
+    {
+        QJsonObject item = remote(id, content, revision);
+        item.insert("status", "TODO");
+        item.insert("order", 0);
         return item;
     }
 
@@ -226,6 +257,186 @@ private Q_SLOTS:
         QVERIFY(record->didSync());
         QCOMPARE(record->content(), QStringLiteral("Changed there"));
         QCOMPARE(client.workspace->findBoard(client.board.id)->items.size(), 1);
+    }
+
+    // Sent versions listed as conflicted: the service's copy takes the item's place, and the user's
+    // version is kept as a conflict copy unless the service's copy says the same. A new item the
+    // service has no copy of at all is never marked synced: it becomes a copy and leaves the board.
+    void conflictedVersionsAreKeptAsCopies_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("storedAfter");
+        QTest::addColumn<bool>("copied");
+        QTest::addColumn<int>("reason");
+        QTest::newRow("replaced by the service's copy") << "replaced" << "Theirs" << true << int(ConflictReason::replaced);
+        QTest::newRow("service's copy says the same") << "same" << "Mine" << false << 0;
+        QTest::newRow("refused new item") << "refused" << "<absent>" << true << int(ConflictReason::refused);
+        QTest::newRow("deleted on the service") << "deleted" << "<absent>" << true << int(ConflictReason::replaced);
+    }
+
+    void conflictedVersionsAreKeptAsCopies()
+    {
+        QFETCH(QString, answer);
+        QFETCH(QString, storedAfter);
+        QFETCH(bool, copied);
+        QFETCH(int, reason);
+        ScriptedClient client;
+        const Item mine = client.storeItem(QStringLiteral("Mine"), false);
+        if (answer == QLatin1String("replaced"))
+            client.answer("Team", 9, {}, {}, {client.remote(mine.id, "Theirs", 9)}, ids({mine.id}));
+        else if (answer == QLatin1String("same"))
+            client.answer("Team", 9, {}, {}, {client.sameAsSent(mine.id, "Mine", 9)}, ids({mine.id}));
+        else if (answer == QLatin1String("refused"))
+            client.answer("Team", 9, {}, {}, {}, ids({mine.id}));
+        else
+            client.answer("Team", 9, {}, ids({mine.id}), {}, ids({mine.id}));
+        client.workspace->loadBoards(true);
+
+        QVERIFY(QCoro::waitFor(client.workspace->syncBoard(client.board, false)));
+        QCOMPARE(client.content(mine.id), storedAfter);
+        QCOMPARE(client.pending(), 0);
+        const QList<ConflictCopy> copies = client.workspace->conflictCopies().forBoard(client.board.id);
+        QCOMPARE(copies.size(), copied ? 1 : 0);
+        if (copied) {
+            QCOMPARE(copies.first().content, QStringLiteral("Mine"));
+            QCOMPARE(copies.first().itemId, mine.id);
+            QCOMPARE(int(copies.first().reason), reason);
+            QCOMPARE(copies.first().boardName, QStringLiteral("Team"));
+        }
+        // A copy outlives the process.
+        auto reopened = StoreContext::open(client.dir.filePath(QStringLiteral("default.store")));
+        QVERIFY(reopened);
+        ConflictCopies stored(**reopened);
+        stored.load();
+        QCOMPARE(stored.all().size(), copied ? 1 : 0);
+    }
+
+    // Synced means sent and unchanged since: an item changed while its sync ran keeps the newer
+    // change pending and is not overwritten by the answer; a deletion made meanwhile is not revived.
+    // When the answer's copy is what was sent, the item takes the service's revision, so the newer
+    // change is not refused as stale next time; another member's change keeps the old revision, so
+    // the next sync gets the conflict (and a copy) rather than overwriting that member's text.
+    void itemChangedWhileItsSyncRunsKeepsItsChange_data()
+    {
+        QTest::addColumn<bool>("wasPending");
+        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<QString>("answerContent");
+        QTest::addColumn<qint64>("revisionAfter");
+        QTest::newRow("sent, edited again meanwhile") << true << "edited" << "First" << qint64(12);
+        QTest::newRow("sent, deleted meanwhile") << true << "deleted" << "First" << qint64(12);
+        QTest::newRow("not sent, edited meanwhile, another member's change arrives")
+            << false << "edited" << "Theirs" << qint64(3);
+        QTest::newRow("not sent, deleted meanwhile, another member's change arrives")
+            << false << "deleted" << "Theirs" << qint64(3);
+    }
+
+    void itemChangedWhileItsSyncRunsKeepsItsChange()
+    {
+        QFETCH(bool, wasPending);
+        QFETCH(QString, meanwhile);
+        QFETCH(QString, answerContent);
+        QFETCH(qint64, revisionAfter);
+        ScriptedClient client;
+        Item item = client.storeItem(QStringLiteral("First"), !wasPending);
+        item.revision = 3;
+        QVERIFY(LocalDataService::updateLocalItem(item, *client.store));
+        client.answer("Team", 12, {}, {}, {wasPending ? client.sameAsSent(item.id, answerContent, 12)
+                                                      : client.remote(item.id, answerContent, 12)}, {});
+        client.workspace->loadBoards(true);
+
+        auto sync = client.workspace->syncBoard(client.board, false);
+        client.changeMeanwhile(item.id, [&](Item& changed) {
+            if (meanwhile == QLatin1String("deleted"))
+                changed.deletedAt = QDateTime::currentDateTimeUtc();
+            else
+                changed.content = QStringLiteral("Second");
+        });
+        QVERIFY(QCoro::waitFor(std::move(sync)));
+
+        const auto after = client.stored(item.id);
+        QVERIFY(after);
+        QVERIFY(!after->didSync);
+        QCOMPARE(after->revision, revisionAfter);
+        if (meanwhile == QLatin1String("deleted")) {
+            QVERIFY(after->deletedAt);
+            QCOMPARE(after->content, QStringLiteral("First"));
+            QVERIFY(client.workspace->findBoard(client.board.id)->items.isEmpty());
+        } else {
+            QCOMPARE(after->content, QStringLiteral("Second"));
+            QCOMPARE(client.workspace->findBoard(client.board.id)->items.first().content, QStringLiteral("Second"));
+        }
+        QCOMPARE(client.pending(), 1);
+        QCOMPARE(client.preferences->get(PreferenceKeys::checkpoint(client.board.id)), std::optional<qint64>(12));
+    }
+
+    // An item moved from this cloud board to a local one while the board's sync ran: the late answer,
+    // which still lists it on this board, does not take it back, and the deletion the next answer
+    // lists does not remove it from the local board.
+    void moveToALocalBoardDuringTheSyncStays()
+    {
+        ScriptedClient client;
+        Board local;
+        local.id = QUuid::createUuid();
+        local.name = QStringLiteral("Home");
+        local.createdAt = QDateTime::currentDateTimeUtc();
+        local.updatedAt = local.createdAt;
+        client.store->insert(makeLocalBoard(local));
+        Item item = client.storeItem(QStringLiteral("Moved home"), true);
+        item.revision = 4;
+        QVERIFY(LocalDataService::updateLocalItem(item, *client.store));
+        client.answer("Team", 10, {}, {}, {client.remote(item.id, "Moved home", 4)}, {});
+        client.answer("Team", 11, {}, ids({item.id}), {}, {});
+        client.workspace->loadBoards(true);
+
+        auto sync = client.workspace->syncBoard(client.board, false);
+        client.changeMeanwhile(item.id, [&](Item& moved) { moved.boardId = local.id; });
+        QVERIFY(QCoro::waitFor(std::move(sync)));
+        QVERIFY(QCoro::waitFor(client.workspace->syncBoard(client.board, false)));
+
+        const auto after = client.stored(item.id);
+        QVERIFY(after);
+        QCOMPARE(after->boardId, local.id);
+        QCOMPARE(after->content, QStringLiteral("Moved home"));
+        QVERIFY(!after->deletedAt);
+    }
+
+    // A save that fails while the answer is applied: the sync counts as failed, the checkpoint stays
+    // where it was so the next sync asks for the same changes again, and an item changed while the
+    // request ran is still pending in the store's context (not marked synced by the failed save).
+    void failedSaveKeepsTheCheckpointAndTheNewerChange()
+    {
+        ScriptedClient client;
+        client.preferences->set(std::optional<qint64>(5), PreferenceKeys::checkpoint(client.board.id));
+        const Item item = client.storeItem(QStringLiteral("First"), false);
+        const QUuid arriving = QUuid::createUuid();
+        client.answer("Team", 20, {client.remote(arriving, "From a teammate", 19)}, {},
+            {client.sameAsSent(item.id, "First", 12)}, {});
+        client.workspace->loadBoards(true);
+
+        auto sync = client.workspace->syncBoard(client.board, false);
+        client.changeMeanwhile(item.id, [](Item& changed) { changed.content = QStringLiteral("Second"); });
+        sqlite3* lock = nullptr;
+        QCOMPARE(sqlite3_open(client.store->fileName().toUtf8().constData(), &lock), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(lock, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+        const bool synced = QCoro::waitFor(std::move(sync));
+        sqlite3_exec(lock, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(lock);
+
+        QVERIFY(!synced);
+        QCOMPARE(client.preferences->get(PreferenceKeys::checkpoint(client.board.id)), std::optional<qint64>(5));
+        const auto after = client.stored(item.id);
+        QCOMPARE(after->content, QStringLiteral("Second"));
+        QVERIFY(!after->didSync);
+
+        // Once saves work again, the next sync sends the newer change from the old checkpoint.
+        client.answer("Team", 21, {client.remote(arriving, "From a teammate", 19)}, {},
+            {client.sameAsSent(item.id, "Second", 21)}, {});
+        QVERIFY(QCoro::waitFor(client.workspace->syncBoard(client.board, false)));
+        QCOMPARE(client.sentBody().value("checkpoint").toInteger(), 5);
+        QCOMPARE(client.sentBody().value("items").toArray().first().toObject().value("content").toString(),
+            QStringLiteral("Second"));
+        QVERIFY(client.stored(item.id)->didSync);
+        QCOMPARE(client.content(arriving), QStringLiteral("From a teammate"));
     }
 
     void serviceErrorBodyIsShown()

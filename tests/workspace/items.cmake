@@ -6,3 +6,9 @@ plenko_add_test(NAME test_workspace_item_merge
 plenko_add_test(NAME test_workspace_items
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/ItemOperationsTest.cpp
     LIBS plenko_workspace_test_support)
+plenko_add_test(NAME test_workspace_unsent_changes
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/UnsentChangesTest.cpp
+    LIBS plenko_workspace_test_support)
+plenko_add_test(NAME test_workspace_overlapping_operations
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/OverlappingOperationsTest.cpp
+    LIBS plenko_workspace_test_support)

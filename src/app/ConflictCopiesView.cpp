@@ -1,0 +1,162 @@
+#include "app/ConflictCopiesView.h"
+
+#include "app/Palette.h"
+#include "workspace/BoardViewModel.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+QPushButton* rowButton(QWidget* parent, const QString& name, const QString& text)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setCursor(Qt::PointingHandCursor);
+    button->setFocusPolicy(Qt::StrongFocus);
+    return button;
+}
+}
+
+ConflictCopiesView::ConflictCopiesView(const ViewContext& context, QWidget* parent)
+    : QWidget(parent)
+    , m_context(context)
+{
+    setObjectName(QStringLiteral("conflictCopies"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(20, 8, 20, 0);
+    layout->setSpacing(6);
+
+    m_header = new QToolButton(this);
+    m_header->setObjectName(QStringLiteral("conflictCopiesHeader"));
+    m_header->setAutoRaise(true);
+    m_header->setCursor(Qt::PointingHandCursor);
+    m_header->setFocusPolicy(Qt::StrongFocus);
+    m_header->setToolTip(QStringLiteral("Your versions of items that the service replaced or did not accept"));
+    m_header->setStyleSheet(QStringLiteral("QToolButton { border: 1px solid %1; border-radius: 6px; color: %1; "
+                                           "padding: 3px 8px; font-weight: 600; }")
+                                .arg(Palette::conflict().name()));
+    connect(m_header, &QToolButton::clicked, this, [this] { setExpanded(!m_isExpanded); });
+    layout->addWidget(m_header, 0, Qt::AlignLeft);
+
+    m_list = new QWidget(this);
+    m_list->setObjectName(QStringLiteral("conflictCopiesList"));
+    m_rows = new QVBoxLayout(m_list);
+    m_rows->setContentsMargins(0, 0, 0, 0);
+    m_rows->setSpacing(6);
+    layout->addWidget(m_list);
+    m_list->hide();
+
+    BoardViewModel& workspace = m_context.workspace;
+    connect(&workspace.conflictCopies(), &ConflictCopies::changed, this, &ConflictCopiesView::rebuild);
+    connect(&workspace, &BoardViewModel::selectedBoardChanged, this, &ConflictCopiesView::rebuild);
+    connect(&workspace, &BoardViewModel::boardsChanged, this, &ConflictCopiesView::rebuild);
+    rebuild();
+}
+
+void ConflictCopiesView::setExpanded(bool expanded)
+{
+    m_isExpanded = expanded;
+    m_list->setVisible(expanded);
+    rebuild();
+}
+
+void ConflictCopiesView::reveal()
+{
+    setExpanded(true);
+    if (auto* first = m_list->findChild<QPushButton*>())
+        first->setFocus(Qt::OtherFocusReason);
+}
+
+void ConflictCopiesView::rebuild()
+{
+    const BoardViewModel& workspace = m_context.workspace;
+    const QUuid boardId = workspace.selectedBoard().id;
+    QSet<QUuid> known;
+    for (const Board& board : workspace.boards())
+        known.insert(board.id);
+    const QList<ConflictCopy> own = workspace.conflictCopies().forBoard(boardId);
+    const QList<ConflictCopy> orphans = workspace.conflictCopies().orphans(known);
+    const qsizetype count = own.size() + orphans.size();
+
+    setVisible(count > 0);
+    m_header->setText(QStringLiteral("%1 Conflict copies (%2)")
+                          .arg(m_isExpanded ? QStringLiteral("▾") : QStringLiteral("▸"))
+                          .arg(count));
+    // Later, not now: the change may come from a button of the row being replaced.
+    while (QLayoutItem* row = m_rows->takeAt(0)) {
+        if (QWidget* widget = row->widget()) {
+            widget->hide();
+            widget->deleteLater();
+        }
+        delete row;
+    }
+    if (!m_isExpanded)
+        return;
+    for (const ConflictCopy& copy : own)
+        m_rows->addWidget(makeRow(copy, false));
+    for (const ConflictCopy& copy : orphans)
+        m_rows->addWidget(makeRow(copy, true));
+}
+
+QWidget* ConflictCopiesView::makeRow(const ConflictCopy& copy, bool orphan)
+{
+    auto* row = new QWidget(m_list);
+    row->setObjectName(QStringLiteral("conflictCopyRow"));
+    row->setProperty("copyId", copy.id);
+    row->setAttribute(Qt::WA_StyledBackground);
+    row->setStyleSheet(QStringLiteral("#conflictCopyRow { background: %1; border: 1px solid %2; border-radius: 8px; }")
+                           .arg(Palette::itemCardBackground().name(), Palette::conflict().name()));
+    auto* layout = new QVBoxLayout(row);
+    layout->setContentsMargins(12, 8, 12, 8);
+    layout->setSpacing(4);
+
+    QString why = conflictReasonDescription(copy.reason);
+    if (orphan)
+        why = QStringLiteral("From \"%1\". ").arg(copy.boardName.isEmpty() ? QStringLiteral("a board no longer here") : copy.boardName) + why;
+    auto* reason = new QLabel(QStringLiteral("%1 Kept %2.").arg(why, QLocale().toString(copy.savedAt.toLocalTime(), QLocale::ShortFormat)), row);
+    reason->setObjectName(QStringLiteral("conflictCopyReason"));
+    reason->setTextFormat(Qt::PlainText);
+    reason->setWordWrap(true);
+    reason->setStyleSheet(QStringLiteral("color: %1; font-size: 11px;").arg(Palette::secondaryText().name()));
+    layout->addWidget(reason);
+
+    // The text came from this user, but may hold anything: shown as plain text.
+    auto* text = new QLabel(copy.content, row);
+    text->setObjectName(QStringLiteral("conflictCopyText"));
+    text->setTextFormat(Qt::PlainText);
+    text->setWordWrap(true);
+    text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    text->setStyleSheet(QStringLiteral("color: %1;").arg(Palette::primaryText().name()));
+    layout->addWidget(text);
+
+    auto* buttons = new QHBoxLayout();
+    buttons->setSpacing(6);
+    QPushButton* restore = rowButton(row, QStringLiteral("restoreConflictCopy"), QStringLiteral("Restore my version"));
+    QPushButton* copyText = rowButton(row, QStringLiteral("copyConflictCopy"), QStringLiteral("Copy text"));
+    QPushButton* discard = rowButton(row, QStringLiteral("discardConflictCopy"), QStringLiteral("Discard"));
+    buttons->addWidget(restore);
+    buttons->addWidget(copyText);
+    buttons->addStretch(1);
+    buttons->addWidget(discard);
+    layout->addLayout(buttons);
+
+    const QUuid copyId = copy.id;
+    const QString content = copy.content;
+    BoardViewModel* workspace = &m_context.workspace;
+    connect(restore, &QPushButton::clicked, this, [workspace, copyId] {
+        workspace->restoreConflictCopy(copyId, workspace->selectedBoard().id);
+    });
+    ToastManager* toasts = &m_context.toasts;
+    connect(copyText, &QPushButton::clicked, this, [toasts, content] {
+        QApplication::clipboard()->setText(content);
+        toasts->showSuccess(QStringLiteral("Copied item content"));
+    });
+    connect(discard, &QPushButton::clicked, this, [workspace, copyId] { workspace->discardConflictCopy(copyId); });
+    return row;
+}

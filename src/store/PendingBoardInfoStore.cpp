@@ -1,0 +1,47 @@
+#include "store/PendingBoardInfoStore.h"
+
+std::optional<QString> PendingBoardInfoStore::get(const QUuid& boardId, StoreContext& context)
+{
+    auto statement = context.statement(QStringLiteral("SELECT info FROM pending_board_info WHERE boardId = ?1"));
+    if (!statement)
+        return std::nullopt;
+    SqliteStatement& query = **statement;
+    query.bindUuid(1, boardId);
+    std::optional<QString> info;
+    if (query.step() == SqliteStatement::Step::row)
+        info = query.text(0);
+    query.reset();
+    return info;
+}
+
+PendingBoardInfoStore::Result PendingBoardInfoStore::set(const QUuid& boardId, const QString& info, StoreContext& context)
+{
+    auto statement
+        = context.statement(QStringLiteral("INSERT OR REPLACE INTO pending_board_info (boardId, info) VALUES (?1, ?2)"));
+    if (!statement)
+        return std::unexpected(statement.error());
+    SqliteStatement& query = **statement;
+    query.bindUuid(1, boardId);
+    query.bindText(2, info);
+    const bool done = query.execute();
+    const QString message = done ? QString() : query.errorMessage();
+    query.reset();
+    if (!done)
+        return std::unexpected(StoreError { QStringLiteral("Could not keep the board description: ") + message });
+    return {};
+}
+
+PendingBoardInfoStore::Result PendingBoardInfoStore::remove(const QUuid& boardId, StoreContext& context)
+{
+    auto statement = context.statement(QStringLiteral("DELETE FROM pending_board_info WHERE boardId = ?1"));
+    if (!statement)
+        return std::unexpected(statement.error());
+    SqliteStatement& query = **statement;
+    query.bindUuid(1, boardId);
+    const bool done = query.execute();
+    const QString message = done ? QString() : query.errorMessage();
+    query.reset();
+    if (!done)
+        return std::unexpected(StoreError { QStringLiteral("Could not clear the board description: ") + message });
+    return {};
+}
