@@ -466,6 +466,13 @@ private Q_SLOTS:
         int savedTexts = 0;
         for (const Member& member : members)
             savedTexts += int(member.saved.size());
+        // What the service itself reports: refused edits (409) and answers it really dropped.
+        int revisionConflicts = 0;
+        int droppedAnswers = 0;
+        for (const QString& line : m_server->output()) {
+            revisionConflicts += line.endsWith(QLatin1String(" -> 409")) ? 1 : 0;
+            droppedAnswers += line.contains(QLatin1String("answer dropped")) ? 1 : 0;
+        }
         qInfo().noquote() << QStringLiteral("concurrency soak seed %1: %2 operations in %3 ms (%4); %5 overlapping a sync "
                                             "of their board; faults: %6; %7 kills, %8 restarts")
                                  .arg(seed)
@@ -476,6 +483,10 @@ private Q_SLOTS:
                                  .arg(faultKinds.join(QStringLiteral(", ")))
                                  .arg(kills)
                                  .arg(restarts);
+        qInfo().noquote() << QStringLiteral("the service refused %1 edits as revision conflicts and dropped %2 answers "
+                                            "after applying the request")
+                                 .arg(revisionConflicts)
+                                 .arg(droppedAnswers);
         qInfo().noquote() << QStringLiteral("%1 saved texts checked: %2 kept only in conflict copies, %3 only on a "
                                             "local board; %4 conflict copies; %5 live items on the service; %6 losses")
                                  .arg(savedTexts)
