@@ -140,7 +140,8 @@ void MyApp::flushStore()
     if (!m_modelContainer->hasChanges())
         return;
     if (auto saved = m_modelContainer->save(); !saved)
-        logLine(QStringLiteral("💾 The last changes could not be saved before quitting: ") + saved.error().message);
+        logLine(QStringLiteral("💾 The last changes could not be saved before quitting: ")
+            + saved.error().message);
 }
 
 void MyApp::showMainWindow()

@@ -2,15 +2,14 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
-
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
 // A signal handler may only write to a descriptor; the event loop reads the other end.
-int wakeFds[2] = { -1, -1 };
-constexpr int handledSignals[] = { SIGTERM, SIGINT, SIGHUP };
+int wakeFds[2] = {-1, -1};
+constexpr int handledSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
 void onSignal(int)
 {

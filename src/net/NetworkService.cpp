@@ -45,7 +45,8 @@ bool isTransportError(QNetworkReply::NetworkError error)
 // apply it twice (two boards of one name), so only the caller may decide to repeat one.
 bool mayRepeat(const QByteArray& method)
 {
-    return method == "GET" || method == "HEAD" || method == "PUT" || method == "DELETE" || method == "OPTIONS";
+    return method == "GET" || method == "HEAD" || method == "PUT" || method == "DELETE"
+        || method == "OPTIONS";
 }
 
 const QString connectionLost = QStringLiteral("The network connection was lost.");
@@ -164,7 +165,8 @@ QCoro::Task<NetworkService::Exchange> NetworkService::perform(ServiceRequest req
 
     Exchange exchange;
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (reply->error() == QNetworkReply::RemoteHostClosedError || reply->error() == QNetworkReply::ContentReSendError) {
+    if (reply->error() == QNetworkReply::RemoteHostClosedError
+        || reply->error() == QNetworkReply::ContentReSendError) {
         exchange.transportError = connectionLost;
     } else if (isTransportError(reply->error())) {
         // Transfer time-outs arrive as a cancellation; nothing else here ever cancels a reply.

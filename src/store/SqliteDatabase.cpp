@@ -46,13 +46,14 @@ std::expected<SqliteDatabase, StoreError> SqliteDatabase::open(const QString& fi
     // for us (for example a read-only medium), and we would rather say so than run without it.
     // A folder or disk that cannot take the log already fails here; say which file it was.
     const auto naming = [&fileName](const StoreError& error) {
-        return StoreError { QStringLiteral("%1 (%2)").arg(error.message, fileName) };
+        return StoreError {QStringLiteral("%1 (%2)").arg(error.message, fileName)};
     };
     auto mode = db.prepare(QStringLiteral("PRAGMA journal_mode=WAL"));
     if (!mode)
         return std::unexpected(naming(mode.error()));
     if (mode->step() != SqliteStatement::Step::row)
-        return std::unexpected(naming(db.error(QStringLiteral("Could not switch the store to write-ahead logging"))));
+        return std::unexpected(
+            naming(db.error(QStringLiteral("Could not switch the store to write-ahead logging"))));
     if (mode->text(0).compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0)
         return std::unexpected(StoreError { QStringLiteral("The store %1 cannot use write-ahead logging (journal mode %2)")
                                                 .arg(fileName, mode->text(0)) });
@@ -64,7 +65,7 @@ std::expected<SqliteDatabase, StoreError> SqliteDatabase::open(const QString& fi
     // log only fails at the first commit: every save of the session would then fail. One real
     // commit (the header's version, rewritten unchanged) proves the store can keep a change.
     const auto cannotWrite = [&fileName](const QString& reason) {
-        return StoreError { QStringLiteral("The store %1 cannot be written: %2").arg(fileName, reason) };
+        return StoreError {QStringLiteral("The store %1 cannot be written: %2").arg(fileName, reason)};
     };
     if (sqlite3_db_readonly(handle, "main") == 1)
         return std::unexpected(cannotWrite(QStringLiteral("the file is read-only")));

@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QProcessEnvironment>
 #include <QTest>
-
 #include <utility>
 
 namespace {

@@ -44,14 +44,16 @@ QList<QStringList> queryFile(const QString& fileName, const char* sql, int colum
 {
     QList<QStringList> rows;
     sqlite3* database = nullptr;
-    if (sqlite3_open_v2(fileName.toUtf8().constData(), &database, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+    if (sqlite3_open_v2(fileName.toUtf8().constData(), &database, SQLITE_OPEN_READWRITE, nullptr)
+        == SQLITE_OK) {
         sqlite3_busy_timeout(database, 5000);
         sqlite3_stmt* statement = nullptr;
         if (sqlite3_prepare_v2(database, sql, -1, &statement, nullptr) == SQLITE_OK) {
             while (sqlite3_step(statement) == SQLITE_ROW) {
                 QStringList row;
                 for (int column = 0; column < columns; ++column)
-                    row.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, column))));
+                    row.append(QString::fromUtf8(
+                        reinterpret_cast<const char*>(sqlite3_column_text(statement, column))));
                 rows.append(row);
             }
         }
@@ -64,7 +66,8 @@ QList<QStringList> queryFile(const QString& fileName, const char* sql, int colum
 bool executeOnFile(const QString& fileName, const char* sql)
 {
     sqlite3* database = nullptr;
-    bool done = sqlite3_open_v2(fileName.toUtf8().constData(), &database, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
+    bool done = sqlite3_open_v2(fileName.toUtf8().constData(), &database, SQLITE_OPEN_READWRITE, nullptr)
+        == SQLITE_OK;
     if (done) {
         sqlite3_busy_timeout(database, 5000);
         done = sqlite3_exec(database, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
@@ -100,11 +103,13 @@ private:
     // The service's live items of a board, read with a sync from checkpoint 0 that sends nothing.
     QHash<QUuid, QJsonObject> serviceItems(const QUuid& boardId, const QString& accessToken)
     {
-        const auto reply = m_server->request("POST", QStringLiteral("/api/boards/%1/sync").arg(uuidText(boardId)),
-            json({{"checkpoint", 0}, {"items", QJsonArray {}}}), accessToken);
+        const auto reply
+            = m_server->request("POST", QStringLiteral("/api/boards/%1/sync").arg(uuidText(boardId)),
+                json({{"checkpoint", 0}, {"items", QJsonArray {}}}), accessToken);
         QHash<QUuid, QJsonObject> items;
         for (const QJsonValue& value : reply.object().value(QStringLiteral("newItems")).toArray())
-            items.insert(QUuid::fromString(value.toObject().value(QStringLiteral("id")).toString()), value.toObject());
+            items.insert(
+                QUuid::fromString(value.toObject().value(QStringLiteral("id")).toString()), value.toObject());
         return items;
     }
 
@@ -155,24 +160,27 @@ private Q_SLOTS:
         members[0].name = QStringLiteral("ann");
         members[1].name = QStringLiteral("bob");
         for (Member& member : members) {
-            member.account = m_server->createAccount(member.name + QStringLiteral("@example.com"), member.name);
+            member.account
+                = m_server->createAccount(member.name + QStringLiteral("@example.com"), member.name);
             QVERIFY2(member.account.isValid(), qPrintable(m_server->errorString()));
         }
         QList<QUuid> sharedBoards;
         for (const QString& name : {QStringLiteral("Shared one"), QStringLiteral("Shared two")}) {
-            const auto created = m_server->request(
-                "POST", QStringLiteral("/api/boards"), json({{"name", name}}), members[0].account.accessToken);
+            const auto created = m_server->request("POST", QStringLiteral("/api/boards"),
+                json({{"name", name}}), members[0].account.accessToken);
             QCOMPARE(created.status, 200);
             const QString boardId = created.object().value(QStringLiteral("id")).toString();
             sharedBoards.append(QUuid::fromString(boardId));
-            const QString code = m_server
-                                     ->request("POST", QStringLiteral("/api/boards/%1/invitations").arg(boardId),
-                                         std::nullopt, members[0].account.accessToken)
-                                     .object()
-                                     .value(QStringLiteral("code"))
-                                     .toString();
+            const QString code
+                = m_server
+                      ->request("POST", QStringLiteral("/api/boards/%1/invitations").arg(boardId),
+                          std::nullopt, members[0].account.accessToken)
+                      .object()
+                      .value(QStringLiteral("code"))
+                      .toString();
             const auto joined = m_server->request("PATCH",
-                QStringLiteral("/api/boards/invitations?code=") + QString::fromLatin1(QUrl::toPercentEncoding(code)),
+                QStringLiteral("/api/boards/invitations?code=")
+                    + QString::fromLatin1(QUrl::toPercentEncoding(code)),
                 std::nullopt, members[1].account.accessToken);
             QCOMPARE(joined.status, 200);
         }
@@ -193,7 +201,8 @@ private Q_SLOTS:
                 qPrintable(answer.value_or(member.app->logTail())));
             member.localBoard = QUuid::fromString(answer->section(QLatin1Char(' '), 2, 2));
             answer = command(member, QStringLiteral("sync"));
-            QVERIFY2(answer == QStringLiteral("ack sync 2 0"), qPrintable(answer.value_or(member.app->logTail())));
+            QVERIFY2(
+                answer == QStringLiteral("ack sync 2 0"), qPrintable(answer.value_or(member.app->logTail())));
         }
 
         // Where each item was last seen to live, by anyone's acknowledged add or move.
@@ -247,7 +256,8 @@ private Q_SLOTS:
                 kind = QStringLiteral("sync started");
                 line = QStringLiteral("async sync %1").arg(uuidText(boardId));
                 // A late answer keeps the sync in flight while the next operations run.
-                if (random.bounded(100) < 70 && m_server->delayAnswerNext(1, 150 + int(random.bounded(500)),
+                if (random.bounded(100) < 70
+                    && m_server->delayAnswerNext(1, 150 + int(random.bounded(500)),
                         QStringLiteral("/api/boards/%1/sync").arg(uuidText(boardId)))) {
                     ++faults[QStringLiteral("late answer")];
                     armed.append(QStringLiteral("late sync answer"));
@@ -279,10 +289,13 @@ private Q_SLOTS:
                 } else if (roll < 94) {
                     const std::optional<QUuid> destination = pickItem(boardId);
                     kind = QStringLiteral("merge");
-                    line = QStringLiteral("merge %1 %2").arg(uuidText(itemId), uuidText(destination.value_or(itemId)));
+                    line = QStringLiteral("merge %1 %2")
+                               .arg(uuidText(itemId), uuidText(destination.value_or(itemId)));
                 } else {
                     kind = QStringLiteral("move to board");
-                    const QUuid to = random.bounded(3) == 0 ? member.localBoard : sharedBoards.at(boardId == sharedBoards[0] ? 1 : 0);
+                    const QUuid to = random.bounded(3) == 0
+                        ? member.localBoard
+                        : sharedBoards.at(boardId == sharedBoards[0] ? 1 : 0);
                     line = QStringLiteral("moveboard %1 %2").arg(uuidText(itemId), uuidText(to));
                 }
             }
@@ -308,8 +321,12 @@ private Q_SLOTS:
             if (member.syncing.contains(boardId))
                 armed.append(QStringLiteral("during a sync"));
 
-            history.append(QStringLiteral("#%1 %2: %3%4").arg(performed).arg(member.name, line,
-                armed.isEmpty() ? QString() : QStringLiteral(" [%1]").arg(armed.join(QStringLiteral(", ")))));
+            history.append(
+                QStringLiteral("#%1 %2: %3%4")
+                    .arg(performed)
+                    .arg(member.name, line,
+                        armed.isEmpty() ? QString()
+                                        : QStringLiteral(" [%1]").arg(armed.join(QStringLiteral(", ")))));
             ++operations[kind];
             member.app->send(line);
             std::optional<QString> answer;
@@ -320,10 +337,13 @@ private Q_SLOTS:
                     answer = member.app->waitForAnswer(0);
                 member.app->kill();
                 ++kills;
-                history.append(QStringLiteral("  %1 killed%2").arg(member.name, answer ? QString() : QStringLiteral(" before the answer")));
+                history.append(
+                    QStringLiteral("  %1 killed%2")
+                        .arg(member.name, answer ? QString() : QStringLiteral(" before the answer")));
             } else {
                 answer = member.app->waitForAnswer(answerTimeoutMs);
-                QVERIFY2(answer, qPrintable(QStringLiteral("no answer to %1; %2").arg(line, member.app->logTail())));
+                QVERIFY2(answer,
+                    qPrintable(QStringLiteral("no answer to %1; %2").arg(line, member.app->logTail())));
             }
             if (answer && answer->startsWith(QLatin1String("nack ")))
                 history.last() += QStringLiteral(" -> ") + *answer;
@@ -335,7 +355,8 @@ private Q_SLOTS:
                 focusBoard = boardId;
                 focusLeft = 1 + int(random.bounded(3));
             }
-            if (answer && answer->startsWith(QLatin1String("ack ")) && !answer->endsWith(QLatin1String(" refused"))) {
+            if (answer && answer->startsWith(QLatin1String("ack "))
+                && !answer->endsWith(QLatin1String(" refused"))) {
                 if (text)
                     member.saved.insert(itemId, *text);
                 if (kind == QLatin1String("add"))
@@ -356,16 +377,20 @@ private Q_SLOTS:
         for (int round = 0; round < 3; ++round) {
             for (Member& member : members) {
                 // Background syncs still in flight end first: one sync of a board at a time.
-                (void)QTest::qWaitFor([&member] {
-                    for (const QString& line : member.app->takeOtherLines()) {
-                        if (line.startsWith(QLatin1String("synced ")))
-                            member.syncing.remove(QUuid::fromString(line.section(QLatin1Char(' '), 1, 1)));
-                    }
-                    return member.syncing.isEmpty();
-                }, answerTimeoutMs);
+                (void)QTest::qWaitFor(
+                    [&member] {
+                        for (const QString& line : member.app->takeOtherLines()) {
+                            if (line.startsWith(QLatin1String("synced ")))
+                                member.syncing.remove(
+                                    QUuid::fromString(line.section(QLatin1Char(' '), 1, 1)));
+                        }
+                        return member.syncing.isEmpty();
+                    },
+                    answerTimeoutMs);
                 const auto answer = command(member, QStringLiteral("sync"));
                 QVERIFY2(answer == QStringLiteral("ack sync 2 0"),
-                    qPrintable(QStringLiteral("%1's last sync: %2").arg(member.name, answer.value_or(member.app->logTail()))));
+                    qPrintable(QStringLiteral("%1's last sync: %2")
+                                   .arg(member.name, answer.value_or(member.app->logTail()))));
             }
         }
         for (Member& member : members)
@@ -396,7 +421,8 @@ private Q_SLOTS:
                     ownTexts.append(item->content());
             }
             QStringList copies;
-            for (const QStringList& row : queryFile(member.app->storeFile(), "SELECT itemId, content FROM conflict_copy", 2))
+            for (const QStringList& row :
+                queryFile(member.app->storeFile(), "SELECT itemId, content FROM conflict_copy", 2))
                 copies.append(row[1]);
             conflictCopies += int(copies.size());
 
@@ -405,13 +431,16 @@ private Q_SLOTS:
                 QVERIFY(items);
                 for (const auto& item : *items) {
                     if (!item->didSync())
-                        problems.append(QStringLiteral("%1: still pending: \"%2\"").arg(member.name, item->content()));
+                        problems.append(
+                            QStringLiteral("%1: still pending: \"%2\"").arg(member.name, item->content()));
                     else if (!item->deletedAt() && !service.contains(item->id()))
-                        problems.append(QStringLiteral("%1: only in the store: \"%2\"").arg(member.name, item->content()));
+                        problems.append(QStringLiteral("%1: only in the store: \"%2\"")
+                                            .arg(member.name, item->content()));
                 }
             }
             auto holds = [](const QStringList& texts, const QString& text) {
-                return std::any_of(texts.cbegin(), texts.cend(), [&text](const QString& t) { return t.contains(text); });
+                return std::any_of(
+                    texts.cbegin(), texts.cend(), [&text](const QString& t) { return t.contains(text); });
             };
             for (auto it = member.saved.cbegin(); it != member.saved.cend(); ++it) {
                 if (holds(everText, it.value()))
@@ -430,9 +459,10 @@ private Q_SLOTS:
                 QStringList trail;
                 for (qsizetype i = 0; i < history.size(); ++i) {
                     if (history[i].contains(id))
-                        trail.append(history[i] + (i + 1 < history.size() && history[i + 1].startsWith(QLatin1String("  "))
-                                                          ? history[i + 1]
-                                                          : QString()));
+                        trail.append(history[i]
+                            + (i + 1 < history.size() && history[i + 1].startsWith(QLatin1String("  "))
+                                    ? history[i + 1]
+                                    : QString()));
                 }
                 problems.append(QStringLiteral("%1's text lost: \"%2\"; the item's operations:\n  %3")
                                     .arg(member.name, it.value(), trail.join(QStringLiteral("\n  "))));
@@ -447,7 +477,9 @@ private Q_SLOTS:
             liveTexts.insert(content);
         }
         const QJsonArray boardList = QJsonDocument::fromJson(
-            m_server->request("GET", QStringLiteral("/api/boards"), std::nullopt, members[0].account.accessToken).body)
+            m_server
+                ->request("GET", QStringLiteral("/api/boards"), std::nullopt, members[0].account.accessToken)
+                .body)
                                          .array();
         QSet<QString> boardNames;
         for (const QJsonValue& board : boardList) {
@@ -473,8 +505,9 @@ private Q_SLOTS:
             revisionConflicts += line.endsWith(QLatin1String(" -> 409")) ? 1 : 0;
             droppedAnswers += line.contains(QLatin1String("answer dropped")) ? 1 : 0;
         }
-        qInfo().noquote() << QStringLiteral("concurrency soak seed %1: %2 operations in %3 ms (%4); %5 overlapping a sync "
-                                            "of their board; faults: %6; %7 kills, %8 restarts")
+        qInfo().noquote() << QStringLiteral(
+            "concurrency soak seed %1: %2 operations in %3 ms (%4); %5 overlapping a sync "
+            "of their board; faults: %6; %7 kills, %8 restarts")
                                  .arg(seed)
                                  .arg(performed)
                                  .arg(clock.elapsed())
@@ -483,12 +516,14 @@ private Q_SLOTS:
                                  .arg(faultKinds.join(QStringLiteral(", ")))
                                  .arg(kills)
                                  .arg(restarts);
-        qInfo().noquote() << QStringLiteral("the service refused %1 edits as revision conflicts and dropped %2 answers "
-                                            "after applying the request")
+        qInfo().noquote() << QStringLiteral(
+            "the service refused %1 edits as revision conflicts and dropped %2 answers "
+            "after applying the request")
                                  .arg(revisionConflicts)
                                  .arg(droppedAnswers);
-        qInfo().noquote() << QStringLiteral("%1 saved texts checked: %2 kept only in conflict copies, %3 only on a "
-                                            "local board; %4 conflict copies; %5 live items on the service; %6 losses")
+        qInfo().noquote() << QStringLiteral(
+            "%1 saved texts checked: %2 kept only in conflict copies, %3 only on a "
+            "local board; %4 conflict copies; %5 live items on the service; %6 losses")
                                  .arg(savedTexts)
                                  .arg(keptInCopies)
                                  .arg(keptLocally)

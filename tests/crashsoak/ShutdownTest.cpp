@@ -16,9 +16,11 @@ QString storedContent(const QString& fileName, const QUuid& itemId)
 {
     sqlite3* database = nullptr;
     QString content;
-    if (sqlite3_open_v2(fileName.toUtf8().constData(), &database, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    if (sqlite3_open_v2(fileName.toUtf8().constData(), &database, SQLITE_OPEN_READONLY, nullptr)
+        == SQLITE_OK) {
         sqlite3_stmt* statement = nullptr;
-        const QByteArray sql = "SELECT content FROM local_item WHERE id = '" + uuidText(itemId).toLatin1() + "'";
+        const QByteArray sql
+            = "SELECT content FROM local_item WHERE id = '" + uuidText(itemId).toLatin1() + "'";
         if (sqlite3_prepare_v2(database, sql.constData(), -1, &statement, nullptr) == SQLITE_OK
             && sqlite3_step(statement) == SQLITE_ROW)
             content = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
@@ -61,7 +63,8 @@ private Q_SLOTS:
 
         // Another connection holds the write lock while the edit is saved: that save fails.
         sqlite3* holder = nullptr;
-        QCOMPARE(sqlite3_open_v2(app.storeFile().toUtf8().constData(), &holder, SQLITE_OPEN_READWRITE, nullptr),
+        QCOMPARE(
+            sqlite3_open_v2(app.storeFile().toUtf8().constData(), &holder, SQLITE_OPEN_READWRITE, nullptr),
             SQLITE_OK);
         QCOMPARE(sqlite3_exec(holder, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
         app.send(QStringLiteral("edit %1 second thoughts").arg(uuidText(item)));
@@ -71,7 +74,8 @@ private Q_SLOTS:
         QVERIFY2(answer && answer->startsWith(QLatin1String("ack edit")), qPrintable(app.logTail()));
         QCOMPARE(storedContent(app.storeFile(), item), QStringLiteral("first words"));
 
-        QVERIFY2(bySignal ? app.terminate(answerTimeoutMs) : app.quit(answerTimeoutMs), qPrintable(app.logTail()));
+        QVERIFY2(
+            bySignal ? app.terminate(answerTimeoutMs) : app.quit(answerTimeoutMs), qPrintable(app.logTail()));
         QCOMPARE(storedContent(app.storeFile(), item), QStringLiteral("second thoughts"));
     }
 };

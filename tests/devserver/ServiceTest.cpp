@@ -153,7 +153,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QJsonObject>("fault");
         QTest::addColumn<int>("boardsWhileWaiting"); // -1: the answer comes before anyone looks
-        QTest::addColumn<int>("status");             // 0: no answer at all
+        QTest::addColumn<int>("status"); // 0: no answer at all
         QTest::addColumn<int>("boardsAfter");
 
         QTest::newRow("answer dropped") << QJsonObject {{"kind", "dropAnswer"}} << -1 << 0 << 1;
@@ -198,18 +198,23 @@ private Q_SLOTS:
         }
         // The whole answer (the service keeps the connection open), or the connection's end.
         QByteArray answer;
-        QVERIFY(QTest::qWaitFor([&] {
-            answer += socket.readAll();
-            const qsizetype headerEnd = answer.indexOf("\r\n\r\n");
-            if (headerEnd >= 0) {
-                const qsizetype lengthAt = answer.toLower().indexOf("content-length:");
-                const qsizetype length = lengthAt < 0 ? 0
-                    : answer.mid(lengthAt + 15, answer.indexOf("\r\n", lengthAt) - lengthAt - 15).trimmed().toLongLong();
-                if (answer.size() >= headerEnd + 4 + length)
-                    return true;
-            }
-            return socket.state() == QAbstractSocket::UnconnectedState;
-        }, 10000));
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                answer += socket.readAll();
+                const qsizetype headerEnd = answer.indexOf("\r\n\r\n");
+                if (headerEnd >= 0) {
+                    const qsizetype lengthAt = answer.toLower().indexOf("content-length:");
+                    const qsizetype length = lengthAt < 0
+                        ? 0
+                        : answer.mid(lengthAt + 15, answer.indexOf("\r\n", lengthAt) - lengthAt - 15)
+                              .trimmed()
+                              .toLongLong();
+                    if (answer.size() >= headerEnd + 4 + length)
+                        return true;
+                }
+                return socket.state() == QAbstractSocket::UnconnectedState;
+            },
+            10000));
 
         if (status == 0)
             QVERIFY2(answer.isEmpty(), answer.constData());
@@ -217,7 +222,8 @@ private Q_SLOTS:
             QVERIFY2(answer.startsWith("HTTP/1.1 " + QByteArray::number(status) + ' '), answer.constData());
         QCOMPARE(boardCount(), boardsAfter);
         if (status == 200 && fault.value(QStringLiteral("kind")) != QLatin1String("close")) {
-            const QJsonObject created = QJsonDocument::fromJson(answer.mid(answer.indexOf("\r\n\r\n") + 4)).object();
+            const QJsonObject created
+                = QJsonDocument::fromJson(answer.mid(answer.indexOf("\r\n\r\n") + 4)).object();
             QCOMPARE(created.value(QStringLiteral("name")).toString(), QStringLiteral("Plans"));
         }
     }

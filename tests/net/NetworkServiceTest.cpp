@@ -162,12 +162,14 @@ private Q_SLOTS:
         QTest::addColumn<bool>("mayRepeat");
 
         const QByteArray json = R"({"name":"Plans"})";
-        for (const bool gently : { false, true }) {
+        for (const bool gently : {false, true}) {
             const char* close = gently ? "closed" : "reset";
             QTest::addRow("POST with a body, %s", close) << QByteArray("POST") << json << gently << false;
-            QTest::addRow("POST without a body, %s", close) << QByteArray("POST") << QByteArray("-") << gently << false;
+            QTest::addRow("POST without a body, %s", close)
+                << QByteArray("POST") << QByteArray("-") << gently << false;
             QTest::addRow("PATCH with a body, %s", close) << QByteArray("PATCH") << json << gently << false;
-            QTest::addRow("PATCH without a body, %s", close) << QByteArray("PATCH") << QByteArray("-") << gently << false;
+            QTest::addRow("PATCH without a body, %s", close)
+                << QByteArray("PATCH") << QByteArray("-") << gently << false;
             QTest::addRow("GET, %s", close) << QByteArray("GET") << QByteArray("-") << gently << true;
             QTest::addRow("DELETE, %s", close) << QByteArray("DELETE") << QByteArray("-") << gently << true;
         }
@@ -181,18 +183,19 @@ private Q_SLOTS:
         QFETCH(bool, mayRepeat);
 
         Harness harness(QStringLiteral("a1"), QStringLiteral("r1"));
-        harness.server.script({ gently ? ScriptedReply::hangUpGently() : ScriptedReply::hangUp() });
+        harness.server.script({gently ? ScriptedReply::hangUpGently() : ScriptedReply::hangUp()});
         const std::optional<QByteArray> sent = body == "-" ? std::nullopt : std::optional(body);
         LogCapture log;
-        const ApiResult<ServiceResponse> result = QCoro::waitFor(
-            sendEndpointRequest(&harness.service, EndpointRequest(method, QStringLiteral("/api/boards"), {}, true, sent)));
+        const ApiResult<ServiceResponse> result = QCoro::waitFor(sendEndpointRequest(
+            &harness.service, EndpointRequest(method, QStringLiteral("/api/boards"), {}, true, sent)));
 
         QVERIFY(!result);
         QCOMPARE(result.error().status, -1);
         QCOMPARE(result.error().code, QStringLiteral("Request Failed"));
         QCOMPARE(result.error().message, QStringLiteral("The network connection was lost."));
         QCOMPARE(result.error().path, QStringLiteral("/api/boards"));
-        QVERIFY(log.contains(QStringLiteral("🌐 [Net] ✖︎ request failed: The network connection was lost.")));
+        QVERIFY(log.contains(
+            QStringLiteral("🌐 [Net] ✖︎ request failed: The network connection was lost.")));
         QCOMPARE(harness.server.requests().size(), 1);
         QCOMPARE(harness.server.requests().constFirst().method, method);
         QCOMPARE(harness.server.requests().constFirst().body, sent.value_or(QByteArray()));
@@ -219,7 +222,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, body);
 
         Harness harness(QStringLiteral("a1"));
-        harness.server.script({ ScriptedReply::json(200, R"({"code":"JOIN-1"})") });
+        harness.server.script({ScriptedReply::json(200, R"({"code":"JOIN-1"})")});
         const ApiResult<InvitationResponse> result = QCoro::waitFor(fetchRecord<InvitationResponse>(
             &harness.service, EndpointRequest(method, QStringLiteral("/api/thing"), {}, true, body)));
 
@@ -227,7 +230,8 @@ private Q_SLOTS:
         QCOMPARE(result->code, QStringLiteral("JOIN-1"));
         QCOMPARE(harness.server.arrivals(), 1);
         QCOMPARE(harness.server.requests().constFirst().method, method);
-        QCOMPARE(harness.server.requests().constFirst().header("content-length"), QByteArray::number(body.size()));
+        QCOMPARE(
+            harness.server.requests().constFirst().header("content-length"), QByteArray::number(body.size()));
         QVERIFY(harness.server.requests().constFirst().body == body);
     }
 

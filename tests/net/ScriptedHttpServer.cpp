@@ -68,7 +68,8 @@ void ScriptedHttpServer::answer(QTcpSocket* socket, const RecordedRequest& reque
 {
     const ScriptedReply reply = m_script.isEmpty() ? ScriptedReply::text(599, "nothing scripted") : m_script.constFirst();
     ++m_arrivals;
-    const bool hangUp = reply.kind == ScriptedReply::Kind::hangUp || reply.kind == ScriptedReply::Kind::hangUpGently;
+    const bool hangUp
+        = reply.kind == ScriptedReply::Kind::hangUp || reply.kind == ScriptedReply::Kind::hangUpGently;
     // The HTTP client resends a request whose connection closed before any answer; such a resend is
     // the same request, so it is recorded once and meets the same hang-up.
     const bool resend = hangUp && m_lastWasHungUp && !m_requests.isEmpty()

@@ -29,10 +29,10 @@ struct RecordedRequest
 struct ScriptedReply
 {
     enum class Kind {
-        http,       // a normal HTTP response
-        hangUp,     // close the connection without answering; stays in force for the resends this provokes
+        http,         // a normal HTTP response
+        hangUp,       // close the connection without answering; stays in force for the resends this provokes
         hangUpGently, // as hangUp, with an orderly close (FIN) instead of a reset
-        silence,    // never answer (for time-outs)
+        silence,      // never answer (for time-outs)
     };
 
     Kind kind = Kind::http;

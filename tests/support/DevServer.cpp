@@ -253,8 +253,9 @@ bool DevServer::dropAnswerNext(int count, const QString& pathPrefix)
 
 bool DevServer::delayAnswerNext(int count, int delayMs, const QString& pathPrefix)
 {
-    return injectFault({{QStringLiteral("kind"), QStringLiteral("delayAnswer")}, {QStringLiteral("count"), count},
-        {QStringLiteral("delayMs"), delayMs}, {QStringLiteral("pathPrefix"), pathPrefix}});
+    return injectFault(
+        {{QStringLiteral("kind"), QStringLiteral("delayAnswer")}, {QStringLiteral("count"), count},
+            {QStringLiteral("delayMs"), delayMs}, {QStringLiteral("pathPrefix"), pathPrefix}});
 }
 
 bool DevServer::clearFaults()
