@@ -19,6 +19,12 @@ QPushButton* rowButton(QWidget* parent, const QString& name, const QString& text
     button->setObjectName(name);
     button->setCursor(Qt::PointingHandCursor);
     button->setFocusPolicy(Qt::StrongFocus);
+    button->setStyleSheet(QStringLiteral("QPushButton { color: %1; background: transparent; border: 1px solid %2; "
+                                         "border-radius: 5px; padding: 3px 10px; }"
+                                         "QPushButton:hover { background: %3; }"
+                                         "QPushButton:focus { border-color: %4; }")
+                              .arg(Palette::primaryText().name(), Palette::separator().lighter(140).name(),
+                                  Palette::hover().name(), Palette::accent().name()));
     return button;
 }
 }
@@ -99,9 +105,16 @@ void ConflictCopiesView::rebuild()
     if (!m_isExpanded)
         return;
     for (const ConflictCopy& copy : own)
-        m_rows->addWidget(makeRow(copy, false));
+        addRow(makeRow(copy, false));
     for (const ConflictCopy& copy : orphans)
-        m_rows->addWidget(makeRow(copy, true));
+        addRow(makeRow(copy, true));
+}
+
+void ConflictCopiesView::addRow(QWidget* row)
+{
+    m_rows->addWidget(row);
+    // Shown now rather than with the layout's next pass, so the keyboard can reach it at once.
+    row->show();
 }
 
 QWidget* ConflictCopiesView::makeRow(const ConflictCopy& copy, bool orphan)

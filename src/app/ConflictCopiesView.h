@@ -29,6 +29,7 @@ public:
 private:
     void rebuild();
     QWidget* makeRow(const ConflictCopy& copy, bool orphan);
+    void addRow(QWidget* row);
 
     ViewContext m_context;
     QToolButton* m_header = nullptr;

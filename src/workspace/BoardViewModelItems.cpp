@@ -170,6 +170,7 @@ QCoro::Task<void> BoardViewModel::addItem(Item item, Board board)
     std::optional<ApiError> failure;
     std::optional<qint64> revision = cloud ? std::nullopt : std::optional(item.revision);
 
+    const QDateTime sentAt = item.updatedAt;
     if (cloud) {
         const auto posted = co_await m_boardRepo.addItem(board.id, item.id, upsertItemRequest(item));
         if (!self)
@@ -187,7 +188,7 @@ QCoro::Task<void> BoardViewModel::addItem(Item item, Board board)
     // An id the store already holds is an item moved here from another board. A change made to it
     // while it was posted is newer than what the service got: it is kept, and stays pending.
     if (cloud) {
-        if (const auto stored = storedItem(item.id, m_context); stored && stored->updatedAt > item.updatedAt) {
+        if (const auto stored = storedItem(item.id, m_context); stored && stored->updatedAt > sentAt) {
             item.content = stored->content;
             item.status = stored->status;
             item.assignee = stored->assignee;

@@ -39,7 +39,7 @@ QList<QWidget*> rows(ConflictCopiesView* view)
 {
     QList<QWidget*> found;
     for (QWidget* child : view->findChildren<QWidget*>(QStringLiteral("conflictCopyRow"))) {
-        if (child->isVisible())
+        if (!child->isHidden()) // rows being replaced are hidden until they are deleted
             found.append(child);
     }
     return found;

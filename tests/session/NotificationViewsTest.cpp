@@ -382,7 +382,8 @@ private Q_SLOTS:
         QCOMPARE(asked->text(), QStringLiteral("2 changes have not reached the service."));
         QTest::mouseClick(asked->findChild<QPushButton*>(QStringLiteral("signOutAnyway")), Qt::LeftButton);
         QTRY_VERIFY(!auth.isLoggedIn());
-        QTRY_VERIFY(!workspace.findBoard(scene.launch));
+        QTRY_VERIFY(std::none_of(workspace.boards().cbegin(), workspace.boards().cend(),
+            [](const Board& board) { return board.syncWithServer; }));
 
         QMessageBox* report = nullptr;
         QTRY_VERIFY((report = [] {

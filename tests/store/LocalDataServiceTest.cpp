@@ -302,6 +302,71 @@ private Q_SLOTS:
         QCOMPARE(later->countItems(LocalDataService::unsyncedItemsQuery(otherBoard)).value(), 1);
     }
 
+    // Items changed after they were sent stay pending, also when the save fails, so the failure
+    // cannot mark them synced in the context for a later save to write.
+    void markLocalItemsSyncedKeepsItemsChangedSince_data()
+    {
+        QTest::addColumn<bool>("saveFails");
+        QTest::newRow("saved") << false;
+        QTest::newRow("save fails") << true;
+    }
+
+    void markLocalItemsSyncedKeepsItemsChangedSince()
+    {
+        QFETCH(bool, saveFails);
+        m_context = openStore(50);
+        const QUuid boardId = QUuid::createUuid();
+        const Item sent = sampleItem(boardId, QStringLiteral("sent"));
+        const Item changed = sampleItem(boardId, QStringLiteral("changed since"));
+        storeItem(sent);
+        storeItem(changed);
+        QVERIFY(m_context->save());
+
+        std::unique_ptr<RawConnection> other;
+        if (saveFails) {
+            other = std::make_unique<RawConnection>(m_file);
+            QVERIFY(other->execute(QStringLiteral("BEGIN IMMEDIATE")));
+        }
+        const auto marked = LocalDataService::markLocalItemsSynced(boardId, *m_context, {changed.id});
+        QCOMPARE(bool(marked), !saveFails);
+        QVERIFY(!LocalDataService::fetchLocalItem(changed.id, *m_context)->didSync());
+        QVERIFY(LocalDataService::fetchLocalItem(sent.id, *m_context)->didSync());
+        other.reset();
+        QVERIFY(m_context->save());
+        auto later = reopen();
+        QCOMPARE(later->countItems(LocalDataService::unsyncedItemsQuery(boardId)).value(), 1);
+        QVERIFY(!LocalDataService::fetchLocalItem(changed.id, *later)->didSync());
+    }
+
+    // What sign-out would remove unsent: pending items of cloud boards and of boards that are gone;
+    // never a local board's items, which are always unsent.
+    void unsentCloudItems()
+    {
+        const Board local = sampleBoard(QStringLiteral("local"), false);
+        const Board cloud = sampleBoard(QStringLiteral("cloud"), true);
+        storeBoard(local);
+        storeBoard(cloud);
+        storeItem(sampleItem(local.id, QStringLiteral("local, never sent")));
+        Item synced = sampleItem(cloud.id, QStringLiteral("synced"));
+        synced.didSync = true;
+        storeItem(synced);
+        const Item pending = sampleItem(cloud.id, QStringLiteral("pending"));
+        storeItem(pending);
+        Item tombstone = sampleItem(cloud.id, QStringLiteral("deleted here"));
+        tombstone.deletedAt = QDateTime::currentDateTimeUtc();
+        storeItem(tombstone);
+        const Item orphan = sampleItem(QUuid::createUuid(), QStringLiteral("board gone"));
+        storeItem(orphan);
+        QVERIFY(m_context->save());
+
+        const auto unsent = LocalDataService::fetchUnsentCloudItems(*m_context);
+        QVERIFY(unsent);
+        QSet<QUuid> ids;
+        for (const auto& record : *unsent)
+            ids.insert(record->id());
+        QCOMPARE(ids, (QSet<QUuid> {pending.id, tombstone.id, orphan.id}));
+    }
+
     void markLocalItemsSyncedChangesOnlyPendingItems_data()
     {
         QTest::addColumn<int>("synced");
@@ -415,6 +480,8 @@ private Q_SLOTS:
         storeItem(sampleItem(cloud.id, QStringLiteral("cloud item"), 0));
         storeItem(sampleItem(cloud.id, QStringLiteral("cloud item"), 4));
         storeItem(sampleItem(archivedCloud.id, QStringLiteral("cloud item")));
+        // Left behind by a board that vanished from the service: cloud data too.
+        storeItem(sampleItem(QUuid::createUuid(), QStringLiteral("orphaned item")));
         QVERIFY(m_context->save());
 
         LocalDataService::clearLocalCloudBoards(*m_context);

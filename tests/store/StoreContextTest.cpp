@@ -1,7 +1,9 @@
 #include "StoreTestSupport.h"
 
 #include "domain/Ids.h"
+#include "store/ConflictCopyStore.h"
 #include "store/LocalRecordConversions.h"
+#include "store/PendingBoardInfoStore.h"
 #include "store/StoreContext.h"
 
 #include <QElapsedTimer>
@@ -66,6 +68,59 @@ private Q_SLOTS:
         const auto context = StoreContext::open(m_file);
         QVERIFY(!context);
         QVERIFY2(context.error().message.contains(QStringLiteral("newer version")), qPrintable(context.error().message));
+    }
+
+    // A file written before conflict copies existed gets their tables on opening and keeps its
+    // records; copies and pending descriptions then survive reopening with every attribute.
+    void olderFileIsMigratedAndConflictCopiesSurviveReopening()
+    {
+        const Board board = sampleBoard(QStringLiteral("Plans"), true);
+        const Item item = sampleItem(board.id, QStringLiteral("Kept from before"), 3);
+        {
+            auto context = openStore();
+            context->insert(makeLocalBoard(board));
+            context->insert(makeLocalItem(item));
+            QVERIFY(context->save());
+        }
+        {
+            RawConnection raw(m_file);
+            QVERIFY(raw.execute(QStringLiteral("DROP TABLE conflict_copy; DROP TABLE pending_board_info; "
+                                               "PRAGMA user_version = 1;")));
+        }
+        Item mine = item;
+        mine.content = QStringLiteral("My **version**\nwith two lines");
+        mine.status = ItemStatus::inProgress;
+        mine.assignee = QUuid::createUuid();
+        mine.order = 7;
+        const ConflictCopy copy = ConflictCopy::of(mine, ConflictReason::boardRevoked, QStringLiteral("Plans"));
+        {
+            auto context = openStore();
+            QCOMPARE(RawConnection(m_file).value(QStringLiteral("PRAGMA user_version")), QStringLiteral("2"));
+            QCOMPARE(context->countItems(ItemQuery::withId(item.id)).value_or(-1), 1);
+            QVERIFY(ConflictCopyStore::insert(copy, *context));
+            QVERIFY(PendingBoardInfoStore::set(board.id, QStringLiteral("Notes"), *context));
+        }
+        auto context = openStore();
+        const auto copies = ConflictCopyStore::fetchAll(*context);
+        QVERIFY(copies);
+        QCOMPARE(copies->size(), 1);
+        const ConflictCopy& read = copies->first();
+        QCOMPARE(read.id, copy.id);
+        QCOMPARE(read.itemId, item.id);
+        QCOMPARE(read.boardId, board.id);
+        QCOMPARE(read.boardName, QStringLiteral("Plans"));
+        QCOMPARE(read.content, mine.content);
+        QCOMPARE(read.status, ItemStatus::inProgress);
+        QCOMPARE(read.assignee, mine.assignee);
+        QCOMPARE(read.createdBy, mine.createdBy);
+        QCOMPARE(read.order, qint64(7));
+        QCOMPARE(read.savedAt.toMSecsSinceEpoch(), copy.savedAt.toMSecsSinceEpoch());
+        QCOMPARE(read.reason, ConflictReason::boardRevoked);
+        QCOMPARE(PendingBoardInfoStore::get(board.id, *context), std::optional(QStringLiteral("Notes")));
+        QVERIFY(ConflictCopyStore::remove(copy.id, *context));
+        QVERIFY(PendingBoardInfoStore::remove(board.id, *context));
+        QVERIFY(ConflictCopyStore::fetchAll(*context)->isEmpty());
+        QVERIFY(!PendingBoardInfoStore::get(board.id, *context));
     }
 
     void everyAttributeSurvivesReopening_data()

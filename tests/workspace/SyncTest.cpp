@@ -181,7 +181,7 @@ private Q_SLOTS:
         QCOMPARE(stored(client, added.id)->revision(), service.value(added.id).value("revision").toInteger());
     }
 
-    void conflictsAreWonByTheService()
+    void conflictsAreWonByTheServiceAndTheEditIsKept()
     {
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         const Board board = client.createBoard(QStringLiteral("Team"), StorageOption::cloud);
@@ -205,6 +205,11 @@ private Q_SLOTS:
         QCOMPARE(serviceItems(*m_server, client, board.id).value(id).value("content").toString(),
             QStringLiteral("Agenda (service)"));
         QCOMPARE(current(client, board.id).items.first().content, QStringLiteral("Agenda (service)"));
+        // The edit the service refused stays on this computer, beside the item.
+        const QList<ConflictCopy> copies = client.workspace().conflictCopies().forBoard(board.id);
+        QCOMPARE(copies.size(), 1);
+        QCOMPARE(copies.first().itemId, id);
+        QCOMPARE(copies.first().content, QStringLiteral("Agenda (mine)"));
     }
 
     void failedSyncKeepsChangesPending_data()
