@@ -11,7 +11,9 @@
 #include "app/NotificationCenter.h"
 #include "app/Palette.h"
 #include "app/SessionControls.h"
+#include "app/TerminationSignals.h"
 #include "app/quickcapture/QuickCaptureController.h"
+#include "domain/Log.h"
 #include "net/NetworkService.h"
 #include "session/AccountDetailsView.h"
 #include "session/AuthState.h"
@@ -49,6 +51,8 @@ std::expected<std::unique_ptr<MyApp>, MyApp::StartupFailure> MyApp::create(
 MyApp::MyApp(std::unique_ptr<StoreContext> store)
     : m_modelContainer(std::move(store))
 {
+    connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, &MyApp::flushStore);
+    new TerminationSignals(this);
     // The one dark look is in place before any window exists; the window manager draws the frames.
     if (auto* application = qobject_cast<QApplication*>(QCoreApplication::instance()))
         Palette::applyTo(*application);
@@ -132,6 +136,16 @@ MyApp::~MyApp()
     m_mainWindow.reset();
     delete m_session;
     m_session = nullptr;
+    flushStore();
+}
+
+void MyApp::flushStore()
+{
+    if (!m_modelContainer->hasChanges())
+        return;
+    if (auto saved = m_modelContainer->save(); !saved)
+        logLine(QStringLiteral("💾 The last changes could not be saved before quitting: ")
+            + saved.error().message);
 }
 
 void MyApp::showAbout()

@@ -53,6 +53,8 @@ public:
 private:
     explicit MyApp(std::unique_ptr<StoreContext> store);
     void connectContent(ContentView& content);
+    // Writes what a failed save left pending; the last chance before the process ends.
+    void flushStore();
 
     std::unique_ptr<StoreContext> m_modelContainer;
     // Long-lived state shared by every window, in the order they come into being.

@@ -4,6 +4,7 @@
 #include "domain/Log.h"
 #include "domain/WireEncoder.h"
 #include "net/KeyringTokenStore.h"
+#include "net/OneShotBody.h"
 #include "net/RequestLog.h"
 
 #include <QCoreApplication>
@@ -39,6 +40,16 @@ bool isTransportError(QNetworkReply::NetworkError error)
 {
     return error != QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied;
 }
+
+// The service may have carried out a POST or PATCH whose answer never came; sending it again would
+// apply it twice (two boards of one name), so only the caller may decide to repeat one.
+bool mayRepeat(const QByteArray& method)
+{
+    return method == "GET" || method == "HEAD" || method == "PUT" || method == "DELETE"
+        || method == "OPTIONS";
+}
+
+const QString connectionLost = QStringLiteral("The network connection was lost.");
 }
 
 struct NetworkService::Exchange
@@ -132,19 +143,32 @@ QCoro::Task<NetworkService::Exchange> NetworkService::perform(ServiceRequest req
         networkRequest.setRawHeader(it.key().toUtf8(), it.value().toUtf8());
 
     QNetworkReply* started = nullptr;
-    if (request.body)
+    if (!mayRepeat(request.method)) {
+        // Qt has no switch for its silent re-send; a body it cannot rewind makes the re-send fail
+        // instead (ContentReSendError). Unbuffered sequential bodies need their length up front.
+        const QByteArray bytes = request.body.value_or(QByteArray());
+        networkRequest.setAttribute(QNetworkRequest::DoNotBufferUploadDataAttribute, true);
+        networkRequest.setHeader(QNetworkRequest::ContentLengthHeader, bytes.size());
+        auto* body = new OneShotBody(bytes);
+        started = m_manager.sendCustomRequest(networkRequest, request.method, body);
+        body->setParent(started);
+    } else if (request.body) {
         started = m_manager.sendCustomRequest(networkRequest, request.method, *request.body);
-    else if (request.method == "GET")
+    } else if (request.method == "GET") {
         started = m_manager.get(networkRequest);
-    else
+    } else {
         started = m_manager.sendCustomRequest(networkRequest, request.method);
+    }
     std::unique_ptr<QNetworkReply, void (*)(QNetworkReply*)> reply(
         started, [](QNetworkReply* finished) { finished->deleteLater(); });
     co_await reply.get();
 
     Exchange exchange;
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (isTransportError(reply->error())) {
+    if (reply->error() == QNetworkReply::RemoteHostClosedError
+        || reply->error() == QNetworkReply::ContentReSendError) {
+        exchange.transportError = connectionLost;
+    } else if (isTransportError(reply->error())) {
         // Transfer time-outs arrive as a cancellation; nothing else here ever cancels a reply.
         exchange.transportError = reply->error() == QNetworkReply::OperationCanceledError
             ? QStringLiteral("The request timed out.")

@@ -44,17 +44,36 @@ std::expected<SqliteDatabase, StoreError> SqliteDatabase::open(const QString& fi
 
     // journal_mode answers with the mode in effect; anything but wal means the file is unusable
     // for us (for example a read-only medium), and we would rather say so than run without it.
+    // A folder or disk that cannot take the log already fails here; say which file it was.
+    const auto naming = [&fileName](const StoreError& error) {
+        return StoreError {QStringLiteral("%1 (%2)").arg(error.message, fileName)};
+    };
     auto mode = db.prepare(QStringLiteral("PRAGMA journal_mode=WAL"));
     if (!mode)
-        return std::unexpected(mode.error());
+        return std::unexpected(naming(mode.error()));
     if (mode->step() != SqliteStatement::Step::row)
-        return std::unexpected(db.error(QStringLiteral("Could not switch the store to write-ahead logging")));
+        return std::unexpected(
+            naming(db.error(QStringLiteral("Could not switch the store to write-ahead logging"))));
     if (mode->text(0).compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0)
         return std::unexpected(StoreError { QStringLiteral("The store %1 cannot use write-ahead logging (journal mode %2)")
                                                 .arg(fileName, mode->text(0)) });
     mode = SqliteStatement();
     if (auto done = db.execute(QStringLiteral("PRAGMA synchronous=FULL")); !done)
-        return std::unexpected(done.error());
+        return std::unexpected(naming(done.error()));
+
+    // SQLite quietly opens a file it may not write read-only, and a folder or disk that refuses the
+    // log only fails at the first commit: every save of the session would then fail. One real
+    // commit (the header's version, rewritten unchanged) proves the store can keep a change.
+    const auto cannotWrite = [&fileName](const QString& reason) {
+        return StoreError {QStringLiteral("The store %1 cannot be written: %2").arg(fileName, reason)};
+    };
+    if (sqlite3_db_readonly(handle, "main") == 1)
+        return std::unexpected(cannotWrite(QStringLiteral("the file is read-only")));
+    const auto version = db.queryInteger(QStringLiteral("PRAGMA user_version"));
+    if (!version)
+        return std::unexpected(cannotWrite(version.error().message));
+    if (auto written = db.execute(QStringLiteral("PRAGMA user_version = %1").arg(*version)); !written)
+        return std::unexpected(cannotWrite(written.error().message));
     return db;
 }
 

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QProcessEnvironment>
 #include <QTest>
+#include <utility>
 
 namespace {
 constexpr qsizetype keptErrorLines = 40;
@@ -108,6 +109,12 @@ std::optional<QString> AppProcess::waitForReady(int timeoutMs)
     return m_ready;
 }
 
+QStringList AppProcess::takeOtherLines()
+{
+    readOutput();
+    return std::exchange(m_otherLines, {});
+}
+
 void AppProcess::send(const QString& command)
 {
     m_process.write(command.toUtf8() + '\n');
@@ -137,6 +144,14 @@ void AppProcess::kill()
 bool AppProcess::quit(int timeoutMs)
 {
     send(QStringLiteral("quit"));
+    const bool ended = m_process.waitForFinished(timeoutMs);
+    readOutput();
+    return ended && m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0;
+}
+
+bool AppProcess::terminate(int timeoutMs)
+{
+    m_process.terminate();
     const bool ended = m_process.waitForFinished(timeoutMs);
     readOutput();
     return ended && m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0;

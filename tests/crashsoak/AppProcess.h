@@ -36,9 +36,13 @@ public:
     // Lets the event loop run for at most ms, returning early when an answer arrives.
     void waitForAnswerOrTime(int ms);
     bool hasAnswer() const { return !m_answers.isEmpty(); }
+    // The lines that were neither answers nor the ready line (such as "synced ..."), since the last call.
+    QStringList takeOtherLines();
     void kill();
     // Sends "quit" and waits for a normal end.
     bool quit(int timeoutMs);
+    // SIGTERM, as a session ending or a system shutdown sends it, and waits for a normal end.
+    bool terminate(int timeoutMs);
     bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
 
     // Where the application keeps its store, given the folders above.

@@ -9,6 +9,9 @@
 //   board local|cloud NAME        -> ack board ID KIND NAME
 //   add BOARD ITEM STATUS TEXT    edit ITEM TEXT    status ITEM STATUS    archive ITEM 0|1
 //   delete ITEM                   sync (every cloud board)    tokens    quit
+//   merge SOURCE DESTINATION      moveboard ITEM BOARD
+//   async sync BOARD              starts the board's sync and answers at once, so the commands
+//                                 that follow overlap it; "synced BOARD 0|1" follows when it ends
 #include "app/MyApp.h"
 #include "domain/Ids.h"
 #include "domain/Log.h"
@@ -194,6 +197,14 @@ private:
             co_return QStringLiteral("ack ") + command;
         }
 
+        if (verb == QLatin1String("async") && words.value(1) == QLatin1String("sync")) {
+            const std::optional<Board> board = m_workspace.findBoard(QUuid::fromString(words.value(2)));
+            if (!board)
+                co_return QStringLiteral("nack missing board ") + words.value(2);
+            (void)syncInBackground(*board);
+            co_return QStringLiteral("ack ") + command;
+        }
+
         const std::optional<Item> item = findItem(m_workspace, QUuid::fromString(words.value(1)));
         if (!item)
             co_return QStringLiteral("nack missing item ") + words.value(1);
@@ -219,7 +230,28 @@ private:
             co_await m_workspace.deleteItem(*item);
             co_return QStringLiteral("ack ") + command;
         }
+        if (verb == QLatin1String("merge")) {
+            const std::optional<Item> destination = findItem(m_workspace, QUuid::fromString(words.value(2)));
+            if (!destination)
+                co_return QStringLiteral("nack missing item ") + words.value(2);
+            co_await m_workspace.mergeItems(*item, *destination);
+            co_return QStringLiteral("ack ") + command;
+        }
+        if (verb == QLatin1String("moveboard")) {
+            const std::optional<Board> target = m_workspace.findBoard(QUuid::fromString(words.value(2)));
+            if (!target)
+                co_return QStringLiteral("nack missing board ") + words.value(2);
+            const MoveOutcome outcome = co_await m_workspace.moveItemToBoard(*item, *target);
+            co_return QStringLiteral("ack ") + command
+                + (outcome.failed ? QStringLiteral(" refused") : QString());
+        }
         co_return QStringLiteral("nack unknown command ") + verb;
+    }
+
+    QCoro::Task<void> syncInBackground(Board board)
+    {
+        const bool synced = co_await m_workspace.syncBoard(board, false);
+        print(QStringLiteral("synced %1 %2").arg(uuidText(board.id)).arg(synced ? 1 : 0));
     }
 
     // The browser's part of the sign-in (start, choose the account, follow the hand-off), then the

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QStandardPaths>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -146,6 +147,87 @@ private Q_SLOTS:
             QStringLiteral("ann@example.com"));
     }
 
+    // One request written on a socket of its own, so nothing re-sends it: the service sees it once.
+    // While it waits, another request may look at the service's data.
+    void faultsThatApplyTheRequestFirst_data()
+    {
+        QTest::addColumn<QJsonObject>("fault");
+        QTest::addColumn<int>("boardsWhileWaiting"); // -1: the answer comes before anyone looks
+        QTest::addColumn<int>("status"); // 0: no answer at all
+        QTest::addColumn<int>("boardsAfter");
+
+        QTest::newRow("answer dropped") << QJsonObject {{"kind", "dropAnswer"}} << -1 << 0 << 1;
+        QTest::newRow("answer delayed")
+            << QJsonObject {{"kind", "delayAnswer"}, {"delayMs", 1500}} << 1 << 200 << 1;
+        // The faults that stand in for the processing leave the data alone.
+        QTest::newRow("connection closed") << QJsonObject {{"kind", "close"}} << -1 << 200 << 0;
+        QTest::newRow("status") << QJsonObject {{"kind", "status"}, {"status", 503}} << -1 << 503 << 0;
+        QTest::newRow("processing delayed")
+            << QJsonObject {{"kind", "delay"}, {"delayMs", 1500}} << 0 << 200 << 1;
+    }
+
+    void faultsThatApplyTheRequestFirst()
+    {
+        QFETCH(QJsonObject, fault);
+        QFETCH(int, boardsWhileWaiting);
+        QFETCH(int, status);
+        QFETCH(int, boardsAfter);
+        DevServer server;
+        QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+        const DevServer::Account ann
+            = server.createAccount(QStringLiteral("ann@example.com"), QStringLiteral("Ann"));
+        fault.insert(QStringLiteral("pathPrefix"), QStringLiteral("/api/boards"));
+        QVERIFY2(server.injectFault(fault), qPrintable(server.errorString()));
+        auto boardCount = [&] {
+            const DevServer::Reply listed
+                = server.request("GET", QStringLiteral("/api/boards"), std::nullopt, ann.accessToken);
+            return listed.status == 200 ? int(QJsonDocument::fromJson(listed.body).array().size()) : -1;
+        };
+
+        const QByteArray body = R"({"name":"Plans"})";
+        QTcpSocket socket;
+        socket.connectToHost(server.baseUrl().host(), quint16(server.baseUrl().port()));
+        QVERIFY(socket.waitForConnected(5000));
+        socket.write("POST /api/boards HTTP/1.1\r\nHost: 127.0.0.1\r\nAuthorization: Bearer "
+            + ann.accessToken.toUtf8() + "\r\nContent-Type: application/json\r\nContent-Length: "
+            + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+        if (boardsWhileWaiting >= 0) {
+            QTest::qWait(300);
+            QCOMPARE(socket.bytesAvailable(), 0);
+            QCOMPARE(boardCount(), boardsWhileWaiting);
+        }
+        // The whole answer (the service keeps the connection open), or the connection's end.
+        QByteArray answer;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                answer += socket.readAll();
+                const qsizetype headerEnd = answer.indexOf("\r\n\r\n");
+                if (headerEnd >= 0) {
+                    const qsizetype lengthAt = answer.toLower().indexOf("content-length:");
+                    const qsizetype length = lengthAt < 0
+                        ? 0
+                        : answer.mid(lengthAt + 15, answer.indexOf("\r\n", lengthAt) - lengthAt - 15)
+                              .trimmed()
+                              .toLongLong();
+                    if (answer.size() >= headerEnd + 4 + length)
+                        return true;
+                }
+                return socket.state() == QAbstractSocket::UnconnectedState;
+            },
+            10000));
+
+        if (status == 0)
+            QVERIFY2(answer.isEmpty(), answer.constData());
+        else
+            QVERIFY2(answer.startsWith("HTTP/1.1 " + QByteArray::number(status) + ' '), answer.constData());
+        QCOMPARE(boardCount(), boardsAfter);
+        if (status == 200 && fault.value(QStringLiteral("kind")) != QLatin1String("close")) {
+            const QJsonObject created
+                = QJsonDocument::fromJson(answer.mid(answer.indexOf("\r\n\r\n") + 4)).object();
+            QCOMPARE(created.value(QStringLiteral("name")).toString(), QStringLiteral("Plans"));
+        }
+    }
+
     void faultsAreClearedAndRefusedWhenMalformed()
     {
         DevServer server;
@@ -155,6 +237,7 @@ private Q_SLOTS:
         QCOMPARE(server.request("GET", QStringLiteral("/changelog.json")).status, 200);
         QVERIFY(!server.injectFault({{QStringLiteral("kind"), QStringLiteral("explode")}}));
         QVERIFY(!server.injectFault({{QStringLiteral("kind"), QStringLiteral("delay")}}));
+        QVERIFY(!server.injectFault({{QStringLiteral("kind"), QStringLiteral("delayAnswer")}}));
         QVERIFY(server.failNext(1, 502));
         QVERIFY(server.reset());
         QCOMPARE(server.request("GET", QStringLiteral("/changelog.json")).status, 200);

@@ -152,6 +152,89 @@ private Q_SLOTS:
         QCOMPARE(storedToken(*harness.store, NetworkService::accessTokenAccount), accessAfter);
     }
 
+    // Qt's HTTP client silently sends a request again when its connection closes before the answer.
+    // The server here reads each request whole and then hangs up: it has "carried it out".
+    void connectionLostBeforeTheAnswer_data()
+    {
+        QTest::addColumn<QByteArray>("method");
+        QTest::addColumn<QByteArray>("body"); // "-" for none
+        QTest::addColumn<bool>("gently");
+        QTest::addColumn<bool>("mayRepeat");
+
+        const QByteArray json = R"({"name":"Plans"})";
+        for (const bool gently : {false, true}) {
+            const char* close = gently ? "closed" : "reset";
+            QTest::addRow("POST with a body, %s", close) << QByteArray("POST") << json << gently << false;
+            QTest::addRow("POST without a body, %s", close)
+                << QByteArray("POST") << QByteArray("-") << gently << false;
+            QTest::addRow("PATCH with a body, %s", close) << QByteArray("PATCH") << json << gently << false;
+            QTest::addRow("PATCH without a body, %s", close)
+                << QByteArray("PATCH") << QByteArray("-") << gently << false;
+            QTest::addRow("GET, %s", close) << QByteArray("GET") << QByteArray("-") << gently << true;
+            QTest::addRow("DELETE, %s", close) << QByteArray("DELETE") << QByteArray("-") << gently << true;
+        }
+    }
+
+    void connectionLostBeforeTheAnswer()
+    {
+        QFETCH(QByteArray, method);
+        QFETCH(QByteArray, body);
+        QFETCH(bool, gently);
+        QFETCH(bool, mayRepeat);
+
+        Harness harness(QStringLiteral("a1"), QStringLiteral("r1"));
+        harness.server.script({gently ? ScriptedReply::hangUpGently() : ScriptedReply::hangUp()});
+        const std::optional<QByteArray> sent = body == "-" ? std::nullopt : std::optional(body);
+        LogCapture log;
+        const ApiResult<ServiceResponse> result = QCoro::waitFor(sendEndpointRequest(
+            &harness.service, EndpointRequest(method, QStringLiteral("/api/boards"), {}, true, sent)));
+
+        QVERIFY(!result);
+        QCOMPARE(result.error().status, -1);
+        QCOMPARE(result.error().code, QStringLiteral("Request Failed"));
+        QCOMPARE(result.error().message, QStringLiteral("The network connection was lost."));
+        QCOMPARE(result.error().path, QStringLiteral("/api/boards"));
+        QVERIFY(log.contains(
+            QStringLiteral("🌐 [Net] ✖︎ request failed: The network connection was lost.")));
+        QCOMPARE(harness.server.requests().size(), 1);
+        QCOMPARE(harness.server.requests().constFirst().method, method);
+        QCOMPARE(harness.server.requests().constFirst().body, sent.value_or(QByteArray()));
+        if (!mayRepeat)
+            QCOMPARE(harness.server.arrivals(), 1);
+        else
+            QVERIFY(harness.server.arrivals() >= 1);
+    }
+
+    // The body that cannot be rewound still arrives whole, large or empty, and the answer is read.
+    void oneShotBodiesArriveWhole_data()
+    {
+        QTest::addColumn<QByteArray>("method");
+        QTest::addColumn<QByteArray>("body");
+
+        QTest::newRow("POST, small") << QByteArray("POST") << QByteArray(R"({"name":"Plans"})");
+        QTest::newRow("POST, 3 MiB") << QByteArray("POST") << QByteArray(3 << 20, 'x');
+        QTest::newRow("PATCH, empty") << QByteArray("PATCH") << QByteArray();
+    }
+
+    void oneShotBodiesArriveWhole()
+    {
+        QFETCH(QByteArray, method);
+        QFETCH(QByteArray, body);
+
+        Harness harness(QStringLiteral("a1"));
+        harness.server.script({ScriptedReply::json(200, R"({"code":"JOIN-1"})")});
+        const ApiResult<InvitationResponse> result = QCoro::waitFor(fetchRecord<InvitationResponse>(
+            &harness.service, EndpointRequest(method, QStringLiteral("/api/thing"), {}, true, body)));
+
+        QVERIFY(result);
+        QCOMPARE(result->code, QStringLiteral("JOIN-1"));
+        QCOMPARE(harness.server.arrivals(), 1);
+        QCOMPARE(harness.server.requests().constFirst().method, method);
+        QCOMPARE(
+            harness.server.requests().constFirst().header("content-length"), QByteArray::number(body.size()));
+        QVERIFY(harness.server.requests().constFirst().body == body);
+    }
+
     void refreshAndRepeat()
     {
         Harness harness(QStringLiteral("a1"), QStringLiteral("r1"));

@@ -67,7 +67,9 @@ void ScriptedHttpServer::readFrom(QTcpSocket* socket)
 void ScriptedHttpServer::answer(QTcpSocket* socket, const RecordedRequest& request)
 {
     const ScriptedReply reply = m_script.isEmpty() ? ScriptedReply::text(599, "nothing scripted") : m_script.constFirst();
-    const bool hangUp = reply.kind == ScriptedReply::Kind::hangUp;
+    ++m_arrivals;
+    const bool hangUp
+        = reply.kind == ScriptedReply::Kind::hangUp || reply.kind == ScriptedReply::Kind::hangUpGently;
     // The HTTP client resends a request whose connection closed before any answer; such a resend is
     // the same request, so it is recorded once and meets the same hang-up.
     const bool resend = hangUp && m_lastWasHungUp && !m_requests.isEmpty()
@@ -76,7 +78,10 @@ void ScriptedHttpServer::answer(QTcpSocket* socket, const RecordedRequest& reque
         m_requests.append(request);
     m_lastWasHungUp = hangUp;
     if (hangUp) {
-        socket->abort();
+        if (reply.kind == ScriptedReply::Kind::hangUp)
+            socket->abort();
+        else
+            socket->disconnectFromHost();
         return;
     }
     if (!m_script.isEmpty())

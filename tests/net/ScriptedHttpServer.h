@@ -29,9 +29,10 @@ struct RecordedRequest
 struct ScriptedReply
 {
     enum class Kind {
-        http,       // a normal HTTP response
-        hangUp,     // close the connection without answering; stays in force for the resends this provokes
-        silence,    // never answer (for time-outs)
+        http,         // a normal HTTP response
+        hangUp,       // close the connection without answering; stays in force for the resends this provokes
+        hangUpGently, // as hangUp, with an orderly close (FIN) instead of a reset
+        silence,      // never answer (for time-outs)
     };
 
     Kind kind = Kind::http;
@@ -47,6 +48,7 @@ struct ScriptedReply
         return reply;
     }
     static ScriptedReply hangUp() { return make(Kind::hangUp, 0, {}); }
+    static ScriptedReply hangUpGently() { return make(Kind::hangUpGently, 0, {}); }
     static ScriptedReply silence() { return make(Kind::silence, 0, {}); }
 
 private:
@@ -77,6 +79,8 @@ public:
     void enqueue(ScriptedReply reply) { m_script.append(std::move(reply)); }
 
     const QList<RecordedRequest>& requests() const { return m_requests; }
+    // Every request that arrived, the HTTP client's own re-sends included.
+    int arrivals() const { return m_arrivals; }
     int remainingReplies() const { return static_cast<int>(m_script.size()); }
 
 private:
@@ -87,6 +91,7 @@ private:
     QList<RecordedRequest> m_requests;
     QMap<QTcpSocket*, QByteArray> m_buffers;
     bool m_lastWasHungUp = false;
+    int m_arrivals = 0;
     // Last, so it goes first: its sockets report their disconnection while the members above still exist.
     QTcpServer m_server;
 };

@@ -14,8 +14,63 @@
 #include <QTest>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <linux/capability.h>
 #include <memory>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+// Root writes through any permission bits. The opening runs in a child process that gives up the
+// capabilities which let it (a normal user has none to give up), so a read-only file or folder
+// refuses it as it refuses the user; the size limit holds for everyone and stands for a full disk.
+// The child hands back the message of a refused start, or nothing when the store opened.
+std::optional<QString> openInRestrictedChild(const QString& dataFolder, const QString& bundleIdentifier,
+    std::optional<rlim_t> fileSizeLimit)
+{
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0)
+        qFatal("pipe failed");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        __user_cap_header_struct header { _LINUX_CAPABILITY_VERSION_3, 0 };
+        __user_cap_data_struct caps[2] = {};
+        if (::syscall(SYS_capget, &header, caps) == 0) {
+            for (const int capability : { CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER })
+                caps[0].effective &= ~(1u << capability);
+            if (::syscall(SYS_capset, &header, caps) != 0)
+                ::_exit(3);
+        }
+        if (fileSizeLimit) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit { *fileSizeLimit, *fileSizeLimit };
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+                ::_exit(4);
+        }
+        const auto opened = StoreContainer::open(dataFolder, bundleIdentifier);
+        const QByteArray message = opened ? QByteArray() : opened.error().message.toUtf8();
+        [[maybe_unused]] const ssize_t written = ::write(pipeFds[1], message.constData(), size_t(message.size()));
+        ::_exit(opened ? 0 : 1);
+    }
+    ::close(pipeFds[1]);
+    QByteArray message;
+    char buffer[512];
+    for (ssize_t got; (got = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+        message.append(buffer, got);
+    ::close(pipeFds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) > 1)
+        qFatal("the opening child failed (status %d)", status);
+    if (WEXITSTATUS(status) == 0)
+        return std::nullopt;
+    return QString::fromUtf8(message);
+}
+}
 
 class LocalDataServiceTest : public QObject
 {
@@ -681,6 +736,63 @@ private Q_SLOTS:
         const QString message = context.error().message;
         QVERIFY2(message.startsWith(QStringLiteral("Unable to set up ")), qPrintable(message));
         QVERIFY2(message.endsWith(ending), qPrintable(message));
+    }
+
+    // A store that opens but cannot keep a change would lose the whole session without a word, so
+    // the start is refused; the file and what it holds stay as they were.
+    void unwritableStoreIsRefused_data()
+    {
+        QTest::addColumn<QString>("blocked"); // "file", "folder", "size" or "" (the control)
+        QTest::newRow("writable (control)") << "";
+        QTest::newRow("read-only file") << "file";
+        QTest::newRow("read-only folder") << "folder";
+        QTest::newRow("no room to grow") << "size";
+    }
+
+    void unwritableStoreIsRefused()
+    {
+        QFETCH(QString, blocked);
+        const QString data = m_dir.filePath(QUuid::createUuid().toString(QUuid::Id128));
+        const QString bundle = QStringLiteral("net.plenko.Test");
+        const QString file = StoreContainer::fileName(data, bundle);
+        const Item kept = sampleItem(QUuid::createUuid(), QStringLiteral("kept across the refusal"));
+        {
+            auto context = StoreContainer::open(data, bundle);
+            QVERIFY2(context, context ? "" : qPrintable(context.error().message));
+            (*context)->insert(makeLocalItem(kept));
+            QVERIFY((*context)->save());
+        }
+        QVERIFY(!QFile::exists(file + QStringLiteral("-wal")));
+        const QFileInfo folder(QFileInfo(file).path());
+        const auto folderPermissions = folder.permissions();
+        const auto filePermissions = QFile::permissions(file);
+        const QFileDevice::Permissions readOnly = QFileDevice::ReadOwner | QFileDevice::ReadUser | QFileDevice::ReadGroup
+            | QFileDevice::ReadOther;
+        std::optional<rlim_t> sizeLimit;
+        if (blocked == QLatin1String("file"))
+            QVERIFY(QFile::setPermissions(file, readOnly));
+        if (blocked == QLatin1String("folder"))
+            QVERIFY(QFile::setPermissions(folder.filePath(), readOnly | QFileDevice::ExeOwner));
+        // Nothing may grow past the first byte: neither the log nor its index fit.
+        if (blocked == QLatin1String("size"))
+            sizeLimit = rlim_t(1);
+
+        const std::optional<QString> refusal = openInRestrictedChild(data, bundle, sizeLimit);
+        QVERIFY(QFile::setPermissions(folder.filePath(), folderPermissions));
+        QVERIFY(QFile::setPermissions(file, filePermissions));
+
+        if (blocked.isEmpty()) {
+            QVERIFY2(!refusal, qPrintable(refusal.value_or(QString())));
+        } else {
+            QVERIFY2(refusal, "an unwritable store opened");
+            QVERIFY2(refusal->startsWith(QStringLiteral("Unable to set up the local store: ")), qPrintable(*refusal));
+            QVERIFY2(refusal->contains(QStringLiteral("default.store")), qPrintable(*refusal));
+        }
+        m_file = file;
+        auto reopened = openStore();
+        const std::shared_ptr<LocalItem> stored = LocalDataService::fetchLocalItem(kept.id, *reopened);
+        QVERIFY(stored);
+        QCOMPARE(stored->content(), kept.content);
     }
 };
 

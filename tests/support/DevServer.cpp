@@ -261,6 +261,19 @@ bool DevServer::malformedNext(int count, const QString& pathPrefix)
         {QStringLiteral("count"), count}, {QStringLiteral("pathPrefix"), pathPrefix}});
 }
 
+bool DevServer::dropAnswerNext(int count, const QString& pathPrefix)
+{
+    return injectFault({{QStringLiteral("kind"), QStringLiteral("dropAnswer")},
+        {QStringLiteral("count"), count}, {QStringLiteral("pathPrefix"), pathPrefix}});
+}
+
+bool DevServer::delayAnswerNext(int count, int delayMs, const QString& pathPrefix)
+{
+    return injectFault(
+        {{QStringLiteral("kind"), QStringLiteral("delayAnswer")}, {QStringLiteral("count"), count},
+            {QStringLiteral("delayMs"), delayMs}, {QStringLiteral("pathPrefix"), pathPrefix}});
+}
+
 bool DevServer::clearFaults()
 {
     return expectNoContent(

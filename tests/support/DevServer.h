@@ -71,14 +71,17 @@ public:
     bool reset();
     bool advanceClock(qint64 seconds);
     bool expireAccessTokens(const std::optional<QString>& accessToken = std::nullopt);
-    // Arms one fault: {"kind": "delay"|"status"|"close"|"malformed", "count", "pathPrefix", "delayMs",
-    // "status", "body"}.
+    // Arms one fault: {"kind": "delay"|"status"|"close"|"malformed"|"dropAnswer"|"delayAnswer", "count",
+    // "pathPrefix", "delayMs", "status", "body"}.
     bool injectFault(const QJsonObject& fault);
     bool failNext(
         int count, int status, const QString& pathPrefix = {}, const std::optional<QByteArray>& body = {});
     bool closeNext(int count, const QString& pathPrefix = {});
     bool delayNext(int count, int delayMs, const QString& pathPrefix = {});
     bool malformedNext(int count, const QString& pathPrefix = {});
+    // The service carries these out; the answer is then lost, or sent after delayMs.
+    bool dropAnswerNext(int count, const QString& pathPrefix = {});
+    bool delayAnswerNext(int count, int delayMs, const QString& pathPrefix = {});
     bool clearFaults();
 
     // A plain request to the devserver, waited for at most timeoutMs. The token, when given, is

@@ -144,6 +144,23 @@ void DevHttpServer::answerWithFault(QTcpSocket* socket, const ApiRequest& reques
             "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: 4096\r\n\r\n{\"items\": [");
         socket->disconnectFromHost();
         return;
+    case Fault::Kind::DropAnswer: {
+        // Carried out and committed, then the connection goes before the first byte of the answer:
+        // the client cannot tell this from a request that never arrived.
+        const ApiResponse response = m_router.dispatch(request);
+        logLine(request, QByteArray::number(response.status) + " applied, answer dropped (injected)");
+        socket->abort();
+        return;
+    }
+    case Fault::Kind::DelayAnswer: {
+        const ApiResponse response = m_router.dispatch(request);
+        QPointer<QTcpSocket> guard(socket);
+        QTimer::singleShot(fault.delayMs, this, [this, guard, request, response] {
+            if (guard)
+                write(guard, request, response);
+        });
+        return;
+    }
     case Fault::Kind::Malformed: {
         ApiResponse response;
         response.status = fault.status;

@@ -15,15 +15,20 @@ std::expected<Fault, QString> Fault::fromJson(const QJsonObject& json)
         fault.kind = Kind::Close;
     else if (kind == QLatin1String("malformed"))
         fault.kind = Kind::Malformed;
+    else if (kind == QLatin1String("dropAnswer"))
+        fault.kind = Kind::DropAnswer;
+    else if (kind == QLatin1String("delayAnswer"))
+        fault.kind = Kind::DelayAnswer;
     else
-        return std::unexpected(QStringLiteral("\"kind\" must be delay, status, close or malformed."));
+        return std::unexpected(
+            QStringLiteral("\"kind\" must be delay, status, close, malformed, dropAnswer or delayAnswer."));
 
     fault.remaining = json.value(QStringLiteral("count")).toInt(1);
     if (fault.remaining < 1)
         return std::unexpected(QStringLiteral("\"count\" must be at least 1."));
     fault.pathPrefix = json.value(QStringLiteral("pathPrefix")).toString();
     fault.delayMs = json.value(QStringLiteral("delayMs")).toInt(0);
-    if (fault.kind == Kind::Delay && fault.delayMs <= 0)
+    if ((fault.kind == Kind::Delay || fault.kind == Kind::DelayAnswer) && fault.delayMs <= 0)
         return std::unexpected(QStringLiteral("A delay needs \"delayMs\" above 0."));
     fault.status = json.value(QStringLiteral("status")).toInt(fault.kind == Kind::Malformed ? 200 : 500);
     if (fault.status < 100 || fault.status > 599)

@@ -1,6 +1,8 @@
 // Faults that tests arm through /__admin/faults: the next N requests (optionally only those whose
 // path starts with a prefix) are delayed, answered with a given status and body, cut off without an
-// answer, or answered 200 with a body that is not valid JSON. Admin requests are never affected.
+// answer, or answered 200 with a body that is not valid JSON; those replace the processing. Two more
+// let the service carry the request out first: its answer is then lost (the connection drops before
+// a byte of it) or sent late. Admin requests are never affected.
 #pragma once
 
 #include <QByteArray>
@@ -13,7 +15,7 @@ class QJsonObject;
 
 struct Fault
 {
-    enum class Kind { Delay, Status, Close, Malformed };
+    enum class Kind { Delay, Status, Close, Malformed, DropAnswer, DelayAnswer };
 
     Kind kind = Kind::Status;
     int remaining = 1;

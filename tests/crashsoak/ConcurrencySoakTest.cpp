@@ -1,0 +1,543 @@
+// Two members working on the same cloud boards at once, each in the real application process with
+// its own store and keyring, against one stand-in service: random edits, status moves, archives,
+// deletions, merges and moves between boards, many issued while a sync of the same board is in
+// flight; injected lost answers (the service applied the change, the answer never came), late
+// answers, refusals and cut connections; revision conflicts from the other member's edits; and
+// SIGKILL of either process at random moments, followed by a restart.
+//
+// Checked from outside at the end, after both have synced: every text a member saved (an add or an
+// edit the application acknowledged, the last one per item and member) reached the service at some
+// moment (a trigger on the service's own database records every text an item ever held, so a text
+// that another member later replaced on purpose still counts), or sits in a conflict copy of that
+// member, or in an item of that member's local board (moved off the service); nothing is left
+// pending in either store; no text, item or board exists twice on the service.
+//
+// PLENKO_SOAK_SEED picks another seed; the figures are printed and recorded in docs/reliability.md.
+#include "AppProcess.h"
+#include "PrivateKeyring.h"
+#include "domain/Ids.h"
+#include "store/LocalDataService.h"
+#include "store/StoreContext.h"
+#include "support/DevServer.h"
+
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+#include <sqlite3.h>
+
+namespace {
+constexpr int operationLimit = 260;
+constexpr qint64 timeBudgetMs = 40000;
+constexpr int answerTimeoutMs = 30000;
+constexpr int startTimeoutMs = 30000;
+
+QByteArray json(const QJsonObject& object)
+{
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+// Rows of one query on a SQLite file the test does not own; an absent table gives no rows.
+QList<QStringList> queryFile(const QString& fileName, const char* sql, int columns)
+{
+    QList<QStringList> rows;
+    sqlite3* database = nullptr;
+    if (sqlite3_open_v2(fileName.toUtf8().constData(), &database, SQLITE_OPEN_READWRITE, nullptr)
+        == SQLITE_OK) {
+        sqlite3_busy_timeout(database, 5000);
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(database, sql, -1, &statement, nullptr) == SQLITE_OK) {
+            while (sqlite3_step(statement) == SQLITE_ROW) {
+                QStringList row;
+                for (int column = 0; column < columns; ++column)
+                    row.append(QString::fromUtf8(
+                        reinterpret_cast<const char*>(sqlite3_column_text(statement, column))));
+                rows.append(row);
+            }
+        }
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(database);
+    return rows;
+}
+
+bool executeOnFile(const QString& fileName, const char* sql)
+{
+    sqlite3* database = nullptr;
+    bool done = sqlite3_open_v2(fileName.toUtf8().constData(), &database, SQLITE_OPEN_READWRITE, nullptr)
+        == SQLITE_OK;
+    if (done) {
+        sqlite3_busy_timeout(database, 5000);
+        done = sqlite3_exec(database, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+    sqlite3_close(database);
+    return done;
+}
+
+// One member: the application process, its account and its own view of what it saved.
+struct Member
+{
+    QString name;
+    DevServer::Account account;
+    std::unique_ptr<PrivateKeyring> keyring;
+    std::unique_ptr<AppProcess> app;
+    QUuid localBoard;
+    // Item id -> the last text this member saved on it (acknowledged add, edit).
+    QHash<QUuid, QString> saved;
+    // Boards whose sync was started in the background and has not reported its end.
+    QSet<QUuid> syncing;
+};
+}
+
+class ConcurrencySoakTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_root;
+    std::unique_ptr<DevServer> m_server;
+    QString m_serviceFile;
+
+    // The service's live items of a board, read with a sync from checkpoint 0 that sends nothing.
+    QHash<QUuid, QJsonObject> serviceItems(const QUuid& boardId, const QString& accessToken)
+    {
+        const auto reply
+            = m_server->request("POST", QStringLiteral("/api/boards/%1/sync").arg(uuidText(boardId)),
+                json({{"checkpoint", 0}, {"items", QJsonArray {}}}), accessToken);
+        QHash<QUuid, QJsonObject> items;
+        for (const QJsonValue& value : reply.object().value(QStringLiteral("newItems")).toArray())
+            items.insert(
+                QUuid::fromString(value.toObject().value(QStringLiteral("id")).toString()), value.toObject());
+        return items;
+    }
+
+    std::optional<QString> startMember(Member& member)
+    {
+        if (!member.app->start())
+            return member.app->errorString();
+        const auto ready = member.app->waitForReady(startTimeoutMs);
+        if (!ready || !ready->startsWith(QLatin1String("ready ")))
+            return QStringLiteral("%1 did not start: %2").arg(member.name, member.app->logTail());
+        member.syncing.clear();
+        return std::nullopt;
+    }
+
+    std::optional<QString> command(Member& member, const QString& line)
+    {
+        member.app->send(line);
+        return member.app->waitForAnswer(answerTimeoutMs);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_root.isValid());
+        m_serviceFile = m_root.filePath(QStringLiteral("service.sqlite"));
+        DevServer::Options options;
+        options.dataFile = m_serviceFile;
+        m_server = std::make_unique<DevServer>(options);
+        QVERIFY2(m_server->isRunning(), qPrintable(m_server->errorString()));
+        // Every text an item of the service ever held, written by the service's own database.
+        QVERIFY(executeOnFile(m_serviceFile,
+            "CREATE TABLE soak_texts (item_id TEXT NOT NULL, content TEXT NOT NULL);"
+            "CREATE TRIGGER soak_added AFTER INSERT ON items BEGIN"
+            "  INSERT INTO soak_texts VALUES (NEW.id, NEW.content); END;"
+            "CREATE TRIGGER soak_edited AFTER UPDATE OF content ON items BEGIN"
+            "  INSERT INTO soak_texts VALUES (NEW.id, NEW.content); END;"));
+    }
+
+    void twoMembersOverlapFaultsAndKillsLoseNothing()
+    {
+        const quint32 seed = qEnvironmentVariableIsSet("PLENKO_SOAK_SEED")
+            ? quint32(qEnvironmentVariableIntValue("PLENKO_SOAK_SEED"))
+            : 20261206u;
+        QRandomGenerator random(seed);
+
+        // Two shared boards, owned by Ann, joined by Bob before either application starts.
+        std::array<Member, 2> members;
+        members[0].name = QStringLiteral("ann");
+        members[1].name = QStringLiteral("bob");
+        for (Member& member : members) {
+            member.account
+                = m_server->createAccount(member.name + QStringLiteral("@example.com"), member.name);
+            QVERIFY2(member.account.isValid(), qPrintable(m_server->errorString()));
+        }
+        QList<QUuid> sharedBoards;
+        for (const QString& name : {QStringLiteral("Shared one"), QStringLiteral("Shared two")}) {
+            const auto created = m_server->request("POST", QStringLiteral("/api/boards"),
+                json({{"name", name}}), members[0].account.accessToken);
+            QCOMPARE(created.status, 200);
+            const QString boardId = created.object().value(QStringLiteral("id")).toString();
+            sharedBoards.append(QUuid::fromString(boardId));
+            const QString code
+                = m_server
+                      ->request("POST", QStringLiteral("/api/boards/%1/invitations").arg(boardId),
+                          std::nullopt, members[0].account.accessToken)
+                      .object()
+                      .value(QStringLiteral("code"))
+                      .toString();
+            const auto joined = m_server->request("PATCH",
+                QStringLiteral("/api/boards/invitations?code=")
+                    + QString::fromLatin1(QUrl::toPercentEncoding(code)),
+                std::nullopt, members[1].account.accessToken);
+            QCOMPARE(joined.status, 200);
+        }
+
+        for (Member& member : members) {
+            member.keyring = std::make_unique<PrivateKeyring>();
+            QVERIFY2(member.keyring->isRunning(), qPrintable(member.keyring->errorString()));
+            const QString folder = m_root.filePath(member.name);
+            member.app = std::make_unique<AppProcess>(
+                AppProcess::Setup {folder, m_server->baseUrl().toString(), member.keyring->busAddress()});
+            const auto failure = startMember(member);
+            QVERIFY2(!failure, qPrintable(failure.value_or(QString())));
+            auto answer = command(member, QStringLiteral("signin %1@example.com").arg(member.name));
+            QVERIFY2(answer && answer->startsWith(QLatin1String("ack signin ")),
+                qPrintable(answer.value_or(member.app->logTail())));
+            answer = command(member, QStringLiteral("board local Own %1").arg(member.name));
+            QVERIFY2(answer && answer->startsWith(QLatin1String("ack board ")),
+                qPrintable(answer.value_or(member.app->logTail())));
+            member.localBoard = QUuid::fromString(answer->section(QLatin1Char(' '), 2, 2));
+            answer = command(member, QStringLiteral("sync"));
+            QVERIFY2(
+                answer == QStringLiteral("ack sync 2 0"), qPrintable(answer.value_or(member.app->logTail())));
+        }
+
+        // Where each item was last seen to live, by anyone's acknowledged add or move.
+        QHash<QUuid, QUuid> itemBoards;
+        QMap<QString, int> operations;
+        QMap<QString, int> faults;
+        int overlaps = 0;
+        int kills = 0;
+        int restarts = 0;
+        int counter = 0;
+        QStringList history;
+
+        auto pickItem = [&](const QUuid& boardId) -> std::optional<QUuid> {
+            QList<QUuid> candidates;
+            for (auto it = itemBoards.cbegin(); it != itemBoards.cend(); ++it) {
+                if (it.value() == boardId)
+                    candidates.append(it.key());
+            }
+            if (candidates.isEmpty())
+                return std::nullopt;
+            std::sort(candidates.begin(), candidates.end());
+            return candidates.at(int(random.bounded(qsizetype(candidates.size()))));
+        };
+
+        // After a background sync starts, the next few operations of that member go to its board.
+        int focusMember = 0;
+        QUuid focusBoard;
+        int focusLeft = 0;
+
+        QElapsedTimer clock;
+        clock.start();
+        int performed = 0;
+        for (; performed < operationLimit && clock.elapsed() < timeBudgetMs; ++performed) {
+            const bool focused = focusLeft > 0;
+            const int memberIndex = focused ? focusMember : int(random.bounded(2));
+            Member& member = members[memberIndex];
+            for (const QString& line : member.app->takeOtherLines()) {
+                if (line.startsWith(QLatin1String("synced ")))
+                    member.syncing.remove(QUuid::fromString(line.section(QLatin1Char(' '), 1, 1)));
+            }
+            const QUuid boardId = focused ? focusBoard : sharedBoards.at(int(random.bounded(2)));
+            focusLeft = std::max(0, focusLeft - 1);
+            const std::optional<QUuid> target = pickItem(boardId);
+            const int roll = int(random.bounded(100));
+            QString line;
+            QString kind;
+            QStringList armed;
+            std::optional<QString> text;
+            QUuid itemId;
+            if (roll < 14 && !focused && !member.syncing.contains(boardId)) {
+                kind = QStringLiteral("sync started");
+                line = QStringLiteral("async sync %1").arg(uuidText(boardId));
+                // A late answer keeps the sync in flight while the next operations run.
+                if (random.bounded(100) < 70
+                    && m_server->delayAnswerNext(1, 150 + int(random.bounded(500)),
+                        QStringLiteral("/api/boards/%1/sync").arg(uuidText(boardId)))) {
+                    ++faults[QStringLiteral("late answer")];
+                    armed.append(QStringLiteral("late sync answer"));
+                }
+            } else if (roll < 18) {
+                kind = QStringLiteral("sync all");
+                line = QStringLiteral("sync");
+            } else if (roll < 42 || !target) {
+                kind = QStringLiteral("add");
+                itemId = QUuid::createUuid();
+                text = QStringLiteral("%1 wrote %2").arg(member.name).arg(++counter);
+                line = QStringLiteral("add %1 %2 TODO %3").arg(uuidText(boardId), uuidText(itemId), *text);
+            } else {
+                itemId = *target;
+                if (roll < 70) {
+                    kind = QStringLiteral("edit");
+                    text = QStringLiteral("%1 edited %2").arg(member.name).arg(++counter);
+                    line = QStringLiteral("edit %1 %2").arg(uuidText(itemId), *text);
+                } else if (roll < 78) {
+                    kind = QStringLiteral("status");
+                    line = QStringLiteral("status %1 %2")
+                               .arg(uuidText(itemId), itemStatusText(ItemStatus(random.bounded(3))));
+                } else if (roll < 84) {
+                    kind = QStringLiteral("archive");
+                    line = QStringLiteral("archive %1 %2").arg(uuidText(itemId)).arg(random.bounded(2));
+                } else if (roll < 88) {
+                    kind = QStringLiteral("delete");
+                    line = QStringLiteral("delete %1").arg(uuidText(itemId));
+                } else if (roll < 94) {
+                    const std::optional<QUuid> destination = pickItem(boardId);
+                    kind = QStringLiteral("merge");
+                    line = QStringLiteral("merge %1 %2")
+                               .arg(uuidText(itemId), uuidText(destination.value_or(itemId)));
+                } else {
+                    kind = QStringLiteral("move to board");
+                    const QUuid to = random.bounded(3) == 0
+                        ? member.localBoard
+                        : sharedBoards.at(boardId == sharedBoards[0] ? 1 : 0);
+                    line = QStringLiteral("moveboard %1 %2").arg(uuidText(itemId), uuidText(to));
+                }
+            }
+            if (!line.startsWith(QLatin1String("async")) && member.syncing.contains(boardId))
+                ++overlaps;
+
+            // Faults on the board's item and sync endpoints.
+            const int faultRoll = int(random.bounded(100));
+            const QString prefix = QStringLiteral("/api/boards/%1").arg(uuidText(boardId));
+            QString fault;
+            if (faultRoll < 10 && m_server->dropAnswerNext(1, prefix))
+                fault = QStringLiteral("lost answer");
+            else if (faultRoll < 14 && m_server->failNext(1, 503, prefix))
+                fault = QStringLiteral("503");
+            else if (faultRoll < 17 && m_server->closeNext(1, prefix))
+                fault = QStringLiteral("cut connection");
+            else if (faultRoll < 20 && m_server->delayAnswerNext(1, 100 + int(random.bounded(300)), prefix))
+                fault = QStringLiteral("late answer");
+            if (!fault.isEmpty()) {
+                ++faults[fault];
+                armed.append(fault);
+            }
+            if (member.syncing.contains(boardId))
+                armed.append(QStringLiteral("during a sync"));
+
+            history.append(
+                QStringLiteral("#%1 %2: %3%4")
+                    .arg(performed)
+                    .arg(member.name, line,
+                        armed.isEmpty() ? QString()
+                                        : QStringLiteral(" [%1]").arg(armed.join(QStringLiteral(", ")))));
+            ++operations[kind];
+            member.app->send(line);
+            std::optional<QString> answer;
+            const bool killNow = random.bounded(100) < 6;
+            if (killNow) {
+                member.app->waitForAnswerOrTime(int(random.bounded(150)));
+                if (member.app->hasAnswer())
+                    answer = member.app->waitForAnswer(0);
+                member.app->kill();
+                ++kills;
+                history.append(
+                    QStringLiteral("  %1 killed%2")
+                        .arg(member.name, answer ? QString() : QStringLiteral(" before the answer")));
+            } else {
+                answer = member.app->waitForAnswer(answerTimeoutMs);
+                QVERIFY2(answer,
+                    qPrintable(QStringLiteral("no answer to %1; %2").arg(line, member.app->logTail())));
+            }
+            if (answer && answer->startsWith(QLatin1String("nack ")))
+                history.last() += QStringLiteral(" -> ") + *answer;
+            if (answer && answer->endsWith(QLatin1String(" refused")))
+                history.last() += QStringLiteral(" -> refused");
+            if (answer && answer->startsWith(QLatin1String("ack async sync"))) {
+                member.syncing.insert(boardId);
+                focusMember = memberIndex;
+                focusBoard = boardId;
+                focusLeft = 1 + int(random.bounded(3));
+            }
+            if (answer && answer->startsWith(QLatin1String("ack "))
+                && !answer->endsWith(QLatin1String(" refused"))) {
+                if (text)
+                    member.saved.insert(itemId, *text);
+                if (kind == QLatin1String("add"))
+                    itemBoards.insert(itemId, boardId);
+                if (kind == QLatin1String("move to board"))
+                    itemBoards.insert(itemId, QUuid::fromString(line.section(QLatin1Char(' '), 2, 2)));
+            }
+            if (!killNow)
+                continue;
+            m_server->clearFaults();
+            const auto failure = startMember(member);
+            QVERIFY2(!failure, qPrintable(failure.value_or(QString())));
+            ++restarts;
+        }
+
+        // The end: no more faults, both members sync until nothing moves, then quit.
+        m_server->clearFaults();
+        for (int round = 0; round < 3; ++round) {
+            for (Member& member : members) {
+                // Background syncs still in flight end first: one sync of a board at a time.
+                (void)QTest::qWaitFor(
+                    [&member] {
+                        for (const QString& line : member.app->takeOtherLines()) {
+                            if (line.startsWith(QLatin1String("synced ")))
+                                member.syncing.remove(
+                                    QUuid::fromString(line.section(QLatin1Char(' '), 1, 1)));
+                        }
+                        return member.syncing.isEmpty();
+                    },
+                    answerTimeoutMs);
+                const auto answer = command(member, QStringLiteral("sync"));
+                QVERIFY2(answer == QStringLiteral("ack sync 2 0"),
+                    qPrintable(QStringLiteral("%1's last sync: %2")
+                                   .arg(member.name, answer.value_or(member.app->logTail()))));
+            }
+        }
+        for (Member& member : members)
+            QVERIFY2(member.app->quit(answerTimeoutMs), qPrintable(member.app->logTail()));
+
+        // What the service holds and ever held.
+        QHash<QUuid, QJsonObject> service;
+        for (const QUuid& boardId : sharedBoards)
+            service.insert(serviceItems(boardId, members[0].account.accessToken));
+        QMultiHash<QUuid, QString> everHeld;
+        for (const QStringList& row : queryFile(m_serviceFile, "SELECT item_id, content FROM soak_texts", 2))
+            everHeld.insert(QUuid::fromString(row[0]), row[1]);
+        QStringList everText = everHeld.values();
+
+        QStringList problems;
+        int losses = 0;
+        int conflictCopies = 0;
+        int keptInCopies = 0;
+        int keptLocally = 0;
+        for (Member& member : members) {
+            auto store = StoreContext::open(member.app->storeFile());
+            QVERIFY2(store, qPrintable(store ? QString() : store.error().message));
+            QStringList ownTexts;
+            const auto localItems = LocalDataService::fetchLocalItems(member.localBoard, 0, **store);
+            QVERIFY(localItems);
+            for (const auto& item : *localItems) {
+                if (!item->deletedAt())
+                    ownTexts.append(item->content());
+            }
+            QStringList copies;
+            for (const QStringList& row :
+                queryFile(member.app->storeFile(), "SELECT itemId, content FROM conflict_copy", 2))
+                copies.append(row[1]);
+            conflictCopies += int(copies.size());
+
+            for (const QUuid& boardId : sharedBoards) {
+                const auto items = LocalDataService::fetchLocalItems(boardId, 0, **store);
+                QVERIFY(items);
+                for (const auto& item : *items) {
+                    if (!item->didSync())
+                        problems.append(
+                            QStringLiteral("%1: still pending: \"%2\"").arg(member.name, item->content()));
+                    else if (!item->deletedAt() && !service.contains(item->id()))
+                        problems.append(QStringLiteral("%1: only in the store: \"%2\"")
+                                            .arg(member.name, item->content()));
+                }
+            }
+            auto holds = [](const QStringList& texts, const QString& text) {
+                return std::any_of(
+                    texts.cbegin(), texts.cend(), [&text](const QString& t) { return t.contains(text); });
+            };
+            for (auto it = member.saved.cbegin(); it != member.saved.cend(); ++it) {
+                if (holds(everText, it.value()))
+                    continue;
+                if (holds(copies, it.value())) {
+                    ++keptInCopies;
+                    continue;
+                }
+                if (holds(ownTexts, it.value())) {
+                    ++keptLocally;
+                    continue;
+                }
+                ++losses;
+                // Every operation on the item, to tell which path lost it.
+                const QString id = uuidText(it.key());
+                QStringList trail;
+                for (qsizetype i = 0; i < history.size(); ++i) {
+                    if (history[i].contains(id))
+                        trail.append(history[i]
+                            + (i + 1 < history.size() && history[i + 1].startsWith(QLatin1String("  "))
+                                    ? history[i + 1]
+                                    : QString()));
+                }
+                problems.append(QStringLiteral("%1's text lost: \"%2\"; the item's operations:\n  %3")
+                                    .arg(member.name, it.value(), trail.join(QStringLiteral("\n  "))));
+            }
+        }
+
+        QSet<QString> liveTexts;
+        for (const QJsonObject& item : std::as_const(service)) {
+            const QString content = item.value(QStringLiteral("content")).toString();
+            if (liveTexts.contains(content))
+                problems.append(QStringLiteral("text twice on the service: \"%1\"").arg(content));
+            liveTexts.insert(content);
+        }
+        const QJsonArray boardList = QJsonDocument::fromJson(
+            m_server
+                ->request("GET", QStringLiteral("/api/boards"), std::nullopt, members[0].account.accessToken)
+                .body)
+                                         .array();
+        QSet<QString> boardNames;
+        for (const QJsonValue& board : boardList) {
+            const QString name = board.toObject().value(QStringLiteral("name")).toString();
+            if (boardNames.contains(name))
+                problems.append(QStringLiteral("board twice on the service: ") + name);
+            boardNames.insert(name);
+        }
+
+        QStringList kinds;
+        for (auto it = operations.cbegin(); it != operations.cend(); ++it)
+            kinds.append(QStringLiteral("%1 %2").arg(it.key()).arg(it.value()));
+        QStringList faultKinds;
+        for (auto it = faults.cbegin(); it != faults.cend(); ++it)
+            faultKinds.append(QStringLiteral("%1 %2").arg(it.key()).arg(it.value()));
+        int savedTexts = 0;
+        for (const Member& member : members)
+            savedTexts += int(member.saved.size());
+        // What the service itself reports: refused edits (409) and answers it really dropped.
+        int revisionConflicts = 0;
+        int droppedAnswers = 0;
+        for (const QString& line : m_server->output()) {
+            revisionConflicts += line.endsWith(QLatin1String(" -> 409")) ? 1 : 0;
+            droppedAnswers += line.contains(QLatin1String("answer dropped")) ? 1 : 0;
+        }
+        qInfo().noquote() << QStringLiteral(
+            "concurrency soak seed %1: %2 operations in %3 ms (%4); %5 overlapping a sync "
+            "of their board; faults: %6; %7 kills, %8 restarts")
+                                 .arg(seed)
+                                 .arg(performed)
+                                 .arg(clock.elapsed())
+                                 .arg(kinds.join(QStringLiteral(", ")))
+                                 .arg(overlaps)
+                                 .arg(faultKinds.join(QStringLiteral(", ")))
+                                 .arg(kills)
+                                 .arg(restarts);
+        qInfo().noquote() << QStringLiteral(
+            "the service refused %1 edits as revision conflicts and dropped %2 answers "
+            "after applying the request")
+                                 .arg(revisionConflicts)
+                                 .arg(droppedAnswers);
+        qInfo().noquote() << QStringLiteral(
+            "%1 saved texts checked: %2 kept only in conflict copies, %3 only on a "
+            "local board; %4 conflict copies; %5 live items on the service; %6 losses")
+                                 .arg(savedTexts)
+                                 .arg(keptInCopies)
+                                 .arg(keptLocally)
+                                 .arg(conflictCopies)
+                                 .arg(service.size())
+                                 .arg(losses);
+        QVERIFY2(problems.isEmpty(),
+            qPrintable(problems.join(QLatin1Char('\n')) + QStringLiteral("\nlast operations:\n")
+                + history.mid(std::max<qsizetype>(0, history.size() - 40)).join(QLatin1Char('\n'))));
+        QVERIFY(performed >= 40);
+        QVERIFY(overlaps > 0);
+        QVERIFY(savedTexts > 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(ConcurrencySoakTest)
+#include "ConcurrencySoakTest.moc"
