@@ -1,5 +1,5 @@
 #include "app/MyApp.h"
-#include "net/SingleInstance.h"
+#include "app/SingleInstance.h"
 
 #include "BundleInfo.h"
 
@@ -25,8 +25,17 @@ int main(int argc, char* argv[])
             urls << argument;
     }
     SingleInstance instance;
-    if (instance.claim(urls) == SingleInstance::Role::handedOver)
+    switch (instance.claim(urls)) {
+    case SingleInstance::Role::handedOver:
         return 0;
+    case SingleInstance::Role::unanswered:
+        // Never a second instance beside a running one: both would write the same store.
+        std::fprintf(stderr, "Plenko is already running but did not answer.\n");
+        return 1;
+    case SingleInstance::Role::primary:
+    case SingleInstance::Role::failed:
+        break;
+    }
 
     auto app = MyApp::create();
     if (!app) {
@@ -42,6 +51,6 @@ int main(int argc, char* argv[])
     myApp.showMainWindow();
     // A callback given to a fresh instance has no sign-in to complete; handleCallback drops it.
     for (const QString& url : std::as_const(urls))
-        myApp.openUrl(QUrl(url));
+        myApp.openUrl(url);
     return QApplication::exec();
 }
