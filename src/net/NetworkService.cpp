@@ -256,7 +256,10 @@ QCoro::Task<ApiResult<ServiceResponse>> NetworkService::send(ServiceRequest requ
         logLine(QStringLiteral("🌐 [Net] ⚠️ 401 for %1 → attempting refresh (%2)").arg(path, error.message));
         // Another request's refresh may already have replaced the token this one was sent with.
         const bool alreadyRenewed = !m_accessToken.isEmpty() && m_accessToken != sentWith;
-        const RefreshOutcome refreshed = alreadyRenewed ? RefreshOutcome() : co_await sharedRefresh();
+        // Plain statements: GCC 12 destroys the result of a co_await inside ?: twice.
+        RefreshOutcome refreshed;
+        if (!alreadyRenewed)
+            refreshed = co_await sharedRefresh();
         if (!refreshed) {
             if (const ApiError* refreshError = std::get_if<ApiError>(&refreshed.error())) {
                 logLine(QStringLiteral("🌐 [Net] ✖︎ token refresh failed: ") + refreshError->message);

@@ -113,7 +113,7 @@ private Q_SLOTS:
         QTest::newRow("401 again on the repeated request")
             << QList { ScriptedReply::json(401, "{}"), ScriptedReply::json(200, tokensBody("a2", "r2")),
                    ScriptedReply::json(401, R"({"message":"Still no"})") }
-            << r << 401 << "Unauthorized" << "Still no" << thing << "🌐 [Net] ✖︎ request failed: Still no" << 3
+            << r << 401 << "Still no" << "Still no" << thing << "🌐 [Net] ✖︎ request failed: Still no" << 3
             << "a2";
         QTest::newRow("refresh refused")
             << QList { ScriptedReply::json(401, "{}"),
