@@ -1,8 +1,9 @@
 #include "app/BoardInfoView.h"
 
 #include "app/Palette.h"
-#include "symbols/SymbolIcons.h"
+#include "plaintext/UntrustedText.h"
 #include "richtext/EditorView.h"
+#include "symbols/SymbolIcons.h"
 #include "workspace/BoardViewModel.h"
 
 #include <QHBoxLayout>
@@ -38,7 +39,7 @@ BoardInfoView::BoardInfoView(const ViewContext& context, QWidget* parent)
     top->addWidget(m_editButton);
     layout->addLayout(top);
 
-    m_text = new QLabel(this);
+    m_text = UntrustedText::label(QString(), this);
     m_text->setObjectName(QStringLiteral("boardInfoText"));
     m_text->setWordWrap(true);
     m_text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::LinksAccessibleByMouse);

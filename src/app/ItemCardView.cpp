@@ -10,8 +10,10 @@
 #include "app/Palette.h"
 #include "symbols/SymbolIcons.h"
 #include "richtext/DocumentPlainText.h"
+#include "plaintext/UntrustedText.h"
 #include "richtext/EditorView.h"
 #include "richtext/MentionTextView.h"
+#include "symbols/SymbolIcons.h"
 #include "workspace/BoardViewModel.h"
 
 #include <QApplication>
@@ -57,7 +59,7 @@ QLabel* metadataRow(QWidget* parent, QVBoxLayout* layout, const QString& symbol,
     icon->setPixmap(SymbolIcons::pixmap(symbol, Palette::secondaryText(), 12));
     auto* label = new QLabel(title, parent);
     label->setStyleSheet(QStringLiteral("color: %1;").arg(Palette::secondaryText().name()));
-    auto* value = new QLabel(parent);
+    auto* value = UntrustedText::label(QString(), parent);
     value->setStyleSheet(QStringLiteral("color: %1;").arg(Palette::primaryText().name()));
     value->setTextInteractionFlags(Qt::TextSelectableByMouse);
     row->addWidget(icon);
@@ -120,7 +122,7 @@ ItemCardView::ItemCardView(const ViewContext& context, ItemListState& listState,
         std::unique_ptr<QMenu> menu(makeAssigneeMenu(this));
         menu->exec(m_assigneeButton->mapToGlobal(QPoint(0, m_assigneeButton->height())));
     });
-    m_assigneeName = new QLabel(m_content);
+    m_assigneeName = UntrustedText::label(QString(), m_content);
     m_assigneeName->setObjectName(QStringLiteral("assigneeName"));
     m_assigneeName->setStyleSheet(QStringLiteral("color: %1;").arg(Palette::secondaryText().name()));
     footer->addWidget(m_assigneeButton);

@@ -5,10 +5,11 @@
 #include "app/KeyboardShortcuts.h"
 #include "app/MemberNames.h"
 #include "app/Palette.h"
-#include "symbols/SymbolIcons.h"
 #include "app/TopNavigationView.h"
+#include "plaintext/UntrustedText.h"
 #include "store/LocalStore.h"
 #include "store/PreferenceKeys.h"
+#include "symbols/SymbolIcons.h"
 #include "workspace/BoardViewModel.h"
 
 #include <QHBoxLayout>
@@ -105,7 +106,7 @@ QWidget* MainContentView::buildHeader()
 
     auto* titles = new QVBoxLayout();
     titles->setSpacing(2);
-    m_title = new QLabel(header);
+    m_title = UntrustedText::label(QString(), header);
     m_title->setObjectName(QStringLiteral("boardTitle"));
     QFont titleFont = m_title->font();
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.45);
@@ -113,7 +114,7 @@ QWidget* MainContentView::buildHeader()
     m_title->setFont(titleFont);
     m_title->setTextInteractionFlags(Qt::NoTextInteraction);
     m_title->setAttribute(Qt::WA_TransparentForMouseEvents);
-    m_subtitle = new QLabel(header);
+    m_subtitle = UntrustedText::label(QString(), header);
     m_subtitle->setObjectName(QStringLiteral("boardSubtitle"));
     m_subtitle->setStyleSheet(QStringLiteral("color: %1;").arg(Palette::secondaryText().name()));
     m_subtitle->setAttribute(Qt::WA_TransparentForMouseEvents);

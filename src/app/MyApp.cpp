@@ -175,9 +175,9 @@ void MyApp::showMainWindow()
     m_mainWindow->show();
 }
 
-void MyApp::openUrl(const QUrl& url)
+void MyApp::openUrl(const QString& address)
 {
-    m_auth->handleCallback(url);
+    m_auth->handleCallback(address);
 }
 
 void MyApp::activate()

@@ -40,7 +40,7 @@ public:
     QMainWindow* mainWindow() const { return m_mainWindow.get(); }
     void showMainWindow();
     // A plenko:// address handed over by a later start (the browser's sign-in callback).
-    void openUrl(const QUrl& url);
+    void openUrl(const QString& address);
     // Another start asked for the window.
     void activate();
     // The board settings, dashboard and account windows, opened by identifier.

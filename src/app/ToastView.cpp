@@ -2,6 +2,7 @@
 
 #include "app/AppAccessibility.h"
 #include "app/Palette.h"
+#include "plaintext/UntrustedText.h"
 #include "symbols/SymbolIcons.h"
 #include "workspace/ToastManager.h"
 
@@ -53,7 +54,7 @@ ToastView::ToastView(ToastManager& toasts, QWidget* parent)
     layout->setSpacing(8);
     m_icon = new QLabel(this);
     m_icon->setFixedSize(16, 16);
-    m_message = new QLabel(this);
+    m_message = UntrustedText::label(QString(), this);
     m_message->setObjectName(QStringLiteral("toastMessage"));
     m_message->setWordWrap(true);
     QFont footnote = m_message->font();

@@ -1,6 +1,6 @@
 #include "app/MyApp.h"
+#include "app/SingleInstance.h"
 #include "app/StartupCheck.h"
-#include "net/SingleInstance.h"
 
 #include "BundleInfo.h"
 
@@ -28,11 +28,19 @@ int main(int argc, char* argv[])
     // `scripts/run.sh --check`: start, show the window, quit, and say whether that worked.
     const bool startupCheck = arguments.contains(QLatin1String("--startup-check"));
     SingleInstance instance;
-    if (instance.claim(urls) == SingleInstance::Role::handedOver) {
+    switch (instance.claim(urls)) {
+    case SingleInstance::Role::handedOver:
         if (!startupCheck)
             return 0;
         std::fprintf(stderr, "Startup check failed: another Plenko is already running for this user.\n");
         return StartupCheck::failureExitCode;
+    case SingleInstance::Role::unanswered:
+        // Never a second instance beside a running one: both would write the same store.
+        std::fprintf(stderr, "Plenko is already running but did not answer.\n");
+        return 1;
+    case SingleInstance::Role::primary:
+    case SingleInstance::Role::failed:
+        break;
     }
 
     auto app = MyApp::create();
@@ -52,6 +60,6 @@ int main(int argc, char* argv[])
     myApp.showMainWindow();
     // A callback given to a fresh instance has no sign-in to complete; handleCallback drops it.
     for (const QString& url : std::as_const(urls))
-        myApp.openUrl(QUrl(url));
+        myApp.openUrl(url);
     return QApplication::exec();
 }

@@ -130,8 +130,6 @@ ApiError ApiError::fromHttpFailure(int status, const QByteArray& body, const QSt
     ErrorBody fields;
     if (const std::optional<ErrorBody> read = readErrorBody(body)) {
         fields = *read;
-        if (fields.status.value_or(-1) < 1)
-            fields.status = status;
         if (fields.path.trimmed().isEmpty())
             fields.path = urlPath;
     } else {
@@ -139,13 +137,17 @@ ApiError ApiError::fromHttpFailure(int status, const QByteArray& body, const QSt
         const QString text = decoder(body);
         fields.status = status;
         fields.code = httpReasonPhrase(status);
+        // A status without a standard phrase: the body is no code, so the default stands in.
+        if (fields.code.isEmpty())
+            fields.code = defaultCode(status);
         fields.message = decoder.hasError() ? QStringLiteral("No message") : text;
         fields.path = urlPath;
     }
-    if (fields.code.trimmed().isEmpty())
+    // For an error body the default code stands in only where normalisation finds neither a code nor a
+    // message to take one from: a body whose message is the status's phrase keeps that phrase as code
+    // and message.
+    if (fields.code.trimmed().isEmpty() && fields.message.trimmed().isEmpty())
         fields.code = defaultCode(status);
-    // The resolution of generic messages uses the HTTP status, whatever the body said.
-    ApiError error = normalised(fields.timestamp, status, fields.code, fields.message, fields.path);
-    error.status = *fields.status;
-    return error;
+    // The HTTP status decides, whatever the body says: a 401 must still lead to a refresh.
+    return normalised(fields.timestamp, status, fields.code, fields.message, fields.path);
 }

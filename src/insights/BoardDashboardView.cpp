@@ -6,6 +6,7 @@
 #include "insights/DashboardSection.h"
 #include "insights/InsightsPalette.h"
 #include "insights/ScrollingPage.h"
+#include "plaintext/UntrustedText.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -19,7 +20,7 @@ BoardDashboardView::BoardDashboardView(QWidget* parent)
     const ScrollingPage page = ScrollingPage::make(this, QMargins(24, 24, 24, 24), 16);
     QWidget* content = page.content;
     QVBoxLayout* layout = page.layout;
-    m_boardName = new QLabel(content);
+    m_boardName = UntrustedText::label(QString(), content);
     m_boardName->setObjectName(QStringLiteral("boardName"));
     QFont font = m_boardName->font();
     font.setPointSizeF(18);

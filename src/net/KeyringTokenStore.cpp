@@ -39,16 +39,22 @@ QCoro::Task<bool> busAnswersYes(QString method, std::chrono::milliseconds timeou
     co_return answer.toStringList().contains(secretServiceName);
 }
 
+QString timeoutText(std::chrono::milliseconds timeout)
+{
+    return QStringLiteral("The keyring did not answer within %1 seconds.").arg(timeout.count() / 1000.0);
+}
+}
+
 // Runs one QtKeychain job to its end and hands it back to the caller, or gives up after the timeout
 // and lets the job delete itself whenever it does finish.
 template<typename Job>
-QCoro::Task<std::unique_ptr<Job>> finishJob(Job* job)
+QCoro::Task<std::unique_ptr<Job>> KeyringTokenStore::finishJob(Job* job) const
 {
     job->setAutoDelete(false);
     // Started from the event loop so that a job failing at once still finds the connection in place.
     QTimer::singleShot(0, job, [job] { job->start(); });
-    const auto finished = co_await qCoro(static_cast<QKeychain::Job*>(job), &QKeychain::Job::finished,
-        KeyringTokenStore::operationTimeout);
+    const auto finished
+        = co_await qCoro(static_cast<QKeychain::Job*>(job), &QKeychain::Job::finished, m_operationTimeout);
     if (!finished) {
         job->setAutoDelete(true);
         co_return std::unique_ptr<Job>();
@@ -56,15 +62,9 @@ QCoro::Task<std::unique_ptr<Job>> finishJob(Job* job)
     co_return std::unique_ptr<Job>(job);
 }
 
-QString timeoutText()
-{
-    return QStringLiteral("The keyring did not answer within %1 seconds.")
-        .arg(KeyringTokenStore::operationTimeout.count() / 1000);
-}
-}
-
-KeyringTokenStore::KeyringTokenStore(QString service)
+KeyringTokenStore::KeyringTokenStore(QString service, std::chrono::milliseconds operationTimeout)
     : m_service(std::move(service))
+    , m_operationTimeout(operationTimeout)
 {
 }
 
@@ -103,7 +103,7 @@ QCoro::Task<TokenReadResult> KeyringTokenStore::read(QString account)
     started->setKey(account);
     const auto job = co_await finishJob(started);
     if (!job)
-        co_return std::unexpected(timeoutText());
+        co_return std::unexpected(timeoutText(m_operationTimeout));
 
     switch (job->error()) {
     case QKeychain::NoError: {
@@ -129,12 +129,19 @@ QCoro::Task<TokenWriteResult> KeyringTokenStore::save(QString account, QString t
     if (m_memoryOnly)
         co_return co_await m_memory.save(account, text);
 
+    // Whatever is stored under this service and account goes first, also an item written in another
+    // form, so no reader of the keyring finds an older token beside the new one.
+    if (const TokenWriteResult removed = co_await remove(account); !removed)
+        co_return removed;
+    if (m_memoryOnly)
+        co_return co_await m_memory.save(account, text);
+
     auto* started = new QKeychain::WritePasswordJob(m_service);
     started->setKey(account);
     started->setBinaryData(text.toUtf8());
     const auto job = co_await finishJob(started);
     if (!job)
-        co_return std::unexpected(timeoutText());
+        co_return std::unexpected(timeoutText(m_operationTimeout));
     if (job->error() == QKeychain::NoBackendAvailable) {
         fallBackToMemory();
         co_return co_await m_memory.save(account, text);
@@ -154,7 +161,7 @@ QCoro::Task<TokenWriteResult> KeyringTokenStore::remove(QString account)
     started->setKey(account);
     const auto job = co_await finishJob(started);
     if (!job)
-        co_return std::unexpected(timeoutText());
+        co_return std::unexpected(timeoutText(m_operationTimeout));
     switch (job->error()) {
     case QKeychain::NoError:
     case QKeychain::EntryNotFound:

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <chrono>
+#include <memory>
 #include <optional>
 
 class KeyringTokenStore final : public TokenStore
@@ -17,8 +18,12 @@ class KeyringTokenStore final : public TokenStore
 public:
     static inline const QString defaultService = QStringLiteral("net.plenko");
 
+    // How long one keyring operation may take before it counts as failed (not as "no token").
+    static constexpr std::chrono::milliseconds defaultOperationTimeout { 10000 };
+
     // The service name groups the items; tests pass their own so they never meet the user's tokens.
-    explicit KeyringTokenStore(QString service = defaultService);
+    explicit KeyringTokenStore(
+        QString service = defaultService, std::chrono::milliseconds operationTimeout = defaultOperationTimeout);
 
     QCoro::Task<TokenReadResult> read(QString account) override;
     QCoro::Task<TokenWriteResult> save(QString account, QString text) override;
@@ -27,15 +32,15 @@ public:
     // True once this store has fallen back to memory because no secret service answered.
     bool isMemoryOnly() const { return m_memoryOnly; }
 
-    // How long one keyring operation may take before it counts as failed (not as "no token").
-    static constexpr std::chrono::milliseconds operationTimeout { 10000 };
-
 private:
     // Decides once whether a secret service exists on the session bus (running or activatable).
     QCoro::Task<void> ensureBackendChosen();
     void fallBackToMemory();
+    template<typename Job>
+    QCoro::Task<std::unique_ptr<Job>> finishJob(Job* job) const;
 
     QString m_service;
+    std::chrono::milliseconds m_operationTimeout;
     std::optional<bool> m_backendChosen;
     bool m_memoryOnly = false;
     MemoryTokenStore m_memory;

@@ -8,10 +8,15 @@
 #include "net/RequestLog.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QCoro/QCoroNetworkReply>
 #include <QCoro/QCoroSignal>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QRegularExpression>
 #include <QStringDecoder>
 
 namespace {
@@ -23,6 +28,17 @@ QString utf8OrNull(const QByteArray& bytes, const QString& fallback)
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = decoder(bytes);
     return decoder.hasError() ? fallback : text;
+}
+
+// The body as the log may show it: the value of every key that names a token is hidden, in JSON that
+// parses and in JSON that does not.
+QString redactedBody(const QByteArray& body)
+{
+    static const QRegularExpression tokenValue(
+        QStringLiteral(R"re(("[A-Za-z_]*[Tt]oken"\s*:\s*")(?:[^"\\]|\\.)*("?))re"));
+    QString text = utf8OrNull(body, QStringLiteral("<non-utf8>"));
+    text.replace(tokenValue, QStringLiteral("\\1***redacted***\\2"));
+    return text;
 }
 
 QString statusLogLine(int status, const QString& message)
@@ -71,9 +87,37 @@ NetworkService::NetworkService(QString baseUrl, std::shared_ptr<TokenStore> toke
 NetworkService& NetworkService::shared()
 {
     // Parented to the application so it goes before the network stack does.
-    static NetworkService* instance = new NetworkService(
-        configuredBaseUrl(), std::make_shared<KeyringTokenStore>(), QCoreApplication::instance());
+    static NetworkService* instance = [] {
+        auto* made = new NetworkService(
+            configuredBaseUrl(), std::make_shared<KeyringTokenStore>(), QCoreApplication::instance());
+        made->setSignOutMarker(defaultSignOutMarker());
+        return made;
+    }();
     return *instance;
+}
+
+QString NetworkService::defaultSignOutMarker()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + QStringLiteral("/signed-out");
+}
+
+bool NetworkService::signOutIsMarked() const
+{
+    return !m_signOutMarker.isEmpty() && QFileInfo::exists(m_signOutMarker);
+}
+
+void NetworkService::markSignedOut(bool marked)
+{
+    if (m_signOutMarker.isEmpty())
+        return;
+    if (!marked) {
+        QFile::remove(m_signOutMarker);
+        return;
+    }
+    QDir().mkpath(QFileInfo(m_signOutMarker).absolutePath());
+    QFile marker(m_signOutMarker);
+    if (!marker.open(QIODevice::WriteOnly))
+        logLine(QStringLiteral("🔑 Couldn't note the sign-out in %1: %2").arg(m_signOutMarker, marker.errorString()));
 }
 
 QString NetworkService::configuredBaseUrl()
@@ -93,6 +137,18 @@ QCoro::Task<void> NetworkService::loadTokens()
 
     m_loadState = TokenLoadState::loading;
     const quint64 generation = m_tokenGeneration;
+    if (signOutIsMarked()) {
+        // The last sign-out could not delete the stored tokens: they are not used, and deleted now.
+        QString problem;
+        const bool deleted = co_await persistTokens(&problem);
+        if (generation == m_tokenGeneration) {
+            if (deleted)
+                markSignedOut(false);
+            m_loadState = TokenLoadState::loaded;
+            Q_EMIT tokensLoaded();
+            co_return;
+        }
+    }
     const TokenReadResult access = co_await m_tokenStore->read(accessTokenAccount);
     const TokenReadResult refresh = co_await m_tokenStore->read(refreshTokenAccount);
 
@@ -189,6 +245,7 @@ QCoro::Task<ApiResult<ServiceResponse>> NetworkService::send(ServiceRequest requ
     const QString path = request.url.path();
     bool repeated = false;
     authorize(request);
+    QString sentWith = m_accessToken;
     logLine(requestLogLine(request));
 
     for (;;) {
@@ -221,7 +278,12 @@ QCoro::Task<ApiResult<ServiceResponse>> NetworkService::send(ServiceRequest requ
         }
 
         logLine(QStringLiteral("🌐 [Net] ⚠️ 401 for %1 → attempting refresh (%2)").arg(path, error.message));
-        const auto refreshed = co_await performRefresh();
+        // Another request's refresh may already have replaced the token this one was sent with.
+        const bool alreadyRenewed = !m_accessToken.isEmpty() && m_accessToken != sentWith;
+        // Plain statements: GCC 12 destroys the result of a co_await inside ?: twice.
+        RefreshOutcome refreshed;
+        if (!alreadyRenewed)
+            refreshed = co_await sharedRefresh();
         if (!refreshed) {
             if (const ApiError* refreshError = std::get_if<ApiError>(&refreshed.error())) {
                 logLine(QStringLiteral("🌐 [Net] ✖︎ token refresh failed: ") + refreshError->message);
@@ -234,6 +296,7 @@ QCoro::Task<ApiResult<ServiceResponse>> NetworkService::send(ServiceRequest requ
         }
         repeated = true;
         authorize(request);
+        sentWith = m_accessToken;
         logLine(requestLogLine(request));
     }
 }
@@ -249,8 +312,7 @@ ApiResult<void> NetworkService::validateStatus(const ServiceResponse& response) 
 
 ApiError NetworkService::decodingFailure(const QString& recordName, const ServiceResponse& response, const QString& reason)
 {
-    logLine(QStringLiteral("Decoding failed for %1. Body: %2")
-                .arg(recordName, utf8OrNull(response.body, QStringLiteral("<non-utf8>"))));
+    logLine(QStringLiteral("Decoding failed for %1. Body: %2").arg(recordName, redactedBody(response.body)));
     return ApiError::make(response.status, QStringLiteral("Decoding Failed"), reason, response.path());
 }
 
@@ -258,7 +320,7 @@ QCoro::Task<ApiResult<void>> NetworkService::refreshTokens()
 {
     if (m_loadState != TokenLoadState::loaded)
         co_await loadTokens();
-    const auto refreshed = co_await performRefresh();
+    const RefreshOutcome refreshed = co_await sharedRefresh();
     if (refreshed)
         co_return ApiResult<void>();
     if (const ApiError* error = std::get_if<ApiError>(&refreshed.error()))
@@ -267,7 +329,21 @@ QCoro::Task<ApiResult<void>> NetworkService::refreshTokens()
         std::get<TransportFailure>(refreshed.error()).description, refreshPath));
 }
 
-QCoro::Task<std::expected<void, std::variant<ApiError, NetworkService::TransportFailure>>> NetworkService::performRefresh()
+QCoro::Task<NetworkService::RefreshOutcome> NetworkService::sharedRefresh()
+{
+    if (m_refreshRunning) {
+        co_await qCoro(this, &NetworkService::refreshFinished);
+        co_return m_sharedRefresh.value_or(RefreshOutcome());
+    }
+    m_refreshRunning = true;
+    const RefreshOutcome outcome = co_await performRefresh();
+    m_sharedRefresh = outcome;
+    m_refreshRunning = false;
+    Q_EMIT refreshFinished();
+    co_return outcome;
+}
+
+QCoro::Task<NetworkService::RefreshOutcome> NetworkService::performRefresh()
 {
     using Failure = std::variant<ApiError, TransportFailure>;
     if (m_refreshToken.isEmpty()) {
@@ -284,7 +360,14 @@ QCoro::Task<std::expected<void, std::variant<ApiError, NetworkService::Transport
     ServiceRequest request { QByteArrayLiteral("POST"), *url, {}, encodeBody(RefreshRequest { m_refreshToken }) };
     request.setJsonContentType();
     logLine(QStringLiteral("🌐 [Net] → POST ") + refreshPath);
+    const quint64 generation = m_tokenGeneration;
     const Exchange exchange = co_await perform(request);
+    if (generation != m_tokenGeneration) {
+        // Signed out (or in again) while the refresh ran: its tokens belong to a session that is over.
+        logLine(QStringLiteral("🌐 [Net] ⚪︎ refresh discarded: the sign-in changed while it ran"));
+        co_return std::unexpected(Failure(ApiError::make(401, QStringLiteral("Unauthorized"),
+            QStringLiteral("Signed out while the sign-in was being renewed."), refreshPath)));
+    }
     if (exchange.transportError)
         co_return std::unexpected(Failure(TransportFailure { *exchange.transportError }));
     if (!exchange.response)
@@ -301,7 +384,9 @@ QCoro::Task<std::expected<void, std::variant<ApiError, NetworkService::Transport
     m_refreshToken = tokens->refreshToken;
     m_loadState = TokenLoadState::loaded;
     ++m_tokenGeneration;
-    co_await persistTokens();
+    QString problem;
+    if (!co_await persistTokens(&problem))
+        tellInMemoryOnly(problem);
     logLine(QStringLiteral("🌐 [Net] 🔑 tokens updated"));
     co_return std::expected<void, Failure>();
 }
@@ -312,21 +397,42 @@ QCoro::Task<void> NetworkService::setTokens(LoginTokens tokens)
     m_refreshToken = tokens.refreshToken;
     m_loadState = TokenLoadState::loaded;
     ++m_tokenGeneration;
-    co_await persistTokens();
+    QString problem;
+    if (co_await persistTokens(&problem))
+        markSignedOut(false); // the store holds this sign-in now, nothing older
+    else
+        tellInMemoryOnly(problem);
 }
 
-QCoro::Task<void> NetworkService::persistTokens()
+void NetworkService::tellInMemoryOnly(const QString& reason)
+{
+    if (m_toldInMemoryOnly)
+        return;
+    m_toldInMemoryOnly = true;
+    Q_EMIT tokensKeptInMemoryOnly(reason);
+}
+
+QCoro::Task<bool> NetworkService::persistTokens(QString* problem)
 {
     // Each save reads the fields when it is issued, so the store always receives the newest pair last.
     const QList<QString> accounts { accessTokenAccount, refreshTokenAccount };
+    bool kept = true;
     for (const QString& account : accounts) {
         const QString token = account == accessTokenAccount ? m_accessToken : m_refreshToken;
-        const TokenWriteResult saved = token.isEmpty() ? co_await m_tokenStore->remove(account)
-                                                       : co_await m_tokenStore->save(account, token);
-        if (!saved)
-            logLine(QStringLiteral("🔑 Couldn't keep %1 in the keyring (kept in memory for this run): %2")
-                        .arg(account, saved.error()));
+        // Plain statements: GCC 12 destroys the result of a co_await inside ?: twice.
+        TokenWriteResult saved;
+        if (token.isEmpty())
+            saved = co_await m_tokenStore->remove(account);
+        else
+            saved = co_await m_tokenStore->save(account, token);
+        if (saved)
+            continue;
+        logLine(QStringLiteral("🔑 Couldn't update %1 in the keyring: %2").arg(account, saved.error()));
+        if (kept)
+            *problem = saved.error();
+        kept = false;
     }
+    co_return kept;
 }
 
 QCoro::Task<void> NetworkService::logout()
@@ -348,5 +454,9 @@ QCoro::Task<void> NetworkService::logout()
     m_refreshToken.clear();
     m_loadState = TokenLoadState::loaded;
     ++m_tokenGeneration;
-    co_await persistTokens();
+    QString problem;
+    if (!co_await persistTokens(&problem)) {
+        markSignedOut(true);
+        Q_EMIT storedTokensNotDeleted(problem);
+    }
 }

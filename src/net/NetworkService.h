@@ -18,7 +18,10 @@
 #include <QString>
 
 #include <chrono>
+#include <expected>
 #include <memory>
+#include <optional>
+#include <variant>
 
 class NetworkService : public QObject
 {
@@ -47,6 +50,12 @@ public:
     // Why the last load failed, when it did.
     QString tokenLoadError() const { return m_loadError; }
     TokenStore& tokenStore() const { return *m_tokenStore; }
+
+    // A file that says "signed out" when the token store refused to delete the tokens at sign-out:
+    // while it exists, stored tokens are not used and their delete is tried again. Empty: none.
+    void setSignOutMarker(QString path) { m_signOutMarker = std::move(path); }
+    // Where the shared instance keeps that mark: the application's data folder.
+    static QString defaultSignOutMarker();
 
     // Inactivity time-out of every request; tests shorten it.
     void setRequestTimeout(std::chrono::milliseconds timeout) { m_requestTimeout = timeout; }
@@ -80,6 +89,12 @@ public:
 
 Q_SIGNALS:
     void tokensLoaded();
+    // The token store refused to keep the tokens: they live in memory for this run. Once per run.
+    void tokensKeptInMemoryOnly(const QString& reason);
+    // A sign-out could not delete the stored tokens; the reason names what the keyring said.
+    void storedTokensNotDeleted(const QString& reason);
+    // Ends one refresh; waiting requests read its outcome from m_sharedRefresh.
+    void refreshFinished();
 
 private:
     // The transport failure of a reply that brought no HTTP status.
@@ -91,8 +106,16 @@ private:
 
     QCoro::Task<Exchange> perform(ServiceRequest request);
     // The refresh itself; a transport failure is handed back for the caller to word.
-    QCoro::Task<std::expected<void, std::variant<ApiError, TransportFailure>>> performRefresh();
-    QCoro::Task<void> persistTokens();
+    using RefreshOutcome = std::expected<void, std::variant<ApiError, TransportFailure>>;
+    // One refresh at a time: a request that meets 401 while another refresh runs waits for that one,
+    // because the service rotates refresh tokens and a second refresh with the same token would fail.
+    QCoro::Task<RefreshOutcome> sharedRefresh();
+    QCoro::Task<RefreshOutcome> performRefresh();
+    // Writes the current pair to the store; false when any write or delete failed (reason in `problem`).
+    QCoro::Task<bool> persistTokens(QString* problem);
+    void tellInMemoryOnly(const QString& reason);
+    bool signOutIsMarked() const;
+    void markSignedOut(bool marked);
 
     ApiResult<void> validateStatus(const ServiceResponse& response) const;
     static ApiError decodingFailure(const QString& recordName, const ServiceResponse& response, const QString& reason);
@@ -106,6 +129,11 @@ private:
     QString m_refreshToken;
     TokenLoadState m_loadState = TokenLoadState::notLoaded;
     QString m_loadError;
-    // Bumped whenever the tokens are set or cleared, so a late keyring read never overwrites them.
+    // Bumped whenever the tokens are set or cleared, so a late keyring read or a refresh that ends
+    // after a sign-out never overwrites them.
     quint64 m_tokenGeneration = 0;
+    bool m_refreshRunning = false;
+    std::optional<RefreshOutcome> m_sharedRefresh;
+    bool m_toldInMemoryOnly = false;
+    QString m_signOutMarker;
 };

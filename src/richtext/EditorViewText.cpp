@@ -10,12 +10,33 @@
 
 #include <QKeyEvent>
 
+#include <algorithm>
+
 void EditorView::setText(const QString& text)
 {
-    commitText(applyTypographicReplacements(storedTextFrom(text)));
+    // Taken as it is: opening an item for editing changes nothing (no replacements, no link labels,
+    // no fetches) until the user types.
+    commitText(storedTextFrom(text));
+    m_linkLabeler->ignoreAddressesIn(m_text);
     showTextInEditor();
     updateMentionState();
 }
+
+namespace {
+// Where the replacements may act after an edit: from the start of the word in which the edit began.
+// Text before it is as the item had it, or as an earlier keystroke already left it.
+qsizetype rewriteStart(const QString& before, const QString& after, qsizetype caret)
+{
+    qsizetype prefix = 0;
+    const qsizetype shorter = std::min(before.size(), after.size());
+    while (prefix < shorter && before[prefix] == after[prefix])
+        ++prefix;
+    qsizetype start = std::clamp<qsizetype>(std::min(prefix, caret), 0, after.size());
+    while (start > 0 && !after[start - 1].isSpace())
+        --start;
+    return start;
+}
+} // namespace
 
 void EditorView::onEditorTextEdited(const QString& editorText)
 {
@@ -23,7 +44,8 @@ void EditorView::onEditorTextEdited(const QString& editorText)
     const qsizetype caret = storedCaret();
     // More than one new character at once is a paste or a pick: its address is complete.
     const bool isPaste = typed.size() - m_text.size() > 1;
-    commitText(applyTypographicReplacementsWhileTyping(typed, caret));
+    const qsizetype start = rewriteStart(m_text, typed, caret);
+    commitText(typed.left(start) + applyTypographicReplacementsWhileTyping(typed.mid(start), caret - start));
     showTextInEditor();
     updateMentionState();
     m_linkLabeler->scan(m_text, isPaste ? std::nullopt : std::optional(storedCaret()));
@@ -141,7 +163,7 @@ void EditorView::applyLinkLabel(const QString& address, const QString& label)
     const std::optional<QString> labelled = LinkLabeler::applyLabel(m_text, address, label);
     if (!labelled)
         return;
-    commitText(applyTypographicReplacements(*labelled));
+    commitText(*labelled);
     showTextInEditor();
     updateMentionState();
 }

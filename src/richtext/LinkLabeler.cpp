@@ -28,6 +28,12 @@ LinkLabeler::LinkLabeler(LinkMetadataService* service, QObject* parent)
 {
 }
 
+void LinkLabeler::ignoreAddressesIn(const QString& text)
+{
+    for (const DetectedAddress& address : detectAddresses(text))
+        m_observedLinks.insert(address.text);
+}
+
 void LinkLabeler::scan(const QString& text, std::optional<qsizetype> caret)
 {
     for (const DetectedAddress& address : detectAddresses(text)) {

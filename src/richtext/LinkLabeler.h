@@ -25,6 +25,11 @@ public:
     // without a caret (a paste) every address counts.
     void scan(const QString& text, std::optional<qsizetype> caret = std::nullopt);
 
+    // Addresses the item already held when its editing began: another member may have written them,
+    // so they are never fetched (that would let anyone make this computer fetch any address) nor
+    // relabelled. Only addresses typed or pasted during this edit are.
+    void ignoreAddressesIn(const QString& text);
+
     const QSet<QString>& observedLinks() const { return m_observedLinks; }
     const QSet<QString>& inFlightLinks() const { return m_inFlightLinks; }
 

@@ -9,15 +9,27 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 
 #include <memory>
 
 namespace {
 
+// A page that moves more often than this is not worth a label.
+constexpr int maxRedirects = 3;
+
+bool isWebScheme(const QUrl& url)
+{
+    const QString scheme = url.scheme().toLower();
+    return scheme == QLatin1String("http") || scheme == QLatin1String("https");
+}
+
 QNetworkRequest pageRequest(const QUrl& url, std::chrono::milliseconds timeout)
 {
     QNetworkRequest request(url);
     request.setTransferTimeout(static_cast<int>(timeout.count()));
+    request.setMaximumRedirectsAllowed(maxRedirects);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
     request.setRawHeader("Accept", "text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8");
     request.setRawHeader("User-Agent", "Mozilla/5.0 (X11; Linux x86_64) Plenko/1.0");
     return request;
@@ -33,6 +45,18 @@ QCoro::Task<std::optional<LinkMetadataService::Download>> LinkMetadataService::d
     QPointer<QNetworkReply> reply = m_network->get(request);
     m_activeReply = reply;
     auto received = std::make_shared<Download>();
+    // One deadline for the whole fetch: a server that trickles a byte now and then never resets it.
+    auto* deadline = new QTimer(reply);
+    deadline->setSingleShot(true);
+    QObject::connect(deadline, &QTimer::timeout, reply, [r = reply.data()] { r->abort(); });
+    deadline->start(m_timeout);
+    // Redirects stay on the web: never to file:, ftp: or any other scheme.
+    QObject::connect(reply, &QNetworkReply::redirected, reply, [r = reply.data()](const QUrl& target) {
+        if (isWebScheme(target))
+            Q_EMIT r->redirectAllowed();
+        else
+            r->abort();
+    });
     // Read as the bytes arrive and stop the transfer at the cap, so a huge page is never held whole.
     QObject::connect(reply, &QNetworkReply::readyRead, reply, [r = reply.data(), received] {
         if (received->wasCut)
@@ -128,8 +152,7 @@ QCoro::Task<std::optional<LinkMetadata>> LinkMetadataService::fetchInTurn(QUrl u
 {
     if (auto cached = cachedMetadata(url))
         co_return cached;
-    const QString scheme = url.scheme().toLower();
-    if (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
+    if (!isWebScheme(url))
         co_return fallbackMetadata(url);
 
     QPointer<LinkMetadataService> self(this);

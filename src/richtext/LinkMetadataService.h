@@ -26,7 +26,8 @@ public:
     static constexpr std::chrono::milliseconds defaultTimeout { 8000 };
 
     // Uses `network` when given (it must outlive the service), else a session of its own. The
-    // time-out is the longest wait for the next bytes of a response.
+    // time-out bounds each fetch from its start to its end, redirects included (at most three, and
+    // only to http or https).
     explicit LinkMetadataService(QNetworkAccessManager* network = nullptr,
                                  std::chrono::milliseconds timeout = defaultTimeout, QObject* parent = nullptr);
     ~LinkMetadataService() override;

@@ -1,9 +1,9 @@
 #include "richtext/LinkTextCleaning.h"
 
+#include "richtext/HtmlEntity.h"
 #include "richtext/UserCharacters.h"
 
 #include <QRegularExpression>
-#include <QTextDocumentFragment>
 
 namespace {
 
@@ -38,13 +38,26 @@ std::optional<QString> cleanSummary(const QString& raw)
 
 QString decodeEntities(const QString& html)
 {
-    // Text without markup or entities needs no document, which keeps the common case cheap.
     if (!html.contains(QLatin1Char('&')) && !html.contains(QLatin1Char('<')))
         return html;
-    QString plain = QTextDocumentFragment::fromHtml(html).toPlainText();
-    // Images and other objects leave a placeholder character that means nothing in a label.
-    plain.remove(QChar::ObjectReplacementCharacter);
-    return plain;
+    // Tags go as a browser's text view drops them; a '<' that opens no tag stays. Nothing here reads
+    // markup as a document, so no style sheet, image or link is ever resolved.
+    QString text;
+    text.reserve(html.size());
+    for (qsizetype i = 0; i < html.size(); ++i) {
+        const QChar c = html[i];
+        const QChar next = i + 1 < html.size() ? html[i + 1] : QChar();
+        const bool opensTag = c == QLatin1Char('<')
+            && ((next.unicode() < 0x80 && next.isLetter()) || next == QLatin1Char('/') || next == QLatin1Char('!')
+                || next == QLatin1Char('?'));
+        const qsizetype close = opensTag ? html.indexOf(QLatin1Char('>'), i + 1) : -1;
+        if (close < 0) {
+            text += c;
+            continue;
+        }
+        i = close;
+    }
+    return HtmlEntity::decodeAll(text);
 }
 
 QString capitalizeWords(const QString& text)

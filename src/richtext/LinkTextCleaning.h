@@ -11,7 +11,7 @@ QString cleanTitle(const QString& raw);
 // Entities resolved, white space collapsed; absent when nothing is left; at most 200 characters.
 std::optional<QString> cleanSummary(const QString& raw);
 
-// The plain text of `html` read as an HTML fragment, which resolves character entities.
+// The text of `html` with its tags dropped and its character references decoded; nothing is loaded.
 QString decodeEntities(const QString& html);
 
 // "news site" → "News Site": the first letter of every word upper case, the rest lower case.

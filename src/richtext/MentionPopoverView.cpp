@@ -1,5 +1,6 @@
 #include "richtext/MentionPopoverView.h"
 
+#include "plaintext/UntrustedText.h"
 #include "richtext/MentionIdentity.h"
 
 #include <QHBoxLayout>
@@ -29,8 +30,8 @@ QPixmap circular(const QPixmap& source, int size)
 
 MentionPopoverView::MentionPopoverView(const BoardUser& user, QWidget* parent)
     : QWidget(parent)
-    , m_avatar(new QLabel(this))
-    , m_name(new QLabel(MentionIdentity::name(user), this))
+    , m_avatar(UntrustedText::label(QString(), this))
+    , m_name(UntrustedText::label(MentionIdentity::name(user), this))
 {
     setObjectName(QStringLiteral("mentionPopoverView"));
     setAutoFillBackground(true);

@@ -1,11 +1,11 @@
 #include "richtext/MentionTextView.h"
 
 #include "richtext/ItemTextRenderer.h"
+#include "richtext/LinkOpener.h"
 #include "richtext/MentionPopover.h"
 #include "richtext/RichTextHitTester.h"
 
 #include <QAbstractTextDocumentLayout>
-#include <QDesktopServices>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QUrl>
@@ -201,7 +201,7 @@ void MentionTextView::mouseReleaseEvent(QMouseEvent* event)
     if (const auto link = linkAt(point); link && *pressed == *link) {
         Q_EMIT linkActivated(*link);
         if (m_opensLinks)
-            QDesktopServices::openUrl(QUrl(*link));
+            LinkOpener::open(QUrl(*link), this);
         event->accept();
         return;
     }

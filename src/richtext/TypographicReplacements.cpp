@@ -2,13 +2,15 @@
 
 #include "richtext/WebAddressDetector.h"
 
+#include <QRegularExpression>
+
 #include <array>
 #include <utility>
 
 namespace {
 
 // Order matters: "->" goes before "--", so "-->" reads as a hyphen and an arrow.
-constexpr std::array<std::pair<const char16_t*, const char16_t*>, 15> replacements { {
+constexpr std::array<std::pair<const char16_t*, const char16_t*>, 13> replacements { {
     { u"->", u"→" },
     { u"<-", u"←" },
     { u"=>", u"⇒" },
@@ -19,31 +21,58 @@ constexpr std::array<std::pair<const char16_t*, const char16_t*>, 15> replacemen
     { u"(c)", u"©" },
     { u"(r)", u"®" },
     { u"(tm)", u"™" },
-    { u"1/4", u"¼" },
-    { u"3/4", u"¾" },
     { u"+-", u"±" },
     { u"!=", u"≠" },
     { u">=", u"≥" },
 } };
 
-QString replacePlain(QString text)
+// "1/4" and "3/4" become ¼ and ¾ only where they stand alone: a digit or a slash on either side makes
+// them part of a date, a number or a path ("11/4/2024", "1/4/25", "21/4"), which stays as written.
+// `pendingEnd` is where the caret is while typing: a fraction that ends there may still grow into a
+// date, so it waits for the next character.
+QString replaceFractions(const QString& text, qsizetype pendingEnd)
 {
+    static const QRegularExpression fraction(QStringLiteral("(?<![\\p{Nd}/])([13])/4(?![\\p{Nd}/])"),
+        QRegularExpression::UseUnicodePropertiesOption);
+    QString result;
+    qsizetype done = 0;
+    QRegularExpressionMatchIterator matches = fraction.globalMatch(text);
+    while (matches.hasNext()) {
+        const QRegularExpressionMatch match = matches.next();
+        if (match.capturedEnd() == pendingEnd)
+            continue;
+        result += QStringView(text).mid(done, match.capturedStart() - done);
+        result += match.captured(1) == QLatin1String("1") ? QStringLiteral("¼") : QStringLiteral("¾");
+        done = match.capturedEnd();
+    }
+    result += QStringView(text).mid(done);
+    return result;
+}
+
+QString replacePlain(QString text, qsizetype pendingEnd)
+{
+    text = replaceFractions(text, pendingEnd);
     for (const auto& [from, to] : replacements)
         text.replace(QString::fromUtf16(from), QString::fromUtf16(to));
     return text;
+}
+
+QString replaceOutsideAddresses(const QString& text, qsizetype pendingEnd)
+{
+    QString result;
+    qsizetype done = 0;
+    for (const DetectedAddress& address : addressRuns(text)) {
+        result += replacePlain(text.mid(done, address.start - done), pendingEnd - done) + address.text;
+        done = address.start + address.length;
+    }
+    return result + replacePlain(text.mid(done), pendingEnd - done);
 }
 
 } // namespace
 
 QString applyTypographicReplacements(const QString& text)
 {
-    QString result;
-    qsizetype done = 0;
-    for (const DetectedAddress& address : addressRuns(text)) {
-        result += replacePlain(text.mid(done, address.start - done)) + address.text;
-        done = address.start + address.length;
-    }
-    return result + replacePlain(text.mid(done));
+    return replaceOutsideAddresses(text, -1);
 }
 
 QString applyTypographicReplacementsWhileTyping(const QString& text, qsizetype caret)
@@ -53,5 +82,5 @@ QString applyTypographicReplacementsWhileTyping(const QString& text, qsizetype c
     if (endsInPair && !isThirdHyphen)
         return applyTypographicReplacements(text.left(caret - 2)) + QStringLiteral("--")
             + applyTypographicReplacements(text.mid(caret));
-    return applyTypographicReplacements(text);
+    return replaceOutsideAddresses(text, caret);
 }

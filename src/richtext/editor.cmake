@@ -11,7 +11,7 @@ plenko_model_library(NAME plenko_linkmeta
         ${CMAKE_CURRENT_LIST_DIR}/PageBody.cpp ${CMAKE_CURRENT_LIST_DIR}/PageBody.h
         ${CMAKE_CURRENT_LIST_DIR}/UserCharacters.cpp ${CMAKE_CURRENT_LIST_DIR}/UserCharacters.h
         ${CMAKE_CURRENT_LIST_DIR}/WebAddressDetector.cpp ${CMAKE_CURRENT_LIST_DIR}/WebAddressDetector.h
-    DEPENDS Qt6::Core Qt6::Gui Qt6::Network QCoro6::Core QCoro6::Network)
+    DEPENDS plenko_htmlentity Qt6::Core Qt6::Gui Qt6::Network QCoro6::Core QCoro6::Network)
 
 plenko_views_library(NAME plenko_richtext_editor
     SOURCES

@@ -1,5 +1,13 @@
 # Rendered item text: the markdown pipeline, date badges and mentions (model), and the widgets that
 # show it (views). editor.cmake builds link metadata and the editor beside them.
+
+# The one table of HTML character references, shared by markdown and by page titles.
+plenko_model_library(NAME plenko_htmlentity
+    SOURCES
+        ${CMAKE_CURRENT_LIST_DIR}/HtmlEntity.cpp ${CMAKE_CURRENT_LIST_DIR}/HtmlEntity.h
+        ${CMAKE_CURRENT_LIST_DIR}/HtmlEntityTable.cpp ${CMAKE_CURRENT_LIST_DIR}/HtmlEntityTable.h
+    DEPENDS Qt6::Core)
+
 plenko_model_library(NAME plenko_richtext
     SOURCES
         ${CMAKE_CURRENT_LIST_DIR}/AttributedText.cpp ${CMAKE_CURRENT_LIST_DIR}/AttributedText.h
@@ -7,7 +15,6 @@ plenko_model_library(NAME plenko_richtext
         ${CMAKE_CURRENT_LIST_DIR}/DateParserCache.cpp ${CMAKE_CURRENT_LIST_DIR}/DateParserCache.h
         ${CMAKE_CURRENT_LIST_DIR}/DatePatterns.cpp ${CMAKE_CURRENT_LIST_DIR}/DatePatterns.h
         ${CMAKE_CURRENT_LIST_DIR}/DocumentPlainText.cpp ${CMAKE_CURRENT_LIST_DIR}/DocumentPlainText.h
-        ${CMAKE_CURRENT_LIST_DIR}/HtmlEntity.cpp ${CMAKE_CURRENT_LIST_DIR}/HtmlEntity.h
         ${CMAKE_CURRENT_LIST_DIR}/IcuText.cpp ${CMAKE_CURRENT_LIST_DIR}/IcuText.h
         ${CMAKE_CURRENT_LIST_DIR}/ItemTextRenderer.cpp ${CMAKE_CURRENT_LIST_DIR}/ItemTextRenderer.h
         ${CMAKE_CURRENT_LIST_DIR}/ItemTextStyle.cpp ${CMAKE_CURRENT_LIST_DIR}/ItemTextStyle.h
@@ -31,12 +38,13 @@ plenko_model_library(NAME plenko_richtext
         ${CMAKE_CURRENT_LIST_DIR}/TemporalContext.cpp ${CMAKE_CURRENT_LIST_DIR}/TemporalContext.h
         ${CMAKE_CURRENT_LIST_DIR}/TemporalFormatter.cpp ${CMAKE_CURRENT_LIST_DIR}/TemporalFormatter.h
         ${CMAKE_CURRENT_LIST_DIR}/TextAttributes.h
-    DEPENDS plenko_domain Qt6::Core Qt6::Gui md4c::md4c ICU::uc ICU::i18n)
+    DEPENDS plenko_domain plenko_htmlentity Qt6::Core Qt6::Gui md4c::md4c ICU::uc ICU::i18n)
 
 plenko_views_library(NAME plenko_richtext_views
     SOURCES
+        ${CMAKE_CURRENT_LIST_DIR}/LinkOpener.cpp ${CMAKE_CURRENT_LIST_DIR}/LinkOpener.h
         ${CMAKE_CURRENT_LIST_DIR}/MarkdownCheatsheetView.cpp ${CMAKE_CURRENT_LIST_DIR}/MarkdownCheatsheetView.h
         ${CMAKE_CURRENT_LIST_DIR}/MentionPopover.cpp ${CMAKE_CURRENT_LIST_DIR}/MentionPopover.h
         ${CMAKE_CURRENT_LIST_DIR}/MentionPopoverView.cpp ${CMAKE_CURRENT_LIST_DIR}/MentionPopoverView.h
         ${CMAKE_CURRENT_LIST_DIR}/MentionTextView.cpp ${CMAKE_CURRENT_LIST_DIR}/MentionTextView.h
-    DEPENDS plenko_richtext Qt6::Network)
+    DEPENDS plenko_richtext plenko_plaintext Qt6::Network)

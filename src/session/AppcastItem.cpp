@@ -79,3 +79,8 @@ std::optional<AppcastItem> AppcastItem::newest(const QList<AppcastItem>& items)
     }
     return newest;
 }
+
+bool AppcastItem::hasSafeDownload() const
+{
+    return downloadUrl.isValid() && downloadUrl.scheme() == QLatin1String("https") && !downloadUrl.host().isEmpty();
+}

@@ -19,6 +19,9 @@ struct AppcastItem
     QUrl downloadUrl;
     std::optional<QDateTime> publishedAt;
 
+    // Only a secure web page may be opened as the download: the feed could name any address.
+    bool hasSafeDownload() const;
+
     // Newer when its version is newer, or the same version with a newer build.
     bool isNewerThan(const QString& version, const QString& build) const;
 

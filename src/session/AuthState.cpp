@@ -26,6 +26,16 @@ AuthState::AuthState(NetworkService& api, UsageAnalytics& analytics, ToastManage
     , m_userRepo(&api)
     , m_authRepo(&api)
 {
+    connect(&m_api, &NetworkService::tokensKeptInMemoryOnly, this, [this](const QString& reason) {
+        showError(QStringLiteral("The keyring did not keep your sign-in (%1). You stay signed in until Plenko "
+                                 "quits.")
+                      .arg(reason));
+    });
+    connect(&m_api, &NetworkService::storedTokensNotDeleted, this, [this](const QString& reason) {
+        showError(QStringLiteral("Signed out, but the keyring could not delete the stored sign-in (%1). "
+                                 "Plenko will still start signed out.")
+                      .arg(reason));
+    });
     switch (m_api.tokenLoadState()) {
     case NetworkService::TokenLoadState::loaded:
     case NetworkService::TokenLoadState::keyringFailed:
@@ -84,10 +94,14 @@ QCoro::Task<void> AuthState::startSignIn()
         showError(QStringLiteral("Failed to open URL in default browser: ") + started->loginUrl);
 }
 
-void AuthState::handleCallback(const QUrl& url)
+void AuthState::handleCallback(const QString& address)
 {
-    if (url.scheme() != QLatin1String("plenko") || url.host() != QLatin1String("auth")
-        || url.path() != QLatin1String("/callback"))
+    // Compared as received: QUrl would lower-case the scheme and host and decode the path first.
+    static const QString callback = QStringLiteral("plenko://auth/callback?");
+    if (!address.startsWith(callback))
+        return;
+    const QUrl url(address, QUrl::StrictMode);
+    if (!url.isValid())
         return;
     const QUrlQuery query(url);
     if (!query.hasQueryItem(QStringLiteral("ott")))

@@ -44,9 +44,10 @@ public:
     static QString makeDeviceNonce();
 
     QCoro::Task<void> startSignIn();
-    // Completes a sign-in when the address is plenko://auth/callback?ott=… and this instance started
-    // one; anything else is dropped silently.
-    void handleCallback(const QUrl& url);
+    // Completes a sign-in when the address is plenko://auth/callback?ott=…, exactly as written (no
+    // other case, no escapes in scheme, host or path), and this instance started one; anything else
+    // is dropped silently.
+    void handleCallback(const QString& address);
     QCoro::Task<void> completeSignIn(QString deviceNonce, QString ott);
     // The one profile request of every start and sign-in; the profile view model takes its answer.
     QCoro::Task<void> refreshCurrentUser();

@@ -1,5 +1,6 @@
 #include "session/NotificationRowView.h"
 
+#include "plaintext/UntrustedText.h"
 #include "session/SessionStyle.h"
 
 #include <QHBoxLayout>
@@ -34,7 +35,7 @@ NotificationRowView::NotificationRowView(
 
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);
-    auto* headline = new QLabel(text.headline, this);
+    auto* headline = UntrustedText::label(text.headline, this);
     headline->setObjectName(QStringLiteral("headline"));
     SessionStyle::useTitleFont(headline, 0);
     texts->addWidget(headline);

@@ -1,5 +1,6 @@
 #include "session/UpdatePrompter.h"
 
+#include "plaintext/UntrustedText.h"
 #include "session/UpdateAvailableDialog.h"
 #include "session/UpdaterViewModel.h"
 
@@ -37,8 +38,9 @@ void UpdatePrompter::showUpdate(const AppcastItem& release)
 
 void UpdatePrompter::showMessage(const QString& title, const QString& detail)
 {
-    auto* box = new QMessageBox(QMessageBox::Information, title, title, QMessageBox::Ok, m_window);
+    auto* box = new QMessageBox(QMessageBox::Information, title, QString(), QMessageBox::Ok, m_window);
     box->setObjectName(QStringLiteral("updateMessage"));
-    box->setInformativeText(detail);
+    // The detail may be an error body from the feed's server.
+    UntrustedText::setMessageBoxTexts(box, title, detail);
     present(box);
 }

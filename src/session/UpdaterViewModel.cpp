@@ -121,6 +121,12 @@ bool UpdaterViewModel::openDownloadPage()
 {
     if (!m_availableUpdate)
         return false;
+    // The feed names the address; only a secure web page is handed to the desktop to open.
+    if (!m_availableUpdate->hasSafeDownload()) {
+        logLine(QStringLiteral("Update download address refused (not https): ")
+            + m_availableUpdate->downloadUrl.toString(QUrl::RemoveUserInfo));
+        return false;
+    }
     return m_openUrl(m_availableUpdate->downloadUrl);
 }
 

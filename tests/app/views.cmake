@@ -2,6 +2,9 @@
 plenko_add_test(NAME test_app_rules SOURCES ${CMAKE_CURRENT_LIST_DIR}/ItemCardRulesTest.cpp LIBS plenko_app)
 plenko_add_test(NAME test_app_main_window SOURCES ${CMAKE_CURRENT_LIST_DIR}/MainWindowTest.cpp
     LIBS plenko_app plenko_workspace_test_support)
+# Hostile text from the network and other members through every view that shows it.
+plenko_add_test(NAME test_app_untrusted_text SOURCES ${CMAKE_CURRENT_LIST_DIR}/UntrustedTextTest.cpp
+    LIBS plenko_app plenko_workspace_test_support)
 # The icon table with its vendored SVGs on their own, checked against the view sources.
 plenko_add_test(NAME test_app_symbol_icons
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/SymbolIconsTest.cpp

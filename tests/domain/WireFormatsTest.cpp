@@ -997,6 +997,13 @@ private Q_SLOTS:
         QTest::newRow("body path and zero status")
             << 409 << QByteArray(R"({"status":0,"code":"STALE","message":"Conflict","path":"/api/boards/1"})") << 409
             << "STALE" << "STALE" << "/api/boards/1";
+        QTest::newRow("404 phrase as message") << 404 << QByteArray(R"({"status":404,"message":"Not Found"})") << 404
+                                               << "Not Found" << "Not Found" << "/api/boards";
+        QTest::newRow("401 whose body says 403")
+            << 401 << QByteArray(R"({"status":403,"code":"EXPIRED","message":"Token expired"})") << 401 << "EXPIRED"
+            << "Token expired" << "/api/boards";
+        QTest::newRow("404 whose body says 500") << 404 << QByteArray(R"({"status":500,"message":"Gone away"})")
+                                                 << 404 << "Gone away" << "Gone away" << "/api/boards";
     }
 
     void httpFailures()

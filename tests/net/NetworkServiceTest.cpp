@@ -13,10 +13,20 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+#include <array>
+#include <optional>
+
 namespace {
 QByteArray tokensBody(const QString& access, const QString& refresh)
 {
     return encodeBody(LoginTokens { access, refresh });
+}
+
+// Runs one fetch to its end in the background, so a test can act while it waits.
+QCoro::Task<void> fetchInto(NetworkService* service, QString path, std::optional<ApiResult<InvitationResponse>>* into)
+{
+    *into = co_await fetchRecord<InvitationResponse>(service, EndpointRequest("GET", path));
 }
 
 QString storedToken(TokenStore& store, const QString& account)
@@ -103,7 +113,7 @@ private Q_SLOTS:
         QTest::newRow("401 again on the repeated request")
             << QList { ScriptedReply::json(401, "{}"), ScriptedReply::json(200, tokensBody("a2", "r2")),
                    ScriptedReply::json(401, R"({"message":"Still no"})") }
-            << r << 401 << "Unauthorized" << "Still no" << thing << "🌐 [Net] ✖︎ request failed: Still no" << 3
+            << r << 401 << "Still no" << "Still no" << thing << "🌐 [Net] ✖︎ request failed: Still no" << 3
             << "a2";
         QTest::newRow("refresh refused")
             << QList { ScriptedReply::json(401, "{}"),
@@ -116,7 +126,16 @@ private Q_SLOTS:
         QTest::newRow("refresh answer lacking a key")
             << QList { ScriptedReply::json(401, "{}"), ScriptedReply::json(200, R"({"accessToken":"x"})") } << r << 200
             << "Decoding Failed" << QString() << refresh
-            << R"(Decoding failed for LoginTokens. Body: {"accessToken":"x"})" << 2 << a1;
+            << R"(Decoding failed for LoginTokens. Body: {"accessToken":"***redacted***"})" << 2 << a1;
+        QTest::newRow("refresh answer with tokens that do not decode")
+            << QList { ScriptedReply::json(401, "{}"),
+                   ScriptedReply::json(200, R"({"access_token":"live-a","refresh_token":"live-r","expires":1)") }
+            << r << 200 << "Decoding Failed" << QString() << refresh
+            << R"(Decoding failed for LoginTokens. Body: {"access_token":"***redacted***","refresh_token":"***redacted***","expires":1)"
+            << 2 << a1;
+        QTest::newRow("404 whose message is the phrase")
+            << QList { ScriptedReply::json(404, R"({"status":404,"message":"Not Found"})") } << r << 404 << "Not Found"
+            << "Not Found" << thing << "404 Error: Not Found" << 1 << a1;
     }
 
     void failures()
@@ -270,6 +289,71 @@ private Q_SLOTS:
         QCOMPARE(storedToken(*harness.store, NetworkService::refreshTokenAccount), QStringLiteral("r2"));
         for (const QString& line : log.lines())
             QVERIFY2(!line.contains(QLatin1String("a1")) && !line.contains(QLatin1String("a2")), qPrintable(line));
+    }
+
+    // A 401 whose body names another status is still a 401: the transport refreshes and repeats.
+    void httpStatusDecidesOverTheBody()
+    {
+        Harness harness(QStringLiteral("a1"), QStringLiteral("r1"));
+        harness.server.script({ ScriptedReply::json(401, R"({"status":403,"message":"Token expired"})"),
+            ScriptedReply::json(200, tokensBody("a2", "r2")), ScriptedReply::json(200, R"({"code":"JOIN-1"})") });
+        const ApiResult<InvitationResponse> result = harness.fetch();
+        QVERIFY(result);
+        QCOMPARE(harness.server.requests().size(), 3);
+        QCOMPARE(harness.service.accessToken(), QStringLiteral("a2"));
+    }
+
+    // The service rotates refresh tokens: requests that meet 401 together share one refresh, and every
+    // one of them is repeated with the new token.
+    void concurrentUnauthorizedRequestsShareOneRefresh()
+    {
+        Harness harness(QStringLiteral("a1"), QStringLiteral("r1"));
+        harness.server.script({ ScriptedReply::json(401, "{}"), ScriptedReply::json(401, "{}"),
+            ScriptedReply::json(401, "{}"), ScriptedReply::json(200, tokensBody("a2", "r2")),
+            ScriptedReply::json(200, R"({"code":"1"})"), ScriptedReply::json(200, R"({"code":"2"})"),
+            ScriptedReply::json(200, R"({"code":"3"})") });
+        harness.server.holdRepliesTo(QStringLiteral("/api/thing"));
+        std::array<std::optional<ApiResult<InvitationResponse>>, 3> results;
+        for (auto& result : results)
+            fetchInto(&harness.service, QStringLiteral("/api/thing"), &result);
+        QTRY_COMPARE(harness.server.heldCount(), 3);
+        harness.server.releaseHeld();
+        QTRY_VERIFY(std::all_of(results.begin(), results.end(), [](const auto& result) { return result.has_value(); }));
+
+        for (const auto& result : results)
+            QVERIFY2(*result, qPrintable(result->error().message));
+        const QList<RecordedRequest>& sent = harness.server.requests();
+        QCOMPARE(std::count_if(sent.begin(), sent.end(), [](const RecordedRequest& request) {
+            return request.path() == QLatin1String("/auth/refresh");
+        }), 1);
+        QCOMPARE(sent.size(), 7);
+        for (qsizetype i = 4; i < sent.size(); ++i)
+            QCOMPARE(sent[i].header("Authorization"), QByteArray("Bearer a2"));
+        QCOMPARE(storedToken(*harness.store, NetworkService::refreshTokenAccount), QStringLiteral("r2"));
+    }
+
+    // A refresh that answers after the user signed out must not sign them in again.
+    void refreshEndingAfterSignOutIsDiscarded()
+    {
+        Harness harness(QStringLiteral("a1"), QStringLiteral("r1"));
+        harness.server.script({ ScriptedReply::json(401, "{}"), ScriptedReply::json(200, "{}"),
+            ScriptedReply::json(200, tokensBody("a2", "r2")) });
+        harness.server.holdRepliesTo(QStringLiteral("/auth/refresh"));
+        std::optional<ApiResult<InvitationResponse>> result;
+        fetchInto(&harness.service, QStringLiteral("/api/thing"), &result);
+        QTRY_COMPARE(harness.server.heldCount(), 1);
+
+        QCoro::waitFor(harness.service.logout());
+        harness.server.releaseHeld();
+        QTRY_VERIFY(result.has_value());
+
+        QVERIFY(!*result);
+        QCOMPARE(result->error().status, 401);
+        QVERIFY(harness.service.accessToken().isEmpty());
+        QVERIFY(harness.service.refreshToken().isEmpty());
+        QCOMPARE(storedToken(*harness.store, NetworkService::accessTokenAccount), QString());
+        QCOMPARE(storedToken(*harness.store, NetworkService::refreshTokenAccount), QString());
+        QCOMPARE(harness.server.requests().size(), 3);
     }
 
     void authorizationHeader_data()

@@ -2,6 +2,8 @@
 
 #include <QTcpSocket>
 
+#include <utility>
+
 QString RecordedRequest::path() const
 {
     const int question = target.indexOf('?');
@@ -59,6 +61,10 @@ void ScriptedHttpServer::readFrom(QTcpSocket* socket)
             return;
         request.body = buffer.mid(headerEnd + 4, length);
         m_buffers.remove(socket);
+        if (!m_heldPath.isEmpty() && request.path() == m_heldPath) {
+            m_held.append({ QPointer<QTcpSocket>(socket), request });
+            return;
+        }
         // One request per connection: every reply closes it.
         answer(socket, request);
     }
@@ -95,4 +101,14 @@ void ScriptedHttpServer::answer(QTcpSocket* socket, const RecordedRequest& reque
     response += reply.body;
     socket->write(response);
     socket->disconnectFromHost();
+}
+
+void ScriptedHttpServer::releaseHeld()
+{
+    m_heldPath.clear();
+    const auto held = std::exchange(m_held, {});
+    for (const auto& [socket, request] : held) {
+        if (socket)
+            answer(socket, request);
+    }
 }

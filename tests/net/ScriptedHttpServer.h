@@ -7,11 +7,12 @@
 #include <QMap>
 #include <QMetaType>
 #include <QObject>
+#include <QPair>
+#include <QPointer>
 #include <QString>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QUrl>
-
-class QTcpSocket;
 
 struct RecordedRequest
 {
@@ -78,6 +79,13 @@ public:
     void script(QList<ScriptedReply> replies) { m_script = std::move(replies); }
     void enqueue(ScriptedReply reply) { m_script.append(std::move(reply)); }
 
+    // Requests to this path wait, unanswered and unrecorded, until releaseHeld(); the script's replies
+    // go to requests in the order they are answered.
+    void holdRepliesTo(const QString& path) { m_heldPath = path; }
+    int heldCount() const { return static_cast<int>(m_held.size()); }
+    // Answers every held request in arrival order and holds nothing more.
+    void releaseHeld();
+
     const QList<RecordedRequest>& requests() const { return m_requests; }
     // Every request that arrived, the HTTP client's own re-sends included.
     int arrivals() const { return m_arrivals; }
@@ -90,6 +98,8 @@ private:
     QList<ScriptedReply> m_script;
     QList<RecordedRequest> m_requests;
     QMap<QTcpSocket*, QByteArray> m_buffers;
+    QString m_heldPath;
+    QList<QPair<QPointer<QTcpSocket>, RecordedRequest>> m_held;
     bool m_lastWasHungUp = false;
     int m_arrivals = 0;
     // Last, so it goes first: its sockets report their disconnection while the members above still exist.

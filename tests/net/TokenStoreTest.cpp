@@ -1,20 +1,218 @@
 // The token store against a real Secret Service (gnome-keyring in a private D-Bus session, see
 // scripts/with-keyring.sh), and against no secret service at all, in a child process.
+#include "ScriptedHttpServer.h"
+#include "domain/WireEncoder.h"
+#include "net/Endpoint.h"
 #include "net/KeyringTokenStore.h"
 #include "net/NetworkService.h"
 #include "support/LogCapture.h"
 
 #include <QCoro/QCoroTask>
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
 #include <QProcess>
+#include <QScopeGuard>
+#include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUuid>
+
+#include <functional>
+
+// A secret as the Secret Service API carries it: session, parameters, value, content type.
+struct Secret
+{
+    QDBusObjectPath session;
+    QByteArray parameters;
+    QByteArray value;
+    QString contentType;
+};
+Q_DECLARE_METATYPE(Secret)
+
+QDBusArgument& operator<<(QDBusArgument& argument, const Secret& secret)
+{
+    argument.beginStructure();
+    argument << secret.session << secret.parameters << secret.value << secret.contentType;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& argument, Secret& secret)
+{
+    argument.beginStructure();
+    argument >> secret.session >> secret.parameters >> secret.value >> secret.contentType;
+    argument.endStructure();
+    return argument;
+}
+
+using Attributes = QMap<QString, QString>;
 
 namespace {
 // A service name of its own per run, so the test never meets real tokens or an earlier run's.
 QString freshService()
 {
     return QStringLiteral("net.plenko.test-") + QUuid::createUuid().toString(QUuid::Id128);
+}
+
+// The session's gnome-keyring driven through its own D-Bus API, as a desktop would: lock the login
+// collection, unlock it with its password (scripts/with-keyring.sh sets "plenko-test"), and write or
+// count items directly.
+class SecretService
+{
+public:
+    SecretService()
+    {
+        qDBusRegisterMetaType<Secret>();
+        qDBusRegisterMetaType<Attributes>();
+    }
+
+    QDBusMessage call(const QString& path, const QString& interface, const QString& method, const QVariantList& arguments = {})
+    {
+        QDBusMessage message = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.secrets"), path, interface, method);
+        message.setArguments(arguments);
+        return QDBusConnection::sessionBus().call(message, QDBus::Block, 10000);
+    }
+
+    QString collection()
+    {
+        const QDBusMessage reply = call(servicePath, serviceInterface, QStringLiteral("ReadAlias"), { QStringLiteral("default") });
+        return reply.arguments().value(0).value<QDBusObjectPath>().path();
+    }
+
+    bool isLocked()
+    {
+        const QDBusMessage reply = call(collection(), QStringLiteral("org.freedesktop.DBus.Properties"),
+            QStringLiteral("Get"), { QStringLiteral("org.freedesktop.Secret.Collection"), QStringLiteral("Locked") });
+        return reply.arguments().value(0).value<QDBusVariant>().variant().toBool();
+    }
+
+    bool lock()
+    {
+        call(servicePath, serviceInterface, QStringLiteral("Lock"),
+            { QVariant::fromValue(QList<QDBusObjectPath> { QDBusObjectPath(collection()) }) });
+        return isLocked();
+    }
+
+    bool unlock()
+    {
+        const QDBusObjectPath session = openSession();
+        const Secret password { session, {}, QByteArrayLiteral("plenko-test"), QStringLiteral("text/plain") };
+        call(servicePath, QStringLiteral("org.gnome.keyring.InternalUnsupportedGuiltRiddenInterface"),
+            QStringLiteral("UnlockWithMasterPassword"),
+            { QVariant::fromValue(QDBusObjectPath(collection())), QVariant::fromValue(password) });
+        return !isLocked();
+    }
+
+    // Adds an item the way another writer would, beside whatever is there.
+    bool addItem(const Attributes& attributes, const QByteArray& value)
+    {
+        const QVariantMap properties {
+            { QStringLiteral("org.freedesktop.Secret.Item.Label"), QStringLiteral("written elsewhere") },
+            { QStringLiteral("org.freedesktop.Secret.Item.Attributes"), QVariant::fromValue(attributes) },
+        };
+        const Secret secret { openSession(), {}, value, QStringLiteral("text/plain") };
+        const QDBusMessage reply = call(collection(), QStringLiteral("org.freedesktop.Secret.Collection"),
+            QStringLiteral("CreateItem"), { properties, QVariant::fromValue(secret), false });
+        return reply.type() == QDBusMessage::ReplyMessage;
+    }
+
+    int countItems(const Attributes& attributes)
+    {
+        const QDBusMessage reply = call(servicePath, serviceInterface, QStringLiteral("SearchItems"),
+            { QVariant::fromValue(attributes) });
+        int count = 0;
+        for (const QVariant& list : reply.arguments())
+            count += qdbus_cast<QList<QDBusObjectPath>>(list).size();
+        return count;
+    }
+
+private:
+    QDBusObjectPath openSession()
+    {
+        const QDBusMessage reply = call(servicePath, serviceInterface, QStringLiteral("OpenSession"),
+            { QStringLiteral("plain"), QVariant::fromValue(QDBusVariant(QString())) });
+        return reply.arguments().value(1).value<QDBusObjectPath>();
+    }
+
+    const QString servicePath = QStringLiteral("/org/freedesktop/secrets");
+    const QString serviceInterface = QStringLiteral("org.freedesktop.Secret.Service");
+};
+
+// A real keyring store whose keyring refuses writes or deletes, which no real keyring can be told to
+// do on demand.
+class RefusingTokenStore final : public TokenStore
+{
+public:
+    RefusingTokenStore(std::shared_ptr<TokenStore> inner, bool refuseSaves, bool refuseRemoves)
+        : m_inner(std::move(inner))
+        , m_refuseSaves(refuseSaves)
+        , m_refuseRemoves(refuseRemoves)
+    {
+    }
+
+    QCoro::Task<TokenReadResult> read(QString account) override { return m_inner->read(account); }
+    QCoro::Task<TokenWriteResult> save(QString account, QString text) override
+    {
+        if (m_refuseSaves)
+            return refused();
+        return m_inner->save(account, text);
+    }
+    QCoro::Task<TokenWriteResult> remove(QString account) override
+    {
+        if (m_refuseRemoves)
+            return refused();
+        return m_inner->remove(account);
+    }
+
+private:
+    static QCoro::Task<TokenWriteResult> refused() { co_return std::unexpected(QStringLiteral("Access denied.")); }
+
+    std::shared_ptr<TokenStore> m_inner;
+    bool m_refuseSaves;
+    bool m_refuseRemoves;
+};
+
+QByteArray tokensBody(const char* access, const char* refresh)
+{
+    return encodeBody(LoginTokens { QString::fromLatin1(access), QString::fromLatin1(refresh) });
+}
+
+// What one run of the transport went through: sign-in, a request that needs a refresh, sign-out.
+struct RunOutcome
+{
+    QString accessAfterSignIn;
+    bool requestSucceeded = false;
+    QString accessAfterRefresh;
+    QString accessAfterSignOut;
+    int toldInMemoryOnly = 0;
+    int toldNotDeleted = 0;
+};
+
+RunOutcome signInRefreshSignOut(NetworkService& api, ScriptedHttpServer& server, const std::function<void()>& beforeSignOut = {})
+{
+    RunOutcome outcome;
+    QSignalSpy inMemory(&api, &NetworkService::tokensKeptInMemoryOnly);
+    QSignalSpy notDeleted(&api, &NetworkService::storedTokensNotDeleted);
+    QCoro::waitFor(api.loadTokens());
+    QCoro::waitFor(api.setTokens({ QStringLiteral("a1"), QStringLiteral("r1") }));
+    outcome.accessAfterSignIn = api.accessToken();
+
+    server.script({ ScriptedReply::json(401, "{}"), ScriptedReply::json(200, tokensBody("a2", "r2")),
+        ScriptedReply::json(200, R"({"code":"JOIN-1"})"), ScriptedReply::json(200, "{}") });
+    outcome.requestSucceeded
+        = QCoro::waitFor(fetchRecord<InvitationResponse>(&api, EndpointRequest("GET", QStringLiteral("/api/thing")))).has_value();
+    outcome.accessAfterRefresh = api.accessToken();
+    if (beforeSignOut)
+        beforeSignOut();
+    QCoro::waitFor(api.logout());
+    outcome.accessAfterSignOut = api.accessToken();
+    outcome.toldInMemoryOnly = static_cast<int>(inMemory.size());
+    outcome.toldNotDeleted = static_cast<int>(notDeleted.size());
+    return outcome;
 }
 
 QString readToken(TokenStore& store, const QString& account)
@@ -106,6 +304,137 @@ private Q_SLOTS:
         KeyringTokenStore store(service);
         QCOMPARE(readToken(store, NetworkService::accessTokenAccount), QStringLiteral("<absent>"));
         QCOMPARE(readToken(store, NetworkService::refreshTokenAccount), QStringLiteral("<absent>"));
+    }
+
+    // A save replaces every item of that service and account, also one written in another form, so a
+    // plain reader of the keyring finds only the newest token.
+    void saveReplacesItemsWrittenInAnotherForm()
+    {
+        SecretService keyring;
+        const QString service = freshService();
+        const QString account = NetworkService::refreshTokenAccount;
+        const Attributes plainForm { { QStringLiteral("user"), account }, { QStringLiteral("server"), service },
+            { QStringLiteral("type"), QStringLiteral("plaintext") },
+            { QStringLiteral("xdg:schema"), QStringLiteral("org.qt.keychain") } };
+        QVERIFY(keyring.addItem(plainForm, "stale-refresh"));
+        const Attributes serviceAndAccount { { QStringLiteral("user"), account }, { QStringLiteral("server"), service } };
+        QCOMPARE(keyring.countItems(serviceAndAccount), 1);
+
+        KeyringTokenStore store(service);
+        QVERIFY(QCoro::waitFor(store.save(account, QStringLiteral("fresh-refresh"))));
+        QCOMPARE(keyring.countItems(serviceAndAccount), 1);
+        QCOMPARE(readToken(store, account), QStringLiteral("fresh-refresh"));
+        QVERIFY(QCoro::waitFor(store.remove(account)));
+        QCOMPARE(keyring.countItems(serviceAndAccount), 0);
+    }
+
+    // A locked keyring (its unlock prompt declined or never shown) refuses every read, write and
+    // delete. Sign-in and refresh keep the tokens in memory and say so once; sign-out says the stored
+    // tokens stayed, and the next start is signed out all the same.
+    void lockedKeyring()
+    {
+        SecretService keyring;
+        QTemporaryDir folder;
+        const QString service = freshService();
+        const QString marker = folder.filePath(QStringLiteral("signed-out"));
+        ScriptedHttpServer server;
+        {
+            // Tokens from an earlier run are in the keyring when it gets locked.
+            NetworkService earlier(server.baseUrl(), std::make_shared<KeyringTokenStore>(service));
+            QCoro::waitFor(earlier.setTokens({ QStringLiteral("a0"), QStringLiteral("r0") }));
+        }
+        QVERIFY(keyring.lock());
+        auto unlock = qScopeGuard([&] { QVERIFY(keyring.unlock()); });
+
+        NetworkService api(server.baseUrl(), std::make_shared<KeyringTokenStore>(service, std::chrono::seconds(3)));
+        api.setSignOutMarker(marker);
+        const RunOutcome outcome = signInRefreshSignOut(api, server);
+        QCOMPARE(outcome.accessAfterSignIn, QStringLiteral("a1"));
+        QVERIFY(outcome.requestSucceeded);
+        QCOMPARE(outcome.accessAfterRefresh, QStringLiteral("a2"));
+        QCOMPARE(outcome.accessAfterSignOut, QString());
+        QCOMPARE(outcome.toldInMemoryOnly, 1);
+        QCOMPARE(outcome.toldNotDeleted, 1);
+
+        unlock.dismiss();
+        QVERIFY(keyring.unlock());
+        KeyringTokenStore plainReader(service);
+        QCOMPARE(readToken(plainReader, NetworkService::accessTokenAccount), QStringLiteral("a0"));
+        NetworkService nextStart(server.baseUrl(), std::make_shared<KeyringTokenStore>(service));
+        nextStart.setSignOutMarker(marker);
+        QCoro::waitFor(nextStart.loadTokens());
+        QCOMPARE(nextStart.accessToken(), QString());
+        QCOMPARE(nextStart.refreshToken(), QString());
+        // The delete the locked keyring refused has now happened.
+        QCOMPARE(readToken(plainReader, NetworkService::accessTokenAccount), QStringLiteral("<absent>"));
+        QCOMPARE(readToken(plainReader, NetworkService::refreshTokenAccount), QStringLiteral("<absent>"));
+        QVERIFY(!QFileInfo::exists(marker));
+    }
+
+    void refusingKeyring_data()
+    {
+        QTest::addColumn<bool>("refuseSaves");
+        QTest::addColumn<bool>("refuseRemoves");
+        QTest::addColumn<int>("toldInMemoryOnly");
+        QTest::addColumn<int>("toldNotDeleted");
+        QTest::newRow("refuses writes") << true << false << 1 << 0;
+        QTest::newRow("refuses deletes") << false << true << 1 << 1;
+        QTest::newRow("refuses both") << true << true << 1 << 1;
+    }
+
+    // The user stays signed in for the run whatever the keyring refuses, is told once, and a sign-out
+    // holds across a restart.
+    void refusingKeyring()
+    {
+        QFETCH(bool, refuseSaves);
+        QFETCH(bool, refuseRemoves);
+        QFETCH(int, toldInMemoryOnly);
+        QFETCH(int, toldNotDeleted);
+        QTemporaryDir folder;
+        const QString service = freshService();
+        const QString marker = folder.filePath(QStringLiteral("signed-out"));
+        ScriptedHttpServer server;
+        {
+            NetworkService earlier(server.baseUrl(), std::make_shared<KeyringTokenStore>(service));
+            QCoro::waitFor(earlier.setTokens({ QStringLiteral("a0"), QStringLiteral("r0") }));
+        }
+
+        auto keyringStore = std::make_shared<KeyringTokenStore>(service);
+        NetworkService api(server.baseUrl(), std::make_shared<RefusingTokenStore>(keyringStore, refuseSaves, refuseRemoves));
+        api.setSignOutMarker(marker);
+        const RunOutcome outcome = signInRefreshSignOut(api, server);
+        QCOMPARE(outcome.accessAfterSignIn, QStringLiteral("a1"));
+        QVERIFY(outcome.requestSucceeded);
+        QCOMPARE(outcome.accessAfterRefresh, QStringLiteral("a2"));
+        QCOMPARE(outcome.accessAfterSignOut, QString());
+        QCOMPARE(outcome.toldInMemoryOnly, toldInMemoryOnly);
+        QCOMPARE(outcome.toldNotDeleted, toldNotDeleted);
+
+        NetworkService nextStart(server.baseUrl(), std::make_shared<KeyringTokenStore>(service));
+        nextStart.setSignOutMarker(marker);
+        QCoro::waitFor(nextStart.loadTokens());
+        QCOMPARE(nextStart.accessToken(), QString());
+        QCOMPARE(nextStart.refreshToken(), QString());
+        QCOMPARE(readToken(*keyringStore, NetworkService::refreshTokenAccount), QStringLiteral("<absent>"));
+    }
+
+    // A secret service that owns its name and never answers: each operation fails after the store's
+    // time-out, and the run goes on with tokens in memory. Its own D-Bus session, in a child process.
+    void keyringThatDoesNotAnswer()
+    {
+        QProcess child;
+        child.start(QStringLiteral("dbus-run-session"),
+            { QStringLiteral("--"), QCoreApplication::applicationDirPath() + QStringLiteral("/silent_keyring_probe"),
+                freshService() });
+        QVERIFY(child.waitForFinished(60000));
+        const QString output = QString::fromUtf8(child.readAllStandardOutput());
+        QCOMPARE(child.exitCode(), 0);
+        const QStringList lines = output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QVERIFY2(lines.contains(QStringLiteral("load=keyring failed")), qPrintable(output));
+        QVERIFY2(lines.contains(QStringLiteral("signed in: access=a1 told=1")), qPrintable(output));
+        QVERIFY2(lines.contains(QStringLiteral("refreshed: ok=1 access=a2 told=1")), qPrintable(output));
+        QVERIFY2(lines.contains(QStringLiteral("signed out: access= notDeleted=1")), qPrintable(output));
+        QVERIFY2(lines.contains(QStringLiteral("next start: access= refresh=")), qPrintable(output));
     }
 
     void noSecretService_data()

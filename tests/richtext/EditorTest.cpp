@@ -101,6 +101,7 @@ private Q_SLOTS:
     void mentionCompletionInsertsHandle();
     void noSuggestionsWithoutMembers();
     void pastedAddressBecomesTitledLink();
+    void openingChangesNothing();
     void composerButtonAndEditor();
     void emojiSelectionButton();
     void emojiCatalogSearch();
@@ -166,7 +167,11 @@ void EditorTest::typographicReplacements_data()
     QTest::newRow("registered") << "(r)" << "®";
     QTest::newRow("trade mark") << "Brand(tm)" << "Brand™";
     QTest::newRow("quarter") << "1/4 cup" << "¼ cup";
-    QTest::newRow("three quarters") << "3/4" << "¾";
+    QTest::newRow("three quarters") << "3/4 " << "¾ ";
+    QTest::newRow("fraction at the caret waits") << "a 1/4" << "a 1/4";
+    QTest::newRow("date keeps its slashes") << "due 11/4/2024 " << "due 11/4/2024 ";
+    QTest::newRow("short date") << "1/4/25 " << "1/4/25 ";
+    QTest::newRow("longer number") << "21/4 and 3/45 " << "21/4 and 3/45 ";
     QTest::newRow("plus minus") << "+-5" << "±5";
     QTest::newRow("not equal") << "a != b" << "a ≠ b";
     QTest::newRow("greater or equal") << "a >= b" << "a ≥ b";
@@ -574,6 +579,37 @@ void EditorTest::pastedAddressBecomesTitledLink()
     QTest::qWait(200);
     QCOMPARE(server.requestCount(QStringLiteral("/article")), 1);
     QCOMPARE(open.view.text(), labelled + QLatin1Char(' ') + address);
+}
+
+// Opening an item for editing takes its text as it is: no replacement, no label, no fetch of an
+// address another member wrote, even when the caret moves through it. Typing rewrites only what is
+// typed.
+void EditorTest::openingChangesNothing()
+{
+    PageServer server;
+    QFile page(qEnvironmentVariable("PLENKO_TEST_DATA") + QStringLiteral("/linkmeta/article.html"));
+    QVERIFY(page.open(QIODevice::ReadOnly));
+    server.addPage(QStringLiteral("/internal"), 200, page.readAll());
+    const QString stored = "1/4 cup -> " + server.url(QStringLiteral("/internal")).toString() + " (c) 11/4/2024";
+
+    OpenEditor open;
+    QSignalSpy changes(&open.view, &EditorView::textChanged);
+    open.view.setText(stored);
+    QCOMPARE(open.view.text(), stored);
+    QCOMPARE(open.shown(), stored);
+    for (const int position : { 0, 12, 20, static_cast<int>(stored.size()) })
+        open.editor()->setCaret(position);
+    QTest::qWait(200);
+    QCOMPARE(server.requestCount(QStringLiteral("/internal")), 0);
+    QCOMPARE(open.view.text(), stored);
+    const qsizetype changesOnOpen = changes.size();
+
+    open.editor()->moveCursor(QTextCursor::End);
+    open.type(QStringLiteral(" ok..."));
+    QCOMPARE(open.view.text(), stored + QStringLiteral(" ok…"));
+    QVERIFY(changes.size() > changesOnOpen);
+    QTest::qWait(200);
+    QCOMPARE(server.requestCount(QStringLiteral("/internal")), 0);
 }
 
 void EditorTest::composerButtonAndEditor()

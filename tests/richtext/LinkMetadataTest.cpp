@@ -6,13 +6,18 @@
 #include "richtext/LinkLabeler.h"
 #include "richtext/LinkMetadataService.h"
 #include "richtext/LinkPageParser.h"
+#include "richtext/LinkTextCleaning.h"
 
 #include <QCoroTask>
 #include <QFile>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace std::chrono_literals;
 
@@ -65,6 +70,12 @@ private Q_SLOTS:
     void timesOutAndKeepsFetchesInTurn();
     void movieDatabasePageThroughProxy();
     void labelerFetchesEachAddressOnce();
+    void decodesEntitiesWithoutLoading_data();
+    void decodesEntitiesWithoutLoading();
+    void oneDeadlinePerFetch();
+    void redirectsStayFewAndOnTheWeb_data();
+    void redirectsStayFewAndOnTheWeb();
+    void labelerLeavesAddressesTheItemHad();
 };
 
 void LinkMetadataTest::parsesFixturePages_data()
@@ -464,6 +475,123 @@ void LinkMetadataTest::labelerFetchesEachAddressOnce()
         labelled = *LinkLabeler::applyLabel(labelled, ready.at(0).toString(), ready.at(1).toString());
     QCOMPARE(labelled, "read [Fish & Chips: a \"short\" history — Harbour Weekly](" + address + ") and [done](" + target
                  + ") [Q3](obsidian://open?vault=Work&file=Plans%2FQ3.md)");
+}
+
+void LinkMetadataTest::decodesEntitiesWithoutLoading_data()
+{
+    QTest::addColumn<QString>("raw");
+    QTest::addColumn<QString>("decoded");
+
+    // A FIFO nobody writes to: anything that opened it would block for good.
+    static QTemporaryDir folder;
+    static const QString fifo = folder.filePath(QStringLiteral("fifo"));
+    if (!QFileInfo::exists(fifo))
+        QVERIFY(mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+
+    QTest::newRow("named") << "caf&eacute; &amp; cr&egrave;me" << "café & crème";
+    QTest::newRow("named for two code points") << "&NotEqualTilde;" << QStringLiteral("\u2242\u0338");
+    QTest::newRow("decimal and hex") << "&#169; &#x1F600; &#X41;" << QStringLiteral("© 😀 A");
+    QTest::newRow("invalid code points") << "&#0;&#xD800;&#1114112;" << QStringLiteral("\uFFFD\uFFFD\uFFFD");
+    QTest::newRow("unknown or unfinished stays") << "&bogus; &amp &#; &#x; a&b" << "&bogus; &amp &#; &#x; a&b";
+    QTest::newRow("entity names are case-sensitive") << "&AMP; &Amp;" << "& &Amp;";
+    QTest::newRow("image at a fifo") << "<img src='" + fifo + "'>A" << "A";
+    QTest::newRow("style sheet at a fifo") << "<link rel=stylesheet href='" + fifo + "'>B" << "B";
+    QTest::newRow("css import of /dev/zero") << "<style>@import url(/dev/zero);</style>C"
+                                             << "@import url(/dev/zero);C";
+    QTest::newRow("css url of a fifo") << "<p style=\"background:url(" + fifo + ")\">D</p>" << "D";
+    QTest::newRow("lone angle brackets stay") << "1 < 2 > 0" << "1 < 2 > 0";
+}
+
+void LinkMetadataTest::decodesEntitiesWithoutLoading()
+{
+    QFETCH(QString, raw);
+    QFETCH(QString, decoded);
+    QCOMPARE(decodeEntities(raw), decoded);
+    const auto parsed = LinkPageParser::parsePage("<title>" + raw + "</title>", QUrl(QStringLiteral("https://example.org/")));
+    QVERIFY(parsed);
+}
+
+// A server that sends a byte now and then never lets a transfer time-out fire; the fetch's own
+// deadline ends it, and the fetches waiting behind it go on.
+void LinkMetadataTest::oneDeadlinePerFetch()
+{
+    PageServer server;
+    server.addTricklePath(QStringLiteral("/trickle"), 100ms);
+    server.addPage(QStringLiteral("/article"), 200, fixture(QStringLiteral("article.html")));
+    LinkMetadataService service(nullptr, 700ms);
+
+    std::optional<LinkMetadata> trickled;
+    std::optional<LinkMetadata> article;
+    service.fetchMetadata(server.url(QStringLiteral("/trickle"))).then([&trickled](std::optional<LinkMetadata> result) {
+        trickled = result;
+    });
+    service.fetchMetadata(server.url(QStringLiteral("/article"))).then([&article](std::optional<LinkMetadata> result) {
+        article = result;
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(trickled.has_value(), 20000);
+    QCOMPARE(trickled->title, QStringLiteral("127 0 0 1 – Trickle"));
+    QTRY_VERIFY_WITH_TIMEOUT(article.has_value(), 20000);
+    QCOMPARE(article->title, QStringLiteral("Fish & Chips: a \"short\" history — Harbour Weekly"));
+}
+
+void LinkMetadataTest::redirectsStayFewAndOnTheWeb_data()
+{
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("unreached"); // a path that must never be asked for; empty: none
+
+    QTest::newRow("three redirects") << "/r3" << "Fish & Chips: a \"short\" history — Harbour Weekly" << QString();
+    QTest::newRow("four redirects") << "/r4" << "127 0 0 1 – R4" << "/article";
+    QTest::newRow("redirect to a file") << "/to-file" << "127 0 0 1 – To File" << QString();
+    QTest::newRow("redirect to ftp") << "/to-ftp" << "127 0 0 1 – To Ftp" << QString();
+}
+
+void LinkMetadataTest::redirectsStayFewAndOnTheWeb()
+{
+    QFETCH(QString, start);
+    QFETCH(QString, title);
+    QFETCH(QString, unreached);
+    PageServer server;
+    server.addPage(QStringLiteral("/article"), 200, fixture(QStringLiteral("article.html")));
+    server.addRedirect(QStringLiteral("/r1"), server.url(QStringLiteral("/article")).toEncoded());
+    server.addRedirect(QStringLiteral("/r2"), "/r1");
+    server.addRedirect(QStringLiteral("/r3"), "/r2");
+    server.addRedirect(QStringLiteral("/r4"), "/r3");
+    server.addRedirect(QStringLiteral("/to-file"), "file:///etc/hostname");
+    server.addRedirect(QStringLiteral("/to-ftp"), "ftp://127.0.0.1/x");
+    LinkMetadataService service(nullptr, 5000ms);
+
+    const auto metadata = fetch(service, server.url(start));
+    QVERIFY(metadata);
+    QCOMPARE(metadata->title, title);
+    if (!unreached.isEmpty())
+        QCOMPARE(server.requestCount(unreached), 0);
+}
+
+// Addresses the item already had are never fetched, whatever the caret does; one typed during the
+// edit is.
+void LinkMetadataTest::labelerLeavesAddressesTheItemHad()
+{
+    PageServer server;
+    server.addPage(QStringLiteral("/internal"), 200, fixture(QStringLiteral("article.html")));
+    server.addPage(QStringLiteral("/typed"), 200, fixture(QStringLiteral("article.html")));
+    LinkMetadataService service;
+    LinkLabeler labeler(&service);
+    QSignalSpy labels(&labeler, &LinkLabeler::labelReady);
+
+    const QString internal = server.url(QStringLiteral("/internal")).toString();
+    const QString typed = server.url(QStringLiteral("/typed")).toString();
+    const QString stored = "see " + internal + " today";
+    labeler.ignoreAddressesIn(stored);
+    labeler.scan(stored);
+    labeler.scan(stored, 0);
+    QVERIFY(labeler.inFlightLinks().isEmpty());
+
+    labeler.scan(stored + " and " + typed);
+    QTRY_COMPARE(labels.size(), 1);
+    QCOMPARE(labels.at(0).at(0).toString(), typed);
+    QCOMPARE(server.requestCount(QStringLiteral("/internal")), 0);
+    QCOMPARE(server.requestCount(QStringLiteral("/typed")), 1);
 }
 
 QTEST_MAIN(LinkMetadataTest)

@@ -142,6 +142,8 @@ private Q_SLOTS:
         QTest::newRow("header then paragraph") << "# Title\ntext" << "Title\n\ntext";
         QTest::newRow("inline marks leave only text") << "**bold** *it* ~~gone~~ `code`" << "bold it gone code";
         QTest::newRow("entities are decoded") << "a &amp; b &#35;1" << "a & b #1";
+        QTest::newRow("any HTML5 named entity") << "caf&eacute; &NotEqualTilde; &frac34;" << QStringLiteral("caf\u00E9 \u2242\u0338 \u00BE");
+        QTest::newRow("unknown entity stays") << "&notanentity; &#xZZ;" << "&notanentity; &#xZZ;";
         QTest::newRow("link shows its name") << "see [name](https://plenko.net)" << "see name";
         QTest::newRow("code block after a paragraph") << "para\n\n```\nx = 1\n```" << "para\n\nx = 1";
         QTest::newRow("code block keeps its lines") << "```\na\nb\n```" << "a\nb";

@@ -1,6 +1,7 @@
 #include "PageServer.h"
 
 #include <QTcpSocket>
+#include <QTimer>
 
 PageServer::PageServer(QObject* parent)
     : QObject(parent)
@@ -22,6 +23,16 @@ void PageServer::addPage(const QString& path, int status, const QByteArray& body
 void PageServer::addSilentPath(const QString& path)
 {
     m_silentPaths.insert(path);
+}
+
+void PageServer::addTricklePath(const QString& path, std::chrono::milliseconds interval)
+{
+    m_tricklePaths.insert(path, interval);
+}
+
+void PageServer::addRedirect(const QString& path, const QByteArray& location)
+{
+    m_redirects.insert(path, location);
 }
 
 QUrl PageServer::url(const QString& path) const
@@ -61,6 +72,19 @@ void PageServer::readRequest(QTcpSocket* socket)
 
     if (m_silentPaths.contains(path))
         return;
+    if (m_redirects.contains(path)) {
+        socket->write("HTTP/1.1 302 Found\r\nLocation: " + m_redirects.value(path)
+            + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+        socket->disconnectFromHost();
+        return;
+    }
+    if (m_tricklePaths.contains(path)) {
+        socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: close\r\n\r\n<title>");
+        auto* trickle = new QTimer(socket);
+        connect(trickle, &QTimer::timeout, socket, [socket] { socket->write("x"); });
+        trickle->start(m_tricklePaths.value(path));
+        return;
+    }
     const Page page = m_pages.value(path, Page { 404, "<html><head><title>Not found</title></head></html>", "text/html" });
     QByteArray response = "HTTP/1.1 " + QByteArray::number(page.status) + " Scripted\r\n";
     response += "Content-Type: " + page.contentType + "\r\n";

@@ -10,6 +10,8 @@
 #include <QTcpServer>
 #include <QUrl>
 
+#include <chrono>
+
 class QTcpSocket;
 
 class PageServer : public QObject
@@ -23,6 +25,10 @@ public:
                  const QByteArray& contentType = "text/html; charset=utf-8");
     // Requests for this path are read and never answered.
     void addSilentPath(const QString& path);
+    // Requests for this path get a 200 whose body arrives one byte per interval, never ending.
+    void addTricklePath(const QString& path, std::chrono::milliseconds interval);
+    // Requests for this path are sent on to `location` with a 302.
+    void addRedirect(const QString& path, const QByteArray& location);
 
     QUrl url(const QString& path) const;
     QNetworkProxy proxy() const;
@@ -45,6 +51,8 @@ private:
     QTcpServer m_server;
     QHash<QString, Page> m_pages;
     QSet<QString> m_silentPaths;
+    QHash<QString, std::chrono::milliseconds> m_tricklePaths;
+    QHash<QString, QByteArray> m_redirects;
     QHash<QString, int> m_requestCounts;
     QHash<QString, QMap<QByteArray, QByteArray>> m_lastHeaders;
     QStringList m_requestOrder;

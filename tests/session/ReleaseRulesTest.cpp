@@ -161,6 +161,26 @@ private Q_SLOTS:
         QVERIFY(!AppcastItem::newest({}).has_value());
     }
 
+    void safeDownloads_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("safe");
+        QTest::newRow("https") << "https://plenko.net/download/2.0" << true;
+        QTest::newRow("http") << "http://plenko.net/download/2.0" << false;
+        QTest::newRow("file") << "file:///usr/bin/xterm" << false;
+        QTest::newRow("custom scheme") << "steam://run/1" << false;
+        QTest::newRow("https without host") << "https:///x" << false;
+    }
+
+    void safeDownloads()
+    {
+        QFETCH(QString, address);
+        QFETCH(bool, safe);
+        AppcastItem item;
+        item.downloadUrl = QUrl(address);
+        QCOMPARE(item.hasSafeDownload(), safe);
+    }
+
     void badUpdateFeeds_data()
     {
         QTest::addColumn<QByteArray>("body");

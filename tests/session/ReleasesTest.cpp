@@ -264,8 +264,10 @@ private Q_SLOTS:
             QStringLiteral("Plenko %1 is available — you have %2.").arg(latestVersion, runningVersion));
         QCOMPARE(dialog->findChild<QTextBrowser*>(QStringLiteral("releaseNotes"))->toPlainText(),
             QStringLiteral("Release %1 of the stand-in service's update feed.").arg(latestVersion));
+        // The stand-in serves plain http, so its download page is not a secure address: refused.
         QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("download")), Qt::LeftButton);
-        QCOMPARE(opened, QList<QUrl> {documentUrl(server, QStringLiteral("/releases/") + latestVersion)});
+        QVERIFY(opened.isEmpty());
+        QVERIFY(!updater.openDownloadPage());
     }
 
     void failedCheckIsReportedOnlyWhenAsked()

@@ -3,7 +3,7 @@
 // the running instance over the single-instance channel, and the tokens land in a real keyring.
 #include "analytics/UsageAnalytics.h"
 #include "net/KeyringTokenStore.h"
-#include "net/SingleInstance.h"
+#include "app/SingleInstance.h"
 #include "session/AuthState.h"
 #include "support/DevServer.h"
 #include "workspace/ToastManager.h"

@@ -1,6 +1,7 @@
 #include "app/quickcapture/QuickCaptureComposer.h"
 
 #include "app/Palette.h"
+#include "plaintext/UntrustedText.h"
 #include "richtext/EditorView.h"
 #include "session/AuthState.h"
 #include "workspace/BoardViewModel.h"
@@ -41,11 +42,15 @@ QLabel* label(const QString& text, const QColor& color, QWidget* parent, qreal p
 class MiddleElidedLabel : public QLabel
 {
 public:
-    using QLabel::QLabel;
+    explicit MiddleElidedLabel(QWidget* parent)
+        : QLabel(parent)
+    {
+        UntrustedText::makePlain(this);
+    }
     void setFullText(const QString& text)
     {
         m_full = text;
-        setToolTip(text);
+        setToolTip(UntrustedText::toolTip(text));
         updateText();
     }
     QString fullText() const { return m_full; }

@@ -1,5 +1,6 @@
 #include "workspace/settings/BoardGeneralTab.h"
 
+#include "plaintext/UntrustedText.h"
 #include "workspace/BoardViewModel.h"
 #include "workspace/settings/BoardNameField.h"
 #include "workspace/settings/MemberDisplay.h"
@@ -39,7 +40,7 @@ BoardGeneralTab::BoardGeneralTab(BoardSettingsContext context, int nameCharacter
     auto* nameCell = new QWidget(details);
     auto* nameRow = new QHBoxLayout(nameCell);
     nameRow->setContentsMargins(0, 0, 0, 0);
-    m_name = new QLabel(nameCell);
+    m_name = UntrustedText::label(QString(), nameCell);
     m_name->setObjectName(QStringLiteral("boardNameLabel"));
     m_rename = SettingsWidgets::button(QStringLiteral("Rename board"), QStringLiteral("square.and.pencil"), nameCell);
     m_rename->setObjectName(QStringLiteral("renameButton"));
@@ -62,7 +63,7 @@ BoardGeneralTab::BoardGeneralTab(BoardSettingsContext context, int nameCharacter
     grid->addWidget(nameCell, 0, 1);
 
     grid->addWidget(rowTitle(QStringLiteral("Board Owner")), 1, 0);
-    m_owner = new QLabel(details);
+    m_owner = UntrustedText::label(QString(), details);
     m_owner->setObjectName(QStringLiteral("boardOwnerLabel"));
     grid->addWidget(m_owner, 1, 1);
 

@@ -1,5 +1,6 @@
 #include "workspace/settings/DangerConfirmationDialog.h"
 
+#include "plaintext/UntrustedText.h"
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -24,7 +25,7 @@ DangerConfirmationDialog::DangerConfirmationDialog(Content content, QWidget* par
     layout->setContentsMargins(20, 18, 20, 16);
     layout->setSpacing(8);
 
-    auto* title = new QLabel(m_content.title, this);
+    auto* title = UntrustedText::label(m_content.title, this);
     title->setObjectName(QStringLiteral("confirmationTitle"));
     QFont titleFont = title->font();
     titleFont.setPointSizeF(titleFont.pointSizeF() + 2);
@@ -32,7 +33,7 @@ DangerConfirmationDialog::DangerConfirmationDialog(Content content, QWidget* par
     title->setFont(titleFont);
     layout->addWidget(title);
 
-    auto* message = new QLabel(m_content.message, this);
+    auto* message = UntrustedText::label(m_content.message, this);
     message->setObjectName(QStringLiteral("confirmationMessage"));
     message->setWordWrap(true);
     layout->addWidget(message);

@@ -1,7 +1,8 @@
 #include "workspace/settings/InvitationPanel.h"
 
-#include "workspace/BoardViewModel.h"
+#include "plaintext/UntrustedText.h"
 #include "symbols/SymbolIcons.h"
+#include "workspace/BoardViewModel.h"
 #include "workspace/settings/SettingsWidgets.h"
 
 #include <QClipboard>
@@ -43,7 +44,7 @@ InvitationPanel::InvitationPanel(BoardSettingsContext context, QWidget* parent)
     codeLayout->setContentsMargins(0, 0, 0, 0);
     codeLayout->setSpacing(6);
     auto* codeRow = new QHBoxLayout;
-    m_code = new QLabel(m_codeBox);
+    m_code = UntrustedText::label(QString(), m_codeBox);
     m_code->setObjectName(QStringLiteral("invitationCode"));
     m_code->setTextInteractionFlags(Qt::TextSelectableByMouse);
     QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);

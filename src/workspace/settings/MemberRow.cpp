@@ -1,7 +1,8 @@
 #include "workspace/settings/MemberRow.h"
 
-#include "workspace/settings/MemberDisplay.h"
+#include "plaintext/UntrustedText.h"
 #include "symbols/SymbolIcons.h"
+#include "workspace/settings/MemberDisplay.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -23,7 +24,7 @@ MemberRow::MemberRow(BoardUser user, bool isCurrentUser, bool showsActions, QWid
     text->setSpacing(1);
     auto* nameRow = new QHBoxLayout;
     nameRow->setSpacing(6);
-    m_name = new QLabel(memberDisplayName(m_user), this);
+    m_name = UntrustedText::label(memberDisplayName(m_user), this);
     m_name->setObjectName(QStringLiteral("memberName"));
     QFont bold = m_name->font();
     bold.setBold(true);

@@ -1,6 +1,7 @@
 #include "workspace/settings/RemoteInfoView.h"
 
 #include "domain/Ids.h"
+#include "plaintext/UntrustedText.h"
 
 #include <QFormLayout>
 #include <QLabel>
@@ -31,7 +32,7 @@ void RemoteInfoView::setBoard(const Board& board)
     const auto addRow = [this](const QString& title, const QString& value) {
         auto* label = new QLabel(title, this);
         label->setForegroundRole(QPalette::PlaceholderText);
-        auto* shown = new QLabel(value, this);
+        auto* shown = UntrustedText::label(value, this);
         shown->setTextInteractionFlags(Qt::TextSelectableByMouse);
         m_form->addRow(label, shown);
     };

@@ -1,0 +1,48 @@
+#include "plaintext/UntrustedText.h"
+
+#include <QLabel>
+#include <QMessageBox>
+#include <QTextDocument>
+
+namespace UntrustedText {
+
+QLabel* label(const QString& text, QWidget* parent)
+{
+    auto* made = new QLabel(parent);
+    made->setTextFormat(Qt::PlainText);
+    made->setText(text);
+    return made;
+}
+
+void makePlain(QLabel* label)
+{
+    label->setTextFormat(Qt::PlainText);
+}
+
+void setMessageBoxTexts(QMessageBox* box, const QString& text, const QString& informativeText)
+{
+    box->setTextFormat(Qt::PlainText);
+    box->setText(text);
+    if (informativeText.isEmpty()) {
+        box->setInformativeText(QString());
+        return;
+    }
+    box->setInformativeText(QStringLiteral(" "));
+    if (auto* informative = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
+        informative->setTextFormat(Qt::PlainText);
+    box->setInformativeText(informativeText);
+}
+
+QString asRichText(const QString& text)
+{
+    return Qt::convertFromPlainText(text, Qt::WhiteSpacePre);
+}
+
+QString toolTip(const QString& text)
+{
+    if (text.isEmpty())
+        return text;
+    return asRichText(text);
+}
+
+} // namespace UntrustedText
