@@ -4,6 +4,7 @@
 // what the next start reads.
 #include "ScriptedHttpServer.h"
 #include "domain/WireEncoder.h"
+#include "wirecodec/ResponseEncoder.h"
 #include "net/Endpoint.h"
 #include "net/KeyringTokenStore.h"
 #include "net/NetworkService.h"

@@ -2,6 +2,7 @@
 // scripts/with-keyring.sh), and against no secret service at all, in a child process.
 #include "ScriptedHttpServer.h"
 #include "domain/WireEncoder.h"
+#include "wirecodec/ResponseEncoder.h"
 #include "net/Endpoint.h"
 #include "net/KeyringTokenStore.h"
 #include "net/NetworkService.h"
