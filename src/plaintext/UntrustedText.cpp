@@ -40,9 +40,10 @@ QString asRichText(const QString& text)
 
 QString toolTip(const QString& text)
 {
-    if (text.isEmpty())
+    // The tool tip reads text as rich exactly when this says so; anything else is shown as it is.
+    if (!Qt::mightBeRichText(text))
         return text;
-    return asRichText(text);
+    return Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal);
 }
 
 } // namespace UntrustedText

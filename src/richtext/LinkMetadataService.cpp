@@ -52,7 +52,8 @@ QCoro::Task<std::optional<LinkMetadataService::Download>> LinkMetadataService::d
     deadline->start(m_timeout);
     // Redirects stay on the web: never to file:, ftp: or any other scheme.
     QObject::connect(reply, &QNetworkReply::redirected, reply, [r = reply.data()](const QUrl& target) {
-        if (isWebScheme(target))
+        // A Location header may be relative to the address that answered.
+        if (isWebScheme(r->url().resolved(target)))
             Q_EMIT r->redirectAllowed();
         else
             r->abort();

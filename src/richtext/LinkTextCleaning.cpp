@@ -57,7 +57,8 @@ QString decodeEntities(const QString& html)
         }
         i = close;
     }
-    return HtmlEntity::decodeAll(text);
+    // A title or summary is one line of plain text: a non-breaking space reads as a space.
+    return HtmlEntity::decodeAll(text).replace(QChar::Nbsp, QLatin1Char(' '));
 }
 
 QString capitalizeWords(const QString& text)

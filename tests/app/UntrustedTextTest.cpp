@@ -175,7 +175,11 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QTextDocument document;
         const QString tip = UntrustedText::toolTip(text);
-        QVERIFY(Qt::mightBeRichText(tip));
+        // A tool tip is read as rich text exactly when Qt::mightBeRichText says so.
+        if (!Qt::mightBeRichText(tip)) {
+            QCOMPARE(tip, text);
+            return;
+        }
         document.setHtml(tip);
         QCOMPARE(document.toPlainText(), text);
     }
