@@ -344,10 +344,11 @@ QCoro::Task<void> BoardViewModel::updateItem(Item item)
         co_return;
     if (sent.error().status == 409 && sent.error().code == QLatin1String("REVISION_CONFLICT")) {
         // The service holds a newer revision: storing this edit would only have the next sync
-        // refuse it. The user's version is kept aside and the service's copy is fetched now.
+        // refuse it. The user's version is kept on this computer as a conflict copy, the toast and
+        // event are those of any edit kept locally, and the service's copy is fetched now.
         keepConflictCopy(edited, ConflictReason::replaced);
-        showInfo(QStringLiteral("Someone else changed this item. Your version is kept as a conflict copy."));
-        report(ItemEvents::failed);
+        showInfo(QStringLiteral("Couldn't update the item. Updated locally. ") + sent.error().description());
+        report(ItemEvents::localOnly);
         co_await fetchServiceCopy(boardId);
         co_return;
     }

@@ -122,6 +122,7 @@ private Q_SLOTS:
         QCOMPARE(copies.first().boardName, QStringLiteral("Plans"));
         QVERIFY(member.workspace().conflictCopies().hasCopyOf(original.id));
         QCOMPARE(member.lastToast()->type, ToastType::info);
+        QVERIFY(member.lastToast()->message.startsWith(QStringLiteral("Couldn't update the item. Updated locally. ")));
 
         member.reopen();
         member.workspace().loadBoards(true);
