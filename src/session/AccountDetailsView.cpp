@@ -201,8 +201,9 @@ void AccountDetailsView::updatePicture()
 namespace {
 QString unsentChangesText(const BoardViewModel::UnsentChanges& unsent)
 {
-    QString text = unsent.items == 1 ? QStringLiteral("1 change has not reached the service")
-                                     : QStringLiteral("%1 changes have not reached the service").arg(unsent.items);
+    const int changes = unsent.items + unsent.boardDescriptions;
+    QString text = changes == 1 ? QStringLiteral("1 change has not reached the service")
+                                : QStringLiteral("%1 changes have not reached the service").arg(changes);
     if (unsent.conflictCopies > 0) {
         text += unsent.conflictCopies == 1 ? QStringLiteral(", and 1 conflict copy is kept on this computer")
                                            : QStringLiteral(", and %1 conflict copies are kept on this computer")

@@ -138,7 +138,8 @@ public:
     {
         int items = 0;
         int conflictCopies = 0;
-        bool isEmpty() const { return items == 0 && conflictCopies == 0; }
+        int boardDescriptions = 0;
+        bool isEmpty() const { return items == 0 && conflictCopies == 0 && boardDescriptions == 0; }
     };
     UnsentChanges unsentChanges() const;
     // Writes them to a Markdown file in the folder; gives the file's path, or the reason it failed.

@@ -5,6 +5,7 @@
 #include "store/LocalRecordConversions.h"
 #include "store/StoreContext.h"
 #include "workspace/BoardViewModel.h"
+#include "store/PendingBoardInfoStore.h"
 #include "workspace/UnsentChangesExport.h"
 
 #include <QPointer>
@@ -89,11 +90,25 @@ QList<ConflictCopy> cloudCopies(const ConflictCopies& copies, const QList<Board>
     found.removeIf([&](const ConflictCopy& copy) { return localBoards.contains(copy.boardId); });
     return found;
 }
+
+// Descriptions of cloud boards written here that the service has not accepted yet.
+QHash<QUuid, QString> pendingDescriptions(const QList<Board>& boards, StoreContext& context)
+{
+    QHash<QUuid, QString> found;
+    for (const Board& board : boards) {
+        if (!board.syncWithServer)
+            continue;
+        if (const std::optional<QString> info = PendingBoardInfoStore::get(board.id, context))
+            found.insert(board.id, *info);
+    }
+    return found;
+}
 }
 
 BoardViewModel::UnsentChanges BoardViewModel::unsentChanges() const
 {
     UnsentChanges changes;
+    changes.boardDescriptions = int(pendingDescriptions(m_boards, m_context).size());
     if (const auto items = LocalDataService::fetchUnsentCloudItems(m_context))
         changes.items = int(items->size());
     changes.conflictCopies = int(cloudCopies(m_conflictCopies, m_boards).size());
@@ -112,6 +127,7 @@ std::expected<QString, QString> BoardViewModel::exportUnsentChanges(const QStrin
     for (const Board& board : m_boards)
         names.insert(board.id, board.name);
     const QDateTime now = QDateTime::currentDateTimeUtc();
-    const QString text = UnsentChangesExport::markdown(items, cloudCopies(m_conflictCopies, m_boards), names, now);
+    const QString text = UnsentChangesExport::markdown(
+        items, cloudCopies(m_conflictCopies, m_boards), pendingDescriptions(m_boards, m_context), names, now);
     return UnsentChangesExport::write(folder, text, now);
 }

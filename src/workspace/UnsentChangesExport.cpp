@@ -42,7 +42,7 @@ struct Entry
 }
 
 QString UnsentChangesExport::markdown(const QList<Item>& items, const QList<ConflictCopy>& copies,
-    const QHash<QUuid, QString>& boardNames, const QDateTime& savedAt)
+    const QHash<QUuid, QString>& descriptions, const QHash<QUuid, QString>& boardNames, const QDateTime& savedAt)
 {
     QHash<QUuid, QString> names = boardNames;
     for (const ConflictCopy& copy : copies) {
@@ -59,6 +59,10 @@ QString UnsentChangesExport::markdown(const QList<Item>& items, const QList<Conf
             ? QStringLiteral("Deleted here, not yet on the service")
             : QStringLiteral("Not yet on the service · %1 · changed %2").arg(columnName(item.status), stamp(item.updatedAt));
         byBoard[boardTitle(item.boardId)].append({heading, item.content});
+    }
+    for (auto description = descriptions.cbegin(); description != descriptions.cend(); ++description) {
+        byBoard[boardTitle(description.key())].append(
+            {QStringLiteral("Board description, not yet on the service"), description.value()});
     }
     for (const ConflictCopy& copy : copies) {
         const QString heading = QStringLiteral("Conflict copy · %1 · kept %2 · %3")

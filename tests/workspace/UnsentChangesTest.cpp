@@ -7,6 +7,7 @@
 #include "domain/Ids.h"
 #include "store/LocalDataService.h"
 #include "store/LocalRecordConversions.h"
+#include "store/PendingBoardInfoStore.h"
 
 #include <QDir>
 #include <QFile>
@@ -271,9 +272,12 @@ private Q_SLOTS:
         QCoro::waitFor(client.workspace().refreshBoardsFromServer(false));
         QVERIFY(!client.workspace().findBoard(vanishing.id));
 
+        QVERIFY(PendingBoardInfoStore::set(kept.id, QStringLiteral("Plans for *spring*"), client.store()));
+
         const BoardViewModel::UnsentChanges unsent = client.workspace().unsentChanges();
         QCOMPARE(unsent.items, 2);
         QCOMPARE(unsent.conflictCopies, 1);
+        QCOMPARE(unsent.boardDescriptions, 1);
 
         QTemporaryDir folder;
         const auto saved = client.workspace().exportUnsentChanges(folder.filePath(QStringLiteral("data")));
@@ -287,6 +291,7 @@ private Q_SLOTS:
         QVERIFY(text.contains(QStringLiteral("> Pending *note*\n> second line")));
         QVERIFY(text.contains(QStringLiteral("> Orphaned thought")));
         QVERIFY(text.contains(QStringLiteral("> My other version")));
+        QVERIFY(text.contains(QStringLiteral("### Board description, not yet on the service\n\n> Plans for *spring*")));
         QVERIFY(!text.contains(QStringLiteral("Local only")));
         QVERIFY(!text.contains(QStringLiteral("> Synced")));
 
@@ -297,7 +302,7 @@ private Q_SLOTS:
         QCOMPARE(left->size(), 1);
         QCOMPARE(left->first()->id(), localItem.id);
         QVERIFY(client.workspace().conflictCopies().all().isEmpty());
-        QCOMPARE(client.workspace().unsentChanges().items, 0);
+        QVERIFY(client.workspace().unsentChanges().isEmpty());
         QCOMPARE(client.lastToast()->message, QStringLiteral("Signed out. Local sync data cleared."));
     }
 };
