@@ -2,25 +2,12 @@
 
 #include "domain/Ids.h"
 #include "domain/IsoDate.h"
+#include "domain/JsonWriting.h"
 
 namespace {
-QJsonValue uuidValue(const QUuid& id)
-{
-    return uuidText(id);
-}
-
-template<typename T, typename Convert>
-void insertIfPresent(QJsonObject& object, const QString& key, const std::optional<T>& value, Convert convert)
-{
-    if (value)
-        object.insert(key, convert(*value));
-}
-
-void insertIfPresent(QJsonObject& object, const QString& key, const std::optional<QString>& value)
-{
-    if (value)
-        object.insert(key, *value);
-}
+using JsonWriting::arrayOf;
+using JsonWriting::insertIfPresent;
+using JsonWriting::uuidValue;
 
 template<typename T, typename Convert>
 void insertUpdate(QJsonObject& object, const QString& key, const FieldUpdate<T>& update, Convert convert)
@@ -34,15 +21,6 @@ void insertUpdate(QJsonObject& object, const QString& key, const FieldUpdate<T>&
 QJsonValue plainText(const QString& text)
 {
     return text;
-}
-
-template<typename T>
-QJsonArray arrayOf(const QList<T>& records)
-{
-    QJsonArray array;
-    for (const T& record : records)
-        array.append(toJson(record));
-    return array;
 }
 }
 

@@ -2,34 +2,12 @@
 
 #include "domain/Ids.h"
 #include "domain/IsoDate.h"
+#include "domain/JsonWriting.h"
 
 namespace {
-QJsonValue uuidValue(const QUuid& id)
-{
-    return uuidText(id);
-}
-
-template<typename T, typename Convert>
-void insertIfPresent(QJsonObject& object, const QString& key, const std::optional<T>& value, Convert convert)
-{
-    if (value)
-        object.insert(key, convert(*value));
-}
-
-void insertIfPresent(QJsonObject& object, const QString& key, const std::optional<QString>& value)
-{
-    if (value)
-        object.insert(key, *value);
-}
-
-template<typename T>
-QJsonArray arrayOf(const QList<T>& records)
-{
-    QJsonArray array;
-    for (const T& record : records)
-        array.append(toJson(record));
-    return array;
-}
+using JsonWriting::arrayOf;
+using JsonWriting::insertIfPresent;
+using JsonWriting::uuidValue;
 
 QJsonArray uuidArray(const QList<QUuid>& ids)
 {
