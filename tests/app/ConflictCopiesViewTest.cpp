@@ -22,6 +22,8 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <algorithm>
+
 namespace {
 ViewContext contextFor(WorkspaceClient& client, NotificationCenter& center)
 {
@@ -133,11 +135,12 @@ private Q_SLOTS:
         QTRY_VERIFY(list->card(item.id)->conflictMarker()->isHidden());
 
         // Discard drops a copy without touching the item.
-        Item again = *client.workspace().findBoard(board.id)->items.constBegin();
-        for (const Item& candidate : client.workspace().findBoard(board.id)->items) {
-            if (candidate.id == other.id)
-                again = candidate;
-        }
+        // findBoard returns a copy: hold it while its items are read.
+        const std::optional<Board> current = client.workspace().findBoard(board.id);
+        QVERIFY(current);
+        const auto found = std::ranges::find(current->items, other.id, &Item::id);
+        QVERIFY(found != current->items.cend());
+        Item again = *found;
         again.content = QStringLiteral("Notes, my way");
         client.workspace().conflictCopies().keep(ConflictCopy::of(again, ConflictReason::refused, board.name));
         QTRY_VERIFY(conflicts->isVisible());
