@@ -500,6 +500,7 @@ void LinkMetadataTest::decodesEntitiesWithoutLoading_data()
                                              << "@import url(/dev/zero);C";
     QTest::newRow("css url of a fifo") << "<p style=\"background:url(" + fifo + ")\">D</p>" << "D";
     QTest::newRow("lone angle brackets stay") << "1 < 2 > 0" << "1 < 2 > 0";
+    QTest::newRow("non-breaking space without markup") << QStringLiteral("Fish\u00a0Chips") << "Fish Chips";
 }
 
 void LinkMetadataTest::decodesEntitiesWithoutLoading()
