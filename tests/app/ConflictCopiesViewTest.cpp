@@ -133,8 +133,10 @@ private Q_SLOTS:
         QTRY_VERIFY(list->card(item.id)->conflictMarker()->isHidden());
 
         // Discard drops a copy without touching the item.
-        Item again = *client.workspace().findBoard(board.id)->items.constBegin();
-        for (const Item& candidate : client.workspace().findBoard(board.id)->items) {
+        // Held in a local: a range over a member of the temporary would outlive the board it belongs to.
+        const Board current = *client.workspace().findBoard(board.id);
+        Item again = current.items.first();
+        for (const Item& candidate : current.items) {
             if (candidate.id == other.id)
                 again = candidate;
         }
