@@ -283,6 +283,20 @@ private Q_SLOTS:
         QVERIFY(back);
         QCOMPARE(back->item().id, items.at(count - 40).id);
         QVERIFY(liveCardWidgets(list).size() <= 60);
+
+        // Tab goes on from card to card (through each card's buttons) past the cards made at first.
+        ItemCardView* top = list.ensureCardFor(items.first().id);
+        QVERIFY(top);
+        top->setFocus(Qt::TabFocusReason);
+        QList<QUuid> visited { items.first().id };
+        for (int press = 0; press < 300 && visited.size() < 30; ++press) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            if (auto* focused = qobject_cast<ItemCardView*>(QApplication::focusWidget()))
+                visited << focused->item().id;
+        }
+        QCOMPARE(visited.size(), 30);
+        for (int i = 0; i < visited.size(); ++i)
+            QCOMPARE(visited.at(i), items.at(i).id);
     }
 
     // An item that changes while its row has no card shows the change, at its new height, when it
