@@ -49,6 +49,17 @@ QList<QUuid> BoardContentView::shownItemIds()
     return ids;
 }
 
+qsizetype BoardContentView::rowOfItem(const QUuid& itemId) const
+{
+    const auto found = m_itemIndex.constFind(itemId);
+    if (found == m_itemIndex.constEnd())
+        return -1;
+    if (*found >= 0)
+        return *found < m_shownLiveRows ? *found : -1;
+    const qsizetype archived = -*found - 1;
+    return archived < m_shownArchivedRows ? m_firstArchivedRow + archived : -1;
+}
+
 ItemCardView* BoardContentView::card(const QUuid& itemId)
 {
     updatePendingCards();
@@ -60,7 +71,7 @@ QList<ItemCardView*> BoardContentView::cards()
     updatePendingCards();
     QList<ItemCardView*> result = m_cards.values();
     std::sort(result.begin(), result.end(), [this](const ItemCardView* a, const ItemCardView* b) {
-        return m_rowOfItem.value(a->item().id) < m_rowOfItem.value(b->item().id);
+        return rowOfItem(a->item().id) < rowOfItem(b->item().id);
     });
     return result;
 }
@@ -68,7 +79,7 @@ QList<ItemCardView*> BoardContentView::cards()
 ItemCardView* BoardContentView::ensureCardFor(const QUuid& itemId)
 {
     updatePendingCards();
-    const qsizetype row = m_rowOfItem.value(itemId, -1);
+    const qsizetype row = rowOfItem(itemId);
     if (row < 0)
         return nullptr;
     scrollToRow(row, 20);
@@ -94,13 +105,16 @@ void BoardContentView::rebuildCards()
 {
     m_cardsPending = false;
     const std::optional<Anchor> anchor = currentAnchor();
-    m_rows.clear();
-    m_rowOfItem.clear();
+    // Loading a page keeps the rows before it: their heights are kept as they are.
+    const std::vector<Row> previousRows = std::exchange(m_rows, {});
+    m_rows.reserve(size_t(std::min<qsizetype>(m_shownCount, m_liveItems.size() + m_archivedItems.size())) + 3);
     m_labelRows.clear();
+    m_shownLiveRows = 0;
+    m_shownArchivedRows = 0;
+    m_firstArchivedRow = -1;
 
     int budget = m_shownCount;
     const auto place = [&](const Item& item) {
-        m_rowOfItem.insert(item.id, qsizetype(m_rows.size()));
         m_rows.push_back({ RowKind::card, item.id, &item });
         --budget;
     };
@@ -112,6 +126,7 @@ void BoardContentView::rebuildCards()
         if (budget <= 0)
             break;
         place(item);
+        ++m_shownLiveRows;
     }
     const bool allLiveShown = m_shownCount >= m_liveItems.size();
     if (m_liveItems.isEmpty() && m_archivedItems.isEmpty())
@@ -123,10 +138,12 @@ void BoardContentView::rebuildCards()
             Palette::secondaryText(), 12));
         placeLabel(RowKind::archivedHeader);
         if (m_archivedExpanded) {
+            m_firstArchivedRow = qsizetype(m_rows.size());
             for (const Item& item : std::as_const(m_archivedItems)) {
                 if (budget <= 0)
                     break;
                 place(item);
+                ++m_shownArchivedRows;
             }
         }
     }
@@ -143,7 +160,7 @@ void BoardContentView::rebuildCards()
     const std::optional<QUuid> recent = m_context.workspace.recentlyUpdatedItemId();
     for (auto it = m_cards.begin(); it != m_cards.end();) {
         ItemCardView* card = it.value();
-        if (!m_rowOfItem.contains(it.key())) {
+        if (rowOfItem(it.key()) < 0) {
             it = m_cards.erase(it);
             if (hasOwnState(card)) {
                 m_unmeasured.remove(card);
@@ -154,7 +171,7 @@ void BoardContentView::rebuildCards()
             }
             continue;
         }
-        const Item& item = *m_rows[size_t(m_rowOfItem.value(it.key()))].item;
+        const Item& item = *m_rows[size_t(rowOfItem(it.key()))].item;
         if (card->item().content != item.content)
             m_unmeasured.insert(card);
         card->setItem(item);
@@ -169,6 +186,8 @@ void BoardContentView::rebuildCards()
             heights[row] = labelWidget(entry.kind)->sizeHint().height();
         else if (const ItemCardView* card = m_cards.value(entry.itemId))
             heights[row] = card->height();
+        else if (row < previousRows.size() && previousRows[row].itemId == entry.itemId)
+            heights[row] = m_geometry.height(qsizetype(row));
         else
             heights[row] = m_geometry.expectedHeight(entry.itemId, textKey(*entry.item));
     }
@@ -192,7 +211,7 @@ std::optional<BoardContentView::Anchor> BoardContentView::currentAnchor() const
 qsizetype BoardContentView::rowOf(const Anchor& anchor) const
 {
     if (anchor.kind == RowKind::card)
-        return m_rowOfItem.value(anchor.itemId, -1);
+        return rowOfItem(anchor.itemId);
     for (qsizetype row : m_labelRows) {
         if (m_rows[size_t(row)].kind == anchor.kind)
             return row;
@@ -251,7 +270,7 @@ void BoardContentView::layoutRows(std::optional<Anchor> anchor)
             const QUuid id = card->item().id;
             if (!hasOwnState(card))
                 m_geometry.remember(id, qHash(card->item().content), height);
-            changed = m_geometry.setHeight(m_rowOfItem.value(id), height) || changed;
+            changed = m_geometry.setHeight(rowOfItem(id), height) || changed;
         }
         return changed;
     };
@@ -280,7 +299,7 @@ void BoardContentView::layoutRows(std::optional<Anchor> anchor)
     }
 
     for (auto it = m_cards.begin(); it != m_cards.end();) {
-        const qsizetype row = m_rowOfItem.value(it.key());
+        const qsizetype row = rowOfItem(it.key());
         if ((row < first || row > last) && !isKeptForUser(it.value())) {
             releaseCard(it.value());
             it = m_cards.erase(it);
@@ -289,7 +308,7 @@ void BoardContentView::layoutRows(std::optional<Anchor> anchor)
         }
     }
     for (ItemCardView* card : std::as_const(m_cards)) {
-        const qsizetype row = m_rowOfItem.value(card->item().id);
+        const qsizetype row = rowOfItem(card->item().id);
         card->setGeometry(sideMargin, m_geometry.top(row), width, m_geometry.height(row));
         if (card->isHidden())
             card->show();
@@ -453,7 +472,7 @@ void BoardContentView::updateTabOrder()
 void BoardContentView::focusNeighbour(const QUuid& itemId, int step)
 {
     updatePendingCards();
-    qsizetype row = m_rowOfItem.value(itemId, -1);
+    qsizetype row = rowOfItem(itemId);
     if (row < 0 || step == 0)
         return;
     const auto isLastCard = [this](qsizetype at) {
@@ -465,7 +484,7 @@ void BoardContentView::focusNeighbour(const QUuid& itemId, int step)
     };
     if (step > 0 && hasMore() && isLastCard(row)) {
         loadMore();
-        row = m_rowOfItem.value(itemId, -1);
+        row = rowOfItem(itemId);
     }
     const qsizetype direction = step > 0 ? 1 : -1;
     qsizetype remaining = std::abs(step);

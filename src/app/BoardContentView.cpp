@@ -111,8 +111,8 @@ BoardContentView::BoardContentView(const ViewContext& context, QWidget* parent)
         const auto recent = m_context.workspace.recentlyUpdatedItemId();
         for (ItemCardView* card : std::as_const(m_cards))
             card->setHighlighted(recent == card->item().id);
-        if (recent && m_rowOfItem.contains(*recent))
-            scrollToRow(m_rowOfItem.value(*recent), 40);
+        if (recent && rowOfItem(*recent) >= 0)
+            scrollToRow(rowOfItem(*recent), 40);
     });
     refresh();
 }
@@ -183,8 +183,14 @@ void BoardContentView::refresh()
     std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) { return a.order < b.order; });
     m_liveItems.clear();
     m_archivedItems.clear();
-    for (const Item& item : std::as_const(items))
-        (item.isArchived() ? m_archivedItems : m_liveItems) << item;
+    m_itemIndex.clear();
+    m_itemIndex.reserve(items.size());
+    for (const Item& item : std::as_const(items)) {
+        QList<Item>& section = item.isArchived() ? m_archivedItems : m_liveItems;
+        // Live items by their place, archived ones counted down from -1.
+        m_itemIndex.insert(item.id, item.isArchived() ? -section.size() - 1 : section.size());
+        section << item;
+    }
     scheduleCards();
 }
 

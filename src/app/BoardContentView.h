@@ -111,6 +111,8 @@ private:
     // The rows near the view get cards (BoardContentRows.cpp).
     std::optional<Anchor> currentAnchor() const;
     qsizetype rowOf(const Anchor& anchor) const;
+    // The item's row, or -1 when the loaded pages do not show it.
+    qsizetype rowOfItem(const QUuid& itemId) const;
     void layoutRows(std::optional<Anchor> anchor = std::nullopt);
     void scheduleLayout();
     void scrollToRow(qsizetype row, int margin);
@@ -140,7 +142,10 @@ private:
     QScrollArea* m_scroll = nullptr;
     QWidget* m_container = nullptr;
     std::vector<Row> m_rows;
-    QHash<QUuid, qsizetype> m_rowOfItem;
+    QHash<QUuid, qsizetype> m_itemIndex; // made with the items: a live item's place, -1 - an archived one's
+    qsizetype m_shownLiveRows = 0;
+    qsizetype m_shownArchivedRows = 0;
+    qsizetype m_firstArchivedRow = -1;
     ItemRowGeometry m_geometry;
     QList<BoardUser> m_geometryUsers; // the members the measured heights were rendered with
     std::vector<qsizetype> m_labelRows; // the rows that are not cards
