@@ -39,7 +39,7 @@ using namespace BenchClock;
 constexpr int stepPixels = 240;
 constexpr int viewWidth = 900;
 constexpr int viewHeight = 800;
-const QList<int> sizes { 1000, 10000, 20000 };
+const QList<int> sizes {1000, 10000, 20000};
 
 double statusMb(const char* key)
 {
@@ -96,9 +96,10 @@ struct Workspace
         settings.flushInterval = std::chrono::hours(24);
         analytics = std::make_unique<UsageAnalytics>(settings);
         analytics->initialize();
-        api = std::make_unique<NetworkService>(QStringLiteral("http://127.0.0.1:9"), std::make_shared<MemoryTokenStore>());
+        api = std::make_unique<NetworkService>(
+            QStringLiteral("http://127.0.0.1:9"), std::make_shared<MemoryTokenStore>());
         model = std::make_unique<BoardViewModel>(
-            BoardViewModel::Services { *store, *api, *preferences, toasts, *analytics });
+            BoardViewModel::Services {*store, *api, *preferences, toasts, *analytics});
     }
 };
 
@@ -119,7 +120,8 @@ void fillColumn(Workspace& workspace, int count)
         qFatal("items not stored: %s", qPrintable(saved.error().message));
     QCoro::waitFor(workspace.model->selectBoard(boardId));
     if (workspace.model->selectedBoard().items.size() != count)
-        qFatal("the board holds %lld items, not %d", qlonglong(workspace.model->selectedBoard().items.size()), count);
+        qFatal("the board holds %lld items, not %d", qlonglong(workspace.model->selectedBoard().items.size()),
+            count);
 }
 
 int runScroll(int count)
@@ -127,8 +129,8 @@ int runScroll(int count)
     Workspace workspace;
     fillColumn(workspace, count);
     NotificationCenter center;
-    const ViewContext context { *workspace.model, *workspace.preferences, workspace.toasts, center, *workspace.api,
-        nullptr };
+    const ViewContext context {
+        *workspace.model, *workspace.preferences, workspace.toasts, center, *workspace.api, nullptr};
     BoardContentView list(context);
     list.resize(viewWidth, viewHeight);
     list.show();
@@ -158,7 +160,8 @@ int runScroll(int count)
         if (frames.size() % 100 == 0) {
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             rssMost = std::max(rssMost, statusMb("VmRSS"));
-            mostCards = std::max(mostCards, int(list.scrollArea()->widget()->findChildren<ItemCardView*>().size()));
+            mostCards
+                = std::max(mostCards, int(list.scrollArea()->widget()->findChildren<ItemCardView*>().size()));
         }
         if (total.elapsed() > 600000)
             qFatal("scrolling took over ten minutes");
@@ -180,13 +183,13 @@ int runScroll(int count)
         paintView(viewport);
         plain.append(msSince(timer));
     }
-    std::printf("frames %lld\np50 %.3f\np99 %.3f\nmax %.3f\nplain_p50 %.3f\nplain_p99 %.3f\n", qlonglong(frames.size()),
-        percentile(frames, 0.5), percentile(frames, 0.99), *std::max_element(frames.cbegin(), frames.cend()),
-        percentile(plain, 0.5), percentile(plain, 0.99));
-    std::printf("cpu_p50 %.3f\ncpu_p99 %.3f\ncpu_max %.3f\n", percentile(frameCpu, 0.5), percentile(frameCpu, 0.99),
-        *std::max_element(frameCpu.cbegin(), frameCpu.cend()));
-    std::printf("rss_start %.1f\nrss_end %.1f\nrss_most %.1f\nhwm_growth %.1f\ncards_most %d\n", rssStart, rssEnd,
-        std::max(rssMost, rssEnd), statusMb("VmHWM") - hwmStart, mostCards);
+    std::printf("frames %lld\np50 %.3f\np99 %.3f\nmax %.3f\nplain_p50 %.3f\nplain_p99 %.3f\n",
+        qlonglong(frames.size()), percentile(frames, 0.5), percentile(frames, 0.99),
+        *std::max_element(frames.cbegin(), frames.cend()), percentile(plain, 0.5), percentile(plain, 0.99));
+    std::printf("cpu_p50 %.3f\ncpu_p99 %.3f\ncpu_max %.3f\n", percentile(frameCpu, 0.5),
+        percentile(frameCpu, 0.99), *std::max_element(frameCpu.cbegin(), frameCpu.cend()));
+    std::printf("rss_start %.1f\nrss_end %.1f\nrss_most %.1f\nhwm_growth %.1f\ncards_most %d\n", rssStart,
+        rssEnd, std::max(rssMost, rssEnd), statusMb("VmHWM") - hwmStart, mostCards);
     std::fflush(stdout);
     std::_Exit(0);
 }
@@ -198,7 +201,8 @@ QHash<QString, double> runChild(int count)
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--scroll"), QString::number(count) });
+    child.start(
+        QCoreApplication::applicationFilePath(), {QStringLiteral("--scroll"), QString::number(count)});
     if (!child.waitForFinished(900000) || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
         qFatal("measuring %d items failed", count);
     QHash<QString, double> values;
@@ -219,8 +223,9 @@ double loadAverage()
 
 int drive()
 {
-    std::printf("| Items | Frames | p50 | p99 | max | CPU p50 / p99 / max | plain p50 | p50 ratio | memory growth "
-                "| most card widgets | load average |\n|---|---|---|---|---|---|---|---|---|---|---|\n");
+    std::printf(
+        "| Items | Frames | p50 | p99 | max | CPU p50 / p99 / max | plain p50 | p50 ratio | memory growth "
+        "| most card widgets | load average |\n|---|---|---|---|---|---|---|---|---|---|---|\n");
     QHash<int, QHash<QString, double>> results;
     for (int count : sizes) {
         const double loadBefore = loadAverage();
@@ -230,8 +235,9 @@ int drive()
         std::printf("| %d | %.0f | %.2f ms | %.2f ms | %.2f ms | %.2f / %.2f / %.2f ms | %.2f ms | %.1fx "
                     "| %.1f MB (most %.1f MB) | %.0f | %.1f–%.1f |\n",
             count, row.value(QStringLiteral("frames")), row.value(QStringLiteral("p50")),
-            row.value(QStringLiteral("p99")), row.value(QStringLiteral("max")), row.value(QStringLiteral("cpu_p50")),
-            row.value(QStringLiteral("cpu_p99")), row.value(QStringLiteral("cpu_max")), plainP50,
+            row.value(QStringLiteral("p99")), row.value(QStringLiteral("max")),
+            row.value(QStringLiteral("cpu_p50")), row.value(QStringLiteral("cpu_p99")),
+            row.value(QStringLiteral("cpu_max")), plainP50,
             plainP50 > 0 ? row.value(QStringLiteral("p50")) / plainP50 : 0,
             row.value(QStringLiteral("rss_end")) - row.value(QStringLiteral("rss_start")),
             row.value(QStringLiteral("rss_most")) - row.value(QStringLiteral("rss_start")),
@@ -244,8 +250,8 @@ int drive()
     };
     std::printf("\np99 growth 1,000 -> 10,000: %.2fx, 10,000 -> 20,000: %.2fx\n", growth(1000, 10000, "p99"),
         growth(10000, 20000, "p99"));
-    std::printf("CPU p99 growth 1,000 -> 10,000: %.2fx, 10,000 -> 20,000: %.2fx\n", growth(1000, 10000, "cpu_p99"),
-        growth(10000, 20000, "cpu_p99"));
+    std::printf("CPU p99 growth 1,000 -> 10,000: %.2fx, 10,000 -> 20,000: %.2fx\n",
+        growth(1000, 10000, "cpu_p99"), growth(10000, 20000, "cpu_p99"));
     std::printf("p50 growth 1,000 -> 10,000: %.2fx, 10,000 -> 20,000: %.2fx\n", growth(1000, 10000, "p50"),
         growth(10000, 20000, "p50"));
     return 0;

@@ -107,7 +107,8 @@ void BoardContentView::rebuildCards()
     const std::optional<Anchor> anchor = currentAnchor();
     // Loading a page keeps the rows before it: their heights are kept as they are.
     const std::vector<Row> previousRows = std::exchange(m_rows, {});
-    m_rows.reserve(size_t(std::min<qsizetype>(m_shownCount, m_liveItems.size() + m_archivedItems.size())) + 3);
+    m_rows.reserve(
+        size_t(std::min<qsizetype>(m_shownCount, m_liveItems.size() + m_archivedItems.size())) + 3);
     m_labelRows.clear();
     m_shownLiveRows = 0;
     m_shownArchivedRows = 0;
@@ -115,12 +116,12 @@ void BoardContentView::rebuildCards()
 
     int budget = m_shownCount;
     const auto place = [&](const Item& item) {
-        m_rows.push_back({ RowKind::card, item.id, &item });
+        m_rows.push_back({RowKind::card, item.id, &item});
         --budget;
     };
     const auto placeLabel = [&](RowKind kind) {
         m_labelRows.push_back(qsizetype(m_rows.size()));
-        m_rows.push_back({ kind, QUuid(), nullptr });
+        m_rows.push_back({kind, QUuid(), nullptr});
     };
     for (const Item& item : std::as_const(m_liveItems)) {
         if (budget <= 0)
@@ -149,7 +150,7 @@ void BoardContentView::rebuildCards()
     }
     if (hasMore())
         placeLabel(RowKind::loading);
-    for (RowKind kind : { RowKind::empty, RowKind::archivedHeader, RowKind::loading }) {
+    for (RowKind kind : {RowKind::empty, RowKind::archivedHeader, RowKind::loading}) {
         const bool placed = std::any_of(m_labelRows.begin(), m_labelRows.end(),
             [this, kind](qsizetype row) { return m_rows[size_t(row)].kind == kind; });
         if (!placed)
@@ -205,7 +206,7 @@ std::optional<BoardContentView::Anchor> BoardContentView::currentAnchor() const
         return std::nullopt;
     const qsizetype row = m_geometry.rowAt(value);
     const Row& entry = m_rows[size_t(row)];
-    return Anchor { entry.itemId, entry.kind, value - m_geometry.top(row) };
+    return Anchor {entry.itemId, entry.kind, value - m_geometry.top(row)};
 }
 
 qsizetype BoardContentView::rowOf(const Anchor& anchor) const
@@ -360,7 +361,7 @@ void BoardContentView::scrollToRow(qsizetype row, int margin)
         const bool hasWidget = entry.kind != RowKind::card || m_cards.contains(entry.itemId);
         if (target == value && hasWidget)
             return;
-        layoutRows(Anchor { entry.itemId, entry.kind, target - top });
+        layoutRows(Anchor {entry.itemId, entry.kind, target - top});
     }
 }
 
@@ -507,7 +508,8 @@ void BoardContentView::fillViewport()
         return;
     QPointer<BoardContentView> self(this);
     QTimer::singleShot(0, this, [self] {
-        if (self && self->hasMore() && self->m_geometry.contentHeight() <= self->m_scroll->viewport()->height())
+        if (self && self->hasMore()
+            && self->m_geometry.contentHeight() <= self->m_scroll->viewport()->height())
             self->loadMore();
     });
 }

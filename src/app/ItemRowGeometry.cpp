@@ -20,10 +20,10 @@ void ItemRowGeometry::remember(const QUuid& itemId, size_t textKey, int height)
 {
     auto found = m_measured.find(itemId);
     if (found == m_measured.end()) {
-        m_measured.insert(itemId, { textKey, height });
+        m_measured.insert(itemId, {textKey, height});
     } else {
         m_measuredSum -= found->height;
-        *found = { textKey, height };
+        *found = {textKey, height};
     }
     m_measuredSum += height;
 }

@@ -24,7 +24,8 @@
 namespace {
 ViewContext contextFor(WorkspaceClient& client, NotificationCenter& center)
 {
-    return ViewContext { client.workspace(), client.preferences(), client.toasts(), center, client.api(), nullptr };
+    return ViewContext {
+        client.workspace(), client.preferences(), client.toasts(), center, client.api(), nullptr};
 }
 
 // Texts of one to five lines, so the rows differ in height and some cards are clipped.
@@ -86,7 +87,8 @@ QList<ItemCardView*> cardsInView(BoardContentView& list)
 
 // The view shows consecutive items of the list, each card with its own item's text, none covering
 // another, and no gap in the view where a card should be.
-void verifyViewShowsTheList(BoardContentView& list, const QList<QUuid>& order, const QHash<QUuid, QString>& texts)
+void verifyViewShowsTheList(
+    BoardContentView& list, const QList<QUuid>& order, const QHash<QUuid, QString>& texts)
 {
     const QList<ItemCardView*> shown = cardsInView(list);
     QVERIFY(!shown.isEmpty());
@@ -101,7 +103,8 @@ void verifyViewShowsTheList(BoardContentView& list, const QList<QUuid>& order, c
             qPrintable(QStringLiteral("card %1 is cut short").arg(first + i)));
         if (i > 0) {
             const int gap = card->y() - shown.at(i - 1)->geometry().bottom();
-            QVERIFY2(gap > 0 && gap < 20, qPrintable(QStringLiteral("gap of %1 px above card %2").arg(gap).arg(first + i)));
+            QVERIFY2(gap > 0 && gap < 20,
+                qPrintable(QStringLiteral("gap of %1 px above card %2").arg(gap).arg(first + i)));
         }
     }
     // Unless the list ends above it, the view is filled down to its bottom edge (the next card may
@@ -110,13 +113,14 @@ void verifyViewShowsTheList(BoardContentView& list, const QList<QUuid>& order, c
     const int lastBottom = shown.last()->mapTo(viewport, QPoint(0, shown.last()->height())).y();
     if (first + shown.size() < order.size())
         QVERIFY2(lastBottom + 12 >= viewport->height(),
-            qPrintable(QStringLiteral("the view (%1 px) ends its cards at %2 px, card %3 of %4; value %5 of %6")
-                           .arg(viewport->height())
-                           .arg(lastBottom)
-                           .arg(first + shown.size())
-                           .arg(order.size())
-                           .arg(list.scrollArea()->verticalScrollBar()->value())
-                           .arg(list.scrollArea()->verticalScrollBar()->maximum())));
+            qPrintable(
+                QStringLiteral("the view (%1 px) ends its cards at %2 px, card %3 of %4; value %5 of %6")
+                    .arg(viewport->height())
+                    .arg(lastBottom)
+                    .arg(first + shown.size())
+                    .arg(order.size())
+                    .arg(list.scrollArea()->verticalScrollBar()->value())
+                    .arg(list.scrollArea()->verticalScrollBar()->maximum())));
 }
 }
 
@@ -265,9 +269,11 @@ private Q_SLOTS:
         for (int i = 1; i < count; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
             auto* focused = qobject_cast<ItemCardView*>(QApplication::focusWidget());
-            QVERIFY2(focused && focused->item().id == items.at(i).id, qPrintable(QStringLiteral("after %1 Down").arg(i)));
+            QVERIFY2(focused && focused->item().id == items.at(i).id,
+                qPrintable(QStringLiteral("after %1 Down").arg(i)));
             const QRect inViewport(focused->mapTo(viewport, QPoint(0, 0)), focused->size());
-            QVERIFY2(viewport->rect().contains(inViewport), qPrintable(QStringLiteral("card %1 is not in view").arg(i)));
+            QVERIFY2(viewport->rect().contains(inViewport),
+                qPrintable(QStringLiteral("card %1 is not in view").arg(i)));
         }
         QVERIFY(!list.hasMore());
         auto* last = qobject_cast<ItemCardView*>(QApplication::focusWidget());
@@ -288,7 +294,7 @@ private Q_SLOTS:
         ItemCardView* top = list.ensureCardFor(items.first().id);
         QVERIFY(top);
         top->setFocus(Qt::TabFocusReason);
-        QList<QUuid> visited { items.first().id };
+        QList<QUuid> visited {items.first().id};
         for (int press = 0; press < 300 && visited.size() < 30; ++press) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             if (auto* focused = qobject_cast<ItemCardView*>(QApplication::focusWidget()))
