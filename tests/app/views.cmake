@@ -16,3 +16,6 @@ plenko_add_test(NAME test_app_windows SOURCES ${CMAKE_CURRENT_LIST_DIR}/AppWindo
     LIBS plenko_app plenko_test_support)
 plenko_add_test(NAME test_app_conflict_copies SOURCES ${CMAKE_CURRENT_LIST_DIR}/ConflictCopiesViewTest.cpp
     LIBS plenko_app plenko_workspace_test_support)
+# Long item lists: cards only near the view, kept while the user works with them.
+plenko_add_test(NAME test_app_long_item_list SOURCES ${CMAKE_CURRENT_LIST_DIR}/LongItemListTest.cpp
+    LIBS plenko_app plenko_workspace_test_support)
