@@ -269,6 +269,18 @@ ItemCardView* BoardContentView::cardFor(const Item& item)
 void BoardContentView::rebuildCards()
 {
     m_cardsPending = false;
+    // Which card holds the keyboard, and the list as it was: if that card leaves (deleted, archived,
+    // moved to another status) the focus goes to the card that takes its place.
+    QList<QUuid> previousOrder;
+    std::optional<QUuid> focusedId;
+    const QWidget* focus = window()->focusWidget();
+    for (int i = 0; i < m_cardsLayout->count(); ++i) {
+        if (auto* card = qobject_cast<ItemCardView*>(m_cardsLayout->itemAt(i)->widget())) {
+            previousOrder << card->item().id;
+            if (focus && (card == focus || card->isAncestorOf(focus)))
+                focusedId = card->item().id;
+        }
+    }
     // Take everything out of the layout; what stays is put back in its new order. Hiding only what
     // is left out afterwards spares the cards that stay a hide and show, each of which would lay the
     // list out again.
@@ -321,6 +333,10 @@ void BoardContentView::rebuildCards()
     }
     m_cardsLayout->addStretch(1);
     updateTabOrder();
+    // Before the leaving card is hidden: hiding it would hand the focus to whatever the tab chain
+    // names next, or to nothing.
+    if (focusedId && !keep.contains(*focusedId))
+        focusAfterRemoval(previousOrder, *focusedId, keep);
     QSet<QWidget*> placed;
     for (int i = 0; i < m_cardsLayout->count(); ++i)
         placed.insert(m_cardsLayout->itemAt(i)->widget());
@@ -370,6 +386,40 @@ void BoardContentView::focusNeighbour(const QUuid& itemId, int step)
     ItemCardView* card = list.at(target);
     card->setFocus(step < 0 ? Qt::BacktabFocusReason : Qt::TabFocusReason);
     m_scroll->ensureWidgetVisible(card, 0, 20);
+}
+
+void BoardContentView::focusAfterRemoval(const QList<QUuid>& previousOrder, const QUuid& removedId,
+    const QSet<QUuid>& kept)
+{
+    QList<ItemCardView*> shown;
+    for (int i = 0; i < m_cardsLayout->count(); ++i) {
+        if (auto* card = qobject_cast<ItemCardView*>(m_cardsLayout->itemAt(i)->widget()))
+            shown << card;
+    }
+    // The nearest card above the removed one that stays; the one after it now stands where the
+    // removed card stood.
+    qsizetype above = -1;
+    for (qsizetype i = previousOrder.indexOf(removedId) - 1; i >= 0 && above < 0; --i) {
+        if (kept.contains(previousOrder.at(i)))
+            above = shown.indexOf(m_cards.value(previousOrder.at(i)));
+    }
+    QWidget* target = nullptr;
+    if (above + 1 < shown.size())
+        target = shown.at(above + 1);
+    else if (above >= 0)
+        target = shown.at(above);
+    else if (m_archivedHeader->isVisibleTo(m_container) && m_cardsLayout->indexOf(m_archivedHeader) >= 0)
+        target = m_archivedHeader;
+    else if (m_composer->addButton()->isVisibleTo(m_composer) && m_composer->addButton()->isEnabled())
+        target = m_composer->addButton();
+    if (!target) {
+        // No card and no composer button to go to: the list itself keeps the keyboard.
+        setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    target->setFocus(Qt::OtherFocusReason);
+    if (target != m_composer->addButton())
+        m_scroll->ensureWidgetVisible(target, 0, 20);
 }
 
 void BoardContentView::fillViewport()
