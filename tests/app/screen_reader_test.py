@@ -18,7 +18,7 @@ import time
 import traceback
 
 SKIP = 77
-TIMEOUT = 30.0  # seconds any one expected state may take to appear
+TIMEOUT = 90.0  # seconds any one expected state may take to appear (generous: shared, loaded machines)
 
 
 class Skip(Exception):

@@ -16,7 +16,7 @@ plenko_add_test(NAME test_app_windows SOURCES ${CMAKE_CURRENT_LIST_DIR}/AppWindo
     LIBS plenko_app plenko_test_support)
 plenko_add_test(NAME test_app_conflict_copies SOURCES ${CMAKE_CURRENT_LIST_DIR}/ConflictCopiesViewTest.cpp
     LIBS plenko_app plenko_workspace_test_support)
-# Where the keyboard focus goes (rail arrows, a card leaving the list) and what toasts tell screen readers.
+# Where the keyboard focus goes: along the rail with the arrow keys, on from a card that leaves the list.
 plenko_add_test(NAME test_app_keyboard_focus SOURCES ${CMAKE_CURRENT_LIST_DIR}/KeyboardFocusTest.cpp
     LIBS plenko_app plenko_workspace_test_support)
 # The real application on a real accessibility bus, read and driven through pyatspi as a screen
