@@ -6,6 +6,7 @@
 #include "app/ItemCardView.h"
 #include "app/ItemListState.h"
 #include "app/Palette.h"
+#include "richtext/FloatingNewItemComposer.h"
 #include "symbols/SymbolIcons.h"
 #include "workspace/BoardViewModel.h"
 
@@ -105,6 +106,22 @@ void BoardContentView::rebuildCards()
 {
     m_cardsPending = false;
     const std::optional<Anchor> anchor = currentAnchor();
+    // Which card holds the keyboard, and the list as it was: if that card leaves (deleted, archived,
+    // moved to another status) the focus goes to the card that takes its place.
+    std::optional<QUuid> focusedId;
+    QList<QUuid> previousOrder;
+    if (const QWidget* focus = QApplication::focusWidget()) {
+        for (auto it = m_cards.cbegin(); it != m_cards.cend(); ++it) {
+            if (it.value() == focus || it.value()->isAncestorOf(focus))
+                focusedId = it.key();
+        }
+    }
+    if (focusedId) {
+        for (const Row& row : m_rows) {
+            if (row.kind == RowKind::card)
+                previousOrder << row.itemId;
+        }
+    }
     // Loading a page keeps the rows before it: their heights are kept as they are.
     const std::vector<Row> previousRows = std::exchange(m_rows, {});
     m_rows.reserve(
@@ -157,6 +174,13 @@ void BoardContentView::rebuildCards()
             labelWidget(kind)->hide();
     }
 
+    const bool focusLeaves = focusedId && rowOfItem(*focusedId) < 0;
+    if (focusLeaves) {
+        // Park the keyboard on the list while the leaving card goes: hiding it would hand the focus
+        // to whatever the tab chain names next, or to nothing.
+        setFocus(Qt::OtherFocusReason);
+    }
+
     // Cards of items that left the list go; the others show their item as it is now.
     const std::optional<QUuid> recent = m_context.workspace.recentlyUpdatedItemId();
     for (auto it = m_cards.begin(); it != m_cards.end();) {
@@ -194,8 +218,45 @@ void BoardContentView::rebuildCards()
     }
     m_geometry.setHeights(std::move(heights));
     layoutRows(anchor);
+    if (focusLeaves)
+        focusAfterRemoval(previousOrder, *focusedId);
     fillViewport();
     placeComposer();
+}
+
+void BoardContentView::focusAfterRemoval(const QList<QUuid>& previousOrder, const QUuid& removedId)
+{
+    // The nearest card above the removed one that stays; the one after it now stands where the
+    // removed card stood.
+    qsizetype above = -1;
+    for (qsizetype i = previousOrder.indexOf(removedId) - 1; i >= 0 && above < 0; --i)
+        above = rowOfItem(previousOrder.at(i));
+    const auto isCardRow = [this](qsizetype row) {
+        return row >= 0 && row < qsizetype(m_rows.size()) && m_rows[size_t(row)].kind == RowKind::card;
+    };
+    std::optional<QUuid> targetId;
+    if (isCardRow(above + 1))
+        targetId = m_rows[size_t(above + 1)].itemId;
+    else if (isCardRow(above))
+        targetId = m_rows[size_t(above)].itemId;
+    if (targetId) {
+        if (ItemCardView* card = ensureCardFor(*targetId)) {
+            card->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+    const bool headerShown = std::any_of(m_labelRows.begin(), m_labelRows.end(),
+        [this](qsizetype row) { return m_rows[size_t(row)].kind == RowKind::archivedHeader; });
+    if (headerShown) {
+        m_archivedHeader->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    if (m_composer->addButton()->isVisibleTo(m_composer) && m_composer->addButton()->isEnabled()) {
+        m_composer->addButton()->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    // No card and no composer button to go to: the list itself keeps the keyboard.
+    setFocus(Qt::OtherFocusReason);
 }
 
 std::optional<BoardContentView::Anchor> BoardContentView::currentAnchor() const

@@ -105,6 +105,9 @@ private:
     void updateTabOrder();
     // Moves the keyboard focus from the card of `itemId` to the one `step` places away.
     void focusNeighbour(const QUuid& itemId, int step);
+    // The focused card of `removedId` left the list: the keyboard goes to the next card, the
+    // previous one when it was last, and the composer when no card is left.
+    void focusAfterRemoval(const QList<QUuid>& previousOrder, const QUuid& removedId);
     void fillViewport();
     void submitNewItem(const QString& text);
 

@@ -12,6 +12,7 @@ target_sources(plenko_app PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/ContentView.cpp ${CMAKE_CURRENT_LIST_DIR}/ContentView.h
     ${CMAKE_CURRENT_LIST_DIR}/HardWorkAnimationView.cpp ${CMAKE_CURRENT_LIST_DIR}/HardWorkAnimationView.h
     ${CMAKE_CURRENT_LIST_DIR}/ItemCardAIOverlay.cpp ${CMAKE_CURRENT_LIST_DIR}/ItemCardAIOverlay.h
+    ${CMAKE_CURRENT_LIST_DIR}/ItemCardKeyboard.cpp ${CMAKE_CURRENT_LIST_DIR}/ItemCardKeyboard.h
     ${CMAKE_CURRENT_LIST_DIR}/ItemCardMenu.cpp ${CMAKE_CURRENT_LIST_DIR}/ItemCardMenu.h
     ${CMAKE_CURRENT_LIST_DIR}/ItemCardView.cpp ${CMAKE_CURRENT_LIST_DIR}/ItemCardView.h
     ${CMAKE_CURRENT_LIST_DIR}/ItemFilter.cpp ${CMAKE_CURRENT_LIST_DIR}/ItemFilter.h
