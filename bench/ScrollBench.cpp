@@ -5,6 +5,7 @@
 // bench/README.md.
 #include "BenchBoards.h"
 #include "BenchClock.h"
+#include "BenchProcess.h"
 
 #include "analytics/UsageAnalytics.h"
 #include "app/BoardContentView.h"
@@ -40,20 +41,6 @@ constexpr int stepPixels = 240;
 constexpr int viewWidth = 900;
 constexpr int viewHeight = 800;
 const QList<int> sizes {1000, 10000, 20000};
-
-double statusMb(const char* key)
-{
-    QFile file(QStringLiteral("/proc/self/status"));
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    const QList<QByteArray> lines = file.readAll().split('\n');
-    const qsizetype length = qsizetype(std::strlen(key));
-    for (const QByteArray& line : lines) {
-        if (line.startsWith(key) && line.size() > length && line.at(length) == ':')
-            return line.mid(length + 1).trimmed().split(' ').first().toDouble() / 1024.0;
-    }
-    return -1;
-}
 
 double percentile(QList<double> values, double fraction)
 {
@@ -205,14 +192,7 @@ QHash<QString, double> runChild(int count)
         QCoreApplication::applicationFilePath(), {QStringLiteral("--scroll"), QString::number(count)});
     if (!child.waitForFinished(900000) || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
         qFatal("measuring %d items failed", count);
-    QHash<QString, double> values;
-    const QList<QByteArray> lines = child.readAllStandardOutput().split('\n');
-    for (const QByteArray& line : lines) {
-        const QList<QByteArray> parts = line.split(' ');
-        if (parts.size() == 2)
-            values.insert(QString::fromLatin1(parts[0]), parts[1].toDouble());
-    }
-    return values;
+    return readMeasurements(child.readAllStandardOutput());
 }
 
 double loadAverage()
