@@ -2,9 +2,11 @@
 // above the items (reached from the marker or the keyboard), and its three actions, against a real
 // workspace and the stand-in service. Set PLENKO_GRAB_DIR to also save pictures of the card and the
 // list there.
+#include "app/ConflictCopiesView.h"
+
+#include "ViewContextFor.h"
 #include "WorkspaceFixture.h"
 #include "app/BoardContentView.h"
-#include "app/ConflictCopiesView.h"
 #include "app/ContentView.h"
 #include "app/ItemCardView.h"
 #include "app/MainContentView.h"
@@ -21,15 +23,9 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <QToolButton>
-
 #include <algorithm>
 
 namespace {
-ViewContext contextFor(WorkspaceClient& client, NotificationCenter& center)
-{
-    return ViewContext {client.workspace(), client.preferences(), client.toasts(), center, client.api(), nullptr};
-}
-
 void grabIfAsked(QWidget* widget, const QString& name)
 {
     const QString folder = qEnvironmentVariable("PLENKO_GRAB_DIR");

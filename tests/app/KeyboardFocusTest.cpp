@@ -3,8 +3,8 @@
 // temporary folder, the offscreen platform. (What screen readers hear is tested over the real
 // accessibility bus by screen_reader_test.py: offscreen, Qt 6.4 has no bridge, so its update
 // handler is never called.)
+#include "ViewContextFor.h"
 #include "WorkspaceFixture.h"
-
 #include "app/BoardContentView.h"
 #include "app/ContentView.h"
 #include "app/ItemCardView.h"
@@ -21,11 +21,6 @@
 #include <QToolButton>
 
 namespace {
-ViewContext contextFor(WorkspaceClient& client, NotificationCenter& center)
-{
-    return ViewContext { client.workspace(), client.preferences(), client.toasts(), center, client.api(), nullptr };
-}
-
 Item addItem(WorkspaceClient& client, const QUuid& boardId, const QString& content, ItemStatus status = ItemStatus::todo)
 {
     const Board board = client.workspace().findBoard(boardId).value_or(Board {});

@@ -1,7 +1,7 @@
 // The item list of a board with thousands of items, shown and scrolled offscreen: only the rows near
 // the view have card widgets, and what the user does with a card outlives scrolling.
+#include "ViewContextFor.h"
 #include "WorkspaceFixture.h"
-
 #include "app/BoardContentView.h"
 #include "app/ItemCardView.h"
 #include "app/ItemListState.h"
@@ -22,12 +22,6 @@
 #include <QTest>
 
 namespace {
-ViewContext contextFor(WorkspaceClient& client, NotificationCenter& center)
-{
-    return ViewContext {
-        client.workspace(), client.preferences(), client.toasts(), center, client.api(), nullptr};
-}
-
 // Texts of one to five lines, so the rows differ in height and some cards are clipped.
 QString textOf(int index)
 {
@@ -58,6 +52,22 @@ QList<Item> fillBoard(WorkspaceClient& client, int count, int archived = 0)
         qFatal("the board did not load its items");
     return items;
 }
+
+// The board's list in a window of its own, shown as the user sees it.
+struct ShownList
+{
+    ShownList(WorkspaceClient& client, QSize size)
+        : list(contextFor(client, center))
+    {
+        list.resize(size);
+        list.show();
+        exposed = QTest::qWaitForWindowExposed(&list);
+    }
+
+    NotificationCenter center;
+    BoardContentView list;
+    bool exposed = false;
+};
 
 void loadAllPages(BoardContentView& list)
 {
@@ -147,11 +157,9 @@ private Q_SLOTS:
         QFETCH(int, step);
         WorkspaceClient client(nullptr, QString());
         const QList<Item> items = fillBoard(client, 1500, 30);
-        NotificationCenter center;
-        BoardContentView list(contextFor(client, center));
-        list.resize(width, 700);
-        list.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        ShownList shown(client, QSize(width, 700));
+        QVERIFY(shown.exposed);
+        BoardContentView& list = shown.list;
         list.setArchivedExpanded(true);
         loadAllPages(list);
         QCoreApplication::processEvents();
@@ -206,11 +214,9 @@ private Q_SLOTS:
     {
         WorkspaceClient client(nullptr, QString());
         const QList<Item> items = fillBoard(client, 800);
-        NotificationCenter center;
-        BoardContentView list(contextFor(client, center));
-        list.resize(480, 600);
-        list.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        ShownList shown(client, QSize(480, 600));
+        QVERIFY(shown.exposed);
+        BoardContentView& list = shown.list;
         loadAllPages(list);
 
         const Item& edited = items.at(2);
@@ -255,11 +261,9 @@ private Q_SLOTS:
         WorkspaceClient client(nullptr, QString());
         const int count = BoardContentView::pageSize * 6 + 7;
         const QList<Item> items = fillBoard(client, count);
-        NotificationCenter center;
-        BoardContentView list(contextFor(client, center));
-        list.resize(480, 600);
-        list.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        ShownList shown(client, QSize(480, 600));
+        QVERIFY(shown.exposed);
+        BoardContentView& list = shown.list;
         QVERIFY(list.hasMore());
 
         ItemCardView* first = list.ensureCardFor(items.first().id);
@@ -311,11 +315,9 @@ private Q_SLOTS:
     {
         WorkspaceClient client(nullptr, QString());
         const QList<Item> items = fillBoard(client, 600);
-        NotificationCenter center;
-        BoardContentView list(contextFor(client, center));
-        list.resize(480, 600);
-        list.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        ShownList shown(client, QSize(480, 600));
+        QVERIFY(shown.exposed);
+        BoardContentView& list = shown.list;
         loadAllPages(list);
         const Item target = items.at(1);
         QVERIFY(list.card(target.id));

@@ -1,7 +1,7 @@
 // The main window against a real workspace: a real store and preference file in a temporary folder
 // and, for cloud boards, the stand-in service on 127.0.0.1. Widgets run on the offscreen platform.
+#include "ViewContextFor.h"
 #include "WorkspaceFixture.h"
-
 #include "app/AppNotifications.h"
 #include "app/BoardContentView.h"
 #include "app/BoardEditorShortcutMonitor.h"
@@ -40,16 +40,10 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
-
 #include <algorithm>
 #include <functional>
 
 namespace {
-ViewContext contextFor(WorkspaceClient& client, NotificationCenter& center)
-{
-    return ViewContext { client.workspace(), client.preferences(), client.toasts(), center, client.api(), nullptr };
-}
-
 std::optional<Board> boardNamed(WorkspaceClient& client, const QString& name)
 {
     for (const Board& board : client.workspace().boards()) {
