@@ -171,9 +171,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("shown");
         for (const auto& [name, text] : hostileTexts())
             QTest::newRow(name) << text << text;
-        QTest::newRow("runs of spaces after a tag") << QStringLiteral("<b>a   b  ") << QStringLiteral("<b>a   b  ");
-        QTest::newRow("tab then CR, NULs") << QStringLiteral("<b><\t\r") + QString(3, QChar(0)) + QStringLiteral("x</")
-                                           << QStringLiteral("<b><\t\n") + QString(3, QChar(0)) + QStringLiteral("x</");
+        QTest::newRow("runs of spaces after a tag")
+            << QStringLiteral("<b>a   b  ") << QStringLiteral("<b>a   b  ");
+        QTest::newRow("tab then CR, NULs")
+            << QStringLiteral("<b><\t\r") + QString(3, QChar(0)) + QStringLiteral("x</")
+            << QStringLiteral("<b><\t\n") + QString(3, QChar(0)) + QStringLiteral("x</");
         QTest::newRow("blank lines") << QStringLiteral("<b>a\n\n\nb") << QStringLiteral("<b>a\n\n\nb");
         QTest::newRow("line breaks at both ends") << QStringLiteral("\n<i>x\n") << QStringLiteral("\n<i>x\n");
         QTest::newRow("CR LF and CR") << QStringLiteral("<b>a\r\nb\rc") << QStringLiteral("<b>a\nb\nc");
