@@ -9,7 +9,11 @@ void fuzzRequire(bool condition, const char* property, const QString& detail)
 {
     if (condition)
         return;
-    std::fprintf(stderr, "property broken: %s\n%s\n", property, qUtf8Printable(detail));
+    // Written with its length: a detail with NUL characters would end at the first one as a C string.
+    const QByteArray shown = detail.toUtf8();
+    std::fprintf(stderr, "property broken: %s\n", property);
+    std::fwrite(shown.constData(), 1, static_cast<std::size_t>(shown.size()), stderr);
+    std::fputc('\n', stderr);
     std::abort();
 }
 

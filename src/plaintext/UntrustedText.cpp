@@ -43,7 +43,15 @@ QString toolTip(const QString& text)
     // The tool tip reads text as rich exactly when this says so; anything else is shown as it is.
     if (!Qt::mightBeRichText(text))
         return text;
-    return Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal);
+    // Pre-wrap keeps runs of spaces, tabs and blank lines (normal HTML white space would fold them into
+    // one space) and still wraps a long line. Line breaks become <br>: the HTML reader drops a raw line
+    // break right after or before a tag, and reads CR LF as two.
+    QString escaped = text;
+    escaped.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    escaped.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    escaped = escaped.toHtmlEscaped();
+    escaped.replace(QLatin1Char('\n'), QStringLiteral("<br>"));
+    return QStringLiteral("<p style=\"white-space:pre-wrap\">") + escaped + QStringLiteral("</p>");
 }
 
 } // namespace UntrustedText

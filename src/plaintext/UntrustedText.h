@@ -27,7 +27,8 @@ void setMessageBoxTexts(QMessageBox* box, const QString& text, const QString& in
 QString asRichText(const QString& text);
 
 // A tool tip that shows `text` exactly. Tool tips guess the format from the text, so plain text that
-// looks like markup is escaped and marked as rich text.
+// looks like markup is escaped and marked as rich text, keeping white space as written; each line
+// ending (CR LF, CR or LF) shows as one line break.
 QString toolTip(const QString& text);
 
 } // namespace UntrustedText

@@ -102,14 +102,8 @@ private Q_SLOTS:
     void hostile_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::newRow("image at a fifo") << QStringLiteral("<img src='%1'> hi").arg(m_fifo);
-        QTest::newRow("bold") << QStringLiteral("<b>x</b>");
-        QTest::newRow("style import of /dev/zero") << QStringLiteral("<style>@import url(/dev/zero)</style>z");
-        QTest::newRow("style sheet link at a fifo") << QStringLiteral("<link rel=stylesheet href='%1'>s").arg(m_fifo);
-        QTest::newRow("background url") << QStringLiteral("<p style='background:url(%1)'>p</p>").arg(m_fifo);
-        QTest::newRow("link to a file") << QStringLiteral("<a href='file:///etc/passwd'>open</a>");
-        QTest::newRow("entities") << QStringLiteral("&lt;b&gt; &amp; &#60;");
-        QTest::newRow("qt rich marker") << QStringLiteral("<qt>rich</qt>");
+        for (const auto& [name, text] : hostileTexts())
+            QTest::newRow(name) << text;
     }
 
     void toast_data() { hostile_data(); }
@@ -165,10 +159,29 @@ private Q_SLOTS:
         QCOMPARE(labelsShowing(&row, text), 1);
     }
 
-    void toolTip_data() { hostile_data(); }
+    // `shown` is what the tool tip's document reads back: the text with each line ending as one "\n",
+    // white space and control characters as given.
+    void toolTip_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        for (const auto& [name, text] : hostileTexts())
+            QTest::newRow(name) << text << text;
+        QTest::newRow("runs of spaces after a tag")
+            << QStringLiteral("<b>a   b  ") << QStringLiteral("<b>a   b  ");
+        QTest::newRow("tab then CR, NULs")
+            << QStringLiteral("<b><\t\r") + QString(3, QChar(0)) + QStringLiteral("x</")
+            << QStringLiteral("<b><\t\n") + QString(3, QChar(0)) + QStringLiteral("x</");
+        QTest::newRow("blank lines") << QStringLiteral("<b>a\n\n\nb") << QStringLiteral("<b>a\n\n\nb");
+        QTest::newRow("line breaks at both ends") << QStringLiteral("\n<i>x\n") << QStringLiteral("\n<i>x\n");
+        QTest::newRow("CR LF and CR") << QStringLiteral("<b>a\r\nb\rc") << QStringLiteral("<b>a\nb\nc");
+        QTest::newRow("markup on a later line") << QStringLiteral("<b>a\n  <img src='/dev/zero'>")
+                                                << QStringLiteral("<b>a\n  <img src='/dev/zero'>");
+    }
     void toolTip()
     {
         QFETCH(QString, text);
+        QFETCH(QString, shown);
         QTextDocument document;
         const QString tip = UntrustedText::toolTip(text);
         // A tool tip is read as rich text exactly when Qt::mightBeRichText says so.
@@ -177,7 +190,7 @@ private Q_SLOTS:
             return;
         }
         document.setHtml(tip);
-        QCOMPARE(document.toPlainText(), text);
+        QCOMPARE(document.toPlainText(), shown);
     }
 
     void messageBox_data() { hostile_data(); }
@@ -256,6 +269,20 @@ private Q_SLOTS:
     }
 
 private:
+    QList<std::pair<const char*, QString>> hostileTexts() const
+    {
+        return {
+            { "image at a fifo", QStringLiteral("<img src='%1'> hi").arg(m_fifo) },
+            { "bold", QStringLiteral("<b>x</b>") },
+            { "style import of /dev/zero", QStringLiteral("<style>@import url(/dev/zero)</style>z") },
+            { "style sheet link at a fifo", QStringLiteral("<link rel=stylesheet href='%1'>s").arg(m_fifo) },
+            { "background url", QStringLiteral("<p style='background:url(%1)'>p</p>").arg(m_fifo) },
+            { "link to a file", QStringLiteral("<a href='file:///etc/passwd'>open</a>") },
+            { "entities", QStringLiteral("&lt;b&gt; &amp; &#60;") },
+            { "qt rich marker", QStringLiteral("<qt>rich</qt>") },
+        };
+    }
+
     QTemporaryDir m_folder;
     QString m_fifo;
 };
