@@ -359,6 +359,10 @@ private Q_SLOTS:
                 && !answer->endsWith(QLatin1String(" refused"))) {
                 if (text)
                     member.saved.insert(itemId, *text);
+                // The member's own delete is what they want now: their earlier texts of the item
+                // need not survive it (the other member's still must).
+                if (kind == QLatin1String("delete"))
+                    member.saved.remove(itemId);
                 if (kind == QLatin1String("add"))
                     itemBoards.insert(itemId, boardId);
                 if (kind == QLatin1String("move to board"))
