@@ -27,12 +27,14 @@ const QString& decoyHash()
 
 } // namespace
 
-AccountDirectory::AccountDirectory(Database& db, const Clock& clock, AuthService& auth, const ServerConfig& config)
+AccountDirectory::AccountDirectory(
+    Database& db, const Clock& clock, AuthService& auth, const ServerConfig& config)
     : m_db(db)
     , m_clock(clock)
     , m_auth(auth)
     , m_policy(config.signUp)
-    , m_throttle(db, clock, config.maxFailuresPerAccount, config.maxFailuresPerAddress, config.failureWindowSeconds)
+    , m_throttle(
+          db, clock, config.maxFailuresPerAccount, config.maxFailuresPerAddress, config.failureWindowSeconds)
 {
 }
 
@@ -49,7 +51,8 @@ Account AccountDirectory::signUp(const QString& email, const QString& displayNam
             QStringLiteral("There is already an account for %1. Sign in instead.").arg(address));
     if (m_policy == SignUpPolicy::Invitation
         && !m_db.queryOne(
-            QStringLiteral("SELECT email FROM signup_invitations WHERE email = ? AND used_at IS NULL"), {address}))
+            QStringLiteral("SELECT email FROM signup_invitations WHERE email = ? AND used_at IS NULL"),
+            {address}))
         throw HttpError(403, QStringLiteral("NOT_INVITED"),
             QStringLiteral("This service creates accounts by invitation only, and %1 has none. Ask the "
                            "people who run it to invite you.")
@@ -61,7 +64,8 @@ Account AccountDirectory::signUp(const QString& email, const QString& displayNam
     Account account;
     m_db.transaction([&] {
         account = m_auth.findOrCreateAccount(address, displayName);
-        m_db.execute(QStringLiteral("INSERT INTO account_passwords (user_id, hash) VALUES (?, ?)"), {account.id, *hash});
+        m_db.execute(QStringLiteral("INSERT INTO account_passwords (user_id, hash) VALUES (?, ?)"),
+            {account.id, *hash});
         m_db.execute(QStringLiteral("UPDATE signup_invitations SET used_at = ? WHERE email = ?"),
             {m_clock.isoNow(), address});
     });

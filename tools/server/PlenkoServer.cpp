@@ -55,6 +55,8 @@ std::optional<QString> PlenkoServer::listen()
 {
     m_port = m_server.listen(m_config.address, m_config.port);
     if (m_port == 0)
-        return QStringLiteral("cannot listen on %1 port %2.").arg(m_config.address.toString()).arg(m_config.port);
+        return QStringLiteral("cannot listen on %1 port %2.")
+            .arg(m_config.address.toString())
+            .arg(m_config.port);
     return std::nullopt;
 }

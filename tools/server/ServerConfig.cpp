@@ -8,13 +8,14 @@
 namespace {
 
 const QSet<QString> knownKeys {QStringLiteral("server/address"), QStringLiteral("server/port"),
-    QStringLiteral("server/publicBaseUrl"), QStringLiteral("database/path"), QStringLiteral("accounts/signUp"),
-    QStringLiteral("accounts/accessTokenSeconds"), QStringLiteral("signIn/maxFailuresPerAccount"),
-    QStringLiteral("signIn/maxFailuresPerAddress"), QStringLiteral("signIn/failureWindowSeconds")};
+    QStringLiteral("server/publicBaseUrl"), QStringLiteral("database/path"),
+    QStringLiteral("accounts/signUp"), QStringLiteral("accounts/accessTokenSeconds"),
+    QStringLiteral("signIn/maxFailuresPerAccount"), QStringLiteral("signIn/maxFailuresPerAddress"),
+    QStringLiteral("signIn/failureWindowSeconds")};
 
 // A whole number in [minimum, maximum], or the error naming the key.
-std::expected<qint64, QString> number(const QSettings& settings, const QString& key, qint64 fallback,
-    qint64 minimum, qint64 maximum)
+std::expected<qint64, QString> number(
+    const QSettings& settings, const QString& key, qint64 fallback, qint64 minimum, qint64 maximum)
 {
     if (!settings.contains(key))
         return fallback;
@@ -22,10 +23,10 @@ std::expected<qint64, QString> number(const QSettings& settings, const QString& 
     const qint64 value = settings.value(key).toString().trimmed().toLongLong(&ok);
     if (!ok || value < minimum || value > maximum)
         return std::unexpected(QStringLiteral("%1 must be a whole number from %2 to %3, not \"%4\".")
-                .arg(key)
-                .arg(minimum)
-                .arg(maximum)
-                .arg(settings.value(key).toString()));
+                                   .arg(key)
+                                   .arg(minimum)
+                                   .arg(maximum)
+                                   .arg(settings.value(key).toString()));
     return value;
 }
 
@@ -45,7 +46,8 @@ std::expected<ServerConfig, QString> ServerConfig::load(const QString& path)
     }
 
     ServerConfig config;
-    const auto fail = [&path](const QString& message) { return std::unexpected(path + QStringLiteral(": ") + message); };
+    const auto fail
+        = [&path](const QString& message) { return std::unexpected(path + QStringLiteral(": ") + message); };
 
     if (settings.contains(QStringLiteral("server/address"))) {
         const QString text = settings.value(QStringLiteral("server/address")).toString().trimmed();
@@ -60,10 +62,11 @@ std::expected<ServerConfig, QString> ServerConfig::load(const QString& path)
     if (settings.contains(QStringLiteral("server/publicBaseUrl"))) {
         const QString text = settings.value(QStringLiteral("server/publicBaseUrl")).toString().trimmed();
         const QUrl url(text, QUrl::StrictMode);
-        if (!url.isValid() || (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https"))
+        if (!url.isValid()
+            || (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https"))
             || url.host().isEmpty() || url.hasQuery() || url.hasFragment())
-            return fail(
-                QStringLiteral("server/publicBaseUrl must be an http or https address, not \"%1\".").arg(text));
+            return fail(QStringLiteral("server/publicBaseUrl must be an http or https address, not \"%1\".")
+                            .arg(text));
         config.publicBaseUrl = url.adjusted(QUrl::StripTrailingSlash);
     }
 
@@ -73,17 +76,19 @@ std::expected<ServerConfig, QString> ServerConfig::load(const QString& path)
     if (QFileInfo(config.databasePath).isRelative())
         config.databasePath = file.absoluteDir().filePath(config.databasePath);
 
-    const QString policy
-        = settings.value(QStringLiteral("accounts/signUp"), QStringLiteral("invitation")).toString().trimmed();
+    const QString policy = settings.value(QStringLiteral("accounts/signUp"), QStringLiteral("invitation"))
+                               .toString()
+                               .trimmed();
     if (policy == QLatin1String("open"))
         config.signUp = SignUpPolicy::Open;
     else if (policy == QLatin1String("invitation"))
         config.signUp = SignUpPolicy::Invitation;
     else
-        return fail(QStringLiteral("accounts/signUp must be \"open\" or \"invitation\", not \"%1\".").arg(policy));
+        return fail(
+            QStringLiteral("accounts/signUp must be \"open\" or \"invitation\", not \"%1\".").arg(policy));
 
-    const auto ttl = number(settings, QStringLiteral("accounts/accessTokenSeconds"), config.accessTokenSeconds,
-        60, 24 * 3600);
+    const auto ttl = number(
+        settings, QStringLiteral("accounts/accessTokenSeconds"), config.accessTokenSeconds, 60, 24 * 3600);
     const auto perAccount = number(
         settings, QStringLiteral("signIn/maxFailuresPerAccount"), config.maxFailuresPerAccount, 1, 1000);
     const auto perAddress = number(

@@ -18,8 +18,8 @@ QString frame(const QString& body)
 
 QString SignInPage::page(const QString& nonce, SignUpPolicy policy, const QString& message)
 {
-    const QString hiddenNonce
-        = QStringLiteral("<input type=\"hidden\" name=\"deviceNonce\" value=\"%1\">").arg(nonce.toHtmlEscaped());
+    const QString hiddenNonce = QStringLiteral("<input type=\"hidden\" name=\"deviceNonce\" value=\"%1\">")
+                                    .arg(nonce.toHtmlEscaped());
     QString body = QStringLiteral("<h1>Sign in to Plenko</h1>");
     if (!message.isEmpty())
         body += QStringLiteral("<p class=\"problem\">%1</p>").arg(message.toHtmlEscaped());
@@ -32,11 +32,12 @@ QString SignInPage::page(const QString& nonce, SignUpPolicy policy, const QStrin
     if (policy == SignUpPolicy::Invitation)
         body += QStringLiteral("<p>Accounts are created by invitation. If you were invited, create yours with"
                                " the e-mail address the invitation went to.</p>");
-    body += QStringLiteral("<form method=\"post\" action=\"/auth/google/signup\">%1"
-                           "<input type=\"email\" name=\"email\" placeholder=\"E-mail\" required>"
-                           "<input type=\"text\" name=\"displayName\" placeholder=\"Display name\">"
-                           "<input type=\"password\" name=\"password\" placeholder=\"Password\" minlength=\"8\""
-                           " required><button type=\"submit\">Create account</button></form>")
+    body += QStringLiteral(
+        "<form method=\"post\" action=\"/auth/google/signup\">%1"
+        "<input type=\"email\" name=\"email\" placeholder=\"E-mail\" required>"
+        "<input type=\"text\" name=\"displayName\" placeholder=\"Display name\">"
+        "<input type=\"password\" name=\"password\" placeholder=\"Password\" minlength=\"8\""
+        " required><button type=\"submit\">Create account</button></form>")
                 .arg(hiddenNonce);
     return frame(body);
 }

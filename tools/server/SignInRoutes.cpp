@@ -42,7 +42,8 @@ ApiResponse redirectToApp(Services& s, const QString& nonce, const QString& user
 
 } // namespace
 
-void ServerRoutes::addSignIn(Router& router, Services& s, AccountDirectory& accounts, const QUrl& publicBaseUrl)
+void ServerRoutes::addSignIn(
+    Router& router, Services& s, AccountDirectory& accounts, const QUrl& publicBaseUrl)
 {
     router.add("GET", QStringLiteral("/auth/google/start"),
         [&s, publicBaseUrl](const ApiRequest& request, const QStringList&) {
@@ -77,7 +78,8 @@ void ServerRoutes::addSignIn(Router& router, Services& s, AccountDirectory& acco
                     field(form, QStringLiteral("password")), request.remoteAddress);
                 return redirectToApp(s, nonce, account.id);
             } catch (const HttpError& error) {
-                return ApiResponse::html(SignInPage::page(nonce, accounts.policy(), error.message), error.status);
+                return ApiResponse::html(
+                    SignInPage::page(nonce, accounts.policy(), error.message), error.status);
             }
         });
 
@@ -92,7 +94,8 @@ void ServerRoutes::addSignIn(Router& router, Services& s, AccountDirectory& acco
                     field(form, QStringLiteral("displayName")), field(form, QStringLiteral("password")));
                 return redirectToApp(s, nonce, account.id);
             } catch (const HttpError& error) {
-                return ApiResponse::html(SignInPage::page(nonce, accounts.policy(), error.message), error.status);
+                return ApiResponse::html(
+                    SignInPage::page(nonce, accounts.policy(), error.message), error.status);
             }
         });
 }

@@ -29,7 +29,8 @@ SignInThrottle::SignInThrottle(
 
 bool SignInThrottle::isBlocked(const QString& email, const QString& address) const
 {
-    return failures(accountSubject(email)) >= m_maxPerAccount || failures(addressSubject(address)) >= m_maxPerAddress;
+    return failures(accountSubject(email)) >= m_maxPerAccount
+        || failures(addressSubject(address)) >= m_maxPerAddress;
 }
 
 void SignInThrottle::recordFailure(const QString& email, const QString& address)
@@ -49,8 +50,8 @@ void SignInThrottle::recordSuccess(const QString& email)
 
 int SignInThrottle::failures(const QString& subject) const
 {
-    return int(m_db
-                   .queryOne(QStringLiteral("SELECT COUNT(*) AS n FROM sign_in_failures WHERE subject = ? AND at > ?"),
+    return int(m_db.queryOne(QStringLiteral(
+                                 "SELECT COUNT(*) AS n FROM sign_in_failures WHERE subject = ? AND at > ?"),
                        {subject, m_clock.epochSeconds() - m_windowSeconds})
                    ->integer("n"));
 }

@@ -11,7 +11,8 @@ class Database;
 class SignInThrottle
 {
 public:
-    SignInThrottle(Database& db, const Clock& clock, int maxPerAccount, int maxPerAddress, qint64 windowSeconds);
+    SignInThrottle(
+        Database& db, const Clock& clock, int maxPerAccount, int maxPerAddress, qint64 windowSeconds);
 
     // True when either the account or the address has used up its failures.
     bool isBlocked(const QString& email, const QString& address) const;

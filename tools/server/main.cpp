@@ -60,8 +60,8 @@ int main(int argc, char* argv[])
     if (const std::optional<QString> error = server.listen())
         return fail(*error);
     // Scripts and tests read the address from this exact line.
-    std::fprintf(stdout, "plenko-server listening on http://%s:%u\n", qPrintable(settings->address.toString()),
-        unsigned(server.port()));
+    std::fprintf(stdout, "plenko-server listening on http://%s:%u\n",
+        qPrintable(settings->address.toString()), unsigned(server.port()));
     std::fflush(stdout);
     return app.exec();
 }
