@@ -57,5 +57,5 @@ function(plenko_add_test)
     set_tests_properties(${ARG_NAME} PROPERTIES
         TIMEOUT ${ARG_TIMEOUT}
         LABELS "${ARG_LABELS}"
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;PLENKO_DEVSERVER=$<TARGET_FILE:plenko-devserver>;PLENKO_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;PLENKO_DEVSERVER=$<TARGET_FILE:plenko-devserver>;PLENKO_SERVER=$<TARGET_FILE:plenko-server>;PLENKO_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
 endfunction()

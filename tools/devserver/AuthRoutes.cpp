@@ -1,4 +1,5 @@
-// /auth/*: browser sign-in, token exchange, refresh and logout.
+// /auth/*: the devserver's browser sign-in (any account, no password), token exchange, refresh and
+// logout.
 #include "AuthService.h"
 #include "HttpError.h"
 #include "JsonBody.h"
@@ -60,6 +61,11 @@ void Routes::addAuth(Router& router, Services& s)
             return ApiResponse::redirect(callback, LoginPage::redirectPage(callback));
         });
 
+    addTokenExchange(router, s);
+}
+
+void Routes::addTokenExchange(Router& router, Services& s)
+{
     router.add("POST", QStringLiteral("/auth/login"), [&s](const ApiRequest& request, const QStringList&) {
         const JsonBody body = JsonBody::parse(request);
         const TokenPair tokens = s.auth.completeLogin(

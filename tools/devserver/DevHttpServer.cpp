@@ -80,7 +80,7 @@ QByteArray reasonPhrase(int status)
 ApiRequest toApiRequest(const QHttpServerRequest& request)
 {
     return {methodText(request.method()), request.url().path(), request.query(), request.headers(),
-        request.body()};
+        request.body(), request.remoteAddress().toString()};
 }
 
 void logLine(const ApiRequest& request, const QByteArray& outcome)

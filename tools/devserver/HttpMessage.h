@@ -17,6 +17,8 @@ struct ApiRequest
     QUrlQuery query;
     QList<QPair<QByteArray, QByteArray>> headers;
     QByteArray body;
+    // The peer of the connection (a reverse proxy's address when there is one).
+    QString remoteAddress;
 
     // Case-insensitive, as HTTP header names are.
     QByteArray header(const QByteArray& name) const;

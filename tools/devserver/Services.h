@@ -30,6 +30,8 @@ struct Services
 // The route tables, one per area of the service.
 namespace Routes {
 void addAuth(Router& router, Services& services);
+// /auth/login, /auth/refresh and /auth/logout, whatever the browser half of sign-in is.
+void addTokenExchange(Router& router, Services& services);
 void addBoards(Router& router, Services& services);
 void addItems(Router& router, Services& services);
 void addAccount(Router& router, Services& services);

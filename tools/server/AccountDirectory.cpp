@@ -1,0 +1,102 @@
+#include "AccountDirectory.h"
+
+#include "Clock.h"
+#include "Database.h"
+#include "HttpError.h"
+#include "PasswordHash.h"
+
+namespace {
+
+QString checkedEmail(const QString& email)
+{
+    const QString address = email.trimmed();
+    const qsizetype at = address.indexOf(QLatin1Char('@'));
+    if (at < 1 || at == address.size() - 1 || address.contains(QLatin1Char(' ')))
+        throw HttpError(400, QStringLiteral("INVALID_EMAIL"),
+            QStringLiteral("\"%1\" is not an e-mail address.").arg(address));
+    return address;
+}
+
+// Verifying against a hash of nothing when the e-mail is unknown costs as long as a real check, so
+// the answer's timing does not tell which e-mails have accounts.
+const QString& decoyHash()
+{
+    static const QString hash = PasswordHash::hash(QStringLiteral("no account has this")).value_or(QString());
+    return hash;
+}
+
+} // namespace
+
+AccountDirectory::AccountDirectory(
+    Database& db, const Clock& clock, AuthService& auth, const ServerConfig& config)
+    : m_db(db)
+    , m_clock(clock)
+    , m_auth(auth)
+    , m_policy(config.signUp)
+    , m_throttle(
+          db, clock, config.maxFailuresPerAccount, config.maxFailuresPerAddress, config.failureWindowSeconds)
+{
+}
+
+Account AccountDirectory::signUp(const QString& email, const QString& displayName, const QString& password)
+{
+    const QString address = checkedEmail(email);
+    if (password.size() < minimumPasswordLength || password.size() > maximumPasswordLength)
+        throw HttpError(400, QStringLiteral("INVALID_PASSWORD"),
+            QStringLiteral("The password needs %1 to %2 characters.")
+                .arg(minimumPasswordLength)
+                .arg(maximumPasswordLength));
+    if (m_db.queryOne(QStringLiteral("SELECT id FROM accounts WHERE email = ?"), {address}))
+        throw HttpError(409, QStringLiteral("ACCOUNT_EXISTS"),
+            QStringLiteral("There is already an account for %1. Sign in instead.").arg(address));
+    if (m_policy == SignUpPolicy::Invitation
+        && !m_db.queryOne(
+            QStringLiteral("SELECT email FROM signup_invitations WHERE email = ? AND used_at IS NULL"),
+            {address}))
+        throw HttpError(403, QStringLiteral("NOT_INVITED"),
+            QStringLiteral("This service creates accounts by invitation only, and %1 has none. Ask the "
+                           "people who run it to invite you.")
+                .arg(address));
+    const std::optional<QString> hash = PasswordHash::hash(password);
+    if (!hash)
+        throw HttpError(503, QStringLiteral("PASSWORD_HASH_FAILED"),
+            QStringLiteral("The service is too busy to create the account. Try again in a moment."));
+    Account account;
+    m_db.transaction([&] {
+        account = m_auth.findOrCreateAccount(address, displayName);
+        m_db.execute(QStringLiteral("INSERT INTO account_passwords (user_id, hash) VALUES (?, ?)"),
+            {account.id, *hash});
+        m_db.execute(QStringLiteral("UPDATE signup_invitations SET used_at = ? WHERE email = ?"),
+            {m_clock.isoNow(), address});
+    });
+    return account;
+}
+
+Account AccountDirectory::signIn(const QString& email, const QString& password, const QString& address)
+{
+    const QString trimmed = email.trimmed();
+    if (m_throttle.isBlocked(trimmed, address))
+        throw HttpError(429, QStringLiteral("TOO_MANY_ATTEMPTS"),
+            QStringLiteral("Too many failed sign-ins. Wait a few minutes before you try again."));
+    const std::optional<Row> row = m_db.queryOne(
+        QStringLiteral("SELECT a.id AS id, p.hash AS hash FROM accounts a JOIN account_passwords p"
+                       " ON p.user_id = a.id WHERE a.email = ?"),
+        {trimmed});
+    bool matches = false;
+    if (row)
+        matches = PasswordHash::verify(row->text("hash"), password);
+    else
+        PasswordHash::verify(decoyHash(), password);
+    if (!matches) {
+        m_throttle.recordFailure(trimmed, address);
+        throw HttpError(401, QStringLiteral("WRONG_PASSWORD"), QStringLiteral("Wrong e-mail or password."));
+    }
+    m_throttle.recordSuccess(trimmed);
+    return *m_auth.account(row->text("id"));
+}
+
+void AccountDirectory::invite(const QString& email)
+{
+    m_db.execute(QStringLiteral("INSERT OR IGNORE INTO signup_invitations (email, created_at) VALUES (?, ?)"),
+        {checkedEmail(email), m_clock.isoNow()});
+}

@@ -1,0 +1,38 @@
+// Accounts with passwords: sign-up under the configured policy, invitations for invitation-only
+// sign-up, and password sign-in guarded by the throttle. Refusals are HttpErrors whose message is
+// fit to show on the sign-in page.
+#pragma once
+
+#include "AuthService.h"
+#include "ServerConfig.h"
+#include "SignInThrottle.h"
+
+class Clock;
+class Database;
+
+class AccountDirectory
+{
+public:
+    AccountDirectory(Database& db, const Clock& clock, AuthService& auth, const ServerConfig& config);
+
+    SignUpPolicy policy() const { return m_policy; }
+
+    // Creates the account; 409 when the e-mail has one, 403 when sign-up is by invitation and the
+    // e-mail has none, 400 for a bad e-mail or a password that is too short or too long.
+    Account signUp(const QString& email, const QString& displayName, const QString& password);
+    // The account whose password this is; 401 for a wrong e-mail or password (the same answer for
+    // both, so the page does not tell which e-mails have accounts), 429 while throttled.
+    Account signIn(const QString& email, const QString& password, const QString& address);
+    // Lets this e-mail create an account when sign-up is by invitation; 400 for a bad e-mail.
+    void invite(const QString& email);
+
+    static constexpr int minimumPasswordLength = 8;
+    static constexpr int maximumPasswordLength = 1024;
+
+private:
+    Database& m_db;
+    const Clock& m_clock;
+    AuthService& m_auth;
+    SignUpPolicy m_policy;
+    SignInThrottle m_throttle;
+};

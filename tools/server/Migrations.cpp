@@ -1,0 +1,67 @@
+#include "Migrations.h"
+
+#include "Database.h"
+#include "HttpError.h"
+#include "Schema.h"
+
+#include <functional>
+#include <vector>
+
+namespace {
+
+void accountsWithPasswords(Database& db)
+{
+    db.execute(QStringLiteral("CREATE TABLE account_passwords (user_id TEXT PRIMARY KEY"
+                              " REFERENCES accounts(id) ON DELETE CASCADE, hash TEXT NOT NULL)"));
+    // E-mail addresses allowed to create an account when sign-up is by invitation.
+    db.execute(QStringLiteral("CREATE TABLE signup_invitations (email TEXT PRIMARY KEY COLLATE NOCASE,"
+                              " created_at TEXT NOT NULL, used_at TEXT)"));
+    // One row per failed sign-in, under "account:<e-mail>" and under "address:<peer>".
+    db.execute(QStringLiteral("CREATE TABLE sign_in_failures (subject TEXT NOT NULL, at INTEGER NOT NULL)"));
+    db.execute(QStringLiteral("CREATE INDEX sign_in_failures_subject ON sign_in_failures (subject, at)"));
+}
+
+// Index i holds migration i + 1. Append only: a released migration never changes.
+const std::vector<std::function<void(Database&)>>& migrations()
+{
+    static const std::vector<std::function<void(Database&)>> all {
+        // The tables the contract's services keep (the same the devserver creates).
+        [](Database& db) { Schema::create(db); },
+        accountsWithPasswords,
+    };
+    return all;
+}
+
+} // namespace
+
+int Migrations::latestVersion()
+{
+    return int(migrations().size());
+}
+
+std::optional<QString> Migrations::apply(Database& db)
+{
+    try {
+        db.execute(QStringLiteral("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)"));
+        db.transaction([&db] {
+            if (!db.queryOne(QStringLiteral("SELECT version FROM schema_version")))
+                db.execute(QStringLiteral("INSERT INTO schema_version (version) VALUES (0)"));
+        });
+        const qint64 current
+            = db.queryOne(QStringLiteral("SELECT version FROM schema_version"))->integer("version");
+        if (current > latestVersion())
+            return QStringLiteral("the database is at schema version %1, newer than this plenko-server knows "
+                                  "(%2); use a newer plenko-server.")
+                .arg(current)
+                .arg(latestVersion());
+        for (qint64 version = current + 1; version <= latestVersion(); ++version) {
+            db.transaction([&db, version] {
+                migrations().at(std::size_t(version - 1))(db);
+                db.execute(QStringLiteral("UPDATE schema_version SET version = ?"), {version});
+            });
+        }
+    } catch (const HttpError& error) {
+        return error.message;
+    }
+    return std::nullopt;
+}

@@ -1,0 +1,55 @@
+// plenko-server wired together: the contract's services on a migrated database, password sign-in
+// instead of the devserver's account picker, the health endpoint, listening where the config says.
+// The fault injector exists only because the HTTP front takes one; no route can arm it.
+#pragma once
+
+#include "AccountDirectory.h"
+#include "AuthService.h"
+#include "BoardService.h"
+#include "Clock.h"
+#include "Database.h"
+#include "DevHttpServer.h"
+#include "FaultInjector.h"
+#include "ItemService.h"
+#include "ItemStore.h"
+#include "NotificationService.h"
+#include "ReleaseFeed.h"
+#include "Router.h"
+#include "ServerConfig.h"
+#include "ServerOptions.h"
+#include "Services.h"
+#include "SyncService.h"
+
+#include <optional>
+
+class PlenkoServer
+{
+public:
+    explicit PlenkoServer(ServerConfig config);
+
+    // Opens and migrates the database; returns the reason when it cannot.
+    std::optional<QString> openDatabase();
+    // Starts listening; returns the reason when it cannot.
+    std::optional<QString> listen();
+    quint16 port() const { return m_port; }
+    AccountDirectory& accounts() { return m_accounts; }
+
+private:
+    ServerConfig m_config;
+    ServerOptions m_options;
+    Clock m_clock;
+    Database m_db;
+    NotificationService m_notifications;
+    AuthService m_auth;
+    BoardService m_boards;
+    ItemStore m_itemStore;
+    ItemService m_items;
+    SyncService m_sync;
+    FaultInjector m_faults;
+    ReleaseFeed m_releases;
+    Services m_services;
+    AccountDirectory m_accounts;
+    Router m_router;
+    DevHttpServer m_server;
+    quint16 m_port = 0;
+};

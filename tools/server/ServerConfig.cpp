@@ -1,0 +1,107 @@
+#include "ServerConfig.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+#include <QSettings>
+
+namespace {
+
+const QSet<QString> knownKeys {QStringLiteral("server/address"), QStringLiteral("server/port"),
+    QStringLiteral("server/publicBaseUrl"), QStringLiteral("database/path"),
+    QStringLiteral("accounts/signUp"), QStringLiteral("accounts/accessTokenSeconds"),
+    QStringLiteral("signIn/maxFailuresPerAccount"), QStringLiteral("signIn/maxFailuresPerAddress"),
+    QStringLiteral("signIn/failureWindowSeconds")};
+
+// A whole number in [minimum, maximum], or the error naming the key.
+std::expected<qint64, QString> number(
+    const QSettings& settings, const QString& key, qint64 fallback, qint64 minimum, qint64 maximum)
+{
+    if (!settings.contains(key))
+        return fallback;
+    bool ok = false;
+    const qint64 value = settings.value(key).toString().trimmed().toLongLong(&ok);
+    if (!ok || value < minimum || value > maximum)
+        return std::unexpected(QStringLiteral("%1 must be a whole number from %2 to %3, not \"%4\".")
+                                   .arg(key)
+                                   .arg(minimum)
+                                   .arg(maximum)
+                                   .arg(settings.value(key).toString()));
+    return value;
+}
+
+} // namespace
+
+std::expected<ServerConfig, QString> ServerConfig::load(const QString& path)
+{
+    const QFileInfo file(path);
+    if (!file.isFile() || !file.isReadable())
+        return std::unexpected(QStringLiteral("cannot read the config file %1.").arg(path));
+    const QSettings settings(path, QSettings::IniFormat);
+    if (settings.status() != QSettings::NoError)
+        return std::unexpected(QStringLiteral("%1 is not a valid INI file.").arg(path));
+    for (const QString& key : settings.allKeys()) {
+        if (!knownKeys.contains(key))
+            return std::unexpected(QStringLiteral("%1: unknown key \"%2\".").arg(path, key));
+    }
+
+    ServerConfig config;
+    const auto fail
+        = [&path](const QString& message) { return std::unexpected(path + QStringLiteral(": ") + message); };
+
+    if (settings.contains(QStringLiteral("server/address"))) {
+        const QString text = settings.value(QStringLiteral("server/address")).toString().trimmed();
+        if (!config.address.setAddress(text))
+            return fail(QStringLiteral("server/address must be an IP address, not \"%1\".").arg(text));
+    }
+    const auto port = number(settings, QStringLiteral("server/port"), config.port, 0, 65535);
+    if (!port)
+        return fail(port.error());
+    config.port = quint16(*port);
+
+    if (settings.contains(QStringLiteral("server/publicBaseUrl"))) {
+        const QString text = settings.value(QStringLiteral("server/publicBaseUrl")).toString().trimmed();
+        const QUrl url(text, QUrl::StrictMode);
+        if (!url.isValid()
+            || (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https"))
+            || url.host().isEmpty() || url.hasQuery() || url.hasFragment())
+            return fail(QStringLiteral("server/publicBaseUrl must be an http or https address, not \"%1\".")
+                            .arg(text));
+        config.publicBaseUrl = url.adjusted(QUrl::StripTrailingSlash);
+    }
+
+    config.databasePath = settings.value(QStringLiteral("database/path")).toString().trimmed();
+    if (config.databasePath.isEmpty())
+        return fail(QStringLiteral("database/path is required (the SQLite file that keeps the data)."));
+    if (QFileInfo(config.databasePath).isRelative())
+        config.databasePath = file.absoluteDir().filePath(config.databasePath);
+
+    const QString policy = settings.value(QStringLiteral("accounts/signUp"), QStringLiteral("invitation"))
+                               .toString()
+                               .trimmed();
+    if (policy == QLatin1String("open"))
+        config.signUp = SignUpPolicy::Open;
+    else if (policy == QLatin1String("invitation"))
+        config.signUp = SignUpPolicy::Invitation;
+    else
+        return fail(
+            QStringLiteral("accounts/signUp must be \"open\" or \"invitation\", not \"%1\".").arg(policy));
+
+    const auto ttl = number(
+        settings, QStringLiteral("accounts/accessTokenSeconds"), config.accessTokenSeconds, 60, 24 * 3600);
+    const auto perAccount = number(
+        settings, QStringLiteral("signIn/maxFailuresPerAccount"), config.maxFailuresPerAccount, 1, 1000);
+    const auto perAddress = number(
+        settings, QStringLiteral("signIn/maxFailuresPerAddress"), config.maxFailuresPerAddress, 1, 100000);
+    const auto window = number(settings, QStringLiteral("signIn/failureWindowSeconds"),
+        config.failureWindowSeconds, 1, 7 * 24 * 3600);
+    for (const auto* value : {&ttl, &perAccount, &perAddress, &window}) {
+        if (!*value)
+            return fail(value->error());
+    }
+    config.accessTokenSeconds = *ttl;
+    config.maxFailuresPerAccount = int(*perAccount);
+    config.maxFailuresPerAddress = int(*perAddress);
+    config.failureWindowSeconds = *window;
+    return config;
+}

@@ -1,0 +1,28 @@
+// plenko-server's settings, read from an INI file given with --config. Every key is optional except
+// the database path; an unknown key or a value that does not fit is an error naming the key, so a
+// typo never silently falls back to a default.
+#pragma once
+
+#include <QHostAddress>
+#include <QString>
+#include <QUrl>
+#include <expected>
+
+enum class SignUpPolicy { Open, Invitation };
+
+struct ServerConfig
+{
+    QHostAddress address = QHostAddress::LocalHost;
+    quint16 port = 8787;
+    // Where browsers reach the service (a reverse proxy's address when there is one); empty: the
+    // Host header of each request.
+    QUrl publicBaseUrl;
+    QString databasePath;
+    SignUpPolicy signUp = SignUpPolicy::Invitation;
+    qint64 accessTokenSeconds = 15 * 60;
+    int maxFailuresPerAccount = 5;
+    int maxFailuresPerAddress = 20;
+    qint64 failureWindowSeconds = 15 * 60;
+
+    static std::expected<ServerConfig, QString> load(const QString& path);
+};

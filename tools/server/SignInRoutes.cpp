@@ -1,0 +1,110 @@
+#include "SignInRoutes.h"
+
+#include "AccountDirectory.h"
+#include "Database.h"
+#include "HttpError.h"
+#include "LoginPage.h"
+#include "Router.h"
+#include "Services.h"
+#include "SignInPage.h"
+
+#include <QJsonObject>
+#include <QUrlQuery>
+
+namespace {
+
+// The fields of an application/x-www-form-urlencoded body, where '+' stands for a space.
+QUrlQuery formOf(const ApiRequest& request)
+{
+    QByteArray body = request.body;
+    body.replace('+', "%20");
+    return QUrlQuery(QString::fromUtf8(body));
+}
+
+QString field(const QUrlQuery& form, const QString& name)
+{
+    return form.queryItemValue(name, QUrl::FullyDecoded);
+}
+
+ApiResponse expiredSignIn()
+{
+    return ApiResponse::html(
+        LoginPage::problemPage(QStringLiteral("This sign-in has expired or was never started.")), 400);
+}
+
+ApiResponse redirectToApp(Services& s, const QString& nonce, const QString& userId)
+{
+    const QString ott = s.auth.issueLoginToken(nonce, userId);
+    const QString callback
+        = QStringLiteral("plenko://auth/callback?ott=") + QString::fromLatin1(QUrl::toPercentEncoding(ott));
+    return ApiResponse::redirect(callback, LoginPage::redirectPage(callback));
+}
+
+} // namespace
+
+void ServerRoutes::addSignIn(
+    Router& router, Services& s, AccountDirectory& accounts, const QUrl& publicBaseUrl)
+{
+    router.add("GET", QStringLiteral("/auth/google/start"),
+        [&s, publicBaseUrl](const ApiRequest& request, const QStringList&) {
+            const QString nonce = request.queryValue(QStringLiteral("deviceNonce")).trimmed();
+            if (nonce.isEmpty())
+                throw HttpError::badRequest(QStringLiteral("\"deviceNonce\" is required."));
+            s.auth.registerNonce(nonce);
+            const QString base = publicBaseUrl.isEmpty()
+                ? QStringLiteral("http://") + QString::fromLatin1(request.header("Host"))
+                : publicBaseUrl.toString();
+            const QString loginUrl = base + QStringLiteral("/auth/google/page?deviceNonce=")
+                + QString::fromLatin1(QUrl::toPercentEncoding(nonce));
+            return ApiResponse::ofContractJson(QJsonObject {{QStringLiteral("loginUrl"), loginUrl}});
+        });
+
+    router.add("GET", QStringLiteral("/auth/google/page"),
+        [&s, &accounts](const ApiRequest& request, const QStringList&) {
+            const QString nonce = request.queryValue(QStringLiteral("deviceNonce"));
+            if (!s.auth.knowsNonce(nonce))
+                return expiredSignIn();
+            return ApiResponse::html(SignInPage::page(nonce, accounts.policy()));
+        });
+
+    router.add("POST", QStringLiteral("/auth/google/complete"),
+        [&s, &accounts](const ApiRequest& request, const QStringList&) {
+            const QUrlQuery form = formOf(request);
+            const QString nonce = field(form, QStringLiteral("deviceNonce"));
+            if (!s.auth.knowsNonce(nonce))
+                return expiredSignIn();
+            try {
+                const Account account = accounts.signIn(field(form, QStringLiteral("email")),
+                    field(form, QStringLiteral("password")), request.remoteAddress);
+                return redirectToApp(s, nonce, account.id);
+            } catch (const HttpError& error) {
+                return ApiResponse::html(
+                    SignInPage::page(nonce, accounts.policy(), error.message), error.status);
+            }
+        });
+
+    router.add("POST", QStringLiteral("/auth/google/signup"),
+        [&s, &accounts](const ApiRequest& request, const QStringList&) {
+            const QUrlQuery form = formOf(request);
+            const QString nonce = field(form, QStringLiteral("deviceNonce"));
+            if (!s.auth.knowsNonce(nonce))
+                return expiredSignIn();
+            try {
+                const Account account = accounts.signUp(field(form, QStringLiteral("email")),
+                    field(form, QStringLiteral("displayName")), field(form, QStringLiteral("password")));
+                return redirectToApp(s, nonce, account.id);
+            } catch (const HttpError& error) {
+                return ApiResponse::html(
+                    SignInPage::page(nonce, accounts.policy(), error.message), error.status);
+            }
+        });
+}
+
+void ServerRoutes::addHealth(Router& router, Services& s)
+{
+    router.add("GET", QStringLiteral("/health"), [&s](const ApiRequest&, const QStringList&) {
+        // Touches the database, so a server whose storage has gone away does not report healthy.
+        s.db.queryOne(QStringLiteral("SELECT 1 AS one"));
+        return ApiResponse::ofJson(QJsonObject {{QStringLiteral("status"), QStringLiteral("ok")}});
+    });
+}

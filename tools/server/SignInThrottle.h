@@ -1,0 +1,32 @@
+// Limits failed sign-ins, per account and per network address, over a sliding window, so a
+// password cannot be guessed quickly from one place nor one account from many. Failures are kept in
+// the database and so survive a restart.
+#pragma once
+
+#include <QString>
+
+class Clock;
+class Database;
+
+class SignInThrottle
+{
+public:
+    SignInThrottle(
+        Database& db, const Clock& clock, int maxPerAccount, int maxPerAddress, qint64 windowSeconds);
+
+    // True when either the account or the address has used up its failures.
+    bool isBlocked(const QString& email, const QString& address) const;
+    void recordFailure(const QString& email, const QString& address);
+    // A successful sign-in clears the account's failures (not the address's: one right password
+    // must not buy another round of guesses at other accounts).
+    void recordSuccess(const QString& email);
+
+private:
+    int failures(const QString& subject) const;
+
+    Database& m_db;
+    const Clock& m_clock;
+    int m_maxPerAccount;
+    int m_maxPerAddress;
+    qint64 m_windowSeconds;
+};
