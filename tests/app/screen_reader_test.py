@@ -11,6 +11,7 @@ Exit status 0 passed, 1 failed, 77 skipped (the accessibility bus could not be s
 import os
 import shutil
 import signal
+import socket
 import subprocess
 import sys
 import tempfile
@@ -36,6 +37,18 @@ def read_line(process, what):
     return line
 
 
+def display_answers(number):
+    """Whether the X server of display `number` accepts a connection on its local socket."""
+    for address in ("\0/tmp/.X11-unix/X" + number, "/tmp/.X11-unix/X" + number):
+        with socket.socket(socket.AF_UNIX, socket.SOCK_STREAM) as probe:
+            try:
+                probe.connect(address)
+                return True
+            except OSError:
+                continue
+    return False
+
+
 class Session:
     """A virtual display, a private session bus and the accessibility bus, torn down in reverse."""
 
@@ -59,13 +72,32 @@ class Session:
         if not shutil.which("Xvfb"):
             fail("Xvfb is missing: run scripts/install-deps.sh")
         read_end, write_end = os.pipe()
-        self.start(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x900x24", "-nolisten", "tcp"],
-                   pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        log_path = os.path.join(self.folder, "xvfb.log")
+        with open(log_path, "wb") as log:
+            # -noreset: by default the server resets when its last client leaves, and a client that
+            # connects during the reset is refused; the accessibility bus launcher and the probe
+            # below connect and leave just before the application connects.
+            server = self.start(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x900x24",
+                                 "-nolisten", "tcp", "-noreset"], pass_fds=(write_end,), stdout=log, stderr=log)
         os.close(write_end)
         with os.fdopen(read_end) as pipe:
             number = pipe.readline().strip()
+
+        def server_log():
+            with open(log_path, "rb") as log:
+                return log.read().decode(errors="replace")[-2000:]
+
         if not number:
-            fail("Xvfb did not start")
+            fail("Xvfb did not start:\n" + server_log())
+        # The display must take connections before the application starts: on a loaded machine a
+        # display that went away shows up here with its own words, not as Qt's "could not connect".
+        deadline = time.monotonic() + TIMEOUT
+        while not display_answers(number):
+            if server.poll() is not None:
+                fail(f"Xvfb exited with status {server.returncode}:\n" + server_log())
+            if time.monotonic() > deadline:
+                fail(f"display :{number} took no connection for {TIMEOUT:.0f} s:\n" + server_log())
+            time.sleep(0.05)
         self.env["DISPLAY"] = f":{number}"
 
     def start_buses(self):
@@ -119,13 +151,14 @@ class Session:
 class Reader:
     """What a screen reader does with the tree: walk it, find by role and name, listen for events."""
 
-    def __init__(self, pid):
+    def __init__(self, process):
         import pyatspi
         from gi.repository import GLib
 
         self.pyatspi = pyatspi
         self.context = GLib.MainContext.default()
-        self.pid = pid
+        self.process = process
+        self.pid = process.pid
         self.events = []
         self.listener = lambda event: self.events.append((event.type, event.detail1,
                                                           self.safe(lambda: event.source.getRole()),
@@ -153,6 +186,8 @@ class Reader:
             found = self.safe(find)
             if found:
                 return found
+            if self.process is not None and self.process.poll() is not None:
+                fail(f"Plenko exited with status {self.process.returncode} while waiting for {what}")
             if time.monotonic() > deadline:
                 fail(f"timed out after {TIMEOUT:.0f} s waiting for {what}")
             time.sleep(0.05)
@@ -313,7 +348,7 @@ def main():
         })
         log = open(os.path.join(folder, "plenko.log"), "wb")
         application = session.start([plenko], stdout=log, stderr=subprocess.STDOUT)
-        reader = Reader(application.pid)
+        reader = Reader(application)
         check(reader, plenko)
         if application.poll() is not None:
             fail(f"Plenko exited with status {application.returncode}")
