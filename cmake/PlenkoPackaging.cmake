@@ -1,13 +1,22 @@
-# Where `cmake --install` puts the application's desktop integration, and the Debian package CPack
-# builds from it (`cpack -G DEB` in a build folder). The plenko binary installs itself (src/app);
-# plenko-devserver is a development tool and stays out of the package.
+# Where `cmake --install` puts the application's desktop integration and the server's service files,
+# and the two Debian packages CPack builds from them (`cpack -G DEB` in a build folder): "plenko"
+# (component app) and "plenko-server" (component server). The binaries install themselves (src/app,
+# tools/server); plenko-devserver is a development tool and stays out of both.
 include(GNUInstallDirs)
 
 set(PLENKO_APP_ID "net.plenko.Plenko")
 
-install(FILES packaging/${PLENKO_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES packaging/${PLENKO_APP_ID}.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-install(FILES packaging/${PLENKO_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES packaging/${PLENKO_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT app)
+install(FILES packaging/${PLENKO_APP_ID}.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
+    COMPONENT app)
+install(FILES packaging/${PLENKO_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT app)
+
+# The server runs as a systemd service over the settings in /etc (kept as a conffile, so an upgrade
+# never overwrites the administrator's edits); the proxy example and the manual go with its docs.
+install(FILES packaging/server/plenko-server.service DESTINATION lib/systemd/system COMPONENT server)
+install(FILES packaging/server/plenko-server.ini DESTINATION /etc/plenko-server COMPONENT server)
+install(FILES docs/server.md packaging/server/nginx-plenko-server.conf
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/plenko-server COMPONENT server)
 
 set(CPACK_PACKAGE_NAME "plenko")
 set(CPACK_PACKAGE_VENDOR "Plenko")
@@ -30,6 +39,17 @@ set(CPACK_DEBIAN_PACKAGE_RELEASE "${PLENKO_BUILD_NUMBER}")
 # across runs (without one they live in memory for the run) and xdg-open opens the browser: both are
 # found at run time, so they are recommended rather than required.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gnome-keyring, xdg-utils")
+set(CPACK_DEBIAN_APP_PACKAGE_RECOMMENDS "gnome-keyring, xdg-utils")
+
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL app server)
+set(CPACK_DEBIAN_APP_PACKAGE_NAME "plenko")
+set(CPACK_DEBIAN_SERVER_PACKAGE_NAME "plenko-server")
+set(CPACK_DEBIAN_SERVER_PACKAGE_SECTION "net")
+set(CPACK_DEBIAN_APP_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
+set(CPACK_DEBIAN_SERVER_DESCRIPTION "The Plenko service for a team to run: boards, members, sign-in \
+with passwords and sync for Plenko clients, kept in SQLite, as a systemd service behind a reverse proxy \
+that terminates TLS.")
+set(CPACK_DEBIAN_SERVER_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/server/conffiles)
 
 include(CPack)
