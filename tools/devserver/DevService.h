@@ -2,20 +2,9 @@
 // together and listening on 127.0.0.1.
 #pragma once
 
-#include "AuthService.h"
-#include "BoardService.h"
-#include "Clock.h"
-#include "Database.h"
 #include "DevHttpServer.h"
-#include "FaultInjector.h"
-#include "ItemService.h"
-#include "ItemStore.h"
-#include "NotificationService.h"
-#include "ReleaseFeed.h"
 #include "Router.h"
-#include "ServerOptions.h"
-#include "Services.h"
-#include "SyncService.h"
+#include "ServiceStack.h"
 
 #include <optional>
 
@@ -29,18 +18,7 @@ public:
     quint16 port() const { return m_port; }
 
 private:
-    ServerOptions m_options;
-    Clock m_clock;
-    Database m_db;
-    NotificationService m_notifications;
-    AuthService m_auth;
-    BoardService m_boards;
-    ItemStore m_itemStore;
-    ItemService m_items;
-    SyncService m_sync;
-    FaultInjector m_faults;
-    ReleaseFeed m_releases;
-    Services m_services;
+    ServiceStack m_stack;
     Router m_router;
     DevHttpServer m_server;
     quint16 m_port = 0;

@@ -19,34 +19,25 @@ ServerOptions optionsFor(const ServerConfig& config)
 
 PlenkoServer::PlenkoServer(ServerConfig config)
     : m_config(std::move(config))
-    , m_options(optionsFor(m_config))
-    , m_notifications(m_db, m_clock)
-    , m_auth(m_db, m_clock, m_options.accessTtlSeconds)
-    , m_boards(m_db, m_clock, m_notifications)
-    , m_itemStore(m_db, m_clock, m_boards)
-    , m_items(m_boards, m_itemStore, m_notifications)
-    , m_sync(m_db, m_boards, m_itemStore, m_items)
-    , m_releases(m_options.latestVersion, m_options.latestBuild, m_clock.isoNow())
-    , m_services {m_db, m_clock, m_auth, m_boards, m_items, m_sync, m_notifications, m_faults, m_releases,
-          m_options}
-    , m_accounts(m_db, m_clock, m_auth, m_config)
-    , m_router(m_clock)
-    , m_server(m_router, m_faults, m_clock, false)
+    , m_stack(optionsFor(m_config))
+    , m_accounts(m_stack.db, m_stack.clock, m_stack.auth, m_config)
+    , m_router(m_stack.clock)
+    , m_server(m_router, m_stack.faults, m_stack.clock, false)
 {
-    ServerRoutes::addSignIn(m_router, m_services, m_accounts, m_config.publicBaseUrl);
-    Routes::addTokenExchange(m_router, m_services);
-    Routes::addBoards(m_router, m_services);
-    Routes::addItems(m_router, m_services);
-    Routes::addAccount(m_router, m_services);
-    Routes::addPublic(m_router, m_services);
-    ServerRoutes::addHealth(m_router, m_services);
+    ServerRoutes::addSignIn(m_router, m_stack.services, m_accounts, m_config.publicBaseUrl);
+    Routes::addTokenExchange(m_router, m_stack.services);
+    Routes::addBoards(m_router, m_stack.services);
+    Routes::addItems(m_router, m_stack.services);
+    Routes::addAccount(m_router, m_stack.services);
+    Routes::addPublic(m_router, m_stack.services);
+    ServerRoutes::addHealth(m_router, m_stack.services);
 }
 
 std::optional<QString> PlenkoServer::openDatabase()
 {
-    if (auto error = m_db.open(m_config.databasePath))
+    if (auto error = m_stack.db.open(m_config.databasePath))
         return QStringLiteral("cannot open the database %1: %2").arg(m_config.databasePath, *error);
-    if (auto error = Migrations::apply(m_db))
+    if (auto error = Migrations::apply(m_stack.db))
         return QStringLiteral("cannot prepare the database %1: %2").arg(m_config.databasePath, *error);
     return std::nullopt;
 }

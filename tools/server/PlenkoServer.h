@@ -4,21 +4,10 @@
 #pragma once
 
 #include "AccountDirectory.h"
-#include "AuthService.h"
-#include "BoardService.h"
-#include "Clock.h"
-#include "Database.h"
 #include "DevHttpServer.h"
-#include "FaultInjector.h"
-#include "ItemService.h"
-#include "ItemStore.h"
-#include "NotificationService.h"
-#include "ReleaseFeed.h"
 #include "Router.h"
 #include "ServerConfig.h"
-#include "ServerOptions.h"
-#include "Services.h"
-#include "SyncService.h"
+#include "ServiceStack.h"
 
 #include <optional>
 
@@ -36,18 +25,7 @@ public:
 
 private:
     ServerConfig m_config;
-    ServerOptions m_options;
-    Clock m_clock;
-    Database m_db;
-    NotificationService m_notifications;
-    AuthService m_auth;
-    BoardService m_boards;
-    ItemStore m_itemStore;
-    ItemService m_items;
-    SyncService m_sync;
-    FaultInjector m_faults;
-    ReleaseFeed m_releases;
-    Services m_services;
+    ServiceStack m_stack;
     AccountDirectory m_accounts;
     Router m_router;
     DevHttpServer m_server;

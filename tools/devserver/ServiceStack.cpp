@@ -1,0 +1,14 @@
+#include "ServiceStack.h"
+
+ServiceStack::ServiceStack(ServerOptions serverOptions)
+    : options(std::move(serverOptions))
+    , notifications(db, clock)
+    , auth(db, clock, options.accessTtlSeconds)
+    , boards(db, clock, notifications)
+    , itemStore(db, clock, boards)
+    , items(boards, itemStore, notifications)
+    , sync(db, boards, itemStore, items)
+    , releases(options.latestVersion, options.latestBuild, clock.isoNow())
+    , services {db, clock, auth, boards, items, sync, notifications, faults, releases, options}
+{
+}

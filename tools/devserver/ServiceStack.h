@@ -1,0 +1,37 @@
+// The contract's services over one database, wired in the order they depend on each other. The
+// devserver and plenko-server each hold one and add their own routes and HTTP front around it.
+#pragma once
+
+#include "AuthService.h"
+#include "BoardService.h"
+#include "Clock.h"
+#include "Database.h"
+#include "FaultInjector.h"
+#include "ItemService.h"
+#include "ItemStore.h"
+#include "NotificationService.h"
+#include "ReleaseFeed.h"
+#include "ServerOptions.h"
+#include "Services.h"
+#include "SyncService.h"
+
+struct ServiceStack
+{
+    explicit ServiceStack(ServerOptions serverOptions);
+    ServiceStack(const ServiceStack&) = delete;
+    ServiceStack& operator=(const ServiceStack&) = delete;
+
+    ServerOptions options;
+    Clock clock;
+    Database db;
+    NotificationService notifications;
+    AuthService auth;
+    BoardService boards;
+    ItemStore itemStore;
+    ItemService items;
+    SyncService sync;
+    FaultInjector faults;
+    ReleaseFeed releases;
+    // What the route tables take: references to the members above.
+    Services services;
+};
