@@ -38,3 +38,13 @@ QCoro::Task<ApiResult<T>> fetchRecord(NetworkService* client, EndpointRequest en
         co_return std::unexpected(response.error());
     co_return client->decode<T>(*response);
 }
+
+// As fetchRecord, with the body decoded off the UI thread.
+template<typename T>
+QCoro::Task<ApiResult<T>> fetchRecordInBackground(NetworkService* client, EndpointRequest endpoint)
+{
+    ApiResult<ServiceResponse> response = co_await sendEndpointRequest(client, std::move(endpoint));
+    if (!response)
+        co_return std::unexpected(response.error());
+    co_return co_await client->decodeInBackground<T>(std::move(*response));
+}
