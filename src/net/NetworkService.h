@@ -12,9 +12,7 @@
 #include "net/ServiceRequest.h"
 #include "net/TokenStore.h"
 
-#include <QCoro/QCoroFuture>
 #include <QCoro/QCoroTask>
-#include <QtConcurrent/QtConcurrentRun>
 #include <QNetworkAccessManager>
 #include <QObject>
 #include <QString>
@@ -81,21 +79,6 @@ public:
         if (!decoded)
             return std::unexpected(decodingFailure(serviceRecordName<T>(), response, decoded.error()));
         return std::move(*decoded);
-    }
-
-    // As decode, with the body parsed on a worker thread, so a large answer (a board's sync with
-    // tens of thousands of items) does not hold up the window; the result comes back on this thread.
-    // Only the status check reads the service, before the suspension.
-    template<typename T>
-    QCoro::Task<ApiResult<T>> decodeInBackground(ServiceResponse response) const
-    {
-        if (auto valid = validateStatus(response); !valid)
-            co_return std::unexpected(valid.error());
-        const QByteArray body = response.body;
-        auto decoded = co_await QtConcurrent::run([body] { return decodeServiceResponse<T>(body); });
-        if (!decoded)
-            co_return std::unexpected(decodingFailure(serviceRecordName<T>(), response, decoded.error()));
-        co_return std::move(*decoded);
     }
 
     QCoro::Task<ApiResult<void>> refreshTokens();
