@@ -7,8 +7,8 @@
 #include <QByteArray>
 #include <QCoro/QCoroFuture>
 #include <QPointer>
-#include <QtConcurrent/QtConcurrentRun>
 #include <QString>
+#include <QtConcurrent/QtConcurrentRun>
 
 struct EndpointRequest
 {
@@ -66,6 +66,6 @@ QCoro::Task<ApiResult<T>> fetchRecordInBackground(NetworkService* client, Endpoi
     // The rare failure is read once more by the client, which names and logs it as it does any.
     if (service)
         co_return client->decode<T>(*response);
-    co_return std::unexpected(ApiError::make(response->status, QStringLiteral("Decoding Failed"), decoded.error(),
-        response->path()));
+    co_return std::unexpected(ApiError::make(
+        response->status, QStringLiteral("Decoding Failed"), decoded.error(), response->path()));
 }

@@ -299,7 +299,8 @@ void count(OverallBoardProgress& tally, ItemStatus status, qint64 items)
 
 std::expected<QHash<QUuid, OverallBoardProgress>, StoreError> StoreContext::fetchItemTallies()
 {
-    auto prepared = statement(QStringLiteral("SELECT boardId, status, count FROM item_tally WHERE count > 0"));
+    auto prepared
+        = statement(QStringLiteral("SELECT boardId, status, count FROM item_tally WHERE count > 0"));
     if (!prepared)
         return std::unexpected(prepared.error());
     SqliteStatement& select = **prepared;

@@ -17,7 +17,6 @@
 #include <QObject>
 #include <QString>
 #include <QUuid>
-
 #include <expected>
 #include <functional>
 #include <memory>

@@ -8,7 +8,6 @@
 #include "store/PreferenceKeys.h"
 
 #include <QTimer>
-
 #include <algorithm>
 
 namespace {

@@ -32,7 +32,7 @@ void BoardViewModel::reloadWorkspaceFromStore(bool signedIn)
 
     // Boards shown with their items keep them (read afresh); the rest only get their tallies, so
     // the cost does not grow with the items of boards nobody looks at.
-    QSet<QUuid> loaded { m_selectedBoard.id };
+    QSet<QUuid> loaded {m_selectedBoard.id};
     for (const Board& board : std::as_const(m_boards)) {
         if (board.hasItemsLoaded())
             loaded.insert(board.id);

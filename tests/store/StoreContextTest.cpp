@@ -84,10 +84,11 @@ private Q_SLOTS:
         }
         {
             RawConnection raw(m_file);
-            QVERIFY(raw.execute(QStringLiteral("DROP TABLE conflict_copy; DROP TABLE pending_board_info; "
-                                               "DROP TRIGGER item_tally_insert; DROP TRIGGER item_tally_delete; "
-                                               "DROP TRIGGER item_tally_update; DROP TABLE item_tally; "
-                                               "PRAGMA user_version = 1;")));
+            QVERIFY(
+                raw.execute(QStringLiteral("DROP TABLE conflict_copy; DROP TABLE pending_board_info; "
+                                           "DROP TRIGGER item_tally_insert; DROP TRIGGER item_tally_delete; "
+                                           "DROP TRIGGER item_tally_update; DROP TABLE item_tally; "
+                                           "PRAGMA user_version = 1;")));
         }
         Item mine = item;
         mine.content = QStringLiteral("My **version**\nwith two lines");
@@ -247,7 +248,8 @@ private Q_SLOTS:
         };
 
         QList<std::shared_ptr<LocalItem>> items;
-        for (ItemStatus status : {ItemStatus::todo, ItemStatus::todo, ItemStatus::inProgress, ItemStatus::done}) {
+        for (ItemStatus status :
+            {ItemStatus::todo, ItemStatus::todo, ItemStatus::inProgress, ItemStatus::done}) {
             Item item = sampleItem(boardA, QStringLiteral("item"));
             item.status = status;
             items.append(context->insert(makeLocalItem(item)));

@@ -201,10 +201,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("operation");
         QTest::addColumn<QStringList>("expected");
         QTest::addColumn<OverallBoardProgress>("tally");
-        QTest::newRow("quick capture") << "add" << QStringList {"Draft", "New", "Report"}
-                                       << OverallBoardProgress {3, 0, 1, 2};
-        QTest::newRow("edit") << "edit" << QStringList {"Draft", "Report v2"} << OverallBoardProgress {2, 0, 1, 1};
-        QTest::newRow("status") << "status" << QStringList {"Draft", "Report"} << OverallBoardProgress {2, 1, 1, 0};
+        QTest::newRow("quick capture")
+            << "add" << QStringList {"Draft", "New", "Report"} << OverallBoardProgress {3, 0, 1, 2};
+        QTest::newRow("edit") << "edit" << QStringList {"Draft", "Report v2"}
+                              << OverallBoardProgress {2, 0, 1, 1};
+        QTest::newRow("status") << "status" << QStringList {"Draft", "Report"}
+                                << OverallBoardProgress {2, 1, 1, 0};
         QTest::newRow("delete") << "delete" << QStringList {"Draft"} << OverallBoardProgress {1, 0, 1, 0};
         QTest::newRow("moved in") << "moveIn" << QStringList {"Draft", "Keep me", "Report"}
                                   << OverallBoardProgress {3, 0, 1, 2};
