@@ -12,6 +12,7 @@
 // `bench_app SEARCH_ITEMS START_ITEMS...` runs other sizes.
 #include "BenchBoards.h"
 #include "BenchClock.h"
+#include "BenchProcess.h"
 
 #include "app/BoardContentView.h"
 #include "app/ContentView.h"
@@ -49,20 +50,6 @@ const QString searchWord = QStringLiteral("release");
 double minimum(const QList<double>& values)
 {
     return values.isEmpty() ? 0 : *std::min_element(values.cbegin(), values.cend());
-}
-
-// A line of /proc/self/status in MB ("VmRSS", "VmHWM").
-double statusMb(const char* key)
-{
-    QFile file(QStringLiteral("/proc/self/status"));
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    const QList<QByteArray> lines = file.readAll().split('\n');
-    for (const QByteArray& line : lines) {
-        if (line.startsWith(key) && line.size() > qsizetype(strlen(key)) && line.at(qsizetype(strlen(key))) == ':')
-            return line.mid(qsizetype(strlen(key)) + 1).trimmed().split(' ').first().toDouble() / 1024.0;
-    }
-    return -1;
 }
 
 // Notes the paint events of the window and of everything in it.
@@ -280,14 +267,7 @@ QHash<QString, double> runChild(const QString& home, const QStringList& argument
         qFatal("measuring process failed (%s, exit code %d): %s\n%s",
             child.exitStatus() == QProcess::CrashExit ? "crashed" : "exited", child.exitCode(),
             qPrintable(arguments.join(QLatin1Char(' '))), child.readAllStandardOutput().constData());
-    QHash<QString, double> values;
-    const QList<QByteArray> lines = child.readAllStandardOutput().split('\n');
-    for (const QByteArray& line : lines) {
-        const QList<QByteArray> parts = line.split(' ');
-        if (parts.size() == 2)
-            values.insert(QString::fromLatin1(parts[0]), parts[1].toDouble());
-    }
-    return values;
+    return readMeasurements(child.readAllStandardOutput());
 }
 
 QList<double> column(const QList<QHash<QString, double>>& rows, const QString& key)

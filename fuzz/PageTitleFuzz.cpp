@@ -37,7 +37,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!text.contains(QLatin1Char('&')))
             fuzzRequire(decoded == text, "text without '&' is left as it is", text);
         // What an escaper writes, the decoder reads back exactly.
-        fuzzRequire(decodeEntities(text.toHtmlEscaped()) == text, "escaped text decodes to itself", text);
+        // A title reads a non-breaking space as a space, written or escaped.
+        QString plain = text;
+        plain.replace(QChar::Nbsp, QLatin1Char(' '));
+        fuzzRequire(decodeEntities(text.toHtmlEscaped()) == plain, "escaped text decodes to itself", text);
         requireNotLonger(decodeEntities(text), text);
         return 0;
     }

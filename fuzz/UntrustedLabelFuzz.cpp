@@ -51,7 +51,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     delete label;
 
     const QString tip = UntrustedText::toolTip(text);
-    if (!text.isEmpty()) {
+    // A tool tip reads its text as rich exactly when Qt::mightBeRichText says so: text it reads as
+    // plain is shown as it is, anything else escaped.
+    if (!Qt::mightBeRichText(text)) {
+        fuzzRequire(tip == text, "a tool tip of text read as plain is the text", text);
+    } else {
         fuzzRequire(Qt::mightBeRichText(tip), "a tool tip of untrusted text is read as escaped rich text", text);
         QTextDocument document;
         document.setHtml(tip);

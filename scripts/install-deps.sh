@@ -10,6 +10,8 @@ packages=(
     # Local time zones: date badges, item details and the dashboard read them.
     tzdata
     gnome-keyring libsecret-1-0 dbus dbus-x11 xvfb xauth desktop-file-utils xdg-utils openbox
+    # The screen-reader test: the accessibility bus and the Python client a screen reader uses.
+    at-spi2-core python3 python3-pyatspi
     # Fonts for the scripts the text tests draw: Arabic and Hebrew come with DejaVu.
     fonts-dejavu-core fonts-lohit-deva fonts-tlwg-loma-otf fonts-wqy-microhei fonts-noto-color-emoji
 )

@@ -4,7 +4,6 @@
 #include "app/ItemCardView.h"
 #include "app/ItemListState.h"
 #include "app/Palette.h"
-#include "symbols/SymbolIcons.h"
 #include "richtext/EditorView.h"
 #include "richtext/FloatingNewItemComposer.h"
 #include "workspace/BoardViewModel.h"
@@ -12,7 +11,6 @@
 #include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QSet>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -47,7 +45,8 @@ BoardContentView::BoardContentView(const ViewContext& context, QWidget* parent)
     m_scroll = new QScrollArea(this);
     m_scroll->setObjectName(QStringLiteral("itemScroll"));
     m_scroll->setFrameShape(QFrame::NoFrame);
-    m_scroll->setWidgetResizable(true);
+    // The list sizes and fills its content itself, only the rows near the view having widgets.
+    m_scroll->setWidgetResizable(false);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // The cards take the focus and the list scrolls to the focused one; the area itself is no stop.
     m_scroll->setFocusPolicy(Qt::NoFocus);
@@ -55,10 +54,10 @@ BoardContentView::BoardContentView(const ViewContext& context, QWidget* parent)
     m_container->setObjectName(QStringLiteral("itemContainer"));
     m_container->setAutoFillBackground(false);
     m_scroll->viewport()->setAutoFillBackground(false);
-    m_cardsLayout = new QVBoxLayout(m_container);
-    m_cardsLayout->setContentsMargins(20, 14, 20, 84);
-    m_cardsLayout->setSpacing(8);
     m_scroll->setWidget(m_container);
+    m_scroll->viewport()->installEventFilter(this);
+    // A card asking for another size (expanded, details shown, editing) has the rows laid out again.
+    m_container->installEventFilter(this);
     layout->addWidget(m_scroll);
 
     m_emptyLabel = new QLabel(QStringLiteral("No items here yet."), m_container);
@@ -82,12 +81,13 @@ BoardContentView::BoardContentView(const ViewContext& context, QWidget* parent)
     m_loadingLabel->setAlignment(Qt::AlignCenter);
     m_loadingLabel->setStyleSheet(QStringLiteral("color: %1; padding: 12px;").arg(Palette::secondaryText().name()));
 
-    // Placed by rebuildCards only when they apply.
+    // Placed as rows only when they apply.
     m_emptyLabel->hide();
     m_archivedHeader->hide();
     m_loadingLabel->hide();
 
     connect(m_scroll->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        layoutRows();
         if (hasMore() && value >= m_scroll->verticalScrollBar()->maximum() - 400)
             QTimer::singleShot(0, this, &BoardContentView::loadMore);
     });
@@ -111,10 +111,8 @@ BoardContentView::BoardContentView(const ViewContext& context, QWidget* parent)
         const auto recent = m_context.workspace.recentlyUpdatedItemId();
         for (ItemCardView* card : std::as_const(m_cards))
             card->setHighlighted(recent == card->item().id);
-        if (recent) {
-            if (ItemCardView* card = m_cards.value(*recent))
-                m_scroll->ensureWidgetVisible(card, 0, 40);
-        }
+        if (recent && rowOfItem(*recent) >= 0)
+            scrollToRow(rowOfItem(*recent), 40);
     });
     refresh();
 }
@@ -166,6 +164,11 @@ void BoardContentView::refresh()
         m_listState->setEditingItemId(std::nullopt);
         m_composer->setComposerVisible(false);
     }
+    if (board.users != m_geometryUsers) {
+        // Mentions read as member names: the measured heights were for the old names.
+        m_geometryUsers = board.users;
+        m_geometry.forgetMeasurements();
+    }
     m_composer->setAddingEnabled(board.isActive);
     m_composer->setBoardUsers(board.users);
     m_composer->setStatusTint(Palette::statusColor(static_cast<int>(m_mode)));
@@ -180,8 +183,14 @@ void BoardContentView::refresh()
     std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) { return a.order < b.order; });
     m_liveItems.clear();
     m_archivedItems.clear();
-    for (const Item& item : std::as_const(items))
-        (item.isArchived() ? m_archivedItems : m_liveItems) << item;
+    m_itemIndex.clear();
+    m_itemIndex.reserve(items.size());
+    for (const Item& item : std::as_const(items)) {
+        QList<Item>& section = item.isArchived() ? m_archivedItems : m_liveItems;
+        // Live items by their place, archived ones counted down from -1.
+        m_itemIndex.insert(item.id, item.isArchived() ? -section.size() - 1 : section.size());
+        section << item;
+    }
     scheduleCards();
 }
 
@@ -217,174 +226,6 @@ QToolButton* BoardContentView::archivedHeader()
 {
     updatePendingCards();
     return m_archivedHeader;
-}
-
-ItemCardView* BoardContentView::card(const QUuid& itemId)
-{
-    updatePendingCards();
-    return m_cards.value(itemId);
-}
-
-QList<ItemCardView*> BoardContentView::cards()
-{
-    updatePendingCards();
-    QList<ItemCardView*> result;
-    for (int i = 0; i < m_cardsLayout->count(); ++i) {
-        if (auto* card = qobject_cast<ItemCardView*>(m_cardsLayout->itemAt(i)->widget()))
-            result << card;
-    }
-    return result;
-}
-
-ItemCardView* BoardContentView::cardFor(const Item& item)
-{
-    if (ItemCardView* existing = m_cards.value(item.id)) {
-        existing->setItem(item);
-        return existing;
-    }
-    auto* card = new ItemCardView(m_context, *m_listState, m_container);
-    card->setItem(item);
-    QPointer<BoardViewModel> workspace(&m_context.workspace);
-    connect(card, &ItemCardView::updateRequested, this, [workspace](const Item& changed) {
-        if (workspace)
-            workspace->updateItem(changed);
-    });
-    connect(card, &ItemCardView::deleteRequested, this, [workspace](const Item& removed) {
-        if (workspace)
-            workspace->deleteItem(removed);
-    });
-    connect(card, &ItemCardView::archiveRequested, this, [workspace](const Item& changed, bool archived) {
-        if (workspace)
-            workspace->setItemArchived(changed, archived);
-    });
-    connect(card, &ItemCardView::moveRequested, this, &BoardContentView::requestMove);
-    connect(card, &ItemCardView::mergeRequested, this, &BoardContentView::mergeDropped);
-    connect(card, &ItemCardView::neighbourRequested, this,
-        [this, id = item.id](int step) { focusNeighbour(id, step); });
-    connect(card, &ItemCardView::conflictCopiesRequested, m_conflictCopies, &ConflictCopiesView::reveal);
-    m_cards.insert(item.id, card);
-    return card;
-}
-
-void BoardContentView::rebuildCards()
-{
-    m_cardsPending = false;
-    // Take everything out of the layout; what stays is put back in its new order. Hiding only what
-    // is left out afterwards spares the cards that stay a hide and show, each of which would lay the
-    // list out again.
-    QList<QWidget*> taken;
-    while (m_cardsLayout->count() > 0) {
-        QLayoutItem* entry = m_cardsLayout->takeAt(0);
-        if (entry->widget())
-            taken << entry->widget();
-        delete entry;
-    }
-
-    QSet<QUuid> keep;
-    int budget = m_shownCount;
-    const auto place = [&](const Item& item) {
-        ItemCardView* card = cardFor(item);
-        card->setHighlighted(m_context.workspace.recentlyUpdatedItemId() == item.id);
-        m_cardsLayout->addWidget(card);
-        card->show();
-        keep.insert(item.id);
-        --budget;
-    };
-    for (const Item& item : std::as_const(m_liveItems)) {
-        if (budget <= 0)
-            break;
-        place(item);
-    }
-    const bool allLiveShown = m_shownCount >= m_liveItems.size();
-    if (m_liveItems.isEmpty() && m_archivedItems.isEmpty()) {
-        m_cardsLayout->addWidget(m_emptyLabel);
-        m_emptyLabel->show();
-    }
-    if (allLiveShown && !m_archivedItems.isEmpty()) {
-        m_archivedHeader->setText(QStringLiteral("Archived (%1)").arg(m_archivedItems.size()));
-        m_archivedHeader->setIcon(SymbolIcons::icon(
-            m_archivedExpanded ? QStringLiteral("chevron.down") : QStringLiteral("chevron.right"),
-            Palette::secondaryText(), 12));
-        m_cardsLayout->addWidget(m_archivedHeader, 0, Qt::AlignLeft);
-        m_archivedHeader->show();
-        if (m_archivedExpanded) {
-            for (const Item& item : std::as_const(m_archivedItems)) {
-                if (budget <= 0)
-                    break;
-                place(item);
-            }
-        }
-    }
-    if (hasMore()) {
-        m_cardsLayout->addWidget(m_loadingLabel);
-        m_loadingLabel->show();
-    }
-    m_cardsLayout->addStretch(1);
-    updateTabOrder();
-    QSet<QWidget*> placed;
-    for (int i = 0; i < m_cardsLayout->count(); ++i)
-        placed.insert(m_cardsLayout->itemAt(i)->widget());
-    for (QWidget* widget : std::as_const(taken)) {
-        if (!placed.contains(widget))
-            widget->hide();
-    }
-
-    for (auto it = m_cards.begin(); it != m_cards.end();) {
-        if (!keep.contains(it.key())) {
-            it.value()->deleteLater();
-            it = m_cards.erase(it);
-        } else {
-            ++it;
-        }
-    }
-    fillViewport();
-    placeComposer();
-}
-
-void BoardContentView::updateTabOrder()
-{
-    // Cards made later would join the end of the window's tab chain; keep them in list order right
-    // after the status tabs, the archived section's header among them.
-    QWidget* previous = m_scroll;
-    for (int i = 0; i < m_cardsLayout->count(); ++i) {
-        QWidget* widget = m_cardsLayout->itemAt(i)->widget();
-        if (widget && (qobject_cast<ItemCardView*>(widget) || widget == m_archivedHeader)) {
-            QWidget::setTabOrder(previous, widget);
-            previous = widget;
-        }
-    }
-}
-
-void BoardContentView::focusNeighbour(const QUuid& itemId, int step)
-{
-    if (step > 0 && hasMore() && cards().size() > 0 && cards().last()->item().id == itemId)
-        loadMore();
-    const QList<ItemCardView*> list = cards();
-    const auto from = std::find_if(
-        list.begin(), list.end(), [&itemId](const ItemCardView* card) { return card->item().id == itemId; });
-    if (from == list.end())
-        return;
-    const qsizetype target = (from - list.begin()) + step;
-    if (target < 0 || target >= list.size())
-        return;
-    ItemCardView* card = list.at(target);
-    card->setFocus(step < 0 ? Qt::BacktabFocusReason : Qt::TabFocusReason);
-    m_scroll->ensureWidgetVisible(card, 0, 20);
-}
-
-void BoardContentView::fillViewport()
-{
-    // A page that does not fill the view would leave nothing to scroll by: load the next at once.
-    if (!hasMore())
-        return;
-    QPointer<BoardContentView> self(this);
-    QTimer::singleShot(0, this, [self] {
-        if (!self || !self->hasMore())
-            return;
-        self->m_container->adjustSize();
-        if (self->m_container->sizeHint().height() <= self->m_scroll->viewport()->height())
-            self->loadMore();
-    });
 }
 
 void BoardContentView::openNewItemEditor()

@@ -1,11 +1,14 @@
 // The item list of the selected board: the cards whose status is the shown tab and that pass the
 // search and assignee filters, then the archived ones of that status in a collapsible section
-// "Archived (n)". Cards are made a page at a time as the list scrolls ("Loading more…"), so a board
-// of thousands of items opens at once; a card is kept while its item stays in the list. The new-item
+// "Archived (n)". The list grows a page at a time as it scrolls ("Loading more…"), and only the rows
+// in and just around the view have card widgets: the others are measured or estimated rows, and cards
+// that scroll out are reused for the rows that scroll in. A card the user is working with (editing,
+// focused, expanded, a menu open, being improved) keeps its widget wherever its row goes. The new-item
 // composer floats at the bottom. Card requests go to the workspace from here.
 #pragma once
 
 #include "app/ItemFilter.h"
+#include "app/ItemRowGeometry.h"
 #include "app/RailSelection.h"
 #include "app/ViewContext.h"
 #include "domain/Item.h"
@@ -13,7 +16,11 @@
 
 #include <QHash>
 #include <QPointer>
+#include <QSet>
 #include <QWidget>
+
+#include <optional>
+#include <vector>
 
 class ConflictCopiesView;
 class FloatingNewItemComposer;
@@ -22,7 +29,6 @@ class ItemListState;
 class QLabel;
 class QScrollArea;
 class QToolButton;
-class QVBoxLayout;
 
 class BoardContentView : public QWidget
 {
@@ -44,9 +50,15 @@ public:
     // The items the list shows (all pages), live ones first, then the archived ones.
     const QList<Item>& liveItems() const { return m_liveItems; }
     const QList<Item>& archivedItems() const { return m_archivedItems; }
-    // The cards made so far, in list order.
+    // The items of the rows loaded so far (all pages shown), in list order.
+    QList<QUuid> shownItemIds();
+    // The cards that exist now (those of the rows in and around the view, and the ones kept for
+    // the user), in list order.
     QList<ItemCardView*> cards();
+    // The card of the item if it has one now.
     ItemCardView* card(const QUuid& itemId);
+    // Scrolls the item's row into view and returns its card; null if the list does not show the item.
+    ItemCardView* ensureCardFor(const QUuid& itemId);
     bool isArchivedExpanded() const { return m_archivedExpanded; }
     void setArchivedExpanded(bool expanded);
     bool hasMore() const;
@@ -67,18 +79,55 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    enum class RowKind { card, empty, archivedHeader, loading };
+    struct Row
+    {
+        RowKind kind = RowKind::card;
+        QUuid itemId;
+        const Item* item = nullptr; // in m_liveItems or m_archivedItems, for a card row
+    };
+    // A row and how far into it the view's top is, so the rows in view stay put while heights
+    // above them are measured.
+    struct Anchor
+    {
+        QUuid itemId;
+        RowKind kind = RowKind::card;
+        int offset = 0;
+    };
+
     void scheduleCards();
     void updatePendingCards();
     void rebuildCards();
-    ItemCardView* cardFor(const Item& item);
     void placeComposer();
     void updateTabOrder();
     // Moves the keyboard focus from the card of `itemId` to the one `step` places away.
     void focusNeighbour(const QUuid& itemId, int step);
+    // The focused card of `removedId` left the list: the keyboard goes to the next card, the
+    // previous one when it was last, and the composer when no card is left.
+    void focusAfterRemoval(const QList<QUuid>& previousOrder, const QUuid& removedId);
     void fillViewport();
     void submitNewItem(const QString& text);
+
+    // The rows near the view get cards (BoardContentRows.cpp).
+    std::optional<Anchor> currentAnchor() const;
+    qsizetype rowOf(const Anchor& anchor) const;
+    // The item's row, or -1 when the loaded pages do not show it.
+    qsizetype rowOfItem(const QUuid& itemId) const;
+    void layoutRows(std::optional<Anchor> anchor = std::nullopt);
+    void scheduleLayout();
+    void scrollToRow(qsizetype row, int margin);
+    ItemCardView* takeCard(const Item& item);
+    ItemCardView* makeCard();
+    void releaseCard(ItemCardView* card);
+    bool isKeptForUser(const ItemCardView* card) const;
+    bool hasOwnState(const ItemCardView* card) const;
+    // The card's height at the list's width; `fresh` re-reads layouts that have not caught up with
+    // a new item yet.
+    int measure(ItemCardView* card, bool fresh) const;
+    QWidget* labelWidget(RowKind kind) const;
 
     ViewContext m_context;
     ItemListState* m_listState = nullptr;
@@ -95,10 +144,23 @@ private:
 
     QScrollArea* m_scroll = nullptr;
     QWidget* m_container = nullptr;
-    QVBoxLayout* m_cardsLayout = nullptr;
+    std::vector<Row> m_rows;
+    QHash<QUuid, qsizetype> m_itemIndex; // made with the items: a live item's place, -1 - an archived one's
+    qsizetype m_shownLiveRows = 0;
+    qsizetype m_shownArchivedRows = 0;
+    qsizetype m_firstArchivedRow = -1;
+    ItemRowGeometry m_geometry;
+    QList<BoardUser> m_geometryUsers; // the members the measured heights were rendered with
+    std::vector<qsizetype> m_labelRows; // the rows that are not cards
+    QList<ItemCardView*> m_spareCards;
+    QSet<ItemCardView*> m_unmeasured;
+    bool m_remeasureAll = false;
+    QList<QWidget*> m_tabChain;
+    bool m_layingOut = false;
+    bool m_layoutPosted = false;
     QLabel* m_emptyLabel = nullptr;
     QToolButton* m_archivedHeader = nullptr;
     QLabel* m_loadingLabel = nullptr;
-    QHash<QUuid, ItemCardView*> m_cards;
+    QHash<QUuid, ItemCardView*> m_cards; // the cards of rows, by item
     FloatingNewItemComposer* m_composer = nullptr;
 };

@@ -15,6 +15,7 @@
 #include "insights/BoardsOverviewView.h"
 #include "session/AccountDetailsView.h"
 #include "session/AuthState.h"
+#include "session/SignInView.h"
 #include "store/LocalStore.h"
 #include "store/PreferenceKeys.h"
 #include "workspace/BoardViewModel.h"
@@ -107,10 +108,7 @@ ContentView::ContentView(const ViewContext& context, QWidget* parent)
     connect(m_rail, &RailView::feedbackRequested, this, &ContentView::feedbackRequested);
     connect(m_rail, &RailView::accountRequested, this,
         [this] { openWindow(AccountDetailsView::windowIdentifier); });
-    connect(m_rail, &RailView::signInRequested, this, [this] {
-        if (m_context.auth && !m_context.auth->isLoggedIn())
-            m_context.auth->startSignIn();
-    });
+    connect(m_rail, &RailView::signInRequested, this, &ContentView::openSignIn);
     connect(m_main, &MainContentView::boardSettingsRequested, this,
         [this](const QString& value) { openWindow(BoardSettingsWindow::identifier(), value); });
     connect(m_main, &MainContentView::boardDashboardRequested, this,
@@ -267,6 +265,29 @@ void ContentView::updateAccount()
     // Signed out, the rail's "Sign In" takes its place.
     if (m_accountControl)
         m_accountControl->setVisible(m_context.isSignedIn());
+}
+
+SignInView* ContentView::signInView() const
+{
+    return m_signIn;
+}
+
+void ContentView::openSignIn()
+{
+    if (!m_context.auth || m_context.auth->isLoggedIn())
+        return;
+    if (m_signIn) {
+        m_signIn->raise();
+        m_signIn->activateWindow();
+        return;
+    }
+    m_signIn = new SignInView(m_context.api, m_context.preferences, window());
+    m_signIn->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_signIn, &SignInView::continueRequested, this, [this] {
+        if (m_context.auth && !m_context.auth->isLoggedIn())
+            m_context.auth->startSignIn();
+    });
+    m_signIn->open();
 }
 
 void ContentView::openWindow(const QString& identifier, const QString& value)

@@ -9,6 +9,7 @@
 #include "app/ViewContext.h"
 
 #include <QCoro/QCoroTask>
+#include <QPointer>
 #include <QWidget>
 
 class BoardsOverviewView;
@@ -16,6 +17,7 @@ class MainContentView;
 class QStackedWidget;
 class RailView;
 class SidebarView;
+class SignInView;
 class ToastView;
 
 class ContentView : public QWidget
@@ -44,6 +46,8 @@ public:
     MainContentView* mainContent() const { return m_main; }
     BoardsOverviewView* boardsOverview() const { return m_overview; }
     ToastView* toastView() const { return m_toast; }
+    // The sign-in dialog while it is open.
+    SignInView* signInView() const;
 
     // Puts the account control (with its offline notice) at the foot of the sidebar column in place
     // of the rail's own account button.
@@ -67,6 +71,8 @@ private:
     void observeNotifications();
     void setRailSelection(RailSelection selection);
     void updateAccount();
+    // Asks where the service is, then starts the browser sign-in.
+    void openSignIn();
     void storeSelection();
     QCoro::Task<void> reloadBoards();
 
@@ -81,4 +87,5 @@ private:
     MainContentView* m_main = nullptr;
     BoardsOverviewView* m_overview = nullptr;
     ToastView* m_toast = nullptr;
+    QPointer<SignInView> m_signIn;
 };

@@ -2,9 +2,9 @@
 
 #include "app/AppAccessibility.h"
 #include "app/AppNotifications.h"
+#include "app/ItemCardKeyboard.h"
 #include "app/ItemListState.h"
 #include "app/ItemTextImprover.h"
-#include "app/KeyboardShortcuts.h"
 #include "app/MemberNames.h"
 #include "app/NotificationCenter.h"
 #include "app/Palette.h"
@@ -21,7 +21,6 @@
 #include <QContextMenuEvent>
 #include <QDrag>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
@@ -88,6 +87,7 @@ ItemCardView::ItemCardView(const ViewContext& context, ItemListState& listState,
     // Cards take the focus so the keyboard reaches everything the mouse does: the menu, the status,
     // editing, archiving and deleting.
     setFocusPolicy(Qt::StrongFocus);
+    new ItemCardKeyboard(*this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 10, 10, 8);
     layout->setSpacing(4);
@@ -600,82 +600,6 @@ void ItemCardView::contextMenuEvent(QContextMenuEvent* event)
     const QPoint at = event->reason() == QContextMenuEvent::Keyboard ? mapToGlobal(QPoint(16, 16)) : event->globalPos();
     std::unique_ptr<QMenu> menu(makeContextMenu(this));
     menu->exec(at);
-}
-
-std::optional<ItemCardAction> ItemCardView::actionForKey(const QKeyEvent& event) const
-{
-    const QKeySequence pressed(event.keyCombination());
-    const auto offered = [this](ItemCardAction action) -> std::optional<ItemCardAction> {
-        const QList<ItemCardMenuEntry> entries = menuEntries();
-        const bool found = std::any_of(
-            entries.begin(), entries.end(), [action](const ItemCardMenuEntry& entry) { return entry.action == action; });
-        return found ? std::optional(action) : std::nullopt;
-    };
-    const int key = event.key();
-    if (event.modifiers() == Qt::NoModifier || event.modifiers() == Qt::KeypadModifier) {
-        if (key == Qt::Key_Return || key == Qt::Key_Enter)
-            return offered(ItemCardAction::edit);
-        if (key == Qt::Key_Space)
-            return offered(ItemCardAction::toggleDetails);
-    }
-    if (pressed == KeyboardShortcuts::cardEdit)
-        return offered(ItemCardAction::edit);
-    if (pressed == KeyboardShortcuts::cardDelete)
-        return offered(ItemCardAction::remove);
-    if (pressed == KeyboardShortcuts::cardCopy)
-        return offered(ItemCardAction::copyContent);
-    if (pressed == KeyboardShortcuts::cardMoveToTodo)
-        return offered(ItemCardAction::moveToTodo);
-    if (pressed == KeyboardShortcuts::cardMoveToInProgress)
-        return offered(ItemCardAction::moveToInProgress);
-    if (pressed == KeyboardShortcuts::cardMoveToDone)
-        return offered(ItemCardAction::moveToDone);
-    if (pressed == KeyboardShortcuts::cardArchive) {
-        if (auto archive = offered(ItemCardAction::archive))
-            return archive;
-        return offered(ItemCardAction::unarchive);
-    }
-    return std::nullopt;
-}
-
-void ItemCardView::keyPressEvent(QKeyEvent* event)
-{
-    // Keys the editor or a button of the card left alone are not the card's to take.
-    if (!hasFocus()) {
-        QWidget::keyPressEvent(event);
-        return;
-    }
-    if (QKeySequence(event->keyCombination()) == KeyboardShortcuts::cardMenu) {
-        QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(16, 16), mapToGlobal(QPoint(16, 16)));
-        contextMenuEvent(&menu);
-        event->accept();
-        return;
-    }
-    if (event->modifiers() == Qt::NoModifier && (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down)) {
-        Q_EMIT neighbourRequested(event->key() == Qt::Key_Up ? -1 : 1);
-        event->accept();
-        return;
-    }
-    if (const std::optional<ItemCardAction> action = actionForKey(*event)) {
-        trigger(*action);
-        event->accept();
-        return;
-    }
-    QWidget::keyPressEvent(event);
-}
-
-bool ItemCardView::event(QEvent* event)
-{
-    // The card's own keys win over the window's shortcuts while the card has the focus (Ctrl+C
-    // copies the item, not whatever the Edit menu would).
-    if (event->type() == QEvent::ShortcutOverride && hasFocus()) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (actionForKey(*key) || QKeySequence(key->keyCombination()) == KeyboardShortcuts::cardMenu) {
-            event->accept();
-            return true;
-        }
-    }
-    return QWidget::event(event);
 }
 
 void ItemCardView::focusInEvent(QFocusEvent* event)

@@ -78,9 +78,7 @@ Q_SIGNALS:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    bool event(QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
@@ -101,8 +99,6 @@ private:
     QWidget* metadata();
     ItemCardAIOverlay* ensureOverlay();
     QWidget* dropLabel();
-    // The card action a key asks for, if the card offers it now.
-    std::optional<ItemCardAction> actionForKey(const QKeyEvent& event) const;
     void updateAccessibleDescription(const QString& assigneeName);
     void updateClipping();
     void updateAssignee();

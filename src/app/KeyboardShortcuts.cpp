@@ -43,8 +43,9 @@ QList<Entry> all()
         {card, QStringLiteral("Open the item's menu"), {QKeySequence(Qt::Key_Menu), cardMenu}},
         {moving, QStringLiteral("Next or previous control"),
             {QKeySequence(Qt::Key_Tab), QKeySequence(Qt::SHIFT | Qt::Key_Tab)}},
-        {moving, QStringLiteral("Next or previous board or item"),
+        {moving, QStringLiteral("Next or previous board, item or rail button"),
             {QKeySequence(Qt::Key_Down), QKeySequence(Qt::Key_Up)}},
+        {moving, QStringLiteral("First or last rail button"), {QKeySequence(Qt::Key_Home), QKeySequence(Qt::Key_End)}},
         {moving, QStringLiteral("Choose the board or press the button"),
             {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Space)}},
     };

@@ -1,5 +1,6 @@
 #include "app/MyApp.h"
 
+#include "BundleInfo.h"
 #include "analytics/UsageAnalytics.h"
 #include "app/AppCommands.h"
 #include "app/AppearanceController.h"
@@ -17,14 +18,13 @@
 #include "net/NetworkService.h"
 #include "session/AccountDetailsView.h"
 #include "session/AuthState.h"
+#include "session/ServiceAddressChoice.h"
 #include "session/UpdaterViewModel.h"
 #include "store/LocalStore.h"
 #include "store/StoreContainer.h"
 #include "workspace/BoardViewModel.h"
 #include "workspace/ToastManager.h"
 #include "workspace/settings/BoardSettingsWindow.h"
-
-#include "BundleInfo.h"
 
 #include <QAction>
 #include <QApplication>
@@ -60,6 +60,7 @@ MyApp::MyApp(std::unique_ptr<StoreContext> store)
     UsageAnalytics::shared().initialize();
 
     NetworkService& api = NetworkService::shared();
+    ServiceAddressChoice::applyStored(api, LocalStore::shared());
     // The one start-up wait: whether the user is signed in decides what the first window shows.
     QCoro::waitFor(api.loadTokens());
     m_auth = std::make_unique<AuthState>(api, UsageAnalytics::shared(), ToastManager::shared());

@@ -3,8 +3,11 @@
 #include "app/Palette.h"
 #include "app/RailButton.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 RailView::RailView(QWidget* parent)
     : QWidget(parent)
@@ -49,8 +52,55 @@ RailButton* RailView::addButton(const QString& objectName, const QString& symbol
 {
     auto* button = new RailButton(symbol, label, this);
     button->setObjectName(objectName);
+    // Seen before the button's own handling, which would send Up and Down along the window's tab chain.
+    button->installEventFilter(this);
     layout()->addWidget(button);
     return button;
+}
+
+bool RailView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        auto* button = qobject_cast<RailButton*>(watched);
+        if (button && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && moveFocus(button, key->key()))
+            return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool RailView::moveFocus(RailButton* from, int key)
+{
+    QList<RailButton*> reachable;
+    for (int i = 0; i < layout()->count(); ++i) {
+        auto* button = qobject_cast<RailButton*>(layout()->itemAt(i)->widget());
+        if (button && button->isVisible() && button->isEnabled())
+            reachable << button;
+    }
+    const qsizetype at = reachable.indexOf(from);
+    if (at < 0)
+        return false;
+    qsizetype target = at;
+    switch (key) {
+    case Qt::Key_Up:
+        target = std::max<qsizetype>(0, at - 1);
+        break;
+    case Qt::Key_Down:
+        target = std::min(reachable.size() - 1, at + 1);
+        break;
+    case Qt::Key_Home:
+        target = 0;
+        break;
+    case Qt::Key_End:
+        target = reachable.size() - 1;
+        break;
+    default:
+        return false;
+    }
+    // At either end the key stays with the rail rather than leaving it.
+    reachable.at(target)->setFocus(key == Qt::Key_Up || key == Qt::Key_Home ? Qt::BacktabFocusReason
+                                                                             : Qt::TabFocusReason);
+    return true;
 }
 
 RailButton* RailView::button(const QString& objectName) const

@@ -1,6 +1,7 @@
 // The narrow column of destinations at the window's left edge: the board lists, the reports, and
 // buttons that open the notifications, the changelog, feedback and the account. "Sign In" replaces
-// the account button while signed out.
+// the account button while signed out. Up and Down (Home and End) move the keyboard focus along the
+// rail; Space and Return press the focused button.
 #pragma once
 
 #include "app/RailSelection.h"
@@ -33,10 +34,13 @@ Q_SIGNALS:
     void signInRequested();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
     RailButton* addButton(const QString& objectName, const QString& symbol, const QString& label);
+    // The focus goes from `from` to the shown button the key names; false for any other key.
+    bool moveFocus(RailButton* from, int key);
 
     RailSelection m_selection = RailSelection::activeBoards;
     RailButton* m_boards = nullptr;

@@ -5,16 +5,19 @@ target_sources(plenko_app PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/AppearanceController.cpp ${CMAKE_CURRENT_LIST_DIR}/AppearanceController.h
     ${CMAKE_CURRENT_LIST_DIR}/AuxiliaryScenes.cpp ${CMAKE_CURRENT_LIST_DIR}/AuxiliaryScenes.h
     ${CMAKE_CURRENT_LIST_DIR}/AuxiliaryWindows.cpp ${CMAKE_CURRENT_LIST_DIR}/AuxiliaryWindows.h
+    ${CMAKE_CURRENT_LIST_DIR}/BoardContentRows.cpp
     ${CMAKE_CURRENT_LIST_DIR}/BoardContentView.cpp ${CMAKE_CURRENT_LIST_DIR}/BoardContentView.h
     ${CMAKE_CURRENT_LIST_DIR}/ConflictCopiesView.cpp ${CMAKE_CURRENT_LIST_DIR}/ConflictCopiesView.h
     ${CMAKE_CURRENT_LIST_DIR}/BoardInfoView.cpp ${CMAKE_CURRENT_LIST_DIR}/BoardInfoView.h
     ${CMAKE_CURRENT_LIST_DIR}/ContentView.cpp ${CMAKE_CURRENT_LIST_DIR}/ContentView.h
     ${CMAKE_CURRENT_LIST_DIR}/HardWorkAnimationView.cpp ${CMAKE_CURRENT_LIST_DIR}/HardWorkAnimationView.h
     ${CMAKE_CURRENT_LIST_DIR}/ItemCardAIOverlay.cpp ${CMAKE_CURRENT_LIST_DIR}/ItemCardAIOverlay.h
+    ${CMAKE_CURRENT_LIST_DIR}/ItemCardKeyboard.cpp ${CMAKE_CURRENT_LIST_DIR}/ItemCardKeyboard.h
     ${CMAKE_CURRENT_LIST_DIR}/ItemCardMenu.cpp ${CMAKE_CURRENT_LIST_DIR}/ItemCardMenu.h
     ${CMAKE_CURRENT_LIST_DIR}/ItemCardView.cpp ${CMAKE_CURRENT_LIST_DIR}/ItemCardView.h
     ${CMAKE_CURRENT_LIST_DIR}/ItemFilter.cpp ${CMAKE_CURRENT_LIST_DIR}/ItemFilter.h
     ${CMAKE_CURRENT_LIST_DIR}/ItemListState.h
+    ${CMAKE_CURRENT_LIST_DIR}/ItemRowGeometry.cpp ${CMAKE_CURRENT_LIST_DIR}/ItemRowGeometry.h
     ${CMAKE_CURRENT_LIST_DIR}/ItemTextImprover.cpp ${CMAKE_CURRENT_LIST_DIR}/ItemTextImprover.h
     ${CMAKE_CURRENT_LIST_DIR}/KeyboardActivation.cpp ${CMAKE_CURRENT_LIST_DIR}/KeyboardActivation.h
     ${CMAKE_CURRENT_LIST_DIR}/KeyboardShortcuts.cpp ${CMAKE_CURRENT_LIST_DIR}/KeyboardShortcuts.h

@@ -5,6 +5,8 @@
 #include <QCoro/QCoroSignal>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
 #include <QDBusPendingCall>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -37,6 +39,31 @@ QCoro::Task<bool> busAnswersYes(QString method, std::chrono::milliseconds timeou
     if (method == QLatin1String("NameHasOwner"))
         co_return answer.toBool();
     co_return answer.toStringList().contains(secretServiceName);
+}
+
+// True when the keyring holds items for the service and account that sit in a locked collection.
+// A delete from a locked collection finds nothing to delete rather than failing, so every delete is
+// checked here: otherwise a sign-out would leave the tokens behind unnoticed.
+QCoro::Task<bool> lockedItemsExist(QString service, QString account, std::chrono::milliseconds timeout)
+{
+    using Attributes = QMap<QString, QString>;
+    static const QMetaType registered = qDBusRegisterMetaType<Attributes>();
+    Q_UNUSED(registered);
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        co_return false;
+    QDBusMessage message = QDBusMessage::createMethodCall(secretServiceName, QStringLiteral("/org/freedesktop/secrets"),
+        QStringLiteral("org.freedesktop.Secret.Service"), QStringLiteral("SearchItems"));
+    // The attributes QtKeychain stores every item under.
+    message << QVariant::fromValue(Attributes { { QStringLiteral("user"), account }, { QStringLiteral("server"), service } });
+    auto watcher = std::make_unique<QDBusPendingCallWatcher>(bus.asyncCall(message, static_cast<int>(timeout.count())));
+    if (!watcher->isFinished())
+        co_await qCoro(watcher.get(), &QDBusPendingCallWatcher::finished);
+    const QDBusMessage reply = watcher->reply();
+    // Unlocked items first, then locked ones.
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() < 2)
+        co_return false;
+    co_return !qdbus_cast<QList<QDBusObjectPath>>(reply.arguments().at(1)).isEmpty();
 }
 
 QString timeoutText(std::chrono::milliseconds timeout)
@@ -165,6 +192,8 @@ QCoro::Task<TokenWriteResult> KeyringTokenStore::remove(QString account)
     switch (job->error()) {
     case QKeychain::NoError:
     case QKeychain::EntryNotFound:
+        if (co_await lockedItemsExist(m_service, account, m_operationTimeout))
+            co_return std::unexpected(QStringLiteral("The keyring is locked."));
         co_return TokenWriteResult();
     case QKeychain::NoBackendAvailable:
         fallBackToMemory();

@@ -1,22 +1,22 @@
 #include "net/NetworkService.h"
 
-#include "BundleInfo.h"
 #include "domain/Log.h"
 #include "domain/WireEncoder.h"
 #include "net/KeyringTokenStore.h"
 #include "net/OneShotBody.h"
 #include "net/RequestLog.h"
+#include "net/ServiceAddress.h"
 
 #include <QCoreApplication>
+#include <QCoro/QCoroNetworkReply>
+#include <QCoro/QCoroSignal>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
-#include <QCoro/QCoroNetworkReply>
-#include <QCoro/QCoroSignal>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QStringDecoder>
 
 namespace {
@@ -77,11 +77,9 @@ struct NetworkService::Exchange
 
 NetworkService::NetworkService(QString baseUrl, std::shared_ptr<TokenStore> tokenStore, QObject* parent)
     : QObject(parent)
-    , m_baseUrl(std::move(baseUrl))
     , m_tokenStore(std::move(tokenStore))
 {
-    while (m_baseUrl.endsWith(QLatin1Char('/')))
-        m_baseUrl.chop(1);
+    setBaseUrl(std::move(baseUrl));
 }
 
 NetworkService& NetworkService::shared()
@@ -122,8 +120,14 @@ void NetworkService::markSignedOut(bool marked)
 
 QString NetworkService::configuredBaseUrl()
 {
-    const QString overridden = qEnvironmentVariable("PLENKO_API_URL").trimmed();
-    return overridden.isEmpty() ? QString::fromUtf8(BundleInfo::apiBaseUrl) : overridden;
+    return ServiceAddress::effective(QString());
+}
+
+void NetworkService::setBaseUrl(QString baseUrl)
+{
+    while (baseUrl.endsWith(QLatin1Char('/')))
+        baseUrl.chop(1);
+    m_baseUrl = std::move(baseUrl);
 }
 
 QCoro::Task<void> NetworkService::loadTokens()

@@ -44,6 +44,8 @@ public:
     static QString configuredBaseUrl();
 
     QString baseUrl() const { return m_baseUrl; }
+    // Where the next requests go; requests already sent finish where they were sent.
+    void setBaseUrl(QString baseUrl);
     QString accessToken() const { return m_accessToken; }
     QString refreshToken() const { return m_refreshToken; }
     TokenLoadState tokenLoadState() const { return m_loadState; }

@@ -11,6 +11,7 @@
 #include <QNetworkRequest>
 #include <QTimer>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -24,12 +25,19 @@ bool isWebScheme(const QUrl& url)
     return scheme == QLatin1String("http") || scheme == QLatin1String("https");
 }
 
+bool isRedirect(int status)
+{
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+// Redirects are followed here, not by the network access manager: Qt 6.4 connects its own
+// follow-up to redirectAllowed() again on every hop, so from the second redirect on one permission
+// started the next request several times and the fetch broke off.
 QNetworkRequest pageRequest(const QUrl& url, std::chrono::milliseconds timeout)
 {
     QNetworkRequest request(url);
     request.setTransferTimeout(static_cast<int>(timeout.count()));
-    request.setMaximumRedirectsAllowed(maxRedirects);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     request.setRawHeader("Accept", "text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8");
     request.setRawHeader("User-Agent", "Mozilla/5.0 (X11; Linux x86_64) Plenko/1.0");
     return request;
@@ -39,25 +47,18 @@ QNetworkRequest pageRequest(const QUrl& url, std::chrono::milliseconds timeout)
 
 // The status and the first 128 KiB of the body; absent when no HTTP response arrived in full.
 // Nothing of the service is touched after the reply finishes: the service may be gone by then.
-QCoro::Task<std::optional<LinkMetadataService::Download>> LinkMetadataService::download(QNetworkRequest request)
+QCoro::Task<std::optional<LinkMetadataService::Download>> LinkMetadataService::download(
+    QNetworkRequest request, QDeadlineTimer deadline)
 {
     // The session owns the reply until we hand it back; it may go first when the session does.
     QPointer<QNetworkReply> reply = m_network->get(request);
     m_activeReply = reply;
     auto received = std::make_shared<Download>();
     // One deadline for the whole fetch: a server that trickles a byte now and then never resets it.
-    auto* deadline = new QTimer(reply);
-    deadline->setSingleShot(true);
-    QObject::connect(deadline, &QTimer::timeout, reply, [r = reply.data()] { r->abort(); });
-    deadline->start(m_timeout);
-    // Redirects stay on the web: never to file:, ftp: or any other scheme.
-    QObject::connect(reply, &QNetworkReply::redirected, reply, [r = reply.data()](const QUrl& target) {
-        // A Location header may be relative to the address that answered.
-        if (isWebScheme(r->url().resolved(target)))
-            Q_EMIT r->redirectAllowed();
-        else
-            r->abort();
-    });
+    auto* timer = new QTimer(reply);
+    timer->setSingleShot(true);
+    QObject::connect(timer, &QTimer::timeout, reply, [r = reply.data()] { r->abort(); });
+    timer->start(std::max<qint64>(0, deadline.remainingTime()));
     // Read as the bytes arrive and stop the transfer at the cap, so a huge page is never held whole.
     QObject::connect(reply, &QNetworkReply::readyRead, reply, [r = reply.data(), received] {
         if (received->wasCut)
@@ -79,6 +80,7 @@ QCoro::Task<std::optional<LinkMetadataService::Download>> LinkMetadataService::d
     if (!status.isValid())
         co_return std::nullopt;
     received->status = status.toInt();
+    received->location = reply->rawHeader("Location");
     // A status outside 2xx/3xx is the caller's to judge; a transfer that broke off is no page.
     const bool statusIsError = received->status < 200 || received->status > 399;
     if (reply->error() != QNetworkReply::NoError && !received->wasCut && !statusIsError)
@@ -157,9 +159,22 @@ QCoro::Task<std::optional<LinkMetadata>> LinkMetadataService::fetchInTurn(QUrl u
         co_return fallbackMetadata(url);
 
     QPointer<LinkMetadataService> self(this);
-    const std::optional<Download> page = co_await download(pageRequest(url, m_timeout));
-    if (!self || m_isClosing)
-        co_return LinkPageParser::fallbackMetadata(url);
+    const QDeadlineTimer deadline(m_timeout);
+    QUrl address = url;
+    std::optional<Download> page;
+    for (int redirects = 0;; ++redirects) {
+        page = co_await download(pageRequest(address, m_timeout), deadline);
+        if (!self || m_isClosing)
+            co_return LinkPageParser::fallbackMetadata(url);
+        if (!page || !isRedirect(page->status))
+            break;
+        // A Location header may be relative to the address that answered. Redirects stay on the
+        // web: never to file:, ftp: or any other scheme.
+        const QUrl target = address.resolved(QUrl::fromEncoded(page->location));
+        if (redirects == maxRedirects || page->location.isEmpty() || !target.isValid() || !isWebScheme(target))
+            co_return fallbackMetadata(url);
+        address = target;
+    }
     if (!page || page->status < 200 || page->status > 399)
         co_return fallbackMetadata(url);
 

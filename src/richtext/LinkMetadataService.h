@@ -6,6 +6,7 @@
 #include "richtext/LinkMetadata.h"
 
 #include <QCoroTask>
+#include <QDeadlineTimer>
 #include <QHash>
 #include <QObject>
 #include <QPointer>
@@ -51,10 +52,12 @@ private:
         int status = 0;
         QByteArray body;
         bool wasCut = false;
+        QByteArray location; // the Location header of a redirect
     };
 
     QCoro::Task<std::optional<LinkMetadata>> fetchInTurn(QUrl url);
-    QCoro::Task<std::optional<Download>> download(QNetworkRequest request);
+    // One request, no redirect followed; ends by the deadline at the latest.
+    QCoro::Task<std::optional<Download>> download(QNetworkRequest request, QDeadlineTimer deadline);
     std::optional<LinkMetadata> fallbackMetadata(const QUrl& url) const;
     static QString cacheKey(const QUrl& url);
 

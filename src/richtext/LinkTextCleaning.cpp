@@ -38,8 +38,10 @@ std::optional<QString> cleanSummary(const QString& raw)
 
 QString decodeEntities(const QString& html)
 {
+    // A title or summary is one line of plain text: a non-breaking space reads as a space, also in
+    // text without any markup.
     if (!html.contains(QLatin1Char('&')) && !html.contains(QLatin1Char('<')))
-        return html;
+        return QString(html).replace(QChar::Nbsp, QLatin1Char(' '));
     // Tags go as a browser's text view drops them; a '<' that opens no tag stays. Nothing here reads
     // markup as a document, so no style sheet, image or link is ever resolved.
     QString text;

@@ -80,6 +80,14 @@ QWidget* AccountDetailsView::makeIdentity()
     handleLabel->setObjectName(QStringLiteral("handleLabel"));
     SessionStyle::useSecondaryText(handleLabel);
     fields->addRow(handleLabel, m_handle);
+    // Which service keeps the cloud boards: the build's or one the user chose at sign-in.
+    m_service = valueLabel(box, QStringLiteral("serviceAddress"));
+    auto* serviceLabel = new QLabel(QStringLiteral("Service"), box);
+    serviceLabel->setObjectName(QStringLiteral("serviceAddressLabel"));
+    serviceLabel->setBuddy(m_service);
+    SessionStyle::useSecondaryText(serviceLabel);
+    SessionStyle::useSecondaryText(m_service);
+    fields->addRow(serviceLabel, m_service);
     layout->addLayout(fields, 1);
     return box;
 }
@@ -158,6 +166,7 @@ void AccountDetailsView::showProfile()
     m_name->setText(user ? user->displayName.value_or(QString()) : QString());
     m_email->setText(user ? user->email : QString());
     m_handle->setText(user ? user->handle.value_or(QString()) : QString());
+    m_service->setText(m_auth.api().baseUrl());
     m_logOut->setEnabled(m_auth.isLoggedIn());
     m_avatar->load(user && user->avatarUrl ? QUrl(*user->avatarUrl) : QUrl());
     updatePicture();

@@ -1,4 +1,5 @@
 // The account window ("account-details"): picture, name, e-mail and handle of the signed-in user,
+// the service address the account belongs to,
 // the appearance choice (light mode still in progress), and "Log Out", which signs out and removes
 // the cloud boards from this computer (after asking, when some changes have not reached the service).
 #pragma once
@@ -49,5 +50,6 @@ private:
     QLabel* m_name = nullptr;
     QLabel* m_email = nullptr;
     QLabel* m_handle = nullptr;
+    QLabel* m_service = nullptr;
     QPushButton* m_logOut = nullptr;
 };

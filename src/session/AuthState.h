@@ -36,6 +36,8 @@ public:
     AuthState(NetworkService& api, UsageAnalytics& analytics, ToastManager& toasts,
         UrlOpener openUrl = &AuthState::openInBrowser, QObject* parent = nullptr);
 
+    // The transport the sign-in talks through (its address is the service's).
+    NetworkService& api() const { return m_api; }
     bool isLoggedIn() const { return m_isLoggedIn; }
     const std::optional<User>& currentUser() const { return m_currentUser; }
     const std::optional<QString>& pendingDeviceNonce() const { return m_pendingDeviceNonce; }

@@ -10,6 +10,7 @@ plenko_views_library(NAME plenko_session_views
         ${CMAKE_CURRENT_LIST_DIR}/PopoverSizing.cpp ${CMAKE_CURRENT_LIST_DIR}/PopoverSizing.h
         ${CMAKE_CURRENT_LIST_DIR}/NotificationRowView.cpp ${CMAKE_CURRENT_LIST_DIR}/NotificationRowView.h
         ${CMAKE_CURRENT_LIST_DIR}/SessionStyle.cpp ${CMAKE_CURRENT_LIST_DIR}/SessionStyle.h
+        ${CMAKE_CURRENT_LIST_DIR}/SignInView.cpp ${CMAKE_CURRENT_LIST_DIR}/SignInView.h
         ${CMAKE_CURRENT_LIST_DIR}/UpdateAvailableDialog.cpp ${CMAKE_CURRENT_LIST_DIR}/UpdateAvailableDialog.h
         ${CMAKE_CURRENT_LIST_DIR}/UpdatePrompter.cpp ${CMAKE_CURRENT_LIST_DIR}/UpdatePrompter.h
     DEPENDS plenko_session_state plenko_richtext_editor plenko_symbols)

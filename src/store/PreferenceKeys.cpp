@@ -35,6 +35,11 @@ LocalStoreKey<AppAppearance> PreferenceKeys::appearanceSelection()
     return { QStringLiteral("appearance.selection"), AppAppearance::dark };
 }
 
+LocalStoreKey<QString> PreferenceKeys::serviceAddress()
+{
+    return {QStringLiteral("service.address"), QString()};
+}
+
 QString PreferenceKeys::checkpointPrefix()
 {
     return QStringLiteral("checkpoint.");

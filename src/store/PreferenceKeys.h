@@ -22,6 +22,8 @@ struct PreferenceKeys
     static LocalStoreKey<int> inviteButtonTapCount();
     static LocalStoreKey<bool> archivedCollapsed();
     static LocalStoreKey<AppAppearance> appearanceSelection();
+    // The service address the user chose at sign-in; empty: the build's. Kept across sign-outs.
+    static LocalStoreKey<QString> serviceAddress();
 
     // "checkpoint." + the board id in upper case; sign-out removes them all by this prefix.
     static QString checkpointPrefix();

@@ -120,9 +120,12 @@ std::optional<Item> acknowledgedNow(const Item& start, const std::function<void(
         return std::nullopt;
     const bool unchanged = fresh->updatedAt == start.updatedAt && fresh->deletedAt == start.deletedAt
         && fresh->boardId == start.boardId;
+    const QUuid boardBefore = fresh->boardId;
     ownChange(*fresh);
     // The service's revision, so that a pending change made meanwhile is not refused as stale.
-    fresh->revision = std::max(fresh->revision, response.revision);
+    // Revisions count per board: after a move only the target board's one means anything.
+    fresh->revision = fresh->boardId == boardBefore ? std::max(fresh->revision, response.revision)
+                                                    : response.revision;
     if (unchanged) {
         fresh->updatedAt = response.updatedAt;
         fresh->didSync = true;

@@ -107,8 +107,10 @@ LocalDataService::Result itemsToApply(const QUuid& boardId, const SyncResponse& 
                 record->setRevision(std::max(record->revision(), remote.revision));
             return false;
         }
+        // Revisions of two boards do not compare: the service's placement wins unless the move
+        // here is still unsent.
         if (record && record->boardId() != boardId)
-            return record->didSync() && remote.revision > record->revision();
+            return record->didSync();
         return true;
     };
     for (const RemoteItem& item : response.newItems) {

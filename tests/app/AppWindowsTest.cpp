@@ -17,6 +17,7 @@
 #include "session/ChangelogPopoverView.h"
 #include "session/FeedbackDialogView.h"
 #include "session/NotificationPopoverView.h"
+#include "session/SignInView.h"
 #include "session/UserViewModel.h"
 #include "store/LocalStore.h"
 #include "store/StoreContainer.h"
@@ -27,9 +28,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -301,6 +304,9 @@ private Q_SLOTS:
         QWidget* details = m_app->windows().window(AccountDetailsView::windowIdentifier);
         QVERIFY(qobject_cast<AccountDetailsView*>(details));
         QCOMPARE(details->windowTitle(), QStringLiteral("Account"));
+        auto* service = details->findChild<QLabel*>(QStringLiteral("serviceAddress"));
+        QVERIFY(service);
+        QCOMPARE(service->text(), m_server->baseUrl().toString(QUrl::StripTrailingSlash));
 
         auto* logOut = details->findChild<QPushButton*>(QStringLiteral("logOut"));
         QVERIFY(logOut);
@@ -308,7 +314,15 @@ private Q_SLOTS:
         QTest::mouseClick(logOut, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!m_app->auth().isLoggedIn(), 10000);
         QVERIFY(!account->isVisible());
-        QVERIFY(content()->rail()->button(QStringLiteral("railSignIn"))->isVisible());
+        QWidget* signIn = content()->rail()->button(QStringLiteral("railSignIn"));
+        QVERIFY(signIn->isVisible());
+        // "Sign In" first asks where the service is; Escape leaves it.
+        QTest::mouseClick(signIn, Qt::LeftButton);
+        QPointer<SignInView> dialog = content()->signInView();
+        QVERIFY(dialog && dialog->isVisible());
+        QCOMPARE(dialog->addressField()->text(), m_server->baseUrl().toString(QUrl::StripTrailingSlash));
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        QTRY_VERIFY(!dialog);
         // Logging out leaves only the local boards.
         const auto hasCloudBoard = [this] {
             const QList<Board>& boards = m_app->boardViewModel().boards();

@@ -2,9 +2,11 @@
 // above the items (reached from the marker or the keyboard), and its three actions, against a real
 // workspace and the stand-in service. Set PLENKO_GRAB_DIR to also save pictures of the card and the
 // list there.
+#include "app/ConflictCopiesView.h"
+
+#include "ViewContextFor.h"
 #include "WorkspaceFixture.h"
 #include "app/BoardContentView.h"
-#include "app/ConflictCopiesView.h"
 #include "app/ContentView.h"
 #include "app/ItemCardView.h"
 #include "app/MainContentView.h"
@@ -21,13 +23,9 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <QToolButton>
+#include <algorithm>
 
 namespace {
-ViewContext contextFor(WorkspaceClient& client, NotificationCenter& center)
-{
-    return ViewContext {client.workspace(), client.preferences(), client.toasts(), center, client.api(), nullptr};
-}
-
 void grabIfAsked(QWidget* widget, const QString& name)
 {
     const QString folder = qEnvironmentVariable("PLENKO_GRAB_DIR");
@@ -133,11 +131,12 @@ private Q_SLOTS:
         QTRY_VERIFY(list->card(item.id)->conflictMarker()->isHidden());
 
         // Discard drops a copy without touching the item.
-        Item again = *client.workspace().findBoard(board.id)->items.constBegin();
-        for (const Item& candidate : client.workspace().findBoard(board.id)->items) {
-            if (candidate.id == other.id)
-                again = candidate;
-        }
+        // findBoard returns a copy: hold it while its items are read.
+        const std::optional<Board> current = client.workspace().findBoard(board.id);
+        QVERIFY(current);
+        const auto found = std::ranges::find(current->items, other.id, &Item::id);
+        QVERIFY(found != current->items.cend());
+        Item again = *found;
         again.content = QStringLiteral("Notes, my way");
         client.workspace().conflictCopies().keep(ConflictCopy::of(again, ConflictReason::refused, board.name));
         QTRY_VERIFY(conflicts->isVisible());

@@ -2,15 +2,16 @@
 // it: hostile strings go through each view and come out exactly as they went in, with nothing read
 // as markup and nothing loaded. Some strings point at a FIFO nobody writes to, so a view that read
 // them as rich text would hang here instead of passing.
-#include "WorkspaceFixture.h"
+#include "plaintext/UntrustedText.h"
 
+#include "ViewContextFor.h"
+#include "WorkspaceFixture.h"
 #include "app/ItemCardView.h"
 #include "app/ItemListState.h"
 #include "app/MainContentView.h"
 #include "app/NotificationCenter.h"
 #include "app/ToastView.h"
 #include "app/ViewContext.h"
-#include "plaintext/UntrustedText.h"
 #include "richtext/LinkOpener.h"
 #include "richtext/MentionPopoverView.h"
 #include "session/NotificationRowView.h"
@@ -29,7 +30,6 @@
 #include <QTest>
 #include <QTextDocument>
 #include <QTimer>
-
 #include <sys/stat.h>
 
 namespace {
@@ -84,10 +84,6 @@ BoardUser memberNamed(const QString& name)
     return user;
 }
 
-ViewContext contextFor(WorkspaceClient& client, NotificationCenter& center)
-{
-    return ViewContext { client.workspace(), client.preferences(), client.toasts(), center, client.api(), nullptr };
-}
 } // namespace
 
 class UntrustedTextTest : public QObject

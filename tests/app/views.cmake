@@ -16,3 +16,19 @@ plenko_add_test(NAME test_app_windows SOURCES ${CMAKE_CURRENT_LIST_DIR}/AppWindo
     LIBS plenko_app plenko_test_support)
 plenko_add_test(NAME test_app_conflict_copies SOURCES ${CMAKE_CURRENT_LIST_DIR}/ConflictCopiesViewTest.cpp
     LIBS plenko_app plenko_workspace_test_support)
+# Long item lists: cards only near the view, kept while the user works with them.
+plenko_add_test(NAME test_app_long_item_list SOURCES ${CMAKE_CURRENT_LIST_DIR}/LongItemListTest.cpp
+    LIBS plenko_app plenko_workspace_test_support)
+# Where the keyboard focus goes: along the rail with the arrow keys, on from a card that leaves the list.
+plenko_add_test(NAME test_app_keyboard_focus SOURCES ${CMAKE_CURRENT_LIST_DIR}/KeyboardFocusTest.cpp
+    LIBS plenko_app plenko_workspace_test_support)
+# The real application on a real accessibility bus, read and driven through pyatspi as a screen
+# reader would; skipped (exit 77) only where the bus cannot start.
+# Debian's own interpreter: pyatspi is a Debian package, invisible to any other Python on the PATH.
+find_program(PLENKO_DEBIAN_PYTHON NAMES python3 PATHS /usr/bin NO_DEFAULT_PATH)
+if(NOT PLENKO_DEBIAN_PYTHON)
+    set(PLENKO_DEBIAN_PYTHON python3)
+endif()
+add_test(NAME test_app_screen_reader
+    COMMAND ${PLENKO_DEBIAN_PYTHON} ${CMAKE_CURRENT_LIST_DIR}/screen_reader_test.py $<TARGET_FILE:plenko>)
+set_tests_properties(test_app_screen_reader PROPERTIES TIMEOUT 300 LABELS "accessibility" SKIP_RETURN_CODE 77)

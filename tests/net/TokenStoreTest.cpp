@@ -355,9 +355,6 @@ private Q_SLOTS:
         QCOMPARE(outcome.accessAfterRefresh, QStringLiteral("a2"));
         QCOMPARE(outcome.accessAfterSignOut, QString());
         QCOMPARE(outcome.toldInMemoryOnly, 1);
-        // Known fault, still open: once the locked keyring has sent the store to memory, the sign-out
-        // deletes from memory only and reports success, so the tokens stored before stay behind.
-        QEXPECT_FAIL("", "a sign-out with a locked keyring does not yet report the tokens it left", Abort);
         QCOMPARE(outcome.toldNotDeleted, 1);
 
         unlock.dismiss();

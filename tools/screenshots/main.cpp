@@ -5,7 +5,6 @@
 // Usage: plenko-screenshots <output folder> [devserver binary]
 #include "DemoData.h"
 #include "DemoService.h"
-
 #include "analytics/UsageAnalytics.h"
 #include "app/AuxiliaryScenes.h"
 #include "app/AuxiliaryWindows.h"
@@ -29,6 +28,7 @@
 #include "session/AuthState.h"
 #include "session/ChangelogViewModel.h"
 #include "session/NotificationViewModel.h"
+#include "session/SignInView.h"
 #include "session/UpdaterViewModel.h"
 #include "session/UserViewModel.h"
 #include "store/LocalStore.h"
@@ -45,7 +45,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
-
 #include <cstdio>
 
 namespace {
@@ -309,5 +308,10 @@ int main(int argc, char* argv[])
     content->openWindow(AccountDetailsView::windowIdentifier);
     shots.save(windows.window(AccountDetailsView::windowIdentifier), QStringLiteral("account-details"));
     windows.closeAll();
+
+    SignInView signIn(api, preferences, content->window());
+    signIn.show();
+    shots.save(&signIn, QStringLiteral("sign-in"));
+    signIn.close();
     return shots.ok() ? 0 : 1;
 }

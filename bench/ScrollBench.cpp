@@ -1,0 +1,249 @@
+// Scrolls a board's item list from its first item to its last, frame by frame, offscreen: each frame
+// moves the list by one step, lets the event loop run and paints the view. Reports the frame times
+// and how much resident memory grew from the first screen to the end. Without arguments it runs each
+// column size in a fresh process of itself (`--scroll <items>`) and prints a table; see
+// bench/README.md.
+#include "BenchBoards.h"
+#include "BenchClock.h"
+#include "BenchProcess.h"
+
+#include "analytics/UsageAnalytics.h"
+#include "app/BoardContentView.h"
+#include "app/ItemCardView.h"
+#include "app/NotificationCenter.h"
+#include "net/MemoryTokenStore.h"
+#include "net/NetworkService.h"
+#include "store/LocalRecordConversions.h"
+#include "store/LocalStore.h"
+#include "store/StoreContext.h"
+#include "workspace/BoardViewModel.h"
+#include "workspace/ToastManager.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPixmap>
+#include <QProcess>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace {
+using namespace BenchClock;
+
+// About a third of the view's height per frame: a quick flick of the wheel, every frame.
+constexpr int stepPixels = 240;
+constexpr int viewWidth = 900;
+constexpr int viewHeight = 800;
+const QList<int> sizes {1000, 10000, 20000};
+
+double percentile(QList<double> values, double fraction)
+{
+    if (values.isEmpty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const auto at = qsizetype(fraction * double(values.size() - 1) + 0.5);
+    return values.at(std::clamp<qsizetype>(at, 0, values.size() - 1));
+}
+
+// Paints the view and every card in it, as a frame on screen would.
+void paintView(QWidget* viewport)
+{
+    QPixmap frame(viewport->size());
+    viewport->render(&frame);
+}
+
+// The workspace as the application makes it, over files in a temporary folder; no network is used.
+struct Workspace
+{
+    QTemporaryDir dir;
+    std::unique_ptr<StoreContext> store;
+    std::unique_ptr<LocalStore> preferences;
+    std::unique_ptr<UsageAnalytics> analytics;
+    std::unique_ptr<NetworkService> api;
+    ToastManager toasts;
+    std::unique_ptr<BoardViewModel> model;
+
+    Workspace()
+    {
+        auto opened = StoreContext::open(dir.filePath(QStringLiteral("bench.store")));
+        if (!opened)
+            qFatal("store: %s", qPrintable(opened.error().message));
+        store = std::move(*opened);
+        preferences = std::make_unique<LocalStore>(dir.filePath(QStringLiteral("preferences.ini")));
+        AnalyticsSettings settings;
+        settings.token = QStringLiteral("bench");
+        settings.endpoint = QUrl(QStringLiteral("http://127.0.0.1:9/track"));
+        settings.queueDirectory = dir.filePath(QStringLiteral("analytics"));
+        settings.flushInterval = std::chrono::hours(24);
+        analytics = std::make_unique<UsageAnalytics>(settings);
+        analytics->initialize();
+        api = std::make_unique<NetworkService>(
+            QStringLiteral("http://127.0.0.1:9"), std::make_shared<MemoryTokenStore>());
+        model = std::make_unique<BoardViewModel>(
+            BoardViewModel::Services {*store, *api, *preferences, toasts, *analytics});
+    }
+};
+
+// One board whose todo column holds `count` items of one to four paragraphs.
+void fillColumn(Workspace& workspace, int count)
+{
+    QCoro::waitFor(workspace.model->createBoard(QStringLiteral("Long column"), StorageOption::local));
+    const QUuid boardId = workspace.model->boards().first().id;
+    for (int index = 0; index < count; ++index) {
+        Item item = BenchBoards::item(boardId, index);
+        item.status = ItemStatus::todo;
+        item.archivedAt.reset();
+        for (int paragraph = 0; paragraph < index % 4; ++paragraph)
+            item.content += QStringLiteral("\n\nA further paragraph of notes, number %1.").arg(paragraph + 1);
+        workspace.store->insert(makeLocalItem(item));
+    }
+    if (auto saved = workspace.store->save(); !saved)
+        qFatal("items not stored: %s", qPrintable(saved.error().message));
+    QCoro::waitFor(workspace.model->selectBoard(boardId));
+    if (workspace.model->selectedBoard().items.size() != count)
+        qFatal("the board holds %lld items, not %d", qlonglong(workspace.model->selectedBoard().items.size()),
+            count);
+}
+
+int runScroll(int count)
+{
+    Workspace workspace;
+    fillColumn(workspace, count);
+    NotificationCenter center;
+    const ViewContext context {
+        *workspace.model, *workspace.preferences, workspace.toasts, center, *workspace.api, nullptr};
+    BoardContentView list(context);
+    list.resize(viewWidth, viewHeight);
+    list.show();
+    if (!QTest::qWaitForWindowExposed(&list))
+        qFatal("the list was not shown");
+    QTest::qWait(200);
+    QWidget* viewport = list.scrollArea()->viewport();
+    QScrollBar* bar = list.scrollArea()->verticalScrollBar();
+    const double rssStart = statusMb("VmRSS");
+    const double hwmStart = statusMb("VmHWM");
+
+    QList<double> frames;
+    QList<double> frameCpu; // this thread's processor time per frame: what other processes cannot inflate
+    double rssMost = rssStart;
+    int mostCards = 0;
+    QElapsedTimer total;
+    total.start();
+    while (list.hasMore() || bar->value() < bar->maximum()) {
+        QElapsedTimer timer;
+        timer.start();
+        const double cpuStart = threadCpuMs();
+        bar->setValue(bar->value() + stepPixels);
+        QCoreApplication::processEvents();
+        paintView(viewport);
+        frames.append(msSince(timer));
+        frameCpu.append(threadCpuMs() - cpuStart);
+        if (frames.size() % 100 == 0) {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            rssMost = std::max(rssMost, statusMb("VmRSS"));
+            mostCards
+                = std::max(mostCards, int(list.scrollArea()->widget()->findChildren<ItemCardView*>().size()));
+        }
+        if (total.elapsed() > 600000)
+            qFatal("scrolling took over ten minutes");
+    }
+    const QList<ItemCardView*> cards = list.cards();
+    if (cards.isEmpty() || !std::any_of(cards.cbegin(), cards.cend(), [&](const ItemCardView* card) {
+            return card->item().id == list.liveItems().last().id && card->isVisible();
+        }))
+        qFatal("the last item is not shown at the end");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const double rssEnd = statusMb("VmRSS");
+
+    // The plain frame: the same view painted again without moving, no card made or measured.
+    QList<double> plain;
+    for (int i = 0; i < 200; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        QCoreApplication::processEvents();
+        paintView(viewport);
+        plain.append(msSince(timer));
+    }
+    std::printf("frames %lld\np50 %.3f\np99 %.3f\nmax %.3f\nplain_p50 %.3f\nplain_p99 %.3f\n",
+        qlonglong(frames.size()), percentile(frames, 0.5), percentile(frames, 0.99),
+        *std::max_element(frames.cbegin(), frames.cend()), percentile(plain, 0.5), percentile(plain, 0.99));
+    std::printf("cpu_p50 %.3f\ncpu_p99 %.3f\ncpu_max %.3f\n", percentile(frameCpu, 0.5),
+        percentile(frameCpu, 0.99), *std::max_element(frameCpu.cbegin(), frameCpu.cend()));
+    std::printf("rss_start %.1f\nrss_end %.1f\nrss_most %.1f\nhwm_growth %.1f\ncards_most %d\n", rssStart,
+        rssEnd, std::max(rssMost, rssEnd), statusMb("VmHWM") - hwmStart, mostCards);
+    std::fflush(stdout);
+    std::_Exit(0);
+}
+
+QHash<QString, double> runChild(int count)
+{
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(
+        QCoreApplication::applicationFilePath(), {QStringLiteral("--scroll"), QString::number(count)});
+    if (!child.waitForFinished(900000) || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
+        qFatal("measuring %d items failed", count);
+    return readMeasurements(child.readAllStandardOutput());
+}
+
+double loadAverage()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll().split(' ').first().toDouble() : -1;
+}
+
+int drive()
+{
+    std::printf(
+        "| Items | Frames | p50 | p99 | max | CPU p50 / p99 / max | plain p50 | p50 ratio | memory growth "
+        "| most card widgets | load average |\n|---|---|---|---|---|---|---|---|---|---|---|\n");
+    QHash<int, QHash<QString, double>> results;
+    for (int count : sizes) {
+        const double loadBefore = loadAverage();
+        const QHash<QString, double> row = runChild(count);
+        results.insert(count, row);
+        const double plainP50 = row.value(QStringLiteral("plain_p50"));
+        std::printf("| %d | %.0f | %.2f ms | %.2f ms | %.2f ms | %.2f / %.2f / %.2f ms | %.2f ms | %.1fx "
+                    "| %.1f MB (most %.1f MB) | %.0f | %.1f–%.1f |\n",
+            count, row.value(QStringLiteral("frames")), row.value(QStringLiteral("p50")),
+            row.value(QStringLiteral("p99")), row.value(QStringLiteral("max")),
+            row.value(QStringLiteral("cpu_p50")), row.value(QStringLiteral("cpu_p99")),
+            row.value(QStringLiteral("cpu_max")), plainP50,
+            plainP50 > 0 ? row.value(QStringLiteral("p50")) / plainP50 : 0,
+            row.value(QStringLiteral("rss_end")) - row.value(QStringLiteral("rss_start")),
+            row.value(QStringLiteral("rss_most")) - row.value(QStringLiteral("rss_start")),
+            row.value(QStringLiteral("cards_most")), loadBefore, loadAverage());
+        std::fflush(stdout);
+    }
+    const auto growth = [&](int from, int to, const char* key) {
+        const double base = results.value(from).value(QString::fromLatin1(key));
+        return base > 0 ? results.value(to).value(QString::fromLatin1(key)) / base : 0;
+    };
+    std::printf("\np99 growth 1,000 -> 10,000: %.2fx, 10,000 -> 20,000: %.2fx\n", growth(1000, 10000, "p99"),
+        growth(10000, 20000, "p99"));
+    std::printf("CPU p99 growth 1,000 -> 10,000: %.2fx, 10,000 -> 20,000: %.2fx\n",
+        growth(1000, 10000, "cpu_p99"), growth(10000, 20000, "cpu_p99"));
+    std::printf("p50 growth 1,000 -> 10,000: %.2fx, 10,000 -> 20,000: %.2fx\n", growth(1000, 10000, "p50"),
+        growth(10000, 20000, "p50"));
+    return 0;
+}
+}
+
+int main(int argc, char** argv)
+{
+    if (argc == 3 && std::strcmp(argv[1], "--scroll") == 0) {
+        QApplication app(argc, argv);
+        return runScroll(QString::fromLatin1(argv[2]).toInt());
+    }
+    QCoreApplication app(argc, argv);
+    return drive();
+}

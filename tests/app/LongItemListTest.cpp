@@ -1,0 +1,352 @@
+// The item list of a board with thousands of items, shown and scrolled offscreen: only the rows near
+// the view have card widgets, and what the user does with a card outlives scrolling.
+#include "ViewContextFor.h"
+#include "WorkspaceFixture.h"
+#include "app/BoardContentView.h"
+#include "app/ItemCardView.h"
+#include "app/ItemListState.h"
+#include "app/NotificationCenter.h"
+#include "richtext/EditorView.h"
+#include "richtext/MarkdownTextEditor.h"
+#include "richtext/MentionTextView.h"
+#include "store/LocalRecordConversions.h"
+#include "store/StoreContext.h"
+#include "workspace/BoardViewModel.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QPointer>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QTest>
+
+namespace {
+// Texts of one to five lines, so the rows differ in height and some cards are clipped.
+QString textOf(int index)
+{
+    QString text = QStringLiteral("item %1").arg(index);
+    for (int line = 0; line < index % 5; ++line)
+        text += QStringLiteral("\n\nmore about item %1, line %2").arg(index).arg(line);
+    return text;
+}
+
+// `count` todo items written to the store at once (adding them one by one through the workspace
+// would take minutes), then the board selected so the workspace reads them.
+QList<Item> fillBoard(WorkspaceClient& client, int count, int archived = 0)
+{
+    const Board board = client.createBoard(QStringLiteral("Long"), StorageOption::local);
+    QList<Item> items;
+    for (int index = 0; index < count + archived; ++index) {
+        Item item = client.newItem(board, textOf(index));
+        item.order = index + 1;
+        if (index >= count)
+            item.archivedAt = item.updatedAt;
+        client.store().insert(makeLocalItem(item));
+        items << item;
+    }
+    if (auto saved = client.store().save(); !saved)
+        qFatal("items not stored: %s", qPrintable(saved.error().message));
+    QCoro::waitFor(client.workspace().selectBoard(board.id));
+    if (client.workspace().selectedBoard().items.size() != items.size())
+        qFatal("the board did not load its items");
+    return items;
+}
+
+// The board's list in a window of its own, shown as the user sees it.
+struct ShownList
+{
+    ShownList(WorkspaceClient& client, QSize size)
+        : list(contextFor(client, center))
+    {
+        list.resize(size);
+        list.show();
+        exposed = QTest::qWaitForWindowExposed(&list);
+    }
+
+    NotificationCenter center;
+    BoardContentView list;
+    bool exposed = false;
+};
+
+void loadAllPages(BoardContentView& list)
+{
+    while (list.hasMore())
+        list.loadMore();
+}
+
+QList<ItemCardView*> liveCardWidgets(BoardContentView& list)
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return list.scrollArea()->widget()->findChildren<ItemCardView*>();
+}
+
+// The cards shown in the view, top to bottom.
+QList<ItemCardView*> cardsInView(BoardContentView& list)
+{
+    QWidget* viewport = list.scrollArea()->viewport();
+    QList<ItemCardView*> shown;
+    for (ItemCardView* card : liveCardWidgets(list)) {
+        const QRect inViewport(card->mapTo(viewport, QPoint(0, 0)), card->size());
+        if (card->isVisibleTo(&list) && inViewport.intersects(viewport->rect()))
+            shown << card;
+    }
+    std::sort(shown.begin(), shown.end(), [](ItemCardView* a, ItemCardView* b) { return a->y() < b->y(); });
+    return shown;
+}
+
+// The view shows consecutive items of the list, each card with its own item's text, none covering
+// another, and no gap in the view where a card should be.
+void verifyViewShowsTheList(
+    BoardContentView& list, const QList<QUuid>& order, const QHash<QUuid, QString>& texts)
+{
+    const QList<ItemCardView*> shown = cardsInView(list);
+    QVERIFY(!shown.isEmpty());
+    const qsizetype first = order.indexOf(shown.first()->item().id);
+    QVERIFY(first >= 0);
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        ItemCardView* card = shown.at(i);
+        QCOMPARE(card->item().id, order.at(first + i));
+        QCOMPARE(card->textView()->text(), texts.value(card->item().id));
+        QCOMPARE(list.card(card->item().id), card);
+        QVERIFY2(card->height() >= card->heightForWidth(card->width()),
+            qPrintable(QStringLiteral("card %1 is cut short").arg(first + i)));
+        if (i > 0) {
+            const int gap = card->y() - shown.at(i - 1)->geometry().bottom();
+            QVERIFY2(gap > 0 && gap < 20,
+                qPrintable(QStringLiteral("gap of %1 px above card %2").arg(gap).arg(first + i)));
+        }
+    }
+    // Unless the list ends above it, the view is filled down to its bottom edge (the next card may
+    // begin just below it, after the spacing).
+    QWidget* viewport = list.scrollArea()->viewport();
+    const int lastBottom = shown.last()->mapTo(viewport, QPoint(0, shown.last()->height())).y();
+    if (first + shown.size() < order.size())
+        QVERIFY2(lastBottom + 12 >= viewport->height(),
+            qPrintable(
+                QStringLiteral("the view (%1 px) ends its cards at %2 px, card %3 of %4; value %5 of %6")
+                    .arg(viewport->height())
+                    .arg(lastBottom)
+                    .arg(first + shown.size())
+                    .arg(order.size())
+                    .arg(list.scrollArea()->verticalScrollBar()->value())
+                    .arg(list.scrollArea()->verticalScrollBar()->maximum())));
+}
+}
+
+class LongItemListTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void cardWidgetsStayBoundedWhileScrolling_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("step");
+        QTest::newRow("narrow, small steps") << 360 << 90;
+        QTest::newRow("wide, page steps") << 900 << 640;
+    }
+
+    // Scrolling the whole list down and back up: the view always shows the right items, and the
+    // number of card widgets does not grow with the rows passed.
+    void cardWidgetsStayBoundedWhileScrolling()
+    {
+        QFETCH(int, width);
+        QFETCH(int, step);
+        WorkspaceClient client(nullptr, QString());
+        const QList<Item> items = fillBoard(client, 1500, 30);
+        ShownList shown(client, QSize(width, 700));
+        QVERIFY(shown.exposed);
+        BoardContentView& list = shown.list;
+        list.setArchivedExpanded(true);
+        loadAllPages(list);
+        QCoreApplication::processEvents();
+
+        QHash<QUuid, QString> texts;
+        for (const Item& item : items)
+            texts.insert(item.id, item.content);
+        const QList<QUuid> order = list.shownItemIds();
+        QCOMPARE(order.size(), items.size());
+        QCOMPARE(order.last(), items.last().id);
+
+        QScrollBar* bar = list.scrollArea()->verticalScrollBar();
+        qsizetype mostWidgets = 0;
+        int steps = 0;
+        const auto scrollTo = [&](int value) {
+            bar->setValue(value);
+            QCoreApplication::processEvents();
+            mostWidgets = std::max(mostWidgets, liveCardWidgets(list).size());
+            ++steps;
+        };
+        while (bar->value() < bar->maximum()) {
+            scrollTo(bar->value() + step);
+            if (steps % 25 == 0)
+                verifyViewShowsTheList(list, order, texts);
+            if (QTest::currentTestFailed())
+                return;
+            QVERIFY(steps < 100000);
+        }
+        verifyViewShowsTheList(list, order, texts);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(cardsInView(list).last()->item().id, items.last().id);
+        while (bar->value() > 0) {
+            scrollTo(bar->value() - step);
+            if (steps % 25 == 0)
+                verifyViewShowsTheList(list, order, texts);
+            if (QTest::currentTestFailed())
+                return;
+        }
+        verifyViewShowsTheList(list, order, texts);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(cardsInView(list).first()->item().id, items.first().id);
+        // A 700-pixel view holds about ten cards; the rows around it and the spare cards add a few
+        // dozen at most, against 1,530 rows.
+        QVERIFY2(mostWidgets <= 60, qPrintable(QStringLiteral("%1 card widgets").arg(mostWidgets)));
+        QVERIFY(steps > 50);
+    }
+
+    // Text typed into a card's editor is still there after the card scrolled far out and back.
+    void editingCardSurvivesScrolling()
+    {
+        WorkspaceClient client(nullptr, QString());
+        const QList<Item> items = fillBoard(client, 800);
+        ShownList shown(client, QSize(480, 600));
+        QVERIFY(shown.exposed);
+        BoardContentView& list = shown.list;
+        loadAllPages(list);
+
+        const Item& edited = items.at(2);
+        QPointer<ItemCardView> card = list.ensureCardFor(edited.id);
+        QVERIFY(card);
+        card->trigger(ItemCardAction::edit);
+        QVERIFY(card->isEditing());
+        QPointer<EditorView> editor = card->editor();
+        QVERIFY(editor);
+        editor->textEditor()->setFocus();
+        editor->textEditor()->moveCursor(QTextCursor::End);
+        QTest::keyClicks(editor->textEditor(), QStringLiteral(" typed before scrolling"));
+        const QString typed = editor->text();
+        QVERIFY(typed.endsWith(QStringLiteral(" typed before scrolling")));
+
+        QScrollBar* bar = list.scrollArea()->verticalScrollBar();
+        for (int value = 0; value < bar->maximum(); value += 500) {
+            bar->setValue(value);
+            QCoreApplication::processEvents();
+        }
+        bar->setValue(bar->maximum());
+        QCoreApplication::processEvents();
+        QVERIFY(list.card(items.last().id));
+        // Other rows passed through the view: none of them took the editing card.
+        QVERIFY(card);
+        QCOMPARE(card->item().id, edited.id);
+        QVERIFY(liveCardWidgets(list).size() <= 60);
+
+        bar->setValue(0);
+        QCoreApplication::processEvents();
+        QCOMPARE(list.card(edited.id), card.data());
+        QVERIFY(card->isEditing());
+        QCOMPARE(card->editor(), editor.data());
+        QCOMPARE(editor->text(), typed);
+        QVERIFY(cardsInView(list).contains(card.data()));
+    }
+
+    // Down from the first card reaches the last item of a list of many pages, each card scrolled
+    // into view and named for a screen reader as it takes the focus; Up comes back.
+    void keyboardReachesTheLastItem()
+    {
+        WorkspaceClient client(nullptr, QString());
+        const int count = BoardContentView::pageSize * 6 + 7;
+        const QList<Item> items = fillBoard(client, count);
+        ShownList shown(client, QSize(480, 600));
+        QVERIFY(shown.exposed);
+        BoardContentView& list = shown.list;
+        QVERIFY(list.hasMore());
+
+        ItemCardView* first = list.ensureCardFor(items.first().id);
+        QVERIFY(first);
+        first->setFocus(Qt::TabFocusReason);
+        QWidget* viewport = list.scrollArea()->viewport();
+        for (int i = 1; i < count; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+            auto* focused = qobject_cast<ItemCardView*>(QApplication::focusWidget());
+            QVERIFY2(focused && focused->item().id == items.at(i).id,
+                qPrintable(QStringLiteral("after %1 Down").arg(i)));
+            const QRect inViewport(focused->mapTo(viewport, QPoint(0, 0)), focused->size());
+            QVERIFY2(viewport->rect().contains(inViewport),
+                qPrintable(QStringLiteral("card %1 is not in view").arg(i)));
+        }
+        QVERIFY(!list.hasMore());
+        auto* last = qobject_cast<ItemCardView*>(QApplication::focusWidget());
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(last);
+        QVERIFY(accessible);
+        QCOMPARE(accessible->text(QAccessible::Name).simplified(), textOf(count - 1).simplified());
+        QVERIFY(accessible->state().focused);
+
+        // Back up past the cards that were let go on the way down.
+        for (int i = count - 2; i >= count - 40; --i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+        auto* back = qobject_cast<ItemCardView*>(QApplication::focusWidget());
+        QVERIFY(back);
+        QCOMPARE(back->item().id, items.at(count - 40).id);
+        QVERIFY(liveCardWidgets(list).size() <= 60);
+
+        // Tab goes on from card to card (through each card's buttons) past the cards made at first.
+        ItemCardView* top = list.ensureCardFor(items.first().id);
+        QVERIFY(top);
+        top->setFocus(Qt::TabFocusReason);
+        QList<QUuid> visited {items.first().id};
+        for (int press = 0; press < 300 && visited.size() < 30; ++press) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            if (auto* focused = qobject_cast<ItemCardView*>(QApplication::focusWidget()))
+                visited << focused->item().id;
+        }
+        QCOMPARE(visited.size(), 30);
+        for (int i = 0; i < visited.size(); ++i)
+            QCOMPARE(visited.at(i), items.at(i).id);
+    }
+
+    // An item that changes while its row has no card shows the change, at its new height, when it
+    // is scrolled back into view.
+    void changedItemShowsAfterScrollingBack()
+    {
+        WorkspaceClient client(nullptr, QString());
+        const QList<Item> items = fillBoard(client, 600);
+        ShownList shown(client, QSize(480, 600));
+        QVERIFY(shown.exposed);
+        BoardContentView& list = shown.list;
+        loadAllPages(list);
+        const Item target = items.at(1);
+        QVERIFY(list.card(target.id));
+        const int shortHeight = list.card(target.id)->height();
+
+        QScrollBar* bar = list.scrollArea()->verticalScrollBar();
+        bar->setValue(bar->maximum());
+        QCoreApplication::processEvents();
+        QVERIFY(!list.card(target.id));
+
+        Item changed = target;
+        changed.content = QStringLiteral("rewritten while out of view\n\nwith\n\nfour\n\nparagraphs");
+        changed.updatedAt = QDateTime::currentDateTimeUtc();
+        QCoro::waitFor(client.workspace().updateItem(changed));
+        QCoreApplication::processEvents();
+
+        bar->setValue(0);
+        QCoreApplication::processEvents();
+        ItemCardView* card = list.card(target.id);
+        QVERIFY(card);
+        QCOMPARE(card->textView()->text(), changed.content);
+        QCOMPARE(card->accessibleName().simplified(), changed.content.simplified());
+        QVERIFY(card->height() > shortHeight);
+        QHash<QUuid, QString> texts;
+        for (const Item& item : items)
+            texts.insert(item.id, item.id == target.id ? changed.content : item.content);
+        verifyViewShowsTheList(list, list.shownItemIds(), texts);
+    }
+};
+
+QTEST_MAIN(LongItemListTest)
+#include "LongItemListTest.moc"
