@@ -60,6 +60,12 @@ std::expected<SqliteDatabase, StoreError> SqliteDatabase::open(const QString& fi
     mode = SqliteStatement();
     if (auto done = db.execute(QStringLiteral("PRAGMA synchronous=FULL")); !done)
         return std::unexpected(naming(done.error()));
+    // A sync may write 100,000 items in one transaction. With the default 2 MB page cache the
+    // random-id index outgrows it: dirty pages spill to the log mid-transaction and are written
+    // again each time an insert touches them, so the writes grew faster than the items. A larger
+    // cache keeps a big transaction's pages in memory until its commit writes each once.
+    if (auto done = db.execute(QStringLiteral("PRAGMA cache_size=-65536")); !done)
+        return std::unexpected(naming(done.error()));
 
     // SQLite quietly opens a file it may not write read-only, and a folder or disk that refuses the
     // log only fails at the first commit: every save of the session would then fail. One real
