@@ -2,11 +2,14 @@
 // Without arguments it prepares the data and runs each measure in a fresh process of itself, under
 // the offscreen platform with temporary HOME and XDG folders, signed out (no session bus, so no
 // keyring answers) and with every service address on a closed port of 127.0.0.1:
-//   start:  a store of 50 boards with 10,000 items; the last selected board (2,000 items) comes back.
-//           From opening the store to the first paint of the main window after its content started,
-//           then resident memory once the board's list has settled.
-//   search: a store of one board with 10,000 items, an assignee filter set, a word typed into the
-//           search field key by key; each key's time, and the filter function alone over the items.
+//   start:  stores of 50 boards with 1,000, 10,000 and 100,000 items (and none, the baseline); the
+//           last selected board (a fifth of the items) comes back. From opening the store to the
+//           first paint of the main window after its content started, then resident memory once the
+//           board's list has settled.
+//   search: a store of one board with 100,000 items, an assignee filter set, a word typed into the
+//           search field key by key; each key's time, the filter function alone over the items, and
+//           a plain substring pass over the same items (the baseline).
+// `bench_app SEARCH_ITEMS START_ITEMS...` runs other sizes.
 #include "BenchBoards.h"
 #include "BenchClock.h"
 #include "BenchProcess.h"
@@ -144,7 +147,7 @@ int runStart(const QString& storeFile, const QUuid& selected, int boardCount, in
     // The first pages of cards are made after the first paint (as the list fills the view).
     QTest::qWait(500);
     BoardContentView* list = started.content->mainContent()->content();
-    if (list->cards().isEmpty())
+    if (selectedItems > 0 && list->cards().isEmpty())
         qFatal("the selected board shows no cards");
     std::printf("started_in_show %d\ncreated %.2f\nshown %.2f\n", started.startedInShow ? 1 : 0,
         started.createdMs, started.shownMs);
@@ -170,13 +173,13 @@ qsizetype expectedMatches(const Board& board, ItemStatus status, const QString& 
     });
 }
 
-int runSearch(const QString& storeFile, const QUuid& selected)
+int runSearch(const QString& storeFile, const QUuid& selected, int itemCount)
 {
     LocalStore::shared().set(std::optional(selected), PreferenceKeys::selectedBoardId());
     Started started = startApplication(storeFile);
     const Board board = started.app->boardViewModel().selectedBoard();
-    if (board.id != selected || board.items.size() != 10000)
-        qFatal("the 10,000-item board is not selected");
+    if (board.id != selected || board.items.size() != itemCount)
+        qFatal("the %d-item board is not selected", itemCount);
     MainContentView* main = started.content->mainContent();
     AssigneeFilter filter;
     filter.memberId = BenchBoards::members().at(1);
@@ -186,7 +189,7 @@ int runSearch(const QString& storeFile, const QUuid& selected)
     QLineEdit* field = main->searchField();
     BoardContentView* list = main->content();
 
-    QList<double> keys, settled, filterOnly, filterCpu;
+    QList<double> keys, settled, filterOnly, filterCpu, plainOnly;
     QString typed;
     for (const QChar ch : searchWord) {
         typed += ch;
@@ -213,14 +216,23 @@ int runSearch(const QString& storeFile, const QUuid& selected)
             passed += prepared.passes(item) ? 1 : 0;
         filterOnly.append(msSince(timer));
         filterCpu.append(threadCpuMs() - cpuStart);
+
+        // The plain baseline: a case-blind substring test of every item's text, nothing else.
+        timer.start();
+        qsizetype plain = 0;
+        for (const Item& item : board.items)
+            plain += item.content.contains(typed, Qt::CaseInsensitive) ? 1 : 0;
+        plainOnly.append(msSince(timer));
+        if (plain < 0)
+            qFatal("unreachable");
         if (passed < shown)
             qFatal("filter count disagrees with the list");
     }
     std::printf("key_median %.3f\nkey_max %.3f\nsettled_median %.3f\nsettled_max %.3f\nfilter_median %.3f\n"
-                "filter_max %.3f\nfilter_cpu %.3f\nshown %lld\n",
+                "filter_max %.3f\nfilter_cpu %.3f\nplain_median %.3f\nshown %lld\n",
         median(keys), *std::max_element(keys.cbegin(), keys.cend()), median(settled),
         *std::max_element(settled.cbegin(), settled.cend()), median(filterOnly),
-        *std::max_element(filterOnly.cbegin(), filterOnly.cend()), median(filterCpu),
+        *std::max_element(filterOnly.cbegin(), filterOnly.cend()), median(filterCpu), median(plainOnly),
         qlonglong(list->liveItems().size() + list->archivedItems().size()));
     return finish();
 }
@@ -266,81 +278,92 @@ QList<double> column(const QList<QHash<QString, double>>& rows, const QString& k
     return values;
 }
 
-struct Prepared
-{
-    QString startStore;
-    QList<Board> boards;
-    QString searchStore;
-    QList<Board> searchBoards;
-};
-
 constexpr int boardCount = 50;
-constexpr int firstBoardItems = 2000;
 
-// The two stores, written with the application's own store code.
-Prepared prepare(const QDir& dir)
+// A store of 50 boards holding itemCount items, a fifth of them on the first board (the one restored
+// at start), written with the application's own store code.
+QList<Board> prepareStore(const QString& file, int itemCount, int firstBoardItems)
 {
-    Prepared data;
-    data.startStore = dir.filePath(QStringLiteral("start.store"));
-    {
-        auto store = StoreContext::open(data.startStore);
-        if (!store)
-            qFatal("store: %s", qPrintable(store.error().message));
-        data.boards = BenchBoards::fill(**store, boardCount, 10000, firstBoardItems);
-    }
-    data.searchStore = dir.filePath(QStringLiteral("search.store"));
-    {
-        auto store = StoreContext::open(data.searchStore);
-        if (!store)
-            qFatal("store: %s", qPrintable(store.error().message));
-        data.searchBoards = BenchBoards::fill(**store, 1, 10000, 10000);
-    }
-    return data;
+    auto store = StoreContext::open(file);
+    if (!store)
+        qFatal("store: %s", qPrintable(store.error().message));
+    return BenchBoards::fill(**store, boardCount, itemCount, firstBoardItems);
 }
 
-int drive()
+struct SizeFigures
+{
+    int items = 0;
+    QList<QHash<QString, double>> starts;
+};
+
+double startMedian(const SizeFigures& size, const char* key)
+{
+    return median(column(size.starts, QString::fromLatin1(key)));
+}
+
+// Sizes of the store for the cold start (items in all, a fifth on the restored board; 0 is the
+// baseline of the same 50 boards without items), and of the one board the search runs over.
+int drive(const QList<int>& sizes, int searchItems)
 {
     QTemporaryDir dir;
     if (!dir.isValid())
         qFatal("no temporary folder");
-    const Prepared data = prepare(QDir(dir.path()));
-    const QString& startStore = data.startStore;
-    const QList<Board>& boards = data.boards;
-    const QString& searchStore = data.searchStore;
-    const QList<Board>& searchBoards = data.searchBoards;
 
-    QList<QHash<QString, double>> starts;
-    for (int run = 0; run < startRuns; ++run) {
-        starts.append(runChild(dir.filePath(QStringLiteral("home-start%1").arg(run)),
-            {QStringLiteral("start"), startStore, boards.first().id.toString(), QString::number(boardCount),
-                QString::number(firstBoardItems)}));
+    QList<SizeFigures> figures;
+    for (int items : QList<int> {0} + sizes) {
+        const QString file = dir.filePath(QStringLiteral("start%1.store").arg(items));
+        const int selectedItems = items / 5;
+        const QList<Board> boards = prepareStore(file, items, selectedItems);
+        SizeFigures size;
+        size.items = items;
+        for (int run = 0; run < startRuns; ++run) {
+            size.starts.append(runChild(dir.filePath(QStringLiteral("home-start%1-%2").arg(items).arg(run)),
+                {QStringLiteral("start"), file, boards.first().id.toString(), QString::number(boardCount),
+                    QString::number(selectedItems)}));
+        }
+        figures.append(size);
+    }
+
+    const QString searchStore = dir.filePath(QStringLiteral("search.store"));
+    QList<Board> searchBoards;
+    {
+        auto store = StoreContext::open(searchStore);
+        if (!store)
+            qFatal("store: %s", qPrintable(store.error().message));
+        searchBoards = BenchBoards::fill(**store, 1, searchItems, searchItems);
     }
     QList<QHash<QString, double>> searches;
     for (int run = 0; run < searchRuns; ++run) {
         searches.append(runChild(dir.filePath(QStringLiteral("home-search%1").arg(run)),
-            {QStringLiteral("search"), searchStore, searchBoards.first().id.toString()}));
+            {QStringLiteral("search"), searchStore, searchBoards.first().id.toString(), QString::number(searchItems)}));
     }
 
-    std::printf("cold start, %d boards / 10,000 items, %d-item board restored (median of %d processes)\n",
-        boardCount, firstBoardItems, startRuns);
-    std::printf("  store opened -> main window painted:    %8.1f ms  (best %.1f ms; target <= 400 ms)\n",
-        median(column(starts, QStringLiteral("start"))),
-        minimum(column(starts, QStringLiteral("start"))));
-    std::printf("    processor time of the UI thread:         %6.1f ms\n", median(column(starts, QStringLiteral("start_cpu"))));
-    std::printf("    of which store opened and MyApp::create: %6.1f ms, showMainWindow (content start): %.1f ms\n",
-        median(column(starts, QStringLiteral("created"))),
-        median(column(starts, QStringLiteral("shown"))) - median(column(starts, QStringLiteral("created"))));
-    std::printf("  resident memory before start:           %8.1f MB\n", median(column(starts, QStringLiteral("rss_before"))));
-    std::printf("  resident memory, board shown:           %8.1f MB  (peak %.1f MB; target <= 120 MB; %g cards made)\n",
-        median(column(starts, QStringLiteral("rss"))), median(column(starts, QStringLiteral("hwm"))),
-        median(column(starts, QStringLiteral("cards"))));
-    std::printf("  start completed inside show() in %g of %d runs\n",
-        [&] { double n = 0; for (double v : column(starts, QStringLiteral("started_in_show"))) n += v; return n; }(), startRuns);
-    std::printf("search \"%s\" typed key by key, assignee filter set, one board of 10,000 items "
+    std::printf("cold start, %d boards, a fifth of the items on the restored board (median of %d processes)\n",
+        boardCount, startRuns);
+    std::printf("  %9s  %10s  %8s  %9s  %8s  %9s  %9s  %8s\n", "items", "start ms", "x empty", "x smaller", "cpu ms",
+        "rss MB", "x before", "growth");
+    const SizeFigures& empty = figures.first();
+    for (qsizetype i = 0; i < figures.size(); ++i) {
+        const SizeFigures& size = figures.at(i);
+        const double start = startMedian(size, "start");
+        const double previous = i > 0 ? startMedian(figures.at(i - 1), "start") : start;
+        const double rss = startMedian(size, "rss");
+        const double previousRss = i > 0 ? startMedian(figures.at(i - 1), "rss") : rss;
+        std::printf("  %9d  %10.1f  %7.2fx  %8.2fx  %8.1f  %9.1f  %8.2fx  %7.2fx\n", size.items, start,
+            start / startMedian(empty, "start"), start / previous, startMedian(size, "start_cpu"), rss,
+            rss / startMedian(size, "rss_before"), rss / previousRss);
+    }
+    std::printf("  (best process at the largest size: %.1f ms; store+MyApp::create %.1f ms, showMainWindow %.1f ms)\n",
+        minimum(column(figures.last().starts, QStringLiteral("start"))), startMedian(figures.last(), "created"),
+        startMedian(figures.last(), "shown") - startMedian(figures.last(), "created"));
+    std::printf("search \"%s\" typed key by key, assignee filter set, one board of %d items "
                 "(median of %d processes)\n",
-        qPrintable(searchWord), searchRuns);
-    std::printf("  ItemFilter over the 10,000 items:          median %.2f ms, worst key %.2f ms (target <= 5 ms)\n",
-        median(column(searches, QStringLiteral("filter_median"))), median(column(searches, QStringLiteral("filter_max"))));
+        qPrintable(searchWord), searchItems, searchRuns);
+    const double plain = median(column(searches, QStringLiteral("plain_median")));
+    const double filter = median(column(searches, QStringLiteral("filter_median")));
+    std::printf("  plain substring pass over the items (baseline): median %.2f ms\n", plain);
+    std::printf("  ItemFilter over the items:          median %.2f ms (%.2fx baseline), worst key %.2f ms\n", filter,
+        filter / plain, median(column(searches, QStringLiteral("filter_max"))));
     std::printf("    processor time of one pass:                  median %.2f ms\n",
         median(column(searches, QStringLiteral("filter_cpu"))));
     std::printf("  key press in the search field, list rebuilt: median %.2f ms, worst key %.2f ms\n",
@@ -363,19 +386,20 @@ int main(int argc, char** argv)
     const QStringList arguments = QApplication::arguments().mid(1);
     if (arguments.size() == 5 && arguments[0] == QLatin1String("start"))
         return runStart(arguments[1], QUuid::fromString(arguments[2]), arguments[3].toInt(), arguments[4].toInt());
-    if (arguments.size() == 3 && arguments[0] == QLatin1String("search"))
-        return runSearch(arguments[1], QUuid::fromString(arguments[2]));
-    if (arguments.size() == 2 && arguments[0] == QLatin1String("prepare")) {
-        // For profiling one measure by hand: the stores and the arguments of each measure.
-        const Prepared data = prepare(QDir(arguments[1]));
-        std::printf("start %s %s %d %d\nsearch %s %s\n", qPrintable(data.startStore),
-            qPrintable(data.boards.first().id.toString()), boardCount, firstBoardItems,
-            qPrintable(data.searchStore), qPrintable(data.searchBoards.first().id.toString()));
-        return 0;
-    }
+    if (arguments.size() == 4 && arguments[0] == QLatin1String("search"))
+        return runSearch(arguments[1], QUuid::fromString(arguments[2]), arguments[3].toInt());
+    // bench_app [SEARCH_ITEMS START_ITEMS...]
+    QList<int> sizes {1000, 10000, 100000};
+    int searchItems = 100000;
     if (!arguments.isEmpty()) {
-        std::fprintf(stderr, "usage: bench_app [prepare FOLDER] (the measures run in child processes)\n");
-        return 2;
+        searchItems = arguments.first().toInt();
+        sizes.clear();
+        for (const QString& argument : arguments.mid(1))
+            sizes.append(argument.toInt());
+        if (searchItems <= 0 || sizes.contains(0)) {
+            std::fprintf(stderr, "usage: bench_app [SEARCH_ITEMS START_ITEMS...] (the measures run in child processes)\n");
+            return 2;
+        }
     }
-    return drive();
+    return drive(sizes, searchItems);
 }

@@ -24,6 +24,8 @@ QList<Item> Board::undeletedItems() const
 
 OverallBoardProgress Board::overallProgress() const
 {
+    if (storedTally)
+        return *storedTally;
     OverallBoardProgress progress;
     for (const Item& item : items) {
         if (item.isDeleted())

@@ -22,6 +22,8 @@ struct Board
     bool syncWithServer = false;
     QString createdBy;
     QList<Item> items; // includes archived items and deletion tombstones
+    // Set while the items are still in the store only (items is then empty): their tally by status.
+    std::optional<OverallBoardProgress> storedTally;
     QList<BoardUser> users;
     std::optional<QString> info;
     bool isActive = true;
@@ -30,6 +32,7 @@ struct Board
 
     // Owner-only controls: anyone owns a local board; a cloud board only its member with the owner role.
     bool isOwnedBy(const std::optional<QUuid>& userId) const;
+    bool hasItemsLoaded() const { return !storedTally.has_value(); }
     QList<Item> undeletedItems() const;
     OverallBoardProgress overallProgress() const;
 

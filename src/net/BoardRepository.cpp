@@ -66,8 +66,8 @@ QCoro::Task<ApiResult<void>> BoardRepository::deleteBoard(const QUuid& boardId) 
 
 QCoro::Task<ApiResult<SyncResponse>> BoardRepository::syncBoard(const QUuid& boardId, const SyncRequest& request) const
 {
-    return fetchRecord<SyncResponse>(m_client,
-        withJson("POST", boardPath(boardId, QStringLiteral("/sync")), encodeBody(request)));
+    return fetchRecordInBackground<SyncResponse>(
+        m_client, withJson("POST", boardPath(boardId, QStringLiteral("/sync")), encodeBody(request)));
 }
 
 QCoro::Task<ApiResult<RemoteBoard>> BoardRepository::joinBoard(const QString& code) const

@@ -5,7 +5,10 @@
 #include "net/NetworkService.h"
 
 #include <QByteArray>
+#include <QCoro/QCoroFuture>
+#include <QPointer>
 #include <QString>
+#include <QtConcurrent/QtConcurrentRun>
 
 struct EndpointRequest
 {
@@ -37,4 +40,32 @@ QCoro::Task<ApiResult<T>> fetchRecord(NetworkService* client, EndpointRequest en
     if (!response)
         co_return std::unexpected(response.error());
     co_return client->decode<T>(*response);
+}
+
+// As fetchRecord, with the body parsed on a worker thread, so a large answer (a board's sync with
+// tens of thousands of items) does not hold up the window; the record comes back on this thread.
+template<typename T>
+QCoro::Task<ApiResult<T>> fetchRecordInBackground(NetworkService* client, EndpointRequest endpoint)
+{
+    QPointer<NetworkService> service(client);
+    ApiResult<ServiceResponse> response = co_await sendEndpointRequest(client, std::move(endpoint));
+    if (!response)
+        co_return std::unexpected(response.error());
+    // A refusal carries no record to parse: the client turns it into its error as always.
+    if (!service)
+        co_return std::unexpected(ApiError {});
+    if (response->status < 200 || response->status > 299)
+        co_return client->decode<T>(*response);
+    // Held in named variables: a temporary inside the co_await expression does not survive the
+    // suspension with this compiler.
+    QFuture<std::expected<T, QString>> decoding
+        = QtConcurrent::run([body = response->body] { return decodeServiceResponse<T>(body); });
+    std::expected<T, QString> decoded = co_await decoding;
+    if (decoded)
+        co_return std::move(*decoded);
+    // The rare failure is read once more by the client, which names and logs it as it does any.
+    if (service)
+        co_return client->decode<T>(*response);
+    co_return std::unexpected(ApiError::make(
+        response->status, QStringLiteral("Decoding Failed"), decoded.error(), response->path()));
 }

@@ -118,6 +118,11 @@ std::optional<QByteArray> LocalStore::readData(const QString& name) const
 
 void LocalStore::writeData(const QString& name, const QByteArray& data)
 {
+    // The same bytes again (a layout re-derived after an unrelated change, a checkpoint that did not
+    // move) would only cost a rewrite of the file and its flushes to disk.
+    const QVariant stored = m_settings->value(name);
+    if (stored.typeId() == QMetaType::QByteArray && stored.toByteArray() == data)
+        return;
     m_settings->setValue(name, data);
     // Written through at once, so a crash right after a sync does not lose its checkpoint.
     m_settings->sync();

@@ -279,6 +279,80 @@ std::expected<qsizetype, StoreError> StoreContext::countItems(const ItemQuery& q
     return items->size();
 }
 
+namespace {
+void count(OverallBoardProgress& tally, ItemStatus status, qint64 items)
+{
+    tally.total += items;
+    switch (status) {
+    case ItemStatus::todo:
+        tally.todo += items;
+        break;
+    case ItemStatus::inProgress:
+        tally.inProgress += items;
+        break;
+    case ItemStatus::done:
+        tally.done += items;
+        break;
+    }
+}
+}
+
+std::expected<QHash<QUuid, OverallBoardProgress>, StoreError> StoreContext::fetchItemTallies()
+{
+    auto prepared
+        = statement(QStringLiteral("SELECT boardId, status, count FROM item_tally WHERE count > 0"));
+    if (!prepared)
+        return std::unexpected(prepared.error());
+    SqliteStatement& select = **prepared;
+    QHash<QUuid, OverallBoardProgress> tallies;
+    for (;;) {
+        const SqliteStatement::Step step = select.step();
+        if (step == SqliteStatement::Step::failed) {
+            StoreError error = m_db.error(QStringLiteral("Could not count items"));
+            select.reset();
+            return std::unexpected(error);
+        }
+        if (step == SqliteStatement::Step::done)
+            break;
+        if (const auto status = itemStatusFromText(select.text(1)))
+            count(tallies[select.uuid(0)], *status, select.integer(2));
+    }
+    select.reset();
+    if (m_pendingItems.isEmpty())
+        return tallies;
+
+    // Unsaved changes (left by a failed save) are not in the table yet: the boards they touch, as
+    // saved and as changed, are counted from their records instead.
+    QSet<QUuid> touched;
+    auto savedBoard = statement(QStringLiteral("SELECT boardId FROM local_item WHERE id = ?1"));
+    if (!savedBoard)
+        return std::unexpected(savedBoard.error());
+    for (const auto& item : std::as_const(m_pendingItems)) {
+        touched.insert(item->boardId());
+        if (!item->m_inFile)
+            continue;
+        (*savedBoard)->bindUuid(1, item->id());
+        if ((*savedBoard)->step() == SqliteStatement::Step::row)
+            touched.insert((*savedBoard)->uuid(0));
+        (*savedBoard)->reset();
+    }
+    for (const QUuid& boardId : std::as_const(touched)) {
+        const auto items = fetchItems(ItemQuery::onBoard(boardId));
+        if (!items)
+            return std::unexpected(items.error());
+        OverallBoardProgress tally;
+        for (const auto& item : *items) {
+            if (!item->deletedAt())
+                count(tally, item->status(), 1);
+        }
+        if (tally.total > 0)
+            tallies.insert(boardId, tally);
+        else
+            tallies.remove(boardId);
+    }
+    return tallies;
+}
+
 std::expected<QHash<QUuid, std::shared_ptr<LocalItem>>, StoreError> StoreContext::fetchItemsWithIds(
     const QList<QUuid>& ids)
 {

@@ -4,6 +4,7 @@
 // pending changes, as if they were already saved. Used on the UI thread only.
 #pragma once
 
+#include "domain/OverallBoardProgress.h"
 #include "store/BoardQuery.h"
 #include "store/ItemQuery.h"
 #include "store/LocalBoard.h"
@@ -16,7 +17,6 @@
 #include <QObject>
 #include <QString>
 #include <QUuid>
-
 #include <expected>
 #include <functional>
 #include <memory>
@@ -58,6 +58,9 @@ public:
     std::expected<QList<std::shared_ptr<LocalItem>>, StoreError> fetchItems(const ItemQuery& query);
     std::expected<qsizetype, StoreError> countBoards(const BoardQuery& query);
     std::expected<qsizetype, StoreError> countItems(const ItemQuery& query);
+    // Undeleted items per board and status (archived ones included), unsaved changes counted; boards
+    // without items are absent. Reads a small table the store keeps up to date, not the items.
+    std::expected<QHash<QUuid, OverallBoardProgress>, StoreError> fetchItemTallies();
     // One lookup for many ids (a handful of queries, not one per id); ids not stored are absent.
     std::expected<QHash<QUuid, std::shared_ptr<LocalItem>>, StoreError> fetchItemsWithIds(const QList<QUuid>& ids);
 

@@ -60,6 +60,37 @@ CREATE TABLE pending_board_info (
 );
 PRAGMA user_version = 2;
 )sql";
+
+// Undeleted items per board and status, kept by triggers on every write (this program's or
+// another's), so the sidebar and the overview can show every board's tallies without reading the
+// items. An upsert that hits an existing row runs as an UPDATE, so the update trigger covers it.
+const char* const schemaVersion3 = R"sql(
+CREATE TABLE item_tally (
+    boardId TEXT NOT NULL,
+    status TEXT NOT NULL,
+    count INTEGER NOT NULL,
+    PRIMARY KEY (boardId, status)
+) WITHOUT ROWID;
+CREATE TRIGGER item_tally_insert AFTER INSERT ON local_item WHEN NEW.deletedAt IS NULL
+BEGIN
+    INSERT INTO item_tally (boardId, status, count) VALUES (NEW.boardId, NEW.status, 1)
+        ON CONFLICT (boardId, status) DO UPDATE SET count = count + 1;
+END;
+CREATE TRIGGER item_tally_delete AFTER DELETE ON local_item WHEN OLD.deletedAt IS NULL
+BEGIN
+    UPDATE item_tally SET count = count - 1 WHERE boardId = OLD.boardId AND status = OLD.status;
+END;
+CREATE TRIGGER item_tally_update AFTER UPDATE OF boardId, status, deletedAt ON local_item
+BEGIN
+    UPDATE item_tally SET count = count - 1
+        WHERE OLD.deletedAt IS NULL AND boardId = OLD.boardId AND status = OLD.status;
+    INSERT INTO item_tally (boardId, status, count) SELECT NEW.boardId, NEW.status, 1 WHERE NEW.deletedAt IS NULL
+        ON CONFLICT (boardId, status) DO UPDATE SET count = count + 1;
+END;
+INSERT INTO item_tally (boardId, status, count)
+    SELECT boardId, status, COUNT(*) FROM local_item WHERE deletedAt IS NULL GROUP BY boardId, status;
+PRAGMA user_version = 3;
+)sql";
 }
 
 std::expected<void, StoreError> StoreSchema::prepare(SqliteDatabase& db)
@@ -85,6 +116,10 @@ std::expected<void, StoreError> StoreSchema::prepare(SqliteDatabase& db)
     }
     if (*version < 2) {
         if (auto migrated = db.execute(QString::fromUtf8(schemaVersion2)); !migrated)
+            return fail(migrated.error());
+    }
+    if (*version < 3) {
+        if (auto migrated = db.execute(QString::fromUtf8(schemaVersion3)); !migrated)
             return fail(migrated.error());
     }
     if (auto committed = db.execute(QStringLiteral("COMMIT")); !committed)

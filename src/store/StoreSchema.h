@@ -5,7 +5,7 @@
 #include "store/SqliteDatabase.h"
 
 namespace StoreSchema {
-inline constexpr int currentVersion = 2;
+inline constexpr int currentVersion = 3;
 
 std::expected<void, StoreError> prepare(SqliteDatabase& db);
 }

@@ -1,13 +1,13 @@
 #include "workspace/BoardViewModel.h"
 
 #include "analytics/UsageAnalytics.h"
+#include "domain/Log.h"
 #include "store/LocalDataService.h"
 #include "store/LocalRecordConversions.h"
 #include "store/LocalStore.h"
 #include "store/PreferenceKeys.h"
 
 #include <QTimer>
-
 #include <algorithm>
 
 namespace {
@@ -72,7 +72,17 @@ void BoardViewModel::setBoards(QList<Board> boards)
 
 void BoardViewModel::setSelectedBoard(Board board)
 {
+    // The views read the selected board's items at once.
+    if (!board.hasItemsLoaded()) {
+        board = withStoredItems(std::move(board));
+        const auto held = std::find(m_boards.begin(), m_boards.end(), board);
+        if (held != m_boards.end() && !held->hasItemsLoaded()) {
+            held->items = board.items;
+            held->storedTally = board.storedTally;
+        }
+    }
     m_selectedBoard = std::move(board);
+    m_hasSelectedBoard = true;
     Q_EMIT selectedBoardChanged();
 }
 
@@ -130,20 +140,43 @@ void BoardViewModel::removeBoardFromWorkspace(const QUuid& boardId)
     recomputeBoardSections();
 }
 
-QList<Board> BoardViewModel::withStoredItems(QList<Board> boards)
+Board BoardViewModel::withStoredItems(Board board)
 {
-    for (Board& board : boards) {
-        board.items.clear();
-        auto records = LocalDataService::fetchLocalItems(board.id, 0, m_context);
-        if (!records)
-            continue;
-        // The store returns newest first; the board keeps that order and the views sort by `order`.
-        for (const auto& record : *records) {
-            if (!record->deletedAt())
-                board.items.append(toItem(*record));
-        }
+    auto records = LocalDataService::fetchLocalItems(board.id, 0, m_context);
+    if (!records) {
+        logLine(QStringLiteral("Loading items failed: ") + records.error().message);
+        return board;
     }
-    return boards;
+    board.items.clear();
+    board.items.reserve(records->size());
+    // The store returns newest first; the board keeps that order and the views sort by `order`.
+    for (const auto& record : std::as_const(*records)) {
+        if (!record->deletedAt())
+            board.items.append(toItem(*record));
+    }
+    board.storedTally.reset();
+    return board;
+}
+
+Board BoardViewModel::withStoredTally(Board board)
+{
+    board.items.clear();
+    if (const auto tallies = m_context.fetchItemTallies())
+        board.storedTally = tallies->value(board.id);
+    else if (!board.storedTally)
+        board.storedTally = OverallBoardProgress {};
+    return board;
+}
+
+void BoardViewModel::refreshStoredItems(const QUuid& boardId)
+{
+    const std::optional<Board> board = knownBoard(boardId);
+    if (!board)
+        return;
+    if (board->hasItemsLoaded() || boardId == m_selectedBoard.id)
+        reloadBoardItems(boardId);
+    else
+        applyBoardUpdate(withStoredTally(*board));
 }
 
 void BoardViewModel::track(UsageEvent event, const QJsonObject& properties)

@@ -85,7 +85,8 @@ public:
     void setSearchQuery(const QString& query);
 
     // ---- loading, selection, sections, quick capture ----
-    // Fills the workspace from the local store; signed out, cloud boards are left out.
+    // Fills the workspace from the local store; signed out, cloud boards are left out. Only the
+    // selected board's items are read; the others carry their tallies until they are needed.
     void loadBoards(bool signedIn);
     // Re-reads the board's items and shows it; a cloud board then refreshes its details.
     QCoro::Task<void> selectBoard(QUuid boardId);
@@ -93,7 +94,10 @@ public:
     void recomputeBoardSections();
     void storeSelectedBoardIntoBoards();
     void ensureSelectionAfterLoad();
-    std::optional<Board> findBoard(const QUuid& boardId) const;
+    // The board with its items, read from the store first when they were not loaded yet.
+    std::optional<Board> findBoard(const QUuid& boardId);
+    // The board as the workspace holds it; its items may still be in the store only (storedTally).
+    std::optional<Board> knownBoard(const QUuid& boardId) const;
     std::optional<Board> reloadBoardItems(const QUuid& boardId);
     void validateQuickCaptureBoard();
     void setQuickCaptureBoard(const std::optional<Board>& board);
@@ -185,11 +189,19 @@ private:
     // Replaces the board of that id in m_boards (and the selected copy) or does nothing.
     void replaceBoard(const Board& board);
     void removeBoardFromWorkspace(const QUuid& boardId);
-    // Attaches undeleted items from the store to the boards (one fetch per board).
-    QList<Board> withStoredItems(QList<Board> boards);
+    // The board with its undeleted items from the store (storedTally cleared); unchanged when the
+    // fetch fails.
+    Board withStoredItems(Board board);
+    // The board, not loaded, with its tally as the store has it now.
+    Board withStoredTally(Board board);
+    // After a change written to the store: a loaded board re-reads its items, any other its tally.
+    void refreshStoredItems(const QUuid& boardId);
     // The workspace's boards from the store, as loadBoards steps 3 to 6 do.
     void reloadWorkspaceFromStore(bool signedIn);
     void cancelRefreshReset(const QUuid& boardId);
+    // The board that takes the selection's place when its board is gone: the first active one (or
+    // else the first archived one).
+    std::optional<Board> selectionCandidate() const;
     // lifecycle:
     void insertBoardRecord(const Board& board);
     // Sends a board description; it stays pending until the service has it.
@@ -215,6 +227,7 @@ private:
 
     QList<Board> m_boards;
     Board m_selectedBoard;
+    bool m_hasSelectedBoard = false; // false while selectedBoard is the placeholder
     QSet<QUuid> m_highlightedBoards;
     std::optional<QUuid> m_recentlyUpdatedItemId;
     bool m_shouldHighlightRefresh = false;

@@ -14,13 +14,13 @@
 
 void BoardViewModel::keepConflictCopy(const Item& item, ConflictReason reason)
 {
-    const std::optional<Board> board = findBoard(item.boardId);
+    const std::optional<Board> board = knownBoard(item.boardId);
     m_conflictCopies.keep(ConflictCopy::of(item, reason, board ? board->name : QString()));
 }
 
 QCoro::Task<void> BoardViewModel::fetchServiceCopy(QUuid boardId)
 {
-    if (const std::optional<Board> board = findBoard(boardId))
+    if (const std::optional<Board> board = knownBoard(boardId))
         co_await syncBoard(*board, false);
 }
 

@@ -77,8 +77,10 @@ QCoro::Task<ApiResult<void>> BoardViewModel::joinBoard(QString code)
 
     // Keep items the workspace already holds for a board that was here before.
     Board merged = board;
-    if (const auto current = findBoard(board.id))
+    if (const auto current = knownBoard(board.id)) {
         merged.items = current->items;
+        merged.storedTally = current->storedTally;
+    }
     applyBoardUpdate(merged);
     ensureSelectionAfterLoad();
     track(UsageEvent::boardJoined,
@@ -90,7 +92,7 @@ QCoro::Task<ApiResult<void>> BoardViewModel::joinBoard(QString code)
 QCoro::Task<void> BoardViewModel::updateBoard(Board board)
 {
     (void)LocalDataService::updateLocalBoard(board, m_context);
-    if (auto current = findBoard(board.id)) {
+    if (auto current = knownBoard(board.id)) {
         current->info = board.info;
         replaceBoard(*current);
     }
@@ -122,9 +124,9 @@ QCoro::Task<void> BoardViewModel::sendBoardInfo(QUuid boardId, QString info)
 QCoro::Task<void> BoardViewModel::renameBoard(Board board)
 {
     const std::optional<QString> previousName
-        = findBoard(board.id).transform([](const Board& found) { return found.name; });
+        = knownBoard(board.id).transform([](const Board& found) { return found.name; });
     (void)LocalDataService::updateLocalBoard(board, m_context);
-    if (auto current = findBoard(board.id)) {
+    if (auto current = knownBoard(board.id)) {
         current->name = board.name;
         current->updatedAt = board.updatedAt;
         applyBoardUpdate(*current);
@@ -137,7 +139,7 @@ QCoro::Task<void> BoardViewModel::renameBoard(Board board)
         co_return;
     // The service keeps the old name, and so does this computer now, while the toast says why: the
     // next refresh would otherwise put it back without a word.
-    if (auto current = findBoard(board.id); current && previousName && current->name == board.name) {
+    if (auto current = knownBoard(board.id); current && previousName && current->name == board.name) {
         current->name = *previousName;
         (void)LocalDataService::updateLocalBoard(*current, m_context);
         applyBoardUpdate(*current);
@@ -160,7 +162,7 @@ QCoro::Task<void> BoardViewModel::setBoardArchived(Board board)
 
     (void)LocalDataService::updateLocalBoard(board, m_context);
     // The workspace copy keeps its items and members; only the archive state and time change.
-    Board updated = findBoard(board.id).value_or(board);
+    Board updated = knownBoard(board.id).value_or(board);
     updated.isActive = false;
     updated.updatedAt = board.updatedAt;
     applyBoardUpdate(updated);
@@ -208,7 +210,7 @@ QCoro::Task<ApiResult<void>> BoardViewModel::removeMember(QUuid boardId, BoardUs
     };
     if (m_selectedBoard.id == boardId)
         setSelectedBoard(withoutMember(m_selectedBoard));
-    if (auto current = findBoard(boardId)) {
+    if (auto current = knownBoard(boardId)) {
         const Board updated = withoutMember(*current);
         const auto it = std::find(m_boards.begin(), m_boards.end(), updated);
         if (it != m_boards.end()) {
@@ -229,7 +231,7 @@ QCoro::Task<ApiResult<void>> BoardViewModel::transferOwnership(Board board, Boar
         co_return std::unexpected(sent.error());
     }
     // The roles live on the service: read them back so owner-only controls follow at once.
-    const Board current = findBoard(board.id).value_or(board);
+    const Board current = knownBoard(board.id).value_or(board);
     co_await refreshBoardDetails(current);
     co_return ApiResult<void> {};
 }

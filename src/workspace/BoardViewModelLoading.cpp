@@ -30,7 +30,23 @@ void BoardViewModel::reloadWorkspaceFromStore(bool signedIn)
     if (!signedIn)
         boards.removeIf([](const Board& board) { return board.syncWithServer; });
 
-    setBoards(withStoredItems(std::move(boards)));
+    // Boards shown with their items keep them (read afresh); the rest only get their tallies, so
+    // the cost does not grow with the items of boards nobody looks at.
+    QSet<QUuid> loaded {m_selectedBoard.id};
+    for (const Board& board : std::as_const(m_boards)) {
+        if (board.hasItemsLoaded())
+            loaded.insert(board.id);
+    }
+    const auto tallies = m_context.fetchItemTallies();
+    if (!tallies)
+        logLine(QStringLiteral("Counting items failed: ") + tallies.error().message);
+    for (Board& board : boards) {
+        if (loaded.contains(board.id) || !tallies)
+            board = withStoredItems(std::move(board));
+        else
+            board.storedTally = tallies->value(board.id);
+    }
+    setBoards(std::move(boards));
     recomputeBoardSections();
     setHighlightedBoards(m_localStore.get(PreferenceKeys::highlightedBoards()));
     ensureSelectionAfterLoad();
@@ -58,6 +74,13 @@ void BoardViewModel::applyBoardUpdate(Board board, std::optional<qint64> revisio
     if (revision)
         board.revision = *revision;
     const auto it = std::find(m_boards.begin(), m_boards.end(), board);
+    // A copy of a board whose items were not loaded carries none (an operation may have added the
+    // one it changed): the store, which has every change, tells what it holds now.
+    if (!board.hasItemsLoaded()) {
+        const bool shown = it != m_boards.end() ? it->hasItemsLoaded() : board.id == m_selectedBoard.id;
+        board = shown || board.id == m_selectedBoard.id ? withStoredItems(std::move(board))
+                                                        : withStoredTally(std::move(board));
+    }
     if (it != m_boards.end())
         *it = board;
     else
@@ -89,14 +112,31 @@ void BoardViewModel::recomputeBoardSections()
 
     if (m_boards.contains(m_selectedBoard))
         return;
-    const QList<Board>& candidates = m_displayedBoards.isEmpty() ? m_archivedBoards : m_displayedBoards;
-    if (candidates.isEmpty())
+    const std::optional<Board> chosen = selectionCandidate();
+    if (!chosen)
         return;
-    const Board chosen = candidates.first();
-    if (chosen.id != m_selectedBoard.id) {
-        setSelectedBoard(chosen);
+    if (chosen->id != m_selectedBoard.id) {
+        setSelectedBoard(*chosen);
         storeSelectedBoardIntoBoards();
     }
+}
+
+std::optional<Board> BoardViewModel::selectionCandidate() const
+{
+    const QList<Board>& candidates = m_displayedBoards.isEmpty() ? m_archivedBoards : m_displayedBoards;
+    if (candidates.isEmpty())
+        return std::nullopt;
+    // At start the board shown last time is about to be selected: reading the first board's items
+    // for the moment in between would only cost time.
+    if (!m_hasSelectedBoard) {
+        if (const std::optional<QUuid> last = m_localStore.get(PreferenceKeys::selectedBoardId())) {
+            for (const Board& board : candidates) {
+                if (board.id == *last)
+                    return board;
+            }
+        }
+    }
+    return candidates.first();
 }
 
 void BoardViewModel::storeSelectedBoardIntoBoards()
@@ -112,16 +152,16 @@ void BoardViewModel::storeSelectedBoardIntoBoards()
 void BoardViewModel::ensureSelectionAfterLoad()
 {
     if (!m_boards.contains(m_selectedBoard)) {
-        const QList<Board>& candidates = m_displayedBoards.isEmpty() ? m_archivedBoards : m_displayedBoards;
-        if (!candidates.isEmpty() && candidates.first().id != m_selectedBoard.id) {
-            setSelectedBoard(candidates.first());
+        const std::optional<Board> chosen = selectionCandidate();
+        if (chosen && chosen->id != m_selectedBoard.id) {
+            setSelectedBoard(*chosen);
             storeSelectedBoardIntoBoards();
         }
     }
     updateShouldHighlightRefresh();
 }
 
-std::optional<Board> BoardViewModel::findBoard(const QUuid& boardId) const
+std::optional<Board> BoardViewModel::knownBoard(const QUuid& boardId) const
 {
     for (const Board& board : m_boards) {
         if (board.id == boardId)
@@ -132,22 +172,25 @@ std::optional<Board> BoardViewModel::findBoard(const QUuid& boardId) const
     return std::nullopt;
 }
 
+std::optional<Board> BoardViewModel::findBoard(const QUuid& boardId)
+{
+    const auto held = std::find_if(
+        m_boards.begin(), m_boards.end(), [&](const Board& board) { return board.id == boardId; });
+    if (held == m_boards.end())
+        return m_selectedBoard.id == boardId ? std::optional(m_selectedBoard) : std::nullopt;
+    // Same content, only read in: nothing the views show changes, so nothing is announced.
+    if (!held->hasItemsLoaded())
+        *held = withStoredItems(*held);
+    return *held;
+}
+
 std::optional<Board> BoardViewModel::reloadBoardItems(const QUuid& boardId)
 {
-    std::optional<Board> board = findBoard(boardId);
+    std::optional<Board> board = knownBoard(boardId);
     if (!board)
         return std::nullopt;
-    const auto records = LocalDataService::fetchLocalItems(boardId, 0, m_context);
-    if (!records) {
-        // The board stays usable with the items it already shows.
-        logLine(QStringLiteral("Loading items failed: ") + records.error().message);
-        return board;
-    }
-    board->items.clear();
-    for (const auto& record : *records) {
-        if (!record->deletedAt())
-            board->items.append(toItem(*record));
-    }
+    // On a failed fetch the board stays usable with the items it already shows.
+    board = withStoredItems(std::move(*board));
     applyBoardUpdate(*board);
     return board;
 }

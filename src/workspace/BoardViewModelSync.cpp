@@ -186,7 +186,7 @@ QCoro::Task<bool> BoardViewModel::syncBoard(Board board, bool showToast)
             return std::unexpected(nowPending.error());
         }
 
-        Board current = findBoard(boardId).value_or(board);
+        Board current = knownBoard(boardId).value_or(board);
         current.name = response.boardName;
         // The board now holds everything up to the checkpoint, so a later details refresh at that
         // revision is not news.
@@ -239,7 +239,7 @@ QCoro::Task<bool> BoardViewModel::syncBoard(Board board, bool showToast)
     }();
 
     if (applied) {
-        reloadBoardItems(boardId);
+        refreshStoredItems(boardId);
         clearBoardHighlight(boardId);
         if (showToast)
             showSuccess(QStringLiteral("Board refreshed"));
@@ -280,7 +280,7 @@ QCoro::Task<void> BoardViewModel::syncAllCloudBoards(bool active)
     QPointer<BoardViewModel> self(this);
     int failures = 0;
     for (const QUuid& id : std::as_const(ids)) {
-        const std::optional<Board> board = findBoard(id);
+        const std::optional<Board> board = knownBoard(id);
         if (!board) {
             // Revoked or deleted while an earlier board synced.
             ++failures;
@@ -371,12 +371,14 @@ QCoro::Task<void> BoardViewModel::refreshBoardDetails(Board board)
     }
 
     const BoardDetails details = boardDetailsFromResponse(*fetched);
-    const std::optional<Board> current = findBoard(boardId);
+    const std::optional<Board> current = knownBoard(boardId);
     const qint64 oldRevision = current ? current->revision : 0;
 
     Board updated = details.board;
-    if (current)
+    if (current) {
         updated.items = current->items;
+        updated.storedTally = current->storedTally;
+    }
     updated.users = details.users;
     updated.boardOwner = details.boardOwner;
     updated.revision = details.board.revision;
@@ -428,7 +430,7 @@ bool BoardViewModel::handleRevokedBoard(const ApiError& error, const QUuid& boar
     if (error.code != QLatin1String("BOARD_ACCESS_DENIED"))
         return false;
 
-    const std::optional<Board> board = findBoard(boardId);
+    const std::optional<Board> board = knownBoard(boardId);
     // What the board held that never reached the service stays with the user as conflict copies.
     if (const auto unsent = m_context.fetchItems(LocalDataService::unsyncedItemsQuery(boardId))) {
         for (const auto& record : *unsent) {

@@ -8,6 +8,7 @@
 #include "store/LocalStore.h"
 
 #include <QAbstractItemModelTester>
+#include <QFile>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -67,6 +68,60 @@ private Q_SLOTS:
         boards[0].isActive = true;
         controller.setBoards(boards);
         QCOMPARE(notationOf(controller.entries(local)), QStringLiteral("CA"));
+    }
+
+    // Every workspace change hands the boards over again; the preference file is rewritten (and
+    // flushed to disk) only when a section's stored layout differs. The file is removed before the
+    // change: a write brings it back.
+    void layoutIsSavedOnlyWhenItChanges_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("written");
+        QTest::addColumn<QString>("scope");
+        QTest::addColumn<QString>("layout");
+
+        QTest::newRow("same boards") << "none" << false << local << "";
+        QTest::newRow("renamed board") << "rename" << false << local << "";
+        QTest::newRow("new revision and items") << "revision" << false << local << "";
+        QTest::newRow("archived cloud board") << "archiveRemote" << true << remote << "X";
+        QTest::newRow("new local board") << "add" << true << local << "A|BCD";
+        QTest::newRow("local board gone") << "drop" << true << local << "A|C";
+    }
+
+    void layoutIsSavedOnlyWhenItChanges()
+    {
+        QFETCH(QString, change);
+        QFETCH(bool, written);
+        QFETCH(QString, scope);
+        QFETCH(QString, layout);
+
+        TemporaryPreferences preferences;
+        SidebarLayoutController controller(preferences.store());
+        QList<Board> boards = boardsNamed(QStringLiteral("ABC")) + boardsNamed(QStringLiteral("XY"), true);
+        controller.setBoards(boards);
+        QVERIFY(controller.insertDivider(local, 0, true));
+        QVERIFY(QFile::exists(preferences.filePath()));
+        QVERIFY(QFile::remove(preferences.filePath()));
+
+        if (change == QLatin1String("rename")) {
+            boards[1].name = QStringLiteral("Renamed");
+        } else if (change == QLatin1String("revision")) {
+            boards[0].revision += 3;
+            boards[0].items.append(Item {});
+        } else if (change == QLatin1String("archiveRemote")) {
+            boards[4].isActive = false;
+        } else if (change == QLatin1String("add")) {
+            boards.append(boardNamed(u'D'));
+        } else if (change == QLatin1String("drop")) {
+            boards.removeAt(1);
+        }
+        controller.setBoards(boards);
+        QCOMPARE(QFile::exists(preferences.filePath()), written);
+
+        // The section that changed is what the rewritten file holds.
+        preferences.reopen();
+        if (written)
+            QCOMPARE(preferences.storedLayoutNotation(scope), layout);
     }
 
     void modelFollowsTheController()

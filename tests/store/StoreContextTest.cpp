@@ -53,7 +53,7 @@ private Q_SLOTS:
     {
         auto context = openStore();
         RawConnection raw(m_file);
-        QCOMPARE(raw.value(QStringLiteral("PRAGMA user_version")), QStringLiteral("2"));
+        QCOMPARE(raw.value(QStringLiteral("PRAGMA user_version")), QStringLiteral("3"));
         QCOMPARE(raw.value(QStringLiteral("PRAGMA journal_mode")), QStringLiteral("wal"));
         QCOMPARE(raw.count(QStringLiteral("sqlite_master"), QStringLiteral("name = 'local_item_board'")), 1);
     }
@@ -84,8 +84,11 @@ private Q_SLOTS:
         }
         {
             RawConnection raw(m_file);
-            QVERIFY(raw.execute(QStringLiteral("DROP TABLE conflict_copy; DROP TABLE pending_board_info; "
-                                               "PRAGMA user_version = 1;")));
+            QVERIFY(
+                raw.execute(QStringLiteral("DROP TABLE conflict_copy; DROP TABLE pending_board_info; "
+                                           "DROP TRIGGER item_tally_insert; DROP TRIGGER item_tally_delete; "
+                                           "DROP TRIGGER item_tally_update; DROP TABLE item_tally; "
+                                           "PRAGMA user_version = 1;")));
         }
         Item mine = item;
         mine.content = QStringLiteral("My **version**\nwith two lines");
@@ -95,7 +98,7 @@ private Q_SLOTS:
         const ConflictCopy copy = ConflictCopy::of(mine, ConflictReason::boardRevoked, QStringLiteral("Plans"));
         {
             auto context = openStore();
-            QCOMPARE(RawConnection(m_file).value(QStringLiteral("PRAGMA user_version")), QStringLiteral("2"));
+            QCOMPARE(RawConnection(m_file).value(QStringLiteral("PRAGMA user_version")), QStringLiteral("3"));
             QCOMPARE(context->countItems(ItemQuery::withId(item.id)).value_or(-1), 1);
             QVERIFY(ConflictCopyStore::insert(copy, *context));
             QVERIFY(PendingBoardInfoStore::set(board.id, QStringLiteral("Notes"), *context));
@@ -210,6 +213,83 @@ private Q_SLOTS:
         // Nothing of it is in the file yet.
         RawConnection raw(m_file);
         QCOMPARE(raw.count(QStringLiteral("local_item"), QStringLiteral("boardId = '%1'").arg(uuidText(boardA))), 2);
+    }
+
+    // The per-board tallies come from a table the store keeps by triggers: they must agree with the
+    // items through inserts, status and board changes, tombstones, row deletions, a second writer,
+    // and unsaved changes of the context.
+    void itemTalliesFollowEveryWrite()
+    {
+        auto context = openStore();
+        const QUuid boardA = QUuid::createUuid();
+        const QUuid boardB = QUuid::createUuid();
+        using LocalItems = QList<std::shared_ptr<LocalItem>>;
+        auto counted = [&](const QUuid& boardId) {
+            OverallBoardProgress expected;
+            const auto items = context->fetchItems(ItemQuery::onBoard(boardId)).value_or(LocalItems {});
+            for (const auto& item : items) {
+                if (item->deletedAt())
+                    continue;
+                ++expected.total;
+                if (item->status() == ItemStatus::todo)
+                    ++expected.todo;
+                else if (item->status() == ItemStatus::inProgress)
+                    ++expected.inProgress;
+                else
+                    ++expected.done;
+            }
+            return expected;
+        };
+        auto check = [&](const char* step) {
+            const auto tallies = context->fetchItemTallies();
+            QVERIFY2(tallies, step);
+            for (const QUuid& board : {boardA, boardB})
+                QVERIFY2(tallies->value(board) == counted(board), step);
+        };
+
+        QList<std::shared_ptr<LocalItem>> items;
+        for (ItemStatus status :
+            {ItemStatus::todo, ItemStatus::todo, ItemStatus::inProgress, ItemStatus::done}) {
+            Item item = sampleItem(boardA, QStringLiteral("item"));
+            item.status = status;
+            items.append(context->insert(makeLocalItem(item)));
+        }
+        Item archived = sampleItem(boardB, QStringLiteral("archived"));
+        archived.archivedAt = archived.updatedAt;
+        items.append(context->insert(makeLocalItem(archived)));
+        QVERIFY(context->save());
+        check("inserted");
+        QCOMPARE(context->fetchItemTallies()->value(boardA), (OverallBoardProgress {4, 1, 1, 2}));
+        QCOMPARE(context->fetchItemTallies()->value(boardB).total, 1);
+
+        items[0]->setStatus(ItemStatus::done);
+        items[1]->setBoardId(boardB);
+        items[2]->setDeletedAt(items[2]->updatedAt());
+        context->remove(items[3]);
+        check("unsaved changes");
+        QVERIFY(context->save());
+        check("saved changes");
+        items[2]->setDeletedAt(std::nullopt);
+        QVERIFY(context->save());
+        check("tombstone lifted");
+
+        // Another writer of the file, and an upsert of a row that exists.
+        {
+            RawConnection raw(m_file);
+            QVERIFY(raw.execute(QStringLiteral("UPDATE local_item SET status = 'TODO' WHERE %1")
+                                    .arg(idCondition(items[0]->id()))));
+        }
+        context.reset();
+        context = openStore();
+        check("second writer");
+        Item again = sampleItem(boardB, QStringLiteral("moved back"));
+        again.id = items[1]->id();
+        again.boardId = boardA;
+        again.status = ItemStatus::done;
+        context->insert(makeLocalItem(again));
+        QVERIFY(context->save());
+        check("upsert");
+        QCOMPARE(context->fetchItemTallies()->value(boardA), (OverallBoardProgress {3, 1, 1, 1}));
     }
 
     void fetchingTwiceGivesTheSameRecord()

@@ -56,6 +56,23 @@ QStringList contents(const Board& board)
     return result;
 }
 
+Item storeItem(WorkspaceClient& client, Item item)
+{
+    client.store().insert(makeLocalItem(item));
+    (void)client.store().save();
+    return item;
+}
+
+// The board as the workspace's list holds it, without asking for its items.
+Board heldBoard(WorkspaceClient& client, const QUuid& boardId)
+{
+    for (const Board& board : client.workspace().boards()) {
+        if (board.id == boardId)
+            return board;
+    }
+    return {};
+}
+
 void removeStoredBoard(WorkspaceClient& client, const QString& name)
 {
     for (const Board& board : client.workspace().boards()) {
@@ -64,6 +81,8 @@ void removeStoredBoard(WorkspaceClient& client, const QString& name)
     }
 }
 }
+
+Q_DECLARE_METATYPE(OverallBoardProgress)
 
 class LoadingAndSelectionTest : public QObject
 {
@@ -139,6 +158,100 @@ private Q_SLOTS:
         QCOMPARE(contents(*reloaded), (QStringList {"Added later", "Report"}));
         QCOMPARE(contents(*client.workspace().findBoard(work.id)), contents(*reloaded));
         QVERIFY(!client.workspace().reloadBoardItems(QUuid::createUuid()));
+    }
+
+    // Only the board shown is read with its items at start; every other board has the tallies the
+    // sidebar and the overview show, and its items when something asks for them.
+    void startReadsOnlyTheSelectedBoardsItems()
+    {
+        WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
+        const Board home = makeBoard(QStringLiteral("Home"));
+        const Board work = makeBoard(QStringLiteral("Work"));
+        storeBoard(client, home);
+        storeBoard(client, work);
+        storeItem(client, home, QStringLiteral("Buy milk"));
+        storeItem(client, home, QStringLiteral("Gone"), true);
+        storeItem(client, client.newItem(work, QStringLiteral("Draft"), ItemStatus::inProgress));
+        Item shipped = client.newItem(work, QStringLiteral("Shipped"), ItemStatus::done);
+        shipped.archivedAt = shipped.updatedAt;
+        storeItem(client, shipped);
+        storeItem(client, work, QStringLiteral("Report"));
+        storeItem(client, work, QStringLiteral("Dropped"), true);
+        client.preferences().set(std::optional(work.id), PreferenceKeys::selectedBoardId());
+
+        QSignalSpy selections(&client.workspace(), &BoardViewModel::selectedBoardChanged);
+        client.workspace().loadBoards(false);
+        QCOMPARE(client.workspace().selectedBoard().id, work.id);
+        QCOMPARE(selections.size(), 1);
+        QCOMPARE(contents(client.workspace().selectedBoard()), (QStringList {"Draft", "Report", "Shipped"}));
+        QCOMPARE(contents(heldBoard(client, work.id)), (QStringList {"Draft", "Report", "Shipped"}));
+        QVERIFY(heldBoard(client, home.id).items.isEmpty());
+        QCOMPARE(heldBoard(client, home.id).overallProgress(), (OverallBoardProgress {1, 0, 0, 1}));
+        QCOMPARE(heldBoard(client, work.id).overallProgress(), (OverallBoardProgress {3, 1, 1, 1}));
+
+        QCOMPARE(contents(*client.workspace().findBoard(home.id)), QStringList {"Buy milk"});
+        QCOMPARE(contents(heldBoard(client, home.id)), QStringList {"Buy milk"});
+        QCOMPARE(heldBoard(client, home.id).overallProgress(), (OverallBoardProgress {1, 0, 0, 1}));
+    }
+
+    // Home is shown; Work's items are still in the store only when the operation runs. The store and
+    // Work's tallies take the change, and Work shows every item once it is selected.
+    void editsOfBoardsNotReadYetAreKept_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<OverallBoardProgress>("tally");
+        QTest::newRow("quick capture")
+            << "add" << QStringList {"Draft", "New", "Report"} << OverallBoardProgress {3, 0, 1, 2};
+        QTest::newRow("edit") << "edit" << QStringList {"Draft", "Report v2"}
+                              << OverallBoardProgress {2, 0, 1, 1};
+        QTest::newRow("status") << "status" << QStringList {"Draft", "Report"}
+                                << OverallBoardProgress {2, 1, 1, 0};
+        QTest::newRow("delete") << "delete" << QStringList {"Draft"} << OverallBoardProgress {1, 0, 1, 0};
+        QTest::newRow("moved in") << "moveIn" << QStringList {"Draft", "Keep me", "Report"}
+                                  << OverallBoardProgress {3, 0, 1, 2};
+    }
+
+    void editsOfBoardsNotReadYetAreKept()
+    {
+        QFETCH(QString, operation);
+        QFETCH(QStringList, expected);
+        QFETCH(OverallBoardProgress, tally);
+        WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
+        const Board home = makeBoard(QStringLiteral("Home"));
+        const Board work = makeBoard(QStringLiteral("Work"));
+        storeBoard(client, home);
+        storeBoard(client, work);
+        const Item keep = storeItem(client, home, QStringLiteral("Keep me"));
+        storeItem(client, client.newItem(work, QStringLiteral("Draft"), ItemStatus::inProgress));
+        const Item report = storeItem(client, work, QStringLiteral("Report"));
+        client.workspace().loadBoards(false);
+        QCOMPARE(client.workspace().selectedBoard().id, home.id);
+        QVERIFY(heldBoard(client, work.id).items.isEmpty());
+
+        BoardViewModel& workspace = client.workspace();
+        if (operation == QLatin1String("add")) {
+            Item item = client.newItem(heldBoard(client, work.id), QStringLiteral("New"));
+            QCoro::waitFor(workspace.addItem(item, heldBoard(client, work.id)));
+        } else if (operation == QLatin1String("edit")) {
+            Item edited = report;
+            edited.content = QStringLiteral("Report v2");
+            QCoro::waitFor(workspace.updateItem(edited));
+        } else if (operation == QLatin1String("status")) {
+            QCoro::waitFor(workspace.moveItem(report, ItemStatus::done));
+        } else if (operation == QLatin1String("delete")) {
+            QCoro::waitFor(workspace.deleteItem(report));
+        } else {
+            QCoro::waitFor(workspace.moveItemToBoard(keep, heldBoard(client, work.id)));
+        }
+
+        QCOMPARE(heldBoard(client, work.id).overallProgress(), tally);
+        QCOMPARE(client.store().fetchItemTallies()->value(work.id), tally);
+        QCoro::waitFor(workspace.selectBoard(work.id));
+        QCOMPARE(contents(workspace.selectedBoard()), expected);
+        QCOMPARE(workspace.selectedBoard().overallProgress(), tally);
+        QCOMPARE(contents(heldBoard(client, home.id)),
+            operation == QLatin1String("moveIn") ? QStringList {} : QStringList {"Keep me"});
     }
 
     // Boards A (active), B (archived), C (active); C is selected, then the named boards leave the store.

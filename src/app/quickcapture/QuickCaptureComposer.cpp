@@ -197,9 +197,13 @@ void QuickCaptureComposer::showState()
 
 void QuickCaptureComposer::submit()
 {
-    const std::optional<Board> board = m_workspace.quickCaptureBoard();
+    const std::optional<Board> chosen = m_workspace.quickCaptureBoard();
     const QString content = m_draft.trimmed();
-    if (m_isSubmitting || !board || content.isEmpty())
+    if (m_isSubmitting || !chosen || content.isEmpty())
+        return;
+    // With its items: the new one goes after the last of them.
+    const std::optional<Board> board = m_workspace.findBoard(chosen->id);
+    if (!board)
         return;
 
     Item item;
