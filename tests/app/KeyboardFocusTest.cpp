@@ -34,6 +34,36 @@ QString focusName()
     QWidget* focus = QApplication::focusWidget();
     return focus ? focus->objectName() : QStringLiteral("(nothing)");
 }
+
+// The main window shown at its default size with a board of numbered items, started and settled.
+struct ShownBoard
+{
+    explicit ShownBoard(const QStringList& contents)
+        : client(nullptr, QString())
+        , board(client.createBoard(QStringLiteral("Main"), StorageOption::local))
+    {
+        QCoro::waitFor(client.workspace().selectBoard(board.id));
+        for (const QString& content : contents)
+            items << addItem(client, board.id, content);
+    }
+
+    bool show()
+    {
+        view.resize(880, 680);
+        view.show();
+        if (!QTest::qWaitForWindowActive(&view))
+            return false;
+        QCoro::waitFor(view.start());
+        return true;
+    }
+    BoardContentView* list() const { return view.mainContent()->content(); }
+
+    WorkspaceClient client;
+    Board board;
+    QList<Item> items;
+    NotificationCenter center;
+    ContentView view { contextFor(client, center) };
+};
 }
 
 class KeyboardFocusTest : public QObject
@@ -141,19 +171,13 @@ private Q_SLOTS:
         QFETCH(int, key);
         QFETCH(int, modifiers);
         QFETCH(int, expected);
-        WorkspaceClient client(nullptr, QString());
-        const Board board = client.createBoard(QStringLiteral("Main"), StorageOption::local);
-        QCoro::waitFor(client.workspace().selectBoard(board.id));
-        QList<Item> items;
+        QStringList contents;
         for (int i = 0; i < count; ++i)
-            items << addItem(client, board.id, QStringLiteral("item %1").arg(i));
-        NotificationCenter center;
-        ContentView view(contextFor(client, center));
-        view.resize(880, 680);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowActive(&view));
-        QCoro::waitFor(view.start());
-        BoardContentView* list = view.mainContent()->content();
+            contents << QStringLiteral("item %1").arg(i);
+        ShownBoard shown(contents);
+        QVERIFY(shown.show());
+        const QList<Item>& items = shown.items;
+        BoardContentView* list = shown.list();
         QTRY_COMPARE(list->cards().size(), count);
 
         ItemCardView* leaving = list->card(items.at(removed).id);
@@ -177,19 +201,13 @@ private Q_SLOTS:
     // A card that stays (or one the focus is not on) leaves the focus where it is.
     void focusStaysWhenOtherCardsLeave()
     {
-        WorkspaceClient client(nullptr, QString());
-        const Board board = client.createBoard(QStringLiteral("Main"), StorageOption::local);
-        QCoro::waitFor(client.workspace().selectBoard(board.id));
-        const Item first = addItem(client, board.id, QStringLiteral("first"));
-        const Item second = addItem(client, board.id, QStringLiteral("second"));
-        const Item third = addItem(client, board.id, QStringLiteral("third"));
-        NotificationCenter center;
-        ContentView view(contextFor(client, center));
-        view.resize(880, 680);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowActive(&view));
-        QCoro::waitFor(view.start());
-        BoardContentView* list = view.mainContent()->content();
+        ShownBoard shown({ QStringLiteral("first"), QStringLiteral("second"), QStringLiteral("third") });
+        QVERIFY(shown.show());
+        WorkspaceClient& client = shown.client;
+        const Item first = shown.items.at(0);
+        const Item second = shown.items.at(1);
+        const Item third = shown.items.at(2);
+        BoardContentView* list = shown.list();
         QTRY_COMPARE(list->cards().size(), 3);
         ItemCardView* focused = list->card(third.id);
         focused->setFocus(Qt::TabFocusReason);
