@@ -62,7 +62,7 @@ struct ShownBoard
     Board board;
     QList<Item> items;
     NotificationCenter center;
-    ContentView view { contextFor(client, center) };
+    ContentView view {contextFor(client, center)};
 };
 }
 
@@ -201,7 +201,7 @@ private Q_SLOTS:
     // A card that stays (or one the focus is not on) leaves the focus where it is.
     void focusStaysWhenOtherCardsLeave()
     {
-        ShownBoard shown({ QStringLiteral("first"), QStringLiteral("second"), QStringLiteral("third") });
+        ShownBoard shown({QStringLiteral("first"), QStringLiteral("second"), QStringLiteral("third")});
         QVERIFY(shown.show());
         WorkspaceClient& client = shown.client;
         const Item first = shown.items.at(0);
