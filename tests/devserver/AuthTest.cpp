@@ -1,7 +1,9 @@
 // Sign-in through the devserver's browser page, one-time login tokens, expiring access tokens,
-// rotating refresh tokens and logout, over raw HTTP.
+// rotating refresh tokens, logout and the sessions list, over raw HTTP.
 #include "Api.h"
 
+#include <QDateTime>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -194,6 +196,39 @@ private Q_SLOTS:
         QCOMPARE(replayed.object().value(QStringLiteral("code")).toString(),
             QStringLiteral("INVALID_REFRESH_TOKEN"));
         QCOMPARE(refresh(server, second).status, 200);
+    }
+
+    // "Last used" follows requests, to the minute.
+    void sessionLastUsedFollowsUse()
+    {
+        DevServer server;
+        QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+        const DevServer::Account ann
+            = server.createAccount(QStringLiteral("ann@example.com"), QStringLiteral("Ann"));
+        const auto session = [&] {
+            return server.request("GET", QStringLiteral("/api/sessions"), std::nullopt, ann.accessToken)
+                .object()
+                .value(QStringLiteral("sessions"))
+                .toArray()
+                .at(0)
+                .toObject();
+        };
+        const auto time = [](const QJsonObject& object, const char* key) {
+            return QDateTime::fromString(object.value(QLatin1String(key)).toString(), Qt::ISODate);
+        };
+        const QJsonObject created = session();
+        const QDateTime start = time(created, "createdAt");
+        QVERIFY(start.isValid());
+        QCOMPARE(time(created, "lastUsedAt"), start);
+        // Made by the admin endpoint, not by a client: nothing to say where from.
+        QVERIFY(created.value(QStringLiteral("clientAddress")).isNull());
+
+        QVERIFY(server.advanceClock(30));
+        QCOMPARE(time(session(), "lastUsedAt"), start);
+        QVERIFY(server.advanceClock(60));
+        const qint64 later = start.secsTo(time(session(), "lastUsedAt"));
+        QVERIFY2(later >= 90 && later < 100, qPrintable(QString::number(later)));
+        QCOMPARE(time(session(), "createdAt"), start);
     }
 
     void logoutEndsTheSession()

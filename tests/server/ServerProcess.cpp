@@ -5,6 +5,7 @@
 #include <QNetworkRequest>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
+#include <QSslConfiguration>
 #include <QTest>
 
 namespace {
@@ -32,15 +33,6 @@ ServerProcess::ServerProcess(const QString& configText)
         m_error = QStringLiteral("cannot write %1").arg(configPath());
     file.close();
     m_process.setWorkingDirectory(m_dir.path());
-    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    QObject::connect(&m_process, &QProcess::readyReadStandardOutput, &m_process, [this] {
-        m_pending += m_process.readAllStandardOutput();
-        qsizetype newline;
-        while ((newline = m_pending.indexOf('\n')) >= 0) {
-            m_output.append(QString::fromUtf8(m_pending.left(newline)));
-            m_pending.remove(0, newline + 1);
-        }
-    });
     m_network.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
 }
 
@@ -55,39 +47,30 @@ bool ServerProcess::start()
         m_error = QStringLiteral("PLENKO_SERVER is not set; run the test through ctest.");
         return false;
     }
-    const qsizetype firstLine = m_output.size();
-    m_process.start(program(), {QStringLiteral("--config"), configPath()});
     static const QRegularExpression ready(
-        QStringLiteral("^plenko-server listening on http://127\\.0\\.0\\.1:(\\d+)$"));
-    const bool settled = QTest::qWaitFor(
-        [&] {
-            for (qsizetype i = firstLine; i < m_output.size(); ++i) {
-                const QRegularExpressionMatch match = ready.match(m_output.at(i));
-                if (match.hasMatch())
-                    m_port = quint16(match.captured(1).toUInt());
-            }
-            return m_port != 0 || m_process.state() == QProcess::NotRunning;
-        },
-        15000);
+        QStringLiteral("^plenko-server listening on https?://127\\.0\\.0\\.1:(\\d+)$"));
+    m_port = m_process.start(program(), {QStringLiteral("--config"), configPath()}, ready);
     if (m_port == 0) {
-        m_error = settled ? QStringLiteral("plenko-server exited with code %1").arg(m_process.exitCode())
-                          : QStringLiteral("plenko-server did not start within 15 seconds");
-        stop();
+        m_error = m_process.errorString();
         return false;
     }
+    const QStringList lines = m_process.output().filter(QStringLiteral("plenko-server listening on "));
+    m_scheme = lines.last().contains(QStringLiteral(" on https://")) ? QStringLiteral("https")
+                                                                     : QStringLiteral("http");
     return true;
 }
 
 void ServerProcess::stop()
 {
     m_port = 0;
-    if (m_process.state() == QProcess::NotRunning)
-        return;
-    m_process.terminate();
-    if (!m_process.waitForFinished(5000)) {
-        m_process.kill();
-        m_process.waitForFinished(2000);
-    }
+    m_process.stop();
+}
+
+void ServerProcess::trustCertificate(const QSslCertificate& certificate)
+{
+    m_trusted = certificate;
+    // Connections and TLS sessions of the earlier trust would be reused otherwise.
+    m_network.clearConnectionCache();
 }
 
 ServerProcess::Outcome ServerProcess::run(const QStringList& arguments)
@@ -109,7 +92,7 @@ ServerProcess::Outcome ServerProcess::run(const QStringList& arguments)
 
 ServerProcess::Reply ServerProcess::get(const QString& pathAndQuery)
 {
-    return send("GET", pathAndQuery, {}, {}, {});
+    return send("GET", pathAndQuery);
 }
 
 ServerProcess::Reply ServerProcess::post(
@@ -124,22 +107,33 @@ ServerProcess::Reply ServerProcess::getWithToken(const QString& path, const QStr
 }
 
 ServerProcess::Reply ServerProcess::send(const QByteArray& method, const QString& pathAndQuery,
-    const QByteArray& body, const QByteArray& contentType, const QString& accessToken)
+    const QByteArray& body, const QByteArray& contentType, const QString& accessToken, const Headers& headers)
 {
-    QNetworkRequest request(QUrl(QStringLiteral("http://127.0.0.1:%1").arg(m_port) + pathAndQuery));
+    QNetworkRequest request(
+        QUrl(QStringLiteral("%1://127.0.0.1:%2").arg(m_scheme).arg(m_port) + pathAndQuery));
     request.setTransferTimeout(10000);
+    if (!m_trusted.isNull()) {
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        tls.setCaCertificates({m_trusted});
+        request.setSslConfiguration(tls);
+    }
     if (!contentType.isEmpty())
         request.setHeader(QNetworkRequest::ContentTypeHeader, contentType);
     if (!accessToken.isEmpty())
         request.setRawHeader("Authorization", "Bearer " + accessToken.toUtf8());
+    for (const auto& [name, value] : headers)
+        request.setRawHeader(name, value);
     QNetworkReply* reply = m_network.sendCustomRequest(request, method, body);
     Reply result;
     if (QTest::qWaitFor([reply] { return reply->isFinished(); }, 11000)) {
         result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         result.body = reply->readAll();
         result.headers = reply->rawHeaderPairs();
+        if (reply->error() != QNetworkReply::NoError)
+            result.error = reply->errorString();
     } else {
         reply->abort();
+        result.error = QStringLiteral("no answer within 10 seconds");
     }
     reply->deleteLater();
     return result;

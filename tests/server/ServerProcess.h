@@ -1,23 +1,28 @@
 // Runs plenko-server (the binary named by PLENKO_SERVER) from a config file in a temporary folder,
-// for one test. start() waits, bounded, for its start line and reads the port from it; run() runs it
-// to the end for commands that exit (--invite, refused configs).
+// for one test. start() waits, bounded, for its start line and reads the port and scheme from it;
+// run() runs it to the end for commands that exit (--invite, --list-sessions, refused configs).
 #pragma once
+
+#include "support/ListeningProcess.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QNetworkAccessManager>
-#include <QProcess>
+#include <QSslCertificate>
 #include <QStringList>
 #include <QTemporaryDir>
 
 class ServerProcess
 {
 public:
+    using Headers = QList<QPair<QByteArray, QByteArray>>;
+
     struct Reply
     {
         int status = 0; // 0: no HTTP answer
         QByteArray body;
-        QList<QPair<QByteArray, QByteArray>> headers;
+        Headers headers;
+        QString error;
         QByteArray header(const QByteArray& name) const;
     };
 
@@ -34,11 +39,16 @@ public:
 
     QString configPath() const { return m_dir.filePath(QStringLiteral("plenko-server.ini")); }
     QString databasePath() const { return m_dir.filePath(QStringLiteral("data.sqlite")); }
+    QString filePath(const QString& name) const { return m_dir.filePath(name); }
     bool start();
     void stop();
     bool isRunning() const { return m_port != 0; }
     QString errorString() const { return m_error; }
-    QStringList output() const { return m_output; }
+    QStringList output() const { return m_process.output(); }
+    // "http" or "https", as the start line said.
+    QString scheme() const { return m_scheme; }
+    // The only certificate the requests accept from an HTTPS server (none: the system's).
+    void trustCertificate(const QSslCertificate& certificate);
 
     // Runs plenko-server with these arguments to its end (at most 30 seconds).
     static Outcome run(const QStringList& arguments);
@@ -47,16 +57,15 @@ public:
     Reply post(const QString& path, const QByteArray& body, const QByteArray& contentType,
         const QString& accessToken = {});
     Reply getWithToken(const QString& path, const QString& accessToken);
+    Reply send(const QByteArray& method, const QString& pathAndQuery, const QByteArray& body = {},
+        const QByteArray& contentType = {}, const QString& accessToken = {}, const Headers& headers = {});
 
 private:
-    Reply send(const QByteArray& method, const QString& pathAndQuery, const QByteArray& body,
-        const QByteArray& contentType, const QString& accessToken);
-
     QTemporaryDir m_dir;
-    QProcess m_process;
+    ListeningProcess m_process;
     QNetworkAccessManager m_network;
-    QStringList m_output;
-    QByteArray m_pending;
+    QSslCertificate m_trusted;
     QString m_error;
+    QString m_scheme = QStringLiteral("http");
     quint16 m_port = 0;
 };

@@ -1,10 +1,17 @@
 // plenko-server over raw HTTP on 127.0.0.1: password accounts from sign-up to tokens, refused
-// sign-ins and their limit, invitation-only sign-up, the routes it must not have, /health, the
+// sign-ins and their limit, sign-up and its limit, invitation-only sign-up, sessions and their
+// revocation, trusted proxies, the request log, HTTPS, the routes it must not have, /health, the
 // config file's errors and the database's schema version.
 #include "ServerProcess.h"
 
+#include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSslCertificate>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 #include <QUrlQuery>
@@ -67,12 +74,74 @@ ServerProcess::Reply signUp(ServerProcess& server, const QString& email, const Q
         formType);
 }
 
-ServerProcess::Reply signIn(ServerProcess& server, const QString& email, const QString& password)
+ServerProcess::Reply signIn(ServerProcess& server, const QString& email, const QString& password,
+    const ServerProcess::Headers& headers = {})
 {
-    return server.post(QStringLiteral("/auth/google/complete"),
+    return server.send("POST", QStringLiteral("/auth/google/complete"),
         form({{QStringLiteral("deviceNonce"), nonce}, {QStringLiteral("email"), email},
             {QStringLiteral("password"), password}}),
-        formType);
+        formType, {}, headers);
+}
+
+struct Tokens
+{
+    QString access;
+    QString refresh;
+};
+
+// A whole sign-in as the application makes it, from a client that names itself with this agent.
+Tokens signedIn(ServerProcess& server, const QString& email, const QString& password, const QByteArray& agent)
+{
+    if (!startSignIn(server))
+        return {};
+    const QString ott = callbackToken(signIn(server, email, password));
+    const ServerProcess::Reply tokens = server.send("POST", QStringLiteral("/auth/login"),
+        QJsonDocument(QJsonObject {{QStringLiteral("deviceNonce"), nonce}, {QStringLiteral("ott"), ott}})
+            .toJson(QJsonDocument::Compact),
+        QByteArrayLiteral("application/json"), {}, {{"User-Agent", agent}});
+    return {json(tokens).value(QStringLiteral("accessToken")).toString(),
+        json(tokens).value(QStringLiteral("refreshToken")).toString()};
+}
+
+int refreshStatus(ServerProcess& server, const QString& refreshToken)
+{
+    return server
+        .post(QStringLiteral("/auth/refresh"),
+            QJsonDocument(QJsonObject {{QStringLiteral("refreshToken"), refreshToken}})
+                .toJson(QJsonDocument::Compact),
+            QByteArrayLiteral("application/json"))
+        .status;
+}
+
+QJsonArray sessionsOf(ServerProcess& server, const QString& accessToken)
+{
+    return json(server.getWithToken(QStringLiteral("/api/sessions"), accessToken))
+        .value(QStringLiteral("sessions"))
+        .toArray();
+}
+
+// The request lines of the log that name this method and path.
+QStringList logLines(const ServerProcess& server, const QString& methodAndPath)
+{
+    return server.output().filter(QLatin1Char(' ') + methodAndPath + QLatin1Char(' '));
+}
+
+// Runs openssl to make a key and a certificate for 127.0.0.1 valid one day; empty on success.
+QString makeCertificate(const QString& certificatePath, const QString& keyPath)
+{
+    QProcess openssl;
+    openssl.start(QStringLiteral("openssl"),
+        {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("ec"),
+            QStringLiteral("-pkeyopt"), QStringLiteral("ec_paramgen_curve:prime256v1"),
+            QStringLiteral("-nodes"), QStringLiteral("-days"), QStringLiteral("1"), QStringLiteral("-subj"),
+            QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-addext"),
+            QStringLiteral("subjectAltName=IP:127.0.0.1"), QStringLiteral("-keyout"), keyPath,
+            QStringLiteral("-out"), certificatePath});
+    if (!openssl.waitForFinished(30000) || openssl.exitStatus() != QProcess::NormalExit
+        || openssl.exitCode() != 0)
+        return QStringLiteral("openssl could not make a certificate: %1 %2")
+            .arg(openssl.errorString(), QString::fromUtf8(openssl.readAllStandardError()));
+    return {};
 }
 
 // Exchanges the one-time token as the application does and returns the signed-in user's e-mail.
@@ -241,10 +310,316 @@ private Q_SLOTS:
         const ServerProcess::Reply accepted
             = signUp(server, QStringLiteral("cy@example.com"), QStringLiteral("long enough"));
         QCOMPARE(emailAfterLogin(server, callbackToken(accepted)), QStringLiteral("cy@example.com"));
-        // An invitation makes one account.
+        // An invitation makes one account; an e-mail with an account answers word for word as one
+        // without an invitation, so sign-up does not tell which e-mails have accounts.
+        QVERIFY(startSignIn(server));
+        const ServerProcess::Reply taken
+            = signUp(server, QStringLiteral("cy@example.com"), QStringLiteral("other password"));
+        QCOMPARE(taken.status, 403);
+        QCOMPARE(QString::fromUtf8(taken.body),
+            QString::fromUtf8(refused.body)
+                .replace(QStringLiteral("dee@example.com"), QStringLiteral("cy@example.com")));
+        QCOMPARE(signIn(server, QStringLiteral("cy@example.com"), QStringLiteral("long enough")).status, 302);
+    }
+
+    void signUpIsLimitedPerAddress()
+    {
+        ServerProcess server(config(QStringLiteral("open"),
+            QStringLiteral(
+                "maxSignUpsPerAddress=3\nsignUpWindowSeconds=600\n[server]\ntrustedProxies=127.0.0.1\n")));
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        QVERIFY(startSignIn(server));
+        // Refused attempts count too: they are how taken e-mails would be probed.
+        QCOMPARE(
+            signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse")).status, 302);
+        QCOMPARE(
+            signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse")).status, 409);
+        QCOMPARE(signUp(server, QStringLiteral("bad address"), QStringLiteral("correct horse")).status, 400);
+
+        const ServerProcess::Reply limited
+            = signUp(server, QStringLiteral("bob@example.com"), QStringLiteral("battery staple"));
+        QCOMPARE(limited.status, 429);
+        QVERIFY2(
+            limited.body.contains("Too many sign-ups from your network address. Try again in 10 minutes."),
+            limited.body.constData());
+        bool isNumber = false;
+        const int retryAfter = limited.header("Retry-After").toInt(&isNumber);
+        QVERIFY2(isNumber && retryAfter > 0 && retryAfter <= 600, limited.header("Retry-After").constData());
+        QVERIFY(limited.header("Location").isEmpty());
+        // No account was made, and signing in is not what is limited.
+        QCOMPARE(
+            signIn(server, QStringLiteral("bob@example.com"), QStringLiteral("battery staple")).status, 401);
+        QCOMPARE(
+            signIn(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse")).status, 302);
+        // The limit is per client address: another client behind the trusted proxy may sign up.
+        QVERIFY(startSignIn(server));
+        const ServerProcess::Reply elsewhere = server.send("POST", QStringLiteral("/auth/google/signup"),
+            form({{QStringLiteral("deviceNonce"), nonce},
+                {QStringLiteral("email"), QStringLiteral("bob@example.com")},
+                {QStringLiteral("password"), QStringLiteral("battery staple")}}),
+            formType, {}, {{"X-Forwarded-For", "203.0.113.9"}});
+        QCOMPARE(elsewhere.status, 302);
+    }
+
+    void sessionsAreListedAndRevocable()
+    {
+        ServerProcess server(config(QStringLiteral("open")));
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
         QVERIFY(startSignIn(server));
         QCOMPARE(
-            signUp(server, QStringLiteral("cy@example.com"), QStringLiteral("other password")).status, 409);
+            signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse")).status, 302);
+        QCOMPARE(
+            signUp(server, QStringLiteral("bob@example.com"), QStringLiteral("battery staple")).status, 302);
+        const Tokens laptop = signedIn(
+            server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"), "Laptop/1.0");
+        const Tokens desktop = signedIn(
+            server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"), "Desktop/2.0");
+        const Tokens bob = signedIn(
+            server, QStringLiteral("bob@example.com"), QStringLiteral("battery staple"), "Other/1.0");
+        QVERIFY(!laptop.access.isEmpty() && !desktop.access.isEmpty() && !bob.access.isEmpty());
+
+        // The caller sees their own sessions only, the one they ask from marked current.
+        const QJsonArray listed = sessionsOf(server, laptop.access);
+        QCOMPARE(listed.size(), 2);
+        QString laptopId;
+        QString desktopId;
+        for (const QJsonValue& value : listed) {
+            const QJsonObject session = value.toObject();
+            const bool isLaptop
+                = session.value(QStringLiteral("userAgent")).toString() == QLatin1String("Laptop/1.0");
+            (isLaptop ? laptopId : desktopId) = session.value(QStringLiteral("id")).toString();
+            QCOMPARE(session.value(QStringLiteral("current")).toBool(), isLaptop);
+            QCOMPARE(session.value(QStringLiteral("clientAddress")).toString(), QStringLiteral("127.0.0.1"));
+            QVERIFY(session.value(QStringLiteral("createdAt")).toString().endsWith(QLatin1Char('Z')));
+            QVERIFY(session.value(QStringLiteral("lastUsedAt")).toString().endsWith(QLatin1Char('Z')));
+        }
+        QVERIFY(!laptopId.isEmpty() && !desktopId.isEmpty());
+        const QString bobId
+            = sessionsOf(server, bob.access).at(0).toObject().value(QStringLiteral("id")).toString();
+
+        // Another person's session cannot be ended, nor told apart from a missing one.
+        QCOMPARE(
+            server.send("DELETE", QStringLiteral("/api/sessions/") + bobId, {}, {}, laptop.access).status,
+            404);
+        QCOMPARE(server.getWithToken(QStringLiteral("/api/users/me"), bob.access).status, 200);
+
+        QCOMPARE(
+            server.send("DELETE", QStringLiteral("/api/sessions/") + desktopId, {}, {}, laptop.access).status,
+            204);
+        const ServerProcess::Reply refused
+            = server.getWithToken(QStringLiteral("/api/users/me"), desktop.access);
+        QCOMPARE(refused.status, 401);
+        QCOMPARE(json(refused).value(QStringLiteral("code")).toString(), QStringLiteral("INVALID_TOKEN"));
+        QCOMPARE(refreshStatus(server, desktop.refresh), 401);
+        QCOMPARE(
+            server.send("DELETE", QStringLiteral("/api/sessions/") + desktopId, {}, {}, laptop.access).status,
+            404);
+        QCOMPARE(sessionsOf(server, laptop.access).size(), 1);
+
+        // The operator's commands work on the running server's database.
+        const ServerProcess::Outcome listedByOperator = ServerProcess::run({QStringLiteral("--config"),
+            server.configPath(), QStringLiteral("--list-sessions"), QStringLiteral("ANN@example.com")});
+        QCOMPARE(listedByOperator.exitCode, 0);
+        const QStringList rows = listedByOperator.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(rows.size(), 2);
+        QVERIFY2(rows.at(1).startsWith(laptopId + QLatin1Char('\t')), qPrintable(listedByOperator.out));
+        QVERIFY2(
+            rows.at(1).endsWith(QStringLiteral("\t127.0.0.1\tLaptop/1.0")), qPrintable(listedByOperator.out));
+
+        const ServerProcess::Outcome revoked = ServerProcess::run({QStringLiteral("--config"),
+            server.configPath(), QStringLiteral("--revoke-sessions"), QStringLiteral("ann@example.com")});
+        QCOMPARE(revoked.exitCode, 0);
+        QVERIFY2(revoked.out.contains(QStringLiteral("Ended 1 session(s)")), qPrintable(revoked.out));
+        QCOMPARE(server.getWithToken(QStringLiteral("/api/users/me"), laptop.access).status, 401);
+        QCOMPARE(refreshStatus(server, laptop.refresh), 401);
+        QCOMPARE(server.getWithToken(QStringLiteral("/api/users/me"), bob.access).status, 200);
+
+        const ServerProcess::Outcome unknown = ServerProcess::run({QStringLiteral("--config"),
+            server.configPath(), QStringLiteral("--revoke-sessions"), QStringLiteral("nobody@example.com")});
+        QCOMPARE(unknown.exitCode, 2);
+        QVERIFY2(unknown.err.contains(QStringLiteral("no account has the e-mail nobody@example.com")),
+            qPrintable(unknown.err));
+    }
+
+    void forwardedForIsReadOnlyFromTrustedProxies_data()
+    {
+        QTest::addColumn<QString>("trusted");
+        QTest::addColumn<QByteArray>("failing");
+        QTest::addColumn<QByteArray>("other");
+        QTest::addColumn<QString>("logged");
+        QTest::addColumn<int>("otherStatus");
+        // Without trusted proxies the header is anyone's to write: every request is the peer's.
+        QTest::newRow("no trusted proxy")
+            << "" << QByteArray("203.0.113.5") << QByteArray("203.0.113.6") << "127.0.0.1" << 429;
+        QTest::newRow("peer not trusted")
+            << "10.0.0.1" << QByteArray("203.0.113.5") << QByteArray("203.0.113.6") << "127.0.0.1" << 429;
+        QTest::newRow("trusted peer")
+            << "127.0.0.1" << QByteArray("203.0.113.5") << QByteArray("203.0.113.6") << "203.0.113.5" << 302;
+        QTest::newRow("IPv6 client") << "127.0.0.1, ::1" << QByteArray("2001:db8::5")
+                                     << QByteArray("2001:db8::6") << "2001:db8::5" << 302;
+        // What the client wrote before the proxy's own entry is not believed.
+        QTest::newRow("forged entries") << "127.0.0.1" << QByteArray("198.51.100.7, 203.0.113.5")
+                                        << QByteArray("198.51.100.7, 203.0.113.6") << "203.0.113.5" << 302;
+        QTest::newRow("chain of proxies") << "127.0.0.1, 10.0.0.0/8" << QByteArray("203.0.113.5, 10.1.2.3")
+                                          << QByteArray("203.0.113.6, 10.1.2.3") << "203.0.113.5" << 302;
+        QTest::newRow("malformed entry")
+            << "127.0.0.1, 10.0.0.0/8" << QByteArray("203.0.113.5, bogus, 10.1.2.3")
+            << QByteArray("203.0.113.6, bogus, 10.1.2.4") << "10.1.2.3" << 302;
+    }
+
+    void forwardedForIsReadOnlyFromTrustedProxies()
+    {
+        QFETCH(QString, trusted);
+        QFETCH(QByteArray, failing);
+        QFETCH(QByteArray, other);
+        QFETCH(QString, logged);
+        QFETCH(int, otherStatus);
+        ServerProcess server(config(QStringLiteral("open"),
+            QStringLiteral(
+                "[signIn]\nmaxFailuresPerAccount=100\nmaxFailuresPerAddress=2\n[server]\ntrustedProxies=%1\n")
+                .arg(trusted)));
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        QVERIFY(startSignIn(server));
+        QCOMPARE(
+            signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse")).status, 302);
+        for (int attempt = 0; attempt < 2; ++attempt)
+            QCOMPARE(signIn(server, QStringLiteral("ann@example.com"), QStringLiteral("wrong"),
+                         {{"X-Forwarded-For", failing}})
+                         .status,
+                401);
+        QCOMPARE(signIn(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"),
+                     {{"X-Forwarded-For", failing}})
+                     .status,
+            429);
+        QCOMPARE(signIn(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"),
+                     {{"X-Forwarded-For", other}})
+                     .status,
+            otherStatus);
+        QVERIFY(QTest::qWaitFor(
+            [&] { return logLines(server, QStringLiteral("POST /auth/google/complete")).size() == 4; },
+            5000));
+        const QString first = logLines(server, QStringLiteral("POST /auth/google/complete")).first();
+        QVERIFY2(first.section(QLatin1Char(' '), 1, 1) == logged, qPrintable(first));
+    }
+
+    void eachRequestIsLoggedWithoutSecrets()
+    {
+        ServerProcess server(config(QStringLiteral("open")));
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        QCOMPARE(server.get(QStringLiteral("/health?token=secret-in-query")).status, 200);
+        const Tokens tokens = [&] {
+            startSignIn(server);
+            signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"));
+            return signedIn(
+                server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"), "Laptop/1.0");
+        }();
+        QVERIFY(!tokens.access.isEmpty());
+        QCOMPARE(server.get(QStringLiteral("/no/such%0Aline")).status, 404);
+
+        QVERIFY(QTest::qWaitFor(
+            [&] { return !logLines(server, QStringLiteral("GET /no/such%0Aline")).isEmpty(); }, 5000));
+        static const QRegularExpression line(
+            QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}Z 127\\.0\\.0\\.1 (GET|POST) "
+                           "/\\S* \\d{3} \\d+ms$"));
+        const QStringList requests = server.output().filter(QStringLiteral(" 127.0.0.1 "));
+        // health, start, page, sign-up, start, page, sign-in, login, 404.
+        QCOMPARE(requests.size(), 9);
+        for (const QString& request : requests)
+            QVERIFY2(line.match(request).hasMatch(), qPrintable(request));
+        QVERIFY2(logLines(server, QStringLiteral("GET /health"))
+                     .first()
+                     .contains(QStringLiteral(" GET /health 200 ")),
+            qPrintable(server.output().join(QLatin1Char('\n'))));
+        const QString all = server.output().join(QLatin1Char('\n'));
+        for (const QString& secret : {QStringLiteral("secret-in-query"), QStringLiteral("correct horse"),
+                 QStringLiteral("correct%20horse"), tokens.access, tokens.refresh, nonce,
+                 QStringLiteral("ott_")})
+            QVERIFY2(!all.contains(secret), qPrintable(secret));
+    }
+
+    void httpsWithTheConfiguredCertificate()
+    {
+        QTemporaryDir files;
+        const QString certificate = files.filePath(QStringLiteral("cert.pem"));
+        const QString error = makeCertificate(certificate, files.filePath(QStringLiteral("key.pem")));
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QFile certificateFile(certificate);
+        QVERIFY(certificateFile.open(QIODevice::ReadOnly));
+        const QList<QSslCertificate> trusted = QSslCertificate::fromData(certificateFile.readAll());
+        QCOMPARE(trusted.size(), 1);
+
+        ServerProcess server(config(QStringLiteral("open"),
+            QStringLiteral("[tls]\ncertificate=%1\nprivateKey=%2\n")
+                .arg(certificate, files.filePath(QStringLiteral("key.pem")))));
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        QCOMPARE(server.scheme(), QStringLiteral("https"));
+        // A client that does not trust the certificate gets no answer.
+        const ServerProcess::Reply untrusted = server.get(QStringLiteral("/health"));
+        QCOMPARE(untrusted.status, 0);
+        QVERIFY2(untrusted.error.contains(QStringLiteral("self-signed")), qPrintable(untrusted.error));
+
+        server.trustCertificate(trusted.first());
+        const ServerProcess::Reply health = server.get(QStringLiteral("/health"));
+        QVERIFY2(health.status == 200, qPrintable(health.error));
+        // The sign-in page is offered on HTTPS too, and the whole sign-in works over it.
+        const QString loginUrl = json(server.get(QStringLiteral("/auth/google/start?deviceNonce=") + nonce))
+                                     .value(QStringLiteral("loginUrl"))
+                                     .toString();
+        QVERIFY2(loginUrl.startsWith(QStringLiteral("https://127.0.0.1:")), qPrintable(loginUrl));
+        QVERIFY(startSignIn(server));
+        QCOMPARE(
+            signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse")).status, 302);
+        const Tokens tokens = signedIn(
+            server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"), "Laptop/1.0");
+        QCOMPARE(server.getWithToken(QStringLiteral("/api/users/me"), tokens.access).status, 200);
+    }
+
+    void tlsFileErrorsStopTheStart_data()
+    {
+        QTest::addColumn<QString>("certificate");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing certificate") << "missing.pem"
+                                             << "key.pem"
+                                             << "cannot read the TLS certificate";
+        QTest::newRow("missing key") << "cert.pem"
+                                     << "missing.pem"
+                                     << "cannot read the TLS private key";
+        QTest::newRow("certificate not PEM") << "plenko-server.ini"
+                                             << "key.pem"
+                                             << "holds no PEM certificate";
+        QTest::newRow("key not PEM") << "cert.pem"
+                                     << "cert.pem"
+                                     << "holds no unencrypted PEM private key";
+        QTest::newRow("key of another certificate") << "cert.pem"
+                                                    << "other-key.pem"
+                                                    << "does not belong to the certificate";
+        QTest::newRow("certificate without key") << "cert.pem"
+                                                 << ""
+                                                 << "tls/certificate and tls/privateKey go together";
+    }
+
+    void tlsFileErrorsStopTheStart()
+    {
+        QFETCH(QString, certificate);
+        QFETCH(QString, key);
+        QFETCH(QString, message);
+        QString tls = QStringLiteral("[tls]\ncertificate=%1\n").arg(certificate);
+        if (!key.isEmpty())
+            tls += QStringLiteral("privateKey=%1\n").arg(key);
+        ServerProcess server(config(QStringLiteral("open"), tls));
+        QString error = makeCertificate(
+            server.filePath(QStringLiteral("cert.pem")), server.filePath(QStringLiteral("key.pem")));
+        if (error.isEmpty())
+            error = makeCertificate(server.filePath(QStringLiteral("other-cert.pem")),
+                server.filePath(QStringLiteral("other-key.pem")));
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        const ServerProcess::Outcome outcome
+            = ServerProcess::run({QStringLiteral("--config"), server.configPath()});
+        QCOMPARE(outcome.exitCode, 2);
+        QVERIFY2(outcome.err.startsWith(QStringLiteral("plenko-server: ")), qPrintable(outcome.err));
+        QVERIFY2(outcome.err.contains(message), qPrintable(outcome.err));
+        QVERIFY(!outcome.out.contains(QStringLiteral("listening")));
     }
 
     void inviteRefusesABadEmail()
@@ -301,7 +676,7 @@ private Q_SLOTS:
         QCOMPARE(json(health).value(QStringLiteral("status")).toString(), QStringLiteral("ok"));
         // One log line per request.
         QVERIFY(QTest::qWaitFor(
-            [&] { return server.output().contains(QStringLiteral("GET /health -> 200")); }, 5000));
+            [&] { return logLines(server, QStringLiteral("GET /health")).size() == 1; }, 5000));
     }
 
     void configErrorsStopTheStart_data()
@@ -324,6 +699,10 @@ private Q_SLOTS:
         QTest::newRow("limit not a number")
             << config(QStringLiteral("open"), QStringLiteral("[signIn]\nmaxFailuresPerAccount=many\n"))
             << "signIn/maxFailuresPerAccount must be a whole number";
+        QTest::newRow("trusted proxy not an address")
+            << config(QStringLiteral("open"),
+                   QStringLiteral("[server]\ntrustedProxies=127.0.0.1, proxy.local\n"))
+            << "server/trustedProxies: \"proxy.local\" is not an IP address or subnet";
         QTest::newRow("database in a missing folder") << "[database]\npath=no/such/folder/data.sqlite\n"
                                                       << "cannot open the database";
     }
@@ -380,7 +759,7 @@ private Q_SLOTS:
         QCOMPARE(
             sqlite3_prepare_v2(db, "SELECT version FROM schema_version", -1, &statement, nullptr), SQLITE_OK);
         QCOMPARE(sqlite3_step(statement), SQLITE_ROW);
-        QCOMPARE(sqlite3_column_int(statement, 0), 2);
+        QCOMPARE(sqlite3_column_int(statement, 0), 3);
         QCOMPARE(sqlite3_step(statement), SQLITE_DONE);
         sqlite3_finalize(statement);
         // A database written by a newer server is refused rather than misread.

@@ -9,12 +9,6 @@
 
 #include <algorithm>
 
-namespace {
-
-constexpr int startTimeoutMs = 15000;
-
-} // namespace
-
 QJsonValue DevServer::Reply::json() const
 {
     const QJsonDocument document = QJsonDocument::fromJson(body);
@@ -47,15 +41,6 @@ DevServer::DevServer()
 DevServer::DevServer(Options options)
     : m_options(std::move(options))
 {
-    QObject::connect(&m_process, &QProcess::readyReadStandardOutput, &m_process, [this] {
-        m_pending += m_process.readAllStandardOutput();
-        qsizetype newline;
-        while ((newline = m_pending.indexOf('\n')) >= 0) {
-            m_output.append(QString::fromUtf8(m_pending.left(newline)));
-            m_pending.remove(0, newline + 1);
-        }
-    });
-    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_network.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
     start();
 }
@@ -89,26 +74,11 @@ bool DevServer::start()
     if (!m_options.latestVersion.isEmpty())
         arguments << QStringLiteral("--latest-version") << m_options.latestVersion;
 
-    const qsizetype firstLine = m_output.size();
-    m_process.start(program, arguments);
     static const QRegularExpression ready(
         QStringLiteral("^plenko-devserver listening on http://127\\.0\\.0\\.1:(\\d+)$"));
-    const bool started = QTest::qWaitFor(
-        [&] {
-            for (qsizetype i = firstLine; i < m_output.size(); ++i) {
-                const QRegularExpressionMatch match = ready.match(m_output.at(i));
-                if (match.hasMatch()) {
-                    m_port = quint16(match.captured(1).toUInt());
-                    return true;
-                }
-            }
-            return m_process.state() == QProcess::NotRunning;
-        },
-        startTimeoutMs);
-    if (!started || m_port == 0) {
-        m_error = QStringLiteral("plenko-devserver did not start: %1").arg(m_process.errorString());
-        m_process.kill();
-        m_process.waitForFinished(2000);
+    m_port = m_process.start(program, arguments, ready);
+    if (m_port == 0) {
+        m_error = m_process.errorString();
         return false;
     }
     m_error.clear();
@@ -117,13 +87,7 @@ bool DevServer::start()
 
 void DevServer::stop()
 {
-    if (m_process.state() == QProcess::NotRunning)
-        return;
-    m_process.terminate();
-    if (!m_process.waitForFinished(5000)) {
-        m_process.kill();
-        m_process.waitForFinished(2000);
-    }
+    m_process.stop();
     m_port = 0;
 }
 
@@ -136,8 +100,9 @@ bool DevServer::restart()
 int DevServer::answered(const QByteArray& method, const QString& path)
 {
     const auto count = [this](const QString& prefix) {
-        return std::count_if(m_output.cbegin(), m_output.cend(),
-            [&prefix](const QString& line) { return line.startsWith(prefix); });
+        const QStringList lines = m_process.output();
+        return std::count_if(
+            lines.cbegin(), lines.cend(), [&prefix](const QString& line) { return line.startsWith(prefix); });
     };
     const QString marker = QStringLiteral("GET /__admin/feedback -> ");
     const auto before = count(marker);

@@ -4,13 +4,14 @@
 // the reason in errorString(), so tests can QVERIFY2 on it.
 #pragma once
 
+#include "ListeningProcess.h"
+
 #include <QByteArray>
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QList>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QProcess>
 #include <QStringList>
 #include <QUrl>
 #include <optional>
@@ -57,7 +58,7 @@ public:
     QUrl baseUrl() const;
     quint16 port() const { return m_port; }
     // What the devserver printed so far (one line per request), for failure messages.
-    QStringList output() const { return m_output; }
+    QStringList output() const { return m_process.output(); }
     // How many requests of that method and path it has answered so far, or -1 when that could not
     // be made sure (it answers one request of its own first and waits to read that line, so every
     // earlier line has been read too).
@@ -94,10 +95,8 @@ private:
     bool expectNoContent(const Reply& reply, const QString& what);
 
     Options m_options;
-    QProcess m_process;
+    ListeningProcess m_process;
     QNetworkAccessManager m_network;
-    QStringList m_output;
-    QByteArray m_pending;
     QString m_error;
     quint16 m_port = 0;
 };

@@ -11,6 +11,11 @@
 
 namespace {
 
+SessionClient clientOf(const ApiRequest& request)
+{
+    return {request.remoteAddress, QString::fromUtf8(request.header("User-Agent"))};
+}
+
 QString baseUrlOf(const ApiRequest& request)
 {
     return QStringLiteral("http://") + QString::fromLatin1(request.header("Host"));
@@ -68,15 +73,15 @@ void Routes::addTokenExchange(Router& router, Services& s)
 {
     router.add("POST", QStringLiteral("/auth/login"), [&s](const ApiRequest& request, const QStringList&) {
         const JsonBody body = JsonBody::parse(request);
-        const TokenPair tokens = s.auth.completeLogin(
-            body.requiredString(QStringLiteral("deviceNonce")), body.requiredString(QStringLiteral("ott")));
+        const TokenPair tokens = s.auth.completeLogin(body.requiredString(QStringLiteral("deviceNonce")),
+            body.requiredString(QStringLiteral("ott")), clientOf(request));
         return ApiResponse::ofContractJson(tokens.toJson());
     });
 
     router.add("POST", QStringLiteral("/auth/refresh"), [&s](const ApiRequest& request, const QStringList&) {
         const JsonBody body = JsonBody::parse(request);
         return ApiResponse::ofContractJson(
-            s.auth.refresh(body.requiredString(QStringLiteral("refreshToken"))).toJson());
+            s.auth.refresh(body.requiredString(QStringLiteral("refreshToken")), clientOf(request)).toJson());
     });
 
     router.add("POST", QStringLiteral("/auth/logout"), [&s](const ApiRequest& request, const QStringList&) {

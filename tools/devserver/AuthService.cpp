@@ -10,6 +10,9 @@ namespace {
 
 constexpr qint64 loginTokenSeconds = 5 * 60;
 constexpr qint64 nonceSeconds = 30 * 60;
+// "Last used" is kept to the minute, so a busy client does not write on every request.
+constexpr qint64 lastUsedResolutionSeconds = 60;
+constexpr qsizetype maxAgentLength = 200;
 
 const QString accountColumns
     = QStringLiteral("SELECT id, email, display_name, last_login_at, updated_at FROM accounts");
@@ -37,6 +40,19 @@ QJsonObject Account::toUserJson() const
     if (lastLoginAt)
         user.insert(QStringLiteral("lastLoginAt"), *lastLoginAt);
     return user;
+}
+
+QJsonObject SessionInfo::toJson(const QString& currentId) const
+{
+    QJsonObject session {{QStringLiteral("id"), id}, {QStringLiteral("current"), id == currentId}};
+    const auto put = [&session](const QString& key, const std::optional<QString>& value) {
+        session.insert(key, value ? QJsonValue(*value) : QJsonValue(QJsonValue::Null));
+    };
+    put(QStringLiteral("createdAt"), createdAt);
+    put(QStringLiteral("lastUsedAt"), lastUsedAt);
+    put(QStringLiteral("clientAddress"), clientAddress);
+    put(QStringLiteral("userAgent"), clientAgent);
+    return session;
 }
 
 QJsonObject TokenPair::toJson() const
@@ -94,7 +110,14 @@ QList<Account> AuthService::accounts() const
     return result;
 }
 
-TokenPair AuthService::openSession(const QString& userId)
+std::optional<Account> AuthService::accountByEmail(const QString& email) const
+{
+    if (auto row = m_db.queryOne(accountColumns + QStringLiteral(" WHERE email = ?"), {email.trimmed()}))
+        return accountFrom(*row);
+    return std::nullopt;
+}
+
+TokenPair AuthService::openSession(const QString& userId, const SessionClient& client)
 {
     TokenPair tokens {Tokens::random(QStringLiteral("at_")), Tokens::random(QStringLiteral("rt_"))};
     const QString session = Tokens::newUuid();
@@ -105,6 +128,12 @@ TokenPair AuthService::openSession(const QString& userId)
             QStringLiteral(
                 "INSERT INTO access_tokens (token, session_id, user_id, expires_at) VALUES (?, ?, ?, ?)"),
             {tokens.accessToken, session, userId, m_clock.epochSeconds() + m_accessTtlSeconds});
+        const QString now = m_clock.isoNow();
+        const auto optional
+            = [](const QString& text) { return text.isEmpty() ? QVariant() : QVariant(text); };
+        m_db.execute(QStringLiteral("INSERT INTO session_details (session_id, created_at, last_used_at,"
+                                    " client_address, client_agent) VALUES (?, ?, ?, ?, ?)"),
+            {session, now, now, optional(client.address), optional(client.agent.left(maxAgentLength))});
     });
     return tokens;
 }
@@ -132,7 +161,7 @@ QString AuthService::issueLoginToken(const QString& nonce, const QString& userId
     return ott;
 }
 
-TokenPair AuthService::completeLogin(const QString& nonce, const QString& ott)
+TokenPair AuthService::completeLogin(const QString& nonce, const QString& ott, const SessionClient& client)
 {
     // 400 rather than 401: a refused sign-in is not a stale bearer token to refresh.
     const auto row = m_db.queryOne(
@@ -152,12 +181,12 @@ TokenPair AuthService::completeLogin(const QString& nonce, const QString& ott)
         m_db.execute(QStringLiteral("DELETE FROM login_nonces WHERE nonce = ?"), {nonce});
         m_db.execute(
             QStringLiteral("UPDATE accounts SET last_login_at = ? WHERE id = ?"), {m_clock.isoNow(), userId});
-        tokens = openSession(userId);
+        tokens = openSession(userId, client);
     });
     return tokens;
 }
 
-TokenPair AuthService::refresh(const QString& refreshToken)
+TokenPair AuthService::refresh(const QString& refreshToken, const SessionClient& client)
 {
     const auto session = m_db.queryOne(
         QStringLiteral("SELECT id, user_id FROM sessions WHERE refresh_token = ?"), {refreshToken});
@@ -173,6 +202,10 @@ TokenPair AuthService::refresh(const QString& refreshToken)
                 "INSERT INTO access_tokens (token, session_id, user_id, expires_at) VALUES (?, ?, ?, ?)"),
             {tokens.accessToken, session->text("id"), session->text("user_id"),
                 m_clock.epochSeconds() + m_accessTtlSeconds});
+        m_db.execute(QStringLiteral("UPDATE session_details SET last_used_at = ?,"
+                                    " client_address = COALESCE(?, client_address) WHERE session_id = ?"),
+            {m_clock.isoNow(), client.address.isEmpty() ? QVariant() : QVariant(client.address),
+                session->text("id")});
     });
     return tokens;
 }
@@ -182,14 +215,22 @@ void AuthService::logout(const QString& refreshToken)
     m_db.execute(QStringLiteral("DELETE FROM sessions WHERE refresh_token = ?"), {refreshToken});
 }
 
-Account AuthService::authenticate(const ApiRequest& request) const
+Account AuthService::authenticate(const ApiRequest& request)
+{
+    return authenticateSession(request).first;
+}
+
+std::pair<Account, QString> AuthService::authenticateSession(const ApiRequest& request)
 {
     const QByteArray header = request.header("Authorization");
     if (!header.startsWith("Bearer ") || header.size() <= 7)
         throw unauthorized(QStringLiteral("UNAUTHORIZED"), QStringLiteral("Sign in to use this endpoint."));
     const QString token = QString::fromUtf8(header.mid(7)).trimmed();
     const auto row = m_db.queryOne(
-        QStringLiteral("SELECT user_id, expires_at FROM access_tokens WHERE token = ?"), {token});
+        QStringLiteral("SELECT t.user_id AS user_id, t.expires_at AS expires_at, t.session_id AS session_id,"
+                       " d.last_used_at AS last_used_at FROM access_tokens t"
+                       " LEFT JOIN session_details d ON d.session_id = t.session_id WHERE t.token = ?"),
+        {token});
     if (!row)
         throw unauthorized(QStringLiteral("INVALID_TOKEN"), QStringLiteral("The access token is not valid."));
     if (row->integer("expires_at") <= m_clock.epochSeconds())
@@ -197,7 +238,40 @@ Account AuthService::authenticate(const ApiRequest& request) const
     const std::optional<Account> found = account(row->text("user_id"));
     if (!found)
         throw unauthorized(QStringLiteral("INVALID_TOKEN"), QStringLiteral("The access token is not valid."));
-    return *found;
+    const QString sessionId = row->text("session_id");
+    const QString stale = Clock::iso(m_clock.now().addSecs(-lastUsedResolutionSeconds));
+    if (!row->isNull("last_used_at") && row->text("last_used_at") < stale)
+        m_db.execute(QStringLiteral("UPDATE session_details SET last_used_at = ? WHERE session_id = ?"),
+            {m_clock.isoNow(), sessionId});
+    return {*found, sessionId};
+}
+
+QList<SessionInfo> AuthService::sessions(const QString& userId) const
+{
+    QList<SessionInfo> result;
+    const QList<Row> rows = m_db.query(
+        QStringLiteral("SELECT s.id AS id, d.created_at AS created_at, d.last_used_at AS last_used_at,"
+                       " d.client_address AS client_address, d.client_agent AS client_agent FROM sessions s"
+                       " LEFT JOIN session_details d ON d.session_id = s.id WHERE s.user_id = ?"
+                       " ORDER BY d.last_used_at DESC NULLS LAST, s.id"),
+        {userId});
+    for (const Row& row : rows)
+        result.append({row.text("id"), row.optionalText("created_at"), row.optionalText("last_used_at"),
+            row.optionalText("client_address"), row.optionalText("client_agent")});
+    return result;
+}
+
+bool AuthService::revokeSession(const QString& userId, const QString& sessionId)
+{
+    // The session's access tokens and details go with it (ON DELETE CASCADE).
+    return m_db.execute(
+               QStringLiteral("DELETE FROM sessions WHERE id = ? AND user_id = ?"), {sessionId, userId})
+        > 0;
+}
+
+qint64 AuthService::revokeSessions(const QString& userId)
+{
+    return m_db.execute(QStringLiteral("DELETE FROM sessions WHERE user_id = ?"), {userId});
 }
 
 void AuthService::expireAccessTokens(const std::optional<QString>& token)

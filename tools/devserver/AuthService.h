@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <optional>
+#include <utility>
 
 class Clock;
 class Database;
@@ -31,6 +32,24 @@ struct TokenPair
     QJsonObject toJson() const;
 };
 
+// Where a session's requests come from, as far as the service can tell.
+struct SessionClient
+{
+    QString address;
+    QString agent;
+};
+
+// One sign-in: its refresh-token family and the access tokens issued from it.
+struct SessionInfo
+{
+    QString id;
+    std::optional<QString> createdAt;
+    std::optional<QString> lastUsedAt;
+    std::optional<QString> clientAddress;
+    std::optional<QString> clientAgent;
+    QJsonObject toJson(const QString& currentId) const;
+};
+
 class AuthService
 {
 public:
@@ -40,23 +59,34 @@ public:
     Account findOrCreateAccount(const QString& email, const QString& displayName);
     std::optional<Account> account(const QString& userId) const;
     QList<Account> accounts() const;
+    std::optional<Account> accountByEmail(const QString& email) const;
 
     // A new session for the account, as sign-in or the admin endpoint make it.
-    TokenPair openSession(const QString& userId);
+    TokenPair openSession(const QString& userId, const SessionClient& client = {});
 
     void registerNonce(const QString& nonce);
     bool knowsNonce(const QString& nonce) const;
     // A one-time login token for the account, bound to the nonce; valid five minutes.
     QString issueLoginToken(const QString& nonce, const QString& userId);
-    TokenPair completeLogin(const QString& nonce, const QString& ott);
+    TokenPair completeLogin(const QString& nonce, const QString& ott, const SessionClient& client = {});
 
     // Rotates: the presented refresh token stops working.
-    TokenPair refresh(const QString& refreshToken);
+    TokenPair refresh(const QString& refreshToken, const SessionClient& client = {});
     // Ends the session of the refresh token, with its access tokens.
     void logout(const QString& refreshToken);
 
-    // The account of the request's bearer token; 401 otherwise.
-    Account authenticate(const ApiRequest& request) const;
+    // The account of the request's bearer token; 401 otherwise. Notes the session as used.
+    Account authenticate(const ApiRequest& request);
+    // The same, with the id of the session the token belongs to.
+    std::pair<Account, QString> authenticateSession(const ApiRequest& request);
+
+    // The account's sessions, the most recently used first.
+    QList<SessionInfo> sessions(const QString& userId) const;
+    // Ends one of the account's sessions: its refresh and access tokens stop working. False when
+    // the account has no such session.
+    bool revokeSession(const QString& userId, const QString& sessionId);
+    // Ends all of them; returns how many there were.
+    qint64 revokeSessions(const QString& userId);
 
     // Makes the given access token, or all of them, expired now.
     void expireAccessTokens(const std::optional<QString>& token);

@@ -4,6 +4,7 @@
 #include "KeyStyle.h"
 #include "Router.h"
 
+#include <QDateTime>
 #include <QHttpServerRequest>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -77,19 +78,6 @@ QByteArray reasonPhrase(int status)
     }
 }
 
-ApiRequest toApiRequest(const QHttpServerRequest& request)
-{
-    return {methodText(request.method()), request.url().path(), request.query(), request.headers(),
-        request.body(), request.remoteAddress().toString()};
-}
-
-void logLine(const ApiRequest& request, const QByteArray& outcome)
-{
-    std::fprintf(stdout, "%s %s -> %s\n", request.method.constData(), request.path.toUtf8().constData(),
-        outcome.constData());
-    std::fflush(stdout);
-}
-
 } // namespace
 
 DevHttpServer::DevHttpServer(
@@ -100,6 +88,38 @@ DevHttpServer::DevHttpServer(
     , m_clock(clock)
     , m_snakeCase(snakeCase)
 {
+}
+
+ApiRequest DevHttpServer::toApiRequest(const QHttpServerRequest& request) const
+{
+    ApiRequest api {methodText(request.method()), request.url().path(), request.query(), request.headers(),
+        request.body(), request.remoteAddress().toString(), {}};
+    api.received.start();
+    if (!m_trustedProxies.isEmpty()) {
+        QList<QByteArray> forwardedFor;
+        for (const auto& [name, value] : api.headers) {
+            if (name.compare("X-Forwarded-For", Qt::CaseInsensitive) == 0)
+                forwardedFor.append(value);
+        }
+        api.remoteAddress = m_trustedProxies.clientOf(request.remoteAddress(), forwardedFor).toString();
+    }
+    return api;
+}
+
+void DevHttpServer::logLine(const ApiRequest& request, const QByteArray& outcome) const
+{
+    if (m_logStyle == LogStyle::Short) {
+        std::fprintf(stdout, "%s %s -> %s\n", request.method.constData(), request.path.toUtf8().constData(),
+            outcome.constData());
+    } else {
+        // Percent-encoded, so a path cannot break the line or forge another.
+        std::fprintf(stdout, "%s %s %s %s %s %lldms\n",
+            qPrintable(QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs)),
+            qPrintable(request.remoteAddress), request.method.constData(),
+            QUrl::toPercentEncoding(request.path, "/").constData(), outcome.constData(),
+            request.received.elapsed());
+    }
+    std::fflush(stdout);
 }
 
 bool DevHttpServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket)

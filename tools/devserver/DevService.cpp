@@ -12,6 +12,7 @@ DevService::DevService(ServerOptions options)
     Routes::addBoards(m_router, m_stack.services);
     Routes::addItems(m_router, m_stack.services);
     Routes::addAccount(m_router, m_stack.services);
+    Routes::addSessions(m_router, m_stack.services);
     Routes::addPublic(m_router, m_stack.services);
     Routes::addAdmin(m_router, m_stack.services);
 }
@@ -24,6 +25,7 @@ std::optional<QString> DevService::start()
         return QStringLiteral("Cannot open %1: %2").arg(path, *error);
     try {
         Schema::create(m_stack.db);
+        Schema::createSessionDetails(m_stack.db);
     } catch (const HttpError& error) {
         return QStringLiteral("Cannot prepare %1: %2").arg(path, error.message);
     }

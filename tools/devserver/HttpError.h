@@ -18,6 +18,8 @@ struct HttpError : std::exception
     int status;
     QString code;
     QString message;
+    // Sent as Retry-After when set: how long a refused client should wait.
+    qint64 retryAfterSeconds = 0;
 
     static HttpError badRequest(const QString& message) { return {400, "INVALID_REQUEST", message}; }
 };

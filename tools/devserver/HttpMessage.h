@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QJsonValue>
 #include <QList>
 #include <QPair>
@@ -17,8 +18,10 @@ struct ApiRequest
     QUrlQuery query;
     QList<QPair<QByteArray, QByteArray>> headers;
     QByteArray body;
-    // The peer of the connection (a reverse proxy's address when there is one).
+    // The client: the peer of the connection, or the address a trusted proxy forwarded for.
     QString remoteAddress;
+    // Started when the request arrived, for the duration in the request log.
+    QElapsedTimer received;
 
     // Case-insensitive, as HTTP header names are.
     QByteArray header(const QByteArray& name) const;

@@ -43,7 +43,11 @@ ApiResponse Router::dispatch(const ApiRequest& request) const
         try {
             return route.handler(request, ids);
         } catch (const HttpError& error) {
-            return errorResponse(m_clock, error.status, error.code, error.message, request.path);
+            ApiResponse response
+                = errorResponse(m_clock, error.status, error.code, error.message, request.path);
+            if (error.retryAfterSeconds > 0)
+                response.headers.append({"Retry-After", QByteArray::number(error.retryAfterSeconds)});
+            return response;
         }
     }
     if (pathKnown)

@@ -45,9 +45,17 @@ const char* const tables[] = {
     " text TEXT NOT NULL, created_at TEXT NOT NULL)",
 };
 
+// Per session: when it began and was last used, and from where (the address may be missing for
+// sessions made before this table existed).
+const char* const sessionDetails
+    = "CREATE TABLE IF NOT EXISTS session_details (session_id TEXT PRIMARY KEY REFERENCES sessions(id)"
+      " ON DELETE CASCADE, created_at TEXT NOT NULL, last_used_at TEXT NOT NULL, client_address TEXT,"
+      " client_agent TEXT)";
+
 // Children first, so foreign keys never block the reset.
-const char* const clearOrder[] = {"feedback", "notifications", "changes", "items", "invitations", "members",
-    "boards", "login_tokens", "login_nonces", "access_tokens", "sessions", "accounts"};
+const char* const clearOrder[]
+    = {"session_details", "feedback", "notifications", "changes", "items", "invitations", "members", "boards",
+        "login_tokens", "login_nonces", "access_tokens", "sessions", "accounts"};
 
 } // namespace
 
@@ -57,6 +65,11 @@ void Schema::create(Database& db)
         for (const char* statement : tables)
             db.execute(QString::fromLatin1(statement));
     });
+}
+
+void Schema::createSessionDetails(Database& db)
+{
+    db.execute(QString::fromLatin1(sessionDetails));
 }
 
 void Schema::clear(Database& db)

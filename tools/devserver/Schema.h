@@ -7,5 +7,8 @@ class Database;
 
 namespace Schema {
 void create(Database& db);
+// Tables added after the first release of plenko-server, which creates them as its third
+// migration; the devserver creates them with the others.
+void createSessionDetails(Database& db);
 void clear(Database& db);
 }

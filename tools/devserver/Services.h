@@ -35,6 +35,8 @@ void addTokenExchange(Router& router, Services& services);
 void addBoards(Router& router, Services& services);
 void addItems(Router& router, Services& services);
 void addAccount(Router& router, Services& services);
+// GET /api/sessions and DELETE /api/sessions/{id}: the caller's sign-ins, and ending one of them.
+void addSessions(Router& router, Services& services);
 void addPublic(Router& router, Services& services);
 void addAdmin(Router& router, Services& services);
 }

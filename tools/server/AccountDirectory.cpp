@@ -35,24 +35,38 @@ AccountDirectory::AccountDirectory(
     , m_policy(config.signUp)
     , m_throttle(
           db, clock, config.maxFailuresPerAccount, config.maxFailuresPerAddress, config.failureWindowSeconds)
+    , m_signUps(db, clock, config.maxSignUpsPerAddress, config.signUpWindowSeconds)
 {
 }
 
-Account AccountDirectory::signUp(const QString& email, const QString& displayName, const QString& password)
+Account AccountDirectory::signUp(
+    const QString& email, const QString& displayName, const QString& password, const QString& client)
 {
+    if (const qint64 wait = m_signUps.waitSeconds(client); wait > 0) {
+        HttpError refusal(429, QStringLiteral("TOO_MANY_SIGN_UPS"),
+            QStringLiteral("Too many sign-ups from your network address. Try again in %1 minutes.")
+                .arg((wait + 59) / 60));
+        refusal.retryAfterSeconds = wait;
+        throw refusal;
+    }
+    m_signUps.recordAttempt(client);
     const QString address = checkedEmail(email);
     if (password.size() < minimumPasswordLength || password.size() > maximumPasswordLength)
         throw HttpError(400, QStringLiteral("INVALID_PASSWORD"),
             QStringLiteral("The password needs %1 to %2 characters.")
                 .arg(minimumPasswordLength)
                 .arg(maximumPasswordLength));
-    if (m_db.queryOne(QStringLiteral("SELECT id FROM accounts WHERE email = ?"), {address}))
+    const bool taken
+        = m_db.queryOne(QStringLiteral("SELECT id FROM accounts WHERE email = ?"), {address}).has_value();
+    // Open sign-up cannot hide a taken e-mail (a free one gets its account); invitation-only can.
+    if (taken && m_policy == SignUpPolicy::Open)
         throw HttpError(409, QStringLiteral("ACCOUNT_EXISTS"),
             QStringLiteral("There is already an account for %1. Sign in instead.").arg(address));
     if (m_policy == SignUpPolicy::Invitation
-        && !m_db.queryOne(
-            QStringLiteral("SELECT email FROM signup_invitations WHERE email = ? AND used_at IS NULL"),
-            {address}))
+        && (taken
+            || !m_db.queryOne(
+                QStringLiteral("SELECT email FROM signup_invitations WHERE email = ? AND used_at IS NULL"),
+                {address})))
         throw HttpError(403, QStringLiteral("NOT_INVITED"),
             QStringLiteral("This service creates accounts by invitation only, and %1 has none. Ask the "
                            "people who run it to invite you.")

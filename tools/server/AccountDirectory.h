@@ -6,6 +6,7 @@
 #include "AuthService.h"
 #include "ServerConfig.h"
 #include "SignInThrottle.h"
+#include "SignUpLimit.h"
 
 class Clock;
 class Database;
@@ -17,9 +18,12 @@ public:
 
     SignUpPolicy policy() const { return m_policy; }
 
-    // Creates the account; 409 when the e-mail has one, 403 when sign-up is by invitation and the
-    // e-mail has none, 400 for a bad e-mail or a password that is too short or too long.
-    Account signUp(const QString& email, const QString& displayName, const QString& password);
+    // Creates the account; 429 (with a retry time) once the address has used up its sign-ups, 400
+    // for a bad e-mail or a password that is too short or too long. Under open sign-up an e-mail
+    // that has an account answers 409; under invitation-only it answers as one without an
+    // invitation (403), which it is, as its invitation was used.
+    Account signUp(
+        const QString& email, const QString& displayName, const QString& password, const QString& address);
     // The account whose password this is; 401 for a wrong e-mail or password (the same answer for
     // both, so the page does not tell which e-mails have accounts), 429 while throttled.
     Account signIn(const QString& email, const QString& password, const QString& address);
@@ -35,4 +39,5 @@ private:
     AuthService& m_auth;
     SignUpPolicy m_policy;
     SignInThrottle m_throttle;
+    SignUpLimit m_signUps;
 };

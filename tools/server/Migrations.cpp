@@ -21,6 +21,14 @@ void accountsWithPasswords(Database& db)
     db.execute(QStringLiteral("CREATE INDEX sign_in_failures_subject ON sign_in_failures (subject, at)"));
 }
 
+void sessionDetailsAndSignUpLimit(Database& db)
+{
+    Schema::createSessionDetails(db);
+    // One row per sign-up attempt, by the client's address, for the per-address limit.
+    db.execute(QStringLiteral("CREATE TABLE sign_up_attempts (address TEXT NOT NULL, at BIGINT NOT NULL)"));
+    db.execute(QStringLiteral("CREATE INDEX sign_up_attempts_address ON sign_up_attempts (address, at)"));
+}
+
 // Index i holds migration i + 1. Append only: a released migration never changes.
 const std::vector<std::function<void(Database&)>>& migrations()
 {
@@ -28,6 +36,7 @@ const std::vector<std::function<void(Database&)>>& migrations()
         // The tables the contract's services keep (the same the devserver creates).
         [](Database& db) { Schema::create(db); },
         accountsWithPasswords,
+        sessionDetailsAndSignUpLimit,
     };
     return all;
 }

@@ -2,6 +2,7 @@
 
 #include "Migrations.h"
 #include "SignInRoutes.h"
+#include "TlsFiles.h"
 
 namespace {
 
@@ -24,11 +25,15 @@ PlenkoServer::PlenkoServer(ServerConfig config)
     , m_router(m_stack.clock)
     , m_server(m_router, m_stack.faults, m_stack.clock, false)
 {
-    ServerRoutes::addSignIn(m_router, m_stack.services, m_accounts, m_config.publicBaseUrl);
+    m_server.setLogStyle(DevHttpServer::LogStyle::Full);
+    m_server.setTrustedProxies(m_config.trustedProxies);
+    ServerRoutes::addSignIn(m_router, m_stack.services, m_accounts, m_config.publicBaseUrl,
+        m_config.usesTls() ? QStringLiteral("https") : QStringLiteral("http"));
     Routes::addTokenExchange(m_router, m_stack.services);
     Routes::addBoards(m_router, m_stack.services);
     Routes::addItems(m_router, m_stack.services);
     Routes::addAccount(m_router, m_stack.services);
+    Routes::addSessions(m_router, m_stack.services);
     Routes::addPublic(m_router, m_stack.services);
     ServerRoutes::addHealth(m_router, m_stack.services);
 }
@@ -44,6 +49,12 @@ std::optional<QString> PlenkoServer::openDatabase()
 
 std::optional<QString> PlenkoServer::listen()
 {
+    if (m_config.usesTls()) {
+        const auto tls = TlsFiles::load(m_config.tlsCertificatePath, m_config.tlsPrivateKeyPath);
+        if (!tls)
+            return tls.error();
+        m_server.sslSetup(*tls);
+    }
     m_port = m_server.listen(m_config.address, m_config.port);
     if (m_port == 0)
         return QStringLiteral("cannot listen on %1 port %2.")

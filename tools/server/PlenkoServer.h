@@ -22,6 +22,7 @@ public:
     std::optional<QString> listen();
     quint16 port() const { return m_port; }
     AccountDirectory& accounts() { return m_accounts; }
+    AuthService& auth() { return m_stack.auth; }
 
 private:
     ServerConfig m_config;

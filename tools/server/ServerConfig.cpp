@@ -8,8 +8,10 @@
 namespace {
 
 const QSet<QString> knownKeys {QStringLiteral("server/address"), QStringLiteral("server/port"),
-    QStringLiteral("server/publicBaseUrl"), QStringLiteral("database/path"),
+    QStringLiteral("server/publicBaseUrl"), QStringLiteral("server/trustedProxies"),
+    QStringLiteral("tls/certificate"), QStringLiteral("tls/privateKey"), QStringLiteral("database/path"),
     QStringLiteral("accounts/signUp"), QStringLiteral("accounts/accessTokenSeconds"),
+    QStringLiteral("accounts/maxSignUpsPerAddress"), QStringLiteral("accounts/signUpWindowSeconds"),
     QStringLiteral("signIn/maxFailuresPerAccount"), QStringLiteral("signIn/maxFailuresPerAddress"),
     QStringLiteral("signIn/failureWindowSeconds")};
 
@@ -28,6 +30,15 @@ std::expected<qint64, QString> number(
                                    .arg(maximum)
                                    .arg(settings.value(key).toString()));
     return value;
+}
+
+// A path as written, a relative one taken from the config file's folder; empty when absent.
+QString pathValue(const QSettings& settings, const QString& key, const QFileInfo& file)
+{
+    const QString path = settings.value(key).toString().trimmed();
+    if (path.isEmpty() || QFileInfo(path).isAbsolute())
+        return path;
+    return file.absoluteDir().filePath(path);
 }
 
 } // namespace
@@ -70,11 +81,23 @@ std::expected<ServerConfig, QString> ServerConfig::load(const QString& path)
         config.publicBaseUrl = url.adjusted(QUrl::StripTrailingSlash);
     }
 
-    config.databasePath = settings.value(QStringLiteral("database/path")).toString().trimmed();
+    // QSettings reads "a, b" as a list and "a" as text; both are taken apart at commas.
+    QStringList proxyEntries;
+    for (const QString& part : settings.value(QStringLiteral("server/trustedProxies")).toStringList())
+        proxyEntries.append(part.split(QLatin1Char(',')));
+    auto proxies = TrustedProxies::parse(proxyEntries);
+    if (!proxies)
+        return fail(QStringLiteral("server/trustedProxies: %1.").arg(proxies.error()));
+    config.trustedProxies = std::move(*proxies);
+
+    config.tlsCertificatePath = pathValue(settings, QStringLiteral("tls/certificate"), file);
+    config.tlsPrivateKeyPath = pathValue(settings, QStringLiteral("tls/privateKey"), file);
+    if (config.tlsCertificatePath.isEmpty() != config.tlsPrivateKeyPath.isEmpty())
+        return fail(QStringLiteral("tls/certificate and tls/privateKey go together: set both or neither."));
+
+    config.databasePath = pathValue(settings, QStringLiteral("database/path"), file);
     if (config.databasePath.isEmpty())
         return fail(QStringLiteral("database/path is required (the SQLite file that keeps the data)."));
-    if (QFileInfo(config.databasePath).isRelative())
-        config.databasePath = file.absoluteDir().filePath(config.databasePath);
 
     const QString policy = settings.value(QStringLiteral("accounts/signUp"), QStringLiteral("invitation"))
                                .toString()
@@ -89,17 +112,23 @@ std::expected<ServerConfig, QString> ServerConfig::load(const QString& path)
 
     const auto ttl = number(
         settings, QStringLiteral("accounts/accessTokenSeconds"), config.accessTokenSeconds, 60, 24 * 3600);
+    const auto signUps = number(
+        settings, QStringLiteral("accounts/maxSignUpsPerAddress"), config.maxSignUpsPerAddress, 1, 100000);
+    const auto signUpWindow = number(settings, QStringLiteral("accounts/signUpWindowSeconds"),
+        config.signUpWindowSeconds, 1, 7 * 24 * 3600);
     const auto perAccount = number(
         settings, QStringLiteral("signIn/maxFailuresPerAccount"), config.maxFailuresPerAccount, 1, 1000);
     const auto perAddress = number(
         settings, QStringLiteral("signIn/maxFailuresPerAddress"), config.maxFailuresPerAddress, 1, 100000);
     const auto window = number(settings, QStringLiteral("signIn/failureWindowSeconds"),
         config.failureWindowSeconds, 1, 7 * 24 * 3600);
-    for (const auto* value : {&ttl, &perAccount, &perAddress, &window}) {
+    for (const auto* value : {&ttl, &signUps, &signUpWindow, &perAccount, &perAddress, &window}) {
         if (!*value)
             return fail(value->error());
     }
     config.accessTokenSeconds = *ttl;
+    config.maxSignUpsPerAddress = int(*signUps);
+    config.signUpWindowSeconds = *signUpWindow;
     config.maxFailuresPerAccount = int(*perAccount);
     config.maxFailuresPerAddress = int(*perAddress);
     config.failureWindowSeconds = *window;

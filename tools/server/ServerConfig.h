@@ -3,6 +3,8 @@
 // typo never silently falls back to a default.
 #pragma once
 
+#include "TrustedProxies.h"
+
 #include <QHostAddress>
 #include <QString>
 #include <QUrl>
@@ -17,12 +19,21 @@ struct ServerConfig
     // Where browsers reach the service (a reverse proxy's address when there is one); empty: the
     // Host header of each request.
     QUrl publicBaseUrl;
+    // Peers whose X-Forwarded-For is believed; empty: the peer is the client.
+    TrustedProxies trustedProxies;
+    // PEM files; both set: the server speaks HTTPS itself.
+    QString tlsCertificatePath;
+    QString tlsPrivateKeyPath;
     QString databasePath;
     SignUpPolicy signUp = SignUpPolicy::Invitation;
     qint64 accessTokenSeconds = 15 * 60;
+    int maxSignUpsPerAddress = 10;
+    qint64 signUpWindowSeconds = 60 * 60;
     int maxFailuresPerAccount = 5;
     int maxFailuresPerAddress = 20;
     qint64 failureWindowSeconds = 15 * 60;
+
+    bool usesTls() const { return !tlsCertificatePath.isEmpty(); }
 
     static std::expected<ServerConfig, QString> load(const QString& path);
 };

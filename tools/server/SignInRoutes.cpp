@@ -10,6 +10,7 @@
 
 #include <QJsonObject>
 #include <QUrlQuery>
+#include <functional>
 
 namespace {
 
@@ -40,19 +41,43 @@ ApiResponse redirectToApp(Services& s, const QString& nonce, const QString& user
     return ApiResponse::redirect(callback, LoginPage::redirectPage(callback));
 }
 
+using FormAction = std::function<Account(const QUrlQuery& form, const ApiRequest& request)>;
+
+// A form posted from the sign-in page: its sign-in must still be pending; the action's account is
+// sent back to the application, and its refusal is shown on the page to try again.
+void addFormPost(
+    Router& router, const QString& path, Services& s, AccountDirectory& accounts, FormAction action)
+{
+    router.add("POST", path, [&s, &accounts, action](const ApiRequest& request, const QStringList&) {
+        const QUrlQuery form = formOf(request);
+        const QString nonce = field(form, QStringLiteral("deviceNonce"));
+        if (!s.auth.knowsNonce(nonce))
+            return expiredSignIn();
+        try {
+            return redirectToApp(s, nonce, action(form, request).id);
+        } catch (const HttpError& error) {
+            ApiResponse page
+                = ApiResponse::html(SignInPage::page(nonce, accounts.policy(), error.message), error.status);
+            if (error.retryAfterSeconds > 0)
+                page.headers.append({"Retry-After", QByteArray::number(error.retryAfterSeconds)});
+            return page;
+        }
+    });
+}
+
 } // namespace
 
 void ServerRoutes::addSignIn(
-    Router& router, Services& s, AccountDirectory& accounts, const QUrl& publicBaseUrl)
+    Router& router, Services& s, AccountDirectory& accounts, const QUrl& publicBaseUrl, const QString& scheme)
 {
     router.add("GET", QStringLiteral("/auth/google/start"),
-        [&s, publicBaseUrl](const ApiRequest& request, const QStringList&) {
+        [&s, publicBaseUrl, scheme](const ApiRequest& request, const QStringList&) {
             const QString nonce = request.queryValue(QStringLiteral("deviceNonce")).trimmed();
             if (nonce.isEmpty())
                 throw HttpError::badRequest(QStringLiteral("\"deviceNonce\" is required."));
             s.auth.registerNonce(nonce);
             const QString base = publicBaseUrl.isEmpty()
-                ? QStringLiteral("http://") + QString::fromLatin1(request.header("Host"))
+                ? scheme + QStringLiteral("://") + QString::fromLatin1(request.header("Host"))
                 : publicBaseUrl.toString();
             const QString loginUrl = base + QStringLiteral("/auth/google/page?deviceNonce=")
                 + QString::fromLatin1(QUrl::toPercentEncoding(nonce));
@@ -67,36 +92,17 @@ void ServerRoutes::addSignIn(
             return ApiResponse::html(SignInPage::page(nonce, accounts.policy()));
         });
 
-    router.add("POST", QStringLiteral("/auth/google/complete"),
-        [&s, &accounts](const ApiRequest& request, const QStringList&) {
-            const QUrlQuery form = formOf(request);
-            const QString nonce = field(form, QStringLiteral("deviceNonce"));
-            if (!s.auth.knowsNonce(nonce))
-                return expiredSignIn();
-            try {
-                const Account account = accounts.signIn(field(form, QStringLiteral("email")),
-                    field(form, QStringLiteral("password")), request.remoteAddress);
-                return redirectToApp(s, nonce, account.id);
-            } catch (const HttpError& error) {
-                return ApiResponse::html(
-                    SignInPage::page(nonce, accounts.policy(), error.message), error.status);
-            }
+    addFormPost(router, QStringLiteral("/auth/google/complete"), s, accounts,
+        [&accounts](const QUrlQuery& form, const ApiRequest& request) {
+            return accounts.signIn(field(form, QStringLiteral("email")),
+                field(form, QStringLiteral("password")), request.remoteAddress);
         });
 
-    router.add("POST", QStringLiteral("/auth/google/signup"),
-        [&s, &accounts](const ApiRequest& request, const QStringList&) {
-            const QUrlQuery form = formOf(request);
-            const QString nonce = field(form, QStringLiteral("deviceNonce"));
-            if (!s.auth.knowsNonce(nonce))
-                return expiredSignIn();
-            try {
-                const Account account = accounts.signUp(field(form, QStringLiteral("email")),
-                    field(form, QStringLiteral("displayName")), field(form, QStringLiteral("password")));
-                return redirectToApp(s, nonce, account.id);
-            } catch (const HttpError& error) {
-                return ApiResponse::html(
-                    SignInPage::page(nonce, accounts.policy(), error.message), error.status);
-            }
+    addFormPost(router, QStringLiteral("/auth/google/signup"), s, accounts,
+        [&accounts](const QUrlQuery& form, const ApiRequest& request) {
+            return accounts.signUp(field(form, QStringLiteral("email")),
+                field(form, QStringLiteral("displayName")), field(form, QStringLiteral("password")),
+                request.remoteAddress);
         });
 }
 

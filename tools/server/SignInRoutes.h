@@ -9,6 +9,8 @@ class Router;
 struct Services;
 
 namespace ServerRoutes {
-void addSignIn(Router& router, Services& services, AccountDirectory& accounts, const QUrl& publicBaseUrl);
+// Without a public base URL, the sign-in page's address is the request's Host under this scheme.
+void addSignIn(Router& router, Services& services, AccountDirectory& accounts, const QUrl& publicBaseUrl,
+    const QString& scheme);
 void addHealth(Router& router, Services& services);
 }

@@ -1,5 +1,5 @@
 // plenko-server: the Plenko service for a team to run.
-#include "HttpError.h"
+#include "OperatorCommands.h"
 #include "PasswordHash.h"
 #include "PlenkoServer.h"
 
@@ -7,15 +7,7 @@
 #include <QCoreApplication>
 #include <cstdio>
 
-namespace {
-
-int fail(const QString& message)
-{
-    std::fprintf(stderr, "plenko-server: %s\n", qPrintable(message));
-    return 2;
-}
-
-} // namespace
+using OperatorCommands::fail;
 
 int main(int argc, char* argv[])
 {
@@ -32,7 +24,12 @@ int main(int argc, char* argv[])
     const QCommandLineOption invite(QStringLiteral("invite"),
         QStringLiteral("Let this e-mail create an account (invitation-only sign-up), then exit."),
         QStringLiteral("email"));
-    parser.addOptions({config, invite});
+    const QCommandLineOption listSessions(QStringLiteral("list-sessions"),
+        QStringLiteral("List the sessions (sign-ins) of this e-mail's account, then exit."),
+        QStringLiteral("email"));
+    const QCommandLineOption revokeSessions(QStringLiteral("revoke-sessions"),
+        QStringLiteral("End every session of this e-mail's account, then exit."), QStringLiteral("email"));
+    parser.addOptions({config, invite, listSessions, revokeSessions});
     parser.process(app);
     if (!parser.positionalArguments().isEmpty())
         return fail(QStringLiteral("unexpected argument \"%1\".").arg(parser.positionalArguments().first()));
@@ -48,19 +45,16 @@ int main(int argc, char* argv[])
     PlenkoServer server(*settings);
     if (const std::optional<QString> error = server.openDatabase())
         return fail(*error);
-    if (parser.isSet(invite)) {
-        try {
-            server.accounts().invite(parser.value(invite));
-        } catch (const HttpError& error) {
-            return fail(error.message);
-        }
-        std::fprintf(stdout, "%s may now create an account.\n", qPrintable(parser.value(invite).trimmed()));
-        return 0;
-    }
+    if (parser.isSet(invite))
+        return OperatorCommands::invite(server, parser.value(invite));
+    if (parser.isSet(listSessions))
+        return OperatorCommands::listSessions(server, parser.value(listSessions));
+    if (parser.isSet(revokeSessions))
+        return OperatorCommands::revokeSessions(server, parser.value(revokeSessions));
     if (const std::optional<QString> error = server.listen())
         return fail(*error);
     // Scripts and tests read the address from this exact line.
-    std::fprintf(stdout, "plenko-server listening on http://%s:%u\n",
+    std::fprintf(stdout, "plenko-server listening on %s://%s:%u\n", settings->usesTls() ? "https" : "http",
         qPrintable(settings->address.toString()), unsigned(server.port()));
     std::fflush(stdout);
     return app.exec();
