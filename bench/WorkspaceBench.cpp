@@ -42,6 +42,7 @@ constexpr int loadBoardCount = 50;
 int loadItemCount = 10000; // as many as the sync, a fifth on the first board
 int loadFirstBoardItems = 2000;
 int runs = 7;
+qsizetype chunkItems = 0; // 0: the workspace's own
 
 // Notes the longest time between two beats of a fast timer: how long the thread was held.
 class Heartbeat
@@ -144,6 +145,8 @@ void benchSync(const QString& root, SyncTimes& times)
         const QString folder = root + QStringLiteral("/sync%1").arg(run);
         QDir().mkpath(folder);
         Client client(folder, server.baseUrl());
+        if (chunkItems > 0)
+            client.workspace->setSyncChunkItems(chunkItems);
         client.store->insert(makeLocalBoard(cloudBoard(boardId)));
         (void)client.store->save();
         client.workspace->loadBoards(true);
@@ -228,13 +231,16 @@ void benchLoad(const QString& root, LoadTimes& times)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    // bench_workspace [ITEMS [RUNS]]: the size of the sync and how many times it runs.
+    // bench_workspace [ITEMS [RUNS [CHUNK]]]: the size of the sync, how many times it runs, and how
+    // many items the sync writes per transaction (the workspace's own choice when absent).
     if (argc > 1)
         syncItemCount = QByteArray(argv[1]).toInt();
     if (argc > 2)
         runs = QByteArray(argv[2]).toInt();
-    if (syncItemCount <= 0 || runs <= 0)
-        qFatal("usage: bench_workspace [ITEMS [RUNS]]");
+    if (argc > 3)
+        chunkItems = QByteArray(argv[3]).toLongLong();
+    if (syncItemCount <= 0 || runs <= 0 || chunkItems < 0)
+        qFatal("usage: bench_workspace [ITEMS [RUNS [CHUNK]]]");
     loadItemCount = syncItemCount;
     loadFirstBoardItems = syncItemCount / 5;
     // The request log would interleave with the figures.

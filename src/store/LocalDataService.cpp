@@ -265,16 +265,21 @@ LocalDataService::Result LocalDataService::applyRemoteItems(const QList<RemoteIt
     if (!stored)
         return std::unexpected(stored.error());
 
-    for (const RemoteItem& remote : remoteItems) {
-        if (const auto record = stored->value(remote.id)) {
-            overwriteFromRemote(*record, remote);
-        } else {
-            // A later entry with the same id then overwrites this one, as a stored item would be.
-            stored->insert(remote.id, context.insert(makeLocalItem(itemFromRemote(remote))));
-        }
-    }
+    // A later entry with the same id then overwrites this one, as a stored item would be.
+    for (const RemoteItem& remote : remoteItems)
+        stored->insert(remote.id, applyRemoteItem(remote, stored->value(remote.id), context));
     saveKeepingFailure(context);
     if (applied)
         applied->insert(*stored);
     return {};
+}
+
+std::shared_ptr<LocalItem> LocalDataService::applyRemoteItem(const RemoteItem& remote,
+    const std::shared_ptr<LocalItem>& stored, StoreContext& context)
+{
+    if (stored) {
+        overwriteFromRemote(*stored, remote);
+        return stored;
+    }
+    return context.insert(makeLocalItem(itemFromRemote(remote)));
 }

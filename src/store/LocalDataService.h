@@ -64,4 +64,8 @@ public:
     // ids up again.
     static Result applyRemoteItems(const QList<RemoteItem>& remoteItems, StoreContext& context,
         QHash<QUuid, std::shared_ptr<LocalItem>>* applied = nullptr);
+    // One item of the service as applyRemoteItems writes it, onto `stored` (the record already
+    // looked up for its id, or null when there is none); no save. Gives the record written.
+    static std::shared_ptr<LocalItem> applyRemoteItem(const RemoteItem& remote,
+        const std::shared_ptr<LocalItem>& stored, StoreContext& context);
 };

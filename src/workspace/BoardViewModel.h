@@ -21,6 +21,7 @@
 #include "domain/Board.h"
 #include "domain/StorageOption.h"
 #include "net/BoardRepository.h"
+#include "store/StoreError.h"
 #include "workspace/BoardRefreshState.h"
 #include "workspace/ConflictCopies.h"
 #include "workspace/RevisionHighlightController.h"
@@ -34,9 +35,12 @@
 #include <QSet>
 #include <QUuid>
 
+#include <algorithm>
 #include <expected>
+#include <memory>
 #include <optional>
 
+class LocalItem;
 class LocalStore;
 class NetworkService;
 class QTimer;
@@ -112,6 +116,9 @@ public:
 
     // ---- cloud sync ----
     QCoro::Task<bool> syncBoard(Board board, bool showToast);
+    // The most of a sync answer's items one transaction writes (fewer when writing them takes long);
+    // the event loop runs between two.
+    void setSyncChunkItems(qsizetype items) { m_syncChunkItems = std::max<qsizetype>(items, 1); }
     QCoro::Task<void> syncAllCloudBoards(bool active);
     QCoro::Task<void> refreshBoardsFromServer(bool showToast);
     QCoro::Task<void> refreshBoardDetails(Board board);
@@ -176,6 +183,8 @@ Q_SIGNALS:
     void archivedSectionCollapsedChanged(bool collapsed);
     void searchQueryChanged(const QString& query);
     void quickCaptureBoardIdChanged();
+    // A sync has written `done` of its answer's `total` items and lets the event loop run.
+    void syncProgress(const QUuid& boardId, qsizetype done, qsizetype total);
 
 private:
     // Setters that publish the change.
@@ -196,6 +205,18 @@ private:
     Board withStoredTally(Board board);
     // After a change written to the store: a loaded board re-reads its items, any other its tally.
     void refreshStoredItems(const QUuid& boardId);
+    // After a sync wrote these records (and these ids left the store): a loaded board takes them in
+    // place of re-reading every item.
+    void refreshSyncedItems(
+        Board board, const QList<std::shared_ptr<LocalItem>>& written, const QSet<QUuid>& removed);
+    struct SyncOutcome
+    {
+        std::expected<void, StoreError> result;
+        // The board left (deleted, revoked, signed out) or the workspace went while it ran.
+        bool stopped = false;
+    };
+    // Stores a sync's answer a chunk at a time, letting the event loop run between two.
+    QCoro::Task<SyncOutcome> applySyncAnswer(Board board, SyncRequest request, SyncResponse response);
     // The workspace's boards from the store, as loadBoards steps 3 to 6 do.
     void reloadWorkspaceFromStore(bool signedIn);
     void cancelRefreshReset(const QUuid& boardId);
@@ -239,4 +260,5 @@ private:
     QString m_searchQuery;
     std::optional<QUuid> m_quickCaptureBoardId;
     QHash<QUuid, QTimer*> m_refreshStateResetTasks;
+    qsizetype m_syncChunkItems = 5000;
 };

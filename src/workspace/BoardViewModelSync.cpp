@@ -12,17 +12,28 @@
 #include "store/PreferenceKeys.h"
 #include "store/StoreContext.h"
 #include "workspace/BoardViewModel.h"
+#include "workspace/SyncAnswerApplier.h"
 #include "workspace/SyncConflicts.h"
 
+#include <QCoro/QCoroTimer>
+#include <QElapsedTimer>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 
 namespace {
 constexpr double successIndicatorSeconds = 3.0;
 constexpr double longToastSeconds = 4.0;
+// A sync's answer is written in steps of about this long, so the window never waits much longer.
+constexpr qint64 stepBudgetMs = 20;
+constexpr qsizetype firstStepItems = 500;
+// Each step's commit has a cost of its own (the write-ahead log's sync): much smaller steps would
+// make a large sync far slower overall.
+constexpr qsizetype minimumStepItems = 100;
 
 ApiError storeFailure(const StoreError& error)
 {
@@ -36,92 +47,6 @@ bool sameRemoteItem(const RemoteItem& a, const RemoteItem& b)
     return a.id == b.id && a.content == b.content && a.status == b.status && a.boardId == b.boardId
         && a.assignee == b.assignee && a.order == b.order && a.updatedAt == b.updatedAt
         && a.deletedAt == b.deletedAt && a.archivedAt == b.archivedAt && a.revision == b.revision;
-}
-
-// The service lists an item that moved to another board as deleted here. Here it may already live
-// on that other board, whose checkpoint has passed the move: deleting it would lose it for good.
-// A pending change of an item the service deleted is handed to `keepCopy` first.
-LocalDataService::Result deleteItemsOfBoard(const QList<QUuid>& itemIds, const QUuid& boardId,
-    StoreContext& context, const std::function<void(const Item&)>& keepCopy)
-{
-    if (itemIds.isEmpty())
-        return {};
-    const auto stored = context.fetchItemsWithIds(itemIds);
-    if (!stored)
-        return std::unexpected(stored.error());
-    QList<QUuid> onThisBoard;
-    for (const auto& record : *stored) {
-        if (record->boardId() != boardId)
-            continue;
-        if (!record->didSync() && !record->deletedAt())
-            keepCopy(toItem(*record));
-        onThisBoard.append(record->id());
-    }
-    return LocalDataService::deleteLocalItems(onThisBoard, context);
-}
-
-// A pending deletion the service refused comes back as the service's live copy. Writing the copy
-// keeps the local deletion mark, which would hide for good an item that lives on: the service's
-// copy wins, so the mark goes. `applied` holds the record each applied id ended up in; one deleted
-// since (new, then listed as deleted) stays deleted. Only items of `items` are looked at, so a
-// deletion made while the sync ran is not undone.
-LocalDataService::Result reviveLiveServiceCopies(const QList<RemoteItem>& items,
-    const QHash<QUuid, std::shared_ptr<LocalItem>>& applied, StoreContext& context)
-{
-    bool revived = false;
-    for (const RemoteItem& item : items) {
-        if (item.deletedAt)
-            continue;
-        const auto record = applied.value(item.id);
-        if (record && !record->isDeleted() && record->deletedAt()) {
-            record->setDeletedAt(std::nullopt);
-            revived = true;
-        }
-    }
-    if (revived)
-        (void)context.save();
-    return {};
-}
-
-// The answer's items that may be written here. Left out: an item changed here while the request
-// ran, which keeps its newer change (when the answer's copy is what was sent, it takes the service's
-// revision, so that its next send is not refused as stale); and an item that lives on another board
-// here with a change the answer cannot know of (moved away while the request ran).
-LocalDataService::Result itemsToApply(const QUuid& boardId, const SyncResponse& response,
-    const QHash<QUuid, RemoteItem>& sent, const QSet<QUuid>& changedMeanwhile, StoreContext& context,
-    QList<RemoteItem>& newItems, QList<RemoteItem>& modifiedItems)
-{
-    QList<QUuid> ids;
-    for (const QList<RemoteItem>* items : {&response.newItems, &response.modifiedItems}) {
-        for (const RemoteItem& item : *items)
-            ids.append(item.id);
-    }
-    const auto stored = context.fetchItemsWithIds(ids);
-    if (!stored)
-        return std::unexpected(stored.error());
-    auto mayApply = [&](const RemoteItem& remote) {
-        const auto record = stored->value(remote.id);
-        if (changedMeanwhile.contains(remote.id)) {
-            const auto mine = sent.constFind(remote.id);
-            if (record && mine != sent.cend() && sameUserContent(*mine, remote))
-                record->setRevision(std::max(record->revision(), remote.revision));
-            return false;
-        }
-        // Revisions of two boards do not compare: the service's placement wins unless the move
-        // here is still unsent.
-        if (record && record->boardId() != boardId)
-            return record->didSync();
-        return true;
-    };
-    for (const RemoteItem& item : response.newItems) {
-        if (mayApply(item))
-            newItems.append(item);
-    }
-    for (const RemoteItem& item : response.modifiedItems) {
-        if (mayApply(item))
-            modifiedItems.append(item);
-    }
-    return {};
 }
 
 QJsonObject refreshResult(bool success)
@@ -144,10 +69,10 @@ QCoro::Task<bool> BoardViewModel::syncBoard(Board board, bool showToast)
     request.checkpoint = m_localStore.get(PreferenceKeys::checkpoint(boardId)).value_or(0);
     auto pending = m_context.fetchItems(LocalDataService::unsyncedItemsQuery(boardId));
     ApiResult<SyncResponse> answer = std::unexpected(ApiError {});
+    QPointer<BoardViewModel> self(this);
     if (pending) {
         for (const auto& record : *pending)
             request.items.append(LocalDataService::toRemoteItem(*record));
-        QPointer<BoardViewModel> self(this);
         answer = co_await m_boardRepo.syncBoard(boardId, request);
         if (!self)
             co_return false;
@@ -163,83 +88,24 @@ QCoro::Task<bool> BoardViewModel::syncBoard(Board board, bool showToast)
         co_return false;
     }
 
-    auto applied = [&]() -> LocalDataService::Result {
-        if (!answer)
-            return std::unexpected(StoreError {answer.error().message});
-        const SyncResponse& response = *answer;
-
-        // Items that became pending while the request ran, or changed since they were sent, carry a
-        // newer change than the answer knows of: the answer does not overwrite them and they stay
-        // pending.
-        QSet<QUuid> changedMeanwhile;
-        QHash<QUuid, RemoteItem> sent;
-        for (const RemoteItem& item : std::as_const(request.items))
-            sent.insert(item.id, item);
-        if (auto nowPending = m_context.fetchItems(LocalDataService::unsyncedItemsQuery(boardId))) {
-            for (const auto& record : *nowPending) {
-                const RemoteItem current = LocalDataService::toRemoteItem(*record);
-                const auto mine = sent.constFind(current.id);
-                if (mine == sent.cend() || !sameRemoteItem(*mine, current))
-                    changedMeanwhile.insert(current.id);
-            }
-        } else {
-            return std::unexpected(nowPending.error());
+    LocalDataService::Result applied = std::unexpected(StoreError {});
+    if (answer) {
+        const SyncOutcome outcome = co_await applySyncAnswer(board, request, *answer);
+        if (!self)
+            co_return false;
+        if (outcome.stopped) {
+            // The board was deleted here or cleared by sign-out between two steps: nothing more is
+            // written, and the checkpoint stays where it was.
+            setRefreshState(std::nullopt, boardId);
+            setSyncing(boardId, false);
+            co_return false;
         }
-
-        Board current = knownBoard(boardId).value_or(board);
-        current.name = response.boardName;
-        // The board now holds everything up to the checkpoint, so a later details refresh at that
-        // revision is not news.
-        current.revision = std::max(current.revision, response.latestCheckpoint);
-        (void)LocalDataService::updateLocalBoard(current, m_context);
-        replaceBoard(current);
-
-        // What the user sent and the service did not take is kept as a conflict copy before the
-        // service's copy takes its place; an item the service has no copy of leaves the board.
-        const RefusedVersions refused = refusedVersions(request.items, response);
-        for (const Item& item : refused.replaced)
-            keepConflictCopy(item, ConflictReason::replaced);
-        QList<QUuid> refusedIds;
-        for (const Item& item : refused.refused) {
-            keepConflictCopy(item, ConflictReason::refused);
-            if (changedMeanwhile.contains(item.id)) {
-                if (const auto record = LocalDataService::fetchLocalItem(item.id, m_context))
-                    keepConflictCopy(toItem(*record), ConflictReason::refused);
-            }
-            refusedIds.append(item.id);
-        }
-        if (auto done = LocalDataService::deleteLocalItems(refusedIds, m_context); !done)
-            return done;
-
-        QList<RemoteItem> newItems;
-        QList<RemoteItem> modifiedItems;
-        if (auto done = itemsToApply(boardId, response, sent, changedMeanwhile, m_context, newItems, modifiedItems); !done)
-            return done;
-
-        // Deletions after new items and before modified ones: an item both new and deleted ends
-        // deleted, one both deleted and modified ends present.
-        QHash<QUuid, std::shared_ptr<LocalItem>> applied;
-        if (auto done = LocalDataService::applyRemoteItems(newItems, m_context, &applied); !done)
-            return done;
-        auto keepDeleted = [this](const Item& item) { keepConflictCopy(item, ConflictReason::replaced); };
-        if (auto done = deleteItemsOfBoard(response.deletedItems, boardId, m_context, keepDeleted); !done)
-            return done;
-        if (auto done = LocalDataService::applyRemoteItems(modifiedItems, m_context, &applied); !done)
-            return done;
-        if (auto done = reviveLiveServiceCopies(newItems + modifiedItems, applied, m_context); !done)
-            return done;
-        if (auto done = LocalDataService::markLocalItemsSynced(boardId, m_context, changedMeanwhile); !done)
-            return done;
-        // The checkpoint moves only once its changes are on disk: otherwise the next sync asks for
-        // them again instead of skipping them for good.
-        if (auto saved = m_context.save(); !saved)
-            return saved;
-        m_localStore.set(response.latestCheckpoint, PreferenceKeys::checkpoint(boardId));
-        return {};
-    }();
+        applied = outcome.result;
+    } else {
+        applied = std::unexpected(StoreError {answer.error().message});
+    }
 
     if (applied) {
-        refreshStoredItems(boardId);
         clearBoardHighlight(boardId);
         if (showToast)
             showSuccess(QStringLiteral("Board refreshed"));
@@ -263,6 +129,153 @@ QCoro::Task<bool> BoardViewModel::syncBoard(Board board, bool showToast)
     track(UsageEvent::boardRefreshCompleted, refreshResult(false));
     setSyncing(boardId, false);
     co_return false;
+}
+
+QCoro::Task<BoardViewModel::SyncOutcome> BoardViewModel::applySyncAnswer(
+    Board board, SyncRequest request, SyncResponse response)
+{
+    const QUuid boardId = board.id;
+    auto failed = [](const StoreError& error) { return SyncOutcome {std::unexpected(error), false}; };
+
+    // Items that became pending while the request ran, or changed since they were sent, carry a
+    // newer change than the answer knows of: the answer does not overwrite them and they stay
+    // pending.
+    QSet<QUuid> changedMeanwhile;
+    QHash<QUuid, RemoteItem> sent;
+    for (const RemoteItem& item : std::as_const(request.items))
+        sent.insert(item.id, item);
+    if (auto nowPending = m_context.fetchItems(LocalDataService::unsyncedItemsQuery(boardId))) {
+        for (const auto& record : *nowPending) {
+            const RemoteItem current = LocalDataService::toRemoteItem(*record);
+            const auto mine = sent.constFind(current.id);
+            if (mine == sent.cend() || !sameRemoteItem(*mine, current))
+                changedMeanwhile.insert(current.id);
+        }
+    } else {
+        co_return failed(nowPending.error());
+    }
+
+    // What the user sent and the service did not take is kept as a conflict copy before the
+    // service's copy takes its place; an item the service has no copy of leaves the board.
+    const RefusedVersions refused = refusedVersions(request.items, response);
+    for (const Item& item : refused.replaced)
+        keepConflictCopy(item, ConflictReason::replaced);
+    QList<QUuid> refusedIds;
+    for (const Item& item : refused.refused) {
+        keepConflictCopy(item, ConflictReason::refused);
+        if (changedMeanwhile.contains(item.id)) {
+            if (const auto record = LocalDataService::fetchLocalItem(item.id, m_context))
+                keepConflictCopy(toItem(*record), ConflictReason::refused);
+        }
+        refusedIds.append(item.id);
+    }
+    auto refusedRecords = m_context.fetchItemsWithIds(refusedIds);
+    if (!refusedRecords)
+        co_return failed(refusedRecords.error());
+    if (auto done = LocalDataService::deleteLocalItems(refusedIds, m_context); !done)
+        co_return failed(done.error());
+
+    auto keepDeleted = [this](const Item& item) { keepConflictCopy(item, ConflictReason::replaced); };
+    SyncAnswerApplier applier(boardId, response, sent, changedMeanwhile, keepDeleted);
+
+    // Whatever changes an item while the steps below wait for the event loop (an edit, a move, a
+    // deletion, another operation's answer) is newer than this answer: such items are left alone.
+    struct Watch
+    {
+        QSet<QUuid> changed;
+        bool waiting = false;
+    };
+    const auto watch = std::make_shared<Watch>();
+    const QMetaObject::Connection watching
+        = connect(&m_context, &StoreContext::itemChanged, this, [watch](LocalItem* item) {
+              if (watch->waiting)
+                  watch->changed.insert(item->id());
+          });
+    const auto stopWatching = qScopeGuard([watching] { QObject::disconnect(watching); });
+
+    QPointer<BoardViewModel> self(this);
+    LocalDataService::Result result;
+    qsizetype step = std::min(firstStepItems, m_syncChunkItems);
+    while (!applier.isFinished()) {
+        QElapsedTimer took;
+        took.start();
+        if (auto done = applier.applyNext(step, m_context, watch->changed); !done) {
+            result = done;
+            break;
+        }
+        // The next step is sized from this one's pace: the machine's speed and load vary too much
+        // for a fixed count to stay within the budget.
+        const qint64 ms = std::max<qint64>(took.elapsed(), 1);
+        step = std::clamp(
+            qsizetype(step * stepBudgetMs / ms), std::min(minimumStepItems, m_syncChunkItems), m_syncChunkItems);
+        if (applier.isFinished())
+            break;
+        watch->waiting = true;
+        Q_EMIT syncProgress(boardId, applier.done(), applier.total());
+        co_await QCoro::sleepFor(std::chrono::milliseconds(0));
+        if (!self)
+            co_return SyncOutcome {{}, true};
+        watch->waiting = false;
+        const auto stillStored = m_context.countBoards(BoardQuery::withId(boardId));
+        if (!stillStored) {
+            result = std::unexpected(stillStored.error());
+            break;
+        }
+        if (*stillStored == 0)
+            co_return SyncOutcome {{}, true};
+    }
+
+    QList<std::shared_ptr<LocalItem>> written = applier.written();
+    for (const auto& record : std::as_const(*refusedRecords))
+        written.append(record);
+    if (result) {
+        // The pending items that were sent and not changed since are now the service's.
+        QSet<QUuid> keepPending = changedMeanwhile | watch->changed;
+        auto stillPending = m_context.fetchItems(LocalDataService::unsyncedItemsQuery(boardId));
+        if (!stillPending) {
+            result = std::unexpected(stillPending.error());
+        } else {
+            for (const auto& record : std::as_const(*stillPending)) {
+                if (!keepPending.contains(record->id())) {
+                    record->setDidSync(true);
+                    written.append(record);
+                }
+            }
+            // The checkpoint moves only once every step's changes are on disk: otherwise the next
+            // sync asks for them again instead of skipping them for good.
+            result = m_context.save();
+            if (result)
+                m_localStore.set(response.latestCheckpoint, PreferenceKeys::checkpoint(boardId));
+        }
+    }
+
+    // Items changed by others since the request was sent show as the store has them now.
+    QSet<QUuid> removed = changedMeanwhile | watch->changed;
+    if (const auto changed = m_context.fetchItemsWithIds(QList<QUuid>(removed.cbegin(), removed.cend()))) {
+        for (const auto& record : *changed) {
+            written.append(record);
+            removed.remove(record->id());
+        }
+    } else {
+        removed.clear();
+    }
+
+    // What was written shows even when a later step failed (the context keeps an unsaved change).
+    if (std::optional<Board> current = knownBoard(boardId)) {
+        if (result) {
+            current->name = response.boardName;
+            // The board now holds everything up to the checkpoint, so a later details refresh at
+            // that revision is not news.
+            current->revision = std::max(current->revision, response.latestCheckpoint);
+            (void)LocalDataService::updateLocalBoard(*current, m_context);
+        }
+        refreshSyncedItems(std::move(*current), written, removed);
+    } else if (result) {
+        board.name = response.boardName;
+        board.revision = std::max(board.revision, response.latestCheckpoint);
+        (void)LocalDataService::updateLocalBoard(board, m_context);
+    }
+    co_return SyncOutcome {result, false};
 }
 
 QCoro::Task<void> BoardViewModel::syncAllCloudBoards(bool active)

@@ -685,6 +685,48 @@ private Q_SLOTS:
         QCOMPARE(applied.value(another.id), LocalDataService::fetchLocalItem(another.id, *m_context));
     }
 
+    // The one-item form the sync uses with records it looked up itself: it writes onto the record it
+    // is given (or inserts one), and leaves the save to the caller.
+    void applyRemoteItemWritesOntoTheGivenRecord_data()
+    {
+        QTest::addColumn<bool>("stored");
+        QTest::newRow("record looked up") << true;
+        QTest::newRow("not stored") << false;
+    }
+
+    void applyRemoteItemWritesOntoTheGivenRecord()
+    {
+        QFETCH(bool, stored);
+        const Item local = sampleItem(QUuid::createUuid(), QStringLiteral("ours"));
+        std::shared_ptr<LocalItem> found;
+        if (stored) {
+            storeItem(local);
+            QVERIFY(m_context->save());
+            found = m_context->fetchItemsWithIds({ local.id })->value(local.id);
+            QVERIFY(found);
+        }
+        RemoteItem remote = remoteFor(local);
+        remote.content = QStringLiteral("theirs");
+        remote.revision = 40;
+
+        const auto record = LocalDataService::applyRemoteItem(remote, found, *m_context);
+        QVERIFY(record);
+        if (stored)
+            QCOMPARE(record, found);
+        QCOMPARE(record, LocalDataService::fetchLocalItem(local.id, *m_context));
+        QCOMPARE(record->content(), QStringLiteral("theirs"));
+        QCOMPARE(record->revision(), 40);
+        QVERIFY(m_context->hasChanges());
+        // Nothing reached the file yet.
+        const auto before = reopen();
+        QCOMPARE(before->countItems({}).value(), stored ? 1 : 0);
+        if (stored)
+            QCOMPARE(LocalDataService::fetchLocalItem(local.id, *before)->content(), QStringLiteral("ours"));
+        QVERIFY(m_context->save());
+        const auto later = reopen();
+        QCOMPARE(LocalDataService::fetchLocalItem(local.id, *later)->content(), QStringLiteral("theirs"));
+    }
+
     void containerLivesInTheBundleFolder()
     {
         const QString data = m_dir.filePath(QStringLiteral("data/share"));

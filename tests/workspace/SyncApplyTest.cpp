@@ -20,8 +20,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <functional>
 #include <sqlite3.h>
+#include <utility>
 
 namespace {
 const QString stamp = QStringLiteral("2024-05-01T12:30:00Z");
@@ -95,6 +97,46 @@ struct ScriptedClient
     }
 
     qsizetype pending() { return store->countItems(LocalDataService::unsyncedItemsQuery(board.id)).value_or(-1); }
+
+    // Opens the store and the workspace again, as a restarted application would: what a failed
+    // save kept pending in memory is gone.
+    void reopen()
+    {
+        workspace.reset();
+        store.reset();
+        store = std::move(*StoreContext::open(dir.filePath(QStringLiteral("default.store"))));
+        workspace = std::make_unique<BoardViewModel>(
+            BoardViewModel::Services {*store, *api, *preferences, toasts, *analytics});
+    }
+
+    // The items of the board in the file itself, read through a connection of its own.
+    int rowsInFile()
+    {
+        sqlite3* db = nullptr;
+        int rows = -1;
+        if (sqlite3_open(store->fileName().toUtf8().constData(), &db) == SQLITE_OK) {
+            const QByteArray sql = "SELECT count(*) FROM local_item WHERE boardId = '" + uuidText(board.id).toUtf8() + "'";
+            sqlite3_stmt* statement = nullptr;
+            if (sqlite3_prepare_v2(db, sql.constData(), -1, &statement, nullptr) == SQLITE_OK
+                && sqlite3_step(statement) == SQLITE_ROW)
+                rows = sqlite3_column_int(statement, 0);
+            sqlite3_finalize(statement);
+        }
+        sqlite3_close(db);
+        return rows;
+    }
+
+    // Runs `between` once, when the sync has saved its first chunk and lets the event loop run.
+    void betweenFirstChunks(std::function<void()> between)
+    {
+        auto once = std::make_shared<bool>(false);
+        QObject::connect(workspace.get(), &BoardViewModel::syncProgress, workspace.get(),
+            [once, between = std::move(between)](const QUuid&, qsizetype, qsizetype) {
+                if (std::exchange(*once, true))
+                    return;
+                between();
+            });
+    }
 
     // The service's copy of an item with exactly what this client sends for it (as storeItem made it).
     QJsonObject sameAsSent(const QUuid& id, const QString& content, qint64 revision) const
@@ -437,6 +479,193 @@ private Q_SLOTS:
             QStringLiteral("Second"));
         QVERIFY(client.stored(item.id)->didSync);
         QCOMPARE(client.content(arriving), QStringLiteral("From a teammate"));
+    }
+
+    // An answer is written a chunk at a time with the event loop running in between. An item the user
+    // changes between two chunks keeps that change: the answer's later copy (or deletion) of it is not
+    // applied, a deletion is not undone, and the item stays pending. The checkpoint moves only after
+    // the last chunk.
+    void changesBetweenChunksAreKept_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("answerDeletes");
+        QTest::newRow("edited") << "edited" << false;
+        QTest::newRow("edited, the answer deletes it") << "edited" << true;
+        QTest::newRow("moved to another column") << "column" << false;
+        QTest::newRow("archived") << "archived" << false;
+        QTest::newRow("moved to a local board") << "local board" << false;
+        QTest::newRow("deleted, not sent yet") << "tombstone" << false;
+        QTest::newRow("deleted, the service took it") << "removed" << false;
+    }
+
+    void changesBetweenChunksAreKept()
+    {
+        QFETCH(QString, change);
+        QFETCH(bool, answerDeletes);
+        ScriptedClient client;
+        client.workspace->setSyncChunkItems(2);
+        client.preferences->set(std::optional<qint64>(5), PreferenceKeys::checkpoint(client.board.id));
+        Board local;
+        local.id = QUuid::createUuid();
+        local.name = QStringLiteral("Home");
+        local.createdAt = QDateTime::currentDateTimeUtc();
+        local.updatedAt = local.createdAt;
+        client.store->insert(makeLocalBoard(local));
+        Item item = client.storeItem(QStringLiteral("Mine"), true);
+        item.revision = 3;
+        QVERIFY(LocalDataService::updateLocalItem(item, *client.store));
+        const QList<QUuid> fresh {QUuid::createUuid(), QUuid::createUuid(), QUuid::createUuid()};
+        // Chunks: the first two new items, then the third with the item's deletion or new copy.
+        client.answer("Team", 20,
+            {client.remote(fresh[0], "One", 17), client.remote(fresh[1], "Two", 18), client.remote(fresh[2], "Three", 19)},
+            answerDeletes ? ids({item.id}) : QJsonArray {},
+            answerDeletes ? QJsonArray {} : QJsonArray {client.remote(item.id, "Theirs", 20)}, {});
+        client.workspace->loadBoards(true);
+
+        std::optional<qint64> checkpointBetween;
+        int filedBetween = -1;
+        client.betweenFirstChunks([&] {
+            checkpointBetween = client.preferences->get(PreferenceKeys::checkpoint(client.board.id));
+            filedBetween = client.rowsInFile();
+            if (change == QLatin1String("removed")) {
+                QVERIFY(LocalDataService::deleteLocalItem(item.id, *client.store));
+                return;
+            }
+            client.changeMeanwhile(item.id, [&](Item& changed) {
+                if (change == QLatin1String("edited"))
+                    changed.content = QStringLiteral("Mine, edited");
+                else if (change == QLatin1String("column"))
+                    changed.status = ItemStatus::done;
+                else if (change == QLatin1String("archived"))
+                    changed.archivedAt = QDateTime::currentDateTimeUtc();
+                else if (change == QLatin1String("local board"))
+                    changed.boardId = local.id;
+                else
+                    changed.deletedAt = QDateTime::currentDateTimeUtc();
+            });
+        });
+        QVERIFY(QCoro::waitFor(client.workspace->syncBoard(client.board, false)));
+
+        // Between the chunks the first two new items were on disk and the checkpoint had not moved.
+        QCOMPARE(checkpointBetween, std::optional<qint64>(5));
+        QCOMPARE(filedBetween, 3);
+        QCOMPARE(client.preferences->get(PreferenceKeys::checkpoint(client.board.id)), std::optional<qint64>(20));
+        for (const QUuid& id : fresh)
+            QVERIFY(client.stored(id));
+
+        const auto after = client.stored(item.id);
+        const Board shown = *client.workspace->findBoard(client.board.id);
+        const bool listed = std::any_of(
+            shown.items.cbegin(), shown.items.cend(), [&](const Item& held) { return held.id == item.id; });
+        if (change == QLatin1String("removed")) {
+            QVERIFY(!after);
+            QVERIFY(!listed);
+            QCOMPARE(client.pending(), 0);
+            return;
+        }
+        QVERIFY(after);
+        QVERIFY(!after->didSync);
+        QCOMPARE(after->revision, qint64(3));
+        QCOMPARE(after->content, change == QLatin1String("edited") ? QStringLiteral("Mine, edited") : QStringLiteral("Mine"));
+        QCOMPARE(after->status, change == QLatin1String("column") ? ItemStatus::done : ItemStatus::todo);
+        QCOMPARE(after->archivedAt.has_value(), change == QLatin1String("archived"));
+        QCOMPARE(after->boardId, change == QLatin1String("local board") ? local.id : client.board.id);
+        QCOMPARE(after->deletedAt.has_value(), change == QLatin1String("tombstone"));
+        QCOMPARE(listed, change != QLatin1String("tombstone") && change != QLatin1String("local board"));
+        QCOMPARE(client.pending(), change == QLatin1String("local board") ? 0 : 1);
+        QCOMPARE(shown.items.size(), listed ? 4 : 3);
+    }
+
+    // The board leaves between two chunks (deleted here, or every cloud board cleared by sign-out):
+    // the sync stops there, writes nothing more and leaves the checkpoint where it was.
+    void boardGoneBetweenChunksStopsTheSync_data()
+    {
+        QTest::addColumn<bool>("signOut");
+        QTest::newRow("board deleted") << false;
+        QTest::newRow("signed out") << true;
+    }
+
+    void boardGoneBetweenChunksStopsTheSync()
+    {
+        QFETCH(bool, signOut);
+        ScriptedClient client;
+        client.workspace->setSyncChunkItems(2);
+        client.preferences->set(std::optional<qint64>(5), PreferenceKeys::checkpoint(client.board.id));
+        const QList<QUuid> fresh {QUuid::createUuid(), QUuid::createUuid(), QUuid::createUuid(), QUuid::createUuid()};
+        client.answer("Team", 20,
+            {client.remote(fresh[0], "One", 17), client.remote(fresh[1], "Two", 18), client.remote(fresh[2], "Three", 19),
+                client.remote(fresh[3], "Four", 20)},
+            {}, {}, {});
+        client.workspace->loadBoards(true);
+        client.betweenFirstChunks([&] {
+            if (signOut)
+                client.workspace->clearCloudDataAfterSignOut();
+            else
+                QVERIFY(LocalDataService::deleteLocalBoard(client.board.id, *client.store));
+        });
+
+        QVERIFY(!QCoro::waitFor(client.workspace->syncBoard(client.board, true)));
+        QCOMPARE(client.preferences->get(PreferenceKeys::checkpoint(client.board.id)),
+            signOut ? std::optional<qint64>() : std::optional<qint64>(5));
+        QCOMPARE(client.rowsInFile(), 0);
+        for (const QUuid& id : fresh)
+            QVERIFY(!client.stored(id));
+        if (signOut)
+            QVERIFY(!client.workspace->boards().contains(client.board));
+        QVERIFY(client.workspace->syncingBoards().isEmpty());
+        QVERIFY(!client.workspace->boardRefreshStates().contains(client.board.id));
+    }
+
+    // A chunk's save fails (a trigger refuses one of its rows): the sync fails with the earlier chunks
+    // on disk and the checkpoint where it was. The next sync asks from that checkpoint again and
+    // writes everything, whether the application went on or was restarted in between.
+    void secondSyncAfterAFailedChunkAppliesEverything_data()
+    {
+        QTest::addColumn<bool>("restart");
+        QTest::newRow("same session") << false;
+        QTest::newRow("restarted") << true;
+    }
+
+    void secondSyncAfterAFailedChunkAppliesEverything()
+    {
+        QFETCH(bool, restart);
+        ScriptedClient client;
+        client.workspace->setSyncChunkItems(2);
+        client.preferences->set(std::optional<qint64>(5), PreferenceKeys::checkpoint(client.board.id));
+        const QList<QUuid> fresh {QUuid::createUuid(), QUuid::createUuid(), QUuid::createUuid(), QUuid::createUuid()};
+        QJsonArray newItems;
+        for (const QUuid& id : fresh)
+            newItems.append(client.remote(id, QStringLiteral("Item ") + uuidText(id), 10));
+        client.answer("Team", 20, newItems, {}, {}, {});
+        client.answer("Team", 21, newItems, {}, {}, {});
+        client.workspace->loadBoards(true);
+
+        sqlite3* db = nullptr;
+        QCOMPARE(sqlite3_open(client.store->fileName().toUtf8().constData(), &db), SQLITE_OK);
+        const QByteArray refuse = "CREATE TRIGGER refuse BEFORE INSERT ON local_item WHEN NEW.id = '"
+            + uuidText(fresh[2]).toUtf8() + "' BEGIN SELECT RAISE(ABORT, 'refused'); END";
+        QCOMPARE(sqlite3_exec(db, refuse.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+
+        QVERIFY(!QCoro::waitFor(client.workspace->syncBoard(client.board, true)));
+        QCOMPARE(client.preferences->get(PreferenceKeys::checkpoint(client.board.id)), std::optional<qint64>(5));
+        QCOMPARE(client.rowsInFile(), 2);
+        QCOMPARE(client.toasts.toast()->type, ToastType::error);
+
+        QCOMPARE(sqlite3_exec(db, "DROP TRIGGER refuse", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+        if (restart) {
+            client.reopen();
+            client.workspace->setSyncChunkItems(2);
+            client.workspace->loadBoards(true);
+        }
+        QVERIFY(QCoro::waitFor(client.workspace->syncBoard(client.board, false)));
+        QCOMPARE(client.sentBody().value("checkpoint").toInteger(), 5);
+        QCOMPARE(client.preferences->get(PreferenceKeys::checkpoint(client.board.id)), std::optional<qint64>(21));
+        QCOMPARE(client.rowsInFile(), 4);
+        QCOMPARE(client.pending(), 0);
+        for (const QUuid& id : fresh)
+            QCOMPARE(client.content(id), QStringLiteral("Item ") + uuidText(id));
+        QCOMPARE(client.workspace->findBoard(client.board.id)->items.size(), 4);
     }
 
     void serviceErrorBodyIsShown()

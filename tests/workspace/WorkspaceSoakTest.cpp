@@ -78,6 +78,8 @@ private Q_SLOTS:
         WorkspaceClient client(m_server.get(), QStringLiteral("soak@example.com"));
         QVERIFY2(client.isValid(), qPrintable(client.errorString()));
         BoardViewModel& workspace = client.workspace();
+        // Small steps, so every sync of more than a few items is written in several transactions.
+        workspace.setSyncChunkItems(3);
         const QList<QUuid> boardIds {client.createBoard(QStringLiteral("Alpha"), StorageOption::cloud).id,
             client.createBoard(QStringLiteral("Beta"), StorageOption::cloud).id};
         QVERIFY(!boardIds.contains(QUuid()));
@@ -344,6 +346,7 @@ private Q_SLOTS:
         QVERIFY(joined);
         BoardViewModel& mine = owner.workspace();
         BoardViewModel& theirs = member.workspace();
+        theirs.setSyncChunkItems(2);
         QCoro::waitFor(mine.selectBoard(created.id));
         QCoro::waitFor(theirs.selectBoard(created.id));
         QVERIFY(QCoro::waitFor(mine.syncBoard(*mine.findBoard(created.id), false)));
