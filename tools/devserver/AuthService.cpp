@@ -60,7 +60,8 @@ Account AuthService::findOrCreateAccount(const QString& email, const QString& di
             QStringLiteral("\"%1\" is not an e-mail address.").arg(address));
     const QString name = displayName.trimmed();
 
-    if (auto row = m_db.queryOne(accountColumns + QStringLiteral(" WHERE email = ?"), {address})) {
+    if (auto row
+        = m_db.queryOne(accountColumns + QStringLiteral(" WHERE lower(email) = lower(?)"), {address})) {
         Account existing = accountFrom(*row);
         if (!name.isEmpty() && existing.displayName != name) {
             existing.displayName = name;
@@ -111,7 +112,8 @@ TokenPair AuthService::openSession(const QString& userId)
 
 void AuthService::registerNonce(const QString& nonce)
 {
-    m_db.execute(QStringLiteral("INSERT OR REPLACE INTO login_nonces (nonce, created_at) VALUES (?, ?)"),
+    m_db.execute(QStringLiteral("INSERT INTO login_nonces (nonce, created_at) VALUES (?, ?)"
+                                " ON CONFLICT (nonce) DO UPDATE SET created_at = excluded.created_at"),
         {nonce, m_clock.epochSeconds()});
 }
 

@@ -1,5 +1,7 @@
 #include "ServerConfig.h"
 
+#include "Database.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
@@ -72,8 +74,9 @@ std::expected<ServerConfig, QString> ServerConfig::load(const QString& path)
 
     config.databasePath = settings.value(QStringLiteral("database/path")).toString().trimmed();
     if (config.databasePath.isEmpty())
-        return fail(QStringLiteral("database/path is required (the SQLite file that keeps the data)."));
-    if (QFileInfo(config.databasePath).isRelative())
+        return fail(QStringLiteral("database/path is required (the SQLite file that keeps the data, or a "
+                                   "postgresql:// URI)."));
+    if (!Database::isPostgresLocation(config.databasePath) && QFileInfo(config.databasePath).isRelative())
         config.databasePath = file.absoluteDir().filePath(config.databasePath);
 
     const QString policy = settings.value(QStringLiteral("accounts/signUp"), QStringLiteral("invitation"))

@@ -17,7 +17,7 @@ struct ServerConfig
     // Where browsers reach the service (a reverse proxy's address when there is one); empty: the
     // Host header of each request.
     QUrl publicBaseUrl;
-    QString databasePath;
+    QString databasePath; // a SQLite file or a postgresql:// URI
     SignUpPolicy signUp = SignUpPolicy::Invitation;
     qint64 accessTokenSeconds = 15 * 60;
     int maxFailuresPerAccount = 5;
