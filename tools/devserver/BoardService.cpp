@@ -264,6 +264,11 @@ void BoardService::transferOwnership(const Account& me, const QString& boardId, 
     });
 }
 
+void BoardService::lockForChange(const QString& boardId)
+{
+    m_db.query(QStringLiteral("SELECT id FROM boards WHERE id = ?") + m_db.forUpdate(), {boardId});
+}
+
 qint64 BoardService::advanceRevision(const QString& boardId)
 {
     m_db.execute(QStringLiteral("UPDATE boards SET revision = revision + 1, updated_at = ? WHERE id = ?"),
