@@ -523,6 +523,29 @@ private Q_SLOTS:
             [&] { return server.output().contains(QStringLiteral("GET /health -> 200")); }, 5000));
     }
 
+    void aLostDatabaseConnectionIsOpenedAgain()
+    {
+        if (!cluster)
+            QSKIP("A SQLite file has no connection to lose.");
+        const QString database = newDatabase();
+        ServerProcess server(config(QStringLiteral("open"), {}, database));
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        QCOMPARE(server.get(QStringLiteral("/health")).status, 200);
+        {
+            // What a restart of PostgreSQL or an idle timeout does to the server's connection.
+            Database admin;
+            QVERIFY(!admin.open(database));
+            const QList<Row> ended = admin.query(
+                QStringLiteral("SELECT pg_terminate_backend(pid) AS ended FROM pg_stat_activity"
+                               " WHERE datname = current_database() AND pid <> pg_backend_pid()"));
+            QCOMPARE(ended.size(), 1);
+        }
+        QCOMPARE(server.get(QStringLiteral("/health")).status, 200);
+        QVERIFY(startSignIn(server));
+        QCOMPARE(
+            signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse")).status, 302);
+    }
+
     void configErrorsStopTheStart_data()
     {
         QTest::addColumn<QString>("configText");

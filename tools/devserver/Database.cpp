@@ -92,7 +92,9 @@ void Database::transaction(const std::function<void()>& work)
         execute(QStringLiteral("RELEASE SAVEPOINT ") + savepoint);
         return;
     }
-    execute(m_connection->beginStatement());
+    if (!m_connection)
+        throw HttpError(500, QStringLiteral("STORAGE_FAILURE"), QStringLiteral("The database is not open."));
+    m_connection->begin();
     m_transactionDepth = 1;
     try {
         work();

@@ -48,7 +48,8 @@ class StorageEngine
 public:
     virtual ~StorageEngine() = default;
     virtual QList<Row> run(const QString& sql, const QVariantList& parameters, qint64* changes) = 0;
-    virtual QString beginStatement() const = 0;
+    // Starts a transaction.
+    virtual void begin() = 0;
 };
 
 class Database

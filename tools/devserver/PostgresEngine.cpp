@@ -73,6 +73,23 @@ std::optional<QString> PostgresEngine::open(const QString& uri)
     return std::nullopt;
 }
 
+void PostgresEngine::begin()
+{
+    try {
+        run(QStringLiteral("BEGIN"), {}, nullptr);
+    } catch (const HttpError&) {
+        if (PQstatus(m_conn) != CONNECTION_BAD)
+            throw;
+        PQreset(m_conn);
+        if (PQstatus(m_conn) != CONNECTION_OK)
+            throw HttpError(500, QStringLiteral("STORAGE_FAILURE"),
+                QStringLiteral("The database connection is lost: ")
+                    + QString::fromUtf8(PQerrorMessage(m_conn)).trimmed());
+        run(QStringLiteral("SET client_encoding = 'UTF8'"), {}, nullptr);
+        run(QStringLiteral("BEGIN"), {}, nullptr);
+    }
+}
+
 QByteArray PostgresEngine::numberedPlaceholders(const QString& sql)
 {
     QString out;

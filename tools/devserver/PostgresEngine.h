@@ -18,8 +18,9 @@ public:
     std::optional<QString> open(const QString& uri);
     QList<Row> run(const QString& sql, const QVariantList& parameters, qint64* changes) override;
     // Read committed: writers of one board queue on its row lock (SELECT ... FOR UPDATE), and
-    // deadlocks come back as retryable conflicts.
-    QString beginStatement() const override { return QStringLiteral("BEGIN"); }
+    // deadlocks come back as retryable conflicts. A connection the server has lost (a restart of
+    // PostgreSQL, an idle timeout) is opened again here, where no transaction can be cut in half.
+    void begin() override;
 
     // "?" outside quotes becomes "$1", "$2", ...
     static QByteArray numberedPlaceholders(const QString& sql);

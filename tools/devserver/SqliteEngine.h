@@ -16,7 +16,7 @@ public:
     std::optional<QString> open(const QString& path);
     QList<Row> run(const QString& sql, const QVariantList& parameters, qint64* changes) override;
     // Takes the write lock at once, so two writers never both read and then fail to upgrade.
-    QString beginStatement() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
+    void begin() override { run(QStringLiteral("BEGIN IMMEDIATE"), {}, nullptr); }
 
 private:
     sqlite3* m_db = nullptr;
