@@ -150,7 +150,10 @@ TokenPair AuthService::completeLogin(const QString& nonce, const QString& ott)
     const QString userId = row->text("user_id");
     TokenPair tokens;
     m_db.transaction([&] {
-        m_db.execute(QStringLiteral("DELETE FROM login_tokens WHERE ott = ?"), {ott});
+        // Another server process may have taken the same link meanwhile: only one exchange wins.
+        if (m_db.execute(QStringLiteral("DELETE FROM login_tokens WHERE ott = ?"), {ott}) == 0)
+            throw HttpError(400, QStringLiteral("INVALID_LOGIN_TOKEN"),
+                QStringLiteral("This sign-in link is not valid. Start the sign-in again."));
         m_db.execute(QStringLiteral("DELETE FROM login_nonces WHERE nonce = ?"), {nonce});
         m_db.execute(
             QStringLiteral("UPDATE accounts SET last_login_at = ? WHERE id = ?"), {m_clock.isoNow(), userId});
@@ -168,8 +171,13 @@ TokenPair AuthService::refresh(const QString& refreshToken)
             QStringLiteral("The refresh token is not valid. Please sign in again."));
     TokenPair tokens {Tokens::random(QStringLiteral("at_")), Tokens::random(QStringLiteral("rt_"))};
     m_db.transaction([&] {
-        m_db.execute(QStringLiteral("UPDATE sessions SET refresh_token = ? WHERE id = ?"),
-            {tokens.refreshToken, session->text("id")});
+        // Rotated only from the token just read, so two refreshes with one token cannot both succeed.
+        if (m_db.execute(
+                QStringLiteral("UPDATE sessions SET refresh_token = ? WHERE id = ? AND refresh_token = ?"),
+                {tokens.refreshToken, session->text("id"), refreshToken})
+            == 0)
+            throw unauthorized(QStringLiteral("INVALID_REFRESH_TOKEN"),
+                QStringLiteral("The refresh token is not valid. Please sign in again."));
         m_db.execute(
             QStringLiteral(
                 "INSERT INTO access_tokens (token, session_id, user_id, expires_at) VALUES (?, ?, ?, ?)"),
