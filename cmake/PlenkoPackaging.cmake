@@ -48,8 +48,10 @@ set(CPACK_DEBIAN_SERVER_PACKAGE_NAME "plenko-server")
 set(CPACK_DEBIAN_SERVER_PACKAGE_SECTION "net")
 set(CPACK_DEBIAN_APP_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_DEBIAN_SERVER_DESCRIPTION "The Plenko service for a team to run: boards, members, sign-in \
-with passwords and sync for Plenko clients, kept in SQLite, as a systemd service behind a reverse proxy \
-that terminates TLS.")
+with passwords and sync for Plenko clients, kept in SQLite or PostgreSQL, as a systemd service behind a \
+reverse proxy that terminates TLS.")
+# libpq is linked, so shlibdeps finds it too; named here so the PostgreSQL back end's need is plain.
+set(CPACK_DEBIAN_SERVER_PACKAGE_DEPENDS "libpq5")
 set(CPACK_DEBIAN_SERVER_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/server/conffiles)
 
 include(CPack)

@@ -59,3 +59,16 @@ function(plenko_add_test)
         LABELS "${ARG_LABELS}"
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;PLENKO_DEVSERVER=$<TARGET_FILE:plenko-devserver>;PLENKO_SERVER=$<TARGET_FILE:plenko-server>;PLENKO_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
 endfunction()
+
+# Runs an already added test once more with the service it starts keeping its data in PostgreSQL
+# (a private cluster the test support makes; see tests/support/DevServer.cpp), as <name>_postgresql.
+function(plenko_add_postgresql_run name)
+    add_test(NAME ${name}_postgresql COMMAND ${name})
+    get_test_property(${name} ENVIRONMENT environment)
+    get_test_property(${name} LABELS labels)
+    get_test_property(${name} TIMEOUT timeout)
+    set_tests_properties(${name}_postgresql PROPERTIES
+        TIMEOUT ${timeout}
+        LABELS "${labels};postgresql"
+        ENVIRONMENT "${environment};PLENKO_TEST_SERVICE_DATABASE=postgresql")
+endfunction()

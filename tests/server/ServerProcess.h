@@ -34,6 +34,7 @@ public:
     };
 
     // The config is written as given; a [database] path of "data.sqlite" lies in the temporary folder.
+    // Several processes may share one database: give the others an absolute path or a URI.
     explicit ServerProcess(const QString& configText);
     ~ServerProcess();
 
@@ -43,6 +44,7 @@ public:
     bool start();
     void stop();
     bool isRunning() const { return m_port != 0; }
+    quint16 port() const { return m_port; }
     QString errorString() const { return m_error; }
     QStringList output() const { return m_process.output(); }
     // "http" or "https", as the start line said.

@@ -1,32 +1,56 @@
 // plenko-server over raw HTTP on 127.0.0.1: password accounts from sign-up to tokens, refused
 // sign-ins and their limit, sign-up and its limit, invitation-only sign-up, sessions and their
 // revocation, trusted proxies, the request log, HTTPS, the routes it must not have, /health, the
-// config file's errors and the database's schema version.
+// config file's errors, the database's schema version, and many concurrent writes through two
+// server processes on one database. With PLENKO_TEST_DATABASE=postgresql (a second ctest entry)
+// the same tests run on PostgreSQL, in a private cluster the test makes and removes.
+#include "Database.h"
 #include "ServerProcess.h"
+#include "support/PostgresCluster.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSslCertificate>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 #include <QUrlQuery>
-#include <sqlite3.h>
+#include <QUuid>
+#include <memory>
 
 namespace {
+
+// Set while the tests run on PostgreSQL.
+PostgresCluster* cluster = nullptr;
+
+// A fresh, empty database for one server: the SQLite file in the server's folder, or a new
+// database in the test's PostgreSQL cluster.
+QString newDatabase()
+{
+    if (!cluster)
+        return QStringLiteral("data.sqlite");
+    const QString uri = cluster->createDatabase();
+    if (uri.isEmpty())
+        qFatal("cannot create a PostgreSQL database: %s", qPrintable(cluster->errorString()));
+    return uri;
+}
 
 const QByteArray formType = QByteArrayLiteral("application/x-www-form-urlencoded");
 const QString nonce = QStringLiteral("5A69788796A5B4C3D2E1F00F1E2D3C4B");
 
-QString config(const QString& signUp, const QString& more = {})
+QString config(const QString& signUp, const QString& more = {}, const QString& database = newDatabase())
 {
-    return QStringLiteral("[server]\naddress=127.0.0.1\nport=0\n[database]\npath=data.sqlite\n"
+    return QStringLiteral("[server]\naddress=127.0.0.1\nport=0\n[database]\npath=%3\n"
                           "[accounts]\nsignUp=%1\n%2")
-        .arg(signUp, more);
+        .arg(signUp, more, database);
 }
 
 QByteArray form(const QList<QPair<QString, QString>>& fields)
@@ -161,6 +185,184 @@ QString emailAfterLogin(ServerProcess& server, const QString& ott)
         .toString();
 }
 
+QString accessToken(ServerProcess& server, const QString& ott)
+{
+    return json(
+        server.post(QStringLiteral("/auth/login"),
+            QJsonDocument(QJsonObject {{QStringLiteral("deviceNonce"), nonce}, {QStringLiteral("ott"), ott}})
+                .toJson(QJsonDocument::Compact),
+            QByteArrayLiteral("application/json")))
+        .value(QStringLiteral("accessToken"))
+        .toString();
+}
+
+// One client of the concurrent-writes test: writes one after another on one board, either through
+// the item routes or as pending items of syncs, and follows the board with incremental syncs.
+// Even writes create an item, odd ones change the item just created.
+class WritingClient
+{
+public:
+    struct Ack
+    {
+        QString itemId;
+        qint64 revision = 0;
+        QString content;
+    };
+
+    WritingClient(int number, quint16 port, QString token, QString userId, QString board, bool throughSync)
+        : boardId(std::move(board))
+        , m_number(number)
+        , m_port(port)
+        , m_token(std::move(token))
+        , m_userId(std::move(userId))
+        , m_throughSync(throughSync)
+    {
+    }
+
+    void write(int count)
+    {
+        m_remaining = count;
+        m_done = false;
+        next();
+    }
+    // One more incremental sync, to catch up with the others' writes.
+    void catchUp()
+    {
+        m_done = false;
+        sync({}, [this](const QJsonObject&) { m_done = true; });
+    }
+    bool done() const { return m_done || !failure.isEmpty(); }
+
+    const QString boardId;
+    QString failure;
+    QList<Ack> acks;
+    // What the incremental syncs told: item -> revision.
+    QHash<QString, qint64> seen;
+
+private:
+    void fail(const QString& what)
+    {
+        if (failure.isEmpty())
+            failure = QStringLiteral("client %1: %2").arg(m_number).arg(what);
+    }
+
+    void next()
+    {
+        if (m_remaining == 0 || !failure.isEmpty()) {
+            m_done = true;
+            return;
+        }
+        --m_remaining;
+        const bool creating = m_written % 2 == 0;
+        if (creating)
+            m_itemId = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+        const QString content = QStringLiteral("client %1 write %2").arg(m_number).arg(m_written);
+        const qint64 known = creating ? 0 : acks.last().revision;
+        ++m_written;
+        auto acknowledged = [this, content](qint64 revision) {
+            acks.append({m_itemId, revision, content});
+            // Now and then an incremental sync, so checkpoints are taken while others write.
+            if (!m_throughSync && m_written % 5 == 0)
+                sync({}, [this](const QJsonObject&) { next(); });
+            else
+                next();
+        };
+        if (m_throughSync) {
+            const QJsonObject item {{QStringLiteral("id"), m_itemId}, {QStringLiteral("content"), content},
+                {QStringLiteral("status"), QStringLiteral("TODO")}, {QStringLiteral("boardId"), boardId},
+                {QStringLiteral("createdBy"), m_userId}, {QStringLiteral("order"), m_written},
+                {QStringLiteral("createdAt"), QStringLiteral("2026-01-01T00:00:00Z")},
+                {QStringLiteral("updatedAt"), QStringLiteral("2026-01-01T00:00:00Z")},
+                {QStringLiteral("revision"), known}};
+            sync(QJsonArray {item}, [this, content, acknowledged](const QJsonObject& answer) {
+                for (const QString& key : {QStringLiteral("newItems"), QStringLiteral("modifiedItems")}) {
+                    for (const QJsonValue& value : answer.value(key).toArray()) {
+                        const QJsonObject returned = value.toObject();
+                        if (returned.value(QStringLiteral("id")).toString() == m_itemId) {
+                            if (returned.value(QStringLiteral("content")).toString() != content)
+                                return fail(QStringLiteral("the sync returned another text for its item"));
+                            return acknowledged(returned.value(QStringLiteral("revision")).toInteger());
+                        }
+                    }
+                }
+                fail(QStringLiteral("the sync did not return its own item"));
+            });
+            return;
+        }
+        const QString path = QStringLiteral("/api/boards/%1/items/%2").arg(boardId, m_itemId);
+        const QJsonObject body = creating
+            ? QJsonObject {{QStringLiteral("content"), content},
+                {QStringLiteral("status"), QStringLiteral("TODO")}, {QStringLiteral("order"), m_written},
+                {QStringLiteral("createdAt"), QStringLiteral("2026-01-01T00:00:00Z")},
+                {QStringLiteral("boardId"), boardId}}
+            : QJsonObject {{QStringLiteral("revision"), known}, {QStringLiteral("content"), content}};
+        send(creating ? "POST" : "PATCH", path, body, [this, acknowledged](const QJsonObject& answer) {
+            acknowledged(answer.value(QStringLiteral("revision")).toInteger());
+        });
+    }
+
+    void sync(const QJsonArray& items, const std::function<void(const QJsonObject&)>& then)
+    {
+        const qint64 from = m_checkpoint;
+        send("POST", QStringLiteral("/api/boards/%1/sync").arg(boardId),
+            QJsonObject {{QStringLiteral("checkpoint"), from}, {QStringLiteral("items"), items}},
+            [this, from, then](const QJsonObject& answer) {
+                const qint64 latest = answer.value(QStringLiteral("latestCheckpoint")).toInteger(-1);
+                if (latest < from)
+                    return fail(QStringLiteral("checkpoint went back from %1 to %2").arg(from).arg(latest));
+                if (!answer.value(QStringLiteral("conflictedItems")).toArray().isEmpty())
+                    return fail(QStringLiteral("its own item was refused as a conflict"));
+                for (const QString& key : {QStringLiteral("newItems"), QStringLiteral("modifiedItems")}) {
+                    for (const QJsonValue& value : answer.value(key).toArray()) {
+                        const qint64 revision = value[QStringLiteral("revision")].toInteger();
+                        if (revision <= from || revision > latest)
+                            return fail(QStringLiteral("item revision %1 outside (%2, %3]")
+                                            .arg(revision)
+                                            .arg(from)
+                                            .arg(latest));
+                        seen.insert(value[QStringLiteral("id")].toString(), revision);
+                    }
+                }
+                m_checkpoint = latest;
+                then(answer);
+            });
+    }
+
+    void send(const QByteArray& method, const QString& path, const QJsonObject& body,
+        const std::function<void(const QJsonObject&)>& then)
+    {
+        QNetworkRequest request(QUrl(QStringLiteral("http://127.0.0.1:%1").arg(m_port) + path));
+        request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
+        request.setRawHeader("Authorization", "Bearer " + m_token.toUtf8());
+        request.setTransferTimeout(60000);
+        QNetworkReply* reply = m_network.sendCustomRequest(
+            request, method, QJsonDocument(body).toJson(QJsonDocument::Compact));
+        QObject::connect(reply, &QNetworkReply::finished, &m_network, [this, reply, method, path, then] {
+            reply->deleteLater();
+            const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+            const QByteArray answer = reply->readAll();
+            if (status != 200)
+                return fail(QStringLiteral("%1 %2 answered %3: %4")
+                                .arg(QString::fromLatin1(method), path)
+                                .arg(status)
+                                .arg(QString::fromUtf8(answer)));
+            then(QJsonDocument::fromJson(answer).object());
+        });
+    }
+
+    const int m_number;
+    const quint16 m_port;
+    const QString m_token;
+    const QString m_userId;
+    const bool m_throughSync;
+    QNetworkAccessManager m_network;
+    int m_remaining = 0;
+    int m_written = 0;
+    qint64 m_checkpoint = 0;
+    QString m_itemId;
+    bool m_done = true;
+};
+
 } // namespace
 
 class ServerTest : public QObject
@@ -168,6 +370,22 @@ class ServerTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase()
+    {
+        if (QProcessEnvironment::systemEnvironment().value(QStringLiteral("PLENKO_TEST_DATABASE"))
+            != QLatin1String("postgresql"))
+            return;
+        m_cluster = std::make_unique<PostgresCluster>();
+        QVERIFY2(m_cluster->start(), qPrintable(m_cluster->errorString()));
+        cluster = m_cluster.get();
+    }
+
+    void cleanupTestCase()
+    {
+        cluster = nullptr;
+        m_cluster.reset();
+    }
+
     void signInNeedsTheAccountsPassword_data()
     {
         QTest::addColumn<QString>("email");
@@ -679,6 +897,29 @@ private Q_SLOTS:
             [&] { return logLines(server, QStringLiteral("GET /health")).size() == 1; }, 5000));
     }
 
+    void aLostDatabaseConnectionIsOpenedAgain()
+    {
+        if (!cluster)
+            QSKIP("A SQLite file has no connection to lose.");
+        const QString database = newDatabase();
+        ServerProcess server(config(QStringLiteral("open"), {}, database));
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        QCOMPARE(server.get(QStringLiteral("/health")).status, 200);
+        {
+            // What a restart of PostgreSQL or an idle timeout does to the server's connection.
+            Database admin;
+            QVERIFY(!admin.open(database));
+            const QList<Row> ended = admin.query(
+                QStringLiteral("SELECT pg_terminate_backend(pid) AS ended FROM pg_stat_activity"
+                               " WHERE datname = current_database() AND pid <> pg_backend_pid()"));
+            QCOMPARE(ended.size(), 1);
+        }
+        QCOMPARE(server.get(QStringLiteral("/health")).status, 200);
+        QVERIFY(startSignIn(server));
+        QCOMPARE(
+            signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse")).status, 302);
+    }
+
     void configErrorsStopTheStart_data()
     {
         QTest::addColumn<QString>("configText");
@@ -741,7 +982,8 @@ private Q_SLOTS:
 
     void accountsSurviveARestartAndTheSchemaIsVersioned()
     {
-        ServerProcess server(config(QStringLiteral("open")));
+        const QString database = newDatabase();
+        ServerProcess server(config(QStringLiteral("open"), {}, database));
         QVERIFY2(server.start(), qPrintable(server.errorString()));
         QVERIFY(startSignIn(server));
         QCOMPARE(
@@ -753,25 +995,125 @@ private Q_SLOTS:
             signIn(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse")).status, 302);
         server.stop();
 
-        sqlite3* db = nullptr;
-        QCOMPARE(sqlite3_open(server.databasePath().toUtf8().constData(), &db), SQLITE_OK);
-        sqlite3_stmt* statement = nullptr;
-        QCOMPARE(
-            sqlite3_prepare_v2(db, "SELECT version FROM schema_version", -1, &statement, nullptr), SQLITE_OK);
-        QCOMPARE(sqlite3_step(statement), SQLITE_ROW);
-        QCOMPARE(sqlite3_column_int(statement, 0), 3);
-        QCOMPARE(sqlite3_step(statement), SQLITE_DONE);
-        sqlite3_finalize(statement);
-        // A database written by a newer server is refused rather than misread.
-        QCOMPARE(
-            sqlite3_exec(db, "UPDATE schema_version SET version = 99", nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(db);
+        {
+            Database db;
+            const std::optional<QString> opened = db.open(cluster ? database : server.databasePath());
+            QVERIFY2(!opened, qPrintable(opened.value_or(QString())));
+            const QList<Row> versions = db.query(QStringLiteral("SELECT version FROM schema_version"));
+            QCOMPARE(versions.size(), 1);
+            QCOMPARE(versions.first().integer(QStringLiteral("version")), 3);
+            // A database written by a newer server is refused rather than misread.
+            QCOMPARE(db.execute(QStringLiteral("UPDATE schema_version SET version = 99")), 1);
+        }
         const ServerProcess::Outcome outcome
             = ServerProcess::run({QStringLiteral("--config"), server.configPath()});
         QCOMPARE(outcome.exitCode, 2);
         QVERIFY2(
             outcome.err.contains(QStringLiteral("schema version 99, newer than")), qPrintable(outcome.err));
     }
+
+    // Two server processes on one database take writes from 8 clients at once, on two boards,
+    // through the item routes and through syncs. Each board's revisions must come out as 1, 2, 3, ...
+    // with no number given twice or skipped, every acknowledged write must be there, and every
+    // client's incremental syncs must add up to the board as a full sync shows it.
+    void concurrentWritesThroughTwoServersKeepRevisionsInOrder()
+    {
+        const QString database = newDatabase();
+        ServerProcess first(config(QStringLiteral("open"), {}, database));
+        QVERIFY2(first.start(), qPrintable(first.errorString()));
+        ServerProcess second(config(QStringLiteral("open"), {}, cluster ? database : first.databasePath()));
+        QVERIFY2(second.start(), qPrintable(second.errorString()));
+
+        QVERIFY(startSignIn(first));
+        const QString token = accessToken(first,
+            callbackToken(signUp(first, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"))));
+        QVERIFY(!token.isEmpty());
+        // The token is kept in the shared database, so the other server knows it too.
+        const ServerProcess::Reply me = second.getWithToken(QStringLiteral("/api/users/me"), token);
+        QCOMPARE(me.status, 200);
+        const QString userId
+            = json(me).value(QStringLiteral("user")).toObject().value(QStringLiteral("id")).toString();
+        QStringList boards;
+        for (int b = 0; b < 2; ++b) {
+            const ServerProcess::Reply created = first.post(QStringLiteral("/api/boards"),
+                QJsonDocument(QJsonObject {{QStringLiteral("name"), QStringLiteral("Board %1").arg(b)}})
+                    .toJson(QJsonDocument::Compact),
+                QByteArrayLiteral("application/json"), token);
+            QCOMPARE(created.status, 200);
+            boards.append(json(created).value(QStringLiteral("id")).toString());
+        }
+
+        constexpr int clientCount = 8;
+        constexpr int writesEach = 50;
+        std::vector<std::unique_ptr<WritingClient>> clients;
+        for (int c = 0; c < clientCount; ++c)
+            clients.push_back(std::make_unique<WritingClient>(c,
+                (c < clientCount / 2 ? first : second).port(), token, userId, boards.at(c % 2), c % 4 >= 2));
+        auto allDone = [&clients] {
+            return std::ranges::all_of(clients, [](const auto& client) { return client->done(); });
+        };
+        for (const auto& client : clients)
+            client->write(writesEach);
+        QVERIFY(QTest::qWaitFor(allDone, 240000));
+        for (const auto& client : clients)
+            client->catchUp();
+        QVERIFY(QTest::qWaitFor(allDone, 60000));
+        for (const auto& client : clients) {
+            QVERIFY2(client->failure.isEmpty(), qPrintable(client->failure));
+            QCOMPARE(client->acks.size(), writesEach);
+        }
+
+        for (const QString& boardId : std::as_const(boards)) {
+            const ServerProcess::Reply full = second.post(QStringLiteral("/api/boards/%1/sync").arg(boardId),
+                QByteArrayLiteral("{\"checkpoint\": 0, \"items\": []}"),
+                QByteArrayLiteral("application/json"), token);
+            QCOMPARE(full.status, 200);
+            QHash<QString, QPair<qint64, QString>> stored;
+            for (const QJsonValue& value : json(full).value(QStringLiteral("newItems")).toArray()) {
+                const QString id = value[QStringLiteral("id")].toString();
+                QVERIFY2(!stored.contains(id), "an item came twice");
+                stored.insert(id,
+                    {value[QStringLiteral("revision")].toInteger(),
+                        value[QStringLiteral("content")].toString()});
+            }
+            QVERIFY(json(full).value(QStringLiteral("modifiedItems")).toArray().isEmpty());
+
+            QSet<qint64> revisions;
+            QHash<QString, WritingClient::Ack> lastAck;
+            int writes = 0;
+            for (const auto& client : clients) {
+                if (client->boardId != boardId)
+                    continue;
+                qint64 previous = 0;
+                for (const WritingClient::Ack& ack : client->acks) {
+                    // One client writes one after another: each answer names a later revision.
+                    QVERIFY2(ack.revision > previous, "a later write got an earlier revision");
+                    previous = ack.revision;
+                    revisions.insert(ack.revision);
+                    lastAck.insert(ack.itemId, ack);
+                    ++writes;
+                }
+                QCOMPARE(client->seen.size(), stored.size());
+                for (auto it = stored.cbegin(); it != stored.cend(); ++it)
+                    QCOMPARE(client->seen.value(it.key()), it.value().first);
+            }
+            QCOMPARE(writes, clientCount / 2 * writesEach);
+            // Unique, and without gaps: every write took exactly one revision.
+            QCOMPARE(revisions.size(), writes);
+            QCOMPARE(*std::ranges::max_element(revisions), qint64(writes));
+            QCOMPARE(json(full).value(QStringLiteral("latestCheckpoint")).toInteger(), qint64(writes));
+            // Every acknowledged write is there, as its last write left it.
+            QCOMPARE(stored.size(), lastAck.size());
+            for (auto it = lastAck.cbegin(); it != lastAck.cend(); ++it) {
+                QVERIFY2(stored.contains(it.key()), "an acknowledged item is missing");
+                QCOMPARE(stored.value(it.key()).first, it.value().revision);
+                QCOMPARE(stored.value(it.key()).second, it.value().content);
+            }
+        }
+    }
+
+private:
+    std::unique_ptr<PostgresCluster> m_cluster;
 };
 
 QTEST_GUILESS_MAIN(ServerTest)

@@ -1,5 +1,8 @@
 #include "DevServer.h"
 
+#include "PostgresCluster.h"
+
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QNetworkRequest>
@@ -8,6 +11,36 @@
 #include <QTest>
 
 #include <algorithm>
+#include <expected>
+
+namespace {
+
+PostgresCluster* sharedCluster = nullptr;
+
+// With PLENKO_TEST_SERVICE_DATABASE=postgresql, a devserver started without a data file keeps its
+// data in a new, empty PostgreSQL database (so it starts empty, as it does in memory), in one private
+// cluster per test process, removed when the application ends. Empty: keep the data in memory.
+std::expected<QString, QString> serviceDatabase()
+{
+    if (QProcessEnvironment::systemEnvironment().value(QStringLiteral("PLENKO_TEST_SERVICE_DATABASE"))
+        != QLatin1String("postgresql"))
+        return QString();
+    if (!sharedCluster) {
+        sharedCluster = new PostgresCluster;
+        qAddPostRoutine([] {
+            delete sharedCluster;
+            sharedCluster = nullptr;
+        });
+        if (!sharedCluster->start())
+            return std::unexpected(sharedCluster->errorString());
+    }
+    const QString uri = sharedCluster->createDatabase();
+    if (uri.isEmpty())
+        return std::unexpected(sharedCluster->errorString());
+    return uri;
+}
+
+} // namespace
 
 QJsonValue DevServer::Reply::json() const
 {
@@ -67,8 +100,17 @@ bool DevServer::start()
     QStringList arguments {QStringLiteral("--port"), QStringLiteral("0")};
     if (m_options.snakeCase)
         arguments << QStringLiteral("--snake-case");
-    if (!m_options.dataFile.isEmpty())
+    if (!m_options.dataFile.isEmpty()) {
         arguments << QStringLiteral("--data") << m_options.dataFile;
+    } else {
+        const std::expected<QString, QString> database = serviceDatabase();
+        if (!database) {
+            m_error = QStringLiteral("no PostgreSQL database for plenko-devserver: %1").arg(database.error());
+            return false;
+        }
+        if (!database->isEmpty())
+            arguments << QStringLiteral("--data") << *database;
+    }
     if (m_options.accessTtlSeconds)
         arguments << QStringLiteral("--access-ttl") << QString::number(*m_options.accessTtlSeconds);
     if (!m_options.latestVersion.isEmpty())

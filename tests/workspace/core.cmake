@@ -11,3 +11,5 @@ plenko_add_test(NAME test_workspace_sync
 plenko_add_test(NAME test_workspace_sync_apply
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/SyncApplyTest.cpp
     LIBS plenko_workspace_test_support plenko_scripted_server)
+# The client's sync end to end once more against a service that keeps its data in PostgreSQL.
+plenko_add_postgresql_run(test_workspace_sync)

@@ -76,7 +76,8 @@ Account AuthService::findOrCreateAccount(const QString& email, const QString& di
             QStringLiteral("\"%1\" is not an e-mail address.").arg(address));
     const QString name = displayName.trimmed();
 
-    if (auto row = m_db.queryOne(accountColumns + QStringLiteral(" WHERE email = ?"), {address})) {
+    if (auto row
+        = m_db.queryOne(accountColumns + QStringLiteral(" WHERE lower(email) = lower(?)"), {address})) {
         Account existing = accountFrom(*row);
         if (!name.isEmpty() && existing.displayName != name) {
             existing.displayName = name;
@@ -140,7 +141,8 @@ TokenPair AuthService::openSession(const QString& userId, const SessionClient& c
 
 void AuthService::registerNonce(const QString& nonce)
 {
-    m_db.execute(QStringLiteral("INSERT OR REPLACE INTO login_nonces (nonce, created_at) VALUES (?, ?)"),
+    m_db.execute(QStringLiteral("INSERT INTO login_nonces (nonce, created_at) VALUES (?, ?)"
+                                " ON CONFLICT (nonce) DO UPDATE SET created_at = excluded.created_at"),
         {nonce, m_clock.epochSeconds()});
 }
 
@@ -177,7 +179,10 @@ TokenPair AuthService::completeLogin(const QString& nonce, const QString& ott, c
     const QString userId = row->text("user_id");
     TokenPair tokens;
     m_db.transaction([&] {
-        m_db.execute(QStringLiteral("DELETE FROM login_tokens WHERE ott = ?"), {ott});
+        // Another server process may have taken the same link meanwhile: only one exchange wins.
+        if (m_db.execute(QStringLiteral("DELETE FROM login_tokens WHERE ott = ?"), {ott}) == 0)
+            throw HttpError(400, QStringLiteral("INVALID_LOGIN_TOKEN"),
+                QStringLiteral("This sign-in link is not valid. Start the sign-in again."));
         m_db.execute(QStringLiteral("DELETE FROM login_nonces WHERE nonce = ?"), {nonce});
         m_db.execute(
             QStringLiteral("UPDATE accounts SET last_login_at = ? WHERE id = ?"), {m_clock.isoNow(), userId});
@@ -195,8 +200,13 @@ TokenPair AuthService::refresh(const QString& refreshToken, const SessionClient&
             QStringLiteral("The refresh token is not valid. Please sign in again."));
     TokenPair tokens {Tokens::random(QStringLiteral("at_")), Tokens::random(QStringLiteral("rt_"))};
     m_db.transaction([&] {
-        m_db.execute(QStringLiteral("UPDATE sessions SET refresh_token = ? WHERE id = ?"),
-            {tokens.refreshToken, session->text("id")});
+        // Rotated only from the token just read, so two refreshes with one token cannot both succeed.
+        if (m_db.execute(
+                QStringLiteral("UPDATE sessions SET refresh_token = ? WHERE id = ? AND refresh_token = ?"),
+                {tokens.refreshToken, session->text("id"), refreshToken})
+            == 0)
+            throw unauthorized(QStringLiteral("INVALID_REFRESH_TOKEN"),
+                QStringLiteral("The refresh token is not valid. Please sign in again."));
         m_db.execute(
             QStringLiteral(
                 "INSERT INTO access_tokens (token, session_id, user_id, expires_at) VALUES (?, ?, ?, ?)"),

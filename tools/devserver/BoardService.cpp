@@ -214,8 +214,13 @@ BoardRecord BoardService::join(const Account& me, const QString& code)
             410, QStringLiteral("INVITATION_EXPIRED"), QStringLiteral("This invitation code has expired."));
 
     m_db.transaction([&] {
-        m_db.execute(
-            QStringLiteral("UPDATE invitations SET used_by = ? WHERE code = ?"), {me.id, normalised});
+        // Another server process may have used the code meanwhile: only one join wins.
+        if (m_db.execute(
+                QStringLiteral("UPDATE invitations SET used_by = ? WHERE code = ? AND used_by IS NULL"),
+                {me.id, normalised})
+            == 0)
+            throw HttpError(410, QStringLiteral("INVITATION_USED"),
+                QStringLiteral("This invitation code has already been used."));
         const QList<Row> others
             = m_db.query(QStringLiteral("SELECT user_id FROM members WHERE board_id = ?"), {boardId});
         m_db.execute(
@@ -262,6 +267,11 @@ void BoardService::transferOwnership(const Account& me, const QString& boardId, 
         m_db.execute(QStringLiteral("UPDATE members SET role = 'OWNER' WHERE board_id = ? AND user_id = ?"),
             {boardId, newOwnerId});
     });
+}
+
+void BoardService::lockForChange(const QString& boardId)
+{
+    m_db.query(QStringLiteral("SELECT id FROM boards WHERE id = ?") + m_db.forUpdate(), {boardId});
 }
 
 qint64 BoardService::advanceRevision(const QString& boardId)

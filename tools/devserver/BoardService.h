@@ -59,6 +59,9 @@ public:
     void removeMember(const Account& me, const QString& boardId, const QString& userId);
     void transferOwnership(const Account& me, const QString& boardId, const QString& newOwnerId);
 
+    // Holds the board's row until the request's transaction ends, so that item changes of one board
+    // (from any server process) take turns: what a change reads and checks stays true until it commits.
+    void lockForChange(const QString& boardId);
     // One more item change on the board: returns the new board revision.
     qint64 advanceRevision(const QString& boardId);
 

@@ -1,8 +1,17 @@
 #include "Database.h"
 
 #include "HttpError.h"
+#include "PostgresEngine.h"
+#include "SqliteEngine.h"
 
-#include <sqlite3.h>
+#include <QRandomGenerator>
+#include <QThread>
+
+namespace {
+
+constexpr int retryAttempts = 8;
+
+} // namespace
 
 std::optional<QString> Row::optionalText(const QString& column) const
 {
@@ -12,33 +21,37 @@ std::optional<QString> Row::optionalText(const QString& column) const
     return value.toString();
 }
 
-Database::~Database()
+Database::Database() = default;
+Database::~Database() = default;
+
+bool Database::isPostgresLocation(const QString& location)
 {
-    if (m_db)
-        sqlite3_close(m_db);
+    return location.startsWith(QLatin1String("postgresql://"))
+        || location.startsWith(QLatin1String("postgres://"));
 }
 
-std::optional<QString> Database::open(const QString& path)
+std::optional<QString> Database::open(const QString& location)
 {
-    if (sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
-        != SQLITE_OK) {
-        const QString error
-            = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
-        sqlite3_close(m_db);
-        m_db = nullptr;
-        return error;
+    std::optional<QString> error;
+    if (isPostgresLocation(location)) {
+        m_engine = Engine::Postgres;
+        auto connection = std::make_unique<PostgresEngine>();
+        error = connection->open(location);
+        m_connection = std::move(connection);
+    } else {
+        m_engine = Engine::Sqlite;
+        auto connection = std::make_unique<SqliteEngine>();
+        error = connection->open(location);
+        m_connection = std::move(connection);
     }
-    sqlite3_busy_timeout(m_db, 2000);
-    try {
-        execute(QStringLiteral("PRAGMA foreign_keys = ON"));
-        if (path != QLatin1String(":memory:")) {
-            query(QStringLiteral("PRAGMA journal_mode = WAL"));
-            execute(QStringLiteral("PRAGMA synchronous = FULL"));
-        }
-    } catch (const HttpError& error) {
-        return error.message;
-    }
-    return std::nullopt;
+    if (error)
+        m_connection.reset();
+    return error;
+}
+
+QString Database::forUpdate() const
+{
+    return m_engine == Engine::Postgres ? QStringLiteral(" FOR UPDATE") : QString();
 }
 
 qint64 Database::execute(const QString& sql, const QVariantList& parameters)
@@ -63,93 +76,65 @@ std::optional<Row> Database::queryOne(const QString& sql, const QVariantList& pa
 
 void Database::transaction(const std::function<void()>& work)
 {
-    // Nested calls join the outer transaction, so services can compose.
     if (m_transactionDepth > 0) {
+        const QString savepoint = QStringLiteral("nested_%1").arg(m_transactionDepth);
+        execute(QStringLiteral("SAVEPOINT ") + savepoint);
         ++m_transactionDepth;
         try {
             work();
         } catch (...) {
             --m_transactionDepth;
+            execute(QStringLiteral("ROLLBACK TO SAVEPOINT ") + savepoint);
+            execute(QStringLiteral("RELEASE SAVEPOINT ") + savepoint);
             throw;
         }
         --m_transactionDepth;
+        execute(QStringLiteral("RELEASE SAVEPOINT ") + savepoint);
         return;
     }
-    execute(QStringLiteral("BEGIN IMMEDIATE"));
+    if (!m_connection)
+        throw HttpError(500, QStringLiteral("STORAGE_FAILURE"), QStringLiteral("The database is not open."));
+    m_connection->begin();
     m_transactionDepth = 1;
     try {
         work();
+        m_transactionDepth = 0;
+        execute(QStringLiteral("COMMIT"));
     } catch (...) {
         m_transactionDepth = 0;
-        execute(QStringLiteral("ROLLBACK"));
+        try {
+            execute(QStringLiteral("ROLLBACK"));
+        } catch (...) {
+            // The first failure is the one worth reporting; a failed commit may have ended the transaction.
+        }
         throw;
     }
-    m_transactionDepth = 0;
-    execute(QStringLiteral("COMMIT"));
+}
+
+void Database::retrying(const std::function<void()>& work)
+{
+    if (m_transactionDepth > 0) {
+        work();
+        return;
+    }
+    for (int attempt = 1;; ++attempt) {
+        try {
+            transaction(work);
+            return;
+        } catch (const RetryableStorageError& conflict) {
+            if (attempt == retryAttempts)
+                throw HttpError(503, QStringLiteral("STORAGE_BUSY"),
+                    QStringLiteral("The database stayed too busy to take this change (%1); try again.")
+                        .arg(conflict.message));
+            // Random, growing pauses keep the conflicting writers from meeting again at once.
+            QThread::msleep(QRandomGenerator::global()->bounded(1, 5 * attempt + 2));
+        }
+    }
 }
 
 QList<Row> Database::run(const QString& sql, const QVariantList& parameters, qint64* changes)
 {
-    auto failure = [this](const QString& what) {
-        return HttpError(500, QStringLiteral("STORAGE_FAILURE"),
-            what + QStringLiteral(": ") + QString::fromUtf8(sqlite3_errmsg(m_db)));
-    };
-    sqlite3_stmt* statement = nullptr;
-    const QByteArray text = sql.toUtf8();
-    if (sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &statement, nullptr) != SQLITE_OK)
-        throw failure(QStringLiteral("Could not prepare a statement"));
-
-    for (int i = 0; i < parameters.size(); ++i) {
-        const QVariant& value = parameters.at(i);
-        const int index = i + 1;
-        if (value.isNull()) {
-            sqlite3_bind_null(statement, index);
-        } else if (value.typeId() == QMetaType::Bool || value.typeId() == QMetaType::Int
-            || value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::UInt
-            || value.typeId() == QMetaType::ULongLong) {
-            sqlite3_bind_int64(statement, index, value.toLongLong());
-        } else if (value.typeId() == QMetaType::Double) {
-            sqlite3_bind_double(statement, index, value.toDouble());
-        } else {
-            const QByteArray bytes = value.toString().toUtf8();
-            sqlite3_bind_text(statement, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
-        }
-    }
-
-    QList<Row> rows;
-    for (;;) {
-        const int step = sqlite3_step(statement);
-        if (step == SQLITE_DONE)
-            break;
-        if (step != SQLITE_ROW) {
-            sqlite3_finalize(statement);
-            throw failure(QStringLiteral("A statement failed"));
-        }
-        QHash<QString, QVariant> values;
-        const int columns = sqlite3_column_count(statement);
-        for (int c = 0; c < columns; ++c) {
-            const QString name = QString::fromUtf8(sqlite3_column_name(statement, c));
-            switch (sqlite3_column_type(statement, c)) {
-            case SQLITE_NULL:
-                values.insert(name, QVariant());
-                break;
-            case SQLITE_INTEGER:
-                values.insert(name, qint64(sqlite3_column_int64(statement, c)));
-                break;
-            case SQLITE_FLOAT:
-                values.insert(name, sqlite3_column_double(statement, c));
-                break;
-            default:
-                values.insert(name,
-                    QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, c)),
-                        sqlite3_column_bytes(statement, c)));
-                break;
-            }
-        }
-        rows.append(Row(std::move(values)));
-    }
-    sqlite3_finalize(statement);
-    if (changes)
-        *changes = sqlite3_changes64(m_db);
-    return rows;
+    if (!m_connection)
+        throw HttpError(500, QStringLiteral("STORAGE_FAILURE"), QStringLiteral("The database is not open."));
+    return m_connection->run(sql, parameters, changes);
 }

@@ -1,16 +1,18 @@
-// A thin wrapper over one SQLite connection: ":memory:" by default, a file with --data. Every
-// service keeps its state here, so the in-memory and the persistent devserver run the same code.
-// A failing statement raises HttpError 500 "STORAGE_FAILURE".
+// A thin wrapper over one database connection: SQLite (":memory:" or a file) or PostgreSQL (a
+// "postgresql://" URI). Every service keeps its state here and writes SQL both engines accept, with
+// "?" placeholders, so the services do not care which engine runs.
+// A failing statement raises HttpError 500 "STORAGE_FAILURE"; a conflict that goes away when the
+// whole transaction runs again (deadlock, serialization failure, busy database) raises RetryableStorageError.
 #pragma once
 
 #include <QHash>
 #include <QList>
 #include <QString>
 #include <QVariant>
+#include <exception>
 #include <functional>
+#include <memory>
 #include <optional>
-
-struct sqlite3;
 
 // One result row, read by column name.
 class Row
@@ -29,27 +31,63 @@ private:
     QHash<QString, QVariant> m_values;
 };
 
+// Not an HttpError, so handlers that turn refusals into pages let it through to the retry.
+struct RetryableStorageError : std::exception
+{
+    explicit RetryableStorageError(QString message)
+        : message(std::move(message))
+    {
+    }
+    const char* what() const noexcept override { return "RetryableStorageError"; }
+    QString message;
+};
+
+// One engine's connection: runs a statement with "?" placeholders.
+class StorageEngine
+{
+public:
+    virtual ~StorageEngine() = default;
+    virtual QList<Row> run(const QString& sql, const QVariantList& parameters, qint64* changes) = 0;
+    // Starts a transaction.
+    virtual void begin() = 0;
+};
+
 class Database
 {
 public:
-    Database() = default;
+    enum class Engine { Sqlite, Postgres };
+
+    Database();
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    // Opens (creating when needed) the database; returns an error text on failure.
-    std::optional<QString> open(const QString& path);
+    // Opens the database: a "postgresql://" (or "postgres://") URI, else a SQLite file (created when
+    // needed) or ":memory:". Returns an error text on failure.
+    std::optional<QString> open(const QString& location);
+    Engine engine() const { return m_engine; }
+    static bool isPostgresLocation(const QString& location);
+    // " FOR UPDATE" where rows can be locked; SQLite's write transaction already excludes other writers.
+    QString forUpdate() const;
 
     // Runs one statement with positional parameters (?); returns the number of changed rows.
     qint64 execute(const QString& sql, const QVariantList& parameters = {});
     QList<Row> query(const QString& sql, const QVariantList& parameters = {});
     std::optional<Row> queryOne(const QString& sql, const QVariantList& parameters = {});
-    // Runs the work in one transaction; an exception rolls it back and propagates.
+    // Runs the work in one transaction; an exception rolls it back and propagates. A nested call
+    // runs in a savepoint of the outer transaction, so services compose.
     void transaction(const std::function<void()>& work);
+    bool inTransaction() const { return m_transactionDepth > 0; }
+
+    // Runs the work as one transaction, running all of it again (a few times, with a short random
+    // pause) when the engine reports a conflict that a retry resolves; then HttpError 503. The work
+    // must change nothing outside the database, or only what is safe to do again.
+    void retrying(const std::function<void()>& work);
 
 private:
     QList<Row> run(const QString& sql, const QVariantList& parameters, qint64* changes);
 
-    sqlite3* m_db = nullptr;
+    std::unique_ptr<StorageEngine> m_connection;
+    Engine m_engine = Engine::Sqlite;
     int m_transactionDepth = 0;
 };

@@ -5,7 +5,7 @@
 
 DevService::DevService(ServerOptions options)
     : m_stack(std::move(options))
-    , m_router(m_stack.clock)
+    , m_router(m_stack.clock, &m_stack.db)
     , m_server(m_router, m_stack.faults, m_stack.clock, m_stack.options.snakeCase)
 {
     Routes::addAuth(m_router, m_stack.services);

@@ -28,6 +28,7 @@ QJsonObject ItemService::add(
     const Account& me, const QString& boardId, const QString& itemId, const JsonBody& body)
 {
     m_boards.requireMember(me, boardId);
+    m_boards.lockForChange(boardId);
     const QString content = body.requiredString(QStringLiteral("content"));
     const QString status = body.requiredString(QStringLiteral("status"));
     const qint64 order = body.requiredInteger(QStringLiteral("order"));
@@ -75,6 +76,7 @@ QJsonObject ItemService::update(
     const Account& me, const QString& boardId, const QString& itemId, const JsonBody& body)
 {
     m_boards.requireMember(me, boardId);
+    m_boards.lockForChange(boardId);
     ItemRecord item = requireItem(boardId, itemId);
     const qint64 revision = body.requiredInteger(QStringLiteral("revision"));
     const std::optional<QString> content = body.optionalString(QStringLiteral("content"));
@@ -102,6 +104,8 @@ QJsonObject ItemService::update(
         // Not "BOARD_ACCESS_DENIED": that would make the client drop the source board.
         throw HttpError(403, QStringLiteral("TARGET_BOARD_ACCESS_DENIED"),
             QStringLiteral("You don't have access to the target board."));
+    if (moving)
+        m_boards.lockForChange(*targetBoard);
     if (assigneeGiven)
         checkAssignee(moving ? *targetBoard : boardId, assignee);
 
@@ -127,6 +131,7 @@ QJsonObject ItemService::update(
 QJsonObject ItemService::remove(const Account& me, const QString& boardId, const QString& itemId)
 {
     m_boards.requireMember(me, boardId);
+    m_boards.lockForChange(boardId);
     ItemRecord item = requireItem(boardId, itemId);
     // Deleting twice is harmless: the second answer names the tombstone's revision.
     if (!item.isDeleted())

@@ -1,6 +1,7 @@
 #include "Router.h"
 
 #include "Clock.h"
+#include "Database.h"
 #include "HttpError.h"
 
 #include <QJsonObject>
@@ -41,7 +42,7 @@ ApiResponse Router::dispatch(const ApiRequest& request) const
         for (int i = 1; i <= match.lastCapturedIndex(); ++i)
             ids.append(route.uuidGroups.at(i - 1) ? match.captured(i).toUpper() : match.captured(i));
         try {
-            return route.handler(request, ids);
+            return run(route.handler, request, ids);
         } catch (const HttpError& error) {
             ApiResponse response
                 = errorResponse(m_clock, error.status, error.code, error.message, request.path);
@@ -56,6 +57,29 @@ ApiResponse Router::dispatch(const ApiRequest& request) const
             request.path);
     return errorResponse(
         m_clock, 404, QStringLiteral("NOT_FOUND"), QStringLiteral("No such endpoint."), request.path);
+}
+
+ApiResponse Router::run(const RouteHandler& handler, const ApiRequest& request, const QStringList& ids) const
+{
+    if (!m_db)
+        return handler(request, ids);
+    // Both are set afresh by each attempt, so a retried attempt starts from nothing.
+    std::optional<ApiResponse> response;
+    std::optional<HttpError> refusal;
+    m_db->retrying([&] {
+        response.reset();
+        refusal.reset();
+        try {
+            response = handler(request, ids);
+        } catch (const HttpError& error) {
+            if (error.status >= 500)
+                throw;
+            refusal = error;
+        }
+    });
+    if (refusal)
+        throw *refusal;
+    return *response;
 }
 
 ApiResponse Router::errorResponse(

@@ -1,6 +1,8 @@
 // Maps method and path to a handler. Paths are written with {id} for a UUID segment (handed to the
 // handler in upper case) and {segment} for any other single segment. A handler's HttpError becomes the
 // service's error body; a path that matches no route answers 404, a known path with another method 405.
+// With a database, each request runs in one transaction: a refusal (4xx) keeps what was written before
+// it, a failure (5xx) rolls everything back, and a storage conflict runs the whole handler again.
 #pragma once
 
 #include "HttpMessage.h"
@@ -10,14 +12,16 @@
 #include <functional>
 
 class Clock;
+class Database;
 
 using RouteHandler = std::function<ApiResponse(const ApiRequest& request, const QStringList& ids)>;
 
 class Router
 {
 public:
-    explicit Router(const Clock& clock)
+    explicit Router(const Clock& clock, Database* db = nullptr)
         : m_clock(clock)
+        , m_db(db)
     {
     }
 
@@ -37,6 +41,9 @@ private:
         RouteHandler handler;
     };
 
+    ApiResponse run(const RouteHandler& handler, const ApiRequest& request, const QStringList& ids) const;
+
     const Clock& m_clock;
+    Database* m_db;
     QList<Route> m_routes;
 };

@@ -8,41 +8,39 @@ namespace {
 
 // Dates that travel on the wire are stored as their wire text (UTC, "Z", whole seconds), which
 // also sorts correctly; expiry moments are stored as epoch seconds.
+// Written for both engines: BIGINT (an INTEGER in SQLite, 64 bits in PostgreSQL). What differs is
+// in sqliteTables and postgresTables below.
 const char* const tables[] = {
-    "CREATE TABLE IF NOT EXISTS accounts (id TEXT PRIMARY KEY, email TEXT NOT NULL UNIQUE COLLATE NOCASE,"
-    " display_name TEXT, last_login_at TEXT, updated_at TEXT NOT NULL)",
     "CREATE TABLE IF NOT EXISTS sessions (id TEXT PRIMARY KEY, user_id TEXT NOT NULL REFERENCES accounts(id),"
     " refresh_token TEXT NOT NULL UNIQUE)",
     "CREATE TABLE IF NOT EXISTS access_tokens (token TEXT PRIMARY KEY, session_id TEXT NOT NULL"
-    " REFERENCES sessions(id) ON DELETE CASCADE, user_id TEXT NOT NULL, expires_at INTEGER NOT NULL)",
-    "CREATE TABLE IF NOT EXISTS login_nonces (nonce TEXT PRIMARY KEY, created_at INTEGER NOT NULL)",
+    " REFERENCES sessions(id) ON DELETE CASCADE, user_id TEXT NOT NULL, expires_at BIGINT NOT NULL)",
+    "CREATE TABLE IF NOT EXISTS login_nonces (nonce TEXT PRIMARY KEY, created_at BIGINT NOT NULL)",
     "CREATE TABLE IF NOT EXISTS login_tokens (ott TEXT PRIMARY KEY, nonce TEXT NOT NULL, user_id TEXT NOT "
     "NULL,"
-    " expires_at INTEGER NOT NULL)",
+    " expires_at BIGINT NOT NULL)",
     "CREATE TABLE IF NOT EXISTS boards (id TEXT PRIMARY KEY, name TEXT NOT NULL, info TEXT,"
-    " active INTEGER NOT NULL DEFAULT 1, created_at TEXT NOT NULL, updated_at TEXT NOT NULL,"
-    " created_by TEXT NOT NULL, revision INTEGER NOT NULL DEFAULT 0)",
+    " active BIGINT NOT NULL DEFAULT 1, created_at TEXT NOT NULL, updated_at TEXT NOT NULL,"
+    " created_by TEXT NOT NULL, revision BIGINT NOT NULL DEFAULT 0)",
     "CREATE TABLE IF NOT EXISTS members (board_id TEXT NOT NULL REFERENCES boards(id) ON DELETE CASCADE,"
     " user_id TEXT NOT NULL REFERENCES accounts(id), role TEXT NOT NULL, granted_at TEXT NOT NULL,"
     " PRIMARY KEY (board_id, user_id))",
     "CREATE TABLE IF NOT EXISTS invitations (code TEXT PRIMARY KEY, board_id TEXT NOT NULL"
-    " REFERENCES boards(id) ON DELETE CASCADE, created_by TEXT NOT NULL, expires_at INTEGER NOT NULL,"
+    " REFERENCES boards(id) ON DELETE CASCADE, created_by TEXT NOT NULL, expires_at BIGINT NOT NULL,"
     " used_by TEXT)",
     // added_seq: the board change that brought the item to its current board (new vs modified).
     "CREATE TABLE IF NOT EXISTS items (id TEXT PRIMARY KEY, board_id TEXT NOT NULL"
     " REFERENCES boards(id) ON DELETE CASCADE, content TEXT NOT NULL, status TEXT NOT NULL,"
-    " sort_order INTEGER NOT NULL, created_by TEXT NOT NULL, assignee TEXT, author TEXT,"
+    " sort_order BIGINT NOT NULL, created_by TEXT NOT NULL, assignee TEXT, author TEXT,"
     " created_at TEXT NOT NULL, updated_at TEXT NOT NULL, deleted_at TEXT, archived_at TEXT,"
-    " revision INTEGER NOT NULL, added_seq INTEGER NOT NULL)",
+    " revision BIGINT NOT NULL, added_seq BIGINT NOT NULL)",
     // One row per item change of a board; seq is the board revision the change produced.
     "CREATE TABLE IF NOT EXISTS changes (board_id TEXT NOT NULL REFERENCES boards(id) ON DELETE CASCADE,"
-    " seq INTEGER NOT NULL, item_id TEXT NOT NULL, kind TEXT NOT NULL, PRIMARY KEY (board_id, seq))",
+    " seq BIGINT NOT NULL, item_id TEXT NOT NULL, kind TEXT NOT NULL, PRIMARY KEY (board_id, seq))",
     "CREATE TABLE IF NOT EXISTS notifications (id TEXT PRIMARY KEY, user_id TEXT NOT NULL, type TEXT NOT "
     "NULL,"
     " board_id TEXT, item_id TEXT, actor_id TEXT, actor_display_name TEXT, created_at TEXT NOT NULL,"
     " read_at TEXT)",
-    "CREATE TABLE IF NOT EXISTS feedback (id INTEGER PRIMARY KEY AUTOINCREMENT, user_id TEXT NOT NULL,"
-    " text TEXT NOT NULL, created_at TEXT NOT NULL)",
 };
 
 // Per session: when it began and was last used, and from where (the address may be missing for
@@ -57,13 +55,45 @@ const char* const clearOrder[]
     = {"session_details", "feedback", "notifications", "changes", "items", "invitations", "members", "boards",
         "login_tokens", "login_nonces", "access_tokens", "sessions", "accounts"};
 
+// Case-insensitive e-mails, an increasing feedback id, and the insertion order that lists of boards,
+// members and notifications fall back on. PostgreSQL has no implicit rowid: an identity column of
+// that name keeps the same queries working.
+const char* const sqliteTables[] = {
+    "CREATE TABLE IF NOT EXISTS accounts (id TEXT PRIMARY KEY, email TEXT NOT NULL UNIQUE COLLATE NOCASE,"
+    " display_name TEXT, last_login_at TEXT, updated_at TEXT NOT NULL)",
+    "CREATE TABLE IF NOT EXISTS feedback (id INTEGER PRIMARY KEY AUTOINCREMENT, user_id TEXT NOT NULL,"
+    " text TEXT NOT NULL, created_at TEXT NOT NULL)",
+};
+const char* const postgresTables[] = {
+    "CREATE TABLE IF NOT EXISTS accounts (id TEXT PRIMARY KEY, email TEXT NOT NULL,"
+    " display_name TEXT, last_login_at TEXT, updated_at TEXT NOT NULL)",
+    "CREATE UNIQUE INDEX IF NOT EXISTS accounts_email ON accounts (lower(email))",
+    "CREATE TABLE IF NOT EXISTS feedback (id BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY,"
+    " user_id TEXT NOT NULL, text TEXT NOT NULL, created_at TEXT NOT NULL)",
+};
+const char* const postgresRowids[] = {"boards", "members", "notifications"};
+
 } // namespace
 
 void Schema::create(Database& db)
 {
-    db.transaction([&db] {
+    const bool postgres = db.engine() == Database::Engine::Postgres;
+    db.transaction([&db, postgres] {
+        if (postgres) {
+            for (const char* statement : postgresTables)
+                db.execute(QString::fromLatin1(statement));
+        } else {
+            for (const char* statement : sqliteTables)
+                db.execute(QString::fromLatin1(statement));
+        }
         for (const char* statement : tables)
             db.execute(QString::fromLatin1(statement));
+        if (postgres) {
+            for (const char* table : postgresRowids)
+                db.execute(QStringLiteral("ALTER TABLE %1 ADD COLUMN IF NOT EXISTS rowid BIGINT"
+                                          " GENERATED ALWAYS AS IDENTITY")
+                               .arg(QLatin1String(table)));
+        }
     });
 }
 

@@ -10,8 +10,10 @@ std::expected<ServerOptions, QString> ServerOptions::parse(const QStringList& ar
     const QCommandLineOption port(QStringLiteral("port"),
         QStringLiteral("Port on 127.0.0.1; 0 picks a free one."), QStringLiteral("port"),
         QStringLiteral("0"));
-    const QCommandLineOption data(
-        QStringLiteral("data"), QStringLiteral("Keep the data in this SQLite file."), QStringLiteral("file"));
+    const QCommandLineOption data(QStringLiteral("data"),
+        QStringLiteral(
+            "Keep the data in this SQLite file, or in the PostgreSQL database of a postgresql:// URI."),
+        QStringLiteral("file or URI"));
     const QCommandLineOption snake(
         QStringLiteral("snake-case"), QStringLiteral("Answer with snake_case keys."));
     const QCommandLineOption ttl(QStringLiteral("access-ttl"),

@@ -8,7 +8,7 @@
 struct ServerOptions
 {
     quint16 port = 0;
-    QString dataFile; // empty: keep everything in memory
+    QString dataFile; // a SQLite file or a postgresql:// URI; empty: keep everything in memory
     bool snakeCase = false;
     qint64 accessTtlSeconds = 15 * 60;
     QString latestVersion;

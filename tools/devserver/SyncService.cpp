@@ -94,6 +94,9 @@ QJsonObject SyncService::sync(const Account& me, const QString& boardId, const J
             refusedShowCopy.append(id);
     };
 
+    // Also the answer below reads under the lock: no change of this board can commit between the
+    // change list and latestCheckpoint.
+    m_boards.lockForChange(boardId);
     m_db.transaction([&] {
         for (const PendingItem& pending : pendingItems) {
             std::optional<ItemRecord> existing = m_items.find(pending.id);

@@ -57,7 +57,7 @@ Account AccountDirectory::signUp(
                 .arg(minimumPasswordLength)
                 .arg(maximumPasswordLength));
     const bool taken
-        = m_db.queryOne(QStringLiteral("SELECT id FROM accounts WHERE email = ?"), {address}).has_value();
+        = m_db.queryOne(QStringLiteral("SELECT id FROM accounts WHERE lower(email) = lower(?)"), {address}).has_value();
     // Open sign-up cannot hide a taken e-mail (a free one gets its account); invitation-only can.
     if (taken && m_policy == SignUpPolicy::Open)
         throw HttpError(409, QStringLiteral("ACCOUNT_EXISTS"),
@@ -65,7 +65,7 @@ Account AccountDirectory::signUp(
     if (m_policy == SignUpPolicy::Invitation
         && (taken
             || !m_db.queryOne(
-                QStringLiteral("SELECT email FROM signup_invitations WHERE email = ? AND used_at IS NULL"),
+                QStringLiteral("SELECT email FROM signup_invitations WHERE lower(email) = lower(?) AND used_at IS NULL"),
                 {address})))
         throw HttpError(403, QStringLiteral("NOT_INVITED"),
             QStringLiteral("This service creates accounts by invitation only, and %1 has none. Ask the "
@@ -80,7 +80,8 @@ Account AccountDirectory::signUp(
         account = m_auth.findOrCreateAccount(address, displayName);
         m_db.execute(QStringLiteral("INSERT INTO account_passwords (user_id, hash) VALUES (?, ?)"),
             {account.id, *hash});
-        m_db.execute(QStringLiteral("UPDATE signup_invitations SET used_at = ? WHERE email = ?"),
+        m_db.execute(
+            QStringLiteral("UPDATE signup_invitations SET used_at = ? WHERE lower(email) = lower(?)"),
             {m_clock.isoNow(), address});
     });
     return account;
@@ -94,7 +95,7 @@ Account AccountDirectory::signIn(const QString& email, const QString& password, 
             QStringLiteral("Too many failed sign-ins. Wait a few minutes before you try again."));
     const std::optional<Row> row = m_db.queryOne(
         QStringLiteral("SELECT a.id AS id, p.hash AS hash FROM accounts a JOIN account_passwords p"
-                       " ON p.user_id = a.id WHERE a.email = ?"),
+                       " ON p.user_id = a.id WHERE lower(a.email) = lower(?)"),
         {trimmed});
     bool matches = false;
     if (row)
@@ -111,6 +112,7 @@ Account AccountDirectory::signIn(const QString& email, const QString& password, 
 
 void AccountDirectory::invite(const QString& email)
 {
-    m_db.execute(QStringLiteral("INSERT OR IGNORE INTO signup_invitations (email, created_at) VALUES (?, ?)"),
+    m_db.execute(QStringLiteral("INSERT INTO signup_invitations (email, created_at) VALUES (?, ?)"
+                                " ON CONFLICT DO NOTHING"),
         {checkedEmail(email), m_clock.isoNow()});
 }

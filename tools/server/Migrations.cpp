@@ -9,15 +9,25 @@
 
 namespace {
 
+// Any fixed number; only plenko-server's migrations take this advisory lock.
+constexpr qint64 advisoryLock = 0x706c656e6b6f;
+
 void accountsWithPasswords(Database& db)
 {
     db.execute(QStringLiteral("CREATE TABLE account_passwords (user_id TEXT PRIMARY KEY"
                               " REFERENCES accounts(id) ON DELETE CASCADE, hash TEXT NOT NULL)"));
-    // E-mail addresses allowed to create an account when sign-up is by invitation.
-    db.execute(QStringLiteral("CREATE TABLE signup_invitations (email TEXT PRIMARY KEY COLLATE NOCASE,"
-                              " created_at TEXT NOT NULL, used_at TEXT)"));
+    // E-mail addresses allowed to create an account when sign-up is by invitation, compared without case.
+    if (db.engine() == Database::Engine::Postgres) {
+        db.execute(QStringLiteral("CREATE TABLE signup_invitations (email TEXT NOT NULL,"
+                                  " created_at TEXT NOT NULL, used_at TEXT)"));
+        db.execute(QStringLiteral("CREATE UNIQUE INDEX signup_invitations_email ON signup_invitations"
+                                  " (lower(email))"));
+    } else {
+        db.execute(QStringLiteral("CREATE TABLE signup_invitations (email TEXT PRIMARY KEY COLLATE NOCASE,"
+                                  " created_at TEXT NOT NULL, used_at TEXT)"));
+    }
     // One row per failed sign-in, under "account:<e-mail>" and under "address:<peer>".
-    db.execute(QStringLiteral("CREATE TABLE sign_in_failures (subject TEXT NOT NULL, at INTEGER NOT NULL)"));
+    db.execute(QStringLiteral("CREATE TABLE sign_in_failures (subject TEXT NOT NULL, at BIGINT NOT NULL)"));
     db.execute(QStringLiteral("CREATE INDEX sign_in_failures_subject ON sign_in_failures (subject, at)"));
 }
 
@@ -29,7 +39,8 @@ void sessionDetailsAndSignUpLimit(Database& db)
     db.execute(QStringLiteral("CREATE INDEX sign_up_attempts_address ON sign_up_attempts (address, at)"));
 }
 
-// Index i holds migration i + 1. Append only: a released migration never changes.
+// Index i holds migration i + 1. Append only: a released migration never changes. Write SQL that
+// both SQLite and PostgreSQL accept; branch on db.engine() only where they cannot agree.
 const std::vector<std::function<void(Database&)>>& migrations()
 {
     static const std::vector<std::function<void(Database&)>> all {
@@ -50,7 +61,12 @@ int Migrations::latestVersion()
 
 std::optional<QString> Migrations::apply(Database& db)
 {
+    const bool postgres = db.engine() == Database::Engine::Postgres;
     try {
+        // Several servers may start at once on one PostgreSQL database: one migrates, the others
+        // wait and then find nothing left to do. (SQLite's write transactions already take turns.)
+        if (postgres)
+            db.query(QStringLiteral("SELECT pg_advisory_lock(%1)").arg(advisoryLock));
         db.execute(QStringLiteral("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)"));
         db.transaction([&db] {
             if (!db.queryOne(QStringLiteral("SELECT version FROM schema_version")))
@@ -71,6 +87,11 @@ std::optional<QString> Migrations::apply(Database& db)
         }
     } catch (const HttpError& error) {
         return error.message;
+    } catch (const RetryableStorageError& error) {
+        return error.message;
     }
+    // Ending the connection also drops the lock, so an error above cannot keep it held.
+    if (postgres)
+        db.query(QStringLiteral("SELECT pg_advisory_unlock(%1)").arg(advisoryLock));
     return std::nullopt;
 }

@@ -4,6 +4,8 @@
 #include "SignInRoutes.h"
 #include "TlsFiles.h"
 
+#include <QUrl>
+
 namespace {
 
 ServerOptions optionsFor(const ServerConfig& config)
@@ -22,7 +24,7 @@ PlenkoServer::PlenkoServer(ServerConfig config)
     : m_config(std::move(config))
     , m_stack(optionsFor(m_config))
     , m_accounts(m_stack.db, m_stack.clock, m_stack.auth, m_config)
-    , m_router(m_stack.clock)
+    , m_router(m_stack.clock, &m_stack.db)
     , m_server(m_router, m_stack.faults, m_stack.clock, false)
 {
     m_server.setLogStyle(DevHttpServer::LogStyle::Full);
@@ -40,10 +42,14 @@ PlenkoServer::PlenkoServer(ServerConfig config)
 
 std::optional<QString> PlenkoServer::openDatabase()
 {
+    // A PostgreSQL URI may carry a password, which has no place in a message.
+    const QString shown = Database::isPostgresLocation(m_config.databasePath)
+        ? QUrl(m_config.databasePath).toString(QUrl::RemovePassword)
+        : m_config.databasePath;
     if (auto error = m_stack.db.open(m_config.databasePath))
-        return QStringLiteral("cannot open the database %1: %2").arg(m_config.databasePath, *error);
+        return QStringLiteral("cannot open the database %1: %2").arg(shown, *error);
     if (auto error = Migrations::apply(m_stack.db))
-        return QStringLiteral("cannot prepare the database %1: %2").arg(m_config.databasePath, *error);
+        return QStringLiteral("cannot prepare the database %1: %2").arg(shown, *error);
     return std::nullopt;
 }
 

@@ -1,5 +1,7 @@
 #include "ServerConfig.h"
 
+#include "Database.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
@@ -95,9 +97,13 @@ std::expected<ServerConfig, QString> ServerConfig::load(const QString& path)
     if (config.tlsCertificatePath.isEmpty() != config.tlsPrivateKeyPath.isEmpty())
         return fail(QStringLiteral("tls/certificate and tls/privateKey go together: set both or neither."));
 
-    config.databasePath = pathValue(settings, QStringLiteral("database/path"), file);
+    // A postgresql:// URI is taken as written; a file path is relative to this file.
+    config.databasePath = settings.value(QStringLiteral("database/path")).toString().trimmed();
     if (config.databasePath.isEmpty())
-        return fail(QStringLiteral("database/path is required (the SQLite file that keeps the data)."));
+        return fail(QStringLiteral("database/path is required (the SQLite file that keeps the data, or a "
+                                   "postgresql:// URI)."));
+    if (!Database::isPostgresLocation(config.databasePath))
+        config.databasePath = pathValue(settings, QStringLiteral("database/path"), file);
 
     const QString policy = settings.value(QStringLiteral("accounts/signUp"), QStringLiteral("invitation"))
                                .toString()

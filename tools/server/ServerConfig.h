@@ -24,7 +24,7 @@ struct ServerConfig
     // PEM files; both set: the server speaks HTTPS itself.
     QString tlsCertificatePath;
     QString tlsPrivateKeyPath;
-    QString databasePath;
+    QString databasePath; // a SQLite file or a postgresql:// URI
     SignUpPolicy signUp = SignUpPolicy::Invitation;
     qint64 accessTokenSeconds = 15 * 60;
     int maxSignUpsPerAddress = 10;

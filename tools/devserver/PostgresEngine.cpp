@@ -1,0 +1,159 @@
+#include "PostgresEngine.h"
+
+#include "HttpError.h"
+
+#include <QStringList>
+#include <libpq-fe.h>
+#include <vector>
+
+namespace {
+
+// Type oids from PostgreSQL's pg_type.h, which libpq-dev does not install.
+constexpr Oid boolOid = 16;
+constexpr Oid int8Oid = 20;
+constexpr Oid int2Oid = 21;
+constexpr Oid int4Oid = 23;
+constexpr Oid float4Oid = 700;
+constexpr Oid float8Oid = 701;
+constexpr Oid numericOid = 1700;
+
+QVariant valueOf(const PGresult* result, int row, int column)
+{
+    if (PQgetisnull(result, row, column))
+        return {};
+    const char* text = PQgetvalue(result, row, column);
+    switch (PQftype(result, column)) {
+    case boolOid:
+        return qint64(text[0] == 't' ? 1 : 0);
+    case int2Oid:
+    case int4Oid:
+    case int8Oid:
+        return QByteArray(text).toLongLong();
+    case float4Oid:
+    case float8Oid:
+    case numericOid:
+        return QByteArray(text).toDouble();
+    default:
+        return QString::fromUtf8(text, PQgetlength(result, row, column));
+    }
+}
+
+QByteArray textOf(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool() ? "1" : "0";
+    if (value.typeId() == QMetaType::Double)
+        return QByteArray::number(value.toDouble(), 'g', 17);
+    return value.toString().toUtf8();
+}
+
+} // namespace
+
+PostgresEngine::~PostgresEngine()
+{
+    if (m_conn)
+        PQfinish(m_conn);
+}
+
+std::optional<QString> PostgresEngine::open(const QString& uri)
+{
+    m_conn = PQconnectdb(uri.toUtf8().constData());
+    if (!m_conn)
+        return QStringLiteral("out of memory");
+    if (PQstatus(m_conn) != CONNECTION_OK)
+        return QString::fromUtf8(PQerrorMessage(m_conn)).trimmed();
+    // Notices ("relation already exists, skipping") are not errors; keep them off stderr.
+    PQsetNoticeProcessor(
+        m_conn, [](void*, const char*) {}, nullptr);
+    try {
+        run(QStringLiteral("SET client_encoding = 'UTF8'"), {}, nullptr);
+    } catch (const HttpError& error) {
+        return error.message;
+    }
+    return std::nullopt;
+}
+
+void PostgresEngine::begin()
+{
+    try {
+        run(QStringLiteral("BEGIN"), {}, nullptr);
+    } catch (const HttpError&) {
+        if (PQstatus(m_conn) != CONNECTION_BAD)
+            throw;
+        PQreset(m_conn);
+        if (PQstatus(m_conn) != CONNECTION_OK)
+            throw HttpError(500, QStringLiteral("STORAGE_FAILURE"),
+                QStringLiteral("The database connection is lost: ")
+                    + QString::fromUtf8(PQerrorMessage(m_conn)).trimmed());
+        run(QStringLiteral("SET client_encoding = 'UTF8'"), {}, nullptr);
+        run(QStringLiteral("BEGIN"), {}, nullptr);
+    }
+}
+
+QByteArray PostgresEngine::numberedPlaceholders(const QString& sql)
+{
+    QString out;
+    out.reserve(sql.size() + 16);
+    int number = 0;
+    QChar quote;
+    for (const QChar c : sql) {
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            quote = c;
+        } else if (c == QLatin1Char('?')) {
+            out += QLatin1Char('$') + QString::number(++number);
+            continue;
+        }
+        out += c;
+    }
+    return out.toUtf8();
+}
+
+QList<Row> PostgresEngine::run(const QString& sql, const QVariantList& parameters, qint64* changes)
+{
+    QList<QByteArray> texts;
+    std::vector<const char*> values;
+    texts.reserve(parameters.size());
+    values.reserve(std::size_t(parameters.size()));
+    for (const QVariant& value : parameters) {
+        if (value.isNull()) {
+            values.push_back(nullptr);
+            continue;
+        }
+        texts.append(textOf(value));
+        values.push_back(texts.last().constData());
+    }
+    const QByteArray statement = numberedPlaceholders(sql);
+    PGresult* result = PQexecParams(
+        m_conn, statement.constData(), int(values.size()), nullptr, values.data(), nullptr, nullptr, 0);
+    const ExecStatusType status = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+        const QString message = QStringLiteral("A statement failed: ")
+            + QString::fromUtf8(result ? PQresultErrorMessage(result) : PQerrorMessage(m_conn)).trimmed();
+        const QByteArray state
+            = result ? QByteArray(PQresultErrorField(result, PG_DIAG_SQLSTATE)) : QByteArray();
+        PQclear(result);
+        // Serialization failure and deadlock: running the whole transaction again resolves them.
+        if (state == "40001" || state == "40P01")
+            throw RetryableStorageError(message);
+        throw HttpError(500, QStringLiteral("STORAGE_FAILURE"), message);
+    }
+    QList<Row> rows;
+    const int rowCount = PQntuples(result);
+    const int columnCount = PQnfields(result);
+    QStringList names;
+    for (int c = 0; c < columnCount; ++c)
+        names.append(QString::fromUtf8(PQfname(result, c)));
+    for (int r = 0; r < rowCount; ++r) {
+        QHash<QString, QVariant> row;
+        for (int c = 0; c < columnCount; ++c)
+            row.insert(names.at(c), valueOf(result, r, c));
+        rows.append(Row(std::move(row)));
+    }
+    if (changes)
+        *changes = QByteArray(PQcmdTuples(result)).toLongLong();
+    PQclear(result);
+    return rows;
+}
