@@ -113,7 +113,8 @@ QList<Account> AuthService::accounts() const
 
 std::optional<Account> AuthService::accountByEmail(const QString& email) const
 {
-    if (auto row = m_db.queryOne(accountColumns + QStringLiteral(" WHERE email = ?"), {email.trimmed()}))
+    if (auto row
+        = m_db.queryOne(accountColumns + QStringLiteral(" WHERE lower(email) = lower(?)"), {email.trimmed()}))
         return accountFrom(*row);
     return std::nullopt;
 }
