@@ -28,6 +28,14 @@
 namespace {
 const QString stamp = QStringLiteral("2024-05-01T12:30:00Z");
 
+QList<QUuid> freshIds(int count)
+{
+    QList<QUuid> ids;
+    for (int i = 0; i < count; ++i)
+        ids.append(QUuid::createUuid());
+    return ids;
+}
+
 // One signed-in client of the scripted server, with real store and preference files.
 struct ScriptedClient
 {
@@ -40,6 +48,13 @@ struct ScriptedClient
     std::unique_ptr<NetworkService> api;
     std::unique_ptr<BoardViewModel> workspace;
     Board board;
+
+    // Syncs write two items per step and the board was last synced at `checkpoint`.
+    void syncInChunksOfTwoFrom(qint64 checkpoint)
+    {
+        workspace->setSyncChunkItems(2);
+        preferences->set(std::optional<qint64>(checkpoint), PreferenceKeys::checkpoint(board.id));
+    }
 
     ScriptedClient()
     {
@@ -503,8 +518,7 @@ private Q_SLOTS:
         QFETCH(QString, change);
         QFETCH(bool, answerDeletes);
         ScriptedClient client;
-        client.workspace->setSyncChunkItems(2);
-        client.preferences->set(std::optional<qint64>(5), PreferenceKeys::checkpoint(client.board.id));
+        client.syncInChunksOfTwoFrom(5);
         Board local;
         local.id = QUuid::createUuid();
         local.name = QStringLiteral("Home");
@@ -514,7 +528,7 @@ private Q_SLOTS:
         Item item = client.storeItem(QStringLiteral("Mine"), true);
         item.revision = 3;
         QVERIFY(LocalDataService::updateLocalItem(item, *client.store));
-        const QList<QUuid> fresh {QUuid::createUuid(), QUuid::createUuid(), QUuid::createUuid()};
+        const QList<QUuid> fresh = freshIds(3);
         // Chunks: the first two new items, then the third with the item's deletion or new copy.
         client.answer("Team", 20,
             {client.remote(fresh[0], "One", 17), client.remote(fresh[1], "Two", 18), client.remote(fresh[2], "Three", 19)},
@@ -589,9 +603,8 @@ private Q_SLOTS:
     {
         QFETCH(bool, signOut);
         ScriptedClient client;
-        client.workspace->setSyncChunkItems(2);
-        client.preferences->set(std::optional<qint64>(5), PreferenceKeys::checkpoint(client.board.id));
-        const QList<QUuid> fresh {QUuid::createUuid(), QUuid::createUuid(), QUuid::createUuid(), QUuid::createUuid()};
+        client.syncInChunksOfTwoFrom(5);
+        const QList<QUuid> fresh = freshIds(4);
         client.answer("Team", 20,
             {client.remote(fresh[0], "One", 17), client.remote(fresh[1], "Two", 18), client.remote(fresh[2], "Three", 19),
                 client.remote(fresh[3], "Four", 20)},
@@ -630,9 +643,8 @@ private Q_SLOTS:
     {
         QFETCH(bool, restart);
         ScriptedClient client;
-        client.workspace->setSyncChunkItems(2);
-        client.preferences->set(std::optional<qint64>(5), PreferenceKeys::checkpoint(client.board.id));
-        const QList<QUuid> fresh {QUuid::createUuid(), QUuid::createUuid(), QUuid::createUuid(), QUuid::createUuid()};
+        client.syncInChunksOfTwoFrom(5);
+        const QList<QUuid> fresh = freshIds(4);
         QJsonArray newItems;
         for (const QUuid& id : fresh)
             newItems.append(client.remote(id, QStringLiteral("Item ") + uuidText(id), 10));

@@ -9,11 +9,7 @@ DevService::DevService(ServerOptions options)
     , m_server(m_router, m_stack.faults, m_stack.clock, m_stack.options.snakeCase)
 {
     Routes::addAuth(m_router, m_stack.services);
-    Routes::addBoards(m_router, m_stack.services);
-    Routes::addItems(m_router, m_stack.services);
-    Routes::addAccount(m_router, m_stack.services);
-    Routes::addSessions(m_router, m_stack.services);
-    Routes::addPublic(m_router, m_stack.services);
+    Routes::addContract(m_router, m_stack.services);
     Routes::addAdmin(m_router, m_stack.services);
 }
 

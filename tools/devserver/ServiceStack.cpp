@@ -12,3 +12,12 @@ ServiceStack::ServiceStack(ServerOptions serverOptions)
     , services {db, clock, auth, boards, items, sync, notifications, faults, releases, options}
 {
 }
+
+void Routes::addContract(Router& router, Services& services)
+{
+    addBoards(router, services);
+    addItems(router, services);
+    addAccount(router, services);
+    addSessions(router, services);
+    addPublic(router, services);
+}

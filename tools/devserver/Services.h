@@ -38,5 +38,8 @@ void addAccount(Router& router, Services& services);
 // GET /api/sessions and DELETE /api/sessions/{id}: the caller's sign-ins, and ending one of them.
 void addSessions(Router& router, Services& services);
 void addPublic(Router& router, Services& services);
+// Boards, items, account, sessions and the public documents: what every server serves, whatever
+// its sign-in.
+void addContract(Router& router, Services& services);
 void addAdmin(Router& router, Services& services);
 }

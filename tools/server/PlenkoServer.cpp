@@ -32,11 +32,7 @@ PlenkoServer::PlenkoServer(ServerConfig config)
     ServerRoutes::addSignIn(m_router, m_stack.services, m_accounts, m_config.publicBaseUrl,
         m_config.usesTls() ? QStringLiteral("https") : QStringLiteral("http"));
     Routes::addTokenExchange(m_router, m_stack.services);
-    Routes::addBoards(m_router, m_stack.services);
-    Routes::addItems(m_router, m_stack.services);
-    Routes::addAccount(m_router, m_stack.services);
-    Routes::addSessions(m_router, m_stack.services);
-    Routes::addPublic(m_router, m_stack.services);
+    Routes::addContract(m_router, m_stack.services);
     ServerRoutes::addHealth(m_router, m_stack.services);
 }
 
