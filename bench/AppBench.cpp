@@ -9,7 +9,8 @@
 //   search: a store of one board with 100,000 items, an assignee filter set, a word typed into the
 //           search field key by key; each key's time, the filter function alone over the items, and
 //           a plain substring pass over the same items (the baseline).
-// `bench_app SEARCH_ITEMS START_ITEMS...` runs other sizes.
+// `bench_app SEARCH_ITEMS START_ITEMS...` runs other sizes; `bench_app prepare DIR ITEMS` only writes
+// one start store into DIR and prints the arguments that time a start over it (for a profiler).
 #include "BenchBoards.h"
 #include "BenchClock.h"
 #include "BenchProcess.h"
@@ -388,6 +389,15 @@ int main(int argc, char** argv)
         return runStart(arguments[1], QUuid::fromString(arguments[2]), arguments[3].toInt(), arguments[4].toInt());
     if (arguments.size() == 4 && arguments[0] == QLatin1String("search"))
         return runSearch(arguments[1], QUuid::fromString(arguments[2]), arguments[3].toInt());
+    // Writes one start store and prints the arguments that time a start over it, for a profiler.
+    if (arguments.size() == 3 && arguments[0] == QLatin1String("prepare")) {
+        const QString file = QDir(arguments[1]).filePath(QStringLiteral("start.store"));
+        const int items = arguments[2].toInt();
+        const QList<Board> boards = prepareStore(file, items, items / 5);
+        std::printf("start %s %s %d %d\n", qPrintable(file), qPrintable(boards.first().id.toString()), boardCount,
+            items / 5);
+        return 0;
+    }
     // bench_app [SEARCH_ITEMS START_ITEMS...]
     QList<int> sizes {1000, 10000, 100000};
     int searchItems = 100000;

@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 // Moves report their outcome to the caller; the list shows it.
@@ -175,21 +176,25 @@ void BoardContentView::refresh()
 
     const ItemStatus status = allItemStatuses.at(static_cast<size_t>(m_mode));
     const ItemFilter filter(m_context.workspace.searchQuery(), m_assigneeFilter);
-    QList<Item> items;
+    // Sorted by reference: an item is a large record, and a long column's sort would move each one
+    // many times.
+    std::vector<const Item*> items;
+    items.reserve(size_t(board.items.size()));
     for (const Item& item : board.items) {
         if (!item.isDeleted() && item.status == status && filter.passes(item))
-            items << item;
+            items.push_back(&item);
     }
-    std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) { return a.order < b.order; });
+    std::stable_sort(items.begin(), items.end(), [](const Item* a, const Item* b) { return a->order < b->order; });
     m_liveItems.clear();
     m_archivedItems.clear();
+    m_liveItems.reserve(qsizetype(items.size()));
     m_itemIndex.clear();
-    m_itemIndex.reserve(items.size());
-    for (const Item& item : std::as_const(items)) {
-        QList<Item>& section = item.isArchived() ? m_archivedItems : m_liveItems;
+    m_itemIndex.reserve(qsizetype(items.size()));
+    for (const Item* item : items) {
+        QList<Item>& section = item->isArchived() ? m_archivedItems : m_liveItems;
         // Live items by their place, archived ones counted down from -1.
-        m_itemIndex.insert(item.id, item.isArchived() ? -section.size() - 1 : section.size());
-        section << item;
+        m_itemIndex.insert(item->id, item->isArchived() ? -section.size() - 1 : section.size());
+        section << *item;
     }
     scheduleCards();
 }

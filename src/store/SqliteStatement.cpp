@@ -130,11 +130,10 @@ std::optional<QString> SqliteStatement::optionalText(int column) const
 
 QUuid SqliteStatement::uuid(int column) const
 {
-    // Read as Latin-1 where it stands, without decoding into a QString first: a valid id is ASCII, and
-    // any other bytes are no id in either reading.
+    // Read where it stands, without decoding into a QString first: a valid id is ASCII, and any other
+    // bytes are no id in either reading.
     const auto* data = static_cast<const char*>(sqlite3_column_blob(m_statement, column));
-    const int size = sqlite3_column_bytes(m_statement, column);
-    return QUuid::fromString(QLatin1StringView(data, size));
+    return readUuidText(data, sqlite3_column_bytes(m_statement, column));
 }
 
 std::optional<QUuid> SqliteStatement::optionalUuid(int column) const

@@ -43,6 +43,7 @@ BoardViewModel::BoardViewModel(Services services, QObject* parent)
     , m_quickCaptureBoardId(m_localStore.get(PreferenceKeys::quickCaptureId()))
 {
     m_conflictCopies.load();
+    connect(&m_context, &StoreContext::saved, this, [this] { m_selectedItemsFresh = false; });
 }
 
 BoardViewModel::~BoardViewModel() = default;
@@ -74,14 +75,17 @@ void BoardViewModel::setBoards(QList<Board> boards)
 void BoardViewModel::setSelectedBoard(Board board)
 {
     // The views read the selected board's items at once.
+    bool readNow = false;
     if (!board.hasItemsLoaded()) {
         board = withStoredItems(std::move(board));
+        readNow = board.hasItemsLoaded();
         const auto held = std::find(m_boards.begin(), m_boards.end(), board);
         if (held != m_boards.end() && !held->hasItemsLoaded()) {
             held->items = board.items;
             held->storedTally = board.storedTally;
         }
     }
+    m_selectedItemsFresh = readNow;
     m_selectedBoard = std::move(board);
     m_hasSelectedBoard = true;
     Q_EMIT selectedBoardChanged();

@@ -249,6 +249,8 @@ private:
     QList<Board> m_boards;
     Board m_selectedBoard;
     bool m_hasSelectedBoard = false; // false while selectedBoard is the placeholder
+    // The selected board's items were read from the store and nothing has been saved since.
+    bool m_selectedItemsFresh = false;
     QSet<QUuid> m_highlightedBoards;
     std::optional<QUuid> m_recentlyUpdatedItemId;
     bool m_shouldHighlightRefresh = false;

@@ -55,7 +55,13 @@ void BoardViewModel::reloadWorkspaceFromStore(bool signedIn)
 
 QCoro::Task<void> BoardViewModel::selectBoard(QUuid boardId)
 {
-    const std::optional<Board> board = reloadBoardItems(boardId);
+    // Items read since the last save are the store's: reading them again (20,000 on a large board)
+    // would only cost time, at start above all, where the load has just read them.
+    const std::optional<Board> board
+        = boardId == m_selectedBoard.id && m_selectedItemsFresh && !m_context.hasChanges()
+            && m_boards.contains(m_selectedBoard)
+        ? std::optional(m_selectedBoard)
+        : reloadBoardItems(boardId);
     if (!board)
         co_return;
     setSelectedBoard(*board);

@@ -245,6 +245,35 @@ private Q_SLOTS:
         QCOMPARE(QByteArray(buffer, uuidTextLength + 1), text.toLatin1() + '#');
         QCOMPARE(uuidFromText(text), std::optional(id));
         QCOMPARE(uuidFromText(text.toLower()), std::optional(id));
+        QCOMPARE(readUuidText(text.toLatin1().constData(), text.size()), id);
+        QCOMPARE(readUuidText(text.toLower().toLatin1().constData(), text.size()), id);
+    }
+
+    // The fast reading of stored ids must agree with Qt's on every text, ids or not.
+    void uuidReadingAgreesWithQt_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::newRow("upper case") << QByteArray("E621E1F8-C36C-495A-93FC-0C247A3E6E5F");
+        QTest::newRow("lower case") << QByteArray("e621e1f8-c36c-495a-93fc-0c247a3e6e5f");
+        QTest::newRow("mixed case") << QByteArray("e621E1f8-C36c-495A-93fC-0c247A3e6E5f");
+        QTest::newRow("braces") << QByteArray("{e621e1f8-c36c-495a-93fc-0c247a3e6e5f}");
+        QTest::newRow("letter past F") << QByteArray("G621E1F8-C36C-495A-93FC-0C247A3E6E5F");
+        QTest::newRow("bad digit last") << QByteArray("E621E1F8-C36C-495A-93FC-0C247A3E6E5Z");
+        QTest::newRow("digit neighbours in ASCII") << QByteArray("/:@`GgE1F8-C36C-495A-93FC-0C247A3E6E5F");
+        QTest::newRow("hyphen moved") << QByteArray("E621E1F-8C36C-495A-93FC-0C247A3E6E5F");
+        QTest::newRow("space for a hyphen") << QByteArray("E621E1F8 C36C-495A-93FC-0C247A3E6E5F");
+        QTest::newRow("one short") << QByteArray("E621E1F8-C36C-495A-93FC-0C247A3E6E5");
+        QTest::newRow("one long") << QByteArray("E621E1F8-C36C-495A-93FC-0C247A3E6E5FF");
+        QTest::newRow("no hyphens") << QByteArray("E621E1F8C36C495A93FC0C247A3E6E5F");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("high bytes") << QByteArray("\xe9\xe9\xe9\xe9\xe9\xe9\xe9\xe9-C36C-495A-93FC-0C247A3E6E5F");
+        QTest::newRow("nul inside") << QByteArray("E621E1F8-C36C-495A-93FC-0C247A3E\0E5F", 36);
+    }
+
+    void uuidReadingAgreesWithQt()
+    {
+        QFETCH(QByteArray, text);
+        QCOMPARE(readUuidText(text.constData(), text.size()), QUuid::fromString(QLatin1StringView(text)));
     }
 };
 

@@ -55,7 +55,6 @@ QScrollArea* scrollingPage(QWidget* content, QWidget* parent)
     scroll->setWidget(content);
     scroll->viewport()->setAutoFillBackground(false);
     content->setAutoFillBackground(false);
-    scroll->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
     return scroll;
 }
 }
