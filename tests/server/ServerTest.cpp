@@ -5,8 +5,9 @@
 // server processes on one database. With PLENKO_TEST_DATABASE=postgresql (a second ctest entry)
 // the same tests run on PostgreSQL, in a private cluster the test makes and removes.
 #include "Database.h"
-#include "ServerProcess.h"
 #include "support/PostgresCluster.h"
+#include "support/ServerAccounts.h"
+#include "support/ServerProcess.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -28,6 +29,8 @@
 
 namespace {
 
+using namespace ServerAccounts;
+
 // Set while the tests run on PostgreSQL.
 PostgresCluster* cluster = nullptr;
 
@@ -43,9 +46,6 @@ QString newDatabase()
     return uri;
 }
 
-const QByteArray formType = QByteArrayLiteral("application/x-www-form-urlencoded");
-const QString nonce = QStringLiteral("5A69788796A5B4C3D2E1F00F1E2D3C4B");
-
 QString config(const QString& signUp, const QString& more = {}, const QString& database = newDatabase())
 {
     return QStringLiteral("[server]\naddress=127.0.0.1\nport=0\n[database]\npath=%3\n"
@@ -53,49 +53,9 @@ QString config(const QString& signUp, const QString& more = {}, const QString& d
         .arg(signUp, more, database);
 }
 
-QByteArray form(const QList<QPair<QString, QString>>& fields)
-{
-    QByteArray body;
-    for (const auto& [name, value] : fields) {
-        if (!body.isEmpty())
-            body += '&';
-        body += QUrl::toPercentEncoding(name) + '=' + QUrl::toPercentEncoding(value);
-    }
-    return body;
-}
-
 QJsonObject json(const ServerProcess::Reply& reply)
 {
     return QJsonDocument::fromJson(reply.body).object();
-}
-
-// The one-time token of a redirect to plenko://auth/callback, or empty for any other answer.
-QString callbackToken(const ServerProcess::Reply& reply)
-{
-    const QUrl callback(QString::fromUtf8(reply.header("Location")));
-    if (reply.status != 302 || callback.scheme() != QLatin1String("plenko")
-        || callback.host() != QLatin1String("auth") || callback.path() != QLatin1String("/callback"))
-        return {};
-    return QUrlQuery(callback).queryItemValue(QStringLiteral("ott"), QUrl::FullyDecoded);
-}
-
-bool startSignIn(ServerProcess& server)
-{
-    const ServerProcess::Reply start = server.get(QStringLiteral("/auth/google/start?deviceNonce=") + nonce);
-    const QUrl loginUrl(json(start).value(QStringLiteral("loginUrl")).toString());
-    if (start.status != 200 || loginUrl.path() != QLatin1String("/auth/google/page"))
-        return false;
-    const ServerProcess::Reply page = server.get(loginUrl.path() + QLatin1Char('?') + loginUrl.query());
-    return page.status == 200 && page.body.contains("type=\"password\"");
-}
-
-ServerProcess::Reply signUp(ServerProcess& server, const QString& email, const QString& password)
-{
-    return server.post(QStringLiteral("/auth/google/signup"),
-        form({{QStringLiteral("deviceNonce"), nonce}, {QStringLiteral("email"), email},
-            {QStringLiteral("displayName"), QStringLiteral("Ann Lee")},
-            {QStringLiteral("password"), password}}),
-        formType);
 }
 
 ServerProcess::Reply signIn(ServerProcess& server, const QString& email, const QString& password,
@@ -182,17 +142,6 @@ QString emailAfterLogin(ServerProcess& server, const QString& ott)
         .value(QStringLiteral("user"))
         .toObject()
         .value(QStringLiteral("email"))
-        .toString();
-}
-
-QString accessToken(ServerProcess& server, const QString& ott)
-{
-    return json(
-        server.post(QStringLiteral("/auth/login"),
-            QJsonDocument(QJsonObject {{QStringLiteral("deviceNonce"), nonce}, {QStringLiteral("ott"), ott}})
-                .toJson(QJsonDocument::Compact),
-            QByteArrayLiteral("application/json")))
-        .value(QStringLiteral("accessToken"))
         .toString();
 }
 
