@@ -109,6 +109,22 @@ QString sharedBoard(ServerProcess& server, const Account& owner, const Account& 
     return joined.status == 200 ? boardId : QString();
 }
 
+// Cluster-wide counters that say where PostgreSQL's time goes: WAL flushes to disk and committed
+// transactions. An idle backend publishes its statistics up to 10 seconds after its last
+// transaction, so they are read after a pause outside the timed load.
+struct PostgresCounters
+{
+    double walSyncs = 0;
+    double commits = 0;
+
+    static PostgresCounters read(PostgresCluster& cluster)
+    {
+        QTest::qWait(11000);
+        return {cluster.queryValue(QStringLiteral("SELECT wal_sync FROM pg_stat_wal")).toDouble(),
+            cluster.queryValue(QStringLiteral("SELECT sum(xact_commit) FROM pg_stat_database")).toDouble()};
+    }
+};
+
 double cpuOf(const std::vector<std::unique_ptr<ServerProcess>>& servers)
 {
     double total = 0;
@@ -173,6 +189,7 @@ bool runSetup(const Setup& setup, const Options& options, PostgresCluster* clust
         return std::ranges::all_of(clients, [](const auto& client) { return client->done(); });
     };
 
+    const PostgresCounters countersBefore = setup.postgresql ? PostgresCounters::read(*cluster) : PostgresCounters {};
     const double serverCpuBefore = cpuOf(servers);
     const double databaseCpuBefore
         = setup.postgresql ? processCpuSeconds(cluster->serverProcessId(), true) : 0.0;
@@ -205,8 +222,14 @@ bool runSetup(const Setup& setup, const Options& options, PostgresCluster* clust
           << QString::number(serverCpu, 'f', 1) << " s";
     if (setup.postgresql)
         out() << ", PostgreSQL " << QString::number(databaseCpu, 'f', 1) << " s";
-    out() << ", the bench's clients " << QString::number(benchCpu, 'f', 1) << " s (of "
+ out() << ", the bench's clients " << QString::number(benchCpu, 'f', 1) << " s (of "
           << QString::number(wallSeconds, 'f', 1) << " s wall on this machine's cores)\n";
+    if (setup.postgresql) {
+        const PostgresCounters after = PostgresCounters::read(*cluster);
+        out() << "PostgreSQL during the load: " << after.commits - countersBefore.commits
+              << " transactions committed, " << after.walSyncs - countersBefore.walSyncs
+              << " WAL flushes to disk\n";
+    }
 
     for (const auto& client : clients)
         client->catchUp();
@@ -265,7 +288,9 @@ int main(int argc, char** argv)
         QStringLiteral("120"));
     const QCommandLineOption onlyOption(QStringLiteral("only"),
         QStringLiteral("Run one configuration: sqlite, postgresql or two-postgresql."), QStringLiteral("name"));
-    parser.addOptions({clientsOption, requestsOption, secondsOption, onlyOption});
+    const QCommandLineOption noFsyncOption(QStringLiteral("postgresql-no-fsync"),
+        QStringLiteral("Run PostgreSQL without fsync, as the tests do: shows what its commits' flushes cost."));
+    parser.addOptions({clientsOption, requestsOption, secondsOption, onlyOption, noFsyncOption});
     parser.process(app);
     Options options;
     options.clients = parser.value(clientsOption).toInt();
@@ -294,8 +319,9 @@ int main(int argc, char** argv)
             continue;
         if (setup.postgresql && !cluster) {
             cluster = std::make_unique<PostgresCluster>();
-            // Written to disk as a production cluster is, so it pays for its commits as SQLite does.
-            cluster->setDurable(true);
+            // Written to disk as a production cluster is, so it pays for its commits as SQLite does
+            // (WAL, synchronous=FULL).
+            cluster->setDurable(!parser.isSet(noFsyncOption));
             if (!cluster->start()) {
                 std::fprintf(stderr, "bench_server: %s\n", qPrintable(cluster->errorString()));
                 return 1;

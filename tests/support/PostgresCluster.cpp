@@ -110,6 +110,26 @@ qint64 PostgresCluster::serverProcessId() const
     return file.readLine().trimmed().toLongLong();
 }
 
+QString PostgresCluster::queryValue(const QString& sql)
+{
+    const QByteArray admin
+        = QStringLiteral("postgresql://postgres@127.0.0.1:%1/postgres").arg(m_port).toUtf8();
+    PGconn* connection = PQconnectdb(admin.constData());
+    QString value;
+    if (PQstatus(connection) == CONNECTION_OK) {
+        PGresult* result = PQexec(connection, sql.toUtf8().constData());
+        if (PQresultStatus(result) == PGRES_TUPLES_OK && PQntuples(result) > 0)
+            value = QString::fromUtf8(PQgetvalue(result, 0, 0));
+        else
+            m_error = QString::fromUtf8(PQresultErrorMessage(result)).trimmed();
+        PQclear(result);
+    } else {
+        m_error = QString::fromUtf8(PQerrorMessage(connection)).trimmed();
+    }
+    PQfinish(connection);
+    return value;
+}
+
 QString PostgresCluster::createDatabase()
 {
     const QString name = QStringLiteral("plenko_%1").arg(++m_databases);

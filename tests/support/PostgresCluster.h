@@ -24,6 +24,9 @@ public:
     // Creates an empty database and returns its postgresql:// URI; empty on failure.
     QString createDatabase();
     quint16 port() const { return m_port; }
+    // The first value of a query run on the cluster's "postgres" database (its statistics views);
+    // empty on failure.
+    QString queryValue(const QString& sql);
     // The cluster's main process (its postmaster.pid); 0 when it is not running.
     qint64 serverProcessId() const;
 
