@@ -94,18 +94,19 @@ std::optional<Account> signUp(ServerProcess& server, int number)
 // A board of the owner's that the member joins with an invitation code; empty on failure.
 QString sharedBoard(ServerProcess& server, const Account& owner, const Account& member, int number)
 {
-    const QString boardId = json(server.post(QStringLiteral("/api/boards"),
-                                     compact({{QStringLiteral("name"), QStringLiteral("Load %1").arg(number)}}),
-                                     QByteArrayLiteral("application/json"), owner.token))
-                                .value(QStringLiteral("id"))
-                                .toString();
+    const QString boardId
+        = json(server.post(QStringLiteral("/api/boards"),
+                   compact({{QStringLiteral("name"), QStringLiteral("Load %1").arg(number)}}),
+                   QByteArrayLiteral("application/json"), owner.token))
+              .value(QStringLiteral("id"))
+              .toString();
     const QString code = json(server.post(QStringLiteral("/api/boards/%1/invitations").arg(boardId), {},
                                   QByteArrayLiteral("application/json"), owner.token))
                              .value(QStringLiteral("code"))
                              .toString();
     const ServerProcess::Reply joined = server.send("PATCH",
-        QStringLiteral("/api/boards/invitations?code=") + QString::fromLatin1(QUrl::toPercentEncoding(code)), {},
-        {}, member.token);
+        QStringLiteral("/api/boards/invitations?code=") + QString::fromLatin1(QUrl::toPercentEncoding(code)),
+        {}, {}, member.token);
     return joined.status == 200 ? boardId : QString();
 }
 
@@ -183,13 +184,15 @@ bool runSetup(const Setup& setup, const Options& options, PostgresCluster* clust
     for (int c = 0; c < options.clients; ++c) {
         const int account = c % options.accounts;
         clients.push_back(std::make_unique<ServerLoadClient>(c, servers[size_t(c) % servers.size()]->port(),
-            accounts[size_t(account)].token, accounts[size_t(account)].userId, boards.at(account / 2), stats));
+            accounts[size_t(account)].token, accounts[size_t(account)].userId, boards.at(account / 2),
+            stats));
     }
     auto allDone = [&clients] {
         return std::ranges::all_of(clients, [](const auto& client) { return client->done(); });
     };
 
-    const PostgresCounters countersBefore = setup.postgresql ? PostgresCounters::read(*cluster) : PostgresCounters {};
+    const PostgresCounters countersBefore
+        = setup.postgresql ? PostgresCounters::read(*cluster) : PostgresCounters {};
     const double serverCpuBefore = cpuOf(servers);
     const double databaseCpuBefore
         = setup.postgresql ? processCpuSeconds(cluster->serverProcessId(), true) : 0.0;
@@ -222,7 +225,7 @@ bool runSetup(const Setup& setup, const Options& options, PostgresCluster* clust
           << QString::number(serverCpu, 'f', 1) << " s";
     if (setup.postgresql)
         out() << ", PostgreSQL " << QString::number(databaseCpu, 'f', 1) << " s";
- out() << ", the bench's clients " << QString::number(benchCpu, 'f', 1) << " s (of "
+    out() << ", the bench's clients " << QString::number(benchCpu, 'f', 1) << " s (of "
           << QString::number(wallSeconds, 'f', 1) << " s wall on this machine's cores)\n";
     if (setup.postgresql) {
         const PostgresCounters after = PostgresCounters::read(*cluster);
@@ -246,9 +249,10 @@ bool runSetup(const Setup& setup, const Options& options, PostgresCluster* clust
             if (client->boardId == boards.at(b))
                 members.push_back(client.get());
         }
-        const ServerProcess::Reply full = servers.back()->post(QStringLiteral("/api/boards/%1/sync").arg(boards.at(b)),
-            QByteArrayLiteral("{\"checkpoint\": 0, \"items\": []}"), QByteArrayLiteral("application/json"),
-            accounts[size_t(2 * b)].token);
+        const ServerProcess::Reply full
+            = servers.back()->post(QStringLiteral("/api/boards/%1/sync").arg(boards.at(b)),
+                QByteArrayLiteral("{\"checkpoint\": 0, \"items\": []}"),
+                QByteArrayLiteral("application/json"), accounts[size_t(2 * b)].token);
         if (full.status != 200) {
             out() << "the full sync of board " << b << " answered " << full.status << '\n';
             return false;
@@ -261,11 +265,12 @@ bool runSetup(const Setup& setup, const Options& options, PostgresCluster* clust
         consistent = consistent && check.problems.isEmpty();
     }
     out() << "Consistency: " << boards.size() << " boards, " << writes << " acknowledged writes, " << items
-          << " items: " << (consistent ? "every acknowledged write present as last written, revisions 1..n per "
-                                         "board without gaps or repeats, no item twice, each client's "
-                                         "revisions and checkpoints only grew, its incremental syncs add up "
-                                         "to the board"
-                                       : "FAILED")
+          << " items: "
+          << (consistent ? "every acknowledged write present as last written, revisions 1..n per "
+                           "board without gaps or repeats, no item twice, each client's "
+                           "revisions and checkpoints only grew, its incremental syncs add up "
+                           "to the board"
+                         : "FAILED")
           << '\n';
     out().flush();
     return consistent;
@@ -279,17 +284,19 @@ int main(int argc, char** argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("plenko-server under load on 127.0.0.1"));
     parser.addHelpOption();
-    const QCommandLineOption clientsOption(QStringLiteral("clients"), QStringLiteral("Simulated clients (200)."),
-        QStringLiteral("n"), QStringLiteral("200"));
+    const QCommandLineOption clientsOption(QStringLiteral("clients"),
+        QStringLiteral("Simulated clients (200)."), QStringLiteral("n"), QStringLiteral("200"));
     const QCommandLineOption requestsOption(QStringLiteral("requests"),
         QStringLiteral("Requests each client makes (30)."), QStringLiteral("n"), QStringLiteral("30"));
     const QCommandLineOption secondsOption(QStringLiteral("seconds"),
         QStringLiteral("Longest load phase; clients start no request after it (120)."), QStringLiteral("s"),
         QStringLiteral("120"));
     const QCommandLineOption onlyOption(QStringLiteral("only"),
-        QStringLiteral("Run one configuration: sqlite, postgresql or two-postgresql."), QStringLiteral("name"));
+        QStringLiteral("Run one configuration: sqlite, postgresql or two-postgresql."),
+        QStringLiteral("name"));
     const QCommandLineOption noFsyncOption(QStringLiteral("postgresql-no-fsync"),
-        QStringLiteral("Run PostgreSQL without fsync, as the tests do: shows what its commits' flushes cost."));
+        QStringLiteral(
+            "Run PostgreSQL without fsync, as the tests do: shows what its commits' flushes cost."));
     parser.addOptions({clientsOption, requestsOption, secondsOption, onlyOption, noFsyncOption});
     parser.process(app);
     Options options;
@@ -297,7 +304,8 @@ int main(int argc, char** argv)
     options.requestsEach = parser.value(requestsOption).toInt();
     options.seconds = parser.value(secondsOption).toInt();
     if (options.clients < options.accounts || options.requestsEach < 1 || options.seconds < 1) {
-        std::fprintf(stderr, "bench_server: --clients must be at least 20, --requests and --seconds at least 1\n");
+        std::fprintf(
+            stderr, "bench_server: --clients must be at least 20, --requests and --seconds at least 1\n");
         return 2;
     }
     qputenv("PLENKO_SERVER", PLENKO_SERVER_BINARY);
@@ -305,10 +313,12 @@ int main(int argc, char** argv)
     const QList<QPair<QString, Setup>> setups {
         {QStringLiteral("sqlite"), {QStringLiteral("One server process, SQLite"), false, 1}},
         {QStringLiteral("postgresql"), {QStringLiteral("One server process, PostgreSQL"), true, 1}},
-        {QStringLiteral("two-postgresql"), {QStringLiteral("Two server processes, one PostgreSQL database"), true, 2}},
+        {QStringLiteral("two-postgresql"),
+            {QStringLiteral("Two server processes, one PostgreSQL database"), true, 2}},
     };
     const QString only = parser.value(onlyOption);
-    if (!only.isEmpty() && std::ranges::none_of(setups, [&only](const auto& setup) { return setup.first == only; })) {
+    if (!only.isEmpty()
+        && std::ranges::none_of(setups, [&only](const auto& setup) { return setup.first == only; })) {
         std::fprintf(stderr, "bench_server: unknown configuration %s\n", qPrintable(only));
         return 2;
     }

@@ -16,7 +16,8 @@ BoardCheck checkBoard(const QJsonObject& fullSync, const std::vector<const Serve
         const QString id = value[QStringLiteral("id")].toString();
         if (stored.contains(id))
             check.problems.append(QStringLiteral("item %1 came twice in the full sync").arg(id));
-        stored.insert(id, {value[QStringLiteral("revision")].toInteger(), value[QStringLiteral("content")].toString()});
+        stored.insert(
+            id, {value[QStringLiteral("revision")].toInteger(), value[QStringLiteral("content")].toString()});
     }
     check.items = int(stored.size());
     if (!fullSync.value(QStringLiteral("modifiedItems")).toArray().isEmpty())
@@ -31,7 +32,9 @@ BoardCheck checkBoard(const QJsonObject& fullSync, const std::vector<const Serve
             if (revisions.contains(ack.revision))
                 check.problems.append(QStringLiteral("revision %1 was acknowledged twice").arg(ack.revision));
             if (ack.revision < 1 || ack.revision > check.latestCheckpoint)
-                check.problems.append(QStringLiteral("revision %1 outside 1..%2").arg(ack.revision).arg(check.latestCheckpoint));
+                check.problems.append(QStringLiteral("revision %1 outside 1..%2")
+                                          .arg(ack.revision)
+                                          .arg(check.latestCheckpoint));
             revisions.insert(ack.revision);
             lastAck.insert(ack.itemId, ack);
             ++check.acknowledgedWrites;
@@ -43,11 +46,12 @@ BoardCheck checkBoard(const QJsonObject& fullSync, const std::vector<const Serve
     // without an answer may have taken one more.
     const qint64 taken = check.latestCheckpoint - qint64(revisions.size());
     if (taken < 0 || taken > unanswered)
-        check.problems.append(QStringLiteral("%1 distinct acknowledged revisions but the board's checkpoint is %2 "
-                                             "(%3 writes without an answer)")
-                                  .arg(revisions.size())
-                                  .arg(check.latestCheckpoint)
-                                  .arg(unanswered));
+        check.problems.append(
+            QStringLiteral("%1 distinct acknowledged revisions but the board's checkpoint is %2 "
+                           "(%3 writes without an answer)")
+                .arg(revisions.size())
+                .arg(check.latestCheckpoint)
+                .arg(unanswered));
 
     for (auto it = lastAck.cbegin(); it != lastAck.cend(); ++it) {
         if (uncertain.contains(it.key()))
@@ -55,7 +59,8 @@ BoardCheck checkBoard(const QJsonObject& fullSync, const std::vector<const Serve
         if (!stored.contains(it.key()))
             check.problems.append(QStringLiteral("acknowledged item %1 is missing").arg(it.key()));
         else if (stored.value(it.key()) != qMakePair(it.value().revision, it.value().content))
-            check.problems.append(QStringLiteral("item %1 is not as its last acknowledged write left it").arg(it.key()));
+            check.problems.append(
+                QStringLiteral("item %1 is not as its last acknowledged write left it").arg(it.key()));
     }
     for (auto it = stored.cbegin(); it != stored.cend(); ++it) {
         if (!lastAck.contains(it.key()) && !uncertain.contains(it.key()))
@@ -64,14 +69,16 @@ BoardCheck checkBoard(const QJsonObject& fullSync, const std::vector<const Serve
 
     for (const ServerLoadClient* client : clients) {
         if (client->seen.size() != stored.size())
-            check.problems.append(QStringLiteral("a client's incremental syncs saw %1 items, the board has %2")
-                                      .arg(client->seen.size())
-                                      .arg(stored.size()));
+            check.problems.append(
+                QStringLiteral("a client's incremental syncs saw %1 items, the board has %2")
+                    .arg(client->seen.size())
+                    .arg(stored.size()));
         for (auto it = stored.cbegin(); it != stored.cend(); ++it) {
             if (client->seen.value(it.key()) != it.value().first) {
-                check.problems.append(QStringLiteral("a client's incremental syncs missed revision %1 of item %2")
-                                          .arg(it.value().first)
-                                          .arg(it.key()));
+                check.problems.append(
+                    QStringLiteral("a client's incremental syncs missed revision %1 of item %2")
+                        .arg(it.value().first)
+                        .arg(it.key()));
                 break;
             }
         }

@@ -56,7 +56,8 @@ void ServerLoadClient::next()
     else if (roll < 85)
         itemWrite();
     else
-        send(ServerLoadStats::Notifications, "GET", QStringLiteral("/api/notifications?readOnly=true"), {},
+        send(
+            ServerLoadStats::Notifications, "GET", QStringLiteral("/api/notifications?readOnly=true"), {},
             [this](const QJsonObject&) { next(); }, [this](int) { next(); });
 }
 
@@ -76,24 +77,25 @@ void ServerLoadClient::pendingItemSync()
         {QStringLiteral("createdBy"), m_userId}, {QStringLiteral("order"), m_written},
         {QStringLiteral("createdAt"), timestamp}, {QStringLiteral("updatedAt"), timestamp},
         {QStringLiteral("revision"), m_own.value(itemId, 0)}};
-    sync(ServerLoadStats::SyncWithItem, QJsonArray {item}, [this, itemId, content](const QJsonObject* answer) {
-        if (answer) {
-            bool returned = false;
-            for (const QString& key : {QStringLiteral("newItems"), QStringLiteral("modifiedItems")}) {
-                for (const QJsonValue& value : answer->value(key).toArray()) {
-                    if (value[QStringLiteral("id")].toString() != itemId)
-                        continue;
-                    returned = true;
-                    if (value[QStringLiteral("content")].toString() != content)
-                        violated(QStringLiteral("a sync returned another text for its pending item"));
-                    acknowledge(itemId, value[QStringLiteral("revision")].toInteger(), content);
+    sync(
+        ServerLoadStats::SyncWithItem, QJsonArray {item}, [this, itemId, content](const QJsonObject* answer) {
+            if (answer) {
+                bool returned = false;
+                for (const QString& key : {QStringLiteral("newItems"), QStringLiteral("modifiedItems")}) {
+                    for (const QJsonValue& value : answer->value(key).toArray()) {
+                        if (value[QStringLiteral("id")].toString() != itemId)
+                            continue;
+                        returned = true;
+                        if (value[QStringLiteral("content")].toString() != content)
+                            violated(QStringLiteral("a sync returned another text for its pending item"));
+                        acknowledge(itemId, value[QStringLiteral("revision")].toInteger(), content);
+                    }
                 }
+                if (!returned)
+                    violated(QStringLiteral("a sync did not return its pending item"));
             }
-            if (!returned)
-                violated(QStringLiteral("a sync did not return its pending item"));
-        }
-        next();
-    });
+            next();
+        });
 }
 
 void ServerLoadClient::itemWrite()
@@ -103,11 +105,13 @@ void ServerLoadClient::itemWrite()
                                     : m_ownIds.at(qsizetype(m_random.bounded(quint32(m_ownIds.size()))));
     const QString content = newContent();
     const QJsonObject body = creating
-        ? QJsonObject {{QStringLiteral("content"), content}, {QStringLiteral("status"), QStringLiteral("TODO")},
-              {QStringLiteral("order"), m_written}, {QStringLiteral("createdAt"), timestamp},
-              {QStringLiteral("boardId"), boardId}}
-        : QJsonObject {{QStringLiteral("revision"), m_own.value(itemId)}, {QStringLiteral("content"), content}};
-    send(creating ? ServerLoadStats::ItemCreate : ServerLoadStats::ItemEdit, creating ? "POST" : "PATCH",
+        ? QJsonObject {{QStringLiteral("content"), content},
+            {QStringLiteral("status"), QStringLiteral("TODO")}, {QStringLiteral("order"), m_written},
+            {QStringLiteral("createdAt"), timestamp}, {QStringLiteral("boardId"), boardId}}
+        : QJsonObject {
+            {QStringLiteral("revision"), m_own.value(itemId)}, {QStringLiteral("content"), content}};
+    send(
+        creating ? ServerLoadStats::ItemCreate : ServerLoadStats::ItemEdit, creating ? "POST" : "PATCH",
         QStringLiteral("/api/boards/%1/items/%2").arg(boardId, itemId), body,
         [this, itemId, content](const QJsonObject& answer) {
             if (answer.value(QStringLiteral("id")).toString() != itemId)
@@ -144,12 +148,13 @@ void ServerLoadClient::lostTrack(const QString& itemId)
     m_ownIds.removeOne(itemId);
 }
 
-void ServerLoadClient::sync(ServerLoadStats::Kind kind, const QJsonArray& items,
-    const std::function<void(const QJsonObject*)>& then)
+void ServerLoadClient::sync(
+    ServerLoadStats::Kind kind, const QJsonArray& items, const std::function<void(const QJsonObject*)>& then)
 {
     const qint64 from = m_checkpoint;
     const QString pending = items.isEmpty() ? QString() : items.first()[QStringLiteral("id")].toString();
-    send(kind, "POST", QStringLiteral("/api/boards/%1/sync").arg(boardId),
+    send(
+        kind, "POST", QStringLiteral("/api/boards/%1/sync").arg(boardId),
         QJsonObject {{QStringLiteral("checkpoint"), from}, {QStringLiteral("items"), items}},
         [this, from, then](const QJsonObject& answer) {
             const qint64 latest = answer.value(QStringLiteral("latestCheckpoint")).toInteger(-1);
@@ -161,7 +166,10 @@ void ServerLoadClient::sync(ServerLoadStats::Kind kind, const QJsonArray& items,
                 for (const QJsonValue& value : answer.value(key).toArray()) {
                     const qint64 revision = value[QStringLiteral("revision")].toInteger();
                     if (revision <= from || revision > latest)
-                        violated(QStringLiteral("item revision %1 outside (%2, %3]").arg(revision).arg(from).arg(latest));
+                        violated(QStringLiteral("item revision %1 outside (%2, %3]")
+                                     .arg(revision)
+                                     .arg(from)
+                                     .arg(latest));
                     seen.insert(value[QStringLiteral("id")].toString(), revision);
                 }
             }
@@ -190,16 +198,17 @@ void ServerLoadClient::send(ServerLoadStats::Kind kind, const QByteArray& method
     QElapsedTimer timer;
     timer.start();
     QNetworkReply* reply = m_network.sendCustomRequest(request, method, payload);
-    QObject::connect(reply, &QNetworkReply::finished, &m_network, [this, reply, kind, timer, then, otherwise] {
-        reply->deleteLater();
-        const double ms = double(timer.nsecsElapsed()) / 1e6;
-        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        m_stats.record(kind, status, ms);
-        if (status == 200)
-            then(QJsonDocument::fromJson(reply->readAll()).object());
-        else
-            otherwise(status);
-    });
+    QObject::connect(
+        reply, &QNetworkReply::finished, &m_network, [this, reply, kind, timer, then, otherwise] {
+            reply->deleteLater();
+            const double ms = double(timer.nsecsElapsed()) / 1e6;
+            const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+            m_stats.record(kind, status, ms);
+            if (status == 200)
+                then(QJsonDocument::fromJson(reply->readAll()).object());
+            else
+                otherwise(status);
+        });
 }
 
 void ServerLoadClient::violated(const QString& what)

@@ -29,7 +29,8 @@ public:
         QString content;
     };
 
-    ServerLoadClient(int number, quint16 port, QString token, QString userId, QString board, ServerLoadStats& stats);
+    ServerLoadClient(
+        int number, quint16 port, QString token, QString userId, QString board, ServerLoadStats& stats);
 
     // Makes this many requests, one after another, or fewer when the deadline passes first.
     void run(int requests, const QElapsedTimer& clock, qint64 deadlineMs);
@@ -57,8 +58,9 @@ private:
     void sync(ServerLoadStats::Kind kind, const QJsonArray& items,
         const std::function<void(const QJsonObject*)>& then);
     // Sends one request and times it; then() runs on a 200 answer, otherwise() on any other.
-    void send(ServerLoadStats::Kind kind, const QByteArray& method, const QString& path, const QJsonObject& body,
-        const std::function<void(const QJsonObject&)>& then, const std::function<void(int status)>& otherwise);
+    void send(ServerLoadStats::Kind kind, const QByteArray& method, const QString& path,
+        const QJsonObject& body, const std::function<void(const QJsonObject&)>& then,
+        const std::function<void(int status)>& otherwise);
     void acknowledge(const QString& itemId, qint64 revision, const QString& content);
     // A write that got no answer: the item is left alone from now on.
     void lostTrack(const QString& itemId);

@@ -4,11 +4,13 @@
 // config file's errors, the database's schema version, and many concurrent writes through two
 // server processes on one database. With PLENKO_TEST_DATABASE=postgresql (a second ctest entry)
 // the same tests run on PostgreSQL, in a private cluster the test makes and removes.
+#include "Clock.h"
 #include "Database.h"
 #include "support/PostgresCluster.h"
 #include "support/ServerAccounts.h"
 #include "support/ServerProcess.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -419,9 +421,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("limits");
         QTest::addColumn<bool>("sameAccount");
         QTest::newRow("per account")
-            << "[signIn]\nmaxFailuresPerAccount=3\nmaxFailuresPerAddress=100\nfailureWindowSeconds=600\n" << true;
+            << "[signIn]\nmaxFailuresPerAccount=3\nmaxFailuresPerAddress=100\nfailureWindowSeconds=600\n"
+            << true;
         QTest::newRow("per address")
-            << "[signIn]\nmaxFailuresPerAccount=100\nmaxFailuresPerAddress=3\nfailureWindowSeconds=600\n" << false;
+            << "[signIn]\nmaxFailuresPerAccount=100\nmaxFailuresPerAddress=3\nfailureWindowSeconds=600\n"
+            << false;
     }
 
     void failedSignInsAreLimited()
@@ -451,7 +455,8 @@ private Q_SLOTS:
         // take a few seconds on a busy machine).
         bool isNumber = false;
         const int retryAfter = blocked.header("Retry-After").toInt(&isNumber);
-        QVERIFY2(isNumber && retryAfter > 540 && retryAfter <= 600, blocked.header("Retry-After").constData());
+        QVERIFY2(
+            isNumber && retryAfter > 540 && retryAfter <= 600, blocked.header("Retry-After").constData());
         // A limit on one account leaves the others alone; a limit on the address blocks them all.
         QCOMPARE(signIn(server, QStringLiteral("bob@example.com"), QStringLiteral("battery staple")).status,
             sameAccount ? 302 : 429);
@@ -613,6 +618,65 @@ private Q_SLOTS:
         QCOMPARE(unknown.exitCode, 2);
         QVERIFY2(unknown.err.contains(QStringLiteral("no account has the e-mail nobody@example.com")),
             qPrintable(unknown.err));
+    }
+
+    void sessionsEndAtTheirMaximumAge_data()
+    {
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<int>("ageDays");
+        QTest::addColumn<bool>("throughRefresh");
+        QTest::addColumn<bool>("ended");
+        QTest::newRow("default 90 days, 89 days old") << "" << 89 << false << false;
+        QTest::newRow("default 90 days, 91 days old, access token") << "" << 91 << false << true;
+        QTest::newRow("default 90 days, 91 days old, refresh token") << "" << 91 << true << true;
+        QTest::newRow("7 days, 8 days old") << "[sessions]\nmaxAgeDays=7\n" << 8 << true << true;
+        QTest::newRow("no limit, 3650 days old") << "[sessions]\nmaxAgeDays=0\n" << 3650 << true << false;
+    }
+
+    void sessionsEndAtTheirMaximumAge()
+    {
+        QFETCH(QString, settings);
+        QFETCH(int, ageDays);
+        QFETCH(bool, throughRefresh);
+        QFETCH(bool, ended);
+        const QString database = newDatabase();
+        ServerProcess server(config(QStringLiteral("open"), settings, database));
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        QVERIFY(startSignIn(server));
+        QCOMPARE(
+            signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse")).status, 302);
+        const Tokens tokens = signedIn(
+            server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"), "Laptop/1.0");
+        QVERIFY(!tokens.access.isEmpty());
+        {
+            Database db;
+            const std::optional<QString> opened = db.open(cluster ? database : server.databasePath());
+            QVERIFY2(!opened, qPrintable(opened.value_or(QString())));
+            QCOMPARE(db.execute(QStringLiteral("UPDATE session_details SET created_at = ?"),
+                         {Clock::iso(QDateTime::currentDateTimeUtc().addDays(-ageDays))}),
+                1);
+        }
+
+        // Whichever token comes first finds the session too old and ends it, the other one with it.
+        int refreshed = 0;
+        ServerProcess::Reply me;
+        if (throughRefresh)
+            refreshed = refreshStatus(server, tokens.refresh);
+        me = server.getWithToken(QStringLiteral("/api/users/me"), tokens.access);
+        if (!throughRefresh)
+            refreshed = refreshStatus(server, tokens.refresh);
+        if (ended) {
+            QCOMPARE(refreshed, 401);
+            QCOMPARE(me.status, 401);
+            QCOMPARE(json(me).value(QStringLiteral("code")).toString(), QStringLiteral("INVALID_TOKEN"));
+            // Signing in again makes a new session that works.
+            const Tokens again = signedIn(
+                server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"), "Laptop/1.0");
+            QCOMPARE(server.getWithToken(QStringLiteral("/api/users/me"), again.access).status, 200);
+        } else {
+            QCOMPARE(refreshed, 200);
+            QCOMPARE(me.status, 200);
+        }
     }
 
     void forwardedForIsReadOnlyFromTrustedProxies_data()
@@ -896,6 +960,9 @@ private Q_SLOTS:
         QTest::newRow("limit not a number")
             << config(QStringLiteral("open"), QStringLiteral("[signIn]\nmaxFailuresPerAccount=many\n"))
             << "signIn/maxFailuresPerAccount must be a whole number";
+        QTest::newRow("session age negative")
+            << config(QStringLiteral("open"), QStringLiteral("[sessions]\nmaxAgeDays=-1\n"))
+            << "sessions/maxAgeDays must be a whole number from 0 to 3650";
         QTest::newRow("trusted proxy not an address")
             << config(QStringLiteral("open"),
                    QStringLiteral("[server]\ntrustedProxies=127.0.0.1, proxy.local\n"))

@@ -32,8 +32,8 @@ SignInThrottle::SignInThrottle(
 
 qint64 SignInThrottle::waitSeconds(const QString& email, const QString& address) const
 {
-    return std::max(
-        waitSeconds(accountSubject(email), m_maxPerAccount), waitSeconds(addressSubject(address), m_maxPerAddress));
+    return std::max(waitSeconds(accountSubject(email), m_maxPerAccount),
+        waitSeconds(addressSubject(address), m_maxPerAddress));
 }
 
 void SignInThrottle::recordFailure(const QString& email, const QString& address)
@@ -56,7 +56,8 @@ qint64 SignInThrottle::waitSeconds(const QString& subject, int limit) const
     // The limit-th newest failure within the window is the one whose expiry opens sign-in again.
     const qint64 now = m_clock.epochSeconds();
     const std::optional<Row> row = m_db.queryOne(
-        QStringLiteral("SELECT at FROM sign_in_failures WHERE subject = ? AND at > ? ORDER BY at DESC LIMIT 1 OFFSET ?"),
+        QStringLiteral(
+            "SELECT at FROM sign_in_failures WHERE subject = ? AND at > ? ORDER BY at DESC LIMIT 1 OFFSET ?"),
         {subject, now - m_windowSeconds, limit - 1});
     return row ? std::max<qint64>(1, row->integer("at") + m_windowSeconds - now) : 0;
 }
