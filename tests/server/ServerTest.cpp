@@ -4,10 +4,13 @@
 // config file's errors, the database's schema version, and many concurrent writes through two
 // server processes on one database. With PLENKO_TEST_DATABASE=postgresql (a second ctest entry)
 // the same tests run on PostgreSQL, in a private cluster the test makes and removes.
+#include "Clock.h"
 #include "Database.h"
-#include "ServerProcess.h"
 #include "support/PostgresCluster.h"
+#include "support/ServerAccounts.h"
+#include "support/ServerProcess.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -28,6 +31,8 @@
 
 namespace {
 
+using namespace ServerAccounts;
+
 // Set while the tests run on PostgreSQL.
 PostgresCluster* cluster = nullptr;
 
@@ -43,9 +48,6 @@ QString newDatabase()
     return uri;
 }
 
-const QByteArray formType = QByteArrayLiteral("application/x-www-form-urlencoded");
-const QString nonce = QStringLiteral("5A69788796A5B4C3D2E1F00F1E2D3C4B");
-
 QString config(const QString& signUp, const QString& more = {}, const QString& database = newDatabase())
 {
     return QStringLiteral("[server]\naddress=127.0.0.1\nport=0\n[database]\npath=%3\n"
@@ -53,49 +55,9 @@ QString config(const QString& signUp, const QString& more = {}, const QString& d
         .arg(signUp, more, database);
 }
 
-QByteArray form(const QList<QPair<QString, QString>>& fields)
-{
-    QByteArray body;
-    for (const auto& [name, value] : fields) {
-        if (!body.isEmpty())
-            body += '&';
-        body += QUrl::toPercentEncoding(name) + '=' + QUrl::toPercentEncoding(value);
-    }
-    return body;
-}
-
 QJsonObject json(const ServerProcess::Reply& reply)
 {
     return QJsonDocument::fromJson(reply.body).object();
-}
-
-// The one-time token of a redirect to plenko://auth/callback, or empty for any other answer.
-QString callbackToken(const ServerProcess::Reply& reply)
-{
-    const QUrl callback(QString::fromUtf8(reply.header("Location")));
-    if (reply.status != 302 || callback.scheme() != QLatin1String("plenko")
-        || callback.host() != QLatin1String("auth") || callback.path() != QLatin1String("/callback"))
-        return {};
-    return QUrlQuery(callback).queryItemValue(QStringLiteral("ott"), QUrl::FullyDecoded);
-}
-
-bool startSignIn(ServerProcess& server)
-{
-    const ServerProcess::Reply start = server.get(QStringLiteral("/auth/google/start?deviceNonce=") + nonce);
-    const QUrl loginUrl(json(start).value(QStringLiteral("loginUrl")).toString());
-    if (start.status != 200 || loginUrl.path() != QLatin1String("/auth/google/page"))
-        return false;
-    const ServerProcess::Reply page = server.get(loginUrl.path() + QLatin1Char('?') + loginUrl.query());
-    return page.status == 200 && page.body.contains("type=\"password\"");
-}
-
-ServerProcess::Reply signUp(ServerProcess& server, const QString& email, const QString& password)
-{
-    return server.post(QStringLiteral("/auth/google/signup"),
-        form({{QStringLiteral("deviceNonce"), nonce}, {QStringLiteral("email"), email},
-            {QStringLiteral("displayName"), QStringLiteral("Ann Lee")},
-            {QStringLiteral("password"), password}}),
-        formType);
 }
 
 ServerProcess::Reply signIn(ServerProcess& server, const QString& email, const QString& password,
@@ -182,17 +144,6 @@ QString emailAfterLogin(ServerProcess& server, const QString& ott)
         .value(QStringLiteral("user"))
         .toObject()
         .value(QStringLiteral("email"))
-        .toString();
-}
-
-QString accessToken(ServerProcess& server, const QString& ott)
-{
-    return json(
-        server.post(QStringLiteral("/auth/login"),
-            QJsonDocument(QJsonObject {{QStringLiteral("deviceNonce"), nonce}, {QStringLiteral("ott"), ott}})
-                .toJson(QJsonDocument::Compact),
-            QByteArrayLiteral("application/json")))
-        .value(QStringLiteral("accessToken"))
         .toString();
 }
 
@@ -469,10 +420,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("limits");
         QTest::addColumn<bool>("sameAccount");
-        QTest::newRow("per account") << "[signIn]\nmaxFailuresPerAccount=3\nmaxFailuresPerAddress=100\n"
-                                     << true;
-        QTest::newRow("per address") << "[signIn]\nmaxFailuresPerAccount=100\nmaxFailuresPerAddress=3\n"
-                                     << false;
+        QTest::newRow("per account")
+            << "[signIn]\nmaxFailuresPerAccount=3\nmaxFailuresPerAddress=100\nfailureWindowSeconds=600\n"
+            << true;
+        QTest::newRow("per address")
+            << "[signIn]\nmaxFailuresPerAccount=100\nmaxFailuresPerAddress=3\nfailureWindowSeconds=600\n"
+            << false;
     }
 
     void failedSignInsAreLimited()
@@ -496,8 +449,14 @@ private Q_SLOTS:
         const ServerProcess::Reply blocked
             = signIn(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"));
         QCOMPARE(blocked.status, 429);
-        QVERIFY(blocked.body.contains("Too many failed sign-ins"));
+        QVERIFY(blocked.body.contains("Too many failed sign-ins. Try again in 10 minutes."));
         QVERIFY(blocked.header("Location").isEmpty());
+        // Until the oldest of the three failures leaves the 600-second window (the three Argon2id checks
+        // take a few seconds on a busy machine).
+        bool isNumber = false;
+        const int retryAfter = blocked.header("Retry-After").toInt(&isNumber);
+        QVERIFY2(
+            isNumber && retryAfter > 540 && retryAfter <= 600, blocked.header("Retry-After").constData());
         // A limit on one account leaves the others alone; a limit on the address blocks them all.
         QCOMPARE(signIn(server, QStringLiteral("bob@example.com"), QStringLiteral("battery staple")).status,
             sameAccount ? 302 : 429);
@@ -505,8 +464,10 @@ private Q_SLOTS:
         server.stop();
         QVERIFY2(server.start(), qPrintable(server.errorString()));
         QVERIFY(startSignIn(server));
-        QCOMPARE(
-            signIn(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse")).status, 429);
+        const ServerProcess::Reply stillBlocked
+            = signIn(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"));
+        QCOMPARE(stillBlocked.status, 429);
+        QVERIFY(stillBlocked.header("Retry-After").toInt() > 0);
     }
 
     void invitationOnlySignUpRefusesUnknownEmails()
@@ -657,6 +618,65 @@ private Q_SLOTS:
         QCOMPARE(unknown.exitCode, 2);
         QVERIFY2(unknown.err.contains(QStringLiteral("no account has the e-mail nobody@example.com")),
             qPrintable(unknown.err));
+    }
+
+    void sessionsEndAtTheirMaximumAge_data()
+    {
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<int>("ageDays");
+        QTest::addColumn<bool>("throughRefresh");
+        QTest::addColumn<bool>("ended");
+        QTest::newRow("default 90 days, 89 days old") << "" << 89 << false << false;
+        QTest::newRow("default 90 days, 91 days old, access token") << "" << 91 << false << true;
+        QTest::newRow("default 90 days, 91 days old, refresh token") << "" << 91 << true << true;
+        QTest::newRow("7 days, 8 days old") << "[sessions]\nmaxAgeDays=7\n" << 8 << true << true;
+        QTest::newRow("no limit, 3650 days old") << "[sessions]\nmaxAgeDays=0\n" << 3650 << true << false;
+    }
+
+    void sessionsEndAtTheirMaximumAge()
+    {
+        QFETCH(QString, settings);
+        QFETCH(int, ageDays);
+        QFETCH(bool, throughRefresh);
+        QFETCH(bool, ended);
+        const QString database = newDatabase();
+        ServerProcess server(config(QStringLiteral("open"), settings, database));
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        QVERIFY(startSignIn(server));
+        QCOMPARE(
+            signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse")).status, 302);
+        const Tokens tokens = signedIn(
+            server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"), "Laptop/1.0");
+        QVERIFY(!tokens.access.isEmpty());
+        {
+            Database db;
+            const std::optional<QString> opened = db.open(cluster ? database : server.databasePath());
+            QVERIFY2(!opened, qPrintable(opened.value_or(QString())));
+            QCOMPARE(db.execute(QStringLiteral("UPDATE session_details SET created_at = ?"),
+                         {Clock::iso(QDateTime::currentDateTimeUtc().addDays(-ageDays))}),
+                1);
+        }
+
+        // Whichever token comes first finds the session too old and ends it, the other one with it.
+        int refreshed = 0;
+        ServerProcess::Reply me;
+        if (throughRefresh)
+            refreshed = refreshStatus(server, tokens.refresh);
+        me = server.getWithToken(QStringLiteral("/api/users/me"), tokens.access);
+        if (!throughRefresh)
+            refreshed = refreshStatus(server, tokens.refresh);
+        if (ended) {
+            QCOMPARE(refreshed, 401);
+            QCOMPARE(me.status, 401);
+            QCOMPARE(json(me).value(QStringLiteral("code")).toString(), QStringLiteral("INVALID_TOKEN"));
+            // Signing in again makes a new session that works.
+            const Tokens again = signedIn(
+                server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"), "Laptop/1.0");
+            QCOMPARE(server.getWithToken(QStringLiteral("/api/users/me"), again.access).status, 200);
+        } else {
+            QCOMPARE(refreshed, 200);
+            QCOMPARE(me.status, 200);
+        }
     }
 
     void forwardedForIsReadOnlyFromTrustedProxies_data()
@@ -940,6 +960,9 @@ private Q_SLOTS:
         QTest::newRow("limit not a number")
             << config(QStringLiteral("open"), QStringLiteral("[signIn]\nmaxFailuresPerAccount=many\n"))
             << "signIn/maxFailuresPerAccount must be a whole number";
+        QTest::newRow("session age negative")
+            << config(QStringLiteral("open"), QStringLiteral("[sessions]\nmaxAgeDays=-1\n"))
+            << "sessions/maxAgeDays must be a whole number from 0 to 3650";
         QTest::newRow("trusted proxy not an address")
             << config(QStringLiteral("open"),
                    QStringLiteral("[server]\ntrustedProxies=127.0.0.1, proxy.local\n"))

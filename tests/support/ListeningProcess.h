@@ -23,6 +23,7 @@ public:
     void stop();
 
     QStringList output() const { return m_output; }
+    qint64 processId() const { return m_process.processId(); }
     QString errorString() const { return m_error; }
 
 private:

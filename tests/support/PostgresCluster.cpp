@@ -1,5 +1,7 @@
 #include "PostgresCluster.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTcpServer>
@@ -86,11 +88,11 @@ bool PostgresCluster::start()
                 QStringLiteral("--locale=C"), QStringLiteral("--no-sync")}))
         return false;
     m_port = freePort();
-    // fsync off: the cluster lives as long as the test; nothing needs to survive a crash.
-    const QString options = QStringLiteral("-c listen_addresses=127.0.0.1 -p %1 -k %2 -c fsync=off"
+    // fsync off unless asked: the cluster lives as long as the test; nothing needs to survive a crash.
+    const QString options = QStringLiteral("-c listen_addresses=127.0.0.1 -p %1 -k %2 -c fsync=%3"
                                            " -c max_connections=50")
                                 .arg(m_port)
-                                .arg(m_dir.path());
+                                .arg(m_dir.path(), m_durable ? QStringLiteral("on") : QStringLiteral("off"));
     if (!runTool(QStringLiteral("pg_ctl"),
             {QStringLiteral("start"), QStringLiteral("-D"), dataDir(), QStringLiteral("-w"),
                 QStringLiteral("-s"), QStringLiteral("-l"), m_dir.filePath(QStringLiteral("postgres.log")),
@@ -98,6 +100,34 @@ bool PostgresCluster::start()
         return false;
     m_running = true;
     return true;
+}
+
+qint64 PostgresCluster::serverProcessId() const
+{
+    QFile file(QDir(dataDir()).filePath(QStringLiteral("postmaster.pid")));
+    if (!m_running || !file.open(QIODevice::ReadOnly))
+        return 0;
+    return file.readLine().trimmed().toLongLong();
+}
+
+QString PostgresCluster::queryValue(const QString& sql)
+{
+    const QByteArray admin
+        = QStringLiteral("postgresql://postgres@127.0.0.1:%1/postgres").arg(m_port).toUtf8();
+    PGconn* connection = PQconnectdb(admin.constData());
+    QString value;
+    if (PQstatus(connection) == CONNECTION_OK) {
+        PGresult* result = PQexec(connection, sql.toUtf8().constData());
+        if (PQresultStatus(result) == PGRES_TUPLES_OK && PQntuples(result) > 0)
+            value = QString::fromUtf8(PQgetvalue(result, 0, 0));
+        else
+            m_error = QString::fromUtf8(PQresultErrorMessage(result)).trimmed();
+        PQclear(result);
+    } else {
+        m_error = QString::fromUtf8(PQerrorMessage(connection)).trimmed();
+    }
+    PQfinish(connection);
+    return value;
 }
 
 QString PostgresCluster::createDatabase()

@@ -60,10 +60,12 @@ QJsonObject TokenPair::toJson() const
     return {{QStringLiteral("accessToken"), accessToken}, {QStringLiteral("refreshToken"), refreshToken}};
 }
 
-AuthService::AuthService(Database& db, const Clock& clock, qint64 accessTtlSeconds)
+AuthService::AuthService(
+    Database& db, const Clock& clock, qint64 accessTtlSeconds, qint64 maxSessionAgeSeconds)
     : m_db(db)
     , m_clock(clock)
     , m_accessTtlSeconds(accessTtlSeconds)
+    , m_maxSessionAgeSeconds(maxSessionAgeSeconds)
 {
 }
 
@@ -195,8 +197,10 @@ TokenPair AuthService::completeLogin(const QString& nonce, const QString& ott, c
 TokenPair AuthService::refresh(const QString& refreshToken, const SessionClient& client)
 {
     const auto session = m_db.queryOne(
-        QStringLiteral("SELECT id, user_id FROM sessions WHERE refresh_token = ?"), {refreshToken});
-    if (!session)
+        QStringLiteral("SELECT s.id AS id, s.user_id AS user_id, d.created_at AS created_at FROM sessions s"
+                       " LEFT JOIN session_details d ON d.session_id = s.id WHERE s.refresh_token = ?"),
+        {refreshToken});
+    if (!session || endedForAge(session->text("id"), *session))
         throw unauthorized(QStringLiteral("INVALID_REFRESH_TOKEN"),
             QStringLiteral("The refresh token is not valid. Please sign in again."));
     TokenPair tokens {Tokens::random(QStringLiteral("at_")), Tokens::random(QStringLiteral("rt_"))};
@@ -239,10 +243,10 @@ std::pair<Account, QString> AuthService::authenticateSession(const ApiRequest& r
     const QString token = QString::fromUtf8(header.mid(7)).trimmed();
     const auto row = m_db.queryOne(
         QStringLiteral("SELECT t.user_id AS user_id, t.expires_at AS expires_at, t.session_id AS session_id,"
-                       " d.last_used_at AS last_used_at FROM access_tokens t"
+                       " d.last_used_at AS last_used_at, d.created_at AS created_at FROM access_tokens t"
                        " LEFT JOIN session_details d ON d.session_id = t.session_id WHERE t.token = ?"),
         {token});
-    if (!row)
+    if (!row || endedForAge(row->text("session_id"), *row))
         throw unauthorized(QStringLiteral("INVALID_TOKEN"), QStringLiteral("The access token is not valid."));
     if (row->integer("expires_at") <= m_clock.epochSeconds())
         throw unauthorized(QStringLiteral("TOKEN_EXPIRED"), QStringLiteral("The access token has expired."));
@@ -255,6 +259,16 @@ std::pair<Account, QString> AuthService::authenticateSession(const ApiRequest& r
         m_db.execute(QStringLiteral("UPDATE session_details SET last_used_at = ? WHERE session_id = ?"),
             {m_clock.isoNow(), sessionId});
     return {*found, sessionId};
+}
+
+bool AuthService::endedForAge(const QString& sessionId, const Row& details)
+{
+    if (m_maxSessionAgeSeconds <= 0 || details.isNull("created_at")
+        || details.text("created_at") >= Clock::iso(m_clock.now().addSecs(-m_maxSessionAgeSeconds)))
+        return false;
+    // Its access tokens and details go with it (ON DELETE CASCADE).
+    m_db.execute(QStringLiteral("DELETE FROM sessions WHERE id = ?"), {sessionId});
+    return true;
 }
 
 QList<SessionInfo> AuthService::sessions(const QString& userId) const

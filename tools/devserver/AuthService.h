@@ -10,6 +10,7 @@
 
 class Clock;
 class Database;
+class Row;
 struct ApiRequest;
 
 struct Account
@@ -53,7 +54,9 @@ struct SessionInfo
 class AuthService
 {
 public:
-    AuthService(Database& db, const Clock& clock, qint64 accessTtlSeconds);
+    // A session that began more than maxSessionAgeSeconds ago (0: no limit) is ended when its
+    // tokens are next used, and they answer 401 as those of a revoked session do.
+    AuthService(Database& db, const Clock& clock, qint64 accessTtlSeconds, qint64 maxSessionAgeSeconds = 0);
 
     // Finds the account with this e-mail (updating an empty display name) or creates it.
     Account findOrCreateAccount(const QString& email, const QString& displayName);
@@ -94,5 +97,10 @@ public:
 private:
     Database& m_db;
     const Clock& m_clock;
+    // Ends the session when it began longer ago than the limit allows; true when it did. A session
+    // made before its start was recorded (no details) is kept: its age is unknown.
+    bool endedForAge(const QString& sessionId, const Row& details);
+
     qint64 m_accessTtlSeconds;
+    qint64 m_maxSessionAgeSeconds;
 };

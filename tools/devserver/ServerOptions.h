@@ -11,6 +11,8 @@ struct ServerOptions
     QString dataFile; // a SQLite file or a postgresql:// URI; empty: keep everything in memory
     bool snakeCase = false;
     qint64 accessTtlSeconds = 15 * 60;
+    // Sessions that began longer ago are ended when next used; 0 keeps them.
+    qint64 maxSessionAgeSeconds = 0;
     QString latestVersion;
     QString latestBuild = QStringLiteral("1");
 

@@ -3,7 +3,7 @@
 ServiceStack::ServiceStack(ServerOptions serverOptions)
     : options(std::move(serverOptions))
     , notifications(db, clock)
-    , auth(db, clock, options.accessTtlSeconds)
+    , auth(db, clock, options.accessTtlSeconds, options.maxSessionAgeSeconds)
     , boards(db, clock, notifications)
     , itemStore(db, clock, boards)
     , items(boards, itemStore, notifications)

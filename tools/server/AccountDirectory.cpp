@@ -90,9 +90,12 @@ Account AccountDirectory::signUp(
 Account AccountDirectory::signIn(const QString& email, const QString& password, const QString& address)
 {
     const QString trimmed = email.trimmed();
-    if (m_throttle.isBlocked(trimmed, address))
-        throw HttpError(429, QStringLiteral("TOO_MANY_ATTEMPTS"),
-            QStringLiteral("Too many failed sign-ins. Wait a few minutes before you try again."));
+    if (const qint64 wait = m_throttle.waitSeconds(trimmed, address); wait > 0) {
+        HttpError refusal(429, QStringLiteral("TOO_MANY_ATTEMPTS"),
+            QStringLiteral("Too many failed sign-ins. Try again in %1 minutes.").arg((wait + 59) / 60));
+        refusal.retryAfterSeconds = wait;
+        throw refusal;
+    }
     const std::optional<Row> row = m_db.queryOne(
         QStringLiteral("SELECT a.id AS id, p.hash AS hash FROM accounts a JOIN account_passwords p"
                        " ON p.user_id = a.id WHERE lower(a.email) = lower(?)"),

@@ -14,6 +14,7 @@ ServerOptions optionsFor(const ServerConfig& config)
     options.port = config.port;
     options.dataFile = config.databasePath;
     options.accessTtlSeconds = config.accessTokenSeconds;
+    options.maxSessionAgeSeconds = qint64(config.maxSessionAgeDays) * 24 * 3600;
     options.latestVersion = QStringLiteral(PLENKO_SERVER_VERSION);
     return options;
 }

@@ -15,7 +15,7 @@ const QSet<QString> knownKeys {QStringLiteral("server/address"), QStringLiteral(
     QStringLiteral("accounts/signUp"), QStringLiteral("accounts/accessTokenSeconds"),
     QStringLiteral("accounts/maxSignUpsPerAddress"), QStringLiteral("accounts/signUpWindowSeconds"),
     QStringLiteral("signIn/maxFailuresPerAccount"), QStringLiteral("signIn/maxFailuresPerAddress"),
-    QStringLiteral("signIn/failureWindowSeconds")};
+    QStringLiteral("signIn/failureWindowSeconds"), QStringLiteral("sessions/maxAgeDays")};
 
 // A whole number in [minimum, maximum], or the error naming the key.
 std::expected<qint64, QString> number(
@@ -128,7 +128,10 @@ std::expected<ServerConfig, QString> ServerConfig::load(const QString& path)
         settings, QStringLiteral("signIn/maxFailuresPerAddress"), config.maxFailuresPerAddress, 1, 100000);
     const auto window = number(settings, QStringLiteral("signIn/failureWindowSeconds"),
         config.failureWindowSeconds, 1, 7 * 24 * 3600);
-    for (const auto* value : {&ttl, &signUps, &signUpWindow, &perAccount, &perAddress, &window}) {
+    const auto sessionAge
+        = number(settings, QStringLiteral("sessions/maxAgeDays"), config.maxSessionAgeDays, 0, 3650);
+    for (const auto* value :
+        {&ttl, &signUps, &signUpWindow, &perAccount, &perAddress, &window, &sessionAge}) {
         if (!*value)
             return fail(value->error());
     }
@@ -138,5 +141,6 @@ std::expected<ServerConfig, QString> ServerConfig::load(const QString& path)
     config.maxFailuresPerAccount = int(*perAccount);
     config.maxFailuresPerAddress = int(*perAddress);
     config.failureWindowSeconds = *window;
+    config.maxSessionAgeDays = int(*sessionAge);
     return config;
 }

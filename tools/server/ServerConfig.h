@@ -32,6 +32,8 @@ struct ServerConfig
     int maxFailuresPerAccount = 5;
     int maxFailuresPerAddress = 20;
     qint64 failureWindowSeconds = 15 * 60;
+    // A session that began longer ago than this many days is ended when next used; 0: never.
+    int maxSessionAgeDays = 90;
 
     bool usesTls() const { return !tlsCertificatePath.isEmpty(); }
 

@@ -3,6 +3,9 @@
 #include "Clock.h"
 #include "Database.h"
 
+#include <algorithm>
+#include <optional>
+
 namespace {
 
 QString accountSubject(const QString& email)
@@ -27,10 +30,10 @@ SignInThrottle::SignInThrottle(
 {
 }
 
-bool SignInThrottle::isBlocked(const QString& email, const QString& address) const
+qint64 SignInThrottle::waitSeconds(const QString& email, const QString& address) const
 {
-    return failures(accountSubject(email)) >= m_maxPerAccount
-        || failures(addressSubject(address)) >= m_maxPerAddress;
+    return std::max(waitSeconds(accountSubject(email), m_maxPerAccount),
+        waitSeconds(addressSubject(address), m_maxPerAddress));
 }
 
 void SignInThrottle::recordFailure(const QString& email, const QString& address)
@@ -48,10 +51,13 @@ void SignInThrottle::recordSuccess(const QString& email)
     m_db.execute(QStringLiteral("DELETE FROM sign_in_failures WHERE subject = ?"), {accountSubject(email)});
 }
 
-int SignInThrottle::failures(const QString& subject) const
+qint64 SignInThrottle::waitSeconds(const QString& subject, int limit) const
 {
-    return int(m_db.queryOne(QStringLiteral(
-                                 "SELECT COUNT(*) AS n FROM sign_in_failures WHERE subject = ? AND at > ?"),
-                       {subject, m_clock.epochSeconds() - m_windowSeconds})
-                   ->integer("n"));
+    // The limit-th newest failure within the window is the one whose expiry opens sign-in again.
+    const qint64 now = m_clock.epochSeconds();
+    const std::optional<Row> row = m_db.queryOne(
+        QStringLiteral(
+            "SELECT at FROM sign_in_failures WHERE subject = ? AND at > ? ORDER BY at DESC LIMIT 1 OFFSET ?"),
+        {subject, now - m_windowSeconds, limit - 1});
+    return row ? std::max<qint64>(1, row->integer("at") + m_windowSeconds - now) : 0;
 }

@@ -14,15 +14,17 @@ public:
     SignInThrottle(
         Database& db, const Clock& clock, int maxPerAccount, int maxPerAddress, qint64 windowSeconds);
 
-    // True when either the account or the address has used up its failures.
-    bool isBlocked(const QString& email, const QString& address) const;
+    // Seconds until neither the account nor the address has used up its failures: 0 when sign-in
+    // is open now.
+    qint64 waitSeconds(const QString& email, const QString& address) const;
     void recordFailure(const QString& email, const QString& address);
     // A successful sign-in clears the account's failures (not the address's: one right password
     // must not buy another round of guesses at other accounts).
     void recordSuccess(const QString& email);
 
 private:
-    int failures(const QString& subject) const;
+    // Seconds until this subject's failures within the window fall below the limit; 0 when they are.
+    qint64 waitSeconds(const QString& subject, int limit) const;
 
     Database& m_db;
     const Clock& m_clock;

@@ -47,6 +47,7 @@ public:
     quint16 port() const { return m_port; }
     QString errorString() const { return m_error; }
     QStringList output() const { return m_process.output(); }
+    qint64 processId() const { return m_process.processId(); }
     // "http" or "https", as the start line said.
     QString scheme() const { return m_scheme; }
     // The only certificate the requests accept from an HTTPS server (none: the system's).
