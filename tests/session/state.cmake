@@ -8,6 +8,7 @@ plenko_apply_flags(plenko_session_test_accounts)
 
 plenko_add_test(NAME test_session_notifications SOURCES ${CMAKE_CURRENT_LIST_DIR}/NotificationsTest.cpp
     LIBS plenko_session_state plenko_session_test_accounts)
+plenko_add_postgresql_run(test_session_notifications)
 
 plenko_add_test(NAME test_session_account SOURCES ${CMAKE_CURRENT_LIST_DIR}/AccountTest.cpp
     LIBS plenko_session_views plenko_session_test_accounts)

@@ -13,3 +13,4 @@ plenko_add_test(NAME test_workspace_overlapping_operations
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/OverlappingOperationsTest.cpp
     LIBS plenko_workspace_test_support)
 plenko_add_postgresql_run(test_workspace_items)
+plenko_add_postgresql_run(test_workspace_unsent_changes)
