@@ -1,3 +1,4 @@
+#include "PowerLossVfs.h"
 #include "StoreTestSupport.h"
 
 #include "domain/Ids.h"
@@ -490,6 +491,59 @@ private Q_SLOTS:
         item->setContent(QStringLiteral("still gone"));
         QVERIFY(!context->hasChanges());
         QCOMPARE(context->countItems(ItemQuery::withId(item->id())).value_or(-1), 0);
+    }
+
+    // A deferred save commits without syncing the log: a power cut may take it back. The next synced
+    // save, even one with nothing of its own to write, makes every commit before it durable; that is
+    // what lets a sync move its checkpoint only after one synced save. The image is what a power cut
+    // right then would leave (every unsynced write lost).
+    void deferredSavesBecomeDurableWithTheNextSyncedSave_data()
+    {
+        QTest::addColumn<bool>("moreToWrite");
+        QTest::newRow("synced save with nothing pending") << false;
+        QTest::newRow("synced save with a change of its own") << true;
+    }
+
+    void deferredSavesBecomeDurableWithTheNextSyncedSave()
+    {
+        QFETCH(bool, moreToWrite);
+        PowerLossVfs::install();
+        auto context = openStore();
+        const QUuid boardId = QUuid::createUuid();
+        context->insert(makeLocalItem(sampleItem(boardId, QStringLiteral("synced"))));
+        QVERIFY(context->save());
+        const QString image = m_file + QStringLiteral(".image");
+        auto rowsAfterPowerCut = [&](const QString& where) {
+            PowerLossVfs::writeImage(m_file, image);
+            RawConnection raw(image);
+            return raw.count(QStringLiteral("local_item"), where);
+        };
+        QCOMPARE(rowsAfterPowerCut(QStringLiteral("1")), 1);
+
+        const int logSyncs = PowerLossVfs::syncCount(QStringLiteral("-wal"));
+        for (int step = 0; step < 3; ++step) {
+            context->insert(makeLocalItem(sampleItem(boardId, QStringLiteral("deferred"))));
+            QVERIFY(context->save(StoreContext::Durability::deferred));
+        }
+        QCOMPARE(PowerLossVfs::syncCount(QStringLiteral("-wal")), logSyncs);
+        QCOMPARE(RawConnection(m_file).count(QStringLiteral("local_item")), 4);
+        QCOMPARE(rowsAfterPowerCut(QStringLiteral("1")), 1);
+
+        if (moreToWrite)
+            context->insert(makeLocalItem(sampleItem(boardId, QStringLiteral("last"))));
+        QVERIFY(context->save());
+        QCOMPARE(rowsAfterPowerCut(QStringLiteral("content = 'deferred'")), 3);
+        QCOMPARE(rowsAfterPowerCut(QStringLiteral("1")), moreToWrite ? 5 : 4);
+        QCOMPARE(RawConnection(image).value(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+
+        // Once synced, a save with nothing to write writes nothing.
+        const int synced = PowerLossVfs::syncCount(QStringLiteral("-wal"));
+        QVERIFY(context->save());
+        QCOMPARE(PowerLossVfs::syncCount(QStringLiteral("-wal")), synced);
+        // A synced save leaves later saves synced: the deferred level never outlives its save.
+        context->insert(makeLocalItem(sampleItem(boardId, QStringLiteral("after"))));
+        QVERIFY(context->save());
+        QCOMPARE(rowsAfterPowerCut(QStringLiteral("content = 'after'")), 1);
     }
 
     // A process killed in the middle of a large save must leave the last committed state, whole.
