@@ -37,6 +37,7 @@ LocalDataService::Result SyncAnswerApplier::applyNext(
     // would carry someone else's unsaved change with it.
     const auto durability
         = context.hasChanges() ? StoreContext::Durability::synced : StoreContext::Durability::deferred;
+    m_lastStep.clear();
     QList<QUuid> ids;
     ids.reserve(end - m_next);
     for (qsizetype position = m_next; position < end; ++position)
@@ -107,8 +108,5 @@ void SyncAnswerApplier::deleteItem(
 
 void SyncAnswerApplier::noteWritten(const std::shared_ptr<LocalItem>& record)
 {
-    if (!m_writtenIds.contains(record->id())) {
-        m_writtenIds.insert(record->id());
-        m_written.append(record);
-    }
+    m_lastStep.append(record);
 }
