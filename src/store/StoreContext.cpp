@@ -44,6 +44,7 @@ std::expected<std::unique_ptr<StoreContext>, StoreError> StoreContext::open(cons
 
 StoreContext::StoreContext(QString fileName, SqliteDatabase db)
     : m_db(std::move(db))
+    , m_checkpointer(WalCheckpointer::start(m_db.handle(), fileName))
     , m_fileName(std::move(fileName))
 {
 }

@@ -11,6 +11,7 @@
 #include "store/LocalItem.h"
 #include "store/SqliteDatabase.h"
 #include "store/StoreError.h"
+#include "store/WalCheckpointer.h"
 
 #include <QHash>
 #include <QList>
@@ -98,6 +99,8 @@ private:
 
     // Declared first so it closes after the statements are finalised.
     SqliteDatabase m_db;
+    // Stopped before the connection it watches closes.
+    std::unique_ptr<WalCheckpointer> m_checkpointer;
     QString m_fileName;
     std::unordered_map<QString, SqliteStatement> m_statements;
     QHash<QUuid, std::shared_ptr<LocalBoard>> m_boards;

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QHash>
 #include <QMutex>
+#include <QThread>
 
 #include <sqlite3.h>
 
@@ -16,6 +17,7 @@ struct Images
     // Content as of the last sync, by path; a file never synced has none.
     QHash<QString, QByteArray> synced;
     QHash<QString, int> syncs;
+    QHash<QString, QHash<Qt::HANDLE, int>> syncsByThread;
 };
 
 Images& images()
@@ -76,6 +78,7 @@ int imageSync(sqlite3_file* file, int flags)
     QMutexLocker lock(&images().mutex);
     images().synced.insert(path, content);
     ++images().syncs[path];
+    ++images().syncsByThread[path][QThread::currentThreadId()];
     return SQLITE_OK;
 }
 
@@ -209,13 +212,15 @@ void install()
     sqlite3_vfs_register(&imageVfs, 1);
 }
 
-int syncCount(const QString& suffix)
+int syncCount(const QString& suffix, Threads threads)
 {
     QMutexLocker lock(&images().mutex);
     int count = 0;
     for (auto it = images().syncs.cbegin(); it != images().syncs.cend(); ++it) {
-        if (it.key().endsWith(suffix))
-            count += it.value();
+        if (!it.key().endsWith(suffix))
+            continue;
+        count += threads == Threads::any ? it.value()
+                                         : images().syncsByThread.value(it.key()).value(QThread::currentThreadId());
     }
     return count;
 }

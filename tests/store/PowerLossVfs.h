@@ -10,8 +10,10 @@ namespace PowerLossVfs {
 // Makes the VFS the default for connections opened from now on (idempotent).
 void install();
 
-// How many syncs the files whose path ends with `suffix` (e.g. "-wal") have had so far.
-int syncCount(const QString& suffix);
+// How many syncs the files whose path ends with `suffix` (e.g. "-wal") have had so far, from any
+// thread or only from the calling one.
+enum class Threads { any, this_ };
+int syncCount(const QString& suffix, Threads threads = Threads::any);
 
 // Writes the store at `storePath` (and its write-ahead log) as a power cut now would leave them to
 // `imagePath` (and `imagePath`-wal), so that opening it runs SQLite's recovery on the synced part.

@@ -546,6 +546,32 @@ private Q_SLOTS:
         QCOMPARE(rowsAfterPowerCut(QStringLiteral("content = 'after'")), 1);
     }
 
+    // Copying the log into the store file (and syncing it) is a checkpoint's slow part: it runs on
+    // a thread of its own, so a save never waits for it, and it keeps every commit.
+    void logIsCopiedIntoTheFileOffTheSavingThread()
+    {
+        PowerLossVfs::install();
+        auto context = openStore();
+        const int fileSyncsHere = PowerLossVfs::syncCount(QStringLiteral(".store"), PowerLossVfs::Threads::this_);
+        const int fileSyncs = PowerLossVfs::syncCount(QStringLiteral(".store"));
+        // About 6 MB of items: past the log's checkpoint threshold (1,000 pages).
+        const QUuid boardId = QUuid::createUuid();
+        const QString text = QString(2000, QLatin1Char('x'));
+        for (int i = 0; i < 3000; ++i)
+            context->insert(makeLocalItem(sampleItem(boardId, text)));
+        QVERIFY(context->save());
+        QTRY_VERIFY(PowerLossVfs::syncCount(QStringLiteral(".store")) > fileSyncs);
+        QCOMPARE(PowerLossVfs::syncCount(QStringLiteral(".store"), PowerLossVfs::Threads::this_), fileSyncsHere);
+
+        context->insert(makeLocalItem(sampleItem(boardId, QStringLiteral("after the checkpoint"))));
+        QVERIFY(context->save());
+        const QString image = m_file + QStringLiteral(".image");
+        PowerLossVfs::writeImage(m_file, image);
+        RawConnection raw(image);
+        QCOMPARE(raw.count(QStringLiteral("local_item")), 3001);
+        QCOMPARE(raw.value(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+    }
+
     // A process killed in the middle of a large save must leave the last committed state, whole.
     void killedDuringSaveLeavesTheLastCommit()
     {
