@@ -219,8 +219,9 @@ int syncCount(const QString& suffix, Threads threads)
     for (auto it = images().syncs.cbegin(); it != images().syncs.cend(); ++it) {
         if (!it.key().endsWith(suffix))
             continue;
-        count += threads == Threads::any ? it.value()
-                                         : images().syncsByThread.value(it.key()).value(QThread::currentThreadId());
+        count += threads == Threads::any
+            ? it.value()
+            : images().syncsByThread.value(it.key()).value(QThread::currentThreadId());
     }
     return count;
 }

@@ -560,7 +560,7 @@ private Q_SLOTS:
         for (int i = 0; i < 3000; ++i)
             context->insert(makeLocalItem(sampleItem(boardId, text)));
         QVERIFY(context->save());
-        QTRY_VERIFY(PowerLossVfs::syncCount(QStringLiteral(".store")) > fileSyncs);
+        QTRY_VERIFY_WITH_TIMEOUT(PowerLossVfs::syncCount(QStringLiteral(".store")) > fileSyncs, 30000);
         QCOMPARE(PowerLossVfs::syncCount(QStringLiteral(".store"), PowerLossVfs::Threads::this_), fileSyncsHere);
 
         context->insert(makeLocalItem(sampleItem(boardId, QStringLiteral("after the checkpoint"))));
