@@ -27,6 +27,9 @@ public:
     std::expected<SqliteStatement, StoreError> prepare(const QString& sql);
     std::expected<qint64, StoreError> queryInteger(const QString& sql);
 
+    // The connection itself, for what this class does not wrap (the log's checkpoints).
+    sqlite3* handle() const { return m_db; }
+
     // Rows changed by the last statement.
     qint64 changes() const;
 

@@ -4,6 +4,7 @@
 #include "store/StoreRows.h"
 #include "store/StoreSchema.h"
 
+#include <QScopeGuard>
 #include <QSet>
 
 #include <algorithm>
@@ -46,6 +47,7 @@ std::expected<std::unique_ptr<StoreContext>, StoreError> StoreContext::open(cons
 
 StoreContext::StoreContext(QString fileName, SqliteDatabase db)
     : m_db(std::move(db))
+    , m_checkpointer(WalCheckpointer::start(m_db.handle(), fileName))
     , m_fileName(std::move(fileName))
 {
 }
@@ -481,22 +483,50 @@ std::expected<void, StoreError> StoreContext::writePending()
     return {};
 }
 
-std::expected<void, StoreError> StoreContext::save()
+std::expected<void, StoreError> StoreContext::syncCommitted()
 {
-    if (!hasChanges())
+    // Nothing is pending, so a synced commit needs something to write: the header's version,
+    // unchanged, as the opening check does.
+    const auto version = m_db.queryInteger(QStringLiteral("PRAGMA user_version"));
+    if (!version)
+        return std::unexpected(
+            StoreError {QStringLiteral("Could not save: %1").arg(version.error().message)});
+    if (auto written = m_db.execute(QStringLiteral("PRAGMA user_version = %1").arg(*version)); !written)
+        return std::unexpected(
+            StoreError {QStringLiteral("Could not save: %1").arg(written.error().message)});
+    m_commitsNotSynced = false;
+    return {};
+}
+
+std::expected<void, StoreError> StoreContext::save(Durability durability)
+{
+    if (!hasChanges()) {
+        if (durability == Durability::synced && m_commitsNotSynced)
+            return syncCommitted();
         return {};
+    }
+    // The level can only change outside a transaction; FULL is back before anything else commits.
+    const bool deferred = durability == Durability::deferred
+        && m_db.execute(QStringLiteral("PRAGMA synchronous=NORMAL")).has_value();
+    const auto synced = qScopeGuard([this, deferred] {
+        if (deferred)
+            (void)m_db.execute(QStringLiteral("PRAGMA synchronous=FULL"));
+    });
     if (auto begun = m_db.execute(QStringLiteral("BEGIN IMMEDIATE")); !begun)
-        return std::unexpected(StoreError { QStringLiteral("Could not save: %1").arg(begun.error().message) });
+        return std::unexpected(StoreError {QStringLiteral("Could not save: %1").arg(begun.error().message)});
     auto written = writePending();
     if (written) {
         if (auto committed = m_db.execute(QStringLiteral("COMMIT")); !committed)
-            written = std::unexpected(StoreError { QStringLiteral("Could not save: %1").arg(committed.error().message) });
+            written = std::unexpected(
+                StoreError {QStringLiteral("Could not save: %1").arg(committed.error().message)});
     }
     if (!written) {
         // Nothing reached the file; the pending lists are untouched, so the next save retries all.
         (void)m_db.execute(QStringLiteral("ROLLBACK"));
         return written;
     }
+    // A synced commit syncs the whole log, deferred frames before it included.
+    m_commitsNotSynced = deferred;
 
     for (const auto& board : std::as_const(m_pendingBoards)) {
         board->m_pending = false;

@@ -11,6 +11,7 @@
 #include "store/LocalItem.h"
 #include "store/SqliteDatabase.h"
 #include "store/StoreError.h"
+#include "store/WalCheckpointer.h"
 
 #include <QHash>
 #include <QList>
@@ -62,10 +63,15 @@ public:
     // without items are absent. Reads a small table the store keeps up to date, not the items.
     std::expected<QHash<QUuid, OverallBoardProgress>, StoreError> fetchItemTallies();
     // One lookup for many ids (a handful of queries, not one per id); ids not stored are absent.
-    std::expected<QHash<QUuid, std::shared_ptr<LocalItem>>, StoreError> fetchItemsWithIds(const QList<QUuid>& ids);
+    std::expected<QHash<QUuid, std::shared_ptr<LocalItem>>, StoreError> fetchItemsWithIds(
+        const QList<QUuid>& ids);
 
     bool hasChanges() const { return !m_pendingBoards.isEmpty() || !m_pendingItems.isEmpty(); }
-    std::expected<void, StoreError> save();
+    // `synced` waits until the commit is on the disk. `deferred` leaves that to the next synced
+    // save (one log sync covers every frame before it): only for writes whose loss a later step
+    // makes good, such as a sync's steps before its checkpoint moves.
+    enum class Durability { synced, deferred };
+    std::expected<void, StoreError> save(Durability durability = Durability::synced);
     // Runs the block, then saves: every change the block makes is written together or not at all.
     std::expected<void, StoreError> transaction(const std::function<void()>& block);
 
@@ -89,13 +95,18 @@ private:
     std::shared_ptr<LocalItem> registeredItem(LocalItemFields fields);
     std::shared_ptr<LocalBoard> registeredBoard(LocalBoardFields fields);
     std::expected<void, StoreError> writePending();
+    std::expected<void, StoreError> syncCommitted();
 
     // Declared first so it closes after the statements are finalised.
     SqliteDatabase m_db;
+    // Stopped before the connection it watches closes.
+    std::unique_ptr<WalCheckpointer> m_checkpointer;
     QString m_fileName;
     std::unordered_map<QString, SqliteStatement> m_statements;
     QHash<QUuid, std::shared_ptr<LocalBoard>> m_boards;
     QHash<QUuid, std::shared_ptr<LocalItem>> m_items;
     QList<std::shared_ptr<LocalBoard>> m_pendingBoards;
     QList<std::shared_ptr<LocalItem>> m_pendingItems;
+    // A deferred commit is not on the disk until a synced one follows.
+    bool m_commitsNotSynced = false;
 };

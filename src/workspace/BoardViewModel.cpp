@@ -6,6 +6,7 @@
 #include "store/LocalRecordConversions.h"
 #include "store/LocalStore.h"
 #include "store/PreferenceKeys.h"
+#include "workspace/SyncedBoardItems.h"
 
 #include <QTimer>
 #include <algorithm>
@@ -184,54 +185,14 @@ void BoardViewModel::refreshStoredItems(const QUuid& boardId)
         applyBoardUpdate(withStoredTally(*board));
 }
 
-void BoardViewModel::refreshSyncedItems(
-    Board board, const QList<std::shared_ptr<LocalItem>>& written, const QSet<QUuid>& removed)
+void BoardViewModel::refreshSyncedItems(Board board, SyncedBoardItems& synced)
 {
     // Not loaded: the store's tally (or, when shown, its items) as applyBoardUpdate reads them.
     if (!board.hasItemsLoaded()) {
         applyBoardUpdate(std::move(board));
         return;
     }
-    QHash<QUuid, qsizetype> position;
-    position.reserve(board.items.size());
-    for (qsizetype i = 0; i < board.items.size(); ++i)
-        position.insert(board.items[i].id, i);
-    std::vector<bool> gone(size_t(board.items.size()), false);
-    bool anyGone = false;
-    for (const auto& record : written) {
-        const bool shown = !record->isDeleted() && !record->deletedAt() && record->boardId() == board.id;
-        const auto at = position.constFind(record->id());
-        if (at == position.cend()) {
-            if (shown) {
-                position.insert(record->id(), board.items.size());
-                board.items.append(toItem(*record));
-                gone.push_back(false);
-            }
-        } else if (shown) {
-            board.items[*at] = toItem(*record);
-        } else {
-            gone[size_t(*at)] = true;
-            anyGone = true;
-        }
-    }
-    for (const QUuid& id : removed) {
-        if (const auto at = position.constFind(id); at != position.cend()) {
-            gone[size_t(*at)] = true;
-            anyGone = true;
-        }
-    }
-    if (anyGone) {
-        QList<Item> kept;
-        kept.reserve(board.items.size());
-        for (qsizetype i = 0; i < board.items.size(); ++i) {
-            if (!gone[size_t(i)])
-                kept.append(std::move(board.items[i]));
-        }
-        board.items = std::move(kept);
-    }
-    // The order a re-read gives: newest update first.
-    std::stable_sort(board.items.begin(), board.items.end(),
-        [](const Item& a, const Item& b) { return a.updatedAt > b.updatedAt; });
+    board = synced.mergedInto(std::move(board));
     // A change written to the store past the workspace would stay unseen here; the store's tally
     // (a small table) shows when the counts disagree, and the board is then read whole.
     if (const auto tallies = m_context.fetchItemTallies(); !tallies || tallies->value(board.id).total != board.items.size())

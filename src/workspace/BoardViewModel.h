@@ -45,6 +45,7 @@ class LocalStore;
 class NetworkService;
 class QTimer;
 class StoreContext;
+class SyncedBoardItems;
 class UsageAnalytics;
 
 class BoardViewModel : public QObject
@@ -205,10 +206,9 @@ private:
     Board withStoredTally(Board board);
     // After a change written to the store: a loaded board re-reads its items, any other its tally.
     void refreshStoredItems(const QUuid& boardId);
-    // After a sync wrote these records (and these ids left the store): a loaded board takes them in
-    // place of re-reading every item.
-    void refreshSyncedItems(
-        Board board, const QList<std::shared_ptr<LocalItem>>& written, const QSet<QUuid>& removed);
+    // After a sync wrote these items (and these left the store): a loaded board takes them in place
+    // of re-reading every item.
+    void refreshSyncedItems(Board board, SyncedBoardItems& synced);
     struct SyncOutcome
     {
         std::expected<void, StoreError> result;

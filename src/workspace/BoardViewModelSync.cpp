@@ -14,6 +14,7 @@
 #include "workspace/BoardViewModel.h"
 #include "workspace/SyncAnswerApplier.h"
 #include "workspace/SyncConflicts.h"
+#include "workspace/SyncedBoardItems.h"
 
 #include <QCoro/QCoroTimer>
 #include <QElapsedTimer>
@@ -193,13 +194,28 @@ QCoro::Task<BoardViewModel::SyncOutcome> BoardViewModel::applySyncAnswer(
           });
     const auto stopWatching = qScopeGuard([watching] { QObject::disconnect(watching); });
 
+    // The shown board's items are gathered step by step, so that the last turn only merges them. A
+    // board not loaded takes none (it is read from the store when shown, steps included).
+    SyncedBoardItems shownItems(boardId);
+    if (const std::optional<Board> shown = knownBoard(boardId); shown && shown->hasItemsLoaded())
+        shownItems.reserve(applier.total() + shown->items.size());
+    auto gather = [&] {
+        if (const std::optional<Board> shown = knownBoard(boardId); !shown || !shown->hasItemsLoaded())
+            return;
+        for (const auto& record : applier.writtenInLastStep())
+            shownItems.add(*record);
+    };
+
     QPointer<BoardViewModel> self(this);
     LocalDataService::Result result;
     qsizetype step = std::min(firstStepItems, m_syncChunkItems);
     while (!applier.isFinished()) {
         QElapsedTimer took;
         took.start();
-        if (auto done = applier.applyNext(step, m_context, watch->changed); !done) {
+        auto done = applier.applyNext(step, m_context, watch->changed);
+        // What a failed step wrote stays pending in the context, and shows.
+        gather();
+        if (!done) {
             result = done;
             break;
         }
@@ -225,9 +241,8 @@ QCoro::Task<BoardViewModel::SyncOutcome> BoardViewModel::applySyncAnswer(
             co_return SyncOutcome {{}, true};
     }
 
-    QList<std::shared_ptr<LocalItem>> written = applier.written();
     for (const auto& record : std::as_const(*refusedRecords))
-        written.append(record);
+        shownItems.add(*record);
     if (result) {
         // The pending items that were sent and not changed since are now the service's.
         QSet<QUuid> keepPending = changedMeanwhile | watch->changed;
@@ -238,7 +253,7 @@ QCoro::Task<BoardViewModel::SyncOutcome> BoardViewModel::applySyncAnswer(
             for (const auto& record : std::as_const(*stillPending)) {
                 if (!keepPending.contains(record->id())) {
                     record->setDidSync(true);
-                    written.append(record);
+                    shownItems.add(*record);
                 }
             }
             // The checkpoint moves only once every step's changes are on disk: otherwise the next
@@ -253,12 +268,14 @@ QCoro::Task<BoardViewModel::SyncOutcome> BoardViewModel::applySyncAnswer(
     QSet<QUuid> removed = changedMeanwhile | watch->changed;
     if (const auto changed = m_context.fetchItemsWithIds(QList<QUuid>(removed.cbegin(), removed.cend()))) {
         for (const auto& record : *changed) {
-            written.append(record);
+            shownItems.add(*record);
             removed.remove(record->id());
         }
     } else {
         removed.clear();
     }
+    for (const QUuid& id : std::as_const(removed))
+        shownItems.remove(id);
 
     // What was written shows even when a later step failed (the context keeps an unsaved change).
     if (std::optional<Board> current = knownBoard(boardId)) {
@@ -269,7 +286,7 @@ QCoro::Task<BoardViewModel::SyncOutcome> BoardViewModel::applySyncAnswer(
             current->revision = std::max(current->revision, response.latestCheckpoint);
             (void)LocalDataService::updateLocalBoard(*current, m_context);
         }
-        refreshSyncedItems(std::move(*current), written, removed);
+        refreshSyncedItems(std::move(*current), shownItems);
     } else if (result) {
         board.name = response.boardName;
         board.revision = std::max(board.revision, response.latestCheckpoint);

@@ -33,6 +33,11 @@ LocalDataService::Result SyncAnswerApplier::applyNext(
     qsizetype count, StoreContext& context, const QSet<QUuid>& changedSince)
 {
     const qsizetype end = std::min(m_total, m_next + std::max<qsizetype>(count, 1));
+    // The step's commit may skip the disk sync (the checkpoint's save syncs them all), unless it
+    // would carry someone else's unsaved change with it.
+    const auto durability
+        = context.hasChanges() ? StoreContext::Durability::synced : StoreContext::Durability::deferred;
+    m_lastStep.clear();
     QList<QUuid> ids;
     ids.reserve(end - m_next);
     for (qsizetype position = m_next; position < end; ++position)
@@ -55,7 +60,7 @@ LocalDataService::Result SyncAnswerApplier::applyNext(
             applyItem(m_response.modifiedItems[position - added - deleted], stored->value(id), changedHere,
                 context, *stored);
     }
-    if (auto saved = context.save(); !saved)
+    if (auto saved = context.save(durability); !saved)
         return saved;
     m_next = end;
     return {};
@@ -103,8 +108,5 @@ void SyncAnswerApplier::deleteItem(
 
 void SyncAnswerApplier::noteWritten(const std::shared_ptr<LocalItem>& record)
 {
-    if (!m_writtenIds.contains(record->id())) {
-        m_writtenIds.insert(record->id());
-        m_written.append(record);
-    }
+    m_lastStep.append(record);
 }

@@ -39,9 +39,9 @@ public:
     // position stays, and the context keeps the changes pending.
     LocalDataService::Result applyNext(qsizetype count, StoreContext& context, const QSet<QUuid>& changedSince);
 
-    // Every record written so far, once each in the order first written; removed ones included
-    // (isDeleted()).
-    const QList<std::shared_ptr<LocalItem>>& written() const { return m_written; }
+    // The records the last applyNext wrote (saved or, when its save failed, still pending), in order;
+    // one written twice in that step is listed twice.
+    const QList<std::shared_ptr<LocalItem>>& writtenInLastStep() const { return m_lastStep; }
 
 private:
     void applyItem(const RemoteItem& remote, std::shared_ptr<LocalItem> record, bool changedSince,
@@ -58,6 +58,5 @@ private:
     qsizetype m_next = 0;
     void noteWritten(const std::shared_ptr<LocalItem>& record);
 
-    QList<std::shared_ptr<LocalItem>> m_written;
-    QSet<QUuid> m_writtenIds;
+    QList<std::shared_ptr<LocalItem>> m_lastStep;
 };

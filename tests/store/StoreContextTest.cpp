@@ -1,3 +1,4 @@
+#include "PowerLossVfs.h"
 #include "StoreTestSupport.h"
 
 #include "domain/Ids.h"
@@ -490,6 +491,85 @@ private Q_SLOTS:
         item->setContent(QStringLiteral("still gone"));
         QVERIFY(!context->hasChanges());
         QCOMPARE(context->countItems(ItemQuery::withId(item->id())).value_or(-1), 0);
+    }
+
+    // A deferred save commits without syncing the log: a power cut may take it back. The next synced
+    // save, even one with nothing of its own to write, makes every commit before it durable; that is
+    // what lets a sync move its checkpoint only after one synced save. The image is what a power cut
+    // right then would leave (every unsynced write lost).
+    void deferredSavesBecomeDurableWithTheNextSyncedSave_data()
+    {
+        QTest::addColumn<bool>("moreToWrite");
+        QTest::newRow("synced save with nothing pending") << false;
+        QTest::newRow("synced save with a change of its own") << true;
+    }
+
+    void deferredSavesBecomeDurableWithTheNextSyncedSave()
+    {
+        QFETCH(bool, moreToWrite);
+        PowerLossVfs::install();
+        auto context = openStore();
+        const QUuid boardId = QUuid::createUuid();
+        context->insert(makeLocalItem(sampleItem(boardId, QStringLiteral("synced"))));
+        QVERIFY(context->save());
+        const QString image = m_file + QStringLiteral(".image");
+        auto rowsAfterPowerCut = [&](const QString& where) {
+            PowerLossVfs::writeImage(m_file, image);
+            RawConnection raw(image);
+            return raw.count(QStringLiteral("local_item"), where);
+        };
+        QCOMPARE(rowsAfterPowerCut(QStringLiteral("1")), 1);
+
+        const int logSyncs = PowerLossVfs::syncCount(QStringLiteral("-wal"));
+        for (int step = 0; step < 3; ++step) {
+            context->insert(makeLocalItem(sampleItem(boardId, QStringLiteral("deferred"))));
+            QVERIFY(context->save(StoreContext::Durability::deferred));
+        }
+        QCOMPARE(PowerLossVfs::syncCount(QStringLiteral("-wal")), logSyncs);
+        QCOMPARE(RawConnection(m_file).count(QStringLiteral("local_item")), 4);
+        QCOMPARE(rowsAfterPowerCut(QStringLiteral("1")), 1);
+
+        if (moreToWrite)
+            context->insert(makeLocalItem(sampleItem(boardId, QStringLiteral("last"))));
+        QVERIFY(context->save());
+        QCOMPARE(rowsAfterPowerCut(QStringLiteral("content = 'deferred'")), 3);
+        QCOMPARE(rowsAfterPowerCut(QStringLiteral("1")), moreToWrite ? 5 : 4);
+        QCOMPARE(RawConnection(image).value(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+
+        // Once synced, a save with nothing to write writes nothing.
+        const int synced = PowerLossVfs::syncCount(QStringLiteral("-wal"));
+        QVERIFY(context->save());
+        QCOMPARE(PowerLossVfs::syncCount(QStringLiteral("-wal")), synced);
+        // A synced save leaves later saves synced: the deferred level never outlives its save.
+        context->insert(makeLocalItem(sampleItem(boardId, QStringLiteral("after"))));
+        QVERIFY(context->save());
+        QCOMPARE(rowsAfterPowerCut(QStringLiteral("content = 'after'")), 1);
+    }
+
+    // Copying the log into the store file (and syncing it) is a checkpoint's slow part: it runs on
+    // a thread of its own, so a save never waits for it, and it keeps every commit.
+    void logIsCopiedIntoTheFileOffTheSavingThread()
+    {
+        PowerLossVfs::install();
+        auto context = openStore();
+        const int fileSyncsHere = PowerLossVfs::syncCount(QStringLiteral(".store"), PowerLossVfs::Threads::this_);
+        const int fileSyncs = PowerLossVfs::syncCount(QStringLiteral(".store"));
+        // About 6 MB of items: past the log's checkpoint threshold (1,000 pages).
+        const QUuid boardId = QUuid::createUuid();
+        const QString text = QString(2000, QLatin1Char('x'));
+        for (int i = 0; i < 3000; ++i)
+            context->insert(makeLocalItem(sampleItem(boardId, text)));
+        QVERIFY(context->save());
+        QTRY_VERIFY_WITH_TIMEOUT(PowerLossVfs::syncCount(QStringLiteral(".store")) > fileSyncs, 30000);
+        QCOMPARE(PowerLossVfs::syncCount(QStringLiteral(".store"), PowerLossVfs::Threads::this_), fileSyncsHere);
+
+        context->insert(makeLocalItem(sampleItem(boardId, QStringLiteral("after the checkpoint"))));
+        QVERIFY(context->save());
+        const QString image = m_file + QStringLiteral(".image");
+        PowerLossVfs::writeImage(m_file, image);
+        RawConnection raw(image);
+        QCOMPARE(raw.count(QStringLiteral("local_item")), 3001);
+        QCOMPARE(raw.value(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
     }
 
     // A process killed in the middle of a large save must leave the last committed state, whole.

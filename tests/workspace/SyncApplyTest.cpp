@@ -1,6 +1,7 @@
 // What syncBoard sends and how it applies an answer, against a scripted server on 127.0.0.1 that
 // records the request and answers exactly what each case needs (orders and overlaps of new, deleted
 // and modified items that the stand-in service would never produce together).
+#include "PowerLossVfs.h"
 #include "ScriptedHttpServer.h"
 #include "analytics/UsageAnalytics.h"
 #include "domain/Ids.h"
@@ -124,13 +125,16 @@ struct ScriptedClient
             BoardViewModel::Services {*store, *api, *preferences, toasts, *analytics});
     }
 
-    // The items of the board in the file itself, read through a connection of its own.
-    int rowsInFile()
+    // The items of the board in the file itself (or in another file, such as a power-cut image),
+    // read through a connection of its own; `condition` narrows them.
+    int rowsInFile(const QString& fileName = {}, const QString& condition = QStringLiteral("1"))
     {
         sqlite3* db = nullptr;
         int rows = -1;
-        if (sqlite3_open(store->fileName().toUtf8().constData(), &db) == SQLITE_OK) {
-            const QByteArray sql = "SELECT count(*) FROM local_item WHERE boardId = '" + uuidText(board.id).toUtf8() + "'";
+        const QString file = fileName.isEmpty() ? store->fileName() : fileName;
+        if (sqlite3_open(file.toUtf8().constData(), &db) == SQLITE_OK) {
+            const QByteArray sql = "SELECT count(*) FROM local_item WHERE boardId = '" + uuidText(board.id).toUtf8()
+                + "' AND (" + condition.toUtf8() + ")";
             sqlite3_stmt* statement = nullptr;
             if (sqlite3_prepare_v2(db, sql.constData(), -1, &statement, nullptr) == SQLITE_OK
                 && sqlite3_step(statement) == SQLITE_ROW)
@@ -588,6 +592,83 @@ private Q_SLOTS:
         QCOMPARE(listed, change != QLatin1String("tombstone") && change != QLatin1String("local board"));
         QCOMPARE(client.pending(), change == QLatin1String("local board") ? 0 : 1);
         QCOMPARE(shown.items.size(), listed ? 4 : 3);
+    }
+
+    // A sync's steps commit without waiting for the disk; the checkpoint moves only after a save that
+    // does, so a power cut at any moment leaves the old checkpoint or every item the new one covers.
+    // A step that carries someone else's unsaved change (an edit whose own save failed) waits for the
+    // disk like that change's own save would have. The image is what a power cut would leave at that
+    // moment: every write not synced yet lost.
+    void stepsAreDurableBeforeTheCheckpointMoves()
+    {
+        PowerLossVfs::install();
+        ScriptedClient client;
+        client.syncInChunksOfTwoFrom(5);
+        const Item mine = client.storeItem(QStringLiteral("Mine"), true);
+        const QList<QUuid> fresh = freshIds(6);
+        QJsonArray newItems;
+        for (const QUuid& id : fresh)
+            newItems.append(client.remote(id, QStringLiteral("Theirs"), 10));
+        client.answer("Team", 20, newItems, {}, {}, {});
+        client.workspace->loadBoards(true);
+
+        const QString image = client.dir.filePath(QStringLiteral("power-cut.store"));
+        auto afterPowerCut = [&](const QString& condition) {
+            PowerLossVfs::writeImage(client.store->fileName(), image);
+            return client.rowsInFile(image, condition);
+        };
+        const QString theirs = QStringLiteral("content = 'Theirs'");
+        const QString edited = QStringLiteral("content = 'Mine, edited'");
+        int pauses = 0;
+        int theirsAtFirstPause = -1;
+        int editedAtSecondPause = -1;
+        QObject::connect(client.workspace.get(), &BoardViewModel::syncProgress, client.workspace.get(),
+            [&](const QUuid&, qsizetype, qsizetype) {
+                if (++pauses == 1) {
+                    theirsAtFirstPause = afterPowerCut(theirs);
+                    // The user's edit cannot be saved now (another connection holds the lock): it
+                    // stays pending and goes with the next step's commit.
+                    sqlite3* lock = nullptr;
+                    QCOMPARE(sqlite3_open(client.store->fileName().toUtf8().constData(), &lock), SQLITE_OK);
+                    QCOMPARE(sqlite3_exec(lock, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+                    Item changed = *client.stored(mine.id);
+                    changed.content = QStringLiteral("Mine, edited");
+                    changed.didSync = false;
+                    QVERIFY(LocalDataService::updateLocalItem(changed, *client.store));
+                    QVERIFY(client.store->hasChanges());
+                    sqlite3_exec(lock, "ROLLBACK", nullptr, nullptr, nullptr);
+                    sqlite3_close(lock);
+                } else if (pauses == 2) {
+                    editedAtSecondPause = afterPowerCut(edited);
+                }
+            });
+        // The first moment the checkpoint has moved: before anything written after it can sync the
+        // log on its behalf.
+        std::optional<int> theirsWhenCheckpointMoved;
+        auto checkpointMoved = [&] {
+            if (!theirsWhenCheckpointMoved
+                && client.preferences->get(PreferenceKeys::checkpoint(client.board.id)) == std::optional<qint64>(20))
+                theirsWhenCheckpointMoved = afterPowerCut(theirs);
+        };
+        QObject::connect(client.store.get(), &StoreContext::boardChanged, client.workspace.get(), checkpointMoved);
+        QObject::connect(client.store.get(), &StoreContext::itemChanged, client.workspace.get(), checkpointMoved);
+
+        QVERIFY(QCoro::waitFor(client.workspace->syncBoard(client.board, false)));
+        checkpointMoved();
+        QCOMPARE(pauses, 2);
+        // The first step was committed, not synced; the step with the edit was synced.
+        QCOMPARE(theirsAtFirstPause, 0);
+        QCOMPARE(editedAtSecondPause, 1);
+        QCOMPARE(theirsWhenCheckpointMoved, std::optional<int>(6));
+        QCOMPARE(afterPowerCut(edited), 1);
+        QCOMPARE(client.stored(mine.id)->didSync, false);
+
+        // Reopened from the file, the store holds every item and the edit still pending.
+        client.reopen();
+        QCOMPARE(client.rowsInFile(), 7);
+        QCOMPARE(client.content(mine.id), QStringLiteral("Mine, edited"));
+        QCOMPARE(client.pending(), 1);
+        QCOMPARE(client.preferences->get(PreferenceKeys::checkpoint(client.board.id)), std::optional<qint64>(20));
     }
 
     // The board leaves between two chunks (deleted here, or every cloud board cleared by sign-out):

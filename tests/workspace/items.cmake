@@ -3,6 +3,9 @@
 plenko_add_test(NAME test_workspace_item_merge
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/ItemMergeTest.cpp
     LIBS plenko_workspace)
+plenko_add_test(NAME test_workspace_synced_board_items
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/SyncedBoardItemsTest.cpp
+    LIBS plenko_workspace)
 plenko_add_test(NAME test_workspace_items
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/ItemOperationsTest.cpp
     LIBS plenko_workspace_test_support)
