@@ -14,22 +14,22 @@ const QDateTime base = QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC);
 
 // "name:minute" (the minute of its last update; "name:?" has no valid date), optionally
 // followed by ":deleted" or ":elsewhere" (on another board).
-struct Spec
+struct Described
 {
     QString name;
     QDateTime updatedAt;
     QString state;
 };
 
-Spec parse(const QString& text)
+Described parse(const QString& text)
 {
     const QStringList parts = text.split(QLatin1Char(':'));
-    Spec spec;
-    spec.name = parts.value(0);
+    Described described;
+    described.name = parts.value(0);
     if (parts.value(1) != QLatin1String("?"))
-        spec.updatedAt = base.addSecs(60 * parts.value(1).toInt());
-    spec.state = parts.value(2);
-    return spec;
+        described.updatedAt = base.addSecs(60 * parts.value(1).toInt());
+    described.state = parts.value(2);
+    return described;
 }
 }
 
@@ -47,15 +47,15 @@ class SyncedBoardItemsTest : public QObject
         return m_ids.value(name);
     }
 
-    Item item(const Spec& spec)
+    Item item(const Described& described)
     {
         Item item;
-        item.id = idOf(spec.name);
-        item.content = spec.name;
-        item.boardId = spec.state == QLatin1String("elsewhere") ? QUuid::createUuid() : m_boardId;
+        item.id = idOf(described.name);
+        item.content = described.name;
+        item.boardId = described.state == QLatin1String("elsewhere") ? QUuid::createUuid() : m_boardId;
         item.createdAt = base;
-        item.updatedAt = spec.updatedAt;
-        if (spec.state == QLatin1String("deleted"))
+        item.updatedAt = described.updatedAt;
+        if (described.state == QLatin1String("deleted"))
             item.deletedAt = base;
         return item;
     }

@@ -7,6 +7,13 @@
 
 namespace {
 
+// A wait in whole minutes, rounded up, as a person reads it.
+QString waitText(qint64 seconds)
+{
+    const qint64 minutes = (seconds + 59) / 60;
+    return minutes == 1 ? QStringLiteral("a minute") : QStringLiteral("%1 minutes").arg(minutes);
+}
+
 QString checkedEmail(const QString& email)
 {
     const QString address = email.trimmed();
@@ -44,8 +51,7 @@ Account AccountDirectory::signUp(
 {
     if (const qint64 wait = m_signUps.waitSeconds(client); wait > 0) {
         HttpError refusal(429, QStringLiteral("TOO_MANY_SIGN_UPS"),
-            QStringLiteral("Too many sign-ups from your network address. Try again in %1 minutes.")
-                .arg((wait + 59) / 60));
+            QStringLiteral("Too many sign-ups from your network address. Try again in %1.").arg(waitText(wait)));
         refusal.retryAfterSeconds = wait;
         throw refusal;
     }
@@ -92,7 +98,7 @@ Account AccountDirectory::signIn(const QString& email, const QString& password, 
     const QString trimmed = email.trimmed();
     if (const qint64 wait = m_throttle.waitSeconds(trimmed, address); wait > 0) {
         HttpError refusal(429, QStringLiteral("TOO_MANY_ATTEMPTS"),
-            QStringLiteral("Too many failed sign-ins. Try again in %1 minutes.").arg((wait + 59) / 60));
+            QStringLiteral("Too many failed sign-ins. Try again in %1.").arg(waitText(wait)));
         refusal.retryAfterSeconds = wait;
         throw refusal;
     }
