@@ -4,6 +4,7 @@
 #include "domain/WireEncoder.h"
 #include "net/KeyringTokenStore.h"
 #include "net/OneShotBody.h"
+#include "net/ReplyBodyCollector.h"
 #include "net/RequestLog.h"
 #include "net/ServiceAddress.h"
 
@@ -221,6 +222,7 @@ QCoro::Task<NetworkService::Exchange> NetworkService::perform(ServiceRequest req
     }
     std::unique_ptr<QNetworkReply, void (*)(QNetworkReply*)> reply(
         started, [](QNetworkReply* finished) { finished->deleteLater(); });
+    auto* collected = new ReplyBodyCollector(started);
     co_await reply.get();
 
     Exchange exchange;
@@ -234,7 +236,7 @@ QCoro::Task<NetworkService::Exchange> NetworkService::perform(ServiceRequest req
             ? QStringLiteral("The request timed out.")
             : reply->errorString();
     } else if (status.isValid()) {
-        exchange.response = ServiceResponse { status.toInt(), reply->url(), reply->readAll() };
+        exchange.response = ServiceResponse { status.toInt(), reply->url(), collected->take() };
     } else if (reply->error() != QNetworkReply::NoError) {
         exchange.transportError = reply->errorString();
     }

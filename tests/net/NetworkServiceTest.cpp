@@ -254,6 +254,39 @@ private Q_SLOTS:
         QVERIFY(harness.server.requests().constFirst().body == body);
     }
 
+    // The answer is taken piece by piece as it downloads: whatever its size and however it is sent,
+    // it arrives whole and in order.
+    void answersArriveWhole_data()
+    {
+        QTest::addColumn<int>("codeBytes");
+        QTest::addColumn<bool>("chunked");
+
+        QTest::newRow("small, with its length") << 8 << false;
+        QTest::newRow("small, in chunks") << 8 << true;
+        QTest::newRow("3 MiB, with its length") << (3 << 20) << false;
+        QTest::newRow("3 MiB, in chunks") << (3 << 20) << true;
+    }
+
+    void answersArriveWhole()
+    {
+        QFETCH(int, codeBytes);
+        QFETCH(bool, chunked);
+
+        // Every position tells its own value, so a piece out of place or missing shows.
+        QByteArray code(codeBytes, Qt::Uninitialized);
+        for (int i = 0; i < codeBytes; ++i)
+            code[i] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"[(i / 7 + i) % 36];
+        ScriptedReply reply = ScriptedReply::json(200, R"({"code":")" + code + R"("})");
+        reply.chunked = chunked;
+        Harness harness(QStringLiteral("a1"));
+        harness.server.script({reply});
+
+        const ApiResult<InvitationResponse> result = harness.fetch();
+        QVERIFY(result);
+        QCOMPARE(result->code.size(), codeBytes);
+        QVERIFY(result->code == QString::fromLatin1(code));
+    }
+
     void refreshAndRepeat()
     {
         Harness harness(QStringLiteral("a1"), QStringLiteral("r1"));

@@ -96,9 +96,19 @@ void ScriptedHttpServer::answer(QTcpSocket* socket, const RecordedRequest& reque
         return;
     QByteArray response = "HTTP/1.1 " + QByteArray::number(reply.status) + " Scripted\r\n";
     response += "Content-Type: " + reply.contentType + "\r\n";
-    response += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
-    response += "Connection: close\r\n\r\n";
-    response += reply.body;
+    if (reply.chunked) {
+        response += "Transfer-Encoding: chunked\r\nConnection: close\r\n\r\n";
+        constexpr qsizetype chunk = 64 * 1024;
+        for (qsizetype at = 0; at < reply.body.size(); at += chunk) {
+            const QByteArray piece = reply.body.mid(at, chunk);
+            response += QByteArray::number(piece.size(), 16) + "\r\n" + piece + "\r\n";
+        }
+        response += "0\r\n\r\n";
+    } else {
+        response += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
+        response += "Connection: close\r\n\r\n";
+        response += reply.body;
+    }
     socket->write(response);
     socket->disconnectFromHost();
 }

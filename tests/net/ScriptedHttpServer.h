@@ -40,6 +40,8 @@ struct ScriptedReply
     int status = 200;
     QByteArray body;
     QByteArray contentType = QByteArrayLiteral("application/json");
+    // Sent in chunks of 64 KiB without a Content-Length, as a streaming server answers.
+    bool chunked = false;
 
     static ScriptedReply json(int status, QByteArray body) { return make(Kind::http, status, std::move(body)); }
     static ScriptedReply text(int status, QByteArray body)
