@@ -149,8 +149,8 @@ void BoardContentView::rebuildCards()
     const bool allLiveShown = m_shownCount >= m_liveItems.size();
     if (m_liveItems.isEmpty() && m_archivedItems.isEmpty())
         placeLabel(RowKind::empty);
-    if (allLiveShown && !m_archivedItems.isEmpty()) {
-        m_archivedHeader->setText(QStringLiteral("Archived (%1)").arg(m_archivedItems.size()));
+    if (allLiveShown && !m_liveStillComing && m_archivedTotal > 0) {
+        m_archivedHeader->setText(QStringLiteral("Archived (%1)").arg(m_archivedTotal));
         m_archivedHeader->setIcon(SymbolIcons::icon(
             m_archivedExpanded ? QStringLiteral("chevron.down") : QStringLiteral("chevron.right"),
             Palette::secondaryText(), 12));

@@ -145,7 +145,7 @@ void BoardContentView::setArchivedExpanded(bool expanded)
 bool BoardContentView::hasMore() const
 {
     const qsizetype total = m_liveItems.size() + (m_archivedExpanded ? m_archivedItems.size() : 0);
-    return m_shownCount < total;
+    return m_shownCount < total || m_liveStillComing;
 }
 
 void BoardContentView::loadMore()
@@ -196,6 +196,10 @@ void BoardContentView::refresh()
         m_itemIndex.insert(item->id, item->isArchived() ? -section.size() - 1 : section.size());
         section << *item;
     }
+    const ColumnCounts counts = board.columnCounts();
+    const bool unfiltered = m_context.workspace.searchQuery().isEmpty() && !m_assigneeFilter.isActive();
+    m_liveStillComing = board.hasFirstPageOnly() && counts.liveIn(status) > m_liveItems.size();
+    m_archivedTotal = board.hasFirstPageOnly() && unfiltered ? counts.archivedIn(status) : m_archivedItems.size();
     scheduleCards();
 }
 
@@ -247,9 +251,11 @@ void BoardContentView::openNewItemEditor()
 void BoardContentView::submitNewItem(const QString& text)
 {
     const QString content = text.trimmed();
-    const Board board = m_context.workspace.selectedBoard();
-    if (content.isEmpty() || !board.isActive)
+    // With all its items: the new one goes after the last of them.
+    const std::optional<Board> found = m_context.workspace.findBoard(m_context.workspace.selectedBoard().id);
+    if (content.isEmpty() || !found || !found->isActive)
         return;
+    const Board& board = *found;
     qint64 largest = 0;
     for (const Item& item : board.items)
         largest = std::max(largest, item.order);

@@ -136,6 +136,10 @@ private:
     AssigneeFilter m_assigneeFilter;
     QList<Item> m_liveItems;
     QList<Item> m_archivedItems;
+    // While the board is shown by its first page: more live items of the column are on the way,
+    // and the archived section's count is the whole board's.
+    bool m_liveStillComing = false;
+    qsizetype m_archivedTotal = 0;
     int m_shownCount = pageSize;
     bool m_archivedExpanded = false;
     bool m_cardsPending = false; // the cards do not show the items yet

@@ -338,10 +338,9 @@ void MainContentView::updateHeader()
 
 void MainContentView::updateCounts()
 {
+    const ColumnCounts columns = m_context.workspace.selectedBoard().columnCounts();
     std::array<int, 3> counts { 0, 0, 0 };
-    for (const Item& item : m_context.workspace.selectedBoard().items) {
-        if (!item.isDeleted() && !item.isArchived())
-            ++counts.at(static_cast<size_t>(item.status));
-    }
+    for (const ItemStatus status : allItemStatuses)
+        counts.at(static_cast<size_t>(status)) = int(columns.liveIn(status));
     m_tabs->setCounts(counts);
 }

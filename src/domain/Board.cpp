@@ -45,3 +45,17 @@ OverallBoardProgress Board::overallProgress() const
     }
     return progress;
 }
+
+ColumnCounts Board::columnCounts() const
+{
+    if (firstPageCounts)
+        return *firstPageCounts;
+    ColumnCounts counts;
+    for (const Item& item : items) {
+        if (item.isDeleted())
+            continue;
+        auto& column = item.isArchived() ? counts.archived : counts.live;
+        ++column.at(static_cast<std::size_t>(item.status));
+    }
+    return counts;
+}

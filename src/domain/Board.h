@@ -2,6 +2,7 @@
 #pragma once
 
 #include "domain/BoardUser.h"
+#include "domain/ColumnCounts.h"
 #include "domain/Item.h"
 #include "domain/OverallBoardProgress.h"
 
@@ -22,8 +23,12 @@ struct Board
     bool syncWithServer = false;
     QString createdBy;
     QList<Item> items; // includes archived items and deletion tombstones
-    // Set while the items are still in the store only (items is then empty): their tally by status.
+    // Set while the items are still in the store only (items is then empty, or only each column's
+    // first page, see below): their tally by status.
     std::optional<OverallBoardProgress> storedTally;
+    // Set while items holds only the first page of each column, live and archived, and the rest is
+    // still being read: the whole board's counts. storedTally is set with it.
+    std::optional<ColumnCounts> firstPageCounts;
     QList<BoardUser> users;
     std::optional<QString> info;
     bool isActive = true;
@@ -35,6 +40,9 @@ struct Board
     bool hasItemsLoaded() const { return !storedTally.has_value(); }
     QList<Item> undeletedItems() const;
     OverallBoardProgress overallProgress() const;
+    bool hasFirstPageOnly() const { return firstPageCounts.has_value(); }
+    // The counts of the items held, or of the whole board while only its first page is.
+    ColumnCounts columnCounts() const;
 
     friend bool operator==(const Board& a, const Board& b) { return a.id == b.id; }
 };

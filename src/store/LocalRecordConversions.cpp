@@ -52,20 +52,25 @@ Board toBoard(const LocalBoard& record)
 
 Item toItem(const LocalItem& record)
 {
+    return toItem(record.fields());
+}
+
+Item toItem(const LocalItemFields& fields)
+{
     Item item;
-    item.id = record.id();
-    item.content = record.content();
-    item.status = record.status();
-    item.order = record.order();
-    item.boardId = record.boardId();
-    item.createdBy = record.createdBy();
-    item.assignee = record.assignee();
-    item.author = record.author();
-    item.createdAt = record.createdAt();
-    item.updatedAt = record.updatedAt();
-    item.deletedAt = record.deletedAt();
-    item.archivedAt = record.archivedAt();
-    item.revision = record.revision();
-    item.didSync = record.didSync();
+    item.id = fields.id;
+    item.content = fields.content;
+    item.status = fields.status;
+    item.order = fields.order;
+    item.boardId = fields.boardId;
+    item.createdBy = fields.createdBy;
+    item.assignee = fields.assignee;
+    item.author = fields.author;
+    item.createdAt = fields.createdAt;
+    item.updatedAt = fields.updatedAt;
+    item.deletedAt = fields.deletedAt;
+    item.archivedAt = fields.archivedAt;
+    item.revision = fields.revision;
+    item.didSync = fields.didSync;
     return item;
 }

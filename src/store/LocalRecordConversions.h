@@ -16,3 +16,4 @@ std::shared_ptr<LocalItem> makeLocalItem(const Item& item);
 // No items, users or owner; a soft deletion is not carried.
 Board toBoard(const LocalBoard& record);
 Item toItem(const LocalItem& record);
+Item toItem(const LocalItemFields& fields);

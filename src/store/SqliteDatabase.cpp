@@ -83,6 +83,20 @@ std::expected<SqliteDatabase, StoreError> SqliteDatabase::open(const QString& fi
     return db;
 }
 
+std::expected<SqliteDatabase, StoreError> SqliteDatabase::openForReading(const QString& fileName)
+{
+    sqlite3* handle = nullptr;
+    const int flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX;
+    const int rc = sqlite3_open_v2(fileName.toUtf8().constData(), &handle, flags, nullptr);
+    SqliteDatabase db(handle);
+    if (rc != SQLITE_OK) {
+        const QString reason = handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QString::fromUtf8(sqlite3_errstr(rc));
+        return std::unexpected(StoreError { QStringLiteral("%1 (%2)").arg(reason, fileName) });
+    }
+    sqlite3_extended_result_codes(handle, 1);
+    return db;
+}
+
 std::expected<void, StoreError> SqliteDatabase::execute(const QString& sql)
 {
     char* message = nullptr;

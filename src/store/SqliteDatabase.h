@@ -15,6 +15,9 @@ class SqliteDatabase
 {
 public:
     static std::expected<SqliteDatabase, StoreError> open(const QString& fileName, int busyTimeoutMs);
+    // A second connection to an existing store that only reads, for a thread of its own: it sees the
+    // file as of its last commit, and never changes the log's mode or the file.
+    static std::expected<SqliteDatabase, StoreError> openForReading(const QString& fileName);
 
     SqliteDatabase() = default;
     ~SqliteDatabase();

@@ -1,6 +1,7 @@
 #include "store/StoreContext.h"
 
 #include "domain/Ids.h"
+#include "store/NewestFirst.h"
 #include "store/StoreRows.h"
 #include "store/StoreSchema.h"
 
@@ -8,9 +9,7 @@
 #include <QSet>
 
 #include <algorithm>
-#include <limits>
 #include <utility>
-#include <vector>
 
 namespace {
 // Enough ids per lookup to make 10,000 items a handful of queries, well under SQLite's limit on
@@ -213,27 +212,6 @@ std::expected<QList<std::shared_ptr<LocalBoard>>, StoreError> StoreContext::fetc
     return result;
 }
 
-namespace {
-// Sorts by each item's time read once as a number: comparing the dates themselves costs a call
-// into Qt per comparison, and a large board's sort makes hundreds of thousands. An item without a
-// time sorts last, as a date that is not valid compares below every valid one.
-void sortNewestFirst(QList<std::shared_ptr<LocalItem>>& items)
-{
-    std::vector<std::pair<qint64, qsizetype>> keys;
-    keys.reserve(size_t(items.size()));
-    for (qsizetype i = 0; i < items.size(); ++i) {
-        const QDateTime& time = items[i]->updatedAt();
-        keys.emplace_back(time.isValid() ? time.toMSecsSinceEpoch() : std::numeric_limits<qint64>::min(), i);
-    }
-    std::stable_sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
-    QList<std::shared_ptr<LocalItem>> sorted;
-    sorted.reserve(items.size());
-    for (const auto& key : keys)
-        sorted.append(std::move(items[key.second]));
-    items = std::move(sorted);
-}
-}
-
 std::expected<QList<std::shared_ptr<LocalItem>>, StoreError> StoreContext::fetchItems(const ItemQuery& query)
 {
     QStringList conditions;
@@ -289,7 +267,7 @@ std::expected<QList<std::shared_ptr<LocalItem>>, StoreError> StoreContext::fetch
             result.append(item);
     }
     if (query.order == ItemQuery::Order::updatedAtNewestFirst)
-        sortNewestFirst(result);
+        sortNewestFirst(result, [](const auto& item) -> const QDateTime& { return item->updatedAt(); });
     return result;
 }
 

@@ -4,6 +4,7 @@
 // pending changes, as if they were already saved. Used on the UI thread only.
 #pragma once
 
+#include "domain/ColumnCounts.h"
 #include "domain/OverallBoardProgress.h"
 #include "store/BoardQuery.h"
 #include "store/ItemQuery.h"
@@ -62,6 +63,16 @@ public:
     // Undeleted items per board and status (archived ones included), unsaved changes counted; boards
     // without items are absent. Reads a small table the store keeps up to date, not the items.
     std::expected<QHash<QUuid, OverallBoardProgress>, StoreError> fetchItemTallies();
+    // The first `perColumn` live and `perColumn` archived items of each of the board's columns (by
+    // order, newest first among equals) and the whole board's counts, without reading its other
+    // rows: what a large board's first paint needs. Only while nothing is unsaved (the rows are
+    // read as saved); with unsaved changes it fails, and the board is read whole instead.
+    struct FirstPage
+    {
+        QList<std::shared_ptr<LocalItem>> items;
+        ColumnCounts counts;
+    };
+    std::expected<FirstPage, StoreError> fetchFirstPage(const QUuid& boardId, int perColumn);
     // One lookup for many ids (a handful of queries, not one per id); ids not stored are absent.
     std::expected<QHash<QUuid, std::shared_ptr<LocalItem>>, StoreError> fetchItemsWithIds(
         const QList<QUuid>& ids);

@@ -91,6 +91,14 @@ INSERT INTO item_tally (boardId, status, count)
     SELECT boardId, status, COUNT(*) FROM local_item WHERE deletedAt IS NULL GROUP BY boardId, status;
 PRAGMA user_version = 3;
 )sql";
+
+// A board's columns as the list shows them: undeleted items by status, live before archived, by
+// order. A large board's first page and its counts are read from it without visiting every row.
+const char* const schemaVersion4 = R"sql(
+CREATE INDEX local_item_column ON local_item (boardId, status, archivedAt IS NOT NULL, "order")
+    WHERE deletedAt IS NULL;
+PRAGMA user_version = 4;
+)sql";
 }
 
 std::expected<void, StoreError> StoreSchema::prepare(SqliteDatabase& db)
@@ -120,6 +128,10 @@ std::expected<void, StoreError> StoreSchema::prepare(SqliteDatabase& db)
     }
     if (*version < 3) {
         if (auto migrated = db.execute(QString::fromUtf8(schemaVersion3)); !migrated)
+            return fail(migrated.error());
+    }
+    if (*version < 4) {
+        if (auto migrated = db.execute(QString::fromUtf8(schemaVersion4)); !migrated)
             return fail(migrated.error());
     }
     if (auto committed = db.execute(QStringLiteral("COMMIT")); !committed)

@@ -5,7 +5,7 @@
 #include "store/SqliteDatabase.h"
 
 namespace StoreSchema {
-inline constexpr int currentVersion = 3;
+inline constexpr int currentVersion = 4;
 
 std::expected<void, StoreError> prepare(SqliteDatabase& db);
 }

@@ -44,7 +44,10 @@ BoardViewModel::BoardViewModel(Services services, QObject* parent)
     , m_quickCaptureBoardId(m_localStore.get(PreferenceKeys::quickCaptureId()))
 {
     m_conflictCopies.load();
-    connect(&m_context, &StoreContext::saved, this, [this] { m_selectedItemsFresh = false; });
+    connect(&m_context, &StoreContext::saved, this, [this] {
+        m_selectedItemsFresh = false;
+        ++m_storeSaves;
+    });
 }
 
 BoardViewModel::~BoardViewModel() = default;
@@ -75,15 +78,16 @@ void BoardViewModel::setBoards(QList<Board> boards)
 
 void BoardViewModel::setSelectedBoard(Board board)
 {
-    // The views read the selected board's items at once.
+    // The views read the selected board's items at once (a large board's first page, to begin with).
     bool readNow = false;
-    if (!board.hasItemsLoaded()) {
-        board = withStoredItems(std::move(board));
+    if (!board.hasItemsLoaded() && !board.hasFirstPageOnly()) {
+        board = withItemsToShow(std::move(board));
         readNow = board.hasItemsLoaded();
         const auto held = std::find(m_boards.begin(), m_boards.end(), board);
-        if (held != m_boards.end() && !held->hasItemsLoaded()) {
+        if (held != m_boards.end() && !held->hasItemsLoaded() && !held->hasFirstPageOnly()) {
             held->items = board.items;
             held->storedTally = board.storedTally;
+            held->firstPageCounts = board.firstPageCounts;
         }
     }
     m_selectedItemsFresh = readNow;
@@ -161,12 +165,14 @@ Board BoardViewModel::withStoredItems(Board board)
             board.items.append(toItem(*record));
     }
     board.storedTally.reset();
+    board.firstPageCounts.reset();
     return board;
 }
 
 Board BoardViewModel::withStoredTally(Board board)
 {
     board.items.clear();
+    board.firstPageCounts.reset();
     if (const auto tallies = m_context.fetchItemTallies())
         board.storedTally = tallies->value(board.id);
     else if (!board.storedTally)

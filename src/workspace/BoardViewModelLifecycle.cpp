@@ -80,6 +80,7 @@ QCoro::Task<ApiResult<void>> BoardViewModel::joinBoard(QString code)
     if (const auto current = knownBoard(board.id)) {
         merged.items = current->items;
         merged.storedTally = current->storedTally;
+        merged.firstPageCounts = current->firstPageCounts;
     }
     applyBoardUpdate(merged);
     ensureSelectionAfterLoad();

@@ -7,7 +7,13 @@
 #include "store/LocalRecordConversions.h"
 #include "store/LocalStore.h"
 #include "store/PreferenceKeys.h"
+#include "store/SavedBoardItems.h"
+#include "store/StoreContext.h"
 #include "workspace/BoardViewModel.h"
+
+#include <QCoro/QCoroFuture>
+#include <QPointer>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 
@@ -56,9 +62,11 @@ void BoardViewModel::reloadWorkspaceFromStore(bool signedIn)
 QCoro::Task<void> BoardViewModel::selectBoard(QUuid boardId)
 {
     // Items read since the last save are the store's: reading them again (20,000 on a large board)
-    // would only cost time, at start above all, where the load has just read them.
+    // would only cost time, at start above all, where the load has just read them. A board shown by
+    // its first page has the rest on the way.
+    const bool current = m_selectedItemsFresh && !m_context.hasChanges();
     const std::optional<Board> board
-        = boardId == m_selectedBoard.id && m_selectedItemsFresh && !m_context.hasChanges()
+        = boardId == m_selectedBoard.id && (current || m_selectedBoard.hasFirstPageOnly())
             && m_boards.contains(m_selectedBoard)
         ? std::optional(m_selectedBoard)
         : reloadBoardItems(boardId);
@@ -184,6 +192,9 @@ std::optional<Board> BoardViewModel::findBoard(const QUuid& boardId)
         m_boards.begin(), m_boards.end(), [&](const Board& board) { return board.id == boardId; });
     if (held == m_boards.end())
         return m_selectedBoard.id == boardId ? std::optional(m_selectedBoard) : std::nullopt;
+    // A board shown by its first page is read whole and shown so, as an operation needs every item.
+    if (held->hasFirstPageOnly())
+        return reloadBoardItems(boardId);
     // Same content, only read in: nothing the views show changes, so nothing is announced.
     if (!held->hasItemsLoaded())
         *held = withStoredItems(*held);
@@ -199,6 +210,61 @@ std::optional<Board> BoardViewModel::reloadBoardItems(const QUuid& boardId)
     board = withStoredItems(std::move(*board));
     applyBoardUpdate(*board);
     return board;
+}
+
+Board BoardViewModel::withItemsToShow(Board board)
+{
+    const bool large = board.storedTally && board.storedTally->total >= m_firstPageThreshold;
+    if (!large || m_context.hasChanges())
+        return withStoredItems(std::move(board));
+    auto page = m_context.fetchFirstPage(board.id, m_firstPageItems);
+    if (!page) {
+        logLine(QStringLiteral("Loading the first items failed: ") + page.error().message);
+        return withStoredItems(std::move(board));
+    }
+    board.items.clear();
+    board.items.reserve(page->items.size());
+    for (const auto& record : std::as_const(page->items))
+        board.items.append(toItem(*record));
+    board.firstPageCounts = page->counts;
+    readRestOfBoard(board.id);
+    return board;
+}
+
+QCoro::Task<void> BoardViewModel::readRestOfBoard(QUuid boardId)
+{
+    QPointer<BoardViewModel> self(this);
+    const quint64 savesBefore = m_storeSaves;
+    QFuture<std::expected<QList<Item>, StoreError>> reading = QtConcurrent::run(
+        [fileName = m_context.fileName(), boardId] { return readSavedBoardItems(fileName, boardId); });
+    std::expected<QList<Item>, StoreError> read = co_await reading;
+    if (!self)
+        co_return;
+    // Only a board still shown by its first page takes the rest: one read whole meanwhile (by an
+    // operation) is newer, and one that left the workspace stays gone.
+    const auto held = std::find_if(
+        m_boards.cbegin(), m_boards.cend(), [&](const Board& board) { return board.id == boardId; });
+    const bool shownByPage = m_selectedBoard.id == boardId && m_selectedBoard.hasFirstPageOnly();
+    if (held == m_boards.cend() || (!held->hasFirstPageOnly() && !shownByPage)) {
+        Q_EMIT restOfBoardRead(boardId);
+        co_return;
+    }
+    Board board = held->hasFirstPageOnly() ? *held : m_selectedBoard;
+    // The file as it was some time after the first page: a save since may be missing from it, and
+    // unsaved changes are not in it. The context then reads the board, as it would have at once.
+    if (read && m_storeSaves == savesBefore && !m_context.hasChanges()) {
+        board.items = std::move(*read);
+        board.storedTally.reset();
+        board.firstPageCounts.reset();
+    } else {
+        if (!read)
+            logLine(QStringLiteral("Reading the board's items apart failed: ") + read.error().message);
+        board = withStoredItems(std::move(board));
+    }
+    applyBoardUpdate(board);
+    if (board.hasItemsLoaded() && m_selectedBoard.id == boardId)
+        m_selectedItemsFresh = true;
+    Q_EMIT restOfBoardRead(boardId);
 }
 
 void BoardViewModel::validateQuickCaptureBoard()

@@ -408,6 +408,7 @@ QCoro::Task<void> BoardViewModel::refreshBoardDetails(Board board)
     if (current) {
         updated.items = current->items;
         updated.storedTally = current->storedTally;
+        updated.firstPageCounts = current->firstPageCounts;
     }
     updated.users = details.users;
     updated.boardOwner = details.boardOwner;

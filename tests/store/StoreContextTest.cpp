@@ -5,6 +5,7 @@
 #include "store/ConflictCopyStore.h"
 #include "store/LocalRecordConversions.h"
 #include "store/PendingBoardInfoStore.h"
+#include "store/SavedBoardItems.h"
 #include "store/StoreContext.h"
 
 #include <QElapsedTimer>
@@ -54,7 +55,7 @@ private Q_SLOTS:
     {
         auto context = openStore();
         RawConnection raw(m_file);
-        QCOMPARE(raw.value(QStringLiteral("PRAGMA user_version")), QStringLiteral("3"));
+        QCOMPARE(raw.value(QStringLiteral("PRAGMA user_version")), QStringLiteral("4"));
         QCOMPARE(raw.value(QStringLiteral("PRAGMA journal_mode")), QStringLiteral("wal"));
         QCOMPARE(raw.count(QStringLiteral("sqlite_master"), QStringLiteral("name = 'local_item_board'")), 1);
     }
@@ -89,7 +90,7 @@ private Q_SLOTS:
                 raw.execute(QStringLiteral("DROP TABLE conflict_copy; DROP TABLE pending_board_info; "
                                            "DROP TRIGGER item_tally_insert; DROP TRIGGER item_tally_delete; "
                                            "DROP TRIGGER item_tally_update; DROP TABLE item_tally; "
-                                           "PRAGMA user_version = 1;")));
+                                           "DROP INDEX local_item_column; PRAGMA user_version = 1;")));
         }
         Item mine = item;
         mine.content = QStringLiteral("My **version**\nwith two lines");
@@ -99,7 +100,10 @@ private Q_SLOTS:
         const ConflictCopy copy = ConflictCopy::of(mine, ConflictReason::boardRevoked, QStringLiteral("Plans"));
         {
             auto context = openStore();
-            QCOMPARE(RawConnection(m_file).value(QStringLiteral("PRAGMA user_version")), QStringLiteral("3"));
+            QCOMPARE(RawConnection(m_file).value(QStringLiteral("PRAGMA user_version")), QStringLiteral("4"));
+            QCOMPARE(RawConnection(m_file).value(
+                         QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name = 'local_item_column'")),
+                QStringLiteral("1"));
             QCOMPARE(context->countItems(ItemQuery::withId(item.id)).value_or(-1), 1);
             QVERIFY(ConflictCopyStore::insert(copy, *context));
             QVERIFY(PendingBoardInfoStore::set(board.id, QStringLiteral("Notes"), *context));
@@ -460,6 +464,34 @@ private Q_SLOTS:
         const auto items = context->fetchItems(ItemQuery::onBoard(QUuid::createUuid()));
         QVERIFY(!items);
         QVERIFY2(items.error().message.contains(QStringLiteral("local_item")), qPrintable(items.error().message));
+    }
+
+    // The first page is read from saved rows, and a read apart sees the file: neither may pass off
+    // what they cannot see as the board.
+    void firstPageAndReadsApartSayWhatTheyCannotSee()
+    {
+        auto context = openStore();
+        const Board board = sampleBoard(QStringLiteral("Plans"), false);
+        context->insert(makeLocalBoard(board));
+        context->insert(makeLocalItem(sampleItem(board.id, QStringLiteral("Saved"), 1)));
+        QVERIFY(context->save());
+        context->insert(makeLocalItem(sampleItem(board.id, QStringLiteral("Not saved yet"), 2)));
+
+        QVERIFY(!context->fetchFirstPage(board.id, 10));
+        const auto apart = readSavedBoardItems(m_file, board.id);
+        QVERIFY(apart);
+        QCOMPARE(apart->size(), 1);
+        QCOMPARE(apart->first().content, QStringLiteral("Saved"));
+        QVERIFY(context->save());
+        const auto page = context->fetchFirstPage(board.id, 10);
+        QVERIFY(page);
+        QCOMPARE(page->items.size(), 2);
+        QCOMPARE(page->counts.liveIn(ItemStatus::inProgress), 2);
+
+        const QString missing = m_file + QStringLiteral(".missing");
+        const auto none = readSavedBoardItems(missing, board.id);
+        QVERIFY(!none);
+        QVERIFY2(none.error().message.contains(missing), qPrintable(none.error().message));
     }
 
     void changesAreAnnounced()

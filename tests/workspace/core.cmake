@@ -13,3 +13,6 @@ plenko_add_test(NAME test_workspace_sync_apply
     LIBS plenko_workspace_test_support plenko_scripted_server plenko_power_loss_vfs)
 # The client's sync end to end once more against a service that keeps its data in PostgreSQL.
 plenko_add_postgresql_run(test_workspace_sync)
+plenko_add_test(NAME test_workspace_first_page
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/FirstPageTest.cpp
+    LIBS plenko_workspace_test_support)
