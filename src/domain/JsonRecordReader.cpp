@@ -1,5 +1,6 @@
 #include "domain/JsonRecordReader.h"
 
+#include "domain/Ids.h"
 #include "domain/IsoDate.h"
 
 #include <QVariant>
@@ -58,6 +59,127 @@ JsonRecordReader::JsonRecordReader(const QJsonObject& object, QString path)
     : m_object(withCamelCaseKeys(object))
     , m_path(std::move(path))
 {
+}
+
+JsonRecordReader::JsonRecordReader(const JsonIndex& index, quint32 object)
+    : m_index(&index)
+{
+    indexMembers(object);
+}
+
+void JsonRecordReader::indexMembers(quint32 object)
+{
+    const JsonIndex::Node& node = m_index->node(object);
+    m_members.reserve(node.size);
+    QVarLengthArray<qsizetype, 16> snakeCase; // members whose key has an underscore
+    for (quint32 key = object + 1; key < node.next; key = m_index->node(key + 1).next) {
+        const JsonIndex::Node& keyNode = m_index->node(key);
+        if (!keyNode.plain) // escapes or letters beyond ASCII: left to the general reader
+            return giveUp();
+        const QByteArrayView text = m_index->bytes(keyNode);
+        if (text.contains('_'))
+            snakeCase.append(m_members.size());
+        m_members.append(Member { QLatin1StringView(text), key + 1 });
+    }
+
+    // camelCaseKey on ASCII text: underscores dropped, each letter after one in upper case, the
+    // leading and trailing underscores kept.
+    QVarLengthArray<qsizetype, 16> convertedAt;
+    for (const qsizetype member : snakeCase) {
+        const QLatin1StringView key = m_members[member].key;
+        qsizetype first = 0;
+        while (first < key.size() && key[first] == QLatin1Char('_'))
+            ++first;
+        qsizetype last = key.size() - 1;
+        while (last >= first && key[last] == QLatin1Char('_'))
+            --last;
+        convertedAt.append(m_camelCaseKeys.size());
+        m_camelCaseKeys.append(key.left(first).latin1(), first);
+        bool upper = false;
+        for (qsizetype i = first; i <= last; ++i) {
+            const char c = key[i].toLatin1();
+            if (c == '_') {
+                upper = true;
+                continue;
+            }
+            m_camelCaseKeys.append(upper && c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c);
+            upper = false;
+        }
+        m_camelCaseKeys.append(key.sliced(last + 1).latin1(), key.size() - last - 1);
+    }
+    for (qsizetype i = 0; i < snakeCase.size(); ++i) {
+        const qsizetype end = i + 1 < convertedAt.size() ? convertedAt[i + 1] : m_camelCaseKeys.size();
+        m_members[snakeCase[i]].key = QLatin1StringView(m_camelCaseKeys.constData() + convertedAt[i], end - convertedAt[i]);
+    }
+
+    // Which of two equal keys counts is the general reader's business.
+    for (qsizetype i = 0; i < m_members.size(); ++i) {
+        for (qsizetype j = i + 1; j < m_members.size(); ++j) {
+            if (m_members[i].key == m_members[j].key)
+                return giveUp();
+        }
+    }
+}
+
+const JsonIndex::Node* JsonRecordReader::member(QStringView key) const
+{
+    for (const Member& member : m_members) {
+        if (member.key.size() == key.size() && member.key == key)
+            return &m_index->node(member.value);
+    }
+    return nullptr;
+}
+
+const JsonIndex::Node* JsonRecordReader::requiredNode(QStringView key, JsonIndex::Kind kind)
+{
+    if (failed())
+        return nullptr;
+    const JsonIndex::Node* node = member(key);
+    if (!node || node->kind != kind) {
+        giveUp();
+        return nullptr;
+    }
+    return node;
+}
+
+const JsonIndex::Node* JsonRecordReader::optionalNode(QStringView key, JsonIndex::Kind kind)
+{
+    if (failed())
+        return nullptr;
+    const JsonIndex::Node* node = member(key);
+    if (!node || node->kind == JsonIndex::Kind::null)
+        return nullptr;
+    if (node->kind != kind) {
+        giveUp();
+        return nullptr;
+    }
+    return node;
+}
+
+QString JsonRecordReader::stringOf(const JsonIndex::Node& node)
+{
+    std::optional<QString> text = m_index->string(node);
+    if (!text)
+        giveUp();
+    return std::move(text).value_or(QString());
+}
+
+QUuid JsonRecordReader::uuidOf(const JsonIndex::Node& node)
+{
+    // As uuidFrom: the hyphenated form only, the null id only when written as zeros.
+    const QByteArrayView text = m_index->bytes(node);
+    const QUuid id = node.plain && text.size() == uuidTextLength ? readUuidText(text.data(), text.size()) : QUuid();
+    if (id.isNull() && text != QByteArrayView("00000000-0000-0000-0000-000000000000"))
+        giveUp();
+    return id;
+}
+
+QDateTime JsonRecordReader::dateOf(const JsonIndex::Node& node)
+{
+    const std::optional<QDateTime> date = parseIsoDate(stringOf(node));
+    if (!date)
+        giveUp();
+    return date.value_or(QDateTime());
 }
 
 void JsonRecordReader::fail(const QString& description)
@@ -162,60 +284,117 @@ std::optional<QDateTime> JsonRecordReader::dateFrom(const QJsonValue& value)
 
 QString JsonRecordReader::string(const QString& key)
 {
+    if (m_index) {
+        const JsonIndex::Node* node = requiredNode(key, JsonIndex::Kind::string);
+        return node ? stringOf(*node) : QString();
+    }
     const auto value = required(key, Kind::string);
     return value ? value->toString() : QString();
 }
 
 std::optional<QString> JsonRecordReader::optionalString(const QString& key)
 {
+    if (m_index) {
+        const JsonIndex::Node* node = optionalNode(key, JsonIndex::Kind::string);
+        return node ? std::optional(stringOf(*node)) : std::nullopt;
+    }
     const auto value = optional(key, Kind::string);
     return value ? std::optional(value->toString()) : std::nullopt;
 }
 
 std::optional<bool> JsonRecordReader::optionalBool(const QString& key)
 {
+    if (m_index) {
+        const JsonIndex::Node* node = optionalNode(key, JsonIndex::Kind::boolean);
+        return node ? std::optional(node->plain) : std::nullopt;
+    }
     const auto value = optional(key, Kind::boolean);
     return value ? std::optional(value->toBool()) : std::nullopt;
 }
 
 qint64 JsonRecordReader::integer(const QString& key)
 {
+    if (m_index) {
+        const auto value = optionalInteger(key);
+        if (!value)
+            giveUp();
+        return value.value_or(0);
+    }
     const auto value = required(key, Kind::number);
     return value ? integerFrom(key, *value).value_or(0) : 0;
 }
 
 std::optional<qint64> JsonRecordReader::optionalInteger(const QString& key)
 {
+    if (m_index) {
+        const JsonIndex::Node* node = optionalNode(key, JsonIndex::Kind::number);
+        const auto value = node ? m_index->integer(*node) : std::nullopt;
+        if (node && !value)
+            giveUp();
+        return value;
+    }
     const auto value = optional(key, Kind::number);
     return value ? integerFrom(key, *value) : std::nullopt;
 }
 
 QUuid JsonRecordReader::uuid(const QString& key)
 {
+    if (m_index) {
+        const JsonIndex::Node* node = requiredNode(key, JsonIndex::Kind::string);
+        return node ? uuidOf(*node) : QUuid();
+    }
     const auto value = required(key, Kind::string);
     return value ? uuidFrom(pathOf(key), *value).value_or(QUuid()) : QUuid();
 }
 
 std::optional<QUuid> JsonRecordReader::optionalUuid(const QString& key)
 {
+    if (m_index) {
+        const JsonIndex::Node* node = optionalNode(key, JsonIndex::Kind::string);
+        return node ? std::optional(uuidOf(*node)) : std::nullopt;
+    }
     const auto value = optional(key, Kind::string);
     return value ? uuidFrom(pathOf(key), *value) : std::nullopt;
 }
 
 QDateTime JsonRecordReader::date(const QString& key)
 {
+    if (m_index) {
+        const JsonIndex::Node* node = requiredNode(key, JsonIndex::Kind::string);
+        return node ? dateOf(*node) : QDateTime();
+    }
     const auto value = required(key, Kind::string);
     return value ? dateFrom(*value).value_or(QDateTime()) : QDateTime();
 }
 
 std::optional<QDateTime> JsonRecordReader::optionalDate(const QString& key)
 {
+    if (m_index) {
+        const JsonIndex::Node* node = optionalNode(key, JsonIndex::Kind::string);
+        return node ? std::optional(dateOf(*node)) : std::nullopt;
+    }
     const auto value = optional(key, Kind::string);
     return value ? dateFrom(*value) : std::nullopt;
 }
 
 QList<QUuid> JsonRecordReader::uuidList(const QString& key)
 {
+    if (m_index) {
+        const JsonIndex::Node* node = requiredNode(key, JsonIndex::Kind::array);
+        if (!node)
+            return {};
+        QList<QUuid> ids;
+        ids.reserve(node->size);
+        for (quint32 element = m_index->indexOf(*node) + 1; element < node->next && !failed();
+             element = m_index->node(element).next) {
+            const JsonIndex::Node& id = m_index->node(element);
+            if (id.kind != JsonIndex::Kind::string)
+                giveUp();
+            else
+                ids.append(uuidOf(id));
+        }
+        return ids;
+    }
     const auto value = required(key, Kind::array);
     if (!value)
         return {};
@@ -237,6 +416,15 @@ QList<QUuid> JsonRecordReader::uuidList(const QString& key)
 
 FieldUpdate<QUuid> JsonRecordReader::uuidUpdate(const QString& key)
 {
+    if (m_index) {
+        const JsonIndex::Node* node = member(key);
+        if (!node)
+            return FieldUpdate<QUuid>::unchanged();
+        if (node->kind == JsonIndex::Kind::null)
+            return FieldUpdate<QUuid>::cleared();
+        const auto id = optionalUuid(key);
+        return id ? FieldUpdate<QUuid>::set(*id) : FieldUpdate<QUuid>::unchanged();
+    }
     if (!m_object.contains(key))
         return FieldUpdate<QUuid>::unchanged();
     if (m_object.value(key).isNull())
@@ -247,6 +435,15 @@ FieldUpdate<QUuid> JsonRecordReader::uuidUpdate(const QString& key)
 
 FieldUpdate<QString> JsonRecordReader::stringUpdate(const QString& key)
 {
+    if (m_index) {
+        const JsonIndex::Node* node = member(key);
+        if (!node)
+            return FieldUpdate<QString>::unchanged();
+        if (node->kind == JsonIndex::Kind::null)
+            return FieldUpdate<QString>::cleared();
+        const auto text = optionalString(key);
+        return text ? FieldUpdate<QString>::set(*text) : FieldUpdate<QString>::unchanged();
+    }
     if (!m_object.contains(key))
         return FieldUpdate<QString>::unchanged();
     if (m_object.value(key).isNull())

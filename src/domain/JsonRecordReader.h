@@ -5,6 +5,7 @@
 // read all its fields and ask once at the end.
 #pragma once
 
+#include "domain/JsonIndex.h"
 #include "domain/WireRecords.h"
 
 #include <QDateTime>
@@ -14,6 +15,7 @@
 #include <QList>
 #include <QString>
 #include <QUuid>
+#include <QVarLengthArray>
 
 #include <optional>
 
@@ -26,6 +28,9 @@ class JsonRecordReader
 public:
     // path names the object inside the whole document ("newItems[2]"), empty for the top level.
     explicit JsonRecordReader(const QJsonObject& object, QString path = {});
+    // Reads the object at `object` of an indexed text. Failures are not described: whoever reads an
+    // indexed text reads it again through QJsonDocument when anything fails, for the exact error.
+    JsonRecordReader(const JsonIndex& index, quint32 object);
 
     QString string(const QString& key);
     std::optional<QString> optionalString(const QString& key);
@@ -50,6 +55,8 @@ public:
     bool failed() const { return m_error.has_value(); }
     QString error() const { return m_error.value_or(QString()); }
     void fail(const QString& description);
+    // Fails without a description, the way every failure of an indexed text ends.
+    void giveUp() { fail(QString()); }
 
     QString pathOf(const QString& key) const;
 
@@ -64,10 +71,48 @@ private:
     std::optional<QUuid> uuidFrom(const QString& path, const QJsonValue& value);
     std::optional<QDateTime> dateFrom(const QJsonValue& value);
 
+    // The same reads on an indexed text.
+    void indexMembers(quint32 object);
+    const JsonIndex::Node* member(QStringView key) const;
+    const JsonIndex::Node* requiredNode(QStringView key, JsonIndex::Kind kind);
+    const JsonIndex::Node* optionalNode(QStringView key, JsonIndex::Kind kind);
+    QString stringOf(const JsonIndex::Node& node);
+    QUuid uuidOf(const JsonIndex::Node& node);
+    QDateTime dateOf(const JsonIndex::Node& node);
+
     QJsonObject m_object;
     QString m_path;
     std::optional<QString> m_error;
+
+    struct Member
+    {
+        QLatin1StringView key;
+        quint32 value;
+    };
+    const JsonIndex* m_index = nullptr;
+    QVarLengthArray<Member, 16> m_members;
+    QByteArray m_camelCaseKeys; // the converted keys of members sent in snake case
 };
+
+// Reads the elements of an indexed array as objects; absent when one is not an object or fails.
+template<typename Read>
+auto readIndexedObjectArray(const JsonIndex& index, quint32 array, Read read)
+    -> std::optional<QList<decltype(read(std::declval<JsonRecordReader&>()))>>
+{
+    QList<decltype(read(std::declval<JsonRecordReader&>()))> result;
+    const JsonIndex::Node& node = index.node(array);
+    result.reserve(node.size);
+    for (quint32 element = array + 1; element < node.next; element = index.node(element).next) {
+        if (index.node(element).kind != JsonIndex::Kind::object)
+            return std::nullopt;
+        JsonRecordReader reader(index, element);
+        auto value = read(reader);
+        if (reader.failed())
+            return std::nullopt;
+        result.append(std::move(value));
+    }
+    return result;
+}
 
 // Reads a JSON array element by element: each element must be an object, read with its own path.
 template<typename Read>
@@ -98,6 +143,16 @@ template<typename Read>
 auto JsonRecordReader::object(const QString& key, Read read) -> decltype(read(std::declval<JsonRecordReader&>()))
 {
     using T = decltype(read(std::declval<JsonRecordReader&>()));
+    if (m_index) {
+        const JsonIndex::Node* node = requiredNode(key, JsonIndex::Kind::object);
+        if (!node)
+            return T {};
+        JsonRecordReader reader(*m_index, m_index->indexOf(*node));
+        T result = read(reader);
+        if (reader.failed())
+            giveUp();
+        return result;
+    }
     const std::optional<QJsonValue> value = required(key, Kind::object);
     if (!value)
         return T {};
@@ -112,6 +167,15 @@ template<typename Read>
 auto JsonRecordReader::objectList(const QString& key, Read read)
     -> QList<decltype(read(std::declval<JsonRecordReader&>()))>
 {
+    if (m_index) {
+        const JsonIndex::Node* node = requiredNode(key, JsonIndex::Kind::array);
+        auto list = node ? readIndexedObjectArray(*m_index, m_index->indexOf(*node), read) : std::nullopt;
+        if (!list) {
+            giveUp();
+            return {};
+        }
+        return std::move(*list);
+    }
     const std::optional<QJsonValue> value = required(key, Kind::array);
     if (!value)
         return {};
