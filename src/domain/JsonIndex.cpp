@@ -84,105 +84,97 @@ private:
 
     bool at(char c) const { return m_pos < m_size && m_text[m_pos] == c; }
 
-    quint32 append(JsonIndex::Kind kind)
-    {
-        JsonIndex::Node node;
-        node.kind = kind;
-        node.begin = quint32(m_pos);
-        m_nodes.push_back(node);
-        return quint32(m_nodes.size() - 1);
-    }
+    // Values nested deeper than this are not given nodes; a container at this depth gets one node for
+    // its whole text. A large answer then needs no index of all its values at once, only of one list
+    // item at a time: a whole index touched so much new memory that it cost a third of the time.
+    static constexpr int indexedDepth = 2;
 
-    void close(quint32 node) { m_nodes[node].next = quint32(m_nodes.size()); }
+    void record(const JsonIndex::Node& node)
+    {
+        m_nodes.push_back(node);
+        m_nodes.back().next = quint32(m_nodes.size());
+    }
 
     bool value(int depth)
     {
         if (m_pos >= m_size || depth > maxDepth)
             return false;
+        const bool recorded = depth <= indexedDepth;
         switch (m_text[m_pos]) {
         case '{':
-            return object(depth);
         case '[':
-            return array(depth);
+            return container(depth);
         case '"':
-            return string();
+            return string(recorded);
         case 't':
-            return literal("true", JsonIndex::Kind::boolean, true);
+            return literal("true", JsonIndex::Kind::boolean, true, recorded);
         case 'f':
-            return literal("false", JsonIndex::Kind::boolean, false);
+            return literal("false", JsonIndex::Kind::boolean, false, recorded);
         case 'n':
-            return literal("null", JsonIndex::Kind::null, false);
+            return literal("null", JsonIndex::Kind::null, false, recorded);
         default:
-            return number();
+            return number(recorded);
         }
     }
 
-    bool object(int depth)
+    bool container(int depth)
     {
-        const quint32 node = append(JsonIndex::Kind::object);
+        const bool isObject = m_text[m_pos] == '{';
+        const char closing = isObject ? '}' : ']';
+        const bool recorded = depth <= indexedDepth;
+        const bool childrenRecorded = depth < indexedDepth;
+        const size_t slot = m_nodes.size();
+        JsonIndex::Node node;
+        node.kind = isObject ? JsonIndex::Kind::object : JsonIndex::Kind::array;
+        node.begin = quint32(m_pos);
+        node.whole = !childrenRecorded;
+        if (recorded)
+            record(node);
         ++m_pos;
         skipSpace();
-        quint32 members = 0;
-        if (!at('}')) {
+        quint32 children = 0;
+        if (!at(closing)) {
             while (true) {
-                if (!at('"') || !string())
-                    return false;
-                skipSpace();
-                if (!at(':'))
-                    return false;
-                ++m_pos;
-                skipSpace();
+                if (isObject) {
+                    if (!at('"') || !string(childrenRecorded))
+                        return false;
+                    skipSpace();
+                    if (!at(':'))
+                        return false;
+                    ++m_pos;
+                    skipSpace();
+                }
                 if (!value(depth + 1))
                     return false;
-                ++members;
+                ++children;
                 skipSpace();
                 if (!at(','))
                     break;
                 ++m_pos;
                 skipSpace();
             }
-            if (!at('}'))
+            if (!at(closing))
                 return false;
         }
         ++m_pos;
-        m_nodes[node].size = members;
-        close(node);
-        return true;
-    }
-
-    bool array(int depth)
-    {
-        const quint32 node = append(JsonIndex::Kind::array);
-        ++m_pos;
-        skipSpace();
-        quint32 elements = 0;
-        if (!at(']')) {
-            while (true) {
-                if (!value(depth + 1))
-                    return false;
-                ++elements;
-                skipSpace();
-                if (!at(','))
-                    break;
-                ++m_pos;
-                skipSpace();
-            }
-            if (!at(']'))
-                return false;
+        if (recorded) {
+            JsonIndex::Node& indexed = m_nodes[slot];
+            indexed.size = childrenRecorded ? children : quint32(m_pos - indexed.begin);
+            indexed.next = quint32(m_nodes.size());
         }
-        ++m_pos;
-        m_nodes[node].size = elements;
-        close(node);
         return true;
     }
 
-    bool string()
+    bool string(bool recorded)
     {
         ++m_pos;
-        const quint32 node = append(JsonIndex::Kind::string);
+        JsonIndex::Node node;
+        node.kind = JsonIndex::Kind::string;
+        node.begin = quint32(m_pos);
         bool escaped = false;
         bool ascii = true;
         while (true) {
+            skipOrdinaryBytes();
             if (m_pos >= m_size)
                 return false;
             switch (byteClasses[uchar(m_text[m_pos])]) {
@@ -205,16 +197,36 @@ private:
             }
             break;
         }
-        JsonIndex::Node& indexed = m_nodes[node];
-        indexed.size = quint32(m_pos - indexed.begin);
+        node.size = quint32(m_pos - node.begin);
         ++m_pos;
-        indexed.plain = ascii && !escaped;
-        close(node);
-        if (ascii)
-            return true;
-        const QByteArrayView bytes(m_text + indexed.begin, indexed.size);
-        // A byte order mark is the one valid sequence that some UTF-8 readers drop.
-        return bytes.isValidUtf8() && !bytes.contains(QByteArrayView("\xEF\xBB\xBF"));
+        node.plain = ascii && !escaped;
+        if (!ascii) {
+            const QByteArrayView bytes(m_text + node.begin, node.size);
+            // A byte order mark is the one valid sequence that some UTF-8 readers drop.
+            if (!bytes.isValidUtf8() || bytes.contains(QByteArrayView("\xEF\xBB\xBF")))
+                return false;
+        }
+        if (recorded)
+            record(node);
+        return true;
+    }
+
+    // Steps over eight bytes at a time while none of them ends the string, starts an escape, is a
+    // control character or is beyond ASCII: most of a large answer is such text.
+    void skipOrdinaryBytes()
+    {
+        constexpr quint64 ones = 0x0101010101010101;
+        constexpr quint64 highs = 0x8080808080808080;
+        auto hasZeroByte = [](quint64 v) { return (v - ones) & ~v & highs; };
+        while (m_size - m_pos >= 8) {
+            quint64 v;
+            std::memcpy(&v, m_text + m_pos, sizeof v);
+            const quint64 special = (v & highs) | hasZeroByte(v ^ (ones * '"')) | hasZeroByte(v ^ (ones * '\\'))
+                | ((v - ones * 0x20) & ~v & highs);
+            if (special)
+                return;
+            m_pos += 8;
+        }
     }
 
     bool escape()
@@ -242,22 +254,25 @@ private:
         }
     }
 
-    bool literal(const char* word, JsonIndex::Kind kind, bool truth)
+    bool literal(const char* word, JsonIndex::Kind kind, bool truth, bool recorded)
     {
         const qsizetype length = qsizetype(std::strlen(word));
         if (m_size - m_pos < length || std::memcmp(m_text + m_pos, word, size_t(length)) != 0)
             return false;
-        const quint32 node = append(kind);
-        m_nodes[node].plain = truth;
+        if (recorded) {
+            JsonIndex::Node node;
+            node.kind = kind;
+            node.begin = quint32(m_pos);
+            node.plain = truth;
+            record(node);
+        }
         m_pos += length;
-        close(node);
         return true;
     }
 
     // Exponents are left to QJsonDocument: it refuses the ones out of a double's range.
-    bool number()
+    bool number(bool recorded)
     {
-        const quint32 node = append(JsonIndex::Kind::number);
         const qsizetype start = m_pos;
         if (at('-'))
             ++m_pos;
@@ -280,9 +295,14 @@ private:
         }
         if (at('e') || at('E') || m_pos - start > maxNumberLength)
             return false;
-        m_nodes[node].size = quint32(m_pos - start);
-        m_nodes[node].plain = integer;
-        close(node);
+        if (recorded) {
+            JsonIndex::Node node;
+            node.kind = JsonIndex::Kind::number;
+            node.begin = quint32(start);
+            node.size = quint32(m_pos - start);
+            node.plain = integer;
+            record(node);
+        }
         return true;
     }
 
@@ -298,8 +318,7 @@ std::optional<JsonIndex> JsonIndex::build(QByteArrayView text)
     if (text.size() >= std::numeric_limits<quint32>::max())
         return std::nullopt;
     JsonIndex index(text);
-    // About one value per 25 bytes in item lists; a guess that saves most regrowth.
-    index.m_nodes.reserve(size_t(text.size() / 25 + 16));
+    index.m_nodes.reserve(64);
     if (!Builder(text, index.m_nodes).document())
         return std::nullopt;
     return index;

@@ -2,6 +2,10 @@
 // pointing into the text instead of copying it. Decoding a large sync answer through QJsonDocument
 // spent half its time building the document and the other half copying values out of it.
 //
+// Values are indexed two levels deep; a container below that gets a single node for its whole text,
+// indexed on its own when it is read (JsonIndex::build of its bytes). The items of a list are thus
+// indexed one at a time instead of all at once.
+//
 // Only a plain subset of JSON is indexed, one whose meaning is certain to be what QJsonDocument
 // gives it: standard whitespace, standard escapes, valid UTF-8 without byte order marks, numbers
 // without exponents, modest nesting. For anything else build() gives up and the caller reads the
@@ -22,11 +26,14 @@ public:
     struct Node
     {
         quint32 begin = 0; // string: first byte after the quote; otherwise the value's first byte
-        quint32 size = 0; // string: bytes between the quotes; number: its text's length; array: elements
+        // string: bytes between the quotes; number: its text's length; container: its children, or
+        // its text's length when whole
+        quint32 size = 0;
         quint32 next = 0; // the node after this value and everything inside it
         Kind kind = Kind::null;
         // string: ASCII without escapes; number: an integer literal (no fraction); boolean: true
         bool plain = false;
+        bool whole = false; // a container whose contents have no nodes; bytes() is its text
     };
 
     static std::optional<JsonIndex> build(QByteArrayView text);
@@ -35,6 +42,8 @@ public:
     const Node& node(quint32 index) const { return m_nodes[index]; }
     quint32 indexOf(const Node& node) const { return quint32(&node - m_nodes.data()); }
     QByteArrayView bytes(const Node& node) const { return m_text.sliced(node.begin, node.size); }
+    // The index of a container whose text was left whole.
+    std::optional<JsonIndex> contents(const Node& node) const { return build(bytes(node)); }
 
     // Absent for a string this index cannot decode exactly like QJsonDocument (lone surrogates).
     std::optional<QString> string(const Node& node) const;

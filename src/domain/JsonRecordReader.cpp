@@ -164,14 +164,37 @@ QString JsonRecordReader::stringOf(const JsonIndex::Node& node)
     return std::move(text).value_or(QString());
 }
 
-QUuid JsonRecordReader::uuidOf(const JsonIndex::Node& node)
+QUuid JsonRecordReader::uuidOf(const JsonIndex& index, const JsonIndex::Node& node)
 {
     // As uuidFrom: the hyphenated form only, the null id only when written as zeros.
-    const QByteArrayView text = m_index->bytes(node);
+    const QByteArrayView text = index.bytes(node);
     const QUuid id = node.plain && text.size() == uuidTextLength ? readUuidText(text.data(), text.size()) : QUuid();
     if (id.isNull() && text != QByteArrayView("00000000-0000-0000-0000-000000000000"))
         giveUp();
     return id;
+}
+
+QList<QUuid> JsonRecordReader::uuidsOf(const JsonIndex& index, const JsonIndex::Node& array)
+{
+    if (array.whole) {
+        const std::optional<JsonIndex> contents = index.contents(array);
+        if (!contents) {
+            giveUp();
+            return {};
+        }
+        return uuidsOf(*contents, contents->node(0));
+    }
+    QList<QUuid> ids;
+    ids.reserve(array.size);
+    for (quint32 element = index.indexOf(array) + 1; element < array.next && !failed();
+         element = index.node(element).next) {
+        const JsonIndex::Node& id = index.node(element);
+        if (id.kind != JsonIndex::Kind::string)
+            giveUp();
+        else
+            ids.append(uuidOf(index, id));
+    }
+    return ids;
 }
 
 QDateTime JsonRecordReader::dateOf(const JsonIndex::Node& node)
@@ -341,7 +364,7 @@ QUuid JsonRecordReader::uuid(const QString& key)
 {
     if (m_index) {
         const JsonIndex::Node* node = requiredNode(key, JsonIndex::Kind::string);
-        return node ? uuidOf(*node) : QUuid();
+        return node ? uuidOf(*m_index, *node) : QUuid();
     }
     const auto value = required(key, Kind::string);
     return value ? uuidFrom(pathOf(key), *value).value_or(QUuid()) : QUuid();
@@ -351,7 +374,7 @@ std::optional<QUuid> JsonRecordReader::optionalUuid(const QString& key)
 {
     if (m_index) {
         const JsonIndex::Node* node = optionalNode(key, JsonIndex::Kind::string);
-        return node ? std::optional(uuidOf(*node)) : std::nullopt;
+        return node ? std::optional(uuidOf(*m_index, *node)) : std::nullopt;
     }
     const auto value = optional(key, Kind::string);
     return value ? uuidFrom(pathOf(key), *value) : std::nullopt;
@@ -381,19 +404,7 @@ QList<QUuid> JsonRecordReader::uuidList(const QString& key)
 {
     if (m_index) {
         const JsonIndex::Node* node = requiredNode(key, JsonIndex::Kind::array);
-        if (!node)
-            return {};
-        QList<QUuid> ids;
-        ids.reserve(node->size);
-        for (quint32 element = m_index->indexOf(*node) + 1; element < node->next && !failed();
-             element = m_index->node(element).next) {
-            const JsonIndex::Node& id = m_index->node(element);
-            if (id.kind != JsonIndex::Kind::string)
-                giveUp();
-            else
-                ids.append(uuidOf(id));
-        }
-        return ids;
+        return node ? uuidsOf(*m_index, *node) : QList<QUuid>();
     }
     const auto value = required(key, Kind::array);
     if (!value)

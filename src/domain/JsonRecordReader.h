@@ -77,8 +77,9 @@ private:
     const JsonIndex::Node* requiredNode(QStringView key, JsonIndex::Kind kind);
     const JsonIndex::Node* optionalNode(QStringView key, JsonIndex::Kind kind);
     QString stringOf(const JsonIndex::Node& node);
-    QUuid uuidOf(const JsonIndex::Node& node);
+    QUuid uuidOf(const JsonIndex& index, const JsonIndex::Node& node);
     QDateTime dateOf(const JsonIndex::Node& node);
+    QList<QUuid> uuidsOf(const JsonIndex& index, const JsonIndex::Node& array);
 
     QJsonObject m_object;
     QString m_path;
@@ -93,26 +94,6 @@ private:
     QVarLengthArray<Member, 16> m_members;
     QByteArray m_camelCaseKeys; // the converted keys of members sent in snake case
 };
-
-// Reads the elements of an indexed array as objects; absent when one is not an object or fails.
-template<typename Read>
-auto readIndexedObjectArray(const JsonIndex& index, quint32 array, Read read)
-    -> std::optional<QList<decltype(read(std::declval<JsonRecordReader&>()))>>
-{
-    QList<decltype(read(std::declval<JsonRecordReader&>()))> result;
-    const JsonIndex::Node& node = index.node(array);
-    result.reserve(node.size);
-    for (quint32 element = array + 1; element < node.next; element = index.node(element).next) {
-        if (index.node(element).kind != JsonIndex::Kind::object)
-            return std::nullopt;
-        JsonRecordReader reader(index, element);
-        auto value = read(reader);
-        if (reader.failed())
-            return std::nullopt;
-        result.append(std::move(value));
-    }
-    return result;
-}
 
 // Reads a JSON array element by element: each element must be an object, read with its own path.
 template<typename Read>
@@ -139,19 +120,55 @@ auto readObjectArray(const QJsonArray& array, const QString& path, Read read, Js
     return result;
 }
 
+// Reads the object at `node` of an indexed text, indexing its own text first when it was left whole.
+// Absent when the node is no object or anything fails.
+template<typename Read>
+auto readIndexedObject(const JsonIndex& index, const JsonIndex::Node& node, Read read)
+    -> std::optional<decltype(read(std::declval<JsonRecordReader&>()))>
+{
+    if (node.kind != JsonIndex::Kind::object)
+        return std::nullopt;
+    if (node.whole) {
+        const std::optional<JsonIndex> contents = index.contents(node);
+        return contents ? readIndexedObject(*contents, contents->node(0), read) : std::nullopt;
+    }
+    JsonRecordReader reader(index, index.indexOf(node));
+    auto value = read(reader);
+    if (reader.failed())
+        return std::nullopt;
+    return value;
+}
+
+// Reads the elements of an indexed array as objects; absent when one is not an object or fails.
+template<typename Read>
+auto readIndexedObjectArray(const JsonIndex& index, const JsonIndex::Node& array, Read read)
+    -> std::optional<QList<decltype(read(std::declval<JsonRecordReader&>()))>>
+{
+    if (array.whole) {
+        const std::optional<JsonIndex> contents = index.contents(array);
+        return contents ? readIndexedObjectArray(*contents, contents->node(0), read) : std::nullopt;
+    }
+    QList<decltype(read(std::declval<JsonRecordReader&>()))> result;
+    result.reserve(array.size);
+    for (quint32 element = index.indexOf(array) + 1; element < array.next; element = index.node(element).next) {
+        auto value = readIndexedObject(index, index.node(element), read);
+        if (!value)
+            return std::nullopt;
+        result.append(std::move(*value));
+    }
+    return result;
+}
+
 template<typename Read>
 auto JsonRecordReader::object(const QString& key, Read read) -> decltype(read(std::declval<JsonRecordReader&>()))
 {
     using T = decltype(read(std::declval<JsonRecordReader&>()));
     if (m_index) {
         const JsonIndex::Node* node = requiredNode(key, JsonIndex::Kind::object);
-        if (!node)
-            return T {};
-        JsonRecordReader reader(*m_index, m_index->indexOf(*node));
-        T result = read(reader);
-        if (reader.failed())
+        std::optional<T> result = node ? readIndexedObject(*m_index, *node, read) : std::nullopt;
+        if (!result)
             giveUp();
-        return result;
+        return std::move(result).value_or(T {});
     }
     const std::optional<QJsonValue> value = required(key, Kind::object);
     if (!value)
@@ -169,7 +186,7 @@ auto JsonRecordReader::objectList(const QString& key, Read read)
 {
     if (m_index) {
         const JsonIndex::Node* node = requiredNode(key, JsonIndex::Kind::array);
-        auto list = node ? readIndexedObjectArray(*m_index, m_index->indexOf(*node), read) : std::nullopt;
+        auto list = node ? readIndexedObjectArray(*m_index, *node, read) : std::nullopt;
         if (!list) {
             giveUp();
             return {};

@@ -61,19 +61,13 @@ std::optional<T> decodeIndexed(const QByteArray& body)
     const std::optional<JsonIndex> index = JsonIndex::build(body);
     if (!index)
         return std::nullopt;
-    const JsonIndex::Kind kind = index->node(0).kind;
     if constexpr (IsList<T>::value) {
+        const JsonIndex::Kind kind = index->node(0).kind;
         if (kind != JsonIndex::Kind::array)
             return std::nullopt;
-        return readIndexedObjectArray(*index, 0, RecordReader<typename IsList<T>::Element>::read);
+        return readIndexedObjectArray(*index, index->node(0), RecordReader<typename IsList<T>::Element>::read);
     } else {
-        if (kind != JsonIndex::Kind::object)
-            return std::nullopt;
-        JsonRecordReader reader(*index, 0);
-        T record = RecordReader<T>::read(reader);
-        if (reader.failed())
-            return std::nullopt;
-        return record;
+        return readIndexedObject(*index, index->node(0), RecordReader<T>::read);
     }
 }
 
