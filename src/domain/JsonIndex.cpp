@@ -221,8 +221,8 @@ private:
         while (m_size - m_pos >= 8) {
             quint64 v;
             std::memcpy(&v, m_text + m_pos, sizeof v);
-            const quint64 special = (v & highs) | hasZeroByte(v ^ (ones * '"')) | hasZeroByte(v ^ (ones * '\\'))
-                | ((v - ones * 0x20) & ~v & highs);
+            const quint64 special = (v & highs) | hasZeroByte(v ^ (ones * '"'))
+                | hasZeroByte(v ^ (ones * '\\')) | ((v - ones * 0x20) & ~v & highs);
             if (special)
                 return;
             m_pos += 8;

@@ -3,6 +3,10 @@
 // and of the right JSON type; optional ones are absent when missing or null. The first failure is
 // kept, with the path of the offending key, and later reads return defaults, so a record reader can
 // read all its fields and ask once at the end.
+//
+// It reads either a QJsonObject or an object of an indexed text (JsonIndex, much quicker for large
+// answers). On an indexed text a failure is not described: the caller reads the text again through
+// QJsonDocument for the exact error (ServiceDecoder does).
 #pragma once
 
 #include "domain/JsonIndex.h"
@@ -150,7 +154,8 @@ auto readIndexedObjectArray(const JsonIndex& index, const JsonIndex::Node& array
     }
     QList<decltype(read(std::declval<JsonRecordReader&>()))> result;
     result.reserve(array.size);
-    for (quint32 element = index.indexOf(array) + 1; element < array.next; element = index.node(element).next) {
+    for (quint32 element = index.indexOf(array) + 1; element < array.next;
+         element = index.node(element).next) {
         auto value = readIndexedObject(index, index.node(element), read);
         if (!value)
             return std::nullopt;

@@ -65,7 +65,8 @@ std::optional<T> decodeIndexed(const QByteArray& body)
         const JsonIndex::Kind kind = index->node(0).kind;
         if (kind != JsonIndex::Kind::array)
             return std::nullopt;
-        return readIndexedObjectArray(*index, index->node(0), RecordReader<typename IsList<T>::Element>::read);
+        return readIndexedObjectArray(
+            *index, index->node(0), RecordReader<typename IsList<T>::Element>::read);
     } else {
         return readIndexedObject(*index, index->node(0), RecordReader<T>::read);
     }

@@ -484,23 +484,27 @@ private Q_SLOTS:
             << "SyncResponse" << json(withElementValue(large, newItems, 2345, QStringLiteral("createdBy"), "not-an-id"))
             << R"(Bad UUID for key: newItems\[2345\]\.createdBy: not-an-id)";
         QTest::newRow("missing key in the last item of a large answer")
-            << "SyncResponse" << json(withElementValue(large, newItems, 2999, QStringLiteral("revision"), QJsonValue::Undefined))
+            << "SyncResponse"
+            << json(withElementValue(large, newItems, 2999, QStringLiteral("revision"), QJsonValue::Undefined))
             << R"(Missing key: newItems\[2999\]\.revision)";
         QTest::newRow("fraction deep in a large answer")
-            << "SyncResponse" << json(withElementValue(large, QStringLiteral("modifiedItems"), 17, QStringLiteral("order"), 2.5))
+            << "SyncResponse"
+            << json(withElementValue(large, QStringLiteral("modifiedItems"), 17, QStringLiteral("order"), 2.5))
             << R"(Wrong type for key: modifiedItems\[17\]\.order \(expected a 64-bit integer, got 2.5\))";
         QTest::newRow("optional id of wrong type deep in a large answer")
             << "SyncResponse" << json(withElementValue(large, newItems, 1200, QStringLiteral("assignee"), 7))
             << R"(Wrong type for key: newItems\[1200\]\.assignee \(expected a string\))";
         QTest::newRow("null deep in a large snake-case answer")
-            << "SyncResponse" << compact(snakeCased(withElementValue(large, newItems, 1500, QStringLiteral("boardId"), QJsonValue::Null)))
+            << "SyncResponse"
+            << compact(snakeCased(withElementValue(large, newItems, 1500, QStringLiteral("boardId"), QJsonValue::Null)))
             << R"(Null value for key: newItems\[1500\]\.boardId)";
         QJsonArray deleted;
         for (int i = 0; i < 1000; ++i)
             deleted.append(uuidText(QUuid::createUuid()));
         deleted.replace(999, itemId.toString());
         QTest::newRow("id with braces at the end of a long list")
-            << "SyncResponse" << withSync(QStringLiteral("deletedItems"), deleted) << R"(Bad UUID for key: deletedItems\[999\]: \{.*\})";
+            << "SyncResponse" << withSync(QStringLiteral("deletedItems"), deleted)
+            << R"(Bad UUID for key: deletedItems\[999\]: \{.*\})";
         QJsonArray notifications;
         for (int i = 0; i < 2000; ++i)
             notifications.append(toJson(notification));
@@ -551,7 +555,8 @@ private Q_SLOTS:
         QTest::newRow("noncharacter") << board("\"name\":\"\xEF\xBF\xBF\"");
         QTest::newRow("invalid UTF-8") << board("\"name\":\"\xC3\x28\"");
         QTest::newRow("encoded surrogate") << board("\"name\":\"\xED\xA0\x80\"");
-        QTest::newRow("control character") << board("\"name\":\"a\x01\x7F\"");
+        QTest::newRow("control character") << board("\"name\":\"a\x01\"");
+        QTest::newRow("delete character") << board("\"name\":\"a\x7F\"");
         QTest::newRow("zero byte in a string") << board(QByteArray("\"name\":\"a\0b\"", 12));
         QTest::newRow("integral fraction") << withRevision("3.0");
         QTest::newRow("exponent") << withRevision("1E2");
@@ -561,27 +566,33 @@ private Q_SLOTS:
         QTest::newRow("leading zero") << withRevision("02");
         QTest::newRow("bare fraction") << withRevision("2.");
         QTest::newRow("revision as text") << withRevision("\"2\"");
-        QTest::newRow("snake case") << QByteArray(R"({"id":"0A7B2C3D-1111-4222-8333-444455556666","name":"N","created_at":"a",)"
-                                                  R"("updated_at":"b","created_by":"c","revision":2})");
+        QTest::newRow("snake case")
+            << QByteArray(R"({"id":"0A7B2C3D-1111-4222-8333-444455556666","name":"N","created_at":"a",)"
+                          R"("updated_at":"b","created_by":"c","revision":2})");
         QTest::newRow("both forms, snake first") << board(R"("name":"N","updated_at":"snake")");
         QTest::newRow("two snake forms of one key") << board(R"("name":"N","in__fo":"x","in_fo":"y")");
         QTest::newRow("repeated key") << board(R"("name":"first","name":"second")");
         QTest::newRow("escaped key") << board(R"("na\u006de":"N")");
-        QTest::newRow("escaped underscore in a key") << QByteArray(R"({"id":"0a7b2c3d-1111-4222-8333-444455556666","name":"N",)"
-                                                                   R"("created\u005fat":"a","updatedAt":"b","createdBy":"c","revision":2})");
+        QTest::newRow("escaped underscore in a key")
+            << QByteArray(R"({"id":"0a7b2c3d-1111-4222-8333-444455556666","name":"N","created\u005fat":"a",)"
+                          R"("updatedAt":"b","createdBy":"c","revision":2})");
         QTest::newRow("leading and trailing underscores") << board(R"("name":"N","_info_":"x")");
         QTest::newRow("null optionals") << board(R"("name":"N","info":null,"active":null)");
         QTest::newRow("boolean as text") << board(R"("name":"N","active":"yes")");
         QTest::newRow("upper-case id") << board(R"("name":"N")").replace("0a7b2c3d", "0A7B2C3D");
-        QTest::newRow("zero id") << board(R"("name":"N")").replace("0a7b2c3d-1111-4222-8333-444455556666", "00000000-0000-0000-0000-000000000000");
-        QTest::newRow("id with braces") << board(R"("name":"N")").replace("\"0a7b2c3d-1111-4222-8333-444455556666\"", "\"{0a7b2c3d-1111-4222-8333-444455556666}\"");
+        QTest::newRow("zero id") << board(R"("name":"N")").replace(
+            "0a7b2c3d-1111-4222-8333-444455556666", "00000000-0000-0000-0000-000000000000");
+        QTest::newRow("id with braces") << board(R"("name":"N")").replace(
+            "\"0a7b2c3d-1111-4222-8333-444455556666\"", "\"{0a7b2c3d-1111-4222-8333-444455556666}\"");
         QTest::newRow("id hyphen moved") << board(R"("name":"N")").replace("0a7b2c3d-1111", "0a7b2c3d1-111");
         QTest::newRow("id not hex") << board(R"("name":"N")").replace("0a7b2c3d", "0a7b2c3g");
         QTest::newRow("id escaped") << board(R"("name":"N")").replace("0a7b2c3d", "\\u0030a7b2c3d");
-        QTest::newRow("unknown values") << board(R"("name":"N","extra":{"a":[1,2.5,-0.125,true,false,null,{}],"b":[]})");
+        QTest::newRow("unknown values")
+            << board(R"("name":"N","extra":{"a":[1,2.5,-0.125,true,false,null,{}],"b":[]})");
         QTest::newRow("unknown exponent") << board(R"("name":"N","extra":1e5)");
         QTest::newRow("unknown number out of range") << board(R"("name":"N","extra":1e400)");
-        QTest::newRow("unknown deep nesting") << board("\"name\":\"N\",\"extra\":" + QByteArray(100, '[') + QByteArray(100, ']'));
+        QTest::newRow("unknown deep nesting")
+            << board("\"name\":\"N\",\"extra\":" + QByteArray(100, '[') + QByteArray(100, ']'));
         QTest::newRow("whitespace") << board(" \"name\" :\t\"N\"\r\n ").prepend(" \n").append("\r\n");
         QTest::newRow("form feed") << board("\"name\":\f\"N\"");
         QTest::newRow("byte order mark") << board(R"("name":"N")").prepend("\xEF\xBB\xBF");
