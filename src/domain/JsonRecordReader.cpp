@@ -162,60 +162,105 @@ std::optional<QDateTime> JsonRecordReader::dateFrom(const QJsonValue& value)
 
 QString JsonRecordReader::string(const QString& key)
 {
+    if (m_index) {
+        const JsonIndex::Node* node = requiredNode(key, JsonIndex::Kind::string);
+        return node ? stringOf(*node) : QString();
+    }
     const auto value = required(key, Kind::string);
     return value ? value->toString() : QString();
 }
 
 std::optional<QString> JsonRecordReader::optionalString(const QString& key)
 {
+    if (m_index) {
+        const JsonIndex::Node* node = optionalNode(key, JsonIndex::Kind::string);
+        return node ? std::optional(stringOf(*node)) : std::nullopt;
+    }
     const auto value = optional(key, Kind::string);
     return value ? std::optional(value->toString()) : std::nullopt;
 }
 
 std::optional<bool> JsonRecordReader::optionalBool(const QString& key)
 {
+    if (m_index) {
+        const JsonIndex::Node* node = optionalNode(key, JsonIndex::Kind::boolean);
+        return node ? std::optional(node->plain) : std::nullopt;
+    }
     const auto value = optional(key, Kind::boolean);
     return value ? std::optional(value->toBool()) : std::nullopt;
 }
 
 qint64 JsonRecordReader::integer(const QString& key)
 {
+    if (m_index) {
+        const auto value = optionalInteger(key);
+        if (!value)
+            giveUp();
+        return value.value_or(0);
+    }
     const auto value = required(key, Kind::number);
     return value ? integerFrom(key, *value).value_or(0) : 0;
 }
 
 std::optional<qint64> JsonRecordReader::optionalInteger(const QString& key)
 {
+    if (m_index) {
+        const JsonIndex::Node* node = optionalNode(key, JsonIndex::Kind::number);
+        const auto value = node ? m_index->integer(*node) : std::nullopt;
+        if (node && !value)
+            giveUp();
+        return value;
+    }
     const auto value = optional(key, Kind::number);
     return value ? integerFrom(key, *value) : std::nullopt;
 }
 
 QUuid JsonRecordReader::uuid(const QString& key)
 {
+    if (m_index) {
+        const JsonIndex::Node* node = requiredNode(key, JsonIndex::Kind::string);
+        return node ? uuidOf(*m_index, *node) : QUuid();
+    }
     const auto value = required(key, Kind::string);
     return value ? uuidFrom(pathOf(key), *value).value_or(QUuid()) : QUuid();
 }
 
 std::optional<QUuid> JsonRecordReader::optionalUuid(const QString& key)
 {
+    if (m_index) {
+        const JsonIndex::Node* node = optionalNode(key, JsonIndex::Kind::string);
+        return node ? std::optional(uuidOf(*m_index, *node)) : std::nullopt;
+    }
     const auto value = optional(key, Kind::string);
     return value ? uuidFrom(pathOf(key), *value) : std::nullopt;
 }
 
 QDateTime JsonRecordReader::date(const QString& key)
 {
+    if (m_index) {
+        const JsonIndex::Node* node = requiredNode(key, JsonIndex::Kind::string);
+        return node ? dateOf(*node) : QDateTime();
+    }
     const auto value = required(key, Kind::string);
     return value ? dateFrom(*value).value_or(QDateTime()) : QDateTime();
 }
 
 std::optional<QDateTime> JsonRecordReader::optionalDate(const QString& key)
 {
+    if (m_index) {
+        const JsonIndex::Node* node = optionalNode(key, JsonIndex::Kind::string);
+        return node ? std::optional(dateOf(*node)) : std::nullopt;
+    }
     const auto value = optional(key, Kind::string);
     return value ? dateFrom(*value) : std::nullopt;
 }
 
 QList<QUuid> JsonRecordReader::uuidList(const QString& key)
 {
+    if (m_index) {
+        const JsonIndex::Node* node = requiredNode(key, JsonIndex::Kind::array);
+        return node ? uuidsOf(*m_index, *node) : QList<QUuid>();
+    }
     const auto value = required(key, Kind::array);
     if (!value)
         return {};
@@ -237,6 +282,15 @@ QList<QUuid> JsonRecordReader::uuidList(const QString& key)
 
 FieldUpdate<QUuid> JsonRecordReader::uuidUpdate(const QString& key)
 {
+    if (m_index) {
+        const JsonIndex::Node* node = member(key);
+        if (!node)
+            return FieldUpdate<QUuid>::unchanged();
+        if (node->kind == JsonIndex::Kind::null)
+            return FieldUpdate<QUuid>::cleared();
+        const auto id = optionalUuid(key);
+        return id ? FieldUpdate<QUuid>::set(*id) : FieldUpdate<QUuid>::unchanged();
+    }
     if (!m_object.contains(key))
         return FieldUpdate<QUuid>::unchanged();
     if (m_object.value(key).isNull())
@@ -247,6 +301,15 @@ FieldUpdate<QUuid> JsonRecordReader::uuidUpdate(const QString& key)
 
 FieldUpdate<QString> JsonRecordReader::stringUpdate(const QString& key)
 {
+    if (m_index) {
+        const JsonIndex::Node* node = member(key);
+        if (!node)
+            return FieldUpdate<QString>::unchanged();
+        if (node->kind == JsonIndex::Kind::null)
+            return FieldUpdate<QString>::cleared();
+        const auto text = optionalString(key);
+        return text ? FieldUpdate<QString>::set(*text) : FieldUpdate<QString>::unchanged();
+    }
     if (!m_object.contains(key))
         return FieldUpdate<QString>::unchanged();
     if (m_object.value(key).isNull())

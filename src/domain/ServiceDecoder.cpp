@@ -52,6 +52,26 @@ std::expected<QJsonDocument, QString> parse(const QByteArray& body)
     return document;
 }
 
+// Most answers are plain JSON that decodes without a failure: read them through an index of the text
+// rather than a whole QJsonDocument. Absent when the text is outside what the index reads or when
+// anything fails; the caller then decodes it through QJsonDocument, which words the error.
+template<typename T>
+std::optional<T> decodeIndexed(const QByteArray& body)
+{
+    const std::optional<JsonIndex> index = JsonIndex::build(body);
+    if (!index)
+        return std::nullopt;
+    if constexpr (IsList<T>::value) {
+        const JsonIndex::Kind kind = index->node(0).kind;
+        if (kind != JsonIndex::Kind::array)
+            return std::nullopt;
+        return readIndexedObjectArray(
+            *index, index->node(0), RecordReader<typename IsList<T>::Element>::read);
+    } else {
+        return readIndexedObject(*index, index->node(0), RecordReader<T>::read);
+    }
+}
+
 template<typename Read>
 auto readTopLevel(const QJsonObject& object, Read read)
     -> std::expected<decltype(read(std::declval<JsonRecordReader&>())), QString>
@@ -67,6 +87,9 @@ auto readTopLevel(const QJsonObject& object, Read read)
 template<typename T>
 std::expected<T, QString> decodeServiceResponse(const QByteArray& body)
 {
+    if (std::optional<T> record = decodeIndexed<T>(body))
+        return std::move(*record);
+
     const auto document = parse(body);
     if (!document)
         return std::unexpected(document.error());

@@ -207,6 +207,41 @@ void checkRequestRoundTrip(const T& request)
     QCOMPARE(toJson(*decoded), toJson(request));
 }
 
+// A sync answer with many items, as the service sends for a large board.
+QJsonObject largeSyncBody(int items)
+{
+    QJsonArray list;
+    for (int i = 0; i < items; ++i) {
+        RemoteItem item = fullItem();
+        item.id = QUuid::createUuid();
+        item.order = i;
+        list.append(toJson(item));
+    }
+    QJsonObject body = syncBody();
+    body.insert(QStringLiteral("newItems"), list);
+    QJsonArray modified;
+    for (int i = 0; i < 50; ++i)
+        modified.append(list.at(i));
+    body.insert(QStringLiteral("modifiedItems"), modified);
+    return body;
+}
+
+// The body with one value replaced inside the element at `index` of the array under `key`; an
+// undefined value removes the element's key.
+QJsonObject withElementValue(QJsonObject body, const QString& key, int index, const QString& elementKey,
+    const QJsonValue& value)
+{
+    QJsonArray array = body.value(key).toArray();
+    QJsonObject element = array.at(index).toObject();
+    if (value.isUndefined())
+        element.remove(elementKey);
+    else
+        element.insert(elementKey, value);
+    array.replace(index, element);
+    body.insert(key, array);
+    return body;
+}
+
 bool isRecentIsoTimestamp(const QString& text)
 {
     const auto parsed = parseIsoDate(text);
@@ -442,6 +477,45 @@ private Q_SLOTS:
             { QStringLiteral("unread_count_7d"), 1 } };
         QTest::newRow("notification read time unparseable")
             << "NotificationFeedResponse" << json(feed) << R"(Bad date: 2024-05-01T12:30:00\.5Z)";
+        // A failure far inside a large answer names the same key as in a small one.
+        const QJsonObject large = largeSyncBody(3000);
+        const QString newItems = QStringLiteral("newItems");
+        QTest::newRow("bad id deep in a large answer")
+            << "SyncResponse" << json(withElementValue(large, newItems, 2345, QStringLiteral("createdBy"), "not-an-id"))
+            << R"(Bad UUID for key: newItems\[2345\]\.createdBy: not-an-id)";
+        QTest::newRow("missing key in the last item of a large answer")
+            << "SyncResponse"
+            << json(withElementValue(large, newItems, 2999, QStringLiteral("revision"), QJsonValue::Undefined))
+            << R"(Missing key: newItems\[2999\]\.revision)";
+        QTest::newRow("fraction deep in a large answer")
+            << "SyncResponse"
+            << json(withElementValue(large, QStringLiteral("modifiedItems"), 17, QStringLiteral("order"), 2.5))
+            << R"(Wrong type for key: modifiedItems\[17\]\.order \(expected a 64-bit integer, got 2.5\))";
+        QTest::newRow("optional id of wrong type deep in a large answer")
+            << "SyncResponse" << json(withElementValue(large, newItems, 1200, QStringLiteral("assignee"), 7))
+            << R"(Wrong type for key: newItems\[1200\]\.assignee \(expected a string\))";
+        QTest::newRow("null deep in a large snake-case answer")
+            << "SyncResponse"
+            << compact(snakeCased(withElementValue(large, newItems, 1500, QStringLiteral("boardId"), QJsonValue::Null)))
+            << R"(Null value for key: newItems\[1500\]\.boardId)";
+        QJsonArray deleted;
+        for (int i = 0; i < 1000; ++i)
+            deleted.append(uuidText(QUuid::createUuid()));
+        deleted.replace(999, itemId.toString());
+        QTest::newRow("id with braces at the end of a long list")
+            << "SyncResponse" << withSync(QStringLiteral("deletedItems"), deleted)
+            << R"(Bad UUID for key: deletedItems\[999\]: \{.*\})";
+        QJsonArray notifications;
+        for (int i = 0; i < 2000; ++i)
+            notifications.append(toJson(notification));
+        QJsonObject late = notificationObject;
+        late.remove(QStringLiteral("read_at"));
+        late.insert(QStringLiteral("createdAt"), QStringLiteral("2024-05-01"));
+        notifications.replace(1234, late);
+        QTest::newRow("bad date deep in a long feed")
+            << "NotificationFeedResponse"
+            << json(QJsonObject { { QStringLiteral("items"), notifications }, { QStringLiteral("unreadCount7d"), 0 } })
+            << "Bad date: 2024-05-01";
         QTest::newRow("deeply nested") << "SyncResponse" << (QByteArray(100000, '[') + QByteArray(100000, ']'))
                                        << "Not valid JSON: .+";
     }
@@ -454,6 +528,94 @@ private Q_SLOTS:
         const QString actual = decodeErrorAs(record, body);
         QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(error)).match(actual).hasMatch(),
             qPrintable(QStringLiteral("got \"%1\"").arg(actual)));
+    }
+
+    // Whatever the text, the decoder reads a record exactly as QJsonDocument and the general reader do:
+    // same values, same failure.
+    void decodingAgreesWithQJsonDocument_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        const QByteArray id = R"("id":"0a7b2c3d-1111-4222-8333-444455556666")";
+        const QByteArray rest = R"("createdAt":"a","updatedAt":"b","createdBy":"c","revision":2)";
+        auto board = [&](const QByteArray& fields) { return "{" + id + "," + rest + "," + fields + "}"; };
+        auto withRevision = [&](const QByteArray& revision) {
+            return board(R"("name":"N")").replace(R"("revision":2)", R"("revision":)" + revision);
+        };
+        QTest::newRow("plain") << board(R"("name":"N","info":"I","active":true)");
+        QTest::newRow("escapes") << board("\"name\":\"a\\\"b\\\\c\\/d\\b\\f\\n\\r\\t\"");
+        QTest::newRow("unicode escapes") << board(R"("name":"\u00e9\u0000\u20AC\u0041")");
+        QTest::newRow("surrogate pair") << board(R"("name":"\ud83d\ude00!")");
+        QTest::newRow("lone high surrogate") << board(R"("name":"\ud800x")");
+        QTest::newRow("lone low surrogate") << board(R"("name":"\udc00")");
+        QTest::newRow("surrogates reversed") << board(R"("name":"\ude00\ud83d")");
+        QTest::newRow("unknown escape") << board(R"("name":"\x")");
+        QTest::newRow("short unicode escape") << board(R"("name":"\u12")");
+        QTest::newRow("UTF-8 text") << board("\"name\":\"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80 \\n\xC3\xA9\"");
+        QTest::newRow("byte order mark in a string") << board("\"name\":\"\xEF\xBB\xBFx\"");
+        QTest::newRow("noncharacter") << board("\"name\":\"\xEF\xBF\xBF\"");
+        QTest::newRow("invalid UTF-8") << board("\"name\":\"\xC3\x28\"");
+        QTest::newRow("encoded surrogate") << board("\"name\":\"\xED\xA0\x80\"");
+        QTest::newRow("control character") << board("\"name\":\"a\x01\"");
+        QTest::newRow("delete character") << board("\"name\":\"a\x7F\"");
+        QTest::newRow("zero byte in a string") << board(QByteArray("\"name\":\"a\0b\"", 12));
+        QTest::newRow("integral fraction") << withRevision("3.0");
+        QTest::newRow("exponent") << withRevision("1E2");
+        QTest::newRow("negative zero") << withRevision("-0");
+        QTest::newRow("smallest Int64") << withRevision("-9223372036854775808");
+        QTest::newRow("below Int64") << withRevision("-9223372036854775809");
+        QTest::newRow("leading zero") << withRevision("02");
+        QTest::newRow("bare fraction") << withRevision("2.");
+        QTest::newRow("revision as text") << withRevision("\"2\"");
+        QTest::newRow("snake case")
+            << QByteArray(R"({"id":"0A7B2C3D-1111-4222-8333-444455556666","name":"N","created_at":"a",)"
+                          R"("updated_at":"b","created_by":"c","revision":2})");
+        QTest::newRow("both forms, snake first") << board(R"("name":"N","updated_at":"snake")");
+        QTest::newRow("two snake forms of one key") << board(R"("name":"N","in__fo":"x","in_fo":"y")");
+        QTest::newRow("repeated key") << board(R"("name":"first","name":"second")");
+        QTest::newRow("escaped key") << board(R"("na\u006de":"N")");
+        QTest::newRow("escaped underscore in a key")
+            << QByteArray(R"({"id":"0a7b2c3d-1111-4222-8333-444455556666","name":"N","created\u005fat":"a",)"
+                          R"("updatedAt":"b","createdBy":"c","revision":2})");
+        QTest::newRow("leading and trailing underscores") << board(R"("name":"N","_info_":"x")");
+        QTest::newRow("null optionals") << board(R"("name":"N","info":null,"active":null)");
+        QTest::newRow("boolean as text") << board(R"("name":"N","active":"yes")");
+        QTest::newRow("upper-case id") << board(R"("name":"N")").replace("0a7b2c3d", "0A7B2C3D");
+        QTest::newRow("zero id") << board(R"("name":"N")").replace(
+            "0a7b2c3d-1111-4222-8333-444455556666", "00000000-0000-0000-0000-000000000000");
+        QTest::newRow("id with braces") << board(R"("name":"N")").replace(
+            "\"0a7b2c3d-1111-4222-8333-444455556666\"", "\"{0a7b2c3d-1111-4222-8333-444455556666}\"");
+        QTest::newRow("id hyphen moved") << board(R"("name":"N")").replace("0a7b2c3d-1111", "0a7b2c3d1-111");
+        QTest::newRow("id not hex") << board(R"("name":"N")").replace("0a7b2c3d", "0a7b2c3g");
+        QTest::newRow("id escaped") << board(R"("name":"N")").replace("0a7b2c3d", "\\u0030a7b2c3d");
+        QTest::newRow("unknown values")
+            << board(R"("name":"N","extra":{"a":[1,2.5,-0.125,true,false,null,{}],"b":[]})");
+        QTest::newRow("unknown exponent") << board(R"("name":"N","extra":1e5)");
+        QTest::newRow("unknown number out of range") << board(R"("name":"N","extra":1e400)");
+        QTest::newRow("unknown deep nesting")
+            << board("\"name\":\"N\",\"extra\":" + QByteArray(100, '[') + QByteArray(100, ']'));
+        QTest::newRow("whitespace") << board(" \"name\" :\t\"N\"\r\n ").prepend(" \n").append("\r\n");
+        QTest::newRow("form feed") << board("\"name\":\f\"N\"");
+        QTest::newRow("byte order mark") << board(R"("name":"N")").prepend("\xEF\xBB\xBF");
+        QTest::newRow("trailing comma") << board(R"("name":"N",)");
+        QTest::newRow("trailing text") << board(R"("name":"N")").append(" x");
+        QTest::newRow("missing name") << board(R"("info":"I")");
+    }
+
+    void decodingAgreesWithQJsonDocument()
+    {
+        QFETCH(QByteArray, body);
+        const auto decoded = decodeServiceResponse<RemoteBoard>(body);
+        QJsonParseError parseError;
+        const QJsonDocument document = QJsonDocument::fromJson(body, &parseError);
+        if (parseError.error != QJsonParseError::NoError) {
+            QCOMPARE(errorText(decoded),
+                QStringLiteral("Not valid JSON: %1 at offset %2").arg(parseError.errorString()).arg(parseError.offset));
+            return;
+        }
+        const auto expected = remoteBoardFromJson(document.object());
+        QCOMPARE(errorText(decoded), errorText(expected));
+        if (expected)
+            QCOMPARE(toJson(*decoded), toJson(*expected));
     }
 
     void malformedBodiesFailEveryRecord_data()
