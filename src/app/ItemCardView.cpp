@@ -253,7 +253,8 @@ QWidget* ItemCardView::dropLabel()
 
 std::optional<Board> ItemCardView::board() const
 {
-    return m_context.workspace.findBoard(m_item.boardId);
+    // Its own fields only (members, state): its items may be in the store still.
+    return m_context.workspace.knownBoard(m_item.boardId);
 }
 
 QList<BoardUser> ItemCardView::members() const

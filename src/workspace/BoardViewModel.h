@@ -99,7 +99,8 @@ public:
     void recomputeBoardSections();
     void storeSelectedBoardIntoBoards();
     void ensureSelectionAfterLoad();
-    // The board with its items, read from the store first when they were not loaded yet.
+    // The board with all its items, read from the store first when they were not loaded yet (or only
+    // its first page was). Views that need only the board's own fields ask knownBoard.
     std::optional<Board> findBoard(const QUuid& boardId);
     // The board as the workspace holds it; its items may still be in the store only (storedTally).
     std::optional<Board> knownBoard(const QUuid& boardId) const;

@@ -192,10 +192,9 @@ std::optional<Board> BoardViewModel::findBoard(const QUuid& boardId)
         m_boards.begin(), m_boards.end(), [&](const Board& board) { return board.id == boardId; });
     if (held == m_boards.end())
         return m_selectedBoard.id == boardId ? std::optional(m_selectedBoard) : std::nullopt;
-    // A board shown by its first page is read whole and shown so, as an operation needs every item.
-    if (held->hasFirstPageOnly())
-        return reloadBoardItems(boardId);
-    // Same content, only read in: nothing the views show changes, so nothing is announced.
+    // Same content, only read in: nothing the views show changes, so nothing is announced (views
+    // ask for boards while they lay out). A board shown by its first page keeps showing it until
+    // its rest arrives.
     if (!held->hasItemsLoaded())
         *held = withStoredItems(*held);
     return *held;
