@@ -5,6 +5,8 @@
 #include "app/BoardContentView.h"
 #include "app/ItemCardView.h"
 #include "app/ItemListState.h"
+#include "app/MainContentView.h"
+#include "app/TopNavigationView.h"
 #include "app/NotificationCenter.h"
 #include "richtext/EditorView.h"
 #include "richtext/MarkdownTextEditor.h"
@@ -18,6 +20,8 @@
 #include <QPointer>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSignalSpy>
+#include <QToolButton>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -73,6 +77,13 @@ void loadAllPages(BoardContentView& list)
 {
     while (list.hasMore())
         list.loadMore();
+}
+
+// A bounded number of pages, for a list whose end is still on its way.
+void loadAllPages(BoardContentView* list, int pages)
+{
+    for (int page = 0; page < pages && list->hasMore(); ++page)
+        list->loadMore();
 }
 
 QList<ItemCardView*> liveCardWidgets(BoardContentView& list)
@@ -140,6 +151,43 @@ class LongItemListTest : public QObject
 
 private Q_SLOTS:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    // Restarted over a large board, the window shows its first page with the whole board's counts:
+    // the tab counts every live item, the list says more is coming instead of ending after the
+    // page, and the archived section waits for the live items above it.
+    void firstPageShowsTheWholeBoardsCounts()
+    {
+        WorkspaceClient client(nullptr, QString());
+        fillBoard(client, 300, 5);
+        client.reopen();
+        BoardViewModel& workspace = client.workspace();
+        QSignalSpy rest(&workspace, &BoardViewModel::restOfBoardRead);
+        workspace.setFirstPage(100, 20);
+        workspace.loadBoards(false);
+        QVERIFY(workspace.selectedBoard().hasFirstPageOnly());
+
+        NotificationCenter center;
+        MainContentView main(contextFor(client, center));
+        main.resize(900, 700);
+        // Checked before any event is handled, so the rest cannot have been taken yet.
+        BoardContentView* list = main.content();
+        QCOMPARE(main.tabs()->tabText(ViewMode::todo), QStringLiteral("Todo (300)"));
+        QCOMPARE(list->liveItems().size(), 20);
+        loadAllPages(list, 5);
+        QVERIFY(list->hasMore());
+        QVERIFY(!list->archivedHeader()->isVisibleTo(list));
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+
+        if (rest.isEmpty())
+            QVERIFY(rest.wait(5000));
+        QVERIFY(workspace.selectedBoard().hasItemsLoaded());
+        QCOMPARE(main.tabs()->tabText(ViewMode::todo), QStringLiteral("Todo (300)"));
+        loadAllPages(*list);
+        QCOMPARE(list->liveItems().size(), 300);
+        QVERIFY(list->archivedHeader()->isVisibleTo(list));
+        QCOMPARE(list->archivedHeader()->text(), QStringLiteral("Archived (5)"));
+    }
 
     void cardWidgetsStayBoundedWhileScrolling_data()
     {
