@@ -12,6 +12,7 @@
 #include "domain/Ids.h"
 #include "store/LocalDataService.h"
 #include "store/LocalRecordConversions.h"
+#include "store/SavedBoardItems.h"
 #include "store/StoreContext.h"
 #include "store/StoreRows.h"
 
@@ -32,6 +33,8 @@ using namespace BenchClock;
 constexpr int boardCount = 50;
 constexpr int chunkSize = 10000;
 constexpr int lookedUpIds = 1000;
+// The workspace's first page: so many live and so many archived items of each column.
+constexpr int firstPageItems = 100;
 constexpr int edits = 21;
 
 // Board and index of every item, in the order they are written: the first board's fifth, then the
@@ -163,7 +166,7 @@ struct Figures
 {
     int items = 0;
     double rawWrite = 0, write = 0, firstChunk = 0, lastChunk = 0;
-    double open = 0, tallies = 0, rawRead = 0, read = 0, lookup = 0, edit = 0;
+    double open = 0, tallies = 0, rawRead = 0, read = 0, firstPage = 0, apart = 0, lookup = 0, edit = 0;
     double fileMb = 0;
 };
 
@@ -235,6 +238,20 @@ Figures measure(const QString& folder, int items)
     if (!firstBoard || firstBoard->size() != items / 5)
         qFatal("first board read wrong");
 
+    // What a large board's first paint reads (a new context, so nothing is known yet), and the
+    // read of the whole board on a connection of its own that follows it on a worker thread.
+    store = openStore(fileName);
+    timer.start();
+    const auto page = store->fetchFirstPage(layout.boards.first(), firstPageItems);
+    figures.firstPage = msSince(timer);
+    if (!page || page->items.isEmpty())
+        qFatal("first page read wrong");
+    timer.start();
+    const auto apart = readSavedBoardItems(fileName, layout.boards.first());
+    figures.apart = msSince(timer);
+    if (!apart || apart->size() != items / 5)
+        qFatal("board read apart wrong");
+
     // A new context, so the ids are looked up in the file and not in the one that just read them.
     store = openStore(fileName);
     QList<QUuid> ids;
@@ -295,6 +312,10 @@ int main(int argc, char** argv)
         std::printf("  per-board tallies:             %9.2f ms  growth %.2fx\n", f.tallies, f.tallies / previous.tallies);
         std::printf("  first board's %d items:  raw %9.1f ms  store %9.1f ms  %.2fx raw  growth %.2fx\n", f.items / 5,
             f.rawRead, f.read, f.read / f.rawRead, f.read / previous.read);
+        std::printf("  first page, %d per section:   %9.2f ms  growth %.2fx\n", firstPageItems, f.firstPage,
+            f.firstPage / previous.firstPage);
+        std::printf("  the board read apart:    raw %9.1f ms  store %9.1f ms  %.2fx raw  growth %.2fx\n", f.rawRead,
+            f.apart, f.apart / f.rawRead, f.apart / previous.apart);
         std::printf("  look up %d ids:             %9.2f ms  growth %.2fx\n", lookedUpIds, f.lookup, f.lookup / previous.lookup);
         std::printf("  one edit saved (median of %d): %9.2f ms  growth %.2fx\n", edits, f.edit, f.edit / previous.edit);
         std::fflush(stdout);

@@ -1,7 +1,9 @@
-// A large board's first page: each column's first items and the board's counts, both read through
-// the local_item_column index, so the cost does not grow with the board.
+// A large board's first page: each column's first items through the local_item_column index, and the
+// board's counts from its tally and its archived items, so the cost grows with neither its length.
 #include "store/StoreContext.h"
 #include "store/StoreRows.h"
+
+#include <algorithm>
 
 namespace {
 constexpr int liveSection = 0;
@@ -14,30 +16,45 @@ std::expected<StoreContext::FirstPage, StoreError> StoreContext::fetchFirstPage(
         return std::unexpected(StoreError {QStringLiteral("The first page is read from saved items only")});
 
     FirstPage page;
-    // The grouping and the conditions repeat the index's expressions word for word, or SQLite
-    // would not use it.
-    auto counting = statement(QStringLiteral(
-        "SELECT status, archivedAt IS NOT NULL, COUNT(*) FROM local_item WHERE boardId = ?1 AND deletedAt IS NULL "
-        "GROUP BY status, archivedAt IS NOT NULL"));
-    if (!counting)
-        return std::unexpected(counting.error());
-    SqliteStatement& count = **counting;
-    count.bindUuid(1, boardId);
+    // Undeleted items per status come from the tally the triggers keep; only the archived ones are
+    // counted, through the index, so the count grows with the archived items, not the board.
+    auto tallying = statement(QStringLiteral("SELECT status, count FROM item_tally WHERE boardId = ?1"));
+    if (!tallying)
+        return std::unexpected(tallying.error());
+    SqliteStatement& tally = **tallying;
+    tally.bindUuid(1, boardId);
     for (;;) {
-        const SqliteStatement::Step step = count.step();
+        const SqliteStatement::Step step = tally.step();
         if (step == SqliteStatement::Step::failed) {
             StoreError error = m_db.error(QStringLiteral("Could not count a board's items"));
-            count.reset();
+            tally.reset();
             return std::unexpected(error);
         }
         if (step == SqliteStatement::Step::done)
             break;
-        if (const auto status = itemStatusFromText(count.text(0))) {
-            auto& section = count.integer(1) == archivedSection ? page.counts.archived : page.counts.live;
-            section.at(static_cast<std::size_t>(*status)) = count.integer(2);
-        }
+        if (const auto status = itemStatusFromText(tally.text(0)))
+            page.counts.live.at(static_cast<std::size_t>(*status)) = tally.integer(1);
     }
-    count.reset();
+    tally.reset();
+    // The condition repeats the index's expression word for word, or SQLite would not use it.
+    auto counting = statement(QStringLiteral("SELECT COUNT(*) FROM local_item WHERE boardId = ?1 AND status = ?2 "
+                                             "AND (archivedAt IS NOT NULL) = 1 AND deletedAt IS NULL"));
+    if (!counting)
+        return std::unexpected(counting.error());
+    SqliteStatement& count = **counting;
+    for (const ItemStatus status : allItemStatuses) {
+        count.bindUuid(1, boardId);
+        count.bindText(2, itemStatusText(status));
+        if (count.step() != SqliteStatement::Step::row) {
+            StoreError error = m_db.error(QStringLiteral("Could not count a board's archived items"));
+            count.reset();
+            return std::unexpected(error);
+        }
+        const auto column = static_cast<std::size_t>(status);
+        page.counts.archived.at(column) = count.integer(0);
+        page.counts.live.at(column) = std::max<qint64>(page.counts.live.at(column) - page.counts.archived.at(column), 0);
+        count.reset();
+    }
 
     auto selecting = statement(QStringLiteral("SELECT %1 FROM local_item WHERE boardId = ?1 AND status = ?2 "
                                               "AND (archivedAt IS NOT NULL) = ?3 AND deletedAt IS NULL "
