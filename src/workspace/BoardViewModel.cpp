@@ -180,17 +180,6 @@ Board BoardViewModel::withStoredTally(Board board)
     return board;
 }
 
-void BoardViewModel::refreshStoredItems(const QUuid& boardId)
-{
-    const std::optional<Board> board = knownBoard(boardId);
-    if (!board)
-        return;
-    if (board->hasItemsLoaded() || boardId == m_selectedBoard.id)
-        reloadBoardItems(boardId);
-    else
-        applyBoardUpdate(withStoredTally(*board));
-}
-
 void BoardViewModel::refreshSyncedItems(Board board, SyncedBoardItems& synced)
 {
     // Not loaded: the store's tally (or, when shown, its items) as applyBoardUpdate reads them.

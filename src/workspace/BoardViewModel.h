@@ -224,8 +224,6 @@ private:
     // Reads the rest of a board shown by its first page, and takes it when nothing was saved
     // meanwhile; otherwise reads the board through the context.
     QCoro::Task<void> readRestOfBoard(QUuid boardId);
-    // After a change written to the store: a loaded board re-reads its items, any other its tally.
-    void refreshStoredItems(const QUuid& boardId);
     // After a sync wrote these items (and these left the store): a loaded board takes them in place
     // of re-reading every item.
     void refreshSyncedItems(Board board, SyncedBoardItems& synced);
