@@ -31,15 +31,11 @@ SqliteDatabase& SqliteDatabase::operator=(SqliteDatabase&& other) noexcept
 
 std::expected<SqliteDatabase, StoreError> SqliteDatabase::open(const QString& fileName, int busyTimeoutMs)
 {
-    sqlite3* handle = nullptr;
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
-    const int rc = sqlite3_open_v2(fileName.toUtf8().constData(), &handle, flags, nullptr);
-    SqliteDatabase db(handle);
-    if (rc != SQLITE_OK) {
-        const QString reason = handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QString::fromUtf8(sqlite3_errstr(rc));
-        return std::unexpected(StoreError { QStringLiteral("%1 (%2)").arg(reason, fileName) });
-    }
-    sqlite3_extended_result_codes(handle, 1);
+    auto opened = connect(fileName, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX);
+    if (!opened)
+        return std::unexpected(opened.error());
+    SqliteDatabase db = std::move(*opened);
+    sqlite3* handle = db.m_db;
     sqlite3_busy_timeout(handle, busyTimeoutMs);
 
     // journal_mode answers with the mode in effect; anything but wal means the file is unusable
@@ -85,8 +81,12 @@ std::expected<SqliteDatabase, StoreError> SqliteDatabase::open(const QString& fi
 
 std::expected<SqliteDatabase, StoreError> SqliteDatabase::openForReading(const QString& fileName)
 {
+    return connect(fileName, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX);
+}
+
+std::expected<SqliteDatabase, StoreError> SqliteDatabase::connect(const QString& fileName, int flags)
+{
     sqlite3* handle = nullptr;
-    const int flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX;
     const int rc = sqlite3_open_v2(fileName.toUtf8().constData(), &handle, flags, nullptr);
     SqliteDatabase db(handle);
     if (rc != SQLITE_OK) {

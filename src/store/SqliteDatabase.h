@@ -41,6 +41,8 @@ public:
 
 private:
     explicit SqliteDatabase(sqlite3* db);
+    // The connection with extended result codes, or the reason it failed naming the file.
+    static std::expected<SqliteDatabase, StoreError> connect(const QString& fileName, int flags);
 
     sqlite3* m_db = nullptr;
 };
