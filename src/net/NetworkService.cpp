@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStringDecoder>
@@ -236,7 +237,15 @@ QCoro::Task<NetworkService::Exchange> NetworkService::perform(ServiceRequest req
             ? QStringLiteral("The request timed out.")
             : reply->errorString();
     } else if (status.isValid()) {
-        exchange.response = ServiceResponse { status.toInt(), reply->url(), collected->take() };
+        QPointer<QNetworkReply> alive(reply.get());
+        QByteArray body = co_await collected->takeAll();
+        if (!alive) {
+            // The manager went away (the service shuts down) while the body was being taken in.
+            reply.release();
+            exchange.transportError = connectionLost;
+            co_return exchange;
+        }
+        exchange.response = ServiceResponse { status.toInt(), reply->url(), std::move(body) };
     } else if (reply->error() != QNetworkReply::NoError) {
         exchange.transportError = reply->errorString();
     }

@@ -1,24 +1,32 @@
 #include "net/ReplyBodyCollector.h"
 
+#include <QCoro/QCoroTimer>
 #include <QNetworkReply>
+#include <QPointer>
 
 #include <algorithm>
+#include <chrono>
 #include <utility>
 
 namespace {
 // The announced length is only a hint, and a service's word: room is made up front for no more
 // than this, larger bodies grow as they come.
 constexpr qint64 largestReservation = 64 * 1024 * 1024;
+// About a millisecond of copying on a slow machine.
+constexpr qint64 pieceBytes = 512 * 1024;
 }
 
 ReplyBodyCollector::ReplyBodyCollector(QNetworkReply* reply)
     : QObject(reply)
     , m_reply(reply)
 {
-    connect(reply, &QIODevice::readyRead, this, &ReplyBodyCollector::readAvailable);
+    m_more.setSingleShot(true);
+    m_more.setInterval(0);
+    connect(reply, &QIODevice::readyRead, this, &ReplyBodyCollector::readPiece);
+    connect(&m_more, &QTimer::timeout, this, &ReplyBodyCollector::readPiece);
 }
 
-void ReplyBodyCollector::readAvailable()
+void ReplyBodyCollector::readPiece()
 {
     if (!m_reserved) {
         m_reserved = true;
@@ -27,11 +35,28 @@ void ReplyBodyCollector::readAvailable()
         if (known && announced > 0)
             m_body.reserve(qsizetype(std::min(announced, largestReservation)));
     }
-    m_body.append(m_reply->readAll());
+    const qint64 wanted = std::min(m_reply->bytesAvailable(), pieceBytes);
+    if (wanted > 0) {
+        const qsizetype at = m_body.size();
+        m_body.resize(at + qsizetype(wanted));
+        const qint64 got = m_reply->read(m_body.data() + at, wanted);
+        m_body.resize(at + qsizetype(std::max<qint64>(got, 0)));
+    }
+    // The rest waits for the next turn; the reply says nothing more until new bytes arrive.
+    if (m_reply->bytesAvailable() > 0)
+        m_more.start();
 }
 
-QByteArray ReplyBodyCollector::take()
+QCoro::Task<QByteArray> ReplyBodyCollector::takeAll()
 {
-    readAvailable();
-    return std::exchange(m_body, {});
+    QPointer<ReplyBodyCollector> self(this);
+    readPiece();
+    while (m_reply->bytesAvailable() > 0) {
+        co_await QCoro::sleepFor(std::chrono::milliseconds(0));
+        if (!self)
+            co_return QByteArray();
+        readPiece();
+    }
+    m_more.stop();
+    co_return std::exchange(m_body, {});
 }

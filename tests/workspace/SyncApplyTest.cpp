@@ -622,6 +622,7 @@ private Q_SLOTS:
         int pauses = 0;
         int theirsAtFirstPause = -1;
         int editedAtSecondPause = -1;
+        std::optional<qint64> checkpointAtLastPause = -1;
         QObject::connect(client.workspace.get(), &BoardViewModel::syncProgress, client.workspace.get(),
             [&](const QUuid&, qsizetype, qsizetype) {
                 if (++pauses == 1) {
@@ -640,6 +641,9 @@ private Q_SLOTS:
                     sqlite3_close(lock);
                 } else if (pauses == 2) {
                     editedAtSecondPause = afterPowerCut(edited);
+                } else {
+                    // The last step pauses too, with the checkpoint still where it was.
+                    checkpointAtLastPause = client.preferences->get(PreferenceKeys::checkpoint(client.board.id));
                 }
             });
         // The first moment the checkpoint has moved: before anything written after it can sync the
@@ -655,7 +659,8 @@ private Q_SLOTS:
 
         QVERIFY(QCoro::waitFor(client.workspace->syncBoard(client.board, false)));
         checkpointMoved();
-        QCOMPARE(pauses, 2);
+        QCOMPARE(pauses, 3);
+        QCOMPARE(checkpointAtLastPause, std::optional<qint64>(5));
         // The first step was committed, not synced; the step with the edit was synced.
         QCOMPARE(theirsAtFirstPause, 0);
         QCOMPARE(editedAtSecondPause, 1);
