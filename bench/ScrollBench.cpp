@@ -41,6 +41,8 @@ constexpr int stepPixels = 240;
 constexpr int viewWidth = 900;
 constexpr int viewHeight = 800;
 const QList<int> sizes {1000, 10000, 20000};
+const QList<int> updateSizes {1000, 10000, 20000, 100000};
+constexpr int updates = 9;
 
 double percentile(QList<double> values, double fraction)
 {
@@ -181,15 +183,52 @@ int runScroll(int count)
     std::_Exit(0);
 }
 
-QHash<QString, double> runChild(int count)
+// A change of the shown board, as a sync's end or any edit makes it: the board with one item changed
+// goes through the workspace, then the view takes it and paints.
+int runUpdate(int count)
+{
+    Workspace workspace;
+    fillColumn(workspace, count);
+    NotificationCenter center;
+    const ViewContext context {
+        *workspace.model, *workspace.preferences, workspace.toasts, center, *workspace.api, nullptr};
+    BoardContentView list(context);
+    list.resize(viewWidth, viewHeight);
+    list.show();
+    if (!QTest::qWaitForWindowExposed(&list))
+        qFatal("the list was not shown");
+    QTest::qWait(200);
+    QWidget* viewport = list.scrollArea()->viewport();
+
+    QList<double> times;
+    for (int i = 0; i < updates; ++i) {
+        Board board = workspace.model->selectedBoard();
+        const QString edited = QStringLiteral("Edited %1").arg(i);
+        board.items[i].content = edited;
+        QElapsedTimer timer;
+        timer.start();
+        workspace.model->applyBoardUpdate(board);
+        QCoreApplication::processEvents();
+        paintView(viewport);
+        times.append(msSince(timer));
+        if (!std::any_of(list.liveItems().cbegin(), list.liveItems().cend(),
+                [&](const Item& item) { return item.content == edited; }))
+            qFatal("the view did not take the change");
+    }
+    std::printf("update_p50 %.3f\nupdate_max %.3f\n", percentile(times, 0.5),
+        *std::max_element(times.cbegin(), times.cend()));
+    std::fflush(stdout);
+    std::_Exit(0);
+}
+
+QHash<QString, double> runChild(int count, const QString& mode = QStringLiteral("--scroll"))
 {
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(
-        QCoreApplication::applicationFilePath(), {QStringLiteral("--scroll"), QString::number(count)});
+    child.start(QCoreApplication::applicationFilePath(), {mode, QString::number(count)});
     if (!child.waitForFinished(900000) || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
         qFatal("measuring %d items failed", count);
     return readMeasurements(child.readAllStandardOutput());
@@ -234,6 +273,14 @@ int drive()
         growth(1000, 10000, "cpu_p99"), growth(10000, 20000, "cpu_p99"));
     std::printf("p50 growth 1,000 -> 10,000: %.2fx, 10,000 -> 20,000: %.2fx\n", growth(1000, 10000, "p50"),
         growth(10000, 20000, "p50"));
+
+    std::printf("\n| Items | One item changed, view updated and painted: p50 | max |\n|---|---|---|\n");
+    for (int count : updateSizes) {
+        const QHash<QString, double> row = runChild(count, QStringLiteral("--update"));
+        std::printf("| %d | %.2f ms | %.2f ms |\n", count, row.value(QStringLiteral("update_p50")),
+            row.value(QStringLiteral("update_max")));
+        std::fflush(stdout);
+    }
     return 0;
 }
 }
@@ -243,6 +290,10 @@ int main(int argc, char** argv)
     if (argc == 3 && std::strcmp(argv[1], "--scroll") == 0) {
         QApplication app(argc, argv);
         return runScroll(QString::fromLatin1(argv[2]).toInt());
+    }
+    if (argc == 3 && std::strcmp(argv[1], "--update") == 0) {
+        QApplication app(argc, argv);
+        return runUpdate(QString::fromLatin1(argv[2]).toInt());
     }
     QCoreApplication app(argc, argv);
     return drive();

@@ -103,9 +103,9 @@ BoardContentView::BoardContentView(const ViewContext& context, QWidget* parent)
     connect(m_composer, &FloatingNewItemComposer::submitted, this, &BoardContentView::submitNewItem);
 
     BoardViewModel& workspace = m_context.workspace;
-    connect(&workspace, &BoardViewModel::selectedBoardChanged, this, &BoardContentView::refresh);
-    connect(&workspace, &BoardViewModel::boardsChanged, this, &BoardContentView::refresh);
-    connect(&workspace, &BoardViewModel::searchQueryChanged, this, &BoardContentView::refresh);
+    connect(&workspace, &BoardViewModel::selectedBoardChanged, this, &BoardContentView::refreshIfChanged);
+    connect(&workspace, &BoardViewModel::boardsChanged, this, &BoardContentView::refreshIfChanged);
+    connect(&workspace, &BoardViewModel::searchQueryChanged, this, &BoardContentView::refreshIfChanged);
     connect(&workspace, &BoardViewModel::recentlyUpdatedItemIdChanged, this, [this] {
         // The updated item's card may be one the pending rebuild makes.
         updatePendingCards();
@@ -200,7 +200,22 @@ void BoardContentView::refresh()
     const bool unfiltered = m_context.workspace.searchQuery().isEmpty() && !m_assigneeFilter.isActive();
     m_liveStillComing = board.hasFirstPageOnly() && counts.liveIn(status) > m_liveItems.size();
     m_archivedTotal = board.hasFirstPageOnly() && unfiltered ? counts.archivedIn(status) : m_archivedItems.size();
+    m_readFrom = board.items;
+    m_readQuery = m_context.workspace.searchQuery();
+    m_readActive = board.isActive;
+    m_readCounts = board.firstPageCounts;
     scheduleCards();
+}
+
+void BoardContentView::refreshIfChanged()
+{
+    const Board& board = m_context.workspace.selectedBoard();
+    const bool same = board.id == m_boardId && board.items.constData() == m_readFrom.constData()
+        && board.items.size() == m_readFrom.size() && board.users == m_geometryUsers
+        && board.isActive == m_readActive && board.firstPageCounts == m_readCounts
+        && m_context.workspace.searchQuery() == m_readQuery;
+    if (!same)
+        refresh();
 }
 
 void BoardContentView::scheduleCards()

@@ -11,6 +11,7 @@
 #include "app/ItemRowGeometry.h"
 #include "app/RailSelection.h"
 #include "app/ViewContext.h"
+#include "domain/ColumnCounts.h"
 #include "domain/Item.h"
 #include "sidebar/ItemTransfer.h"
 
@@ -98,6 +99,9 @@ private:
         int offset = 0;
     };
 
+    // The workspace's signals: another board's change, or the same board announced twice, leaves
+    // the list as it is (a long column costs a walk over every item).
+    void refreshIfChanged();
     void scheduleCards();
     void updatePendingCards();
     void rebuildCards();
@@ -145,6 +149,12 @@ private:
     bool m_cardsPending = false; // the cards do not show the items yet
     bool m_cardsUpdatePosted = false;
     QUuid m_boardId;
+    // What the items were last read from. The list is held, so any change to the workspace's copy
+    // detaches it: the same data means the same items, without comparing a long column item by item.
+    QList<Item> m_readFrom;
+    QString m_readQuery;
+    bool m_readActive = false;
+    std::optional<ColumnCounts> m_readCounts;
 
     QScrollArea* m_scroll = nullptr;
     QWidget* m_container = nullptr;
