@@ -12,15 +12,7 @@ std::expected<QList<ConflictCopy>, StoreError> ConflictCopyStore::fetchAll(Store
         return std::unexpected(statement.error());
     SqliteStatement& query = **statement;
     QList<ConflictCopy> copies;
-    while (true) {
-        const auto step = query.step();
-        if (step == SqliteStatement::Step::failed) {
-            const StoreError error { QStringLiteral("Could not read conflict copies: ") + query.errorMessage() };
-            query.reset();
-            return std::unexpected(error);
-        }
-        if (step == SqliteStatement::Step::done)
-            break;
+    const auto rows = query.forEachRow(QStringLiteral("Could not read conflict copies"), [&] {
         ConflictCopy copy;
         copy.id = query.uuid(0);
         copy.itemId = query.uuid(1);
@@ -34,8 +26,9 @@ std::expected<QList<ConflictCopy>, StoreError> ConflictCopyStore::fetchAll(Store
         copy.savedAt = query.date(9);
         copy.reason = conflictReasonFromText(query.text(10));
         copies.append(copy);
-    }
-    query.reset();
+    });
+    if (!rows)
+        return std::unexpected(rows.error());
     return copies;
 }
 

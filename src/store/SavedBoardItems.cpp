@@ -16,14 +16,10 @@ std::expected<QList<Item>, StoreError> readSavedBoardItems(const QString& fileNa
         return std::unexpected(select.error());
     select->bindUuid(1, boardId);
     QList<Item> items;
-    for (;;) {
-        const SqliteStatement::Step step = select->step();
-        if (step == SqliteStatement::Step::failed)
-            return std::unexpected(db->error(QStringLiteral("Could not read a board's items")));
-        if (step == SqliteStatement::Step::done)
-            break;
-        items.append(toItem(StoreRows::readItem(*select)));
-    }
+    const auto rows = select->forEachRow(
+        QStringLiteral("Could not read a board's items"), [&] { items.append(toItem(StoreRows::readItem(*select))); });
+    if (!rows)
+        return std::unexpected(rows.error());
     sortNewestFirst(items, [](const Item& item) -> const QDateTime& { return item.updatedAt; });
     return items;
 }

@@ -1,10 +1,13 @@
 // One prepared SQLite statement: bind by position (1-based), step, read columns, reset for reuse.
 #pragma once
 
+#include "store/StoreError.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QUuid>
 
+#include <expected>
 #include <optional>
 
 struct sqlite3;
@@ -40,6 +43,10 @@ public:
     // Runs a statement that returns no rows; false on failure.
     bool execute();
     void reset();
+    // Steps through every row, handing each to `onRow` (which reads the columns), then resets the
+    // statement for reuse. A failure comes back as "<doing>: <SQLite's message>".
+    template<typename OnRow>
+    std::expected<void, StoreError> forEachRow(const QString& doing, OnRow&& onRow);
 
     QString text(int column) const;
     std::optional<QString> optionalText(int column) const;
@@ -57,3 +64,21 @@ private:
     sqlite3* m_db = nullptr;
     sqlite3_stmt* m_statement = nullptr;
 };
+
+template<typename OnRow>
+std::expected<void, StoreError> SqliteStatement::forEachRow(const QString& doing, OnRow&& onRow)
+{
+    for (;;) {
+        const Step result = step();
+        if (result == Step::failed) {
+            StoreError failure {QStringLiteral("%1: %2").arg(doing, errorMessage())};
+            reset();
+            return std::unexpected(failure);
+        }
+        if (result == Step::done)
+            break;
+        onRow();
+    }
+    reset();
+    return {};
+}

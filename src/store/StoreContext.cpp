@@ -190,21 +190,14 @@ std::expected<QList<std::shared_ptr<LocalBoard>>, StoreError> StoreContext::fetc
     // A saved row may have unsaved changes here, so every candidate is judged by its record.
     QList<std::shared_ptr<LocalBoard>> result;
     QSet<QUuid> seen;
-    for (;;) {
-        const SqliteStatement::Step step = select.step();
-        if (step == SqliteStatement::Step::failed) {
-            StoreError error = m_db.error(QStringLiteral("Could not fetch boards"));
-            select.reset();
-            return std::unexpected(error);
-        }
-        if (step == SqliteStatement::Step::done)
-            break;
+    const auto rows = select.forEachRow(QStringLiteral("Could not fetch boards"), [&] {
         auto board = registeredBoard(StoreRows::readBoard(select));
         seen.insert(board->id());
         if (!board->m_deleted && query.matches(board->fields()))
             result.append(board);
-    }
-    select.reset();
+    });
+    if (!rows)
+        return std::unexpected(rows.error());
     for (const auto& board : std::as_const(m_pendingBoards)) {
         if (!board->m_deleted && !seen.contains(board->id()) && query.matches(board->fields()))
             result.append(board);
@@ -245,23 +238,16 @@ std::expected<QList<std::shared_ptr<LocalItem>>, StoreError> StoreContext::fetch
 
     QList<std::shared_ptr<LocalItem>> result;
     QSet<QUuid> seen;
-    for (;;) {
-        const SqliteStatement::Step step = select.step();
-        if (step == SqliteStatement::Step::failed) {
-            StoreError error = m_db.error(QStringLiteral("Could not fetch items"));
-            select.reset();
-            return std::unexpected(error);
-        }
-        if (step == SqliteStatement::Step::done)
-            break;
+    const auto rows = select.forEachRow(QStringLiteral("Could not fetch items"), [&] {
         auto item = registeredItem(StoreRows::readItem(select));
         // Only unsaved items need telling apart from the rows read.
         if (!m_pendingItems.isEmpty())
             seen.insert(item->id());
         if (!item->m_deleted && query.matches(item->fields()))
             result.append(item);
-    }
-    select.reset();
+    });
+    if (!rows)
+        return std::unexpected(rows.error());
     for (const auto& item : std::as_const(m_pendingItems)) {
         if (!item->m_deleted && !seen.contains(item->id()) && query.matches(item->fields()))
             result.append(item);
@@ -313,19 +299,12 @@ std::expected<QHash<QUuid, OverallBoardProgress>, StoreError> StoreContext::fetc
         return std::unexpected(prepared.error());
     SqliteStatement& select = **prepared;
     QHash<QUuid, OverallBoardProgress> tallies;
-    for (;;) {
-        const SqliteStatement::Step step = select.step();
-        if (step == SqliteStatement::Step::failed) {
-            StoreError error = m_db.error(QStringLiteral("Could not count items"));
-            select.reset();
-            return std::unexpected(error);
-        }
-        if (step == SqliteStatement::Step::done)
-            break;
+    const auto rows = select.forEachRow(QStringLiteral("Could not count items"), [&] {
         if (const auto status = itemStatusFromText(select.text(1)))
             count(tallies[select.uuid(0)], *status, select.integer(2));
-    }
-    select.reset();
+    });
+    if (!rows)
+        return std::unexpected(rows.error());
     if (m_pendingItems.isEmpty())
         return tallies;
 
@@ -392,19 +371,12 @@ std::expected<QHash<QUuid, std::shared_ptr<LocalItem>>, StoreError> StoreContext
         // The last chunk repeats its final id to fill the statement's fixed number of parameters.
         for (qsizetype i = 0; i < idsPerLookup; ++i)
             select.bindUuid(int(i + 1), unknown[std::min(start + i, unknown.size() - 1)]);
-        for (;;) {
-            const SqliteStatement::Step step = select.step();
-            if (step == SqliteStatement::Step::failed) {
-                StoreError error = m_db.error(QStringLiteral("Could not fetch items"));
-                select.reset();
-                return std::unexpected(error);
-            }
-            if (step == SqliteStatement::Step::done)
-                break;
+        const auto rows = select.forEachRow(QStringLiteral("Could not fetch items"), [&] {
             auto item = registeredItem(StoreRows::readItem(select));
             found.insert(item->id(), item);
-        }
-        select.reset();
+        });
+        if (!rows)
+            return std::unexpected(rows.error());
     }
     return found;
 }

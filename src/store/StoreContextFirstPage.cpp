@@ -23,19 +23,12 @@ std::expected<StoreContext::FirstPage, StoreError> StoreContext::fetchFirstPage(
         return std::unexpected(tallying.error());
     SqliteStatement& tally = **tallying;
     tally.bindUuid(1, boardId);
-    for (;;) {
-        const SqliteStatement::Step step = tally.step();
-        if (step == SqliteStatement::Step::failed) {
-            StoreError error = m_db.error(QStringLiteral("Could not count a board's items"));
-            tally.reset();
-            return std::unexpected(error);
-        }
-        if (step == SqliteStatement::Step::done)
-            break;
+    const auto tallied = tally.forEachRow(QStringLiteral("Could not count a board's items"), [&] {
         if (const auto status = itemStatusFromText(tally.text(0)))
             page.counts.live.at(static_cast<std::size_t>(*status)) = tally.integer(1);
-    }
-    tally.reset();
+    });
+    if (!tallied)
+        return std::unexpected(tallied.error());
     // The condition repeats the index's expression word for word, or SQLite would not use it.
     auto counting = statement(QStringLiteral("SELECT COUNT(*) FROM local_item WHERE boardId = ?1 AND status = ?2 "
                                              "AND (archivedAt IS NOT NULL) = 1 AND deletedAt IS NULL"));
@@ -69,18 +62,11 @@ std::expected<StoreContext::FirstPage, StoreError> StoreContext::fetchFirstPage(
             select.bindText(2, itemStatusText(status));
             select.bindInt(3, section);
             select.bindInt(4, perColumn);
-            for (;;) {
-                const SqliteStatement::Step step = select.step();
-                if (step == SqliteStatement::Step::failed) {
-                    StoreError error = m_db.error(QStringLiteral("Could not fetch a board's first items"));
-                    select.reset();
-                    return std::unexpected(error);
-                }
-                if (step == SqliteStatement::Step::done)
-                    break;
+            const auto rows = select.forEachRow(QStringLiteral("Could not fetch a board's first items"), [&] {
                 page.items.append(registeredItem(StoreRows::readItem(select)));
-            }
-            select.reset();
+            });
+            if (!rows)
+                return std::unexpected(rows.error());
         }
     }
     return page;

@@ -9,6 +9,7 @@
 #include "store/StoreContext.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSignalSpy>
@@ -464,6 +465,54 @@ private Q_SLOTS:
         const auto items = context->fetchItems(ItemQuery::onBoard(QUuid::createUuid()));
         QVERIFY(!items);
         QVERIFY2(items.error().message.contains(QStringLiteral("local_item")), qPrintable(items.error().message));
+    }
+
+    // A page of the file damaged behind the store: a read that reaches it in the middle of its rows
+    // says what it was doing and why, and its statement is reset for the next read (one left failed
+    // would refuse the next bindings and run the old ones again).
+    void damagedPageMidReadIsReported()
+    {
+        Board board = sampleBoard(QStringLiteral("Plans"), false);
+        {
+            auto context = openStore();
+            context->insert(makeLocalBoard(board));
+            for (int i = 0; i < 300; ++i)
+                context->insert(makeLocalItem(sampleItem(board.id, QStringLiteral("item %1 ").arg(i).repeated(20))));
+            QVERIFY(context->save());
+        }
+        qint64 page = 0;
+        qint64 pageSize = 0;
+        {
+            RawConnection raw(m_file);
+            QVERIFY(raw.execute(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")));
+            page = raw.value(QStringLiteral("SELECT pageno FROM dbstat WHERE name = 'local_item' "
+                                            "AND pagetype = 'leaf' ORDER BY pageno LIMIT 1 OFFSET 3"))
+                       .toLongLong();
+            pageSize = raw.value(QStringLiteral("PRAGMA page_size")).toLongLong();
+        }
+        QVERIFY(page > 1);
+        QFile file(m_file);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.seek((page - 1) * pageSize));
+        QCOMPARE(file.write(QByteArray(pageSize, '\xff')), pageSize);
+        file.close();
+
+        auto context = openStore();
+        const auto items = context->fetchItems(ItemQuery::onBoard(board.id));
+        QVERIFY(!items);
+        QVERIFY2(items.error().message.startsWith(QStringLiteral("Could not fetch items: "))
+                && items.error().message.size() > QStringLiteral("Could not fetch items: ").size(),
+            qPrintable(items.error().message));
+        const auto otherBoardsItems = context->fetchItems(ItemQuery::onBoard(QUuid::createUuid()));
+        QVERIFY2(otherBoardsItems, qPrintable(otherBoardsItems ? QString() : otherBoardsItems.error().message));
+        QVERIFY(otherBoardsItems->isEmpty());
+        const auto apart = readSavedBoardItems(m_file, board.id);
+        QVERIFY(!apart);
+        QVERIFY2(apart.error().message.startsWith(QStringLiteral("Could not read a board's items: ")),
+            qPrintable(apart.error().message));
+        const auto boards = context->fetchBoards(BoardQuery::withId(board.id));
+        QVERIFY(boards);
+        QCOMPARE(boards->size(), 1);
     }
 
     // The first page is read from saved rows, and a read apart sees the file: neither may pass off
