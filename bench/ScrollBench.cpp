@@ -113,19 +113,29 @@ void fillColumn(Workspace& workspace, int count)
             count);
 }
 
+// The column's list shown offscreen at the bench's size, settled.
+struct ShownColumn
+{
+    explicit ShownColumn(int count)
+    {
+        fillColumn(workspace, count);
+        list.resize(viewWidth, viewHeight);
+        list.show();
+        if (!QTest::qWaitForWindowExposed(&list))
+            qFatal("the list was not shown");
+        QTest::qWait(200);
+    }
+
+    Workspace workspace;
+    NotificationCenter center;
+    BoardContentView list {
+        ViewContext {*workspace.model, *workspace.preferences, workspace.toasts, center, *workspace.api, nullptr}};
+};
+
 int runScroll(int count)
 {
-    Workspace workspace;
-    fillColumn(workspace, count);
-    NotificationCenter center;
-    const ViewContext context {
-        *workspace.model, *workspace.preferences, workspace.toasts, center, *workspace.api, nullptr};
-    BoardContentView list(context);
-    list.resize(viewWidth, viewHeight);
-    list.show();
-    if (!QTest::qWaitForWindowExposed(&list))
-        qFatal("the list was not shown");
-    QTest::qWait(200);
+    ShownColumn shown(count);
+    BoardContentView& list = shown.list;
     QWidget* viewport = list.scrollArea()->viewport();
     QScrollBar* bar = list.scrollArea()->verticalScrollBar();
     const double rssStart = statusMb("VmRSS");
@@ -187,17 +197,9 @@ int runScroll(int count)
 // goes through the workspace, then the view takes it and paints.
 int runUpdate(int count)
 {
-    Workspace workspace;
-    fillColumn(workspace, count);
-    NotificationCenter center;
-    const ViewContext context {
-        *workspace.model, *workspace.preferences, workspace.toasts, center, *workspace.api, nullptr};
-    BoardContentView list(context);
-    list.resize(viewWidth, viewHeight);
-    list.show();
-    if (!QTest::qWaitForWindowExposed(&list))
-        qFatal("the list was not shown");
-    QTest::qWait(200);
+    ShownColumn shown(count);
+    Workspace& workspace = shown.workspace;
+    BoardContentView& list = shown.list;
     QWidget* viewport = list.scrollArea()->viewport();
 
     QList<double> times;
