@@ -26,7 +26,7 @@ ReplyBodyCollector::ReplyBodyCollector(QNetworkReply* reply)
     connect(&m_more, &QTimer::timeout, this, &ReplyBodyCollector::readPiece);
 }
 
-void ReplyBodyCollector::readPiece()
+bool ReplyBodyCollector::readPiece()
 {
     if (!m_reserved) {
         m_reserved = true;
@@ -36,26 +36,28 @@ void ReplyBodyCollector::readPiece()
             m_body.reserve(qsizetype(std::min(announced, largestReservation)));
     }
     const qint64 wanted = std::min(m_reply->bytesAvailable(), pieceBytes);
-    if (wanted > 0) {
-        const qsizetype at = m_body.size();
-        m_body.resize(at + qsizetype(wanted));
-        const qint64 got = m_reply->read(m_body.data() + at, wanted);
-        m_body.resize(at + qsizetype(std::max<qint64>(got, 0)));
-    }
+    if (wanted <= 0)
+        return false;
+    const qsizetype at = m_body.size();
+    m_body.resize(at + qsizetype(wanted));
+    const qint64 got = m_reply->read(m_body.data() + at, wanted);
+    m_body.resize(at + qsizetype(std::max<qint64>(got, 0)));
+    if (got <= 0)
+        return false;
     // The rest waits for the next turn; the reply says nothing more until new bytes arrive.
     if (m_reply->bytesAvailable() > 0)
         m_more.start();
+    return true;
 }
 
 QCoro::Task<QByteArray> ReplyBodyCollector::takeAll()
 {
     QPointer<ReplyBodyCollector> self(this);
-    readPiece();
-    while (m_reply->bytesAvailable() > 0) {
+    // A reply that says it holds bytes but gives none would otherwise keep this going for ever.
+    while (readPiece() && m_reply->bytesAvailable() > 0) {
         co_await QCoro::sleepFor(std::chrono::milliseconds(0));
         if (!self)
             co_return QByteArray();
-        readPiece();
     }
     m_more.stop();
     co_return std::exchange(m_body, {});

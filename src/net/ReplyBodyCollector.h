@@ -23,7 +23,8 @@ public:
     QCoro::Task<QByteArray> takeAll();
 
 private:
-    void readPiece();
+    // Reads up to a piece; false when nothing could be read.
+    bool readPiece();
 
     QNetworkReply* m_reply;
     QByteArray m_body;

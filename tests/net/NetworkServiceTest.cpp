@@ -37,8 +37,10 @@ QCoro::Task<void> fetchInto(NetworkService* service, QString path, std::optional
 class HeldReply : public QNetworkReply
 {
 public:
-    explicit HeldReply(QByteArray body)
+    // A `broken` reply says it holds its body but gives none of it.
+    explicit HeldReply(QByteArray body, bool broken = false)
         : m_body(std::move(body))
+        , m_broken(broken)
     {
         setHeader(QNetworkRequest::ContentLengthHeader, m_body.size());
         open(QIODevice::ReadOnly);
@@ -51,6 +53,8 @@ public:
 protected:
     qint64 readData(char* data, qint64 maxSize) override
     {
+        if (m_broken)
+            return -1;
         const qint64 count = std::min(maxSize, m_body.size() - m_read);
         std::copy_n(m_body.constData() + m_read, count, data);
         m_read += count;
@@ -59,8 +63,14 @@ protected:
 
 private:
     QByteArray m_body;
+    bool m_broken = false;
     qint64 m_read = 0;
 };
+
+QCoro::Task<void> takeInto(ReplyBodyCollector* collector, std::optional<QByteArray>* into)
+{
+    *into = co_await collector->takeAll();
+}
 
 QString storedToken(TokenStore& store, const QString& account)
 {
@@ -337,6 +347,16 @@ private Q_SLOTS:
         const QByteArray taken = QCoro::waitFor(collector->takeAll());
         QVERIFY(taken == body);
         QVERIFY2(turns >= 3, qPrintable(QStringLiteral("%1 turns for 3 MiB").arg(turns)));
+    }
+
+    void aReplyGivingNothingEndsTheTake()
+    {
+        HeldReply reply(QByteArray(4096, 'x'), true);
+        auto* collector = new ReplyBodyCollector(&reply);
+        std::optional<QByteArray> taken;
+        takeInto(collector, &taken);
+        QTRY_VERIFY_WITH_TIMEOUT(taken.has_value(), 5000);
+        QVERIFY(taken->isEmpty());
     }
 
     void refreshAndRepeat()
