@@ -26,23 +26,13 @@ OverallBoardProgress Board::overallProgress() const
 {
     if (storedTally)
         return *storedTally;
+    const ColumnCounts counts = columnCounts();
+    auto inColumn = [&counts](ItemStatus status) { return counts.liveIn(status) + counts.archivedIn(status); };
     OverallBoardProgress progress;
-    for (const Item& item : items) {
-        if (item.isDeleted())
-            continue;
-        ++progress.total;
-        switch (item.status) {
-        case ItemStatus::todo:
-            ++progress.todo;
-            break;
-        case ItemStatus::inProgress:
-            ++progress.inProgress;
-            break;
-        case ItemStatus::done:
-            ++progress.done;
-            break;
-        }
-    }
+    progress.todo = inColumn(ItemStatus::todo);
+    progress.inProgress = inColumn(ItemStatus::inProgress);
+    progress.done = inColumn(ItemStatus::done);
+    progress.total = progress.todo + progress.inProgress + progress.done;
     return progress;
 }
 

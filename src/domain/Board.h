@@ -39,6 +39,7 @@ struct Board
     bool isOwnedBy(const std::optional<QUuid>& userId) const;
     bool hasItemsLoaded() const { return !storedTally.has_value(); }
     QList<Item> undeletedItems() const;
+    // The store's tally while the items are not held, else the columns' counts added up.
     OverallBoardProgress overallProgress() const;
     bool hasFirstPageOnly() const { return firstPageCounts.has_value(); }
     // The counts of the items held, or of the whole board while only its first page is.
