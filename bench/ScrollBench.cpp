@@ -167,7 +167,7 @@ int runScroll(int count)
     }
     const QList<ItemCardView*> cards = list.cards();
     if (cards.isEmpty() || !std::any_of(cards.cbegin(), cards.cend(), [&](const ItemCardView* card) {
-            return card->item().id == list.liveItems().last().id && card->isVisible();
+            return card->item().id == list.liveItems().constLast()->id && card->isVisible();
         }))
         qFatal("the last item is not shown at the end");
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -214,7 +214,7 @@ int runUpdate(int count)
         paintView(viewport);
         times.append(msSince(timer));
         if (!std::any_of(list.liveItems().cbegin(), list.liveItems().cend(),
-                [&](const Item& item) { return item.content == edited; }))
+                [&](const Item* item) { return item->content == edited; }))
             qFatal("the view did not take the change");
     }
     std::printf("update_p50 %.3f\nupdate_max %.3f\n", percentile(times, 0.5),

@@ -61,6 +61,14 @@ qsizetype BoardContentView::rowOfItem(const QUuid& itemId) const
     return archived < m_shownArchivedRows ? m_firstArchivedRow + archived : -1;
 }
 
+void BoardContentView::indexShownRows()
+{
+    for (; m_indexedLive < m_shownLiveRows; ++m_indexedLive)
+        m_itemIndex.insert(m_liveItems.at(m_indexedLive)->id, m_indexedLive);
+    for (; m_indexedArchived < m_shownArchivedRows; ++m_indexedArchived)
+        m_itemIndex.insert(m_archivedItems.at(m_indexedArchived)->id, -m_indexedArchived - 1);
+}
+
 ItemCardView* BoardContentView::card(const QUuid& itemId)
 {
     updatePendingCards();
@@ -131,16 +139,17 @@ void BoardContentView::rebuildCards()
     m_shownArchivedRows = 0;
     m_firstArchivedRow = -1;
 
+    m_rowsReadFrom = m_readFrom;
     int budget = m_shownCount;
-    const auto place = [&](const Item& item) {
-        m_rows.push_back({RowKind::card, item.id, &item});
+    const auto place = [&](const Item* item) {
+        m_rows.push_back({RowKind::card, item->id, item});
         --budget;
     };
     const auto placeLabel = [&](RowKind kind) {
         m_labelRows.push_back(qsizetype(m_rows.size()));
         m_rows.push_back({kind, QUuid(), nullptr});
     };
-    for (const Item& item : std::as_const(m_liveItems)) {
+    for (const Item* item : std::as_const(m_liveItems)) {
         if (budget <= 0)
             break;
         place(item);
@@ -157,7 +166,7 @@ void BoardContentView::rebuildCards()
         placeLabel(RowKind::archivedHeader);
         if (m_archivedExpanded) {
             m_firstArchivedRow = qsizetype(m_rows.size());
-            for (const Item& item : std::as_const(m_archivedItems)) {
+            for (const Item* item : std::as_const(m_archivedItems)) {
                 if (budget <= 0)
                     break;
                 place(item);
@@ -167,6 +176,7 @@ void BoardContentView::rebuildCards()
     }
     if (hasMore())
         placeLabel(RowKind::loading);
+    indexShownRows();
     for (RowKind kind : {RowKind::empty, RowKind::archivedHeader, RowKind::loading}) {
         const bool placed = std::any_of(m_labelRows.begin(), m_labelRows.end(),
             [this, kind](qsizetype row) { return m_rows[size_t(row)].kind == kind; });

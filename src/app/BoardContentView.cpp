@@ -178,29 +178,25 @@ void BoardContentView::refresh()
     const ItemFilter filter(m_context.workspace.searchQuery(), m_assigneeFilter);
     // Sorted by reference: an item is a large record, and a long column's sort would move each one
     // many times.
-    std::vector<const Item*> items;
-    items.reserve(size_t(board.items.size()));
-    for (const Item& item : board.items) {
-        if (!item.isDeleted() && item.status == status && filter.passes(item))
-            items.push_back(&item);
-    }
-    std::stable_sort(items.begin(), items.end(), [](const Item* a, const Item* b) { return a->order < b->order; });
+    // Held, the list cannot change under the pointers below: the workspace's next change detaches
+    // its own copy.
+    m_readFrom = board.items;
     m_liveItems.clear();
     m_archivedItems.clear();
-    m_liveItems.reserve(qsizetype(items.size()));
-    m_itemIndex.clear();
-    m_itemIndex.reserve(qsizetype(items.size()));
-    for (const Item* item : items) {
-        QList<Item>& section = item->isArchived() ? m_archivedItems : m_liveItems;
-        // Live items by their place, archived ones counted down from -1.
-        m_itemIndex.insert(item->id, item->isArchived() ? -section.size() - 1 : section.size());
-        section << *item;
+    for (const Item& item : std::as_const(m_readFrom)) {
+        if (!item.isDeleted() && item.status == status && filter.passes(item))
+            (item.isArchived() ? m_archivedItems : m_liveItems).append(&item);
     }
+    const auto byOrder = [](const Item* a, const Item* b) { return a->order < b->order; };
+    std::stable_sort(m_liveItems.begin(), m_liveItems.end(), byOrder);
+    std::stable_sort(m_archivedItems.begin(), m_archivedItems.end(), byOrder);
+    m_itemIndex.clear();
+    m_indexedLive = 0;
+    m_indexedArchived = 0;
     const ColumnCounts counts = board.columnCounts();
     const bool unfiltered = m_context.workspace.searchQuery().isEmpty() && !m_assigneeFilter.isActive();
     m_liveStillComing = board.hasFirstPageOnly() && counts.liveIn(status) > m_liveItems.size();
     m_archivedTotal = board.hasFirstPageOnly() && unfiltered ? counts.archivedIn(status) : m_archivedItems.size();
-    m_readFrom = board.items;
     m_readQuery = m_context.workspace.searchQuery();
     m_readActive = board.isActive;
     m_readCounts = board.firstPageCounts;

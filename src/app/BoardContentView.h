@@ -48,9 +48,10 @@ public:
     // cards up to date first.
     void refresh();
 
-    // The items the list shows (all pages), live ones first, then the archived ones.
-    const QList<Item>& liveItems() const { return m_liveItems; }
-    const QList<Item>& archivedItems() const { return m_archivedItems; }
+    // The items the list shows (all pages), live ones first, then the archived ones. They point into
+    // the board's items as the list last read them, and are valid until its next refresh.
+    const QList<const Item*>& liveItems() const { return m_liveItems; }
+    const QList<const Item*>& archivedItems() const { return m_archivedItems; }
     // The items of the rows loaded so far (all pages shown), in list order.
     QList<QUuid> shownItemIds();
     // The cards that exist now (those of the rows in and around the view, and the ones kept for
@@ -88,7 +89,7 @@ private:
     {
         RowKind kind = RowKind::card;
         QUuid itemId;
-        const Item* item = nullptr; // in m_liveItems or m_archivedItems, for a card row
+        const Item* item = nullptr; // in m_rowsReadFrom, for a card row
     };
     // A row and how far into it the view's top is, so the rows in view stay put while heights
     // above them are measured.
@@ -120,6 +121,8 @@ private:
     qsizetype rowOf(const Anchor& anchor) const;
     // The item's row, or -1 when the loaded pages do not show it.
     qsizetype rowOfItem(const QUuid& itemId) const;
+    // Adds the rows loaded since the last call to m_itemIndex.
+    void indexShownRows();
     void layoutRows(std::optional<Anchor> anchor = std::nullopt);
     void scheduleLayout();
     void scrollToRow(qsizetype row, int margin);
@@ -138,8 +141,9 @@ private:
     ConflictCopiesView* m_conflictCopies = nullptr;
     ViewMode m_mode = ViewMode::todo;
     AssigneeFilter m_assigneeFilter;
-    QList<Item> m_liveItems;
-    QList<Item> m_archivedItems;
+    // The column's items that pass the filters, in list order; they point into m_readFrom.
+    QList<const Item*> m_liveItems;
+    QList<const Item*> m_archivedItems;
     // While the board is shown by its first page: more live items of the column are on the way,
     // and the archived section's count is the whole board's.
     bool m_liveStillComing = false;
@@ -159,7 +163,14 @@ private:
     QScrollArea* m_scroll = nullptr;
     QWidget* m_container = nullptr;
     std::vector<Row> m_rows;
-    QHash<QUuid, qsizetype> m_itemIndex; // made with the items: a live item's place, -1 - an archived one's
+    // What m_rows point into: the items they were made from stay alive until the rows are made again,
+    // even when a refresh has read newer ones meanwhile.
+    QList<Item> m_rowsReadFrom;
+    // The loaded rows' items: a live item's place, -1 - an archived one's. It grows with the pages
+    // loaded, so a change on a long column costs the rows shown, not the column.
+    QHash<QUuid, qsizetype> m_itemIndex;
+    qsizetype m_indexedLive = 0;
+    qsizetype m_indexedArchived = 0;
     qsizetype m_shownLiveRows = 0;
     qsizetype m_shownArchivedRows = 0;
     qsizetype m_firstArchivedRow = -1;

@@ -357,6 +357,93 @@ private Q_SLOTS:
             QCOMPARE(visited.at(i), items.at(i).id);
     }
 
+    // One item of a column with several pages loaded moves within it or leaves it: every loaded row
+    // is found again at its new place, and rows that the move pushed past the loaded pages are not.
+    void changeFindsEveryRowAtItsNewPlace_data()
+    {
+        QTest::addColumn<int>("changed");
+        QTest::addColumn<QString>("change");
+        QTest::newRow("to the top") << 120 << "order 0";
+        QTest::newRow("past the loaded pages") << 5 << "order 1000";
+        QTest::newRow("archived") << 5 << "archive";
+        QTest::newRow("to In Progress") << 130 << "status";
+    }
+
+    void changeFindsEveryRowAtItsNewPlace()
+    {
+        QFETCH(int, changed);
+        QFETCH(QString, change);
+        WorkspaceClient client(nullptr, QString());
+        const QList<Item> items = fillBoard(client, 1000);
+        ShownList shown(client, QSize(480, 600));
+        QVERIFY(shown.exposed);
+        BoardContentView& list = shown.list;
+        loadAllPages(&list, 3);
+        Item item = items.at(changed);
+        // The changed item's card is there when the change comes.
+        QVERIFY(list.ensureCardFor(item.id));
+
+        if (change == QLatin1String("order 0"))
+            item.order = 0;
+        else if (change == QLatin1String("order 1000"))
+            item.order = 1000;
+        else if (change == QLatin1String("archive"))
+            item.archivedAt = QDateTime::currentDateTimeUtc();
+        else
+            item.status = ItemStatus::inProgress;
+        item.updatedAt = QDateTime::currentDateTimeUtc();
+        QCoro::waitFor(client.workspace().updateItem(item));
+        QCoreApplication::processEvents();
+
+        QList<Item> column;
+        for (const Item& candidate : items) {
+            const Item& now = candidate.id == item.id ? item : candidate;
+            if (now.status == ItemStatus::todo && !now.isArchived())
+                column << now;
+        }
+        std::stable_sort(column.begin(), column.end(), [](const Item& a, const Item& b) { return a.order < b.order; });
+        QList<QUuid> columnIds;
+        QHash<QUuid, QString> texts;
+        for (const Item& each : std::as_const(column)) {
+            columnIds << each.id;
+            texts.insert(each.id, each.content);
+        }
+
+        // Each card is its own item's, in the rows' order, before and after scrolling.
+        const auto verifyCards = [&list](const QList<QUuid>& loaded) {
+            const QList<ItemCardView*> cards = list.cards();
+            QVERIFY(!cards.isEmpty());
+            for (qsizetype i = 0; i < cards.size(); ++i) {
+                const QUuid id = cards.at(i)->item().id;
+                QCOMPARE(list.card(id), cards.at(i));
+                QVERIFY(loaded.contains(id));
+                if (i > 0)
+                    QVERIFY(loaded.indexOf(cards.at(i - 1)->item().id) < loaded.indexOf(id));
+            }
+        };
+        verifyCards(list.shownItemIds());
+        if (QTest::currentTestFailed())
+            return;
+
+        // Scrolling near the end loads more rows: the loaded rows are always the column's first ones.
+        for (int place = 0; place < 3; ++place) {
+            const QList<QUuid> loaded = list.shownItemIds();
+            QCOMPARE(loaded, columnIds.first(loaded.size()));
+            const qsizetype row = place * (loaded.size() - 1) / 2;
+            ItemCardView* card = list.ensureCardFor(loaded.at(row));
+            QVERIFY2(card, qPrintable(QStringLiteral("row %1 has no card").arg(row)));
+            QCOMPARE(card->item().id, loaded.at(row));
+            verifyViewShowsTheList(list, list.shownItemIds(), texts);
+        }
+        // The first row past the loaded ones, and an item that left the column, have no row.
+        const QList<QUuid> loaded = list.shownItemIds();
+        QVERIFY(loaded.size() < columnIds.size());
+        QVERIFY(!list.ensureCardFor(columnIds.at(loaded.size())));
+        if (!columnIds.contains(item.id))
+            QVERIFY(!list.ensureCardFor(item.id));
+        verifyCards(loaded);
+    }
+
     // An item that changes while its row has no card shows the change, at its new height, when it
     // is scrolled back into view.
     void changedItemShowsAfterScrollingBack()

@@ -117,11 +117,11 @@ QAccessibleInterface* findAccessible(QWidget* root, QAccessible::Role role, cons
     return nullptr;
 }
 
-QStringList contents(const QList<Item>& items)
+QStringList contents(const QList<const Item*>& items)
 {
     QStringList result;
-    for (const Item& item : items)
-        result << item.content;
+    for (const Item* item : items)
+        result << item->content;
     return result;
 }
 }
