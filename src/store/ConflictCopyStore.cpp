@@ -51,12 +51,7 @@ ConflictCopyStore::Result ConflictCopyStore::insert(const ConflictCopy& copy, St
     query.bindInt(9, copy.order);
     query.bindDate(10, copy.savedAt);
     query.bindText(11, conflictReasonText(copy.reason));
-    const bool done = query.execute();
-    const QString message = done ? QString() : query.errorMessage();
-    query.reset();
-    if (!done)
-        return std::unexpected(StoreError { QStringLiteral("Could not keep the conflict copy: ") + message });
-    return {};
+    return query.run(QStringLiteral("Could not keep the conflict copy"));
 }
 
 ConflictCopyStore::Result ConflictCopyStore::remove(const QUuid& copyId, StoreContext& context)
@@ -72,11 +67,8 @@ ConflictCopyStore::Result ConflictCopyStore::removeAll(const QList<QUuid>& copyI
     SqliteStatement& query = **statement;
     for (const QUuid& id : copyIds) {
         query.bindUuid(1, id);
-        const bool done = query.execute();
-        const QString message = done ? QString() : query.errorMessage();
-        query.reset();
-        if (!done)
-            return std::unexpected(StoreError { QStringLiteral("Could not remove the conflict copy: ") + message });
+        if (auto done = query.run(QStringLiteral("Could not remove the conflict copy")); !done)
+            return done;
     }
     return {};
 }

@@ -23,12 +23,7 @@ PendingBoardInfoStore::Result PendingBoardInfoStore::set(const QUuid& boardId, c
     SqliteStatement& query = **statement;
     query.bindUuid(1, boardId);
     query.bindText(2, info);
-    const bool done = query.execute();
-    const QString message = done ? QString() : query.errorMessage();
-    query.reset();
-    if (!done)
-        return std::unexpected(StoreError { QStringLiteral("Could not keep the board description: ") + message });
-    return {};
+    return query.run(QStringLiteral("Could not keep the board description"));
 }
 
 PendingBoardInfoStore::Result PendingBoardInfoStore::remove(const QUuid& boardId, StoreContext& context)
@@ -38,10 +33,5 @@ PendingBoardInfoStore::Result PendingBoardInfoStore::remove(const QUuid& boardId
         return std::unexpected(statement.error());
     SqliteStatement& query = **statement;
     query.bindUuid(1, boardId);
-    const bool done = query.execute();
-    const QString message = done ? QString() : query.errorMessage();
-    query.reset();
-    if (!done)
-        return std::unexpected(StoreError { QStringLiteral("Could not clear the board description: ") + message });
-    return {};
+    return query.run(QStringLiteral("Could not clear the board description"));
 }

@@ -141,5 +141,5 @@ qint64 SqliteDatabase::changes() const
 
 StoreError SqliteDatabase::error(const QString& doing) const
 {
-    return StoreError { QStringLiteral("%1: %2").arg(doing, QString::fromUtf8(sqlite3_errmsg(m_db))) };
+    return StoreError::of(doing, QString::fromUtf8(sqlite3_errmsg(m_db)));
 }

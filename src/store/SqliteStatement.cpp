@@ -100,13 +100,15 @@ SqliteStatement::Step SqliteStatement::step()
     }
 }
 
-bool SqliteStatement::execute()
+std::expected<void, StoreError> SqliteStatement::run(const QString& doing)
 {
-    const Step result = step();
-    if (result == Step::failed)
-        return false;
+    if (step() != Step::failed) {
+        reset();
+        return {};
+    }
+    StoreError failure = StoreError::of(doing, errorMessage());
     reset();
-    return true;
+    return std::unexpected(failure);
 }
 
 void SqliteStatement::reset()

@@ -40,9 +40,10 @@ public:
     // true while a row is available; false when done. Errors leave a message in errorMessage().
     enum class Step { row, done, failed };
     Step step();
-    // Runs a statement that returns no rows; false on failure.
-    bool execute();
     void reset();
+    // Runs a statement that returns no rows, and resets it for reuse whether or not it succeeded. A
+    // failure comes back as "<doing>: <SQLite's message>".
+    std::expected<void, StoreError> run(const QString& doing);
     // Steps through every row, handing each to `onRow` (which reads the columns), then resets the
     // statement for reuse. A failure comes back as "<doing>: <SQLite's message>".
     template<typename OnRow>
@@ -71,7 +72,7 @@ std::expected<void, StoreError> SqliteStatement::forEachRow(const QString& doing
     for (;;) {
         const Step result = step();
         if (result == Step::failed) {
-            StoreError failure {QStringLiteral("%1: %2").arg(doing, errorMessage())};
+            StoreError failure = StoreError::of(doing, errorMessage());
             reset();
             return std::unexpected(failure);
         }

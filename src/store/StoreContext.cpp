@@ -394,13 +394,7 @@ std::expected<void, StoreError> StoreContext::writePending()
             return std::unexpected(prepared->error());
     }
 
-    auto run = [this](SqliteStatement& write) -> std::expected<void, StoreError> {
-        if (write.execute())
-            return {};
-        StoreError error = m_db.error(QStringLiteral("Could not save"));
-        write.reset();
-        return std::unexpected(error);
-    };
+    const auto run = [](SqliteStatement& write) { return write.run(QStringLiteral("Could not save")); };
     for (const auto& board : std::as_const(m_pendingBoards)) {
         SqliteStatement& write = board->m_deleted ? **deleteBoard : board->m_inFile ? **updateBoard : **upsertBoard;
         if (board->m_deleted)

@@ -6,4 +6,10 @@
 struct StoreError
 {
     QString message;
+
+    // "<doing>: <reason>", the form every failed store operation reports.
+    static StoreError of(const QString& doing, const QString& reason)
+    {
+        return StoreError {QStringLiteral("%1: %2").arg(doing, reason)};
+    }
 };
