@@ -32,6 +32,10 @@ constexpr int minimumCardWidth = 200;
 constexpr int minimumOverscan = 300;
 // Cards that scrolled out wait here for rows that scroll in; more than this are deleted.
 constexpr qsizetype maxSpareCards = 12;
+// Rows in view get their cards at once; the rows around the view get this many per turn, so a list
+// filled at once (a board shown, a large sync's end) renders what the user sees first and the rest
+// in the turns after. Scrolling brings fewer new rows than this into range per frame.
+constexpr int cardsAheadPerTurn = 4;
 
 size_t textKey(const Item& item)
 {
@@ -352,6 +356,8 @@ void BoardContentView::layoutRows(std::optional<Anchor> anchor)
     qsizetype first = 0;
     qsizetype last = -1;
     const int overscan = std::max(viewportHeight / 2, minimumOverscan);
+    int cardsAhead = 0;
+    bool aheadLeft = false;
     // Measuring the cards that come in moves the rows after them; a few rounds settle it.
     for (int round = 0; round < 4; ++round) {
         if (anchor) {
@@ -361,10 +367,19 @@ void BoardContentView::layoutRows(std::optional<Anchor> anchor)
         value = std::clamp(value, 0, std::max(0, m_geometry.contentHeight() - viewportHeight));
         first = m_geometry.rowAt(value - overscan);
         last = m_geometry.rowAt(value + viewportHeight + overscan);
+        const qsizetype firstInView = m_geometry.rowAt(value);
+        const qsizetype lastInView = m_geometry.rowAt(value + viewportHeight);
         for (qsizetype row = first; row >= 0 && row <= last; ++row) {
             const Row& entry = m_rows[size_t(row)];
-            if (entry.kind == RowKind::card && !m_cards.contains(entry.itemId))
-                takeCard(*entry.item);
+            if (entry.kind != RowKind::card || m_cards.contains(entry.itemId))
+                continue;
+            if (row < firstInView || row > lastInView) {
+                aheadLeft = aheadLeft || cardsAhead >= cardsAheadPerTurn;
+                if (cardsAhead >= cardsAheadPerTurn)
+                    continue;
+                ++cardsAhead;
+            }
+            takeCard(*entry.item);
         }
         if (!measureCards(false))
             break;
@@ -400,6 +415,8 @@ void BoardContentView::layoutRows(std::optional<Anchor> anchor)
     bar->setRange(0, std::max(0, contentHeight - viewportHeight));
     bar->setValue(value);
     updateTabOrder();
+    if (aheadLeft)
+        scheduleLayout();
 }
 
 void BoardContentView::scheduleLayout()
