@@ -25,21 +25,34 @@ namespace {
 const QString refreshPath = QStringLiteral("/auth/refresh");
 const QString logoutPath = QStringLiteral("/auth/logout");
 
-QString utf8OrNull(const QByteArray& bytes, const QString& fallback)
+QString utf8OrNull(QByteArrayView bytes, const QString& fallback)
 {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = decoder(bytes);
     return decoder.hasError() ? fallback : text;
 }
 
-// The body as the log may show it: the value of every key that names a token is hidden, in JSON that
-// parses and in JSON that does not.
+// At most this much of a body goes to the log: an answer may be tens of megabytes, and the
+// redaction below reads all of what it is given.
+constexpr qsizetype loggedBodyBytes = 4096;
+
+// The body as the log may show it: its beginning, with the value of every key that names a token
+// hidden, in JSON that parses and in JSON that does not (a value cut short is hidden too).
 QString redactedBody(const QByteArray& body)
 {
     static const QRegularExpression tokenValue(
         QStringLiteral(R"re(("[A-Za-z_]*[Tt]oken"\s*:\s*")(?:[^"\\]|\\.)*("?))re"));
-    QString text = utf8OrNull(body, QStringLiteral("<non-utf8>"));
+    qsizetype shown = body.size();
+    if (shown > loggedBodyBytes) {
+        shown = loggedBodyBytes;
+        // Cut before a character, not inside one.
+        while (shown > 0 && (uchar(body.at(shown)) & 0xC0) == 0x80)
+            --shown;
+    }
+    QString text = utf8OrNull(QByteArrayView(body).first(shown), QStringLiteral("<non-utf8>"));
     text.replace(tokenValue, QStringLiteral("\\1***redacted***\\2"));
+    if (shown < body.size())
+        text += QStringLiteral("… (%1 bytes in all)").arg(body.size());
     return text;
 }
 

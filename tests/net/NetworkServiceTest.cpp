@@ -149,6 +149,14 @@ private Q_SLOTS:
         QTest::newRow("200 lacking a required key")
             << QList { ScriptedReply::json(200, R"({"other":"x"})") } << r << 200 << "Decoding Failed" << QString()
             << thing << R"(Decoding failed for InvitationResponse. Body: {"other":"x"})" << 1 << a1;
+        // A long body is logged by its beginning, cut between characters, its token hidden.
+        const QByteArray longBody
+            = "{\"pads\":\"" + QString(3000, QChar(0xE9)).toUtf8() + "\",\"refreshToken\":\"secret\"}";
+        QTest::newRow("200 with a long body lacking a required key")
+            << QList { ScriptedReply::json(200, longBody) } << r << 200 << "Decoding Failed" << QString() << thing
+            << QStringLiteral("Decoding failed for InvitationResponse. Body: {\"pads\":\"") + QString(2043, QChar(0xE9))
+                + QStringLiteral("… (%1 bytes in all)").arg(longBody.size())
+            << 1 << a1;
         QTest::newRow("401 without a refresh token")
             << QList { ScriptedReply::json(401, "{}") } << QString() << 401 << "Unauthorized"
             << "Missing refresh token." << refresh << "🌐 [Net] ✖︎ token refresh failed: Missing refresh token."
