@@ -1,11 +1,14 @@
 // Scrolls a board's item list from its first item to its last, frame by frame, offscreen: each frame
 // moves the list by one step, lets the event loop run and paints the view. Reports the frame times
-// and how much resident memory grew from the first screen to the end. Without arguments it runs each
-// column size in a fresh process of itself (`--scroll <items>`) and prints a table; see
-// bench/README.md.
+// and how much resident memory grew from the first screen to the end. Also times one item of the
+// shown board changed (`--update <items>`), and a sync bringing a shown cloud board its items over
+// HTTP with the list on screen (`--sync <items>`). Without arguments it runs each size in a fresh
+// process of itself and prints the tables; see bench/README.md.
 #include "BenchBoards.h"
 #include "BenchClock.h"
+#include "BenchHeartbeat.h"
 #include "BenchProcess.h"
+#include "CannedHttpServer.h"
 
 #include "analytics/UsageAnalytics.h"
 #include "app/BoardContentView.h"
@@ -16,6 +19,7 @@
 #include "store/LocalRecordConversions.h"
 #include "store/LocalStore.h"
 #include "store/StoreContext.h"
+#include "wirecodec/ResponseEncoder.h"
 #include "workspace/BoardViewModel.h"
 #include "workspace/ToastManager.h"
 
@@ -43,6 +47,7 @@ constexpr int viewHeight = 800;
 const QList<int> sizes {1000, 10000, 20000};
 const QList<int> updateSizes {1000, 10000, 20000, 100000};
 constexpr int updates = 9;
+const QList<int> syncSizes {10000, 100000};
 
 double percentile(QList<double> values, double fraction)
 {
@@ -60,18 +65,11 @@ void paintView(QWidget* viewport)
     viewport->render(&frame);
 }
 
-// The workspace as the application makes it, over files in a temporary folder; no network is used.
+// The workspace as the application makes it, over files in a temporary folder; its service is
+// `baseUrl` (nothing listens on the default), and it is signed out until tokens are set.
 struct Workspace
 {
-    QTemporaryDir dir;
-    std::unique_ptr<StoreContext> store;
-    std::unique_ptr<LocalStore> preferences;
-    std::unique_ptr<UsageAnalytics> analytics;
-    std::unique_ptr<NetworkService> api;
-    ToastManager toasts;
-    std::unique_ptr<BoardViewModel> model;
-
-    Workspace()
+    explicit Workspace(const QString& baseUrl = QStringLiteral("http://127.0.0.1:9"))
     {
         auto opened = StoreContext::open(dir.filePath(QStringLiteral("bench.store")));
         if (!opened)
@@ -85,11 +83,18 @@ struct Workspace
         settings.flushInterval = std::chrono::hours(24);
         analytics = std::make_unique<UsageAnalytics>(settings);
         analytics->initialize();
-        api = std::make_unique<NetworkService>(
-            QStringLiteral("http://127.0.0.1:9"), std::make_shared<MemoryTokenStore>());
+        api = std::make_unique<NetworkService>(baseUrl, std::make_shared<MemoryTokenStore>());
         model = std::make_unique<BoardViewModel>(
             BoardViewModel::Services {*store, *api, *preferences, toasts, *analytics});
     }
+
+    QTemporaryDir dir;
+    std::unique_ptr<StoreContext> store;
+    std::unique_ptr<LocalStore> preferences;
+    std::unique_ptr<UsageAnalytics> analytics;
+    std::unique_ptr<NetworkService> api;
+    ToastManager toasts;
+    std::unique_ptr<BoardViewModel> model;
 };
 
 // One board whose todo column holds `count` items of one to four paragraphs.
@@ -223,6 +228,65 @@ int runUpdate(int count)
     std::_Exit(0);
 }
 
+// A sync bringing `count` new items to the cloud board the list shows, from an HTTP server on
+// 127.0.0.1, with the longest time the window's thread was held while it ran: the download, the
+// steps that store the items, and the last turn, in which the list takes the whole board.
+int runSync(int count)
+{
+    const QUuid boardId = QUuid::createUuid();
+    SyncResponse response;
+    response.boardName = QStringLiteral("Team");
+    response.latestCheckpoint = count;
+    for (int i = 0; i < count; ++i)
+        response.newItems.append(BenchBoards::remoteItem(boardId, i));
+    CannedHttpServer server(encodeBody(response));
+    if (server.baseUrl().isEmpty())
+        qFatal("the bench server could not listen on 127.0.0.1");
+
+    Workspace workspace(server.baseUrl());
+    QCoro::waitFor(workspace.api->setTokens(LoginTokens {QStringLiteral("access"), QStringLiteral("refresh")}));
+    Board board = BenchBoards::localBoard(0);
+    board.id = boardId;
+    board.name = QStringLiteral("Team");
+    board.syncWithServer = true;
+    workspace.store->insert(makeLocalBoard(board));
+    if (auto saved = workspace.store->save(); !saved)
+        qFatal("board not stored: %s", qPrintable(saved.error().message));
+    // The window has shown cards before (another board's), as in a session: the first card a
+    // process renders also loads fonts and date parsers, which is not the sync's cost.
+    fillColumn(workspace, 20);
+    NotificationCenter center;
+    BoardContentView list {
+        ViewContext {*workspace.model, *workspace.preferences, workspace.toasts, center, *workspace.api, nullptr}};
+    list.resize(viewWidth, viewHeight);
+    list.show();
+    if (!QTest::qWaitForWindowExposed(&list))
+        qFatal("the list was not shown");
+    QTest::qWait(200);
+    workspace.model->loadBoards(true);
+    QCoro::waitFor(workspace.model->selectBoard(boardId));
+    QTest::qWait(200);
+    if (workspace.model->selectedBoard().id != boardId || !list.liveItems().isEmpty())
+        qFatal("the cloud board is not shown");
+
+    Heartbeat heartbeat;
+    QElapsedTimer timer;
+    timer.start();
+    heartbeat.start();
+    const bool synced = QCoro::waitFor(workspace.model->syncBoard(board, false));
+    // The list's own turn after the last step, and a frame of it.
+    QCoreApplication::processEvents();
+    paintView(list.scrollArea()->viewport());
+    const double stall = heartbeat.stop();
+    const double total = msSince(timer);
+    const std::optional<Board> after = workspace.model->findBoard(boardId);
+    if (!synced || !after || after->items.size() != count || list.liveItems().isEmpty() || list.cards().isEmpty())
+        qFatal("the sync did not bring the %d items to the list", count);
+    std::printf("sync_ms %.1f\nstall_ms %.1f\n", total, stall);
+    std::fflush(stdout);
+    std::_Exit(0);
+}
+
 QHash<QString, double> runChild(int count, const QString& mode = QStringLiteral("--scroll"))
 {
     QProcess child;
@@ -283,6 +347,16 @@ int drive()
             row.value(QStringLiteral("update_max")));
         std::fflush(stdout);
     }
+
+    std::printf("\n| Items | Sync with the list shown | longest stall of the window's thread | load average |\n"
+                "|---|---|---|---|\n");
+    for (int count : syncSizes) {
+        const double loadBefore = loadAverage();
+        const QHash<QString, double> row = runChild(count, QStringLiteral("--sync"));
+        std::printf("| %d | %.0f ms | %.1f ms | %.1f–%.1f |\n", count, row.value(QStringLiteral("sync_ms")),
+            row.value(QStringLiteral("stall_ms")), loadBefore, loadAverage());
+        std::fflush(stdout);
+    }
     return 0;
 }
 }
@@ -296,6 +370,10 @@ int main(int argc, char** argv)
     if (argc == 3 && std::strcmp(argv[1], "--update") == 0) {
         QApplication app(argc, argv);
         return runUpdate(QString::fromLatin1(argv[2]).toInt());
+    }
+    if (argc == 3 && std::strcmp(argv[1], "--sync") == 0) {
+        QApplication app(argc, argv);
+        return runSync(QString::fromLatin1(argv[2]).toInt());
     }
     QCoreApplication app(argc, argv);
     return drive();

@@ -7,6 +7,7 @@
 //    (as at start-up) and again on the same workspace.
 #include "BenchBoards.h"
 #include "BenchClock.h"
+#include "BenchHeartbeat.h"
 #include "CannedHttpServer.h"
 
 #include "analytics/UsageAnalytics.h"
@@ -43,36 +44,6 @@ int loadItemCount = 10000; // as many as the sync, a fifth on the first board
 int loadFirstBoardItems = 2000;
 int runs = 7;
 qsizetype chunkItems = 0; // 0: the workspace's own
-
-// Notes the longest time between two beats of a fast timer: how long the thread was held.
-class Heartbeat
-{
-public:
-    Heartbeat()
-    {
-        m_timer.setInterval(5);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            m_longest = std::max(m_longest, msSince(m_since));
-            m_since.start();
-        });
-    }
-    void start()
-    {
-        m_longest = 0;
-        m_since.start();
-        m_timer.start();
-    }
-    double stop()
-    {
-        m_timer.stop();
-        return std::max(m_longest, msSince(m_since));
-    }
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_since;
-    double m_longest = 0;
-};
 
 std::unique_ptr<StoreContext> openStore(const QString& fileName)
 {

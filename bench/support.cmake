@@ -2,6 +2,7 @@
 include_guard(GLOBAL)
 add_library(plenko_bench_support STATIC
     ${CMAKE_CURRENT_LIST_DIR}/BenchBoards.cpp ${CMAKE_CURRENT_LIST_DIR}/BenchBoards.h
+    ${CMAKE_CURRENT_LIST_DIR}/BenchHeartbeat.h
     ${CMAKE_CURRENT_LIST_DIR}/BenchProcess.cpp ${CMAKE_CURRENT_LIST_DIR}/BenchProcess.h
     ${CMAKE_CURRENT_LIST_DIR}/CannedHttpServer.cpp ${CMAKE_CURRENT_LIST_DIR}/CannedHttpServer.h)
 target_link_libraries(plenko_bench_support PUBLIC plenko_store Qt6::Network)
