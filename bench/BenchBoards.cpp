@@ -41,6 +41,25 @@ Board BenchBoards::localBoard(int index)
     return board;
 }
 
+Board BenchBoards::cloudBoard(const QUuid& id)
+{
+    Board board = localBoard(0);
+    board.id = id;
+    board.name = QStringLiteral("Team");
+    board.syncWithServer = true;
+    return board;
+}
+
+SyncResponse BenchBoards::syncAnswer(const QUuid& boardId, int count)
+{
+    SyncResponse response;
+    response.boardName = QStringLiteral("Team");
+    response.latestCheckpoint = count;
+    for (int i = 0; i < count; ++i)
+        response.newItems.append(remoteItem(boardId, i));
+    return response;
+}
+
 Item BenchBoards::item(const QUuid& boardId, int index)
 {
     Item item;

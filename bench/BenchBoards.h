@@ -4,6 +4,7 @@
 
 #include "domain/Board.h"
 #include "domain/RemoteItem.h"
+#include "domain/WireRecords.h"
 
 #include <QList>
 #include <QString>
@@ -17,6 +18,12 @@ QList<QUuid> members();
 
 // A local board named "Board n" with no items.
 Board localBoard(int index);
+
+// The cloud board "Team" with the id, no items.
+Board cloudBoard(const QUuid& id);
+
+// The service's answer to a first sync of the board: `count` new items, the checkpoint at `count`.
+SyncResponse syncAnswer(const QUuid& boardId, int count);
 
 // Item number index of a board: about 150 characters, status and archive state spread evenly.
 Item item(const QUuid& boardId, int index);

@@ -234,21 +234,13 @@ int runUpdate(int count)
 int runSync(int count)
 {
     const QUuid boardId = QUuid::createUuid();
-    SyncResponse response;
-    response.boardName = QStringLiteral("Team");
-    response.latestCheckpoint = count;
-    for (int i = 0; i < count; ++i)
-        response.newItems.append(BenchBoards::remoteItem(boardId, i));
-    CannedHttpServer server(encodeBody(response));
+    CannedHttpServer server(encodeBody(BenchBoards::syncAnswer(boardId, count)));
     if (server.baseUrl().isEmpty())
         qFatal("the bench server could not listen on 127.0.0.1");
 
     Workspace workspace(server.baseUrl());
     QCoro::waitFor(workspace.api->setTokens(LoginTokens {QStringLiteral("access"), QStringLiteral("refresh")}));
-    Board board = BenchBoards::localBoard(0);
-    board.id = boardId;
-    board.name = QStringLiteral("Team");
-    board.syncWithServer = true;
+    const Board board = BenchBoards::cloudBoard(boardId);
     workspace.store->insert(makeLocalBoard(board));
     if (auto saved = workspace.store->save(); !saved)
         qFatal("board not stored: %s", qPrintable(saved.error().message));

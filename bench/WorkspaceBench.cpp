@@ -78,15 +78,6 @@ struct Client
     std::unique_ptr<BoardViewModel> workspace;
 };
 
-Board cloudBoard(const QUuid& id)
-{
-    Board board = BenchBoards::localBoard(0);
-    board.id = id;
-    board.name = QStringLiteral("Team");
-    board.syncWithServer = true;
-    return board;
-}
-
 qsizetype undeletedItems(const Board& board)
 {
     return std::count_if(board.items.cbegin(), board.items.cend(), [](const Item& item) { return !item.isDeleted(); });
@@ -100,12 +91,7 @@ struct SyncTimes
 void benchSync(const QString& root, SyncTimes& times)
 {
     const QUuid boardId = QUuid::createUuid();
-    SyncResponse response;
-    response.boardName = QStringLiteral("Team");
-    response.latestCheckpoint = syncItemCount;
-    for (int i = 0; i < syncItemCount; ++i)
-        response.newItems.append(BenchBoards::remoteItem(boardId, i));
-    const QByteArray body = encodeBody(response);
+    const QByteArray body = encodeBody(BenchBoards::syncAnswer(boardId, syncItemCount));
     std::printf("sync answer: %d new items, %.1f MB of JSON\n", syncItemCount, double(body.size()) / 1e6);
 
     CannedHttpServer server(body);
@@ -118,7 +104,7 @@ void benchSync(const QString& root, SyncTimes& times)
         Client client(folder, server.baseUrl());
         if (chunkItems > 0)
             client.workspace->setSyncChunkItems(chunkItems);
-        client.store->insert(makeLocalBoard(cloudBoard(boardId)));
+        client.store->insert(makeLocalBoard(BenchBoards::cloudBoard(boardId)));
         (void)client.store->save();
         client.workspace->loadBoards(true);
         const std::optional<Board> board = client.workspace->findBoard(boardId);
@@ -153,7 +139,7 @@ void benchSync(const QString& root, SyncTimes& times)
             qFatal("decode failed");
 
         auto plain = openStore(folder + QStringLiteral("/plain.store"));
-        plain->insert(makeLocalBoard(cloudBoard(boardId)));
+        plain->insert(makeLocalBoard(BenchBoards::cloudBoard(boardId)));
         (void)plain->save();
         timer.start();
         if (!LocalDataService::applyRemoteItems(decoded->newItems, *plain) || plain->hasChanges())
