@@ -374,9 +374,10 @@ void BoardContentView::layoutRows(std::optional<Anchor> anchor)
             if (entry.kind != RowKind::card || m_cards.contains(entry.itemId))
                 continue;
             if (row < firstInView || row > lastInView) {
-                aheadLeft = aheadLeft || cardsAhead >= cardsAheadPerTurn;
-                if (cardsAhead >= cardsAheadPerTurn)
+                if (cardsAhead == cardsAheadPerTurn) {
+                    aheadLeft = true;
                     continue;
+                }
                 ++cardsAhead;
             }
             takeCard(*entry.item);
