@@ -386,10 +386,10 @@ std::expected<void, StoreError> StoreContext::writePending()
     auto upsertBoard = statement(StoreRows::upsertBoardSql());
     auto deleteBoard = statement(QStringLiteral("DELETE FROM local_board WHERE id = ?1"));
     auto updateBoard = statement(StoreRows::updateBoardSql());
-    auto upsertItem = statement(StoreRows::upsertItemSql());
-    auto updateItem = statement(StoreRows::updateItemSql());
+    auto upsertItem = statement(StoreRows::upsertItemsSql(1));
+    auto upsertItems = statement(StoreRows::upsertItemsSql(StoreRows::itemsPerUpsert));
     auto deleteItem = statement(QStringLiteral("DELETE FROM local_item WHERE id = ?1"));
-    for (const auto* prepared : { &upsertBoard, &deleteBoard, &updateBoard, &upsertItem, &updateItem, &deleteItem }) {
+    for (const auto* prepared : { &upsertBoard, &deleteBoard, &updateBoard, &upsertItem, &upsertItems, &deleteItem }) {
         if (!*prepared)
             return std::unexpected(prepared->error());
     }
@@ -409,22 +409,37 @@ std::expected<void, StoreError> StoreContext::writePending()
                 return done;
         }
     }
-    for (const auto& item : std::as_const(m_pendingItems)) {
-        SqliteStatement& write = item->m_deleted ? **deleteItem : item->m_inFile ? **updateItem : **upsertItem;
-        if (item->m_deleted)
-            write.bindUuid(1, item->id());
-        else
-            StoreRows::bindItem(write, item->fields());
-        if (auto done = run(write); !done)
-            return done;
-        // A row that vanished behind our back (another program) is written anew rather than lost.
-        if (&write == &**updateItem && m_db.changes() == 0) {
-            StoreRows::bindItem(**upsertItem, item->fields());
+
+    // Items are written in their pending order: a run of items to keep goes out in full statements
+    // of several rows, what is left of it one row at a time, before the next deletion. An upsert
+    // also writes anew a saved row that vanished behind our back (another program).
+    qsizetype runStart = 0;
+    const auto writeKept = [&](qsizetype end) -> std::expected<void, StoreError> {
+        for (; end - runStart >= StoreRows::itemsPerUpsert; runStart += StoreRows::itemsPerUpsert) {
+            for (int row = 0; row < StoreRows::itemsPerUpsert; ++row)
+                StoreRows::bindItem(**upsertItems, m_pendingItems[runStart + row]->fields(), row);
+            if (auto done = run(**upsertItems); !done)
+                return done;
+        }
+        for (; runStart < end; ++runStart) {
+            StoreRows::bindItem(**upsertItem, m_pendingItems[runStart]->fields());
             if (auto done = run(**upsertItem); !done)
                 return done;
         }
+        return {};
+    };
+    for (qsizetype at = 0; at < m_pendingItems.size(); ++at) {
+        const LocalItem& item = *m_pendingItems[at];
+        if (!item.m_deleted)
+            continue;
+        if (auto done = writeKept(at); !done)
+            return done;
+        (*deleteItem)->bindUuid(1, item.id());
+        if (auto done = run(**deleteItem); !done)
+            return done;
+        runStart = at + 1;
     }
-    return {};
+    return writeKept(m_pendingItems.size());
 }
 
 std::expected<void, StoreError> StoreContext::syncCommitted()

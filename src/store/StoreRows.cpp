@@ -2,20 +2,35 @@
 
 #include <QStringList>
 
+#include <algorithm>
+#include <string_view>
+
 namespace {
-// INSERT that overwrites the row with the same id, so a record can never exist twice.
-QString upsertSql(const char* table, const char* columns)
+constexpr int columnCount(std::string_view columns)
+{
+    return int(std::count(columns.begin(), columns.end(), ',')) + 1;
+}
+static_assert(columnCount(StoreRows::itemColumns) == StoreRows::itemColumnCount);
+
+// INSERT of `rows` rows that overwrites each row with the same id, so a record can never exist
+// twice. Row r's values are bound at r * (column count) + 1 onwards, in the columns' order.
+QString upsertSql(const char* table, const char* columns, int rows = 1)
 {
     const QStringList names = QString::fromLatin1(columns).split(QStringLiteral(", "));
-    QStringList placeholders;
-    QStringList updates;
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        placeholders << QStringLiteral("?%1").arg(i + 1);
-        if (names[i] != QLatin1String("id"))
-            updates << QStringLiteral("%1 = excluded.%1").arg(names[i]);
+    QStringList tuples;
+    for (int row = 0; row < rows; ++row) {
+        QStringList placeholders;
+        for (qsizetype i = 0; i < names.size(); ++i)
+            placeholders << QStringLiteral("?%1").arg(row * names.size() + i + 1);
+        tuples << QStringLiteral("(%1)").arg(placeholders.join(QStringLiteral(", ")));
     }
-    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) ON CONFLICT (id) DO UPDATE SET %4")
-        .arg(QString::fromLatin1(table), QString::fromLatin1(columns), placeholders.join(QStringLiteral(", ")),
+    QStringList updates;
+    for (const QString& name : names) {
+        if (name != QLatin1String("id"))
+            updates << QStringLiteral("%1 = excluded.%1").arg(name);
+    }
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES %3 ON CONFLICT (id) DO UPDATE SET %4")
+        .arg(QString::fromLatin1(table), QString::fromLatin1(columns), tuples.join(QStringLiteral(", ")),
             updates.join(QStringLiteral(", ")));
 }
 
@@ -34,19 +49,14 @@ QString StoreRows::updateBoardSql()
     return updateSql("local_board", boardColumns);
 }
 
-QString StoreRows::updateItemSql()
-{
-    return updateSql("local_item", itemColumns);
-}
-
 QString StoreRows::upsertBoardSql()
 {
     return upsertSql("local_board", boardColumns);
 }
 
-QString StoreRows::upsertItemSql()
+QString StoreRows::upsertItemsSql(int rows)
 {
-    return upsertSql("local_item", itemColumns);
+    return upsertSql("local_item", itemColumns, rows);
 }
 
 void StoreRows::bindBoard(SqliteStatement& statement, const LocalBoardFields& board)
@@ -63,22 +73,23 @@ void StoreRows::bindBoard(SqliteStatement& statement, const LocalBoardFields& bo
     statement.bindInt(10, board.revision);
 }
 
-void StoreRows::bindItem(SqliteStatement& statement, const LocalItemFields& item)
+void StoreRows::bindItem(SqliteStatement& statement, const LocalItemFields& item, int row)
 {
-    statement.bindUuid(1, item.id);
-    statement.bindText(2, item.content);
-    statement.bindText(3, itemStatusText(item.status));
-    statement.bindUuid(4, item.boardId);
-    statement.bindUuid(5, item.createdBy);
-    statement.bindOptionalUuid(6, item.assignee);
-    statement.bindOptionalText(7, item.author);
-    statement.bindDate(8, item.createdAt);
-    statement.bindInt(9, item.order);
-    statement.bindDate(10, item.updatedAt);
-    statement.bindOptionalDate(11, item.deletedAt);
-    statement.bindOptionalDate(12, item.archivedAt);
-    statement.bindInt(13, item.revision);
-    statement.bindBool(14, item.didSync);
+    const int at = row * itemColumnCount;
+    statement.bindUuid(at + 1, item.id);
+    statement.bindText(at + 2, item.content);
+    statement.bindText(at + 3, itemStatusText(item.status));
+    statement.bindUuid(at + 4, item.boardId);
+    statement.bindUuid(at + 5, item.createdBy);
+    statement.bindOptionalUuid(at + 6, item.assignee);
+    statement.bindOptionalText(at + 7, item.author);
+    statement.bindDate(at + 8, item.createdAt);
+    statement.bindInt(at + 9, item.order);
+    statement.bindDate(at + 10, item.updatedAt);
+    statement.bindOptionalDate(at + 11, item.deletedAt);
+    statement.bindOptionalDate(at + 12, item.archivedAt);
+    statement.bindInt(at + 13, item.revision);
+    statement.bindBool(at + 14, item.didSync);
 }
 
 LocalBoardFields StoreRows::readBoard(const SqliteStatement& statement)

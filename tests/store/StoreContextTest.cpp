@@ -18,6 +18,7 @@
 #include <QThread>
 #include <QTest>
 
+#include <array>
 #include <memory>
 
 namespace {
@@ -296,6 +297,93 @@ private Q_SLOTS:
         QVERIFY(context->save());
         check("upsert");
         QCOMPARE(context->fetchItemTallies()->value(boardA), (OverallBoardProgress {3, 1, 1, 1}));
+    }
+
+    // Items go to the file several to a statement. Each item must land in its own row with its own
+    // values, around the statement's size and with deletions between the rows, and the tallies
+    // must count every row of a statement.
+    void manyItemsInOneSaveKeepTheirOwnValues_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("deleteEvery"); // of the items saved before; 0 deletes none
+        QTest::newRow("one short of a full statement") << 31 << 0;
+        QTest::newRow("one full statement") << 32 << 0;
+        QTest::newRow("one more than a statement") << 33 << 0;
+        QTest::newRow("several statements, new rows among saved ones") << 150 << 0;
+        QTest::newRow("deletions between the rows") << 150 << 20;
+    }
+
+    void manyItemsInOneSaveKeepTheirOwnValues()
+    {
+        QFETCH(int, count);
+        QFETCH(int, deleteEvery);
+        const QUuid boardId = QUuid::createUuid();
+        const auto fill = [](Item& item, int index, const QString& content) {
+            item.content = content;
+            item.status = std::array {ItemStatus::todo, ItemStatus::inProgress, ItemStatus::done}[index % 3];
+            item.order = index * 10;
+            item.revision = index;
+            item.assignee = index % 2 ? std::optional(QUuid::createUuid()) : std::nullopt;
+            item.archivedAt = index % 4 == 0 ? std::optional(item.updatedAt.addSecs(index)) : std::nullopt;
+        };
+
+        // Every item with an even index is saved first, then changed or deleted in the same save
+        // that inserts the odd ones, so that the pending list mixes rows in the file with new ones.
+        QHash<QUuid, Item> expected;
+        QSet<QUuid> deleted;
+        {
+            auto context = openStore();
+            QList<std::shared_ptr<LocalItem>> saved;
+            for (int index = 0; index < count; index += 2) {
+                Item item = sampleItem(boardId, QString());
+                fill(item, index, QStringLiteral("first %1").arg(index));
+                saved.append(context->insert(makeLocalItem(item)));
+            }
+            QVERIFY(context->save());
+            for (int index = 0; index < count; ++index) {
+                if (index % 2 == 0) {
+                    const auto& record = saved[index / 2];
+                    if (deleteEvery && (index / 2) % deleteEvery == 0) {
+                        deleted.insert(record->id());
+                        context->remove(record);
+                        continue;
+                    }
+                    Item item = toItem(*record);
+                    fill(item, index + 1, QStringLiteral("edited %1").arg(index));
+                    context->insert(makeLocalItem(item));
+                    expected.insert(item.id, item);
+                } else {
+                    Item item = sampleItem(boardId, QString());
+                    fill(item, index, QStringLiteral("new %1").arg(index));
+                    context->insert(makeLocalItem(item));
+                    expected.insert(item.id, item);
+                }
+            }
+            QVERIFY(context->save());
+        }
+
+        auto context = openStore();
+        const auto items = context->fetchItems(ItemQuery::onBoard(boardId));
+        QVERIFY(items);
+        QCOMPARE(items->size(), expected.size());
+        OverallBoardProgress counted;
+        for (const auto& record : *items) {
+            const Item read = toItem(*record);
+            QVERIFY2(expected.contains(read.id), qPrintable(read.content));
+            const Item& want = expected[read.id];
+            QCOMPARE(read.content, want.content);
+            QCOMPARE(read.status, want.status);
+            QCOMPARE(read.order, want.order);
+            QCOMPARE(read.revision, want.revision);
+            QCOMPARE(read.assignee, want.assignee);
+            QCOMPARE(read.archivedAt, want.archivedAt);
+            ++counted.total;
+            ++(read.status == ItemStatus::todo ? counted.todo
+                   : read.status == ItemStatus::inProgress ? counted.inProgress : counted.done);
+        }
+        for (const QUuid& id : std::as_const(deleted))
+            QCOMPARE(context->countItems(ItemQuery::withId(id)).value_or(-1), 0);
+        QCOMPARE(context->fetchItemTallies().value_or(QHash<QUuid, OverallBoardProgress> {}).value(boardId), counted);
     }
 
     void fetchingTwiceGivesTheSameRecord()
