@@ -8,20 +8,16 @@
 #include "BenchClock.h"
 #include "BenchHeartbeat.h"
 #include "BenchProcess.h"
+#include "BenchWorkspace.h"
 #include "CannedHttpServer.h"
 
-#include "analytics/UsageAnalytics.h"
 #include "app/BoardContentView.h"
 #include "app/ItemCardView.h"
 #include "app/NotificationCenter.h"
-#include "net/MemoryTokenStore.h"
-#include "net/NetworkService.h"
 #include "store/LocalRecordConversions.h"
-#include "store/LocalStore.h"
 #include "store/StoreContext.h"
 #include "wirecodec/ResponseEncoder.h"
 #include "workspace/BoardViewModel.h"
-#include "workspace/ToastManager.h"
 
 #include <QApplication>
 #include <QFile>
@@ -29,7 +25,6 @@
 #include <QProcess>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
@@ -65,40 +60,8 @@ void paintView(QWidget* viewport)
     viewport->render(&frame);
 }
 
-// The workspace as the application makes it, over files in a temporary folder; its service is
-// `baseUrl` (nothing listens on the default), and it is signed out until tokens are set.
-struct Workspace
-{
-    explicit Workspace(const QString& baseUrl = QStringLiteral("http://127.0.0.1:9"))
-    {
-        auto opened = StoreContext::open(dir.filePath(QStringLiteral("bench.store")));
-        if (!opened)
-            qFatal("store: %s", qPrintable(opened.error().message));
-        store = std::move(*opened);
-        preferences = std::make_unique<LocalStore>(dir.filePath(QStringLiteral("preferences.ini")));
-        AnalyticsSettings settings;
-        settings.token = QStringLiteral("bench");
-        settings.endpoint = QUrl(QStringLiteral("http://127.0.0.1:9/track"));
-        settings.queueDirectory = dir.filePath(QStringLiteral("analytics"));
-        settings.flushInterval = std::chrono::hours(24);
-        analytics = std::make_unique<UsageAnalytics>(settings);
-        analytics->initialize();
-        api = std::make_unique<NetworkService>(baseUrl, std::make_shared<MemoryTokenStore>());
-        model = std::make_unique<BoardViewModel>(
-            BoardViewModel::Services {*store, *api, *preferences, toasts, *analytics});
-    }
-
-    QTemporaryDir dir;
-    std::unique_ptr<StoreContext> store;
-    std::unique_ptr<LocalStore> preferences;
-    std::unique_ptr<UsageAnalytics> analytics;
-    std::unique_ptr<NetworkService> api;
-    ToastManager toasts;
-    std::unique_ptr<BoardViewModel> model;
-};
-
 // One board whose todo column holds `count` items of one to four paragraphs.
-void fillColumn(Workspace& workspace, int count)
+void fillColumn(BenchWorkspace& workspace, int count)
 {
     QCoro::waitFor(workspace.model->createBoard(QStringLiteral("Long column"), StorageOption::local));
     const QUuid boardId = workspace.model->boards().first().id;
@@ -131,7 +94,7 @@ struct ShownColumn
         QTest::qWait(200);
     }
 
-    Workspace workspace;
+    BenchWorkspace workspace;
     NotificationCenter center;
     BoardContentView list {
         ViewContext {*workspace.model, *workspace.preferences, workspace.toasts, center, *workspace.api, nullptr}};
@@ -203,7 +166,7 @@ int runScroll(int count)
 int runUpdate(int count)
 {
     ShownColumn shown(count);
-    Workspace& workspace = shown.workspace;
+    BenchWorkspace& workspace = shown.workspace;
     BoardContentView& list = shown.list;
     QWidget* viewport = list.scrollArea()->viewport();
 
@@ -238,8 +201,8 @@ int runSync(int count)
     if (server.baseUrl().isEmpty())
         qFatal("the bench server could not listen on 127.0.0.1");
 
-    Workspace workspace(server.baseUrl());
-    QCoro::waitFor(workspace.api->setTokens(LoginTokens {QStringLiteral("access"), QStringLiteral("refresh")}));
+    BenchWorkspace workspace({}, server.baseUrl());
+    workspace.signIn();
     const Board board = BenchBoards::cloudBoard(boardId);
     workspace.store->insert(makeLocalBoard(board));
     if (auto saved = workspace.store->save(); !saved)

@@ -8,20 +8,16 @@
 #include "BenchBoards.h"
 #include "BenchClock.h"
 #include "BenchHeartbeat.h"
+#include "BenchWorkspace.h"
 #include "CannedHttpServer.h"
 
-#include "analytics/UsageAnalytics.h"
 #include "domain/Log.h"
 #include "domain/ServiceDecoder.h"
-#include "net/MemoryTokenStore.h"
-#include "net/NetworkService.h"
 #include "store/LocalDataService.h"
 #include "store/LocalRecordConversions.h"
-#include "store/LocalStore.h"
 #include "store/StoreContext.h"
 #include "wirecodec/ResponseEncoder.h"
 #include "workspace/BoardViewModel.h"
-#include "workspace/ToastManager.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -53,31 +49,6 @@ std::unique_ptr<StoreContext> openStore(const QString& fileName)
     return std::move(*store);
 }
 
-// One client as the application has it: store and preference files, usage events kept in the folder
-// (no token: nothing is ever sent), a signed-in NetworkService and the workspace over them.
-struct Client
-{
-    explicit Client(const QString& folder, const QString& baseUrl)
-        : store(openStore(folder + QStringLiteral("/default.store")))
-        , preferences(folder + QStringLiteral("/preferences.ini"))
-    {
-        AnalyticsSettings settings;
-        settings.queueDirectory = folder + QStringLiteral("/analytics");
-        analytics = std::make_unique<UsageAnalytics>(settings);
-        api = std::make_unique<NetworkService>(baseUrl, std::make_shared<MemoryTokenStore>());
-        QCoro::waitFor(api->setTokens(LoginTokens {QStringLiteral("access"), QStringLiteral("refresh")}));
-        workspace = std::make_unique<BoardViewModel>(
-            BoardViewModel::Services {*store, *api, preferences, toasts, *analytics});
-    }
-
-    std::unique_ptr<StoreContext> store;
-    LocalStore preferences;
-    ToastManager toasts;
-    std::unique_ptr<UsageAnalytics> analytics;
-    std::unique_ptr<NetworkService> api;
-    std::unique_ptr<BoardViewModel> workspace;
-};
-
 qsizetype undeletedItems(const Board& board)
 {
     return std::count_if(board.items.cbegin(), board.items.cend(), [](const Item& item) { return !item.isDeleted(); });
@@ -101,13 +72,14 @@ void benchSync(const QString& root, SyncTimes& times)
     for (int run = 0; run < runs; ++run) {
         const QString folder = root + QStringLiteral("/sync%1").arg(run);
         QDir().mkpath(folder);
-        Client client(folder, server.baseUrl());
+        BenchWorkspace client(folder, server.baseUrl());
+        client.signIn();
         if (chunkItems > 0)
-            client.workspace->setSyncChunkItems(chunkItems);
+            client.model->setSyncChunkItems(chunkItems);
         client.store->insert(makeLocalBoard(BenchBoards::cloudBoard(boardId)));
         (void)client.store->save();
-        client.workspace->loadBoards(true);
-        const std::optional<Board> board = client.workspace->findBoard(boardId);
+        client.model->loadBoards(true);
+        const std::optional<Board> board = client.model->findBoard(boardId);
         if (!board)
             qFatal("the cloud board did not load");
 
@@ -117,18 +89,18 @@ void benchSync(const QString& root, SyncTimes& times)
         const double cpuStart = processCpuMs();
         timer.start();
         heartbeat.start();
-        const bool synced = QCoro::waitFor(client.workspace->syncBoard(*board, false));
+        const bool synced = QCoro::waitFor(client.model->syncBoard(*board, false));
         times.stall.append(heartbeat.stop());
         times.sync.append(msSince(timer));
         times.syncCpu.append(processCpuMs() - cpuStart);
-        const std::optional<Board> after = client.workspace->findBoard(boardId);
+        const std::optional<Board> after = client.model->findBoard(boardId);
         if (!synced || server.served() != servedBefore + 1 || !after || undeletedItems(*after) != syncItemCount)
             qFatal("sync did not bring the %d items (synced %d, items %lld)", syncItemCount, int(synced),
                 after ? qlonglong(undeletedItems(*after)) : -1LL);
 
         // The last step of the sync on its own: the board's items read back into the workspace.
         timer.start();
-        client.workspace->reloadBoardItems(boardId);
+        client.model->reloadBoardItems(boardId);
         times.reload.append(msSince(timer));
 
         // The plain parts: decoding the same bytes, and storing the decoded items in a fresh store.
@@ -164,22 +136,23 @@ void benchLoad(const QString& root, LoadTimes& times)
     for (int run = 0; run < runs; ++run) {
         QElapsedTimer timer;
         timer.start();
-        Client client(root + QStringLiteral("/load"), QStringLiteral("http://127.0.0.1:9"));
+        BenchWorkspace client(root + QStringLiteral("/load"));
+        client.signIn();
         times.open.append(msSince(timer));
 
         const double cpuStart = processCpuMs();
         timer.start();
-        client.workspace->loadBoards(false);
+        client.model->loadBoards(false);
         times.cold.append(msSince(timer));
         times.coldCpu.append(processCpuMs() - cpuStart);
         qsizetype items = 0;
-        for (const Board& board : client.workspace->boards())
+        for (const Board& board : client.model->boards())
             items += board.overallProgress().total;
-        if (client.workspace->boards().size() != loadBoardCount || items != loadItemCount)
-            qFatal("loaded %lld boards and %lld items", qlonglong(client.workspace->boards().size()), qlonglong(items));
+        if (client.model->boards().size() != loadBoardCount || items != loadItemCount)
+            qFatal("loaded %lld boards and %lld items", qlonglong(client.model->boards().size()), qlonglong(items));
 
         timer.start();
-        client.workspace->loadBoards(false);
+        client.model->loadBoards(false);
         times.warm.append(msSince(timer));
     }
 }
