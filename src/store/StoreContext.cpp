@@ -386,8 +386,11 @@ std::expected<void, StoreError> StoreContext::writePending()
     auto upsertBoard = statement(StoreRows::upsertBoardSql());
     auto deleteBoard = statement(QStringLiteral("DELETE FROM local_board WHERE id = ?1"));
     auto updateBoard = statement(StoreRows::updateBoardSql());
-    auto upsertItem = statement(StoreRows::upsertItemsSql(1));
-    auto upsertItems = statement(StoreRows::upsertItemsSql(StoreRows::itemsPerUpsert));
+    // Built once: the statement of many rows is a few kilobytes of text, and every save looks it up.
+    static const QString upsertItemSql = StoreRows::upsertItemsSql(1);
+    static const QString upsertItemsSql = StoreRows::upsertItemsSql(StoreRows::itemsPerUpsert);
+    auto upsertItem = statement(upsertItemSql);
+    auto upsertItems = statement(upsertItemsSql);
     auto deleteItem = statement(QStringLiteral("DELETE FROM local_item WHERE id = ?1"));
     for (const auto* prepared : { &upsertBoard, &deleteBoard, &updateBoard, &upsertItem, &upsertItems, &deleteItem }) {
         if (!*prepared)
