@@ -34,7 +34,7 @@ std::expected<QList<ConflictCopy>, StoreError> ConflictCopyStore::fetchAll(Store
 
 ConflictCopyStore::Result ConflictCopyStore::insert(const ConflictCopy& copy, StoreContext& context)
 {
-    auto statement = context.statement(
+    auto statement = context.statementWritingAtOnce(
         QStringLiteral("INSERT OR REPLACE INTO conflict_copy (%1) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)")
             .arg(columns));
     if (!statement)
@@ -61,7 +61,7 @@ ConflictCopyStore::Result ConflictCopyStore::remove(const QUuid& copyId, StoreCo
 
 ConflictCopyStore::Result ConflictCopyStore::removeAll(const QList<QUuid>& copyIds, StoreContext& context)
 {
-    auto statement = context.statement(QStringLiteral("DELETE FROM conflict_copy WHERE id = ?1"));
+    auto statement = context.statementWritingAtOnce(QStringLiteral("DELETE FROM conflict_copy WHERE id = ?1"));
     if (!statement)
         return std::unexpected(statement.error());
     SqliteStatement& query = **statement;

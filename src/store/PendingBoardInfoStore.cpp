@@ -17,7 +17,7 @@ std::optional<QString> PendingBoardInfoStore::get(const QUuid& boardId, StoreCon
 PendingBoardInfoStore::Result PendingBoardInfoStore::set(const QUuid& boardId, const QString& info, StoreContext& context)
 {
     auto statement
-        = context.statement(QStringLiteral("INSERT OR REPLACE INTO pending_board_info (boardId, info) VALUES (?1, ?2)"));
+        = context.statementWritingAtOnce(QStringLiteral("INSERT OR REPLACE INTO pending_board_info (boardId, info) VALUES (?1, ?2)"));
     if (!statement)
         return std::unexpected(statement.error());
     SqliteStatement& query = **statement;
@@ -28,7 +28,7 @@ PendingBoardInfoStore::Result PendingBoardInfoStore::set(const QUuid& boardId, c
 
 PendingBoardInfoStore::Result PendingBoardInfoStore::remove(const QUuid& boardId, StoreContext& context)
 {
-    auto statement = context.statement(QStringLiteral("DELETE FROM pending_board_info WHERE boardId = ?1"));
+    auto statement = context.statementWritingAtOnce(QStringLiteral("DELETE FROM pending_board_info WHERE boardId = ?1"));
     if (!statement)
         return std::unexpected(statement.error());
     SqliteStatement& query = **statement;

@@ -134,6 +134,11 @@ std::expected<qint64, StoreError> SqliteDatabase::queryInteger(const QString& sq
     return statement->integer(0);
 }
 
+bool SqliteDatabase::inTransaction() const
+{
+    return sqlite3_get_autocommit(m_db) == 0;
+}
+
 qint64 SqliteDatabase::changes() const
 {
     return sqlite3_changes64(m_db);

@@ -33,6 +33,9 @@ public:
     // The connection itself, for what this class does not wrap (the log's checkpoints).
     sqlite3* handle() const { return m_db; }
 
+    // Whether a transaction is open (SQLite ends one by itself on some failures).
+    bool inTransaction() const;
+
     // Rows changed by the last statement.
     qint64 changes() const;
 

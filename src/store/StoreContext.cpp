@@ -5,7 +5,6 @@
 #include "store/StoreRows.h"
 #include "store/StoreSchema.h"
 
-#include <QScopeGuard>
 #include <QSet>
 
 #include <algorithm>
@@ -49,10 +48,12 @@ StoreContext::StoreContext(QString fileName, SqliteDatabase db)
     , m_checkpointer(WalCheckpointer::start(m_db.handle(), fileName))
     , m_fileName(std::move(fileName))
 {
+    setUpHeldSaves();
 }
 
 StoreContext::~StoreContext()
 {
+    (void)commitHeldSaves();
     // Callers may still hold records; they become plain values that nobody writes.
     for (const auto& board : std::as_const(m_boards))
         board->m_context = nullptr;
@@ -379,137 +380,6 @@ std::expected<QHash<QUuid, std::shared_ptr<LocalItem>>, StoreError> StoreContext
             return std::unexpected(rows.error());
     }
     return found;
-}
-
-std::expected<void, StoreError> StoreContext::writePending()
-{
-    auto upsertBoard = statement(StoreRows::upsertBoardSql());
-    auto deleteBoard = statement(QStringLiteral("DELETE FROM local_board WHERE id = ?1"));
-    auto updateBoard = statement(StoreRows::updateBoardSql());
-    // Built once: the statement of many rows is a few kilobytes of text, and every save looks it up.
-    static const QString upsertItemSql = StoreRows::upsertItemsSql(1);
-    static const QString upsertItemsSql = StoreRows::upsertItemsSql(StoreRows::itemsPerUpsert);
-    auto upsertItem = statement(upsertItemSql);
-    auto upsertItems = statement(upsertItemsSql);
-    auto deleteItem = statement(QStringLiteral("DELETE FROM local_item WHERE id = ?1"));
-    for (const auto* prepared : { &upsertBoard, &deleteBoard, &updateBoard, &upsertItem, &upsertItems, &deleteItem }) {
-        if (!*prepared)
-            return std::unexpected(prepared->error());
-    }
-
-    const auto run = [](SqliteStatement& write) { return write.run(QStringLiteral("Could not save")); };
-    for (const auto& board : std::as_const(m_pendingBoards)) {
-        SqliteStatement& write = board->m_deleted ? **deleteBoard : board->m_inFile ? **updateBoard : **upsertBoard;
-        if (board->m_deleted)
-            write.bindUuid(1, board->id());
-        else
-            StoreRows::bindBoard(write, board->fields());
-        if (auto done = run(write); !done)
-            return done;
-        if (&write == &**updateBoard && m_db.changes() == 0) {
-            StoreRows::bindBoard(**upsertBoard, board->fields());
-            if (auto done = run(**upsertBoard); !done)
-                return done;
-        }
-    }
-
-    // Items are written in their pending order: a run of items to keep goes out in full statements
-    // of several rows, what is left of it one row at a time, before the next deletion. An upsert
-    // also writes anew a saved row that vanished behind our back (another program).
-    qsizetype runStart = 0;
-    const auto writeKept = [&](qsizetype end) -> std::expected<void, StoreError> {
-        for (; end - runStart >= StoreRows::itemsPerUpsert; runStart += StoreRows::itemsPerUpsert) {
-            for (int row = 0; row < StoreRows::itemsPerUpsert; ++row)
-                StoreRows::bindItem(**upsertItems, m_pendingItems[runStart + row]->fields(), row);
-            if (auto done = run(**upsertItems); !done)
-                return done;
-        }
-        for (; runStart < end; ++runStart) {
-            StoreRows::bindItem(**upsertItem, m_pendingItems[runStart]->fields());
-            if (auto done = run(**upsertItem); !done)
-                return done;
-        }
-        return {};
-    };
-    for (qsizetype at = 0; at < m_pendingItems.size(); ++at) {
-        const LocalItem& item = *m_pendingItems[at];
-        if (!item.m_deleted)
-            continue;
-        if (auto done = writeKept(at); !done)
-            return done;
-        (*deleteItem)->bindUuid(1, item.id());
-        if (auto done = run(**deleteItem); !done)
-            return done;
-        runStart = at + 1;
-    }
-    return writeKept(m_pendingItems.size());
-}
-
-std::expected<void, StoreError> StoreContext::syncCommitted()
-{
-    // Nothing is pending, so a synced commit needs something to write: the header's version,
-    // unchanged, as the opening check does.
-    const auto version = m_db.queryInteger(QStringLiteral("PRAGMA user_version"));
-    if (!version)
-        return std::unexpected(
-            StoreError {QStringLiteral("Could not save: %1").arg(version.error().message)});
-    if (auto written = m_db.execute(QStringLiteral("PRAGMA user_version = %1").arg(*version)); !written)
-        return std::unexpected(
-            StoreError {QStringLiteral("Could not save: %1").arg(written.error().message)});
-    m_commitsNotSynced = false;
-    return {};
-}
-
-std::expected<void, StoreError> StoreContext::save(Durability durability)
-{
-    if (!hasChanges()) {
-        if (durability == Durability::synced && m_commitsNotSynced)
-            return syncCommitted();
-        return {};
-    }
-    // The level can only change outside a transaction; FULL is back before anything else commits.
-    const bool deferred = durability == Durability::deferred
-        && m_db.execute(QStringLiteral("PRAGMA synchronous=NORMAL")).has_value();
-    const auto synced = qScopeGuard([this, deferred] {
-        if (deferred)
-            (void)m_db.execute(QStringLiteral("PRAGMA synchronous=FULL"));
-    });
-    if (auto begun = m_db.execute(QStringLiteral("BEGIN IMMEDIATE")); !begun)
-        return std::unexpected(StoreError {QStringLiteral("Could not save: %1").arg(begun.error().message)});
-    auto written = writePending();
-    if (written) {
-        if (auto committed = m_db.execute(QStringLiteral("COMMIT")); !committed)
-            written = std::unexpected(
-                StoreError {QStringLiteral("Could not save: %1").arg(committed.error().message)});
-    }
-    if (!written) {
-        // Nothing reached the file; the pending lists are untouched, so the next save retries all.
-        (void)m_db.execute(QStringLiteral("ROLLBACK"));
-        return written;
-    }
-    // A synced commit syncs the whole log, deferred frames before it included.
-    m_commitsNotSynced = deferred;
-
-    for (const auto& board : std::as_const(m_pendingBoards)) {
-        board->m_pending = false;
-        board->m_inFile = !board->m_deleted;
-        if (board->m_deleted) {
-            m_boards.remove(board->id());
-            board->m_context = nullptr;
-        }
-    }
-    for (const auto& item : std::as_const(m_pendingItems)) {
-        item->m_pending = false;
-        item->m_inFile = !item->m_deleted;
-        if (item->m_deleted) {
-            m_items.remove(item->id());
-            item->m_context = nullptr;
-        }
-    }
-    m_pendingBoards.clear();
-    m_pendingItems.clear();
-    Q_EMIT saved();
-    return {};
 }
 
 std::expected<void, StoreError> StoreContext::transaction(const std::function<void()>& block)

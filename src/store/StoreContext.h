@@ -18,6 +18,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <QUuid>
 #include <expected>
 #include <functional>
@@ -78,11 +79,24 @@ public:
         const QList<QUuid>& ids);
 
     bool hasChanges() const { return !m_pendingBoards.isEmpty() || !m_pendingItems.isEmpty(); }
-    // `synced` waits until the commit is on the disk. `deferred` leaves that to the next synced
-    // save (one log sync covers every frame before it): only for writes whose loss a later step
-    // makes good, such as a sync's steps before its checkpoint moves.
+    // `synced` commits and waits until the commit is on the disk, with everything deferred saves
+    // held. `deferred` may leave both to later: its writes join a transaction kept open across
+    // deferred saves (fewer, larger commits write far less log), committed without waiting for the
+    // disk once it holds enough rows or after a moment without another save. Fetches here see them
+    // at once, other connections after the commit; should the commit fail, they are unsaved again.
+    // Only for writes whose loss a later step makes good, such as a sync's steps before its
+    // checkpoint moves.
     enum class Durability { synced, deferred };
     std::expected<void, StoreError> save(Durability durability = Durability::synced);
+    // Rows that deferred saves hold before their transaction commits. Every commit copies each page
+    // it touched into the log, and a sync's new ids land all over the id index: a commit per step
+    // rewrote most of that index every step. Larger commits write less log but each takes longer;
+    // one of this size takes about as long as a step.
+    static constexpr qsizetype heldRowsLimit = 8192;
+    // Commits what deferred saves hold (without waiting for the disk): before another connection
+    // reads the file.
+    std::expected<void, StoreError> commitHeldSaves();
+    bool holdsUncommittedSaves() const { return m_transactionOpen; }
     // Runs the block, then saves: every change the block makes is written together or not at all.
     std::expected<void, StoreError> transaction(const std::function<void()>& block);
 
@@ -105,8 +119,35 @@ private:
     void noteChanged(LocalItem* item);
     std::shared_ptr<LocalItem> registeredItem(LocalItemFields fields);
     std::shared_ptr<LocalBoard> registeredBoard(LocalBoardFields fields);
+    // For writes that must not wait for a commit (conflict copies): what deferred saves hold is
+    // committed first, so that their failure cannot take this write back with it.
+    std::expected<SqliteStatement*, StoreError> statementWritingAtOnce(const QString& sql);
+
+    // A record written by a save whose transaction has not committed yet.
+    template <typename Record>
+    struct HeldRecord
+    {
+        std::shared_ptr<Record> record;
+        bool wasInFile;
+    };
+    void setUpHeldSaves();
     std::expected<void, StoreError> writePending();
+    std::expected<void, StoreError> beginTransaction(Durability durability);
+    std::expected<void, StoreError> commit(Durability durability);
+    void rollBack();
+    // Returns whether the transaction skipped the disk sync.
+    bool restoreSyncedLevel();
+    void noticeLostTransaction();
     std::expected<void, StoreError> syncCommitted();
+    void holdWritten();
+    void takeBackHeld();
+    void settleHeld();
+    template <typename Record>
+    static void hold(QList<std::shared_ptr<Record>>& pending, QList<HeldRecord<Record>>& held);
+    template <typename Record>
+    static void takeBack(QList<HeldRecord<Record>>& held, QList<std::shared_ptr<Record>>& pending);
+    template <typename Record>
+    static void settle(QList<HeldRecord<Record>>& held, QHash<QUuid, std::shared_ptr<Record>>& records);
 
     // Declared first so it closes after the statements are finalised.
     SqliteDatabase m_db;
@@ -120,4 +161,10 @@ private:
     QList<std::shared_ptr<LocalItem>> m_pendingItems;
     // A deferred commit is not on the disk until a synced one follows.
     bool m_commitsNotSynced = false;
+    // Deferred saves' transaction, open across saves until it commits.
+    bool m_transactionOpen = false;
+    bool m_transactionDeferred = false;
+    QList<HeldRecord<LocalBoard>> m_heldBoards;
+    QList<HeldRecord<LocalItem>> m_heldItems;
+    QTimer m_quietCommit;
 };

@@ -16,6 +16,7 @@ plenko_model_library(NAME plenko_store
         ${CMAKE_CURRENT_LIST_DIR}/StoreContainer.cpp ${CMAKE_CURRENT_LIST_DIR}/StoreContainer.h
         ${CMAKE_CURRENT_LIST_DIR}/StoreContext.cpp ${CMAKE_CURRENT_LIST_DIR}/StoreContext.h
         ${CMAKE_CURRENT_LIST_DIR}/StoreContextFirstPage.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/StoreContextSaving.cpp
         ${CMAKE_CURRENT_LIST_DIR}/StoreError.h
         ${CMAKE_CURRENT_LIST_DIR}/StoreRows.cpp ${CMAKE_CURRENT_LIST_DIR}/StoreRows.h
         ${CMAKE_CURRENT_LIST_DIR}/StoreSchema.cpp ${CMAKE_CURRENT_LIST_DIR}/StoreSchema.h

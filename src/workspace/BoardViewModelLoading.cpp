@@ -234,6 +234,8 @@ QCoro::Task<void> BoardViewModel::readRestOfBoard(QUuid boardId)
 {
     QPointer<BoardViewModel> self(this);
     const quint64 savesBefore = m_storeSaves;
+    // The reading connection sees committed rows only: what a sync's steps hold goes to the file first.
+    const bool allCommitted = m_context.commitHeldSaves().has_value();
     QFuture<std::expected<QList<Item>, StoreError>> reading = QtConcurrent::run(
         [fileName = m_context.fileName(), boardId] { return readSavedBoardItems(fileName, boardId); });
     std::expected<QList<Item>, StoreError> read = co_await reading;
@@ -251,7 +253,7 @@ QCoro::Task<void> BoardViewModel::readRestOfBoard(QUuid boardId)
     Board board = held->hasFirstPageOnly() ? *held : m_selectedBoard;
     // The file as it was some time after the first page: a save since may be missing from it, and
     // unsaved changes are not in it. The context then reads the board, as it would have at once.
-    if (read && m_storeSaves == savesBefore && !m_context.hasChanges()) {
+    if (read && allCommitted && m_storeSaves == savesBefore && !m_context.hasChanges()) {
         board.items = std::move(*read);
         board.storedTally.reset();
         board.firstPageCounts.reset();

@@ -246,6 +246,10 @@ QCoro::Task<BoardViewModel::SyncOutcome> BoardViewModel::applySyncAnswer(
             co_return SyncOutcome {{}, true};
     }
 
+    // The steps before a failed one wrote good items: they go to the file now, not whenever the
+    // store next has a quiet moment.
+    if (!result)
+        (void)m_context.commitHeldSaves();
     for (const auto& record : std::as_const(*refusedRecords))
         shownItems.add(*record);
     if (result) {

@@ -33,8 +33,8 @@ LocalDataService::Result SyncAnswerApplier::applyNext(
     qsizetype count, StoreContext& context, const QSet<QUuid>& changedSince)
 {
     const qsizetype end = std::min(m_total, m_next + std::max<qsizetype>(count, 1));
-    // The step's commit may skip the disk sync (the checkpoint's save syncs them all), unless it
-    // would carry someone else's unsaved change with it.
+    // The step's save may leave its commit to a later step and skip the disk sync (the checkpoint's
+    // save commits and syncs them all), unless it would carry someone else's unsaved change with it.
     const auto durability
         = context.hasChanges() ? StoreContext::Durability::synced : StoreContext::Durability::deferred;
     m_lastStep.clear();

@@ -695,7 +695,7 @@ private Q_SLOTS:
             QVERIFY(context->save(StoreContext::Durability::deferred));
         }
         QCOMPARE(PowerLossVfs::syncCount(QStringLiteral("-wal")), logSyncs);
-        QCOMPARE(RawConnection(m_file).count(QStringLiteral("local_item")), 4);
+        QCOMPARE(RawConnection(m_file).count(QStringLiteral("local_item")), 1);
         QCOMPARE(rowsAfterPowerCut(QStringLiteral("1")), 1);
 
         if (moreToWrite)
@@ -713,6 +713,135 @@ private Q_SLOTS:
         context->insert(makeLocalItem(sampleItem(boardId, QStringLiteral("after"))));
         QVERIFY(context->save());
         QCOMPARE(rowsAfterPowerCut(QStringLiteral("content = 'after'")), 1);
+    }
+
+    // Deferred saves share one open transaction: another connection (a read apart included) sees
+    // them once it commits, which a synced save, enough rows, a moment without saves or a write
+    // that must not wait (a conflict copy) each bring about.
+    void heldSavesCommitTogether_data()
+    {
+        QTest::addColumn<QString>("commitBy");
+        QTest::newRow("a synced save") << QStringLiteral("synced");
+        QTest::newRow("enough rows, on the next turn") << QStringLiteral("rows");
+        QTest::newRow("twice as many, at once") << QStringLiteral("twice");
+        QTest::newRow("a moment without saves") << QStringLiteral("quiet");
+        QTest::newRow("a conflict copy") << QStringLiteral("copy");
+    }
+
+    void heldSavesCommitTogether()
+    {
+        QFETCH(QString, commitBy);
+        auto context = openStore();
+        const QUuid boardId = QUuid::createUuid();
+        RawConnection other(m_file);
+        QList<std::shared_ptr<LocalItem>> held;
+        for (int step = 0; step < 3; ++step) {
+            held.append(context->insert(makeLocalItem(sampleItem(boardId, QStringLiteral("held")))));
+            QVERIFY(context->save(StoreContext::Durability::deferred));
+        }
+        context->remove(held.takeLast());
+        QVERIFY(context->save(StoreContext::Durability::deferred));
+        QVERIFY(!context->hasChanges());
+        QVERIFY(context->holdsUncommittedSaves());
+        QCOMPARE(context->countItems(ItemQuery::onBoard(boardId)).value_or(-1), 2);
+        QCOMPARE(context->fetchItemTallies()->value(boardId).total, 2);
+        QCOMPARE(other.count(QStringLiteral("local_item")), 0);
+        QCOMPARE(readSavedBoardItems(m_file, boardId).value_or(QList<Item> {{}}).size(), 0);
+
+        int rows = 2;
+        if (commitBy == QLatin1String("synced")) {
+            QVERIFY(context->save());
+        } else if (commitBy == QLatin1String("rows") || commitBy == QLatin1String("twice")) {
+            const qsizetype many = StoreContext::heldRowsLimit * (commitBy == QLatin1String("twice") ? 2 : 1);
+            for (qsizetype i = 0; i < many; ++i)
+                context->insert(makeLocalItem(sampleItem(boardId, QStringLiteral("many"))));
+            QVERIFY(context->save(StoreContext::Durability::deferred));
+            QCOMPARE(context->holdsUncommittedSaves(), commitBy == QLatin1String("rows"));
+            QCoreApplication::processEvents();
+            rows += int(many);
+        } else if (commitBy == QLatin1String("quiet")) {
+            QTRY_VERIFY(!context->holdsUncommittedSaves());
+        } else {
+            const Item mine = sampleItem(boardId, QStringLiteral("mine"));
+            QVERIFY(ConflictCopyStore::insert(ConflictCopy::of(mine, ConflictReason::replaced, {}), *context));
+            QCOMPARE(other.count(QStringLiteral("conflict_copy")), 1);
+        }
+        QVERIFY(!context->holdsUncommittedSaves());
+        QCOMPARE(other.count(QStringLiteral("local_item")), rows);
+        QCOMPARE(other.value(QStringLiteral("SELECT sum(count) FROM item_tally")).toInt(), rows);
+        QCOMPARE(readSavedBoardItems(m_file, boardId).value_or(QList<Item> {}).size(), rows);
+        for (const auto& item : std::as_const(held))
+            QCOMPARE(item->context(), context.get());
+    }
+
+    // A save that fails among held ones takes back its own writes only. A failure that ends the whole
+    // transaction (a full disk does; here a trigger's RAISE(ROLLBACK)) takes the held saves with it:
+    // their records are unsaved again, as they were, and the next save writes them. A conflict copy
+    // written in between was committed on its own and stays.
+    void failedSaveAmongHeldSavesLosesNothing_data()
+    {
+        QTest::addColumn<QString>("raise");
+        QTest::addColumn<bool>("copyBetween");
+        QTest::newRow("the save alone fails") << QStringLiteral("ABORT") << false;
+        QTest::newRow("the whole transaction ends") << QStringLiteral("ROLLBACK") << false;
+        QTest::newRow("the whole transaction ends after a conflict copy") << QStringLiteral("ROLLBACK") << true;
+    }
+
+    void failedSaveAmongHeldSavesLosesNothing()
+    {
+        QFETCH(QString, raise);
+        QFETCH(bool, copyBetween);
+        auto context = openStore(50);
+        const QUuid boardId = QUuid::createUuid();
+        RawConnection other(m_file);
+        QVERIFY(other.execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON local_item "
+                                             "WHEN NEW.content = 'poison' BEGIN SELECT RAISE(%1, 'refused'); END")
+                .arg(raise)));
+        auto doomed = context->insert(makeLocalItem(sampleItem(boardId, QStringLiteral("doomed"))));
+        auto edited = context->insert(makeLocalItem(sampleItem(boardId, QStringLiteral("edited"))));
+        QVERIFY(context->save());
+
+        // Held: a new item, an edit and a deletion.
+        context->insert(makeLocalItem(sampleItem(boardId, QStringLiteral("fresh"))));
+        edited->setContent(QStringLiteral("edited, held"));
+        context->remove(doomed);
+        QVERIFY(context->save(StoreContext::Durability::deferred));
+        if (copyBetween) {
+            const Item mine = sampleItem(boardId, QStringLiteral("mine"));
+            QVERIFY(ConflictCopyStore::insert(ConflictCopy::of(mine, ConflictReason::replaced, {}), *context));
+        }
+        context->insert(makeLocalItem(sampleItem(boardId, QStringLiteral("poison"))));
+        const auto failed = context->save(StoreContext::Durability::deferred);
+        QVERIFY(!failed);
+        QVERIFY2(failed.error().message.contains(QStringLiteral("refused")), qPrintable(failed.error().message));
+
+        // The context shows every change whatever reached the file.
+        const auto contents = [](const QList<std::shared_ptr<LocalItem>>& items) {
+            QStringList texts;
+            for (const auto& item : items)
+                texts << item->content();
+            texts.sort();
+            return texts.join(QLatin1Char(','));
+        };
+        const QString everyChange = QStringLiteral("edited, held,fresh,poison");
+        QCOMPARE(contents(context->fetchItems(ItemQuery::onBoard(boardId)).value_or(QList<std::shared_ptr<LocalItem>> {})),
+            everyChange);
+        QCOMPARE(context->fetchItemTallies()->value(boardId).total, 3);
+        QVERIFY(context->hasChanges());
+        QVERIFY(context->commitHeldSaves());
+        const QString inFile = QStringLiteral("SELECT group_concat(content, ',') FROM "
+                                              "(SELECT content FROM local_item ORDER BY content)");
+        const bool heldCommitted = raise == QLatin1String("ABORT") || copyBetween;
+        QCOMPARE(other.value(inFile), heldCommitted ? QStringLiteral("edited, held,fresh") : QStringLiteral("doomed,edited"));
+        QCOMPARE(other.count(QStringLiteral("conflict_copy")), copyBetween ? 1 : 0);
+
+        QVERIFY(other.execute(QStringLiteral("DROP TRIGGER refuse")));
+        QVERIFY(context->save());
+        QVERIFY(!context->hasChanges());
+        QCOMPARE(other.value(inFile), everyChange);
+        QCOMPARE(other.value(QStringLiteral("SELECT sum(count) FROM item_tally")).toInt(), 3);
+        QCOMPARE(doomed->context(), nullptr);
+        QCOMPARE(other.count(QStringLiteral("conflict_copy")), copyBetween ? 1 : 0);
     }
 
     // Copying the log into the store file (and syncing it) is a checkpoint's slow part: it runs on

@@ -544,7 +544,7 @@ private Q_SLOTS:
         int filedBetween = -1;
         client.betweenFirstChunks([&] {
             checkpointBetween = client.preferences->get(PreferenceKeys::checkpoint(client.board.id));
-            filedBetween = client.rowsInFile();
+            filedBetween = int(client.store->countItems(ItemQuery::onBoard(client.board.id)).value_or(-1));
             if (change == QLatin1String("removed")) {
                 QVERIFY(LocalDataService::deleteLocalItem(item.id, *client.store));
                 return;
@@ -564,7 +564,7 @@ private Q_SLOTS:
         });
         QVERIFY(QCoro::waitFor(client.workspace->syncBoard(client.board, false)));
 
-        // Between the chunks the first two new items were on disk and the checkpoint had not moved.
+        // Between the chunks the first two new items were written and the checkpoint had not moved.
         QCOMPARE(checkpointBetween, std::optional<qint64>(5));
         QCOMPARE(filedBetween, 3);
         QCOMPARE(client.preferences->get(PreferenceKeys::checkpoint(client.board.id)), std::optional<qint64>(20));
@@ -627,8 +627,9 @@ private Q_SLOTS:
             [&](const QUuid&, qsizetype, qsizetype) {
                 if (++pauses == 1) {
                     theirsAtFirstPause = afterPowerCut(theirs);
-                    // The user's edit cannot be saved now (another connection holds the lock): it
-                    // stays pending and goes with the next step's commit.
+                    // The user's edit cannot be saved now (another connection took the lock between
+                    // two commits): it stays pending and goes with the next step's commit.
+                    QVERIFY(client.store->commitHeldSaves());
                     sqlite3* lock = nullptr;
                     QCOMPARE(sqlite3_open(client.store->fileName().toUtf8().constData(), &lock), SQLITE_OK);
                     QCOMPARE(sqlite3_exec(lock, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
