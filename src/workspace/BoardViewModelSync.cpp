@@ -246,8 +246,7 @@ QCoro::Task<BoardViewModel::SyncOutcome> BoardViewModel::applySyncAnswer(
             co_return SyncOutcome {{}, true};
     }
 
-    // The steps before a failed one wrote good items: they go to the file now, not whenever the
-    // store next has a quiet moment.
+    // A sync stopped by an error leaves nothing held for the store's next quiet moment.
     if (!result)
         (void)m_context.commitHeldSaves();
     for (const auto& record : std::as_const(*refusedRecords))
