@@ -92,7 +92,7 @@ public:
     // it touched into the log, and a sync's new ids land all over the id index: a commit per step
     // rewrote most of that index every step. Larger commits write less log but each takes longer;
     // one of this size takes about as long as a step.
-    static constexpr qsizetype heldRowsLimit = 8192;
+    static constexpr qsizetype heldRowsLimit = 4096;
     // Commits what deferred saves hold (without waiting for the disk): before another connection
     // reads the file.
     std::expected<void, StoreError> commitHeldSaves();
