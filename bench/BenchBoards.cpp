@@ -1,10 +1,14 @@
 #include "BenchBoards.h"
 
+#include "domain/Ids.h"
 #include "domain/WireConversions.h"
 #include "store/LocalRecordConversions.h"
 #include "store/StoreContext.h"
 
 #include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 namespace {
 const QDateTime origin = QDateTime(QDate(2024, 5, 1), QTime(10, 0), Qt::UTC);
@@ -48,6 +52,23 @@ Board BenchBoards::cloudBoard(const QUuid& id)
     board.name = QStringLiteral("Team");
     board.syncWithServer = true;
     return board;
+}
+
+QByteArray BenchBoards::boardDetailsBody(const QUuid& boardId)
+{
+    const QString board = uuidText(boardId);
+    const QString owner = uuidText(members().first());
+    const QJsonObject ownerUser {{QStringLiteral("userId"), owner}, {QStringLiteral("email"), QStringLiteral("owner@example.com")},
+        {QStringLiteral("grantedAt"), QStringLiteral("2024-05-01T10:00:00Z")}, {QStringLiteral("role"), QStringLiteral("OWNER")},
+        {QStringLiteral("boardId"), board}};
+    const QJsonObject details {{QStringLiteral("board"),
+                                   QJsonObject {{QStringLiteral("id"), board}, {QStringLiteral("name"), QStringLiteral("Team")},
+                                       {QStringLiteral("createdAt"), QStringLiteral("2024-05-01T10:00:00Z")},
+                                       {QStringLiteral("updatedAt"), QStringLiteral("2024-05-01T10:00:00Z")},
+                                       {QStringLiteral("createdBy"), QStringLiteral("owner@example.com")},
+                                       {QStringLiteral("revision"), 0}}},
+        {QStringLiteral("boardOwner"), ownerUser}, {QStringLiteral("users"), QJsonArray {ownerUser}}};
+    return QJsonDocument(details).toJson(QJsonDocument::Compact);
 }
 
 SyncResponse BenchBoards::syncAnswer(const QUuid& boardId, int count)

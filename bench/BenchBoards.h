@@ -6,6 +6,7 @@
 #include "domain/RemoteItem.h"
 #include "domain/WireRecords.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QUuid>
@@ -21,6 +22,9 @@ Board localBoard(int index);
 
 // The cloud board "Team" with the id, no items.
 Board cloudBoard(const QUuid& id);
+
+// The service's answer to a request for the cloud board's details: its owner the only member.
+QByteArray boardDetailsBody(const QUuid& boardId);
 
 // The service's answer to a first sync of the board: `count` new items, the checkpoint at `count`.
 SyncResponse syncAnswer(const QUuid& boardId, int count);

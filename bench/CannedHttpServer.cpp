@@ -8,10 +8,10 @@
 namespace {
 // Reads one request at a time from the socket (headers, then Content-Length bytes of body) and
 // answers each complete one; keep-alive connections may send several.
-void serve(QTcpSocket* socket, const QByteArray& response, QAtomicInt& served)
+void serve(QTcpSocket* socket, const QByteArray& response, const QByteArray& getResponse, QAtomicInt& served)
 {
     auto buffer = std::make_shared<QByteArray>();
-    QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket, buffer, &response, &served] {
+    QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket, buffer, &response, &getResponse, &served] {
         buffer->append(socket->readAll());
         for (;;) {
             const qsizetype headerEnd = buffer->indexOf("\r\n\r\n");
@@ -25,8 +25,9 @@ void serve(QTcpSocket* socket, const QByteArray& response, QAtomicInt& served)
             }
             if (buffer->size() < headerEnd + 4 + length)
                 return;
+            const bool get = buffer->startsWith("GET ");
             buffer->remove(0, headerEnd + 4 + length);
-            socket->write(response);
+            socket->write(get ? getResponse : response);
             served.fetchAndAddRelease(1);
         }
     });
@@ -34,10 +35,18 @@ void serve(QTcpSocket* socket, const QByteArray& response, QAtomicInt& served)
 }
 }
 
-CannedHttpServer::CannedHttpServer(const QByteArray& body)
+namespace {
+QByteArray okResponse(const QByteArray& body)
 {
-    m_response = QByteArrayLiteral("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: ")
+    return QByteArrayLiteral("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: ")
         + QByteArray::number(body.size()) + QByteArrayLiteral("\r\nConnection: keep-alive\r\n\r\n") + body;
+}
+}
+
+CannedHttpServer::CannedHttpServer(const QByteArray& body, const QByteArray& getBody)
+    : m_response(okResponse(body))
+    , m_getResponse(getBody.isNull() ? m_response : okResponse(getBody))
+{
     QSemaphore ready;
     m_thread.start();
     auto* server = new QTcpServer;
@@ -48,7 +57,7 @@ CannedHttpServer::CannedHttpServer(const QByteArray& body)
             m_port = server->serverPort();
         QObject::connect(server, &QTcpServer::newConnection, server, [this, server] {
             while (QTcpSocket* socket = server->nextPendingConnection())
-                serve(socket, m_response, m_served);
+                serve(socket, m_response, m_getResponse, m_served);
         });
         ready.release();
     });

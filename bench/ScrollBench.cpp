@@ -197,7 +197,7 @@ int runUpdate(int count)
 int runSync(int count)
 {
     const QUuid boardId = QUuid::createUuid();
-    CannedHttpServer server(encodeBody(BenchBoards::syncAnswer(boardId, count)));
+    CannedHttpServer server(encodeBody(BenchBoards::syncAnswer(boardId, count)), BenchBoards::boardDetailsBody(boardId));
     if (server.baseUrl().isEmpty())
         qFatal("the bench server could not listen on 127.0.0.1");
 

@@ -65,7 +65,7 @@ void benchSync(const QString& root, SyncTimes& times)
     const QByteArray body = encodeBody(BenchBoards::syncAnswer(boardId, syncItemCount));
     std::printf("sync answer: %d new items, %.1f MB of JSON\n", syncItemCount, double(body.size()) / 1e6);
 
-    CannedHttpServer server(body);
+    CannedHttpServer server(body, BenchBoards::boardDetailsBody(boardId));
     if (server.baseUrl().isEmpty())
         qFatal("the bench server could not listen on 127.0.0.1");
 
