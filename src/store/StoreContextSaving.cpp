@@ -90,6 +90,7 @@ std::expected<void, StoreError> StoreContext::commit(Durability durability)
 
 void StoreContext::rollBack()
 {
+    // Fails harmlessly when SQLite has already ended the transaction.
     (void)m_db.execute(QStringLiteral("ROLLBACK"));
     m_quietCommit.stop();
     m_transactionOpen = false;
@@ -109,12 +110,8 @@ bool StoreContext::restoreSyncedLevel()
 // by themselves; what it held is then unsaved again.
 void StoreContext::noticeLostTransaction()
 {
-    if (m_transactionOpen && !m_db.inTransaction()) {
-        m_quietCommit.stop();
-        m_transactionOpen = false;
-        restoreSyncedLevel();
-        takeBackHeld();
-    }
+    if (m_transactionOpen && !m_db.inTransaction())
+        rollBack();
 }
 
 template <typename Record>
@@ -180,8 +177,8 @@ void StoreContext::settleHeld()
 std::expected<SqliteStatement*, StoreError> StoreContext::statementWritingAtOnce(const QString& sql)
 {
     // Its write commits by itself, and must not join held saves whose failure would take it back.
-    if (auto committed = commitHeldSaves(); !committed && m_transactionOpen)
-        return std::unexpected(committed.error());
+    // A commit that fails rolls them back (to unsaved), so the write runs on its own either way.
+    (void)commitHeldSaves();
     return statement(sql);
 }
 
@@ -255,11 +252,9 @@ std::expected<void, StoreError> StoreContext::syncCommitted()
     // unchanged, as the opening check does.
     const auto version = m_db.queryInteger(QStringLiteral("PRAGMA user_version"));
     if (!version)
-        return std::unexpected(
-            StoreError {QStringLiteral("Could not save: %1").arg(version.error().message)});
+        return std::unexpected(saveError(version.error()));
     if (auto written = m_db.execute(QStringLiteral("PRAGMA user_version = %1").arg(*version)); !written)
-        return std::unexpected(
-            StoreError {QStringLiteral("Could not save: %1").arg(written.error().message)});
+        return std::unexpected(saveError(written.error()));
     m_commitsNotSynced = false;
     return {};
 }
