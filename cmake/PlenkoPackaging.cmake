@@ -1,7 +1,7 @@
 # Where `cmake --install` puts the application's desktop integration and the server's service files,
 # and the two Debian packages CPack builds from them (`cpack -G DEB` in a build folder): "plenko"
 # (component app) and "plenko-server" (component server). The binaries install themselves (src/app,
-# tools/server); plenko-devserver is a development tool and stays out of both.
+# server/plenko-server); plenko-devserver is a development tool and stays out of both.
 include(GNUInstallDirs)
 
 set(PLENKO_APP_ID "net.plenko.Plenko")

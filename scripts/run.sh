@@ -36,7 +36,7 @@ command -v xdg-mime >/dev/null && xdg-mime default net.plenko.Plenko.desktop x-s
 
 port="${PLENKO_DEVSERVER_PORT:-8787}"
 if ! (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
-    "$bin/tools/devserver/plenko-devserver" --port "$port" --data "$data_dir/devserver.sqlite" \
+    "$bin/server/devserver/plenko-devserver" --port "$port" --data "$data_dir/devserver.sqlite" \
         >"$data_dir/devserver.log" 2>&1 &
     devserver_pid=$!
     trap 'kill $devserver_pid 2>/dev/null || true' EXIT

@@ -1,6 +1,6 @@
 // The service's tables: created on start, emptied by the devserver's admin reset. plenko-server
 // creates them as its first migration, so a change here reaches its databases only through a new
-// migration in tools/server/Migrations.cpp.
+// migration in server/plenko-server/Migrations.cpp.
 #pragma once
 
 class Database;
