@@ -22,8 +22,9 @@ std::optional<QString> DevService::start()
     try {
         Schema::create(m_stack.db);
         Schema::createSessionDetails(m_stack.db);
+        Schema::createSecurityRecords(m_stack.db);
     } catch (const HttpError& error) {
-        return QStringLiteral("Cannot prepare %1: %2").arg(path, error.message);
+        return QStringLiteral("Cannot prepare %1: %2").arg(path, error.logText());
     }
     m_port = m_server.listen(QHostAddress::LocalHost, m_stack.options.port);
     if (m_port == 0)

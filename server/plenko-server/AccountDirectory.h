@@ -19,7 +19,7 @@ public:
     SignUpPolicy policy() const { return m_policy; }
 
     // Creates the account; 429 (with a retry time) once the address has used up its sign-ups, 400
-    // for a bad e-mail or a password that is too short or too long. Under open sign-up an e-mail
+    // for a bad e-mail or a password the policy refuses (PasswordPolicy). Under open sign-up an e-mail
     // that has an account answers 409; under invitation-only it answers as one without an
     // invitation (403), which it is, as its invitation was used.
     Account signUp(
@@ -28,10 +28,8 @@ public:
     // both, so the page does not tell which e-mails have accounts), 429 while throttled.
     Account signIn(const QString& email, const QString& password, const QString& address);
     // Lets this e-mail create an account when sign-up is by invitation; 400 for a bad e-mail.
+    // Invitations are kept under the e-mail's key (EmailAddress::key).
     void invite(const QString& email);
-
-    static constexpr int minimumPasswordLength = 8;
-    static constexpr int maximumPasswordLength = 1024;
 
 private:
     Database& m_db;

@@ -1,6 +1,7 @@
 #include "Migrations.h"
 
 #include "Database.h"
+#include "EmailAddress.h"
 #include "HttpError.h"
 #include "Schema.h"
 
@@ -39,6 +40,25 @@ void sessionDetailsAndSignUpLimit(Database& db)
     db.execute(QStringLiteral("CREATE INDEX sign_up_attempts_address ON sign_up_attempts (address, at)"));
 }
 
+// Accounts and invitations are found by the key of their e-mail (EmailAddress::key) instead of
+// the engines' own case rules; refresh-token reuse and the new limits get their tables.
+void emailKeysAndAbuseLimits(Database& db)
+{
+    Schema::createSecurityRecords(db);
+    if (db.engine() == Database::Engine::Postgres) {
+        db.execute(QStringLiteral("DROP INDEX signup_invitations_email"));
+        db.execute(QStringLiteral("CREATE UNIQUE INDEX signup_invitations_key ON signup_invitations (email)"));
+    }
+    const QList<Row> invitations
+        = db.query(QStringLiteral("SELECT email, created_at, used_at FROM signup_invitations"));
+    db.execute(QStringLiteral("DELETE FROM signup_invitations"));
+    for (const Row& row : invitations)
+        db.execute(QStringLiteral("INSERT INTO signup_invitations (email, created_at, used_at) VALUES (?, ?, ?)"
+                                  " ON CONFLICT DO NOTHING"),
+            {EmailAddress::key(row.text("email")), row.text("created_at"),
+                row.isNull("used_at") ? QVariant() : QVariant(row.text("used_at"))});
+}
+
 // Index i holds migration i + 1. Append only: a released migration never changes. Write SQL that
 // both SQLite and PostgreSQL accept; branch on db.engine() only where they cannot agree.
 const std::vector<std::function<void(Database&)>>& migrations()
@@ -48,6 +68,7 @@ const std::vector<std::function<void(Database&)>>& migrations()
         [](Database& db) { Schema::create(db); },
         accountsWithPasswords,
         sessionDetailsAndSignUpLimit,
+        emailKeysAndAbuseLimits,
     };
     return all;
 }
@@ -86,7 +107,7 @@ std::optional<QString> Migrations::apply(Database& db)
             });
         }
     } catch (const HttpError& error) {
-        return error.message;
+        return error.logText();
     } catch (const RetryableStorageError& error) {
         return error.message;
     }

@@ -2,6 +2,7 @@
 
 #include "HttpError.h"
 #include "PlenkoServer.h"
+#include "TerminalText.h"
 
 #include <cstdio>
 
@@ -17,11 +18,23 @@ int noAccount(const QString& email)
     return OperatorCommands::fail(QStringLiteral("no account has the e-mail %1.").arg(email.trimmed()));
 }
 
+// Every text of the database or the command line goes out escaped: a User-Agent, an e-mail or an
+// error quoting them may carry control characters meant for the operator's terminal.
+QByteArray shown(const QString& text)
+{
+    return TerminalText::escaped(text);
+}
+
+QByteArray shown(const std::optional<QString>& value)
+{
+    return shown(value.value_or(QStringLiteral("-")));
+}
+
 } // namespace
 
 int OperatorCommands::fail(const QString& message)
 {
-    std::fprintf(stderr, "plenko-server: %s\n", qPrintable(message));
+    std::fprintf(stderr, "plenko-server: %s\n", shown(message).constData());
     return 2;
 }
 
@@ -30,9 +43,9 @@ int OperatorCommands::invite(PlenkoServer& server, const QString& email)
     try {
         server.accounts().invite(email);
     } catch (const HttpError& error) {
-        return fail(error.message);
+        return fail(error.logText());
     }
-    std::fprintf(stdout, "%s may now create an account.\n", qPrintable(email.trimmed()));
+    std::fprintf(stdout, "%s may now create an account.\n", shown(email.trimmed()).constData());
     return 0;
 }
 
@@ -42,17 +55,12 @@ int OperatorCommands::listSessions(PlenkoServer& server, const QString& email)
     if (!account)
         return noAccount(email);
     const QList<SessionInfo> sessions = server.auth().sessions(account->id);
-    const auto shown
-        = [](const std::optional<QString>& value) { return value.value_or(QStringLiteral("-")); };
     std::fprintf(stdout, "id\tcreated\tlast used\taddress\tagent\n");
-    for (const SessionInfo& session : sessions) {
-        // The agent is whatever the client sent: tabs and line breaks would break the columns.
-        QString agent = shown(session.clientAgent);
-        agent.replace(QLatin1Char('\t'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
-        std::fprintf(stdout, "%s\t%s\t%s\t%s\t%s\n", qPrintable(session.id),
-            qPrintable(shown(session.createdAt)), qPrintable(shown(session.lastUsedAt)),
-            qPrintable(shown(session.clientAddress)), qPrintable(agent));
-    }
+    // Escaped, tabs and line breaks included, so no value can break the columns.
+    for (const SessionInfo& session : sessions)
+        std::fprintf(stdout, "%s\t%s\t%s\t%s\t%s\n", shown(session.id).constData(),
+            shown(session.createdAt).constData(), shown(session.lastUsedAt).constData(),
+            shown(session.clientAddress).constData(), shown(session.clientAgent).constData());
     return 0;
 }
 
@@ -62,6 +70,6 @@ int OperatorCommands::revokeSessions(PlenkoServer& server, const QString& email)
     if (!account)
         return noAccount(email);
     const qint64 ended = server.auth().revokeSessions(account->id);
-    std::fprintf(stdout, "Ended %lld session(s) of %s.\n", ended, qPrintable(account->email));
+    std::fprintf(stdout, "Ended %lld session(s) of %s.\n", ended, shown(account->email).constData());
     return 0;
 }

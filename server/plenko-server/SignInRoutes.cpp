@@ -1,6 +1,7 @@
 #include "SignInRoutes.h"
 
 #include "AccountDirectory.h"
+#include "AttemptLimit.h"
 #include "Database.h"
 #include "HttpError.h"
 #include "LoginPage.h"
@@ -11,8 +12,14 @@
 #include <QJsonObject>
 #include <QUrlQuery>
 #include <functional>
+#include <memory>
 
 namespace {
+
+// Sign-ins one network address may start within the window: each leaves a pending nonce behind,
+// so starting them cannot be free (a busy office behind one address stays well below it).
+constexpr int startsPerAddress = 30;
+constexpr qint64 startWindowSeconds = 10 * 60;
 
 // The fields of an application/x-www-form-urlencoded body, where '+' stands for a space.
 QUrlQuery formOf(const ApiRequest& request)
@@ -56,6 +63,9 @@ void addFormPost(
         try {
             return redirectToApp(s, nonce, action(form, request).id);
         } catch (const HttpError& error) {
+            // A failure with an inside story is answered, and logged, by the router.
+            if (!error.detail.isEmpty())
+                throw;
             ApiResponse page
                 = ApiResponse::html(SignInPage::page(nonce, accounts.policy(), error.message), error.status);
             if (error.retryAfterSeconds > 0)
@@ -70,12 +80,17 @@ void addFormPost(
 void ServerRoutes::addSignIn(
     Router& router, Services& s, AccountDirectory& accounts, const QUrl& publicBaseUrl, const QString& scheme)
 {
+    const auto starts = std::make_shared<AttemptLimit>(
+        s.db, s.clock, QStringLiteral("sign-in-start"), startsPerAddress, startWindowSeconds);
     router.add("GET", QStringLiteral("/auth/google/start"),
-        [&s, publicBaseUrl, scheme](const ApiRequest& request, const QStringList&) {
+        [&s, publicBaseUrl, scheme, starts](const ApiRequest& request, const QStringList&) {
             const QString nonce = request.queryValue(QStringLiteral("deviceNonce")).trimmed();
             if (nonce.isEmpty())
                 throw HttpError::badRequest(QStringLiteral("\"deviceNonce\" is required."));
+            starts->require(request.remoteAddress, QStringLiteral("TOO_MANY_SIGN_IN_STARTS"),
+                QStringLiteral("Too many sign-ins started from your network address. Try again in %1."));
             s.auth.registerNonce(nonce);
+            starts->record(request.remoteAddress);
             const QString base = publicBaseUrl.isEmpty()
                 ? scheme + QStringLiteral("://") + QString::fromLatin1(request.header("Host"))
                 : publicBaseUrl.toString();

@@ -8,9 +8,9 @@
 
 namespace {
 
-QString accountSubject(const QString& email)
+QString accountSubject(const QString& emailKey)
 {
-    return QStringLiteral("account:") + email.trimmed().toLower();
+    return QStringLiteral("account:") + emailKey;
 }
 
 QString addressSubject(const QString& address)
@@ -30,25 +30,25 @@ SignInThrottle::SignInThrottle(
 {
 }
 
-qint64 SignInThrottle::waitSeconds(const QString& email, const QString& address) const
+qint64 SignInThrottle::waitSeconds(const QString& emailKey, const QString& address) const
 {
-    return std::max(waitSeconds(accountSubject(email), m_maxPerAccount),
+    return std::max(waitSeconds(accountSubject(emailKey), m_maxPerAccount),
         waitSeconds(addressSubject(address), m_maxPerAddress));
 }
 
-void SignInThrottle::recordFailure(const QString& email, const QString& address)
+void SignInThrottle::recordFailure(const QString& emailKey, const QString& address)
 {
     const qint64 now = m_clock.epochSeconds();
     m_db.transaction([&] {
         m_db.execute(QStringLiteral("DELETE FROM sign_in_failures WHERE at <= ?"), {now - m_windowSeconds});
         m_db.execute(QStringLiteral("INSERT INTO sign_in_failures (subject, at) VALUES (?, ?), (?, ?)"),
-            {accountSubject(email), now, addressSubject(address), now});
+            {accountSubject(emailKey), now, addressSubject(address), now});
     });
 }
 
-void SignInThrottle::recordSuccess(const QString& email)
+void SignInThrottle::recordSuccess(const QString& emailKey)
 {
-    m_db.execute(QStringLiteral("DELETE FROM sign_in_failures WHERE subject = ?"), {accountSubject(email)});
+    m_db.execute(QStringLiteral("DELETE FROM sign_in_failures WHERE subject = ?"), {accountSubject(emailKey)});
 }
 
 qint64 SignInThrottle::waitSeconds(const QString& subject, int limit) const

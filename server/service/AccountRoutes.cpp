@@ -7,6 +7,7 @@
 #include "NotificationService.h"
 #include "Router.h"
 #include "Services.h"
+#include "TextLimits.h"
 
 void Routes::addAccount(Router& router, Services& s)
 {
@@ -43,6 +44,7 @@ void Routes::addAccount(Router& router, Services& s)
         if (text.trimmed().isEmpty())
             throw HttpError(
                 400, QStringLiteral("EMPTY_FEEDBACK"), QStringLiteral("Feedback needs some text."));
+        TextLimits::require(QStringLiteral("text"), text, TextLimits::feedback);
         s.db.execute(QStringLiteral("INSERT INTO feedback (user_id, text, created_at) VALUES (?, ?, ?)"),
             {me.id, text, s.clock.isoNow()});
         return ApiResponse::noContent();

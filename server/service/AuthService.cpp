@@ -2,8 +2,10 @@
 
 #include "Clock.h"
 #include "Database.h"
+#include "EmailAddress.h"
 #include "HttpError.h"
 #include "HttpMessage.h"
+#include "TextLimits.h"
 #include "Tokens.h"
 
 namespace {
@@ -71,15 +73,12 @@ AuthService::AuthService(
 
 Account AuthService::findOrCreateAccount(const QString& email, const QString& displayName)
 {
-    const QString address = email.trimmed();
-    const qsizetype at = address.indexOf(QLatin1Char('@'));
-    if (at < 1 || at == address.size() - 1 || address.contains(QLatin1Char(' ')))
-        throw HttpError(400, QStringLiteral("INVALID_EMAIL"),
-            QStringLiteral("\"%1\" is not an e-mail address.").arg(address));
+    const QString address = EmailAddress::checked(email);
     const QString name = displayName.trimmed();
+    TextLimits::require(QStringLiteral("displayName"), name, TextLimits::displayName);
 
-    if (auto row
-        = m_db.queryOne(accountColumns + QStringLiteral(" WHERE lower(email) = lower(?)"), {address})) {
+    if (auto row = m_db.queryOne(
+            accountColumns + QStringLiteral(" WHERE email_key = ?"), {EmailAddress::key(address)})) {
         Account existing = accountFrom(*row);
         if (!name.isEmpty() && existing.displayName != name) {
             existing.displayName = name;
@@ -91,10 +90,10 @@ Account AuthService::findOrCreateAccount(const QString& email, const QString& di
     }
     Account created {Tokens::newUuid(), address, name.isEmpty() ? std::nullopt : std::optional(name),
         std::nullopt, m_clock.isoNow()};
-    m_db.execute(
-        QStringLiteral("INSERT INTO accounts (id, email, display_name, updated_at) VALUES (?, ?, ?, ?)"),
-        {created.id, created.email, created.displayName ? QVariant(*created.displayName) : QVariant(),
-            created.updatedAt});
+    m_db.execute(QStringLiteral("INSERT INTO accounts (id, email, email_key, display_name, updated_at)"
+                                " VALUES (?, ?, ?, ?, ?)"),
+        {created.id, created.email, EmailAddress::key(address),
+            created.displayName ? QVariant(*created.displayName) : QVariant(), created.updatedAt});
     return created;
 }
 
@@ -115,8 +114,7 @@ QList<Account> AuthService::accounts() const
 
 std::optional<Account> AuthService::accountByEmail(const QString& email) const
 {
-    if (auto row
-        = m_db.queryOne(accountColumns + QStringLiteral(" WHERE lower(email) = lower(?)"), {email.trimmed()}))
+    if (auto row = m_db.queryOne(accountColumns + QStringLiteral(" WHERE email_key = ?"), {EmailAddress::key(email)}))
         return accountFrom(*row);
     return std::nullopt;
 }
@@ -144,6 +142,10 @@ TokenPair AuthService::openSession(const QString& userId, const SessionClient& c
 
 void AuthService::registerNonce(const QString& nonce)
 {
+    TextLimits::require(QStringLiteral("deviceNonce"), nonce, TextLimits::deviceNonce);
+    // Sign-ins that were started and never finished go once they can no longer finish.
+    m_db.execute(QStringLiteral("DELETE FROM login_nonces WHERE created_at <= ?"),
+        {m_clock.epochSeconds() - nonceSeconds});
     m_db.execute(QStringLiteral("INSERT INTO login_nonces (nonce, created_at) VALUES (?, ?)"
                                 " ON CONFLICT (nonce) DO UPDATE SET created_at = excluded.created_at"),
         {nonce, m_clock.epochSeconds()});
@@ -168,6 +170,8 @@ QString AuthService::issueLoginToken(const QString& nonce, const QString& userId
 
 TokenPair AuthService::completeLogin(const QString& nonce, const QString& ott, const SessionClient& client)
 {
+    TextLimits::require(QStringLiteral("deviceNonce"), nonce, TextLimits::deviceNonce);
+    TextLimits::require(QStringLiteral("ott"), ott, TextLimits::token);
     // 400 rather than 401: a refused sign-in is not a stale bearer token to refresh.
     const auto row = m_db.queryOne(
         QStringLiteral("SELECT nonce, user_id, expires_at FROM login_tokens WHERE ott = ?"), {ott});
@@ -196,22 +200,33 @@ TokenPair AuthService::completeLogin(const QString& nonce, const QString& ott, c
 
 TokenPair AuthService::refresh(const QString& refreshToken, const SessionClient& client)
 {
+    TextLimits::require(QStringLiteral("refreshToken"), refreshToken, TextLimits::token);
+    const auto refused = [] {
+        return unauthorized(QStringLiteral("INVALID_REFRESH_TOKEN"),
+            QStringLiteral("The refresh token is not valid. Please sign in again."));
+    };
     const auto session = m_db.queryOne(
         QStringLiteral("SELECT s.id AS id, s.user_id AS user_id, d.created_at AS created_at FROM sessions s"
                        " LEFT JOIN session_details d ON d.session_id = s.id WHERE s.refresh_token = ?"),
         {refreshToken});
-    if (!session || endedForAge(session->text("id"), *session))
-        throw unauthorized(QStringLiteral("INVALID_REFRESH_TOKEN"),
-            QStringLiteral("The refresh token is not valid. Please sign in again."));
+    if (!session) {
+        endSessionOfRetired(refreshToken);
+        throw refused();
+    }
+    if (endedForAge(session->text("id"), *session))
+        throw refused();
     TokenPair tokens {Tokens::random(QStringLiteral("at_")), Tokens::random(QStringLiteral("rt_"))};
+    // Rotated only from the token just read: of two refreshes with one token, the second finds it
+    // retired, as a thief's copy would be.
+    if (m_db.execute(QStringLiteral("UPDATE sessions SET refresh_token = ? WHERE id = ? AND refresh_token = ?"),
+            {tokens.refreshToken, session->text("id"), refreshToken})
+        == 0) {
+        endSessionOfRetired(refreshToken);
+        throw refused();
+    }
     m_db.transaction([&] {
-        // Rotated only from the token just read, so two refreshes with one token cannot both succeed.
-        if (m_db.execute(
-                QStringLiteral("UPDATE sessions SET refresh_token = ? WHERE id = ? AND refresh_token = ?"),
-                {tokens.refreshToken, session->text("id"), refreshToken})
-            == 0)
-            throw unauthorized(QStringLiteral("INVALID_REFRESH_TOKEN"),
-                QStringLiteral("The refresh token is not valid. Please sign in again."));
+        m_db.execute(QStringLiteral("INSERT INTO retired_refresh_tokens (token, session_id) VALUES (?, ?)"),
+            {refreshToken, session->text("id")});
         m_db.execute(
             QStringLiteral(
                 "INSERT INTO access_tokens (token, session_id, user_id, expires_at) VALUES (?, ?, ?, ?)"),
@@ -225,8 +240,18 @@ TokenPair AuthService::refresh(const QString& refreshToken, const SessionClient&
     return tokens;
 }
 
+void AuthService::endSessionOfRetired(const QString& refreshToken)
+{
+    // A replaced token came back: either its holder or the one who refreshed with it is not the
+    // person who signed in, and the service cannot tell which. Both lose the session.
+    if (auto retired = m_db.queryOne(
+            QStringLiteral("SELECT session_id FROM retired_refresh_tokens WHERE token = ?"), {refreshToken}))
+        m_db.execute(QStringLiteral("DELETE FROM sessions WHERE id = ?"), {retired->text("session_id")});
+}
+
 void AuthService::logout(const QString& refreshToken)
 {
+    TextLimits::require(QStringLiteral("refreshToken"), refreshToken, TextLimits::token);
     m_db.execute(QStringLiteral("DELETE FROM sessions WHERE refresh_token = ?"), {refreshToken});
 }
 

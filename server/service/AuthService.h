@@ -67,13 +67,15 @@ public:
     // A new session for the account, as sign-in or the admin endpoint make it.
     TokenPair openSession(const QString& userId, const SessionClient& client = {});
 
+    // 400 for a nonce longer than a device makes; forgets the nonces that have expired.
     void registerNonce(const QString& nonce);
     bool knowsNonce(const QString& nonce) const;
     // A one-time login token for the account, bound to the nonce; valid five minutes.
     QString issueLoginToken(const QString& nonce, const QString& userId);
     TokenPair completeLogin(const QString& nonce, const QString& ott, const SessionClient& client = {});
 
-    // Rotates: the presented refresh token stops working.
+    // Rotates: the presented refresh token stops working. Presenting a replaced refresh token again
+    // ends its whole session (every refresh and access token of it), as reuse means it was copied.
     TokenPair refresh(const QString& refreshToken, const SessionClient& client = {});
     // Ends the session of the refresh token, with its access tokens.
     void logout(const QString& refreshToken);
@@ -100,6 +102,7 @@ private:
     // Ends the session when it began longer ago than the limit allows; true when it did. A session
     // made before its start was recorded (no details) is kept: its age is unknown.
     bool endedForAge(const QString& sessionId, const Row& details);
+    void endSessionOfRetired(const QString& refreshToken);
 
     qint64 m_accessTtlSeconds;
     qint64 m_maxSessionAgeSeconds;

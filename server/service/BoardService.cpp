@@ -1,11 +1,13 @@
 #include "BoardService.h"
 
+#include "AttemptLimit.h"
 #include "AuthService.h"
 #include "Clock.h"
 #include "Database.h"
 #include "HttpError.h"
 #include "JsonBody.h"
 #include "NotificationService.h"
+#include "TextLimits.h"
 #include "Tokens.h"
 
 #include <QJsonArray>
@@ -13,12 +15,21 @@
 namespace {
 
 constexpr qint64 invitationSeconds = 10 * 60;
-constexpr int boardNameLimit = 100;
+// Wrong invitation codes one account, or one network address, may enter within the window: enough
+// for typing mistakes, far too few to guess one of the 32^8 codes.
+constexpr int wrongCodesPerAccount = 10;
+constexpr int wrongCodesPerAddress = 30;
+constexpr qint64 wrongCodeWindowSeconds = 15 * 60;
 
 BoardRecord boardFrom(const Row& row)
 {
     return {row.text("id"), row.text("name"), row.optionalText("info"), row.integer("active") != 0,
         row.text("created_at"), row.text("updated_at"), row.text("created_by"), row.integer("revision")};
+}
+
+HttpError archived()
+{
+    return {409, QStringLiteral("BOARD_ARCHIVED"), QStringLiteral("Archived boards are read-only.")};
 }
 
 HttpError notOwner()
@@ -31,9 +42,7 @@ QString checkedName(const QString& name)
     const QString trimmed = name.trimmed();
     if (trimmed.isEmpty())
         throw HttpError(400, QStringLiteral("INVALID_NAME"), QStringLiteral("A board needs a name."));
-    if (trimmed.size() > boardNameLimit)
-        throw HttpError(400, QStringLiteral("INVALID_NAME"),
-            QStringLiteral("A board name has at most %1 characters.").arg(boardNameLimit));
+    TextLimits::require(QStringLiteral("name"), trimmed, TextLimits::boardName);
     return trimmed;
 }
 
@@ -54,7 +63,21 @@ BoardService::BoardService(Database& db, const Clock& clock, NotificationService
     : m_db(db)
     , m_clock(clock)
     , m_notifications(notifications)
+    , m_wrongCodesOfAccount(std::make_unique<AttemptLimit>(
+          db, clock, QStringLiteral("join-account"), wrongCodesPerAccount, wrongCodeWindowSeconds))
+    , m_wrongCodesOfAddress(std::make_unique<AttemptLimit>(
+          db, clock, QStringLiteral("join-address"), wrongCodesPerAddress, wrongCodeWindowSeconds))
 {
+}
+
+BoardService::~BoardService() = default;
+
+Membership BoardService::requireWritable(const Account& me, const QString& boardId) const
+{
+    Membership membership = requireMember(me, boardId);
+    if (!membership.board.active)
+        throw archived();
+    return membership;
 }
 
 Membership BoardService::requireMember(const Account& me, const QString& boardId) const
@@ -154,12 +177,19 @@ void BoardService::update(const Account& me, const QString& boardId, const JsonB
     if (!name && !info && !active)
         throw HttpError::badRequest(
             QStringLiteral("Nothing to change: send \"name\", \"info\" or \"active\"."));
-    if (active && !membership.isOwner())
+    // The description is the owner's, as the application offers it; any member may rename.
+    if ((active || info) && !membership.isOwner())
         throw notOwner();
+    // Its name and description stay as they were while it is archived; bringing it back in the
+    // same request lets them change.
+    if (!membership.board.active && !active.value_or(false) && (name || info))
+        throw archived();
+    const std::optional<QString> newName = name ? std::optional(checkedName(*name)) : std::nullopt;
+    if (info)
+        TextLimits::require(QStringLiteral("info"), *info, TextLimits::boardInfo);
     m_db.transaction([&] {
-        if (name)
-            m_db.execute(
-                QStringLiteral("UPDATE boards SET name = ? WHERE id = ?"), {checkedName(*name), boardId});
+        if (newName)
+            m_db.execute(QStringLiteral("UPDATE boards SET name = ? WHERE id = ?"), {*newName, boardId});
         if (info)
             m_db.execute(QStringLiteral("UPDATE boards SET info = ? WHERE id = ?"), {*info, boardId});
         if (active)
@@ -183,8 +213,7 @@ QString BoardService::createInvitation(const Account& me, const QString& boardId
     if (!membership.isOwner())
         throw notOwner();
     if (!membership.board.active)
-        throw HttpError(
-            409, QStringLiteral("BOARD_ARCHIVED"), QStringLiteral("Archived boards are read-only."));
+        throw archived();
     const QString code = Tokens::invitationCode();
     m_db.execute(QStringLiteral(
                      "INSERT INTO invitations (code, board_id, created_by, expires_at) VALUES (?, ?, ?, ?)"),
@@ -192,16 +221,24 @@ QString BoardService::createInvitation(const Account& me, const QString& boardId
     return code;
 }
 
-BoardRecord BoardService::join(const Account& me, const QString& code)
+BoardRecord BoardService::join(const Account& me, const QString& code, const QString& address)
 {
     const QString normalised = code.trimmed().toUpper();
     if (normalised.isEmpty())
         throw HttpError::badRequest(QStringLiteral("An invitation code is required."));
+    TextLimits::require(QStringLiteral("code"), normalised, TextLimits::invitationCode);
+    const QString tooMany = QStringLiteral("Too many wrong invitation codes. Try again in %1.");
+    m_wrongCodesOfAccount->require(me.id, QStringLiteral("TOO_MANY_INVITATION_CODES"), tooMany);
+    m_wrongCodesOfAddress->require(address, QStringLiteral("TOO_MANY_INVITATION_CODES"), tooMany);
     const auto invitation
         = m_db.queryOne(QStringLiteral("SELECT * FROM invitations WHERE code = ?"), {normalised});
-    if (!invitation)
+    if (!invitation) {
+        // Kept although the request is refused: the router commits what a refusal wrote.
+        m_wrongCodesOfAccount->record(me.id);
+        m_wrongCodesOfAddress->record(address);
         throw HttpError(404, QStringLiteral("INVITATION_NOT_FOUND"),
             QStringLiteral("This invitation code is not valid."));
+    }
     const QString boardId = invitation->text("board_id");
     // A member who enters a code of their own board gets the board and leaves the code unused.
     if (isMember(boardId, me.id))

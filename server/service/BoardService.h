@@ -7,8 +7,10 @@
 #include <QJsonObject>
 #include <QList>
 #include <QString>
+#include <memory>
 #include <optional>
 
+class AttemptLimit;
 class Clock;
 class Database;
 class JsonBody;
@@ -41,8 +43,11 @@ class BoardService
 {
 public:
     BoardService(Database& db, const Clock& clock, NotificationService& notifications);
+    ~BoardService();
 
     Membership requireMember(const Account& me, const QString& boardId) const;
+    // A member's board that takes changes: 409 "BOARD_ARCHIVED" while it is archived.
+    Membership requireWritable(const Account& me, const QString& boardId) const;
     bool isMember(const QString& boardId, const QString& userId) const;
     std::optional<BoardRecord> board(const QString& boardId) const;
 
@@ -51,11 +56,14 @@ public:
     QJsonObject details(const Membership& membership) const;
 
     BoardRecord create(const Account& me, const QString& name);
+    // Any member renames; only the owner describes ("info"), archives and unarchives. An archived
+    // board takes nothing but being unarchived.
     void update(const Account& me, const QString& boardId, const JsonBody& body);
     void remove(const Account& me, const QString& boardId);
 
     QString createInvitation(const Account& me, const QString& boardId);
-    BoardRecord join(const Account& me, const QString& code);
+    // Wrong codes are counted per account and per network address; past the limit, 429 with a retry time.
+    BoardRecord join(const Account& me, const QString& code, const QString& address);
     void removeMember(const Account& me, const QString& boardId, const QString& userId);
     void transferOwnership(const Account& me, const QString& boardId, const QString& newOwnerId);
 
@@ -71,4 +79,6 @@ private:
     Database& m_db;
     const Clock& m_clock;
     NotificationService& m_notifications;
+    std::unique_ptr<AttemptLimit> m_wrongCodesOfAccount;
+    std::unique_ptr<AttemptLimit> m_wrongCodesOfAddress;
 };

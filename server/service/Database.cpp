@@ -93,7 +93,7 @@ void Database::transaction(const std::function<void()>& work)
         return;
     }
     if (!m_connection)
-        throw HttpError(500, QStringLiteral("STORAGE_FAILURE"), QStringLiteral("The database is not open."));
+        throw HttpError::storageFailure(QStringLiteral("The database is not open."));
     m_connection->begin();
     m_transactionDepth = 1;
     try {
@@ -122,10 +122,12 @@ void Database::retrying(const std::function<void()>& work)
             transaction(work);
             return;
         } catch (const RetryableStorageError& conflict) {
-            if (attempt == retryAttempts)
-                throw HttpError(503, QStringLiteral("STORAGE_BUSY"),
-                    QStringLiteral("The database stayed too busy to take this change (%1); try again.")
-                        .arg(conflict.message));
+            if (attempt == retryAttempts) {
+                HttpError busy(503, QStringLiteral("STORAGE_BUSY"),
+                    QStringLiteral("The database stayed too busy to take this change; try again."));
+                busy.detail = conflict.message;
+                throw busy;
+            }
             // Random, growing pauses keep the conflicting writers from meeting again at once.
             QThread::msleep(QRandomGenerator::global()->bounded(1, 5 * attempt + 2));
         }
@@ -135,6 +137,6 @@ void Database::retrying(const std::function<void()>& work)
 QList<Row> Database::run(const QString& sql, const QVariantList& parameters, qint64* changes)
 {
     if (!m_connection)
-        throw HttpError(500, QStringLiteral("STORAGE_FAILURE"), QStringLiteral("The database is not open."));
+        throw HttpError::storageFailure(QStringLiteral("The database is not open."));
     return m_connection->run(sql, parameters, changes);
 }

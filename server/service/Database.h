@@ -1,7 +1,8 @@
 // A thin wrapper over one database connection: SQLite (":memory:" or a file) or PostgreSQL (a
 // "postgresql://" URI). Every service keeps its state here and writes SQL both engines accept, with
 // "?" placeholders, so the services do not care which engine runs.
-// A failing statement raises HttpError 500 "STORAGE_FAILURE"; a conflict that goes away when the
+// A failing statement raises HttpError 500 "STORAGE_FAILURE" with the driver's text as its detail
+// (for the log, never the answer); a conflict that goes away when the
 // whole transaction runs again (deadlock, serialization failure, busy database) raises RetryableStorageError.
 #pragma once
 

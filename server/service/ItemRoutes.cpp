@@ -3,6 +3,7 @@
 #include "BoardService.h"
 #include "HttpError.h"
 #include "ItemService.h"
+#include "ItemStore.h"
 #include "JsonBody.h"
 #include "Router.h"
 #include "Services.h"
@@ -35,6 +36,8 @@ void Routes::addItems(Router& router, Services& s)
             if (content.trimmed().isEmpty())
                 throw HttpError(
                     400, QStringLiteral("EMPTY_CONTENT"), QStringLiteral("There is no text to improve."));
+            if (const std::optional<QString> problem = ItemStore::contentProblem(content))
+                throw HttpError(400, QStringLiteral("CONTENT_TOO_LONG"), *problem);
             return ApiResponse::ofContractJson(QJsonObject {{QStringLiteral("original"), content},
                 {QStringLiteral("improved"), TextImprover::improve(content)}});
         });

@@ -27,7 +27,7 @@ ItemService::ItemService(BoardService& boards, ItemStore& items, NotificationSer
 QJsonObject ItemService::add(
     const Account& me, const QString& boardId, const QString& itemId, const JsonBody& body)
 {
-    m_boards.requireMember(me, boardId);
+    m_boards.requireWritable(me, boardId);
     m_boards.lockForChange(boardId);
     const QString content = body.requiredString(QStringLiteral("content"));
     const QString status = body.requiredString(QStringLiteral("status"));
@@ -75,7 +75,7 @@ QJsonObject ItemService::add(
 QJsonObject ItemService::update(
     const Account& me, const QString& boardId, const QString& itemId, const JsonBody& body)
 {
-    m_boards.requireMember(me, boardId);
+    m_boards.requireWritable(me, boardId);
     m_boards.lockForChange(boardId);
     ItemRecord item = requireItem(boardId, itemId);
     const qint64 revision = body.requiredInteger(QStringLiteral("revision"));
@@ -104,8 +104,10 @@ QJsonObject ItemService::update(
         // Not "BOARD_ACCESS_DENIED": that would make the client drop the source board.
         throw HttpError(403, QStringLiteral("TARGET_BOARD_ACCESS_DENIED"),
             QStringLiteral("You don't have access to the target board."));
-    if (moving)
+    if (moving) {
+        m_boards.requireWritable(me, *targetBoard);
         m_boards.lockForChange(*targetBoard);
+    }
     if (assigneeGiven)
         checkAssignee(moving ? *targetBoard : boardId, assignee);
 
@@ -130,7 +132,7 @@ QJsonObject ItemService::update(
 
 QJsonObject ItemService::remove(const Account& me, const QString& boardId, const QString& itemId)
 {
-    m_boards.requireMember(me, boardId);
+    m_boards.requireWritable(me, boardId);
     m_boards.lockForChange(boardId);
     ItemRecord item = requireItem(boardId, itemId);
     // Deleting twice is harmless: the second answer names the tombstone's revision.

@@ -3,12 +3,9 @@
 #include "BoardService.h"
 #include "Clock.h"
 #include "Database.h"
-
-#include <QTextBoundaryFinder>
+#include "TextLimits.h"
 
 namespace {
-
-constexpr int contentLimit = 300;
 
 QVariant optionalValue(const std::optional<QString>& value)
 {
@@ -22,15 +19,6 @@ ItemRecord itemFrom(const Row& row)
         row.optionalText("author"), row.text("created_at"), row.text("updated_at"),
         row.optionalText("deleted_at"), row.optionalText("archived_at"), row.integer("revision"),
         row.integer("added_seq")};
-}
-
-int graphemeCount(const QString& text)
-{
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    int count = 0;
-    while (finder.toNextBoundary() > 0)
-        ++count;
-    return count;
 }
 
 } // namespace
@@ -140,9 +128,7 @@ QList<QPair<QString, ChangeKind>> ItemStore::changesSince(const QString& boardId
 
 std::optional<QString> ItemStore::contentProblem(const QString& content)
 {
-    if (graphemeCount(content) > contentLimit)
-        return QStringLiteral("Item text is limited to %1 characters.").arg(contentLimit);
-    return std::nullopt;
+    return TextLimits::problem(QStringLiteral("Item text"), content, TextLimits::itemContent);
 }
 
 std::optional<QString> ItemStore::statusProblem(const QString& status)

@@ -68,7 +68,7 @@ std::optional<QString> PostgresEngine::open(const QString& uri)
     try {
         run(QStringLiteral("SET client_encoding = 'UTF8'"), {}, nullptr);
     } catch (const HttpError& error) {
-        return error.message;
+        return error.logText();
     }
     return std::nullopt;
 }
@@ -82,9 +82,8 @@ void PostgresEngine::begin()
             throw;
         PQreset(m_conn);
         if (PQstatus(m_conn) != CONNECTION_OK)
-            throw HttpError(500, QStringLiteral("STORAGE_FAILURE"),
-                QStringLiteral("The database connection is lost: ")
-                    + QString::fromUtf8(PQerrorMessage(m_conn)).trimmed());
+            throw HttpError::storageFailure(QStringLiteral("The database connection is lost: ")
+                + QString::fromUtf8(PQerrorMessage(m_conn)).trimmed());
         run(QStringLiteral("SET client_encoding = 'UTF8'"), {}, nullptr);
         run(QStringLiteral("BEGIN"), {}, nullptr);
     }
@@ -138,7 +137,7 @@ QList<Row> PostgresEngine::run(const QString& sql, const QVariantList& parameter
         // Serialization failure and deadlock: running the whole transaction again resolves them.
         if (state == "40001" || state == "40P01")
             throw RetryableStorageError(message);
-        throw HttpError(500, QStringLiteral("STORAGE_FAILURE"), message);
+        throw HttpError::storageFailure(message);
     }
     QList<Row> rows;
     const int rowCount = PQntuples(result);

@@ -3,8 +3,27 @@
 #include "Clock.h"
 #include "Database.h"
 #include "HttpError.h"
+#include "TerminalText.h"
 
 #include <QJsonObject>
+#include <QRandomGenerator>
+#include <cstdio>
+
+namespace {
+
+// The answer to a failure of the service itself names only a request id; the log line with the
+// same id holds what went wrong, for the operator.
+QString logFailure(const Clock& clock, const ApiRequest& request, const HttpError& error)
+{
+    const QString id = QString::number(QRandomGenerator::global()->generate64(), 16).rightJustified(16, QLatin1Char('0'));
+    std::fprintf(stdout, "%s request %s failed: %s %s %s: %s\n", qPrintable(clock.isoNow()), qPrintable(id),
+        request.method.constData(), TerminalText::escaped(request.path).constData(),
+        TerminalText::escaped(error.code).constData(), TerminalText::escaped(error.logText()).constData());
+    std::fflush(stdout);
+    return id;
+}
+
+} // namespace
 
 void Router::add(const QByteArray& method, const QString& pattern, RouteHandler handler)
 {
@@ -44,8 +63,10 @@ ApiResponse Router::dispatch(const ApiRequest& request) const
         try {
             return run(route.handler, request, ids);
         } catch (const HttpError& error) {
-            ApiResponse response
-                = errorResponse(m_clock, error.status, error.code, error.message, request.path);
+            QString message = error.message;
+            if (error.status >= 500)
+                message += QStringLiteral(" (request %1)").arg(logFailure(m_clock, request, error));
+            ApiResponse response = errorResponse(m_clock, error.status, error.code, message, request.path);
             if (error.retryAfterSeconds > 0)
                 response.headers.append({"Retry-After", QByteArray::number(error.retryAfterSeconds)});
             return response;

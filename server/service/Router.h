@@ -3,6 +3,7 @@
 // service's error body; a path that matches no route answers 404, a known path with another method 405.
 // With a database, each request runs in one transaction: a refusal (4xx) keeps what was written before
 // it, a failure (5xx) rolls everything back, and a storage conflict runs the whole handler again.
+// A failure's answer carries a request id and its generic message; its detail goes to the log.
 #pragma once
 
 #include "HttpMessage.h"

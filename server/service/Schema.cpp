@@ -1,8 +1,11 @@
 #include "Schema.h"
 
 #include "Database.h"
+#include "EmailAddress.h"
 
+#include <QSet>
 #include <QStringList>
+#include <cstdio>
 
 namespace {
 
@@ -51,8 +54,7 @@ const char* const sessionDetails
       " client_agent TEXT)";
 
 // Children first, so foreign keys never block the reset.
-const char* const clearOrder[]
-    = {"session_details", "feedback", "notifications", "changes", "items", "invitations", "members", "boards",
+const char* const clearOrder[] = {"attempts", "retired_refresh_tokens", "session_details", "feedback", "notifications", "changes", "items", "invitations", "members", "boards",
         "login_tokens", "login_nonces", "access_tokens", "sessions", "accounts"};
 
 // Case-insensitive e-mails, an increasing feedback id, and the insertion order that lists of boards,
@@ -72,6 +74,48 @@ const char* const postgresTables[] = {
     " user_id TEXT NOT NULL, text TEXT NOT NULL, created_at TEXT NOT NULL)",
 };
 const char* const postgresRowids[] = {"boards", "members", "notifications"};
+
+// A refresh token replaced by rotation stays here while its session lives: presenting it again
+// means someone else holds the session (a stolen token), and the whole session ends.
+// attempts: one row per counted attempt of a limit ("nonce:<address>", "join:<account>", ...).
+const char* const securityTables[] = {
+    "CREATE TABLE IF NOT EXISTS retired_refresh_tokens (token TEXT PRIMARY KEY, session_id TEXT NOT NULL"
+    " REFERENCES sessions(id) ON DELETE CASCADE)",
+    "CREATE INDEX IF NOT EXISTS retired_refresh_tokens_session ON retired_refresh_tokens (session_id)",
+    "CREATE TABLE IF NOT EXISTS attempts (subject TEXT NOT NULL, at BIGINT NOT NULL)",
+    "CREATE INDEX IF NOT EXISTS attempts_subject ON attempts (subject, at)",
+};
+
+bool hasColumn(Database& db, const QString& table, const QString& column)
+{
+    if (db.engine() == Database::Engine::Postgres)
+        return db
+            .queryOne(QStringLiteral("SELECT 1 AS one FROM information_schema.columns WHERE table_schema ="
+                                     " current_schema() AND table_name = ? AND column_name = ?"),
+                {table, column})
+            .has_value();
+    return db
+        .queryOne(QStringLiteral("SELECT 1 AS one FROM pragma_table_info(?) WHERE name = ?"), {table, column})
+        .has_value();
+}
+
+// Every account gets the key of its e-mail. Two accounts whose e-mails differ only in a way the
+// key ignores cannot both have it: the older keeps it, the newer is left without one (and cannot
+// be found by e-mail until an operator resolves it) rather than being merged or removed.
+void fillEmailKeys(Database& db)
+{
+    QSet<QString> taken;
+    for (const Row& row : db.query(QStringLiteral("SELECT id, email FROM accounts ORDER BY updated_at, id"))) {
+        const QString key = EmailAddress::key(row.text("email"));
+        if (taken.contains(key)) {
+            std::fprintf(stderr, "An account shares its e-mail key with an older one and keeps none: %s\n",
+                qPrintable(row.text("id")));
+            continue;
+        }
+        taken.insert(key);
+        db.execute(QStringLiteral("UPDATE accounts SET email_key = ? WHERE id = ?"), {key, row.text("id")});
+    }
+}
 
 } // namespace
 
@@ -100,6 +144,25 @@ void Schema::create(Database& db)
 void Schema::createSessionDetails(Database& db)
 {
     db.execute(QString::fromLatin1(sessionDetails));
+}
+
+void Schema::createSecurityRecords(Database& db)
+{
+    db.transaction([&db] {
+        if (!hasColumn(db, QStringLiteral("accounts"), QStringLiteral("email_key"))) {
+            db.execute(QStringLiteral("ALTER TABLE accounts ADD COLUMN email_key TEXT"));
+            fillEmailKeys(db);
+        }
+        db.execute(
+            QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS accounts_email_key ON accounts (email_key)"));
+        // The key decides which e-mails are one; lower() under a UTF-8 locale would also call
+        // "KİM" and "kim" one and refuse the second account with a storage failure. (SQLite's
+        // NOCASE folds only ASCII, which the key folds alike.)
+        if (db.engine() == Database::Engine::Postgres)
+            db.execute(QStringLiteral("DROP INDEX IF EXISTS accounts_email"));
+        for (const char* statement : securityTables)
+            db.execute(QString::fromLatin1(statement));
+    });
 }
 
 void Schema::clear(Database& db)

@@ -10,5 +10,8 @@ void create(Database& db);
 // Tables added after the first release of plenko-server, which creates them as its third
 // migration; the devserver creates them with the others.
 void createSessionDetails(Database& db);
+// The e-mail key of every account, retired refresh tokens and the counted attempts of the limits:
+// plenko-server's fourth migration; the devserver runs it on every start (it changes nothing twice).
+void createSecurityRecords(Database& db);
 void clear(Database& db);
 }

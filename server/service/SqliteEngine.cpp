@@ -28,7 +28,7 @@ std::optional<QString> SqliteEngine::open(const QString& path)
             run(QStringLiteral("PRAGMA synchronous = FULL"), {}, nullptr);
         }
     } catch (const HttpError& error) {
-        return error.message;
+        return error.logText();
     }
     return std::nullopt;
 }
@@ -40,7 +40,7 @@ QList<Row> SqliteEngine::run(const QString& sql, const QVariantList& parameters,
         // Another process holds the write lock past the busy timeout: the whole transaction may retry.
         if ((code & 0xff) == SQLITE_BUSY)
             throw RetryableStorageError(message);
-        throw HttpError(500, QStringLiteral("STORAGE_FAILURE"), message);
+        throw HttpError::storageFailure(message);
     };
     sqlite3_stmt* statement = nullptr;
     const QByteArray text = sql.toUtf8();

@@ -77,6 +77,10 @@ QJsonObject SyncService::sync(const Account& me, const QString& boardId, const J
     if (checkpoint > membership.board.revision)
         checkpoint = 0;
     const QJsonArray sent = body.requiredArray(QStringLiteral("items"));
+    // An archived board is read, never written: its members' pending changes wait until it is
+    // brought back (the application keeps them meanwhile).
+    if (!sent.isEmpty() && !membership.board.active)
+        m_boards.requireWritable(me, boardId);
     QList<PendingItem> pendingItems;
     for (int i = 0; i < sent.size(); ++i)
         pendingItems.append(readPending(sent.at(i), i));

@@ -1,5 +1,5 @@
-// Invitations, membership rules, access denial for non-members, and the notification feed, over
-// raw HTTP.
+// Invitations and their guessing limit, membership rules, archived boards, text limits, access
+// denial for non-members, and the notification feed, over raw HTTP.
 #include "Api.h"
 
 #include <QStandardPaths>
@@ -224,6 +224,10 @@ private Q_SLOTS:
                                          << QByteArray(R"({"active":false})") << 403 << "NOT_BOARD_OWNER";
         QTest::newRow("editor renames") << "bob" << QByteArray("PATCH") << "/api/boards/%1"
                                         << QByteArray(R"({"name":"Ours"})") << 204 << "";
+        QTest::newRow("editor describes") << "bob" << QByteArray("PATCH") << "/api/boards/%1"
+                                          << QByteArray(R"({"info":"Ours"})") << 403 << "NOT_BOARD_OWNER";
+        QTest::newRow("owner describes") << "ann" << QByteArray("PATCH") << "/api/boards/%1"
+                                         << QByteArray(R"({"info":"Ours"})") << 204 << "";
         QTest::newRow("empty name") << "ann" << QByteArray("PATCH") << "/api/boards/%1"
                                     << QByteArray(R"({"name":"  "})") << 400 << "INVALID_NAME";
         QTest::newRow("editor deletes")
@@ -272,6 +276,184 @@ private Q_SLOTS:
                         .toArray()
                         .isEmpty());
         }
+    }
+
+    // Every change of an archived board is refused, by the owner too, until it is brought back;
+    // reading it stays possible.
+    void archivedBoardsAreReadOnly_data()
+    {
+        QTest::addColumn<QByteArray>("method");
+        QTest::addColumn<QString>("path"); // %1 board, %2 a stored item
+        QTest::addColumn<QByteArray>("body"); // %1 board, %2 a new item, %3 ann
+        QTest::addColumn<int>("status");
+        const QByteArray item = R"({"content":"x","status":"TODO","order":1,"createdAt":"2024-05-01T12:00:00Z",)"
+                                R"("boardId":"%1"})";
+        QTest::newRow("add item") << QByteArray("POST") << "/api/boards/%1/items/%3" << item << 409;
+        QTest::newRow("edit item") << QByteArray("PATCH") << "/api/boards/%1/items/%2"
+                                   << QByteArray(R"({"revision":1,"content":"y"})") << 409;
+        QTest::newRow("delete item") << QByteArray("DELETE") << "/api/boards/%1/items/%2" << QByteArray() << 409;
+        QTest::newRow("sync an item") << QByteArray("POST") << "/api/boards/%1/sync"
+                                      << QByteArray(R"({"checkpoint":0,"items":[%4]})") << 409;
+        QTest::newRow("rename") << QByteArray("PATCH") << "/api/boards/%1" << QByteArray(R"({"name":"New"})")
+                                << 409;
+        QTest::newRow("describe") << QByteArray("PATCH") << "/api/boards/%1" << QByteArray(R"({"info":"New"})")
+                                  << 409;
+        QTest::newRow("read by syncing") << QByteArray("POST") << "/api/boards/%1/sync"
+                                         << QByteArray(R"({"checkpoint":0,"items":[]})") << 200;
+        QTest::newRow("bring back and rename") << QByteArray("PATCH") << "/api/boards/%1"
+                                               << QByteArray(R"({"active":true,"name":"New"})") << 204;
+    }
+
+    void archivedBoardsAreReadOnly()
+    {
+        QFETCH(QByteArray, method);
+        QFETCH(QString, path);
+        QFETCH(QByteArray, body);
+        QFETCH(int, status);
+        Fixture f;
+        QVERIFY2(f.server.isRunning(), qPrintable(f.server.errorString()));
+        makeSharedBoard(f);
+        const QString stored = newId();
+        QCOMPARE(addItem(f.server, f.ann.accessToken, f.board, stored, QStringLiteral("kept")).value(
+                     QStringLiteral("revision")).toInteger(),
+            1);
+        QCOMPARE(f.server
+                     .request("PATCH", QStringLiteral("/api/boards/") + f.board,
+                         bytes({{QStringLiteral("active"), false}}), f.ann.accessToken)
+                     .status,
+            204);
+        const QString created = newId();
+        const QByteArray pending
+            = bytes(remoteItem(created, f.board, f.ann.userId, QStringLiteral("pending"), 0));
+        const QByteArray filled = QString::fromUtf8(body)
+                                      .replace(QStringLiteral("%1"), f.board)
+                                      .replace(QStringLiteral("%4"), QString::fromUtf8(pending))
+                                      .toUtf8();
+        const QString filledPath = QString(path)
+                                       .replace(QStringLiteral("%1"), f.board)
+                                       .replace(QStringLiteral("%2"), stored)
+                                       .replace(QStringLiteral("%3"), created);
+        const DevServer::Reply answer = f.server.request(method, filledPath,
+            filled.isEmpty() ? std::nullopt : std::optional(filled), f.ann.accessToken);
+        QCOMPARE(answer.status, status);
+        if (status == 409)
+            QCOMPARE(answer.object().value(QStringLiteral("message")).toString(),
+                QStringLiteral("Archived boards are read-only."));
+        const QJsonObject board = f.server
+                                      .request("GET", QStringLiteral("/api/boards/") + f.board, std::nullopt,
+                                          f.ann.accessToken)
+                                      .object()
+                                      .value(QStringLiteral("board"))
+                                      .toObject();
+        QCOMPARE(board.value(QStringLiteral("name")).toString(),
+            status == 204 ? QStringLiteral("New") : QStringLiteral("Plans"));
+        QVERIFY(!board.contains(QStringLiteral("info")));
+        QCOMPARE(board.value(QStringLiteral("revision")).toInteger(), 1);
+    }
+
+    // Texts past their limit are refused with the field named, before anything is stored.
+    void overlongTextsAreRefused_data()
+    {
+        QTest::addColumn<QByteArray>("method");
+        QTest::addColumn<QString>("path"); // %1 board, %2 an item id
+        QTest::addColumn<QJsonObject>("body");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("named");
+        const QString long300 = QString(300, QLatin1Char('t'));
+        QTest::newRow("board name") << QByteArray("PATCH") << "/api/boards/%1"
+                                    << QJsonObject {{"name", QString(101, QLatin1Char('n'))}} << "FIELD_TOO_LONG"
+                                    << "\"name\"";
+        QTest::newRow("new board name") << QByteArray("POST") << "/api/boards"
+                                        << QJsonObject {{"name", QString(101, QLatin1Char('n'))}}
+                                        << "FIELD_TOO_LONG" << "\"name\"";
+        QTest::newRow("board description") << QByteArray("PATCH") << "/api/boards/%1"
+                                           << QJsonObject {{"info", QString(2001, QLatin1Char('i'))}}
+                                           << "FIELD_TOO_LONG" << "\"info\"";
+        QTest::newRow("feedback") << QByteArray("POST") << "/api/feedback"
+                                  << QJsonObject {{"text", QString(5001, QLatin1Char('f'))}} << "FIELD_TOO_LONG"
+                                  << "\"text\"";
+        QTest::newRow("text to improve") << QByteArray("POST") << "/api/boards/%1/items/%2/improve"
+                                         << QJsonObject {{"content", long300 + QLatin1Char('!')}}
+                                         << "CONTENT_TOO_LONG" << "Item text";
+        QTest::newRow("invitation code") << QByteArray("PATCH") << "/api/boards/invitations?code=" + long300
+                                         << QJsonObject() << "FIELD_TOO_LONG" << "\"code\"";
+        QTest::newRow("refresh token") << QByteArray("POST") << "/auth/refresh"
+                                       << QJsonObject {{"refreshToken", long300}} << "FIELD_TOO_LONG"
+                                       << "\"refreshToken\"";
+        QTest::newRow("device nonce") << QByteArray("GET") << "/auth/google/start?deviceNonce=" + long300
+                                      << QJsonObject() << "FIELD_TOO_LONG" << "\"deviceNonce\"";
+        QTest::newRow("display name")
+            << QByteArray("POST") << "/__admin/accounts"
+            << QJsonObject {{"email", "cy@example.com"}, {"displayName", QString(101, QLatin1Char('d'))}}
+            << "FIELD_TOO_LONG" << "\"displayName\"";
+        QTest::newRow("e-mail") << QByteArray("POST") << "/__admin/accounts"
+                                << QJsonObject {{"email", QString(250, QLatin1Char('e')) + "@example.com"}}
+                                << "INVALID_EMAIL" << "at most 254 characters";
+    }
+
+    void overlongTextsAreRefused()
+    {
+        QFETCH(QByteArray, method);
+        QFETCH(QString, path);
+        QFETCH(QJsonObject, body);
+        QFETCH(QString, code);
+        QFETCH(QString, named);
+        Fixture f;
+        QVERIFY2(f.server.isRunning(), qPrintable(f.server.errorString()));
+        makeSharedBoard(f);
+        const QString filledPath
+            = QString(path).replace(QStringLiteral("%1"), f.board).replace(QStringLiteral("%2"), newId());
+        const DevServer::Reply answer = f.server.request(method, filledPath,
+            body.isEmpty() ? std::nullopt : std::optional(bytes(body)), f.ann.accessToken);
+        QCOMPARE(answer.status, 400);
+        QCOMPARE(answer.object().value(QStringLiteral("code")).toString(), code);
+        QVERIFY2(answer.object().value(QStringLiteral("message")).toString().contains(named), answer.body.constData());
+        const QJsonObject board = f.server
+                                      .request("GET", QStringLiteral("/api/boards/") + f.board, std::nullopt,
+                                          f.ann.accessToken)
+                                      .object()
+                                      .value(QStringLiteral("board"))
+                                      .toObject();
+        QCOMPARE(board.value(QStringLiteral("name")).toString(), QStringLiteral("Plans"));
+        QCOMPARE(f.server.request("GET", QStringLiteral("/api/boards"), std::nullopt, f.ann.accessToken)
+                     .json()
+                     .toArray()
+                     .size(),
+            1);
+    }
+
+    // Wrong codes are counted per account and per network address: enough for typing mistakes,
+    // far too few to find a code by guessing.
+    void invitationCodeGuessingIsLimited()
+    {
+        Fixture f;
+        QVERIFY2(f.server.isRunning(), qPrintable(f.server.errorString()));
+        makeSharedBoard(f);
+        const QString code = invite(f.server, f.ann.accessToken, f.board);
+        const QStringList guessers {f.eve.accessToken,
+            f.server.createAccount(QStringLiteral("cy@example.com"), QString()).accessToken,
+            f.server.createAccount(QStringLiteral("dee@example.com"), QString()).accessToken};
+        for (int guess = 0; guess < 10; ++guess)
+            QCOMPARE(join(f.server, f.eve.accessToken, QStringLiteral("WRONG%1").arg(guess)).status, 404);
+        // Eve's account has used up its guesses: the right code waits too, and says how long.
+        const DevServer::Reply limited = join(f.server, f.eve.accessToken, code);
+        QCOMPARE(limited.status, 429);
+        QCOMPARE(limited.object().value(QStringLiteral("code")).toString(),
+            QStringLiteral("TOO_MANY_INVITATION_CODES"));
+        const int retryAfter = limited.header("Retry-After").toInt();
+        QVERIFY2(retryAfter > 0 && retryAfter <= 900, limited.header("Retry-After").constData());
+        // The address allows 30: two more accounts use them up, and then a fourth is refused too.
+        for (const QString& guesser : guessers.mid(1)) {
+            for (int guess = 0; guess < 10; ++guess)
+                QCOMPARE(join(f.server, guesser, QStringLiteral("WRONG%1").arg(guess)).status, 404);
+        }
+        const DevServer::Account fourth = f.server.createAccount(QStringLiteral("fay@example.com"), QString());
+        QCOMPARE(join(f.server, fourth.accessToken, code).status, 429);
+        // Once the window has passed, codes are looked at again (signed in anew: access tokens and
+        // the invitation live shorter).
+        QVERIFY(f.server.advanceClock(15 * 60));
+        const DevServer::Account later = f.server.createAccount(QStringLiteral("fay@example.com"), QString());
+        QCOMPARE(join(f.server, later.accessToken, code).status, 410);
     }
 
     void ownershipMovesToAnotherMember()

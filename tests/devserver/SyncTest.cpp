@@ -380,6 +380,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("code");
         QTest::newRow("301 characters")
             << "content" << QJsonValue(QString(301, QLatin1Char('a'))) << "CONTENT_TOO_LONG";
+        // One user-perceived character, but thousands of code units to store and copy.
+        QTest::newRow("a letter with 5,000 combining marks")
+            << "content" << QJsonValue(QLatin1Char('a') + QString(5000, QChar(0x0301))) << "CONTENT_TOO_LONG";
         QTest::newRow("lower-case status")
             << "status" << QJsonValue(QStringLiteral("done")) << "INVALID_STATUS";
         QTest::newRow("fractional seconds")

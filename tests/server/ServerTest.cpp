@@ -1,5 +1,6 @@
 // plenko-server over raw HTTP on 127.0.0.1: password accounts from sign-up to tokens, refused
-// sign-ins and their limit, sign-up and its limit, invitation-only sign-up, sessions and their
+// sign-ins and their limit under every spelling of an e-mail, sign-up and its limit, the password
+// policy, sign-in starts and their limit, storage failures kept out of answers, invitation-only sign-up, sessions and their
 // revocation, trusted proxies, the request log, HTTPS, the routes it must not have, /health, the
 // config file's errors, the database's schema version, and many concurrent writes through two
 // server processes on one database. With PLENKO_TEST_DATABASE=postgresql (a second ctest entry)
@@ -390,8 +391,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message");
         QTest::newRow("existing e-mail") << "ANN@example.com"
                                          << "another password" << 409 << "already an account";
-        QTest::newRow("short password") << "cy@example.com"
-                                        << "1234567" << 400 << "8 to 1024 characters";
+        QTest::newRow("nine characters") << "cy@example.com"
+                                         << "123456789" << 400 << "10 to 1024 characters";
+        QTest::newRow("\"password\"") << "cy@example.com"
+                                      << "password" << 400 << "10 to 1024 characters";
+        QTest::newRow("eight spaces") << "cy@example.com"
+                                      << "        " << 400 << "10 to 1024 characters";
+        QTest::newRow("common password") << "cy@example.com"
+                                         << "Basketball" << 400 << "among the most common ones";
+        QTest::newRow("one character repeated") << "cy@example.com"
+                                                << "zzzzzzzzzzzz" << 400 << "one character repeated";
         QTest::newRow("not an e-mail") << "cy.example.com"
                                        << "long enough" << 400 << "not an e-mail address";
     }
@@ -468,6 +477,89 @@ private Q_SLOTS:
             = signIn(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"));
         QCOMPARE(stillBlocked.status, 429);
         QVERIFY(stillBlocked.header("Retry-After").toInt() > 0);
+    }
+
+    // Once an account's failures reach the limit, no other spelling of its e-mail gets more guesses:
+    // the limit and the lookup name accounts by one key. On PostgreSQL the database follows
+    // C.UTF-8, as production clusters follow a UTF-8 locale, where lower('İ') is 'i'.
+    void everySpellingOfAnEmailSharesItsLimit_data()
+    {
+        QTest::addColumn<QString>("spelling");
+        QTest::addColumn<int>("status");
+        QTest::newRow("upper case") << "KIM@EXAMPLE.COM" << 429;
+        QTest::newRow("full-width letters") << "\uff4b\uff49\uff4d@example.com" << 429;
+        // Another address under the key: no account has it, so the right password does not fit.
+        QTest::newRow("dotted capital I") << "K\u0130M@example.com" << 401;
+    }
+
+    void everySpellingOfAnEmailSharesItsLimit()
+    {
+        QFETCH(QString, spelling);
+        QFETCH(int, status);
+        QString database = QStringLiteral("data.sqlite");
+        if (cluster) {
+            static int count = 0;
+            const QString name = QStringLiteral("plenko_utf8_%1").arg(++count);
+            cluster->queryValue(QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 LC_COLLATE 'C.UTF-8'"
+                                               " LC_CTYPE 'C.UTF-8'").arg(name));
+            database = QStringLiteral("postgresql://postgres@127.0.0.1:%1/%2").arg(cluster->port()).arg(name);
+        }
+        ServerProcess server(config(QStringLiteral("open"),
+            QStringLiteral("[signIn]\nmaxFailuresPerAccount=3\nmaxFailuresPerAddress=100\n"), database));
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        QVERIFY(startSignIn(server));
+        QCOMPARE(signUp(server, QStringLiteral("kim@example.com"), QStringLiteral("correct horse")).status, 302);
+        for (int attempt = 0; attempt < 3; ++attempt)
+            QCOMPARE(signIn(server, QStringLiteral("kim@example.com"), QStringLiteral("wrong guess")).status, 401);
+        QCOMPARE(signIn(server, spelling, QStringLiteral("correct horse")).status, status);
+    }
+
+    void signInStartsAreLimitedPerAddress()
+    {
+        ServerProcess server(config(QStringLiteral("open")));
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        // A nonce longer than any device makes is refused, and not kept.
+        const ServerProcess::Reply tooLong
+            = server.get(QStringLiteral("/auth/google/start?deviceNonce=") + QString(129, QLatin1Char('n')));
+        QCOMPARE(tooLong.status, 400);
+        QVERIFY(json(tooLong).value(QStringLiteral("message")).toString().contains(QStringLiteral("\"deviceNonce\"")));
+        for (int start = 0; start < 30; ++start)
+            QCOMPARE(server.get(QStringLiteral("/auth/google/start?deviceNonce=N%1").arg(start)).status, 200);
+        const ServerProcess::Reply limited = server.get(QStringLiteral("/auth/google/start?deviceNonce=late"));
+        QCOMPARE(limited.status, 429);
+        QCOMPARE(json(limited).value(QStringLiteral("code")).toString(), QStringLiteral("TOO_MANY_SIGN_IN_STARTS"));
+        const int retryAfter = limited.header("Retry-After").toInt();
+        QVERIFY2(retryAfter > 0 && retryAfter <= 600, limited.header("Retry-After").constData());
+    }
+
+    // What a database says about a failure (it may quote the data) goes to the log under a request
+    // id; the answer names only that id.
+    void storageFailuresAreLoggedNotAnswered()
+    {
+        const QString database = newDatabase();
+        ServerProcess server(config(QStringLiteral("open"), {}, database));
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        QVERIFY(startSignIn(server));
+        const QString access = accessToken(
+            server, callbackToken(signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"))));
+        QVERIFY(!access.isEmpty());
+        {
+            Database db;
+            QVERIFY(!db.open(cluster ? database : server.databasePath()));
+            db.execute(QStringLiteral("DROP TABLE feedback"));
+        }
+        const ServerProcess::Reply failed = server.send("POST", QStringLiteral("/api/feedback"),
+            QByteArrayLiteral(R"({"text":"secret words"})"), QByteArrayLiteral("application/json"), access);
+        QCOMPARE(failed.status, 500);
+        const QString message = json(failed).value(QStringLiteral("message")).toString();
+        const QRegularExpressionMatch id
+            = QRegularExpression(QStringLiteral("^The service could not complete this request. \\(request ([0-9a-f]{16})\\)$"))
+                  .match(message);
+        QVERIFY2(id.hasMatch(), failed.body.constData());
+        const QRegularExpression driverText(QStringLiteral("no such table|does not exist"));
+        QVERIFY2(!QString::fromUtf8(failed.body).contains(driverText), failed.body.constData());
+        QTRY_VERIFY2(!server.output().filter(id.captured(1)).filter(driverText).isEmpty(),
+            qPrintable(server.output().join(QLatin1Char('\n'))));
     }
 
     void invitationOnlySignUpRefusesUnknownEmails()
@@ -549,8 +641,10 @@ private Q_SLOTS:
             signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse")).status, 302);
         QCOMPARE(
             signUp(server, QStringLiteral("bob@example.com"), QStringLiteral("battery staple")).status, 302);
+        // U+009B is the one-byte form of the escape that starts terminal commands.
+        const QString laptopAgent = QStringLiteral("Laptop/1.0 \u009b2J");
         const Tokens laptop = signedIn(
-            server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"), "Laptop/1.0");
+            server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"), laptopAgent.toUtf8());
         const Tokens desktop = signedIn(
             server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"), "Desktop/2.0");
         const Tokens bob = signedIn(
@@ -564,8 +658,7 @@ private Q_SLOTS:
         QString desktopId;
         for (const QJsonValue& value : listed) {
             const QJsonObject session = value.toObject();
-            const bool isLaptop
-                = session.value(QStringLiteral("userAgent")).toString() == QLatin1String("Laptop/1.0");
+            const bool isLaptop = session.value(QStringLiteral("userAgent")).toString() == laptopAgent;
             (isLaptop ? laptopId : desktopId) = session.value(QStringLiteral("id")).toString();
             QCOMPARE(session.value(QStringLiteral("current")).toBool(), isLaptop);
             QCOMPARE(session.value(QStringLiteral("clientAddress")).toString(), QStringLiteral("127.0.0.1"));
@@ -602,8 +695,9 @@ private Q_SLOTS:
         const QStringList rows = listedByOperator.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(rows.size(), 2);
         QVERIFY2(rows.at(1).startsWith(laptopId + QLatin1Char('\t')), qPrintable(listedByOperator.out));
-        QVERIFY2(
-            rows.at(1).endsWith(QStringLiteral("\t127.0.0.1\tLaptop/1.0")), qPrintable(listedByOperator.out));
+        // What the client sent reaches the operator's terminal escaped.
+        QVERIFY2(rows.at(1).endsWith(QStringLiteral("\t127.0.0.1\tLaptop/1.0 \\x9b2J")),
+            qPrintable(listedByOperator.out));
 
         const ServerProcess::Outcome revoked = ServerProcess::run({QStringLiteral("--config"),
             server.configPath(), QStringLiteral("--revoke-sessions"), QStringLiteral("ann@example.com")});
@@ -614,9 +708,9 @@ private Q_SLOTS:
         QCOMPARE(server.getWithToken(QStringLiteral("/api/users/me"), bob.access).status, 200);
 
         const ServerProcess::Outcome unknown = ServerProcess::run({QStringLiteral("--config"),
-            server.configPath(), QStringLiteral("--revoke-sessions"), QStringLiteral("nobody@example.com")});
+            server.configPath(), QStringLiteral("--revoke-sessions"), QStringLiteral("nobody\x1b]0;x\x07@example.com")});
         QCOMPARE(unknown.exitCode, 2);
-        QVERIFY2(unknown.err.contains(QStringLiteral("no account has the e-mail nobody@example.com")),
+        QVERIFY2(unknown.err.contains(QStringLiteral("no account has the e-mail nobody\\x1b]0;x\\x07@example.com")),
             qPrintable(unknown.err));
     }
 
@@ -1024,7 +1118,7 @@ private Q_SLOTS:
             QVERIFY2(!opened, qPrintable(opened.value_or(QString())));
             const QList<Row> versions = db.query(QStringLiteral("SELECT version FROM schema_version"));
             QCOMPARE(versions.size(), 1);
-            QCOMPARE(versions.first().integer(QStringLiteral("version")), 3);
+            QCOMPARE(versions.first().integer(QStringLiteral("version")), 4);
             // A database written by a newer server is refused rather than misread.
             QCOMPARE(db.execute(QStringLiteral("UPDATE schema_version SET version = 99")), 1);
         }
