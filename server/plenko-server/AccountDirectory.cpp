@@ -56,7 +56,8 @@ Account AccountDirectory::signUp(
     if (m_policy == SignUpPolicy::Invitation
         && (taken
             || !m_db.queryOne(
-                QStringLiteral("SELECT email FROM signup_invitations WHERE email = ? AND used_at IS NULL"), {key})))
+                QStringLiteral("SELECT email FROM signup_invitations WHERE email = ? AND used_at IS NULL"),
+                {key})))
         throw HttpError(403, QStringLiteral("NOT_INVITED"),
             QStringLiteral("This service creates accounts by invitation only, and %1 has none. Ask the "
                            "people who run it to invite you.")

@@ -47,14 +47,16 @@ void emailKeysAndAbuseLimits(Database& db)
     Schema::createSecurityRecords(db);
     if (db.engine() == Database::Engine::Postgres) {
         db.execute(QStringLiteral("DROP INDEX signup_invitations_email"));
-        db.execute(QStringLiteral("CREATE UNIQUE INDEX signup_invitations_key ON signup_invitations (email)"));
+        db.execute(
+            QStringLiteral("CREATE UNIQUE INDEX signup_invitations_key ON signup_invitations (email)"));
     }
     const QList<Row> invitations
         = db.query(QStringLiteral("SELECT email, created_at, used_at FROM signup_invitations"));
     db.execute(QStringLiteral("DELETE FROM signup_invitations"));
     for (const Row& row : invitations)
-        db.execute(QStringLiteral("INSERT INTO signup_invitations (email, created_at, used_at) VALUES (?, ?, ?)"
-                                  " ON CONFLICT DO NOTHING"),
+        db.execute(
+            QStringLiteral("INSERT INTO signup_invitations (email, created_at, used_at) VALUES (?, ?, ?)"
+                           " ON CONFLICT DO NOTHING"),
             {EmailAddress::key(row.text("email")), row.text("created_at"),
                 row.isNull("used_at") ? QVariant() : QVariant(row.text("used_at"))});
 }

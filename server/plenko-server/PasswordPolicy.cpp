@@ -37,10 +37,13 @@ std::optional<QString> PasswordPolicy::problem(const QString& password)
 {
     const int length = TextLimits::graphemeCount(password);
     if (length < minimumLength || password.size() > maximumLength)
-        return QStringLiteral("The password needs %1 to %2 characters.").arg(minimumLength).arg(maximumLength);
+        return QStringLiteral("The password needs %1 to %2 characters.")
+            .arg(minimumLength)
+            .arg(maximumLength);
     if (password.trimmed().isEmpty() || oneCharacterRepeated(password))
-        return QStringLiteral("A password of blanks or of one character repeated is guessed at once. Try a few "
-                              "unrelated words.");
+        return QStringLiteral(
+            "A password of blanks or of one character repeated is guessed at once. Try a few "
+            "unrelated words.");
     if (commonPasswords().contains(password.toCaseFolded()))
         return QStringLiteral("This password is among the most common ones, which attackers try first. "
                               "Choose another, for example a few unrelated words.");

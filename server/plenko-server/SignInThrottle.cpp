@@ -48,7 +48,8 @@ void SignInThrottle::recordFailure(const QString& emailKey, const QString& addre
 
 void SignInThrottle::recordSuccess(const QString& emailKey)
 {
-    m_db.execute(QStringLiteral("DELETE FROM sign_in_failures WHERE subject = ?"), {accountSubject(emailKey)});
+    m_db.execute(
+        QStringLiteral("DELETE FROM sign_in_failures WHERE subject = ?"), {accountSubject(emailKey)});
 }
 
 qint64 SignInThrottle::waitSeconds(const QString& subject, int limit) const

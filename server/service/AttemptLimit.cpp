@@ -7,7 +7,8 @@
 #include <QList>
 #include <algorithm>
 
-AttemptLimit::AttemptLimit(Database& db, const Clock& clock, QString kind, int maxAttempts, qint64 windowSeconds)
+AttemptLimit::AttemptLimit(
+    Database& db, const Clock& clock, QString kind, int maxAttempts, qint64 windowSeconds)
     : m_db(db)
     , m_clock(clock)
     , m_kind(std::move(kind))
@@ -49,7 +50,8 @@ void AttemptLimit::record(const QString& subject)
     // Subjects of this kind sort between "<kind>:" and "<kind>;" (';' follows ':').
     m_db.execute(QStringLiteral("DELETE FROM attempts WHERE subject >= ? AND subject < ? AND at <= ?"),
         {m_kind + QLatin1Char(':'), m_kind + QLatin1Char(';'), now - m_windowSeconds});
-    m_db.execute(QStringLiteral("INSERT INTO attempts (subject, at) VALUES (?, ?)"), {subjectKey(subject), now});
+    m_db.execute(
+        QStringLiteral("INSERT INTO attempts (subject, at) VALUES (?, ?)"), {subjectKey(subject), now});
 }
 
 QString AttemptLimit::waitText(qint64 seconds)

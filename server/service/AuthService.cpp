@@ -114,7 +114,8 @@ QList<Account> AuthService::accounts() const
 
 std::optional<Account> AuthService::accountByEmail(const QString& email) const
 {
-    if (auto row = m_db.queryOne(accountColumns + QStringLiteral(" WHERE email_key = ?"), {EmailAddress::key(email)}))
+    if (auto row
+        = m_db.queryOne(accountColumns + QStringLiteral(" WHERE email_key = ?"), {EmailAddress::key(email)}))
         return accountFrom(*row);
     return std::nullopt;
 }
@@ -218,7 +219,8 @@ TokenPair AuthService::refresh(const QString& refreshToken, const SessionClient&
     TokenPair tokens {Tokens::random(QStringLiteral("at_")), Tokens::random(QStringLiteral("rt_"))};
     // Rotated only from the token just read: of two refreshes with one token, the second finds it
     // retired, as a thief's copy would be.
-    if (m_db.execute(QStringLiteral("UPDATE sessions SET refresh_token = ? WHERE id = ? AND refresh_token = ?"),
+    if (m_db.execute(
+            QStringLiteral("UPDATE sessions SET refresh_token = ? WHERE id = ? AND refresh_token = ?"),
             {tokens.refreshToken, session->text("id"), refreshToken})
         == 0) {
         endSessionOfRetired(refreshToken);

@@ -29,7 +29,8 @@ void Routes::addBoards(Router& router, Services& s)
         [&s](const ApiRequest& request, const QStringList&) {
             const Account me = s.auth.authenticate(request);
             return ApiResponse::ofContractJson(
-                s.boards.join(me, request.queryValue(QStringLiteral("code")), request.remoteAddress).toJson());
+                s.boards.join(me, request.queryValue(QStringLiteral("code")), request.remoteAddress)
+                    .toJson());
         });
 
     router.add(

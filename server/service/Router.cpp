@@ -15,7 +15,8 @@ namespace {
 // same id holds what went wrong, for the operator.
 QString logFailure(const Clock& clock, const ApiRequest& request, const HttpError& error)
 {
-    const QString id = QString::number(QRandomGenerator::global()->generate64(), 16).rightJustified(16, QLatin1Char('0'));
+    const QString id
+        = QString::number(QRandomGenerator::global()->generate64(), 16).rightJustified(16, QLatin1Char('0'));
     std::fprintf(stdout, "%s request %s failed: %s %s %s: %s\n", qPrintable(clock.isoNow()), qPrintable(id),
         request.method.constData(), TerminalText::escaped(request.path).constData(),
         TerminalText::escaped(error.code).constData(), TerminalText::escaped(error.logText()).constData());

@@ -54,8 +54,9 @@ const char* const sessionDetails
       " client_agent TEXT)";
 
 // Children first, so foreign keys never block the reset.
-const char* const clearOrder[] = {"attempts", "retired_refresh_tokens", "session_details", "feedback", "notifications", "changes", "items", "invitations", "members", "boards",
-        "login_tokens", "login_nonces", "access_tokens", "sessions", "accounts"};
+const char* const clearOrder[] = {"attempts", "retired_refresh_tokens", "session_details", "feedback",
+    "notifications", "changes", "items", "invitations", "members", "boards", "login_tokens", "login_nonces",
+    "access_tokens", "sessions", "accounts"};
 
 // Case-insensitive e-mails, an increasing feedback id, and the insertion order that lists of boards,
 // members and notifications fall back on. PostgreSQL has no implicit rowid: an identity column of
@@ -105,7 +106,8 @@ bool hasColumn(Database& db, const QString& table, const QString& column)
 void fillEmailKeys(Database& db)
 {
     QSet<QString> taken;
-    for (const Row& row : db.query(QStringLiteral("SELECT id, email FROM accounts ORDER BY updated_at, id"))) {
+    for (const Row& row :
+        db.query(QStringLiteral("SELECT id, email FROM accounts ORDER BY updated_at, id"))) {
         const QString key = EmailAddress::key(row.text("email"));
         if (taken.contains(key)) {
             std::fprintf(stderr, "An account shares its e-mail key with an older one and keeps none: %s\n",

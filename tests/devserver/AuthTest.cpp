@@ -188,22 +188,25 @@ private Q_SLOTS:
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         const DevServer::Account ann
             = server.createAccount(QStringLiteral("ann@example.com"), QStringLiteral("Ann"));
-        const DevServer::Account otherDevice = server.createAccount(QStringLiteral("ann@example.com"), QString());
+        const DevServer::Account otherDevice
+            = server.createAccount(QStringLiteral("ann@example.com"), QString());
         const DevServer::Reply first = refresh(server, ann.refreshToken);
         QCOMPARE(first.status, 200);
         const QString second = first.object().value(QStringLiteral("refreshToken")).toString();
         const QString secondAccess = first.object().value(QStringLiteral("accessToken")).toString();
         QVERIFY(second != ann.refreshToken);
-        QCOMPARE(server.request("GET", QStringLiteral("/api/users/me"), std::nullopt, secondAccess).status, 200);
+        QCOMPARE(
+            server.request("GET", QStringLiteral("/api/users/me"), std::nullopt, secondAccess).status, 200);
 
         const DevServer::Reply replayed = refresh(server, ann.refreshToken);
         QCOMPARE(replayed.status, 401);
         QCOMPARE(replayed.object().value(QStringLiteral("code")).toString(),
             QStringLiteral("INVALID_REFRESH_TOKEN"));
         QCOMPARE(refresh(server, second).status, 401);
-        QCOMPARE(server.request("GET", QStringLiteral("/api/users/me"), std::nullopt, secondAccess).status, 401);
         QCOMPARE(
-            server.request("GET", QStringLiteral("/api/users/me"), std::nullopt, otherDevice.accessToken).status,
+            server.request("GET", QStringLiteral("/api/users/me"), std::nullopt, secondAccess).status, 401);
+        QCOMPARE(server.request("GET", QStringLiteral("/api/users/me"), std::nullopt, otherDevice.accessToken)
+                     .status,
             200);
         QCOMPARE(refresh(server, otherDevice.refreshToken).status, 200);
     }

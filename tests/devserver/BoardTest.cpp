@@ -286,18 +286,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("path"); // %1 board, %2 a stored item
         QTest::addColumn<QByteArray>("body"); // %1 board, %2 a new item, %3 ann
         QTest::addColumn<int>("status");
-        const QByteArray item = R"({"content":"x","status":"TODO","order":1,"createdAt":"2024-05-01T12:00:00Z",)"
-                                R"("boardId":"%1"})";
+        const QByteArray item
+            = R"({"content":"x","status":"TODO","order":1,"createdAt":"2024-05-01T12:00:00Z",)"
+              R"("boardId":"%1"})";
         QTest::newRow("add item") << QByteArray("POST") << "/api/boards/%1/items/%3" << item << 409;
         QTest::newRow("edit item") << QByteArray("PATCH") << "/api/boards/%1/items/%2"
                                    << QByteArray(R"({"revision":1,"content":"y"})") << 409;
-        QTest::newRow("delete item") << QByteArray("DELETE") << "/api/boards/%1/items/%2" << QByteArray() << 409;
+        QTest::newRow("delete item") << QByteArray("DELETE") << "/api/boards/%1/items/%2" << QByteArray()
+                                     << 409;
         QTest::newRow("sync an item") << QByteArray("POST") << "/api/boards/%1/sync"
                                       << QByteArray(R"({"checkpoint":0,"items":[%4]})") << 409;
         QTest::newRow("rename") << QByteArray("PATCH") << "/api/boards/%1" << QByteArray(R"({"name":"New"})")
                                 << 409;
-        QTest::newRow("describe") << QByteArray("PATCH") << "/api/boards/%1" << QByteArray(R"({"info":"New"})")
-                                  << 409;
+        QTest::newRow("describe") << QByteArray("PATCH") << "/api/boards/%1"
+                                  << QByteArray(R"({"info":"New"})") << 409;
         QTest::newRow("read by syncing") << QByteArray("POST") << "/api/boards/%1/sync"
                                          << QByteArray(R"({"checkpoint":0,"items":[]})") << 200;
         QTest::newRow("bring back and rename") << QByteArray("PATCH") << "/api/boards/%1"
@@ -314,8 +316,9 @@ private Q_SLOTS:
         QVERIFY2(f.server.isRunning(), qPrintable(f.server.errorString()));
         makeSharedBoard(f);
         const QString stored = newId();
-        QCOMPARE(addItem(f.server, f.ann.accessToken, f.board, stored, QStringLiteral("kept")).value(
-                     QStringLiteral("revision")).toInteger(),
+        QCOMPARE(addItem(f.server, f.ann.accessToken, f.board, stored, QStringLiteral("kept"))
+                     .value(QStringLiteral("revision"))
+                     .toInteger(),
             1);
         QCOMPARE(f.server
                      .request("PATCH", QStringLiteral("/api/boards/") + f.board,
@@ -333,18 +336,18 @@ private Q_SLOTS:
                                        .replace(QStringLiteral("%1"), f.board)
                                        .replace(QStringLiteral("%2"), stored)
                                        .replace(QStringLiteral("%3"), created);
-        const DevServer::Reply answer = f.server.request(method, filledPath,
-            filled.isEmpty() ? std::nullopt : std::optional(filled), f.ann.accessToken);
+        const DevServer::Reply answer = f.server.request(
+            method, filledPath, filled.isEmpty() ? std::nullopt : std::optional(filled), f.ann.accessToken);
         QCOMPARE(answer.status, status);
         if (status == 409)
             QCOMPARE(answer.object().value(QStringLiteral("message")).toString(),
                 QStringLiteral("Archived boards are read-only."));
-        const QJsonObject board = f.server
-                                      .request("GET", QStringLiteral("/api/boards/") + f.board, std::nullopt,
-                                          f.ann.accessToken)
-                                      .object()
-                                      .value(QStringLiteral("board"))
-                                      .toObject();
+        const QJsonObject board
+            = f.server
+                  .request("GET", QStringLiteral("/api/boards/") + f.board, std::nullopt, f.ann.accessToken)
+                  .object()
+                  .value(QStringLiteral("board"))
+                  .toObject();
         QCOMPARE(board.value(QStringLiteral("name")).toString(),
             status == 204 ? QStringLiteral("New") : QStringLiteral("Plans"));
         QVERIFY(!board.contains(QStringLiteral("info")));
@@ -361,34 +364,43 @@ private Q_SLOTS:
         QTest::addColumn<QString>("named");
         const QString long300 = QString(300, QLatin1Char('t'));
         QTest::newRow("board name") << QByteArray("PATCH") << "/api/boards/%1"
-                                    << QJsonObject {{"name", QString(101, QLatin1Char('n'))}} << "FIELD_TOO_LONG"
+                                    << QJsonObject {{"name", QString(101, QLatin1Char('n'))}}
+                                    << "FIELD_TOO_LONG"
                                     << "\"name\"";
-        QTest::newRow("new board name") << QByteArray("POST") << "/api/boards"
-                                        << QJsonObject {{"name", QString(101, QLatin1Char('n'))}}
-                                        << "FIELD_TOO_LONG" << "\"name\"";
-        QTest::newRow("board description") << QByteArray("PATCH") << "/api/boards/%1"
-                                           << QJsonObject {{"info", QString(2001, QLatin1Char('i'))}}
-                                           << "FIELD_TOO_LONG" << "\"info\"";
+        QTest::newRow("new board name")
+            << QByteArray("POST") << "/api/boards" << QJsonObject {{"name", QString(101, QLatin1Char('n'))}}
+            << "FIELD_TOO_LONG"
+            << "\"name\"";
+        QTest::newRow("board description")
+            << QByteArray("PATCH") << "/api/boards/%1"
+            << QJsonObject {{"info", QString(2001, QLatin1Char('i'))}} << "FIELD_TOO_LONG"
+            << "\"info\"";
         QTest::newRow("feedback") << QByteArray("POST") << "/api/feedback"
-                                  << QJsonObject {{"text", QString(5001, QLatin1Char('f'))}} << "FIELD_TOO_LONG"
+                                  << QJsonObject {{"text", QString(5001, QLatin1Char('f'))}}
+                                  << "FIELD_TOO_LONG"
                                   << "\"text\"";
-        QTest::newRow("text to improve") << QByteArray("POST") << "/api/boards/%1/items/%2/improve"
-                                         << QJsonObject {{"content", long300 + QLatin1Char('!')}}
-                                         << "CONTENT_TOO_LONG" << "Item text";
+        QTest::newRow("text to improve")
+            << QByteArray("POST") << "/api/boards/%1/items/%2/improve"
+            << QJsonObject {{"content", long300 + QLatin1Char('!')}} << "CONTENT_TOO_LONG"
+            << "Item text";
         QTest::newRow("invitation code") << QByteArray("PATCH") << "/api/boards/invitations?code=" + long300
-                                         << QJsonObject() << "FIELD_TOO_LONG" << "\"code\"";
+                                         << QJsonObject() << "FIELD_TOO_LONG"
+                                         << "\"code\"";
         QTest::newRow("refresh token") << QByteArray("POST") << "/auth/refresh"
                                        << QJsonObject {{"refreshToken", long300}} << "FIELD_TOO_LONG"
                                        << "\"refreshToken\"";
         QTest::newRow("device nonce") << QByteArray("GET") << "/auth/google/start?deviceNonce=" + long300
-                                      << QJsonObject() << "FIELD_TOO_LONG" << "\"deviceNonce\"";
+                                      << QJsonObject() << "FIELD_TOO_LONG"
+                                      << "\"deviceNonce\"";
         QTest::newRow("display name")
             << QByteArray("POST") << "/__admin/accounts"
             << QJsonObject {{"email", "cy@example.com"}, {"displayName", QString(101, QLatin1Char('d'))}}
-            << "FIELD_TOO_LONG" << "\"displayName\"";
+            << "FIELD_TOO_LONG"
+            << "\"displayName\"";
         QTest::newRow("e-mail") << QByteArray("POST") << "/__admin/accounts"
                                 << QJsonObject {{"email", QString(250, QLatin1Char('e')) + "@example.com"}}
-                                << "INVALID_EMAIL" << "at most 254 characters";
+                                << "INVALID_EMAIL"
+                                << "at most 254 characters";
     }
 
     void overlongTextsAreRefused()
@@ -407,13 +419,14 @@ private Q_SLOTS:
             body.isEmpty() ? std::nullopt : std::optional(bytes(body)), f.ann.accessToken);
         QCOMPARE(answer.status, 400);
         QCOMPARE(answer.object().value(QStringLiteral("code")).toString(), code);
-        QVERIFY2(answer.object().value(QStringLiteral("message")).toString().contains(named), answer.body.constData());
-        const QJsonObject board = f.server
-                                      .request("GET", QStringLiteral("/api/boards/") + f.board, std::nullopt,
-                                          f.ann.accessToken)
-                                      .object()
-                                      .value(QStringLiteral("board"))
-                                      .toObject();
+        QVERIFY2(answer.object().value(QStringLiteral("message")).toString().contains(named),
+            answer.body.constData());
+        const QJsonObject board
+            = f.server
+                  .request("GET", QStringLiteral("/api/boards/") + f.board, std::nullopt, f.ann.accessToken)
+                  .object()
+                  .value(QStringLiteral("board"))
+                  .toObject();
         QCOMPARE(board.value(QStringLiteral("name")).toString(), QStringLiteral("Plans"));
         QCOMPARE(f.server.request("GET", QStringLiteral("/api/boards"), std::nullopt, f.ann.accessToken)
                      .json()
@@ -447,7 +460,8 @@ private Q_SLOTS:
             for (int guess = 0; guess < 10; ++guess)
                 QCOMPARE(join(f.server, guesser, QStringLiteral("WRONG%1").arg(guess)).status, 404);
         }
-        const DevServer::Account fourth = f.server.createAccount(QStringLiteral("fay@example.com"), QString());
+        const DevServer::Account fourth
+            = f.server.createAccount(QStringLiteral("fay@example.com"), QString());
         QCOMPARE(join(f.server, fourth.accessToken, code).status, 429);
         // Once the window has passed, codes are looked at again (signed in anew: access tokens and
         // the invitation live shorter).

@@ -1,8 +1,8 @@
 // plenko-server over raw HTTP on 127.0.0.1: password accounts from sign-up to tokens, refused
 // sign-ins and their limit under every spelling of an e-mail, sign-up and its limit, the password
-// policy, sign-in starts and their limit, storage failures kept out of answers, invitation-only sign-up, sessions and their
-// revocation, trusted proxies, the request log, HTTPS, the routes it must not have, /health, the
-// config file's errors, the database's schema version, and many concurrent writes through two
+// policy, sign-in starts and their limit, storage failures kept out of answers, invitation-only sign-up,
+// sessions and their revocation, trusted proxies, the request log, HTTPS, the routes it must not have,
+// /health, the config file's errors, the database's schema version, and many concurrent writes through two
 // server processes on one database. With PLENKO_TEST_DATABASE=postgresql (a second ctest entry)
 // the same tests run on PostgreSQL, in a private cluster the test makes and removes.
 #include "Clock.h"
@@ -501,33 +501,49 @@ private Q_SLOTS:
             static int count = 0;
             const QString name = QStringLiteral("plenko_utf8_%1").arg(++count);
             cluster->queryValue(QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 LC_COLLATE 'C.UTF-8'"
-                                               " LC_CTYPE 'C.UTF-8'").arg(name));
+                                               " LC_CTYPE 'C.UTF-8'")
+                                    .arg(name));
             database = QStringLiteral("postgresql://postgres@127.0.0.1:%1/%2").arg(cluster->port()).arg(name);
         }
         ServerProcess server(config(QStringLiteral("open"),
             QStringLiteral("[signIn]\nmaxFailuresPerAccount=3\nmaxFailuresPerAddress=100\n"), database));
         QVERIFY2(server.start(), qPrintable(server.errorString()));
         QVERIFY(startSignIn(server));
-        QCOMPARE(signUp(server, QStringLiteral("kim@example.com"), QStringLiteral("correct horse")).status, 302);
+        QCOMPARE(
+            signUp(server, QStringLiteral("kim@example.com"), QStringLiteral("correct horse")).status, 302);
         for (int attempt = 0; attempt < 3; ++attempt)
-            QCOMPARE(signIn(server, QStringLiteral("kim@example.com"), QStringLiteral("wrong guess")).status, 401);
+            QCOMPARE(
+                signIn(server, QStringLiteral("kim@example.com"), QStringLiteral("wrong guess")).status, 401);
         QCOMPARE(signIn(server, spelling, QStringLiteral("correct horse")).status, status);
     }
 
     void signInStartsAreLimitedPerAddress()
     {
-        ServerProcess server(config(QStringLiteral("open")));
+        const QString database = newDatabase();
+        ServerProcess server(config(QStringLiteral("open"), {}, database));
         QVERIFY2(server.start(), qPrintable(server.errorString()));
+        Database db;
+        QVERIFY(!db.open(cluster ? database : server.databasePath()));
+        // A sign-in started 31 minutes ago can no longer finish: the next start removes it.
+        db.execute(QStringLiteral("INSERT INTO login_nonces (nonce, created_at) VALUES ('stale', ?)"),
+            {QDateTime::currentSecsSinceEpoch() - 31 * 60});
         // A nonce longer than any device makes is refused, and not kept.
         const ServerProcess::Reply tooLong
             = server.get(QStringLiteral("/auth/google/start?deviceNonce=") + QString(129, QLatin1Char('n')));
         QCOMPARE(tooLong.status, 400);
-        QVERIFY(json(tooLong).value(QStringLiteral("message")).toString().contains(QStringLiteral("\"deviceNonce\"")));
+        QVERIFY(json(tooLong)
+                    .value(QStringLiteral("message"))
+                    .toString()
+                    .contains(QStringLiteral("\"deviceNonce\"")));
         for (int start = 0; start < 30; ++start)
             QCOMPARE(server.get(QStringLiteral("/auth/google/start?deviceNonce=N%1").arg(start)).status, 200);
-        const ServerProcess::Reply limited = server.get(QStringLiteral("/auth/google/start?deviceNonce=late"));
+        QVERIFY(!db.queryOne(QStringLiteral("SELECT nonce FROM login_nonces WHERE nonce = 'stale'")));
+        QVERIFY(db.queryOne(QStringLiteral("SELECT nonce FROM login_nonces WHERE nonce = 'N29'")));
+        const ServerProcess::Reply limited
+            = server.get(QStringLiteral("/auth/google/start?deviceNonce=late"));
         QCOMPARE(limited.status, 429);
-        QCOMPARE(json(limited).value(QStringLiteral("code")).toString(), QStringLiteral("TOO_MANY_SIGN_IN_STARTS"));
+        QCOMPARE(json(limited).value(QStringLiteral("code")).toString(),
+            QStringLiteral("TOO_MANY_SIGN_IN_STARTS"));
         const int retryAfter = limited.header("Retry-After").toInt();
         QVERIFY2(retryAfter > 0 && retryAfter <= 600, limited.header("Retry-After").constData());
     }
@@ -540,8 +556,9 @@ private Q_SLOTS:
         ServerProcess server(config(QStringLiteral("open"), {}, database));
         QVERIFY2(server.start(), qPrintable(server.errorString()));
         QVERIFY(startSignIn(server));
-        const QString access = accessToken(
-            server, callbackToken(signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"))));
+        const QString access = accessToken(server,
+            callbackToken(
+                signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"))));
         QVERIFY(!access.isEmpty());
         {
             Database db;
@@ -552,9 +569,9 @@ private Q_SLOTS:
             QByteArrayLiteral(R"({"text":"secret words"})"), QByteArrayLiteral("application/json"), access);
         QCOMPARE(failed.status, 500);
         const QString message = json(failed).value(QStringLiteral("message")).toString();
-        const QRegularExpressionMatch id
-            = QRegularExpression(QStringLiteral("^The service could not complete this request. \\(request ([0-9a-f]{16})\\)$"))
-                  .match(message);
+        const QRegularExpressionMatch id = QRegularExpression(
+            QStringLiteral("^The service could not complete this request. \\(request ([0-9a-f]{16})\\)$"))
+                                               .match(message);
         QVERIFY2(id.hasMatch(), failed.body.constData());
         const QRegularExpression driverText(QStringLiteral("no such table|does not exist"));
         QVERIFY2(!QString::fromUtf8(failed.body).contains(driverText), failed.body.constData());
@@ -707,10 +724,12 @@ private Q_SLOTS:
         QCOMPARE(refreshStatus(server, laptop.refresh), 401);
         QCOMPARE(server.getWithToken(QStringLiteral("/api/users/me"), bob.access).status, 200);
 
-        const ServerProcess::Outcome unknown = ServerProcess::run({QStringLiteral("--config"),
-            server.configPath(), QStringLiteral("--revoke-sessions"), QStringLiteral("nobody\x1b]0;x\x07@example.com")});
+        const ServerProcess::Outcome unknown
+            = ServerProcess::run({QStringLiteral("--config"), server.configPath(),
+                QStringLiteral("--revoke-sessions"), QStringLiteral("nobody\x1b]0;x\x07@example.com")});
         QCOMPARE(unknown.exitCode, 2);
-        QVERIFY2(unknown.err.contains(QStringLiteral("no account has the e-mail nobody\\x1b]0;x\\x07@example.com")),
+        QVERIFY2(unknown.err.contains(
+                     QStringLiteral("no account has the e-mail nobody\\x1b]0;x\\x07@example.com")),
             qPrintable(unknown.err));
     }
 
