@@ -102,6 +102,8 @@ struct Member
     // Items changed and acknowledged while their board's sync was in flight: board and the revision
     // stored right after the acknowledgement.
     QHash<QUuid, std::pair<QUuid, qint64>> acknowledgedDuringSync;
+    // Board -> the item this member edited there last.
+    QHash<QUuid, QUuid> lastEdited;
     // What the files written at sign-out hold.
     QStringList exported;
 };
@@ -369,6 +371,7 @@ private Q_SLOTS:
         int focusMember = 0;
         QUuid focusBoard;
         int focusLeft = 0;
+        QUuid focusItem;
 
         QElapsedTimer clock;
         clock.start();
@@ -392,7 +395,14 @@ private Q_SLOTS:
             QStringList armed;
             std::optional<QString> text;
             QUuid itemId;
-            if (roll < 14 && !focused && !member.syncing.contains(boardId)) {
+            const QUuid again = focused ? std::exchange(focusItem, QUuid()) : QUuid();
+            if (!again.isNull() && itemBoards.value(again) == boardId) {
+                // The item this member edited last, which the held-back answer lists, edited again.
+                itemId = again;
+                kind = QStringLiteral("edit");
+                text = QStringLiteral("%1 edited %2").arg(member.name).arg(++counter);
+                line = QStringLiteral("edit %1 %2").arg(uuidText(itemId), *text);
+            } else if (roll < 14 && !focused && !member.syncing.contains(boardId)) {
                 kind = QStringLiteral("sync started");
                 line = QStringLiteral("async sync %1").arg(uuidText(boardId));
                 // A late answer keeps the sync in flight while the next operations run.
@@ -494,7 +504,9 @@ private Q_SLOTS:
                 focusMember = memberIndex;
                 focusBoard = boardId;
                 focusLeft = 1 + int(random.bounded(3));
+                focusItem = member.lastEdited.value(boardId);
             }
+            takeLines(member);
             if (answer && answer->startsWith(QLatin1String("ack "))
                 && !answer->endsWith(QLatin1String(" refused"))) {
                 const bool changesItem = kind == QLatin1String("edit") || kind == QLatin1String("status")
@@ -505,6 +517,8 @@ private Q_SLOTS:
                         ++acknowledgedWhileHeld;
                     }
                 }
+                if (kind == QLatin1String("edit"))
+                    member.lastEdited.insert(boardId, itemId);
                 if (text)
                     member.saved.insert(itemId, *text);
                 // The member's own delete is what they want now: their earlier texts of the item
