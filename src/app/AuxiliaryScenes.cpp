@@ -23,15 +23,23 @@ QWidget* makeBoardSettings(
         std::move(context), workspace.selectedBoard(), value.isEmpty() ? std::nullopt : std::optional(value));
 }
 
+// The board with all its items: one shown by its first page is read whole first, since charts of
+// that page alone would be wrong.
+std::optional<Board> wholeBoard(BoardViewModel& workspace, const QUuid& boardId)
+{
+    const Board& selected = workspace.selectedBoard();
+    if (selected.id == boardId && selected.hasItemsLoaded())
+        return selected;
+    return workspace.findBoard(boardId);
+}
+
 QWidget* makeBoardDashboard(BoardViewModel& workspace)
 {
     const QUuid boardId = workspace.selectedBoard().id;
-    auto* window = new BoardDashboardWindow(workspace.selectedBoard());
+    auto* window = new BoardDashboardWindow(wholeBoard(workspace, boardId).value_or(workspace.selectedBoard()));
     // The charts follow the board's items while the window is open.
     const auto follow = [window, &workspace, boardId] {
-        if (workspace.selectedBoard().id == boardId)
-            window->setBoard(workspace.selectedBoard());
-        else if (const std::optional<Board> board = workspace.findBoard(boardId))
+        if (const std::optional<Board> board = wholeBoard(workspace, boardId))
             window->setBoard(*board);
     };
     QObject::connect(&workspace, &BoardViewModel::selectedBoardChanged, window, follow);

@@ -160,7 +160,7 @@ void BoardContentView::rebuildCards()
         ++m_shownLiveRows;
     }
     const bool allLiveShown = m_shownCount >= m_liveItems.size();
-    if (m_liveItems.isEmpty() && m_archivedItems.isEmpty())
+    if (m_liveItems.isEmpty() && m_archivedItems.isEmpty() && !m_awaitingWholeBoard)
         placeLabel(RowKind::empty);
     if (allLiveShown && !m_liveStillComing && m_archivedTotal > 0) {
         m_archivedHeader->setText(QStringLiteral("Archived (%1)").arg(m_archivedTotal));
@@ -178,7 +178,7 @@ void BoardContentView::rebuildCards()
             }
         }
     }
-    if (hasMore())
+    if (hasMore() || m_awaitingWholeBoard)
         placeLabel(RowKind::loading);
     indexShownRows();
     for (RowKind kind : {RowKind::empty, RowKind::archivedHeader, RowKind::loading}) {

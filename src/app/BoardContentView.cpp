@@ -183,7 +183,15 @@ void BoardContentView::refresh()
     m_readFrom = board.items;
     m_liveItems.clear();
     m_archivedItems.clear();
+    const bool unfiltered = m_context.workspace.searchQuery().isEmpty() && !m_assigneeFilter.isActive();
+    // A search or filter over the first page alone would be a wrong answer: the list says it is
+    // searching and answers once the rest of the board has been read (it is being read already).
+    m_awaitingWholeBoard = board.hasFirstPageOnly() && !unfiltered;
+    m_loadingLabel->setText(
+        m_awaitingWholeBoard ? QStringLiteral("Searching the whole board…") : QStringLiteral("Loading more…"));
     for (const Item& item : std::as_const(m_readFrom)) {
+        if (m_awaitingWholeBoard)
+            break;
         if (!item.isDeleted() && item.status == status && filter.passes(item))
             (item.isArchived() ? m_archivedItems : m_liveItems).append(&item);
     }
@@ -194,8 +202,7 @@ void BoardContentView::refresh()
     m_indexedLive = 0;
     m_indexedArchived = 0;
     const ColumnCounts counts = board.columnCounts();
-    const bool unfiltered = m_context.workspace.searchQuery().isEmpty() && !m_assigneeFilter.isActive();
-    m_liveStillComing = board.hasFirstPageOnly() && counts.liveIn(status) > m_liveItems.size();
+    m_liveStillComing = board.hasFirstPageOnly() && !m_awaitingWholeBoard && counts.liveIn(status) > m_liveItems.size();
     m_archivedTotal = board.hasFirstPageOnly() && unfiltered ? counts.archivedIn(status) : m_archivedItems.size();
     m_readQuery = m_context.workspace.searchQuery();
     m_readActive = board.isActive;

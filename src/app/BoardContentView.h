@@ -148,6 +148,8 @@ private:
     // and the archived section's count is the whole board's.
     bool m_liveStillComing = false;
     qsizetype m_archivedTotal = 0;
+    // Searched or filtered while the board is shown by its first page: no answer until it is whole.
+    bool m_awaitingWholeBoard = false;
     int m_shownCount = pageSize;
     bool m_archivedExpanded = false;
     bool m_cardsPending = false; // the cards do not show the items yet

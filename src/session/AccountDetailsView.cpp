@@ -268,7 +268,7 @@ void AccountDetailsView::logOut()
     prompt->setDefaultButton(syncNow);
     connect(prompt, &QMessageBox::buttonClicked, this, [this, syncNow, anyway](QAbstractButton* button) {
         if (button == syncNow)
-            m_workspace.syncAllCloudBoards(true);
+            m_workspace.syncAllCloudBoards(std::nullopt); // archived boards' changes count too
         else if (button == anyway)
             signOut(true);
     });

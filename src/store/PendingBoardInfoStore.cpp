@@ -35,3 +35,17 @@ PendingBoardInfoStore::Result PendingBoardInfoStore::remove(const QUuid& boardId
     query.bindUuid(1, boardId);
     return query.run(QStringLiteral("Could not clear the board description"));
 }
+
+std::expected<QList<QUuid>, StoreError> PendingBoardInfoStore::boards(StoreContext& context)
+{
+    auto statement = context.statement(QStringLiteral("SELECT boardId FROM pending_board_info"));
+    if (!statement)
+        return std::unexpected(statement.error());
+    QList<QUuid> ids;
+    SqliteStatement& query = **statement;
+    auto read = query.forEachRow(
+        QStringLiteral("Could not read the pending board descriptions"), [&] { ids.append(query.uuid(0)); });
+    if (!read)
+        return std::unexpected(read.error());
+    return ids;
+}

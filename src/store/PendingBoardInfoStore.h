@@ -6,6 +6,7 @@
 #include "store/StoreContext.h"
 #include "store/StoreError.h"
 
+#include <QList>
 #include <QString>
 #include <QUuid>
 
@@ -21,4 +22,6 @@ public:
     static std::optional<QString> get(const QUuid& boardId, StoreContext& context);
     static Result set(const QUuid& boardId, const QString& info, StoreContext& context);
     static Result remove(const QUuid& boardId, StoreContext& context);
+    // The boards that have a description pending.
+    static std::expected<QList<QUuid>, StoreError> boards(StoreContext& context);
 };

@@ -129,7 +129,8 @@ public:
         m_firstPageThreshold = std::max<qsizetype>(boardItems, 1);
         m_firstPageItems = std::max(perColumn, 1);
     }
-    QCoro::Task<void> syncAllCloudBoards(bool active);
+    // The cloud boards of that activity one after another; without one, every cloud board.
+    QCoro::Task<void> syncAllCloudBoards(std::optional<bool> active);
     QCoro::Task<void> refreshBoardsFromServer(bool showToast);
     QCoro::Task<void> refreshBoardDetails(Board board);
     void setRefreshState(std::optional<BoardRefreshState> state, const QUuid& boardId,

@@ -91,15 +91,21 @@ QList<ConflictCopy> cloudCopies(const ConflictCopies& copies, const QList<Board>
     return found;
 }
 
-// Descriptions of cloud boards written here that the service has not accepted yet.
+// Descriptions of cloud boards written here that the service has not accepted yet, those of boards
+// that have left the workspace included: sign-out removes them all.
 QHash<QUuid, QString> pendingDescriptions(const QList<Board>& boards, StoreContext& context)
 {
-    QHash<QUuid, QString> found;
+    QSet<QUuid> localBoards;
     for (const Board& board : boards) {
         if (!board.syncWithServer)
+            localBoards.insert(board.id);
+    }
+    QHash<QUuid, QString> found;
+    for (const QUuid& id : PendingBoardInfoStore::boards(context).value_or(QList<QUuid> {})) {
+        if (localBoards.contains(id))
             continue;
-        if (const std::optional<QString> info = PendingBoardInfoStore::get(board.id, context))
-            found.insert(board.id, *info);
+        if (const std::optional<QString> info = PendingBoardInfoStore::get(id, context))
+            found.insert(id, *info);
     }
     return found;
 }

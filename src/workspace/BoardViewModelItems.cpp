@@ -78,8 +78,16 @@ Board shownOn(const Board& board, const Item& item, bool appendMissing)
     return withItem(board, item, appendMissing);
 }
 
+// The board's record is still in the store: not deleted here, revoked, or cleared by sign-out.
+bool boardStored(const QUuid& boardId, StoreContext& context)
+{
+    const auto stored = context.countBoards(BoardQuery::withId(boardId));
+    return stored && *stored > 0;
+}
+
 // Writes a change the service has not accepted (or a local board's change): overwrites the stored
-// record, or inserts one when the store has none, so the change is never dropped.
+// record, or inserts one when the store has none, so the change is never dropped. An item of a
+// board that has left this computer is not written: it would come back without its board.
 LocalDataService::Result keepItem(const Item& item, StoreContext& context)
 {
     const auto stored = context.countItems(ItemQuery::withId(item.id));
@@ -87,6 +95,8 @@ LocalDataService::Result keepItem(const Item& item, StoreContext& context)
         return std::unexpected(stored.error());
     if (*stored > 0)
         return LocalDataService::updateLocalItem(item, context);
+    if (!boardStored(item.boardId, context))
+        return std::unexpected(StoreError {QStringLiteral("The board is no longer on this computer.")});
     context.insert(makeLocalItem(item));
     // A failed save stays in the context and is written by the next one.
     (void)context.save();
@@ -199,6 +209,11 @@ QCoro::Task<void> BoardViewModel::addItem(Item item, Board board)
             item.updatedAt = stored->updatedAt;
             item.didSync = false;
         }
+    }
+    // A board deleted here or cleared by sign-out while the item was posted does not get it back.
+    if (cloud && !boardStored(board.id, m_context)) {
+        logLine(QStringLiteral("New item for a board that left this computer meanwhile: ") + board.id.toString());
+        co_return;
     }
     // An id the store already holds (an item moved here from another board) takes the new values.
     m_context.insert(makeLocalItem(item));
@@ -355,9 +370,21 @@ QCoro::Task<void> BoardViewModel::updateItem(Item item)
         co_await fetchServiceCopy(boardId);
         co_return;
     }
-    if (const auto fresh = pendingNow(edited.id, ownEdit, m_context)) {
-        edited = *fresh;
+    const auto fresh = pendingNow(edited.id, ownEdit, m_context);
+    if (!fresh) {
+        // Deleted meanwhile (another member's delete taken by a sync, the user's own delete, or
+        // sign-out): the item is not brought back. While its board is here, the user's text stays as
+        // a conflict copy.
+        report(ItemEvents::failed);
+        if (!boardStored(boardId, m_context)) {
+            logLine(QStringLiteral("Edited item left this computer while the edit was sent: ") + edited.id.toString());
+            co_return;
+        }
+        keepConflictCopy(edited, ConflictReason::replaced);
+        showInfo(QStringLiteral("The item was deleted meanwhile. Your version is kept as a conflict copy."));
+        co_return;
     }
+    edited = *fresh;
     if (const auto written = keepItem(edited, m_context); !written) {
         showError(localUpdateFailedText + written.error().message);
         report(ItemEvents::failed);
@@ -411,13 +438,15 @@ QCoro::Task<void> BoardViewModel::deleteItem(Item item)
 
     if (handleRevokedBoard(sent.error(), boardId))
         co_return;
-    // A tombstone: hidden from the board now, sent as a deletion with the next sync.
-    const auto stored = LocalDataService::fetchLocalItem(item.id, m_context);
-    Item tombstone = stored ? toItem(*stored) : item;
-    tombstone.deletedAt = now();
-    tombstone.didSync = false;
-    if (const auto written = keepItem(tombstone, m_context); !written)
-        logLine(QStringLiteral("Keeping the deletion locally failed: ") + written.error().message);
+    // A tombstone: hidden from the board now, sent as a deletion with the next sync. An item gone
+    // from the store meanwhile (deleted by a sync or by sign-out) needs none.
+    if (const auto stored = LocalDataService::fetchLocalItem(item.id, m_context)) {
+        Item tombstone = toItem(*stored);
+        tombstone.deletedAt = now();
+        tombstone.didSync = false;
+        if (const auto written = keepItem(tombstone, m_context); !written)
+            logLine(QStringLiteral("Keeping the deletion locally failed: ") + written.error().message);
+    }
     removeFromBoard(std::nullopt);
     showError(sent.error().description());
     track(UsageEvent::itemDeleted, ItemEvents::deleted(true, false, ItemEvents::localOnly));
@@ -458,8 +487,16 @@ QCoro::Task<void> BoardViewModel::setItemArchived(Item item, bool archived)
             co_return;
         } else {
             failure = sent.error();
-            if (const auto fresh = pendingNow(changed.id, ownChange, m_context))
-                changed = *fresh;
+            const auto fresh = pendingNow(changed.id, ownChange, m_context);
+            if (!fresh) {
+                // Deleted meanwhile: an archive change does not bring it back.
+                logLine(QStringLiteral("Archived item left this computer while the change was sent: ")
+                    + changed.id.toString());
+                track(archived ? UsageEvent::itemArchived : UsageEvent::itemUnarchived,
+                    ItemEvents::archived(cloud, false, archived));
+                co_return;
+            }
+            changed = *fresh;
         }
     }
 

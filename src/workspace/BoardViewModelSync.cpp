@@ -303,11 +303,11 @@ QCoro::Task<BoardViewModel::SyncOutcome> BoardViewModel::applySyncAnswer(
     co_return SyncOutcome {result, false};
 }
 
-QCoro::Task<void> BoardViewModel::syncAllCloudBoards(bool active)
+QCoro::Task<void> BoardViewModel::syncAllCloudBoards(std::optional<bool> active)
 {
     QList<QUuid> ids;
     for (const Board& board : std::as_const(m_boards)) {
-        if (board.syncWithServer && board.isActive == active)
+        if (board.syncWithServer && (!active || board.isActive == *active))
             ids.append(board.id);
     }
     if (ids.isEmpty()) {
@@ -483,6 +483,14 @@ bool BoardViewModel::handleRevokedBoard(const ApiError& error, const QUuid& boar
             longToastSeconds);
     }
 
+    // So does a description it never received, kept under the board's own id.
+    if (const auto info = PendingBoardInfoStore::get(boardId, m_context)) {
+        Item description;
+        description.id = boardId;
+        description.boardId = boardId;
+        description.content = *info;
+        keepConflictCopy(description, ConflictReason::boardRevoked);
+    }
     (void)PendingBoardInfoStore::remove(boardId, m_context);
     removeBoardFromWorkspace(boardId);
     if (m_boardRefreshStates.remove(boardId) > 0)
@@ -510,39 +518,53 @@ bool BoardViewModel::handleRevokedBoard(const ApiError& error, const QUuid& boar
 
 void BoardViewModel::clearCloudDataAfterSignOut()
 {
+    // The store names every cloud board: the workspace may have dropped them already (a signed-out
+    // reload runs as soon as the sign-in ends), and its list alone would leave their traces behind.
     QSet<QUuid> cloudIds;
-    for (const Board& board : std::as_const(m_boards)) {
-        if (board.syncWithServer)
-            cloudIds.insert(board.id);
+    QSet<QUuid> localIds;
+    if (const auto records = m_context.fetchBoards({})) {
+        for (const auto& record : *records)
+            (record->syncWithServer() ? cloudIds : localIds).insert(record->id());
     }
+    for (const Board& board : std::as_const(m_boards))
+        (board.syncWithServer ? cloudIds : localIds).insert(board.id);
     const bool selectedWasCloud = m_selectedBoard.syncWithServer;
 
-    // The store only reports; the failure is shown below, in place of the success message.
     const auto cleared = LocalDataService::clearLocalCloudBoards(m_context);
-    if (!cleared)
-        logLine(cleared.error().message);
-    // Cloud data leaves this computer with the boards; the caller has offered to save them first.
-    QList<QUuid> cloudCopies;
-    for (const ConflictCopy& copy : m_conflictCopies.all()) {
-        const auto kept = std::find_if(m_boards.cbegin(), m_boards.cend(),
-            [&](const Board& board) { return board.id == copy.boardId && !board.syncWithServer; });
-        if (kept == m_boards.cend())
-            cloudCopies.append(copy.id);
+    if (cleared) {
+        // Cloud data leaves this computer with the boards; the caller has offered to save it first.
+        // When the items could not be removed, their checkpoints, copies and descriptions stay with
+        // them, so that nothing is half cleared.
+        QList<QUuid> cloudCopies;
+        for (const ConflictCopy& copy : m_conflictCopies.all()) {
+            if (!localIds.contains(copy.boardId))
+                cloudCopies.append(copy.id);
+        }
+        m_conflictCopies.discardAll(cloudCopies);
+        m_localStore.removeAll(PreferenceKeys::checkpointPrefix());
+        if (const auto described = PendingBoardInfoStore::boards(m_context)) {
+            for (const QUuid& id : *described) {
+                if (!localIds.contains(id))
+                    (void)PendingBoardInfoStore::remove(id, m_context);
+            }
+        }
     }
-    m_conflictCopies.discardAll(cloudCopies);
 
     QList<Board> remaining = m_boards;
     remaining.removeIf([](const Board& board) { return board.syncWithServer; });
     setBoards(remaining);
     recomputeBoardSections();
 
-    m_localStore.removeAll(PreferenceKeys::checkpointPrefix());
-
     bool statesChanged = false;
-    for (const QUuid& id : std::as_const(cloudIds)) {
-        (void)PendingBoardInfoStore::remove(id, m_context);
-        statesChanged = m_boardRefreshStates.remove(id) > 0 || statesChanged;
-        cancelRefreshReset(id);
+    for (const QUuid& id : m_boardRefreshStates.keys()) {
+        if (!localIds.contains(id)) {
+            m_boardRefreshStates.remove(id);
+            statesChanged = true;
+        }
+    }
+    for (const QUuid& id : m_refreshStateResetTasks.keys()) {
+        if (!localIds.contains(id))
+            cancelRefreshReset(id);
     }
     if (statesChanged)
         Q_EMIT boardRefreshStatesChanged();
@@ -563,7 +585,11 @@ void BoardViewModel::clearCloudDataAfterSignOut()
 
     updateShouldHighlightRefresh();
     if (!cleared) {
-        m_toasts.showToast(ToastType::error, cleared.error().message, ToastManager::errorSeconds);
+        const QString text = QStringLiteral("Signed out, but the cloud boards could not be removed from this "
+                                            "computer. ")
+            + cleared.error().message;
+        logLine(text);
+        m_toasts.showToast(ToastType::error, text, ToastManager::errorSeconds);
         return;
     }
     m_toasts.showToast(

@@ -82,6 +82,10 @@ void SyncAnswerApplier::applyItem(const RemoteItem& remote, std::shared_ptr<Loca
     // still unsent.
     if (record && record->boardId() != m_boardId && !record->didSync())
         return;
+    // The service acknowledged a newer change of the item (an edit answered while this answer was
+    // on its way): the answer's older copy must not take its place.
+    if (record && record->boardId() == m_boardId && record->revision() > remote.revision)
+        return;
     record = LocalDataService::applyRemoteItem(remote, record, context);
     // A pending deletion the service refused comes back as its live copy; the service's copy wins,
     // so the local deletion mark goes (writing the copy alone keeps it).

@@ -4,6 +4,8 @@
 #include "WorkspaceFixture.h"
 #include "app/BoardContentView.h"
 #include "app/ItemCardView.h"
+#include "app/AuxiliaryScenes.h"
+#include "app/AuxiliaryWindows.h"
 #include "app/ItemListState.h"
 #include "app/MainContentView.h"
 #include "app/TopNavigationView.h"
@@ -11,12 +13,16 @@
 #include "richtext/EditorView.h"
 #include "richtext/MarkdownTextEditor.h"
 #include "richtext/MentionTextView.h"
+#include "insights/BoardDashboardView.h"
+#include "insights/BoardDashboardWindow.h"
+#include "session/AuthState.h"
 #include "store/LocalRecordConversions.h"
 #include "store/StoreContext.h"
 #include "workspace/BoardViewModel.h"
 
 #include <QAccessible>
 #include <QApplication>
+#include <QLabel>
 #include <QPointer>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -187,6 +193,81 @@ private Q_SLOTS:
         QCOMPARE(list->liveItems().size(), 300);
         QVERIFY(list->archivedHeader()->isVisibleTo(list));
         QCOMPARE(list->archivedHeader()->text(), QStringLiteral("Archived (5)"));
+    }
+
+    // Right after start a 20,000-item board shows its first page (100 items a column). A search or
+    // an assignee filter then says it is searching instead of answering for that page, and answers
+    // over the whole board once the rest is read; the dashboard reads the whole board at once.
+    void searchFilterAndDashboardAnswerForTheWholeBoard_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("search") << "search";
+        QTest::newRow("assignee filter") << "filter";
+        QTest::newRow("dashboard") << "dashboard";
+    }
+
+    void searchFilterAndDashboardAnswerForTheWholeBoard()
+    {
+        QFETCH(QString, how);
+        constexpr int count = 20000;
+        WorkspaceClient client(nullptr, QString());
+        const Board board = client.createBoard(QStringLiteral("Huge"), StorageOption::local);
+        const QUuid assignee = QUuid::createUuid();
+        QUuid lastId;
+        for (int index = 0; index < count; ++index) {
+            Item item = client.newItem(board, QStringLiteral("item %1").arg(index));
+            item.order = index + 1;
+            if (index == count - 1) {
+                item.assignee = assignee;
+                lastId = item.id;
+            }
+            client.store().insert(makeLocalItem(item));
+        }
+        QVERIFY(client.store().save());
+        client.reopen();
+        BoardViewModel& workspace = client.workspace();
+        QSignalSpy rest(&workspace, &BoardViewModel::restOfBoardRead);
+        workspace.loadBoards(false);
+        QVERIFY(workspace.selectedBoard().hasFirstPageOnly());
+
+        if (how == QLatin1String("dashboard")) {
+            UsageAnalytics analytics {AnalyticsSettings {}};
+            AuthState auth(client.api(), analytics, client.toasts(), [](const QUrl&) { return true; });
+            AuxiliaryWindows windows;
+            AuxiliaryScenes {workspace, auth, client.toasts(), {}}.registerIn(windows);
+            windows.open(QString::fromLatin1(BoardDashboardWindow::identifier));
+            auto* dashboard = qobject_cast<BoardDashboardWindow*>(
+                windows.window(QString::fromLatin1(BoardDashboardWindow::identifier)));
+            QVERIFY(dashboard);
+            QCOMPARE(dashboard->view()->board().items.size(), count);
+            windows.closeAll();
+            if (rest.isEmpty())
+                QVERIFY(rest.wait(10000));
+            return;
+        }
+
+        NotificationCenter center;
+        MainContentView main(contextFor(client, center));
+        BoardContentView* list = main.content();
+        if (how == QLatin1String("search"))
+            workspace.setSearchQuery(QStringLiteral("item %1").arg(count - 1));
+        else
+            main.setAssigneeFilter({assignee, false});
+        // Before any event is handled: the rest of the board cannot have been taken yet.
+        QVERIFY(workspace.selectedBoard().hasFirstPageOnly());
+        QLabel* busy = list->loadingLabel();
+        auto* empty = list->findChild<QLabel*>(QStringLiteral("emptyListLabel"));
+        QVERIFY(list->liveItems().isEmpty());
+        QVERIFY(busy->isVisibleTo(list));
+        QCOMPARE(busy->text(), QStringLiteral("Searching the whole board…"));
+        QVERIFY2(!empty->isVisibleTo(list), "no answer is given before the board is whole");
+
+        if (rest.isEmpty())
+            QVERIFY(rest.wait(10000));
+        QVERIFY(workspace.selectedBoard().hasItemsLoaded());
+        QTRY_COMPARE(list->liveItems().size(), 1);
+        QCOMPARE(list->liveItems().first()->id, lastId);
+        QVERIFY(!list->loadingLabel()->isVisibleTo(list));
     }
 
     void cardWidgetsStayBoundedWhileScrolling_data()

@@ -9,7 +9,13 @@
 #include "app/sidebar/SidebarMainHeader.h"
 #include "app/sidebar/SidebarSectionView.h"
 #include "app/sidebar/SidebarView.h"
+#include "domain/Ids.h"
+#include "session/AccountDetailsView.h"
 #include "session/AuthState.h"
+#include "session/UserViewModel.h"
+#include "store/LocalDataService.h"
+#include "store/PendingBoardInfoStore.h"
+#include "store/PreferenceKeys.h"
 #include "sidebar/BoardTransfer.h"
 #include "sidebar/ItemTransfer.h"
 #include "sidebar/SidebarLayoutController.h"
@@ -21,6 +27,7 @@
 #include <QJsonDocument>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -113,6 +120,57 @@ private Q_SLOTS:
     }
 
     void init() { QVERIFY(m_server->reset()); }
+
+    // Log Out from the account view with the sidebar wired to the same sign-in, as in the
+    // application: the sidebar drops the cloud boards from the workspace the moment the sign-in
+    // ends, and their traces (pending description, highlight, refresh state) still leave with them.
+    // "Sync now" first sends what an archived cloud board holds, too.
+    void logOutWithTheSidebarShownLeavesNoCloudTrace()
+    {
+        WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
+        SidebarHarness sidebar(client);
+        UserViewModel profile(client.api());
+        AccountDetailsView account(profile, sidebar.auth, client.workspace());
+        account.show();
+        BoardViewModel& workspace = client.workspace();
+        createBoard(client, QStringLiteral("Notes"));
+        const Board team = createBoard(client, QStringLiteral("Team"), StorageOption::cloud);
+        const Board old = createBoard(client, QStringLiteral("Old"), StorageOption::cloud);
+        QCoro::waitFor(workspace.setBoardArchived(old));
+        const QString oldPath = QStringLiteral("/api/boards/") + uuidText(old.id);
+        QVERIFY(m_server->failNext(1, 503, oldPath));
+        QCoro::waitFor(workspace.addItem(client.newItem(old, QStringLiteral("Kept offline")), old));
+        QCOMPARE(workspace.unsentChanges().items, 1);
+        auto prompt = [&]() -> QMessageBox* {
+            QTest::mouseClick(account.findChild<QPushButton*>(QStringLiteral("logOut")), Qt::LeftButton);
+            return account.findChild<QMessageBox*>(QStringLiteral("unsentChangesPrompt"));
+        };
+        QMessageBox* asked = prompt();
+        QVERIFY(asked);
+        QTest::mouseClick(asked->findChild<QPushButton*>(QStringLiteral("syncNow")), Qt::LeftButton);
+        QTRY_COMPARE(workspace.unsentChanges().items, 0);
+        QVERIFY(sidebar.auth.isLoggedIn());
+
+        Board described = *workspace.findBoard(team.id);
+        described.info = QStringLiteral("Only for Ana's team");
+        QVERIFY(m_server->failNext(1, 503, QStringLiteral("/api/boards/") + uuidText(team.id)));
+        QCoro::waitFor(workspace.updateBoard(described));
+        QVERIFY(PendingBoardInfoStore::get(team.id, client.store()));
+        workspace.setBoardHighlight(team.id);
+        workspace.setRefreshState(BoardRefreshState::failure, team.id);
+        asked = prompt();
+        QTRY_VERIFY(asked);
+        QTest::mouseClick(asked->findChild<QPushButton*>(QStringLiteral("signOutAnyway")), Qt::LeftButton);
+        QTRY_VERIFY(!sidebar.auth.isLoggedIn());
+        QTRY_COMPARE(client.lastToast()->message, QStringLiteral("Signed out. Local sync data cleared."));
+
+        QVERIFY(!PendingBoardInfoStore::get(team.id, client.store()));
+        QCOMPARE(PendingBoardInfoStore::boards(client.store()).value_or(QList<QUuid> {QUuid()}), QList<QUuid> {});
+        QVERIFY(!workspace.highlightedBoards().contains(team.id));
+        QVERIFY(!client.preferences().get(PreferenceKeys::highlightedBoards()).contains(team.id));
+        QVERIFY(!workspace.boardRefreshStates().contains(team.id));
+        QCOMPARE(LocalDataService::fetchLocalBoards(client.store())->size(), 1);
+    }
 
     void headerMenuFollowsSignIn_data()
     {

@@ -12,10 +12,15 @@
 //   merge SOURCE DESTINATION      moveboard ITEM BOARD
 //   async sync BOARD              starts the board's sync and answers at once, so the commands
 //                                 that follow overlap it; "synced BOARD 0|1" follows when it ends
+//   async edit ITEM TEXT          the same for an edit; "edited ITEM" follows when it ends
+//   signout                       "Log Out", then "Sign out anyway": unsent changes are written to a
+//                                 file first -> ack signout FILE|-
 #include "app/MyApp.h"
+#include "app/SessionControls.h"
 #include "domain/Ids.h"
 #include "domain/Log.h"
 #include "net/NetworkService.h"
+#include "session/AccountSignOut.h"
 #include "session/AuthState.h"
 #include "workspace/BoardViewModel.h"
 
@@ -28,6 +33,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QQueue>
+#include <QStandardPaths>
 #include <QSocketNotifier>
 #include <QUrlQuery>
 #include <cstdio>
@@ -141,6 +147,13 @@ private:
         }
         if (verb == QLatin1String("signin"))
             co_return co_await signIn(words.value(1));
+        if (verb == QLatin1String("signout")) {
+            const AccountSignOut::Outcome outcome = co_await AccountSignOut::run(&m_app.auth(), &m_workspace,
+                &m_app.session().profile(), QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+            if (!outcome.signedOut)
+                co_return QStringLiteral("nack signout ") + outcome.error;
+            co_return QStringLiteral("ack signout ") + outcome.savedTo.value_or(QStringLiteral("-"));
+        }
         if (verb == QLatin1String("tokens")) {
             const NetworkService& api = NetworkService::shared();
             co_return QStringLiteral("ack tokens %1 %2").arg(api.accessToken(), api.refreshToken());
@@ -205,6 +218,16 @@ private:
             co_return QStringLiteral("ack ") + command;
         }
 
+        if (verb == QLatin1String("async") && words.value(1) == QLatin1String("edit")) {
+            const std::optional<Item> item = findItem(m_workspace, QUuid::fromString(words.value(2)));
+            if (!item)
+                co_return QStringLiteral("nack missing item ") + words.value(2);
+            Item edited = *item;
+            edited.content = rest(3);
+            (void)editInBackground(edited);
+            co_return QStringLiteral("ack ") + command;
+        }
+
         const std::optional<Item> item = findItem(m_workspace, QUuid::fromString(words.value(1)));
         if (!item)
             co_return QStringLiteral("nack missing item ") + words.value(1);
@@ -252,6 +275,12 @@ private:
     {
         const bool synced = co_await m_workspace.syncBoard(board, false);
         print(QStringLiteral("synced %1 %2").arg(uuidText(board.id)).arg(synced ? 1 : 0));
+    }
+
+    QCoro::Task<void> editInBackground(Item item)
+    {
+        co_await m_workspace.updateItem(item);
+        print(QStringLiteral("edited %1").arg(uuidText(item.id)));
     }
 
     // The browser's part of the sign-in (start, choose the account, follow the hand-off), then the

@@ -2,14 +2,21 @@
 // its own store and keyring, against one stand-in service: random edits, status moves, archives,
 // deletions, merges and moves between boards, many issued while a sync of the same board is in
 // flight; injected lost answers (the service applied the change, the answer never came), late
-// answers, refusals and cut connections; revision conflicts from the other member's edits; and
-// SIGKILL of either process at random moments, followed by a restart.
+// answers, refusals and cut connections; revision conflicts from the other member's edits;
+// SIGKILL of either process at random moments, followed by a restart; and sign-out in the middle of
+// the session (a sync answer and an edit still on their way, both arriving after the clearing),
+// followed by sign-in with the member's other account, which shares the boards.
+//
+// Checked while it runs: right after a sign-out and the late answers, nothing of a cloud board is
+// left in the member's store; an item changed and acknowledged while its board's sync answer was
+// held back never has its revision lowered by that answer.
 //
 // Checked from outside at the end, after both have synced: every text a member saved (an add or an
 // edit the application acknowledged, the last one per item and member) reached the service at some
 // moment (a trigger on the service's own database records every text an item ever held, so a text
 // that another member later replaced on purpose still counts), or sits in a conflict copy of that
-// member, or in an item of that member's local board (moved off the service); nothing is left
+// member, or in the file sign-out wrote, or in an item of that member's local board (moved off the
+// service); nothing is left
 // pending in either store; no text, item or board exists twice on the service.
 //
 // PLENKO_SOAK_SEED picks another seed; the figures are printed and recorded in docs/reliability.md.
@@ -21,6 +28,7 @@
 #include "support/DevServer.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QRandomGenerator>
@@ -80,6 +88,9 @@ bool executeOnFile(const QString& fileName, const char* sql)
 struct Member
 {
     QString name;
+    // The member's two accounts, both members of the shared boards; `signedInAs` is in use.
+    std::array<QString, 2> emails;
+    int signedInAs = 0;
     DevServer::Account account;
     std::unique_ptr<PrivateKeyring> keyring;
     std::unique_ptr<AppProcess> app;
@@ -88,7 +99,28 @@ struct Member
     QHash<QUuid, QString> saved;
     // Boards whose sync was started in the background and has not reported its end.
     QSet<QUuid> syncing;
+    // Items changed and acknowledged while their board's sync was in flight: board and the revision
+    // stored right after the acknowledgement.
+    QHash<QUuid, std::pair<QUuid, qint64>> acknowledgedDuringSync;
+    // Board -> the item this member edited there last.
+    QHash<QUuid, QUuid> lastEdited;
+    // What the files written at sign-out hold.
+    QStringList exported;
 };
+
+QString sqlText(const QUuid& id)
+{
+    return QLatin1Char('\'') + uuidText(id) + QLatin1Char('\'');
+}
+
+std::optional<qint64> storedRevision(const QString& storeFile, const QUuid& itemId)
+{
+    const QByteArray sql = "SELECT revision FROM local_item WHERE id = " + sqlText(itemId).toUtf8();
+    const QList<QStringList> rows = queryFile(storeFile, sql.constData(), 1);
+    if (rows.isEmpty())
+        return std::nullopt;
+    return rows.first().first().toLongLong();
+}
 }
 
 class ConcurrencySoakTest : public QObject
@@ -121,6 +153,7 @@ private:
         if (!ready || !ready->startsWith(QLatin1String("ready ")))
             return QStringLiteral("%1 did not start: %2").arg(member.name, member.app->logTail());
         member.syncing.clear();
+        member.acknowledgedDuringSync.clear();
         return std::nullopt;
     }
 
@@ -159,11 +192,16 @@ private Q_SLOTS:
         std::array<Member, 2> members;
         members[0].name = QStringLiteral("ann");
         members[1].name = QStringLiteral("bob");
+        QList<DevServer::Account> joiners;
         for (Member& member : members) {
-            member.account
-                = m_server->createAccount(member.name + QStringLiteral("@example.com"), member.name);
+            member.emails = {member.name + QStringLiteral("@example.com"), member.name + QStringLiteral("2@example.com")};
+            member.account = m_server->createAccount(member.emails[0], member.name);
             QVERIFY2(member.account.isValid(), qPrintable(m_server->errorString()));
+            const DevServer::Account other = m_server->createAccount(member.emails[1], member.name);
+            QVERIFY2(other.isValid(), qPrintable(m_server->errorString()));
+            joiners.append(other);
         }
+        joiners.prepend(members[1].account);
         QList<QUuid> sharedBoards;
         for (const QString& name : {QStringLiteral("Shared one"), QStringLiteral("Shared two")}) {
             const auto created = m_server->request("POST", QStringLiteral("/api/boards"),
@@ -171,18 +209,21 @@ private Q_SLOTS:
             QCOMPARE(created.status, 200);
             const QString boardId = created.object().value(QStringLiteral("id")).toString();
             sharedBoards.append(QUuid::fromString(boardId));
-            const QString code
-                = m_server
-                      ->request("POST", QStringLiteral("/api/boards/%1/invitations").arg(boardId),
-                          std::nullopt, members[0].account.accessToken)
-                      .object()
-                      .value(QStringLiteral("code"))
-                      .toString();
-            const auto joined = m_server->request("PATCH",
-                QStringLiteral("/api/boards/invitations?code=")
-                    + QString::fromLatin1(QUrl::toPercentEncoding(code)),
-                std::nullopt, members[1].account.accessToken);
-            QCOMPARE(joined.status, 200);
+            for (const DevServer::Account& joiner : std::as_const(joiners)) {
+                // An invitation is taken once.
+                const QString code
+                    = m_server
+                          ->request("POST", QStringLiteral("/api/boards/%1/invitations").arg(boardId),
+                              std::nullopt, members[0].account.accessToken)
+                          .object()
+                          .value(QStringLiteral("code"))
+                          .toString();
+                const auto joined = m_server->request("PATCH",
+                    QStringLiteral("/api/boards/invitations?code=")
+                        + QString::fromLatin1(QUrl::toPercentEncoding(code)),
+                    std::nullopt, joiner.accessToken);
+                QCOMPARE(joined.status, 200);
+            }
         }
 
         for (Member& member : members) {
@@ -193,7 +234,7 @@ private Q_SLOTS:
                 AppProcess::Setup {folder, m_server->baseUrl().toString(), member.keyring->busAddress()});
             const auto failure = startMember(member);
             QVERIFY2(!failure, qPrintable(failure.value_or(QString())));
-            auto answer = command(member, QStringLiteral("signin %1@example.com").arg(member.name));
+            auto answer = command(member, QStringLiteral("signin ") + member.emails[0]);
             QVERIFY2(answer && answer->startsWith(QLatin1String("ack signin ")),
                 qPrintable(answer.value_or(member.app->logTail())));
             answer = command(member, QStringLiteral("board local Own %1").arg(member.name));
@@ -210,6 +251,11 @@ private Q_SLOTS:
         QMap<QString, int> operations;
         QMap<QString, int> faults;
         int overlaps = 0;
+        int acknowledgedWhileHeld = 0;
+        int loweredRevisions = 0;
+        int signOuts = 0;
+        int leftBehind = 0;
+        QStringList problems;
         int kills = 0;
         int restarts = 0;
         int counter = 0;
@@ -227,10 +273,105 @@ private Q_SLOTS:
             return candidates.at(int(random.bounded(qsizetype(candidates.size()))));
         };
 
+        // The lines that are not answers: a background sync's end is when its answer may have
+        // lowered a revision acknowledged meanwhile.
+        auto takeLines = [&](Member& member) {
+            for (const QString& line : member.app->takeOtherLines()) {
+                if (!line.startsWith(QLatin1String("synced ")))
+                    continue;
+                const QUuid boardId = QUuid::fromString(line.section(QLatin1Char(' '), 1, 1));
+                member.syncing.remove(boardId);
+                for (auto it = member.acknowledgedDuringSync.begin(); it != member.acknowledgedDuringSync.end();) {
+                    if (it->first != boardId) {
+                        ++it;
+                        continue;
+                    }
+                    const std::optional<qint64> now = storedRevision(member.app->storeFile(), it.key());
+                    if (now && *now < it->second) {
+                        ++loweredRevisions;
+                        problems.append(QStringLiteral("%1: a sync answer lowered %2 from revision %3 to %4")
+                                            .arg(member.name, uuidText(it.key()))
+                                            .arg(it->second)
+                                            .arg(*now));
+                    }
+                    it = member.acknowledgedDuringSync.erase(it);
+                }
+            }
+        };
+
+        // Log Out in the middle of the session, with a sync answer and an edit still on their way, then
+        // sign-in with the member's other account.
+        auto signOutAndBackIn = [&](Member& member, int at) -> std::optional<QString> {
+            const QUuid boardId = sharedBoards.at(int(random.bounded(2)));
+            const QString boardPrefix = QStringLiteral("/api/boards/%1").arg(uuidText(boardId));
+            history.append(
+                QStringLiteral("#%1 %2: sign-out as %3").arg(at).arg(member.name, member.emails[member.signedInAs]));
+            if (!member.syncing.contains(boardId)
+                && m_server->delayAnswerNext(1, 300, boardPrefix + QStringLiteral("/sync"))) {
+                const auto started = command(member, QStringLiteral("async sync ") + uuidText(boardId));
+                if (started && started->startsWith(QLatin1String("ack ")))
+                    member.syncing.insert(boardId);
+            }
+            bool editing = false;
+            if (const std::optional<QUuid> target = pickItem(boardId);
+                target && m_server->delayNext(1, 300, boardPrefix + QStringLiteral("/items/"))) {
+                const auto started = command(member,
+                    QStringLiteral("async edit %1 %2 edited %3 at sign-out").arg(uuidText(*target), member.name).arg(++counter));
+                editing = started && started->startsWith(QLatin1String("ack "));
+            }
+            const auto signedOut = command(member, QStringLiteral("signout"));
+            if (!signedOut || !signedOut->startsWith(QLatin1String("ack signout ")))
+                return QStringLiteral("%1's sign-out: %2").arg(member.name, signedOut.value_or(member.app->logTail()));
+            ++signOuts;
+            const QString file = signedOut->section(QLatin1Char(' '), 2);
+            if (file != QLatin1String("-")) {
+                QFile saved(file);
+                if (!saved.open(QIODevice::ReadOnly))
+                    return QStringLiteral("%1's unsent changes were not written: %2").arg(member.name, file);
+                member.exported.append(QString::fromUtf8(saved.readAll()));
+            }
+            // The late answers arrive after the clearing and must not bring anything back.
+            bool edited = !editing;
+            (void)QTest::qWaitFor(
+                [&] {
+                    for (const QString& line : member.app->takeOtherLines()) {
+                        if (line.startsWith(QLatin1String("synced ")))
+                            member.syncing.remove(QUuid::fromString(line.section(QLatin1Char(' '), 1, 1)));
+                        edited = edited || line.startsWith(QLatin1String("edited "));
+                    }
+                    return member.syncing.isEmpty() && edited;
+                },
+                answerTimeoutMs);
+            member.acknowledgedDuringSync.clear();
+            const QString storeFile = member.app->storeFile();
+            const QByteArray local = sqlText(member.localBoard).toUtf8();
+            const QByteArray leftovers = "SELECT 'board ' || id FROM local_board WHERE syncWithServer = 1"
+                                         " UNION ALL SELECT 'item ' || content FROM local_item WHERE boardId != "
+                + local + " UNION ALL SELECT 'description ' || boardId FROM pending_board_info"
+                          " UNION ALL SELECT 'conflict copy ' || content FROM conflict_copy WHERE boardId != "
+                + local;
+            for (const QStringList& row : queryFile(storeFile, leftovers.constData(), 1)) {
+                ++leftBehind;
+                problems.append(QStringLiteral("%1: left after sign-out: %2").arg(member.name, row.first()));
+            }
+
+            m_server->clearFaults();
+            member.signedInAs ^= 1;
+            auto answer = command(member, QStringLiteral("signin ") + member.emails[member.signedInAs]);
+            if (!answer || !answer->startsWith(QLatin1String("ack signin ")))
+                return QStringLiteral("%1's sign-in: %2").arg(member.name, answer.value_or(member.app->logTail()));
+            answer = command(member, QStringLiteral("sync"));
+            if (!answer || !answer->startsWith(QLatin1String("ack sync ")))
+                return QStringLiteral("%1's first sync: %2").arg(member.name, answer.value_or(member.app->logTail()));
+            history.append(QStringLiteral("  %1 signed in as %2").arg(member.name, member.emails[member.signedInAs]));
+            return std::nullopt;
+        };
+
         // After a background sync starts, the next few operations of that member go to its board.
         int focusMember = 0;
         QUuid focusBoard;
         int focusLeft = 0;
+        QUuid focusItem;
 
         QElapsedTimer clock;
         clock.start();
@@ -239,9 +380,11 @@ private Q_SLOTS:
             const bool focused = focusLeft > 0;
             const int memberIndex = focused ? focusMember : int(random.bounded(2));
             Member& member = members[memberIndex];
-            for (const QString& line : member.app->takeOtherLines()) {
-                if (line.startsWith(QLatin1String("synced ")))
-                    member.syncing.remove(QUuid::fromString(line.section(QLatin1Char(' '), 1, 1)));
+            takeLines(member);
+            if (!focused && signOuts < 4 && random.bounded(100) < 3) {
+                const auto failure = signOutAndBackIn(member, performed);
+                QVERIFY2(!failure, qPrintable(failure.value_or(QString())));
+                continue;
             }
             const QUuid boardId = focused ? focusBoard : sharedBoards.at(int(random.bounded(2)));
             focusLeft = std::max(0, focusLeft - 1);
@@ -252,7 +395,14 @@ private Q_SLOTS:
             QStringList armed;
             std::optional<QString> text;
             QUuid itemId;
-            if (roll < 14 && !focused && !member.syncing.contains(boardId)) {
+            const QUuid again = focused ? std::exchange(focusItem, QUuid()) : QUuid();
+            if (!again.isNull() && itemBoards.value(again) == boardId) {
+                // The item this member edited last, which the held-back answer lists, edited again.
+                itemId = again;
+                kind = QStringLiteral("edit");
+                text = QStringLiteral("%1 edited %2").arg(member.name).arg(++counter);
+                line = QStringLiteral("edit %1 %2").arg(uuidText(itemId), *text);
+            } else if (roll < 14 && !focused && !member.syncing.contains(boardId)) {
                 kind = QStringLiteral("sync started");
                 line = QStringLiteral("async sync %1").arg(uuidText(boardId));
                 // A late answer keeps the sync in flight while the next operations run.
@@ -354,9 +504,21 @@ private Q_SLOTS:
                 focusMember = memberIndex;
                 focusBoard = boardId;
                 focusLeft = 1 + int(random.bounded(3));
+                focusItem = member.lastEdited.value(boardId);
             }
+            takeLines(member);
             if (answer && answer->startsWith(QLatin1String("ack "))
                 && !answer->endsWith(QLatin1String(" refused"))) {
+                const bool changesItem = kind == QLatin1String("edit") || kind == QLatin1String("status")
+                    || kind == QLatin1String("archive");
+                if (changesItem && !killNow && member.syncing.contains(boardId)) {
+                    if (const auto revision = storedRevision(member.app->storeFile(), itemId)) {
+                        member.acknowledgedDuringSync.insert(itemId, {boardId, *revision});
+                        ++acknowledgedWhileHeld;
+                    }
+                }
+                if (kind == QLatin1String("edit"))
+                    member.lastEdited.insert(boardId, itemId);
                 if (text)
                     member.saved.insert(itemId, *text);
                 // The member's own delete is what they want now: their earlier texts of the item
@@ -382,12 +544,8 @@ private Q_SLOTS:
             for (Member& member : members) {
                 // Background syncs still in flight end first: one sync of a board at a time.
                 (void)QTest::qWaitFor(
-                    [&member] {
-                        for (const QString& line : member.app->takeOtherLines()) {
-                            if (line.startsWith(QLatin1String("synced ")))
-                                member.syncing.remove(
-                                    QUuid::fromString(line.section(QLatin1Char(' '), 1, 1)));
-                        }
+                    [&] {
+                        takeLines(member);
                         return member.syncing.isEmpty();
                     },
                     answerTimeoutMs);
@@ -409,10 +567,10 @@ private Q_SLOTS:
             everHeld.insert(QUuid::fromString(row[0]), row[1]);
         QStringList everText = everHeld.values();
 
-        QStringList problems;
         int losses = 0;
         int conflictCopies = 0;
         int keptInCopies = 0;
+        int keptInFiles = 0;
         int keptLocally = 0;
         for (Member& member : members) {
             auto store = StoreContext::open(member.app->storeFile());
@@ -451,6 +609,10 @@ private Q_SLOTS:
                     continue;
                 if (holds(copies, it.value())) {
                     ++keptInCopies;
+                    continue;
+                }
+                if (holds(member.exported, it.value())) {
+                    ++keptInFiles;
                     continue;
                 }
                 if (holds(ownTexts, it.value())) {
@@ -526,19 +688,30 @@ private Q_SLOTS:
                                  .arg(revisionConflicts)
                                  .arg(droppedAnswers);
         qInfo().noquote() << QStringLiteral(
-            "%1 saved texts checked: %2 kept only in conflict copies, %3 only on a "
-            "local board; %4 conflict copies; %5 live items on the service; %6 losses")
+            "%1 sign-outs mid-session, each followed by sign-in with another account: %2 things left "
+            "behind; %3 changes acknowledged while their board's sync answer was held back: %4 revisions "
+            "lowered")
+                                 .arg(signOuts)
+                                 .arg(leftBehind)
+                                 .arg(acknowledgedWhileHeld)
+                                 .arg(loweredRevisions);
+        qInfo().noquote() << QStringLiteral(
+            "%1 saved texts checked: %2 kept only in conflict copies, %7 only in a file written at "
+            "sign-out, %3 only on a local board; %4 conflict copies; %5 live items on the service; %6 losses")
                                  .arg(savedTexts)
                                  .arg(keptInCopies)
                                  .arg(keptLocally)
                                  .arg(conflictCopies)
                                  .arg(service.size())
-                                 .arg(losses);
+                                 .arg(losses)
+                                 .arg(keptInFiles);
         QVERIFY2(problems.isEmpty(),
             qPrintable(problems.join(QLatin1Char('\n')) + QStringLiteral("\nlast operations:\n")
                 + history.mid(std::max<qsizetype>(0, history.size() - 40)).join(QLatin1Char('\n'))));
         QVERIFY(performed >= 40);
         QVERIFY(overlaps > 0);
+        QVERIFY(signOuts > 0);
+        QVERIFY(acknowledgedWhileHeld > 0);
         QVERIFY(savedTexts > 0);
     }
 };

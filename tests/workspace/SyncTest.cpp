@@ -4,6 +4,7 @@
 #include "domain/Ids.h"
 #include "store/LocalDataService.h"
 #include "store/LocalRecordConversions.h"
+#include "store/PendingBoardInfoStore.h"
 #include "store/PreferenceKeys.h"
 #include "support/LogCapture.h"
 
@@ -545,12 +546,17 @@ private Q_SLOTS:
     }
 
     // The store reports a failed removal to the workspace, which tells the user instead of claiming
-    // the data was cleared.
+    // the data was cleared; what belongs to the boards left on disk (checkpoint, conflict copy,
+    // pending description) stays with them.
     void signOutShowsAStoreFailure()
     {
         WorkspaceClient client(m_server.get(), QStringLiteral("ben@example.com"));
         const Board team = client.createBoard(QStringLiteral("Team"), StorageOption::cloud);
         QVERIFY(!team.id.isNull());
+        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, team.id), false)));
+        QVERIFY(PendingBoardInfoStore::set(team.id, QStringLiteral("Ours"), client.store()));
+        Item mine = client.newItem(team, QStringLiteral("My version"));
+        client.workspace().conflictCopies().keep(ConflictCopy::of(mine, ConflictReason::replaced, team.name));
         sqlite3* other = nullptr;
         QCOMPARE(sqlite3_open(client.store().fileName().toUtf8().constData(), &other), SQLITE_OK);
         const int dropped = sqlite3_exec(other, "DROP TABLE local_item", nullptr, nullptr, nullptr);
@@ -560,8 +566,14 @@ private Q_SLOTS:
 
         client.workspace().clearCloudDataAfterSignOut();
         QCOMPARE(toastType(client), std::optional(ToastType::error));
-        QVERIFY2(toastText(client).contains(QStringLiteral("local_item")), qPrintable(toastText(client)));
+        QVERIFY2(toastText(client).startsWith(QStringLiteral("Signed out, but the cloud boards could not be removed"))
+                && toastText(client).contains(QStringLiteral("local_item")),
+            qPrintable(toastText(client)));
         QCOMPARE(log.lines().filter(toastText(client)).size(), 1);
+        QVERIFY(client.preferences().get(PreferenceKeys::checkpoint(team.id)));
+        QCOMPARE(client.workspace().conflictCopies().all().size(), 1);
+        QCOMPARE(PendingBoardInfoStore::get(team.id, client.store()), std::optional(QStringLiteral("Ours")));
+        QVERIFY(client.workspace().boards().isEmpty());
     }
 };
 
