@@ -7,6 +7,7 @@
 #include "richtext/EditorView.h"
 #include "richtext/FloatingNewItemComposer.h"
 #include "workspace/BoardViewModel.h"
+#include "workspace/undo/ItemHistory.h"
 
 #include <QLabel>
 #include <QScrollArea>
@@ -20,12 +21,12 @@
 
 namespace {
 // Moves report their outcome to the caller; the list shows it.
-QCoro::Task<void> moveAndReport(QPointer<BoardViewModel> workspace, QPointer<ToastManager> toasts, Item item,
+QCoro::Task<void> moveAndReport(QPointer<ItemHistory> history, QPointer<ToastManager> toasts, Item item,
     ItemStatus status)
 {
-    if (!workspace)
+    if (!history)
         co_return;
-    const MoveOutcome outcome = co_await workspace->moveItem(item, status);
+    const MoveOutcome outcome = co_await history->moveItem(item, status);
     if (toasts)
         toasts->showToast(outcome.failed ? ToastType::error : ToastType::success, outcome.message,
             ToastManager::successSeconds);
@@ -283,13 +284,13 @@ void BoardContentView::submitNewItem(const QString& text)
     m_composer->setDraft(QString());
     m_composer->setComposerVisible(false);
     placeComposer();
-    m_context.workspace.addItem(item, board);
+    ItemHistory::of(m_context.workspace).addItem(item, board);
 }
 
 void BoardContentView::requestMove(const Item& item, ItemStatus status)
 {
-    moveAndReport(QPointer<BoardViewModel>(&m_context.workspace), QPointer<ToastManager>(&m_context.toasts), item,
-        status);
+    moveAndReport(QPointer<ItemHistory>(&ItemHistory::of(m_context.workspace)),
+        QPointer<ToastManager>(&m_context.toasts), item, status);
 }
 
 void BoardContentView::mergeDropped(const Item& destination, const ItemTransfer& dropped)
@@ -304,7 +305,7 @@ void BoardContentView::mergeDropped(const Item& destination, const ItemTransfer&
                 source = item;
         }
     }
-    m_context.workspace.mergeItems(source, destination);
+    ItemHistory::of(m_context.workspace).mergeItems(source, destination);
 }
 
 void BoardContentView::placeComposer()

@@ -2,11 +2,13 @@
 // and, for cloud boards, the stand-in service on 127.0.0.1. Widgets run on the offscreen platform.
 #include "ViewContextFor.h"
 #include "WorkspaceFixture.h"
+#include "app/AppCommands.h"
 #include "app/AppNotifications.h"
 #include "app/BoardContentView.h"
 #include "app/BoardEditorShortcutMonitor.h"
 #include "app/BoardInfoView.h"
 #include "app/ContentView.h"
+#include "app/EditHistoryActions.h"
 #include "app/ItemCardView.h"
 #include "app/ItemListState.h"
 #include "app/MainContentView.h"
@@ -30,6 +32,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
@@ -292,6 +296,52 @@ private Q_SLOTS:
         QCOMPARE(client.lastToast()->type, ToastType::success);
     }
 
+    // Edit ▸ Undo names the last item step and Ctrl+Z takes it back outside text; Ctrl+Shift+Z and
+    // Ctrl+Y redo it; in a text field the keys and the menu are the field's own.
+    void editMenuUndoesItemSteps()
+    {
+        WorkspaceClient client(nullptr, QString());
+        const Board board = client.createBoard(QStringLiteral("Local"), StorageOption::local);
+        QCoro::waitFor(client.workspace().selectBoard(board.id));
+        const Item item = addItem(client, board.id, QStringLiteral("first"));
+        NotificationCenter center;
+        QMainWindow window;
+        AppCommands commands(*window.menuBar(), center, {});
+        new EditHistoryActions(commands, client.history());
+        auto* list = new BoardContentView(contextFor(client, center));
+        window.setCentralWidget(list);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QAction* undo = commands.undoAction();
+        QCOMPARE(undo->text(), QStringLiteral("Undo"));
+        QVERIFY(!undo->isEnabled());
+
+        list->card(item.id)->trigger(ItemCardAction::moveToDone);
+        QTRY_COMPARE(undo->text(), QStringLiteral("Undo Move to Done"));
+        list->setFocus();
+        QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
+        QTRY_COMPARE(findItem(client, board.id, item.id)->status, ItemStatus::todo);
+        QTRY_COMPARE(commands.redoAction()->text(), QStringLiteral("Redo Move to Done"));
+        QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QTRY_COMPARE(findItem(client, board.id, item.id)->status, ItemStatus::done);
+        QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
+        QTRY_COMPARE(findItem(client, board.id, item.id)->status, ItemStatus::todo);
+        QTRY_VERIFY(commands.redoAction()->isEnabled());
+        QTest::keyClick(&window, Qt::Key_Y, Qt::ControlModifier);
+        QTRY_COMPARE(findItem(client, board.id, item.id)->status, ItemStatus::done);
+
+        auto* field = new QLineEdit(list);
+        field->show();
+        field->setFocus();
+        QTRY_VERIFY(field->hasFocus());
+        QTest::keyClicks(field, QStringLiteral("hello"));
+        QCOMPARE(undo->text(), QStringLiteral("Undo"));
+        QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(field->text() != QStringLiteral("hello"));
+        QCOMPARE(findItem(client, board.id, item.id)->status, ItemStatus::done);
+        QCOMPARE(client.history().undoText(), QStringLiteral("Move to Done"));
+    }
+
     void cardMenuAndEditingAreShared()
     {
         WorkspaceClient client(nullptr, QString());
@@ -396,6 +446,7 @@ private Q_SLOTS:
         QVERIFY(!target->isDropTargeted());
         QTRY_VERIFY(!findItem(client, board.id, source.id));
         QCOMPARE(findItem(client, board.id, destination.id)->content, QStringLiteral("second\n\nfirst"));
+        QTRY_COMPARE(client.history().undoText(), QStringLiteral("Merge Items"));
 
         // A card does not take itself.
         std::unique_ptr<QMimeData> self(ItemTransfer { destination.id, board.id }.toMimeData());
