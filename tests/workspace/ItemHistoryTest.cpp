@@ -5,6 +5,7 @@
 #include "domain/Ids.h"
 #include "store/LocalDataService.h"
 #include "store/LocalRecordConversions.h"
+#include "store/TrashStore.h"
 
 #include <QJsonArray>
 #include <QSignalSpy>
@@ -176,6 +177,54 @@ private Q_SLOTS:
         QVERIFY(runStep(history, false));
         QCOMPARE(shapes(), after);
         QCOMPARE(history.undoText(), stepName);
+    }
+
+    // Deleted items of a local board wait in its trash across restarts, last deleted first; undo
+    // and restore take them out, as do Delete Permanently and Empty Trash; after 30 days they go.
+    void localTrash()
+    {
+        WorkspaceClient client(nullptr, QString());
+        const Board board = client.createBoard(QStringLiteral("Plans"), StorageOption::local);
+        Item archived = addItem(client, board.id, QStringLiteral("Buy milk"));
+        QCoro::waitFor(client.workspace().setItemArchived(archived, true));
+        archived = fresh(client, archived);
+        const Item plain = addItem(client, board.id, QStringLiteral("Buy bread"));
+        const Item undone = addItem(client, board.id, QStringLiteral("Buy tea"));
+        for (const Item& item : {archived, plain, undone})
+            QCoro::waitFor(client.history().deleteItem(item));
+        auto trashed = [&] {
+            QStringList texts;
+            for (const Item& item : client.history().trash().items(board.id))
+                texts << item.content;
+            return texts;
+        };
+        QCOMPARE(trashed(), QStringList({"Buy tea", "Buy bread", "Buy milk"}));
+        QVERIFY(runStep(client.history(), true));
+        QVERIFY(storedItem(client, undone.id));
+        QCOMPARE(trashed(), QStringList({"Buy bread", "Buy milk"}));
+
+        Item old = plain;
+        old.id = QUuid::createUuid();
+        old.content = QStringLiteral("Old");
+        old.deletedAt = QDateTime::currentDateTimeUtc().addDays(-31);
+        QVERIFY(TrashStore::insert(old, client.store()));
+        Item recent = old;
+        recent.id = QUuid::createUuid();
+        recent.content = QStringLiteral("Recent");
+        recent.deletedAt = QDateTime::currentDateTimeUtc().addDays(-29);
+        QVERIFY(TrashStore::insert(recent, client.store()));
+
+        client.reopen();
+        client.workspace().loadBoards(false);
+        QCOMPARE(trashed(), QStringList({"Buy bread", "Buy milk", "Recent"}));
+        QCoro::waitFor(client.history().trash().restore(archived.id, board.id));
+        QCOMPARE(shape(storedItem(client, archived.id)), shape(archived));
+        QCOMPARE(storedItem(client, archived.id)->order, archived.order);
+        QCOMPARE(trashed(), QStringList({"Buy bread", "Recent"}));
+        client.history().trash().deletePermanently(plain.id);
+        QCOMPARE(trashed(), QStringList({"Recent"}));
+        client.history().trash().empty(board.id);
+        QCOMPARE(trashed(), QStringList());
     }
 
     // A teammate changed the item since: undo keeps their change, says so, keeps the text it would

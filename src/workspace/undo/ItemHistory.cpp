@@ -19,6 +19,7 @@ ItemHistory::ItemHistory(BoardViewModel& workspace, StoreContext& context, Toast
     , m_workspace(workspace)
     , m_context(context)
     , m_toasts(toasts)
+    , m_trash(workspace, context, toasts, this)
 {
     m_stack.setUndoLimit(stepLimit);
     connect(&m_stack, &QUndoStack::indexChanged, this, &ItemHistory::changed);
@@ -50,6 +51,13 @@ QString ItemHistory::boardName(const QUuid& boardId) const
 {
     const std::optional<Board> board = m_workspace.knownBoard(boardId);
     return board ? board->name : QString();
+}
+
+void ItemHistory::trashIfDeleted(const Item& before)
+{
+    const std::optional<Board> board = m_workspace.knownBoard(before.boardId);
+    if (board && !board->syncWithServer && !currentItem(before.id))
+        m_trash.keep(before);
 }
 
 void ItemHistory::record(QString name, QList<ItemChange> changes)
@@ -95,8 +103,11 @@ QCoro::Task<void> ItemHistory::deleteItem(Item item)
     QPointer<ItemHistory> self(this);
     const std::optional<Item> before = currentItem(item.id);
     co_await m_workspace.deleteItem(item);
-    if (self)
-        record(QStringLiteral("Delete Item"), {{before, currentItem(item.id)}});
+    if (!self)
+        co_return;
+    if (before)
+        trashIfDeleted(*before);
+    record(QStringLiteral("Delete Item"), {{before, currentItem(item.id)}});
 }
 
 QCoro::Task<void> ItemHistory::setItemArchived(Item item, bool archived)

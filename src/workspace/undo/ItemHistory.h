@@ -14,6 +14,7 @@
 
 #include "domain/Board.h"
 #include "workspace/BoardRefreshState.h"
+#include "workspace/trash/ItemTrash.h"
 #include "workspace/undo/ItemStep.h"
 
 #include <QCoro/QCoroTask>
@@ -53,6 +54,8 @@ public:
     void undo();
     void redo();
     bool isRunning() const { return m_running; }
+    // Where items deleted from local boards wait.
+    ItemTrash& trash() { return m_trash; }
     int count() const { return m_stack.count(); }
 
 Q_SIGNALS:
@@ -80,12 +83,15 @@ private:
     // The item as the store holds it now; none when it is not on any board (tombstones included).
     std::optional<Item> currentItem(const QUuid& itemId) const;
     QString boardName(const QUuid& boardId) const;
+    // After a deletion: an item gone from a local board goes to its trash.
+    void trashIfDeleted(const Item& before);
     // Records a step when the operation changed any of its items.
     void record(QString name, QList<ItemChange> changes);
 
     BoardViewModel& m_workspace;
     StoreContext& m_context;
     ToastManager& m_toasts;
+    ItemTrash m_trash;
     QUndoStack m_stack;
     quint64 m_nextSerial = 1;
     bool m_running = false;

@@ -121,6 +121,8 @@ QCoro::Task<void> ItemHistory::bringItem(std::optional<Item> from, std::optional
     QPointer<ItemHistory> self(this);
     if (from && !to) {
         co_await m_workspace.deleteItem(*from);
+        if (self)
+            trashIfDeleted(*from);
         co_return;
     }
     if (!from && to) {
@@ -133,7 +135,11 @@ QCoro::Task<void> ItemHistory::bringItem(std::optional<Item> from, std::optional
         restored.deletedAt.reset();
         restored.updatedAt = QDateTime::currentDateTimeUtc();
         co_await m_workspace.addItem(restored, *board);
-        if (!self || !to->isArchived())
+        if (!self)
+            co_return;
+        if (currentItem(to->id))
+            m_trash.forget(to->id); // back on its board, as if restored from the trash
+        if (!to->isArchived())
             co_return;
         if (const std::optional<Item> added = currentItem(to->id))
             co_await m_workspace.setItemArchived(*added, true);
