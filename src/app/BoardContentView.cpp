@@ -4,6 +4,7 @@
 #include "app/ItemCardView.h"
 #include "app/ItemListState.h"
 #include "app/Palette.h"
+#include "app/TrashView.h"
 #include "richtext/EditorView.h"
 #include "richtext/FloatingNewItemComposer.h"
 #include "workspace/BoardViewModel.h"
@@ -44,6 +45,8 @@ BoardContentView::BoardContentView(const ViewContext& context, QWidget* parent)
     layout->setSpacing(0);
     m_conflictCopies = new ConflictCopiesView(m_context, this);
     layout->addWidget(m_conflictCopies);
+    m_trash = new TrashView(m_context, this);
+    layout->addWidget(m_trash);
     m_scroll = new QScrollArea(this);
     m_scroll->setObjectName(QStringLiteral("itemScroll"));
     m_scroll->setFrameShape(QFrame::NoFrame);

@@ -16,6 +16,7 @@
 #include "app/RailButton.h"
 #include "app/RailView.h"
 #include "app/ToastView.h"
+#include "app/TrashView.h"
 #include "app/TopNavigationView.h"
 #include "app/sidebar/SidebarView.h"
 #include "richtext/EditorView.h"
@@ -34,6 +35,7 @@
 #include <QListView>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
@@ -340,6 +342,59 @@ private Q_SLOTS:
         QVERIFY(field->text() != QStringLiteral("hello"));
         QCOMPARE(findItem(client, board.id, item.id)->status, ItemStatus::done);
         QCOMPARE(client.history().undoText(), QStringLiteral("Move to Done"));
+    }
+
+    // The trash above the list: opened from the keyboard, Restore puts an item back, and Delete
+    // Permanently happens only once the question is answered with Delete.
+    void trashRestoresAndAsksFirst()
+    {
+        WorkspaceClient client(nullptr, QString());
+        const Board board = client.createBoard(QStringLiteral("Local"), StorageOption::local);
+        QCoro::waitFor(client.workspace().selectBoard(board.id));
+        const Item kept = addItem(client, board.id, QStringLiteral("first"));
+        const Item gone = addItem(client, board.id, QStringLiteral("second"));
+        NotificationCenter center;
+        BoardContentView list(contextFor(client, center));
+        list.show();
+        TrashView* trash = list.trash();
+        QVERIFY(!trash->isVisibleTo(&list));
+        QCoro::waitFor(client.history().deleteItem(kept));
+        QCoro::waitFor(client.history().deleteItem(gone));
+        QVERIFY(trash->isVisibleTo(&list));
+        QCOMPARE(trash->header()->text(), QStringLiteral("▸ Trash (2)"));
+
+        trash->header()->setFocus();
+        QTest::keyClick(trash->header(), Qt::Key_Space);
+        QVERIFY(trash->isExpanded());
+        auto rowButton = [&](const Item& item, const QString& name) -> QPushButton* {
+            for (QWidget* row : trash->findChildren<QWidget*>(QStringLiteral("trashRow"))) {
+                if (row->isVisible() && row->property("itemId").toUuid() == item.id)
+                    return row->findChild<QPushButton*>(name);
+            }
+            return nullptr;
+        };
+        QVERIFY(rowButton(kept, QStringLiteral("restoreTrashed")));
+        QCOMPARE(rowButton(kept, QStringLiteral("restoreTrashed"))->accessibleName(), QStringLiteral("Restore first"));
+        rowButton(kept, QStringLiteral("restoreTrashed"))->click();
+        QTRY_VERIFY(findItem(client, board.id, kept.id));
+        QTRY_COMPARE(trash->header()->text(), QStringLiteral("▾ Trash (1)"));
+
+        for (const bool accept : {false, true}) {
+            QTRY_VERIFY(rowButton(gone, QStringLiteral("deleteTrashed")));
+            rowButton(gone, QStringLiteral("deleteTrashed"))->click();
+            auto* question = trash->findChild<QMessageBox*>(QStringLiteral("trashConfirmation"));
+            QVERIFY(question);
+            for (QAbstractButton* button : question->buttons()) {
+                if ((question->buttonRole(button) == QMessageBox::DestructiveRole) == accept) {
+                    button->click();
+                    break;
+                }
+            }
+            QCOMPARE(client.history().trash().items(board.id).size(), accept ? 0 : 1);
+            QTRY_VERIFY(!trash->findChild<QMessageBox*>(QStringLiteral("trashConfirmation")));
+        }
+        QVERIFY(!trash->isVisibleTo(&list));
+        QVERIFY(!findItem(client, board.id, gone.id));
     }
 
     void cardMenuAndEditingAreShared()
