@@ -18,7 +18,7 @@ BenchWorkspace::BenchWorkspace(const QString& folder, const QString& baseUrl)
     analytics = std::make_unique<UsageAnalytics>(settings);
     api = std::make_unique<NetworkService>(baseUrl, std::make_shared<MemoryTokenStore>());
     model = std::make_unique<BoardViewModel>(BoardViewModel::Services {*store, *api, *preferences, toasts, *analytics});
-    new ItemHistory(*model, *store, toasts);
+    new ItemHistory(*model, *store, *api, toasts);
 }
 
 void BenchWorkspace::signIn()

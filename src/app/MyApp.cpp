@@ -68,7 +68,7 @@ MyApp::MyApp(std::unique_ptr<StoreContext> store)
     m_auth = std::make_unique<AuthState>(api, UsageAnalytics::shared(), ToastManager::shared());
     m_boardViewModel = std::make_unique<BoardViewModel>(BoardViewModel::Services {
         *m_modelContainer, api, LocalStore::shared(), ToastManager::shared(), UsageAnalytics::shared()});
-    new ItemHistory(*m_boardViewModel, *m_modelContainer, ToastManager::shared());
+    new ItemHistory(*m_boardViewModel, *m_modelContainer, api, ToastManager::shared());
 
     NotificationCenter& center = NotificationCenter::defaultCenter();
     m_shortcutMonitor = std::make_unique<BoardEditorShortcutMonitor>(center);

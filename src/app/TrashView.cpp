@@ -86,7 +86,11 @@ TrashView::TrashView(const ViewContext& context, QWidget* parent)
 
     BoardViewModel& workspace = m_context.workspace;
     connect(&m_trash, &ItemTrash::changed, this, &TrashView::rebuild);
-    connect(&workspace, &BoardViewModel::selectedBoardChanged, this, &TrashView::rebuild);
+    // A cloud board's trash is the service's: read again whenever its board is shown.
+    connect(&workspace, &BoardViewModel::selectedBoardChanged, this, [this] {
+        rebuild();
+        m_trash.refresh(m_context.workspace.selectedBoard().id);
+    });
     connect(&workspace, &BoardViewModel::boardsChanged, this, &TrashView::rebuild);
     rebuild();
 }
@@ -101,7 +105,7 @@ void TrashView::setExpanded(bool expanded)
 void TrashView::rebuild()
 {
     const Board& board = m_context.workspace.selectedBoard();
-    const QList<Item> items = board.syncWithServer ? QList<Item>() : m_trash.items(board.id);
+    const QList<Item> items = m_trash.items(board.id);
 
     setVisible(!items.isEmpty());
     m_empty->setVisible(m_isExpanded);
@@ -174,12 +178,12 @@ QWidget* TrashView::makeRow(const Item& item)
         if (trash)
             trash->restore(itemId, boardId);
     });
-    connect(remove, &QPushButton::clicked, this, [this, trash, itemId, content = item.content] {
+    connect(remove, &QPushButton::clicked, this, [this, trash, itemId, boardId, content = item.content] {
         confirm(QStringLiteral("Delete Permanently?"),
             QStringLiteral("\u201C%1\u201D will be deleted permanently. This can't be undone.").arg(excerpt(content)),
-            [trash, itemId] {
+            [trash, itemId, boardId] {
                 if (trash)
-                    trash->deletePermanently(itemId);
+                    trash->deletePermanently(itemId, boardId);
             });
     });
     return row;

@@ -1,7 +1,7 @@
-// The trash of the selected local board, above its item list like the conflict copies: a header
+// The trash of the selected board, above its item list like the conflict copies: a header
 // "Trash (n)" that opens and closes the list, "Empty Trash", and per item its text (plain), when it
 // was deleted, "Restore" and "Delete Permanently". The two permanent actions ask first. Hidden while
-// the trash is empty and on cloud boards. Keeps nothing of its own but whether the list is open.
+// the trash is empty. Keeps nothing of its own but whether the list is open.
 #pragma once
 
 #include "app/ViewContext.h"

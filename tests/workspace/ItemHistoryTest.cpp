@@ -221,10 +221,41 @@ private Q_SLOTS:
         QCOMPARE(shape(storedItem(client, archived.id)), shape(archived));
         QCOMPARE(storedItem(client, archived.id)->order, archived.order);
         QCOMPARE(trashed(), QStringList({"Buy bread", "Recent"}));
-        client.history().trash().deletePermanently(plain.id);
+        QCoro::waitFor(client.history().trash().deletePermanently(plain.id, board.id));
         QCOMPARE(trashed(), QStringList({"Recent"}));
-        client.history().trash().empty(board.id);
+        QCoro::waitFor(client.history().trash().empty(board.id));
         QCOMPARE(trashed(), QStringList());
+    }
+
+    // A cloud board's trash is the service's: another member sees the deleted item there and
+    // restores it, and it comes back for the one who deleted it with the next sync.
+    void cloudTrashRestoredByAnotherMember()
+    {
+        WorkspaceClient ana(m_server.get(), QStringLiteral("ana@example.com"));
+        WorkspaceClient ben(m_server.get(), QStringLiteral("ben@example.com"));
+        const Board board = ana.createBoard(QStringLiteral("Plans"), StorageOption::cloud);
+        Item item = addItem(ana, board.id, QStringLiteral("Buy milk"));
+        QVERIFY(!QCoro::waitFor(ana.workspace().moveItem(item, ItemStatus::done)).failed);
+        item = fresh(ana, item);
+        const auto code = QCoro::waitFor(ana.workspace().createInvitation(*ana.workspace().findBoard(board.id)));
+        QVERIFY(code);
+        QVERIFY(QCoro::waitFor(ben.workspace().joinBoard(*code)));
+
+        QCoro::waitFor(ana.history().deleteItem(item));
+        QVERIFY(!storedItem(ana, item.id));
+        QTRY_COMPARE(ana.history().trash().items(board.id).size(), 1);
+        QCoro::waitFor(ben.history().trash().refresh(board.id));
+        const QList<Item> seen = ben.history().trash().items(board.id);
+        QCOMPARE(seen.size(), 1);
+        QCOMPARE(seen.first().content, QStringLiteral("Buy milk"));
+        QVERIFY(seen.first().deletedAt);
+
+        QCoro::waitFor(ben.history().trash().restore(item.id, board.id));
+        QCOMPARE(ben.lastToast()->message, QStringLiteral("Item restored"));
+        QCOMPARE(shape(storedItem(ben, item.id)), shape(item));
+        QVERIFY(ben.history().trash().items(board.id).isEmpty());
+        QVERIFY(QCoro::waitFor(ana.workspace().syncBoard(*ana.workspace().findBoard(board.id), false)));
+        QCOMPARE(shape(storedItem(ana, item.id)), shape(item));
     }
 
     // A teammate changed the item since: undo keeps their change, says so, keeps the text it would

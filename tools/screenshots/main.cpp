@@ -186,7 +186,7 @@ int main(int argc, char* argv[])
     QCoro::waitFor(api.loadTokens());
     AuthState auth(api, analytics, toasts, [](const QUrl&) { return false; });
     BoardViewModel workspace(BoardViewModel::Services {**store, api, preferences, toasts, analytics});
-    new ItemHistory(workspace, **store, toasts);
+    new ItemHistory(workspace, **store, api, toasts);
     NotificationCenter center;
 
     DemoData::fill(workspace);

@@ -14,12 +14,12 @@ namespace {
 constexpr int stepLimit = 200;
 }
 
-ItemHistory::ItemHistory(BoardViewModel& workspace, StoreContext& context, ToastManager& toasts)
+ItemHistory::ItemHistory(BoardViewModel& workspace, StoreContext& context, NetworkService& api, ToastManager& toasts)
     : QObject(&workspace)
     , m_workspace(workspace)
     , m_context(context)
     , m_toasts(toasts)
-    , m_trash(workspace, context, toasts, this)
+    , m_trash(workspace, context, api, toasts, this)
 {
     m_stack.setUndoLimit(stepLimit);
     connect(&m_stack, &QUndoStack::indexChanged, this, &ItemHistory::changed);
@@ -56,7 +56,11 @@ QString ItemHistory::boardName(const QUuid& boardId) const
 void ItemHistory::trashIfDeleted(const Item& before)
 {
     const std::optional<Board> board = m_workspace.knownBoard(before.boardId);
-    if (board && !board->syncWithServer && !currentItem(before.id))
+    if (!board || currentItem(before.id))
+        return;
+    if (board->syncWithServer)
+        m_trash.refresh(board->id);
+    else
         m_trash.keep(before);
 }
 

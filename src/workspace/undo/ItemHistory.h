@@ -22,6 +22,7 @@
 #include <QUndoStack>
 
 class BoardViewModel;
+class NetworkService;
 class StoreContext;
 class ToastManager;
 
@@ -31,7 +32,7 @@ class ItemHistory : public QObject
 
 public:
     // Lives as long as the workspace: it is the workspace's child.
-    ItemHistory(BoardViewModel& workspace, StoreContext& context, ToastManager& toasts);
+    ItemHistory(BoardViewModel& workspace, StoreContext& context, NetworkService& api, ToastManager& toasts);
     ~ItemHistory() override;
     // The workspace's history; whoever makes the workspace makes its history beside it.
     static ItemHistory& of(BoardViewModel& workspace);
@@ -83,7 +84,8 @@ private:
     // The item as the store holds it now; none when it is not on any board (tombstones included).
     std::optional<Item> currentItem(const QUuid& itemId) const;
     QString boardName(const QUuid& boardId) const;
-    // After a deletion: an item gone from a local board goes to its trash.
+    // After a deletion: an item gone from a local board goes to its trash; a cloud board's trash is
+    // read again.
     void trashIfDeleted(const Item& before);
     // Records a step when the operation changed any of its items.
     void record(QString name, QList<ItemChange> changes);

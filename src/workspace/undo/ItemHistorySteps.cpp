@@ -137,8 +137,13 @@ QCoro::Task<void> ItemHistory::bringItem(std::optional<Item> from, std::optional
         co_await m_workspace.addItem(restored, *board);
         if (!self)
             co_return;
-        if (currentItem(to->id))
-            m_trash.forget(to->id); // back on its board, as if restored from the trash
+        if (currentItem(to->id)) {
+            // Back on its board, as if restored from the trash.
+            if (board->syncWithServer)
+                m_trash.refresh(board->id);
+            else
+                m_trash.forget(to->id);
+        }
         if (!to->isArchived())
             co_return;
         if (const std::optional<Item> added = currentItem(to->id))
