@@ -93,6 +93,7 @@ TrashView::TrashView(const ViewContext& context, QWidget* parent)
     });
     connect(&workspace, &BoardViewModel::boardsChanged, this, &TrashView::rebuild);
     rebuild();
+    m_trash.refresh(workspace.selectedBoard().id);
 }
 
 void TrashView::setExpanded(bool expanded)
