@@ -1,6 +1,7 @@
 #include "BenchWorkspace.h"
 
 #include "net/MemoryTokenStore.h"
+#include "workspace/undo/ItemHistory.h"
 
 #include <QCoro/QCoroTask>
 
@@ -17,6 +18,7 @@ BenchWorkspace::BenchWorkspace(const QString& folder, const QString& baseUrl)
     analytics = std::make_unique<UsageAnalytics>(settings);
     api = std::make_unique<NetworkService>(baseUrl, std::make_shared<MemoryTokenStore>());
     model = std::make_unique<BoardViewModel>(BoardViewModel::Services {*store, *api, *preferences, toasts, *analytics});
+    new ItemHistory(*model, *store, *api, toasts);
 }
 
 void BenchWorkspace::signIn()

@@ -17,6 +17,7 @@ void Routes::addContract(Router& router, Services& services)
 {
     addBoards(router, services);
     addItems(router, services);
+    addTrash(router, services);
     addAccount(router, services);
     addSessions(router, services);
     addPublic(router, services);

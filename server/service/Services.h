@@ -34,6 +34,8 @@ void addAuth(Router& router, Services& services);
 void addTokenExchange(Router& router, Services& services);
 void addBoards(Router& router, Services& services);
 void addItems(Router& router, Services& services);
+// /api/boards/{id}/trash: deleted items kept for 30 days.
+void addTrash(Router& router, Services& services);
 void addAccount(Router& router, Services& services);
 // GET /api/sessions and DELETE /api/sessions/{id}: the caller's sign-ins, and ending one of them.
 void addSessions(Router& router, Services& services);

@@ -84,9 +84,10 @@ void AppCommands::buildEditMenu(QMenuBar& menuBar)
         // finding the key.
         action->setShortcutContext(Qt::WidgetShortcut);
         connect(action, &QAction::triggered, this, [slot] { invokeOnFocus(slot); });
+        return action;
     };
-    add(tr("Undo"), QKeySequence::Undo, "undo");
-    add(tr("Redo"), QKeySequence::Redo, "redo");
+    m_undo = add(tr("Undo"), QKeySequence::Undo, "undo");
+    m_redo = add(tr("Redo"), QKeySequence::Redo, "redo");
     editMenu->addSeparator();
     add(tr("Cut"), QKeySequence::Cut, "cut");
     add(tr("Copy"), QKeySequence::Copy, "copy");

@@ -41,6 +41,9 @@ public:
     QAction* aboutAction() const { return m_about; }
     QAction* keyboardShortcutsAction() const { return m_keyboardShortcuts; }
     QAction* quitAction() const { return m_quit; }
+    // Edit ▸ Undo and Redo; they act on the focused text field until something else takes them.
+    QAction* undoAction() const { return m_undo; }
+    QAction* redoAction() const { return m_redo; }
 
 private:
     void buildEditMenu(QMenuBar& menuBar);
@@ -55,4 +58,6 @@ private:
     QAction* m_about = nullptr;
     QAction* m_keyboardShortcuts = nullptr;
     QAction* m_quit = nullptr;
+    QAction* m_undo = nullptr;
+    QAction* m_redo = nullptr;
 };

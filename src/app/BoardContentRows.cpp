@@ -9,6 +9,7 @@
 #include "richtext/FloatingNewItemComposer.h"
 #include "symbols/SymbolIcons.h"
 #include "workspace/BoardViewModel.h"
+#include "workspace/undo/ItemHistory.h"
 
 #include <QApplication>
 #include <QDrag>
@@ -469,18 +470,18 @@ bool BoardContentView::eventFilter(QObject* watched, QEvent* event)
 ItemCardView* BoardContentView::makeCard()
 {
     auto* card = new ItemCardView(m_context, *m_listState, m_container);
-    QPointer<BoardViewModel> workspace(&m_context.workspace);
-    connect(card, &ItemCardView::updateRequested, this, [workspace](const Item& changed) {
-        if (workspace)
-            workspace->updateItem(changed);
+    QPointer<ItemHistory> history(&ItemHistory::of(m_context.workspace));
+    connect(card, &ItemCardView::updateRequested, this, [history](const Item& changed) {
+        if (history)
+            history->updateItem(changed);
     });
-    connect(card, &ItemCardView::deleteRequested, this, [workspace](const Item& removed) {
-        if (workspace)
-            workspace->deleteItem(removed);
+    connect(card, &ItemCardView::deleteRequested, this, [history](const Item& removed) {
+        if (history)
+            history->deleteItem(removed);
     });
-    connect(card, &ItemCardView::archiveRequested, this, [workspace](const Item& changed, bool archived) {
-        if (workspace)
-            workspace->setItemArchived(changed, archived);
+    connect(card, &ItemCardView::archiveRequested, this, [history](const Item& changed, bool archived) {
+        if (history)
+            history->setItemArchived(changed, archived);
     });
     connect(card, &ItemCardView::moveRequested, this, &BoardContentView::requestMove);
     connect(card, &ItemCardView::mergeRequested, this, &BoardContentView::mergeDropped);

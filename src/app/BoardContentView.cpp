@@ -4,9 +4,11 @@
 #include "app/ItemCardView.h"
 #include "app/ItemListState.h"
 #include "app/Palette.h"
+#include "app/TrashView.h"
 #include "richtext/EditorView.h"
 #include "richtext/FloatingNewItemComposer.h"
 #include "workspace/BoardViewModel.h"
+#include "workspace/undo/ItemHistory.h"
 
 #include <QLabel>
 #include <QScrollArea>
@@ -20,12 +22,12 @@
 
 namespace {
 // Moves report their outcome to the caller; the list shows it.
-QCoro::Task<void> moveAndReport(QPointer<BoardViewModel> workspace, QPointer<ToastManager> toasts, Item item,
+QCoro::Task<void> moveAndReport(QPointer<ItemHistory> history, QPointer<ToastManager> toasts, Item item,
     ItemStatus status)
 {
-    if (!workspace)
+    if (!history)
         co_return;
-    const MoveOutcome outcome = co_await workspace->moveItem(item, status);
+    const MoveOutcome outcome = co_await history->moveItem(item, status);
     if (toasts)
         toasts->showToast(outcome.failed ? ToastType::error : ToastType::success, outcome.message,
             ToastManager::successSeconds);
@@ -43,6 +45,8 @@ BoardContentView::BoardContentView(const ViewContext& context, QWidget* parent)
     layout->setSpacing(0);
     m_conflictCopies = new ConflictCopiesView(m_context, this);
     layout->addWidget(m_conflictCopies);
+    m_trash = new TrashView(m_context, this);
+    layout->addWidget(m_trash);
     m_scroll = new QScrollArea(this);
     m_scroll->setObjectName(QStringLiteral("itemScroll"));
     m_scroll->setFrameShape(QFrame::NoFrame);
@@ -290,13 +294,13 @@ void BoardContentView::submitNewItem(const QString& text)
     m_composer->setDraft(QString());
     m_composer->setComposerVisible(false);
     placeComposer();
-    m_context.workspace.addItem(item, board);
+    ItemHistory::of(m_context.workspace).addItem(item, board);
 }
 
 void BoardContentView::requestMove(const Item& item, ItemStatus status)
 {
-    moveAndReport(QPointer<BoardViewModel>(&m_context.workspace), QPointer<ToastManager>(&m_context.toasts), item,
-        status);
+    moveAndReport(QPointer<ItemHistory>(&ItemHistory::of(m_context.workspace)),
+        QPointer<ToastManager>(&m_context.toasts), item, status);
 }
 
 void BoardContentView::mergeDropped(const Item& destination, const ItemTransfer& dropped)
@@ -311,7 +315,7 @@ void BoardContentView::mergeDropped(const Item& destination, const ItemTransfer&
                 source = item;
         }
     }
-    m_context.workspace.mergeItems(source, destination);
+    ItemHistory::of(m_context.workspace).mergeItems(source, destination);
 }
 
 void BoardContentView::placeComposer()

@@ -24,6 +24,7 @@
 #include <vector>
 
 class ConflictCopiesView;
+class TrashView;
 class FloatingNewItemComposer;
 class ItemCardView;
 class ItemListState;
@@ -72,6 +73,7 @@ public:
     QToolButton* archivedHeader();
     QScrollArea* scrollArea() const { return m_scroll; }
     ConflictCopiesView* conflictCopies() const { return m_conflictCopies; }
+    TrashView* trash() const { return m_trash; }
     // Opens the composer for a new item on the selected board.
     void openNewItemEditor();
 
@@ -139,6 +141,7 @@ private:
     ViewContext m_context;
     ItemListState* m_listState = nullptr;
     ConflictCopiesView* m_conflictCopies = nullptr;
+    TrashView* m_trash = nullptr;
     ViewMode m_mode = ViewMode::todo;
     AssigneeFilter m_assigneeFilter;
     // The column's items that pass the filters, in list order; they point into m_readFrom.

@@ -3,6 +3,7 @@
 #include "BundleInfo.h"
 #include "analytics/UsageAnalytics.h"
 #include "app/AppCommands.h"
+#include "app/EditHistoryActions.h"
 #include "app/AppearanceController.h"
 #include "app/AuxiliaryScenes.h"
 #include "app/AuxiliaryWindows.h"
@@ -25,6 +26,7 @@
 #include "workspace/BoardViewModel.h"
 #include "workspace/ToastManager.h"
 #include "workspace/settings/BoardSettingsWindow.h"
+#include "workspace/undo/ItemHistory.h"
 
 #include <QAction>
 #include <QApplication>
@@ -66,6 +68,7 @@ MyApp::MyApp(std::unique_ptr<StoreContext> store)
     m_auth = std::make_unique<AuthState>(api, UsageAnalytics::shared(), ToastManager::shared());
     m_boardViewModel = std::make_unique<BoardViewModel>(BoardViewModel::Services {
         *m_modelContainer, api, LocalStore::shared(), ToastManager::shared(), UsageAnalytics::shared()});
+    new ItemHistory(*m_boardViewModel, *m_modelContainer, api, ToastManager::shared());
 
     NotificationCenter& center = NotificationCenter::defaultCenter();
     m_shortcutMonitor = std::make_unique<BoardEditorShortcutMonitor>(center);
@@ -97,6 +100,7 @@ MyApp::MyApp(std::unique_ptr<StoreContext> store)
     m_commands = new AppCommands(*m_mainWindow->menuBar(), center, std::move(hooks), this);
     m_commands->setSignedIn(m_auth->isLoggedIn());
     connect(m_auth.get(), &AuthState::isLoggedInChanged, m_commands, &AppCommands::setSignedIn);
+    new EditHistoryActions(*m_commands, ItemHistory::of(*m_boardViewModel));
     m_session->presentUpdatesOver(m_mainWindow.get());
 
     // Without a system tray the panel opens from the File menu only.

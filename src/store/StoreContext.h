@@ -112,6 +112,7 @@ private:
     // Conflict copies and pending board descriptions share the connection and its statement cache but not the unit of work.
     friend class ConflictCopyStore;
     friend class PendingBoardInfoStore;
+    friend class TrashStore;
 
     StoreContext(QString fileName, SqliteDatabase db);
     std::expected<SqliteStatement*, StoreError> statement(const QString& sql);

@@ -99,6 +99,26 @@ CREATE INDEX local_item_column ON local_item (boardId, status, archivedAt IS NOT
     WHERE deletedAt IS NULL;
 PRAGMA user_version = 4;
 )sql";
+
+// Items the user deleted from local boards, kept for 30 days so they can be put back. Written at
+// once, apart from the item records, like conflict copies.
+const char* const schemaVersion5 = R"sql(
+CREATE TABLE trashed_item (
+    id TEXT NOT NULL UNIQUE,
+    boardId TEXT NOT NULL,
+    content TEXT NOT NULL,
+    status TEXT NOT NULL,
+    createdBy TEXT NOT NULL,
+    assignee TEXT,
+    author TEXT,
+    createdAt INTEGER,
+    "order" INTEGER NOT NULL,
+    archivedAt INTEGER,
+    deletedAt INTEGER NOT NULL
+);
+CREATE INDEX trashed_item_board ON trashed_item (boardId, deletedAt);
+PRAGMA user_version = 5;
+)sql";
 }
 
 std::expected<void, StoreError> StoreSchema::prepare(SqliteDatabase& db)
@@ -132,6 +152,10 @@ std::expected<void, StoreError> StoreSchema::prepare(SqliteDatabase& db)
     }
     if (*version < 4) {
         if (auto migrated = db.execute(QString::fromUtf8(schemaVersion4)); !migrated)
+            return fail(migrated.error());
+    }
+    if (*version < 5) {
+        if (auto migrated = db.execute(QString::fromUtf8(schemaVersion5)); !migrated)
             return fail(migrated.error());
     }
     if (auto committed = db.execute(QStringLiteral("COMMIT")); !committed)

@@ -5,7 +5,7 @@
 #include "store/SqliteDatabase.h"
 
 namespace StoreSchema {
-inline constexpr int currentVersion = 4;
+inline constexpr int currentVersion = 5;
 
 std::expected<void, StoreError> prepare(SqliteDatabase& db);
 }

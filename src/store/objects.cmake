@@ -20,5 +20,6 @@ plenko_model_library(NAME plenko_store
         ${CMAKE_CURRENT_LIST_DIR}/StoreError.h
         ${CMAKE_CURRENT_LIST_DIR}/StoreRows.cpp ${CMAKE_CURRENT_LIST_DIR}/StoreRows.h
         ${CMAKE_CURRENT_LIST_DIR}/StoreSchema.cpp ${CMAKE_CURRENT_LIST_DIR}/StoreSchema.h
+        ${CMAKE_CURRENT_LIST_DIR}/TrashStore.cpp ${CMAKE_CURRENT_LIST_DIR}/TrashStore.h
         ${CMAKE_CURRENT_LIST_DIR}/WalCheckpointer.cpp ${CMAKE_CURRENT_LIST_DIR}/WalCheckpointer.h
     DEPENDS plenko_domain SQLite::SQLite3 Qt6::Core)

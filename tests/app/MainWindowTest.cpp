@@ -2,11 +2,13 @@
 // and, for cloud boards, the stand-in service on 127.0.0.1. Widgets run on the offscreen platform.
 #include "ViewContextFor.h"
 #include "WorkspaceFixture.h"
+#include "app/AppCommands.h"
 #include "app/AppNotifications.h"
 #include "app/BoardContentView.h"
 #include "app/BoardEditorShortcutMonitor.h"
 #include "app/BoardInfoView.h"
 #include "app/ContentView.h"
+#include "app/EditHistoryActions.h"
 #include "app/ItemCardView.h"
 #include "app/ItemListState.h"
 #include "app/MainContentView.h"
@@ -14,6 +16,7 @@
 #include "app/RailButton.h"
 #include "app/RailView.h"
 #include "app/ToastView.h"
+#include "app/TrashView.h"
 #include "app/TopNavigationView.h"
 #include "app/sidebar/SidebarView.h"
 #include "richtext/EditorView.h"
@@ -30,6 +33,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
@@ -292,6 +298,105 @@ private Q_SLOTS:
         QCOMPARE(client.lastToast()->type, ToastType::success);
     }
 
+    // Edit ▸ Undo names the last item step and Ctrl+Z takes it back outside text; Ctrl+Shift+Z and
+    // Ctrl+Y redo it; in a text field the keys and the menu are the field's own.
+    void editMenuUndoesItemSteps()
+    {
+        WorkspaceClient client(nullptr, QString());
+        const Board board = client.createBoard(QStringLiteral("Local"), StorageOption::local);
+        QCoro::waitFor(client.workspace().selectBoard(board.id));
+        const Item item = addItem(client, board.id, QStringLiteral("first"));
+        NotificationCenter center;
+        QMainWindow window;
+        AppCommands commands(*window.menuBar(), center, {});
+        new EditHistoryActions(commands, client.history());
+        auto* list = new BoardContentView(contextFor(client, center));
+        window.setCentralWidget(list);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QAction* undo = commands.undoAction();
+        QCOMPARE(undo->text(), QStringLiteral("Undo"));
+        QVERIFY(!undo->isEnabled());
+
+        list->card(item.id)->trigger(ItemCardAction::moveToDone);
+        QTRY_COMPARE(undo->text(), QStringLiteral("Undo Move to Done"));
+        list->setFocus();
+        QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
+        QTRY_COMPARE(findItem(client, board.id, item.id)->status, ItemStatus::todo);
+        QTRY_COMPARE(commands.redoAction()->text(), QStringLiteral("Redo Move to Done"));
+        QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QTRY_COMPARE(findItem(client, board.id, item.id)->status, ItemStatus::done);
+        QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
+        QTRY_COMPARE(findItem(client, board.id, item.id)->status, ItemStatus::todo);
+        QTRY_VERIFY(commands.redoAction()->isEnabled());
+        QTest::keyClick(&window, Qt::Key_Y, Qt::ControlModifier);
+        QTRY_COMPARE(findItem(client, board.id, item.id)->status, ItemStatus::done);
+
+        auto* field = new QLineEdit(list);
+        field->show();
+        field->setFocus();
+        QTRY_VERIFY(field->hasFocus());
+        QTest::keyClicks(field, QStringLiteral("hello"));
+        QCOMPARE(undo->text(), QStringLiteral("Undo"));
+        QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(field->text() != QStringLiteral("hello"));
+        QCOMPARE(findItem(client, board.id, item.id)->status, ItemStatus::done);
+        QCOMPARE(client.history().undoText(), QStringLiteral("Move to Done"));
+    }
+
+    // The trash above the list: opened from the keyboard, Restore puts an item back, and Delete
+    // Permanently happens only once the question is answered with Delete.
+    void trashRestoresAndAsksFirst()
+    {
+        WorkspaceClient client(nullptr, QString());
+        const Board board = client.createBoard(QStringLiteral("Local"), StorageOption::local);
+        QCoro::waitFor(client.workspace().selectBoard(board.id));
+        const Item kept = addItem(client, board.id, QStringLiteral("first"));
+        const Item gone = addItem(client, board.id, QStringLiteral("second"));
+        NotificationCenter center;
+        BoardContentView list(contextFor(client, center));
+        list.show();
+        TrashView* trash = list.trash();
+        QVERIFY(!trash->isVisibleTo(&list));
+        QCoro::waitFor(client.history().deleteItem(kept));
+        QCoro::waitFor(client.history().deleteItem(gone));
+        QVERIFY(trash->isVisibleTo(&list));
+        QCOMPARE(trash->header()->text(), QStringLiteral("▸ Trash (2)"));
+
+        trash->header()->setFocus();
+        QTest::keyClick(trash->header(), Qt::Key_Space);
+        QVERIFY(trash->isExpanded());
+        auto rowButton = [&](const Item& item, const QString& name) -> QPushButton* {
+            for (QWidget* row : trash->findChildren<QWidget*>(QStringLiteral("trashRow"))) {
+                if (row->isVisible() && row->property("itemId").toUuid() == item.id)
+                    return row->findChild<QPushButton*>(name);
+            }
+            return nullptr;
+        };
+        QVERIFY(rowButton(kept, QStringLiteral("restoreTrashed")));
+        QCOMPARE(rowButton(kept, QStringLiteral("restoreTrashed"))->accessibleName(), QStringLiteral("Restore first"));
+        rowButton(kept, QStringLiteral("restoreTrashed"))->click();
+        QTRY_VERIFY(findItem(client, board.id, kept.id));
+        QTRY_COMPARE(trash->header()->text(), QStringLiteral("▾ Trash (1)"));
+
+        for (const bool accept : {false, true}) {
+            QTRY_VERIFY(rowButton(gone, QStringLiteral("deleteTrashed")));
+            rowButton(gone, QStringLiteral("deleteTrashed"))->click();
+            auto* question = trash->findChild<QMessageBox*>(QStringLiteral("trashConfirmation"));
+            QVERIFY(question);
+            for (QAbstractButton* button : question->buttons()) {
+                if ((question->buttonRole(button) == QMessageBox::DestructiveRole) == accept) {
+                    button->click();
+                    break;
+                }
+            }
+            QCOMPARE(client.history().trash().items(board.id).size(), accept ? 0 : 1);
+            QTRY_VERIFY(!trash->findChild<QMessageBox*>(QStringLiteral("trashConfirmation")));
+        }
+        QVERIFY(!trash->isVisibleTo(&list));
+        QVERIFY(!findItem(client, board.id, gone.id));
+    }
+
     void cardMenuAndEditingAreShared()
     {
         WorkspaceClient client(nullptr, QString());
@@ -396,6 +501,7 @@ private Q_SLOTS:
         QVERIFY(!target->isDropTargeted());
         QTRY_VERIFY(!findItem(client, board.id, source.id));
         QCOMPARE(findItem(client, board.id, destination.id)->content, QStringLiteral("second\n\nfirst"));
+        QTRY_COMPARE(client.history().undoText(), QStringLiteral("Merge Items"));
 
         // A card does not take itself.
         std::unique_ptr<QMimeData> self(ItemTransfer { destination.id, board.id }.toMimeData());

@@ -57,7 +57,7 @@ private Q_SLOTS:
     {
         auto context = openStore();
         RawConnection raw(m_file);
-        QCOMPARE(raw.value(QStringLiteral("PRAGMA user_version")), QStringLiteral("4"));
+        QCOMPARE(raw.value(QStringLiteral("PRAGMA user_version")), QStringLiteral("5"));
         QCOMPARE(raw.value(QStringLiteral("PRAGMA journal_mode")), QStringLiteral("wal"));
         QCOMPARE(raw.count(QStringLiteral("sqlite_master"), QStringLiteral("name = 'local_item_board'")), 1);
     }
@@ -92,7 +92,7 @@ private Q_SLOTS:
                 raw.execute(QStringLiteral("DROP TABLE conflict_copy; DROP TABLE pending_board_info; "
                                            "DROP TRIGGER item_tally_insert; DROP TRIGGER item_tally_delete; "
                                            "DROP TRIGGER item_tally_update; DROP TABLE item_tally; "
-                                           "DROP INDEX local_item_column; PRAGMA user_version = 1;")));
+                                           "DROP INDEX local_item_column; DROP TABLE trashed_item; PRAGMA user_version = 1;")));
         }
         Item mine = item;
         mine.content = QStringLiteral("My **version**\nwith two lines");
@@ -102,7 +102,7 @@ private Q_SLOTS:
         const ConflictCopy copy = ConflictCopy::of(mine, ConflictReason::boardRevoked, QStringLiteral("Plans"));
         {
             auto context = openStore();
-            QCOMPARE(RawConnection(m_file).value(QStringLiteral("PRAGMA user_version")), QStringLiteral("4"));
+            QCOMPARE(RawConnection(m_file).value(QStringLiteral("PRAGMA user_version")), QStringLiteral("5"));
             QCOMPARE(RawConnection(m_file).value(
                          QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name = 'local_item_column'")),
                 QStringLiteral("1"));

@@ -62,6 +62,7 @@ void WorkspaceClient::open()
 
     m_workspace = std::make_unique<BoardViewModel>(
         BoardViewModel::Services { *m_store, *m_api, *m_preferences, m_toasts, *m_analytics });
+    new ItemHistory(*m_workspace, *m_store, *m_api, m_toasts);
     m_valid = true;
 }
 

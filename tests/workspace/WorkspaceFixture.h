@@ -10,6 +10,7 @@
 #include "support/DevServer.h"
 #include "workspace/BoardViewModel.h"
 #include "workspace/ToastManager.h"
+#include "workspace/undo/ItemHistory.h"
 
 #include <QJsonObject>
 #include <QList>
@@ -34,6 +35,7 @@ public:
     QString errorString() const { return m_error; }
 
     BoardViewModel& workspace() { return *m_workspace; }
+    ItemHistory& history() { return ItemHistory::of(*m_workspace); }
     StoreContext& store() { return *m_store; }
     LocalStore& preferences() { return *m_preferences; }
     ToastManager& toasts() { return m_toasts; }

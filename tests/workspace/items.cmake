@@ -17,3 +17,6 @@ plenko_add_test(NAME test_workspace_overlapping_operations
     LIBS plenko_workspace_test_support)
 plenko_add_postgresql_run(test_workspace_items)
 plenko_add_postgresql_run(test_workspace_unsent_changes)
+plenko_add_test(NAME test_workspace_item_history
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ItemHistoryTest.cpp
+    LIBS plenko_workspace_test_support)

@@ -36,6 +36,7 @@
 #include "workspace/BoardViewModel.h"
 #include "workspace/ToastManager.h"
 #include "workspace/settings/BoardSettingsWindow.h"
+#include "workspace/undo/ItemHistory.h"
 
 #include <QApplication>
 #include <QDir>
@@ -185,6 +186,7 @@ int main(int argc, char* argv[])
     QCoro::waitFor(api.loadTokens());
     AuthState auth(api, analytics, toasts, [](const QUrl&) { return false; });
     BoardViewModel workspace(BoardViewModel::Services {**store, api, preferences, toasts, analytics});
+    new ItemHistory(workspace, **store, api, toasts);
     NotificationCenter center;
 
     DemoData::fill(workspace);

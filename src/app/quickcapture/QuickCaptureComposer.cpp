@@ -5,6 +5,7 @@
 #include "richtext/EditorView.h"
 #include "session/AuthState.h"
 #include "workspace/BoardViewModel.h"
+#include "workspace/undo/ItemHistory.h"
 
 #include <QCoro/QCoroTask>
 #include <QHBoxLayout>
@@ -223,7 +224,7 @@ void QuickCaptureComposer::submit()
     m_isSubmitting = true;
     m_editor->setPrimaryActionInFlight(true);
     const QString boardName = board->name;
-    QCoro::connect(m_workspace.addItem(item, *board), this, [this, boardName] {
+    QCoro::connect(ItemHistory::of(m_workspace).addItem(item, *board), this, [this, boardName] {
         m_isSubmitting = false;
         m_editor->setPrimaryActionInFlight(false);
         m_didSubmit = true;

@@ -9,6 +9,7 @@
 #include "sidebar/SidebarLayoutController.h"
 #include "sidebar/SidebarListModel.h"
 #include "workspace/BoardViewModel.h"
+#include "workspace/undo/ItemHistory.h"
 
 #include <QContextMenuEvent>
 #include <QCoro/QCoroTask>
@@ -310,7 +311,7 @@ void SidebarSectionView::dropItem(const QMimeData* mimeData, const QUuid& target
         [&](const Item& each) { return each.id == transfer->itemId && !each.isDeleted(); });
     if (item == source->items.cend())
         return;
-    QCoro::connect(m_workspace.moveItemToBoard(*item, *target), this, [this](MoveOutcome outcome) {
+    QCoro::connect(ItemHistory::of(m_workspace).moveItemToBoard(*item, *target), this, [this](MoveOutcome outcome) {
         m_toasts.showToast(outcome.failed ? ToastType::error : ToastType::success, outcome.message,
             ToastManager::successSeconds);
     });
