@@ -1,7 +1,10 @@
 #include "app/AppAccessibility.h"
 
+#include "app/StatusTabAccessible.h"
+
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QToolButton>
 #include <QWidget>
 
 namespace {
@@ -11,9 +14,17 @@ QAccessibleInterface* interfaceFor(const QString& className, QObject* object)
         return nullptr;
     auto* widget = static_cast<QWidget*>(object);
     if (className == QLatin1String("ToastView"))
-        return new QAccessibleWidget(widget, QAccessible::AlertMessage);
+        return new QAccessibleWidget(widget, QAccessible::Notification);
     if (className == QLatin1String("ItemCardView"))
         return new QAccessibleWidget(widget, QAccessible::ListItem);
+    // Qt calls a stack of pages a layered pane, which a screen reader names on every way in; to a
+    // listener it is only layout.
+    if (className == QLatin1String("QStackedWidget"))
+        return new QAccessibleWidget(widget, QAccessible::Grouping);
+    if (className == QLatin1String("TopNavigationView"))
+        return new QAccessibleWidget(widget, QAccessible::PageTabList);
+    if (className == QLatin1String("QToolButton") && widget->property(StatusTabAccessible::tabProperty).isValid())
+        return new StatusTabAccessible(static_cast<QToolButton*>(widget));
     return nullptr;
 }
 }
@@ -32,6 +43,6 @@ void AppAccessibility::announce(QWidget* source, const QString& text)
     if (!source)
         return;
     source->setAccessibleName(text);
-    QAccessibleEvent alert(source, QAccessible::Alert);
-    QAccessible::updateAccessibility(&alert);
+    QAccessibleEvent shown(source, QAccessible::ObjectShow);
+    QAccessible::updateAccessibility(&shown);
 }

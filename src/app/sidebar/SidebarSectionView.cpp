@@ -10,6 +10,7 @@
 #include "sidebar/SidebarListModel.h"
 #include "workspace/BoardViewModel.h"
 
+#include <QAccessible>
 #include <QContextMenuEvent>
 #include <QCoro/QCoroTask>
 #include <QDrag>
@@ -68,6 +69,7 @@ SidebarSectionView::SidebarSectionView(BoardViewModel& workspace, ToastManager& 
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
         rebuildDividerViews();
         updateHeight();
+        selectOpenBoard();
     });
     const auto choose = [this](const QModelIndex& index) {
         if (!index.isValid() || index.data(SidebarListModel::IsDividerRole).toBool())
@@ -79,11 +81,79 @@ SidebarSectionView::SidebarSectionView(BoardViewModel& workspace, ToastManager& 
     connect(this, &QListView::activated, this, choose);
     const auto repaint = [this] { viewport()->update(); };
     connect(&m_workspace, &BoardViewModel::selectedBoardChanged, this, repaint);
+    connect(&m_workspace, &BoardViewModel::selectedBoardChanged, this, &SidebarSectionView::selectOpenBoard);
     connect(&m_workspace, &BoardViewModel::boardRefreshStatesChanged, this, repaint);
     connect(&m_workspace, &BoardViewModel::highlightedBoardsChanged, this, repaint);
 
     rebuildDividerViews();
     updateHeight();
+    selectOpenBoard();
+}
+
+int SidebarSectionView::rowOfBoard(const QUuid& boardId) const
+{
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        const QModelIndex index = m_model->index(row);
+        if (!index.data(SidebarListModel::IsDividerRole).toBool()
+            && index.data(SidebarListModel::EntryIdRole).toUuid() == boardId)
+            return row;
+    }
+    return -1;
+}
+
+void SidebarSectionView::selectOpenBoard()
+{
+    const QUuid openId = m_workspace.selectedBoard().id;
+    const int row = rowOfBoard(openId);
+    if (row < 0)
+        selectionModel()->clearSelection();
+    else
+        selectionModel()->select(m_model->index(row), QItemSelectionModel::ClearAndSelect);
+    m_model->setOpenBoardId(openId);
+    // The row just opened with Return or Space says so where the keyboard is.
+    if (row >= 0 && hasFocus() && currentIndex().row() == row) {
+        QAccessibleEvent renamed(this, QAccessible::NameChanged);
+        renamed.setChild(row);
+        QAccessible::updateAccessibility(&renamed);
+    }
+}
+
+QItemSelectionModel::SelectionFlags SidebarSectionView::selectionCommand(
+    const QModelIndex& index, const QEvent* event) const
+{
+    // Moving through the rows with the keys does not open a board, so it does not select one either;
+    // a press does (the click opens it), and a drag that opened nothing gives the selection back.
+    if (!event || event->type() == QEvent::KeyPress)
+        return QItemSelectionModel::NoUpdate;
+    return QListView::selectionCommand(index, event);
+}
+
+void SidebarSectionView::focusInEvent(QFocusEvent* event)
+{
+    // Arriving in the list lands on the open board, or else on the first board; Qt would take the
+    // first row silently, and the next Down would pass over it unheard.
+    if (!currentIndex().isValid() || currentIndex().data(SidebarListModel::IsDividerRole).toBool()) {
+        int row = rowOfBoard(m_workspace.selectedBoard().id);
+        for (int candidate = 0; row < 0 && candidate < m_model->rowCount(); ++candidate) {
+            if (!m_model->index(candidate).data(SidebarListModel::IsDividerRole).toBool())
+                row = candidate;
+        }
+        if (row >= 0)
+            selectionModel()->setCurrentIndex(m_model->index(row), QItemSelectionModel::NoUpdate);
+    }
+    QListView::focusInEvent(event);
+    // The list is announced after this handler; the row with the keyboard is announced after it.
+    QPointer<SidebarSectionView> self(this);
+    QMetaObject::invokeMethod(
+        this,
+        [self] {
+            if (!self || !self->hasFocus() || !self->currentIndex().isValid())
+                return;
+            QAccessibleEvent focus(self.data(), QAccessible::Focus);
+            focus.setChild(self->currentIndex().row());
+            QAccessible::updateAccessibility(&focus);
+        },
+        Qt::QueuedConnection);
 }
 
 void SidebarSectionView::keyPressEvent(QKeyEvent* event)
@@ -219,6 +289,7 @@ void SidebarSectionView::startDrag(Qt::DropActions supportedActions)
     drag->setHotSpot(viewport()->mapFromGlobal(QCursor::pos()) - rect.topLeft());
     drag->exec(Qt::MoveAction, Qt::MoveAction);
     setDropHover(std::nullopt);
+    selectOpenBoard();
 }
 
 bool SidebarSectionView::acceptsDrop(const QMimeData* mimeData, const QPoint& position) const
