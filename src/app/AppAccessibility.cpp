@@ -8,12 +8,15 @@
 #include <QWidget>
 
 namespace {
+constexpr const char* announcerProperty = "plenkoAnnouncer";
+
 QAccessibleInterface* interfaceFor(const QString& className, QObject* object)
 {
     if (!object || !object->isWidgetType())
         return nullptr;
     auto* widget = static_cast<QWidget*>(object);
-    if (className == QLatin1String("ToastView"))
+    if (className == QLatin1String("ToastView")
+        || (className == QLatin1String("QWidget") && widget->property(announcerProperty).isValid()))
         return new QAccessibleWidget(widget, QAccessible::Notification);
     if (className == QLatin1String("ItemCardView"))
         return new QAccessibleWidget(widget, QAccessible::ListItem);
@@ -36,6 +39,15 @@ void AppAccessibility::install()
         return;
     installed = true;
     QAccessible::installFactory(interfaceFor);
+}
+
+QWidget* AppAccessibility::makeAnnouncer(QWidget* parent)
+{
+    install();
+    auto* announcer = new QWidget(parent);
+    announcer->setProperty(announcerProperty, true);
+    announcer->hide();
+    return announcer;
 }
 
 void AppAccessibility::announce(QWidget* source, const QString& text)

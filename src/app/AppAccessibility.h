@@ -14,4 +14,7 @@ void install();
 // makes a screen reader read a notification out (a changed name alone is read only when it is the
 // focused object's).
 void announce(QWidget* source, const QString& text);
+// An invisible notification under `parent`, for news a screen reader should hear where nothing
+// visible changes (Qt 6.4 has no announcement event); pass it to announce().
+QWidget* makeAnnouncer(QWidget* parent);
 }

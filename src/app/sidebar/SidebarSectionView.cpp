@@ -1,5 +1,6 @@
 #include "app/sidebar/SidebarSectionView.h"
 
+#include "app/AppAccessibility.h"
 #include "app/Palette.h"
 #include "symbols/SymbolIcons.h"
 #include "app/sidebar/SidebarBoardDelegate.h"
@@ -29,6 +30,7 @@ SidebarSectionView::SidebarSectionView(BoardViewModel& workspace, ToastManager& 
     , m_scope(scope)
 {
     setObjectName(QStringLiteral("sidebarSection-") + scope);
+    m_announcer = AppAccessibility::makeAnnouncer(this);
     m_model = new SidebarListModel(&controller, scope, this);
     m_delegate = new SidebarBoardDelegate(workspace, this);
     setModel(m_model);
@@ -110,12 +112,10 @@ void SidebarSectionView::selectOpenBoard()
     else
         selectionModel()->select(m_model->index(row), QItemSelectionModel::ClearAndSelect);
     m_model->setOpenBoardId(openId);
-    // The row just opened with Return or Space says so where the keyboard is.
-    if (row >= 0 && hasFocus() && currentIndex().row() == row) {
-        QAccessibleEvent renamed(this, QAccessible::NameChanged);
-        renamed.setChild(row);
-        QAccessible::updateAccessibility(&renamed);
-    }
+    // The row just opened with Return or Space stays where it is, so nothing a screen reader follows
+    // changes: it is told.
+    if (row >= 0 && hasFocus() && currentIndex().row() == row)
+        AppAccessibility::announce(m_announcer, m_model->index(row).data(Qt::AccessibleTextRole).toString());
 }
 
 QItemSelectionModel::SelectionFlags SidebarSectionView::selectionCommand(

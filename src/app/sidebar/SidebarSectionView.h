@@ -77,4 +77,5 @@ private:
     SidebarBoardDelegate* m_delegate = nullptr;
     QVariantAnimation* m_reorder = nullptr;
     QHash<QUuid, int> m_reorderStartOffsets;
+    QWidget* m_announcer = nullptr;
 };
