@@ -48,6 +48,9 @@ foreach(component app server)
     install(FILES packaging/copyright ${plenko_package_docs}/changelog.Debian.gz
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${package} COMPONENT ${component})
     install(FILES ${plenko_package_docs}/${package}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT ${component})
+    # Tags that do not apply to a package made outside Debian's archive, each with its reason.
+    install(FILES packaging/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+        RENAME ${package} COMPONENT ${component})
 endforeach()
 
 set(CPACK_PACKAGE_NAME "plenko")
