@@ -21,7 +21,7 @@ import traceback
 
 from screen_reader_test import SKIP, Session, Skip, fail
 
-SETTLE = 1.0  # seconds without new speech after which a stop has said all it says
+SETTLE = 1.5  # seconds without new speech after which a stop has said all it says (slow builds too)
 STOP_TIMEOUT = 30.0  # seconds a key may take to make Orca say anything (loaded machines are slow)
 START_TIMEOUT = 90.0
 
