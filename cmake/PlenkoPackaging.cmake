@@ -18,12 +18,47 @@ install(FILES packaging/server/plenko-server.ini DESTINATION /etc/plenko-server 
 install(FILES docs/server.md packaging/server/nginx-plenko-server.conf
     DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/plenko-server COMPONENT server)
 
+# What Debian asks of every package: the licences in its machine-readable copyright format, a
+# changelog and a manual page for each program. The manual pages are written in scdoc and turned into
+# troff here; both they and the changelog are compressed the reproducible way (gzip -n: no name, no
+# time).
+find_program(PLENKO_SCDOC scdoc REQUIRED)
+find_program(PLENKO_GZIP gzip REQUIRED)
+set(PLENKO_DEBIAN_VERSION "${PROJECT_VERSION}-${PLENKO_BUILD_NUMBER}")
+set(plenko_package_docs ${PROJECT_BINARY_DIR}/packaging)
+configure_file(packaging/changelog.in ${plenko_package_docs}/changelog @ONLY)
+add_custom_command(OUTPUT ${plenko_package_docs}/changelog.Debian.gz
+    COMMAND ${PLENKO_GZIP} -9n -c ${plenko_package_docs}/changelog > ${plenko_package_docs}/changelog.Debian.gz
+    DEPENDS ${plenko_package_docs}/changelog VERBATIM)
+set(plenko_manual_pages)
+foreach(program plenko plenko-server)
+    set(page ${plenko_package_docs}/${program}.1.gz)
+    add_custom_command(OUTPUT ${page}
+        COMMAND sh -c "\"$1\" < \"$2\" | \"$3\" -9n -c > \"$4\"" sh ${PLENKO_SCDOC}
+            ${PROJECT_SOURCE_DIR}/packaging/man/${program}.1.scd ${PLENKO_GZIP} ${page}
+        DEPENDS ${PROJECT_SOURCE_DIR}/packaging/man/${program}.1.scd VERBATIM)
+    list(APPEND plenko_manual_pages ${page})
+endforeach()
+add_custom_target(plenko_package_docs ALL DEPENDS ${plenko_package_docs}/changelog.Debian.gz ${plenko_manual_pages})
+foreach(component app server)
+    set(package plenko)
+    if(component STREQUAL "server")
+        set(package plenko-server)
+    endif()
+    install(FILES packaging/copyright ${plenko_package_docs}/changelog.Debian.gz
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${package} COMPONENT ${component})
+    install(FILES ${plenko_package_docs}/${package}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT ${component})
+    # Tags that do not apply to a package made outside Debian's archive, each with its reason.
+    install(FILES packaging/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+        RENAME ${package} COMPONENT ${component})
+endforeach()
+
 set(CPACK_PACKAGE_NAME "plenko")
 set(CPACK_PACKAGE_VENDOR "Plenko")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
-set(CPACK_PACKAGE_DESCRIPTION "A desktop application for keeping work on boards of short markdown items, \
-on local boards that stay on this computer or on cloud boards shared with their members.")
+# Each package's description starts with its own synopsis line; an empty shared summary keeps CPack
+# from putting the same one in front of both. Lines stay under 80 columns: CPack does not wrap them.
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "")
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://plenko.net")
 set(CPACK_PACKAGE_CONTACT "Plenko <support@plenko.net>")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY "plenko")
@@ -46,10 +81,16 @@ set(CPACK_COMPONENTS_ALL app server)
 set(CPACK_DEBIAN_APP_PACKAGE_NAME "plenko")
 set(CPACK_DEBIAN_SERVER_PACKAGE_NAME "plenko-server")
 set(CPACK_DEBIAN_SERVER_PACKAGE_SECTION "net")
-set(CPACK_DEBIAN_APP_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
-set(CPACK_DEBIAN_SERVER_DESCRIPTION "The Plenko service for a team to run: boards, members, sign-in \
-with passwords and sync for Plenko clients, kept in SQLite or PostgreSQL, as a systemd service behind a \
-reverse proxy that terminates TLS.")
+set(CPACK_DEBIAN_PACKAGE_SOURCE "plenko")
+set(CPACK_DEBIAN_APP_DESCRIPTION "desktop application for boards of short markdown items
+Plenko keeps work on boards of short markdown items: local boards that stay
+on this computer, and cloud boards kept by a Plenko service and shared with
+their members. Changes made offline are kept and sent with the next sync.
+It is driven from the keyboard alone and reads well with a screen reader.")
+set(CPACK_DEBIAN_SERVER_DESCRIPTION "service that keeps Plenko boards for a team
+The Plenko service for a team to run: boards, members, sign-in with passwords
+and sync for Plenko clients, kept in SQLite or PostgreSQL. It runs as a
+systemd service behind a reverse proxy that terminates TLS.")
 # libpq is linked, so shlibdeps finds it too; named here so the PostgreSQL back end's need is plain.
 set(CPACK_DEBIAN_SERVER_PACKAGE_DEPENDS "libpq5")
 set(CPACK_DEBIAN_SERVER_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/server/conffiles)

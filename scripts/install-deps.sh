@@ -12,8 +12,13 @@ packages=(
     # Local time zones: date badges, item details and the dashboard read them.
     tzdata
     gnome-keyring libsecret-1-0 dbus dbus-x11 xvfb xauth desktop-file-utils xdg-utils openbox
+    # Debian packaging: manual pages from scdoc, and lintian to check both packages.
+    scdoc lintian
     # The screen-reader test: the accessibility bus and the Python client a screen reader uses.
     at-spi2-core python3 python3-pyatspi
+    # The spoken journey: the real screen reader speaking through speech-dispatcher into a file, and
+    # xdotool typing keys on the virtual display.
+    orca speech-dispatcher xdotool
     # Fonts for the scripts the text tests draw: Arabic and Hebrew come with DejaVu.
     fonts-dejavu-core fonts-lohit-deva fonts-tlwg-loma-otf fonts-wqy-microhei fonts-noto-color-emoji
 )

@@ -237,6 +237,7 @@ void BoardContentView::rebuildCards()
         focusAfterRemoval(previousOrder, *focusedId);
     fillViewport();
     placeComposer();
+    focusArrivedItem();
 }
 
 void BoardContentView::focusAfterRemoval(const QList<QUuid>& previousOrder, const QUuid& removedId)
@@ -554,10 +555,27 @@ void BoardContentView::updateTabOrder()
         return;
     m_tabChain = chain;
     QWidget* previous = m_scroll;
-    for (QWidget* widget : std::as_const(chain)) {
+    const auto append = [&previous](QWidget* widget) {
         QWidget::setTabOrder(previous, widget);
         previous = widget;
+    };
+    for (QWidget* widget : std::as_const(chain)) {
+        append(widget);
+        // A card's own buttons follow it, before the next card.
+        if (auto* card = qobject_cast<ItemCardView*>(widget)) {
+            for (QWidget* stop : card->tabStops())
+                append(stop);
+        }
     }
+    // The composer in the corner comes after the list it adds to: its Add button, or its editor
+    // and buttons while it is open, in their own order.
+    QList<QWidget*> composerStops;
+    for (QWidget* next = m_composer->nextInFocusChain(); next != m_composer; next = next->nextInFocusChain()) {
+        if (m_composer->isAncestorOf(next) && next->focusPolicy() & Qt::TabFocus)
+            composerStops << next;
+    }
+    for (QWidget* stop : std::as_const(composerStops))
+        append(stop);
 }
 
 void BoardContentView::focusNeighbour(const QUuid& itemId, int step)

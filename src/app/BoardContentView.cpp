@@ -10,6 +10,7 @@
 #include "workspace/BoardViewModel.h"
 #include "workspace/undo/ItemHistory.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -104,7 +105,10 @@ BoardContentView::BoardContentView(const ViewContext& context, QWidget* parent)
         m_composer->setComposerVisible(false);
         placeComposer();
     });
-    connect(m_composer, &FloatingNewItemComposer::submitted, this, &BoardContentView::submitNewItem);
+    connect(m_composer, &FloatingNewItemComposer::submitted, this,
+        [this](const QString& text) { submitNewItem(text, false); });
+    connect(m_composer, &FloatingNewItemComposer::submittedToContinue, this,
+        [this](const QString& text) { submitNewItem(text, true); });
 
     BoardViewModel& workspace = m_context.workspace;
     connect(&workspace, &BoardViewModel::selectedBoardChanged, this, &BoardContentView::refreshIfChanged);
@@ -270,7 +274,7 @@ void BoardContentView::openNewItemEditor()
     m_composer->editor()->focusEditor();
 }
 
-void BoardContentView::submitNewItem(const QString& text)
+void BoardContentView::submitNewItem(const QString& text, bool keepComposing)
 {
     const QString content = text.trimmed();
     // With all its items: the new one goes after the last of them.
@@ -292,9 +296,42 @@ void BoardContentView::submitNewItem(const QString& text)
     item.createdAt = now;
     item.updatedAt = now;
     m_composer->setDraft(QString());
+    if (keepComposing) {
+        // The editor stays open, empty and with the keyboard, for the next item.
+        ItemHistory::of(m_context.workspace).addItem(item, board);
+        return;
+    }
     m_composer->setComposerVisible(false);
     placeComposer();
+    // The editor that had the keyboard is gone: the Add button holds it until the new card is there
+    // (a cloud board's item comes back from the service first), never the window's first control.
+    m_composer->addButton()->setFocus(Qt::OtherFocusReason);
+    m_focusOnArrival = item.id;
     ItemHistory::of(m_context.workspace).addItem(item, board);
+    focusArrivedItem();
+}
+
+void BoardContentView::focusArrivedItem()
+{
+    if (!m_focusOnArrival)
+        return;
+    const QWidget* focus = QApplication::focusWidget();
+    if (focus && focus != m_composer->addButton()) {
+        m_focusOnArrival.reset();
+        return;
+    }
+    // Taken while the list is made again below, which asks the same.
+    const QUuid itemId = *std::exchange(m_focusOnArrival, std::nullopt);
+    updatePendingCards();
+    // A long column shows its first pages only; the new item is the last one.
+    const bool inColumn = std::any_of(m_liveItems.cbegin(), m_liveItems.cend(),
+        [&itemId](const Item* item) { return item->id == itemId; });
+    while (inColumn && rowOfItem(itemId) < 0 && hasMore())
+        loadMore();
+    if (ItemCardView* card = ensureCardFor(itemId))
+        card->setFocus(Qt::OtherFocusReason);
+    else
+        m_focusOnArrival = itemId;
 }
 
 void BoardContentView::requestMove(const Item& item, ItemStatus status)

@@ -116,7 +116,12 @@ private:
     // previous one when it was last, and the composer when no card is left.
     void focusAfterRemoval(const QList<QUuid>& previousOrder, const QUuid& removedId);
     void fillViewport();
-    void submitNewItem(const QString& text);
+    // `keepComposing`: the composer stays open for the next item (Ctrl+Shift+Return) rather than the
+    // keyboard going to the new card.
+    void submitNewItem(const QString& text, bool keepComposing);
+    // Moves the keyboard to the card of the item just added once it is in the list, unless the user
+    // has gone on elsewhere in the meantime.
+    void focusArrivedItem();
 
     // The rows near the view get cards (BoardContentRows.cpp).
     std::optional<Anchor> currentAnchor() const;
@@ -158,6 +163,7 @@ private:
     bool m_cardsPending = false; // the cards do not show the items yet
     bool m_cardsUpdatePosted = false;
     QUuid m_boardId;
+    std::optional<QUuid> m_focusOnArrival; // the item just added, until its card has the focus
     // What the items were last read from. The list is held, so any change to the workspace's copy
     // detaches it: the same data means the same items, without comparing a long column item by item.
     QList<Item> m_readFrom;

@@ -11,6 +11,7 @@
 #include "app/RailView.h"
 #include "app/ToastView.h"
 #include "app/sidebar/SidebarView.h"
+#include "app/TopNavigationView.h"
 #include "insights/BoardDashboardWindow.h"
 #include "insights/BoardsOverviewView.h"
 #include "session/AccountDetailsView.h"
@@ -21,6 +22,11 @@
 #include "workspace/BoardViewModel.h"
 #include "workspace/settings/BoardSettingsWindow.h"
 
+#include <QApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+#include <QToolButton>
 #include <QHBoxLayout>
 #include <QPointer>
 #include <QStackedWidget>
@@ -134,13 +140,24 @@ ContentView::ContentView(const ViewContext& context, QWidget* parent)
     updateAccount();
 }
 
+void ContentView::showColumn(ViewMode mode)
+{
+    m_main->setCurrentView(mode);
+    // The keyboard goes to the tab shown, so a screen reader says which column this is and how many
+    // items it holds; never out of text being written.
+    const QWidget* focus = QApplication::focusWidget();
+    const bool writing = qobject_cast<const QLineEdit*>(focus) || qobject_cast<const QTextEdit*>(focus)
+        || qobject_cast<const QPlainTextEdit*>(focus);
+    if (!writing && m_stack->currentWidget() == m_main && m_main->isVisible())
+        m_main->tabs()->tab(mode)->setFocus(Qt::ShortcutFocusReason);
+}
+
 void ContentView::observeNotifications()
 {
     NotificationCenter& center = m_context.notifications;
-    center.observe(AppNotification::requestTodoTab, this, [this] { m_main->setCurrentView(ViewMode::todo); });
-    center.observe(AppNotification::requestInProgressTab, this,
-        [this] { m_main->setCurrentView(ViewMode::inProgress); });
-    center.observe(AppNotification::requestDoneTab, this, [this] { m_main->setCurrentView(ViewMode::done); });
+    center.observe(AppNotification::requestTodoTab, this, [this] { showColumn(ViewMode::todo); });
+    center.observe(AppNotification::requestInProgressTab, this, [this] { showColumn(ViewMode::inProgress); });
+    center.observe(AppNotification::requestDoneTab, this, [this] { showColumn(ViewMode::done); });
     center.observe(AppNotification::requestSidebarToggle, this, [this] { setSidebarVisible(!isSidebarVisible()); });
     center.observe(AppNotification::requestNewItemEditor, this, [this] {
         if (m_stack->currentWidget() != m_main)

@@ -69,6 +69,8 @@ protected:
 
 private:
     void observeNotifications();
+    // Ctrl+1, Ctrl+2, Ctrl+3: shows the column and hands the keyboard to its tab.
+    void showColumn(ViewMode mode);
     void setRailSelection(RailSelection selection);
     void updateAccount();
     // Asks where the service is, then starts the browser sign-in.

@@ -1,6 +1,7 @@
 #include "app/ItemCardView.h"
 
 #include "app/AppAccessibility.h"
+#include "app/KeyboardMenus.h"
 #include "app/AppNotifications.h"
 #include "app/ItemCardKeyboard.h"
 #include "app/ItemListState.h"
@@ -120,6 +121,8 @@ ItemCardView::ItemCardView(const ViewContext& context, ItemListState& listState,
     m_assigneeButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     connect(m_assigneeButton, &QToolButton::clicked, this, [this] {
         std::unique_ptr<QMenu> menu(makeAssigneeMenu(this));
+        if (m_assigneeButton->hasFocus())
+            KeyboardMenus::highlightFirstEntry(*menu);
         menu->exec(m_assigneeButton->mapToGlobal(QPoint(0, m_assigneeButton->height())));
     });
     m_assigneeName = UntrustedText::label(QString(), m_content);
@@ -284,7 +287,15 @@ void ItemCardView::setItem(const Item& item)
 void ItemCardView::render()
 {
     m_text->updateContent(m_item.content, m_renderedMembers);
-    setAccessibleName(DocumentPlainText::of(*m_text->document()));
+    const QString plain = DocumentPlainText::of(*m_text->document());
+    setAccessibleName(plain);
+    // Heard on its own, the button says which item it assigns: by its first words, if it is long.
+    QString start = plain.simplified();
+    if (start.size() > 60) {
+        const qsizetype space = start.lastIndexOf(QLatin1Char(' '), 60);
+        start.truncate(space > 20 ? space : 60);
+    }
+    m_assigneeButton->setAccessibleName(QStringLiteral("Assign %1 to a board member").arg(start));
     if (m_overlay)
         m_overlay->setMentionCandidates(m_renderedMembers);
     updateClipping();
@@ -322,6 +333,9 @@ void ItemCardView::updateAssignee()
     }
     m_assigneeName->setVisible(assignee.has_value());
     updateAccessibleDescription(assignee ? MemberNames::name(*assignee) : QString());
+    // Read after the button's name in place of its tooltip, which would repeat the name.
+    m_assigneeButton->setAccessibleDescription(
+        assignee ? QStringLiteral("Assigned to ") + MemberNames::name(*assignee) : QStringLiteral("Not assigned"));
 }
 
 void ItemCardView::updateAccessibleDescription(const QString& assigneeName)
@@ -417,6 +431,11 @@ void ItemCardView::setHighlighted(bool highlighted)
         return;
     m_isHighlighted = highlighted;
     update();
+}
+
+QList<QWidget*> ItemCardView::tabStops() const
+{
+    return { m_moreButton, m_assigneeButton, m_conflictMarker };
 }
 
 QList<ItemCardMenuEntry> ItemCardView::menuEntries() const
@@ -600,6 +619,8 @@ void ItemCardView::contextMenuEvent(QContextMenuEvent* event)
     // From the keyboard the pointer may be anywhere: open the menu on the card itself.
     const QPoint at = event->reason() == QContextMenuEvent::Keyboard ? mapToGlobal(QPoint(16, 16)) : event->globalPos();
     std::unique_ptr<QMenu> menu(makeContextMenu(this));
+    if (event->reason() == QContextMenuEvent::Keyboard)
+        KeyboardMenus::highlightFirstEntry(*menu);
     menu->exec(at);
 }
 

@@ -59,6 +59,8 @@ public:
     ItemCardAIOverlay* overlay() const { return m_overlay; }
     MentionTextView* textView() const { return m_text; }
     QToolButton* assigneeButton() const { return m_assigneeButton; }
+    // The card's own controls that take the keyboard, in the order Tab reaches them after the card.
+    QList<QWidget*> tabStops() const;
     // Shown while a conflict copy of this item is kept.
     QToolButton* conflictMarker() const { return m_conflictMarker; }
     // The assignee picker as it would open now; the caller owns it.

@@ -25,6 +25,8 @@ QList<Entry> all()
         {application, QStringLiteral("Show In Progress"), {QKeySequence(Qt::CTRL | Qt::Key_2)}},
         {application, QStringLiteral("Show Done"), {QKeySequence(Qt::CTRL | Qt::Key_3)}},
         {application, QStringLiteral("Save the item being edited"), {QKeySequence(Qt::CTRL | Qt::Key_S)}},
+        {application, QStringLiteral("Save the new item and write another"),
+            {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Return)}},
         {application, QStringLiteral("Undo the last item change"), {QKeySequence(Qt::CTRL | Qt::Key_Z)}},
         {application, QStringLiteral("Redo the item change"),
             {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}},

@@ -1,5 +1,6 @@
 #include "app/MainContentView.h"
 
+#include "accessible/AccessibleShortcut.h"
 #include "app/BoardContentView.h"
 #include "app/BoardInfoView.h"
 #include "app/KeyboardShortcuts.h"
@@ -23,13 +24,17 @@
 #include <QVBoxLayout>
 
 namespace {
-QToolButton* headerButton(QWidget* parent, const QString& objectName, const QString& symbol, const QString& help)
+// `key`, when there is one, shows in the tooltip and reaches a screen reader as the button's shortcut.
+QToolButton* headerButton(QWidget* parent, const QString& objectName, const QString& symbol, const QString& help,
+    const QKeySequence& key = {})
 {
     auto* button = new QToolButton(parent);
     button->setObjectName(objectName);
     button->setIcon(SymbolIcons::icon(symbol, Palette::secondaryText(), 16));
     button->setIconSize(QSize(16, 16));
-    button->setToolTip(help);
+    if (!key.isEmpty())
+        AccessibleShortcut::set(*button, key);
+    button->setToolTip(key.isEmpty() ? help : KeyboardShortcuts::helpText(help, key));
     button->setAccessibleName(help);
     button->setAutoRaise(true);
     button->setCursor(Qt::PointingHandCursor);
@@ -123,15 +128,15 @@ QWidget* MainContentView::buildHeader()
     layout->addLayout(titles, 1);
 
     m_refresh = headerButton(header, QStringLiteral("refreshButton"), QStringLiteral("arrow.clockwise"),
-        KeyboardShortcuts::helpText(QStringLiteral("Refresh board"), KeyboardShortcuts::refreshBoard));
+        QStringLiteral("Refresh board"), KeyboardShortcuts::refreshBoard);
     m_settings = headerButton(header, QStringLiteral("settingsButton"), QStringLiteral("gearshape"),
-        KeyboardShortcuts::helpText(QStringLiteral("Board settings"), KeyboardShortcuts::boardSettings));
+        QStringLiteral("Board settings"), KeyboardShortcuts::boardSettings);
     m_info = headerButton(header, QStringLiteral("infoButton"), QStringLiteral("info.circle"),
-        KeyboardShortcuts::helpText(QStringLiteral("Board info"), KeyboardShortcuts::boardInfo));
+        QStringLiteral("Board info"), KeyboardShortcuts::boardInfo);
     m_dashboard = headerButton(header, QStringLiteral("dashboardButton"), QStringLiteral("chart.line.uptrend.xyaxis"),
         QStringLiteral("Board dashboard"));
     m_search = headerButton(header, QStringLiteral("searchButton"), QStringLiteral("magnifyingglass"),
-        KeyboardShortcuts::helpText(QStringLiteral("Search items"), KeyboardShortcuts::searchItems));
+        QStringLiteral("Search items"), KeyboardShortcuts::searchItems);
     m_filter = headerButton(header, QStringLiteral("assigneeFilterButton"), QStringLiteral("person.crop.circle"),
         QStringLiteral("Filter items by assignee"));
     m_invite = new QPushButton(QStringLiteral("Invite"), header);

@@ -2,8 +2,10 @@
 
 #include "BundleInfo.h"
 #include "analytics/UsageAnalytics.h"
+#include "app/AppAccessibility.h"
 #include "app/AppCommands.h"
 #include "app/EditHistoryActions.h"
+#include "app/KeyboardMenus.h"
 #include "app/AppearanceController.h"
 #include "app/AuxiliaryScenes.h"
 #include "app/AuxiliaryWindows.h"
@@ -59,6 +61,7 @@ MyApp::MyApp(std::unique_ptr<StoreContext> store)
     if (auto* application = qobject_cast<QApplication*>(QCoreApplication::instance()))
         Palette::applyTo(*application);
     AppearanceController::shared();
+    AppAccessibility::install();
     UsageAnalytics::shared().initialize();
 
     NetworkService& api = NetworkService::shared();
@@ -98,6 +101,7 @@ MyApp::MyApp(std::unique_ptr<StoreContext> store)
     hooks.showAbout = [this] { showAbout(); };
     hooks.showKeyboardShortcuts = [this] { showKeyboardShortcuts(); };
     m_commands = new AppCommands(*m_mainWindow->menuBar(), center, std::move(hooks), this);
+    KeyboardMenus::openMenuBarOnF10(*m_mainWindow);
     m_commands->setSignedIn(m_auth->isLoggedIn());
     connect(m_auth.get(), &AuthState::isLoggedInChanged, m_commands, &AppCommands::setSignedIn);
     new EditHistoryActions(*m_commands, ItemHistory::of(*m_boardViewModel));

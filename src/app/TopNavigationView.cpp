@@ -1,6 +1,10 @@
 #include "app/TopNavigationView.h"
 
+#include "app/AppAccessibility.h"
 #include "app/Palette.h"
+#include "app/StatusTabAccessible.h"
+
+#include <QAccessible>
 
 #include <QDragEnterEvent>
 #include <QHBoxLayout>
@@ -10,8 +14,8 @@
 #include <QToolButton>
 
 namespace {
-const std::array<QString, 3> tabTitles { QStringLiteral("Todo ("), QStringLiteral("In Progress ("),
-    QStringLiteral("Done (") };
+const std::array<QString, 3> tabTitles { QStringLiteral("Todo"), QStringLiteral("In Progress"),
+    QStringLiteral("Done") };
 const std::array<QString, 3> tabNames { QStringLiteral("tabTodo"), QStringLiteral("tabInProgress"),
     QStringLiteral("tabDone") };
 }
@@ -20,12 +24,15 @@ TopNavigationView::TopNavigationView(QWidget* parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("topNavigation"));
+    AppAccessibility::install();
+    setAccessibleName(QStringLiteral("Item status"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(20, 0, 20, 0);
     layout->setSpacing(22);
     for (size_t i = 0; i < m_tabs.size(); ++i) {
         auto* tab = new QToolButton(this);
         tab->setObjectName(tabNames.at(i));
+        tab->setProperty(StatusTabAccessible::tabProperty, tabTitles.at(i));
         tab->setAutoRaise(true);
         tab->setCursor(Qt::PointingHandCursor);
         tab->setFocusPolicy(Qt::TabFocus);
@@ -60,7 +67,7 @@ void TopNavigationView::setCounts(const std::array<int, 3>& counts)
 QString TopNavigationView::tabText(ViewMode mode) const
 {
     const auto index = static_cast<size_t>(mode);
-    return tabTitles.at(index) + QString::number(m_counts.at(index)) + QLatin1Char(')');
+    return QStringLiteral("%1 (%2)").arg(tabTitles.at(index)).arg(m_counts.at(index));
 }
 
 void TopNavigationView::updateTabs()
@@ -68,12 +75,26 @@ void TopNavigationView::updateTabs()
     for (size_t i = 0; i < m_tabs.size(); ++i) {
         const bool selected = static_cast<size_t>(m_current) == i;
         QToolButton* tab = m_tabs.at(i);
+        const bool wasSelected = tab->isChecked();
+        const int count = m_counts.at(i);
+        const bool countChanged = tab->property(StatusTabAccessible::countProperty).toInt() != count;
+        tab->setProperty(StatusTabAccessible::countProperty, count);
         tab->setText(tabText(static_cast<ViewMode>(i)));
         QFont font = tab->font();
         font.setBold(selected);
         tab->setFont(font);
-        // Checked is how a screen reader learns which tab is shown.
+        // Selected is how a screen reader learns which tab is shown; checked keeps the look.
         tab->setChecked(selected);
+        if (wasSelected != selected) {
+            QAccessible::State changed;
+            changed.selected = true;
+            QAccessibleStateChangeEvent event(tab, changed);
+            QAccessible::updateAccessibility(&event);
+        }
+        if (countChanged) {
+            QAccessibleEvent event(tab, QAccessible::NameChanged);
+            QAccessible::updateAccessibility(&event);
+        }
         tab->setStyleSheet(QStringLiteral("QToolButton { border: none; padding: 8px 0 10px 0; color: %1; }"
                                           "QToolButton:checked { background: transparent; }"
                                           "QToolButton:focus { border: 2px solid %2; border-radius: 5px; "

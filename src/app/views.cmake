@@ -2,6 +2,8 @@
 # improvement overlay, appearance, the keyboard shortcuts.
 target_sources(plenko_app PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/AppAccessibility.cpp ${CMAKE_CURRENT_LIST_DIR}/AppAccessibility.h
+    ${CMAKE_CURRENT_LIST_DIR}/StatusTabAccessible.cpp ${CMAKE_CURRENT_LIST_DIR}/StatusTabAccessible.h
+    ${CMAKE_CURRENT_LIST_DIR}/KeyboardMenus.cpp ${CMAKE_CURRENT_LIST_DIR}/KeyboardMenus.h
     ${CMAKE_CURRENT_LIST_DIR}/AppearanceController.cpp ${CMAKE_CURRENT_LIST_DIR}/AppearanceController.h
     ${CMAKE_CURRENT_LIST_DIR}/AuxiliaryScenes.cpp ${CMAKE_CURRENT_LIST_DIR}/AuxiliaryScenes.h
     ${CMAKE_CURRENT_LIST_DIR}/AuxiliaryWindows.cpp ${CMAKE_CURRENT_LIST_DIR}/AuxiliaryWindows.h
@@ -36,4 +38,4 @@ target_sources(plenko_app PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/ViewContext.cpp ${CMAKE_CURRENT_LIST_DIR}/ViewContext.h)
 target_link_libraries(plenko_app PUBLIC
     plenko_richtext_views plenko_richtext_editor plenko_sidebar plenko_insights_views plenko_session_views plenko_net
-    plenko_symbols QCoro6::Core)
+    plenko_symbols plenko_accessible QCoro6::Core)

@@ -1,4 +1,5 @@
 #include "richtext/EditorView.h"
+#include "accessible/AccessibleShortcut.h"
 
 #include "richtext/BusyIndicator.h"
 #include "richtext/CharacterCounter.h"
@@ -117,11 +118,13 @@ void EditorView::buildChrome()
     m_counter->setContentsMargins(4, 4, 4, 4);
 
     m_cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    AccessibleShortcut::set(*m_cancelButton, QKeySequence(Qt::Key_Escape));
     m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
     m_cancelButton->setToolTip(QStringLiteral("Cancel (Esc)"));
     connect(m_cancelButton, &QPushButton::clicked, this, &EditorView::cancel);
 
     m_primaryButton = new QPushButton(this);
+    AccessibleShortcut::set(*m_primaryButton, QKeySequence(Qt::CTRL | Qt::Key_Return));
     m_primaryButton->setObjectName(QStringLiteral("primaryButton"));
     m_primaryButton->setToolTip(QStringLiteral("Save (Ctrl+Return)"));
     m_primaryButton->setDefault(false);
@@ -156,6 +159,11 @@ void EditorView::buildChrome()
 void EditorView::updateChrome()
 {
     m_editor->setPlaceholderText(placeholderText());
+    // A placeholder is only painted; the name is what a screen reader says on arriving in the editor.
+    QString name = placeholderText();
+    if (name.endsWith(QChar(0x2026)))
+        name.chop(1);
+    m_editor->setAccessibleName(name);
     m_primaryButton->setText(m_mode.kind == EditorMode::Kind::custom ? m_mode.primaryButtonTitle
                                                                       : QStringLiteral("Save"));
     m_primaryButton->setEnabled(canSubmit() && !m_isPrimaryActionInFlight);

@@ -23,6 +23,7 @@ EmojiSelectionButton::EmojiSelectionButton(int size, QWidget* parent)
     m_clear->setGeometry(size - badge, 0, badge, badge);
     m_clear->setText(QStringLiteral("✕"));
     m_clear->setToolTip(QStringLiteral("Clear emoji"));
+    m_clear->setAccessibleName(QStringLiteral("Clear emoji"));
     m_clear->setAutoRaise(true);
     QFont badgeFont = m_clear->font();
     badgeFont.setPixelSize(std::max(1, static_cast<int>(0.4 * size)));

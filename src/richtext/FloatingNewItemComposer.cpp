@@ -1,15 +1,27 @@
 #include "richtext/FloatingNewItemComposer.h"
 
+#include "accessible/AccessibleShortcut.h"
 #include "richtext/EditorView.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QPropertyAnimation>
+#include <QShortcut>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+namespace {
+QToolButton* makeAddButton(QWidget* parent)
+{
+    auto* button = new QToolButton(parent);
+    // First, before anything reports the button to a screen reader.
+    AccessibleShortcut::set(*button, QKeySequence(Qt::CTRL | Qt::Key_N));
+    return button;
+}
+}
+
 FloatingNewItemComposer::FloatingNewItemComposer(QWidget* parent, LinkMetadataService* linkService)
     : QWidget(parent)
-    , m_addButton(new QToolButton(this))
+    , m_addButton(makeAddButton(this))
     , m_editor(new EditorView(this, linkService))
 {
     setObjectName(QStringLiteral("floatingNewItemComposer"));
@@ -33,7 +45,20 @@ FloatingNewItemComposer::FloatingNewItemComposer(QWidget* parent, LinkMetadataSe
         if (m_isEnabled)
             Q_EMIT begin();
     });
-    connect(m_editor, &EditorView::submitted, this, &FloatingNewItemComposer::submitted);
+    connect(m_editor, &EditorView::submitted, this, [this](const QString& text) {
+        if (std::exchange(m_continuesAfterSubmit, false))
+            Q_EMIT submittedToContinue(text);
+        else
+            Q_EMIT submitted(text);
+    });
+    auto* saveAndContinue = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Return), m_editor);
+    saveAndContinue->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(saveAndContinue, &QShortcut::activated, this, [this] {
+        m_continuesAfterSubmit = true;
+        m_editor->submit();
+        // Nothing was submitted (an empty draft): the next Ctrl+Return closes as usual.
+        m_continuesAfterSubmit = false;
+    });
     connect(m_editor, &EditorView::cancelled, this, &FloatingNewItemComposer::cancelled);
     connect(m_editor, &EditorView::textChanged, this, &FloatingNewItemComposer::draftChanged);
     updateAddButton();

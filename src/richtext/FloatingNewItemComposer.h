@@ -35,6 +35,8 @@ public:
 Q_SIGNALS:
     void begin();
     void submitted(const QString& text);
+    // Ctrl+Shift+Return: the item is saved and the composer stays open for the next one.
+    void submittedToContinue(const QString& text);
     void cancelled();
     void draftChanged(const QString& draft);
 
@@ -43,6 +45,7 @@ private:
 
     bool m_isComposerVisible = false;
     bool m_isEnabled = true;
+    bool m_continuesAfterSubmit = false; // the submission under way came from Ctrl+Shift+Return
     std::optional<QColor> m_statusTint;
     QToolButton* m_addButton = nullptr;
     EditorView* m_editor = nullptr;

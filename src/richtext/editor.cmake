@@ -32,4 +32,4 @@ plenko_views_library(NAME plenko_richtext_editor
         ${CMAKE_CURRENT_LIST_DIR}/MentionCompletion.cpp ${CMAKE_CURRENT_LIST_DIR}/MentionCompletion.h
         ${CMAKE_CURRENT_LIST_DIR}/MentionSuggestionList.cpp ${CMAKE_CURRENT_LIST_DIR}/MentionSuggestionList.h
         ${CMAKE_CURRENT_LIST_DIR}/TypographicReplacements.cpp ${CMAKE_CURRENT_LIST_DIR}/TypographicReplacements.h
-    DEPENDS plenko_linkmeta plenko_richtext_views plenko_domain ICU::uc)
+    DEPENDS plenko_linkmeta plenko_richtext_views plenko_domain plenko_accessible ICU::uc)

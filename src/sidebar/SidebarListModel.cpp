@@ -50,6 +50,10 @@ QVariant SidebarListModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
     case BoardNameRole:
         return board ? board->name : QString();
+    case Qt::AccessibleTextRole:
+        if (!board)
+            return divider ? QStringLiteral("Divider") : QString();
+        return board->id == m_openBoardId ? board->name + QStringLiteral(", open") : board->name;
     case EntryIdRole:
         return entry.id();
     case IsDividerRole:
@@ -62,6 +66,18 @@ QVariant SidebarListModel::data(const QModelIndex& index, int role) const
         return divider ? sidebarDividerColorLabel(divider->color) : QString();
     default:
         return {};
+    }
+}
+
+void SidebarListModel::setOpenBoardId(const QUuid& boardId)
+{
+    if (boardId == m_openBoardId)
+        return;
+    const QUuid previous = std::exchange(m_openBoardId, boardId);
+    for (int row = 0; row < m_entries.size(); ++row) {
+        const QUuid id = m_entries.at(row).id();
+        if (id == previous || id == boardId)
+            Q_EMIT dataChanged(index(row), index(row), {Qt::AccessibleTextRole});
     }
 }
 

@@ -31,6 +31,8 @@ public:
     QString scope() const { return m_scope; }
     // The entry of a row, for delegates that draw boards and dividers differently.
     std::optional<SidebarEntry> entryAt(int row) const;
+    // The board shown in the main area: a screen reader reads its row as "Name, open".
+    void setOpenBoardId(const QUuid& boardId);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -54,4 +56,5 @@ private:
     QPointer<SidebarLayoutController> m_controller;
     QString m_scope;
     QList<SidebarEntry> m_entries;
+    QUuid m_openBoardId;
 };

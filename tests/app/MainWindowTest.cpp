@@ -20,6 +20,7 @@
 #include "app/TopNavigationView.h"
 #include "app/sidebar/SidebarView.h"
 #include "richtext/EditorView.h"
+#include "richtext/FloatingNewItemComposer.h"
 #include "richtext/MarkdownTextEditor.h"
 #include "richtext/MentionTextView.h"
 #include "sidebar/SidebarListModel.h"
@@ -902,17 +903,24 @@ private Q_SLOTS:
                 sidebarList = candidate;
         }
         QVERIFY(sidebarList);
+        // Each card's own buttons right after it; the Add button in the corner after the last card.
         const QList<const QWidget*> expectedOrder { view.rail()->button(QStringLiteral("railBoards")),
             view.rail()->button(QStringLiteral("railReports")), view.rail()->button(QStringLiteral("railFeedback")),
             sidebarList, view.mainContent()->settingsButton(), view.mainContent()->searchButton(),
             view.mainContent()->tabs()->tab(ViewMode::todo), view.mainContent()->tabs()->tab(ViewMode::done),
-            list->card(first.id), list->card(second.id) };
+            list->card(first.id), list->card(first.id)->assigneeButton(), list->card(second.id),
+            list->card(second.id)->assigneeButton(), list->composer()->addButton() };
         int previous = -1;
         for (const QWidget* widget : expectedOrder) {
             const int at = position(widget);
             QVERIFY2(at > previous, qPrintable(widget->objectName() + QStringLiteral(" at ") + QString::number(at)));
             previous = at;
         }
+        QCOMPARE(position(list->card(first.id)->assigneeButton()), position(list->card(first.id)) + 1);
+        QCOMPARE(position(list->card(second.id)), position(list->card(first.id)) + 2);
+        // The sidebar's scroll area is no stop of its own.
+        for (const QWidget* stop : cycle)
+            QVERIFY2(!qobject_cast<const QScrollArea*>(stop), qPrintable(stop->objectName()));
 
         // The sidebar: arrows move, Return and Space choose the board.
         sidebarList->setFocus(Qt::TabFocusReason);
@@ -923,9 +931,23 @@ private Q_SLOTS:
             }
             return -1;
         };
+        // Moving through the rows selects nothing: selected is the open board's row alone, read as open.
+        const auto selectedRows = [sidebarList] {
+            QList<int> rows;
+            for (const QModelIndex& index : sidebarList->selectionModel()->selectedIndexes())
+                rows << index.row();
+            return rows;
+        };
+        QCOMPARE(sidebarList->accessibleName(), QStringLiteral("Local Boards"));
         sidebarList->setCurrentIndex(sidebarList->model()->index(rowOf(other.id), 0));
+        QCOMPARE(selectedRows(), QList<int> { rowOf(board.id) });
+        QCOMPARE(sidebarList->model()->index(rowOf(board.id), 0).data(Qt::AccessibleTextRole).toString(),
+            QStringLiteral("Main, open"));
         QTest::keyClick(sidebarList, Qt::Key_Return);
         QTRY_COMPARE(client.workspace().selectedBoard().id, other.id);
+        QCOMPARE(selectedRows(), QList<int> { rowOf(other.id) });
+        QCOMPARE(sidebarList->model()->index(rowOf(board.id), 0).data(Qt::AccessibleTextRole).toString(),
+            QStringLiteral("Main"));
         sidebarList->setCurrentIndex(sidebarList->model()->index(rowOf(board.id), 0));
         QTest::keyClick(sidebarList, Qt::Key_Space);
         QTRY_COMPARE(client.workspace().selectedBoard().id, board.id);
@@ -1011,6 +1033,53 @@ private Q_SLOTS:
         QTRY_VERIFY(!findItem(client, board.id, second.id) || findItem(client, board.id, second.id)->isDeleted());
     }
 
+    // Saving a new item moves the keyboard to its card, or keeps the composer open and empty for the
+    // next one (Ctrl+Shift+Return); the editor is named for a screen reader, not only painted.
+    void savingChoosesWhereTheKeyboardGoes_data()
+    {
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::addColumn<bool>("keepsComposing");
+        QTest::newRow("Ctrl+Return: the new card") << Qt::KeyboardModifiers(Qt::ControlModifier) << false;
+        QTest::newRow("Ctrl+Shift+Return: the composer")
+            << Qt::KeyboardModifiers(Qt::ControlModifier | Qt::ShiftModifier) << true;
+    }
+
+    void savingChoosesWhereTheKeyboardGoes()
+    {
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        QFETCH(bool, keepsComposing);
+        WorkspaceClient client(nullptr, QString());
+        const Board board = client.createBoard(QStringLiteral("Main"), StorageOption::local);
+        QCoro::waitFor(client.workspace().selectBoard(board.id));
+        addItem(client, board.id, QStringLiteral("first"));
+        NotificationCenter center;
+        ContentView view(contextFor(client, center));
+        view.resize(880, 680);
+        view.show();
+        view.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&view));
+        QCoro::waitFor(view.start());
+        BoardContentView* list = view.mainContent()->content();
+
+        list->openNewItemEditor();
+        MarkdownTextEditor* editor = list->composer()->editor()->textEditor();
+        QTRY_COMPARE(QApplication::focusWidget(), editor);
+        QCOMPARE(editor->accessibleName(), QStringLiteral("Write a new item"));
+        QTest::keyClicks(editor, QStringLiteral("second"));
+        QTest::keyClick(editor, Qt::Key_Return, modifiers);
+        QTRY_COMPARE(contents(list->liveItems()), QStringList({ "first", "second" }));
+        if (keepsComposing) {
+            QVERIFY(list->composer()->isComposerVisible());
+            QCOMPARE(QApplication::focusWidget(), editor);
+            QCOMPARE(list->composer()->draft(), QString());
+        } else {
+            QVERIFY(!list->composer()->isComposerVisible());
+            const Item* added = list->liveItems().last();
+            QTRY_VERIFY(list->card(added->id));
+            QTRY_COMPARE(QApplication::focusWidget(), list->card(added->id));
+        }
+    }
+
     // What a screen reader finds: each card's plain text, status and assignee; buttons named by
     // their purpose; a button pressed through the accessibility interface does its work; toasts are
     // announced as alerts.
@@ -1043,13 +1112,18 @@ private Q_SLOTS:
             const QString name = candidate->text(QAccessible::Name);
             QVERIFY2(!name.trimmed().isEmpty(), qPrintable(candidate->object()->objectName()));
             QVERIFY2(!symbolName.match(name).hasMatch(), qPrintable(name));
+            QVERIFY2(!name.contains(QStringLiteral("(Ctrl")), qPrintable(name));
         }
         QVERIFY(buttons >= 10);
 
+        // The key is the button's shortcut, in the desktop's "mnemonic;path;accelerator" form, never
+        // part of its name; the tooltip that shows the key is not read as a description.
         QSignalSpy windows(&view, &ContentView::windowRequested);
-        QAccessibleInterface* settings
-            = findAccessible(&view, QAccessible::PushButton, QStringLiteral("Board settings (Ctrl+,)"));
+        QAccessibleInterface* settings = findAccessible(&view, QAccessible::PushButton, QStringLiteral("Board settings"));
         QVERIFY(settings && settings->actionInterface());
+        QCOMPARE(settings->actionInterface()->keyBindingsForAction(QAccessibleActionInterface::pressAction()),
+            QStringList { QStringLiteral(";;Ctrl+,") });
+        QCOMPARE(settings->text(QAccessible::Description), QString());
         settings->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         QCOMPARE(windows.count(), 1);
         QCOMPARE(windows.first().at(0).toString(), QStringLiteral("board-settings"));
@@ -1060,9 +1134,18 @@ private Q_SLOTS:
         QVERIFY(view.toastView()->isVisible());
         client.toasts().showToast(ToastType::success, QStringLiteral("Copied item content"), 1.0);
         QAccessibleInterface* toast
-            = findAccessible(&view, QAccessible::AlertMessage, QStringLiteral("Copied item content"));
+            = findAccessible(&view, QAccessible::Notification, QStringLiteral("Copied item content"));
         QVERIFY(toast);
         QCOMPARE(toast->object(), view.toastView());
+
+        // The status tabs are tabs, counted in words, the one shown selected; the card's Assign
+        // button says which item it assigns.
+        QAccessibleInterface* todo = findAccessible(&view, QAccessible::PageTab, QStringLiteral("Todo, 1 item"));
+        QAccessibleInterface* done = findAccessible(&view, QAccessible::PageTab, QStringLiteral("Done, 0 items"));
+        QVERIFY(todo && done);
+        QVERIFY(todo->state().selected && !done->state().selected);
+        QVERIFY(findAccessible(&view, QAccessible::PageTabList, QStringLiteral("Item status")));
+        QVERIFY(findAccessible(&view, QAccessible::PushButton, QStringLiteral("Assign Ship the docs to a board member")));
     }
 
     // Switching boards keeps the assignee filter the user chose.

@@ -264,9 +264,9 @@ def check(reader, plenko):
     if not reader.find(reader.find(menu_bar, pyatspi.ROLE_MENU_ITEM, "File"), pyatspi.ROLE_MENU_ITEM, "Quit"):
         fail("the File menu has no Quit")
 
-    # The sidebar names the board a first start creates.
-    board = reader.wait_for("the board 'On This Computer' in the sidebar",
-                            lambda: reader.find(window, pyatspi.ROLE_LIST_ITEM, "On This Computer"))
+    # The sidebar names the board a first start creates, and says it is the open one.
+    board = reader.wait_for("the board 'On This Computer' in the sidebar, read as open",
+                            lambda: reader.find(window, pyatspi.ROLE_LIST_ITEM, "On This Computer, open"))
     if reader.find(board.parent, pyatspi.ROLE_LIST_ITEM, "") is not None:
         fail("a sidebar row has no name")
 

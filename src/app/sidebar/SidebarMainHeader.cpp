@@ -1,5 +1,6 @@
 #include "app/sidebar/SidebarMainHeader.h"
 
+#include "app/KeyboardMenus.h"
 #include "app/Palette.h"
 #include "symbols/SymbolIcons.h"
 
@@ -98,8 +99,9 @@ QMenu* SidebarMainHeader::makeMenu(QWidget* parent) const
         if (index > 0)
             menu->addSeparator();
         for (const SidebarMenuItem& item : m_sections.at(index).items) {
-            // The chevron says the entry opens a dialog; a menu has no trailing icon, so it trails the text.
-            const QString text = item.showsChevron ? item.title + QStringLiteral("  ›") : item.title;
+            // An entry that opens a dialog ends with an ellipsis, as desktop menus write it; a drawn
+            // chevron would be read out as a symbol.
+            const QString text = item.showsChevron ? item.title + QChar(0x2026) : item.title;
             QAction* action = menu->addAction(SymbolIcons::icon(item.systemImage, Palette::primaryText(), 16), text);
             action->setData(item.title);
             const auto run = item.action;
@@ -118,5 +120,7 @@ void SidebarMainHeader::presentMenu()
     menu->setAttribute(Qt::WA_DeleteOnClose);
     m_isMenuPresented = true;
     connect(menu, &QMenu::aboutToHide, this, [this] { m_isMenuPresented = false; });
+    if (m_menuButton->hasFocus())
+        KeyboardMenus::highlightFirstEntry(*menu);
     menu->popup(m_menuButton->mapToGlobal(QPoint(0, m_menuButton->height())));
 }

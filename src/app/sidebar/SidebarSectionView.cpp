@@ -1,5 +1,6 @@
 #include "app/sidebar/SidebarSectionView.h"
 
+#include "app/AppAccessibility.h"
 #include "app/Palette.h"
 #include "symbols/SymbolIcons.h"
 #include "app/sidebar/SidebarBoardDelegate.h"
@@ -11,6 +12,7 @@
 #include "workspace/BoardViewModel.h"
 #include "workspace/undo/ItemHistory.h"
 
+#include <QAccessible>
 #include <QContextMenuEvent>
 #include <QCoro/QCoroTask>
 #include <QDrag>
@@ -29,6 +31,7 @@ SidebarSectionView::SidebarSectionView(BoardViewModel& workspace, ToastManager& 
     , m_scope(scope)
 {
     setObjectName(QStringLiteral("sidebarSection-") + scope);
+    m_announcer = AppAccessibility::makeAnnouncer(this);
     m_model = new SidebarListModel(&controller, scope, this);
     m_delegate = new SidebarBoardDelegate(workspace, this);
     setModel(m_model);
@@ -69,6 +72,7 @@ SidebarSectionView::SidebarSectionView(BoardViewModel& workspace, ToastManager& 
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
         rebuildDividerViews();
         updateHeight();
+        selectOpenBoard();
     });
     const auto choose = [this](const QModelIndex& index) {
         if (!index.isValid() || index.data(SidebarListModel::IsDividerRole).toBool())
@@ -80,11 +84,77 @@ SidebarSectionView::SidebarSectionView(BoardViewModel& workspace, ToastManager& 
     connect(this, &QListView::activated, this, choose);
     const auto repaint = [this] { viewport()->update(); };
     connect(&m_workspace, &BoardViewModel::selectedBoardChanged, this, repaint);
+    connect(&m_workspace, &BoardViewModel::selectedBoardChanged, this, &SidebarSectionView::selectOpenBoard);
     connect(&m_workspace, &BoardViewModel::boardRefreshStatesChanged, this, repaint);
     connect(&m_workspace, &BoardViewModel::highlightedBoardsChanged, this, repaint);
 
     rebuildDividerViews();
     updateHeight();
+    selectOpenBoard();
+}
+
+int SidebarSectionView::rowOfBoard(const QUuid& boardId) const
+{
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        const QModelIndex index = m_model->index(row);
+        if (!index.data(SidebarListModel::IsDividerRole).toBool()
+            && index.data(SidebarListModel::EntryIdRole).toUuid() == boardId)
+            return row;
+    }
+    return -1;
+}
+
+void SidebarSectionView::selectOpenBoard()
+{
+    const QUuid openId = m_workspace.selectedBoard().id;
+    const int row = rowOfBoard(openId);
+    if (row < 0)
+        selectionModel()->clearSelection();
+    else
+        selectionModel()->select(m_model->index(row), QItemSelectionModel::ClearAndSelect);
+    m_model->setOpenBoardId(openId);
+    // The row just opened with Return or Space stays where it is, so nothing a screen reader follows
+    // changes: it is told.
+    if (row >= 0 && hasFocus() && currentIndex().row() == row)
+        AppAccessibility::announce(m_announcer, m_model->index(row).data(Qt::AccessibleTextRole).toString());
+}
+
+QItemSelectionModel::SelectionFlags SidebarSectionView::selectionCommand(
+    const QModelIndex& index, const QEvent* event) const
+{
+    // Moving through the rows with the keys does not open a board, so it does not select one either;
+    // a press does (the click opens it), and a drag that opened nothing gives the selection back.
+    if (!event || event->type() == QEvent::KeyPress)
+        return QItemSelectionModel::NoUpdate;
+    return QListView::selectionCommand(index, event);
+}
+
+void SidebarSectionView::focusInEvent(QFocusEvent* event)
+{
+    // Arriving in the list lands on the open board, or else on the first board; Qt would take the
+    // first row silently, and the next Down would pass over it unheard.
+    if (!currentIndex().isValid() || currentIndex().data(SidebarListModel::IsDividerRole).toBool()) {
+        int row = rowOfBoard(m_workspace.selectedBoard().id);
+        for (int candidate = 0; row < 0 && candidate < m_model->rowCount(); ++candidate) {
+            if (!m_model->index(candidate).data(SidebarListModel::IsDividerRole).toBool())
+                row = candidate;
+        }
+        if (row >= 0)
+            selectionModel()->setCurrentIndex(m_model->index(row), QItemSelectionModel::NoUpdate);
+    }
+    QListView::focusInEvent(event);
+    // The list is announced after this handler; the row with the keyboard is announced after it.
+    QPointer<SidebarSectionView> self(this);
+    QMetaObject::invokeMethod(
+        this,
+        [self] {
+            if (!self || !self->hasFocus() || !self->currentIndex().isValid())
+                return;
+            QAccessibleEvent focus(self.data(), QAccessible::Focus);
+            focus.setChild(self->currentIndex().row());
+            QAccessible::updateAccessibility(&focus);
+        },
+        Qt::QueuedConnection);
 }
 
 void SidebarSectionView::keyPressEvent(QKeyEvent* event)
@@ -220,6 +290,7 @@ void SidebarSectionView::startDrag(Qt::DropActions supportedActions)
     drag->setHotSpot(viewport()->mapFromGlobal(QCursor::pos()) - rect.topLeft());
     drag->exec(Qt::MoveAction, Qt::MoveAction);
     setDropHover(std::nullopt);
+    selectOpenBoard();
 }
 
 bool SidebarSectionView::acceptsDrop(const QMimeData* mimeData, const QPoint& position) const

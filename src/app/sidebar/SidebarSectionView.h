@@ -47,6 +47,8 @@ public:
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index, const QEvent* event) const override;
     void startDrag(Qt::DropActions supportedActions) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
@@ -60,6 +62,9 @@ private:
     void setDropHover(std::optional<QUuid> boardId);
     void dropItem(const QMimeData* mimeData, const QUuid& targetBoardId);
     void rebuildDividerViews();
+    // Selected is the open board's row alone, so a screen reader tells it from the others.
+    void selectOpenBoard();
+    int rowOfBoard(const QUuid& boardId) const;
     void updateHeight();
     void startReorderAnimation(const QHash<QUuid, int>& oldTops);
     QHash<QUuid, int> rowTops() const;
@@ -72,4 +77,5 @@ private:
     SidebarBoardDelegate* m_delegate = nullptr;
     QVariantAnimation* m_reorder = nullptr;
     QHash<QUuid, int> m_reorderStartOffsets;
+    QWidget* m_announcer = nullptr;
 };

@@ -53,6 +53,8 @@ QScrollArea* scrollingPage(QWidget* content, QWidget* parent)
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setWidget(content);
+    // The lists inside take the keyboard and the area scrolls to them; the area itself is no stop.
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->viewport()->setAutoFillBackground(false);
     content->setAutoFillBackground(false);
     return scroll;
@@ -87,6 +89,8 @@ SidebarView::SidebarView(Services services, QWidget* parent)
     m_local = new SidebarSectionView(m_workspace, m_toasts, *m_layout, localSidebarScope(), active);
     m_remoteTitle = sectionTitle(QStringLiteral("Cloud Boards"), active);
     m_remote = new SidebarSectionView(m_workspace, m_toasts, *m_layout, remoteSidebarScope(), active);
+    m_local->setAccessibleName(QStringLiteral("Local Boards"));
+    m_remote->setAccessibleName(QStringLiteral("Cloud Boards"));
     activeLayout->addWidget(m_localTitle);
     activeLayout->addWidget(m_local);
     activeLayout->addWidget(m_remoteTitle);

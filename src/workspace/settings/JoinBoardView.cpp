@@ -1,4 +1,5 @@
 #include "workspace/settings/JoinBoardView.h"
+#include "accessible/AccessibleShortcut.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -35,6 +36,7 @@ JoinBoardView::JoinBoardView(std::function<void(const QString& code)> onJoin, QW
     m_code = new QLineEdit(this);
     m_code->setObjectName(QStringLiteral("invitationCode"));
     m_code->setPlaceholderText(QStringLiteral("Invitation Code"));
+    m_code->setAccessibleName(QStringLiteral("Invitation code"));
     m_code->setMinimumHeight(30);
     layout->addWidget(m_code);
     layout->addSpacing(6);
@@ -42,9 +44,11 @@ JoinBoardView::JoinBoardView(std::function<void(const QString& code)> onJoin, QW
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    AccessibleShortcut::set(*m_cancel, QKeySequence(Qt::Key_Escape));
     m_cancel->setObjectName(QStringLiteral("cancelButton"));
     m_cancel->setToolTip(QStringLiteral("Cancel (Esc)"));
     m_join = new QPushButton(QStringLiteral("Join"), this);
+    AccessibleShortcut::set(*m_join, QKeySequence(Qt::Key_Return));
     m_join->setObjectName(QStringLiteral("joinButton"));
     m_join->setToolTip(QStringLiteral("Join board (Return)"));
     m_join->setDefault(true);

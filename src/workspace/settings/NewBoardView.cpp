@@ -1,4 +1,5 @@
 #include "workspace/settings/NewBoardView.h"
+#include "accessible/AccessibleShortcut.h"
 
 #include "richtext/EmojiSelectionButton.h"
 #include "workspace/settings/BoardNameField.h"
@@ -61,6 +62,9 @@ NewBoardView::NewBoardView(bool signedIn, OnSave onSave, QWidget* parent)
     m_emoji->setObjectName(QStringLiteral("boardEmoji"));
     m_name = new BoardNameField(BoardNameField::defaultCharacterLimit, this);
     m_name->setObjectName(QStringLiteral("boardName"));
+    m_name->setAccessibleName(QStringLiteral("Board name"));
+    // The dialog opens ready for the name; the emoji is optional.
+    m_name->setFocus(Qt::OtherFocusReason);
     m_name->setMinimumHeight(32);
     nameRow->addWidget(m_emoji);
     nameRow->addWidget(m_name, 1);
@@ -109,10 +113,12 @@ NewBoardView::NewBoardView(bool signedIn, OnSave onSave, QWidget* parent)
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    AccessibleShortcut::set(*cancel, QKeySequence(Qt::Key_Escape));
     cancel->setObjectName(QStringLiteral("cancelButton"));
     cancel->setToolTip(QStringLiteral("Cancel (Esc)"));
     cancel->setAutoDefault(false);
     m_save = new QPushButton(QStringLiteral("Save"), this);
+    AccessibleShortcut::set(*m_save, QKeySequence(Qt::Key_Return));
     m_save->setObjectName(QStringLiteral("saveButton"));
     m_save->setToolTip(QStringLiteral("Save board (Return)"));
     m_save->setDefault(true);
