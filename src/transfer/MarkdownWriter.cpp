@@ -17,11 +17,16 @@ QString statusTitle(ItemStatus status)
     return {};
 }
 
-// Continuation lines are indented under the list marker so that a multi-line item stays one entry.
+// Continuation lines are indented under the list marker so that a multi-line item stays one entry;
+// blank lines stay blank.
 QString listEntry(const Item& item)
 {
-    QString text = item.content.trimmed();
-    text.replace(QLatin1Char('\n'), QStringLiteral("\n  "));
+    QStringList lines = item.content.trimmed().split(QLatin1Char('\n'));
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        if (!lines.at(i).trimmed().isEmpty())
+            lines[i].prepend(QStringLiteral("  "));
+    }
+    const QString text = lines.join(QLatin1Char('\n'));
     QString entry = (item.status == ItemStatus::done ? QStringLiteral("- [x] ") : QStringLiteral("- [ ] ")) + text;
     if (item.isArchived())
         entry += QStringLiteral(" *(archived)*");
