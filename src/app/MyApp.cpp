@@ -101,7 +101,8 @@ MyApp::MyApp(std::unique_ptr<StoreContext> store)
     m_session->presentUpdatesOver(m_mainWindow.get());
 
     auto* transfer = new TransferCommands(
-        {*m_modelContainer, LocalStore::shared(), *m_boardViewModel, *m_auth, ToastManager::shared()},
+        {*m_modelContainer, LocalStore::shared(), *m_boardViewModel,
+            [auth = m_auth.get()] { return auth->isLoggedIn(); }, ToastManager::shared()},
         m_mainWindow.get(), this);
     for (QAction* action : {transfer->importAction(), transfer->exportBoardAction(), transfer->exportAllAction()})
         m_commands->addFileAction(action);

@@ -1,7 +1,6 @@
 #include "app/TransferCommands.h"
 
 #include "app/ListStatusDialog.h"
-#include "session/AuthState.h"
 #include "store/StoreContext.h"
 #include "transfer/ImportApplier.h"
 #include "transfer/TransferFiles.h"
@@ -65,12 +64,14 @@ TransferCommands::TransferCommands(Services services, QWidget* window, QObject* 
     connect(m_exportAll, &QAction::triggered, this,
         [this] { chooseExportFile({}, QStringLiteral("Plenko backup %1").arg(QDate::currentDate().toString(Qt::ISODate))); });
     connect(&m_services.boards, &BoardViewModel::selectedBoardChanged, this, &TransferCommands::updateExportBoard);
+    connect(&m_services.boards, &BoardViewModel::boardsChanged, this, &TransferCommands::updateExportBoard);
     updateExportBoard();
 }
 
 void TransferCommands::updateExportBoard()
 {
-    m_exportBoard->setEnabled(!m_services.boards.selectedBoard().id.isNull());
+    // The selection may name a board that has just left the workspace.
+    m_exportBoard->setEnabled(m_services.boards.boards().contains(m_services.boards.selectedBoard()));
 }
 
 void TransferCommands::chooseImportFile()
@@ -155,7 +156,10 @@ QCoro::Task<void> TransferCommands::exportTo(QString fileName, ExportSelection s
         = (!context.hasChanges() || context.save().has_value()) && context.commitHeldSaves().has_value();
     std::expected<BoardArchive, QString> archive;
     if (fileIsCurrent) {
-        archive = co_await QtConcurrent::run(collectFromFile, context.fileName(), selection);
+        // Named, not a temporary of the co_await: GCC 12 may destroy such a temporary twice.
+        QFuture<std::expected<BoardArchive, QString>> reading
+            = QtConcurrent::run(collectFromFile, context.fileName(), selection);
+        archive = co_await reading;
         if (!self)
             co_return;
     } else {
@@ -165,9 +169,11 @@ QCoro::Task<void> TransferCommands::exportTo(QString fileName, ExportSelection s
         collectSidebarLayout(*archive, m_services.preferences, selection);
         const qsizetype boards = archive->boards.size();
         const qsizetype items = archive->itemCount();
-        const auto written = co_await QtConcurrent::run([archive = std::move(*archive), format = *format, fileName] {
-            return writeWholeFile(fileName, encodeExport(archive, format, QDateTime::currentDateTimeUtc()));
-        });
+        QFuture<std::expected<void, QString>> writing
+            = QtConcurrent::run([archive = std::move(*archive), format = *format, fileName] {
+                  return writeWholeFile(fileName, encodeExport(archive, format, QDateTime::currentDateTimeUtc()));
+              });
+        const auto written = co_await writing;
         if (!self)
             co_return;
         if (progress)
@@ -187,9 +193,9 @@ QCoro::Task<void> TransferCommands::importFile(QString fileName)
 {
     QPointer<TransferCommands> self(this);
     const QString title = tr("Import");
-    QPointer<QProgressDialog> reading = showProgress(tr("Reading %1…").arg(QFileInfo(fileName).fileName()));
+    QPointer<QProgressDialog> progress = showProgress(tr("Reading %1…").arg(QFileInfo(fileName).fileName()));
     const QDateTime now = QDateTime::currentDateTimeUtc();
-    auto read = co_await QtConcurrent::run([fileName, now]() -> std::expected<ImportFile, QString> {
+    QFuture<std::expected<ImportFile, QString>> reading = QtConcurrent::run([fileName, now]() -> std::expected<ImportFile, QString> {
         const auto bytes = readWholeFile(fileName);
         if (!bytes)
             return std::unexpected(bytes.error());
@@ -198,10 +204,11 @@ QCoro::Task<void> TransferCommands::importFile(QString fileName)
             return std::unexpected(QFileInfo(fileName).fileName() + QStringLiteral(": ") + file.error().message);
         return std::move(*file);
     });
+    auto read = co_await reading;
     if (!self)
         co_return;
-    if (reading)
-        reading->close();
+    if (progress)
+        progress->close();
     if (!read) {
         tell(false, title, read.error() + tr("\n\nNothing was imported."));
         co_return;
@@ -213,7 +220,8 @@ QCoro::Task<void> TransferCommands::importFile(QString fileName)
         if (!lists.isEmpty()) {
             QPointer<ListStatusDialog> dialog = new ListStatusDialog(read->trello->name, lists, m_window);
             dialog->open();
-            const int result = co_await qCoro(dialog.data(), &QDialog::finished);
+            auto answered = qCoro(dialog.data(), &QDialog::finished);
+            const int result = co_await answered;
             if (!self || !dialog)
                 co_return;
             chosen = dialog->chosenStatuses();
@@ -241,6 +249,6 @@ QCoro::Task<void> TransferCommands::importFile(QString fileName)
         tell(false, title, report.error());
         co_return;
     }
-    m_services.boards.loadBoards(m_services.auth.isLoggedIn());
+    m_services.boards.loadBoards(m_services.isSignedIn());
     tell(true, title, report->text());
 }

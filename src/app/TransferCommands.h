@@ -11,7 +11,8 @@
 #include <QPointer>
 #include <QString>
 
-class AuthState;
+#include <functional>
+
 class BoardViewModel;
 class LocalStore;
 class QAction;
@@ -29,7 +30,7 @@ public:
         StoreContext& context;
         LocalStore& preferences;
         BoardViewModel& boards;
-        AuthState& auth;
+        std::function<bool()> isSignedIn; // cloud boards are shown only while signed in
         ToastManager& toasts;
     };
 

@@ -32,3 +32,6 @@ endif()
 add_test(NAME test_app_screen_reader
     COMMAND ${PLENKO_DEBIAN_PYTHON} ${CMAKE_CURRENT_LIST_DIR}/screen_reader_test.py $<TARGET_FILE:plenko>)
 set_tests_properties(test_app_screen_reader PROPERTIES TIMEOUT 300 LABELS "accessibility" SKIP_RETURN_CODE 77)
+# Import and export from the File menu: the Trello list question, damaged files, the board export.
+plenko_add_test(NAME test_app_transfer SOURCES ${CMAKE_CURRENT_LIST_DIR}/TransferCommandsTest.cpp
+    LIBS plenko_app plenko_workspace_test_support)
