@@ -82,6 +82,8 @@ QString ImportReport::text() const
         lines << QStringLiteral("%1 conflict copy(ies) kept.").arg(conflictCopies);
     if (copiedItems > 0)
         lines << QStringLiteral("%1 item(s) already on another board were imported as copies.").arg(copiedItems);
+    if (keptNewer > 0)
+        lines << QStringLiteral("%1 item(s) changed here since the file was made were kept as they are.").arg(keptNewer);
     return (lines + notes).join(QLatin1Char('\n'));
 }
 
@@ -121,6 +123,13 @@ std::expected<ImportReport, QString> applyImport(ImportPlan plan, StoreContext& 
                 ++report.copiedItems;
             }
         }
+        // What was changed (or deleted) here after the file was made is newer than the file: it stays.
+        const qsizetype before = board.items.size();
+        board.items.removeIf([&stored](const Item& item) {
+            const auto record = stored->value(item.id);
+            return record && record->boardId() == item.boardId && record->updatedAt() > item.updatedAt;
+        });
+        report.keptNewer += before - board.items.size();
     }
 
     const auto written = context.transaction([&archive, &context] {
@@ -150,6 +159,7 @@ std::expected<ImportReport, QString> applyImport(ImportPlan plan, StoreContext& 
         report.boardNames << board.name;
         report.items += board.items.size();
     }
+    report.items += report.keptNewer;
     report.notes = plan.notes();
     return report;
 }

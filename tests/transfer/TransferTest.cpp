@@ -268,8 +268,8 @@ private Q_SLOTS:
         QCOMPARE(*layout.at(3).boardId(), team->id);
     }
 
-    // Restoring over boards that changed since keeps what is stored elsewhere: an item moved to
-    // another board stays there and comes back as a copy, never moved back.
+    // Restoring over boards that changed since keeps what changed: an item moved to another board
+    // stays there and comes back as a copy, never moved back; an item edited since keeps the edit.
     void restoreNeverMovesStoredItems()
     {
         auto place = newPlace();
@@ -284,12 +284,19 @@ private Q_SLOTS:
         Item moved = home.items.first();
         moved.boardId = other.id;
         QVERIFY(LocalDataService::updateLocalItem(moved, place->context()).has_value());
+        Item edited = home.items.at(1);
+        edited.content = QStringLiteral("Fixed the gate, and the fence");
+        edited.updatedAt = at(1720000000000);
+        QVERIFY(LocalDataService::updateLocalItem(edited, place->context()).has_value());
         QString output;
         QCOMPARE(place->run({QStringLiteral("--import"), file}, &output), 0);
         QVERIFY2(output.contains(QStringLiteral("1 item(s) already on another board")), qPrintable(output));
+        QVERIFY2(output.contains(QStringLiteral("1 item(s) changed here since")), qPrintable(output));
         const BoardArchive now = place->contents();
         QCOMPARE(boardNamed(now, QStringLiteral("Other"))->items.size(), 1);
-        QCOMPARE(boardNamed(now, QStringLiteral("Home"))->items.size(), 3);
+        const Board* restored = boardNamed(now, QStringLiteral("Home"));
+        QCOMPARE(restored->items.size(), 3);
+        QVERIFY(itemStarting(*restored, QStringLiteral("Fixed the gate, and the fence")));
     }
 
     // The fixture is a Trello export as Trello writes it: lists named after statuses and one that is
