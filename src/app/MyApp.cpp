@@ -16,6 +16,7 @@
 #include "app/Palette.h"
 #include "app/SessionControls.h"
 #include "app/TerminationSignals.h"
+#include "app/TransferCommands.h"
 #include "app/quickcapture/QuickCaptureController.h"
 #include "domain/Log.h"
 #include "net/NetworkService.h"
@@ -106,6 +107,13 @@ MyApp::MyApp(std::unique_ptr<StoreContext> store)
     connect(m_auth.get(), &AuthState::isLoggedInChanged, m_commands, &AppCommands::setSignedIn);
     new EditHistoryActions(*m_commands, ItemHistory::of(*m_boardViewModel));
     m_session->presentUpdatesOver(m_mainWindow.get());
+
+    auto* transfer = new TransferCommands(
+        {*m_modelContainer, LocalStore::shared(), *m_boardViewModel,
+            [auth = m_auth.get()] { return auth->isLoggedIn(); }, ToastManager::shared()},
+        m_mainWindow.get(), this);
+    for (QAction* action : {transfer->importAction(), transfer->exportBoardAction(), transfer->exportAllAction()})
+        m_commands->addFileAction(action);
 
     // Without a system tray the panel opens from the File menu only.
     auto* quickCapture

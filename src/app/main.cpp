@@ -1,20 +1,52 @@
 #include "app/MyApp.h"
 #include "app/SingleInstance.h"
 #include "app/StartupCheck.h"
+#include "store/LocalStore.h"
+#include "store/StoreContainer.h"
+#include "transfer/CommandLineTransfer.h"
 
 #include "BundleInfo.h"
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QTextStream>
 
 #include <cstdio>
 
+namespace {
+
+// The names the store and the preferences are found by: the same for the window and the command line.
+void nameApplication()
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("net.plenko"));
+    QCoreApplication::setApplicationName(QStringLiteral("Plenko"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(BundleInfo::shortVersion));
+}
+
+// `--export` and `--import` need no display, no window and no sign-in.
+int runCommandLineTransfer(int argc, char* argv[])
+{
+    QCoreApplication application(argc, argv);
+    nameApplication();
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const CommandLineTransfer::Places places {[] { return StoreContainer::open(); }, LocalStore::shared(),
+        SingleInstance::defaultServerName() + QStringLiteral(".lock")};
+    return CommandLineTransfer::run(QCoreApplication::arguments().mid(1), places, out, err);
+}
+
+}
+
 int main(int argc, char* argv[])
 {
+    QStringList rawArguments;
+    for (int i = 1; i < argc; ++i)
+        rawArguments << QString::fromLocal8Bit(argv[i]);
+    if (CommandLineTransfer::isRequested(rawArguments))
+        return runCommandLineTransfer(argc, argv);
+
     QApplication application(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("net.plenko"));
-    QApplication::setApplicationName(QStringLiteral("Plenko"));
-    QApplication::setApplicationVersion(QString::fromLatin1(BundleInfo::shortVersion));
+    nameApplication();
     QApplication::setDesktopFileName(QStringLiteral("net.plenko.Plenko"));
 
     // The browser's sign-in callback starts a second process with a plenko:// address; it hands the
