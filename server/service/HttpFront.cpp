@@ -74,15 +74,22 @@ bool isParseError(const beast::error_code& error)
         && error != http::error::end_of_stream && error != http::error::partial_message;
 }
 
-void fill(Answer& out, const ApiResponse& response, bool snakeCase, bool overTls, bool head)
+// Turns a JSON answer into its bytes, in the key style asked for.
+void serialize(ApiResponse& response, bool snakeCase)
 {
-    QByteArray body = response.body;
-    if (response.json) {
-        const QJsonValue value
-            = snakeCase && response.contractKeys ? KeyStyle::toSnakeCase(*response.json) : *response.json;
-        body = value.isArray() ? QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact)
-                               : QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact);
-    }
+    if (!response.json)
+        return;
+    const QJsonValue value
+        = snakeCase && response.contractKeys ? KeyStyle::toSnakeCase(*response.json) : *response.json;
+    response.body = value.isArray() ? QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact)
+                                    : QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact);
+    response.json.reset();
+}
+
+void fill(Answer& out, ApiResponse response, bool snakeCase, bool overTls, bool head)
+{
+    serialize(response, snakeCase);
+    const QByteArray& body = response.body;
     out.result(unsigned(response.status));
     if (http::int_to_status(unsigned(response.status)) == http::status::unknown)
         out.reason("Status");
@@ -364,11 +371,12 @@ asio::awaitable<bool> HttpFront::Impl::write(Stream& stream, const ApiRequest& r
     out.version(version);
     fill(out, response, snakeCase, overTls, request.method == "HEAD");
     out.keep_alive(keepAlive);
+    // Logged before the first byte leaves, so whoever reads the log after the answer finds the line.
+    logLine(request, QByteArray::number(response.status));
     // A client too slow to take its answer is cut off like one too slow to send its request.
     beast::get_lowest_layer(stream).expires_after(ms(limits.readTimeoutMs));
     auto [error, count] = co_await http::async_write(stream, out, nothrow);
     beast::get_lowest_layer(stream).expires_never();
-    logLine(request, QByteArray::number(response.status));
     co_return !error;
 }
 
@@ -402,7 +410,9 @@ asio::awaitable<ApiResponse> HttpFront::Impl::carryOut(const ApiRequest& request
         [this](auto handler, ApiRequest job) {
             const asio::any_io_executor executor = asio::get_associated_executor(handler);
             workers.submit(std::move(job),
-                [executor, handler = std::move(handler)](ApiResponse response) mutable {
+                [this, executor, handler = std::move(handler)](ApiResponse response) mutable {
+                    // Still on the worker: a large answer is serialised here, not on a network thread.
+                    serialize(response, snakeCase);
                     // Back to the connection's own strand for the writing.
                     asio::post(executor, [handler = std::move(handler), response = std::move(response)]() mutable {
                         std::move(handler)(std::move(response));

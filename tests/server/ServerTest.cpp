@@ -990,9 +990,12 @@ private Q_SLOTS:
             const QList<Row> ended = admin.query(
                 QStringLiteral("SELECT pg_terminate_backend(pid) AS ended FROM pg_stat_activity"
                                " WHERE datname = current_database() AND pid <> pg_backend_pid()"));
-            QCOMPARE(ended.size(), 1);
+            // One connection for each worker and the server's own.
+            QVERIFY(ended.size() > 1);
         }
-        QCOMPARE(server.get(QStringLiteral("/health")).status, 200);
+        // Whichever worker takes a request finds its connection gone and opens it again.
+        for (int i = 0; i < 8; ++i)
+            QCOMPARE(server.get(QStringLiteral("/health")).status, 200);
         QVERIFY(startSignIn(server));
         QCOMPARE(
             signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse")).status, 302);
