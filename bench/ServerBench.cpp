@@ -301,7 +301,8 @@ int main(int argc, char** argv)
         QStringLiteral("Run this plenko-server binary instead of the one built with the bench (an older "
                        "build, to compare)."),
         QStringLiteral("binary"));
-    parser.addOptions({clientsOption, requestsOption, secondsOption, onlyOption, noFsyncOption, serverOption});
+    parser.addOptions(
+        {clientsOption, requestsOption, secondsOption, onlyOption, noFsyncOption, serverOption});
     parser.process(app);
     Options options;
     options.clients = parser.value(clientsOption).toInt();
@@ -313,7 +314,8 @@ int main(int argc, char** argv)
         return 2;
     }
     qputenv("PLENKO_SERVER",
-        parser.isSet(serverOption) ? parser.value(serverOption).toLocal8Bit() : QByteArray(PLENKO_SERVER_BINARY));
+        parser.isSet(serverOption) ? parser.value(serverOption).toLocal8Bit()
+                                   : QByteArray(PLENKO_SERVER_BINARY));
 
     const QList<QPair<QString, Setup>> setups {
         {QStringLiteral("sqlite"), {QStringLiteral("One server process, SQLite"), false, 1}},

@@ -28,12 +28,13 @@ void Routes::addAdmin(Router& router, Services& s, FaultInjector& faults)
                 {QStringLiteral("refreshToken"), tokens.refreshToken}});
         });
 
-    router.add("POST", QStringLiteral("/__admin/reset"), [&s, &faults](const ApiRequest&, const QStringList&) {
-        Schema::clear(s.db);
-        faults.clear();
-        s.clock.reset();
-        return ApiResponse::noContent();
-    });
+    router.add(
+        "POST", QStringLiteral("/__admin/reset"), [&s, &faults](const ApiRequest&, const QStringList&) {
+            Schema::clear(s.db);
+            faults.clear();
+            s.clock.reset();
+            return ApiResponse::noContent();
+        });
 
     router.add("POST", QStringLiteral("/__admin/clock"), [&s](const ApiRequest& request, const QStringList&) {
         const qint64 seconds = JsonBody::parse(request).requiredInteger(QStringLiteral("advanceSeconds"));

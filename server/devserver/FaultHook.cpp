@@ -20,8 +20,8 @@ std::optional<Takeover> FaultHook::takeOver(const ApiRequest& request)
         // HTTP clients such as QNetworkAccessManager, so the fault would not reach the caller.
         plan.dispatch = false;
         plan.end = Takeover::End::RawThenClose;
-        plan.rawBytes
-            = "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: 4096\r\n\r\n{\"items\": [";
+        plan.rawBytes = "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: "
+                        "4096\r\n\r\n{\"items\": [";
         break;
     case Fault::Kind::DropAnswer:
         // Carried out and committed, then the connection goes before the first byte of the answer:

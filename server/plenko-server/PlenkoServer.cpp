@@ -83,7 +83,8 @@ std::expected<WorkerPool::Handler, QString> PlenkoServer::makeWorker() const
 {
     auto worker = std::make_shared<WorkerStack>(m_config);
     if (auto error = worker->stack.db.open(m_config.databasePath))
-        return std::unexpected(QStringLiteral("cannot open the database %1: %2").arg(shownDatabase(), *error));
+        return std::unexpected(
+            QStringLiteral("cannot open the database %1: %2").arg(shownDatabase(), *error));
     return [worker](const ApiRequest& request) { return worker->router.dispatch(request); };
 }
 

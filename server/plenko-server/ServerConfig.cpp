@@ -154,20 +154,20 @@ std::expected<ServerConfig, QString> ServerConfig::load(const QString& path)
         = number(settings, QStringLiteral("server/networkThreads"), limits.networkThreads, 1, 16);
     const auto connections
         = number(settings, QStringLiteral("server/maxConnections"), limits.maxConnections, 1, 100000);
-    const auto body = number(settings, QStringLiteral("limits/bodyBytes"), qint64(limits.jsonBodyBytes),
-        1024, 64 * 1024 * 1024);
+    const auto body = number(
+        settings, QStringLiteral("limits/bodyBytes"), qint64(limits.jsonBodyBytes), 1024, 64 * 1024 * 1024);
     const auto syncBody = number(settings, QStringLiteral("limits/syncBodyBytes"),
         qint64(limits.syncBodyBytes), 1024, 1024 * 1024 * 1024);
-    const auto header = number(settings, QStringLiteral("limits/headerBytes"), qint64(limits.headerBytes),
-        1024, 1024 * 1024);
-    const auto read = number(
-        settings, QStringLiteral("limits/readTimeoutSeconds"), limits.readTimeoutMs / 1000, 1, 3600);
-    const auto idle = number(
-        settings, QStringLiteral("limits/idleTimeoutSeconds"), limits.idleTimeoutMs / 1000, 1, 3600);
+    const auto header = number(
+        settings, QStringLiteral("limits/headerBytes"), qint64(limits.headerBytes), 1024, 1024 * 1024);
+    const auto read
+        = number(settings, QStringLiteral("limits/readTimeoutSeconds"), limits.readTimeoutMs / 1000, 1, 3600);
+    const auto idle
+        = number(settings, QStringLiteral("limits/idleTimeoutSeconds"), limits.idleTimeoutMs / 1000, 1, 3600);
     const auto handshake = number(settings, QStringLiteral("limits/tlsHandshakeTimeoutSeconds"),
         limits.tlsHandshakeTimeoutMs / 1000, 1, 600);
-    for (const auto* value : {&workers, &networkThreads, &connections, &body, &syncBody, &header, &read,
-             &idle, &handshake}) {
+    for (const auto* value :
+        {&workers, &networkThreads, &connections, &body, &syncBody, &header, &read, &idle, &handshake}) {
         if (!*value)
             return fail(value->error());
     }

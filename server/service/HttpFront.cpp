@@ -6,21 +6,20 @@
 #include "SecurityHeaders.h"
 #include "WorkerPool.h"
 
-#include <boost/asio.hpp>
-#include <boost/asio/ssl.hpp>
-#include <boost/beast/core.hpp>
-#include <boost/beast/http.hpp>
-#include <boost/beast/ssl.hpp>
-
 #include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QUrl>
 #include <atomic>
+#include <boost/asio.hpp>
+#include <boost/asio/ssl.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
+#include <boost/beast/ssl.hpp>
 #include <chrono>
-#include <limits>
 #include <cstdio>
+#include <limits>
 #include <thread>
 #include <vector>
 
@@ -138,14 +137,14 @@ struct HttpFront::Impl
     asio::awaitable<void> refuseConnection(tcp::socket socket);
     asio::awaitable<void> servePlain(tcp::socket socket);
     asio::awaitable<void> serveTls(tcp::socket socket);
-    template <class Stream> asio::awaitable<void> serve(Stream& stream, tcp::endpoint peer, bool overTls);
-    template <class Stream>
+    template<class Stream> asio::awaitable<void> serve(Stream& stream, tcp::endpoint peer, bool overTls);
+    template<class Stream>
     asio::awaitable<bool> exchange(
         Stream& stream, const ApiRequest& request, bool keepAlive, unsigned version, bool overTls);
-    template <class Stream>
+    template<class Stream>
     asio::awaitable<bool> write(Stream& stream, const ApiRequest& request, const ApiResponse& response,
         bool keepAlive, unsigned version, bool overTls);
-    template <class Stream>
+    template<class Stream>
     asio::awaitable<void> refuse(Stream& stream, const ApiRequest& request, int status, const QString& code,
         const QString& message, bool overTls);
     asio::awaitable<ApiResponse> carryOut(const ApiRequest& request);
@@ -243,7 +242,7 @@ asio::awaitable<void> HttpFront::Impl::serveTls(tcp::socket socket)
     beast::get_lowest_layer(stream).socket().close(error);
 }
 
-template <class Stream>
+template<class Stream>
 asio::awaitable<void> HttpFront::Impl::serve(Stream& stream, tcp::endpoint peer, bool overTls)
 {
     auto& lowest = beast::get_lowest_layer(stream);
@@ -289,7 +288,8 @@ asio::awaitable<void> HttpFront::Impl::serve(Stream& stream, tcp::endpoint peer,
             ? limits.syncBodyBytes
             : limits.jsonBodyBytes;
         const QString tooLarge = QStringLiteral("PAYLOAD_TOO_LARGE");
-        const QString tooLargeMessage = QStringLiteral("The request body is larger than %1 bytes.").arg(bodyLimit);
+        const QString tooLargeMessage
+            = QStringLiteral("The request body is larger than %1 bytes.").arg(bodyLimit);
         // Refused on its declared length alone, so not a byte of an oversized body is read.
         if (head.content_length() && *head.content_length() > bodyLimit) {
             co_await refuse(stream, headOnly, 413, tooLarge, tooLargeMessage, overTls);
@@ -297,7 +297,8 @@ asio::awaitable<void> HttpFront::Impl::serve(Stream& stream, tcp::endpoint peer,
         }
         if (beast::iequals(head.get()[http::field::expect], "100-continue")) {
             static constexpr std::string_view goOn = "HTTP/1.1 100 Continue\r\n\r\n";
-            auto [continueError, continueCount] = co_await asio::async_write(stream, asio::buffer(goOn), nothrow);
+            auto [continueError, continueCount]
+                = co_await asio::async_write(stream, asio::buffer(goOn), nothrow);
             if (continueError)
                 co_return;
         }
@@ -325,7 +326,7 @@ asio::awaitable<void> HttpFront::Impl::serve(Stream& stream, tcp::endpoint peer,
     }
 }
 
-template <class Stream>
+template<class Stream>
 asio::awaitable<bool> HttpFront::Impl::exchange(
     Stream& stream, const ApiRequest& request, bool keepAlive, unsigned version, bool overTls)
 {
@@ -363,7 +364,7 @@ asio::awaitable<bool> HttpFront::Impl::exchange(
     co_return false;
 }
 
-template <class Stream>
+template<class Stream>
 asio::awaitable<bool> HttpFront::Impl::write(Stream& stream, const ApiRequest& request,
     const ApiResponse& response, bool keepAlive, unsigned version, bool overTls)
 {
@@ -380,7 +381,7 @@ asio::awaitable<bool> HttpFront::Impl::write(Stream& stream, const ApiRequest& r
     co_return !error;
 }
 
-template <class Stream>
+template<class Stream>
 asio::awaitable<void> HttpFront::Impl::refuse(Stream& stream, const ApiRequest& request, int status,
     const QString& code, const QString& message, bool overTls)
 {
@@ -409,14 +410,15 @@ asio::awaitable<ApiResponse> HttpFront::Impl::carryOut(const ApiRequest& request
     return asio::async_initiate<decltype(asio::use_awaitable), void(ApiResponse)>(
         [this](auto handler, ApiRequest job) {
             const asio::any_io_executor executor = asio::get_associated_executor(handler);
-            workers.submit(std::move(job),
-                [this, executor, handler = std::move(handler)](ApiResponse response) mutable {
+            workers.submit(
+                std::move(job), [this, executor, handler = std::move(handler)](ApiResponse response) mutable {
                     // Still on the worker: a large answer is serialised here, not on a network thread.
                     serialize(response, snakeCase);
                     // Back to the connection's own strand for the writing.
-                    asio::post(executor, [handler = std::move(handler), response = std::move(response)]() mutable {
-                        std::move(handler)(std::move(response));
-                    });
+                    asio::post(
+                        executor, [handler = std::move(handler), response = std::move(response)]() mutable {
+                            std::move(handler)(std::move(response));
+                        });
                 });
         },
         asio::use_awaitable, request);
@@ -429,14 +431,16 @@ asio::awaitable<void> HttpFront::Impl::sleep(int milliseconds)
     co_await timer.async_wait(nothrow);
 }
 
-ApiRequest HttpFront::Impl::toApiRequest(const http::request_header<>& header, const tcp::endpoint& peer) const
+ApiRequest HttpFront::Impl::toApiRequest(
+    const http::request_header<>& header, const tcp::endpoint& peer) const
 {
     const QUrl url = QUrl::fromEncoded(bytes(header.target()), QUrl::TolerantMode);
     asio::ip::address address = peer.address();
     if (address.is_v6() && address.to_v6().is_v4_mapped())
         address = asio::ip::make_address_v4(asio::ip::v4_mapped, address.to_v6());
     const QHostAddress peerAddress(QString::fromStdString(address.to_string()));
-    ApiRequest api {bytes(header.method_string()), url.path(), QUrlQuery(url), {}, {}, peerAddress.toString(), {}};
+    ApiRequest api {
+        bytes(header.method_string()), url.path(), QUrlQuery(url), {}, {}, peerAddress.toString(), {}};
     api.received.start();
     for (const auto& field : header)
         api.headers.append({bytes(field.name_string()), bytes(field.value())});
@@ -497,8 +501,8 @@ std::optional<QString> HttpFront::useTls(const QString& certificatePath, const Q
     ssl::context context(ssl::context::tls_server);
     SSL_CTX* native = context.native_handle();
     SSL_CTX_set_min_proto_version(native, TLS1_2_VERSION);
-    context.set_options(ssl::context::default_workarounds | ssl::context::no_compression
-        | ssl::context::single_dh_use);
+    context.set_options(
+        ssl::context::default_workarounds | ssl::context::no_compression | ssl::context::single_dh_use);
     SSL_CTX_set_options(native, SSL_OP_NO_RENEGOTIATION | SSL_OP_CIPHER_SERVER_PREFERENCE);
     if (SSL_CTX_set_cipher_list(native, tls12Ciphers) != 1)
         return QStringLiteral("OpenSSL offers none of the TLS 1.2 ciphers wanted.");

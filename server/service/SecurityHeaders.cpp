@@ -20,10 +20,11 @@ QList<QPair<QByteArray, QByteArray>> SecurityHeaders::forAnswer(const ApiRespons
     if (response.contentType.startsWith("text/html")) {
         // The service's pages (sign-in, releases) are forms and text with an inline style sheet:
         // nothing else may load or run in them.
-        wanted << Header("X-Frame-Options", "DENY")
-               << Header("Content-Security-Policy",
-                      "default-src 'none'; style-src 'unsafe-inline'; base-uri 'none'; frame-ancestors 'none'")
-               << Header("Referrer-Policy", "no-referrer") << Header("Cache-Control", "no-store");
+        wanted
+            << Header("X-Frame-Options", "DENY")
+            << Header("Content-Security-Policy",
+                   "default-src 'none'; style-src 'unsafe-inline'; base-uri 'none'; frame-ancestors 'none'")
+            << Header("Referrer-Policy", "no-referrer") << Header("Cache-Control", "no-store");
     }
     if (overTls)
         wanted << Header("Strict-Transport-Security", "max-age=31536000");

@@ -30,7 +30,8 @@ std::optional<QString> WorkerPool::start(int count, const HandlerFactory& factor
     std::optional<QString> startError;
     int started = 0;
     for (int i = 0; i < count; ++i)
-        m_threads.emplace_back([this, &factory, &startError, &started] { run(factory, startError, started); });
+        m_threads.emplace_back(
+            [this, &factory, &startError, &started] { run(factory, startError, started); });
     {
         std::unique_lock lock(m_mutex);
         m_wake.wait(lock, [&] { return started == count; });

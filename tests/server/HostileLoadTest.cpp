@@ -93,8 +93,8 @@ private:
         const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
         QJsonObject body = item(id, m_boardId, {}, int(acknowledged.size()));
         body.remove(QStringLiteral("createdBy"));
-        QNetworkRequest request(
-            QUrl(QStringLiteral("http://127.0.0.1:%1/api/boards/%2/items/%3").arg(m_port).arg(m_boardId, id)));
+        QNetworkRequest request(QUrl(
+            QStringLiteral("http://127.0.0.1:%1/api/boards/%2/items/%3").arg(m_port).arg(m_boardId, id)));
         request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
         request.setRawHeader("Authorization", "Bearer " + m_token.toUtf8());
         request.setTransferTimeout(60000);
@@ -126,12 +126,14 @@ class HostileLoadTest : public QObject
 private Q_SLOTS:
     void normalClientsAreServedThroughAHostileLoad()
     {
-        ServerProcess server(QStringLiteral("[server]\naddress=127.0.0.1\nport=0\n[database]\npath=data.sqlite\n"
-                                            "[accounts]\nsignUp=open\n"));
+        ServerProcess server(
+            QStringLiteral("[server]\naddress=127.0.0.1\nport=0\n[database]\npath=data.sqlite\n"
+                           "[accounts]\nsignUp=open\n"));
         QVERIFY2(server.start(), qPrintable(server.errorString()));
         QVERIFY(startSignIn(server));
-        const QString token = accessToken(
-            server, callbackToken(signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"))));
+        const QString token = accessToken(server,
+            callbackToken(
+                signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"))));
         QVERIFY(!token.isEmpty());
         const QString userId = json(server.getWithToken(QStringLiteral("/api/users/me"), token).body)
                                    .value(QStringLiteral("user"))
@@ -172,7 +174,8 @@ private Q_SLOTS:
         const QByteArray chunk(256 * 1024, 'x');
         for (Upload& upload : bigUploads) {
             QTcpSocket* socket = upload.socket.get();
-            connect(socket, &QTcpSocket::readyRead, this, [&upload] { upload.received += upload.socket->readAll(); });
+            connect(socket, &QTcpSocket::readyRead, this,
+                [&upload] { upload.received += upload.socket->readAll(); });
             connect(socket, &QTcpSocket::bytesWritten, this, [&upload, &chunk] {
                 if (upload.socket->state() == QAbstractSocket::ConnectedState
                     && upload.socket->bytesToWrite() < chunk.size() && upload.offered < declaredUpload) {
@@ -241,11 +244,13 @@ private Q_SLOTS:
         }
         drip.stop();
         memory.stop();
-        QVERIFY2(peakKiB < 300 * 1024, qPrintable(QStringLiteral("peak resident memory %1 KiB").arg(peakKiB)));
+        QVERIFY2(
+            peakKiB < 300 * 1024, qPrintable(QStringLiteral("peak resident memory %1 KiB").arg(peakKiB)));
 
         // Nothing acknowledged is missing.
         const ServerProcess::Reply full = server.post(QStringLiteral("/api/boards/%1/sync").arg(boardId),
-            QByteArrayLiteral("{\"checkpoint\": 0, \"items\": []}"), QByteArrayLiteral("application/json"), token);
+            QByteArrayLiteral("{\"checkpoint\": 0, \"items\": []}"), QByteArrayLiteral("application/json"),
+            token);
         QCOMPARE(full.status, 200);
         QSet<QString> stored;
         for (const QJsonValue& value : json(full.body).value(QStringLiteral("newItems")).toArray())

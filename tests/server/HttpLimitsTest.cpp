@@ -68,8 +68,8 @@ RawAnswer exchange(quint16 port, const QByteArray& request, int waitMs = 8000)
     return answer;
 }
 
-QByteArray post(const QByteArray& path, qint64 declaredLength, const QByteArray& body = {},
-    const QByteArray& more = {})
+QByteArray post(
+    const QByteArray& path, qint64 declaredLength, const QByteArray& body = {}, const QByteArray& more = {})
 {
     return "POST " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/json\r\n"
         + "Content-Length: " + QByteArray::number(declaredLength) + "\r\n" + more + "\r\n" + body;
@@ -90,25 +90,23 @@ private Q_SLOTS:
         QTest::addColumn<int>("status");
         QTest::addColumn<bool>("closes");
         // No body follows the headers: a refusal proves the server did not wait for it.
-        QTest::newRow("declared body over the limit")
-            << post("/auth/login", 100'000'000) << 413 << true;
+        QTest::newRow("declared body over the limit") << post("/auth/login", 100'000'000) << 413 << true;
         QTest::newRow("sync body over the sync limit") << post(syncPath, syncBodyBytes + 1) << 413 << true;
-        QTest::newRow("sync body over the other routes' limit but within its own")
-            << post(syncPath, syncBodyBytes - 2, "{" + QByteArray(syncBodyBytes - 4, ' ') + "}",
-                   "Connection: close\r\n")
-            << 401 << true;
+        QTest::newRow("sync body over the other routes' limit but within its own") << post(syncPath,
+            syncBodyBytes - 2, "{" + QByteArray(syncBodyBytes - 4, ' ') + "}", "Connection: close\r\n")
+                                                                                   << 401 << true;
         QTest::newRow("chunked body growing over the limit")
             << QByteArray("POST /auth/login HTTP/1.1\r\nHost: 127.0.0.1\r\nTransfer-Encoding: chunked\r\n\r\n"
                           "400\r\n"
                    + QByteArray(0x400, 'x') + "\r\n400\r\n" + QByteArray(0x400, 'x') + "\r\n")
             << 413 << true;
-        QTest::newRow("headers over the limit")
-            << QByteArray("GET /health HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Filler: " + QByteArray(headerBytes, 'h')
-                   + "\r\n\r\n")
-            << 431 << true;
+        QTest::newRow("headers over the limit") << QByteArray(
+            "GET /health HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Filler: " + QByteArray(headerBytes, 'h')
+            + "\r\n\r\n") << 431 << true;
         QTest::newRow("not HTTP") << QByteArray("HELLO THERE\r\n\r\n") << 400 << true;
         QTest::newRow("within every limit")
-            << QByteArray("GET /health HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n") << 200 << true;
+            << QByteArray("GET /health HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n") << 200
+            << true;
     }
 
     void oversizedRequestsAreRefusedEarly()
@@ -121,7 +119,8 @@ private Q_SLOTS:
         const RawAnswer answer = exchange(server.port(), request);
         QVERIFY2(answer.status == status, answer.bytes.left(300).constData());
         QCOMPARE(answer.closed, closes);
-        QVERIFY2(answer.bytes.contains("X-Content-Type-Options: nosniff"), answer.bytes.left(300).constData());
+        QVERIFY2(
+            answer.bytes.contains("X-Content-Type-Options: nosniff"), answer.bytes.left(300).constData());
         // And the server is still there for the next client.
         QCOMPARE(server.get(QStringLiteral("/health")).status, 200);
     }
@@ -152,7 +151,8 @@ private Q_SLOTS:
     void theConnectionCapRefusesCleanly()
     {
         constexpr int cap = 4;
-        ServerProcess server(config(QStringLiteral("maxConnections=%1\n[limits]\nreadTimeoutSeconds=60\n").arg(cap)));
+        ServerProcess server(
+            config(QStringLiteral("maxConnections=%1\n[limits]\nreadTimeoutSeconds=60\n").arg(cap)));
         QVERIFY2(server.start(), qPrintable(server.errorString()));
         std::vector<std::unique_ptr<QTcpSocket>> held;
         for (int i = 0; i < cap; ++i) {
@@ -185,13 +185,15 @@ private Q_SLOTS:
         ServerProcess server(config(smallLimits()));
         QVERIFY2(server.start(), qPrintable(server.errorString()));
         QVERIFY(startSignIn(server));
-        const QString token = accessToken(
-            server, callbackToken(signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"))));
+        const QString token = accessToken(server,
+            callbackToken(
+                signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"))));
         QVERIFY(!token.isEmpty());
         const QByteArray body = R"({"name": "Upgraded"})";
         const RawAnswer created = exchange(server.port(),
             post("/api/boards", body.size(), body,
-                "Authorization: Bearer " + token.toUtf8() + "\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"),
+                "Authorization: Bearer " + token.toUtf8()
+                    + "\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"),
             3000);
         QVERIFY2(created.status == 200, created.bytes.left(300).constData());
         const QJsonArray boards

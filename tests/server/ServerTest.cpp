@@ -856,18 +856,19 @@ private Q_SLOTS:
 
     void absoluteAddressesUseThePublicBaseUrl()
     {
-        ServerProcess server(config(QStringLiteral("open"),
-            QStringLiteral("[server]\npublicBaseUrl=https://plenko.example.com\n")));
+        ServerProcess server(config(
+            QStringLiteral("open"), QStringLiteral("[server]\npublicBaseUrl=https://plenko.example.com\n")));
         QVERIFY2(server.start(), qPrintable(server.errorString()));
-        const ServerProcess::Reply appcast = server.send("GET", QStringLiteral("/appcast.json"), {}, {}, {},
-            {{"Host", "attacker.example"}});
+        const ServerProcess::Reply appcast
+            = server.send("GET", QStringLiteral("/appcast.json"), {}, {}, {}, {{"Host", "attacker.example"}});
         QCOMPARE(appcast.status, 200);
         const QString download = json(appcast)
                                      .value(QStringLiteral("items"))
                                      .toArray()
                                      .first()[QStringLiteral("downloadUrl")]
                                      .toString();
-        QVERIFY2(download.startsWith(QStringLiteral("https://plenko.example.com/releases/")), qPrintable(download));
+        QVERIFY2(download.startsWith(QStringLiteral("https://plenko.example.com/releases/")),
+            qPrintable(download));
     }
 
     void tlsFileErrorsStopTheStart_data()
