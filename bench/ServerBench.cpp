@@ -297,7 +297,12 @@ int main(int argc, char** argv)
     const QCommandLineOption noFsyncOption(QStringLiteral("postgresql-no-fsync"),
         QStringLiteral(
             "Run PostgreSQL without fsync, as the tests do: shows what its commits' flushes cost."));
-    parser.addOptions({clientsOption, requestsOption, secondsOption, onlyOption, noFsyncOption});
+    const QCommandLineOption serverOption(QStringLiteral("server"),
+        QStringLiteral("Run this plenko-server binary instead of the one built with the bench (an older "
+                       "build, to compare)."),
+        QStringLiteral("binary"));
+    parser.addOptions(
+        {clientsOption, requestsOption, secondsOption, onlyOption, noFsyncOption, serverOption});
     parser.process(app);
     Options options;
     options.clients = parser.value(clientsOption).toInt();
@@ -308,7 +313,9 @@ int main(int argc, char** argv)
             stderr, "bench_server: --clients must be at least 20, --requests and --seconds at least 1\n");
         return 2;
     }
-    qputenv("PLENKO_SERVER", PLENKO_SERVER_BINARY);
+    qputenv("PLENKO_SERVER",
+        parser.isSet(serverOption) ? parser.value(serverOption).toLocal8Bit()
+                                   : QByteArray(PLENKO_SERVER_BINARY));
 
     const QList<QPair<QString, Setup>> setups {
         {QStringLiteral("sqlite"), {QStringLiteral("One server process, SQLite"), false, 1}},

@@ -7,6 +7,8 @@ packages=(
     build-essential cmake ninja-build ccache pkg-config git
     qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-qpa-plugins qt6-svg-dev qt6-charts-dev qt6-httpserver-dev
     qcoro-qt6-dev qtkeychain-qt6-dev libmd4c-dev libmd4c-html0-dev libsqlite3-dev libsodium-dev libssl-dev openssl libicu-dev libgl-dev libxkbcommon-dev
+    # plenko-server's HTTP front (Boost.Beast and Boost.Asio, header-only).
+    libboost1.81-dev
     # plenko-server's PostgreSQL back end (libpq) and the private clusters its tests start.
     libpq-dev postgresql
     # Local time zones: date badges, item details and the dashboard read them.

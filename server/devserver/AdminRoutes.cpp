@@ -1,5 +1,7 @@
 // /__admin/*: test controls that are not part of the service's contract. They are never subject to
 // injected faults and need no token; the devserver only listens on 127.0.0.1.
+#include "AdminRoutes.h"
+
 #include "AuthService.h"
 #include "Clock.h"
 #include "Database.h"
@@ -13,7 +15,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
-void Routes::addAdmin(Router& router, Services& s)
+void Routes::addAdmin(Router& router, Services& s, FaultInjector& faults)
 {
     router.add(
         "POST", QStringLiteral("/__admin/accounts"), [&s](const ApiRequest& request, const QStringList&) {
@@ -26,12 +28,13 @@ void Routes::addAdmin(Router& router, Services& s)
                 {QStringLiteral("refreshToken"), tokens.refreshToken}});
         });
 
-    router.add("POST", QStringLiteral("/__admin/reset"), [&s](const ApiRequest&, const QStringList&) {
-        Schema::clear(s.db);
-        s.faults.clear();
-        s.clock.reset();
-        return ApiResponse::noContent();
-    });
+    router.add(
+        "POST", QStringLiteral("/__admin/reset"), [&s, &faults](const ApiRequest&, const QStringList&) {
+            Schema::clear(s.db);
+            faults.clear();
+            s.clock.reset();
+            return ApiResponse::noContent();
+        });
 
     router.add("POST", QStringLiteral("/__admin/clock"), [&s](const ApiRequest& request, const QStringList&) {
         const qint64 seconds = JsonBody::parse(request).requiredInteger(QStringLiteral("advanceSeconds"));
@@ -49,17 +52,17 @@ void Routes::addAdmin(Router& router, Services& s)
         });
 
     router.add(
-        "POST", QStringLiteral("/__admin/faults"), [&s](const ApiRequest& request, const QStringList&) {
+        "POST", QStringLiteral("/__admin/faults"), [&faults](const ApiRequest& request, const QStringList&) {
             const QJsonDocument document = QJsonDocument::fromJson(request.body);
             const std::expected<Fault, QString> fault = Fault::fromJson(document.object());
             if (!fault)
                 throw HttpError::badRequest(fault.error());
-            s.faults.arm(*fault);
+            faults.arm(*fault);
             return ApiResponse::noContent();
         });
 
-    router.add("DELETE", QStringLiteral("/__admin/faults"), [&s](const ApiRequest&, const QStringList&) {
-        s.faults.clear();
+    router.add("DELETE", QStringLiteral("/__admin/faults"), [&faults](const ApiRequest&, const QStringList&) {
+        faults.clear();
         return ApiResponse::noContent();
     });
 

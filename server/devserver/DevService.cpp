@@ -1,16 +1,27 @@
 #include "DevService.h"
 
+#include "AdminRoutes.h"
+#include "DevSignInRoutes.h"
 #include "HttpError.h"
 #include "Schema.h"
 
 DevService::DevService(ServerOptions options)
     : m_stack(std::move(options))
+    , m_hook(m_faults, m_stack.clock)
     , m_router(m_stack.clock, &m_stack.db)
-    , m_server(m_router, m_stack.faults, m_stack.clock, m_stack.options.snakeCase)
+    , m_front(m_workers, m_stack.clock, m_stack.options.snakeCase)
 {
-    Routes::addAuth(m_router, m_stack.services);
+    Routes::addDevSignIn(m_router, m_stack.services);
     Routes::addContract(m_router, m_stack.services);
-    Routes::addAdmin(m_router, m_stack.services);
+    Routes::addAdmin(m_router, m_stack.services, m_faults);
+    m_front.setHook(&m_hook);
+}
+
+DevService::~DevService()
+{
+    // No request may reach the workers once they are gone.
+    m_front.stop();
+    m_workers.stop();
 }
 
 std::optional<QString> DevService::start()
@@ -26,8 +37,12 @@ std::optional<QString> DevService::start()
     } catch (const HttpError& error) {
         return QStringLiteral("Cannot prepare %1: %2").arg(path, error.logText());
     }
-    m_port = m_server.listen(QHostAddress::LocalHost, m_stack.options.port);
-    if (m_port == 0)
-        return QStringLiteral("Cannot listen on 127.0.0.1:%1.").arg(m_stack.options.port);
+    const auto handler = [this]() -> std::expected<WorkerPool::Handler, QString> {
+        return [this](const ApiRequest& request) { return m_router.dispatch(request); };
+    };
+    if (auto error = m_workers.start(1, handler))
+        return *error;
+    if (auto error = m_front.listen(QHostAddress::LocalHost, m_stack.options.port))
+        return QStringLiteral("Cannot listen on 127.0.0.1:%1: %2").arg(m_stack.options.port).arg(*error);
     return std::nullopt;
 }

@@ -1,10 +1,12 @@
 #include "PlenkoServer.h"
 
 #include "Migrations.h"
+#include "Router.h"
 #include "SignInRoutes.h"
 #include "TlsFiles.h"
 
 #include <QUrl>
+#include <memory>
 
 namespace {
 
@@ -16,8 +18,30 @@ ServerOptions optionsFor(const ServerConfig& config)
     options.accessTtlSeconds = config.accessTokenSeconds;
     options.maxSessionAgeSeconds = qint64(config.maxSessionAgeDays) * 24 * 3600;
     options.latestVersion = QStringLiteral(PLENKO_SERVER_VERSION);
+    options.publicBaseUrl = config.publicBaseUrl.toString();
+    options.scheme = config.usesTls() ? QStringLiteral("https") : QStringLiteral("http");
     return options;
 }
+
+// What one worker answers with: its own connection, services and route table.
+struct WorkerStack
+{
+    explicit WorkerStack(const ServerConfig& config)
+        : stack(optionsFor(config))
+        , accounts(stack.db, stack.clock, stack.auth, config)
+        , router(stack.clock, &stack.db)
+    {
+        ServerRoutes::addSignIn(router, stack.services, accounts, config.publicBaseUrl,
+            config.usesTls() ? QStringLiteral("https") : QStringLiteral("http"));
+        Routes::addTokenExchange(router, stack.services);
+        Routes::addContract(router, stack.services);
+        ServerRoutes::addHealth(router, stack.services);
+    }
+
+    ServiceStack stack;
+    AccountDirectory accounts;
+    Router router;
+};
 
 } // namespace
 
@@ -25,43 +49,57 @@ PlenkoServer::PlenkoServer(ServerConfig config)
     : m_config(std::move(config))
     , m_stack(optionsFor(m_config))
     , m_accounts(m_stack.db, m_stack.clock, m_stack.auth, m_config)
-    , m_router(m_stack.clock, &m_stack.db)
-    , m_server(m_router, m_stack.faults, m_stack.clock, false)
+    , m_front(m_workers, m_stack.clock, false, m_config.limits)
 {
-    m_server.setLogStyle(DevHttpServer::LogStyle::Full);
-    m_server.setTrustedProxies(m_config.trustedProxies);
-    ServerRoutes::addSignIn(m_router, m_stack.services, m_accounts, m_config.publicBaseUrl,
-        m_config.usesTls() ? QStringLiteral("https") : QStringLiteral("http"));
-    Routes::addTokenExchange(m_router, m_stack.services);
-    Routes::addContract(m_router, m_stack.services);
-    ServerRoutes::addHealth(m_router, m_stack.services);
+    m_front.setLogStyle(HttpFront::LogStyle::Full);
+    m_front.setTrustedProxies(m_config.trustedProxies);
+}
+
+PlenkoServer::~PlenkoServer()
+{
+    // No request may reach the workers once they are gone.
+    m_front.stop();
+    m_workers.stop();
+}
+
+QString PlenkoServer::shownDatabase() const
+{
+    // A PostgreSQL URI may carry a password, which has no place in a message.
+    return Database::isPostgresLocation(m_config.databasePath)
+        ? QUrl(m_config.databasePath).toString(QUrl::RemovePassword)
+        : m_config.databasePath;
 }
 
 std::optional<QString> PlenkoServer::openDatabase()
 {
-    // A PostgreSQL URI may carry a password, which has no place in a message.
-    const QString shown = Database::isPostgresLocation(m_config.databasePath)
-        ? QUrl(m_config.databasePath).toString(QUrl::RemovePassword)
-        : m_config.databasePath;
     if (auto error = m_stack.db.open(m_config.databasePath))
-        return QStringLiteral("cannot open the database %1: %2").arg(shown, *error);
+        return QStringLiteral("cannot open the database %1: %2").arg(shownDatabase(), *error);
     if (auto error = Migrations::apply(m_stack.db))
-        return QStringLiteral("cannot prepare the database %1: %2").arg(shown, *error);
+        return QStringLiteral("cannot prepare the database %1: %2").arg(shownDatabase(), *error);
     return std::nullopt;
+}
+
+std::expected<WorkerPool::Handler, QString> PlenkoServer::makeWorker() const
+{
+    auto worker = std::make_shared<WorkerStack>(m_config);
+    if (auto error = worker->stack.db.open(m_config.databasePath))
+        return std::unexpected(
+            QStringLiteral("cannot open the database %1: %2").arg(shownDatabase(), *error));
+    return [worker](const ApiRequest& request) { return worker->router.dispatch(request); };
 }
 
 std::optional<QString> PlenkoServer::listen()
 {
     if (m_config.usesTls()) {
-        const auto tls = TlsFiles::load(m_config.tlsCertificatePath, m_config.tlsPrivateKeyPath);
-        if (!tls)
+        // Checked first for the clear reasons (missing file, expired, key of another certificate).
+        if (const auto tls = TlsFiles::load(m_config.tlsCertificatePath, m_config.tlsPrivateKeyPath); !tls)
             return tls.error();
-        m_server.sslSetup(*tls);
+        if (auto error = m_front.useTls(m_config.tlsCertificatePath, m_config.tlsPrivateKeyPath))
+            return *error;
     }
-    m_port = m_server.listen(m_config.address, m_config.port);
-    if (m_port == 0)
-        return QStringLiteral("cannot listen on %1 port %2.")
-            .arg(m_config.address.toString())
-            .arg(m_config.port);
-    return std::nullopt;
+    // Every connection to an in-memory database is a database of its own.
+    const int workers = m_config.databasePath == QLatin1String(":memory:") ? 1 : m_config.workers;
+    if (auto error = m_workers.start(workers, [this] { return makeWorker(); }))
+        return *error;
+    return m_front.listen(m_config.address, m_config.port);
 }

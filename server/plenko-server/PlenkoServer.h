@@ -1,13 +1,14 @@
 // plenko-server wired together: the contract's services on a migrated database, password sign-in
 // instead of the devserver's account picker, the health endpoint, listening where the config says.
-// The fault injector exists only because the HTTP front takes one; no route can arm it.
+// Requests are carried out by a pool of workers, each with its own connection and services; the
+// server's own stack here migrates the database and serves the operator commands.
 #pragma once
 
 #include "AccountDirectory.h"
-#include "DevHttpServer.h"
-#include "Router.h"
+#include "HttpFront.h"
 #include "ServerConfig.h"
 #include "ServiceStack.h"
+#include "WorkerPool.h"
 
 #include <optional>
 
@@ -15,20 +16,23 @@ class PlenkoServer
 {
 public:
     explicit PlenkoServer(ServerConfig config);
+    ~PlenkoServer();
 
     // Opens and migrates the database; returns the reason when it cannot.
     std::optional<QString> openDatabase();
-    // Starts listening; returns the reason when it cannot.
+    // Starts the workers and listens; returns the reason when it cannot.
     std::optional<QString> listen();
-    quint16 port() const { return m_port; }
+    quint16 port() const { return m_front.port(); }
     AccountDirectory& accounts() { return m_accounts; }
     AuthService& auth() { return m_stack.auth; }
 
 private:
+    std::expected<WorkerPool::Handler, QString> makeWorker() const;
+    QString shownDatabase() const;
+
     ServerConfig m_config;
     ServiceStack m_stack;
     AccountDirectory m_accounts;
-    Router m_router;
-    DevHttpServer m_server;
-    quint16 m_port = 0;
+    WorkerPool m_workers;
+    HttpFront m_front;
 };

@@ -15,7 +15,12 @@ const QSet<QString> knownKeys {QStringLiteral("server/address"), QStringLiteral(
     QStringLiteral("accounts/signUp"), QStringLiteral("accounts/accessTokenSeconds"),
     QStringLiteral("accounts/maxSignUpsPerAddress"), QStringLiteral("accounts/signUpWindowSeconds"),
     QStringLiteral("signIn/maxFailuresPerAccount"), QStringLiteral("signIn/maxFailuresPerAddress"),
-    QStringLiteral("signIn/failureWindowSeconds"), QStringLiteral("sessions/maxAgeDays")};
+    QStringLiteral("signIn/failureWindowSeconds"), QStringLiteral("sessions/maxAgeDays"),
+    QStringLiteral("server/workers"), QStringLiteral("server/networkThreads"),
+    QStringLiteral("server/maxConnections"), QStringLiteral("limits/bodyBytes"),
+    QStringLiteral("limits/syncBodyBytes"), QStringLiteral("limits/headerBytes"),
+    QStringLiteral("limits/readTimeoutSeconds"), QStringLiteral("limits/idleTimeoutSeconds"),
+    QStringLiteral("limits/tlsHandshakeTimeoutSeconds")};
 
 // A whole number in [minimum, maximum], or the error naming the key.
 std::expected<qint64, QString> number(
@@ -142,5 +147,38 @@ std::expected<ServerConfig, QString> ServerConfig::load(const QString& path)
     config.maxFailuresPerAddress = int(*perAddress);
     config.failureWindowSeconds = *window;
     config.maxSessionAgeDays = int(*sessionAge);
+
+    HttpLimits& limits = config.limits;
+    const auto workers = number(settings, QStringLiteral("server/workers"), config.workers, 1, 64);
+    const auto networkThreads
+        = number(settings, QStringLiteral("server/networkThreads"), limits.networkThreads, 1, 16);
+    const auto connections
+        = number(settings, QStringLiteral("server/maxConnections"), limits.maxConnections, 1, 100000);
+    const auto body = number(
+        settings, QStringLiteral("limits/bodyBytes"), qint64(limits.jsonBodyBytes), 1024, 64 * 1024 * 1024);
+    const auto syncBody = number(settings, QStringLiteral("limits/syncBodyBytes"),
+        qint64(limits.syncBodyBytes), 1024, 1024 * 1024 * 1024);
+    const auto header = number(
+        settings, QStringLiteral("limits/headerBytes"), qint64(limits.headerBytes), 1024, 1024 * 1024);
+    const auto read
+        = number(settings, QStringLiteral("limits/readTimeoutSeconds"), limits.readTimeoutMs / 1000, 1, 3600);
+    const auto idle
+        = number(settings, QStringLiteral("limits/idleTimeoutSeconds"), limits.idleTimeoutMs / 1000, 1, 3600);
+    const auto handshake = number(settings, QStringLiteral("limits/tlsHandshakeTimeoutSeconds"),
+        limits.tlsHandshakeTimeoutMs / 1000, 1, 600);
+    for (const auto* value :
+        {&workers, &networkThreads, &connections, &body, &syncBody, &header, &read, &idle, &handshake}) {
+        if (!*value)
+            return fail(value->error());
+    }
+    config.workers = int(*workers);
+    limits.networkThreads = int(*networkThreads);
+    limits.maxConnections = int(*connections);
+    limits.jsonBodyBytes = std::size_t(*body);
+    limits.syncBodyBytes = std::size_t(*syncBody);
+    limits.headerBytes = std::size_t(*header);
+    limits.readTimeoutMs = int(*read) * 1000;
+    limits.idleTimeoutMs = int(*idle) * 1000;
+    limits.tlsHandshakeTimeoutMs = int(*handshake) * 1000;
     return config;
 }

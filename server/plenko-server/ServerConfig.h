@@ -3,6 +3,7 @@
 // typo never silently falls back to a default.
 #pragma once
 
+#include "HttpLimits.h"
 #include "TrustedProxies.h"
 
 #include <QHostAddress>
@@ -34,6 +35,9 @@ struct ServerConfig
     qint64 failureWindowSeconds = 15 * 60;
     // A session that began longer ago than this many days is ended when next used; 0: never.
     int maxSessionAgeDays = 90;
+    // Threads that carry requests out, each with its own database connection.
+    int workers = 4;
+    HttpLimits limits;
 
     bool usesTls() const { return !tlsCertificatePath.isEmpty(); }
 

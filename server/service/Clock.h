@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <atomic>
 #include <optional>
 
 class Clock
@@ -20,5 +21,6 @@ public:
     static std::optional<QDateTime> parseIso(const QString& text);
 
 private:
-    qint64 m_offsetSeconds = 0;
+    // Moved by an admin request on one thread while others read the time.
+    std::atomic<qint64> m_offsetSeconds = 0;
 };

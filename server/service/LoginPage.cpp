@@ -1,12 +1,6 @@
 #include "LoginPage.h"
 
-#include "AuthService.h"
-
-#include <QUrl>
-
-namespace {
-
-QString frame(const QString& title, const QString& body)
+QString LoginPage::frame(const QString& title, const QString& body)
 {
     return QStringLiteral(
         "<!doctype html><html><head><meta charset=\"utf-8\"><title>%1</title><style>"
@@ -17,38 +11,6 @@ QString frame(const QString& title, const QString& body)
         "margin:.3rem 0;border-radius:6px;background:#2b2d31;color:inherit;text-decoration:none}"
         "</style></head><body><main>%2</main></body></html>")
         .arg(title.toHtmlEscaped(), body);
-}
-
-QString completeUrl(const QString& nonce, const QString& email, const QString& name)
-{
-    auto encoded = [](const QString& value) { return QString::fromLatin1(QUrl::toPercentEncoding(value)); };
-    return QStringLiteral("/auth/google/complete?deviceNonce=%1&email=%2&displayName=%3")
-        .arg(encoded(nonce), encoded(email), encoded(name));
-}
-
-} // namespace
-
-QString LoginPage::page(const QString& nonce, const QList<Account>& accounts)
-{
-    QString known;
-    for (const Account& account : accounts) {
-        known += QStringLiteral("<a class=\"account\" href=\"%1\">%2<br><small>%3</small></a>")
-                     .arg(completeUrl(nonce, account.email, account.displayName.value_or(QString()))
-                              .toHtmlEscaped(),
-                         account.shownName().toHtmlEscaped(), account.email.toHtmlEscaped());
-    }
-    if (!known.isEmpty())
-        known = QStringLiteral("<h2>Choose an account</h2>") + known
-            + QStringLiteral("<h2>Or use another one</h2>");
-    const QString form
-        = QStringLiteral("<form method=\"get\" action=\"/auth/google/complete\">"
-                         "<input type=\"hidden\" name=\"deviceNonce\" value=\"%1\">"
-                         "<input type=\"email\" name=\"email\" placeholder=\"E-mail\" required>"
-                         "<input type=\"text\" name=\"displayName\" placeholder=\"Display name\">"
-                         "<button type=\"submit\">Sign in to Plenko</button></form>")
-              .arg(nonce.toHtmlEscaped());
-    return frame(
-        QStringLiteral("Sign in to Plenko"), QStringLiteral("<h1>Sign in to Plenko</h1>") + known + form);
 }
 
 QString LoginPage::redirectPage(const QString& callbackUrl)

@@ -1,14 +1,12 @@
-// The browser side of sign-in: a page where a person picks a known account or types an e-mail and a
-// display name; its button leads to /auth/google/complete, which redirects to plenko://auth/callback.
+// The pages around the browser half of sign-in that every server shows: the redirect back to the
+// application and a problem, both in the sign-in pages' frame.
 #pragma once
 
-#include <QList>
 #include <QString>
 
-struct Account;
-
 namespace LoginPage {
-QString page(const QString& nonce, const QList<Account>& accounts);
+// A whole page with this title around the body (HTML, already escaped).
+QString frame(const QString& title, const QString& body);
 QString redirectPage(const QString& callbackUrl);
 QString problemPage(const QString& message);
 }

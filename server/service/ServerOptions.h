@@ -15,6 +15,10 @@ struct ServerOptions
     qint64 maxSessionAgeSeconds = 0;
     QString latestVersion;
     QString latestBuild = QStringLiteral("1");
+    // Absolute addresses in answers (the appcast's download) start with this when set; else with
+    // `scheme` and the request's Host.
+    QString publicBaseUrl;
+    QString scheme = QStringLiteral("http");
 
     static std::expected<ServerOptions, QString> parse(const QStringList& arguments);
 };

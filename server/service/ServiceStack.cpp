@@ -9,7 +9,7 @@ ServiceStack::ServiceStack(ServerOptions serverOptions)
     , items(boards, itemStore, notifications)
     , sync(db, boards, itemStore, items)
     , releases(options.latestVersion, options.latestBuild, clock.isoNow())
-    , services {db, clock, auth, boards, items, sync, notifications, faults, releases, options}
+    , services {db, clock, auth, boards, items, sync, notifications, releases, options}
 {
 }
 

@@ -6,7 +6,6 @@
 #include "BoardService.h"
 #include "Clock.h"
 #include "Database.h"
-#include "FaultInjector.h"
 #include "ItemService.h"
 #include "ItemStore.h"
 #include "NotificationService.h"
@@ -30,7 +29,6 @@ struct ServiceStack
     ItemStore itemStore;
     ItemService items;
     SyncService sync;
-    FaultInjector faults;
     ReleaseFeed releases;
     // What the route tables take: references to the members above.
     Services services;

@@ -5,7 +5,6 @@ class AuthService;
 class BoardService;
 class Clock;
 class Database;
-class FaultInjector;
 class ItemService;
 class NotificationService;
 class ReleaseFeed;
@@ -22,14 +21,12 @@ struct Services
     ItemService& items;
     SyncService& sync;
     NotificationService& notifications;
-    FaultInjector& faults;
     const ReleaseFeed& releases;
     const ServerOptions& options;
 };
 
 // The route tables, one per area of the service.
 namespace Routes {
-void addAuth(Router& router, Services& services);
 // /auth/login, /auth/refresh and /auth/logout, whatever the browser half of sign-in is.
 void addTokenExchange(Router& router, Services& services);
 void addBoards(Router& router, Services& services);
@@ -43,5 +40,4 @@ void addPublic(Router& router, Services& services);
 // Boards, items, account, sessions and the public documents: what every server serves, whatever
 // its sign-in.
 void addContract(Router& router, Services& services);
-void addAdmin(Router& router, Services& services);
 }

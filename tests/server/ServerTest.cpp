@@ -23,6 +23,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QSslCertificate>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -910,8 +911,19 @@ private Q_SLOTS:
         QVERIFY2(untrusted.error.contains(QStringLiteral("self-signed")), qPrintable(untrusted.error));
 
         server.trustCertificate(trusted.first());
+        // Connections that never start their handshake hold no one else up: neither while they
+        // stay open nor after they went.
+        std::vector<std::unique_ptr<QTcpSocket>> silent;
+        for (int i = 0; i < 40; ++i) {
+            silent.push_back(std::make_unique<QTcpSocket>());
+            silent.back()->connectToHost(QHostAddress::LocalHost, server.port());
+            QVERIFY(silent.back()->waitForConnected(5000));
+        }
+        QCOMPARE(server.get(QStringLiteral("/health")).status, 200);
+        silent.clear();
         const ServerProcess::Reply health = server.get(QStringLiteral("/health"));
         QVERIFY2(health.status == 200, qPrintable(health.error));
+        QCOMPARE(health.header("Strict-Transport-Security"), QByteArray("max-age=31536000"));
         // The sign-in page is offered on HTTPS too, and the whole sign-in works over it.
         const QString loginUrl = json(server.get(QStringLiteral("/auth/google/start?deviceNonce=") + nonce))
                                      .value(QStringLiteral("loginUrl"))
@@ -923,6 +935,53 @@ private Q_SLOTS:
         const Tokens tokens = signedIn(
             server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"), "Laptop/1.0");
         QCOMPARE(server.getWithToken(QStringLiteral("/api/users/me"), tokens.access).status, 200);
+    }
+
+    void answersCarrySecurityHeaders_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("html");
+        QTest::newRow("sign-in page") << QStringLiteral("/auth/google/page?deviceNonce=") + nonce << true;
+        QTest::newRow("release page") << QStringLiteral("/releases/0.1.0") << true;
+        QTest::newRow("JSON") << QStringLiteral("/health") << false;
+        QTest::newRow("error") << QStringLiteral("/no/such/path") << false;
+    }
+
+    void answersCarrySecurityHeaders()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, html);
+        ServerProcess server(config(QStringLiteral("open")));
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        QVERIFY(startSignIn(server));
+        const ServerProcess::Reply reply = server.get(path);
+        QVERIFY(reply.status != 0);
+        QCOMPARE(reply.header("X-Content-Type-Options"), QByteArray("nosniff"));
+        QCOMPARE(reply.header("X-Frame-Options"), html ? QByteArray("DENY") : QByteArray());
+        QCOMPARE(reply.header("Referrer-Policy"), html ? QByteArray("no-referrer") : QByteArray());
+        QCOMPARE(reply.header("Cache-Control"), html ? QByteArray("no-store") : QByteArray());
+        const QByteArray policy = reply.header("Content-Security-Policy");
+        QCOMPARE(policy.contains("frame-ancestors 'none'"), html);
+        QCOMPARE(policy.contains("default-src 'none'"), html);
+        // Plain HTTP: no HSTS, which a browser would ignore there anyway.
+        QVERIFY(reply.header("Strict-Transport-Security").isEmpty());
+    }
+
+    void absoluteAddressesUseThePublicBaseUrl()
+    {
+        ServerProcess server(config(
+            QStringLiteral("open"), QStringLiteral("[server]\npublicBaseUrl=https://plenko.example.com\n")));
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        const ServerProcess::Reply appcast
+            = server.send("GET", QStringLiteral("/appcast.json"), {}, {}, {}, {{"Host", "attacker.example"}});
+        QCOMPARE(appcast.status, 200);
+        const QString download = json(appcast)
+                                     .value(QStringLiteral("items"))
+                                     .toArray()
+                                     .first()[QStringLiteral("downloadUrl")]
+                                     .toString();
+        QVERIFY2(download.startsWith(QStringLiteral("https://plenko.example.com/releases/")),
+            qPrintable(download));
     }
 
     void tlsFileErrorsStopTheStart_data()
@@ -1045,9 +1104,12 @@ private Q_SLOTS:
             const QList<Row> ended = admin.query(
                 QStringLiteral("SELECT pg_terminate_backend(pid) AS ended FROM pg_stat_activity"
                                " WHERE datname = current_database() AND pid <> pg_backend_pid()"));
-            QCOMPARE(ended.size(), 1);
+            // One connection for each worker and the server's own.
+            QVERIFY(ended.size() > 1);
         }
-        QCOMPARE(server.get(QStringLiteral("/health")).status, 200);
+        // Whichever worker takes a request finds its connection gone and opens it again.
+        for (int i = 0; i < 8; ++i)
+            QCOMPARE(server.get(QStringLiteral("/health")).status, 200);
         QVERIFY(startSignIn(server));
         QCOMPARE(
             signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse")).status, 302);

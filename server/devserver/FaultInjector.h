@@ -9,6 +9,7 @@
 #include <QList>
 #include <QString>
 #include <expected>
+#include <mutex>
 #include <optional>
 
 class QJsonObject;
@@ -29,15 +30,16 @@ struct Fault
     static std::expected<Fault, QString> fromJson(const QJsonObject& json);
 };
 
+// Armed by the admin routes on a worker, taken by the HTTP front on a network thread.
 class FaultInjector
 {
 public:
-    void arm(const Fault& fault) { m_faults.append(fault); }
-    void clear() { m_faults.clear(); }
+    void arm(const Fault& fault);
+    void clear();
     // The fault for this request, used up by one; the earliest armed matching fault goes first.
     std::optional<Fault> take(const QString& path);
-    int armedCount() const { return int(m_faults.size()); }
 
 private:
+    std::mutex m_mutex;
     QList<Fault> m_faults;
 };

@@ -45,8 +45,21 @@ std::expected<Fault, QString> Fault::fromJson(const QJsonObject& json)
     return fault;
 }
 
+void FaultInjector::arm(const Fault& fault)
+{
+    const std::lock_guard lock(m_mutex);
+    m_faults.append(fault);
+}
+
+void FaultInjector::clear()
+{
+    const std::lock_guard lock(m_mutex);
+    m_faults.clear();
+}
+
 std::optional<Fault> FaultInjector::take(const QString& path)
 {
+    const std::lock_guard lock(m_mutex);
     for (qsizetype i = 0; i < m_faults.size(); ++i) {
         Fault& fault = m_faults[i];
         if (!path.startsWith(fault.pathPrefix))

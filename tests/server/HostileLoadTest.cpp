@@ -1,0 +1,263 @@
+// plenko-server under a hostile load on 127.0.0.1, bounded to a few seconds: 200 slow or idle
+// connections (silent, headers sent a byte at a time, idle after one answer), oversized uploads and
+// a large sync run while 50 normal clients write items. Every normal request must be answered, every
+// acknowledged item must be stored, the uploads must be cut off long before their end, and the
+// server's memory must stay bounded. How fast it answers is measured by bench_server, not here.
+#include "support/ServerAccounts.h"
+#include "support/ServerProcess.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QSet>
+#include <QTcpSocket>
+#include <QTest>
+#include <QTimer>
+#include <QUuid>
+#include <memory>
+#include <vector>
+
+namespace {
+
+using namespace ServerAccounts;
+
+constexpr int slowConnections = 200;
+constexpr int uploads = 10;
+constexpr qint64 declaredUpload = 512LL * 1024 * 1024;
+constexpr int normalClients = 50;
+constexpr int writesEach = 10;
+constexpr int largeSyncItems = 1000;
+
+QJsonObject json(const QByteArray& body)
+{
+    return QJsonDocument::fromJson(body).object();
+}
+
+qint64 residentKiB(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    }
+    return 0;
+}
+
+QJsonObject item(const QString& id, const QString& boardId, const QString& userId, int order)
+{
+    return {{QStringLiteral("id"), id}, {QStringLiteral("content"), QStringLiteral("item %1").arg(order)},
+        {QStringLiteral("status"), QStringLiteral("TODO")}, {QStringLiteral("boardId"), boardId},
+        {QStringLiteral("createdBy"), userId}, {QStringLiteral("order"), order},
+        {QStringLiteral("createdAt"), QStringLiteral("2026-01-01T00:00:00Z")},
+        {QStringLiteral("updatedAt"), QStringLiteral("2026-01-01T00:00:00Z")},
+        {QStringLiteral("revision"), 0}};
+}
+
+// One upload far over the body limit, fed as fast as the connection takes it.
+struct Upload
+{
+    std::unique_ptr<QTcpSocket> socket = std::make_unique<QTcpSocket>();
+    qint64 offered = 0;
+    QByteArray received;
+};
+
+// One normal client: writes its items one after another on its own connection.
+class NormalClient
+{
+public:
+    NormalClient(quint16 port, QString token, QString boardId)
+        : m_port(port)
+        , m_token(std::move(token))
+        , m_boardId(std::move(boardId))
+    {
+    }
+
+    void start() { next(); }
+    bool done() const { return m_done; }
+
+    QStringList acknowledged;
+    QString failure;
+
+private:
+    void next()
+    {
+        if (acknowledged.size() == writesEach || !failure.isEmpty()) {
+            m_done = true;
+            return;
+        }
+        const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+        QJsonObject body = item(id, m_boardId, {}, int(acknowledged.size()));
+        body.remove(QStringLiteral("createdBy"));
+        QNetworkRequest request(QUrl(
+            QStringLiteral("http://127.0.0.1:%1/api/boards/%2/items/%3").arg(m_port).arg(m_boardId, id)));
+        request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
+        request.setRawHeader("Authorization", "Bearer " + m_token.toUtf8());
+        request.setTransferTimeout(60000);
+        QNetworkReply* reply = m_network.post(request, QJsonDocument(body).toJson(QJsonDocument::Compact));
+        QObject::connect(reply, &QNetworkReply::finished, reply, [this, reply, id] {
+            reply->deleteLater();
+            const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+            if (status == 200)
+                acknowledged.append(id);
+            else
+                failure = QStringLiteral("a write answered %1 (%2)").arg(status).arg(reply->errorString());
+            next();
+        });
+    }
+
+    QNetworkAccessManager m_network;
+    quint16 m_port;
+    QString m_token;
+    QString m_boardId;
+    bool m_done = false;
+};
+
+} // namespace
+
+class HostileLoadTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void normalClientsAreServedThroughAHostileLoad()
+    {
+        ServerProcess server(
+            QStringLiteral("[server]\naddress=127.0.0.1\nport=0\n[database]\npath=data.sqlite\n"
+                           "[accounts]\nsignUp=open\n"));
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        QVERIFY(startSignIn(server));
+        const QString token = accessToken(server,
+            callbackToken(
+                signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"))));
+        QVERIFY(!token.isEmpty());
+        const QString userId = json(server.getWithToken(QStringLiteral("/api/users/me"), token).body)
+                                   .value(QStringLiteral("user"))
+                                   .toObject()
+                                   .value(QStringLiteral("id"))
+                                   .toString();
+        const ServerProcess::Reply board = server.post(QStringLiteral("/api/boards"),
+            R"({"name": "Under load"})", QByteArrayLiteral("application/json"), token);
+        QCOMPARE(board.status, 200);
+        const QString boardId = json(board.body).value(QStringLiteral("id")).toString();
+
+        qint64 peakKiB = residentKiB(server.processId());
+        QTimer memory;
+        connect(&memory, &QTimer::timeout, this,
+            [&] { peakKiB = std::max(peakKiB, residentKiB(server.processId())); });
+        memory.start(100);
+
+        // Slow and idle connections: a third silent, a third sending headers a byte at a time, a
+        // third kept alive after one answer.
+        std::vector<std::unique_ptr<QTcpSocket>> slow;
+        for (int i = 0; i < slowConnections; ++i) {
+            slow.push_back(std::make_unique<QTcpSocket>());
+            slow.back()->connectToHost(QHostAddress::LocalHost, server.port());
+            QVERIFY(slow.back()->waitForConnected(5000));
+            if (i % 3 == 1)
+                slow.back()->write("POST /auth/login HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Slow: ");
+            else if (i % 3 == 2)
+                slow.back()->write("GET /health HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+        }
+        QTimer drip;
+        connect(&drip, &QTimer::timeout, this, [&slow] {
+            for (std::size_t i = 1; i < slow.size(); i += 3)
+                slow[i]->write("x");
+        });
+        drip.start(250);
+
+        std::vector<Upload> bigUploads(uploads);
+        const QByteArray chunk(256 * 1024, 'x');
+        for (Upload& upload : bigUploads) {
+            QTcpSocket* socket = upload.socket.get();
+            connect(socket, &QTcpSocket::readyRead, this,
+                [&upload] { upload.received += upload.socket->readAll(); });
+            connect(socket, &QTcpSocket::bytesWritten, this, [&upload, &chunk] {
+                if (upload.socket->state() == QAbstractSocket::ConnectedState
+                    && upload.socket->bytesToWrite() < chunk.size() && upload.offered < declaredUpload) {
+                    upload.socket->write(chunk);
+                    upload.offered += chunk.size();
+                }
+            });
+            socket->connectToHost(QHostAddress::LocalHost, server.port());
+            QVERIFY(socket->waitForConnected(5000));
+            socket->write("POST /auth/login HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/json\r\n"
+                          "Content-Length: "
+                + QByteArray::number(declaredUpload) + "\r\n\r\n");
+            socket->write(chunk);
+            upload.offered = chunk.size();
+        }
+
+        // A large sync on the same board.
+        QJsonArray pending;
+        QSet<QString> expected;
+        for (int i = 0; i < largeSyncItems; ++i) {
+            const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+            pending.append(item(id, boardId, userId, 1000 + i));
+            expected.insert(id);
+        }
+        QNetworkAccessManager syncNetwork;
+        QNetworkRequest syncRequest(
+            QUrl(QStringLiteral("http://127.0.0.1:%1/api/boards/%2/sync").arg(server.port()).arg(boardId)));
+        syncRequest.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
+        syncRequest.setRawHeader("Authorization", "Bearer " + token.toUtf8());
+        syncRequest.setTransferTimeout(120000);
+        QNetworkReply* largeSync = syncNetwork.post(syncRequest,
+            QJsonDocument(QJsonObject {{QStringLiteral("checkpoint"), 0}, {QStringLiteral("items"), pending}})
+                .toJson(QJsonDocument::Compact));
+
+        std::vector<std::unique_ptr<NormalClient>> clients;
+        for (int c = 0; c < normalClients; ++c) {
+            clients.push_back(std::make_unique<NormalClient>(server.port(), token, boardId));
+            clients.back()->start();
+        }
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                return largeSync->isFinished()
+                    && std::ranges::all_of(clients, [](const auto& client) { return client->done(); });
+            },
+            180000));
+        QCOMPARE(largeSync->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200);
+        largeSync->deleteLater();
+        for (const auto& client : clients) {
+            QVERIFY2(client->failure.isEmpty(), qPrintable(client->failure));
+            for (const QString& id : std::as_const(client->acknowledged))
+                expected.insert(id);
+        }
+        QCOMPARE(expected.size(), largeSyncItems + normalClients * writesEach);
+
+        // Each upload was refused and cut off long before the end of what it declared.
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                return std::ranges::all_of(bigUploads, [](const Upload& upload) {
+                    return upload.socket->state() == QAbstractSocket::UnconnectedState;
+                });
+            },
+            30000));
+        for (const Upload& upload : bigUploads) {
+            QVERIFY2(upload.received.startsWith("HTTP/1.1 413 "), upload.received.left(200).constData());
+            QVERIFY(upload.offered < declaredUpload / 4);
+        }
+        drip.stop();
+        memory.stop();
+        QVERIFY2(
+            peakKiB < 300 * 1024, qPrintable(QStringLiteral("peak resident memory %1 KiB").arg(peakKiB)));
+
+        // Nothing acknowledged is missing.
+        const ServerProcess::Reply full = server.post(QStringLiteral("/api/boards/%1/sync").arg(boardId),
+            QByteArrayLiteral("{\"checkpoint\": 0, \"items\": []}"), QByteArrayLiteral("application/json"),
+            token);
+        QCOMPARE(full.status, 200);
+        QSet<QString> stored;
+        for (const QJsonValue& value : json(full.body).value(QStringLiteral("newItems")).toArray())
+            stored.insert(value[QStringLiteral("id")].toString());
+        QCOMPARE(stored, expected);
+    }
+};
+
+QTEST_GUILESS_MAIN(HostileLoadTest)
+#include "HostileLoadTest.moc"
