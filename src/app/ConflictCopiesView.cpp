@@ -1,5 +1,6 @@
 #include "app/ConflictCopiesView.h"
 
+#include "app/KeptTextRow.h"
 #include "app/Palette.h"
 #include "workspace/BoardViewModel.h"
 
@@ -11,23 +12,6 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
-
-namespace {
-QPushButton* rowButton(QWidget* parent, const QString& name, const QString& text)
-{
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setCursor(Qt::PointingHandCursor);
-    button->setFocusPolicy(Qt::StrongFocus);
-    button->setStyleSheet(QStringLiteral("QPushButton { color: %1; background: transparent; border: 1px solid %2; "
-                                         "border-radius: 5px; padding: 3px 10px; }"
-                                         "QPushButton:hover { background: %3; }"
-                                         "QPushButton:focus { border-color: %4; }")
-                              .arg(Palette::primaryText().name(), Palette::separator().lighter(140).name(),
-                                  Palette::hover().name(), Palette::accent().name()));
-    return button;
-}
-}
 
 ConflictCopiesView::ConflictCopiesView(const ViewContext& context, QWidget* parent)
     : QWidget(parent)
@@ -119,40 +103,23 @@ void ConflictCopiesView::addRow(QWidget* row)
 
 QWidget* ConflictCopiesView::makeRow(const ConflictCopy& copy, bool orphan)
 {
-    auto* row = new QWidget(m_list);
-    row->setObjectName(QStringLiteral("conflictCopyRow"));
+    QVBoxLayout* layout = nullptr;
+    QWidget* row = KeptTextRow::make(m_list, QStringLiteral("conflictCopyRow"), Palette::conflict(), &layout);
     row->setProperty("copyId", copy.id);
-    row->setAttribute(Qt::WA_StyledBackground);
-    row->setStyleSheet(QStringLiteral("#conflictCopyRow { background: %1; border: 1px solid %2; border-radius: 8px; }")
-                           .arg(Palette::itemCardBackground().name(), Palette::conflict().name()));
-    auto* layout = new QVBoxLayout(row);
-    layout->setContentsMargins(12, 8, 12, 8);
-    layout->setSpacing(4);
 
     QString why = conflictReasonDescription(copy.reason);
     if (orphan)
         why = QStringLiteral("From \"%1\". ").arg(copy.boardName.isEmpty() ? QStringLiteral("a board no longer here") : copy.boardName) + why;
-    auto* reason = new QLabel(QStringLiteral("%1 Kept %2.").arg(why, QLocale().toString(copy.savedAt.toLocalTime(), QLocale::ShortFormat)), row);
-    reason->setObjectName(QStringLiteral("conflictCopyReason"));
-    reason->setTextFormat(Qt::PlainText);
-    reason->setWordWrap(true);
-    reason->setStyleSheet(QStringLiteral("color: %1; font-size: 11px;").arg(Palette::secondaryText().name()));
-    layout->addWidget(reason);
-
-    // The text came from this user, but may hold anything: shown as plain text.
-    auto* text = new QLabel(copy.content, row);
-    text->setObjectName(QStringLiteral("conflictCopyText"));
-    text->setTextFormat(Qt::PlainText);
-    text->setWordWrap(true);
-    text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    text->setStyleSheet(QStringLiteral("color: %1;").arg(Palette::primaryText().name()));
-    layout->addWidget(text);
+    layout->addWidget(KeptTextRow::caption(row, QStringLiteral("conflictCopyReason"),
+        QStringLiteral("%1 Kept %2.").arg(why, QLocale().toString(copy.savedAt.toLocalTime(), QLocale::ShortFormat))));
+    // The text came from this user, but may hold anything.
+    layout->addWidget(KeptTextRow::text(row, QStringLiteral("conflictCopyText"), copy.content));
 
     auto* buttons = new QHBoxLayout();
     buttons->setSpacing(6);
-    QPushButton* restore = rowButton(row, QStringLiteral("restoreConflictCopy"), QStringLiteral("Restore my version"));
-    QPushButton* copyText = rowButton(row, QStringLiteral("copyConflictCopy"), QStringLiteral("Copy text"));
-    QPushButton* discard = rowButton(row, QStringLiteral("discardConflictCopy"), QStringLiteral("Discard"));
+    QPushButton* restore = KeptTextRow::button(row, QStringLiteral("restoreConflictCopy"), QStringLiteral("Restore my version"));
+    QPushButton* copyText = KeptTextRow::button(row, QStringLiteral("copyConflictCopy"), QStringLiteral("Copy text"));
+    QPushButton* discard = KeptTextRow::button(row, QStringLiteral("discardConflictCopy"), QStringLiteral("Discard"));
     buttons->addWidget(restore);
     buttons->addWidget(copyText);
     buttons->addStretch(1);

@@ -1,5 +1,6 @@
 #include "app/TrashView.h"
 
+#include "app/KeptTextRow.h"
 #include "app/Palette.h"
 #include "workspace/BoardViewModel.h"
 #include "workspace/trash/ItemTrash.h"
@@ -15,20 +16,6 @@
 #include <QVBoxLayout>
 
 namespace {
-QPushButton* rowButton(QWidget* parent, const QString& name, const QString& text)
-{
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setCursor(Qt::PointingHandCursor);
-    button->setFocusPolicy(Qt::StrongFocus);
-    button->setStyleSheet(QStringLiteral("QPushButton { color: %1; background: transparent; border: 1px solid %2; "
-                                         "border-radius: 5px; padding: 3px 10px; }"
-                                         "QPushButton:hover { background: %3; }"
-                                         "QPushButton:focus { border-color: %4; }")
-                              .arg(Palette::primaryText().name(), Palette::separator().lighter(140).name(),
-                                  Palette::hover().name(), Palette::accent().name()));
-    return button;
-}
 
 // A short, one-line form of an item's text for a question about it.
 QString excerpt(const QString& content)
@@ -63,7 +50,7 @@ TrashView::TrashView(const ViewContext& context, QWidget* parent)
     connect(m_header, &QToolButton::clicked, this, [this] { setExpanded(!m_isExpanded); });
     top->addWidget(m_header);
     top->addStretch(1);
-    m_empty = rowButton(this, QStringLiteral("emptyTrash"), QStringLiteral("Empty Trash"));
+    m_empty = KeptTextRow::button(this, QStringLiteral("emptyTrash"), QStringLiteral("Empty Trash"));
     top->addWidget(m_empty);
     layout->addLayout(top);
     connect(m_empty, &QPushButton::clicked, this, [this] {
@@ -134,37 +121,18 @@ void TrashView::rebuild()
 
 QWidget* TrashView::makeRow(const Item& item)
 {
-    auto* row = new QWidget(m_list);
-    row->setObjectName(QStringLiteral("trashRow"));
+    QVBoxLayout* layout = nullptr;
+    QWidget* row = KeptTextRow::make(m_list, QStringLiteral("trashRow"), Palette::separator(), &layout);
     row->setProperty("itemId", item.id);
-    row->setAttribute(Qt::WA_StyledBackground);
-    row->setStyleSheet(QStringLiteral("#trashRow { background: %1; border: 1px solid %2; border-radius: 8px; }")
-                           .arg(Palette::itemCardBackground().name(), Palette::separator().name()));
-    auto* layout = new QVBoxLayout(row);
-    layout->setContentsMargins(12, 8, 12, 8);
-    layout->setSpacing(4);
-
-    auto* when = new QLabel(QStringLiteral("Deleted %1.").arg(QLocale().toString(item.deletedAt->toLocalTime(),
-                                QLocale::ShortFormat)),
-        row);
-    when->setObjectName(QStringLiteral("trashDeletedAt"));
-    when->setTextFormat(Qt::PlainText);
-    when->setStyleSheet(QStringLiteral("color: %1; font-size: 11px;").arg(Palette::secondaryText().name()));
-    layout->addWidget(when);
-
-    // Another member's text as much as this user's: shown as plain text.
-    auto* text = new QLabel(item.content, row);
-    text->setObjectName(QStringLiteral("trashText"));
-    text->setTextFormat(Qt::PlainText);
-    text->setWordWrap(true);
-    text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    text->setStyleSheet(QStringLiteral("color: %1;").arg(Palette::primaryText().name()));
-    layout->addWidget(text);
+    layout->addWidget(KeptTextRow::caption(row, QStringLiteral("trashDeletedAt"),
+        QStringLiteral("Deleted %1.").arg(QLocale().toString(item.deletedAt->toLocalTime(), QLocale::ShortFormat))));
+    // Another member's text as much as this user's.
+    layout->addWidget(KeptTextRow::text(row, QStringLiteral("trashText"), item.content));
 
     auto* buttons = new QHBoxLayout();
     buttons->setSpacing(6);
-    QPushButton* restore = rowButton(row, QStringLiteral("restoreTrashed"), QStringLiteral("Restore"));
-    QPushButton* remove = rowButton(row, QStringLiteral("deleteTrashed"), QStringLiteral("Delete Permanently"));
+    QPushButton* restore = KeptTextRow::button(row, QStringLiteral("restoreTrashed"), QStringLiteral("Restore"));
+    QPushButton* remove = KeptTextRow::button(row, QStringLiteral("deleteTrashed"), QStringLiteral("Delete Permanently"));
     restore->setAccessibleName(QStringLiteral("Restore ") + excerpt(item.content));
     remove->setAccessibleName(QStringLiteral("Delete Permanently ") + excerpt(item.content));
     buttons->addWidget(restore);

@@ -10,6 +10,7 @@ target_sources(plenko_app PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/BoardContentRows.cpp
     ${CMAKE_CURRENT_LIST_DIR}/BoardContentView.cpp ${CMAKE_CURRENT_LIST_DIR}/BoardContentView.h
     ${CMAKE_CURRENT_LIST_DIR}/ConflictCopiesView.cpp ${CMAKE_CURRENT_LIST_DIR}/ConflictCopiesView.h
+    ${CMAKE_CURRENT_LIST_DIR}/KeptTextRow.cpp ${CMAKE_CURRENT_LIST_DIR}/KeptTextRow.h
     ${CMAKE_CURRENT_LIST_DIR}/TrashView.cpp ${CMAKE_CURRENT_LIST_DIR}/TrashView.h
     ${CMAKE_CURRENT_LIST_DIR}/BoardInfoView.cpp ${CMAKE_CURRENT_LIST_DIR}/BoardInfoView.h
     ${CMAKE_CURRENT_LIST_DIR}/ContentView.cpp ${CMAKE_CURRENT_LIST_DIR}/ContentView.h

@@ -13,6 +13,19 @@ QString itemStatusText(ItemStatus status)
     return QStringLiteral("TODO");
 }
 
+QString itemStatusTitle(ItemStatus status)
+{
+    switch (status) {
+    case ItemStatus::todo:
+        return QStringLiteral("Todo");
+    case ItemStatus::inProgress:
+        return QStringLiteral("In Progress");
+    case ItemStatus::done:
+        return QStringLiteral("Done");
+    }
+    return QStringLiteral("Todo");
+}
+
 std::optional<ItemStatus> itemStatusFromText(const QString& text)
 {
     for (ItemStatus status : allItemStatuses) {

@@ -14,5 +14,8 @@ inline constexpr std::array<ItemStatus, 3> allItemStatuses { ItemStatus::todo, I
 
 QString itemStatusText(ItemStatus status);
 
+// The column's title as people read it: "Todo", "In Progress", "Done".
+QString itemStatusTitle(ItemStatus status);
+
 // Exactly the three texts, case-sensitive; anything else is absent.
 std::optional<ItemStatus> itemStatusFromText(const QString& text);

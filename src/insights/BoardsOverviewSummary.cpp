@@ -29,15 +29,7 @@ QList<QUuid> BoardsOverviewSummary::boardsWithoutMembers() const
 
 QString overviewStatusLabel(ItemStatus status)
 {
-    switch (status) {
-    case ItemStatus::todo:
-        return QStringLiteral("Todo");
-    case ItemStatus::inProgress:
-        return QStringLiteral("In Progress");
-    case ItemStatus::done:
-        return QStringLiteral("Done");
-    }
-    return {};
+    return itemStatusTitle(status);
 }
 
 QList<SegmentDescriptor> statusBarSegments(const OverallBoardProgress& summary)

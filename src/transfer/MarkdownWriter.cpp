@@ -4,19 +4,6 @@
 
 namespace {
 
-QString statusTitle(ItemStatus status)
-{
-    switch (status) {
-    case ItemStatus::todo:
-        return QStringLiteral("Todo");
-    case ItemStatus::inProgress:
-        return QStringLiteral("In Progress");
-    case ItemStatus::done:
-        return QStringLiteral("Done");
-    }
-    return {};
-}
-
 // Continuation lines are indented under the list marker so that a multi-line item stays one entry;
 // blank lines stay blank.
 QString listEntry(const Item& item)
@@ -48,7 +35,7 @@ QByteArray writeMarkdown(const QList<Board>& boards)
             out += QLatin1Char('\n') + board.info->trimmed() + QLatin1Char('\n');
         const QList<Item> items = itemsInBoardOrder(board.items);
         for (const ItemStatus status : allItemStatuses) {
-            out += QStringLiteral("\n## ") + statusTitle(status) + QStringLiteral("\n\n");
+            out += QStringLiteral("\n## ") + itemStatusTitle(status) + QStringLiteral("\n\n");
             for (const Item& item : items) {
                 if (item.status == status && !item.isDeleted())
                     out += listEntry(item);

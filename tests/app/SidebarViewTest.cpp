@@ -141,6 +141,12 @@ private Q_SLOTS:
         QVERIFY(m_server->failNext(1, 503, oldPath));
         QCoro::waitFor(workspace.addItem(client.newItem(old, QStringLiteral("Kept offline")), old));
         QCOMPARE(workspace.unsentChanges().items, 1);
+        // The service keeps archived boards read-only: another device brings the board back, which
+        // this one has not heard of yet, so only a sync of every cloud board sends the change.
+        const auto revived = m_server->request("PATCH", oldPath,
+            QJsonDocument(QJsonObject {{QStringLiteral("active"), true}}).toJson(), client.account().accessToken);
+        QCOMPARE(revived.status, 204);
+        QVERIFY(!workspace.findBoard(old.id)->isActive);
         auto prompt = [&]() -> QMessageBox* {
             QTest::mouseClick(account.findChild<QPushButton*>(QStringLiteral("logOut")), Qt::LeftButton);
             return account.findChild<QMessageBox*>(QStringLiteral("unsentChangesPrompt"));

@@ -87,7 +87,7 @@ QCoro::Task<MoveOutcome> ItemHistory::moveItem(Item item, ItemStatus status)
     const std::optional<Item> before = currentItem(item.id);
     const MoveOutcome outcome = co_await m_workspace.moveItem(item, status);
     if (self && !outcome.failed)
-        record(QStringLiteral("Move to ") + statusTitle(status), {{before, currentItem(item.id)}});
+        record(QStringLiteral("Move to ") + itemStatusTitle(status), {{before, currentItem(item.id)}});
     co_return outcome;
 }
 

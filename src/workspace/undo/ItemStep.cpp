@@ -8,26 +8,13 @@ bool sameUserState(const std::optional<Item>& left, const std::optional<Item>& r
         && left->assignee == right->assignee && left->isArchived() == right->isArchived();
 }
 
-QString statusTitle(ItemStatus status)
-{
-    switch (status) {
-    case ItemStatus::todo:
-        return QStringLiteral("Todo");
-    case ItemStatus::inProgress:
-        return QStringLiteral("In Progress");
-    case ItemStatus::done:
-        return QStringLiteral("Done");
-    }
-    return {};
-}
-
 QString editStepName(const Item& before, const Item& after)
 {
     const bool text = before.content != after.content;
     const bool column = before.status != after.status;
     const bool assignee = before.assignee != after.assignee;
     if (column && !text && !assignee)
-        return QStringLiteral("Move to ") + statusTitle(after.status);
+        return QStringLiteral("Move to ") + itemStatusTitle(after.status);
     if (assignee && !text && !column)
         return after.assignee ? QStringLiteral("Assign Item") : QStringLiteral("Unassign Item");
     return QStringLiteral("Edit Item");

@@ -29,5 +29,3 @@ bool sameUserState(const std::optional<Item>& left, const std::optional<Item>& r
 
 // The step's name for an edit from `before` to `after` made in the item card.
 QString editStepName(const Item& before, const Item& after);
-// "Todo", "In Progress", "Done": the column titles.
-QString statusTitle(ItemStatus status);
