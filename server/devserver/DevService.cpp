@@ -22,6 +22,7 @@ std::optional<QString> DevService::start()
     try {
         Schema::create(m_stack.db);
         Schema::createSessionDetails(m_stack.db);
+        Schema::keepLatestChangesOnly(m_stack.db);
     } catch (const HttpError& error) {
         return QStringLiteral("Cannot prepare %1: %2").arg(path, error.message);
     }

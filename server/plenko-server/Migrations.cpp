@@ -48,6 +48,7 @@ const std::vector<std::function<void(Database&)>>& migrations()
         [](Database& db) { Schema::create(db); },
         accountsWithPasswords,
         sessionDetailsAndSignUpLimit,
+        Schema::keepLatestChangesOnly,
     };
     return all;
 }

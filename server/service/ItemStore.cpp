@@ -125,17 +125,22 @@ qint64 ItemStore::moveToBoard(ItemRecord& item, const QString& targetBoardId)
     return item.revision;
 }
 
-QList<QPair<QString, ChangeKind>> ItemStore::changesSince(const QString& boardId, qint64 checkpoint) const
+QList<ItemChange> ItemStore::changesSince(const QString& boardId, qint64 checkpoint) const
 {
-    QList<QPair<QString, ChangeKind>> last;
-    for (const Row& row :
-        m_db.query(QStringLiteral("SELECT c.item_id, c.kind FROM changes c WHERE c.board_id = ? AND c.seq > ?"
-                                  " AND c.seq = (SELECT MAX(seq) FROM changes WHERE board_id = c.board_id"
-                                  " AND item_id = c.item_id) ORDER BY c.seq"),
-            {boardId, checkpoint}))
-        last.append({row.text("item_id"),
-            row.text("kind") == QLatin1String("remove") ? ChangeKind::Remove : ChangeKind::Upsert});
-    return last;
+    // One row per item (see logChange), read along the (board, seq) key: the cost follows the
+    // changes answered, not the board's history.
+    QList<ItemChange> changes;
+    for (const Row& row : m_db.query(QStringLiteral("SELECT c.item_id, c.kind, i.* FROM changes c"
+                                                    " LEFT JOIN items i ON i.id = c.item_id"
+                                                    " WHERE c.board_id = ? AND c.seq > ? ORDER BY c.seq"),
+             {boardId, checkpoint})) {
+        ItemChange change {row.text("item_id"),
+            row.text("kind") == QLatin1String("remove") ? ChangeKind::Remove : ChangeKind::Upsert, std::nullopt};
+        if (!row.isNull("id"))
+            change.item = itemFrom(row);
+        changes.append(std::move(change));
+    }
+    return changes;
 }
 
 std::optional<QString> ItemStore::contentProblem(const QString& content)
@@ -176,7 +181,10 @@ void ItemStore::write(const ItemRecord& item, bool insert)
 
 void ItemStore::logChange(const QString& boardId, qint64 seq, const QString& itemId, ChangeKind kind)
 {
-    m_db.execute(QStringLiteral("INSERT INTO changes (board_id, seq, item_id, kind) VALUES (?, ?, ?, ?)"),
+    // The item's earlier change on this board is replaced: a sync only ever asks for the latest.
+    m_db.execute(QStringLiteral("INSERT INTO changes (board_id, seq, item_id, kind) VALUES (?, ?, ?, ?)"
+                                " ON CONFLICT (board_id, item_id) DO UPDATE SET seq = excluded.seq,"
+                                " kind = excluded.kind"),
         {boardId, seq, itemId,
             kind == ChangeKind::Remove ? QStringLiteral("remove") : QStringLiteral("upsert")});
 }

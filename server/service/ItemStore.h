@@ -1,12 +1,12 @@
 // Items and the per-board change log. Every write is one change of the item's board: the board's
 // revision goes up by one, the item's revision becomes that new board revision, and the change log
-// remembers which item changed at which revision. A sync's checkpoint is a board revision, so
-// "everything after the checkpoint" is a range of the change log.
+// remembers at which revision each item last changed on that board. A sync's checkpoint is a board
+// revision, so "everything after the checkpoint" is a range of the change log, as long as the
+// changes it answers with.
 #pragma once
 
 #include <QJsonObject>
 #include <QList>
-#include <QPair>
 #include <QString>
 #include <optional>
 
@@ -40,6 +40,14 @@ struct ItemRecord
 
 enum class ChangeKind { Upsert, Remove };
 
+// The last change of one item on a board, with the item as stored now (absent when it is gone).
+struct ItemChange
+{
+    QString itemId;
+    ChangeKind kind = ChangeKind::Upsert;
+    std::optional<ItemRecord> item;
+};
+
 class ItemStore
 {
 public:
@@ -55,7 +63,7 @@ public:
     qint64 moveToBoard(ItemRecord& item, const QString& targetBoardId);
 
     // The last change of each item changed after the checkpoint, in the order of those changes.
-    QList<QPair<QString, ChangeKind>> changesSince(const QString& boardId, qint64 checkpoint) const;
+    QList<ItemChange> changesSince(const QString& boardId, qint64 checkpoint) const;
 
     // Refusal text for content or status that the service does not store; absent when fine.
     static std::optional<QString> contentProblem(const QString& content);

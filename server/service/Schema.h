@@ -10,5 +10,9 @@ void create(Database& db);
 // Tables added after the first release of plenko-server, which creates them as its third
 // migration; the devserver creates them with the others.
 void createSessionDetails(Database& db);
+// Keeps one change row per item of a board, its latest, reached through a unique (board, item)
+// index: a sync then reads only the rows it answers with. Removes the rows that later changes
+// superseded; plenko-server runs it as its fourth migration, the devserver on start.
+void keepLatestChangesOnly(Database& db);
 void clear(Database& db);
 }

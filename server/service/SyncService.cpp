@@ -10,6 +10,7 @@
 #include "JsonBody.h"
 
 #include <QJsonArray>
+#include <QSet>
 
 namespace {
 
@@ -77,6 +78,12 @@ QJsonObject SyncService::sync(const Account& me, const QString& boardId, const J
     if (checkpoint > membership.board.revision)
         checkpoint = 0;
     const QJsonArray sent = body.requiredArray(QStringLiteral("items"));
+    // Refused before anything is read or written: the client sends a larger pending set in parts.
+    if (sent.size() > maxItemsPerSync)
+        throw HttpError(413, QStringLiteral("TOO_MANY_ITEMS"),
+            QStringLiteral("A sync carries at most %1 items; this one carried %2. Send them in parts.")
+                .arg(maxItemsPerSync)
+                .arg(sent.size()));
     QList<PendingItem> pendingItems;
     for (int i = 0; i < sent.size(); ++i)
         pendingItems.append(readPending(sent.at(i), i));
@@ -156,20 +163,27 @@ QJsonObject SyncService::sync(const Account& me, const QString& boardId, const J
     QJsonArray newItems;
     QJsonArray modifiedItems;
     QJsonArray deletedItems;
-    for (const auto& [itemId, kind] : m_items.changesSince(boardId, checkpoint)) {
-        const std::optional<ItemRecord> item = m_items.find(itemId);
-        if (kind == ChangeKind::Remove || !item || item->boardId != boardId || item->isDeleted()) {
-            deletedItems.append(itemId);
-            refusedGone.removeAll(itemId);
+    // A refused item that the changes already list is not listed again.
+    QSet<QString> listedGone;
+    QSet<QString> listedPresent;
+    for (const ItemChange& change : m_items.changesSince(boardId, checkpoint)) {
+        const std::optional<ItemRecord>& item = change.item;
+        if (change.kind == ChangeKind::Remove || !item || item->boardId != boardId || item->isDeleted()) {
+            deletedItems.append(change.itemId);
+            listedGone.insert(change.itemId);
             continue;
         }
         (item->addedSeq > checkpoint ? newItems : modifiedItems).append(item->toJson());
-        refusedShowCopy.removeAll(itemId);
+        listedPresent.insert(change.itemId);
     }
-    for (const QString& id : std::as_const(refusedShowCopy))
-        modifiedItems.append(m_items.find(id)->toJson());
-    for (const QString& id : std::as_const(refusedGone))
-        deletedItems.append(id);
+    for (const QString& id : std::as_const(refusedShowCopy)) {
+        if (!listedPresent.contains(id))
+            modifiedItems.append(m_items.find(id)->toJson());
+    }
+    for (const QString& id : std::as_const(refusedGone)) {
+        if (!listedGone.contains(id))
+            deletedItems.append(id);
+    }
 
     const std::optional<BoardRecord> board = m_boards.board(boardId);
     return {{QStringLiteral("boardName"), board->name}, {QStringLiteral("latestCheckpoint"), board->revision},

@@ -10,6 +10,8 @@
 //                  they target a deleted item, or their content cannot be stored,
 //   latestCheckpoint the board revision after the sync.
 // A checkpoint beyond the board's revision (the service lost data) is answered from 0.
+// A request carries at most maxItemsPerSync pending items; a larger one is refused whole with 413
+// "TOO_MANY_ITEMS", and the client sends its pending items in parts.
 #pragma once
 
 #include <QJsonObject>
@@ -25,6 +27,8 @@ struct Account;
 class SyncService
 {
 public:
+    static constexpr int maxItemsPerSync = 1000;
+
     SyncService(Database& db, BoardService& boards, ItemStore& items, ItemService& itemService);
 
     QJsonObject sync(const Account& me, const QString& boardId, const JsonBody& body);
