@@ -15,13 +15,14 @@ QVariant optionalValue(const std::optional<QString>& value)
     return value ? QVariant(*value) : QVariant();
 }
 
+// Literal column names: a large sync answer reads tens of thousands of rows.
 ItemRecord itemFrom(const Row& row)
 {
-    return {row.text("id"), row.text("board_id"), row.text("content"), row.text("status"),
-        row.integer("sort_order"), row.text("created_by"), row.optionalText("assignee"),
-        row.optionalText("author"), row.text("created_at"), row.text("updated_at"),
-        row.optionalText("deleted_at"), row.optionalText("archived_at"), row.integer("revision"),
-        row.integer("added_seq")};
+    return {row.text(QStringLiteral("id")), row.text(QStringLiteral("board_id")), row.text(QStringLiteral("content")), row.text(QStringLiteral("status")),
+        row.integer(QStringLiteral("sort_order")), row.text(QStringLiteral("created_by")), row.optionalText(QStringLiteral("assignee")),
+        row.optionalText(QStringLiteral("author")), row.text(QStringLiteral("created_at")), row.text(QStringLiteral("updated_at")),
+        row.optionalText(QStringLiteral("deleted_at")), row.optionalText(QStringLiteral("archived_at")), row.integer(QStringLiteral("revision")),
+        row.integer(QStringLiteral("added_seq"))};
 }
 
 int graphemeCount(const QString& text)
@@ -134,9 +135,10 @@ QList<ItemChange> ItemStore::changesSince(const QString& boardId, qint64 checkpo
                                                     " LEFT JOIN items i ON i.id = c.item_id"
                                                     " WHERE c.board_id = ? AND c.seq > ? ORDER BY c.seq"),
              {boardId, checkpoint})) {
-        ItemChange change {row.text("item_id"),
-            row.text("kind") == QLatin1String("remove") ? ChangeKind::Remove : ChangeKind::Upsert, std::nullopt};
-        if (!row.isNull("id"))
+        ItemChange change {row.text(QStringLiteral("item_id")),
+            row.text(QStringLiteral("kind")) == QLatin1String("remove") ? ChangeKind::Remove : ChangeKind::Upsert,
+            std::nullopt};
+        if (!row.isNull(QStringLiteral("id")))
             change.item = itemFrom(row);
         changes.append(std::move(change));
     }
