@@ -210,9 +210,11 @@ void DevHttpServer::answerWithFault(QTcpSocket* socket, const ApiRequest& reques
 void DevHttpServer::write(QTcpSocket* socket, const ApiRequest& request, const ApiResponse& response)
 {
     QByteArray body = response.body;
-    if (response.json) {
-        const QJsonValue value
-            = m_snakeCase && response.contractKeys ? KeyStyle::toSnakeCase(*response.json) : *response.json;
+    std::optional<QJsonValue> json = response.json;
+    if (!json && m_snakeCase && response.contractKeys)
+        json = QJsonDocument::fromJson(body).object();
+    if (json) {
+        const QJsonValue value = m_snakeCase && response.contractKeys ? KeyStyle::toSnakeCase(*json) : *json;
         body = value.isArray() ? QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact)
                                : QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact);
     }

@@ -128,18 +128,36 @@ qint64 ItemStore::moveToBoard(ItemRecord& item, const QString& targetBoardId)
 
 QList<ItemChange> ItemStore::changesSince(const QString& boardId, qint64 checkpoint) const
 {
+    // The keys and types of ItemRecord::toJson, absent optional fields left out: SQLite's merge patch
+    // drops the keys whose value is null, PostgreSQL strips them.
+    const QString fields = QStringLiteral(
+        "'id', i.id, 'content', i.content, 'status', i.status, 'boardId', i.board_id,"
+        " 'createdAt', i.created_at, 'createdBy', i.created_by, 'order', i.sort_order,"
+        " 'updatedAt', i.updated_at, 'revision', i.revision");
+    const QString optionalFields = QStringLiteral(
+        "'assignee', i.assignee, 'author', i.author, 'deletedAt', i.deleted_at, 'archivedAt', i.archived_at");
+    const QString json = m_db.engine() == Database::Engine::Postgres
+        ? QStringLiteral("json_strip_nulls(json_build_object(%1, %2))").arg(fields, optionalFields)
+        : QStringLiteral("json_patch(json_object(%1), json_object(%2))").arg(fields, optionalFields);
     // One row per item (see logChange), read along the (board, seq) key: the cost follows the
     // changes answered, not the board's history.
     QList<ItemChange> changes;
-    for (const Row& row : m_db.query(QStringLiteral("SELECT c.item_id, c.kind, i.* FROM changes c"
-                                                    " LEFT JOIN items i ON i.id = c.item_id"
-                                                    " WHERE c.board_id = ? AND c.seq > ? ORDER BY c.seq"),
-             {boardId, checkpoint})) {
-        ItemChange change {row.text(QStringLiteral("item_id")),
-            row.text(QStringLiteral("kind")) == QLatin1String("remove") ? ChangeKind::Remove : ChangeKind::Upsert,
-            std::nullopt};
-        if (!row.isNull(QStringLiteral("id")))
-            change.item = itemFrom(row);
+    for (const Row& row :
+        m_db.query(QStringLiteral("SELECT c.item_id, c.kind, i.added_seq,"
+                                  " (i.id IS NOT NULL AND i.board_id = c.board_id AND i.deleted_at IS NULL) AS live,"
+                                  " %1 AS item FROM changes c LEFT JOIN items i ON i.id = c.item_id"
+                                  " WHERE c.board_id = ? AND c.seq > ? ORDER BY c.seq")
+                       .arg(json),
+            {boardId, checkpoint})) {
+        ItemChange change;
+        change.itemId = row.text(QStringLiteral("item_id"));
+        change.kind = row.text(QStringLiteral("kind")) == QLatin1String("remove") ? ChangeKind::Remove
+                                                                                 : ChangeKind::Upsert;
+        change.live = row.integer(QStringLiteral("live")) != 0;
+        if (change.live) {
+            change.addedSeq = row.integer(QStringLiteral("added_seq"));
+            change.json = row.text(QStringLiteral("item")).toUtf8();
+        }
         changes.append(std::move(change));
     }
     return changes;

@@ -40,12 +40,17 @@ struct ItemRecord
 
 enum class ChangeKind { Upsert, Remove };
 
-// The last change of one item on a board, with the item as stored now (absent when it is gone).
+// The last change of one item on a board, as a sync answers with it.
 struct ItemChange
 {
     QString itemId;
     ChangeKind kind = ChangeKind::Upsert;
-    std::optional<ItemRecord> item;
+    // The item is stored, on this board and not deleted.
+    bool live = false;
+    // The board revision at which the item joined this board.
+    qint64 addedSeq = 0;
+    // The item's RemoteItem record as JSON text (what ItemRecord::toJson gives), when live.
+    QByteArray json;
 };
 
 class ItemStore
@@ -63,6 +68,7 @@ public:
     qint64 moveToBoard(ItemRecord& item, const QString& targetBoardId);
 
     // The last change of each item changed after the checkpoint, in the order of those changes.
+    // The database writes each item's JSON: a board's first sync answers with all of its items.
     QList<ItemChange> changesSince(const QString& boardId, qint64 checkpoint) const;
 
     // Refusal text for content or status that the service does not store; absent when fine.

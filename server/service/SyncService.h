@@ -14,7 +14,7 @@
 // "TOO_MANY_ITEMS", and the client sends its pending items in parts.
 #pragma once
 
-#include <QJsonObject>
+#include <QByteArray>
 #include <QString>
 
 class BoardService;
@@ -31,7 +31,8 @@ public:
 
     SyncService(Database& db, BoardService& boards, ItemStore& items, ItemService& itemService);
 
-    QJsonObject sync(const Account& me, const QString& boardId, const JsonBody& body);
+    // The answer as JSON text (see ApiResponse::ofContractJsonText).
+    QByteArray sync(const Account& me, const QString& boardId, const JsonBody& body);
 
 private:
     Database& m_db;
