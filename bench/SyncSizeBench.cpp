@@ -17,7 +17,6 @@
 #include <QTest>
 #include <QTextStream>
 #include <QUuid>
-
 #include <algorithm>
 #include <memory>
 #include <optional>
@@ -58,15 +57,15 @@ std::optional<QString> signUp(ServerProcess& server, const QString& email)
     using namespace ServerAccounts;
     if (!startSignIn(server))
         return std::nullopt;
-    const QString token
-        = accessToken(server, callbackToken(ServerAccounts::signUp(server, email, QStringLiteral("bench password"))));
+    const QString token = accessToken(
+        server, callbackToken(ServerAccounts::signUp(server, email, QStringLiteral("bench password"))));
     if (token.isEmpty())
         return std::nullopt;
     return token;
 }
 
-ServerProcess::Reply sync(ServerProcess& server, const QString& token, const QString& board, qint64 checkpoint,
-    const QJsonArray& items)
+ServerProcess::Reply sync(ServerProcess& server, const QString& token, const QString& board,
+    qint64 checkpoint, const QJsonArray& items)
 {
     return server.post(QStringLiteral("/api/boards/%1/sync").arg(board),
         compact({{QStringLiteral("checkpoint"), checkpoint}, {QStringLiteral("items"), items}}),
@@ -143,7 +142,8 @@ bool run(const QString& name, const QString& database, int total, int fullSyncs)
                                   QByteArrayLiteral("application/json"), *owner))
                              .value(QStringLiteral("code"))
                              .toString();
-    if (server.send("PATCH", QStringLiteral("/api/boards/invitations?code=") + code, {}, {}, *member).status != 200) {
+    if (server.send("PATCH", QStringLiteral("/api/boards/invitations?code=") + code, {}, {}, *member).status
+        != 200) {
         out() << "the member could not join\n";
         return false;
     }
@@ -158,7 +158,8 @@ bool run(const QString& name, const QString& database, int total, int fullSyncs)
         const ServerProcess::Reply reply = sync(server, *owner, board, checkpoint, items);
         parts.append(BenchClock::msSince(clock));
         const QJsonObject answer = json(reply);
-        if (reply.status != 200 || answer.value(QStringLiteral("newItems")).toArray().size() != items.size()) {
+        if (reply.status != 200
+            || answer.value(QStringLiteral("newItems")).toArray().size() != items.size()) {
             out() << "part " << parts.size() << " answered " << reply.status << " after " << ms(parts.last())
                   << '\n';
             return false;
@@ -188,8 +189,8 @@ bool run(const QString& name, const QString& database, int total, int fullSyncs)
         const double cpu = (cpuSeconds(server.processId()) - cpuBefore) * 1000;
         const qsizetype received = json(reply).value(QStringLiteral("newItems")).toArray().size();
         out() << "Checkpoint-0 sync: " << ms(took) << " (in the service " << serviceTime(server)
-              << ", its processor time " << ms(cpu) << "), "
-              << received << " items, " << reply.body.size() / 1024 << " KiB\n";
+              << ", its processor time " << ms(cpu) << "), " << received << " items, "
+              << reply.body.size() / 1024 << " KiB\n";
         if (reply.status != 200 || received != total) {
             out() << "the full sync answered " << reply.status << " with " << received << " items\n";
             return false;
@@ -226,7 +227,8 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("PLENKO_SERVER"))
         qputenv("PLENKO_SERVER", PLENKO_SERVER_BINARY);
 
-    bool ok = parser.isSet(postgresOnly) || run(QStringLiteral("SQLite"), QStringLiteral("data.sqlite"), items, fullSyncs);
+    bool ok = parser.isSet(postgresOnly)
+        || run(QStringLiteral("SQLite"), QStringLiteral("data.sqlite"), items, fullSyncs);
     if (!parser.isSet(sqliteOnly)) {
         PostgresCluster cluster;
         cluster.setDurable(true);

@@ -15,14 +15,13 @@ QVariant optionalValue(const std::optional<QString>& value)
     return value ? QVariant(*value) : QVariant();
 }
 
-// Literal column names: a large sync answer reads tens of thousands of rows.
 ItemRecord itemFrom(const Row& row)
 {
-    return {row.text(QStringLiteral("id")), row.text(QStringLiteral("board_id")), row.text(QStringLiteral("content")), row.text(QStringLiteral("status")),
-        row.integer(QStringLiteral("sort_order")), row.text(QStringLiteral("created_by")), row.optionalText(QStringLiteral("assignee")),
-        row.optionalText(QStringLiteral("author")), row.text(QStringLiteral("created_at")), row.text(QStringLiteral("updated_at")),
-        row.optionalText(QStringLiteral("deleted_at")), row.optionalText(QStringLiteral("archived_at")), row.integer(QStringLiteral("revision")),
-        row.integer(QStringLiteral("added_seq"))};
+    return {row.text("id"), row.text("board_id"), row.text("content"), row.text("status"),
+        row.integer("sort_order"), row.text("created_by"), row.optionalText("assignee"),
+        row.optionalText("author"), row.text("created_at"), row.text("updated_at"),
+        row.optionalText("deleted_at"), row.optionalText("archived_at"), row.integer("revision"),
+        row.integer("added_seq")};
 }
 
 int graphemeCount(const QString& text)
@@ -130,10 +129,10 @@ QList<ItemChange> ItemStore::changesSince(const QString& boardId, qint64 checkpo
 {
     // The keys and types of ItemRecord::toJson, absent optional fields left out: SQLite's merge patch
     // drops the keys whose value is null, PostgreSQL strips them.
-    const QString fields = QStringLiteral(
-        "'id', i.id, 'content', i.content, 'status', i.status, 'boardId', i.board_id,"
-        " 'createdAt', i.created_at, 'createdBy', i.created_by, 'order', i.sort_order,"
-        " 'updatedAt', i.updated_at, 'revision', i.revision");
+    const QString fields
+        = QStringLiteral("'id', i.id, 'content', i.content, 'status', i.status, 'boardId', i.board_id,"
+                         " 'createdAt', i.created_at, 'createdBy', i.created_by, 'order', i.sort_order,"
+                         " 'updatedAt', i.updated_at, 'revision', i.revision");
     const QString optionalFields = QStringLiteral(
         "'assignee', i.assignee, 'author', i.author, 'deletedAt', i.deleted_at, 'archivedAt', i.archived_at");
     const QString json = m_db.engine() == Database::Engine::Postgres
@@ -143,16 +142,17 @@ QList<ItemChange> ItemStore::changesSince(const QString& boardId, qint64 checkpo
     // changes answered, not the board's history.
     QList<ItemChange> changes;
     for (const Row& row :
-        m_db.query(QStringLiteral("SELECT c.item_id, c.kind, i.added_seq,"
-                                  " (i.id IS NOT NULL AND i.board_id = c.board_id AND i.deleted_at IS NULL) AS live,"
-                                  " %1 AS item FROM changes c LEFT JOIN items i ON i.id = c.item_id"
-                                  " WHERE c.board_id = ? AND c.seq > ? ORDER BY c.seq")
-                       .arg(json),
+        m_db.query(
+            QStringLiteral("SELECT c.item_id, c.kind, i.added_seq,"
+                           " (i.id IS NOT NULL AND i.board_id = c.board_id AND i.deleted_at IS NULL) AS live,"
+                           " %1 AS item FROM changes c LEFT JOIN items i ON i.id = c.item_id"
+                           " WHERE c.board_id = ? AND c.seq > ? ORDER BY c.seq")
+                .arg(json),
             {boardId, checkpoint})) {
         ItemChange change;
         change.itemId = row.text(QStringLiteral("item_id"));
         change.kind = row.text(QStringLiteral("kind")) == QLatin1String("remove") ? ChangeKind::Remove
-                                                                                 : ChangeKind::Upsert;
+                                                                                  : ChangeKind::Upsert;
         change.live = row.integer(QStringLiteral("live")) != 0;
         if (change.live) {
             change.addedSeq = row.integer(QStringLiteral("added_seq"));

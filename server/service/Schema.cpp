@@ -114,8 +114,8 @@ void Schema::keepLatestChangesOnly(Database& db)
                               " WHERE later.board_id = changes.board_id AND later.item_id = changes.item_id"
                               " AND later.seq > changes.seq)"));
     db.execute(QStringLiteral("DROP INDEX changes_board_item_seq"));
-    db.execute(
-        QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS changes_board_item ON changes (board_id, item_id)"));
+    db.execute(QStringLiteral(
+        "CREATE UNIQUE INDEX IF NOT EXISTS changes_board_item ON changes (board_id, item_id)"));
 }
 
 void Schema::clear(Database& db)

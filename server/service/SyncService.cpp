@@ -194,6 +194,7 @@ QByteArray SyncService::sync(const Account& me, const QString& boardId, const Js
         {QStringLiteral("conflictedItems"), conflicted}};
     QByteArray answer = QJsonDocument(rest).toJson(QJsonDocument::Compact);
     answer.chop(1); // the closing brace: the item lists follow
-    answer += ",\"newItems\":[" + newItems.join(',') + "],\"modifiedItems\":[" + modifiedItems.join(',') + "]}";
+    answer
+        += ",\"newItems\":[" + newItems.join(',') + "],\"modifiedItems\":[" + modifiedItems.join(',') + "]}";
     return answer;
 }

@@ -356,12 +356,15 @@ private Q_SLOTS:
         for (int i = 0; i < count; ++i)
             items.append(remoteItem(newId(), f.board, f.ann.userId, QStringLiteral("item %1").arg(i), 0));
 
-        const DevServer::Reply reply = f.server.request("POST", QStringLiteral("/api/boards/%1/sync").arg(f.board),
-            bytes({{QStringLiteral("checkpoint"), 0}, {QStringLiteral("items"), items}}), f.ann.accessToken, 60000);
+        const DevServer::Reply reply
+            = f.server.request("POST", QStringLiteral("/api/boards/%1/sync").arg(f.board),
+                bytes({{QStringLiteral("checkpoint"), 0}, {QStringLiteral("items"), items}}),
+                f.ann.accessToken, 60000);
         QCOMPARE(reply.status, status);
         const qint64 stored = status == 200 ? count : 0;
         QCOMPARE(boardRevision(f.server, f.ann.accessToken, f.board), stored);
-        QCOMPARE(sync(f.server, f.bob.accessToken, f.board, 0).value(QStringLiteral("newItems")).toArray().size(),
+        QCOMPARE(
+            sync(f.server, f.bob.accessToken, f.board, 0).value(QStringLiteral("newItems")).toArray().size(),
             stored);
         if (status == 200)
             return;

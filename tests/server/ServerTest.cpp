@@ -1051,13 +1051,16 @@ private Q_SLOTS:
             Database db;
             QVERIFY(!db.open(location));
             db.execute(QStringLiteral("DROP INDEX changes_board_item"));
-            db.execute(QStringLiteral("INSERT INTO boards (id, name, created_at, updated_at, created_by)"
-                                      " VALUES (?, 'Plans', '2026-01-01T00:00:00Z', '2026-01-01T00:00:00Z', 'x')"),
+            db.execute(
+                QStringLiteral("INSERT INTO boards (id, name, created_at, updated_at, created_by)"
+                               " VALUES (?, 'Plans', '2026-01-01T00:00:00Z', '2026-01-01T00:00:00Z', 'x')"),
                 {board});
-            const std::tuple<int, const char*, const char*> changes[] = {{1, "a", "upsert"}, {2, "b", "upsert"},
-                {3, "a", "upsert"}, {4, "a", "remove"}, {5, "b", "upsert"}, {6, "c", "upsert"}};
+            const std::tuple<int, const char*, const char*> changes[]
+                = {{1, "a", "upsert"}, {2, "b", "upsert"}, {3, "a", "upsert"}, {4, "a", "remove"},
+                    {5, "b", "upsert"}, {6, "c", "upsert"}};
             for (const auto& [seq, item, kind] : changes)
-                db.execute(QStringLiteral("INSERT INTO changes (board_id, seq, item_id, kind) VALUES (?, ?, ?, ?)"),
+                db.execute(
+                    QStringLiteral("INSERT INTO changes (board_id, seq, item_id, kind) VALUES (?, ?, ?, ?)"),
                     {board, seq, QString::fromLatin1(item), QString::fromLatin1(kind)});
             db.execute(QStringLiteral("UPDATE schema_version SET version = 3"));
         }
@@ -1067,17 +1070,22 @@ private Q_SLOTS:
         Database db;
         QVERIFY(!db.open(location));
         QStringList kept;
-        for (const Row& row : db.query(QStringLiteral("SELECT seq, item_id, kind FROM changes WHERE board_id = ?"
-                                                      " ORDER BY seq"),
-                 {board}))
-            kept.append(QStringLiteral("%1 %2 %3").arg(row.integer(QStringLiteral("seq")))
+        for (const Row& row :
+            db.query(QStringLiteral("SELECT seq, item_id, kind FROM changes WHERE board_id = ?"
+                                    " ORDER BY seq"),
+                {board}))
+            kept.append(QStringLiteral("%1 %2 %3")
+                            .arg(row.integer(QStringLiteral("seq")))
                             .arg(row.text(QStringLiteral("item_id")), row.text(QStringLiteral("kind"))));
-        QCOMPARE(kept, (QStringList {QStringLiteral("4 a remove"), QStringLiteral("5 b upsert"),
-                           QStringLiteral("6 c upsert")}));
-        QCOMPARE(db.queryOne(QStringLiteral("SELECT version FROM schema_version"))->integer(QStringLiteral("version")),
+        QCOMPARE(kept,
+            (QStringList {
+                QStringLiteral("4 a remove"), QStringLiteral("5 b upsert"), QStringLiteral("6 c upsert")}));
+        QCOMPARE(db.queryOne(QStringLiteral("SELECT version FROM schema_version"))
+                     ->integer(QStringLiteral("version")),
             4);
         QVERIFY_THROWS_EXCEPTION(HttpError,
-            db.execute(QStringLiteral("INSERT INTO changes (board_id, seq, item_id, kind) VALUES (?, 7, 'c', 'upsert')"),
+            db.execute(QStringLiteral(
+                           "INSERT INTO changes (board_id, seq, item_id, kind) VALUES (?, 7, 'c', 'upsert')"),
                 {board}));
     }
 

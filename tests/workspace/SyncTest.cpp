@@ -190,8 +190,8 @@ private Q_SLOTS:
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         const Board board = client.createBoard(QStringLiteral("Team"), StorageOption::cloud);
         QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, board.id), false)));
-        const QUuid others
-            = QUuid::fromString(addOnService(*m_server, client, board.id, "From elsewhere").value("id").toString());
+        const QUuid others = QUuid::fromString(
+            addOnService(*m_server, client, board.id, "From elsewhere").value("id").toString());
         constexpr int count = 2500;
         const Board target = current(client, board.id);
         for (int i = 0; i < count; ++i)
@@ -205,7 +205,8 @@ private Q_SLOTS:
         QCOMPARE(serviceItems(*m_server, client, board.id).size(), count + 1);
         QCOMPARE(current(client, board.id).items.size(), count + 1);
         QVERIFY(stored(client, others));
-        QCOMPARE(client.preferences().get(PreferenceKeys::checkpoint(board.id)), std::optional<qint64>(count + 1));
+        QCOMPARE(
+            client.preferences().get(PreferenceKeys::checkpoint(board.id)), std::optional<qint64>(count + 1));
         QCOMPARE(toastType(client), std::optional(ToastType::success));
     }
 
@@ -286,7 +287,8 @@ private Q_SLOTS:
         if (showToast)
             QVERIFY(!toastText(client).isEmpty());
         if (fault == QLatin1String("too many"))
-            QVERIFY2(toastText(client).contains(QStringLiteral("stay unsent")), qPrintable(toastText(client)));
+            QVERIFY2(
+                toastText(client).contains(QStringLiteral("stay unsent")), qPrintable(toastText(client)));
         QCOMPARE(client.lastEvent()->properties.value(QStringLiteral("result")).toString(),
             QStringLiteral("failure"));
         QVERIFY(serviceItems(*m_server, client, board.id).isEmpty());
