@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <QList>
 #include <QString>
+#include <functional>
 #include <optional>
 
 class BoardService;
@@ -76,6 +77,8 @@ public:
     static std::optional<QString> statusProblem(const QString& status);
 
 private:
+    // Runs the work in a transaction unless one is already open.
+    void atomically(const std::function<void()>& work);
     void write(const ItemRecord& item, bool insert);
     void logChange(const QString& boardId, qint64 seq, const QString& itemId, ChangeKind kind);
 
