@@ -34,6 +34,7 @@ std::optional<QString> DevService::start()
         Schema::create(m_stack.db);
         Schema::createSessionDetails(m_stack.db);
         Schema::createSecurityRecords(m_stack.db);
+        Schema::keepLatestChangesOnly(m_stack.db);
     } catch (const HttpError& error) {
         return QStringLiteral("Cannot prepare %1: %2").arg(path, error.logText());
     }

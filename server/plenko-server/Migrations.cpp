@@ -71,6 +71,7 @@ const std::vector<std::function<void(Database&)>>& migrations()
         accountsWithPasswords,
         sessionDetailsAndSignUpLimit,
         emailKeysAndAbuseLimits,
+        Schema::keepLatestChangesOnly,
     };
     return all;
 }

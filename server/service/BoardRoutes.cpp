@@ -55,7 +55,7 @@ void Routes::addBoards(Router& router, Services& s)
     router.add("POST", QStringLiteral("/api/boards/{id}/sync"),
         [&s](const ApiRequest& request, const QStringList& ids) {
             const Account me = s.auth.authenticate(request);
-            return ApiResponse::ofContractJson(s.sync.sync(me, ids[0], JsonBody::parse(request)));
+            return ApiResponse::ofContractJsonText(s.sync.sync(me, ids[0], JsonBody::parse(request)));
         });
 
     router.add("POST", QStringLiteral("/api/boards/{id}/invitations"),

@@ -313,8 +313,10 @@ void BoardService::lockForChange(const QString& boardId)
 
 qint64 BoardService::advanceRevision(const QString& boardId)
 {
-    m_db.execute(QStringLiteral("UPDATE boards SET revision = revision + 1, updated_at = ? WHERE id = ?"),
-        {m_clock.isoNow(), boardId});
-    return m_db.queryOne(QStringLiteral("SELECT revision FROM boards WHERE id = ?"), {boardId})
+    // One statement: a sync of many pending items advances the revision once per item.
+    return m_db
+        .queryOne(QStringLiteral("UPDATE boards SET revision = revision + 1, updated_at = ? WHERE id = ?"
+                                 " RETURNING revision"),
+            {m_clock.isoNow(), boardId})
         ->integer("revision");
 }

@@ -15,10 +15,26 @@ constexpr int retryAttempts = 8;
 
 std::optional<QString> Row::optionalText(const QString& column) const
 {
-    const QVariant value = m_values.value(column);
-    if (value.isNull())
+    const QVariant& found = value(column);
+    if (found.isNull())
         return std::nullopt;
-    return value.toString();
+    return found.toString();
+}
+
+Row::Columns Row::columns(const QStringList& names)
+{
+    auto index = std::make_shared<QHash<QString, qsizetype>>();
+    index->reserve(names.size());
+    for (qsizetype i = 0; i < names.size(); ++i)
+        index->insert(names.at(i), i);
+    return index;
+}
+
+const QVariant& Row::value(const QString& column) const
+{
+    static const QVariant absent;
+    const auto found = m_columns->constFind(column);
+    return found == m_columns->cend() ? absent : m_values.at(*found);
 }
 
 Database::Database() = default;

@@ -9,27 +9,38 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
 
-// One result row, read by column name.
+// One result row, read by column name. The rows of one result share one index of its column names
+// (a name given twice means its last column), so a large result costs its values only.
 class Row
 {
 public:
-    explicit Row(QHash<QString, QVariant> values)
-        : m_values(std::move(values))
+    using Columns = std::shared_ptr<const QHash<QString, qsizetype>>;
+
+    Row(Columns columns, QList<QVariant> values)
+        : m_columns(std::move(columns))
+        , m_values(std::move(values))
     {
     }
-    QString text(const QString& column) const { return m_values.value(column).toString(); }
-    qint64 integer(const QString& column) const { return m_values.value(column).toLongLong(); }
-    bool isNull(const QString& column) const { return m_values.value(column).isNull(); }
+    QString text(const QString& column) const { return value(column).toString(); }
+    qint64 integer(const QString& column) const { return value(column).toLongLong(); }
+    bool isNull(const QString& column) const { return value(column).isNull(); }
     std::optional<QString> optionalText(const QString& column) const;
 
+    // The index of a result's column names, in the order the engine reports them.
+    static Columns columns(const QStringList& names);
+
 private:
-    QHash<QString, QVariant> m_values;
+    const QVariant& value(const QString& column) const;
+
+    Columns m_columns;
+    QList<QVariant> m_values;
 };
 
 // Not an HttpError, so handlers that turn refusals into pages let it through to the retry.

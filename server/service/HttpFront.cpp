@@ -76,6 +76,9 @@ bool isParseError(const beast::error_code& error)
 // Turns a JSON answer into its bytes, in the key style asked for.
 void serialize(ApiResponse& response, bool snakeCase)
 {
+    // A contract answer written as text is read back only when its keys must change.
+    if (!response.json && snakeCase && response.contractKeys && !response.body.isEmpty())
+        response.json = QJsonDocument::fromJson(response.body).object();
     if (!response.json)
         return;
     const QJsonValue value

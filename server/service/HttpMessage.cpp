@@ -30,6 +30,15 @@ ApiResponse ApiResponse::ofContractJson(const QJsonValue& value, int status)
     return response;
 }
 
+ApiResponse ApiResponse::ofContractJsonText(const QByteArray& text)
+{
+    ApiResponse response;
+    response.contentType = "application/json";
+    response.body = text;
+    response.contractKeys = true;
+    return response;
+}
+
 ApiResponse ApiResponse::noContent()
 {
     ApiResponse response;

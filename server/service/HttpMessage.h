@@ -43,6 +43,9 @@ struct ApiResponse
 
     static ApiResponse ofJson(const QJsonValue& value, int status = 200);
     static ApiResponse ofContractJson(const QJsonValue& value, int status = 200);
+    // A contract answer already written as JSON text (a large one, cheaper to write directly); it is
+    // parsed again only when --snake-case asks for other keys.
+    static ApiResponse ofContractJsonText(const QByteArray& text);
     static ApiResponse noContent();
     static ApiResponse html(const QString& page, int status = 200);
     static ApiResponse redirect(const QString& location, const QString& page);

@@ -47,6 +47,16 @@ QJsonObject ItemRecord::toResponseJson() const
         {QStringLiteral("updatedAt"), updatedAt}};
 }
 
+void ItemStore::atomically(const std::function<void()>& work)
+{
+    // Inside a request's transaction a failed write fails the whole request, so a savepoint of its
+    // own would only cost two more statements per item of a sync.
+    if (m_db.inTransaction())
+        work();
+    else
+        m_db.transaction(work);
+}
+
 ItemStore::ItemStore(Database& db, const Clock& clock, BoardService& boards)
     : m_db(db)
     , m_clock(clock)
@@ -63,7 +73,7 @@ std::optional<ItemRecord> ItemStore::find(const QString& itemId) const
 
 qint64 ItemStore::insert(ItemRecord& item)
 {
-    m_db.transaction([&] {
+    atomically([&] {
         item.revision = m_boards.advanceRevision(item.boardId);
         item.addedSeq = item.revision;
         item.updatedAt = m_clock.isoNow();
@@ -77,7 +87,7 @@ qint64 ItemStore::insert(ItemRecord& item)
 
 qint64 ItemStore::save(ItemRecord& item)
 {
-    m_db.transaction([&] {
+    atomically([&] {
         item.revision = m_boards.advanceRevision(item.boardId);
         item.updatedAt = m_clock.isoNow();
         write(item, false);
@@ -88,7 +98,7 @@ qint64 ItemStore::save(ItemRecord& item)
 
 qint64 ItemStore::tombstone(ItemRecord& item)
 {
-    m_db.transaction([&] {
+    atomically([&] {
         item.revision = m_boards.advanceRevision(item.boardId);
         item.updatedAt = m_clock.isoNow();
         item.deletedAt = item.updatedAt;
@@ -100,7 +110,7 @@ qint64 ItemStore::tombstone(ItemRecord& item)
 
 qint64 ItemStore::moveToBoard(ItemRecord& item, const QString& targetBoardId)
 {
-    m_db.transaction([&] {
+    atomically([&] {
         const qint64 leftAt = m_boards.advanceRevision(item.boardId);
         logChange(item.boardId, leftAt, item.id, ChangeKind::Remove);
         item.boardId = targetBoardId;
@@ -113,17 +123,42 @@ qint64 ItemStore::moveToBoard(ItemRecord& item, const QString& targetBoardId)
     return item.revision;
 }
 
-QList<QPair<QString, ChangeKind>> ItemStore::changesSince(const QString& boardId, qint64 checkpoint) const
+QList<ItemChange> ItemStore::changesSince(const QString& boardId, qint64 checkpoint) const
 {
-    QList<QPair<QString, ChangeKind>> last;
+    // The keys and types of ItemRecord::toJson, absent optional fields left out: SQLite's merge patch
+    // drops the keys whose value is null, PostgreSQL strips them.
+    const QString fields
+        = QStringLiteral("'id', i.id, 'content', i.content, 'status', i.status, 'boardId', i.board_id,"
+                         " 'createdAt', i.created_at, 'createdBy', i.created_by, 'order', i.sort_order,"
+                         " 'updatedAt', i.updated_at, 'revision', i.revision");
+    const QString optionalFields = QStringLiteral(
+        "'assignee', i.assignee, 'author', i.author, 'deletedAt', i.deleted_at, 'archivedAt', i.archived_at");
+    const QString json = m_db.engine() == Database::Engine::Postgres
+        ? QStringLiteral("json_strip_nulls(json_build_object(%1, %2))").arg(fields, optionalFields)
+        : QStringLiteral("json_patch(json_object(%1), json_object(%2))").arg(fields, optionalFields);
+    // One row per item (see logChange), read along the (board, seq) key: the cost follows the
+    // changes answered, not the board's history.
+    QList<ItemChange> changes;
     for (const Row& row :
-        m_db.query(QStringLiteral("SELECT c.item_id, c.kind FROM changes c WHERE c.board_id = ? AND c.seq > ?"
-                                  " AND c.seq = (SELECT MAX(seq) FROM changes WHERE board_id = c.board_id"
-                                  " AND item_id = c.item_id) ORDER BY c.seq"),
-            {boardId, checkpoint}))
-        last.append({row.text("item_id"),
-            row.text("kind") == QLatin1String("remove") ? ChangeKind::Remove : ChangeKind::Upsert});
-    return last;
+        m_db.query(
+            QStringLiteral("SELECT c.item_id, c.kind, i.added_seq,"
+                           " (i.id IS NOT NULL AND i.board_id = c.board_id AND i.deleted_at IS NULL) AS live,"
+                           " %1 AS item FROM changes c LEFT JOIN items i ON i.id = c.item_id"
+                           " WHERE c.board_id = ? AND c.seq > ? ORDER BY c.seq")
+                .arg(json),
+            {boardId, checkpoint})) {
+        ItemChange change;
+        change.itemId = row.text(QStringLiteral("item_id"));
+        change.kind = row.text(QStringLiteral("kind")) == QLatin1String("remove") ? ChangeKind::Remove
+                                                                                  : ChangeKind::Upsert;
+        change.live = row.integer(QStringLiteral("live")) != 0;
+        if (change.live) {
+            change.addedSeq = row.integer(QStringLiteral("added_seq"));
+            change.json = row.text(QStringLiteral("item")).toUtf8();
+        }
+        changes.append(std::move(change));
+    }
+    return changes;
 }
 
 std::optional<QString> ItemStore::contentProblem(const QString& content)
@@ -162,7 +197,10 @@ void ItemStore::write(const ItemRecord& item, bool insert)
 
 void ItemStore::logChange(const QString& boardId, qint64 seq, const QString& itemId, ChangeKind kind)
 {
-    m_db.execute(QStringLiteral("INSERT INTO changes (board_id, seq, item_id, kind) VALUES (?, ?, ?, ?)"),
+    // The item's earlier change on this board is replaced: a sync only ever asks for the latest.
+    m_db.execute(QStringLiteral("INSERT INTO changes (board_id, seq, item_id, kind) VALUES (?, ?, ?, ?)"
+                                " ON CONFLICT (board_id, item_id) DO UPDATE SET seq = excluded.seq,"
+                                " kind = excluded.kind"),
         {boardId, seq, itemId,
             kind == ChangeKind::Remove ? QStringLiteral("remove") : QStringLiteral("upsert")});
 }

@@ -1,13 +1,14 @@
 // Items and the per-board change log. Every write is one change of the item's board: the board's
 // revision goes up by one, the item's revision becomes that new board revision, and the change log
-// remembers which item changed at which revision. A sync's checkpoint is a board revision, so
-// "everything after the checkpoint" is a range of the change log.
+// remembers at which revision each item last changed on that board. A sync's checkpoint is a board
+// revision, so "everything after the checkpoint" is a range of the change log, as long as the
+// changes it answers with.
 #pragma once
 
 #include <QJsonObject>
 #include <QList>
-#include <QPair>
 #include <QString>
+#include <functional>
 #include <optional>
 
 class BoardService;
@@ -40,6 +41,19 @@ struct ItemRecord
 
 enum class ChangeKind { Upsert, Remove };
 
+// The last change of one item on a board, as a sync answers with it.
+struct ItemChange
+{
+    QString itemId;
+    ChangeKind kind = ChangeKind::Upsert;
+    // The item is stored, on this board and not deleted.
+    bool live = false;
+    // The board revision at which the item joined this board.
+    qint64 addedSeq = 0;
+    // The item's RemoteItem record as JSON text (what ItemRecord::toJson gives), when live.
+    QByteArray json;
+};
+
 class ItemStore
 {
 public:
@@ -55,13 +69,16 @@ public:
     qint64 moveToBoard(ItemRecord& item, const QString& targetBoardId);
 
     // The last change of each item changed after the checkpoint, in the order of those changes.
-    QList<QPair<QString, ChangeKind>> changesSince(const QString& boardId, qint64 checkpoint) const;
+    // The database writes each item's JSON: a board's first sync answers with all of its items.
+    QList<ItemChange> changesSince(const QString& boardId, qint64 checkpoint) const;
 
     // Refusal text for content or status that the service does not store; absent when fine.
     static std::optional<QString> contentProblem(const QString& content);
     static std::optional<QString> statusProblem(const QString& status);
 
 private:
+    // Runs the work in a transaction unless one is already open.
+    void atomically(const std::function<void()>& work);
     void write(const ItemRecord& item, bool insert);
     void logChange(const QString& boardId, qint64 seq, const QString& itemId, ChangeKind kind);
 

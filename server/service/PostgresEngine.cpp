@@ -145,11 +145,13 @@ QList<Row> PostgresEngine::run(const QString& sql, const QVariantList& parameter
     QStringList names;
     for (int c = 0; c < columnCount; ++c)
         names.append(QString::fromUtf8(PQfname(result, c)));
+    const Row::Columns index = Row::columns(names);
     for (int r = 0; r < rowCount; ++r) {
-        QHash<QString, QVariant> row;
+        QList<QVariant> row;
+        row.reserve(columnCount);
         for (int c = 0; c < columnCount; ++c)
-            row.insert(names.at(c), valueOf(result, r, c));
-        rows.append(Row(std::move(row)));
+            row.append(valueOf(result, r, c));
+        rows.append(Row(index, std::move(row)));
     }
     if (changes)
         *changes = QByteArray(PQcmdTuples(result)).toLongLong();

@@ -37,7 +37,8 @@ const char* const tables[] = {
     " sort_order BIGINT NOT NULL, created_by TEXT NOT NULL, assignee TEXT, author TEXT,"
     " created_at TEXT NOT NULL, updated_at TEXT NOT NULL, deleted_at TEXT, archived_at TEXT,"
     " revision BIGINT NOT NULL, added_seq BIGINT NOT NULL)",
-    // One row per item change of a board; seq is the board revision the change produced.
+    // The latest change of each item of a board (see keepLatestChangesOnly); seq is the board
+    // revision that change produced.
     "CREATE TABLE IF NOT EXISTS changes (board_id TEXT NOT NULL REFERENCES boards(id) ON DELETE CASCADE,"
     " seq BIGINT NOT NULL, item_id TEXT NOT NULL, kind TEXT NOT NULL, PRIMARY KEY (board_id, seq))",
     "CREATE TABLE IF NOT EXISTS notifications (id TEXT PRIMARY KEY, user_id TEXT NOT NULL, type TEXT NOT "
@@ -165,6 +166,21 @@ void Schema::createSecurityRecords(Database& db)
         for (const char* statement : securityTables)
             db.execute(QString::fromLatin1(statement));
     });
+}
+
+void Schema::keepLatestChangesOnly(Database& db)
+{
+    // Only the latest change of an item is ever read: the earlier rows of the same item go before
+    // the index makes (board, item) unique. The passing index keeps that clean-up from comparing
+    // every row with every other.
+    db.execute(QStringLiteral(
+        "CREATE INDEX IF NOT EXISTS changes_board_item_seq ON changes (board_id, item_id, seq)"));
+    db.execute(QStringLiteral("DELETE FROM changes WHERE EXISTS (SELECT 1 FROM changes later"
+                              " WHERE later.board_id = changes.board_id AND later.item_id = changes.item_id"
+                              " AND later.seq > changes.seq)"));
+    db.execute(QStringLiteral("DROP INDEX changes_board_item_seq"));
+    db.execute(QStringLiteral(
+        "CREATE UNIQUE INDEX IF NOT EXISTS changes_board_item ON changes (board_id, item_id)"));
 }
 
 void Schema::clear(Database& db)

@@ -13,5 +13,9 @@ void createSessionDetails(Database& db);
 // The e-mail key of every account, retired refresh tokens and the counted attempts of the limits:
 // plenko-server's fourth migration; the devserver runs it on every start (it changes nothing twice).
 void createSecurityRecords(Database& db);
+// Keeps one change row per item of a board, its latest, reached through a unique (board, item)
+// index: a sync then reads only the rows it answers with. Removes the rows that later changes
+// superseded; plenko-server runs it as its fifth migration, the devserver on start.
+void keepLatestChangesOnly(Database& db);
 void clear(Database& db);
 }

@@ -65,6 +65,13 @@ QList<Row> SqliteEngine::run(const QString& sql, const QVariantList& parameters,
         }
     }
 
+    // Named once per statement: a large answer has tens of thousands of rows.
+    const int columns = sqlite3_column_count(statement);
+    QStringList names;
+    names.reserve(columns);
+    for (int c = 0; c < columns; ++c)
+        names.append(QString::fromUtf8(sqlite3_column_name(statement, c)));
+    const Row::Columns columnIndex = Row::columns(names);
     QList<Row> rows;
     for (;;) {
         const int step = sqlite3_step(statement);
@@ -74,28 +81,27 @@ QList<Row> SqliteEngine::run(const QString& sql, const QVariantList& parameters,
             sqlite3_finalize(statement);
             fail(QStringLiteral("A statement failed"), step);
         }
-        QHash<QString, QVariant> values;
-        const int columns = sqlite3_column_count(statement);
+        QList<QVariant> values;
+        values.reserve(columns);
         for (int c = 0; c < columns; ++c) {
-            const QString name = QString::fromUtf8(sqlite3_column_name(statement, c));
             switch (sqlite3_column_type(statement, c)) {
             case SQLITE_NULL:
-                values.insert(name, QVariant());
+                values.append(QVariant());
                 break;
             case SQLITE_INTEGER:
-                values.insert(name, qint64(sqlite3_column_int64(statement, c)));
+                values.append(qint64(sqlite3_column_int64(statement, c)));
                 break;
             case SQLITE_FLOAT:
-                values.insert(name, sqlite3_column_double(statement, c));
+                values.append(sqlite3_column_double(statement, c));
                 break;
             default:
-                values.insert(name,
+                values.append(
                     QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, c)),
                         sqlite3_column_bytes(statement, c)));
                 break;
             }
         }
-        rows.append(Row(std::move(values)));
+        rows.append(Row(columnIndex, std::move(values)));
     }
     sqlite3_finalize(statement);
     if (changes)

@@ -9,7 +9,10 @@
 #include "ItemStore.h"
 #include "JsonBody.h"
 
+#include <QByteArrayList>
 #include <QJsonArray>
+#include <QJsonDocument>
+#include <QSet>
 
 namespace {
 
@@ -68,7 +71,7 @@ SyncService::SyncService(Database& db, BoardService& boards, ItemStore& items, I
 {
 }
 
-QJsonObject SyncService::sync(const Account& me, const QString& boardId, const JsonBody& body)
+QByteArray SyncService::sync(const Account& me, const QString& boardId, const JsonBody& body)
 {
     const Membership membership = m_boards.requireMember(me, boardId);
     qint64 checkpoint = body.requiredInteger(QStringLiteral("checkpoint"));
@@ -77,6 +80,12 @@ QJsonObject SyncService::sync(const Account& me, const QString& boardId, const J
     if (checkpoint > membership.board.revision)
         checkpoint = 0;
     const QJsonArray sent = body.requiredArray(QStringLiteral("items"));
+    // Refused before anything is read or written: the client sends a larger pending set in parts.
+    if (sent.size() > maxItemsPerSync)
+        throw HttpError(413, QStringLiteral("TOO_MANY_ITEMS"),
+            QStringLiteral("A sync carries at most %1 items; this one carried %2. Send them in parts.")
+                .arg(maxItemsPerSync)
+                .arg(sent.size()));
     // An archived board is read, never written: its members' pending changes wait until it is
     // brought back (the application keeps them meanwhile).
     if (!sent.isEmpty() && !membership.board.active)
@@ -157,26 +166,39 @@ QJsonObject SyncService::sync(const Account& me, const QString& boardId, const J
         }
     });
 
-    QJsonArray newItems;
-    QJsonArray modifiedItems;
+    // The items' JSON comes from the database and goes into the answer as text: building and
+    // writing a JSON object per item would cost more than everything else of a large first sync.
+    QByteArrayList newItems;
+    QByteArrayList modifiedItems;
     QJsonArray deletedItems;
-    for (const auto& [itemId, kind] : m_items.changesSince(boardId, checkpoint)) {
-        const std::optional<ItemRecord> item = m_items.find(itemId);
-        if (kind == ChangeKind::Remove || !item || item->boardId != boardId || item->isDeleted()) {
-            deletedItems.append(itemId);
-            refusedGone.removeAll(itemId);
+    // A refused item that the changes already list is not listed again.
+    QSet<QString> listedGone;
+    QSet<QString> listedPresent;
+    for (const ItemChange& change : m_items.changesSince(boardId, checkpoint)) {
+        if (change.kind == ChangeKind::Remove || !change.live) {
+            deletedItems.append(change.itemId);
+            listedGone.insert(change.itemId);
             continue;
         }
-        (item->addedSeq > checkpoint ? newItems : modifiedItems).append(item->toJson());
-        refusedShowCopy.removeAll(itemId);
+        (change.addedSeq > checkpoint ? newItems : modifiedItems).append(change.json);
+        listedPresent.insert(change.itemId);
     }
-    for (const QString& id : std::as_const(refusedShowCopy))
-        modifiedItems.append(m_items.find(id)->toJson());
-    for (const QString& id : std::as_const(refusedGone))
-        deletedItems.append(id);
+    for (const QString& id : std::as_const(refusedShowCopy)) {
+        if (!listedPresent.contains(id))
+            modifiedItems.append(QJsonDocument(m_items.find(id)->toJson()).toJson(QJsonDocument::Compact));
+    }
+    for (const QString& id : std::as_const(refusedGone)) {
+        if (!listedGone.contains(id))
+            deletedItems.append(id);
+    }
 
     const std::optional<BoardRecord> board = m_boards.board(boardId);
-    return {{QStringLiteral("boardName"), board->name}, {QStringLiteral("latestCheckpoint"), board->revision},
-        {QStringLiteral("newItems"), newItems}, {QStringLiteral("deletedItems"), deletedItems},
-        {QStringLiteral("modifiedItems"), modifiedItems}, {QStringLiteral("conflictedItems"), conflicted}};
+    const QJsonObject rest {{QStringLiteral("boardName"), board->name},
+        {QStringLiteral("latestCheckpoint"), board->revision}, {QStringLiteral("deletedItems"), deletedItems},
+        {QStringLiteral("conflictedItems"), conflicted}};
+    QByteArray answer = QJsonDocument(rest).toJson(QJsonDocument::Compact);
+    answer.chop(1); // the closing brace: the item lists follow
+    answer
+        += ",\"newItems\":[" + newItems.join(',') + "],\"modifiedItems\":[" + modifiedItems.join(',') + "]}";
+    return answer;
 }

@@ -10,9 +10,11 @@
 //                  they target a deleted item, or their content cannot be stored,
 //   latestCheckpoint the board revision after the sync.
 // A checkpoint beyond the board's revision (the service lost data) is answered from 0.
+// A request carries at most maxItemsPerSync pending items; a larger one is refused whole with 413
+// "TOO_MANY_ITEMS", and the client sends its pending items in parts.
 #pragma once
 
-#include <QJsonObject>
+#include <QByteArray>
 #include <QString>
 
 class BoardService;
@@ -25,9 +27,12 @@ struct Account;
 class SyncService
 {
 public:
+    static constexpr int maxItemsPerSync = 1000;
+
     SyncService(Database& db, BoardService& boards, ItemStore& items, ItemService& itemService);
 
-    QJsonObject sync(const Account& me, const QString& boardId, const JsonBody& body);
+    // The answer as JSON text (see ApiResponse::ofContractJsonText).
+    QByteArray sync(const Account& me, const QString& boardId, const JsonBody& body);
 
 private:
     Database& m_db;

@@ -45,6 +45,9 @@ struct ChangeBoardOwnerRequest
 
 struct SyncRequest
 {
+    // The most pending items the service takes in one sync; a larger pending set goes in parts.
+    static constexpr qsizetype maxItems = 1000;
+
     qint64 checkpoint = 0;
     QList<RemoteItem> items;
 };

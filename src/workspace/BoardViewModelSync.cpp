@@ -67,32 +67,55 @@ QCoro::Task<bool> BoardViewModel::syncBoard(Board board, bool showToast)
     setSyncing(boardId, true);
     setRefreshState(BoardRefreshState::refreshing, boardId);
 
-    SyncRequest request;
-    request.checkpoint = m_localStore.get(PreferenceKeys::checkpoint(boardId)).value_or(0);
-    auto pending = m_context.fetchItems(LocalDataService::unsyncedItemsQuery(boardId));
-    ApiResult<SyncResponse> answer = std::unexpected(ApiError {});
+    // The pending items go in parts of at most SyncRequest::maxItems, each part's answer written
+    // (and its checkpoint kept) before the next part is read from the store and sent. An item is
+    // sent once per sync: one changed again meanwhile stays pending for the next sync.
     QPointer<BoardViewModel> self(this);
-    if (pending) {
-        for (const auto& record : *pending)
+    QSet<QUuid> sentBefore;
+    ApiResult<SyncResponse> answer = std::unexpected(ApiError {});
+    LocalDataService::Result applied = std::unexpected(StoreError {});
+    for (bool firstPart = true;; firstPart = false) {
+        SyncRequest request;
+        request.checkpoint = m_localStore.get(PreferenceKeys::checkpoint(boardId)).value_or(0);
+        auto pending = m_context.fetchItems(LocalDataService::unsyncedItemsQuery(boardId));
+        if (!pending) {
+            answer = std::unexpected(storeFailure(pending.error()));
+            applied = std::unexpected(StoreError {answer.error().message});
+            break;
+        }
+        bool morePending = false;
+        for (const auto& record : *pending) {
+            if (sentBefore.contains(record->id()))
+                continue;
+            if (request.items.size() == SyncRequest::maxItems) {
+                morePending = true;
+                break;
+            }
             request.items.append(LocalDataService::toRemoteItem(*record));
+        }
+        if (!firstPart && request.items.isEmpty())
+            break;
+        for (const RemoteItem& item : std::as_const(request.items))
+            sentBefore.insert(item.id);
+
         answer = co_await m_boardRepo.syncBoard(boardId, request);
         if (!self)
             co_return false;
-    } else {
-        answer = std::unexpected(storeFailure(pending.error()));
-    }
+        if (!answer) {
+            applied = std::unexpected(StoreError {answer.error().message});
+            break;
+        }
 
-    // A board deleted here or cleared by sign-out while the request ran must not get its items back.
-    const auto stillStored = m_context.countBoards(BoardQuery::withId(boardId));
-    if (answer && stillStored && *stillStored == 0) {
-        setRefreshState(std::nullopt, boardId);
-        setSyncing(boardId, false);
-        co_return false;
-    }
+        // A board deleted here or cleared by sign-out while the request ran must not get its items back.
+        const auto stillStored = m_context.countBoards(BoardQuery::withId(boardId));
+        if (stillStored && *stillStored == 0) {
+            setRefreshState(std::nullopt, boardId);
+            setSyncing(boardId, false);
+            co_return false;
+        }
 
-    LocalDataService::Result applied = std::unexpected(StoreError {});
-    if (answer) {
-        const SyncOutcome outcome = co_await applySyncAnswer(board, request, *answer);
+        const SyncOutcome outcome
+            = co_await applySyncAnswer(knownBoard(boardId).value_or(board), request, *answer);
         if (!self)
             co_return false;
         if (outcome.stopped) {
@@ -107,8 +130,8 @@ QCoro::Task<bool> BoardViewModel::syncBoard(Board board, bool showToast)
         // turn already holds the checkpoint's save and the board's refresh. A zero timeout would be
         // a posted call, run with the list's posted rebuild in that same turn.
         QTimer::singleShot(std::chrono::milliseconds(1), this, [released = std::move(*answer)] { Q_UNUSED(released); });
-    } else {
-        applied = std::unexpected(StoreError {answer.error().message});
+        if (!applied || !morePending)
+            break;
     }
 
     if (applied) {
@@ -124,7 +147,11 @@ QCoro::Task<bool> BoardViewModel::syncBoard(Board board, bool showToast)
         co_return true;
     }
 
-    const ApiError error = answer ? storeFailure(applied.error()) : answer.error();
+    ApiError error = answer ? storeFailure(applied.error()) : answer.error();
+    // Only a service that takes fewer items per sync than this client sends answers so.
+    if (error.status == 413 && error.code == QLatin1String("TOO_MANY_ITEMS"))
+        error.message = QStringLiteral("The service takes fewer changes per sync than this version of Plenko "
+                                       "sends. Your changes are kept on this computer and stay unsent.");
     if (handleRevokedBoard(error, boardId)) {
         setSyncing(boardId, false);
         co_return false;

@@ -336,6 +336,42 @@ private Q_SLOTS:
             QStringLiteral("TARGET_BOARD_ACCESS_DENIED"));
     }
 
+    // A sync carries at most 1,000 pending items; a larger one is refused whole, before any is stored.
+    void pendingItemsPerSyncAreLimited_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("status");
+        QTest::newRow("at the limit") << 1000 << 200;
+        QTest::newRow("one over") << 1001 << 413;
+    }
+
+    void pendingItemsPerSyncAreLimited()
+    {
+        QFETCH(int, count);
+        QFETCH(int, status);
+        Fixture f;
+        QVERIFY2(f.server.isRunning(), qPrintable(f.server.errorString()));
+        makeSharedBoard(f);
+        QJsonArray items;
+        for (int i = 0; i < count; ++i)
+            items.append(remoteItem(newId(), f.board, f.ann.userId, QStringLiteral("item %1").arg(i), 0));
+
+        const DevServer::Reply reply
+            = f.server.request("POST", QStringLiteral("/api/boards/%1/sync").arg(f.board),
+                bytes({{QStringLiteral("checkpoint"), 0}, {QStringLiteral("items"), items}}),
+                f.ann.accessToken, 60000);
+        QCOMPARE(reply.status, status);
+        const qint64 stored = status == 200 ? count : 0;
+        QCOMPARE(boardRevision(f.server, f.ann.accessToken, f.board), stored);
+        QCOMPARE(
+            sync(f.server, f.bob.accessToken, f.board, 0).value(QStringLiteral("newItems")).toArray().size(),
+            stored);
+        if (status == 200)
+            return;
+        QCOMPARE(reply.object().value(QStringLiteral("code")).toString(), QStringLiteral("TOO_MANY_ITEMS"));
+        QVERIFY(reply.object().value(QStringLiteral("message")).toString().contains(QStringLiteral("1000")));
+    }
+
     void checkpointBeyondTheBoardStartsOver()
     {
         Fixture f;

@@ -7,6 +7,7 @@
 // the same tests run on PostgreSQL, in a private cluster the test makes and removes.
 #include "Clock.h"
 #include "Database.h"
+#include "HttpError.h"
 #include "support/PostgresCluster.h"
 #include "support/ServerAccounts.h"
 #include "support/ServerProcess.h"
@@ -30,6 +31,7 @@
 #include <QUrlQuery>
 #include <QUuid>
 #include <memory>
+#include <tuple>
 
 namespace {
 
@@ -1199,7 +1201,7 @@ private Q_SLOTS:
             QVERIFY2(!opened, qPrintable(opened.value_or(QString())));
             const QList<Row> versions = db.query(QStringLiteral("SELECT version FROM schema_version"));
             QCOMPARE(versions.size(), 1);
-            QCOMPARE(versions.first().integer(QStringLiteral("version")), 4);
+            QCOMPARE(versions.first().integer(QStringLiteral("version")), 5);
             // A database written by a newer server is refused rather than misread.
             QCOMPARE(db.execute(QStringLiteral("UPDATE schema_version SET version = 99")), 1);
         }
@@ -1208,6 +1210,58 @@ private Q_SLOTS:
         QCOMPARE(outcome.exitCode, 2);
         QVERIFY2(
             outcome.err.contains(QStringLiteral("schema version 99, newer than")), qPrintable(outcome.err));
+    }
+
+    // A database from before the fifth migration holds every change of an item; the migration keeps
+    // each item's latest and makes a second row for the same board and item impossible.
+    void theFifthMigrationKeepsEachItemsLatestChange()
+    {
+        const QString database = newDatabase();
+        ServerProcess server(config(QStringLiteral("open"), {}, database));
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        server.stop();
+        const QString location = cluster ? database : server.databasePath();
+        const QString board = QUuid::createUuid().toString(QUuid::WithoutBraces);
+        {
+            Database db;
+            QVERIFY(!db.open(location));
+            db.execute(QStringLiteral("DROP INDEX changes_board_item"));
+            db.execute(
+                QStringLiteral("INSERT INTO boards (id, name, created_at, updated_at, created_by)"
+                               " VALUES (?, 'Plans', '2026-01-01T00:00:00Z', '2026-01-01T00:00:00Z', 'x')"),
+                {board});
+            const std::tuple<int, const char*, const char*> changes[]
+                = {{1, "a", "upsert"}, {2, "b", "upsert"}, {3, "a", "upsert"}, {4, "a", "remove"},
+                    {5, "b", "upsert"}, {6, "c", "upsert"}};
+            for (const auto& [seq, item, kind] : changes)
+                db.execute(
+                    QStringLiteral("INSERT INTO changes (board_id, seq, item_id, kind) VALUES (?, ?, ?, ?)"),
+                    {board, seq, QString::fromLatin1(item), QString::fromLatin1(kind)});
+            db.execute(QStringLiteral("UPDATE schema_version SET version = 4"));
+        }
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        server.stop();
+
+        Database db;
+        QVERIFY(!db.open(location));
+        QStringList kept;
+        for (const Row& row :
+            db.query(QStringLiteral("SELECT seq, item_id, kind FROM changes WHERE board_id = ?"
+                                    " ORDER BY seq"),
+                {board}))
+            kept.append(QStringLiteral("%1 %2 %3")
+                            .arg(row.integer(QStringLiteral("seq")))
+                            .arg(row.text(QStringLiteral("item_id")), row.text(QStringLiteral("kind"))));
+        QCOMPARE(kept,
+            (QStringList {
+                QStringLiteral("4 a remove"), QStringLiteral("5 b upsert"), QStringLiteral("6 c upsert")}));
+        QCOMPARE(db.queryOne(QStringLiteral("SELECT version FROM schema_version"))
+                     ->integer(QStringLiteral("version")),
+            5);
+        QVERIFY_THROWS_EXCEPTION(HttpError,
+            db.execute(QStringLiteral(
+                           "INSERT INTO changes (board_id, seq, item_id, kind) VALUES (?, 7, 'c', 'upsert')"),
+                {board}));
     }
 
     // Two server processes on one database take writes from 8 clients at once, on two boards,

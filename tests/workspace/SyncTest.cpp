@@ -184,6 +184,33 @@ private Q_SLOTS:
         QCOMPARE(stored(client, added.id)->revision(), service.value(added.id).value("revision").toInteger());
     }
 
+    // More pending items than one request carries go in several, each answer written before the
+    // next part is sent from its checkpoint.
+    void pendingItemsBeyondOneRequestGoInParts()
+    {
+        WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
+        const Board board = client.createBoard(QStringLiteral("Team"), StorageOption::cloud);
+        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, board.id), false)));
+        const QUuid others = QUuid::fromString(
+            addOnService(*m_server, client, board.id, "From elsewhere").value("id").toString());
+        constexpr int count = 2500;
+        const Board target = current(client, board.id);
+        for (int i = 0; i < count; ++i)
+            client.store().insert(makeLocalItem(client.newItem(target, QString::number(i))));
+        QVERIFY(client.store().save());
+        const int requestsBefore = requestsTo(*m_server, uuidText(board.id) + QStringLiteral("/sync"));
+
+        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, board.id), true)));
+        QCOMPARE(requestsTo(*m_server, uuidText(board.id) + QStringLiteral("/sync")) - requestsBefore, 3);
+        QCOMPARE(pendingCount(client, board.id), 0);
+        QCOMPARE(serviceItems(*m_server, client, board.id).size(), count + 1);
+        QCOMPARE(current(client, board.id).items.size(), count + 1);
+        QVERIFY(stored(client, others));
+        QCOMPARE(
+            client.preferences().get(PreferenceKeys::checkpoint(board.id)), std::optional<qint64>(count + 1));
+        QCOMPARE(toastType(client), std::optional(ToastType::success));
+    }
+
     void conflictsAreWonByTheServiceAndTheEditIsKept()
     {
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
@@ -223,6 +250,8 @@ private Q_SLOTS:
         QTest::newRow("status 500, silent") << "status" << false;
         QTest::newRow("connection closed, toast") << "close" << true;
         QTest::newRow("malformed answer, toast") << "malformed" << true;
+        // A service that takes fewer items per sync than this client sends.
+        QTest::newRow("too many items, toast") << "too many" << true;
     }
 
     void failedSyncKeepsChangesPending()
@@ -241,6 +270,9 @@ private Q_SLOTS:
         const QString path = boardPath(board.id) + QStringLiteral("/sync");
         if (fault == QLatin1String("status"))
             QVERIFY(m_server->failNext(1, 500, path));
+        else if (fault == QLatin1String("too many"))
+            QVERIFY(m_server->failNext(1, 413, path,
+                QByteArray(R"({"status":413,"code":"TOO_MANY_ITEMS","message":"At most 0 items."})")));
         else if (fault == QLatin1String("close"))
             QVERIFY(m_server->closeNext(1, path));
         else
@@ -255,6 +287,9 @@ private Q_SLOTS:
         QCOMPARE(toastType(client), showToast ? std::optional(ToastType::error) : std::nullopt);
         if (showToast)
             QVERIFY(!toastText(client).isEmpty());
+        if (fault == QLatin1String("too many"))
+            QVERIFY2(
+                toastText(client).contains(QStringLiteral("stay unsent")), qPrintable(toastText(client)));
         QCOMPARE(client.lastEvent()->properties.value(QStringLiteral("result")).toString(),
             QStringLiteral("failure"));
         QVERIFY(serviceItems(*m_server, client, board.id).isEmpty());
