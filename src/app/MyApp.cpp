@@ -12,6 +12,7 @@
 #include "app/NotificationCenter.h"
 #include "app/Palette.h"
 #include "app/SessionControls.h"
+#include "app/SyncStatusIndicator.h"
 #include "app/TerminationSignals.h"
 #include "app/quickcapture/QuickCaptureController.h"
 #include "domain/Log.h"
@@ -22,7 +23,9 @@
 #include "session/UpdaterViewModel.h"
 #include "store/LocalStore.h"
 #include "store/StoreContainer.h"
+#include "workspace/AutoSync.h"
 #include "workspace/BoardViewModel.h"
+#include "workspace/SyncStatus.h"
 #include "workspace/ToastManager.h"
 #include "workspace/settings/BoardSettingsWindow.h"
 
@@ -32,6 +35,7 @@
 #include <QJsonObject>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QMessageBox>
 
 std::expected<std::unique_ptr<MyApp>, MyApp::StartupFailure> MyApp::create()
@@ -85,6 +89,16 @@ MyApp::MyApp(std::unique_ptr<StoreContext> store)
         *m_boardViewModel, LocalStore::shared(), ToastManager::shared(), center, api, m_auth.get()});
     m_mainWindow->setCentralWidget(content);
     connectContent(*content);
+
+    // Cloud boards keep themselves current; the status bar says how that goes.
+    m_syncStatus = std::make_unique<SyncStatus>();
+    m_autoSync = std::make_unique<AutoSync>(*m_boardViewModel, *m_modelContainer, api, *m_syncStatus);
+    m_mainWindow->statusBar()->addPermanentWidget(new SyncStatusIndicator(*m_syncStatus));
+    connect(qApp, &QGuiApplication::applicationStateChanged, m_autoSync.get(),
+        [autoSync = m_autoSync.get()](Qt::ApplicationState state) {
+            if (state == Qt::ApplicationActive)
+                autoSync->windowActivated();
+        });
 
     AppCommands::Hooks hooks;
     hooks.refreshAllRequested = [] {
