@@ -151,11 +151,17 @@ void AutoSync::serviceReached(bool reached)
         scheduleRetry();
         return;
     }
-    // Back: what waited goes out, and the shown board and the list catch up.
+    // Back: what waited goes out, and the shown board and the list catch up. A board whose sync is
+    // under way already reaches the service with it.
     m_retryTimer.stop();
     m_retryDelay = m_timing.firstRetry;
-    sendAllPending();
-    syncShownBoard();
+    QSet<QUuid> boards = boardsWithPendingChanges(nullptr);
+    if (m_workspace.selectedBoard().syncWithServer)
+        boards.insert(m_workspace.selectedBoard().id);
+    for (const QUuid& id : std::as_const(boards)) {
+        if (!m_workspace.syncingBoards().contains(id))
+            boardChanged(id);
+    }
     boardListChanged();
 }
 
