@@ -37,6 +37,7 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QMessageBox>
+#include <QNetworkInformation>
 
 std::expected<std::unique_ptr<MyApp>, MyApp::StartupFailure> MyApp::create()
 {
@@ -99,6 +100,15 @@ MyApp::MyApp(std::unique_ptr<StoreContext> store)
             if (state == Qt::ApplicationActive)
                 autoSync->windowActivated();
         });
+    // Where the system reports its network (NetworkManager), a network that comes back ends the wait
+    // for the next retry.
+    if (QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability)) {
+        connect(QNetworkInformation::instance(), &QNetworkInformation::reachabilityChanged, m_autoSync.get(),
+            [autoSync = m_autoSync.get()](QNetworkInformation::Reachability reachability) {
+                if (reachability == QNetworkInformation::Reachability::Online)
+                    autoSync->networkReturned();
+            });
+    }
 
     AppCommands::Hooks hooks;
     hooks.refreshAllRequested = [] {

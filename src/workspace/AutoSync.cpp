@@ -184,6 +184,15 @@ void AutoSync::retry()
     scheduleRetry();
 }
 
+void AutoSync::networkReturned()
+{
+    if (!m_offline)
+        return;
+    m_retryTimer.stop();
+    m_retryDelay = m_timing.firstRetry;
+    retry();
+}
+
 QSet<QUuid> AutoSync::boardsWithPendingChanges(int* changes) const
 {
     QSet<QUuid> ids;

@@ -56,6 +56,8 @@ public:
     void windowActivated();
     // A quiet sync of every cloud board that holds changes the service does not have yet.
     void sendAllPending();
+    // The computer's network came back: while offline, retry at once and start the backoff over.
+    void networkReturned();
 
 private:
     void serviceReached(bool reached);
