@@ -35,9 +35,9 @@
 #include <QJsonObject>
 #include <QMainWindow>
 #include <QMenuBar>
-#include <QStatusBar>
 #include <QMessageBox>
 #include <QNetworkInformation>
+#include <QStatusBar>
 
 std::expected<std::unique_ptr<MyApp>, MyApp::StartupFailure> MyApp::create()
 {

@@ -9,15 +9,17 @@
 
 #include <QPointer>
 #include <QRandomGenerator>
-
 #include <algorithm>
 
 namespace {
-bool isCloud(const std::optional<Board>& board) { return board && board->syncWithServer; }
+bool isCloud(const std::optional<Board>& board)
+{
+    return board && board->syncWithServer;
+}
 }
 
-AutoSync::AutoSync(
-    BoardViewModel& workspace, StoreContext& context, NetworkService& api, SyncStatus& status, QObject* parent)
+AutoSync::AutoSync(BoardViewModel& workspace, StoreContext& context, NetworkService& api, SyncStatus& status,
+    QObject* parent)
     : QObject(parent)
     , m_workspace(workspace)
     , m_context(context)
@@ -72,7 +74,10 @@ void AutoSync::boardListChanged()
     m_queueTimer.start();
 }
 
-void AutoSync::windowActivated() { syncShownBoard(); }
+void AutoSync::windowActivated()
+{
+    syncShownBoard();
+}
 
 void AutoSync::syncShownBoard()
 {

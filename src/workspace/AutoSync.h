@@ -15,7 +15,6 @@
 #include <QSet>
 #include <QTimer>
 #include <QUuid>
-
 #include <chrono>
 #include <functional>
 

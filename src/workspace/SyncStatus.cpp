@@ -5,7 +5,8 @@
 namespace {
 QString changesWaiting(int changes)
 {
-    return changes == 1 ? QStringLiteral("1 change waiting") : QStringLiteral("%1 changes waiting").arg(changes);
+    return changes == 1 ? QStringLiteral("1 change waiting")
+                        : QStringLiteral("%1 changes waiting").arg(changes);
 }
 }
 
@@ -47,8 +48,23 @@ QString SyncStatus::detail() const
         .arg(QLocale::system().toString(m_lastSuccess->toLocalTime(), QLocale::ShortFormat));
 }
 
-void SyncStatus::setHasCloudBoards(bool has) { update(m_hasCloudBoards, has); }
-void SyncStatus::setOffline(bool offline) { update(m_offline, offline); }
-void SyncStatus::setSyncing(bool syncing) { update(m_syncing, syncing); }
-void SyncStatus::setWaitingChanges(int changes) { update(m_waitingChanges, changes); }
-void SyncStatus::setLastSuccess(const QDateTime& when) { update(m_lastSuccess, std::optional<QDateTime>(when)); }
+void SyncStatus::setHasCloudBoards(bool has)
+{
+    update(m_hasCloudBoards, has);
+}
+void SyncStatus::setOffline(bool offline)
+{
+    update(m_offline, offline);
+}
+void SyncStatus::setSyncing(bool syncing)
+{
+    update(m_syncing, syncing);
+}
+void SyncStatus::setWaitingChanges(int changes)
+{
+    update(m_waitingChanges, changes);
+}
+void SyncStatus::setLastSuccess(const QDateTime& when)
+{
+    update(m_lastSuccess, std::optional<QDateTime>(when));
+}

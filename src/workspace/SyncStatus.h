@@ -6,7 +6,6 @@
 #include <QDateTime>
 #include <QObject>
 #include <QString>
-
 #include <optional>
 
 class SyncStatus : public QObject
@@ -38,8 +37,7 @@ Q_SIGNALS:
     void changed();
 
 private:
-    template<typename T>
-    void update(T& field, T value)
+    template<typename T> void update(T& field, T value)
     {
         if (field == value)
             return;

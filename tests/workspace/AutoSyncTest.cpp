@@ -1,9 +1,10 @@
 // Automatic syncs against plenko-devserver: an offline change goes out once the service is back, with
 // no user action; the sync indicator's states; quiet syncs show no toast, keep a background board's
 // highlight and are coalesced; only an unreachable service (not a refusal) counts as offline.
+#include "workspace/AutoSync.h"
+
 #include "WorkspaceFixture.h"
 #include "domain/Ids.h"
-#include "workspace/AutoSync.h"
 #include "workspace/SyncStatus.h"
 
 #include <QJsonArray>
@@ -12,7 +13,10 @@
 #include <QTest>
 
 namespace {
-QString boardPath(const QUuid& boardId) { return QStringLiteral("/api/boards/") + uuidText(boardId); }
+QString boardPath(const QUuid& boardId)
+{
+    return QStringLiteral("/api/boards/") + uuidText(boardId);
+}
 
 // The ids of the service's live items of a board.
 QSet<QUuid> serviceItemIds(DevServer& server, const WorkspaceClient& client, const QUuid& boardId)
@@ -95,7 +99,8 @@ private Q_SLOTS:
         QTest::newRow("up to date") << false << false << 0 << QStringLiteral("Up to date");
         QTest::newRow("syncing") << false << true << 2 << QStringLiteral("Syncing…");
         QTest::newRow("waiting") << false << false << 1 << QStringLiteral("1 change waiting");
-        QTest::newRow("offline, syncing") << true << true << 3 << QStringLiteral("Offline — 3 changes waiting");
+        QTest::newRow("offline, syncing")
+            << true << true << 3 << QStringLiteral("Offline — 3 changes waiting");
         QTest::newRow("offline, nothing waiting") << true << false << 0 << QStringLiteral("Offline");
     }
 
@@ -166,7 +171,8 @@ private Q_SLOTS:
         QTRY_VERIFY(inStore(client, onShown));
 
         // An announced change of a board in the background arrives and leaves it highlighted.
-        syncer.autoSync.setTiming({std::chrono::hours(1), std::chrono::milliseconds(50), std::chrono::milliseconds(400)});
+        syncer.autoSync.setTiming(
+            {std::chrono::hours(1), std::chrono::milliseconds(50), std::chrono::milliseconds(400)});
         const QUuid onOther = addOnService(*m_server, client, other.id);
         QVERIFY(!onOther.isNull());
         const QString syncPath = boardPath(other.id) + QStringLiteral("/sync");
