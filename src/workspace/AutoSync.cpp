@@ -117,8 +117,8 @@ QCoro::Task<void> AutoSync::quietSync(Board board)
     const QUuid id = board.id;
     const bool wasHighlighted = m_workspace.highlightedBoards().contains(id);
     const qint64 revisionBefore = board.revision;
-    const auto pending = m_context.fetchItems(LocalDataService::unsyncedItemsQuery(id));
-    const qint64 sent = pending ? pending->size() : 0;
+    const auto pending = m_context.countItems(LocalDataService::unsyncedItemsQuery(id));
+    const qint64 sent = pending ? qint64(*pending) : 0;
 
     QPointer<AutoSync> self(this);
     const bool synced = co_await m_workspace.syncBoard(std::move(board), false);
