@@ -94,7 +94,12 @@ MyApp::MyApp(std::unique_ptr<StoreContext> store)
     // Cloud boards keep themselves current; the status bar says how that goes.
     m_syncStatus = std::make_unique<SyncStatus>();
     m_autoSync = std::make_unique<AutoSync>(*m_boardViewModel, *m_modelContainer, api, *m_syncStatus);
-    m_mainWindow->statusBar()->addPermanentWidget(new SyncStatusIndicator(*m_syncStatus));
+    QStatusBar* statusBar = m_mainWindow->statusBar();
+    statusBar->addPermanentWidget(new SyncStatusIndicator(*m_syncStatus));
+    // Without cloud boards there is nothing to report, and no empty strip either.
+    statusBar->setVisible(m_syncStatus->hasCloudBoards());
+    connect(m_syncStatus.get(), &SyncStatus::changed, statusBar,
+        [statusBar, status = m_syncStatus.get()] { statusBar->setVisible(status->hasCloudBoards()); });
     connect(qApp, &QGuiApplication::applicationStateChanged, m_autoSync.get(),
         [autoSync = m_autoSync.get()](Qt::ApplicationState state) {
             if (state == Qt::ApplicationActive)
