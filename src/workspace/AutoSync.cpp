@@ -9,6 +9,8 @@
 
 #include <QPointer>
 #include <QRandomGenerator>
+#include <QTcpSocket>
+#include <QUrl>
 #include <algorithm>
 
 namespace {
@@ -35,6 +37,8 @@ AutoSync::AutoSync(BoardViewModel& workspace, StoreContext& context, NetworkServ
 
     m_retryTimer.setSingleShot(true);
     connect(&m_retryTimer, &QTimer::timeout, this, &AutoSync::retry);
+    m_probeTimer.setInterval(m_timing.probeInterval);
+    connect(&m_probeTimer, &QTimer::timeout, this, &AutoSync::probe);
 
     // Announcements that arrive together become one sync per board.
     m_queueTimer.setSingleShot(true);
@@ -58,6 +62,7 @@ void AutoSync::setTiming(Timing timing)
 {
     m_timing = timing;
     m_shownBoardTimer.start(m_timing.shownBoardInterval);
+    m_probeTimer.setInterval(m_timing.probeInterval);
     if (!m_retryTimer.isActive())
         m_retryDelay = m_timing.firstRetry;
 }
@@ -153,9 +158,12 @@ void AutoSync::serviceReached(bool reached)
     m_status.setOffline(m_offline);
     if (m_offline) {
         m_retryDelay = m_timing.firstRetry;
+        m_probing = true;
+        m_probeTimer.start();
         scheduleRetry();
         return;
     }
+    m_probeTimer.stop();
     // Back: what waited goes out, and the shown board and the list catch up. A board whose sync is
     // under way already reaches the service with it.
     m_retryTimer.stop();
@@ -196,6 +204,36 @@ void AutoSync::networkReturned()
     m_retryTimer.stop();
     m_retryDelay = m_timing.firstRetry;
     retry();
+}
+
+void AutoSync::probe()
+{
+    if (!m_offline || !m_probing) {
+        m_probeTimer.stop();
+        return;
+    }
+    if (m_status.waitingChanges() == 0)
+        return;
+    const QUrl address(m_api.baseUrl());
+    auto* socket = new QTcpSocket(this);
+    const auto done = [socket] {
+        socket->abort();
+        socket->deleteLater();
+    };
+    connect(socket, &QTcpSocket::connected, this, [this, done] {
+        done();
+        if (!m_offline || !m_probing)
+            return;
+        // One accepted probe is all the early retry this offline spell gets.
+        m_probing = false;
+        m_probeTimer.stop();
+        networkReturned();
+    });
+    connect(socket, &QTcpSocket::errorOccurred, this, done);
+    // An unanswered attempt (a dropped network) ends before the next one starts.
+    QTimer::singleShot(m_timing.probeInterval, socket, done);
+    socket->connectToHost(
+        address.host(), quint16(address.port(address.scheme() == QLatin1String("https") ? 443 : 80)));
 }
 
 QSet<QUuid> AutoSync::boardsWithPendingChanges(int* changes) const

@@ -35,6 +35,9 @@ public:
         // up to the longest, each spread by ±20 % so that many clients do not return in step.
         std::chrono::milliseconds firstRetry {1000};
         std::chrono::milliseconds longestRetry {60000};
+        // Meanwhile, a bare connection to the service's port this often: once one is accepted, the
+        // retry comes at once instead of at the end of a long wait.
+        std::chrono::milliseconds probeInterval {2000};
     };
 
     AutoSync(BoardViewModel& workspace, StoreContext& context, NetworkService& api, SyncStatus& status,
@@ -62,6 +65,7 @@ private:
     void serviceReached(bool reached);
     void scheduleRetry();
     void retry();
+    void probe();
     void runQueued();
     QCoro::Task<void> quietSync(Board board);
     QCoro::Task<void> quietListRefresh();
@@ -83,6 +87,10 @@ private:
     QTimer m_retryTimer;
     QTimer m_queueTimer;
     QTimer m_pendingTimer;
+    QTimer m_probeTimer;
+    // Off once a probe was accepted but the retry it started got no answer (a gateway, say): from
+    // then on only the backoff retries, until the service answers again.
+    bool m_probing = false;
     std::chrono::milliseconds m_retryDelay;
     bool m_offline = false;
     QSet<QUuid> m_queued;

@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QStandardPaths>
 #include <QTest>
+#include <algorithm>
 
 namespace {
 QString boardPath(const QUuid& boardId)
@@ -116,8 +117,20 @@ private Q_SLOTS:
         QTEST(status.text(), "text");
     }
 
+    void offlineChangeReachesTheServiceWhenItIsBack_data()
+    {
+        QTest::addColumn<std::chrono::milliseconds>("retry");
+        QTest::addColumn<std::chrono::milliseconds>("probe");
+        QTest::newRow("backoff retries")
+            << std::chrono::milliseconds(50) << std::chrono::milliseconds(3600000);
+        QTest::newRow("connection probe")
+            << std::chrono::milliseconds(3600000) << std::chrono::milliseconds(50);
+    }
+
     void offlineChangeReachesTheServiceWhenItIsBack()
     {
+        QFETCH(std::chrono::milliseconds, retry);
+        QFETCH(std::chrono::milliseconds, probe);
         QTemporaryDir folder;
         DevServer::Options options;
         options.dataFile = folder.filePath(QStringLiteral("devserver.sqlite"));
@@ -128,14 +141,17 @@ private Q_SLOTS:
         const Board board = client.createBoard(QStringLiteral("Cloud"), StorageOption::cloud);
         QVERIFY(!board.id.isNull());
         Syncer syncer(client, std::chrono::hours(1));
+        syncer.autoSync.setTiming(
+            {std::chrono::hours(1), retry, std::max(retry, std::chrono::milliseconds(400)), probe});
         QTRY_VERIFY(syncer.status.hasCloudBoards());
 
         server.stop();
         const Item item = client.newItem(board, QStringLiteral("written offline"));
         QCoro::waitFor(client.workspace().addItem(item, board));
         QTRY_COMPARE(syncer.status.text(), QStringLiteral("Offline — 1 change waiting"));
-        // Retries keep failing while it is down, each waiting longer.
+        // Retries and probes keep failing while it is down, retries waiting longer each time.
         QTRY_VERIFY(syncer.autoSync.retryDelay() >= std::chrono::milliseconds(400));
+        QTest::qWait(200);
         QCOMPARE(syncer.status.state(), SyncStatus::State::offline);
 
         QVERIFY2(server.restart(), qPrintable(server.errorString()));
