@@ -15,6 +15,7 @@
 #include "app/NotificationCenter.h"
 #include "app/Palette.h"
 #include "app/SessionControls.h"
+#include "app/SyncStatusIndicator.h"
 #include "app/TerminationSignals.h"
 #include "app/TransferCommands.h"
 #include "app/quickcapture/QuickCaptureController.h"
@@ -26,7 +27,9 @@
 #include "session/UpdaterViewModel.h"
 #include "store/LocalStore.h"
 #include "store/StoreContainer.h"
+#include "workspace/AutoSync.h"
 #include "workspace/BoardViewModel.h"
+#include "workspace/SyncStatus.h"
 #include "workspace/ToastManager.h"
 #include "workspace/settings/BoardSettingsWindow.h"
 #include "workspace/undo/ItemHistory.h"
@@ -38,6 +41,8 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QNetworkInformation>
+#include <QStatusBar>
 
 std::expected<std::unique_ptr<MyApp>, MyApp::StartupFailure> MyApp::create()
 {
@@ -92,6 +97,30 @@ MyApp::MyApp(std::unique_ptr<StoreContext> store)
         *m_boardViewModel, LocalStore::shared(), ToastManager::shared(), center, api, m_auth.get()});
     m_mainWindow->setCentralWidget(content);
     connectContent(*content);
+
+    // Cloud boards keep themselves current; the status bar says how that goes.
+    m_syncStatus = std::make_unique<SyncStatus>();
+    m_autoSync = std::make_unique<AutoSync>(*m_boardViewModel, *m_modelContainer, api, *m_syncStatus);
+    QStatusBar* statusBar = m_mainWindow->statusBar();
+    statusBar->addPermanentWidget(new SyncStatusIndicator(*m_syncStatus));
+    // Without cloud boards there is nothing to report, and no empty strip either.
+    statusBar->setVisible(m_syncStatus->hasCloudBoards());
+    connect(m_syncStatus.get(), &SyncStatus::changed, statusBar,
+        [statusBar, status = m_syncStatus.get()] { statusBar->setVisible(status->hasCloudBoards()); });
+    connect(qApp, &QGuiApplication::applicationStateChanged, m_autoSync.get(),
+        [autoSync = m_autoSync.get()](Qt::ApplicationState state) {
+            if (state == Qt::ApplicationActive)
+                autoSync->windowActivated();
+        });
+    // Where the system reports its network (NetworkManager), a network that comes back ends the wait
+    // for the next retry.
+    if (QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability)) {
+        connect(QNetworkInformation::instance(), &QNetworkInformation::reachabilityChanged, m_autoSync.get(),
+            [autoSync = m_autoSync.get()](QNetworkInformation::Reachability reachability) {
+                if (reachability == QNetworkInformation::Reachability::Online)
+                    autoSync->networkReturned();
+            });
+    }
 
     AppCommands::Hooks hooks;
     hooks.refreshAllRequested = [] {

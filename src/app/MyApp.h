@@ -9,6 +9,7 @@
 #include <memory>
 
 class AppCommands;
+class AutoSync;
 class AuthState;
 class AuxiliaryWindows;
 class BoardEditorShortcutMonitor;
@@ -17,6 +18,7 @@ class ContentView;
 class QMainWindow;
 class SessionControls;
 class StoreContext;
+class SyncStatus;
 
 class MyApp : public QObject
 {
@@ -61,6 +63,8 @@ private:
     std::unique_ptr<AuthState> m_auth;
     std::unique_ptr<BoardViewModel> m_boardViewModel;
     std::unique_ptr<BoardEditorShortcutMonitor> m_shortcutMonitor;
+    std::unique_ptr<SyncStatus> m_syncStatus;
+    std::unique_ptr<AutoSync> m_autoSync;
     std::unique_ptr<QMainWindow> m_mainWindow;
     SessionControls* m_session = nullptr;
     AuxiliaryWindows* m_windows = nullptr;

@@ -262,6 +262,8 @@ QCoro::Task<NetworkService::Exchange> NetworkService::perform(ServiceRequest req
     } else if (reply->error() != QNetworkReply::NoError) {
         exchange.transportError = reply->errorString();
     }
+    const int answered = exchange.response ? exchange.response->status : 0;
+    Q_EMIT serviceReached(exchange.response && answered != 502 && answered != 503 && answered != 504);
     co_return exchange;
 }
 

@@ -97,6 +97,9 @@ Q_SIGNALS:
     void storedTokensNotDeleted(const QString& reason);
     // Ends one refresh; waiting requests read its outcome from m_sharedRefresh.
     void refreshFinished();
+    // One exchange ended: false when no answer came, or a gateway in front said the service behind
+    // it is down (502, 503, 504); true for any other answer, refusals included.
+    void serviceReached(bool reached);
 
 private:
     // The transport failure of a reply that brought no HTTP status.

@@ -16,3 +16,6 @@ plenko_add_postgresql_run(test_workspace_sync)
 plenko_add_test(NAME test_workspace_first_page
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/FirstPageTest.cpp
     LIBS plenko_workspace_test_support)
+plenko_add_test(NAME test_workspace_auto_sync
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/AutoSyncTest.cpp
+    LIBS plenko_workspace_test_support)

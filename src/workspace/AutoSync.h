@@ -1,0 +1,100 @@
+// Keeps cloud boards current without the user asking: quiet syncs (no toast) of the shown board every
+// minute and when the window is activated, of any board whose change is announced, and of every board
+// with pending changes once the service answers again after it could not be reached. Quiet syncs are
+// coalesced per board and go through the workspace's own sync, whose guard keeps one sync per board:
+// a board asked for while its sync runs is synced again once that sync ends.
+//
+// A change announcement (boardChanged, boardListChanged) is all a push channel has to call.
+#pragma once
+
+#include "domain/Board.h"
+
+#include <QCoro/QCoroTask>
+#include <QDateTime>
+#include <QObject>
+#include <QSet>
+#include <QTimer>
+#include <QUuid>
+#include <chrono>
+#include <functional>
+
+class BoardViewModel;
+class NetworkService;
+class StoreContext;
+class SyncStatus;
+
+class AutoSync : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Timing
+    {
+        std::chrono::milliseconds shownBoardInterval {60000};
+        // While the service cannot be reached and changes wait: the first retry, doubled each time
+        // up to the longest, each spread by ±20 % so that many clients do not return in step.
+        std::chrono::milliseconds firstRetry {1000};
+        std::chrono::milliseconds longestRetry {60000};
+        // Meanwhile, a bare connection to the service's port this often: once one is accepted, the
+        // retry comes at once instead of at the end of a long wait.
+        std::chrono::milliseconds probeInterval {2000};
+    };
+
+    AutoSync(BoardViewModel& workspace, StoreContext& context, NetworkService& api, SyncStatus& status,
+        QObject* parent = nullptr);
+
+    void setTiming(Timing timing);
+    // A number in [0, 1) for each retry's spread; tests pin it.
+    void setRandom(std::function<double()> random) { m_random = std::move(random); }
+    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+    // The delay the next retry will wait, spread included once it is scheduled.
+    std::chrono::milliseconds retryDelay() const { return m_retryDelay; }
+
+    // The board changed on the service: a quiet sync of it, coalesced with others asked for meanwhile.
+    void boardChanged(const QUuid& boardId);
+    // The board list or a board's members changed: a quiet refresh of the list.
+    void boardListChanged();
+    // The window came to the front: the shown board catches up.
+    void windowActivated();
+    // A quiet sync of every cloud board that holds changes the service does not have yet.
+    void sendAllPending();
+    // The computer's network came back: while offline, retry at once and start the backoff over.
+    void networkReturned();
+
+private:
+    void serviceReached(bool reached);
+    void scheduleRetry();
+    void retry();
+    void probe();
+    void runQueued();
+    QCoro::Task<void> quietSync(Board board);
+    QCoro::Task<void> quietListRefresh();
+    // The cloud boards with changes that have not reached the service, and how many changes.
+    QSet<QUuid> boardsWithPendingChanges(int* changes) const;
+    void updatePending();
+    void updateSyncing();
+    void syncShownBoard();
+
+    BoardViewModel& m_workspace;
+    StoreContext& m_context;
+    NetworkService& m_api;
+    SyncStatus& m_status;
+    Timing m_timing;
+    std::function<double()> m_random;
+    std::function<QDateTime()> m_clock;
+
+    QTimer m_shownBoardTimer;
+    QTimer m_retryTimer;
+    QTimer m_queueTimer;
+    QTimer m_pendingTimer;
+    QTimer m_probeTimer;
+    // Off once a probe was accepted but the retry it started got no answer (a gateway, say): from
+    // then on only the backoff retries, until the service answers again.
+    bool m_probing = false;
+    std::chrono::milliseconds m_retryDelay;
+    bool m_offline = false;
+    QSet<QUuid> m_queued;
+    bool m_listQueued = false;
+    bool m_listRefreshing = false;
+    QSet<QUuid> m_syncing;
+};

@@ -1,0 +1,234 @@
+// Automatic syncs against plenko-devserver: an offline change goes out once the service is back, with
+// no user action; the sync indicator's states; quiet syncs show no toast, keep a background board's
+// highlight and are coalesced; only an unreachable service (not a refusal) counts as offline.
+#include "workspace/AutoSync.h"
+
+#include "WorkspaceFixture.h"
+#include "domain/Ids.h"
+#include "workspace/SyncStatus.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QStandardPaths>
+#include <QTest>
+#include <algorithm>
+
+namespace {
+QString boardPath(const QUuid& boardId)
+{
+    return QStringLiteral("/api/boards/") + uuidText(boardId);
+}
+
+// The ids of the service's live items of a board.
+QSet<QUuid> serviceItemIds(DevServer& server, const WorkspaceClient& client, const QUuid& boardId)
+{
+    const QJsonObject body {{"checkpoint", 0}, {"items", QJsonArray {}}};
+    const auto reply = server.request("POST", boardPath(boardId) + QStringLiteral("/sync"),
+        QJsonDocument(body).toJson(), client.account().accessToken);
+    QSet<QUuid> ids;
+    for (const QJsonValue& value : reply.object().value(QStringLiteral("newItems")).toArray())
+        ids.insert(QUuid::fromString(value.toObject().value(QStringLiteral("id")).toString()));
+    return ids;
+}
+
+QUuid addOnService(DevServer& server, const WorkspaceClient& client, const QUuid& boardId)
+{
+    const QUuid id = QUuid::createUuid();
+    const QJsonObject body {{"content", "from elsewhere"}, {"status", "TODO"}, {"order", 1},
+        {"createdAt", QDateTime::currentDateTimeUtc().toString(Qt::ISODate)}, {"boardId", uuidText(boardId)}};
+    const auto reply = server.request("POST", boardPath(boardId) + QStringLiteral("/items/") + uuidText(id),
+        QJsonDocument(body).toJson(), client.account().accessToken);
+    return reply.status == 200 ? id : QUuid();
+}
+
+bool inStore(WorkspaceClient& client, const QUuid& itemId)
+{
+    const auto found = client.store().fetchItemsWithIds({itemId});
+    return found && !found->isEmpty();
+}
+
+// Short timings so that no test waits a minute: the shown board every `interval`, retries from 50 ms.
+struct Syncer
+{
+    SyncStatus status;
+    AutoSync autoSync;
+    QStringList texts;
+    int toasts = 0;
+    int syncsEnded = 0;
+
+    Syncer(WorkspaceClient& client, std::chrono::milliseconds interval)
+        : autoSync(client.workspace(), client.store(), client.api(), status)
+    {
+        autoSync.setTiming({interval, std::chrono::milliseconds(50), std::chrono::milliseconds(400)});
+        autoSync.setRandom([] { return 0.5; });
+        QObject::connect(&status, &SyncStatus::changed, [this] {
+            if (texts.isEmpty() || texts.last() != status.text())
+                texts.append(status.text());
+        });
+        QObject::connect(&client.toasts(), &ToastManager::toastChanged, [this] { ++toasts; });
+        QObject::connect(&client.workspace(), &BoardViewModel::syncingBoardsChanged, [this, &client] {
+            if (client.workspace().syncingBoards().isEmpty())
+                ++syncsEnded;
+        });
+    }
+};
+}
+
+class AutoSyncTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<DevServer> m_server;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        m_server = std::make_unique<DevServer>();
+        QVERIFY2(m_server->isRunning(), qPrintable(m_server->errorString()));
+    }
+
+    void init() { QVERIFY(m_server->reset()); }
+
+    void indicatorText_data()
+    {
+        QTest::addColumn<bool>("offline");
+        QTest::addColumn<bool>("syncing");
+        QTest::addColumn<int>("waiting");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("up to date") << false << false << 0 << QStringLiteral("Up to date");
+        QTest::newRow("syncing") << false << true << 2 << QStringLiteral("Syncing…");
+        QTest::newRow("waiting") << false << false << 1 << QStringLiteral("1 change waiting");
+        QTest::newRow("offline, syncing")
+            << true << true << 3 << QStringLiteral("Offline — 3 changes waiting");
+        QTest::newRow("offline, nothing waiting") << true << false << 0 << QStringLiteral("Offline");
+    }
+
+    void indicatorText()
+    {
+        QFETCH(bool, offline);
+        QFETCH(bool, syncing);
+        QFETCH(int, waiting);
+        SyncStatus status;
+        status.setOffline(offline);
+        status.setSyncing(syncing);
+        status.setWaitingChanges(waiting);
+        QTEST(status.text(), "text");
+    }
+
+    void offlineChangeReachesTheServiceWhenItIsBack_data()
+    {
+        QTest::addColumn<std::chrono::milliseconds>("retry");
+        QTest::addColumn<std::chrono::milliseconds>("probe");
+        QTest::newRow("backoff retries")
+            << std::chrono::milliseconds(50) << std::chrono::milliseconds(3600000);
+        QTest::newRow("connection probe")
+            << std::chrono::milliseconds(3600000) << std::chrono::milliseconds(50);
+    }
+
+    void offlineChangeReachesTheServiceWhenItIsBack()
+    {
+        QFETCH(std::chrono::milliseconds, retry);
+        QFETCH(std::chrono::milliseconds, probe);
+        QTemporaryDir folder;
+        DevServer::Options options;
+        options.dataFile = folder.filePath(QStringLiteral("devserver.sqlite"));
+        DevServer server(options);
+        QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+        WorkspaceClient client(&server, QStringLiteral("ann@example.com"));
+        QVERIFY2(client.isValid(), qPrintable(client.errorString()));
+        const Board board = client.createBoard(QStringLiteral("Cloud"), StorageOption::cloud);
+        QVERIFY(!board.id.isNull());
+        Syncer syncer(client, std::chrono::hours(1));
+        syncer.autoSync.setTiming(
+            {std::chrono::hours(1), retry, std::max(retry, std::chrono::milliseconds(400)), probe});
+        QTRY_VERIFY(syncer.status.hasCloudBoards());
+
+        server.stop();
+        const Item item = client.newItem(board, QStringLiteral("written offline"));
+        QCoro::waitFor(client.workspace().addItem(item, board));
+        QTRY_COMPARE(syncer.status.text(), QStringLiteral("Offline — 1 change waiting"));
+        // Retries and probes keep failing while it is down, retries waiting longer each time.
+        QTRY_VERIFY(syncer.autoSync.retryDelay() >= std::chrono::milliseconds(400));
+        QTest::qWait(200);
+        QCOMPARE(syncer.status.state(), SyncStatus::State::offline);
+
+        QVERIFY2(server.restart(), qPrintable(server.errorString()));
+        client.api().setBaseUrl(server.baseUrl().toString());
+        const int toastsBefore = syncer.toasts;
+        syncer.texts.clear();
+        QTRY_VERIFY_WITH_TIMEOUT(serviceItemIds(server, client, board.id).contains(item.id), 5000);
+        QTRY_COMPARE(syncer.status.state(), SyncStatus::State::upToDate);
+        QCOMPARE(syncer.status.waitingChanges(), 0);
+        QVERIFY(syncer.status.lastSuccess().has_value());
+        // Offline (a retry under way) until an answer comes, then syncing, then up to date.
+        const QString seen = syncer.texts.join(u'|');
+        const qsizetype syncing = syncer.texts.indexOf(QStringLiteral("Syncing…"));
+        QVERIFY2(syncing >= 0 && syncer.texts.last() == QStringLiteral("Up to date"), qPrintable(seen));
+        QVERIFY2(syncer.texts.mid(syncing).filter(QStringLiteral("Offline")).isEmpty(), qPrintable(seen));
+        QCOMPARE(syncer.toasts, toastsBefore);
+    }
+
+    void quietSyncsKeepBoardsCurrent()
+    {
+        WorkspaceClient client(m_server.get(), QStringLiteral("bob@example.com"));
+        QVERIFY2(client.isValid(), qPrintable(client.errorString()));
+        const Board shown = client.createBoard(QStringLiteral("Shown"), StorageOption::cloud);
+        const Board other = client.createBoard(QStringLiteral("Other"), StorageOption::cloud);
+        QCoro::waitFor(client.workspace().selectBoard(shown.id));
+        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(other, false)));
+        Syncer syncer(client, std::chrono::milliseconds(100));
+        const int toastsBefore = syncer.toasts;
+
+        // The shown board catches up on its own timer.
+        const QUuid onShown = addOnService(*m_server, client, shown.id);
+        QVERIFY(!onShown.isNull());
+        QTRY_VERIFY(inStore(client, onShown));
+
+        // An announced change of a board in the background arrives and leaves it highlighted.
+        syncer.autoSync.setTiming(
+            {std::chrono::hours(1), std::chrono::milliseconds(50), std::chrono::milliseconds(400)});
+        const QUuid onOther = addOnService(*m_server, client, other.id);
+        QVERIFY(!onOther.isNull());
+        const QString syncPath = boardPath(other.id) + QStringLiteral("/sync");
+        const int syncsBefore = m_server->answered("POST", syncPath);
+        for (int i = 0; i < 5; ++i)
+            syncer.autoSync.boardChanged(other.id);
+        QTRY_VERIFY(inStore(client, onOther));
+        QTRY_VERIFY(client.workspace().syncingBoards().isEmpty());
+        QVERIFY(client.workspace().highlightedBoards().contains(other.id));
+        QVERIFY(!client.workspace().highlightedBoards().contains(shown.id));
+        // Five announcements in one turn are one sync.
+        QCOMPARE(m_server->answered("POST", syncPath), syncsBefore + 1);
+        QCOMPARE(syncer.toasts, toastsBefore);
+    }
+
+    void onlyAnUnreachableServiceIsOffline_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<bool>("offline");
+        QTest::newRow("connection closed") << 0 << true;
+        QTest::newRow("gateway: service down") << 503 << true;
+        QTest::newRow("refused") << 400 << false;
+        QTest::newRow("service error") << 500 << false;
+    }
+
+    void onlyAnUnreachableServiceIsOffline()
+    {
+        QFETCH(int, status);
+        WorkspaceClient client(m_server.get(), QStringLiteral("cy@example.com"));
+        QVERIFY2(client.isValid(), qPrintable(client.errorString()));
+        const Board board = client.createBoard(QStringLiteral("Cloud"), StorageOption::cloud);
+        QCoro::waitFor(client.workspace().selectBoard(board.id));
+        Syncer syncer(client, std::chrono::hours(1));
+        const QString path = boardPath(board.id) + QStringLiteral("/sync");
+        QVERIFY(status == 0 ? m_server->closeNext(1, path) : m_server->failNext(1, status, path));
+        syncer.autoSync.windowActivated();
+        QTRY_COMPARE(syncer.syncsEnded, 1);
+        QTEST(syncer.status.state() == SyncStatus::State::offline, "offline");
+    }
+};
+
+QTEST_GUILESS_MAIN(AutoSyncTest)
+#include "AutoSyncTest.moc"
