@@ -22,15 +22,8 @@ ConflictCopiesView::ConflictCopiesView(const ViewContext& context, QWidget* pare
     layout->setContentsMargins(20, 8, 20, 0);
     layout->setSpacing(6);
 
-    m_header = new QToolButton(this);
-    m_header->setObjectName(QStringLiteral("conflictCopiesHeader"));
-    m_header->setAutoRaise(true);
-    m_header->setCursor(Qt::PointingHandCursor);
-    m_header->setFocusPolicy(Qt::StrongFocus);
-    m_header->setToolTip(QStringLiteral("Your versions of items that the service replaced or did not accept"));
-    m_header->setStyleSheet(QStringLiteral("QToolButton { border: 1px solid %1; border-radius: 6px; color: %1; "
-                                           "padding: 3px 8px; font-weight: 600; }")
-                                .arg(Palette::conflict().name()));
+    m_header = KeptTextRow::sectionHeader(this, QStringLiteral("conflictCopiesHeader"),
+        QStringLiteral("Your versions of items that the service replaced or did not accept"), Palette::conflict());
     connect(m_header, &QToolButton::clicked, this, [this] { setExpanded(!m_isExpanded); });
     layout->addWidget(m_header, 0, Qt::AlignLeft);
 

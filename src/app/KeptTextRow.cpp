@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace KeptTextRow {
@@ -55,6 +56,20 @@ QPushButton* button(QWidget* parent, const QString& name, const QString& text)
                               .arg(Palette::primaryText().name(), Palette::separator().lighter(140).name(),
                                   Palette::hover().name(), Palette::accent().name()));
     return button;
+}
+
+QToolButton* sectionHeader(QWidget* parent, const QString& name, const QString& toolTip, const QColor& colour)
+{
+    auto* header = new QToolButton(parent);
+    header->setObjectName(name);
+    header->setAutoRaise(true);
+    header->setCursor(Qt::PointingHandCursor);
+    header->setFocusPolicy(Qt::StrongFocus);
+    header->setToolTip(toolTip);
+    header->setStyleSheet(QStringLiteral("QToolButton { border: 1px solid %1; border-radius: 6px; color: %1; "
+                                         "padding: 3px 8px; font-weight: 600; }")
+                              .arg(colour.name()));
+    return header;
 }
 
 } // namespace KeptTextRow

@@ -7,6 +7,7 @@
 
 class QLabel;
 class QPushButton;
+class QToolButton;
 class QVBoxLayout;
 class QWidget;
 
@@ -19,5 +20,7 @@ QLabel* caption(QWidget* row, const QString& name, const QString& text);
 // The kept text, selectable; never rich text, whoever wrote it.
 QLabel* text(QWidget* row, const QString& name, const QString& text);
 QPushButton* button(QWidget* parent, const QString& name, const QString& text);
+// The framed header that opens and closes the section, in `colour`.
+QToolButton* sectionHeader(QWidget* parent, const QString& name, const QString& toolTip, const QColor& colour);
 
 } // namespace KeptTextRow

@@ -38,15 +38,8 @@ TrashView::TrashView(const ViewContext& context, QWidget* parent)
     layout->setSpacing(6);
 
     auto* top = new QHBoxLayout();
-    m_header = new QToolButton(this);
-    m_header->setObjectName(QStringLiteral("trashHeader"));
-    m_header->setAutoRaise(true);
-    m_header->setCursor(Qt::PointingHandCursor);
-    m_header->setFocusPolicy(Qt::StrongFocus);
-    m_header->setToolTip(QStringLiteral("Items deleted from this board in the last 30 days"));
-    m_header->setStyleSheet(QStringLiteral("QToolButton { border: 1px solid %1; border-radius: 6px; color: %1; "
-                                           "padding: 3px 8px; font-weight: 600; }")
-                                .arg(Palette::secondaryText().name()));
+    m_header = KeptTextRow::sectionHeader(this, QStringLiteral("trashHeader"),
+        QStringLiteral("Items deleted from this board in the last 30 days"), Palette::secondaryText());
     connect(m_header, &QToolButton::clicked, this, [this] { setExpanded(!m_isExpanded); });
     top->addWidget(m_header);
     top->addStretch(1);
