@@ -329,79 +329,48 @@ private Q_SLOTS:
         QCOMPARE(keyring.countItems(serviceAndAccount), 0);
     }
 
-    // A locked keyring (its unlock prompt declined or never shown) refuses every read, write and
-    // delete. Sign-in and refresh keep the tokens in memory and say so once; sign-out says the stored
-    // tokens stayed, and the next start is signed out all the same.
-    void lockedKeyring()
+    // The user stays signed in for the run whatever the keyring refuses, is told once, and a
+    // sign-out holds across a restart. A locked keyring (its unlock prompt declined or never shown)
+    // refuses every read, write and delete.
+    void refusingKeyring_data()
     {
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<bool>("refuseSaves");
+        QTest::addColumn<bool>("refuseRemoves");
+        QTest::addColumn<int>("toldInMemoryOnly");
+        QTest::addColumn<int>("toldNotDeleted");
+        QTest::newRow("refuses writes") << false << true << false << 1 << 0;
+        // Saves replace the stored tokens through the keyring itself, so only the sign-out is refused.
+        QTest::newRow("refuses deletes") << false << false << true << 0 << 1;
+        QTest::newRow("refuses both") << false << true << true << 1 << 1;
+        QTest::newRow("locked") << true << false << false << 1 << 1;
+    }
+
+    void refusingKeyring()
+    {
+        QFETCH(bool, locked);
+        QFETCH(bool, refuseSaves);
+        QFETCH(bool, refuseRemoves);
+        QFETCH(int, toldInMemoryOnly);
+        QFETCH(int, toldNotDeleted);
         SecretService keyring;
         QTemporaryDir folder;
         const QString service = freshService();
         const QString marker = folder.filePath(QStringLiteral("signed-out"));
         ScriptedHttpServer server;
         {
-            // Tokens from an earlier run are in the keyring when it gets locked.
+            // Tokens from an earlier run are in the keyring.
             NetworkService earlier(server.baseUrl(), std::make_shared<KeyringTokenStore>(service));
             QCoro::waitFor(earlier.setTokens({ QStringLiteral("a0"), QStringLiteral("r0") }));
         }
-        QVERIFY(keyring.lock());
-        auto unlock = qScopeGuard([&] { QVERIFY(keyring.unlock()); });
+        if (locked)
+            QVERIFY(keyring.lock());
+        auto unlock = qScopeGuard([&] {
+            if (locked)
+                QVERIFY(keyring.unlock());
+        });
 
-        NetworkService api(server.baseUrl(), std::make_shared<KeyringTokenStore>(service, std::chrono::seconds(3)));
-        api.setSignOutMarker(marker);
-        const RunOutcome outcome = signInRefreshSignOut(api, server);
-        QCOMPARE(outcome.accessAfterSignIn, QStringLiteral("a1"));
-        QVERIFY(outcome.requestSucceeded);
-        QCOMPARE(outcome.accessAfterRefresh, QStringLiteral("a2"));
-        QCOMPARE(outcome.accessAfterSignOut, QString());
-        QCOMPARE(outcome.toldInMemoryOnly, 1);
-        QCOMPARE(outcome.toldNotDeleted, 1);
-
-        unlock.dismiss();
-        QVERIFY(keyring.unlock());
-        KeyringTokenStore plainReader(service);
-        QCOMPARE(readToken(plainReader, NetworkService::accessTokenAccount), QStringLiteral("a0"));
-        NetworkService nextStart(server.baseUrl(), std::make_shared<KeyringTokenStore>(service));
-        nextStart.setSignOutMarker(marker);
-        QCoro::waitFor(nextStart.loadTokens());
-        QCOMPARE(nextStart.accessToken(), QString());
-        QCOMPARE(nextStart.refreshToken(), QString());
-        // The delete the locked keyring refused has now happened.
-        QCOMPARE(readToken(plainReader, NetworkService::accessTokenAccount), QStringLiteral("<absent>"));
-        QCOMPARE(readToken(plainReader, NetworkService::refreshTokenAccount), QStringLiteral("<absent>"));
-        QVERIFY(!QFileInfo::exists(marker));
-    }
-
-    void refusingKeyring_data()
-    {
-        QTest::addColumn<bool>("refuseSaves");
-        QTest::addColumn<bool>("refuseRemoves");
-        QTest::addColumn<int>("toldInMemoryOnly");
-        QTest::addColumn<int>("toldNotDeleted");
-        QTest::newRow("refuses writes") << true << false << 1 << 0;
-        // Saves replace the stored tokens through the keyring itself, so only the sign-out is refused.
-        QTest::newRow("refuses deletes") << false << true << 0 << 1;
-        QTest::newRow("refuses both") << true << true << 1 << 1;
-    }
-
-    // The user stays signed in for the run whatever the keyring refuses, is told once, and a sign-out
-    // holds across a restart.
-    void refusingKeyring()
-    {
-        QFETCH(bool, refuseSaves);
-        QFETCH(bool, refuseRemoves);
-        QFETCH(int, toldInMemoryOnly);
-        QFETCH(int, toldNotDeleted);
-        QTemporaryDir folder;
-        const QString service = freshService();
-        const QString marker = folder.filePath(QStringLiteral("signed-out"));
-        ScriptedHttpServer server;
-        {
-            NetworkService earlier(server.baseUrl(), std::make_shared<KeyringTokenStore>(service));
-            QCoro::waitFor(earlier.setTokens({ QStringLiteral("a0"), QStringLiteral("r0") }));
-        }
-
-        auto keyringStore = std::make_shared<KeyringTokenStore>(service);
+        auto keyringStore = std::make_shared<KeyringTokenStore>(service, std::chrono::seconds(3));
         NetworkService api(server.baseUrl(), std::make_shared<RefusingTokenStore>(keyringStore, refuseSaves, refuseRemoves));
         api.setSignOutMarker(marker);
         const RunOutcome outcome = signInRefreshSignOut(api, server);
@@ -412,12 +381,21 @@ private Q_SLOTS:
         QCOMPARE(outcome.toldInMemoryOnly, toldInMemoryOnly);
         QCOMPARE(outcome.toldNotDeleted, toldNotDeleted);
 
+        unlock.dismiss();
+        if (locked)
+            QVERIFY(keyring.unlock());
+        KeyringTokenStore plainReader(service);
+        if (locked)
+            QCOMPARE(readToken(plainReader, NetworkService::accessTokenAccount), QStringLiteral("a0"));
         NetworkService nextStart(server.baseUrl(), std::make_shared<KeyringTokenStore>(service));
         nextStart.setSignOutMarker(marker);
         QCoro::waitFor(nextStart.loadTokens());
         QCOMPARE(nextStart.accessToken(), QString());
         QCOMPARE(nextStart.refreshToken(), QString());
-        QCOMPARE(readToken(*keyringStore, NetworkService::refreshTokenAccount), QStringLiteral("<absent>"));
+        // Whatever delete the keyring refused has now happened.
+        QCOMPARE(readToken(plainReader, NetworkService::accessTokenAccount), QStringLiteral("<absent>"));
+        QCOMPARE(readToken(plainReader, NetworkService::refreshTokenAccount), QStringLiteral("<absent>"));
+        QVERIFY(!QFileInfo::exists(marker));
     }
 
     // A secret service that owns its name and never answers: each operation fails after the store's

@@ -1,4 +1,5 @@
 #include "WorkspaceFixture.h"
+#include "support/DevServerTestCase.h"
 
 #include "domain/Ids.h"
 #include "store/LocalDataService.h"
@@ -7,18 +8,6 @@
 #include <QTest>
 
 namespace {
-QString toastText(WorkspaceClient& client)
-{
-    const auto toast = client.lastToast();
-    return toast ? toast->message : QString();
-}
-
-std::optional<ToastType> toastType(WorkspaceClient& client)
-{
-    const auto toast = client.lastToast();
-    return toast ? std::optional(toast->type) : std::nullopt;
-}
-
 std::optional<Board> storedBoard(WorkspaceClient& client, const QUuid& id)
 {
     auto boards = LocalDataService::fetchLocalBoards(client.store());
@@ -31,17 +20,8 @@ std::optional<Board> storedBoard(WorkspaceClient& client, const QUuid& id)
     return std::nullopt;
 }
 
-std::optional<Board> boardNamed(WorkspaceClient& client, const QString& name)
-{
-    for (const Board& board : client.workspace().boards()) {
-        if (board.name == name)
-            return board;
-    }
-    return std::nullopt;
-}
-
 // The service's view of a board, read as the given account.
-QJsonObject serviceBoard(DevServer& server, const WorkspaceClient& client, const QUuid& id)
+QJsonObject serviceDetails(DevServer& server, const WorkspaceClient& client, const QUuid& id)
 {
     const auto reply = server.request("GET", QStringLiteral("/api/boards/") + uuidText(id), std::nullopt,
         client.account().accessToken);
@@ -49,42 +29,12 @@ QJsonObject serviceBoard(DevServer& server, const WorkspaceClient& client, const
 }
 }
 
-class BoardLifecycleTest : public QObject
+class BoardLifecycleTest : public DevServerTestCase
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<DevServer> m_server;
-
-    Board createBoard(WorkspaceClient& client, const QString& name, StorageOption storage)
-    {
-        QCoro::waitFor(client.workspace().createBoard(name, storage));
-        const auto board = boardNamed(client, name);
-        return board.value_or(Board {});
-    }
-
-    // The owner invites, the other client joins; returns the joined board as the joiner sees it.
-    std::optional<Board> share(WorkspaceClient& owner, WorkspaceClient& joiner, const Board& board)
-    {
-        auto code = QCoro::waitFor(owner.workspace().createInvitation(board));
-        if (!code)
-            return std::nullopt;
-        auto joined = QCoro::waitFor(joiner.workspace().joinBoard(*code));
-        if (!joined)
-            return std::nullopt;
-        return joiner.workspace().findBoard(board.id);
-    }
-
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        m_server = std::make_unique<DevServer>();
-        QVERIFY2(m_server->isRunning(), qPrintable(m_server->errorString()));
-    }
-
-    void init() { QVERIFY(m_server->reset()); }
-
     void createBoard_data()
     {
         QTest::addColumn<bool>("cloud");
@@ -98,17 +48,17 @@ private Q_SLOTS:
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         QVERIFY2(client.isValid(), qPrintable(client.errorString()));
 
-        const Board board = createBoard(client, QStringLiteral("Plans"), cloud ? StorageOption::cloud : StorageOption::local);
+        const Board board = client.createBoard(QStringLiteral("Plans"), cloud ? StorageOption::cloud : StorageOption::local);
         QVERIFY(!board.id.isNull());
         QCOMPARE(board.syncWithServer, cloud);
-        QCOMPARE(toastText(client), QStringLiteral("Created board \"Plans\""));
-        QCOMPARE(toastType(client), std::optional(ToastType::success));
+        QCOMPARE(client.toastText(), QStringLiteral("Created board \"Plans\""));
+        QCOMPARE(client.toastType(), std::optional(ToastType::success));
         QVERIFY(client.workspace().displayedBoards().contains(board));
 
         const auto stored = storedBoard(client, board.id);
         QVERIFY(stored);
         QCOMPARE(stored->syncWithServer, cloud);
-        QCOMPARE(serviceBoard(*m_server, client, board.id).isEmpty(), !cloud);
+        QCOMPARE(serviceDetails(*m_server, client, board.id).isEmpty(), !cloud);
 
         const auto event = client.lastEvent();
         QVERIFY(event);
@@ -125,25 +75,25 @@ private Q_SLOTS:
 
         QVERIFY(client.workspace().boards().isEmpty());
         QVERIFY(LocalDataService::fetchLocalBoards(client.store())->isEmpty());
-        QCOMPARE(toastType(client), std::optional(ToastType::error));
-        QVERIFY(!toastText(client).isEmpty());
-        QVERIFY(!toastText(client).startsWith(QLatin1String("Created board")));
+        QCOMPARE(client.toastType(), std::optional(ToastType::error));
+        QVERIFY(!client.toastText().isEmpty());
+        QVERIFY(!client.toastText().startsWith(QLatin1String("Created board")));
     }
 
     void joinTwiceSelectsTheExistingBoard()
     {
         WorkspaceClient owner(m_server.get(), QStringLiteral("owner@example.com"));
         WorkspaceClient joiner(m_server.get(), QStringLiteral("joiner@example.com"));
-        const Board board = createBoard(owner, QStringLiteral("Shared"), StorageOption::cloud);
+        const Board board = owner.createBoard(QStringLiteral("Shared"), StorageOption::cloud);
 
-        const auto joined = share(owner, joiner, board);
+        const auto joined = shareBoard(owner, joiner, board);
         QVERIFY(joined);
         QVERIFY(joined->syncWithServer);
         QVERIFY(storedBoard(joiner, board.id));
         QCOMPARE(joiner.lastEvent()->properties.value(QStringLiteral("result")).toString(), QStringLiteral("joined"));
 
-        QVERIFY(share(owner, joiner, board));
-        QCOMPARE(toastText(joiner), QStringLiteral("Board already exists locally. Selecting it instead."));
+        QVERIFY(shareBoard(owner, joiner, board));
+        QCOMPARE(joiner.toastText(), QStringLiteral("Board already exists locally. Selecting it instead."));
         QCOMPARE(joiner.lastEvent()->name, QStringLiteral("board_joined"));
         QCOMPARE(joiner.lastEvent()->properties.value(QStringLiteral("result")).toString(),
             QStringLiteral("existing_local"));
@@ -176,8 +126,8 @@ private Q_SLOTS:
         QFETCH(bool, offline);
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         const auto storage = cloud ? StorageOption::cloud : StorageOption::local;
-        createBoard(client, QStringLiteral("Other"), storage);
-        const Board board = createBoard(client, QStringLiteral("Plans"), storage);
+        client.createBoard(QStringLiteral("Other"), storage);
+        const Board board = client.createBoard(QStringLiteral("Plans"), storage);
         QCoro::waitFor(client.workspace().selectBoard(board.id));
         QCOMPARE(client.workspace().selectedBoard().id, board.id);
 
@@ -190,13 +140,13 @@ private Q_SLOTS:
         QCOMPARE(client.workspace().displayedBoards().contains(board), offline);
         QCOMPARE(storedBoard(client, board.id)->isActive, offline);
         if (offline) {
-            QCOMPARE(toastType(client), std::optional(ToastType::error));
+            QCOMPARE(client.toastType(), std::optional(ToastType::error));
         } else {
-            QCOMPARE(toastText(client), QStringLiteral("Archived board \"Plans\""));
+            QCOMPARE(client.toastText(), QStringLiteral("Archived board \"Plans\""));
             QCOMPARE(client.lastEvent()->name, QStringLiteral("board_archived"));
         }
         if (cloud && !offline) {
-            const QJsonObject service = serviceBoard(*m_server, client, board.id);
+            const QJsonObject service = serviceDetails(*m_server, client, board.id);
             QCOMPARE(service.value(QStringLiteral("board")).toObject().value(QStringLiteral("active")).toBool(true),
                 false);
         }
@@ -217,8 +167,8 @@ private Q_SLOTS:
         QFETCH(bool, offline);
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         const auto storage = cloud ? StorageOption::cloud : StorageOption::local;
-        const Board first = createBoard(client, QStringLiteral("First"), storage);
-        const Board doomed = createBoard(client, QStringLiteral("Doomed"), storage);
+        const Board first = client.createBoard(QStringLiteral("First"), storage);
+        const Board doomed = client.createBoard(QStringLiteral("Doomed"), storage);
         QCoro::waitFor(client.workspace().selectBoard(doomed.id));
 
         if (offline)
@@ -228,26 +178,26 @@ private Q_SLOTS:
         if (offline) {
             QCOMPARE(client.workspace().selectedBoard().id, doomed.id);
             QVERIFY(storedBoard(client, doomed.id));
-            QCOMPARE(toastType(client), std::optional(ToastType::error));
+            QCOMPARE(client.toastType(), std::optional(ToastType::error));
             return;
         }
         QCOMPARE(client.workspace().selectedBoard().id, first.id);
         QVERIFY(!client.workspace().findBoard(doomed.id));
         QVERIFY(!storedBoard(client, doomed.id));
-        QCOMPARE(toastText(client), QStringLiteral("Deleted board \"Doomed\""));
+        QCOMPARE(client.toastText(), QStringLiteral("Deleted board \"Doomed\""));
         const auto event = client.lastEvent();
         QCOMPARE(event->name, QStringLiteral("board_deleted"));
         QCOMPARE(event->properties.value(QStringLiteral("state")).toString(), QStringLiteral("active"));
         if (cloud)
-            QVERIFY(serviceBoard(*m_server, client, doomed.id).isEmpty());
+            QVERIFY(serviceDetails(*m_server, client, doomed.id).isEmpty());
     }
 
     void removeMemberUpdatesListAndSelection()
     {
         WorkspaceClient owner(m_server.get(), QStringLiteral("owner@example.com"));
         WorkspaceClient joiner(m_server.get(), QStringLiteral("joiner@example.com"));
-        const Board board = createBoard(owner, QStringLiteral("Shared"), StorageOption::cloud);
-        QVERIFY(share(owner, joiner, board));
+        const Board board = owner.createBoard(QStringLiteral("Shared"), StorageOption::cloud);
+        QVERIFY(shareBoard(owner, joiner, board));
         QCoro::waitFor(owner.workspace().selectBoard(board.id));
         QCoro::waitFor(owner.workspace().refreshBoardDetails(owner.workspace().selectedBoard()));
         QCOMPARE(owner.workspace().selectedBoard().users.size(), 2);
@@ -270,15 +220,15 @@ private Q_SLOTS:
         QCoro::waitFor(joiner.workspace().renameBoard(renamed));
         QVERIFY(!joiner.workspace().boards().contains(renamed));
         QVERIFY(!storedBoard(joiner, board.id));
-        QCOMPARE(toastText(joiner), QStringLiteral("Access to \"Mine now\" was revoked. The board has been removed."));
+        QCOMPARE(joiner.toastText(), QStringLiteral("Access to \"Mine now\" was revoked. The board has been removed."));
     }
 
     void transferOwnershipShowsTheNewRoles()
     {
         WorkspaceClient owner(m_server.get(), QStringLiteral("owner@example.com"));
         WorkspaceClient joiner(m_server.get(), QStringLiteral("joiner@example.com"));
-        const Board board = createBoard(owner, QStringLiteral("Shared"), StorageOption::cloud);
-        QVERIFY(share(owner, joiner, board));
+        const Board board = owner.createBoard(QStringLiteral("Shared"), StorageOption::cloud);
+        QVERIFY(shareBoard(owner, joiner, board));
         QCoro::waitFor(owner.workspace().refreshBoardDetails(*owner.workspace().findBoard(board.id)));
         QVERIFY(owner.workspace().findBoard(board.id)->isOwnedBy(owner.userId()));
 
@@ -302,7 +252,7 @@ private Q_SLOTS:
     void describingAFailingBoardIsSilentButKeptLocally()
     {
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
-        Board board = createBoard(client, QStringLiteral("Plans"), StorageOption::cloud);
+        Board board = client.createBoard(QStringLiteral("Plans"), StorageOption::cloud);
         client.toasts().setToast(std::nullopt);
         board.info = QStringLiteral("Weekly rituals");
         QVERIFY(m_server->failNext(1, 500, QStringLiteral("/api/boards")));

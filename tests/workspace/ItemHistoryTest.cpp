@@ -6,6 +6,7 @@
 #include "store/LocalDataService.h"
 #include "store/LocalRecordConversions.h"
 #include "store/TrashStore.h"
+#include "support/DevServerTestCase.h"
 
 #include <QJsonArray>
 #include <QSignalSpy>
@@ -66,13 +67,11 @@ bool runStep(ItemHistory& history, bool undo)
 }
 }
 
-class ItemHistoryTest : public QObject
+class ItemHistoryTest : public DevServerTestCase
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<DevServer> m_server;
-
     Item addItem(WorkspaceClient& client, const QUuid& boardId, const QString& content)
     {
         const Board board = client.workspace().findBoard(boardId).value_or(Board {});
@@ -84,15 +83,6 @@ private:
     Item fresh(WorkspaceClient& client, const Item& item) { return storedItem(client, item.id).value_or(item); }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        m_server = std::make_unique<DevServer>();
-        QVERIFY2(m_server->isRunning(), qPrintable(m_server->errorString()));
-    }
-
-    void init() { QVERIFY(m_server->reset()); }
-
     void undoAndRedo_data()
     {
         QTest::addColumn<QString>("operation");
@@ -237,9 +227,7 @@ private Q_SLOTS:
         Item item = addItem(ana, board.id, QStringLiteral("Buy milk"));
         QVERIFY(!QCoro::waitFor(ana.workspace().moveItem(item, ItemStatus::done)).failed);
         item = fresh(ana, item);
-        const auto code = QCoro::waitFor(ana.workspace().createInvitation(*ana.workspace().findBoard(board.id)));
-        QVERIFY(code);
-        QVERIFY(QCoro::waitFor(ben.workspace().joinBoard(*code)));
+        QVERIFY(shareBoard(ana, ben, ana.board(board.id)));
 
         QCoro::waitFor(ana.history().deleteItem(item));
         QVERIFY(!storedItem(ana, item.id));
@@ -266,9 +254,7 @@ private Q_SLOTS:
         WorkspaceClient ben(m_server.get(), QStringLiteral("ben@example.com"));
         const Board board = ana.createBoard(QStringLiteral("Plans"), StorageOption::cloud);
         const Item item = addItem(ana, board.id, QStringLiteral("Buy milk"));
-        const auto code = QCoro::waitFor(ana.workspace().createInvitation(*ana.workspace().findBoard(board.id)));
-        QVERIFY(code);
-        QVERIFY(QCoro::waitFor(ben.workspace().joinBoard(*code)));
+        QVERIFY(shareBoard(ana, ben, ana.board(board.id)));
 
         Item edited = item;
         edited.content = QStringLiteral("Buy oat milk");

@@ -7,6 +7,7 @@
 #include "store/LocalRecordConversions.h"
 #include "store/LocalStore.h"
 #include "store/PreferenceKeys.h"
+#include "support/DevServerTestCase.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -25,60 +26,6 @@ const QString local = QStringLiteral("local"); // a local board: the service is 
 const QByteArray downBody = R"({"status":503,"code":"SERVICE_DOWN","message":"Service is down"})";
 const QString downMessage = QStringLiteral("Service is down");
 
-std::optional<Item> storedItem(WorkspaceClient& client, const QUuid& id)
-{
-    const auto record = LocalDataService::fetchLocalItem(id, client.store());
-    return record ? std::optional(toItem(*record)) : std::nullopt;
-}
-
-std::optional<Item> shownItem(WorkspaceClient& client, const QUuid& boardId, const QUuid& itemId)
-{
-    const auto board = client.workspace().findBoard(boardId);
-    if (!board)
-        return std::nullopt;
-    for (const Item& item : board->items) {
-        if (item.id == itemId)
-            return item;
-    }
-    return std::nullopt;
-}
-
-struct ServiceBoard
-{
-    QHash<QString, QJsonObject> live; // by upper-case id
-    QStringList deleted;
-    qint64 checkpoint = -1;
-};
-
-// Everything the service holds for the board, read as the given account through a first sync.
-ServiceBoard serviceBoard(DevServer& server, const WorkspaceClient& client, const QUuid& boardId)
-{
-    const auto reply = server.request("POST", QStringLiteral("/api/boards/%1/sync").arg(uuidText(boardId)),
-        QByteArray(R"({"checkpoint":0,"items":[]})"), client.account().accessToken);
-    ServiceBoard board;
-    if (reply.status != 200)
-        return board;
-    const QJsonObject answer = reply.object();
-    for (const QJsonValue& item : answer.value(QStringLiteral("newItems")).toArray())
-        board.live.insert(item[QStringLiteral("id")].toString().toUpper(), item.toObject());
-    for (const QJsonValue& id : answer.value(QStringLiteral("deletedItems")).toArray())
-        board.deleted.append(id.toString().toUpper());
-    board.checkpoint = answer.value(QStringLiteral("latestCheckpoint")).toInteger(-1);
-    return board;
-}
-
-QString toastText(WorkspaceClient& client)
-{
-    const auto toast = client.lastToast();
-    return toast ? toast->message : QString();
-}
-
-std::optional<ToastType> toastType(WorkspaceClient& client)
-{
-    const auto toast = client.lastToast();
-    return toast ? std::optional(toast->type) : std::nullopt;
-}
-
 QString eventName(WorkspaceClient& client)
 {
     const auto event = client.lastEvent();
@@ -92,26 +39,14 @@ QJsonValue eventProperty(WorkspaceClient& client, const QString& key)
 }
 }
 
-class ItemOperationsTest : public QObject
+class ItemOperationsTest : public DevServerTestCase
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<DevServer> m_server;
-
     Board makeBoard(WorkspaceClient& client, const QString& name, bool cloud)
     {
         return client.createBoard(name, cloud ? StorageOption::cloud : StorageOption::local);
-    }
-
-    // Adds through the workspace while the service answers; the item as the board now shows it.
-    Item addItem(WorkspaceClient& client, const QUuid& boardId, const QString& content,
-        ItemStatus status = ItemStatus::todo)
-    {
-        const Board board = client.workspace().findBoard(boardId).value_or(Board {});
-        const Item item = client.newItem(board, content, status);
-        QCoro::waitFor(client.workspace().addItem(item, board));
-        return shownItem(client, boardId, item.id).value_or(Item {});
     }
 
     // Makes the next request on the board's item paths go wrong in the given way.
@@ -131,7 +66,7 @@ private:
     // The literal followed by the error's text: exact for a failing service, any text for a cut one.
     static void verifyErrorText(WorkspaceClient& client, const QString& mode, const QString& literal)
     {
-        const QString text = toastText(client);
+        const QString text = client.toastText();
         if (mode == failing)
             QCOMPARE(text, literal + downMessage);
         else
@@ -144,8 +79,8 @@ private:
         QVERIFY(std::none_of(
             boards.cbegin(), boards.cend(), [&](const Board& board) { return board.id == boardId; }));
         QVERIFY(LocalDataService::fetchLocalItems(boardId, 0, client.store())->isEmpty());
-        QCOMPARE(toastType(client), std::optional(ToastType::info));
-        QCOMPARE(toastText(client),
+        QCOMPARE(client.toastType(), std::optional(ToastType::info));
+        QCOMPARE(client.toastText(),
             QStringLiteral("Access to \"") + name
                 + QStringLiteral("\" was revoked. The board has been removed."));
     }
@@ -158,15 +93,6 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        m_server = std::make_unique<DevServer>();
-        QVERIFY2(m_server->isRunning(), qPrintable(m_server->errorString()));
-    }
-
-    void init() { QVERIFY(m_server->reset()); }
-
     void addItem_data() { addModeRows(); }
 
     void addItem()
@@ -183,34 +109,34 @@ private Q_SLOTS:
 
         if (mode == revoked) {
             verifyRevoked(client, board.id, board.name);
-            QVERIFY(!storedItem(client, item.id));
+            QVERIFY(!client.storedItem(item.id));
             QCOMPARE(eventName(client), QStringLiteral("board_created"));
             return;
         }
         const bool synced = mode == online;
-        const auto stored = storedItem(client, item.id);
+        const auto stored = client.storedItem(item.id);
         QVERIFY(stored);
         QCOMPARE(stored->content, QStringLiteral("Buy milk"));
         QCOMPARE(stored->boardId, board.id);
         QCOMPARE(stored->didSync, synced);
-        const auto shown = shownItem(client, board.id, item.id);
+        const auto shown = client.shownItem(board.id, item.id);
         QVERIFY(shown);
         QCOMPARE(shown->didSync, synced);
         QCOMPARE(shown->revision, stored->revision);
 
         if (mode == local || mode == online) {
-            QCOMPARE(toastType(client), std::optional(ToastType::success));
-            QCOMPARE(toastText(client), QStringLiteral("Item added"));
+            QCOMPARE(client.toastType(), std::optional(ToastType::success));
+            QCOMPARE(client.toastText(), QStringLiteral("Item added"));
         } else {
-            QCOMPARE(toastType(client), std::optional(ToastType::info));
+            QCOMPARE(client.toastType(), std::optional(ToastType::info));
             verifyErrorText(client, mode, QStringLiteral("Couldn't sync item to server. Added local only. "));
         }
         if (cloud) {
             const ServiceBoard service = serviceBoard(*m_server, client, board.id);
-            QCOMPARE(service.live.contains(uuidText(item.id)), synced);
+            QCOMPARE(service.live.contains(item.id), synced);
             if (synced)
                 QCOMPARE(
-                    stored->revision, service.live.value(uuidText(item.id)).value("revision").toInteger());
+                    stored->revision, service.live.value(item.id).value("revision").toInteger());
         }
         QCOMPARE(eventName(client), QStringLiteral("item_added"));
         QCOMPARE(eventProperty(client, QStringLiteral("storage")).toString(),
@@ -227,7 +153,7 @@ private Q_SLOTS:
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         const bool cloud = mode != local;
         const Board board = makeBoard(client, QStringLiteral("Plans"), cloud);
-        const Item item = addItem(client, board.id, QStringLiteral("Buy milk"));
+        const Item item = client.addItem(board.id, QStringLiteral("Buy milk"));
         QVERIFY(item.didSync == cloud);
 
         QVERIFY(breakService(mode, client, board.id));
@@ -246,16 +172,16 @@ private Q_SLOTS:
             moved ? QStringLiteral("Item moved successfully") : QStringLiteral("Failed to move"));
         // A refused move leaves the item in its old column, here and in the store.
         const ItemStatus expected = moved ? ItemStatus::done : ItemStatus::todo;
-        QCOMPARE(shownItem(client, board.id, item.id)->status, expected);
-        QCOMPARE(storedItem(client, item.id)->status, expected);
-        QCOMPARE(storedItem(client, item.id)->content, QStringLiteral("Buy milk"));
-        QCOMPARE(storedItem(client, item.id)->order, item.order);
+        QCOMPARE(client.shownItem(board.id, item.id)->status, expected);
+        QCOMPARE(client.storedItem(item.id)->status, expected);
+        QCOMPARE(client.storedItem(item.id)->content, QStringLiteral("Buy milk"));
+        QCOMPARE(client.storedItem(item.id)->order, item.order);
         if (cloud) {
             const QJsonObject service
-                = serviceBoard(*m_server, client, board.id).live.value(uuidText(item.id));
+                = serviceBoard(*m_server, client, board.id).live.value(item.id);
             QCOMPARE(
                 service.value("status").toString(), moved ? QStringLiteral("DONE") : QStringLiteral("TODO"));
-            QCOMPARE(storedItem(client, item.id)->revision, service.value("revision").toInteger());
+            QCOMPARE(client.storedItem(item.id)->revision, service.value("revision").toInteger());
         }
         QCOMPARE(eventName(client), QStringLiteral("item_status_changed"));
         QCOMPARE(eventProperty(client, QStringLiteral("result")).toString(),
@@ -276,15 +202,15 @@ private Q_SLOTS:
         QFETCH(bool, cloud);
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         const Board board = makeBoard(client, QStringLiteral("Plans"), cloud);
-        const Item item = addItem(client, board.id, QStringLiteral("Buy milk"), ItemStatus::inProgress);
-        const Item before = *storedItem(client, item.id);
+        const Item item = client.addItem(board.id, QStringLiteral("Buy milk"), ItemStatus::inProgress);
+        const Item before = *client.storedItem(item.id);
         const qsizetype events = client.events().size();
         const qint64 serviceCheckpoint = cloud ? serviceBoard(*m_server, client, board.id).checkpoint : 0;
 
         const MoveOutcome outcome = QCoro::waitFor(client.workspace().moveItem(item, ItemStatus::inProgress));
         QVERIFY(outcome.failed);
         QCOMPARE(outcome.message, QStringLiteral("Item is already in this status"));
-        QCOMPARE(storedItem(client, item.id)->updatedAt, before.updatedAt);
+        QCOMPARE(client.storedItem(item.id)->updatedAt, before.updatedAt);
         QCOMPARE(client.events().size(), events);
         if (cloud)
             QCOMPARE(serviceBoard(*m_server, client, board.id).checkpoint, serviceCheckpoint);
@@ -298,7 +224,7 @@ private Q_SLOTS:
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         const bool cloud = mode != local;
         const Board board = makeBoard(client, QStringLiteral("Plans"), cloud);
-        const Item item = addItem(client, board.id, QStringLiteral("Buy milk"));
+        const Item item = client.addItem(board.id, QStringLiteral("Buy milk"));
         QSignalSpy marked(&client.workspace(), &BoardViewModel::recentlyUpdatedItemIdChanged);
 
         Item edited = item;
@@ -308,27 +234,27 @@ private Q_SLOTS:
 
         if (mode == revoked) {
             verifyRevoked(client, board.id, board.name);
-            QVERIFY(!storedItem(client, item.id));
+            QVERIFY(!client.storedItem(item.id));
             return;
         }
         const bool synced = mode == online;
         // A refused edit keeps the new text here, waiting for the next sync.
-        QCOMPARE(storedItem(client, item.id)->content, QStringLiteral("Buy oat milk"));
-        QCOMPARE(storedItem(client, item.id)->didSync, synced);
-        QCOMPARE(shownItem(client, board.id, item.id)->content, QStringLiteral("Buy oat milk"));
+        QCOMPARE(client.storedItem(item.id)->content, QStringLiteral("Buy oat milk"));
+        QCOMPARE(client.storedItem(item.id)->didSync, synced);
+        QCOMPARE(client.shownItem(board.id, item.id)->content, QStringLiteral("Buy oat milk"));
         QCOMPARE(client.workspace().recentlyUpdatedItemId(), std::optional(item.id));
         QCOMPARE(marked.size(), 2); // absent first, then the id
         if (cloud) {
             const QJsonObject service
-                = serviceBoard(*m_server, client, board.id).live.value(uuidText(item.id));
+                = serviceBoard(*m_server, client, board.id).live.value(item.id);
             QCOMPARE(service.value("content").toString(),
                 synced ? QStringLiteral("Buy oat milk") : QStringLiteral("Buy milk"));
         }
         if (mode == local || mode == online) {
-            QCOMPARE(toastType(client), std::optional(ToastType::success));
-            QCOMPARE(toastText(client), QStringLiteral("Item updated"));
+            QCOMPARE(client.toastType(), std::optional(ToastType::success));
+            QCOMPARE(client.toastText(), QStringLiteral("Item updated"));
         } else {
-            QCOMPARE(toastType(client), std::optional(ToastType::info));
+            QCOMPARE(client.toastType(), std::optional(ToastType::info));
             verifyErrorText(client, mode, QStringLiteral("Couldn't update the item. Updated locally. "));
         }
         QCOMPARE(eventName(client), QStringLiteral("item_updated"));
@@ -346,8 +272,8 @@ private Q_SLOTS:
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         const bool cloud = mode != local;
         const Board board = makeBoard(client, QStringLiteral("Plans"), cloud);
-        const Item item = addItem(client, board.id, QStringLiteral("Buy milk"));
-        const Item other = addItem(client, board.id, QStringLiteral("Buy bread"));
+        const Item item = client.addItem(board.id, QStringLiteral("Buy milk"));
+        const Item other = client.addItem(board.id, QStringLiteral("Buy bread"));
 
         QVERIFY(breakService(mode, client, board.id));
         QCoro::waitFor(client.workspace().deleteItem(item));
@@ -357,30 +283,30 @@ private Q_SLOTS:
             return;
         }
         // Gone from view in every case; the other item stays.
-        QVERIFY(!shownItem(client, board.id, item.id));
-        QVERIFY(shownItem(client, board.id, other.id));
+        QVERIFY(!client.shownItem(board.id, item.id));
+        QVERIFY(client.shownItem(board.id, other.id));
         QVERIFY(client.workspace().findBoard(board.id));
         const bool deleted = mode == local || mode == online;
-        const auto stored = storedItem(client, item.id);
+        const auto stored = client.storedItem(item.id);
         if (deleted) {
             QVERIFY(!stored);
-            QCOMPARE(toastType(client), std::optional(ToastType::success));
-            QCOMPARE(toastText(client), QStringLiteral("Item deleted"));
+            QCOMPARE(client.toastType(), std::optional(ToastType::success));
+            QCOMPARE(client.toastText(), QStringLiteral("Item deleted"));
         } else {
             // A tombstone waits for the next sync.
             QVERIFY(stored);
             QVERIFY(stored->deletedAt);
             QVERIFY(!stored->didSync);
-            QCOMPARE(toastType(client), std::optional(ToastType::error));
+            QCOMPARE(client.toastType(), std::optional(ToastType::error));
             verifyErrorText(client, mode, QString());
             // Still hidden after the board is read again from the store.
             QVERIFY(client.workspace().reloadBoardItems(board.id));
-            QVERIFY(!shownItem(client, board.id, item.id));
+            QVERIFY(!client.shownItem(board.id, item.id));
         }
         if (cloud) {
             const ServiceBoard service = serviceBoard(*m_server, client, board.id);
-            QCOMPARE(service.live.contains(uuidText(item.id)), !deleted);
-            QCOMPARE(service.deleted.contains(uuidText(item.id)), deleted);
+            QCOMPARE(service.live.contains(item.id), !deleted);
+            QCOMPARE(service.deleted.contains(item.id), deleted);
         }
         QCOMPARE(eventName(client), QStringLiteral("item_deleted"));
         QCOMPARE(eventProperty(client, QStringLiteral("storage")).toString(),
@@ -407,10 +333,10 @@ private Q_SLOTS:
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         const bool cloud = mode != local;
         const Board board = makeBoard(client, QStringLiteral("Plans"), cloud);
-        Item item = addItem(client, board.id, QStringLiteral("Buy milk"));
+        Item item = client.addItem(board.id, QStringLiteral("Buy milk"));
         if (!archived) {
             QCoro::waitFor(client.workspace().setItemArchived(item, true));
-            item = *shownItem(client, board.id, item.id);
+            item = *client.shownItem(board.id, item.id);
             QVERIFY(item.archivedAt);
         }
 
@@ -423,25 +349,25 @@ private Q_SLOTS:
             return;
         }
         const bool synced = mode == online;
-        const auto stored = storedItem(client, item.id);
+        const auto stored = client.storedItem(item.id);
         QCOMPARE(stored->archivedAt.has_value(), archived);
         if (archived)
             QVERIFY(*stored->archivedAt >= before);
         QCOMPARE(stored->didSync, synced);
-        QCOMPARE(shownItem(client, board.id, item.id)->archivedAt.has_value(), archived);
+        QCOMPARE(client.shownItem(board.id, item.id)->archivedAt.has_value(), archived);
         if (cloud) {
             const QJsonObject service
-                = serviceBoard(*m_server, client, board.id).live.value(uuidText(item.id));
+                = serviceBoard(*m_server, client, board.id).live.value(item.id);
             // A refused change leaves the service as it was: archived exactly when the item was before.
             QCOMPARE(service.contains("archivedAt") && !service.value("archivedAt").isNull(),
                 synced ? archived : !archived);
         }
         if (mode == failing) {
-            QCOMPARE(toastType(client), std::optional(ToastType::info));
+            QCOMPARE(client.toastType(), std::optional(ToastType::info));
             verifyErrorText(client, mode, QStringLiteral("Couldn't sync archive change. Updated locally. "));
         } else {
-            QCOMPARE(toastType(client), std::optional(ToastType::success));
-            QCOMPARE(toastText(client),
+            QCOMPARE(client.toastType(), std::optional(ToastType::success));
+            QCOMPARE(client.toastText(),
                 archived ? QStringLiteral("Item archived") : QStringLiteral("Item unarchived"));
         }
         QCOMPARE(eventName(client),
@@ -484,8 +410,8 @@ private Q_SLOTS:
         const bool cloud = mode != local;
         const Board board = makeBoard(client, QStringLiteral("Plans"), cloud);
         const Item destination
-            = addItem(client, board.id, QStringLiteral("Buy milk"), ItemStatus::inProgress);
-        const Item source = addItem(client, board.id, sourceText);
+            = client.addItem(board.id, QStringLiteral("Buy milk"), ItemStatus::inProgress);
+        const Item source = client.addItem(board.id, sourceText);
         const qsizetype events = client.events().size();
 
         if (mode == QLatin1String("source failing"))
@@ -501,31 +427,31 @@ private Q_SLOTS:
             return;
         }
         const bool merged = failure.isEmpty();
-        QCOMPARE(storedItem(client, destination.id)->content, expected);
-        QCOMPARE(shownItem(client, board.id, destination.id)->content, expected);
-        QCOMPARE(shownItem(client, board.id, destination.id)->order, destination.order);
-        QCOMPARE(storedItem(client, source.id).has_value(), !merged);
-        QCOMPARE(shownItem(client, board.id, source.id).has_value(), !merged);
+        QCOMPARE(client.storedItem(destination.id)->content, expected);
+        QCOMPARE(client.shownItem(board.id, destination.id)->content, expected);
+        QCOMPARE(client.shownItem(board.id, destination.id)->order, destination.order);
+        QCOMPARE(client.storedItem(source.id).has_value(), !merged);
+        QCOMPARE(client.shownItem(board.id, source.id).has_value(), !merged);
         if (cloud) {
             const ServiceBoard service = serviceBoard(*m_server, client, board.id);
-            QCOMPARE(service.live.contains(uuidText(source.id)), !merged);
+            QCOMPARE(service.live.contains(source.id), !merged);
             if (merged) {
-                QCOMPARE(service.live.value(uuidText(destination.id)).value("content").toString(), expected);
-                QCOMPARE(storedItem(client, destination.id)->revision,
-                    service.live.value(uuidText(destination.id)).value("revision").toInteger());
+                QCOMPARE(service.live.value(destination.id).value("content").toString(), expected);
+                QCOMPARE(client.storedItem(destination.id)->revision,
+                    service.live.value(destination.id).value("revision").toInteger());
             }
         }
         if (merged) {
-            QCOMPARE(toastType(client), std::optional(ToastType::success));
-            QCOMPARE(toastText(client), QStringLiteral("Items merged"));
+            QCOMPARE(client.toastType(), std::optional(ToastType::success));
+            QCOMPARE(client.toastText(), QStringLiteral("Items merged"));
             QCOMPARE(client.workspace().recentlyUpdatedItemId(), std::optional(destination.id));
             QCOMPARE(eventName(client), QStringLiteral("item_merged"));
             QCOMPARE(eventProperty(client, QStringLiteral("synced")), QJsonValue(cloud));
             QCOMPARE(
                 eventProperty(client, QStringLiteral("status")).toString(), QStringLiteral("IN_PROGRESS"));
         } else {
-            QCOMPARE(toastType(client), std::optional(ToastType::error));
-            QCOMPARE(toastText(client), failure + downMessage);
+            QCOMPARE(client.toastType(), std::optional(ToastType::error));
+            QCOMPARE(client.toastText(), failure + downMessage);
             QCOMPARE(client.events().size(), events);
         }
     }
@@ -545,15 +471,15 @@ private Q_SLOTS:
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         const Board first = makeBoard(client, QStringLiteral("Plans"), false);
         const Board second = makeBoard(client, QStringLiteral("Errands"), false);
-        const Item destination = addItem(client, first.id, QStringLiteral("Buy milk"));
-        Item source = otherBoard ? addItem(client, second.id, QStringLiteral("Buy bread"))
+        const Item destination = client.addItem(first.id, QStringLiteral("Buy milk"));
+        Item source = otherBoard ? client.addItem(second.id, QStringLiteral("Buy bread"))
                                  : client.newItem(first, QStringLiteral("Never added"));
 
         QCoro::waitFor(client.workspace().mergeItems(source, destination));
-        QCOMPARE(toastType(client), std::optional(ToastType::error));
-        QCOMPARE(toastText(client), message);
-        QCOMPARE(storedItem(client, destination.id)->content, QStringLiteral("Buy milk"));
-        QCOMPARE(storedItem(client, source.id).has_value(), otherBoard);
+        QCOMPARE(client.toastType(), std::optional(ToastType::error));
+        QCOMPARE(client.toastText(), message);
+        QCOMPARE(client.storedItem(destination.id)->content, QStringLiteral("Buy milk"));
+        QCOMPARE(client.storedItem(source.id).has_value(), otherBoard);
         QCOMPARE(eventName(client), QStringLiteral("item_added"));
     }
 
@@ -585,11 +511,11 @@ private Q_SLOTS:
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         const Board source = makeBoard(client, QStringLiteral("Plans"), fromCloud);
         const Board target = makeBoard(client, QStringLiteral("Errands"), toCloud);
-        addItem(client, target.id, QStringLiteral("Already there"));
+        client.addItem(target.id, QStringLiteral("Already there"));
         // Revisions count per board: the source's runs ahead, so one carried over by the move shows.
         for (const char* text : {"Call mum", "Pay rent", "Water plants"})
-            addItem(client, source.id, QString::fromLatin1(text));
-        const Item item = addItem(client, source.id, QStringLiteral("Buy milk"), ItemStatus::done);
+            client.addItem(source.id, QString::fromLatin1(text));
+        const Item item = client.addItem(source.id, QStringLiteral("Buy milk"), ItemStatus::done);
         const QUuid brokenBoard = fromCloud ? source.id : target.id;
 
         QVERIFY(breakService(mode, client, brokenBoard));
@@ -602,8 +528,8 @@ private Q_SLOTS:
             verifyRevoked(client, brokenBoard, brokenBoard == source.id ? source.name : target.name);
             if (brokenBoard == target.id) {
                 // The item stays where it was.
-                QCOMPARE(storedItem(client, item.id)->boardId, source.id);
-                QVERIFY(shownItem(client, source.id, item.id));
+                QCOMPARE(client.storedItem(item.id)->boardId, source.id);
+                QVERIFY(client.shownItem(source.id, item.id));
             }
             return;
         }
@@ -616,7 +542,7 @@ private Q_SLOTS:
         QCOMPARE(outcome.message,
             failed ? QStringLiteral("Network error: could not move item")
                    : QStringLiteral("Item moved successfully"));
-        const auto stored = storedItem(client, item.id);
+        const auto stored = client.storedItem(item.id);
         QVERIFY(stored);
         QCOMPARE(stored->boardId, movedHere ? target.id : source.id);
         QCOMPARE(stored->order, item.order);
@@ -624,19 +550,19 @@ private Q_SLOTS:
         QCOMPARE(stored->content, QStringLiteral("Buy milk"));
         const bool synced = toCloud && !failed;
         QCOMPARE(stored->didSync, movedHere ? synced : true);
-        QCOMPARE(shownItem(client, target.id, item.id).has_value(), movedHere);
-        QCOMPARE(shownItem(client, source.id, item.id).has_value(), !movedHere);
+        QCOMPARE(client.shownItem(target.id, item.id).has_value(), movedHere);
+        QCOMPARE(client.shownItem(source.id, item.id).has_value(), !movedHere);
 
         if (fromCloud) {
             const ServiceBoard service = serviceBoard(*m_server, client, source.id);
-            QCOMPARE(service.live.contains(uuidText(item.id)), failed);
+            QCOMPARE(service.live.contains(item.id), failed);
         }
         if (toCloud) {
             const ServiceBoard service = serviceBoard(*m_server, client, target.id);
-            QCOMPARE(service.live.contains(uuidText(item.id)), !failed);
+            QCOMPARE(service.live.contains(item.id), !failed);
             if (!failed)
                 QCOMPARE(
-                    stored->revision, service.live.value(uuidText(item.id)).value("revision").toInteger());
+                    stored->revision, service.live.value(item.id).value("revision").toInteger());
         }
         QCOMPARE(eventName(client), QStringLiteral("item_moved"));
         QCOMPARE(
@@ -668,7 +594,7 @@ private Q_SLOTS:
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         const Board source = makeBoard(client, QStringLiteral("Plans"), fromCloud);
         const Board target = makeBoard(client, QStringLiteral("Errands"), toCloud);
-        const Item item = addItem(client, source.id, QStringLiteral("Buy milk"));
+        const Item item = client.addItem(source.id, QStringLiteral("Buy milk"));
 
         QVERIFY(breakService(mode, client, target.id));
         QCoro::waitFor(client.workspace().moveItemToBoard(item, *client.workspace().findBoard(target.id)));
@@ -677,26 +603,26 @@ private Q_SLOTS:
                 QVERIFY(QCoro::waitFor(client.workspace().syncBoard(*client.workspace().findBoard(board.id), false)));
         }
 
-        const auto stored = storedItem(client, item.id);
+        const auto stored = client.storedItem(item.id);
         QVERIFY(stored);
         QCOMPARE(stored->boardId, target.id);
         QVERIFY(!stored->deletedAt);
         QCOMPARE(stored->didSync, toCloud);
-        QVERIFY(shownItem(client, target.id, item.id));
-        QVERIFY(!shownItem(client, source.id, item.id));
+        QVERIFY(client.shownItem(target.id, item.id));
+        QVERIFY(!client.shownItem(source.id, item.id));
         if (toCloud) {
-            const QJsonObject service = serviceBoard(*m_server, client, target.id).live.value(uuidText(item.id));
+            const QJsonObject service = serviceBoard(*m_server, client, target.id).live.value(item.id);
             QCOMPARE(service.value("content").toString(), QStringLiteral("Buy milk"));
         }
         if (fromCloud)
-            QVERIFY(!serviceBoard(*m_server, client, source.id).live.contains(uuidText(item.id)));
+            QVERIFY(!serviceBoard(*m_server, client, source.id).live.contains(item.id));
     }
 
     void moveToTheSameBoardIsRefused()
     {
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         const Board board = makeBoard(client, QStringLiteral("Plans"), false);
-        const Item item = addItem(client, board.id, QStringLiteral("Buy milk"));
+        const Item item = client.addItem(board.id, QStringLiteral("Buy milk"));
         const MoveOutcome outcome = QCoro::waitFor(client.workspace().moveItemToBoard(item, board));
         QVERIFY(outcome.failed);
         QCOMPARE(outcome.message, QStringLiteral("Item is already in this board"));
@@ -713,8 +639,8 @@ private Q_SLOTS:
         const auto checkpoint
             = [&] { return client.preferences().get(PreferenceKeys::checkpoint(board.id)); };
 
-        const Item first = addItem(client, board.id, QStringLiteral("Buy milk"));
-        const Item second = addItem(client, board.id, QStringLiteral("Buy bread"));
+        const Item first = client.addItem(board.id, QStringLiteral("Buy milk"));
+        const Item second = client.addItem(board.id, QStringLiteral("Buy bread"));
         QCOMPARE(checkpoint(), std::optional<qint64>(2));
         QCoro::waitFor(client.workspace().mergeItems(second, first));
         QCOMPARE(checkpoint(), std::optional<qint64>(4));
@@ -733,10 +659,10 @@ private Q_SLOTS:
                 .status,
             200);
 
-        Item edited = *shownItem(client, board.id, first.id);
+        Item edited = *client.shownItem(board.id, first.id);
         edited.content = QStringLiteral("Buy milk and bread");
         QCoro::waitFor(client.workspace().updateItem(edited));
-        QCOMPARE(toastText(client), QStringLiteral("Item updated"));
+        QCOMPARE(client.toastText(), QStringLiteral("Item updated"));
         QCOMPARE(checkpoint(), std::optional<qint64>(4));
         QVERIFY(client.workspace().shouldHighlightRefresh());
         QVERIFY(client.workspace().highlightedBoards().contains(board.id));
@@ -748,9 +674,9 @@ private Q_SLOTS:
     {
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         const Board board = makeBoard(client, QStringLiteral("Plans"), true);
-        const Item kept = addItem(client, board.id, QStringLiteral("Buy milk"));
-        const Item doomed = addItem(client, board.id, QStringLiteral("Buy bread"));
-        const Item archived = addItem(client, board.id, QStringLiteral("Buy eggs"));
+        const Item kept = client.addItem(board.id, QStringLiteral("Buy milk"));
+        const Item doomed = client.addItem(board.id, QStringLiteral("Buy bread"));
+        const Item archived = client.addItem(board.id, QStringLiteral("Buy eggs"));
 
         const QString items = QStringLiteral("/api/boards/%1/items").arg(uuidText(board.id));
         QVERIFY(m_server->failNext(4, 503, items, downBody));
@@ -769,22 +695,19 @@ private Q_SLOTS:
             qsizetype(0));
 
         WorkspaceClient other(m_server.get(), QStringLiteral("ben@example.com"));
-        auto code
-            = QCoro::waitFor(client.workspace().createInvitation(*client.workspace().findBoard(board.id)));
-        QVERIFY(code);
-        QVERIFY(QCoro::waitFor(other.workspace().joinBoard(*code)));
+        QVERIFY(shareBoard(client, other, client.board(board.id)));
         const ServiceBoard service = serviceBoard(*m_server, other, board.id);
-        QCOMPARE(service.live.value(uuidText(kept.id)).value("content").toString(),
+        QCOMPARE(service.live.value(kept.id).value("content").toString(),
             QStringLiteral("Buy oat milk"));
-        QVERIFY(!service.live.contains(uuidText(doomed.id)));
-        QVERIFY(service.deleted.contains(uuidText(doomed.id)));
-        QVERIFY(!service.live.value(uuidText(archived.id)).value("archivedAt").toString().isEmpty());
+        QVERIFY(!service.live.contains(doomed.id));
+        QVERIFY(service.deleted.contains(doomed.id));
+        QVERIFY(!service.live.value(archived.id).value("archivedAt").toString().isEmpty());
         QCOMPARE(
-            service.live.value(uuidText(added.id)).value("content").toString(), QStringLiteral("Buy tea"));
+            service.live.value(added.id).value("content").toString(), QStringLiteral("Buy tea"));
 
         // The tombstone is gone locally once the service took the deletion.
-        QVERIFY(!storedItem(client, doomed.id));
-        QVERIFY(!shownItem(client, board.id, doomed.id));
+        QVERIFY(!client.storedItem(doomed.id));
+        QVERIFY(!client.shownItem(board.id, doomed.id));
     }
 };
 

@@ -7,6 +7,7 @@
 #include "domain/Ids.h"
 #include "store/LocalDataService.h"
 #include "store/LocalRecordConversions.h"
+#include "support/DevServerTestCase.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -14,59 +15,18 @@
 #include <QTest>
 
 namespace {
-std::optional<Item> storedItem(WorkspaceClient& client, const QUuid& id)
-{
-    const auto record = LocalDataService::fetchLocalItem(id, client.store());
-    return record ? std::optional(toItem(*record)) : std::nullopt;
-}
-
-Board current(WorkspaceClient& client, const QUuid& boardId)
-{
-    return client.workspace().findBoard(boardId).value_or(Board {});
-}
-
 bool isShown(WorkspaceClient& client, const QUuid& boardId, const QUuid& itemId)
 {
-    const Board board = current(client, boardId);
+    const Board board = client.board(boardId);
     return std::any_of(board.items.cbegin(), board.items.cend(), [&](const Item& item) { return item.id == itemId; });
 }
-
-struct ServiceState
-{
-    QHash<QUuid, QJsonObject> live;
-    QSet<QUuid> deleted;
-};
-
-ServiceState serviceState(DevServer& server, const WorkspaceClient& client, const QUuid& boardId)
-{
-    const auto reply = server.request("POST", QStringLiteral("/api/boards/%1/sync").arg(uuidText(boardId)),
-        QByteArray(R"({"checkpoint":0,"items":[]})"), client.account().accessToken);
-    ServiceState state;
-    for (const QJsonValue& item : reply.object().value(QStringLiteral("newItems")).toArray())
-        state.live.insert(QUuid::fromString(item[QStringLiteral("id")].toString()), item.toObject());
-    for (const QJsonValue& id : reply.object().value(QStringLiteral("deletedItems")).toArray())
-        state.deleted.insert(QUuid::fromString(id.toString()));
-    return state;
-}
 }
 
-class OverlappingOperationsTest : public QObject
+class OverlappingOperationsTest : public DevServerTestCase
 {
     Q_OBJECT
 
-private:
-    std::unique_ptr<DevServer> m_server;
-
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        m_server = std::make_unique<DevServer>();
-        QVERIFY2(m_server->isRunning(), qPrintable(m_server->errorString()));
-    }
-
-    void init() { QVERIFY(m_server->reset()); }
-
     void changeMadeWhileTheOperationWaitsStays_data()
     {
         QTest::addColumn<QString>("operation");
@@ -86,10 +46,10 @@ private Q_SLOTS:
         const Board board = client.createBoard(QStringLiteral("Plans"), StorageOption::cloud);
         const Board other = client.createBoard(QStringLiteral("Later"), StorageOption::cloud);
         Item target = client.newItem(board, QStringLiteral("Target"));
-        QCoro::waitFor(client.workspace().addItem(target, current(client, board.id)));
-        Item source = client.newItem(current(client, board.id), QStringLiteral("Source"));
-        QCoro::waitFor(client.workspace().addItem(source, current(client, board.id)));
-        target = *storedItem(client, target.id);
+        QCoro::waitFor(client.workspace().addItem(target, client.board(board.id)));
+        Item source = client.newItem(client.board(board.id), QStringLiteral("Source"));
+        QCoro::waitFor(client.workspace().addItem(source, client.board(board.id)));
+        target = *client.storedItem(target.id);
         QVERIFY(target.didSync);
 
         QCoro::Task<void> running = [&]() -> QCoro::Task<void> { co_return; }();
@@ -103,13 +63,13 @@ private Q_SLOTS:
             edit.status = ItemStatus::inProgress;
             running = client.workspace().updateItem(edit);
         } else if (operation == QLatin1String("mergeItems")) {
-            running = client.workspace().mergeItems(*storedItem(client, source.id), target);
+            running = client.workspace().mergeItems(*client.storedItem(source.id), target);
         } else {
-            moving = client.workspace().moveItemToBoard(target, current(client, other.id));
+            moving = client.workspace().moveItemToBoard(target, client.board(other.id));
         }
 
         // What another operation (a failed delete, a failed edit) leaves while this one waits.
-        Item changed = *storedItem(client, target.id);
+        Item changed = *client.storedItem(target.id);
         if (meanwhile == QLatin1String("deleted"))
             changed.deletedAt = QDateTime::currentDateTimeUtc();
         else
@@ -123,7 +83,7 @@ private Q_SLOTS:
         else
             QCoro::waitFor(std::move(running));
 
-        const auto after = storedItem(client, target.id);
+        const auto after = client.storedItem(target.id);
         QVERIFY(after);
         QVERIFY2(!after->didSync, "the change made meanwhile has not been sent yet");
         const QUuid boardNow = operation == QLatin1String("moveItemToBoard") ? other.id : board.id;
@@ -140,10 +100,10 @@ private Q_SLOTS:
         }
 
         // The next sync takes the change made meanwhile to the service, which accepts it.
-        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, boardNow), false)));
+        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(client.board(boardNow), false)));
         QCOMPARE(client.store().countItems(LocalDataService::unsyncedItemsQuery(boardNow)).value_or(-1), 0);
         QVERIFY(client.workspace().conflictCopies().all().isEmpty());
-        const ServiceState service = serviceState(*m_server, client, boardNow);
+        const ServiceBoard service = serviceBoard(*m_server, client, boardNow);
         if (meanwhile == QLatin1String("deleted")) {
             QVERIFY(service.deleted.contains(target.id));
             QVERIFY(!service.live.contains(target.id));
@@ -176,8 +136,8 @@ private Q_SLOTS:
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         const Board board = client.createBoard(QStringLiteral("Plans"), StorageOption::cloud);
         Item target = client.newItem(board, QStringLiteral("Target"));
-        QCoro::waitFor(client.workspace().addItem(target, current(client, board.id)));
-        target = *storedItem(client, target.id);
+        QCoro::waitFor(client.workspace().addItem(target, client.board(board.id)));
+        target = *client.storedItem(target.id);
         QVERIFY(target.didSync);
         const QString itemPath = QStringLiteral("/api/boards/%1/items/%2").arg(uuidText(board.id), uuidText(target.id));
         if (!signOut)
@@ -199,12 +159,12 @@ private Q_SLOTS:
             QCoro::waitFor(client.api().logout());
             client.workspace().clearCloudDataAfterSignOut();
         } else {
-            QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, board.id), false)));
+            QVERIFY(QCoro::waitFor(client.workspace().syncBoard(client.board(board.id), false)));
         }
-        QVERIFY(storedItem(client, target.id) == std::nullopt);
+        QVERIFY(client.storedItem(target.id) == std::nullopt);
         QCoro::waitFor(std::move(running));
 
-        QVERIFY2(!storedItem(client, target.id), "the item came back");
+        QVERIFY2(!client.storedItem(target.id), "the item came back");
         QCOMPARE(client.store().countItems(ItemQuery::onBoard(board.id)).value_or(-1), 0);
         if (signOut) {
             QVERIFY(client.workspace().conflictCopies().all().isEmpty());
@@ -216,9 +176,9 @@ private Q_SLOTS:
         QCOMPARE(copies.size(), operation == QLatin1String("updateItem") ? 1 : 0);
         if (!copies.isEmpty())
             QCOMPARE(copies.first().content, QStringLiteral("Mine"));
-        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, board.id), false)));
-        QVERIFY(!storedItem(client, target.id));
-        QVERIFY(serviceState(*m_server, client, board.id).deleted.contains(target.id));
+        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(client.board(board.id), false)));
+        QVERIFY(!client.storedItem(target.id));
+        QVERIFY(serviceBoard(*m_server, client, board.id).deleted.contains(target.id));
     }
 
     // The service acknowledges a change while the board's sync answer, computed before it, is held
@@ -238,7 +198,7 @@ private Q_SLOTS:
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         const Board board = client.createBoard(QStringLiteral("Plans"), StorageOption::cloud);
         Item target = client.newItem(board, QStringLiteral("First"));
-        QCoro::waitFor(client.workspace().addItem(target, current(client, board.id)));
+        QCoro::waitFor(client.workspace().addItem(target, client.board(board.id)));
         // Another device adds an item, so this client's next change does not advance its checkpoint
         // and the next sync answer lists the item again.
         const QString boardPath = QStringLiteral("/api/boards/%1").arg(uuidText(board.id));
@@ -249,16 +209,16 @@ private Q_SLOTS:
                          QJsonDocument(elsewhere).toJson(), client.account().accessToken)
                      .status,
             200);
-        target = *storedItem(client, target.id);
+        target = *client.storedItem(target.id);
         target.content = QStringLiteral("Before");
         QCoro::waitFor(client.workspace().updateItem(target));
-        target = *storedItem(client, target.id);
+        target = *client.storedItem(target.id);
         QVERIFY(target.didSync);
         QVERIFY(m_server->delayAnswerNext(1, 700, boardPath + QStringLiteral("/sync")));
         // The change reaches the service after the sync's answer was computed.
         QVERIFY(m_server->delayNext(1, 200, boardPath + QStringLiteral("/items/")));
 
-        auto sync = client.workspace().syncBoard(current(client, board.id), false);
+        auto sync = client.workspace().syncBoard(client.board(board.id), false);
         QCoro::Task<void> running = [&]() -> QCoro::Task<void> { co_return; }();
         std::optional<QCoro::Task<MoveOutcome>> moving;
         if (operation == QLatin1String("edit")) {
@@ -274,17 +234,17 @@ private Q_SLOTS:
             QVERIFY(!QCoro::waitFor(std::move(*moving)).failed);
         else
             QCoro::waitFor(std::move(running));
-        const Item acknowledged = *storedItem(client, target.id);
+        const Item acknowledged = *client.storedItem(target.id);
         QVERIFY(acknowledged.didSync);
         QVERIFY(acknowledged.revision > target.revision);
         QVERIFY(QCoro::waitFor(std::move(sync)));
 
-        const Item after = *storedItem(client, target.id);
+        const Item after = *client.storedItem(target.id);
         QCOMPARE(after.revision, acknowledged.revision);
         QCOMPARE(after.content, acknowledged.content);
         QCOMPARE(after.status, acknowledged.status);
         QCOMPARE(after.archivedAt.has_value(), acknowledged.archivedAt.has_value());
-        const Board shown = current(client, board.id);
+        const Board shown = client.board(board.id);
         const auto item = std::find_if(
             shown.items.cbegin(), shown.items.cend(), [&](const Item& each) { return each.id == target.id; });
         QVERIFY(item != shown.items.cend());
@@ -295,8 +255,8 @@ private Q_SLOTS:
         next.content = QStringLiteral("Next");
         QCoro::waitFor(client.workspace().updateItem(next));
         QVERIFY(client.workspace().conflictCopies().all().isEmpty());
-        QVERIFY(storedItem(client, target.id)->didSync);
-        QCOMPARE(serviceState(*m_server, client, board.id).live.value(target.id).value(QStringLiteral("content")).toString(),
+        QVERIFY(client.storedItem(target.id)->didSync);
+        QCOMPARE(serviceBoard(*m_server, client, board.id).live.value(target.id).value(QStringLiteral("content")).toString(),
             QStringLiteral("Next"));
     }
 };

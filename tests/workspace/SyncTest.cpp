@@ -6,6 +6,7 @@
 #include "store/LocalRecordConversions.h"
 #include "store/PendingBoardInfoStore.h"
 #include "store/PreferenceKeys.h"
+#include "support/DevServerTestCase.h"
 #include "support/LogCapture.h"
 
 #include <QJsonArray>
@@ -16,23 +17,6 @@
 #include <sqlite3.h>
 
 namespace {
-QString toastText(WorkspaceClient& client)
-{
-    const auto toast = client.lastToast();
-    return toast ? toast->message : QString();
-}
-
-std::optional<ToastType> toastType(WorkspaceClient& client)
-{
-    const auto toast = client.lastToast();
-    return toast ? std::optional(toast->type) : std::nullopt;
-}
-
-QString boardPath(const QUuid& boardId)
-{
-    return QStringLiteral("/api/boards/") + uuidText(boardId);
-}
-
 // An item added by the account directly on the service, not through this client's workspace.
 QJsonObject addOnService(
     DevServer& server, const WorkspaceClient& client, const QUuid& boardId, const QString& content)
@@ -40,23 +24,9 @@ QJsonObject addOnService(
     const QUuid id = QUuid::createUuid();
     const QJsonObject body {{"content", content}, {"status", "TODO"}, {"order", 1},
         {"createdAt", QDateTime::currentDateTimeUtc().toString(Qt::ISODate)}, {"boardId", uuidText(boardId)}};
-    const auto reply = server.request("POST", boardPath(boardId) + QStringLiteral("/items/") + uuidText(id),
+    const auto reply = server.request("POST", serviceBoardPath(boardId) + QStringLiteral("/items/") + uuidText(id),
         QJsonDocument(body).toJson(), client.account().accessToken);
     return reply.status == 200 ? reply.object() : QJsonObject {};
-}
-
-// The service's live items of a board, read with a sync from checkpoint 0 that sends nothing.
-QHash<QUuid, QJsonObject> serviceItems(DevServer& server, const WorkspaceClient& client, const QUuid& boardId)
-{
-    const QJsonObject body {{"checkpoint", 0}, {"items", QJsonArray {}}};
-    const auto reply = server.request("POST", boardPath(boardId) + QStringLiteral("/sync"),
-        QJsonDocument(body).toJson(), client.account().accessToken);
-    QHash<QUuid, QJsonObject> items;
-    for (const QJsonValue& value : reply.object().value(QStringLiteral("newItems")).toArray()) {
-        const QJsonObject item = value.toObject();
-        items.insert(QUuid::fromString(item.value(QStringLiteral("id")).toString()), item);
-    }
-    return items;
 }
 
 std::shared_ptr<LocalItem> stored(WorkspaceClient& client, const QUuid& itemId)
@@ -95,28 +65,12 @@ int requestsTo(const DevServer& server, const QString& fragment)
 }
 }
 
-class SyncTest : public QObject
+class SyncTest : public DevServerTestCase
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<DevServer> m_server;
-
-    Board current(WorkspaceClient& client, const QUuid& boardId)
-    {
-        return client.workspace().findBoard(boardId).value_or(Board {});
-    }
-
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        m_server = std::make_unique<DevServer>();
-        QVERIFY2(m_server->isRunning(), qPrintable(m_server->errorString()));
-    }
-
-    void init() { QVERIFY(m_server->reset()); }
-
     void firstSyncFetchesEverything()
     {
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
@@ -127,13 +81,13 @@ private Q_SLOTS:
         client.workspace().setBoardHighlight(board.id);
         QVERIFY(!client.preferences().get(PreferenceKeys::checkpoint(board.id)));
 
-        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, board.id), true)));
-        QCOMPARE(current(client, board.id).items.size(), 2);
+        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(client.board(board.id), true)));
+        QCOMPARE(client.board(board.id).items.size(), 2);
         QCOMPARE(client.preferences().get(PreferenceKeys::checkpoint(board.id)), std::optional<qint64>(2));
         QCOMPARE(pendingCount(client, board.id), 0);
         QVERIFY(!client.workspace().highlightedBoards().contains(board.id));
-        QCOMPARE(toastText(client), QStringLiteral("Board refreshed"));
-        QCOMPARE(toastType(client), std::optional(ToastType::success));
+        QCOMPARE(client.toastText(), QStringLiteral("Board refreshed"));
+        QCOMPARE(client.toastType(), std::optional(ToastType::success));
         QCOMPARE(refreshState(client, board.id), std::optional(BoardRefreshState::success));
         QVERIFY(client.workspace().syncingBoards().isEmpty());
         const auto event = client.lastEvent();
@@ -143,11 +97,11 @@ private Q_SLOTS:
 
         // The next sync starts from the stored checkpoint: an item the user deleted locally without
         // telling anyone is not sent again by the service.
-        const QUuid kept = current(client, board.id).items.first().id;
+        const QUuid kept = client.board(board.id).items.first().id;
         QVERIFY(LocalDataService::deleteLocalItem(kept, client.store()));
-        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, board.id), false)));
+        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(client.board(board.id), false)));
         QVERIFY(!stored(client, kept));
-        QCOMPARE(current(client, board.id).items.size(), 1);
+        QCOMPARE(client.board(board.id).items.size(), 1);
     }
 
     void pendingChangesReachTheService()
@@ -158,7 +112,7 @@ private Q_SLOTS:
             = QUuid::fromString(addOnService(*m_server, client, board.id, "Draft").value("id").toString());
         const QUuid removed
             = QUuid::fromString(addOnService(*m_server, client, board.id, "Obsolete").value("id").toString());
-        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, board.id), false)));
+        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(client.board(board.id), false)));
 
         editOffline(client, edited, [](LocalItem& item) {
             item.setContent(QStringLiteral("Final"));
@@ -166,13 +120,13 @@ private Q_SLOTS:
         });
         editOffline(
             client, removed, [](LocalItem& item) { item.setDeletedAt(QDateTime::currentDateTimeUtc()); });
-        Item added = client.newItem(current(client, board.id), QStringLiteral("Written offline"));
+        Item added = client.newItem(client.board(board.id), QStringLiteral("Written offline"));
         client.store().insert(makeLocalItem(added));
         QVERIFY(client.store().save());
         QCOMPARE(pendingCount(client, board.id), 3);
 
-        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, board.id), true)));
-        const auto service = serviceItems(*m_server, client, board.id);
+        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(client.board(board.id), true)));
+        const auto service = serviceBoard(*m_server, client, board.id).live;
         QCOMPARE(service.size(), 2);
         QCOMPARE(service.value(edited).value("content").toString(), QStringLiteral("Final"));
         QCOMPARE(service.value(edited).value("status").toString(), QStringLiteral("DONE"));
@@ -180,7 +134,7 @@ private Q_SLOTS:
         // The deletion came back in deletedItems and the tombstone left the store.
         QVERIFY(!stored(client, removed));
         QCOMPARE(pendingCount(client, board.id), 0);
-        QCOMPARE(current(client, board.id).items.size(), 2);
+        QCOMPARE(client.board(board.id).items.size(), 2);
         QCOMPARE(stored(client, added.id)->revision(), service.value(added.id).value("revision").toInteger());
     }
 
@@ -190,25 +144,25 @@ private Q_SLOTS:
     {
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         const Board board = client.createBoard(QStringLiteral("Team"), StorageOption::cloud);
-        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, board.id), false)));
+        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(client.board(board.id), false)));
         const QUuid others = QUuid::fromString(
             addOnService(*m_server, client, board.id, "From elsewhere").value("id").toString());
         constexpr int count = 2500;
-        const Board target = current(client, board.id);
+        const Board target = client.board(board.id);
         for (int i = 0; i < count; ++i)
             client.store().insert(makeLocalItem(client.newItem(target, QString::number(i))));
         QVERIFY(client.store().save());
         const int requestsBefore = requestsTo(*m_server, uuidText(board.id) + QStringLiteral("/sync"));
 
-        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, board.id), true)));
+        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(client.board(board.id), true)));
         QCOMPARE(requestsTo(*m_server, uuidText(board.id) + QStringLiteral("/sync")) - requestsBefore, 3);
         QCOMPARE(pendingCount(client, board.id), 0);
-        QCOMPARE(serviceItems(*m_server, client, board.id).size(), count + 1);
-        QCOMPARE(current(client, board.id).items.size(), count + 1);
+        QCOMPARE(serviceBoard(*m_server, client, board.id).live.size(), count + 1);
+        QCOMPARE(client.board(board.id).items.size(), count + 1);
         QVERIFY(stored(client, others));
         QCOMPARE(
             client.preferences().get(PreferenceKeys::checkpoint(board.id)), std::optional<qint64>(count + 1));
-        QCOMPARE(toastType(client), std::optional(ToastType::success));
+        QCOMPARE(client.toastType(), std::optional(ToastType::success));
     }
 
     void conflictsAreWonByTheServiceAndTheEditIsKept()
@@ -217,24 +171,24 @@ private Q_SLOTS:
         const Board board = client.createBoard(QStringLiteral("Team"), StorageOption::cloud);
         const QJsonObject added = addOnService(*m_server, client, board.id, QStringLiteral("Agenda"));
         const QUuid id = QUuid::fromString(added.value("id").toString());
-        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, board.id), false)));
+        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(client.board(board.id), false)));
         const qint64 revision = stored(client, id)->revision();
 
         // Someone changes the item on the service; this client edits its older copy offline.
         const QJsonObject patch {{"content", "Agenda (service)"}, {"revision", revision}};
         QCOMPARE(m_server
-                     ->request("PATCH", boardPath(board.id) + "/items/" + uuidText(id),
+                     ->request("PATCH", serviceBoardPath(board.id) + "/items/" + uuidText(id),
                          QJsonDocument(patch).toJson(), client.account().accessToken)
                      .status,
             200);
         editOffline(client, id, [](LocalItem& item) { item.setContent(QStringLiteral("Agenda (mine)")); });
 
-        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, board.id), false)));
+        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(client.board(board.id), false)));
         QCOMPARE(stored(client, id)->content(), QStringLiteral("Agenda (service)"));
         QVERIFY(stored(client, id)->didSync());
-        QCOMPARE(serviceItems(*m_server, client, board.id).value(id).value("content").toString(),
+        QCOMPARE(serviceBoard(*m_server, client, board.id).live.value(id).value("content").toString(),
             QStringLiteral("Agenda (service)"));
-        QCOMPARE(current(client, board.id).items.first().content, QStringLiteral("Agenda (service)"));
+        QCOMPARE(client.board(board.id).items.first().content, QStringLiteral("Agenda (service)"));
         // The edit the service refused stays on this computer, beside the item.
         const QList<ConflictCopy> copies = client.workspace().conflictCopies().forBoard(board.id);
         QCOMPARE(copies.size(), 1);
@@ -260,14 +214,14 @@ private Q_SLOTS:
         QFETCH(bool, showToast);
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         const Board board = client.createBoard(QStringLiteral("Team"), StorageOption::cloud);
-        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, board.id), false)));
+        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(client.board(board.id), false)));
         const auto checkpoint = client.preferences().get(PreferenceKeys::checkpoint(board.id));
-        const Item pending = client.newItem(current(client, board.id), QStringLiteral("Offline"));
+        const Item pending = client.newItem(client.board(board.id), QStringLiteral("Offline"));
         client.store().insert(makeLocalItem(pending));
         QVERIFY(client.store().save());
         client.toasts().setToast(std::nullopt);
 
-        const QString path = boardPath(board.id) + QStringLiteral("/sync");
+        const QString path = serviceBoardPath(board.id) + QStringLiteral("/sync");
         if (fault == QLatin1String("status"))
             QVERIFY(m_server->failNext(1, 500, path));
         else if (fault == QLatin1String("too many"))
@@ -278,26 +232,26 @@ private Q_SLOTS:
         else
             QVERIFY(m_server->malformedNext(1, path));
 
-        QVERIFY(!QCoro::waitFor(client.workspace().syncBoard(current(client, board.id), showToast)));
+        QVERIFY(!QCoro::waitFor(client.workspace().syncBoard(client.board(board.id), showToast)));
         QCOMPARE(pendingCount(client, board.id), 1);
         QCOMPARE(client.preferences().get(PreferenceKeys::checkpoint(board.id)), checkpoint);
         QCOMPARE(refreshState(client, board.id), std::optional(BoardRefreshState::failure));
         QVERIFY(client.workspace().syncingBoards().isEmpty());
         QVERIFY(client.workspace().findBoard(board.id));
-        QCOMPARE(toastType(client), showToast ? std::optional(ToastType::error) : std::nullopt);
+        QCOMPARE(client.toastType(), showToast ? std::optional(ToastType::error) : std::nullopt);
         if (showToast)
-            QVERIFY(!toastText(client).isEmpty());
+            QVERIFY(!client.toastText().isEmpty());
         if (fault == QLatin1String("too many"))
             QVERIFY2(
-                toastText(client).contains(QStringLiteral("stay unsent")), qPrintable(toastText(client)));
+                client.toastText().contains(QStringLiteral("stay unsent")), qPrintable(client.toastText()));
         QCOMPARE(client.lastEvent()->properties.value(QStringLiteral("result")).toString(),
             QStringLiteral("failure"));
-        QVERIFY(serviceItems(*m_server, client, board.id).isEmpty());
+        QVERIFY(serviceBoard(*m_server, client, board.id).live.isEmpty());
 
         // The failure indicator stays until the next sync, which sends the change.
-        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, board.id), false)));
+        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(client.board(board.id), false)));
         QCOMPARE(pendingCount(client, board.id), 0);
-        QVERIFY(serviceItems(*m_server, client, board.id).contains(pending.id));
+        QVERIFY(serviceBoard(*m_server, client, board.id).live.contains(pending.id));
     }
 
     void secondSyncOfABoardReturnsAtOnce()
@@ -305,7 +259,7 @@ private Q_SLOTS:
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         const Board board = client.createBoard(QStringLiteral("Team"), StorageOption::cloud);
         client.toasts().setToast(std::nullopt);
-        QVERIFY(m_server->delayNext(1, 400, boardPath(board.id) + QStringLiteral("/sync")));
+        QVERIFY(m_server->delayNext(1, 400, serviceBoardPath(board.id) + QStringLiteral("/sync")));
 
         auto first = client.workspace().syncBoard(board, false);
         QVERIFY(client.workspace().syncingBoards().contains(board.id));
@@ -394,12 +348,12 @@ private Q_SLOTS:
             ids.insert(name, client.createBoard(name, StorageOption::cloud).id);
         QCoro::waitFor(client.workspace().createBoard(QStringLiteral("Home"), StorageOption::local));
         for (const QString& name : failing)
-            QVERIFY(m_server->failNext(1, 500, boardPath(ids.value(name)) + QStringLiteral("/sync")));
+            QVERIFY(m_server->failNext(1, 500, serviceBoardPath(ids.value(name)) + QStringLiteral("/sync")));
 
         const int syncsBefore = requestsTo(*m_server, QStringLiteral("/sync"));
         QCoro::waitFor(client.workspace().syncAllCloudBoards(active));
-        QCOMPARE(toastText(client), toast);
-        QCOMPARE(toastType(client), std::optional(type));
+        QCOMPARE(client.toastText(), toast);
+        QCOMPARE(client.toastType(), std::optional(type));
         const int syncs = requestsTo(*m_server, QStringLiteral("/sync")) - syncsBefore;
         QCOMPARE(syncs, active ? 2 : 0);
         for (auto it = ids.cbegin(); it != ids.cend(); ++it) {
@@ -416,7 +370,7 @@ private Q_SLOTS:
         const Board keep = client.createBoard(QStringLiteral("Keep"), StorageOption::cloud);
         const Board gone = client.createBoard(QStringLiteral("Gone"), StorageOption::cloud);
         QCoro::waitFor(client.workspace().createBoard(QStringLiteral("Home"), StorageOption::local));
-        QCOMPARE(m_server->request("DELETE", boardPath(gone.id), std::nullopt, client.account().accessToken)
+        QCOMPARE(m_server->request("DELETE", serviceBoardPath(gone.id), std::nullopt, client.account().accessToken)
                      .status,
             204);
         const auto created = m_server->request("POST", QStringLiteral("/api/boards"),
@@ -431,7 +385,7 @@ private Q_SLOTS:
         QCOMPARE(names, (QStringList {"Keep", "Home", "From elsewhere"}));
         QVERIFY(!LocalDataService::fetchLocalBoards(client.store())->contains(gone));
         QVERIFY(client.workspace().findBoard(newId)->syncWithServer);
-        QCOMPARE(toastText(client), QStringLiteral("Boards refreshed"));
+        QCOMPARE(client.toastText(), QStringLiteral("Boards refreshed"));
         QVERIFY(client.workspace().findBoard(keep.id));
     }
 
@@ -447,7 +401,7 @@ private Q_SLOTS:
         QFETCH(bool, showToast);
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         const Board board = client.createBoard(QStringLiteral("Team"), StorageOption::cloud);
-        QCOMPARE(m_server->request("DELETE", boardPath(board.id), std::nullopt, client.account().accessToken)
+        QCOMPARE(m_server->request("DELETE", serviceBoardPath(board.id), std::nullopt, client.account().accessToken)
                      .status,
             204);
         client.toasts().setToast(std::nullopt);
@@ -456,7 +410,7 @@ private Q_SLOTS:
         QCoro::waitFor(client.workspace().refreshBoardsFromServer(showToast));
         QVERIFY(client.workspace().findBoard(board.id));
         QVERIFY(LocalDataService::fetchLocalBoards(client.store())->contains(board));
-        QCOMPARE(toastType(client), showToast ? std::optional(ToastType::error) : std::nullopt);
+        QCOMPARE(client.toastType(), showToast ? std::optional(ToastType::error) : std::nullopt);
     }
 
     // The owner removes this client's account; the next operation of the member finds out.
@@ -475,27 +429,25 @@ private Q_SLOTS:
         WorkspaceClient member(m_server.get(), QStringLiteral("member@example.com"));
         const Board board = owner.createBoard(QStringLiteral("Plans"), StorageOption::cloud);
         addOnService(*m_server, owner, board.id, QStringLiteral("Shared item"));
-        const auto code = QCoro::waitFor(owner.workspace().createInvitation(board));
-        QVERIFY(code);
-        QVERIFY(QCoro::waitFor(member.workspace().joinBoard(*code)));
+        QVERIFY(shareBoard(owner, member, board));
         QCoro::waitFor(member.workspace().createBoard(QStringLiteral("Mine"), StorageOption::local));
 
         BoardViewModel& workspace = member.workspace();
         QCoro::waitFor(workspace.selectBoard(board.id));
-        QVERIFY(QCoro::waitFor(workspace.syncBoard(current(member, board.id), false)));
-        QCOMPARE(current(member, board.id).items.size(), 1);
-        workspace.setQuickCaptureBoard(current(member, board.id));
+        QVERIFY(QCoro::waitFor(workspace.syncBoard(member.board(board.id), false)));
+        QCOMPARE(member.board(board.id).items.size(), 1);
+        workspace.setQuickCaptureBoard(member.board(board.id));
         workspace.setBoardHighlight(board.id);
         member.preferences().set(std::optional(board.id), PreferenceKeys::selectedBoardId());
         QCOMPARE(workspace.selectedBoard().id, board.id);
 
         QCOMPARE(m_server
-                     ->request("DELETE", boardPath(board.id) + "/users?userId=" + uuidText(member.userId()),
+                     ->request("DELETE", serviceBoardPath(board.id) + "/users?userId=" + uuidText(member.userId()),
                          std::nullopt, owner.account().accessToken)
                      .status,
             204);
         if (operation == QLatin1String("sync"))
-            QVERIFY(!QCoro::waitFor(workspace.syncBoard(current(member, board.id), true)));
+            QVERIFY(!QCoro::waitFor(workspace.syncBoard(member.board(board.id), true)));
         else if (operation == QLatin1String("select"))
             QCoro::waitFor(workspace.selectBoard(board.id));
         else
@@ -514,11 +466,11 @@ private Q_SLOTS:
         QVERIFY(!workspace.boardRefreshStates().contains(board.id));
         QVERIFY(workspace.syncingBoards().isEmpty());
         if (operation == QLatin1String("syncAll")) {
-            QCOMPARE(toastText(member), QStringLiteral("Failed to sync cloud boards"));
+            QCOMPARE(member.toastText(), QStringLiteral("Failed to sync cloud boards"));
         } else {
-            QCOMPARE(toastText(member),
+            QCOMPARE(member.toastText(),
                 QStringLiteral("Access to \"Plans\" was revoked. The board has been removed."));
-            QCOMPARE(toastType(member), std::optional(ToastType::info));
+            QCOMPARE(member.toastType(), std::optional(ToastType::info));
         }
     }
 
@@ -527,23 +479,22 @@ private Q_SLOTS:
         WorkspaceClient owner(m_server.get(), QStringLiteral("owner@example.com"));
         WorkspaceClient member(m_server.get(), QStringLiteral("member@example.com"));
         const Board board = owner.createBoard(QStringLiteral("Plans"), StorageOption::cloud);
-        const auto code = QCoro::waitFor(owner.workspace().createInvitation(board));
-        QVERIFY(QCoro::waitFor(member.workspace().joinBoard(*code)));
+        QVERIFY(shareBoard(owner, member, board));
         QCoro::waitFor(member.workspace().selectBoard(board.id));
         QVERIFY(!member.workspace().shouldHighlightRefresh());
-        QCOMPARE(current(member, board.id).users.size(), 2);
-        QVERIFY(current(member, board.id).isOwnedBy(owner.userId()));
+        QCOMPARE(member.board(board.id).users.size(), 2);
+        QVERIFY(member.board(board.id).isOwnedBy(owner.userId()));
 
         addOnService(*m_server, owner, board.id, QStringLiteral("News"));
-        QCoro::waitFor(member.workspace().refreshBoardDetails(current(member, board.id)));
+        QCoro::waitFor(member.workspace().refreshBoardDetails(member.board(board.id)));
         QVERIFY(member.workspace().highlightedBoards().contains(board.id));
         QVERIFY(member.workspace().shouldHighlightRefresh());
         QCOMPARE(member.preferences().get(PreferenceKeys::highlightedBoards()), QSet<QUuid> {board.id});
 
         // Pulling the change clears the highlight; the next details refresh finds nothing new.
-        QVERIFY(QCoro::waitFor(member.workspace().syncBoard(current(member, board.id), false)));
+        QVERIFY(QCoro::waitFor(member.workspace().syncBoard(member.board(board.id), false)));
         QVERIFY(!member.workspace().shouldHighlightRefresh());
-        QCoro::waitFor(member.workspace().refreshBoardDetails(current(member, board.id)));
+        QCoro::waitFor(member.workspace().refreshBoardDetails(member.board(board.id)));
         QVERIFY(!member.workspace().shouldHighlightRefresh());
     }
 
@@ -554,8 +505,8 @@ private Q_SLOTS:
         const Board team = client.createBoard(QStringLiteral("Team"), StorageOption::cloud);
         const Board other = client.createBoard(QStringLiteral("Other"), StorageOption::cloud);
         addOnService(*m_server, client, team.id, QStringLiteral("Shared"));
-        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, team.id), false)));
-        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, other.id), false)));
+        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(client.board(team.id), false)));
+        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(client.board(other.id), false)));
         QCoro::waitFor(client.workspace().selectBoard(team.id));
         const Board home = *client.workspace().displayedBoards().begin();
         QCOMPARE(home.name, QStringLiteral("Home"));
@@ -576,8 +527,8 @@ private Q_SLOTS:
         QCOMPARE(client.preferences().get(PreferenceKeys::highlightedBoards()), QSet<QUuid> {unrelated});
         QVERIFY(client.workspace().boardRefreshStates().isEmpty());
         QVERIFY(!client.workspace().shouldHighlightRefresh());
-        QCOMPARE(toastText(client), QStringLiteral("Signed out. Local sync data cleared."));
-        QCOMPARE(toastType(client), std::optional(ToastType::success));
+        QCOMPARE(client.toastText(), QStringLiteral("Signed out. Local sync data cleared."));
+        QCOMPARE(client.toastType(), std::optional(ToastType::success));
     }
 
     // The store reports a failed removal to the workspace, which tells the user instead of claiming
@@ -588,7 +539,7 @@ private Q_SLOTS:
         WorkspaceClient client(m_server.get(), QStringLiteral("ben@example.com"));
         const Board team = client.createBoard(QStringLiteral("Team"), StorageOption::cloud);
         QVERIFY(!team.id.isNull());
-        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, team.id), false)));
+        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(client.board(team.id), false)));
         QVERIFY(PendingBoardInfoStore::set(team.id, QStringLiteral("Ours"), client.store()));
         Item mine = client.newItem(team, QStringLiteral("My version"));
         client.workspace().conflictCopies().keep(ConflictCopy::of(mine, ConflictReason::replaced, team.name));
@@ -600,11 +551,11 @@ private Q_SLOTS:
         LogCapture log;
 
         client.workspace().clearCloudDataAfterSignOut();
-        QCOMPARE(toastType(client), std::optional(ToastType::error));
-        QVERIFY2(toastText(client).startsWith(QStringLiteral("Signed out, but the cloud boards could not be removed"))
-                && toastText(client).contains(QStringLiteral("local_item")),
-            qPrintable(toastText(client)));
-        QCOMPARE(log.lines().filter(toastText(client)).size(), 1);
+        QCOMPARE(client.toastType(), std::optional(ToastType::error));
+        QVERIFY2(client.toastText().startsWith(QStringLiteral("Signed out, but the cloud boards could not be removed"))
+                && client.toastText().contains(QStringLiteral("local_item")),
+            qPrintable(client.toastText()));
+        QCOMPARE(log.lines().filter(client.toastText()).size(), 1);
         QVERIFY(client.preferences().get(PreferenceKeys::checkpoint(team.id)));
         QCOMPARE(client.workspace().conflictCopies().all().size(), 1);
         QCOMPARE(PendingBoardInfoStore::get(team.id, client.store()), std::optional(QStringLiteral("Ours")));

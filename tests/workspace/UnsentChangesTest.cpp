@@ -8,6 +8,7 @@
 #include "store/LocalDataService.h"
 #include "store/LocalRecordConversions.h"
 #include "store/PendingBoardInfoStore.h"
+#include "support/DevServerTestCase.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,77 +19,37 @@
 #include <QTest>
 
 namespace {
-QString boardPath(const QUuid& boardId)
-{
-    return QStringLiteral("/api/boards/") + uuidText(boardId);
-}
-
-std::optional<Item> storedItem(WorkspaceClient& client, const QUuid& id)
-{
-    const auto record = LocalDataService::fetchLocalItem(id, client.store());
-    return record ? std::optional(toItem(*record)) : std::nullopt;
-}
-
-Board current(WorkspaceClient& client, const QUuid& boardId)
-{
-    return client.workspace().findBoard(boardId).value_or(Board {});
-}
-
 qsizetype pendingCount(WorkspaceClient& client, const QUuid& boardId)
 {
     return client.store().countItems(LocalDataService::unsyncedItemsQuery(boardId)).value_or(-1);
 }
 
-// The service's live items of a board by id, read with a sync from checkpoint 0 that sends nothing.
-QHash<QUuid, QJsonObject> serviceItems(DevServer& server, const WorkspaceClient& client, const QUuid& boardId)
-{
-    const auto reply = server.request("POST", boardPath(boardId) + QStringLiteral("/sync"),
-        QByteArray(R"({"checkpoint":0,"items":[]})"), client.account().accessToken);
-    QHash<QUuid, QJsonObject> items;
-    for (const QJsonValue& item : reply.object().value(QStringLiteral("newItems")).toArray())
-        items.insert(QUuid::fromString(item[QStringLiteral("id")].toString()), item.toObject());
-    return items;
-}
-
 QString serviceContent(DevServer& server, const WorkspaceClient& client, const QUuid& boardId, const QUuid& itemId)
 {
-    return serviceItems(server, client, boardId).value(itemId).value(QStringLiteral("content")).toString();
+    return serviceBoard(server, client, boardId).live.value(itemId).value(QStringLiteral("content")).toString();
 }
 }
 
-class UnsentChangesTest : public QObject
+class UnsentChangesTest : public DevServerTestCase
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<DevServer> m_server;
-
     // The board shared by both clients, synced by both.
     bool share(WorkspaceClient& owner, WorkspaceClient& member, const Board& board)
     {
-        const auto code = QCoro::waitFor(owner.workspace().createInvitation(board));
-        if (!code || !QCoro::waitFor(member.workspace().joinBoard(*code)))
-            return false;
-        return QCoro::waitFor(member.workspace().syncBoard(current(member, board.id), false));
+        return shareBoard(owner, member, board)
+            && QCoro::waitFor(member.workspace().syncBoard(member.board(board.id), false));
     }
 
     Item addItem(WorkspaceClient& client, const QUuid& boardId, const QString& content)
     {
-        const Item item = client.newItem(current(client, boardId), content);
-        QCoro::waitFor(client.workspace().addItem(item, current(client, boardId)));
-        return storedItem(client, item.id).value_or(Item {});
+        const Item item = client.newItem(client.board(boardId), content);
+        QCoro::waitFor(client.workspace().addItem(item, client.board(boardId)));
+        return client.storedItem(item.id).value_or(Item {});
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        m_server = std::make_unique<DevServer>();
-        QVERIFY2(m_server->isRunning(), qPrintable(m_server->errorString()));
-    }
-
-    void init() { QVERIFY(m_server->reset()); }
-
     // The service holds a newer revision (another member's edit, or an earlier edit whose answer was
     // lost): the edit is refused with 409. The item shows the service's copy at once, nothing stays
     // pending with a revision known to be refused, and the user's text is a conflict copy that
@@ -105,13 +66,13 @@ private Q_SLOTS:
         Item ownersEdit = original;
         ownersEdit.content = QStringLiteral("Owner's text");
         QCoro::waitFor(owner.workspace().updateItem(ownersEdit));
-        QVERIFY(storedItem(owner, original.id)->didSync);
+        QVERIFY(owner.storedItem(original.id)->didSync);
 
-        Item membersEdit = *storedItem(member, original.id);
+        Item membersEdit = *member.storedItem(original.id);
         membersEdit.content = QStringLiteral("Member's text");
         QCoro::waitFor(member.workspace().updateItem(membersEdit));
 
-        const auto shown = storedItem(member, original.id);
+        const auto shown = member.storedItem(original.id);
         QVERIFY(shown);
         QCOMPARE(shown->content, QStringLiteral("Owner's text"));
         QVERIFY(shown->didSync);
@@ -131,8 +92,8 @@ private Q_SLOTS:
 
         QCoro::waitFor(member.workspace().restoreConflictCopy(copies.first().id, board.id));
         QCOMPARE(serviceContent(*m_server, member, board.id, original.id), QStringLiteral("Member's text"));
-        QCOMPARE(storedItem(member, original.id)->content, QStringLiteral("Member's text"));
-        QVERIFY(storedItem(member, original.id)->didSync);
+        QCOMPARE(member.storedItem(original.id)->content, QStringLiteral("Member's text"));
+        QVERIFY(member.storedItem(original.id)->didSync);
         QVERIFY(member.workspace().conflictCopies().all().isEmpty());
         QCOMPARE(member.lastToast()->message, QStringLiteral("Item updated"));
     }
@@ -147,10 +108,10 @@ private Q_SLOTS:
         Item item = client.newItem(board, QStringLiteral("Ask a stranger"));
         item.assignee = QUuid::createUuid();
         QCoro::waitFor(client.workspace().addItem(item, board));
-        QCOMPARE(storedItem(client, item.id)->didSync, false);
+        QCOMPARE(client.storedItem(item.id)->didSync, false);
 
-        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, board.id), false)));
-        QVERIFY(!storedItem(client, item.id));
+        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(client.board(board.id), false)));
+        QVERIFY(!client.storedItem(item.id));
         QCOMPARE(pendingCount(client, board.id), 0);
         const QList<ConflictCopy> copies = client.workspace().conflictCopies().forBoard(board.id);
         QCOMPARE(copies.size(), 1);
@@ -160,7 +121,7 @@ private Q_SLOTS:
         // Restored as a new item; the assignee is what the service refused, so it goes as it is and
         // is refused again, which keeps a new copy rather than losing the text.
         QCoro::waitFor(client.workspace().restoreConflictCopy(copies.first().id, board.id));
-        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, board.id), false)));
+        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(client.board(board.id), false)));
         QCOMPARE(client.workspace().conflictCopies().forBoard(board.id).size(), 1);
         QCOMPARE(client.workspace().conflictCopies().forBoard(board.id).first().content, QStringLiteral("Ask a stranger"));
     }
@@ -176,22 +137,22 @@ private Q_SLOTS:
         QVERIFY(share(owner, member, board));
         QCoro::waitFor(member.workspace().createBoard(QStringLiteral("Mine"), StorageOption::local));
 
-        QVERIFY(m_server->failNext(1, 503, boardPath(board.id)));
-        Item edit = *storedItem(member, item.id);
+        QVERIFY(m_server->failNext(1, 503, serviceBoardPath(board.id)));
+        Item edit = *member.storedItem(item.id);
         edit.content = QStringLiteral("Offline thought");
         QCoro::waitFor(member.workspace().updateItem(edit));
         QCOMPARE(pendingCount(member, board.id), 1);
-        Board described = current(member, board.id);
+        Board described = member.board(board.id);
         described.info = QStringLiteral("Member's notes");
-        QVERIFY(m_server->failNext(1, 503, boardPath(board.id)));
+        QVERIFY(m_server->failNext(1, 503, serviceBoardPath(board.id)));
         QCoro::waitFor(member.workspace().updateBoard(described));
 
         QCOMPARE(m_server
-                     ->request("DELETE", boardPath(board.id) + "/users?userId=" + uuidText(member.userId()),
+                     ->request("DELETE", serviceBoardPath(board.id) + "/users?userId=" + uuidText(member.userId()),
                          std::nullopt, owner.account().accessToken)
                      .status,
             204);
-        QVERIFY(!QCoro::waitFor(member.workspace().syncBoard(current(member, board.id), false)));
+        QVERIFY(!QCoro::waitFor(member.workspace().syncBoard(member.board(board.id), false)));
         QVERIFY(!member.workspace().findBoard(board.id));
         QCOMPARE(member.store().countItems(ItemQuery::onBoard(board.id)).value_or(-1), 0);
         QCOMPARE(member.lastToast()->message, QStringLiteral("Access to \"Plans\" was revoked. The board has been removed."));
@@ -223,23 +184,23 @@ private Q_SLOTS:
     {
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         const Board board = client.createBoard(QStringLiteral("Plans"), StorageOption::cloud);
-        Board described = current(client, board.id);
+        Board described = client.board(board.id);
         described.info = QStringLiteral("Quarterly goals");
-        QVERIFY(m_server->failNext(1, 503, boardPath(board.id)));
+        QVERIFY(m_server->failNext(1, 503, serviceBoardPath(board.id)));
         QCoro::waitFor(client.workspace().updateBoard(described));
 
         QCoro::waitFor(client.workspace().refreshBoardsFromServer(false));
-        QCOMPARE(current(client, board.id).info, std::optional(QStringLiteral("Quarterly goals")));
-        QCoro::waitFor(client.workspace().refreshBoardDetails(current(client, board.id)));
-        QCOMPARE(current(client, board.id).info, std::optional(QStringLiteral("Quarterly goals")));
+        QCOMPARE(client.board(board.id).info, std::optional(QStringLiteral("Quarterly goals")));
+        QCoro::waitFor(client.workspace().refreshBoardDetails(client.board(board.id)));
+        QCOMPARE(client.board(board.id).info, std::optional(QStringLiteral("Quarterly goals")));
 
-        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(current(client, board.id), false)));
-        const auto reply = m_server->request("GET", boardPath(board.id), std::nullopt, client.account().accessToken);
+        QVERIFY(QCoro::waitFor(client.workspace().syncBoard(client.board(board.id), false)));
+        const auto reply = m_server->request("GET", serviceBoardPath(board.id), std::nullopt, client.account().accessToken);
         QCOMPARE(reply.status, 200);
         QCOMPARE(reply.object().value(QStringLiteral("board"))[QStringLiteral("info")].toString(), QStringLiteral("Quarterly goals"));
         client.reopen();
         QCoro::waitFor(client.workspace().refreshBoardsFromServer(false));
-        QCOMPARE(current(client, board.id).info, std::optional(QStringLiteral("Quarterly goals")));
+        QCOMPARE(client.board(board.id).info, std::optional(QStringLiteral("Quarterly goals")));
     }
 
     // A rename the service refused is not left here to be undone without a word by the next refresh:
@@ -248,12 +209,12 @@ private Q_SLOTS:
     {
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         const Board board = client.createBoard(QStringLiteral("Plans"), StorageOption::cloud);
-        Board renamed = current(client, board.id);
+        Board renamed = client.board(board.id);
         renamed.name = QStringLiteral("Better plans");
-        QVERIFY(m_server->failNext(1, 503, boardPath(board.id),
+        QVERIFY(m_server->failNext(1, 503, serviceBoardPath(board.id),
             QByteArray(R"({"status":503,"code":"SERVICE_DOWN","message":"Service is down"})")));
         QCoro::waitFor(client.workspace().renameBoard(renamed));
-        QCOMPARE(current(client, board.id).name, QStringLiteral("Plans"));
+        QCOMPARE(client.board(board.id).name, QStringLiteral("Plans"));
         QCOMPARE(LocalDataService::fetchLocalCloudBoards(client.store())->first().name, QStringLiteral("Plans"));
         QCOMPARE(client.lastToast()->type, ToastType::error);
         QCOMPARE(client.lastToast()->message, QStringLiteral("Service is down"));
@@ -270,16 +231,16 @@ private Q_SLOTS:
         const Board local = client.createBoard(QStringLiteral("Home"), StorageOption::local);
         const Item localItem = addItem(client, local.id, QStringLiteral("Local only"));
         addItem(client, kept.id, QStringLiteral("Synced"));
-        QVERIFY(m_server->failNext(1, 503, boardPath(kept.id)));
+        QVERIFY(m_server->failNext(1, 503, serviceBoardPath(kept.id)));
         const Item pending = addItem(client, kept.id, QStringLiteral("Pending *note*\nsecond line"));
-        QVERIFY(m_server->failNext(1, 503, boardPath(vanishing.id)));
+        QVERIFY(m_server->failNext(1, 503, serviceBoardPath(vanishing.id)));
         const Item orphan = addItem(client, vanishing.id, QStringLiteral("Orphaned thought"));
         QVERIFY(!pending.didSync && !orphan.didSync);
         Item conflicted = pending;
         conflicted.content = QStringLiteral("My other version");
         client.workspace().conflictCopies().keep(ConflictCopy::of(conflicted, ConflictReason::replaced, QStringLiteral("Kept")));
 
-        QCOMPARE(m_server->request("DELETE", boardPath(vanishing.id), std::nullopt, client.account().accessToken).status, 204);
+        QCOMPARE(m_server->request("DELETE", serviceBoardPath(vanishing.id), std::nullopt, client.account().accessToken).status, 204);
         QCoro::waitFor(client.workspace().refreshBoardsFromServer(false));
         QVERIFY(!client.workspace().findBoard(vanishing.id));
 

@@ -1,9 +1,13 @@
 #include "WorkspaceFixture.h"
 
+#include "domain/Ids.h"
 #include "net/MemoryTokenStore.h"
+#include "store/LocalDataService.h"
+#include "store/LocalRecordConversions.h"
 
 #include <QCoro/QCoroTask>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 
 #include <algorithm>
@@ -100,11 +104,55 @@ std::optional<TrackedEvent> WorkspaceClient::lastEvent() const
 Board WorkspaceClient::createBoard(const QString& name, StorageOption storage)
 {
     QCoro::waitFor(m_workspace->createBoard(name, storage));
+    return boardNamed(name).value_or(Board {});
+}
+
+Item WorkspaceClient::addItem(const QUuid& boardId, const QString& content, ItemStatus status)
+{
+    const Board shown = board(boardId);
+    const Item item = newItem(shown, content, status);
+    QCoro::waitFor(m_workspace->addItem(item, shown));
+    return shownItem(boardId, item.id).value_or(Item {});
+}
+
+std::optional<Board> WorkspaceClient::boardNamed(const QString& name)
+{
     for (const Board& board : m_workspace->boards()) {
         if (board.name == name)
             return board;
     }
-    return {};
+    return std::nullopt;
+}
+
+Board WorkspaceClient::board(const QUuid& boardId)
+{
+    return m_workspace->findBoard(boardId).value_or(Board {});
+}
+
+std::optional<Item> WorkspaceClient::shownItem(const QUuid& boardId, const QUuid& itemId)
+{
+    const auto board = m_workspace->findBoard(boardId);
+    if (!board)
+        return std::nullopt;
+    for (const Item& item : board->items) {
+        if (item.id == itemId)
+            return item;
+    }
+    return std::nullopt;
+}
+
+std::optional<Item> WorkspaceClient::storedItem(const QUuid& itemId)
+{
+    const auto record = LocalDataService::fetchLocalItem(itemId, *m_store);
+    return record ? std::optional(toItem(*record)) : std::nullopt;
+}
+
+std::optional<Board> shareBoard(WorkspaceClient& owner, WorkspaceClient& member, const Board& board)
+{
+    const auto code = QCoro::waitFor(owner.workspace().createInvitation(board));
+    if (!code || !QCoro::waitFor(member.workspace().joinBoard(*code)))
+        return std::nullopt;
+    return member.workspace().findBoard(board.id);
 }
 
 Item WorkspaceClient::newItem(const Board& board, const QString& content, ItemStatus status) const
@@ -122,4 +170,25 @@ Item WorkspaceClient::newItem(const Board& board, const QString& content, ItemSt
     item.createdAt = QDateTime::currentDateTimeUtc();
     item.updatedAt = item.createdAt;
     return item;
+}
+
+QString serviceBoardPath(const QUuid& boardId)
+{
+    return QStringLiteral("/api/boards/") + uuidText(boardId);
+}
+
+ServiceBoard serviceBoard(DevServer& server, const WorkspaceClient& client, const QUuid& boardId)
+{
+    const auto reply = server.request("POST", serviceBoardPath(boardId) + QStringLiteral("/sync"),
+        QByteArray(R"({"checkpoint":0,"items":[]})"), client.account().accessToken);
+    ServiceBoard board;
+    if (reply.status != 200)
+        return board;
+    const QJsonObject answer = reply.object();
+    for (const QJsonValue& item : answer.value(QStringLiteral("newItems")).toArray())
+        board.live.insert(QUuid::fromString(item[QStringLiteral("id")].toString()), item.toObject());
+    for (const QJsonValue& id : answer.value(QStringLiteral("deletedItems")).toArray())
+        board.deleted.insert(QUuid::fromString(id.toString()));
+    board.checkpoint = answer.value(QStringLiteral("latestCheckpoint")).toInteger(-1);
+    return board;
 }

@@ -12,8 +12,10 @@
 #include "workspace/ToastManager.h"
 #include "workspace/undo/ItemHistory.h"
 
+#include <QHash>
 #include <QJsonObject>
 #include <QList>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -40,6 +42,7 @@ public:
     LocalStore& preferences() { return *m_preferences; }
     ToastManager& toasts() { return m_toasts; }
     NetworkService& api() { return *m_api; }
+    UsageAnalytics& analytics() { return *m_analytics; }
     const DevServer::Account& account() const { return m_account; }
     QUuid userId() const { return QUuid::fromString(m_account.userId); }
 
@@ -48,6 +51,12 @@ public:
     std::optional<TrackedEvent> lastEvent() const;
     // The text of the last toast and its type, or absent when none was shown.
     std::optional<Toast> lastToast() const { return m_toasts.toast(); }
+    QString toastText() const { return lastToast().value_or(Toast {}).message; }
+    std::optional<ToastType> toastType() const
+    {
+        const auto toast = lastToast();
+        return toast ? std::optional(toast->type) : std::nullopt;
+    }
 
     // Opens the same store and preference files again, as a restarted application would.
     void reopen();
@@ -56,7 +65,17 @@ public:
     Item newItem(const Board& board, const QString& content, ItemStatus status = ItemStatus::todo) const;
     // Creates a board through the workspace and gives it back as the workspace now holds it (an
     // empty board when it did not appear).
-    Board createBoard(const QString& name, StorageOption storage);
+    Board createBoard(const QString& name, StorageOption storage = StorageOption::local);
+    std::optional<Board> boardNamed(const QString& name);
+    // Adds a new item through the workspace (waiting for the service on a cloud board); the item as
+    // the board then shows it, or an empty item when it does not show.
+    Item addItem(const QUuid& boardId, const QString& content, ItemStatus status = ItemStatus::todo);
+    // The board as the workspace now holds it, or an empty board.
+    Board board(const QUuid& boardId);
+    // The item as the workspace's copy of the board shows it.
+    std::optional<Item> shownItem(const QUuid& boardId, const QUuid& itemId);
+    // The item's record in the store, deleted or not.
+    std::optional<Item> storedItem(const QUuid& itemId);
 
 private:
     void open();
@@ -73,3 +92,19 @@ private:
     std::unique_ptr<NetworkService> m_api;
     std::unique_ptr<BoardViewModel> m_workspace;
 };
+
+// The owner invites, the member joins; the board as the member now holds it.
+std::optional<Board> shareBoard(WorkspaceClient& owner, WorkspaceClient& member, const Board& board);
+
+// The service's path of a board.
+QString serviceBoardPath(const QUuid& boardId);
+
+// Everything the service holds for a board, read as the client's account through a first sync that
+// sends nothing.
+struct ServiceBoard
+{
+    QHash<QUuid, QJsonObject> live;
+    QSet<QUuid> deleted;
+    qint64 checkpoint = -1;
+};
+ServiceBoard serviceBoard(DevServer& server, const WorkspaceClient& client, const QUuid& boardId);

@@ -4,10 +4,11 @@
 // shared board and checks that each sees the other's changes and is told about them.
 // PLENKO_SOAK_SEED picks another seed; the figures of the run are printed.
 #include "WorkspaceFixture.h"
-#include "support/ServiceItemDifferences.h"
 #include "domain/Ids.h"
 #include "domain/IsoDate.h"
 #include "store/LocalDataService.h"
+#include "support/DevServerTestCase.h"
+#include "support/ServiceItemDifferences.h"
 
 #include <QElapsedTimer>
 #include <QJsonArray>
@@ -19,25 +20,6 @@
 namespace {
 constexpr int operationCount = 300;
 constexpr qint64 timeBudgetMs = 60000;
-
-QString boardPath(const QUuid& boardId)
-{
-    return QStringLiteral("/api/boards/") + uuidText(boardId);
-}
-
-// The service's live items of a board, read with a sync from checkpoint 0 that sends nothing.
-QHash<QUuid, QJsonObject> serviceItems(DevServer& server, const WorkspaceClient& client, const QUuid& boardId)
-{
-    const QJsonObject body {{"checkpoint", 0}, {"items", QJsonArray {}}};
-    const auto reply = server.request("POST", boardPath(boardId) + QStringLiteral("/sync"),
-        QJsonDocument(body).toJson(), client.account().accessToken);
-    QHash<QUuid, QJsonObject> items;
-    for (const QJsonValue& value : reply.object().value(QStringLiteral("newItems")).toArray()) {
-        const QJsonObject item = value.toObject();
-        items.insert(QUuid::fromString(item.value(QStringLiteral("id")).toString()), item);
-    }
-    return items;
-}
 
 // What the user last made of an item, as the test remembers it.
 struct Intended
@@ -52,23 +34,11 @@ struct Intended
 enum class FaultKind { status, close, malformed, delay };
 }
 
-class WorkspaceSoakTest : public QObject
+class WorkspaceSoakTest : public DevServerTestCase
 {
     Q_OBJECT
 
-private:
-    std::unique_ptr<DevServer> m_server;
-
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        m_server = std::make_unique<DevServer>();
-        QVERIFY2(m_server->isRunning(), qPrintable(m_server->errorString()));
-    }
-
-    void init() { QVERIFY(m_server->reset()); }
-
     void randomOperationsWithFaultsConverge()
     {
         const quint32 seed = qEnvironmentVariableIsSet("PLENKO_SOAK_SEED")
@@ -195,13 +165,13 @@ private Q_SLOTS:
                 // Someone else edits the item on the service: where the client also changed it, the
                 // service's copy may legitimately win.
                 m_server->clearFaults();
-                const auto service = serviceItems(*m_server, client, boardId);
+                const auto service = serviceBoard(*m_server, client, boardId).live;
                 if (service.contains(picked->id)) {
                     ++operations[QStringLiteral("edit on the service")];
                     const QJsonObject patch {{"content", nextText(QStringLiteral("Elsewhere "))},
                         {"revision", service.value(picked->id).value("revision")}};
                     const auto reply
-                        = m_server->request("PATCH", boardPath(boardId) + "/items/" + uuidText(picked->id),
+                        = m_server->request("PATCH", serviceBoardPath(boardId) + "/items/" + uuidText(picked->id),
                             QJsonDocument(patch).toJson(), client.account().accessToken);
                     QCOMPARE(reply.status, 200);
                     contested.insert(picked->id);
@@ -227,7 +197,7 @@ private Q_SLOTS:
         int compared = 0;
         int intendedChecked = 0;
         for (const QUuid& boardId : boardIds) {
-            const auto service = serviceItems(*m_server, client, boardId);
+            const auto service = serviceBoard(*m_server, client, boardId).live;
             const auto stored = LocalDataService::fetchLocalItems(boardId, 0, client.store());
             QVERIFY(stored);
             QStringList problems;
@@ -338,7 +308,7 @@ private Q_SLOTS:
         QVERIFY(owner.isValid() && member.isValid());
         const Board created = owner.createBoard(QStringLiteral("Shared"), StorageOption::cloud);
         const auto invitation
-            = m_server->request("POST", boardPath(created.id) + QStringLiteral("/invitations"),
+            = m_server->request("POST", serviceBoardPath(created.id) + QStringLiteral("/invitations"),
                 QByteArray("{}"), owner.account().accessToken);
         QCOMPARE(invitation.status, 200);
         const auto joined

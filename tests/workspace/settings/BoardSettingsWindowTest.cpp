@@ -1,5 +1,6 @@
 #include "SettingsTestSupport.h"
 #include "WorkspaceFixture.h"
+#include "support/DevServerTestCase.h"
 
 #include "domain/Ids.h"
 #include "store/LocalDataService.h"
@@ -29,21 +30,6 @@ BoardSettingsContext contextFor(WorkspaceClient& client)
     return {client.workspace(), client.toasts(), [userId] { return userId; }};
 }
 
-std::optional<Board> boardNamed(WorkspaceClient& client, const QString& name)
-{
-    for (const Board& board : client.workspace().boards()) {
-        if (board.name == name)
-            return board;
-    }
-    return std::nullopt;
-}
-
-QString toastText(WorkspaceClient& client)
-{
-    const auto toast = client.lastToast();
-    return toast ? toast->message : QString();
-}
-
 // Owned by the test: the window deletes itself on close, so a QPointer tells whether it closed.
 QPointer<BoardSettingsWindow> openWindow(WorkspaceClient& client, const Board& board,
     std::optional<QString> value = std::nullopt)
@@ -57,38 +43,17 @@ QPointer<BoardSettingsWindow> openWindow(WorkspaceClient& client, const Board& b
 }
 }
 
-class BoardSettingsWindowTest : public QObject
+class BoardSettingsWindowTest : public DevServerTestCase
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<DevServer> m_server;
-
-    Board createBoard(WorkspaceClient& client, const QString& name, StorageOption storage)
-    {
-        QCoro::waitFor(client.workspace().createBoard(name, storage));
-        return boardNamed(client, name).value_or(Board {});
-    }
-
-    // The member's copy of a cloud board the owner shares with it.
-    std::optional<Board> share(WorkspaceClient& owner, WorkspaceClient& member, const Board& board)
-    {
-        auto code = QCoro::waitFor(owner.workspace().createInvitation(board));
-        if (!code || !QCoro::waitFor(member.workspace().joinBoard(*code)))
-            return std::nullopt;
-        return member.workspace().findBoard(board.id);
-    }
-
 private Q_SLOTS:
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
         applyDarkTestPalette();
-        m_server = std::make_unique<DevServer>();
-        QVERIFY2(m_server->isRunning(), qPrintable(m_server->errorString()));
+        DevServerTestCase::initTestCase();
     }
-
-    void init() { QVERIFY(m_server->reset()); }
 
     void opensOnTheTabItsValueNames_data()
     {
@@ -105,7 +70,7 @@ private Q_SLOTS:
         QFETCH(std::optional<QString>, value);
         QFETCH(BoardSettingsTab, tab);
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
-        const Board board = createBoard(client, QStringLiteral("Plans"), StorageOption::local);
+        const Board board = client.createBoard(QStringLiteral("Plans"), StorageOption::local);
         QPointer<BoardSettingsWindow> window = openWindow(client, board, value);
         QCOMPARE(window->selectedTab(), tab);
         QCOMPARE(window->windowTitle(), QStringLiteral("Board Settings"));
@@ -139,10 +104,10 @@ private Q_SLOTS:
 
         WorkspaceClient owner(m_server.get(), QStringLiteral("owner@example.com"));
         WorkspaceClient member(m_server.get(), QStringLiteral("member@example.com"));
-        Board board = createBoard(owner, QStringLiteral("Roadmap"), cloud ? StorageOption::cloud : StorageOption::local);
+        Board board = owner.createBoard(QStringLiteral("Roadmap"), cloud ? StorageOption::cloud : StorageOption::local);
         WorkspaceClient* viewer = &owner;
         if (asMember) {
-            const auto shared = share(owner, member, board);
+            const auto shared = shareBoard(owner, member, board);
             QVERIFY(shared);
             board = *shared;
             viewer = &member;
@@ -193,9 +158,9 @@ private Q_SLOTS:
     {
         QFETCH(int, boards);
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
-        const Board board = createBoard(client, QStringLiteral("Only"), StorageOption::local);
+        const Board board = client.createBoard(QStringLiteral("Only"), StorageOption::local);
         if (boards == 2)
-            createBoard(client, QStringLiteral("Second"), StorageOption::local);
+            client.createBoard(QStringLiteral("Second"), StorageOption::local);
         QPointer<BoardSettingsWindow> window = openWindow(client, board);
         window->setSelectedTab(BoardSettingsTab::advanced);
         BoardAdvancedTab* advanced = window->advancedTab();
@@ -220,8 +185,8 @@ private Q_SLOTS:
     {
         QFETCH(bool, cloud);
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
-        createBoard(client, QStringLiteral("Keep"), StorageOption::local);
-        Board board = createBoard(client, QStringLiteral("Old"), cloud ? StorageOption::cloud : StorageOption::local);
+        client.createBoard(QStringLiteral("Keep"), StorageOption::local);
+        Board board = client.createBoard(QStringLiteral("Old"), cloud ? StorageOption::cloud : StorageOption::local);
         QCoro::waitFor(client.workspace().setBoardArchived(board));
         board = *client.workspace().findBoard(board.id);
         QVERIFY(!board.isActive);
@@ -248,7 +213,7 @@ private Q_SLOTS:
     {
         WorkspaceClient owner(m_server.get(), QStringLiteral("owner@example.com"));
         WorkspaceClient guest(m_server.get(), QStringLiteral("guest@example.com"));
-        const Board board = createBoard(owner, QStringLiteral("Team"), StorageOption::cloud);
+        const Board board = owner.createBoard(QStringLiteral("Team"), StorageOption::cloud);
         QPointer<BoardSettingsWindow> window = openWindow(owner, board, QStringLiteral("users"));
         InvitationPanel* panel = window->usersTab()->invitationPanel();
         QTRY_VERIFY(!window->usersTab()->isLoadingUsers());
@@ -283,7 +248,7 @@ private Q_SLOTS:
     void invitationFailureShowsTheError()
     {
         WorkspaceClient owner(m_server.get(), QStringLiteral("owner@example.com"));
-        const Board board = createBoard(owner, QStringLiteral("Team"), StorageOption::cloud);
+        const Board board = owner.createBoard(QStringLiteral("Team"), StorageOption::cloud);
         QPointer<BoardSettingsWindow> window = openWindow(owner, board, QStringLiteral("users"));
         QTRY_VERIFY(!window->usersTab()->isLoadingUsers());
         QVERIFY(m_server->failNext(1, 500, QStringLiteral("/api/boards/")));
@@ -316,7 +281,7 @@ private Q_SLOTS:
         QFETCH(QString, typed);
         QFETCH(QString, saved);
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
-        const Board board = createBoard(client, QStringLiteral("Plans"), StorageOption::cloud);
+        const Board board = client.createBoard(QStringLiteral("Plans"), StorageOption::cloud);
         QPointer<BoardSettingsWindow> window = openWindow(client, board);
         BoardGeneralTab* general = window->generalTab();
         QTest::mouseClick(general->renameButton(), Qt::LeftButton);
@@ -348,8 +313,8 @@ private Q_SLOTS:
     void quickCaptureSwitchMovesBetweenBoards()
     {
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
-        const Board first = createBoard(client, QStringLiteral("First"), StorageOption::local);
-        const Board second = createBoard(client, QStringLiteral("Second"), StorageOption::local);
+        const Board first = client.createBoard(QStringLiteral("First"), StorageOption::local);
+        const Board second = client.createBoard(QStringLiteral("Second"), StorageOption::local);
         QPointer<BoardSettingsWindow> firstWindow = openWindow(client, first);
         QPointer<BoardSettingsWindow> secondWindow = openWindow(client, second);
         QCheckBox* firstSwitch = firstWindow->generalTab()->quickCaptureSwitch();
@@ -385,8 +350,8 @@ private Q_SLOTS:
         QFETCH(bool, deleting);
         QFETCH(bool, confirm);
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
-        createBoard(client, QStringLiteral("Keep"), StorageOption::local);
-        const Board board = createBoard(client, QStringLiteral("Target"), StorageOption::cloud);
+        client.createBoard(QStringLiteral("Keep"), StorageOption::local);
+        const Board board = client.createBoard(QStringLiteral("Target"), StorageOption::cloud);
         QPointer<BoardSettingsWindow> window = openWindow(client, board);
         window->setSelectedTab(BoardSettingsTab::advanced);
         BoardAdvancedTab* advanced = window->advancedTab();
@@ -411,10 +376,10 @@ private Q_SLOTS:
         QTRY_VERIFY(!window);
         if (deleting) {
             QTRY_VERIFY(!client.workspace().findBoard(board.id));
-            QCOMPARE(toastText(client), QStringLiteral("Deleted board \"Target\""));
+            QCOMPARE(client.toastText(), QStringLiteral("Deleted board \"Target\""));
         } else {
             QTRY_VERIFY(!client.workspace().findBoard(board.id)->isActive);
-            QCOMPARE(toastText(client), QStringLiteral("Archived board \"Target\""));
+            QCOMPARE(client.toastText(), QStringLiteral("Archived board \"Target\""));
         }
     }
 
@@ -423,9 +388,9 @@ private Q_SLOTS:
         WorkspaceClient owner(m_server.get(), QStringLiteral("owner@example.com"));
         WorkspaceClient member(m_server.get(), QStringLiteral("member@example.com"));
         WorkspaceClient second(m_server.get(), QStringLiteral("second@example.com"));
-        const Board board = createBoard(owner, QStringLiteral("Team"), StorageOption::cloud);
-        QVERIFY(share(owner, member, board));
-        QVERIFY(share(owner, second, board));
+        const Board board = owner.createBoard(QStringLiteral("Team"), StorageOption::cloud);
+        QVERIFY(shareBoard(owner, member, board));
+        QVERIFY(shareBoard(owner, second, board));
         QCoro::waitFor(owner.workspace().selectBoard(board.id));
 
         QPointer<BoardSettingsWindow> window = openWindow(owner, board, QStringLiteral("users"));
@@ -449,7 +414,7 @@ private Q_SLOTS:
         QTest::mouseClick(dialog->primaryButton(), Qt::LeftButton);
         QVERIFY(users->removingUserId() == member.userId());
         QTRY_VERIFY(!users->removingUserId());
-        QCOMPARE(toastText(owner), QStringLiteral("Removed member@example.com"));
+        QCOMPARE(owner.toastText(), QStringLiteral("Removed member@example.com"));
         QTRY_COMPARE(users->memberRows().size(), 2);
 
         MemberRow* secondRow = nullptr;
