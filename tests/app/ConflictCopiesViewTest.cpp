@@ -3,6 +3,7 @@
 // workspace and the stand-in service. Set PLENKO_GRAB_DIR to also save pictures of the card and the
 // list there.
 #include "app/ConflictCopiesView.h"
+#include "support/DevServerTestCase.h"
 
 #include "ViewContextFor.h"
 #include "WorkspaceFixture.h"
@@ -44,21 +45,11 @@ QList<QWidget*> rows(ConflictCopiesView* view)
 }
 }
 
-class ConflictCopiesViewTest : public QObject
+class ConflictCopiesViewTest : public DevServerTestCase
 {
     Q_OBJECT
 
-private:
-    std::unique_ptr<DevServer> m_server;
-
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        m_server = std::make_unique<DevServer>();
-        QVERIFY2(m_server->isRunning(), qPrintable(m_server->errorString()));
-    }
-
     void markerListAndActions()
     {
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));

@@ -21,14 +21,6 @@
 #include <QToolButton>
 
 namespace {
-Item addItem(WorkspaceClient& client, const QUuid& boardId, const QString& content, ItemStatus status = ItemStatus::todo)
-{
-    const Board board = client.workspace().findBoard(boardId).value_or(Board {});
-    const Item item = client.newItem(board, content, status);
-    QCoro::waitFor(client.workspace().addItem(item, board));
-    return item;
-}
-
 QString focusName()
 {
     QWidget* focus = QApplication::focusWidget();
@@ -44,7 +36,7 @@ struct ShownBoard
     {
         QCoro::waitFor(client.workspace().selectBoard(board.id));
         for (const QString& content : contents)
-            items << addItem(client, board.id, content);
+            items << client.addItem(board.id, content);
     }
 
     bool show()

@@ -16,8 +16,8 @@
 #include "app/RailButton.h"
 #include "app/RailView.h"
 #include "app/ToastView.h"
-#include "app/TrashView.h"
 #include "app/TopNavigationView.h"
+#include "app/TrashView.h"
 #include "app/sidebar/SidebarView.h"
 #include "richtext/EditorView.h"
 #include "richtext/FloatingNewItemComposer.h"
@@ -25,6 +25,7 @@
 #include "richtext/MentionTextView.h"
 #include "sidebar/SidebarListModel.h"
 #include "store/PreferenceKeys.h"
+#include "support/DevServerTestCase.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
@@ -51,43 +52,6 @@
 #include <functional>
 
 namespace {
-std::optional<Board> boardNamed(WorkspaceClient& client, const QString& name)
-{
-    for (const Board& board : client.workspace().boards()) {
-        if (board.name == name)
-            return board;
-    }
-    return std::nullopt;
-}
-
-
-Item addItem(WorkspaceClient& client, const QUuid& boardId, const QString& content,
-    ItemStatus status = ItemStatus::todo)
-{
-    const Board board = client.workspace().findBoard(boardId).value_or(Board {});
-    const Item item = client.newItem(board, content, status);
-    QCoro::waitFor(client.workspace().addItem(item, board));
-    return item;
-}
-
-std::optional<Item> findItem(WorkspaceClient& client, const QUuid& boardId, const QUuid& itemId)
-{
-    const std::optional<Board> board = client.workspace().findBoard(boardId);
-    if (!board)
-        return std::nullopt;
-    for (const Item& item : board->items) {
-        if (item.id == itemId)
-            return item;
-    }
-    return std::nullopt;
-}
-
-QString toastText(WorkspaceClient& client)
-{
-    const auto toast = client.lastToast();
-    return toast ? toast->message : QString();
-}
-
 // The widgets the Tab key visits from `start`, in order, once round the window.
 QList<QWidget*> tabCycle(QWidget* start)
 {
@@ -133,20 +97,11 @@ QStringList contents(const QList<const Item*>& items)
 }
 }
 
-class MainWindowTest : public QObject
+class MainWindowTest : public DevServerTestCase
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        m_server = std::make_unique<DevServer>();
-        QVERIFY2(m_server->isRunning(), qPrintable(m_server->errorString()));
-    }
-
-    void init() { QVERIFY(m_server->reset()); }
-
     void firstStartCreatesTheLocalBoard()
     {
         WorkspaceClient client(nullptr, QString());
@@ -207,7 +162,7 @@ private Q_SLOTS:
         view.resize(900, 600);
         view.show();
         QCoro::waitFor(view.start());
-        const Item item = addItem(client, client.workspace().selectedBoard().id, QStringLiteral("write tests"));
+        const Item item = client.addItem(client.workspace().selectedBoard().id, QStringLiteral("write tests"));
         BoardContentView* list = view.mainContent()->content();
         QTRY_VERIFY(list->card(item.id));
         list->card(item.id)->trigger(ItemCardAction::edit);
@@ -222,7 +177,7 @@ private Q_SLOTS:
         QCOMPARE(view.mainContent()->tabs()->currentView(), ViewMode(expected));
         if (editor)
             QCOMPARE(editor->text(), before);
-        QCOMPARE(findItem(client, item.boardId, item.id)->content, QStringLiteral("write tests"));
+        QCOMPARE(client.shownItem(item.boardId, item.id)->content, QStringLiteral("write tests"));
 
         center.post(AppNotification::requestTodoTab);
         QCOMPARE(view.currentView(), ViewMode::todo);
@@ -287,15 +242,15 @@ private Q_SLOTS:
     {
         WorkspaceClient client(nullptr, QString());
         const Board board = client.createBoard(QStringLiteral("Local"), StorageOption::local);
-        const Item item = addItem(client, board.id, QStringLiteral("**Ship** the [docs](https://example.com)"));
+        const Item item = client.addItem(board.id, QStringLiteral("**Ship** the [docs](https://example.com)"));
         NotificationCenter center;
         ItemListState state;
         ItemCardView card(contextFor(client, center), state);
-        card.setItem(*findItem(client, board.id, item.id));
+        card.setItem(*client.shownItem(board.id, item.id));
         QVERIFY(card.textView()->document()->toPlainText() != item.content);
         card.trigger(ItemCardAction::copyContent);
         QCOMPARE(QApplication::clipboard()->text(), item.content);
-        QCOMPARE(toastText(client), QStringLiteral("Copied item content"));
+        QCOMPARE(client.toastText(), QStringLiteral("Copied item content"));
         QCOMPARE(client.lastToast()->type, ToastType::success);
     }
 
@@ -306,7 +261,7 @@ private Q_SLOTS:
         WorkspaceClient client(nullptr, QString());
         const Board board = client.createBoard(QStringLiteral("Local"), StorageOption::local);
         QCoro::waitFor(client.workspace().selectBoard(board.id));
-        const Item item = addItem(client, board.id, QStringLiteral("first"));
+        const Item item = client.addItem(board.id, QStringLiteral("first"));
         NotificationCenter center;
         QMainWindow window;
         AppCommands commands(*window.menuBar(), center, {});
@@ -323,15 +278,15 @@ private Q_SLOTS:
         QTRY_COMPARE(undo->text(), QStringLiteral("Undo Move to Done"));
         list->setFocus();
         QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
-        QTRY_COMPARE(findItem(client, board.id, item.id)->status, ItemStatus::todo);
+        QTRY_COMPARE(client.shownItem(board.id, item.id)->status, ItemStatus::todo);
         QTRY_COMPARE(commands.redoAction()->text(), QStringLiteral("Redo Move to Done"));
         QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-        QTRY_COMPARE(findItem(client, board.id, item.id)->status, ItemStatus::done);
+        QTRY_COMPARE(client.shownItem(board.id, item.id)->status, ItemStatus::done);
         QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
-        QTRY_COMPARE(findItem(client, board.id, item.id)->status, ItemStatus::todo);
+        QTRY_COMPARE(client.shownItem(board.id, item.id)->status, ItemStatus::todo);
         QTRY_VERIFY(commands.redoAction()->isEnabled());
         QTest::keyClick(&window, Qt::Key_Y, Qt::ControlModifier);
-        QTRY_COMPARE(findItem(client, board.id, item.id)->status, ItemStatus::done);
+        QTRY_COMPARE(client.shownItem(board.id, item.id)->status, ItemStatus::done);
 
         auto* field = new QLineEdit(list);
         field->show();
@@ -341,7 +296,7 @@ private Q_SLOTS:
         QCOMPARE(undo->text(), QStringLiteral("Undo"));
         QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
         QVERIFY(field->text() != QStringLiteral("hello"));
-        QCOMPARE(findItem(client, board.id, item.id)->status, ItemStatus::done);
+        QCOMPARE(client.shownItem(board.id, item.id)->status, ItemStatus::done);
         QCOMPARE(client.history().undoText(), QStringLiteral("Move to Done"));
     }
 
@@ -352,8 +307,8 @@ private Q_SLOTS:
         WorkspaceClient client(nullptr, QString());
         const Board board = client.createBoard(QStringLiteral("Local"), StorageOption::local);
         QCoro::waitFor(client.workspace().selectBoard(board.id));
-        const Item kept = addItem(client, board.id, QStringLiteral("first"));
-        const Item gone = addItem(client, board.id, QStringLiteral("second"));
+        const Item kept = client.addItem(board.id, QStringLiteral("first"));
+        const Item gone = client.addItem(board.id, QStringLiteral("second"));
         NotificationCenter center;
         BoardContentView list(contextFor(client, center));
         list.show();
@@ -377,7 +332,7 @@ private Q_SLOTS:
         QVERIFY(rowButton(kept, QStringLiteral("restoreTrashed")));
         QCOMPARE(rowButton(kept, QStringLiteral("restoreTrashed"))->accessibleName(), QStringLiteral("Restore first"));
         rowButton(kept, QStringLiteral("restoreTrashed"))->click();
-        QTRY_VERIFY(findItem(client, board.id, kept.id));
+        QTRY_VERIFY(client.shownItem(board.id, kept.id));
         QTRY_COMPARE(trash->header()->text(), QStringLiteral("▾ Trash (1)"));
 
         for (const bool accept : {false, true}) {
@@ -395,15 +350,15 @@ private Q_SLOTS:
             QTRY_VERIFY(!trash->findChild<QMessageBox*>(QStringLiteral("trashConfirmation")));
         }
         QVERIFY(!trash->isVisibleTo(&list));
-        QVERIFY(!findItem(client, board.id, gone.id));
+        QVERIFY(!client.shownItem(board.id, gone.id));
     }
 
     void cardMenuAndEditingAreShared()
     {
         WorkspaceClient client(nullptr, QString());
         const Board board = client.createBoard(QStringLiteral("Local"), StorageOption::local);
-        const Item a = addItem(client, board.id, QStringLiteral("first"), ItemStatus::done);
-        const Item b = addItem(client, board.id, QStringLiteral("second"), ItemStatus::done);
+        const Item a = client.addItem(board.id, QStringLiteral("first"), ItemStatus::done);
+        const Item b = client.addItem(board.id, QStringLiteral("second"), ItemStatus::done);
         NotificationCenter center;
         ItemListState state;
         ItemCardView cardA(contextFor(client, center), state);
@@ -436,11 +391,11 @@ private Q_SLOTS:
     {
         WorkspaceClient client(nullptr, QString());
         const Board board = client.createBoard(QStringLiteral("Local"), StorageOption::local);
-        const Item live = addItem(client, board.id, QStringLiteral("live"));
+        const Item live = client.addItem(board.id, QStringLiteral("live"));
         NotificationCenter center;
         ItemListState state;
         ItemCardView card(contextFor(client, center), state);
-        card.setItem(*findItem(client, board.id, live.id));
+        card.setItem(*client.shownItem(board.id, live.id));
         card.resize(320, 120);
         card.show();
         QVERIFY(QTest::qWaitForWindowExposed(&card));
@@ -455,7 +410,7 @@ private Q_SLOTS:
         QVERIFY(!hoverButton("hoverCopy")->isVisibleTo(&card));
 
         // An archived item offers no editing from the hover actions.
-        Item archived = *findItem(client, board.id, live.id);
+        Item archived = *client.shownItem(board.id, live.id);
         archived.archivedAt = QDateTime::currentDateTimeUtc();
         card.setItem(archived);
         state.setHoveredItemId(live.id);
@@ -480,8 +435,8 @@ private Q_SLOTS:
         WorkspaceClient client(nullptr, QString());
         const Board board = client.createBoard(QStringLiteral("Local"), StorageOption::local);
         QCoro::waitFor(client.workspace().selectBoard(board.id));
-        const Item source = addItem(client, board.id, QStringLiteral("first"));
-        const Item destination = addItem(client, board.id, QStringLiteral("second"));
+        const Item source = client.addItem(board.id, QStringLiteral("first"));
+        const Item destination = client.addItem(board.id, QStringLiteral("second"));
         NotificationCenter center;
         BoardContentView list(contextFor(client, center));
         ItemCardView* target = list.card(destination.id);
@@ -500,8 +455,8 @@ private Q_SLOTS:
         QDropEvent drop(QPointF(10, 10), Qt::MoveAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(target, &drop);
         QVERIFY(!target->isDropTargeted());
-        QTRY_VERIFY(!findItem(client, board.id, source.id));
-        QCOMPARE(findItem(client, board.id, destination.id)->content, QStringLiteral("second\n\nfirst"));
+        QTRY_VERIFY(!client.shownItem(board.id, source.id));
+        QCOMPARE(client.shownItem(board.id, destination.id)->content, QStringLiteral("second\n\nfirst"));
         QTRY_COMPARE(client.history().undoText(), QStringLiteral("Merge Items"));
 
         // A card does not take itself.
@@ -516,12 +471,12 @@ private Q_SLOTS:
         WorkspaceClient client(nullptr, QString());
         const Board board = client.createBoard(QStringLiteral("Local"), StorageOption::local);
         QCoro::waitFor(client.workspace().selectBoard(board.id));
-        addItem(client, board.id, QStringLiteral("abc one"));
+        client.addItem(board.id, QStringLiteral("abc one"));
         Item assigned = client.newItem(client.workspace().selectedBoard(), QStringLiteral("ABC two"));
         assigned.assignee = QUuid::createUuid();
         QCoro::waitFor(client.workspace().addItem(assigned, client.workspace().selectedBoard()));
-        addItem(client, board.id, QStringLiteral("other"));
-        addItem(client, board.id, QStringLiteral("abc later"), ItemStatus::done);
+        client.addItem(board.id, QStringLiteral("other"));
+        client.addItem(board.id, QStringLiteral("abc later"), ItemStatus::done);
 
         NotificationCenter center;
         MainContentView main(contextFor(client, center));
@@ -569,9 +524,9 @@ private Q_SLOTS:
         QCoro::waitFor(client.workspace().selectBoard(board.id));
         const int count = BoardContentView::pageSize * 2 + 5;
         for (int i = 0; i < count; ++i)
-            addItem(client, board.id, QStringLiteral("item %1").arg(i), ItemStatus::done);
-        const Item archived = addItem(client, board.id, QStringLiteral("old"), ItemStatus::done);
-        QCoro::waitFor(client.workspace().setItemArchived(*findItem(client, board.id, archived.id), true));
+            client.addItem(board.id, QStringLiteral("item %1").arg(i), ItemStatus::done);
+        const Item archived = client.addItem(board.id, QStringLiteral("old"), ItemStatus::done);
+        QCoro::waitFor(client.workspace().setItemArchived(*client.shownItem(board.id, archived.id), true));
 
         NotificationCenter center;
         BoardContentView list(contextFor(client, center));
@@ -604,10 +559,10 @@ private Q_SLOTS:
         WorkspaceClient client(nullptr, QString());
         const Board board = client.createBoard(QStringLiteral("Burst"), StorageOption::local);
         QCoro::waitFor(client.workspace().selectBoard(board.id));
-        const Item alpha = addItem(client, board.id, QStringLiteral("alpha report"));
-        const Item beta = addItem(client, board.id, QStringLiteral("beta report"));
-        const Item gamma = addItem(client, board.id, QStringLiteral("gamma notes"));
-        const Item finished = addItem(client, board.id, QStringLiteral("done report"), ItemStatus::done);
+        const Item alpha = client.addItem(board.id, QStringLiteral("alpha report"));
+        const Item beta = client.addItem(board.id, QStringLiteral("beta report"));
+        const Item gamma = client.addItem(board.id, QStringLiteral("gamma notes"));
+        const Item finished = client.addItem(board.id, QStringLiteral("done report"), ItemStatus::done);
 
         NotificationCenter center;
         BoardContentView list(contextFor(client, center));
@@ -668,10 +623,10 @@ private Q_SLOTS:
         QVERIFY(!list.card(finished.id));
 
         // An edit and a new item in the same turn as a search change.
-        Item edited = *findItem(client, board.id, beta.id);
+        Item edited = *client.shownItem(board.id, beta.id);
         edited.content = QStringLiteral("beta report, revised");
         QCoro::waitFor(workspace.updateItem(edited));
-        const Item added = addItem(client, board.id, QStringLiteral("epsilon report"));
+        const Item added = client.addItem(board.id, QStringLiteral("epsilon report"));
         workspace.setSearchQuery(QStringLiteral(" report"));
         QTRY_COMPARE(shownTexts(), QStringList({ "alpha report", "beta report, revised", "epsilon report" }));
         QCOMPARE(list.card(added.id)->textView()->text(), QStringLiteral("epsilon report"));
@@ -686,11 +641,11 @@ private Q_SLOTS:
         QString longText;
         for (int i = 0; i < 40; ++i)
             longText += QStringLiteral("word%1 ").arg(i);
-        const Item item = addItem(client, board.id, longText.trimmed());
+        const Item item = client.addItem(board.id, longText.trimmed());
         NotificationCenter center;
         ItemListState state;
         ItemCardView card(contextFor(client, center), state);
-        card.setItem(*findItem(client, board.id, item.id));
+        card.setItem(*client.shownItem(board.id, item.id));
         QToolButton* more = card.findChild<QToolButton*>(QStringLiteral("itemExpand"));
         QVERIFY(more);
         card.resize(1600, 400);
@@ -718,12 +673,12 @@ private Q_SLOTS:
         card.resize(160, 400);
         QTRY_VERIFY(card.isClipped());
         const int clippedHeight = card.textView()->heightForWidth(140);
-        Item shortened = *findItem(client, board.id, item.id);
+        Item shortened = *client.shownItem(board.id, item.id);
         shortened.content = QStringLiteral("short");
         card.setItem(shortened);
         QVERIFY(!card.isClipped());
         QVERIFY(card.textView()->heightForWidth(140) < clippedHeight);
-        card.setItem(*findItem(client, board.id, item.id));
+        card.setItem(*client.shownItem(board.id, item.id));
         QVERIFY(card.isClipped());
         QCOMPARE(card.textView()->heightForWidth(140), clippedHeight);
     }
@@ -795,7 +750,7 @@ private Q_SLOTS:
         WorkspaceClient client(m_server.get(), QStringLiteral("improve@plenko.test"));
         const Board board = client.createBoard(QStringLiteral("Cloud"), StorageOption::cloud);
         QCoro::waitFor(client.workspace().selectBoard(board.id));
-        const Item item = addItem(client, board.id, QStringLiteral("fix the  login bug"));
+        const Item item = client.addItem(board.id, QStringLiteral("fix the  login bug"));
         NotificationCenter center;
         BoardContentView list(contextFor(client, center));
         ItemCardView* card = list.card(item.id);
@@ -812,19 +767,19 @@ private Q_SLOTS:
         if (choice == QStringLiteral("accept")) {
             card->overlay()->acceptButton()->click();
             QVERIFY(card->magicState().isIdle());
-            QTRY_COMPARE(findItem(client, board.id, item.id)->content, improved);
+            QTRY_COMPARE(client.shownItem(board.id, item.id)->content, improved);
         } else if (choice == QStringLiteral("cancel")) {
             card->overlay()->cancelButton()->click();
             QVERIFY(card->magicState().isIdle());
             QVERIFY(!card->overlay()->isVisibleTo(card));
             QTest::qWait(50);
-            QCOMPARE(findItem(client, board.id, item.id)->content, item.content);
+            QCOMPARE(client.shownItem(board.id, item.id)->content, item.content);
         } else {
             card->overlay()->editButton()->click();
             QVERIFY(card->magicState().isIdle());
             QVERIFY(card->isEditing());
             QCOMPARE(card->editor()->text(), improved);
-            QCOMPARE(findItem(client, board.id, item.id)->content, item.content);
+            QCOMPARE(client.shownItem(board.id, item.id)->content, item.content);
         }
     }
 
@@ -849,7 +804,7 @@ private Q_SLOTS:
         WorkspaceClient client(m_server.get(), QStringLiteral("fail@plenko.test"));
         const Board board = client.createBoard(QStringLiteral("Cloud"), StorageOption::cloud);
         QCoro::waitFor(client.workspace().selectBoard(board.id));
-        const Item item = addItem(client, board.id, QStringLiteral("some text"));
+        const Item item = client.addItem(board.id, QStringLiteral("some text"));
         NotificationCenter center;
         BoardContentView list(contextFor(client, center));
         QPointer<ItemCardView> card = list.card(item.id);
@@ -861,16 +816,16 @@ private Q_SLOTS:
         card->trigger(ItemCardAction::improveText);
         if (revoked) {
             // The selection keeps a removed board while no other exists, so look at the board list.
-            QTRY_VERIFY(!boardNamed(client, QStringLiteral("Cloud")));
+            QTRY_VERIFY(!client.boardNamed(QStringLiteral("Cloud")));
             QTRY_VERIFY(card.isNull() || card->magicState().isIdle());
-            QVERIFY(toastText(client) != QStringLiteral("No access"));
+            QVERIFY(client.toastText() != QStringLiteral("No access"));
         } else {
             QTRY_VERIFY(card->magicState().isIdle());
             QVERIFY(!card->overlay()->isVisibleTo(card));
             QCOMPARE(toasts.count(), 1);
-            QCOMPARE(toastText(client), QStringLiteral("Improver down"));
+            QCOMPARE(client.toastText(), QStringLiteral("Improver down"));
             QCOMPARE(client.lastToast()->type, ToastType::error);
-            QCOMPARE(findItem(client, board.id, item.id)->content, item.content);
+            QCOMPARE(client.shownItem(board.id, item.id)->content, item.content);
         }
     }
 
@@ -883,8 +838,8 @@ private Q_SLOTS:
         const Board other = client.createBoard(QStringLiteral("Other"), StorageOption::local);
         const Board board = client.createBoard(QStringLiteral("Main"), StorageOption::local);
         QCoro::waitFor(client.workspace().selectBoard(board.id));
-        const Item first = addItem(client, board.id, QStringLiteral("first"));
-        const Item second = addItem(client, board.id, QStringLiteral("second"));
+        const Item first = client.addItem(board.id, QStringLiteral("first"));
+        const Item second = client.addItem(board.id, QStringLiteral("second"));
         NotificationCenter center;
         ContentView view(contextFor(client, center));
         view.resize(880, 680);
@@ -1015,22 +970,22 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(&view));
         QCOMPARE(QApplication::focusWidget(), firstCard);
         QTest::keyClick(firstCard, Qt::Key_3, Qt::AltModifier);
-        QTRY_COMPARE(findItem(client, board.id, first.id)->status, ItemStatus::done);
+        QTRY_COMPARE(client.shownItem(board.id, first.id)->status, ItemStatus::done);
         view.mainContent()->setCurrentView(ViewMode::done);
         QTRY_VERIFY(list->card(first.id));
         ItemCardView* doneCard = list->card(first.id);
         doneCard->setFocus(Qt::TabFocusReason);
         QTest::keyClick(doneCard, Qt::Key_A, Qt::AltModifier);
-        QTRY_VERIFY(findItem(client, board.id, first.id)->isArchived());
+        QTRY_VERIFY(client.shownItem(board.id, first.id)->isArchived());
         view.mainContent()->setCurrentView(ViewMode::todo);
         QTRY_VERIFY(list->card(second.id));
         ItemCardView* secondCard = list->card(second.id);
         secondCard->setFocus(Qt::TabFocusReason);
         // A Todo item offers no archiving: the key does nothing.
         QTest::keyClick(secondCard, Qt::Key_A, Qt::AltModifier);
-        QVERIFY(!findItem(client, board.id, second.id)->isArchived());
+        QVERIFY(!client.shownItem(board.id, second.id)->isArchived());
         QTest::keyClick(secondCard, Qt::Key_Delete);
-        QTRY_VERIFY(!findItem(client, board.id, second.id) || findItem(client, board.id, second.id)->isDeleted());
+        QTRY_VERIFY(!client.shownItem(board.id, second.id) || client.shownItem(board.id, second.id)->isDeleted());
     }
 
     // Saving a new item moves the keyboard to its card, or keeps the composer open and empty for the
@@ -1051,7 +1006,7 @@ private Q_SLOTS:
         WorkspaceClient client(nullptr, QString());
         const Board board = client.createBoard(QStringLiteral("Main"), StorageOption::local);
         QCoro::waitFor(client.workspace().selectBoard(board.id));
-        addItem(client, board.id, QStringLiteral("first"));
+        client.addItem(board.id, QStringLiteral("first"));
         NotificationCenter center;
         ContentView view(contextFor(client, center));
         view.resize(880, 680);
@@ -1088,7 +1043,7 @@ private Q_SLOTS:
         WorkspaceClient client(nullptr, QString());
         const Board board = client.createBoard(QStringLiteral("Main"), StorageOption::local);
         QCoro::waitFor(client.workspace().selectBoard(board.id));
-        const Item item = addItem(client, board.id, QStringLiteral("**Ship** the [docs](https://example.com)"));
+        const Item item = client.addItem(board.id, QStringLiteral("**Ship** the [docs](https://example.com)"));
         NotificationCenter center;
         ContentView view(contextFor(client, center));
         view.resize(880, 680);
@@ -1155,7 +1110,7 @@ private Q_SLOTS:
         const Board a = client.createBoard(QStringLiteral("A"), StorageOption::local);
         const Board b = client.createBoard(QStringLiteral("B"), StorageOption::local);
         QCoro::waitFor(client.workspace().selectBoard(a.id));
-        addItem(client, a.id, QStringLiteral("unassigned on A"));
+        client.addItem(a.id, QStringLiteral("unassigned on A"));
         Item assigned = client.newItem(*client.workspace().findBoard(a.id), QStringLiteral("assigned on A"));
         assigned.assignee = QUuid::createUuid();
         QCoro::waitFor(client.workspace().addItem(assigned, *client.workspace().findBoard(a.id)));
@@ -1193,8 +1148,6 @@ private Q_SLOTS:
         QVERIFY(acted);
     }
 
-private:
-    std::unique_ptr<DevServer> m_server;
 };
 
 QTEST_MAIN(MainWindowTest)

@@ -1,4 +1,5 @@
 #include "WorkspaceFixture.h"
+#include "support/DevServerTestCase.h"
 
 #include "app/Palette.h"
 #include "app/quickcapture/QuickCaptureComposer.h"
@@ -17,15 +18,6 @@
 #include <cmath>
 
 namespace {
-std::optional<Board> boardNamed(WorkspaceClient& client, const QString& name)
-{
-    for (const Board& board : client.workspace().boards()) {
-        if (board.name == name)
-            return board;
-    }
-    return std::nullopt;
-}
-
 QList<Item> liveItems(WorkspaceClient& client, const QUuid& boardId)
 {
     const auto board = client.workspace().findBoard(boardId);
@@ -33,30 +25,23 @@ QList<Item> liveItems(WorkspaceClient& client, const QUuid& boardId)
 }
 }
 
-class QuickCaptureTest : public QObject
+class QuickCaptureTest : public DevServerTestCase
 {
     Q_OBJECT
-
-private:
-    std::unique_ptr<DevServer> m_server;
 
 private Q_SLOTS:
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
         Palette::applyTo(*qApp);
-        m_server = std::make_unique<DevServer>();
-        QVERIFY2(m_server->isRunning(), qPrintable(m_server->errorString()));
+        DevServerTestCase::initTestCase();
     }
-
-    void init() { QVERIFY(m_server->reset()); }
 
     // No board chosen; a board chosen but not loaded yet (as at start); the board with its editor.
     void threeStates()
     {
         WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
         QCoro::waitFor(client.workspace().createBoard(QStringLiteral("Inbox with a rather long name"), StorageOption::local));
-        const Board board = *boardNamed(client, QStringLiteral("Inbox with a rather long name"));
+        const Board board = *client.boardNamed(QStringLiteral("Inbox with a rather long name"));
 
         auto composer = std::make_unique<QuickCaptureComposer>(client.workspace(), nullptr);
         composer->resize(380, 200);
@@ -104,7 +89,7 @@ private Q_SLOTS:
         QFETCH(QString, added);
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         QCoro::waitFor(client.workspace().createBoard(QStringLiteral("Inbox"), cloud ? StorageOption::cloud : StorageOption::local));
-        Board board = *boardNamed(client, QStringLiteral("Inbox"));
+        Board board = *client.boardNamed(QStringLiteral("Inbox"));
         QCoro::waitFor(client.workspace().addItem(client.newItem(board, QStringLiteral("Existing")), board));
         board = *client.workspace().findBoard(board.id);
         client.workspace().setQuickCaptureBoard(board);

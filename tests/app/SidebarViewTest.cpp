@@ -1,4 +1,5 @@
 #include "WorkspaceFixture.h"
+#include "support/DevServerTestCase.h"
 
 #include "app/AppNotifications.h"
 #include "app/NotificationCenter.h"
@@ -85,23 +86,11 @@ QString grab(QWidget* widget, const QString& name)
 }
 }
 
-class SidebarViewTest : public QObject
+class SidebarViewTest : public DevServerTestCase
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<DevServer> m_server;
-
-    Board createBoard(WorkspaceClient& client, const QString& name, StorageOption storage = StorageOption::local)
-    {
-        QCoro::waitFor(client.workspace().createBoard(name, storage));
-        for (const Board& board : client.workspace().boards()) {
-            if (board.name == name)
-                return board;
-        }
-        return {};
-    }
-
     // A cloud board made at the service only, as another device of the same account would.
     bool createRemoteBoard(WorkspaceClient& client, const QString& name)
     {
@@ -113,13 +102,9 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
         Palette::applyTo(*qApp);
-        m_server = std::make_unique<DevServer>();
-        QVERIFY2(m_server->isRunning(), qPrintable(m_server->errorString()));
+        DevServerTestCase::initTestCase();
     }
-
-    void init() { QVERIFY(m_server->reset()); }
 
     // Log Out from the account view with the sidebar wired to the same sign-in, as in the
     // application: the sidebar drops the cloud boards from the workspace the moment the sign-in
@@ -133,9 +118,9 @@ private Q_SLOTS:
         AccountDetailsView account(profile, sidebar.auth, client.workspace());
         account.show();
         BoardViewModel& workspace = client.workspace();
-        createBoard(client, QStringLiteral("Notes"));
-        const Board team = createBoard(client, QStringLiteral("Team"), StorageOption::cloud);
-        const Board old = createBoard(client, QStringLiteral("Old"), StorageOption::cloud);
+        client.createBoard(QStringLiteral("Notes"));
+        const Board team = client.createBoard(QStringLiteral("Team"), StorageOption::cloud);
+        const Board old = client.createBoard(QStringLiteral("Old"), StorageOption::cloud);
         QCoro::waitFor(workspace.setBoardArchived(old));
         const QString oldPath = QStringLiteral("/api/boards/") + uuidText(old.id);
         QVERIFY(m_server->failNext(1, 503, oldPath));
@@ -215,7 +200,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, signedIn);
         WorkspaceClient client(signedIn ? m_server.get() : nullptr, QStringLiteral("ana@example.com"));
-        createBoard(client, QStringLiteral("Local"));
+        client.createBoard(QStringLiteral("Local"));
         if (signedIn)
             QVERIFY(createRemoteBoard(client, QStringLiteral("Remote")));
         client.reopen(); // a fresh workspace that has loaded nothing yet
@@ -239,7 +224,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, signedIn);
         WorkspaceClient client(signedIn ? m_server.get() : nullptr, QStringLiteral("ana@example.com"));
-        createBoard(client, QStringLiteral("Local"));
+        client.createBoard(QStringLiteral("Local"));
         SidebarHarness sidebar(client);
         sidebar.view.show();
         QTRY_COMPARE(rowNames(sidebar.view.localSection()), QStringList({"Local"}));
@@ -282,7 +267,7 @@ private Q_SLOTS:
         QFETCH(QStringList, rows);
         WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
         for (const QString& name : {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")})
-            createBoard(client, name);
+            client.createBoard(name);
         SidebarHarness sidebar(client);
         sidebar.view.show();
         SidebarSectionView* section = sidebar.view.localSection();
@@ -348,7 +333,7 @@ private Q_SLOTS:
         WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
         QList<Board> boards;
         for (const QString& name : {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")})
-            boards << createBoard(client, name);
+            boards << client.createBoard(name);
         SidebarHarness sidebar(client);
         sidebar.view.show();
         SidebarSectionView* section = sidebar.view.localSection();
@@ -371,9 +356,9 @@ private Q_SLOTS:
     void dropAcrossSectionsIsRefused()
     {
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
-        const Board local = createBoard(client, QStringLiteral("Local"));
-        createBoard(client, QStringLiteral("Cloud A"), StorageOption::cloud);
-        createBoard(client, QStringLiteral("Cloud B"), StorageOption::cloud);
+        const Board local = client.createBoard(QStringLiteral("Local"));
+        client.createBoard(QStringLiteral("Cloud A"), StorageOption::cloud);
+        client.createBoard(QStringLiteral("Cloud B"), StorageOption::cloud);
         SidebarHarness sidebar(client);
         sidebar.view.show();
         SidebarSectionView* remote = sidebar.view.remoteSection();
@@ -399,8 +384,8 @@ private Q_SLOTS:
     void itemDroppedOnBoardMovesThere()
     {
         WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
-        const Board from = createBoard(client, QStringLiteral("From"));
-        const Board to = createBoard(client, QStringLiteral("To"));
+        const Board from = client.createBoard(QStringLiteral("From"));
+        const Board to = client.createBoard(QStringLiteral("To"));
         const Item item = client.newItem(from, QStringLiteral("Carry me"));
         QCoro::waitFor(client.workspace().addItem(item, *client.workspace().findBoard(from.id)));
         SidebarHarness sidebar(client);
@@ -424,9 +409,9 @@ private Q_SLOTS:
     void archivedModeListsBoardsOnly()
     {
         WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
-        createBoard(client, QStringLiteral("A"));
-        createBoard(client, QStringLiteral("B"));
-        const Board old = createBoard(client, QStringLiteral("Old"));
+        client.createBoard(QStringLiteral("A"));
+        client.createBoard(QStringLiteral("B"));
+        const Board old = client.createBoard(QStringLiteral("Old"));
         QCoro::waitFor(client.workspace().setBoardArchived(old));
         SidebarHarness sidebar(client);
         sidebar.view.show();
@@ -458,10 +443,10 @@ private Q_SLOTS:
         QFETCH(bool, validCode);
         WorkspaceClient owner(m_server.get(), QStringLiteral("owner@example.com"));
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
-        const Board shared = createBoard(owner, QStringLiteral("Shared"), StorageOption::cloud);
+        const Board shared = owner.createBoard(QStringLiteral("Shared"), StorageOption::cloud);
         const auto code = QCoro::waitFor(owner.workspace().createInvitation(shared));
         QVERIFY(code);
-        createBoard(client, QStringLiteral("Mine"));
+        client.createBoard(QStringLiteral("Mine"));
         SidebarHarness sidebar(client);
         sidebar.view.show();
 

@@ -110,3 +110,15 @@ DevServer::Reply Api::join(DevServer& server, const QString& token, const QStrin
         QStringLiteral("/api/boards/invitations?code=") + QString::fromLatin1(QUrl::toPercentEncoding(code)),
         std::nullopt, token);
 }
+
+Api::SharedBoard::SharedBoard()
+{
+    if (!server.isRunning())
+        return;
+    ann = server.createAccount(QStringLiteral("ann@example.com"), QStringLiteral("Ann"));
+    bob = server.createAccount(QStringLiteral("bob@example.com"), QStringLiteral("Bob"));
+    eve = server.createAccount(QStringLiteral("eve@example.com"), QStringLiteral("Eve"));
+    const QString created = createBoard(server, ann.accessToken, QStringLiteral("Plans"));
+    if (join(server, bob.accessToken, invite(server, ann.accessToken, created)).status == 200)
+        board = created;
+}

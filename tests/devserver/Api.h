@@ -33,4 +33,18 @@ qint64 boardRevision(DevServer& server, const QString& token, const QString& boa
 QString invite(DevServer& server, const QString& token, const QString& boardId);
 DevServer::Reply join(DevServer& server, const QString& token, const QString& code);
 
+// A fresh service where Ann owns the board "Plans", Bob joined it as an editor and Eve is an
+// outsider.
+struct SharedBoard
+{
+    SharedBoard();
+    bool isReady() const { return !board.isEmpty() && bob.isValid() && eve.isValid(); }
+
+    DevServer server;
+    DevServer::Account ann;
+    DevServer::Account bob;
+    DevServer::Account eve;
+    QString board;
+};
+
 } // namespace Api

@@ -12,25 +12,7 @@ class BoardTest : public QObject
     Q_OBJECT
 
 private:
-    struct Fixture
-    {
-        DevServer server;
-        DevServer::Account ann; // owner
-        DevServer::Account bob; // editor
-        DevServer::Account eve; // outsider
-        QString board;
-    };
-
-    static void makeSharedBoard(Fixture& f)
-    {
-        f.ann = f.server.createAccount(QStringLiteral("ann@example.com"), QStringLiteral("Ann"));
-        f.bob = f.server.createAccount(QStringLiteral("bob@example.com"), QStringLiteral("Bob"));
-        f.eve = f.server.createAccount(QStringLiteral("eve@example.com"), QStringLiteral("Eve"));
-        f.board = createBoard(f.server, f.ann.accessToken, QStringLiteral("Plans"));
-        join(f.server, f.bob.accessToken, invite(f.server, f.ann.accessToken, f.board));
-    }
-
-    static QJsonObject feed(Fixture& f, const QString& token)
+    static QJsonObject feed(SharedBoard& f, const QString& token)
     {
         return f.server
             .request("GET", QStringLiteral("/api/notifications?readOnly=true"), std::nullopt, token)
@@ -51,9 +33,8 @@ private Q_SLOTS:
 
     void joiningMakesAnEditorAndTellsTheOtherMembers()
     {
-        Fixture f;
-        QVERIFY2(f.server.isRunning(), qPrintable(f.server.errorString()));
-        makeSharedBoard(f);
+        SharedBoard f;
+        QVERIFY2(f.isReady(), qPrintable(f.server.errorString()));
         const QString code = invite(f.server, f.ann.accessToken, f.board);
         QCOMPARE(code.size(), 8);
         const DevServer::Reply joined = join(f.server, f.eve.accessToken, code.toLower());
@@ -106,9 +87,8 @@ private Q_SLOTS:
         QFETCH(QString, scenario);
         QFETCH(int, status);
         QFETCH(QString, code);
-        Fixture f;
-        QVERIFY2(f.server.isRunning(), qPrintable(f.server.errorString()));
-        makeSharedBoard(f);
+        SharedBoard f;
+        QVERIFY2(f.isReady(), qPrintable(f.server.errorString()));
         if (scenario == QLatin1String("archived")) {
             f.server.request("PATCH", QStringLiteral("/api/boards/") + f.board,
                 bytes({{QStringLiteral("active"), false}}), f.ann.accessToken);
@@ -176,9 +156,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, method);
         QFETCH(QString, path);
         QFETCH(QByteArray, body);
-        Fixture f;
-        QVERIFY2(f.server.isRunning(), qPrintable(f.server.errorString()));
-        makeSharedBoard(f);
+        SharedBoard f;
+        QVERIFY2(f.isReady(), qPrintable(f.server.errorString()));
         const QString item = newId();
         addItem(f.server, f.ann.accessToken, f.board, item, QStringLiteral("private"));
         const QString filledPath = path.arg(f.board, item, f.bob.userId);
@@ -250,9 +229,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, body);
         QFETCH(int, status);
         QFETCH(QString, code);
-        Fixture f;
-        QVERIFY2(f.server.isRunning(), qPrintable(f.server.errorString()));
-        makeSharedBoard(f);
+        SharedBoard f;
+        QVERIFY2(f.isReady(), qPrintable(f.server.errorString()));
         auto fill = [&](QString text) {
             return text.replace(QStringLiteral("%1"), f.board)
                 .replace(QStringLiteral("%2"), f.ann.userId)
@@ -312,9 +290,8 @@ private Q_SLOTS:
         QFETCH(QString, path);
         QFETCH(QByteArray, body);
         QFETCH(int, status);
-        Fixture f;
-        QVERIFY2(f.server.isRunning(), qPrintable(f.server.errorString()));
-        makeSharedBoard(f);
+        SharedBoard f;
+        QVERIFY2(f.isReady(), qPrintable(f.server.errorString()));
         const QString stored = newId();
         QCOMPARE(addItem(f.server, f.ann.accessToken, f.board, stored, QStringLiteral("kept"))
                      .value(QStringLiteral("revision"))
@@ -410,9 +387,8 @@ private Q_SLOTS:
         QFETCH(QJsonObject, body);
         QFETCH(QString, code);
         QFETCH(QString, named);
-        Fixture f;
-        QVERIFY2(f.server.isRunning(), qPrintable(f.server.errorString()));
-        makeSharedBoard(f);
+        SharedBoard f;
+        QVERIFY2(f.isReady(), qPrintable(f.server.errorString()));
         const QString filledPath
             = QString(path).replace(QStringLiteral("%1"), f.board).replace(QStringLiteral("%2"), newId());
         const DevServer::Reply answer = f.server.request(method, filledPath,
@@ -439,9 +415,8 @@ private Q_SLOTS:
     // far too few to find a code by guessing.
     void invitationCodeGuessingIsLimited()
     {
-        Fixture f;
-        QVERIFY2(f.server.isRunning(), qPrintable(f.server.errorString()));
-        makeSharedBoard(f);
+        SharedBoard f;
+        QVERIFY2(f.isReady(), qPrintable(f.server.errorString()));
         const QString code = invite(f.server, f.ann.accessToken, f.board);
         const QStringList guessers {f.eve.accessToken,
             f.server.createAccount(QStringLiteral("cy@example.com"), QString()).accessToken,
@@ -472,9 +447,8 @@ private Q_SLOTS:
 
     void ownershipMovesToAnotherMember()
     {
-        Fixture f;
-        QVERIFY2(f.server.isRunning(), qPrintable(f.server.errorString()));
-        makeSharedBoard(f);
+        SharedBoard f;
+        QVERIFY2(f.isReady(), qPrintable(f.server.errorString()));
         QCOMPARE(f.server
                      .request("POST", QStringLiteral("/api/boards/%1/users/transfer-ownership").arg(f.board),
                          bytes({{QStringLiteral("newOwnerId"), f.bob.userId}}), f.ann.accessToken)
@@ -515,9 +489,8 @@ private Q_SLOTS:
 
     void boardListShowsOnlyOwnBoards()
     {
-        Fixture f;
-        QVERIFY2(f.server.isRunning(), qPrintable(f.server.errorString()));
-        makeSharedBoard(f);
+        SharedBoard f;
+        QVERIFY2(f.isReady(), qPrintable(f.server.errorString()));
         const QString evesBoard = createBoard(f.server, f.eve.accessToken, QStringLiteral("Eve's"));
         f.server.request("PATCH", QStringLiteral("/api/boards/") + f.board,
             bytes({{QStringLiteral("info"), QStringLiteral("Q3 goals")}, {QStringLiteral("active"), false}}),
@@ -541,9 +514,8 @@ private Q_SLOTS:
 
     void assignmentNotifiesTheAssignee()
     {
-        Fixture f;
-        QVERIFY2(f.server.isRunning(), qPrintable(f.server.errorString()));
-        makeSharedBoard(f);
+        SharedBoard f;
+        QVERIFY2(f.isReady(), qPrintable(f.server.errorString()));
         const QString item = newId();
         addItem(f.server, f.ann.accessToken, f.board, item, QStringLiteral("Report"));
         QCOMPARE(feed(f, f.bob.accessToken).value(QStringLiteral("unreadCount7d")).toInt(), 0);
@@ -571,9 +543,8 @@ private Q_SLOTS:
 
     void feedWithoutReadOnlyMarksWhatItShows()
     {
-        Fixture f;
-        QVERIFY2(f.server.isRunning(), qPrintable(f.server.errorString()));
-        makeSharedBoard(f);
+        SharedBoard f;
+        QVERIFY2(f.isReady(), qPrintable(f.server.errorString()));
         const QJsonObject shown
             = f.server.request("GET", QStringLiteral("/api/notifications"), std::nullopt, f.ann.accessToken)
                   .object();
@@ -583,9 +554,8 @@ private Q_SLOTS:
 
     void markingNotificationsRead()
     {
-        Fixture f;
-        QVERIFY2(f.server.isRunning(), qPrintable(f.server.errorString()));
-        makeSharedBoard(f);
+        SharedBoard f;
+        QVERIFY2(f.isReady(), qPrintable(f.server.errorString()));
         join(f.server, f.eve.accessToken, invite(f.server, f.ann.accessToken, f.board));
         const DevServer::Account cy
             = f.server.createAccount(QStringLiteral("cy@example.com"), QStringLiteral("Cy"));

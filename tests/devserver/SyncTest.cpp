@@ -12,25 +12,8 @@ class SyncTest : public QObject
     Q_OBJECT
 
 private:
-    struct Fixture
-    {
-        DevServer server;
-        DevServer::Account ann;
-        DevServer::Account bob;
-        QString board;
-    };
-
-    // Ann owns a board that Bob has joined.
-    static void makeSharedBoard(Fixture& f)
-    {
-        f.ann = f.server.createAccount(QStringLiteral("ann@example.com"), QStringLiteral("Ann"));
-        f.bob = f.server.createAccount(QStringLiteral("bob@example.com"), QStringLiteral("Bob"));
-        f.board = createBoard(f.server, f.ann.accessToken, QStringLiteral("Plans"));
-        join(f.server, f.bob.accessToken, invite(f.server, f.ann.accessToken, f.board));
-    }
-
     DevServer::Reply patchItem(
-        Fixture& f, const QString& token, const QString& itemId, const QJsonObject& body)
+        SharedBoard& f, const QString& token, const QString& itemId, const QJsonObject& body)
     {
         return f.server.request(
             "PATCH", QStringLiteral("/api/boards/%1/items/%2").arg(f.board, itemId), bytes(body), token);
@@ -41,9 +24,8 @@ private Q_SLOTS:
 
     void everyItemWriteAdvancesTheBoardRevisionByOne()
     {
-        Fixture f;
-        QVERIFY2(f.server.isRunning(), qPrintable(f.server.errorString()));
-        makeSharedBoard(f);
+        SharedBoard f;
+        QVERIFY2(f.isReady(), qPrintable(f.server.errorString()));
         QCOMPARE(boardRevision(f.server, f.ann.accessToken, f.board), 0);
 
         const QString item = newId();
@@ -72,9 +54,8 @@ private Q_SLOTS:
 
     void syncSplitsChangesAfterTheCheckpoint()
     {
-        Fixture f;
-        QVERIFY2(f.server.isRunning(), qPrintable(f.server.errorString()));
-        makeSharedBoard(f);
+        SharedBoard f;
+        QVERIFY2(f.isReady(), qPrintable(f.server.errorString()));
         const QString a = newId(), b = newId(), c = newId(), d = newId();
         for (const QString& id : {a, b, c})
             addItem(f.server, f.ann.accessToken, f.board, id, id.left(4));
@@ -113,9 +94,8 @@ private Q_SLOTS:
 
     void remoteItemCarriesEveryContractField()
     {
-        Fixture f;
-        QVERIFY2(f.server.isRunning(), qPrintable(f.server.errorString()));
-        makeSharedBoard(f);
+        SharedBoard f;
+        QVERIFY2(f.isReady(), qPrintable(f.server.errorString()));
         const QString item = newId();
         QJsonObject body = itemBody(f.board, QStringLiteral("Call @bob"), QStringLiteral("IN_PROGRESS"), 7);
         body.insert(QStringLiteral("assignee"), f.bob.userId);
@@ -197,9 +177,8 @@ private Q_SLOTS:
         QFETCH(bool, conflict);
         QFETCH(QString, outcome);
 
-        Fixture f;
-        QVERIFY2(f.server.isRunning(), qPrintable(f.server.errorString()));
-        makeSharedBoard(f);
+        SharedBoard f;
+        QVERIFY2(f.isReady(), qPrintable(f.server.errorString()));
         const QString item = newId();
         const qint64 seen = addItem(f.server, f.ann.accessToken, f.board, item, QStringLiteral("original"))
                                 .value(QStringLiteral("revision"))
@@ -247,9 +226,8 @@ private Q_SLOTS:
 
     void newPendingItemIsCreatedAndReportedAsNew()
     {
-        Fixture f;
-        QVERIFY2(f.server.isRunning(), qPrintable(f.server.errorString()));
-        makeSharedBoard(f);
+        SharedBoard f;
+        QVERIFY2(f.isReady(), qPrintable(f.server.errorString()));
         const QString item = newId();
         const QJsonObject answer = sync(f.server, f.ann.accessToken, f.board, 0,
             {remoteItem(item, f.board, f.ann.userId, QStringLiteral("written offline"), 0)});
@@ -270,9 +248,8 @@ private Q_SLOTS:
 
     void tombstonesAreReportedUntilTheCheckpointPassesThem()
     {
-        Fixture f;
-        QVERIFY2(f.server.isRunning(), qPrintable(f.server.errorString()));
-        makeSharedBoard(f);
+        SharedBoard f;
+        QVERIFY2(f.isReady(), qPrintable(f.server.errorString()));
         const QString keep = newId(), gone = newId();
         addItem(f.server, f.ann.accessToken, f.board, keep, QStringLiteral("keep"));
         addItem(f.server, f.ann.accessToken, f.board, gone, QStringLiteral("gone"));
@@ -306,9 +283,8 @@ private Q_SLOTS:
 
     void movingAnItemLeavesOneBoardAndJoinsTheOther()
     {
-        Fixture f;
-        QVERIFY2(f.server.isRunning(), qPrintable(f.server.errorString()));
-        makeSharedBoard(f);
+        SharedBoard f;
+        QVERIFY2(f.isReady(), qPrintable(f.server.errorString()));
         const QString target = createBoard(f.server, f.ann.accessToken, QStringLiteral("Later"));
         const QString item = newId();
         addItem(f.server, f.ann.accessToken, f.board, item, QStringLiteral("travels"));
@@ -349,9 +325,8 @@ private Q_SLOTS:
     {
         QFETCH(int, count);
         QFETCH(int, status);
-        Fixture f;
-        QVERIFY2(f.server.isRunning(), qPrintable(f.server.errorString()));
-        makeSharedBoard(f);
+        SharedBoard f;
+        QVERIFY2(f.isReady(), qPrintable(f.server.errorString()));
         QJsonArray items;
         for (int i = 0; i < count; ++i)
             items.append(remoteItem(newId(), f.board, f.ann.userId, QStringLiteral("item %1").arg(i), 0));
@@ -374,9 +349,8 @@ private Q_SLOTS:
 
     void checkpointBeyondTheBoardStartsOver()
     {
-        Fixture f;
-        QVERIFY2(f.server.isRunning(), qPrintable(f.server.errorString()));
-        makeSharedBoard(f);
+        SharedBoard f;
+        QVERIFY2(f.isReady(), qPrintable(f.server.errorString()));
         const QString item = newId();
         addItem(f.server, f.ann.accessToken, f.board, item, QStringLiteral("one"));
         const QJsonObject answer = sync(f.server, f.ann.accessToken, f.board, 99);
@@ -386,9 +360,8 @@ private Q_SLOTS:
 
     void staleUpdateIsRefused()
     {
-        Fixture f;
-        QVERIFY2(f.server.isRunning(), qPrintable(f.server.errorString()));
-        makeSharedBoard(f);
+        SharedBoard f;
+        QVERIFY2(f.isReady(), qPrintable(f.server.errorString()));
         const QString item = newId();
         addItem(f.server, f.ann.accessToken, f.board, item, QStringLiteral("one"));
         QCOMPARE(patchItem(f, f.bob.accessToken, item,
@@ -441,9 +414,8 @@ private Q_SLOTS:
         QFETCH(QString, key);
         QFETCH(QJsonValue, value);
         QFETCH(QString, code);
-        Fixture f;
-        QVERIFY2(f.server.isRunning(), qPrintable(f.server.errorString()));
-        makeSharedBoard(f);
+        SharedBoard f;
+        QVERIFY2(f.isReady(), qPrintable(f.server.errorString()));
         QJsonObject body = itemBody(f.board, QStringLiteral("fine"));
         if (value.isUndefined())
             body.remove(key);
@@ -458,9 +430,8 @@ private Q_SLOTS:
 
     void contentLimitCountsCharactersAsPeopleSeeThem()
     {
-        Fixture f;
-        QVERIFY2(f.server.isRunning(), qPrintable(f.server.errorString()));
-        makeSharedBoard(f);
+        SharedBoard f;
+        QVERIFY2(f.isReady(), qPrintable(f.server.errorString()));
         // 300 family emoji: 300 characters on screen, far more UTF-16 units.
         QString family;
         for (int i = 0; i < 300; ++i)

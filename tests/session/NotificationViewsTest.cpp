@@ -336,11 +336,8 @@ private Q_SLOTS:
     {
         Scene scene;
         QVERIFY2(scene.ready, qPrintable(scene.server.errorString() + scene.client.errorString()));
-        QTemporaryDir folder;
-        UsageAnalytics analytics(AnalyticsSettings {QStringLiteral("test-token"),
-            QUrl(QStringLiteral("http://127.0.0.1:9/track")), folder.path(), std::chrono::hours(24)});
         AuthState auth(
-            scene.client.api(), analytics, scene.client.toasts(), [](const QUrl&) { return true; });
+            scene.client.api(), scene.client.analytics(), scene.client.toasts(), [](const QUrl&) { return true; });
         QVERIFY(auth.isLoggedIn());
         UserViewModel profile(scene.client.api());
         AccountDetailsView view(profile, auth, scene.client.workspace());
@@ -393,11 +390,8 @@ private Q_SLOTS:
     {
         Scene scene;
         QVERIFY2(scene.ready, qPrintable(scene.server.errorString() + scene.client.errorString()));
-        QTemporaryDir folder;
-        UsageAnalytics analytics(AnalyticsSettings {QStringLiteral("test-token"),
-            QUrl(QStringLiteral("http://127.0.0.1:9/track")), folder.path(), std::chrono::hours(24)});
         AuthState auth(
-            scene.client.api(), analytics, scene.client.toasts(), [](const QUrl&) { return true; });
+            scene.client.api(), scene.client.analytics(), scene.client.toasts(), [](const QUrl&) { return true; });
         UserViewModel profile(scene.client.api());
         AccountDetailsView view(profile, auth, scene.client.workspace());
         view.show();
