@@ -908,7 +908,7 @@ private Q_SLOTS:
         QTRY_COMPARE(client.workspace().selectedBoard().id, board.id);
         QTRY_VERIFY(list->card(first.id));
 
-        // The tabs: Right shows the next column, Return presses a rail button.
+        // The tabs: Right shows the next column.
         QToolButton* todoTab = view.mainContent()->tabs()->tab(ViewMode::todo);
         todoTab->setFocus(Qt::TabFocusReason);
         QTest::keyClick(todoTab, Qt::Key_Right);
@@ -916,14 +916,6 @@ private Q_SLOTS:
         QCOMPARE(QApplication::focusWidget(), view.mainContent()->tabs()->tab(ViewMode::inProgress));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
         QCOMPARE(view.currentView(), ViewMode::todo);
-        RailButton* reports = view.rail()->button(QStringLiteral("railReports"));
-        reports->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(reports, Qt::Key_Return);
-        QCOMPARE(view.rail()->selection(), RailSelection::boardsOverview);
-        RailButton* boards = view.rail()->button(QStringLiteral("railBoards"));
-        boards->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(boards, Qt::Key_Space);
-        QCOMPARE(view.rail()->selection(), RailSelection::activeBoards);
 
         // The cards: Down and Up move between them.
         ItemCardView* firstCard = list->card(first.id);
