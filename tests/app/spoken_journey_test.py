@@ -3,7 +3,8 @@
 manager and the accessibility bus, speaking through speech-dispatcher into a file instead of a sound
 card, while the keyboard alone drives the application: Tab through the window, add an item, open its
 menu, move it, switch boards. Every stop must say something a listener can act on: a stop that says
-nothing, only a role, or only symbols fails the test, as does a shortcut spelled inside a name.
+nothing, only a role, or only symbols fails the test, as does a shortcut spelled inside a name, or a
+menu that opens without saying that it is a menu and which.
 
 Usage: spoken_journey_test.py PATH_TO_PLENKO
 Exit status 0 passed, 1 failed, 77 skipped (the accessibility bus could not be started here).
