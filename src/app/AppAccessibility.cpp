@@ -1,5 +1,6 @@
 #include "app/AppAccessibility.h"
 
+#include "accessible/ApplicationAccessible.h"
 #include "app/StatusTabAccessible.h"
 
 #include <QAccessible>
@@ -38,6 +39,7 @@ void AppAccessibility::install()
     if (installed)
         return;
     installed = true;
+    ApplicationAccessible::install();
     QAccessible::installFactory(interfaceFor);
 }
 

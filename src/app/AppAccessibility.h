@@ -1,6 +1,6 @@
 // What screen readers learn beyond Qt's own widgets: the toast banner is a notification, the item
-// card a list item, the status tabs a tab list (all plain painted or tool-button widgets to Qt), and
-// announcing a message.
+// card a list item, the status tabs a tab list (all plain painted or tool-button widgets to Qt), an
+// open popup menu a window of the application, and announcing a message.
 #pragma once
 
 class QString;

@@ -447,6 +447,7 @@ QMenu* ItemCardView::makeContextMenu(QWidget* parent)
 {
     auto* menu = new QMenu(parent);
     menu->setObjectName(QStringLiteral("itemContextMenu"));
+    menu->setAccessibleName(QStringLiteral("Item actions"));
     const QList<ItemCardMenuEntry> entries = menuEntries();
     for (const ItemCardMenuEntry& entry : entries) {
         const bool destructive = entry.action == ItemCardAction::remove;
@@ -518,6 +519,7 @@ QMenu* ItemCardView::makeAssigneeMenu(QWidget* parent)
 {
     auto* menu = new QMenu(parent);
     menu->setObjectName(QStringLiteral("assigneeMenu"));
+    menu->setAccessibleName(QStringLiteral("Assignee"));
     const QList<BoardUser> users = members();
     if (users.isEmpty()) {
         menu->addAction(QStringLiteral("No board users yet"))->setEnabled(false);

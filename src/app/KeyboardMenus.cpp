@@ -16,9 +16,13 @@ using namespace std::chrono_literals;
 
 // The window under a popup reports itself activated again just after the popup opens. A screen
 // reader ignores that while the window is still the active one to it, but follows it away from a
-// menu entry it has already announced: the entry takes the keyboard after that report, and is
-// announced once more later in case the report came late.
+// menu it has already announced: the menu takes the focus after that report, then its first entry,
+// which is announced once more later in case the report came late.
 constexpr auto highlightDelay = 120ms;
+// A screen reader drops a focus report that a newer one overtook while it waited in its queue: the
+// entry waits until the menu's own report has been taken, or the menu is never named. A busy screen
+// reader took a quarter of a second; Down pressed meanwhile moves to the first entry all the same.
+constexpr auto entryDelay = 400ms;
 constexpr auto reannounceDelay = 600ms;
 
 QAction* firstEntry(const QMenu& menu)
@@ -31,32 +35,55 @@ QAction* firstEntry(const QMenu& menu)
     return nullptr;
 }
 
+// A screen reader does not say the popup menu around an entry (it is no spoken context of its
+// entries): the menu takes the focus itself before its entry does, and is heard as
+// "<name> popup menu". A menu-bar menu is named after its title.
+void announceMenu(QMenu& menu)
+{
+    if (menu.accessibleName().isEmpty() && !menu.title().isEmpty())
+        menu.setAccessibleName(QString(menu.title()).remove(QLatin1Char('&')));
+    QAccessibleEvent focus(&menu, QAccessible::Focus);
+    QAccessible::updateAccessibility(&focus);
+}
+
 void announceActiveEntry(QMenu& menu)
 {
     QAccessibleEvent focus(&menu, QAccessible::Focus);
     focus.setChild(int(menu.actions().indexOf(menu.activeAction())));
     QAccessible::updateAccessibility(&focus);
 }
+
+// Once `menu` is shown and `menuDelay` has passed, the menu is announced, then its first entry
+// takes the keyboard.
+void announceThenHighlight(QMenu& menu, std::chrono::milliseconds menuDelay)
+{
+    QPointer<QMenu> shown(&menu);
+    QObject::connect(&menu, &QMenu::aboutToShow, &menu, [shown, menuDelay] {
+        QTimer::singleShot(menuDelay, shown, [shown] {
+            // Down or Up may have been pressed in the meantime: that entry stays.
+            if (!shown || !shown->isVisible() || shown->activeAction() || !firstEntry(*shown))
+                return;
+            announceMenu(*shown);
+            QTimer::singleShot(entryDelay, shown, [shown] {
+                if (!shown || !shown->isVisible() || shown->activeAction())
+                    return;
+                QAction* first = firstEntry(*shown);
+                if (!first)
+                    return;
+                shown->setActiveAction(first);
+                QTimer::singleShot(reannounceDelay, shown, [shown, first] {
+                    if (shown && shown->isVisible() && shown->activeAction() == first)
+                        announceActiveEntry(*shown);
+                });
+            });
+        });
+    }, Qt::SingleShotConnection);
+}
 }
 
 void KeyboardMenus::highlightFirstEntry(QMenu& menu)
 {
-    QPointer<QMenu> shown(&menu);
-    QObject::connect(&menu, &QMenu::aboutToShow, &menu, [shown] {
-        QTimer::singleShot(highlightDelay, shown, [shown] {
-            // Down or Up may have been pressed in the meantime: that entry stays.
-            if (!shown || !shown->isVisible() || shown->activeAction())
-                return;
-            QAction* first = firstEntry(*shown);
-            if (!first)
-                return;
-            shown->setActiveAction(first);
-            QTimer::singleShot(reannounceDelay, shown, [shown, first] {
-                if (shown && shown->isVisible() && shown->activeAction() == first)
-                    announceActiveEntry(*shown);
-            });
-        });
-    }, Qt::SingleShotConnection);
+    announceThenHighlight(menu, highlightDelay);
 }
 
 void KeyboardMenus::openMenuBarOnF10(QMainWindow& window)
@@ -69,7 +96,10 @@ void KeyboardMenus::openMenuBarOnF10(QMainWindow& window)
         for (QAction* action : menus) {
             if (!action->isVisible() || !action->isEnabled() || !action->menu())
                 continue;
-            highlightFirstEntry(*action->menu());
+            // A menu-bar menu belongs to the window under it, whose late activation report does
+            // not take a screen reader away from it: the menu is announced as soon as it shows,
+            // before the menu bar's entry is read.
+            announceThenHighlight(*action->menu(), 0ms);
             bar->setActiveAction(action);
             return;
         }

@@ -254,6 +254,7 @@ QMenu* MainContentView::makeAssigneeFilterMenu(QWidget* parent)
 {
     auto* menu = new QMenu(parent);
     menu->setObjectName(QStringLiteral("assigneeFilterMenu"));
+    menu->setAccessibleName(QStringLiteral("Filter by assignee"));
     const QList<BoardUser> users = m_context.workspace.selectedBoard().users;
     if (users.isEmpty())
         menu->addAction(QStringLiteral("No board users yet"))->setEnabled(false);

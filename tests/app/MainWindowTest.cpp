@@ -2,6 +2,7 @@
 // and, for cloud boards, the stand-in service on 127.0.0.1. Widgets run on the offscreen platform.
 #include "ViewContextFor.h"
 #include "WorkspaceFixture.h"
+#include "app/AppAccessibility.h"
 #include "app/AppCommands.h"
 #include "app/AppNotifications.h"
 #include "app/BoardContentView.h"
@@ -102,6 +103,13 @@ class MainWindowTest : public DevServerTestCase
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase()
+    {
+        // As the application does on start, before anything asks for an accessible interface.
+        AppAccessibility::install();
+        DevServerTestCase::initTestCase();
+    }
+
     void firstStartCreatesTheLocalBoard()
     {
         WorkspaceClient client(nullptr, QString());
@@ -1093,6 +1101,21 @@ private Q_SLOTS:
         QVERIFY(todo->state().selected && !done->state().selected);
         QVERIFY(findAccessible(&view, QAccessible::PageTabList, QStringLiteral("Item status")));
         QVERIFY(findAccessible(&view, QAccessible::PushButton, QStringLiteral("Assign Ship the docs to a board member")));
+
+        // An open card menu is named and has its place among the application's windows; Qt's own
+        // application interface leaves popups out, and a screen reader ignores a menu without one.
+        std::unique_ptr<QMenu> menu(view.mainContent()->content()->card(item.id)->makeContextMenu(&view));
+        menu->popup(view.mapToGlobal(QPoint(20, 20)));
+        QTRY_VERIFY(menu->isVisible());
+        QAccessibleInterface* menuInterface = QAccessible::queryAccessibleInterface(menu.get());
+        QCOMPARE(menuInterface->text(QAccessible::Name), QStringLiteral("Item actions"));
+        QAccessibleInterface* application = menuInterface->parent();
+        QCOMPARE(application->role(), QAccessible::Application);
+        const int place = application->indexOfChild(menuInterface);
+        QVERIFY(place >= 0);
+        QCOMPARE(application->child(place), menuInterface);
+        menu->close();
+        QCOMPARE(application->indexOfChild(menuInterface), -1);
     }
 
     // Switching boards keeps the assignee filter the user chose.

@@ -3,7 +3,8 @@
 manager and the accessibility bus, speaking through speech-dispatcher into a file instead of a sound
 card, while the keyboard alone drives the application: Tab through the window, add an item, open its
 menu, move it, switch boards. Every stop must say something a listener can act on: a stop that says
-nothing, only a role, or only symbols fails the test, as does a shortcut spelled inside a name.
+nothing, only a role, or only symbols fails the test, as does a shortcut spelled inside a name, or a
+menu that opens without saying that it is a menu and which.
 
 Usage: spoken_journey_test.py PATH_TO_PLENKO
 Exit status 0 passed, 1 failed, 77 skipped (the accessibility bus could not be started here).
@@ -216,8 +217,9 @@ def journey(session, listener):
     listener.after("typing", lambda: trip.type("Ship the docs"))
     trip.stop("Ctrl+Return", "ctrl+Return", expect=r"Ship the docs(.|\n)*Item added|Item added(.|\n)*Ship the docs")
 
-    # The card's menu takes the keyboard and says where it is; its first entry moves the item.
-    trip.stop("Shift+F10 on the card", "shift+F10", expect=r"In Progress\W+1 of \d+\W*$")
+    # The card's menu says that it opened and which it is, then takes the keyboard and says where it
+    # is; its first entry moves the item.
+    trip.stop("Shift+F10 on the card", "shift+F10", expect=r"^Item actions \w*\s*menu\W+In Progress\W+1 of \d+\W*$")
     trip.stop("Down in the card's menu", "Down", expect=r"Done")
     trip.stop("Up in the card's menu", "Up", expect=r"In Progress")
     trip.stop("Return on In Progress", "Return")
@@ -229,14 +231,14 @@ def journey(session, listener):
     trip.stop("Tab to the card's Assign button", "Tab", expect=r"Assign Ship the docs to a board member")
     trip.stop("Tab to the Add button after the cards", "Tab", expect=r"Add new item push button Ctrl\+N")
 
-    # The menu bar opens with F10 and its entries say where they are.
-    trip.stop("F10", "F10", expect=r"File|New Item")
+    # The menu bar opens with F10, says which menu opened, and its entries say where they are.
+    trip.stop("F10", "F10", expect=r"File \w*\s*menu\W+New Item\W+1 of \d+")
     trip.stop("Escape from the menu", "Escape")
     trip.stop("Escape from the menu bar", "Escape")
 
     # A second board, made from the sidebar's menu with the keyboard alone.
     trip.tab_to(r"New or join a board")
-    trip.stop("Return on New or join a board", "Return", expect=r"New Board.*1 of")
+    trip.stop("Return on New or join a board", "Return", expect=r"New or join a board \w*\s*menu\W+New Board.*1 of")
     trip.stop("Return on New Board", "Return", expect=r"New Board dialog.*Board name text")
     listener.after("typing the board's name", lambda: trip.type("Second board"))
     trip.stop("Return in the new board's dialog", "Return", expect=r"Created board")

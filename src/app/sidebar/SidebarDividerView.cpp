@@ -104,6 +104,7 @@ void SidebarDividerView::leaveEvent(QEvent* event)
 QMenu* SidebarDividerView::makeContextMenu(QWidget* parent)
 {
     auto* menu = new QMenu(parent);
+    menu->setAccessibleName(QStringLiteral("Divider actions"));
     QMenu* colors = menu->addMenu(QStringLiteral("Divider Color"));
     colors->setObjectName(QStringLiteral("dividerColorMenu"));
     for (SidebarDividerColor color : allSidebarDividerColors) {

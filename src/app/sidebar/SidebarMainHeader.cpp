@@ -95,6 +95,7 @@ QMenu* SidebarMainHeader::makeMenu(QWidget* parent) const
 {
     auto* menu = new QMenu(parent);
     menu->setObjectName(QStringLiteral("sidebarHeaderMenu"));
+    menu->setAccessibleName(QStringLiteral("New or join a board"));
     for (qsizetype index = 0; index < m_sections.size(); ++index) {
         if (index > 0)
             menu->addSeparator();

@@ -233,6 +233,7 @@ QMenu* SidebarSectionView::makeContextMenu(int row)
         return view ? view->makeContextMenu(this) : nullptr;
     }
     auto* menu = new QMenu(this);
+    menu->setAccessibleName(QStringLiteral("Board actions"));
     const QUuid boardId = entry->id();
     const auto addDivider = [this, boardId](bool below) {
         if (!m_controller)

@@ -14,6 +14,7 @@ AssigneeSelectionMenu::AssigneeSelectionMenu(Options options, QWidget* parent)
     , m_options(std::move(options))
 {
     setObjectName(QStringLiteral("assigneeSelectionMenu"));
+    setAccessibleName(QStringLiteral("Assignee"));
     setToolTipsVisible(true);
     const auto displayName = m_options.displayName ? m_options.displayName : fallbackName;
     const QIcon check = SymbolIcons::icon(QStringLiteral("checkmark"), palette().color(QPalette::Text));
