@@ -25,9 +25,10 @@ std::expected<void, StoreError> StoreContext::beginBulkWrite()
 {
     if (m_bulkWrite)
         return std::unexpected(bulkError(QStringLiteral("another import is being written")));
-    // What deferred saves hold commits first: it must not share the fate of the bulk write.
-    if (auto committed = commitHeldSaves(); !committed)
-        return committed;
+    // Unsaved changes and what deferred saves hold are saved first: they must not share the fate of
+    // the bulk write, nor wait for it.
+    if (auto saved = hasChanges() ? save() : commitHeldSaves(); !saved)
+        return saved;
     // Its commit does not wait for the disk: syncing the whole write's log would hold the window's
     // thread. A power cut may take the commit back, never half of it; the checkpoint the commit
     // sets off syncs the log on its own thread soon after, and the next synced save at the latest.
