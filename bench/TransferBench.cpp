@@ -161,7 +161,7 @@ int main(int argc, char* argv[])
         qFatal("read failed");
     QElapsedTimer phase;
     phase.start();
-    // As the window does it: a slice, then the event loop's turn.
+    // As the window does it: a slice, then the event loop's turn, and the commit after a turn too.
     ImportWriter writer(std::move(*read->plan), *context, preferences);
     // The longest slice in wall time and in this thread's processor time: on a shared machine the
     // wall time includes the waits for a processor, the processor time is the slice's own work.
@@ -178,9 +178,9 @@ int main(int argc, char* argv[])
         slicesCpu += BenchClock::threadCpuMs() - sliceCpu;
         if (!done)
             qFatal("import failed: %s", qPrintable(done.error()));
+        QCoreApplication::processEvents();
         if (*done)
             break;
-        QCoreApplication::processEvents();
     }
     QElapsedTimer finishTimer;
     finishTimer.start();

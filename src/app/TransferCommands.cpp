@@ -252,10 +252,9 @@ QCoro::Task<void> TransferCommands::importFile(QString fileName)
             tell(false, title, done.error() + tr("\n\nNothing was imported."));
             co_return;
         }
-        if (*done)
-            break;
         if (writing)
             writing->setValue(int(writer.itemsWritten()));
+        // A turn after the last slice too: the commit is a slice of its own.
         // Named, not a temporary of the co_await: GCC 12 may destroy such a temporary twice.
         auto turn = QCoro::sleepFor(std::chrono::milliseconds(0));
         co_await turn;
@@ -267,6 +266,8 @@ QCoro::Task<void> TransferCommands::importFile(QString fileName)
             tell(false, title, tr("The import was cancelled. Nothing was imported."));
             co_return;
         }
+        if (*done)
+            break;
     }
     const auto report = writer.finish();
     if (writing)
