@@ -24,7 +24,8 @@ namespace {
 constexpr int progressDelayMs = 300;
 // Imports this large take long enough to show the bar at once.
 constexpr qsizetype largeImportItems = 5000;
-constexpr int paintPauseMs = 30;
+// Each slice of an import's store write; the window handles its events between slices.
+constexpr int writeSliceMs = 15;
 
 // Off the UI thread: the store read through a connection of its own.
 std::expected<BoardArchive, QString> collectFromFile(const QString& storeFile, const ExportSelection& selection)
@@ -233,16 +234,42 @@ QCoro::Task<void> TransferCommands::importFile(QString fileName)
     } else {
         plan = std::move(*read->plan);
     }
-    // The store is written on this thread in one save, so the bar is painted before it starts.
+    // The store is written on this thread in short slices, the window free between them; they are
+    // one transaction, so Cancel (or a failure) takes back every slice.
+    ImportWriter writer(std::move(plan), m_services.context, m_services.preferences);
     QPointer<QProgressDialog> writing;
-    if (plan.archive.itemCount() >= largeImportItems) {
-        writing = showProgress(tr("Importing %1 items…").arg(plan.archive.itemCount()));
+    if (writer.itemCount() >= largeImportItems) {
+        writing = showProgress(tr("Importing %1 items…").arg(writer.itemCount()));
+        writing->setCancelButtonText(tr("Cancel"));
+        writing->setRange(0, int(writer.itemCount()));
         writing->show();
-        co_await QCoro::sleepFor(std::chrono::milliseconds(paintPauseMs));
+    }
+    while (true) {
+        const auto done = writer.writeFor(std::chrono::milliseconds(writeSliceMs));
+        if (!done) {
+            if (writing)
+                writing->close();
+            tell(false, title, done.error() + tr("\n\nNothing was imported."));
+            co_return;
+        }
+        if (writing)
+            writing->setValue(int(writer.itemsWritten()));
+        // A turn after the last slice too: the commit is a slice of its own.
+        // Named, not a temporary of the co_await: GCC 12 may destroy such a temporary twice.
+        auto turn = QCoro::sleepFor(std::chrono::milliseconds(0));
+        co_await turn;
         if (!self)
             co_return;
+        if (writing && writing->wasCanceled()) {
+            writer.abandon();
+            writing->close();
+            tell(false, title, tr("The import was cancelled. Nothing was imported."));
+            co_return;
+        }
+        if (*done)
+            break;
     }
-    const auto report = applyImport(std::move(plan), m_services.context, m_services.preferences);
+    const auto report = writer.finish();
     if (writing)
         writing->close();
     if (!report) {

@@ -1,7 +1,8 @@
 // The File menu's "Import…", "Export Board…" and "Export All Boards…": the file dialogs, the
 // question where unmatched Trello lists go, a progress bar while a large file is read or written,
 // and the outcome. Reading, parsing and writing files (and an export's store reads, through a
-// connection of its own) run off the UI thread; an import writes the store on it, in one save.
+// connection of its own) run off the UI thread; an import writes the store on it, in short slices of
+// one transaction that Cancel takes back whole.
 #pragma once
 
 #include "transfer/ArchiveCollector.h"

@@ -1,6 +1,6 @@
 #include "store/LocalRecordConversions.h"
 
-std::shared_ptr<LocalBoard> makeLocalBoard(const Board& board)
+LocalBoardFields localBoardFields(const Board& board)
 {
     LocalBoardFields fields;
     fields.id = board.id;
@@ -12,10 +12,15 @@ std::shared_ptr<LocalBoard> makeLocalBoard(const Board& board)
     fields.info = board.info;
     fields.isActive = board.isActive;
     fields.revision = board.revision;
-    return std::make_shared<LocalBoard>(std::move(fields));
+    return fields;
 }
 
-std::shared_ptr<LocalItem> makeLocalItem(const Item& item)
+std::shared_ptr<LocalBoard> makeLocalBoard(const Board& board)
+{
+    return std::make_shared<LocalBoard>(localBoardFields(board));
+}
+
+LocalItemFields localItemFields(const Item& item)
 {
     LocalItemFields fields;
     fields.id = item.id;
@@ -32,7 +37,12 @@ std::shared_ptr<LocalItem> makeLocalItem(const Item& item)
     fields.archivedAt = item.archivedAt;
     fields.revision = item.revision;
     fields.didSync = item.didSync;
-    return std::make_shared<LocalItem>(std::move(fields));
+    return fields;
+}
+
+std::shared_ptr<LocalItem> makeLocalItem(const Item& item)
+{
+    return std::make_shared<LocalItem>(localItemFields(item));
 }
 
 Board toBoard(const LocalBoard& record)

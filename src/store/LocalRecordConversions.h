@@ -12,6 +12,9 @@
 // board are not part of the record; deletedAt starts absent.
 std::shared_ptr<LocalBoard> makeLocalBoard(const Board& board);
 std::shared_ptr<LocalItem> makeLocalItem(const Item& item);
+// The same fields, for rows written without a record (StoreContext::writeBulk).
+LocalBoardFields localBoardFields(const Board& board);
+LocalItemFields localItemFields(const Item& item);
 
 // No items, users or owner; a soft deletion is not carried.
 Board toBoard(const LocalBoard& record);

@@ -60,7 +60,7 @@ std::expected<SqliteDatabase, StoreError> SqliteDatabase::open(const QString& fi
     // random-id index outgrows it: dirty pages spill to the log mid-transaction and are written
     // again each time an insert touches them, so the writes grew faster than the items. A larger
     // cache keeps a big transaction's pages in memory until its commit writes each once.
-    if (auto done = db.execute(QStringLiteral("PRAGMA cache_size=-65536")); !done)
+    if (auto done = db.execute(QStringLiteral("PRAGMA cache_size=-%1").arg(storePageCacheKiB)); !done)
         return std::unexpected(naming(done.error()));
     // Each insert keeps a statement journal (its trigger writes a second table, so a failure must
     // undo both). Within a large transaction the journal outgrows its memory and goes to a temporary

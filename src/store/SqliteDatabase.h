@@ -11,6 +11,9 @@
 
 struct sqlite3;
 
+// The page cache of a read-write connection, in KiB (see SqliteDatabase::open).
+inline constexpr int storePageCacheKiB = 65536;
+
 class SqliteDatabase
 {
 public:

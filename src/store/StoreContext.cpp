@@ -53,6 +53,8 @@ StoreContext::StoreContext(QString fileName, SqliteDatabase db)
 
 StoreContext::~StoreContext()
 {
+    // An import still being written is taken back, and the saves it refused are made now.
+    rollBackBulkWrite();
     (void)commitHeldSaves();
     // Callers may still hold records; they become plain values that nobody writes.
     for (const auto& board : std::as_const(m_boards))

@@ -23,6 +23,7 @@
 #include <expected>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 
 class StoreContext : public QObject
@@ -100,6 +101,19 @@ public:
     // Runs the block, then saves: every change the block makes is written together or not at all.
     std::expected<void, StoreError> transaction(const std::function<void()>& block);
 
+    // A write too large for one turn of the event loop (an import): rows written straight into
+    // the file in slices, the event loop turning between them, all in one transaction that
+    // commitBulkWrite() commits (synced) or rollBackBulkWrite() takes back whole. Meanwhile save()
+    // and the writes that commit at once fail, their changes left unsaved, so that taking the bulk
+    // write back takes nothing else with it; once it ends, what they left is saved. When it commits,
+    // the records this context holds for the ids written take the written fields, unless they carry
+    // unsaved changes of their own (those are saved over it).
+    std::expected<void, StoreError> beginBulkWrite();
+    std::expected<void, StoreError> writeBulk(const QList<LocalBoardFields>& boards, const QList<LocalItemFields>& items);
+    std::expected<void, StoreError> commitBulkWrite();
+    void rollBackBulkWrite();
+    bool inBulkWrite() const { return m_bulkWrite.has_value(); }
+
 Q_SIGNALS:
     // A record was inserted, changed or deleted in this context (saved or not).
     void boardChanged(LocalBoard* board);
@@ -168,4 +182,13 @@ private:
     QList<HeldRecord<LocalBoard>> m_heldBoards;
     QList<HeldRecord<LocalItem>> m_heldItems;
     QTimer m_quietCommit;
+    // Rows of an open bulk write whose ids this context holds records for.
+    struct BulkWrite
+    {
+        QList<LocalBoardFields> heldBoards;
+        QList<LocalItemFields> heldItems;
+    };
+    std::optional<BulkWrite> m_bulkWrite;
+    std::expected<void, StoreError> refuseDuringBulkWrite() const;
+    void endBulkWrite();
 };

@@ -23,6 +23,8 @@ void StoreContext::setUpHeldSaves()
 
 std::expected<void, StoreError> StoreContext::save(Durability durability)
 {
+    if (auto refused = refuseDuringBulkWrite(); !refused)
+        return refused;
     noticeLostTransaction();
     if (!hasChanges())
         return durability == Durability::synced ? commit(Durability::synced) : std::expected<void, StoreError> {};
@@ -71,6 +73,9 @@ std::expected<void, StoreError> StoreContext::beginTransaction(Durability durabi
 
 std::expected<void, StoreError> StoreContext::commit(Durability durability)
 {
+    // Nothing is held while a bulk write is open, and its transaction is not ours to commit.
+    if (m_bulkWrite)
+        return {};
     noticeLostTransaction();
     if (m_transactionOpen) {
         m_quietCommit.stop();
@@ -178,6 +183,9 @@ std::expected<SqliteStatement*, StoreError> StoreContext::statementWritingAtOnce
 {
     // Its write commits by itself, and must not join held saves whose failure would take it back.
     // A commit that fails rolls them back (to unsaved), so the write runs on its own either way.
+    // During a bulk write it would join that write and could be taken back with it: it waits.
+    if (auto refused = refuseDuringBulkWrite(); !refused)
+        return std::unexpected(refused.error());
     (void)commitHeldSaves();
     return statement(sql);
 }

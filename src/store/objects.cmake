@@ -15,6 +15,7 @@ plenko_model_library(NAME plenko_store
         ${CMAKE_CURRENT_LIST_DIR}/SqliteStatement.cpp ${CMAKE_CURRENT_LIST_DIR}/SqliteStatement.h
         ${CMAKE_CURRENT_LIST_DIR}/StoreContainer.cpp ${CMAKE_CURRENT_LIST_DIR}/StoreContainer.h
         ${CMAKE_CURRENT_LIST_DIR}/StoreContext.cpp ${CMAKE_CURRENT_LIST_DIR}/StoreContext.h
+        ${CMAKE_CURRENT_LIST_DIR}/StoreContextBulkWrite.cpp
         ${CMAKE_CURRENT_LIST_DIR}/StoreContextFirstPage.cpp
         ${CMAKE_CURRENT_LIST_DIR}/StoreContextSaving.cpp
         ${CMAKE_CURRENT_LIST_DIR}/StoreError.h

@@ -3,10 +3,13 @@
 // with an offset, and (for spreadsheets) a bare day.
 #pragma once
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 
 #include <optional>
 
 QString archiveDateText(const QDateTime& date);
+// The same text appended to `out` (nothing for an invalid date).
+void appendArchiveDate(QByteArray& out, const QDateTime& date);
 std::optional<QDateTime> parseArchiveDate(const QString& text);

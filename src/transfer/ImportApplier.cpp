@@ -8,6 +8,7 @@
 #include "store/StoreContext.h"
 #include "transfer/ImportIds.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QSet>
 
@@ -87,79 +88,155 @@ QString ImportReport::text() const
     return (lines + notes).join(QLatin1Char('\n'));
 }
 
-std::expected<ImportReport, QString> applyImport(ImportPlan plan, StoreContext& context, LocalStore& preferences)
+ImportWriter::ImportWriter(ImportPlan plan, StoreContext& context, LocalStore& preferences)
+    : m_plan(std::move(plan))
+    , m_context(context)
+    , m_preferences(preferences)
+    , m_itemCount(m_plan.archive.itemCount())
 {
-    BoardArchive& archive = plan.archive;
-    const auto boardIds = boardIdChanges(archive, context);
+}
+
+ImportWriter::~ImportWriter()
+{
+    abandon();
+}
+
+void ImportWriter::abandon()
+{
+    if (m_begun && !m_ended)
+        m_context.rollBackBulkWrite();
+    m_ended = true;
+}
+
+std::expected<void, QString> ImportWriter::failed(const QString& error)
+{
+    abandon();
+    return std::unexpected(QStringLiteral("The boards could not be written: ") + error);
+}
+
+std::expected<void, QString> ImportWriter::begin()
+{
+    const auto boardIds = boardIdChanges(m_plan.archive, m_context);
     if (!boardIds)
         return std::unexpected(boardIds.error());
-
-    QList<QUuid> itemIds;
-    itemIds.reserve(archive.itemCount());
-    for (Board& board : archive.boards) {
-        const bool copy = boardIds->contains(board.id);
-        board.id = boardIds->value(board.id, board.id);
+    m_boardIds = *boardIds;
+    for (const Board& board : std::as_const(m_plan.archive.boards))
+        m_boardIsCopy.append(m_boardIds.contains(board.id));
+    if (auto begun = m_context.beginBulkWrite(); !begun)
+        return std::unexpected(QStringLiteral("The boards could not be written: ") + begun.error().message);
+    m_begun = true;
+    QList<LocalBoardFields> boards;
+    for (Board& board : m_plan.archive.boards) {
+        board.id = m_boardIds.value(board.id, board.id);
         board.syncWithServer = false;
-        for (Item& item : board.items) {
+        boards.append(localBoardFields(board));
+    }
+    if (auto written = m_context.writeBulk(boards, {}); !written)
+        return failed(written.error().message);
+    return {};
+}
+
+// The next few hundred items: looked up together (one query for all), then written.
+std::expected<void, QString> ImportWriter::writeSlice()
+{
+    constexpr qsizetype sliceItems = 200;
+    QList<Item*> slice;
+    QList<QUuid> ids;
+    for (; m_board < m_plan.archive.boards.size() && slice.size() < sliceItems; ++m_board, m_item = 0) {
+        Board& board = m_plan.archive.boards[m_board];
+        // The items of a board made a local copy are copies too.
+        const bool copy = m_boardIsCopy[m_board];
+        for (; m_item < board.items.size() && slice.size() < sliceItems; ++m_item) {
+            Item& item = board.items[m_item];
             if (copy)
                 item.id = localCopyId(item.id);
             item.boardId = board.id;
-            itemIds.append(item.id);
+            slice.append(&item);
+            ids.append(item.id);
         }
+        if (m_item < board.items.size())
+            break;
     }
-    const auto stored = context.fetchItemsWithIds(itemIds);
+    const auto stored = m_context.fetchItemsWithIds(ids);
     if (!stored)
-        return std::unexpected(stored.error().message);
-
-    ImportReport report;
-    QHash<QUuid, QUuid> itemIdChanges;
-    for (Board& board : archive.boards) {
-        for (Item& item : board.items) {
-            const auto record = stored->value(item.id);
-            if (record && record->boardId() != item.boardId) {
-                const QUuid copyId = importedId(board.id, QStringLiteral("copy-of/") + uuidText(item.id));
-                itemIdChanges.insert(item.id, copyId);
-                item.id = copyId;
-                ++report.copiedItems;
-            }
+        return failed(stored.error().message);
+    QList<LocalItemFields> rows;
+    rows.reserve(slice.size());
+    for (Item* item : std::as_const(slice)) {
+        const auto record = stored->value(item->id);
+        if (record && record->boardId() != item->boardId) {
+            const QUuid copyId = importedId(item->boardId, QStringLiteral("copy-of/") + uuidText(item->id));
+            m_itemIdChanges.insert(item->id, copyId);
+            item->id = copyId;
+            ++m_report.copiedItems;
+        } else if (record && record->updatedAt() > item->updatedAt) {
+            // Changed (or deleted) here after the file was made: newer than the file, it stays.
+            ++m_report.keptNewer;
+            continue;
         }
-        // What was changed (or deleted) here after the file was made is newer than the file: it stays.
-        const qsizetype before = board.items.size();
-        board.items.removeIf([&stored](const Item& item) {
-            const auto record = stored->value(item.id);
-            return record && record->boardId() == item.boardId && record->updatedAt() > item.updatedAt;
-        });
-        report.keptNewer += before - board.items.size();
+        rows.append(localItemFields(*item));
     }
+    m_itemsWritten += slice.size();
+    if (auto written = m_context.writeBulk({}, rows); !written)
+        return failed(written.error().message);
+    return {};
+}
 
-    const auto written = context.transaction([&archive, &context] {
-        for (const Board& board : std::as_const(archive.boards)) {
-            context.insert(makeLocalBoard(board));
-            for (const Item& item : board.items)
-                context.insert(makeLocalItem(item));
-        }
-    });
-    if (!written)
-        return std::unexpected(QStringLiteral("The boards could not be written: ") + written.error().message);
+std::expected<bool, QString> ImportWriter::writeFor(std::chrono::milliseconds budget)
+{
+    if (m_ended)
+        return std::unexpected(QStringLiteral("The import has ended."));
+    QElapsedTimer timer;
+    timer.start();
+    if (!m_begun) {
+        if (auto begun = begin(); !begun)
+            return std::unexpected(begun.error());
+    }
+    do {
+        if (m_itemsWritten == m_itemCount)
+            return true;
+        if (auto written = writeSlice(); !written)
+            return std::unexpected(written.error());
+    } while (timer.elapsed() < budget.count());
+    return m_itemsWritten == m_itemCount;
+}
 
-    for (ConflictCopy copy : std::as_const(archive.conflictCopies)) {
-        if (boardIds->contains(copy.boardId))
+std::expected<ImportReport, QString> ImportWriter::finish()
+{
+    if (!m_begun || m_ended || m_itemsWritten != m_itemCount)
+        return std::unexpected(QStringLiteral("The import is not written yet."));
+    m_ended = true;
+    if (auto committed = m_context.commitBulkWrite(); !committed)
+        return std::unexpected(QStringLiteral("The boards could not be written: ") + committed.error().message);
+
+    for (ConflictCopy copy : std::as_const(m_plan.archive.conflictCopies)) {
+        if (m_boardIds.contains(copy.boardId))
             copy.itemId = localCopyId(copy.itemId);
-        copy.boardId = boardIds->value(copy.boardId, copy.boardId);
-        copy.itemId = itemIdChanges.value(copy.itemId, copy.itemId);
-        if (auto inserted = ConflictCopyStore::insert(copy, context); !inserted)
+        copy.boardId = m_boardIds.value(copy.boardId, copy.boardId);
+        copy.itemId = m_itemIdChanges.value(copy.itemId, copy.itemId);
+        if (auto inserted = ConflictCopyStore::insert(copy, m_context); !inserted)
             return std::unexpected(QStringLiteral("The boards were imported, but their conflict copies could not be "
                                                   "written: ")
                 + inserted.error().message);
-        ++report.conflictCopies;
+        ++m_report.conflictCopies;
     }
-    mergeLayout(preferences, archive, *boardIds);
+    mergeLayout(m_preferences, m_plan.archive, m_boardIds);
 
-    for (const Board& board : std::as_const(archive.boards)) {
-        report.boardNames << board.name;
-        report.items += board.items.size();
+    for (const Board& board : std::as_const(m_plan.archive.boards))
+        m_report.boardNames << board.name;
+    m_report.items = m_itemCount;
+    m_report.notes = m_plan.notes();
+    return m_report;
+}
+
+std::expected<ImportReport, QString> applyImport(ImportPlan plan, StoreContext& context, LocalStore& preferences)
+{
+    ImportWriter writer(std::move(plan), context, preferences);
+    while (true) {
+        const auto done = writer.writeFor(std::chrono::milliseconds::max());
+        if (!done)
+            return std::unexpected(done.error());
+        if (*done)
+            return writer.finish();
     }
-    report.items += report.keptNewer;
-    report.notes = plan.notes();
-    return report;
 }

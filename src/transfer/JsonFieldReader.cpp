@@ -21,11 +21,21 @@ JsonFieldReader::JsonFieldReader(
 {
 }
 
+const QString& JsonFieldReader::path() const
+{
+    if (m_parent) {
+        m_path = m_parent->pathOf(QStringLiteral("%1[%2]").arg(m_elementKey).arg(m_index));
+        m_parent = nullptr;
+    }
+    return m_path;
+}
+
 QString JsonFieldReader::pathOf(const QString& key) const
 {
-    if (m_path.isEmpty())
+    const QString& base = path();
+    if (base.isEmpty())
         return key;
-    return key.startsWith(QLatin1Char('[')) ? m_path + key : m_path + QLatin1Char('.') + key;
+    return key.startsWith(QLatin1Char('[')) ? base + key : base + QLatin1Char('.') + key;
 }
 
 void JsonFieldReader::fail(const QString& key, const QString& problem)
@@ -174,11 +184,15 @@ QJsonArray JsonFieldReader::array(const QString& key, bool isRequired)
 
 JsonFieldReader JsonFieldReader::element(const QJsonArray& array, const QString& key, qsizetype index)
 {
-    const QString elementKey = QStringLiteral("%1[%2]").arg(key).arg(index);
     const QJsonValue value = array.at(index);
     if (!value.isObject())
-        fail(elementKey, QStringLiteral("expected an object"));
-    return JsonFieldReader(value.toObject(), pathOf(elementKey), m_error);
+        fail(QStringLiteral("%1[%2]").arg(key).arg(index), QStringLiteral("expected an object"));
+    JsonFieldReader reader(value.toObject(), {}, m_error);
+    // The element's reader never outlives this one: each is read within its parent's read.
+    reader.m_parent = this;
+    reader.m_elementKey = key;
+    reader.m_index = index;
+    return reader;
 }
 
 JsonFieldReader JsonFieldReader::object(const QString& key)

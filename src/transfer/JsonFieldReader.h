@@ -46,9 +46,15 @@ public:
 private:
     JsonFieldReader(const QJsonObject& object, QString path, std::shared_ptr<std::optional<FileFormatError>> error);
     QJsonValue required(const QString& key);
+    const QString& path() const;
 
     QJsonObject m_object;
-    QString m_path;
+    // An element's path is made only when it is needed (a problem, or a nested reader's path):
+    // a large file has a hundred thousand elements and, as a rule, no problem.
+    mutable QString m_path;
+    mutable const JsonFieldReader* m_parent = nullptr;
+    QString m_elementKey;
+    qsizetype m_index = -1;
     std::shared_ptr<std::optional<FileFormatError>> m_error;
 };
 

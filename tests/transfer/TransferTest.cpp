@@ -8,6 +8,8 @@
 #include "store/LocalDataService.h"
 #include "store/LocalRecordConversions.h"
 #include "store/LocalStore.h"
+#include "store/SqliteDatabase.h"
+#include "store/StoreContext.h"
 #include "transfer/ArchiveCollector.h"
 #include "transfer/ArchiveReader.h"
 #include "transfer/ArchiveWriter.h"
@@ -192,7 +194,9 @@ private:
         watered.author = QStringLiteral("Ann");
         watered.revision = 3;
         watered.didSync = true;
-        Item archived = makeItem(home.id, QStringLiteral("Fix the gate"), ItemStatus::done, 2);
+        // Every character the archive's text must escape.
+        Item archived = makeItem(home.id, QStringLiteral("Fix the \"gate\" \\ C:\\tools\t\u0001 \r\n"),
+            ItemStatus::done, 2);
         archived.archivedAt = at(1715000000789);
         Item tombstone = makeItem(home.id, QStringLiteral("Gone"), ItemStatus::inProgress, 3);
         tombstone.deletedAt = at(1715000000999);
@@ -527,6 +531,64 @@ private Q_SLOTS:
         QVERIFY(launch);
         QCOMPARE(launch->items.size(), 5);
         QCOMPARE(itemStarting(*launch, QStringLiteral("Someday"))->status, ItemStatus::done);
+    }
+
+    // An import stopped after some slices are written, by Cancel or by a row the store refuses,
+    // leaves nothing of the file behind; an edit saved meanwhile waits and is then saved.
+    void interruptedImportLeavesNothing_data()
+    {
+        QTest::addColumn<bool>("cancelled");
+        QTest::newRow("cancelled") << true;
+        QTest::newRow("row refused") << false;
+    }
+
+    void interruptedImportLeavesNothing()
+    {
+        QFETCH(bool, cancelled);
+        auto place = newPlace();
+        Board home = makeBoard(QStringLiteral("Home"), false);
+        home.items = {makeItem(home.id, QStringLiteral("Stored"), ItemStatus::todo, 1)};
+        place->store(home);
+        auto rules = SqliteDatabase::open(place->context().fileName(), 1000);
+        QVERIFY(rules.has_value());
+        QVERIFY(rules->execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON local_item WHEN NEW.content = "
+                                              "'poison' BEGIN SELECT RAISE(ABORT, 'refused'); END"))
+                    .has_value());
+
+        Board incoming = makeBoard(QStringLiteral("Incoming"), false);
+        for (int i = 0; i < 3000; ++i)
+            incoming.items.append(makeItem(incoming.id, i == 2999 ? QStringLiteral("poison") : QStringLiteral("New"),
+                ItemStatus::todo, i));
+        Board changedHome = home;
+        changedHome.items.first().content = QStringLiteral("From the file");
+        changedHome.items.first().updatedAt = home.items.first().updatedAt.addDays(1);
+        ImportWriter writer(ImportPlan {{{changedHome, incoming}, {}, {}, {}}, {}, 0}, place->context(),
+            place->preferences());
+        const auto first = writer.writeFor(std::chrono::milliseconds(0));
+        QVERIFY(first.has_value() && !*first);
+        QVERIFY(writer.itemsWritten() > 0);
+
+        auto stored = place->context().fetchItemsWithIds({home.items.first().id});
+        QVERIFY(stored.has_value() && stored->size() == 1);
+        stored->begin().value()->setContent(QStringLiteral("Edited meanwhile"));
+        QVERIFY(!place->context().save().has_value());
+
+        if (cancelled) {
+            writer.abandon();
+        } else {
+            std::expected<bool, QString> done = false;
+            while (done && !*done)
+                done = writer.writeFor(std::chrono::milliseconds(0));
+            QVERIFY(!done.has_value());
+            QVERIFY2(done.error().contains(QStringLiteral("refused")), qPrintable(done.error()));
+        }
+        QVERIFY(!writer.finish().has_value());
+        QVERIFY(!place->context().hasChanges());
+
+        const BoardArchive after = place->contents();
+        QCOMPARE(after.boards.size(), 1);
+        QCOMPARE(after.boards.first().items.size(), 1);
+        QCOMPARE(after.boards.first().items.first().content, QStringLiteral("Edited meanwhile"));
     }
 
     void largeArchiveRoundTrip()
