@@ -1268,6 +1268,50 @@ private Q_SLOTS:
     // through the item routes and through syncs. Each board's revisions must come out as 1, 2, 3, ...
     // with no number given twice or skipped, every acknowledged write must be there, and every
     // client's incremental syncs must add up to the board as a full sync shows it.
+    void readsGoOnWhileAWriterHoldsTheBoard_data()
+    {
+        QTest::addColumn<QByteArray>("method");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QByteArray>("body");
+        QTest::newRow("sync without pending items")
+            << QByteArray("POST") << QStringLiteral("/api/boards/%1/sync")
+            << QByteArray(R"({"checkpoint": 0, "items": []})");
+        QTest::newRow("board list") << QByteArray("GET") << QStringLiteral("/api/boards") << QByteArray();
+        QTest::newRow("notifications") << QByteArray("GET") << QStringLiteral("/api/notifications")
+                                       << QByteArray();
+    }
+
+    void readsGoOnWhileAWriterHoldsTheBoard()
+    {
+        QFETCH(QByteArray, method);
+        QFETCH(QString, path);
+        QFETCH(QByteArray, body);
+        const QString database = newDatabase();
+        ServerProcess server(config(QStringLiteral("open"), {}, database));
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        QVERIFY(startSignIn(server));
+        const QString token = accessToken(server,
+            callbackToken(signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"))));
+        QVERIFY(!token.isEmpty());
+        const ServerProcess::Reply created = server.post(QStringLiteral("/api/boards"),
+            QByteArrayLiteral(R"({"name": "Held"})"), QByteArrayLiteral("application/json"), token);
+        QCOMPARE(created.status, 200);
+        const QString boardId = json(created).value(QStringLiteral("id")).toString();
+
+        // Another writer's transaction that has changed the board and not committed: on SQLite it
+        // holds the file's write lock, on PostgreSQL the board's row lock.
+        Database writer;
+        QVERIFY(!writer.open(cluster ? database : server.databasePath()));
+        ServerProcess::Reply read;
+        writer.transaction([&] {
+            writer.execute(QStringLiteral("UPDATE boards SET name = 'Uncommitted' WHERE id = ?"), {boardId});
+            read = server.send(method, path.contains(QLatin1String("%1")) ? path.arg(boardId) : path, body,
+                body.isEmpty() ? QByteArray() : QByteArrayLiteral("application/json"), token);
+        });
+        QCOMPARE(read.status, 200);
+        QVERIFY2(!read.body.contains("Uncommitted"), read.body.constData());
+    }
+
     void concurrentWritesThroughTwoServersKeepRevisionsInOrder()
     {
         const QString database = newDatabase();
