@@ -129,8 +129,10 @@ void Database::topTransaction(const std::function<void()>& work, TransactionStar
         } catch (...) {
             // The first failure is the one worth reporting; a failed commit may have ended the transaction.
         }
+        m_connection->finished();
         throw;
     }
+    m_connection->finished();
 }
 
 void Database::requireWriting() const

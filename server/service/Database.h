@@ -73,6 +73,8 @@ public:
     virtual QList<Row> run(const QString& sql, const QVariantList& parameters, qint64* changes) = 0;
     // Starts a transaction.
     virtual void begin(TransactionStart start) = 0;
+    // After the transaction's COMMIT or ROLLBACK, whichever way it ended.
+    virtual void finished() {}
 };
 
 class Database

@@ -2,9 +2,25 @@
 
 #include "HttpError.h"
 
+#include <QFileInfo>
+#include <map>
 #include <sqlite3.h>
 
 namespace {
+
+// One queue of writers per database file in this process.
+std::shared_ptr<std::mutex> writersOf(const QString& file)
+{
+    static std::mutex registryMutex;
+    static std::map<QString, std::weak_ptr<std::mutex>> registry;
+    const std::lock_guard lock(registryMutex);
+    std::shared_ptr<std::mutex> writers = registry[file].lock();
+    if (!writers) {
+        writers = std::make_shared<std::mutex>();
+        registry[file] = writers;
+    }
+    return writers;
+}
 
 // Statements built from a variable number of placeholders would grow the cache without end; past
 // this many the rest are compiled for each use.
@@ -38,6 +54,7 @@ std::optional<QString> SqliteEngine::open(const QString& path)
             // A commit reaches the operating system before it is acknowledged, so it survives the
             // process being killed; the disk flush waits for the checkpoint (see docs/server.md).
             run(QStringLiteral("PRAGMA synchronous = NORMAL"), {}, nullptr);
+            m_writers = writersOf(QFileInfo(path).canonicalFilePath());
         }
     } catch (const HttpError& error) {
         return error.logText();
@@ -48,7 +65,24 @@ std::optional<QString> SqliteEngine::open(const QString& path)
 void SqliteEngine::begin(TransactionStart start)
 {
     m_reading = start == TransactionStart::Reading;
-    run(m_reading ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"), {}, nullptr);
+    if (m_reading) {
+        run(QStringLiteral("BEGIN"), {}, nullptr);
+        return;
+    }
+    if (m_writers)
+        m_writing = std::unique_lock(*m_writers);
+    try {
+        run(QStringLiteral("BEGIN IMMEDIATE"), {}, nullptr);
+    } catch (...) {
+        finished();
+        throw;
+    }
+}
+
+void SqliteEngine::finished()
+{
+    if (m_writing.owns_lock())
+        m_writing.unlock();
 }
 
 sqlite3_stmt* SqliteEngine::prepared(const QString& sql)
