@@ -97,7 +97,7 @@ void PostgresEngine::begin(TransactionStart start)
     }
 }
 
-QByteArray PostgresEngine::prepared(const QString& sql)
+QByteArray PostgresEngine::prepared(const QString& sql, PGresult*& failure)
 {
     if (const auto found = m_statements.constFind(sql); found != m_statements.cend())
         return *found;
@@ -106,12 +106,13 @@ QByteArray PostgresEngine::prepared(const QString& sql)
     const QByteArray name = "plenko_" + QByteArray::number(m_statements.size() + 1);
     const QByteArray statement = numberedPlaceholders(sql);
     PGresult* result = PQprepare(m_conn, name.constData(), statement.constData(), 0, nullptr);
-    const bool ready = result && PQresultStatus(result) == PGRES_COMMAND_OK;
-    PQclear(result);
-    // A statement that does not prepare (inside a failed transaction, say) runs unprepared, which
-    // reports its error the usual way.
-    if (!ready)
+    // A statement that does not prepare fails as it would have run: the error (which has ended the
+    // transaction) is its answer.
+    if (!result || PQresultStatus(result) != PGRES_COMMAND_OK) {
+        failure = result;
         return {};
+    }
+    PQclear(result);
     m_statements.insert(sql, name);
     return name;
 }
@@ -156,9 +157,11 @@ QList<Row> PostgresEngine::run(const QString& sql, const QVariantList& parameter
     const bool control = sql.startsWith(QLatin1String("BEGIN")) || sql == QLatin1String("COMMIT")
         || sql == QLatin1String("ROLLBACK") || sql.startsWith(QLatin1String("SET "))
         || sql.contains(QLatin1String("SAVEPOINT"));
-    const QByteArray name = control ? QByteArray() : prepared(sql);
     PGresult* result = nullptr;
-    if (name.isEmpty()) {
+    const QByteArray name = control ? QByteArray() : prepared(sql, result);
+    if (result) {
+        // The prepare failed; its result carries the error.
+    } else if (name.isEmpty()) {
         const QByteArray statement = numberedPlaceholders(sql);
         result = PQexecParams(
             m_conn, statement.constData(), int(values.size()), nullptr, values.data(), nullptr, nullptr, 0);

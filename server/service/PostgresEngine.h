@@ -8,6 +8,7 @@
 #include <QHash>
 
 struct pg_conn;
+struct pg_result;
 
 class PostgresEngine : public StorageEngine
 {
@@ -31,8 +32,8 @@ public:
 
 private:
     // The name of the statement prepared on this connection for this text; empty when it is run
-    // unprepared.
-    QByteArray prepared(const QString& sql);
+    // unprepared, or when preparing it failed (then `failure` holds the error's result).
+    QByteArray prepared(const QString& sql, pg_result*& failure);
 
     pg_conn* m_conn = nullptr;
     bool m_reading = false;

@@ -197,7 +197,9 @@ QByteArray SyncService::sync(const Account& me, const QString& boardId, const Js
             deletedItems.append(id);
     }
 
-    const std::optional<BoardRecord> board = m_boards.board(boardId);
+    // A snapshot's board is the one read with the membership; after writes it is read again.
+    const std::optional<BoardRecord> board
+        = m_db.readsSnapshot() ? std::optional(membership.board) : m_boards.board(boardId);
     const QJsonObject rest {{QStringLiteral("boardName"), board->name},
         {QStringLiteral("latestCheckpoint"), board->revision}, {QStringLiteral("deletedItems"), deletedItems},
         {QStringLiteral("conflictedItems"), conflicted}};
