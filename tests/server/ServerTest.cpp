@@ -30,6 +30,7 @@
 #include <QUrl>
 #include <QUrlQuery>
 #include <QUuid>
+#include <csignal>
 #include <memory>
 #include <tuple>
 
@@ -1310,6 +1311,48 @@ private Q_SLOTS:
         });
         QCOMPARE(read.status, 200);
         QVERIFY2(!read.body.contains("Uncommitted"), read.body.constData());
+    }
+
+    void acknowledgedWritesSurviveAKilledServer()
+    {
+        const QString database = newDatabase();
+        auto first = std::make_unique<ServerProcess>(config(QStringLiteral("open"), {}, database));
+        QVERIFY2(first->start(), qPrintable(first->errorString()));
+        QVERIFY(startSignIn(*first));
+        const QString token = accessToken(*first,
+            callbackToken(signUp(*first, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"))));
+        QVERIFY(!token.isEmpty());
+        const ServerProcess::Reply created = first->post(QStringLiteral("/api/boards"),
+            QByteArrayLiteral(R"({"name": "Kept"})"), QByteArrayLiteral("application/json"), token);
+        QCOMPARE(created.status, 200);
+        const QString boardId = json(created).value(QStringLiteral("id")).toString();
+        QSet<QString> acknowledged;
+        for (int i = 0; i < 20; ++i) {
+            const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+            const ServerProcess::Reply written
+                = first->post(QStringLiteral("/api/boards/%1/items/%2").arg(boardId, id),
+                    QJsonDocument(QJsonObject {{QStringLiteral("content"), QStringLiteral("item %1").arg(i)},
+                                      {QStringLiteral("status"), QStringLiteral("TODO")},
+                                      {QStringLiteral("order"), i},
+                                      {QStringLiteral("createdAt"), QStringLiteral("2026-01-01T00:00:00Z")},
+                                      {QStringLiteral("boardId"), boardId}})
+                        .toJson(QJsonDocument::Compact),
+                    QByteArrayLiteral("application/json"), token);
+            QCOMPARE(written.status, 200);
+            acknowledged.insert(id);
+        }
+        // Killed right after its last answer, with no chance to flush or close anything.
+        QCOMPARE(::kill(pid_t(first->processId()), SIGKILL), 0);
+        const QString path = cluster ? database : first->databasePath();
+        ServerProcess second(config(QStringLiteral("open"), {}, path));
+        QVERIFY2(second.start(), qPrintable(second.errorString()));
+        const ServerProcess::Reply full = second.post(QStringLiteral("/api/boards/%1/sync").arg(boardId),
+            QByteArrayLiteral(R"({"checkpoint": 0, "items": []})"), QByteArrayLiteral("application/json"), token);
+        QCOMPARE(full.status, 200);
+        QSet<QString> stored;
+        for (const QJsonValue& value : json(full).value(QStringLiteral("newItems")).toArray())
+            stored.insert(value[QStringLiteral("id")].toString());
+        QCOMPARE(stored, acknowledged);
     }
 
     void concurrentWritesThroughTwoServersKeepRevisionsInOrder()
