@@ -306,8 +306,8 @@ int main(int argc, char** argv)
         QStringLiteral("Run this plenko-server binary instead of the one built with the bench (an older "
                        "build, to compare)."),
         QStringLiteral("binary"));
-    parser.addOptions(
-        {clientsOption, requestsOption, secondsOption, workersOption, onlyOption, noFsyncOption, serverOption});
+    parser.addOptions({clientsOption, requestsOption, secondsOption, workersOption, onlyOption, noFsyncOption,
+        serverOption});
     parser.process(app);
     Options options;
     options.clients = parser.value(clientsOption).toInt();

@@ -74,7 +74,7 @@ public:
     // Starts a transaction.
     virtual void begin(TransactionStart start) = 0;
     // After the transaction's COMMIT or ROLLBACK, whichever way it ended.
-    virtual void finished() {}
+    virtual void finished() { }
 };
 
 class Database

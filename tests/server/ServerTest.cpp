@@ -1278,8 +1278,8 @@ private Q_SLOTS:
             << QByteArray("POST") << QStringLiteral("/api/boards/%1/sync")
             << QByteArray(R"({"checkpoint": 0, "items": []})");
         QTest::newRow("board list") << QByteArray("GET") << QStringLiteral("/api/boards") << QByteArray();
-        QTest::newRow("notifications") << QByteArray("GET") << QStringLiteral("/api/notifications")
-                                       << QByteArray();
+        QTest::newRow("notifications")
+            << QByteArray("GET") << QStringLiteral("/api/notifications") << QByteArray();
     }
 
     void readsGoOnWhileAWriterHoldsTheBoard()
@@ -1292,7 +1292,8 @@ private Q_SLOTS:
         QVERIFY2(server.start(), qPrintable(server.errorString()));
         QVERIFY(startSignIn(server));
         const QString token = accessToken(server,
-            callbackToken(signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"))));
+            callbackToken(
+                signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"))));
         QVERIFY(!token.isEmpty());
         const ServerProcess::Reply created = server.post(QStringLiteral("/api/boards"),
             QByteArrayLiteral(R"({"name": "Held"})"), QByteArrayLiteral("application/json"), token);
@@ -1320,7 +1321,8 @@ private Q_SLOTS:
         QVERIFY2(first->start(), qPrintable(first->errorString()));
         QVERIFY(startSignIn(*first));
         const QString token = accessToken(*first,
-            callbackToken(signUp(*first, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"))));
+            callbackToken(
+                signUp(*first, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"))));
         QVERIFY(!token.isEmpty());
         const ServerProcess::Reply created = first->post(QStringLiteral("/api/boards"),
             QByteArrayLiteral(R"({"name": "Kept"})"), QByteArrayLiteral("application/json"), token);
@@ -1331,11 +1333,11 @@ private Q_SLOTS:
             const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
             const ServerProcess::Reply written
                 = first->post(QStringLiteral("/api/boards/%1/items/%2").arg(boardId, id),
-                    QJsonDocument(QJsonObject {{QStringLiteral("content"), QStringLiteral("item %1").arg(i)},
-                                      {QStringLiteral("status"), QStringLiteral("TODO")},
-                                      {QStringLiteral("order"), i},
-                                      {QStringLiteral("createdAt"), QStringLiteral("2026-01-01T00:00:00Z")},
-                                      {QStringLiteral("boardId"), boardId}})
+                    QJsonDocument(
+                        QJsonObject {{QStringLiteral("content"), QStringLiteral("item %1").arg(i)},
+                            {QStringLiteral("status"), QStringLiteral("TODO")}, {QStringLiteral("order"), i},
+                            {QStringLiteral("createdAt"), QStringLiteral("2026-01-01T00:00:00Z")},
+                            {QStringLiteral("boardId"), boardId}})
                         .toJson(QJsonDocument::Compact),
                     QByteArrayLiteral("application/json"), token);
             QCOMPARE(written.status, 200);
@@ -1347,7 +1349,8 @@ private Q_SLOTS:
         ServerProcess second(config(QStringLiteral("open"), {}, path));
         QVERIFY2(second.start(), qPrintable(second.errorString()));
         const ServerProcess::Reply full = second.post(QStringLiteral("/api/boards/%1/sync").arg(boardId),
-            QByteArrayLiteral(R"({"checkpoint": 0, "items": []})"), QByteArrayLiteral("application/json"), token);
+            QByteArrayLiteral(R"({"checkpoint": 0, "items": []})"), QByteArrayLiteral("application/json"),
+            token);
         QCOMPARE(full.status, 200);
         QSet<QString> stored;
         for (const QJsonValue& value : json(full).value(QStringLiteral("newItems")).toArray())
