@@ -33,6 +33,8 @@ struct Options
     int accounts = 20;
     int requestsEach = 30;
     int seconds = 120;
+    // Worker threads per server process; 0 leaves the server's default.
+    int workers = 0;
 };
 
 struct Setup
@@ -64,12 +66,12 @@ QByteArray compact(const QJsonObject& object)
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
-QString config(const QString& database)
+QString config(const QString& database, int workers)
 {
     // Open sign-up without a per-address limit: every account of the bench signs up from 127.0.0.1.
-    return QStringLiteral("[server]\naddress=127.0.0.1\nport=0\n[database]\npath=%1\n"
+    return QStringLiteral("[server]\naddress=127.0.0.1\nport=0\n%2[database]\npath=%1\n"
                           "[accounts]\nsignUp=open\nmaxSignUpsPerAddress=100000\naccessTokenSeconds=86400\n")
-        .arg(database);
+        .arg(database, workers > 0 ? QStringLiteral("workers=%1\n").arg(workers) : QString());
 }
 
 // Signs an account up through the sign-in page as a person would (one Argon2id hash each).
@@ -149,7 +151,7 @@ bool runSetup(const Setup& setup, const Options& options, PostgresCluster* clust
     for (int s = 0; s < setup.servers; ++s) {
         // A second server on SQLite would share the first one's file.
         const QString path = setup.postgresql || s == 0 ? database : servers.front()->databasePath();
-        servers.push_back(std::make_unique<ServerProcess>(config(path)));
+        servers.push_back(std::make_unique<ServerProcess>(config(path, options.workers)));
         if (!servers.back()->start()) {
             out() << "plenko-server did not start: " << servers.back()->errorString() << '\n';
             return false;
@@ -291,6 +293,9 @@ int main(int argc, char** argv)
     const QCommandLineOption secondsOption(QStringLiteral("seconds"),
         QStringLiteral("Longest load phase; clients start no request after it (120)."), QStringLiteral("s"),
         QStringLiteral("120"));
+    const QCommandLineOption workersOption(QStringLiteral("workers"),
+        QStringLiteral("Worker threads of each server process (the server's default)."), QStringLiteral("n"),
+        QStringLiteral("0"));
     const QCommandLineOption onlyOption(QStringLiteral("only"),
         QStringLiteral("Run one configuration: sqlite, postgresql or two-postgresql."),
         QStringLiteral("name"));
@@ -301,13 +306,14 @@ int main(int argc, char** argv)
         QStringLiteral("Run this plenko-server binary instead of the one built with the bench (an older "
                        "build, to compare)."),
         QStringLiteral("binary"));
-    parser.addOptions(
-        {clientsOption, requestsOption, secondsOption, onlyOption, noFsyncOption, serverOption});
+    parser.addOptions({clientsOption, requestsOption, secondsOption, workersOption, onlyOption, noFsyncOption,
+        serverOption});
     parser.process(app);
     Options options;
     options.clients = parser.value(clientsOption).toInt();
     options.requestsEach = parser.value(requestsOption).toInt();
     options.seconds = parser.value(secondsOption).toInt();
+    options.workers = parser.value(workersOption).toInt();
     if (options.clients < options.accounts || options.requestsEach < 1 || options.seconds < 1) {
         std::fprintf(
             stderr, "bench_server: --clients must be at least 20, --requests and --seconds at least 1\n");

@@ -52,11 +52,14 @@ void Routes::addBoards(Router& router, Services& s)
             return ApiResponse::noContent();
         });
 
-    router.add("POST", QStringLiteral("/api/boards/{id}/sync"),
+    // Most syncs only read (nothing pending); one that carries items runs again as a writer.
+    router.add(
+        "POST", QStringLiteral("/api/boards/{id}/sync"),
         [&s](const ApiRequest& request, const QStringList& ids) {
             const Account me = s.auth.authenticate(request);
             return ApiResponse::ofContractJsonText(s.sync.sync(me, ids[0], JsonBody::parse(request)));
-        });
+        },
+        TransactionStart::Reading);
 
     router.add("POST", QStringLiteral("/api/boards/{id}/invitations"),
         [&s](const ApiRequest& request, const QStringList& ids) {

@@ -111,9 +111,15 @@ void Database::transaction(const std::function<void()>& work)
         execute(QStringLiteral("RELEASE SAVEPOINT ") + savepoint);
         return;
     }
+    topTransaction(work, TransactionStart::Writing);
+}
+
+void Database::topTransaction(const std::function<void()>& work, TransactionStart start)
+{
     if (!m_connection)
         throw HttpError::storageFailure(QStringLiteral("The database is not open."));
-    m_connection->begin();
+    m_connection->begin(start);
+    m_start = start;
     m_transactionDepth = 1;
     m_afterCommit.clear();
     try {
@@ -128,8 +134,10 @@ void Database::transaction(const std::function<void()>& work)
         } catch (...) {
             // The first failure is the one worth reporting; a failed commit may have ended the transaction.
         }
+        m_connection->finished();
         throw;
     }
+    m_connection->finished();
     for (auto& committed : std::exchange(m_afterCommit, {}))
         committed();
 }
@@ -142,7 +150,13 @@ void Database::afterCommit(std::function<void()> work)
         m_afterCommit.push_back(std::move(work));
 }
 
-void Database::retrying(const std::function<void()>& work)
+void Database::requireWriting() const
+{
+    if (readsSnapshot())
+        throw WriteNeeded();
+}
+
+void Database::retrying(const std::function<void()>& work, TransactionStart start)
 {
     if (m_transactionDepth > 0) {
         work();
@@ -150,8 +164,12 @@ void Database::retrying(const std::function<void()>& work)
     }
     for (int attempt = 1;; ++attempt) {
         try {
-            transaction(work);
+            topTransaction(work, start);
             return;
+        } catch (const WriteNeeded&) {
+            // Not a conflict: the same attempt again, now holding what a writer needs.
+            start = TransactionStart::Writing;
+            --attempt;
         } catch (const RetryableStorageError& conflict) {
             if (attempt == retryAttempts) {
                 HttpError busy(503, QStringLiteral("STORAGE_BUSY"),

@@ -55,6 +55,17 @@ struct RetryableStorageError : std::exception
     QString message;
 };
 
+// Raised by an engine when a statement would write inside a transaction begun for reading; the
+// transaction is rolled back and its work runs again as a writing one (see Database::retrying).
+struct WriteNeeded : std::exception
+{
+    const char* what() const noexcept override { return "WriteNeeded"; }
+};
+
+// How a transaction begins. Reading: one consistent snapshot that holds no lock and waits for no
+// writer; its first write raises WriteNeeded. Writing: takes what writers need at once.
+enum class TransactionStart { Reading, Writing };
+
 // One engine's connection: runs a statement with "?" placeholders.
 class StorageEngine
 {
@@ -62,7 +73,9 @@ public:
     virtual ~StorageEngine() = default;
     virtual QList<Row> run(const QString& sql, const QVariantList& parameters, qint64* changes) = 0;
     // Starts a transaction.
-    virtual void begin() = 0;
+    virtual void begin(TransactionStart start) = 0;
+    // After the transaction's COMMIT or ROLLBACK, whichever way it ended.
+    virtual void finished() { }
 };
 
 class Database
@@ -94,17 +107,27 @@ public:
     // Runs the work once the outermost transaction commits; never when it (or the savepoint the
     // call was made in) rolls back. Outside a transaction, at once.
     void afterCommit(std::function<void()> work);
+    // True inside a transaction begun for reading: every statement sees one snapshot, so reads
+    // agree with each other without a lock.
+    bool readsSnapshot() const { return m_transactionDepth > 0 && m_start == TransactionStart::Reading; }
+    // Work that will write says so before it reads what the write depends on: inside a transaction
+    // begun for reading this raises WriteNeeded at once.
+    void requireWriting() const;
 
     // Runs the work as one transaction, running all of it again (a few times, with a short random
     // pause) when the engine reports a conflict that a retry resolves; then HttpError 503. The work
-    // must change nothing outside the database, or only what is safe to do again.
-    void retrying(const std::function<void()>& work);
+    // must change nothing outside the database, or only what is safe to do again. Begun for reading,
+    // work that turns out to write runs once more from the start as a writing transaction.
+    void retrying(const std::function<void()>& work, TransactionStart start = TransactionStart::Writing);
 
 private:
+    void topTransaction(const std::function<void()>& work, TransactionStart start);
+
     QList<Row> run(const QString& sql, const QVariantList& parameters, qint64* changes);
 
     std::unique_ptr<StorageEngine> m_connection;
     Engine m_engine = Engine::Sqlite;
     int m_transactionDepth = 0;
     std::vector<std::function<void()>> m_afterCommit;
+    TransactionStart m_start = TransactionStart::Writing;
 };

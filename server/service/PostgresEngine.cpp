@@ -17,6 +17,10 @@ constexpr Oid float4Oid = 700;
 constexpr Oid float8Oid = 701;
 constexpr Oid numericOid = 1700;
 
+// Statements built from a variable number of placeholders would fill the session without end; past
+// this many the rest are parsed for each use.
+constexpr qsizetype maxPreparedStatements = 256;
+
 QVariant valueOf(const PGresult* result, int row, int column)
 {
     if (PQgetisnull(result, row, column))
@@ -73,20 +77,44 @@ std::optional<QString> PostgresEngine::open(const QString& uri)
     return std::nullopt;
 }
 
-void PostgresEngine::begin()
+void PostgresEngine::begin(TransactionStart start)
 {
+    m_reading = start == TransactionStart::Reading;
+    const QString statement = m_reading ? QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY")
+                                        : QStringLiteral("BEGIN");
     try {
-        run(QStringLiteral("BEGIN"), {}, nullptr);
+        run(statement, {}, nullptr);
     } catch (const HttpError&) {
         if (PQstatus(m_conn) != CONNECTION_BAD)
             throw;
         PQreset(m_conn);
+        m_statements.clear();
         if (PQstatus(m_conn) != CONNECTION_OK)
             throw HttpError::storageFailure(QStringLiteral("The database connection is lost: ")
                 + QString::fromUtf8(PQerrorMessage(m_conn)).trimmed());
         run(QStringLiteral("SET client_encoding = 'UTF8'"), {}, nullptr);
-        run(QStringLiteral("BEGIN"), {}, nullptr);
+        run(statement, {}, nullptr);
     }
+}
+
+QByteArray PostgresEngine::prepared(const QString& sql, PGresult*& failure)
+{
+    if (const auto found = m_statements.constFind(sql); found != m_statements.cend())
+        return *found;
+    if (m_statements.size() >= maxPreparedStatements)
+        return {};
+    const QByteArray name = "plenko_" + QByteArray::number(m_statements.size() + 1);
+    const QByteArray statement = numberedPlaceholders(sql);
+    PGresult* result = PQprepare(m_conn, name.constData(), statement.constData(), 0, nullptr);
+    // A statement that does not prepare fails as it would have run: the error (which has ended the
+    // transaction) is its answer.
+    if (!result || PQresultStatus(result) != PGRES_COMMAND_OK) {
+        failure = result;
+        return {};
+    }
+    PQclear(result);
+    m_statements.insert(sql, name);
+    return name;
 }
 
 QByteArray PostgresEngine::numberedPlaceholders(const QString& sql)
@@ -124,9 +152,23 @@ QList<Row> PostgresEngine::run(const QString& sql, const QVariantList& parameter
         texts.append(textOf(value));
         values.push_back(texts.last().constData());
     }
-    const QByteArray statement = numberedPlaceholders(sql);
-    PGresult* result = PQexecParams(
-        m_conn, statement.constData(), int(values.size()), nullptr, values.data(), nullptr, nullptr, 0);
+    // Transaction control is not worth a prepared statement; everything else is planned once per
+    // connection.
+    const bool control = sql.startsWith(QLatin1String("BEGIN")) || sql == QLatin1String("COMMIT")
+        || sql == QLatin1String("ROLLBACK") || sql.startsWith(QLatin1String("SET "))
+        || sql.contains(QLatin1String("SAVEPOINT"));
+    PGresult* result = nullptr;
+    const QByteArray name = control ? QByteArray() : prepared(sql, result);
+    if (result) {
+        // The prepare failed; its result carries the error.
+    } else if (name.isEmpty()) {
+        const QByteArray statement = numberedPlaceholders(sql);
+        result = PQexecParams(
+            m_conn, statement.constData(), int(values.size()), nullptr, values.data(), nullptr, nullptr, 0);
+    } else {
+        result = PQexecPrepared(
+            m_conn, name.constData(), int(values.size()), values.data(), nullptr, nullptr, 0);
+    }
     const ExecStatusType status = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
         const QString message = QStringLiteral("A statement failed: ")
@@ -137,6 +179,9 @@ QList<Row> PostgresEngine::run(const QString& sql, const QVariantList& parameter
         // Serialization failure and deadlock: running the whole transaction again resolves them.
         if (state == "40001" || state == "40P01")
             throw RetryableStorageError(message);
+        // A write (or a row lock) inside a transaction begun for reading.
+        if (state == "25006" && m_reading)
+            throw WriteNeeded();
         throw HttpError::storageFailure(message);
     }
     QList<Row> rows;

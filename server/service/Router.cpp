@@ -28,6 +28,13 @@ QString logFailure(const Clock& clock, const ApiRequest& request, const HttpErro
 
 void Router::add(const QByteArray& method, const QString& pattern, RouteHandler handler)
 {
+    const bool reads = method == "GET" || method == "HEAD";
+    add(method, pattern, std::move(handler), reads ? TransactionStart::Reading : TransactionStart::Writing);
+}
+
+void Router::add(
+    const QByteArray& method, const QString& pattern, RouteHandler handler, TransactionStart start)
+{
     static const QString uuid
         = QStringLiteral("([0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12})");
     QString expression = QStringLiteral("^");
@@ -45,7 +52,8 @@ void Router::add(const QByteArray& method, const QString& pattern, RouteHandler 
         }
     }
     expression += QLatin1Char('$');
-    m_routes.append({method, QRegularExpression(expression), std::move(uuidGroups), std::move(handler)});
+    m_routes.append(
+        {method, QRegularExpression(expression), std::move(uuidGroups), std::move(handler), start});
 }
 
 ApiResponse Router::dispatch(const ApiRequest& request) const
@@ -62,7 +70,7 @@ ApiResponse Router::dispatch(const ApiRequest& request) const
         for (int i = 1; i <= match.lastCapturedIndex(); ++i)
             ids.append(route.uuidGroups.at(i - 1) ? match.captured(i).toUpper() : match.captured(i));
         try {
-            return run(route.handler, request, ids);
+            return run(route, request, ids);
         } catch (const HttpError& error) {
             QString message = error.message;
             if (error.status >= 500)
@@ -81,24 +89,27 @@ ApiResponse Router::dispatch(const ApiRequest& request) const
         m_clock, 404, QStringLiteral("NOT_FOUND"), QStringLiteral("No such endpoint."), request.path);
 }
 
-ApiResponse Router::run(const RouteHandler& handler, const ApiRequest& request, const QStringList& ids) const
+ApiResponse Router::run(const Route& route, const ApiRequest& request, const QStringList& ids) const
 {
+    const RouteHandler& handler = route.handler;
     if (!m_db)
         return handler(request, ids);
     // Both are set afresh by each attempt, so a retried attempt starts from nothing.
     std::optional<ApiResponse> response;
     std::optional<HttpError> refusal;
-    m_db->retrying([&] {
-        response.reset();
-        refusal.reset();
-        try {
-            response = handler(request, ids);
-        } catch (const HttpError& error) {
-            if (error.status >= 500)
-                throw;
-            refusal = error;
-        }
-    });
+    m_db->retrying(
+        [&] {
+            response.reset();
+            refusal.reset();
+            try {
+                response = handler(request, ids);
+            } catch (const HttpError& error) {
+                if (error.status >= 500)
+                    throw;
+                refusal = error;
+            }
+        },
+        route.start);
     if (refusal)
         throw *refusal;
     return *response;

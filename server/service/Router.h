@@ -3,9 +3,12 @@
 // service's error body; a path that matches no route answers 404, a known path with another method 405.
 // With a database, each request runs in one transaction: a refusal (4xx) keeps what was written before
 // it, a failure (5xx) rolls everything back, and a storage conflict runs the whole handler again.
+// GET and HEAD routes, and routes added as reading, begin their transaction for reading (no lock, no
+// wait for writers); one that turns out to write runs again from the start as a writing transaction.
 // A failure's answer carries a request id and its generic message; its detail goes to the log.
 #pragma once
 
+#include "Database.h"
 #include "HttpMessage.h"
 
 #include <QRegularExpression>
@@ -13,7 +16,6 @@
 #include <functional>
 
 class Clock;
-class Database;
 
 using RouteHandler = std::function<ApiResponse(const ApiRequest& request, const QStringList& ids)>;
 
@@ -27,6 +29,7 @@ public:
     }
 
     void add(const QByteArray& method, const QString& pattern, RouteHandler handler);
+    void add(const QByteArray& method, const QString& pattern, RouteHandler handler, TransactionStart start);
     ApiResponse dispatch(const ApiRequest& request) const;
 
     // The error body of the contract: {timestamp, status, code, message, path}.
@@ -40,9 +43,10 @@ private:
         QRegularExpression pattern;
         QList<bool> uuidGroups;
         RouteHandler handler;
+        TransactionStart start;
     };
 
-    ApiResponse run(const RouteHandler& handler, const ApiRequest& request, const QStringList& ids) const;
+    ApiResponse run(const Route& route, const ApiRequest& request, const QStringList& ids) const;
 
     const Clock& m_clock;
     Database* m_db;

@@ -2,10 +2,36 @@
 
 #include "HttpError.h"
 
+#include <QFileInfo>
+#include <map>
 #include <sqlite3.h>
+
+namespace {
+
+// One queue of writers per database file in this process.
+std::shared_ptr<std::mutex> writersOf(const QString& file)
+{
+    static std::mutex registryMutex;
+    static std::map<QString, std::weak_ptr<std::mutex>> registry;
+    const std::lock_guard lock(registryMutex);
+    std::shared_ptr<std::mutex> writers = registry[file].lock();
+    if (!writers) {
+        writers = std::make_shared<std::mutex>();
+        registry[file] = writers;
+    }
+    return writers;
+}
+
+// Statements built from a variable number of placeholders would grow the cache without end; past
+// this many the rest are compiled for each use.
+constexpr qsizetype maxCachedStatements = 256;
+
+} // namespace
 
 SqliteEngine::~SqliteEngine()
 {
+    for (sqlite3_stmt* statement : std::as_const(m_statements))
+        sqlite3_finalize(statement);
     if (m_db)
         sqlite3_close(m_db);
 }
@@ -25,12 +51,56 @@ std::optional<QString> SqliteEngine::open(const QString& path)
         run(QStringLiteral("PRAGMA foreign_keys = ON"), {}, nullptr);
         if (path != QLatin1String(":memory:")) {
             run(QStringLiteral("PRAGMA journal_mode = WAL"), {}, nullptr);
-            run(QStringLiteral("PRAGMA synchronous = FULL"), {}, nullptr);
+            // A commit reaches the operating system before it is acknowledged, so it survives the
+            // process being killed; the disk flush waits for the checkpoint (see docs/server.md).
+            run(QStringLiteral("PRAGMA synchronous = NORMAL"), {}, nullptr);
+            m_writers = writersOf(QFileInfo(path).canonicalFilePath());
         }
     } catch (const HttpError& error) {
         return error.logText();
     }
     return std::nullopt;
+}
+
+void SqliteEngine::begin(TransactionStart start)
+{
+    m_reading = start == TransactionStart::Reading;
+    if (m_reading) {
+        run(QStringLiteral("BEGIN"), {}, nullptr);
+        return;
+    }
+    if (m_writers)
+        m_writing = std::unique_lock(*m_writers);
+    try {
+        run(QStringLiteral("BEGIN IMMEDIATE"), {}, nullptr);
+    } catch (...) {
+        finished();
+        throw;
+    }
+}
+
+void SqliteEngine::finished()
+{
+    if (m_writing.owns_lock())
+        m_writing.unlock();
+}
+
+sqlite3_stmt* SqliteEngine::prepared(const QString& sql)
+{
+    if (sqlite3_stmt* cached = m_statements.value(sql))
+        return cached;
+    sqlite3_stmt* statement = nullptr;
+    const QByteArray text = sql.toUtf8();
+    const bool keep = m_statements.size() < maxCachedStatements;
+    const int code = sqlite3_prepare_v3(
+        m_db, text.constData(), int(text.size()), keep ? SQLITE_PREPARE_PERSISTENT : 0, &statement, nullptr);
+    if (code != SQLITE_OK) {
+        sqlite3_finalize(statement);
+        return nullptr;
+    }
+    if (keep)
+        m_statements.insert(sql, statement);
+    return statement;
 }
 
 QList<Row> SqliteEngine::run(const QString& sql, const QVariantList& parameters, qint64* changes)
@@ -42,11 +112,23 @@ QList<Row> SqliteEngine::run(const QString& sql, const QVariantList& parameters,
             throw RetryableStorageError(message);
         throw HttpError::storageFailure(message);
     };
-    sqlite3_stmt* statement = nullptr;
-    const QByteArray text = sql.toUtf8();
-    if (const int code = sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &statement, nullptr);
-        code != SQLITE_OK)
-        fail(QStringLiteral("Could not prepare a statement"), code);
+    sqlite3_stmt* statement = prepared(sql);
+    if (!statement)
+        fail(QStringLiteral("Could not prepare a statement"), sqlite3_errcode(m_db));
+    const bool cached = m_statements.contains(sql);
+    // Leaves the statement ready for its next use, its parameters cleared.
+    auto release = [statement, cached] {
+        if (cached) {
+            sqlite3_reset(statement);
+            sqlite3_clear_bindings(statement);
+        } else {
+            sqlite3_finalize(statement);
+        }
+    };
+    if (m_reading && !sqlite3_get_autocommit(m_db) && !sqlite3_stmt_readonly(statement)) {
+        release();
+        throw WriteNeeded();
+    }
 
     for (int i = 0; i < parameters.size(); ++i) {
         const QVariant& value = parameters.at(i);
@@ -78,8 +160,14 @@ QList<Row> SqliteEngine::run(const QString& sql, const QVariantList& parameters,
         if (step == SQLITE_DONE)
             break;
         if (step != SQLITE_ROW) {
-            sqlite3_finalize(statement);
-            fail(QStringLiteral("A statement failed"), step);
+            // The reset repeats the step's error, which the message below still reads.
+            const int code = sqlite3_extended_errcode(m_db);
+            const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
+            release();
+            const QString what = QStringLiteral("A statement failed: ") + message;
+            if ((code & 0xff) == SQLITE_BUSY)
+                throw RetryableStorageError(what);
+            throw HttpError::storageFailure(what);
         }
         QList<QVariant> values;
         values.reserve(columns);
@@ -103,8 +191,8 @@ QList<Row> SqliteEngine::run(const QString& sql, const QVariantList& parameters,
         }
         rows.append(Row(columnIndex, std::move(values)));
     }
-    sqlite3_finalize(statement);
     if (changes)
         *changes = sqlite3_changes64(m_db);
+    release();
     return rows;
 }

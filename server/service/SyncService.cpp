@@ -80,6 +80,8 @@ QByteArray SyncService::sync(const Account& me, const QString& boardId, const Js
     if (checkpoint > membership.board.revision)
         checkpoint = 0;
     const QJsonArray sent = body.requiredArray(QStringLiteral("items"));
+    if (!sent.isEmpty())
+        m_db.requireWriting();
     // Refused before anything is read or written: the client sends a larger pending set in parts.
     if (sent.size() > maxItemsPerSync)
         throw HttpError(413, QStringLiteral("TOO_MANY_ITEMS"),
@@ -108,63 +110,66 @@ QByteArray SyncService::sync(const Account& me, const QString& boardId, const Js
     };
 
     // Also the answer below reads under the lock: no change of this board can commit between the
-    // change list and latestCheckpoint.
-    m_boards.lockForChange(boardId);
-    m_db.transaction([&] {
-        for (const PendingItem& pending : pendingItems) {
-            std::optional<ItemRecord> existing = m_items.find(pending.id);
-            const bool invalid = ItemStore::contentProblem(pending.content)
-                || ItemStore::statusProblem(pending.status)
-                || (pending.assignee && !m_boards.isMember(boardId, *pending.assignee));
-            if (!existing) {
-                if (pending.deletedAt) {
-                    // Deleted before the service ever saw it: nothing to keep.
+    // change list and latestCheckpoint. A transaction begun for reading needs no lock for that: it
+    // reads both from one snapshot, and it has nothing to write.
+    if (!m_db.readsSnapshot())
+        m_boards.lockForChange(boardId);
+    if (!pendingItems.isEmpty())
+        m_db.transaction([&] {
+            for (const PendingItem& pending : pendingItems) {
+                std::optional<ItemRecord> existing = m_items.find(pending.id);
+                const bool invalid = ItemStore::contentProblem(pending.content)
+                    || ItemStore::statusProblem(pending.status)
+                    || (pending.assignee && !m_boards.isMember(boardId, *pending.assignee));
+                if (!existing) {
+                    if (pending.deletedAt) {
+                        // Deleted before the service ever saw it: nothing to keep.
+                        refusedGone.append(pending.id);
+                        continue;
+                    }
+                    if (invalid) {
+                        refuse(pending.id, existing);
+                        continue;
+                    }
+                    ItemRecord item;
+                    item.id = pending.id;
+                    item.boardId = boardId;
+                    item.createdBy = me.id;
+                    item.author = me.shownName();
+                    item.createdAt = lenientDate(pending.createdAt).value_or(QString());
+                    item.content = pending.content;
+                    item.status = pending.status;
+                    item.order = pending.order;
+                    item.assignee = pending.assignee;
+                    item.archivedAt = pending.archivedAt;
+                    m_items.insert(item);
+                    m_itemService.notifyAssignment(me, item, std::nullopt);
+                    continue;
+                }
+                if (pending.deletedAt && existing->isDeleted() && existing->boardId == boardId) {
                     refusedGone.append(pending.id);
                     continue;
                 }
-                if (invalid) {
+                // The service's copy wins whenever the client had not seen its latest revision.
+                if (existing->boardId != boardId || existing->isDeleted()
+                    || pending.revision < existing->revision || (invalid && !pending.deletedAt)) {
                     refuse(pending.id, existing);
                     continue;
                 }
-                ItemRecord item;
-                item.id = pending.id;
-                item.boardId = boardId;
-                item.createdBy = me.id;
-                item.author = me.shownName();
-                item.createdAt = lenientDate(pending.createdAt).value_or(QString());
-                item.content = pending.content;
-                item.status = pending.status;
-                item.order = pending.order;
-                item.assignee = pending.assignee;
-                item.archivedAt = pending.archivedAt;
-                m_items.insert(item);
-                m_itemService.notifyAssignment(me, item, std::nullopt);
-                continue;
+                if (pending.deletedAt) {
+                    m_items.tombstone(*existing);
+                    continue;
+                }
+                const std::optional<QString> previousAssignee = existing->assignee;
+                existing->content = pending.content;
+                existing->status = pending.status;
+                existing->order = pending.order;
+                existing->assignee = pending.assignee;
+                existing->archivedAt = pending.archivedAt;
+                m_items.save(*existing);
+                m_itemService.notifyAssignment(me, *existing, previousAssignee);
             }
-            if (pending.deletedAt && existing->isDeleted() && existing->boardId == boardId) {
-                refusedGone.append(pending.id);
-                continue;
-            }
-            // The service's copy wins whenever the client had not seen its latest revision.
-            if (existing->boardId != boardId || existing->isDeleted() || pending.revision < existing->revision
-                || (invalid && !pending.deletedAt)) {
-                refuse(pending.id, existing);
-                continue;
-            }
-            if (pending.deletedAt) {
-                m_items.tombstone(*existing);
-                continue;
-            }
-            const std::optional<QString> previousAssignee = existing->assignee;
-            existing->content = pending.content;
-            existing->status = pending.status;
-            existing->order = pending.order;
-            existing->assignee = pending.assignee;
-            existing->archivedAt = pending.archivedAt;
-            m_items.save(*existing);
-            m_itemService.notifyAssignment(me, *existing, previousAssignee);
-        }
-    });
+        });
 
     // The items' JSON comes from the database and goes into the answer as text: building and
     // writing a JSON object per item would cost more than everything else of a large first sync.
@@ -192,7 +197,9 @@ QByteArray SyncService::sync(const Account& me, const QString& boardId, const Js
             deletedItems.append(id);
     }
 
-    const std::optional<BoardRecord> board = m_boards.board(boardId);
+    // A snapshot's board is the one read with the membership; after writes it is read again.
+    const std::optional<BoardRecord> board
+        = m_db.readsSnapshot() ? std::optional(membership.board) : m_boards.board(boardId);
     const QJsonObject rest {{QStringLiteral("boardName"), board->name},
         {QStringLiteral("latestCheckpoint"), board->revision}, {QStringLiteral("deletedItems"), deletedItems},
         {QStringLiteral("conflictedItems"), conflicted}};

@@ -6,6 +6,7 @@
 #include "support/ServerAccounts.h"
 #include "support/ServerProcess.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -17,6 +18,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QUuid>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -88,6 +90,8 @@ public:
     bool done() const { return m_done; }
 
     QStringList acknowledged;
+    // Each write's time from sending to its whole answer: printed, not asserted (speed is the bench's).
+    QList<qint64> latenciesMs;
     QString failure;
 
 private:
@@ -105,9 +109,12 @@ private:
         request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
         request.setRawHeader("Authorization", "Bearer " + m_token.toUtf8());
         request.setTransferTimeout(60000);
+        QElapsedTimer clock;
+        clock.start();
         QNetworkReply* reply = m_network.post(request, QJsonDocument(body).toJson(QJsonDocument::Compact));
-        QObject::connect(reply, &QNetworkReply::finished, reply, [this, reply, id] {
+        QObject::connect(reply, &QNetworkReply::finished, reply, [this, reply, id, clock] {
             reply->deleteLater();
+            latenciesMs.append(clock.elapsed());
             const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
             if (status == 200)
                 acknowledged.append(id);
@@ -251,6 +258,12 @@ private Q_SLOTS:
         }
         drip.stop();
         memory.stop();
+        QList<qint64> latencies;
+        for (const auto& client : clients)
+            latencies += client->latenciesMs;
+        std::ranges::sort(latencies);
+        qInfo("normal clients' writes: p50 %lld ms, p99 %lld ms; server's peak resident memory %lld MiB",
+            latencies.at(latencies.size() / 2), latencies.at(latencies.size() * 99 / 100), peakKiB / 1024);
         QVERIFY2(
             peakKiB < peakMemoryKiB, qPrintable(QStringLiteral("peak resident memory %1 KiB").arg(peakKiB)));
 

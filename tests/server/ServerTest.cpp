@@ -30,6 +30,7 @@
 #include <QUrl>
 #include <QUrlQuery>
 #include <QUuid>
+#include <csignal>
 #include <memory>
 #include <tuple>
 
@@ -1268,6 +1269,95 @@ private Q_SLOTS:
     // through the item routes and through syncs. Each board's revisions must come out as 1, 2, 3, ...
     // with no number given twice or skipped, every acknowledged write must be there, and every
     // client's incremental syncs must add up to the board as a full sync shows it.
+    void readsGoOnWhileAWriterHoldsTheBoard_data()
+    {
+        QTest::addColumn<QByteArray>("method");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QByteArray>("body");
+        QTest::newRow("sync without pending items")
+            << QByteArray("POST") << QStringLiteral("/api/boards/%1/sync")
+            << QByteArray(R"({"checkpoint": 0, "items": []})");
+        QTest::newRow("board list") << QByteArray("GET") << QStringLiteral("/api/boards") << QByteArray();
+        QTest::newRow("notifications")
+            << QByteArray("GET") << QStringLiteral("/api/notifications") << QByteArray();
+    }
+
+    void readsGoOnWhileAWriterHoldsTheBoard()
+    {
+        QFETCH(QByteArray, method);
+        QFETCH(QString, path);
+        QFETCH(QByteArray, body);
+        const QString database = newDatabase();
+        ServerProcess server(config(QStringLiteral("open"), {}, database));
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        QVERIFY(startSignIn(server));
+        const QString token = accessToken(server,
+            callbackToken(
+                signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"))));
+        QVERIFY(!token.isEmpty());
+        const ServerProcess::Reply created = server.post(QStringLiteral("/api/boards"),
+            QByteArrayLiteral(R"({"name": "Held"})"), QByteArrayLiteral("application/json"), token);
+        QCOMPARE(created.status, 200);
+        const QString boardId = json(created).value(QStringLiteral("id")).toString();
+
+        // Another writer's transaction that has changed the board and not committed: on SQLite it
+        // holds the file's write lock, on PostgreSQL the board's row lock.
+        Database writer;
+        QVERIFY(!writer.open(cluster ? database : server.databasePath()));
+        ServerProcess::Reply read;
+        writer.transaction([&] {
+            writer.execute(QStringLiteral("UPDATE boards SET name = 'Uncommitted' WHERE id = ?"), {boardId});
+            read = server.send(method, path.contains(QLatin1String("%1")) ? path.arg(boardId) : path, body,
+                body.isEmpty() ? QByteArray() : QByteArrayLiteral("application/json"), token);
+        });
+        QCOMPARE(read.status, 200);
+        QVERIFY2(!read.body.contains("Uncommitted"), read.body.constData());
+    }
+
+    void acknowledgedWritesSurviveAKilledServer()
+    {
+        const QString database = newDatabase();
+        auto first = std::make_unique<ServerProcess>(config(QStringLiteral("open"), {}, database));
+        QVERIFY2(first->start(), qPrintable(first->errorString()));
+        QVERIFY(startSignIn(*first));
+        const QString token = accessToken(*first,
+            callbackToken(
+                signUp(*first, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"))));
+        QVERIFY(!token.isEmpty());
+        const ServerProcess::Reply created = first->post(QStringLiteral("/api/boards"),
+            QByteArrayLiteral(R"({"name": "Kept"})"), QByteArrayLiteral("application/json"), token);
+        QCOMPARE(created.status, 200);
+        const QString boardId = json(created).value(QStringLiteral("id")).toString();
+        QSet<QString> acknowledged;
+        for (int i = 0; i < 20; ++i) {
+            const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+            const ServerProcess::Reply written
+                = first->post(QStringLiteral("/api/boards/%1/items/%2").arg(boardId, id),
+                    QJsonDocument(
+                        QJsonObject {{QStringLiteral("content"), QStringLiteral("item %1").arg(i)},
+                            {QStringLiteral("status"), QStringLiteral("TODO")}, {QStringLiteral("order"), i},
+                            {QStringLiteral("createdAt"), QStringLiteral("2026-01-01T00:00:00Z")},
+                            {QStringLiteral("boardId"), boardId}})
+                        .toJson(QJsonDocument::Compact),
+                    QByteArrayLiteral("application/json"), token);
+            QCOMPARE(written.status, 200);
+            acknowledged.insert(id);
+        }
+        // Killed right after its last answer, with no chance to flush or close anything.
+        QCOMPARE(::kill(pid_t(first->processId()), SIGKILL), 0);
+        const QString path = cluster ? database : first->databasePath();
+        ServerProcess second(config(QStringLiteral("open"), {}, path));
+        QVERIFY2(second.start(), qPrintable(second.errorString()));
+        const ServerProcess::Reply full = second.post(QStringLiteral("/api/boards/%1/sync").arg(boardId),
+            QByteArrayLiteral(R"({"checkpoint": 0, "items": []})"), QByteArrayLiteral("application/json"),
+            token);
+        QCOMPARE(full.status, 200);
+        QSet<QString> stored;
+        for (const QJsonValue& value : json(full).value(QStringLiteral("newItems")).toArray())
+            stored.insert(value[QStringLiteral("id")].toString());
+        QCOMPARE(stored, acknowledged);
+    }
+
     void concurrentWritesThroughTwoServersKeepRevisionsInOrder()
     {
         const QString database = newDatabase();
