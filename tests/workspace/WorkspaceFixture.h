@@ -40,6 +40,7 @@ public:
     LocalStore& preferences() { return *m_preferences; }
     ToastManager& toasts() { return m_toasts; }
     NetworkService& api() { return *m_api; }
+    UsageAnalytics& analytics() { return *m_analytics; }
     const DevServer::Account& account() const { return m_account; }
     QUuid userId() const { return QUuid::fromString(m_account.userId); }
 
