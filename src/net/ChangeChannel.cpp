@@ -24,6 +24,13 @@ QJsonObject objectOf(const QByteArray& data)
     return document.isObject() ? document.object() : QJsonObject();
 }
 
+// A key in the service's key style: camel case, or snake case from a service set up for it.
+QJsonValue field(const QJsonObject& object, const QString& camel, const QString& snake)
+{
+    const QJsonValue value = object.value(camel);
+    return value.isUndefined() ? object.value(snake) : value;
+}
+
 QString sessionOf(const QJsonObject& object)
 {
     const QString session = object.value(QStringLiteral("session")).toString();
@@ -193,7 +200,7 @@ void ChangeChannel::handle(const EventStreamParser::Event& event)
     if (event.type == "hello") {
         handleHello(event.data);
     } else if (event.type == "board-changed") {
-        const QUuid boardId = QUuid::fromString(object.value(QStringLiteral("boardId")).toString());
+        const QUuid boardId = QUuid::fromString(field(object, QStringLiteral("boardId"), QStringLiteral("board_id")).toString());
         if (boardId.isNull() || (!m_session.isEmpty() && sessionOf(object) == m_session))
             return;
         const QJsonValue checkpoint = object.value(QStringLiteral("checkpoint"));
@@ -216,7 +223,7 @@ void ChangeChannel::handleHello(const QByteArray& data)
 {
     const QJsonObject object = objectOf(data);
     m_session = sessionOf(object);
-    const qint64 heartbeat = object.value(QStringLiteral("heartbeatSeconds")).toInteger(0);
+    const qint64 heartbeat = field(object, QStringLiteral("heartbeatSeconds"), QStringLiteral("heartbeat_seconds")).toInteger(0);
     if (heartbeat > 0 && heartbeat <= longestHeartbeatSeconds) {
         m_watchdogInterval = std::chrono::milliseconds(heartbeat * 2500);
         armWatchdog();

@@ -132,6 +132,9 @@ private Q_SLOTS:
                           "event: nonsense\ndata: {}\n\n"
                           "event: notification\ndata: {}\n\n")
             << QStringList {"notification"};
+        QTest::newRow("snake-case keys")
+            << ("event: board-changed\ndata: {\"board_id\":\"" + boardId.toLatin1() + "\",\"checkpoint\":7}\n\n")
+            << QStringList {board + " 7"};
         QTest::newRow("no checkpoint") << ("event: board-changed\ndata: {\"boardId\":\"" + boardId.toLatin1() + "\"}\n\n")
                                        << QStringList {board + " -1"};
     }
