@@ -6,7 +6,8 @@
 #include "Schema.h"
 
 DevService::DevService(ServerOptions options)
-    : m_stack(std::move(options))
+    : m_events(HttpLimits().events, options.snakeCase)
+    , m_stack(std::move(options), &m_events)
     , m_hook(m_faults, m_stack.clock)
     , m_router(m_stack.clock, &m_stack.db)
     , m_front(m_workers, m_stack.clock, m_stack.options.snakeCase)
@@ -15,6 +16,7 @@ DevService::DevService(ServerOptions options)
     Routes::addContract(m_router, m_stack.services);
     Routes::addAdmin(m_router, m_stack.services, m_faults);
     m_front.setHook(&m_hook);
+    m_front.setEventHub(&m_events);
 }
 
 DevService::~DevService()
@@ -39,7 +41,12 @@ std::optional<QString> DevService::start()
         return QStringLiteral("Cannot prepare %1: %2").arg(path, error.logText());
     }
     const auto handler = [this]() -> std::expected<WorkerPool::Handler, QString> {
-        return [this](const ApiRequest& request) { return m_router.dispatch(request); };
+        return [this](const ApiRequest& request) {
+            m_stack.events.beginRequest();
+            ApiResponse response = m_router.dispatch(request);
+            m_stack.events.flush();
+            return response;
+        };
     };
     if (auto error = m_workers.start(1, handler))
         return *error;

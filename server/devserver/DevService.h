@@ -4,6 +4,7 @@
 // in-memory database lives on one connection.
 #pragma once
 
+#include "EventHub.h"
 #include "FaultHook.h"
 #include "FaultInjector.h"
 #include "HttpFront.h"
@@ -24,6 +25,7 @@ public:
     quint16 port() const { return m_front.port(); }
 
 private:
+    EventHub m_events;
     ServiceStack m_stack;
     FaultInjector m_faults;
     FaultHook m_hook;

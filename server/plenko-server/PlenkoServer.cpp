@@ -1,5 +1,6 @@
 #include "PlenkoServer.h"
 
+#include "FileLimit.h"
 #include "Migrations.h"
 #include "Router.h"
 #include "SignInRoutes.h"
@@ -26,8 +27,8 @@ ServerOptions optionsFor(const ServerConfig& config)
 // What one worker answers with: its own connection, services and route table.
 struct WorkerStack
 {
-    explicit WorkerStack(const ServerConfig& config)
-        : stack(optionsFor(config))
+    WorkerStack(const ServerConfig& config, EventHub& events)
+        : stack(optionsFor(config), &events)
         , accounts(stack.db, stack.clock, stack.auth, config)
         , router(stack.clock, &stack.db)
     {
@@ -46,11 +47,14 @@ struct WorkerStack
 } // namespace
 
 PlenkoServer::PlenkoServer(ServerConfig config)
-    : m_config(std::move(config))
+    : m_config(FileLimit::fitted(std::move(config)))
     , m_stack(optionsFor(m_config))
     , m_accounts(m_stack.db, m_stack.clock, m_stack.auth, m_config)
+    , m_events(m_config.limits.events, false)
+    , m_relay(m_events)
     , m_front(m_workers, m_stack.clock, false, m_config.limits)
 {
+    m_front.setEventHub(&m_events);
     m_front.setLogStyle(HttpFront::LogStyle::Full);
     m_front.setTrustedProxies(m_config.trustedProxies);
 }
@@ -59,6 +63,7 @@ PlenkoServer::~PlenkoServer()
 {
     // No request may reach the workers once they are gone.
     m_front.stop();
+    m_relay.stop();
     m_workers.stop();
 }
 
@@ -79,13 +84,19 @@ std::optional<QString> PlenkoServer::openDatabase()
     return std::nullopt;
 }
 
-std::expected<WorkerPool::Handler, QString> PlenkoServer::makeWorker() const
+std::expected<WorkerPool::Handler, QString> PlenkoServer::makeWorker()
 {
-    auto worker = std::make_shared<WorkerStack>(m_config);
+    // The hub is shared by the workers; each delivers what its own requests committed.
+    auto worker = std::make_shared<WorkerStack>(m_config, m_events);
     if (auto error = worker->stack.db.open(m_config.databasePath))
         return std::unexpected(
             QStringLiteral("cannot open the database %1: %2").arg(shownDatabase(), *error));
-    return [worker](const ApiRequest& request) { return worker->router.dispatch(request); };
+    return [worker](const ApiRequest& request) {
+        worker->stack.events.beginRequest();
+        ApiResponse response = worker->router.dispatch(request);
+        worker->stack.events.flush();
+        return response;
+    };
 }
 
 std::optional<QString> PlenkoServer::listen()
@@ -101,5 +112,7 @@ std::optional<QString> PlenkoServer::listen()
     const int workers = m_config.databasePath == QLatin1String(":memory:") ? 1 : m_config.workers;
     if (auto error = m_workers.start(workers, [this] { return makeWorker(); }))
         return *error;
+    if (m_stack.db.engine() == Database::Engine::Postgres)
+        m_relay.start(m_config.databasePath);
     return m_front.listen(m_config.address, m_config.port);
 }

@@ -5,7 +5,9 @@
 #pragma once
 
 #include "AccountDirectory.h"
+#include "EventHub.h"
 #include "HttpFront.h"
+#include "PostgresEventRelay.h"
 #include "ServerConfig.h"
 #include "ServiceStack.h"
 #include "WorkerPool.h"
@@ -27,12 +29,14 @@ public:
     AuthService& auth() { return m_stack.auth; }
 
 private:
-    std::expected<WorkerPool::Handler, QString> makeWorker() const;
+    std::expected<WorkerPool::Handler, QString> makeWorker();
     QString shownDatabase() const;
 
     ServerConfig m_config;
     ServiceStack m_stack;
     AccountDirectory m_accounts;
     WorkerPool m_workers;
+    EventHub m_events;
+    PostgresEventRelay m_relay;
     HttpFront m_front;
 };

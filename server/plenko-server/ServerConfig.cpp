@@ -20,7 +20,9 @@ const QSet<QString> knownKeys {QStringLiteral("server/address"), QStringLiteral(
     QStringLiteral("server/maxConnections"), QStringLiteral("limits/bodyBytes"),
     QStringLiteral("limits/syncBodyBytes"), QStringLiteral("limits/headerBytes"),
     QStringLiteral("limits/readTimeoutSeconds"), QStringLiteral("limits/idleTimeoutSeconds"),
-    QStringLiteral("limits/tlsHandshakeTimeoutSeconds")};
+    QStringLiteral("limits/tlsHandshakeTimeoutSeconds"), QStringLiteral("events/maxStreams"),
+    QStringLiteral("events/maxStreamsPerAccount"), QStringLiteral("events/queueFrames"),
+    QStringLiteral("events/heartbeatSeconds"), QStringLiteral("events/writeTimeoutSeconds")};
 
 // A whole number in [minimum, maximum], or the error naming the key.
 std::expected<qint64, QString> number(
@@ -180,5 +182,24 @@ std::expected<ServerConfig, QString> ServerConfig::load(const QString& path)
     limits.readTimeoutMs = int(*read) * 1000;
     limits.idleTimeoutMs = int(*idle) * 1000;
     limits.tlsHandshakeTimeoutMs = int(*handshake) * 1000;
+
+    EventStreamLimits& events = limits.events;
+    const auto streams = number(settings, QStringLiteral("events/maxStreams"), events.maxStreams, 1, 100000);
+    const auto perAccountStreams = number(
+        settings, QStringLiteral("events/maxStreamsPerAccount"), events.maxStreamsPerAccount, 1, 1000);
+    const auto queue = number(settings, QStringLiteral("events/queueFrames"), events.queueFrames, 1, 10000);
+    const auto heartbeat
+        = number(settings, QStringLiteral("events/heartbeatSeconds"), events.heartbeatSeconds, 1, 300);
+    const auto writeTimeout = number(
+        settings, QStringLiteral("events/writeTimeoutSeconds"), events.writeTimeoutMs / 1000, 1, 600);
+    for (const auto* value : {&streams, &perAccountStreams, &queue, &heartbeat, &writeTimeout}) {
+        if (!*value)
+            return fail(value->error());
+    }
+    events.maxStreams = int(*streams);
+    events.maxStreamsPerAccount = int(*perAccountStreams);
+    events.queueFrames = int(*queue);
+    events.heartbeatSeconds = int(*heartbeat);
+    events.writeTimeoutMs = int(*writeTimeout) * 1000;
     return config;
 }

@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "Database.h"
 #include "EmailAddress.h"
+#include "EventOutbox.h"
 #include "HttpError.h"
 #include "HttpMessage.h"
 #include "TextLimits.h"
@@ -62,10 +63,11 @@ QJsonObject TokenPair::toJson() const
     return {{QStringLiteral("accessToken"), accessToken}, {QStringLiteral("refreshToken"), refreshToken}};
 }
 
-AuthService::AuthService(
-    Database& db, const Clock& clock, qint64 accessTtlSeconds, qint64 maxSessionAgeSeconds)
+AuthService::AuthService(Database& db, const Clock& clock, EventOutbox& events, qint64 accessTtlSeconds,
+    qint64 maxSessionAgeSeconds)
     : m_db(db)
     , m_clock(clock)
+    , m_events(events)
     , m_accessTtlSeconds(accessTtlSeconds)
     , m_maxSessionAgeSeconds(maxSessionAgeSeconds)
 {
@@ -246,15 +248,25 @@ void AuthService::endSessionOfRetired(const QString& refreshToken)
 {
     // A replaced token came back: either its holder or the one who refreshed with it is not the
     // person who signed in, and the service cannot tell which. Both lose the session.
-    if (auto retired = m_db.queryOne(
-            QStringLiteral("SELECT session_id FROM retired_refresh_tokens WHERE token = ?"), {refreshToken}))
+    const auto retired = m_db.queryOne(
+        QStringLiteral("SELECT r.session_id AS session_id, s.user_id AS user_id FROM retired_refresh_tokens r"
+                       " JOIN sessions s ON s.id = r.session_id WHERE r.token = ?"),
+        {refreshToken});
+    if (retired) {
         m_db.execute(QStringLiteral("DELETE FROM sessions WHERE id = ?"), {retired->text("session_id")});
+        m_events.sessionEnded(retired->text("user_id"), retired->text("session_id"));
+    }
 }
 
 void AuthService::logout(const QString& refreshToken)
 {
     TextLimits::require(QStringLiteral("refreshToken"), refreshToken, TextLimits::token);
-    m_db.execute(QStringLiteral("DELETE FROM sessions WHERE refresh_token = ?"), {refreshToken});
+    const auto session = m_db.queryOne(
+        QStringLiteral("SELECT id, user_id FROM sessions WHERE refresh_token = ?"), {refreshToken});
+    if (!session)
+        return;
+    m_db.execute(QStringLiteral("DELETE FROM sessions WHERE id = ?"), {session->text("id")});
+    m_events.sessionEnded(session->text("user_id"), session->text("id"));
 }
 
 Account AuthService::authenticate(const ApiRequest& request)
@@ -281,11 +293,20 @@ std::pair<Account, QString> AuthService::authenticateSession(const ApiRequest& r
     if (!found)
         throw unauthorized(QStringLiteral("INVALID_TOKEN"), QStringLiteral("The access token is not valid."));
     const QString sessionId = row->text("session_id");
+    m_events.setActingSession(sessionId);
     const QString stale = Clock::iso(m_clock.now().addSecs(-lastUsedResolutionSeconds));
     if (!row->isNull("last_used_at") && row->text("last_used_at") < stale)
         m_db.execute(QStringLiteral("UPDATE session_details SET last_used_at = ? WHERE session_id = ?"),
             {m_clock.isoNow(), sessionId});
     return {*found, sessionId};
+}
+
+qint64 AuthService::accessSecondsLeft(const ApiRequest& request) const
+{
+    const QString token = QString::fromUtf8(request.header("Authorization").mid(7)).trimmed();
+    const auto row
+        = m_db.queryOne(QStringLiteral("SELECT expires_at FROM access_tokens WHERE token = ?"), {token});
+    return row ? std::max<qint64>(0, row->integer("expires_at") - m_clock.epochSeconds()) : 0;
 }
 
 bool AuthService::endedForAge(const QString& sessionId, const Row& details)
@@ -295,6 +316,7 @@ bool AuthService::endedForAge(const QString& sessionId, const Row& details)
         return false;
     // Its access tokens and details go with it (ON DELETE CASCADE).
     m_db.execute(QStringLiteral("DELETE FROM sessions WHERE id = ?"), {sessionId});
+    m_events.sessionEnded(details.text("user_id"), sessionId);
     return true;
 }
 
@@ -316,14 +338,20 @@ QList<SessionInfo> AuthService::sessions(const QString& userId) const
 bool AuthService::revokeSession(const QString& userId, const QString& sessionId)
 {
     // The session's access tokens and details go with it (ON DELETE CASCADE).
-    return m_db.execute(
-               QStringLiteral("DELETE FROM sessions WHERE id = ? AND user_id = ?"), {sessionId, userId})
+    const bool ended = m_db.execute(QStringLiteral("DELETE FROM sessions WHERE id = ? AND user_id = ?"),
+                           {sessionId, userId})
         > 0;
+    if (ended)
+        m_events.sessionEnded(userId, sessionId);
+    return ended;
 }
 
 qint64 AuthService::revokeSessions(const QString& userId)
 {
-    return m_db.execute(QStringLiteral("DELETE FROM sessions WHERE user_id = ?"), {userId});
+    const qint64 ended = m_db.execute(QStringLiteral("DELETE FROM sessions WHERE user_id = ?"), {userId});
+    if (ended > 0)
+        m_events.sessionEnded(userId, QString());
+    return ended;
 }
 
 void AuthService::expireAccessTokens(const std::optional<QString>& token)

@@ -10,6 +10,7 @@
 
 class Clock;
 class Database;
+class EventOutbox;
 class Row;
 struct ApiRequest;
 
@@ -56,7 +57,8 @@ class AuthService
 public:
     // A session that began more than maxSessionAgeSeconds ago (0: no limit) is ended when its
     // tokens are next used, and they answer 401 as those of a revoked session do.
-    AuthService(Database& db, const Clock& clock, qint64 accessTtlSeconds, qint64 maxSessionAgeSeconds = 0);
+    AuthService(Database& db, const Clock& clock, EventOutbox& events, qint64 accessTtlSeconds,
+        qint64 maxSessionAgeSeconds = 0);
 
     // Finds the account with this e-mail (updating an empty display name) or creates it.
     Account findOrCreateAccount(const QString& email, const QString& displayName);
@@ -84,6 +86,8 @@ public:
     Account authenticate(const ApiRequest& request);
     // The same, with the id of the session the token belongs to.
     std::pair<Account, QString> authenticateSession(const ApiRequest& request);
+    // Seconds until the request's (already authenticated) access token expires.
+    qint64 accessSecondsLeft(const ApiRequest& request) const;
 
     // The account's sessions, the most recently used first.
     QList<SessionInfo> sessions(const QString& userId) const;
@@ -99,6 +103,7 @@ public:
 private:
     Database& m_db;
     const Clock& m_clock;
+    EventOutbox& m_events;
     // Ends the session when it began longer ago than the limit allows; true when it did. A session
     // made before its start was recorded (no details) is kept: its age is unknown.
     bool endedForAge(const QString& sessionId, const Row& details);

@@ -4,6 +4,7 @@
 #include "AuthService.h"
 #include "Clock.h"
 #include "Database.h"
+#include "EventOutbox.h"
 #include "HttpError.h"
 #include "JsonBody.h"
 #include "NotificationService.h"
@@ -59,10 +60,12 @@ QJsonObject BoardRecord::toJson() const
     return json;
 }
 
-BoardService::BoardService(Database& db, const Clock& clock, NotificationService& notifications)
+BoardService::BoardService(
+    Database& db, const Clock& clock, NotificationService& notifications, EventOutbox& events)
     : m_db(db)
     , m_clock(clock)
     , m_notifications(notifications)
+    , m_events(events)
     , m_wrongCodesOfAccount(std::make_unique<AttemptLimit>(
           db, clock, QStringLiteral("join-account"), wrongCodesPerAccount, wrongCodeWindowSeconds))
     , m_wrongCodesOfAddress(std::make_unique<AttemptLimit>(
@@ -165,6 +168,7 @@ BoardRecord BoardService::create(const Account& me, const QString& name)
                 "INSERT INTO members (board_id, user_id, role, granted_at) VALUES (?, ?, 'OWNER', ?)"),
             {board.id, me.id, now});
     });
+    m_events.boardsChanged(board.id);
     return board;
 }
 
@@ -198,13 +202,20 @@ void BoardService::update(const Account& me, const QString& boardId, const JsonB
         m_db.execute(
             QStringLiteral("UPDATE boards SET updated_at = ? WHERE id = ?"), {m_clock.isoNow(), boardId});
     });
+    m_events.boardsChanged(boardId);
 }
 
 void BoardService::remove(const Account& me, const QString& boardId)
 {
     if (!requireMember(me, boardId).isOwner())
         throw notOwner();
+    // Its members are gone with it once it commits: they are named now.
+    QStringList members;
+    for (const Row& row :
+        m_db.query(QStringLiteral("SELECT user_id FROM members WHERE board_id = ?"), {boardId}))
+        members.append(row.text("user_id"));
     m_db.execute(QStringLiteral("DELETE FROM boards WHERE id = ?"), {boardId});
+    m_events.boardsChanged(QString(), members);
 }
 
 QString BoardService::createInvitation(const Account& me, const QString& boardId)
@@ -267,6 +278,7 @@ BoardRecord BoardService::join(const Account& me, const QString& code, const QSt
         for (const Row& other : others)
             m_notifications.notify(
                 other.text("user_id"), QStringLiteral("BoardMemberJoined"), boardId, std::nullopt, me);
+        m_events.boardsChanged(boardId);
     });
     return *board(boardId);
 }
@@ -287,6 +299,7 @@ void BoardService::removeMember(const Account& me, const QString& boardId, const
         throw notOwner();
     }
     m_db.execute(QStringLiteral("DELETE FROM members WHERE board_id = ? AND user_id = ?"), {boardId, userId});
+    m_events.boardsChanged(boardId, {userId});
 }
 
 void BoardService::transferOwnership(const Account& me, const QString& boardId, const QString& newOwnerId)
@@ -304,6 +317,7 @@ void BoardService::transferOwnership(const Account& me, const QString& boardId, 
         m_db.execute(QStringLiteral("UPDATE members SET role = 'OWNER' WHERE board_id = ? AND user_id = ?"),
             {boardId, newOwnerId});
     });
+    m_events.boardsChanged(boardId);
 }
 
 void BoardService::lockForChange(const QString& boardId)
@@ -314,9 +328,12 @@ void BoardService::lockForChange(const QString& boardId)
 qint64 BoardService::advanceRevision(const QString& boardId)
 {
     // One statement: a sync of many pending items advances the revision once per item.
-    return m_db
-        .queryOne(QStringLiteral("UPDATE boards SET revision = revision + 1, updated_at = ? WHERE id = ?"
+    const qint64 revision
+        = m_db.queryOne(
+                  QStringLiteral("UPDATE boards SET revision = revision + 1, updated_at = ? WHERE id = ?"
                                  " RETURNING revision"),
-            {m_clock.isoNow(), boardId})
-        ->integer("revision");
+                  {m_clock.isoNow(), boardId})
+              ->integer("revision");
+    m_events.boardChanged(boardId, revision);
+    return revision;
 }

@@ -13,6 +13,7 @@
 class AttemptLimit;
 class Clock;
 class Database;
+class EventOutbox;
 class JsonBody;
 class NotificationService;
 struct Account;
@@ -42,7 +43,7 @@ struct Membership
 class BoardService
 {
 public:
-    BoardService(Database& db, const Clock& clock, NotificationService& notifications);
+    BoardService(Database& db, const Clock& clock, NotificationService& notifications, EventOutbox& events);
     ~BoardService();
 
     Membership requireMember(const Account& me, const QString& boardId) const;
@@ -79,6 +80,7 @@ private:
     Database& m_db;
     const Clock& m_clock;
     NotificationService& m_notifications;
+    EventOutbox& m_events;
     std::unique_ptr<AttemptLimit> m_wrongCodesOfAccount;
     std::unique_ptr<AttemptLimit> m_wrongCodesOfAddress;
 };

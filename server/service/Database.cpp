@@ -6,6 +6,7 @@
 
 #include <QRandomGenerator>
 #include <QThread>
+#include <utility>
 
 namespace {
 
@@ -96,10 +97,12 @@ void Database::transaction(const std::function<void()>& work)
         const QString savepoint = QStringLiteral("nested_%1").arg(m_transactionDepth);
         execute(QStringLiteral("SAVEPOINT ") + savepoint);
         ++m_transactionDepth;
+        const std::size_t pendingBefore = m_afterCommit.size();
         try {
             work();
         } catch (...) {
             --m_transactionDepth;
+            m_afterCommit.resize(pendingBefore);
             execute(QStringLiteral("ROLLBACK TO SAVEPOINT ") + savepoint);
             execute(QStringLiteral("RELEASE SAVEPOINT ") + savepoint);
             throw;
@@ -112,12 +115,14 @@ void Database::transaction(const std::function<void()>& work)
         throw HttpError::storageFailure(QStringLiteral("The database is not open."));
     m_connection->begin();
     m_transactionDepth = 1;
+    m_afterCommit.clear();
     try {
         work();
         m_transactionDepth = 0;
         execute(QStringLiteral("COMMIT"));
     } catch (...) {
         m_transactionDepth = 0;
+        m_afterCommit.clear();
         try {
             execute(QStringLiteral("ROLLBACK"));
         } catch (...) {
@@ -125,6 +130,16 @@ void Database::transaction(const std::function<void()>& work)
         }
         throw;
     }
+    for (auto& committed : std::exchange(m_afterCommit, {}))
+        committed();
+}
+
+void Database::afterCommit(std::function<void()> work)
+{
+    if (m_transactionDepth == 0)
+        work();
+    else
+        m_afterCommit.push_back(std::move(work));
 }
 
 void Database::retrying(const std::function<void()>& work)

@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 // One result row, read by column name. The rows of one result share one index of its column names
 // (a name given twice means its last column), so a large result costs its values only.
@@ -90,6 +91,9 @@ public:
     // runs in a savepoint of the outer transaction, so services compose.
     void transaction(const std::function<void()>& work);
     bool inTransaction() const { return m_transactionDepth > 0; }
+    // Runs the work once the outermost transaction commits; never when it (or the savepoint the
+    // call was made in) rolls back. Outside a transaction, at once.
+    void afterCommit(std::function<void()> work);
 
     // Runs the work as one transaction, running all of it again (a few times, with a short random
     // pause) when the engine reports a conflict that a retry resolves; then HttpError 503. The work
@@ -102,4 +106,5 @@ private:
     std::unique_ptr<StorageEngine> m_connection;
     Engine m_engine = Engine::Sqlite;
     int m_transactionDepth = 0;
+    std::vector<std::function<void()>> m_afterCommit;
 };

@@ -1,5 +1,6 @@
 #include "HttpFront.h"
 
+#include "EventStream.h"
 #include "KeyStyle.h"
 #include "RequestHook.h"
 #include "Router.h"
@@ -150,6 +151,12 @@ struct HttpFront::Impl
     template<class Stream>
     asio::awaitable<void> refuse(Stream& stream, const ApiRequest& request, int status, const QString& code,
         const QString& message, bool overTls);
+    template<class Stream>
+    asio::awaitable<bool> answer(Stream& stream, const ApiRequest& request, const ApiResponse& response,
+        bool keepAlive, unsigned version, bool overTls);
+    template<class Stream>
+    asio::awaitable<void> streamEvents(
+        Stream& stream, const ApiRequest& request, const ApiResponse& response, bool overTls);
     asio::awaitable<ApiResponse> carryOut(const ApiRequest& request);
     asio::awaitable<void> sleep(int milliseconds);
     ApiRequest toApiRequest(const http::request_header<>& header, const tcp::endpoint& peer) const;
@@ -162,6 +169,7 @@ struct HttpFront::Impl
     LogStyle logStyle = LogStyle::Short;
     TrustedProxies trustedProxies;
     RequestHook* hook = nullptr;
+    EventHub* events = nullptr;
     // Declared before the io_context: the connections it holds use the TLS context to the end.
     std::optional<ssl::context> tls;
     asio::io_context ioc;
@@ -336,7 +344,7 @@ asio::awaitable<bool> HttpFront::Impl::exchange(
     const std::optional<Takeover> plan = hook ? hook->takeOver(request) : std::nullopt;
     if (!plan) {
         const ApiResponse response = co_await carryOut(request);
-        co_return co_await write(stream, request, response, keepAlive, version, overTls);
+        co_return co_await answer(stream, request, response, keepAlive, version, overTls);
     }
     if (plan->delayMs > 0)
         co_await sleep(plan->delayMs);
@@ -349,7 +357,7 @@ asio::awaitable<bool> HttpFront::Impl::exchange(
     case Takeover::End::Answer:
         if (plan->answerDelayMs > 0)
             co_await sleep(plan->answerDelayMs);
-        co_return co_await write(stream, request, response, keepAlive, version, overTls);
+        co_return co_await answer(stream, request, response, keepAlive, version, overTls);
     case Takeover::End::DropAnswer:
         logLine(request, QByteArray::number(response.status) + " applied, answer dropped (injected)");
         // A reset, not a close: the client sees the connection fail, not an empty answer.
@@ -365,6 +373,76 @@ asio::awaitable<bool> HttpFront::Impl::exchange(
         co_return false;
     }
     co_return false;
+}
+
+template<class Stream>
+asio::awaitable<bool> HttpFront::Impl::answer(Stream& stream, const ApiRequest& request,
+    const ApiResponse& response, bool keepAlive, unsigned version, bool overTls)
+{
+    if (!response.eventStream)
+        co_return co_await write(stream, request, response, keepAlive, version, overTls);
+    if (!events) {
+        const ApiResponse missing = Router::errorResponse(
+            clock, 404, QStringLiteral("NOT_FOUND"), QStringLiteral("No such endpoint."), request.path);
+        co_return co_await write(stream, request, missing, keepAlive, version, overTls);
+    }
+    co_await streamEvents(stream, request, response, overTls);
+    co_return false;
+}
+
+template<class Stream>
+asio::awaitable<void> HttpFront::Impl::streamEvents(
+    Stream& stream, const ApiRequest& request, const ApiResponse& response, bool overTls)
+{
+    const EventStreamGrant& grant = *response.eventStream;
+    auto subscribed = events->subscribe(grant.accountId, grant.sessionId);
+    if (!subscribed) {
+        const bool accountFull = subscribed.error() == EventHub::Refusal::AccountFull;
+        ApiResponse refusal = accountFull
+            ? Router::errorResponse(clock, 429, QStringLiteral("TOO_MANY_STREAMS"),
+                QStringLiteral("This account has too many open event streams."), request.path)
+            : Router::errorResponse(clock, 503, QStringLiteral("SERVER_BUSY"),
+                QStringLiteral("The service holds too many event streams; try again shortly."), request.path);
+        refusal.headers.append({QByteArrayLiteral("Retry-After"), accountFull ? "30" : "5"});
+        co_await write(stream, request, refusal, false, 11, overTls);
+        co_return;
+    }
+    const std::shared_ptr<EventSubscriber> subscriber = *subscribed;
+    // A stream leaves the ordinary connections' cap for the streams' own, for as long as it lasts.
+    --connections;
+    struct Leave
+    {
+        std::atomic<int>& connections;
+        EventHub& hub;
+        std::shared_ptr<EventSubscriber> subscriber;
+        ~Leave()
+        {
+            hub.unsubscribe(subscriber);
+            ++connections;
+        }
+    } leave {connections, *events, subscriber};
+
+    const EventStreamLimits& bounds = limits.events;
+    beast::error_code ignored;
+    beast::get_lowest_layer(stream).socket().set_option(
+        asio::socket_base::send_buffer_size(bounds.sendBufferBytes), ignored);
+    QByteArray head = "HTTP/1.1 200 OK\r\nContent-Type: text/event-stream\r\nCache-Control: no-store\r\n"
+                      "X-Accel-Buffering: no\r\nConnection: close\r\n";
+    ApiResponse shape;
+    shape.contentType = "text/event-stream";
+    for (const auto& [key, value] : SecurityHeaders::forAnswer(shape, overTls)) {
+        if (key.compare("Cache-Control", Qt::CaseInsensitive) != 0)
+            head += key + ": " + value + "\r\n";
+    }
+    QJsonObject hello {{QStringLiteral("session"), ServiceEvent::sessionTag(grant.sessionId)},
+        {QStringLiteral("heartbeatSeconds"), bounds.heartbeatSeconds}};
+    if (snakeCase)
+        hello = KeyStyle::toSnakeCase(hello).toObject();
+    head += "\r\nevent: hello\ndata: " + QJsonDocument(hello).toJson(QJsonDocument::Compact) + "\n\n";
+    logLine(request, "200 event stream");
+    const EventStream::Plan plan {subscriber, head, std::chrono::seconds(bounds.heartbeatSeconds),
+        EventStream::Clock::now() + std::chrono::seconds(grant.secondsLeft), ms(bounds.writeTimeoutMs)};
+    co_await EventStream::serve(stream, plan);
 }
 
 template<class Stream>
@@ -487,6 +565,11 @@ HttpFront::~HttpFront()
 void HttpFront::setLogStyle(LogStyle style)
 {
     d->logStyle = style;
+}
+
+void HttpFront::setEventHub(EventHub* hub)
+{
+    d->events = hub;
 }
 
 void HttpFront::setTrustedProxies(TrustedProxies proxies)

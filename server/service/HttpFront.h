@@ -13,6 +13,7 @@
 #include <optional>
 
 class Clock;
+class EventHub;
 class RequestHook;
 class WorkerPool;
 
@@ -32,6 +33,8 @@ public:
     void setTrustedProxies(TrustedProxies proxies);
     // Not owned; must outlive the front.
     void setHook(RequestHook* hook);
+    // Not owned; must outlive the front. Without one, GET /api/events answers 404.
+    void setEventHub(EventHub* hub);
     // Serves HTTPS with these PEM files (TLS 1.2 or later, forward-secret ciphers only); returns the
     // reason when OpenSSL refuses them.
     std::optional<QString> useTls(const QString& certificatePath, const QString& keyPath);

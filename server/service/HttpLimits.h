@@ -4,6 +4,24 @@
 
 #include <cstddef>
 
+// The long-lived GET /api/events streams: they hold no worker and are counted apart from the
+// ordinary connections, so neither can crowd out the other.
+struct EventStreamLimits
+{
+    // Streams at once in this process (503 past it) and per account (429 past it).
+    int maxStreams = 4096;
+    int maxStreamsPerAccount = 8;
+    // Frames waiting for one client; a client that falls further behind is dropped.
+    int queueFrames = 64;
+    // A comment line this often keeps proxies and clients from taking a quiet stream for a dead one.
+    int heartbeatSeconds = 20;
+    // A client that takes no bytes for this long is dropped.
+    int writeTimeoutMs = 15'000;
+    // The kernel's send buffer of each stream: small, as frames are, so thousands of streams (and a
+    // client that stops reading) cost little memory.
+    int sendBufferBytes = 16 * 1024;
+};
+
 struct HttpLimits
 {
     // Bodies above these are refused with 413 before a byte of them is read: the sync route carries
@@ -22,4 +40,5 @@ struct HttpLimits
     int maxConnections = 512;
     // Threads that move bytes; the database work runs on the worker pool, never on these.
     int networkThreads = 1;
+    EventStreamLimits events;
 };

@@ -30,6 +30,15 @@ struct ApiRequest
     bool hasQuery(const QString& name) const { return query.hasQueryItem(name); }
 };
 
+// An authenticated caller's permission to hold an event stream, which the HTTP front serves itself.
+struct EventStreamGrant
+{
+    QString accountId;
+    QString sessionId;
+    // How long the access token the stream was opened with stays valid.
+    qint64 secondsLeft = 0;
+};
+
 struct ApiResponse
 {
     int status = 200;
@@ -40,6 +49,8 @@ struct ApiResponse
     std::optional<QJsonValue> json;
     // True for answers of the service's contract; only those follow --snake-case.
     bool contractKeys = false;
+    // Set only by GET /api/events: the front turns the connection into that stream.
+    std::optional<EventStreamGrant> eventStream;
 
     static ApiResponse ofJson(const QJsonValue& value, int status = 200);
     static ApiResponse ofContractJson(const QJsonValue& value, int status = 200);

@@ -3,6 +3,7 @@
 #include "AuthService.h"
 #include "Clock.h"
 #include "Database.h"
+#include "EventOutbox.h"
 #include "HttpError.h"
 #include "Tokens.h"
 
@@ -20,9 +21,10 @@ void insertOptional(QJsonObject& object, const QString& key, const std::optional
 
 } // namespace
 
-NotificationService::NotificationService(Database& db, const Clock& clock)
+NotificationService::NotificationService(Database& db, const Clock& clock, EventOutbox& events)
     : m_db(db)
     , m_clock(clock)
+    , m_events(events)
 {
 }
 
@@ -33,6 +35,7 @@ void NotificationService::notify(const QString& userId, const QString& type, con
                                 " actor_display_name, created_at) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
         {Tokens::newUuid(), userId, type, boardId, itemId ? QVariant(*itemId) : QVariant(), actor.id,
             actor.shownName(), m_clock.isoNow()});
+    m_events.notificationFor(userId);
 }
 
 QJsonObject NotificationService::feed(const Account& me, bool readOnly)

@@ -8,12 +8,13 @@
 
 class Clock;
 class Database;
+class EventOutbox;
 struct Account;
 
 class NotificationService
 {
 public:
-    NotificationService(Database& db, const Clock& clock);
+    NotificationService(Database& db, const Clock& clock, EventOutbox& events);
 
     void notify(const QString& userId, const QString& type, const QString& boardId,
         const std::optional<QString>& itemId, const Account& actor);
@@ -27,4 +28,5 @@ public:
 private:
     Database& m_db;
     const Clock& m_clock;
+    EventOutbox& m_events;
 };

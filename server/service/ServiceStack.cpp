@@ -1,15 +1,16 @@
 #include "ServiceStack.h"
 
-ServiceStack::ServiceStack(ServerOptions serverOptions)
+ServiceStack::ServiceStack(ServerOptions serverOptions, EventHub* hub)
     : options(std::move(serverOptions))
-    , notifications(db, clock)
-    , auth(db, clock, options.accessTtlSeconds, options.maxSessionAgeSeconds)
-    , boards(db, clock, notifications)
+    , events(db, hub)
+    , notifications(db, clock, events)
+    , auth(db, clock, events, options.accessTtlSeconds, options.maxSessionAgeSeconds)
+    , boards(db, clock, notifications, events)
     , itemStore(db, clock, boards)
     , items(boards, itemStore, notifications)
     , sync(db, boards, itemStore, items)
     , releases(options.latestVersion, options.latestBuild, clock.isoNow())
-    , services {db, clock, auth, boards, items, sync, notifications, releases, options}
+    , services {db, clock, auth, boards, items, sync, notifications, releases, options, events}
 {
 }
 
@@ -21,4 +22,5 @@ void Routes::addContract(Router& router, Services& services)
     addAccount(router, services);
     addSessions(router, services);
     addPublic(router, services);
+    addEvents(router, services);
 }

@@ -6,6 +6,7 @@
 #include "BoardService.h"
 #include "Clock.h"
 #include "Database.h"
+#include "EventOutbox.h"
 #include "ItemService.h"
 #include "ItemStore.h"
 #include "NotificationService.h"
@@ -16,13 +17,16 @@
 
 struct ServiceStack
 {
-    explicit ServiceStack(ServerOptions serverOptions);
+    // With a hub, committed changes reach this process's event streams (and, on PostgreSQL, the
+    // other processes').
+    explicit ServiceStack(ServerOptions serverOptions, EventHub* hub = nullptr);
     ServiceStack(const ServiceStack&) = delete;
     ServiceStack& operator=(const ServiceStack&) = delete;
 
     ServerOptions options;
     Clock clock;
     Database db;
+    EventOutbox events;
     NotificationService notifications;
     AuthService auth;
     BoardService boards;

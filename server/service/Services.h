@@ -5,6 +5,7 @@ class AuthService;
 class BoardService;
 class Clock;
 class Database;
+class EventOutbox;
 class ItemService;
 class NotificationService;
 class ReleaseFeed;
@@ -23,6 +24,7 @@ struct Services
     NotificationService& notifications;
     const ReleaseFeed& releases;
     const ServerOptions& options;
+    EventOutbox& events;
 };
 
 // The route tables, one per area of the service.
@@ -37,6 +39,8 @@ void addAccount(Router& router, Services& services);
 // GET /api/sessions and DELETE /api/sessions/{id}: the caller's sign-ins, and ending one of them.
 void addSessions(Router& router, Services& services);
 void addPublic(Router& router, Services& services);
+// GET /api/events: grants the caller a stream of change events, which the HTTP front then serves.
+void addEvents(Router& router, Services& services);
 // Boards, items, account, sessions and the public documents: what every server serves, whatever
 // its sign-in.
 void addContract(Router& router, Services& services);

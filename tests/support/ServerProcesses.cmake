@@ -2,6 +2,7 @@
 # a config file, a private PostgreSQL cluster, and the sign-up a signed-in client starts from.
 include_guard(GLOBAL)
 add_library(plenko_server_process STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/EventStreamClient.cpp ${CMAKE_CURRENT_LIST_DIR}/EventStreamClient.h
     ${CMAKE_CURRENT_LIST_DIR}/ListeningProcess.cpp ${CMAKE_CURRENT_LIST_DIR}/ListeningProcess.h
     ${CMAKE_CURRENT_LIST_DIR}/PostgresCluster.cpp ${CMAKE_CURRENT_LIST_DIR}/PostgresCluster.h
     ${CMAKE_CURRENT_LIST_DIR}/ServerProcess.cpp ${CMAKE_CURRENT_LIST_DIR}/ServerProcess.h

@@ -1,0 +1,122 @@
+#include "EventHub.h"
+
+#include <QRandomGenerator>
+#include <vector>
+
+EventSubscriber::Taken EventSubscriber::take()
+{
+    std::lock_guard lock(m_mutex);
+    Taken taken;
+    for (const QByteArray& frame : m_frames)
+        taken.frames += frame;
+    m_frames.clear();
+    taken.ended = m_ended;
+    taken.overflowed = m_overflowed;
+    return taken;
+}
+
+void EventSubscriber::setWake(std::function<void()> wake)
+{
+    std::lock_guard lock(m_mutex);
+    m_wake = std::move(wake);
+}
+
+void EventSubscriber::push(QByteArray frame, bool ends, int limit)
+{
+    std::function<void()> wake;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_ended || m_overflowed)
+            return;
+        const bool wasEmpty = m_frames.empty();
+        if (int(m_frames.size()) >= limit) {
+            m_overflowed = true;
+            m_frames.clear();
+        } else {
+            m_frames.push_back(std::move(frame));
+            m_ended = ends;
+        }
+        // One wake per batch: the stream empties the whole queue when it wakes.
+        if (wasEmpty || m_overflowed)
+            wake = m_wake;
+    }
+    if (wake)
+        wake();
+}
+
+void EventSubscriber::drop()
+{
+    std::function<void()> wake;
+    {
+        std::lock_guard lock(m_mutex);
+        m_overflowed = true;
+        m_frames.clear();
+        wake = m_wake;
+    }
+    if (wake)
+        wake();
+}
+
+EventHub::EventHub(EventStreamLimits bounds, bool snakeCase)
+    : m_bounds(bounds)
+    , m_snakeCase(snakeCase)
+    , m_origin(QByteArray::number(QRandomGenerator::system()->generate64(), 36))
+{
+}
+
+std::expected<std::shared_ptr<EventSubscriber>, EventHub::Refusal> EventHub::subscribe(
+    const QString& accountId, const QString& sessionId)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_byAccount.size() >= m_bounds.maxStreams)
+        return std::unexpected(Refusal::ServerFull);
+    if (m_byAccount.count(accountId) >= m_bounds.maxStreamsPerAccount)
+        return std::unexpected(Refusal::AccountFull);
+    auto subscriber = std::make_shared<EventSubscriber>(accountId, sessionId);
+    m_byAccount.insert(accountId, subscriber);
+    return subscriber;
+}
+
+void EventHub::unsubscribe(const std::shared_ptr<EventSubscriber>& subscriber)
+{
+    std::lock_guard lock(m_mutex);
+    m_byAccount.remove(subscriber->accountId(), subscriber);
+}
+
+int EventHub::streamCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return int(m_byAccount.size());
+}
+
+void EventHub::deliver(const ServiceEvent& event, const QStringList& recipients)
+{
+    const bool ends = event.kind == ServiceEvent::Kind::SessionEnded;
+    std::vector<std::shared_ptr<EventSubscriber>> targets;
+    {
+        std::lock_guard lock(m_mutex);
+        for (const QString& account : recipients) {
+            for (auto it = m_byAccount.constFind(account); it != m_byAccount.cend() && it.key() == account;
+                 ++it) {
+                if (!ends || event.endedSession.isEmpty() || (*it)->sessionId() == event.endedSession)
+                    targets.push_back(*it);
+            }
+        }
+    }
+    if (targets.empty())
+        return;
+    const QByteArray frame = event.frame(m_snakeCase);
+    for (const auto& subscriber : targets)
+        subscriber->push(frame, ends, m_bounds.queueFrames);
+}
+
+void EventHub::dropAll()
+{
+    std::vector<std::shared_ptr<EventSubscriber>> all;
+    {
+        std::lock_guard lock(m_mutex);
+        all.assign(m_byAccount.cbegin(), m_byAccount.cend());
+    }
+    for (const auto& subscriber : all)
+        subscriber->drop();
+}

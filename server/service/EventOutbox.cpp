@@ -1,0 +1,127 @@
+#include "EventOutbox.h"
+
+#include "Database.h"
+#include "EventHub.h"
+#include "HttpError.h"
+#include "TerminalText.h"
+
+#include <QSet>
+#include <cstdio>
+
+namespace {
+
+// NOTIFY carries at most 8000 bytes; a deleted board's member list is cut to what fits.
+constexpr int maxWireAccounts = 150;
+
+} // namespace
+
+EventOutbox::EventOutbox(Database& db, EventHub* hub)
+    : m_db(db)
+    , m_hub(hub)
+{
+}
+
+void EventOutbox::setActingSession(const QString& sessionId)
+{
+    m_actingTag = ServiceEvent::sessionTag(sessionId);
+}
+
+void EventOutbox::beginRequest()
+{
+    m_actingTag.clear();
+    m_committed.clear();
+}
+
+void EventOutbox::boardChanged(const QString& boardId, qint64 checkpoint)
+{
+    post({ServiceEvent::Kind::BoardChanged, boardId, checkpoint, m_actingTag, {}, {}});
+}
+
+void EventOutbox::boardsChanged(const QString& boardId, const QStringList& extraAccounts)
+{
+    post({ServiceEvent::Kind::BoardsChanged, boardId, 0, m_actingTag, extraAccounts, {}});
+}
+
+void EventOutbox::notificationFor(const QString& accountId)
+{
+    post({ServiceEvent::Kind::Notification, {}, 0, {}, {accountId}, {}});
+}
+
+void EventOutbox::sessionEnded(const QString& accountId, const QString& sessionId)
+{
+    post({ServiceEvent::Kind::SessionEnded, {}, 0, {}, {accountId}, sessionId});
+}
+
+void EventOutbox::post(ServiceEvent event)
+{
+    if (!m_hub)
+        return;
+    if (m_db.engine() == Database::Engine::Postgres) {
+        ServiceEvent wire = event;
+        // Identical notifications of one transaction reach the listeners once: a sync of many items
+        // sends one, and the receiving process reads the board's checkpoint itself.
+        if (wire.kind == ServiceEvent::Kind::BoardChanged)
+            wire.checkpoint = 0;
+        if (wire.accounts.size() > maxWireAccounts)
+            wire.accounts.resize(maxWireAccounts);
+        m_db.query(QStringLiteral("SELECT pg_notify(?, ?)"),
+            {QString::fromLatin1(channel), QString::fromUtf8(wire.toWire(m_hub->origin()))});
+    }
+    m_db.afterCommit([this, event = std::move(event)] { m_committed.append(event); });
+}
+
+void EventOutbox::flush()
+{
+    if (!m_hub || m_committed.isEmpty())
+        return;
+    QList<ServiceEvent> merged;
+    for (ServiceEvent& event : m_committed) {
+        // A board's item changes in one request reach its streams as one event, at the last checkpoint.
+        bool folded = false;
+        for (ServiceEvent& earlier : merged) {
+            if (earlier.kind == ServiceEvent::Kind::BoardChanged && event.kind == earlier.kind
+                && earlier.boardId == event.boardId) {
+                earlier.checkpoint = std::max(earlier.checkpoint, event.checkpoint);
+                folded = true;
+            } else if (earlier == event) {
+                folded = true;
+            }
+        }
+        if (!folded)
+            merged.append(std::move(event));
+    }
+    m_committed.clear();
+    try {
+        for (const ServiceEvent& event : merged)
+            m_hub->deliver(event, recipients(m_db, event));
+    } catch (const HttpError& error) {
+        // The change itself is committed and answered. Who should hear of it is unknown, so every
+        // stream reconnects and catches up: a missed event must not become a missed change.
+        std::fprintf(stdout, "events of a committed change not delivered, streams reconnect: %s\n",
+            TerminalText::escaped(error.logText()).constData());
+        std::fflush(stdout);
+        m_hub->dropAll();
+    }
+}
+
+QStringList EventOutbox::recipients(Database& db, const ServiceEvent& event)
+{
+    QSet<QString> seen;
+    QStringList result;
+    const auto add = [&](const QString& account) {
+        if (!seen.contains(account)) {
+            seen.insert(account);
+            result.append(account);
+        }
+    };
+    for (const QString& account : event.accounts)
+        add(account);
+    if (!event.boardId.isEmpty()
+        && (event.kind == ServiceEvent::Kind::BoardChanged
+            || event.kind == ServiceEvent::Kind::BoardsChanged)) {
+        for (const Row& row :
+            db.query(QStringLiteral("SELECT user_id FROM members WHERE board_id = ?"), {event.boardId}))
+            add(row.text("user_id"));
+    }
+    return result;
+}
