@@ -108,7 +108,8 @@ int main(int argc, char** argv)
     QList<double> arrivals;
     for (int round = 1; round <= rounds; ++round) {
         std::optional<Item> item;
-        for (const Item& shown : ben->client.workspace().findBoard(board.id)->items) {
+        const std::optional<Board> shownBoard = ben->client.workspace().findBoard(board.id);
+        for (const Item& shown : shownBoard ? shownBoard->items : QList<Item> {}) {
             if (shown.id == first.id)
                 item = shown;
         }
