@@ -55,6 +55,9 @@ PlenkoServer::PlenkoServer(ServerConfig config)
     , m_front(m_workers, m_stack.clock, false, m_config.limits)
 {
     m_front.setEventHub(&m_events);
+    // The operator commands run on this stack in a process of their own: on PostgreSQL what they
+    // end (sessions) reaches the running servers' streams through the database.
+    m_stack.events.setHub(&m_events);
     m_front.setLogStyle(HttpFront::LogStyle::Full);
     m_front.setTrustedProxies(m_config.trustedProxies);
 }

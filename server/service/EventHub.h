@@ -1,9 +1,10 @@
 // The open event streams of one server process, by account: what a committed change is delivered
-// to. Each stream has a bounded queue of frames; a stream whose client does not keep up is marked
-// overflowed and ended instead of buffering without bound or slowing the others. Thread-safe:
-// workers deliver, network threads subscribe and take.
+// to, each stream through its own bounded queue (EventSubscriber), so a client that does not keep up
+// is ended instead of buffering without bound or slowing the others. Thread-safe: workers deliver,
+// network threads subscribe and unsubscribe.
 #pragma once
 
+#include "EventSubscriber.h"
 #include "HttpLimits.h"
 #include "ServiceEvent.h"
 
@@ -11,51 +12,9 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
-#include <deque>
 #include <expected>
-#include <functional>
 #include <memory>
 #include <mutex>
-
-class EventSubscriber
-{
-public:
-    EventSubscriber(QString accountId, QString sessionId)
-        : m_accountId(std::move(accountId))
-        , m_sessionId(std::move(sessionId))
-    {
-    }
-
-    const QString& accountId() const { return m_accountId; }
-    const QString& sessionId() const { return m_sessionId; }
-
-    struct Taken
-    {
-        QByteArray frames;
-        // The stream ends after these frames: its session ended.
-        bool ended = false;
-        // The client fell behind by more than the queue holds: end the stream without writing.
-        bool overflowed = false;
-    };
-    // Everything queued, emptying the queue.
-    Taken take();
-    // Called (outside any lock, on the delivering thread) when the queue stops being empty.
-    void setWake(std::function<void()> wake);
-
-private:
-    friend class EventHub;
-    // Queues the frame; past the limit the stream is marked overflowed instead.
-    void push(QByteArray frame, bool ends, int limit);
-    void drop();
-
-    const QString m_accountId;
-    const QString m_sessionId;
-    std::mutex m_mutex;
-    std::deque<QByteArray> m_frames;
-    bool m_ended = false;
-    bool m_overflowed = false;
-    std::function<void()> m_wake;
-};
 
 class EventHub
 {
@@ -67,8 +26,6 @@ public:
     std::expected<std::shared_ptr<EventSubscriber>, Refusal> subscribe(
         const QString& accountId, const QString& sessionId);
     void unsubscribe(const std::shared_ptr<EventSubscriber>& subscriber);
-    int streamCount() const;
-    const EventStreamLimits& bounds() const { return m_bounds; }
     // The mark of this process on the events it sends to others.
     const QByteArray& origin() const { return m_origin; }
 
@@ -82,6 +39,6 @@ private:
     const EventStreamLimits m_bounds;
     const bool m_snakeCase;
     const QByteArray m_origin;
-    mutable std::mutex m_mutex;
+    std::mutex m_mutex;
     QMultiHash<QString, std::shared_ptr<EventSubscriber>> m_byAccount;
 };

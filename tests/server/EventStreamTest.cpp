@@ -502,6 +502,12 @@ private Q_SLOTS:
         QVERIFY(bob.waitClosed(5000));
         carol.pump(300);
         QCOMPARE(carol.events().size(), 1);
+        // The operator's command is a process of its own, and its revocation still ends the stream.
+        const ServerProcess::Outcome revoked = ServerProcess::run({QStringLiteral("--config"),
+            first.configPath(), QStringLiteral("--revoke-sessions"), QStringLiteral("carol@example.com")});
+        QVERIFY2(revoked.exitCode == 0, qPrintable(revoked.err));
+        QVERIFY(carol.waitFor("session-revoked", 5000));
+        QVERIFY(carol.waitClosed(5000));
     }
 
     // The stand-in service serves the same channel; a stream ends when its access token expires.
