@@ -20,6 +20,7 @@
 #include "app/TransferCommands.h"
 #include "app/quickcapture/QuickCaptureController.h"
 #include "domain/Log.h"
+#include "net/ChangeChannel.h"
 #include "net/NetworkService.h"
 #include "session/AccountDetailsView.h"
 #include "session/AuthState.h"
@@ -29,6 +30,7 @@
 #include "store/StoreContainer.h"
 #include "workspace/AutoSync.h"
 #include "workspace/BoardViewModel.h"
+#include "workspace/LiveUpdates.h"
 #include "workspace/SyncStatus.h"
 #include "workspace/ToastManager.h"
 #include "workspace/settings/BoardSettingsWindow.h"
@@ -112,6 +114,20 @@ MyApp::MyApp(std::unique_ptr<StoreContext> store)
             if (state == Qt::ApplicationActive)
                 autoSync->windowActivated();
         });
+    // While signed in, the service tells what changed and the boards catch up by themselves.
+    m_changeChannel = std::make_unique<ChangeChannel>(api);
+    new LiveUpdates(*m_changeChannel, *m_autoSync,
+        {[session = m_session] { session->notificationAnnounced(); },
+            [session = m_session] { session->endRevokedSession(); }},
+        m_autoSync.get());
+    const auto followSignIn = [channel = m_changeChannel.get()](bool signedIn) {
+        if (signedIn)
+            channel->start();
+        else
+            channel->stop();
+    };
+    connect(m_auth.get(), &AuthState::isLoggedInChanged, m_changeChannel.get(), followSignIn);
+    followSignIn(m_auth->isLoggedIn());
     // Where the system reports its network (NetworkManager), a network that comes back ends the wait
     // for the next retry.
     if (QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability)) {
@@ -177,6 +193,8 @@ void MyApp::connectContent(ContentView& content)
 
 MyApp::~MyApp()
 {
+    // No event reaches the session controls once they are gone.
+    m_changeChannel.reset();
     // Windows go first: they read the state objects until they close.
     m_windows->closeAll();
     m_mainWindow.reset();

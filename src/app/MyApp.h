@@ -14,6 +14,7 @@ class AuthState;
 class AuxiliaryWindows;
 class BoardEditorShortcutMonitor;
 class BoardViewModel;
+class ChangeChannel;
 class ContentView;
 class QMainWindow;
 class SessionControls;
@@ -65,6 +66,7 @@ private:
     std::unique_ptr<BoardEditorShortcutMonitor> m_shortcutMonitor;
     std::unique_ptr<SyncStatus> m_syncStatus;
     std::unique_ptr<AutoSync> m_autoSync;
+    std::unique_ptr<ChangeChannel> m_changeChannel;
     std::unique_ptr<QMainWindow> m_mainWindow;
     SessionControls* m_session = nullptr;
     AuxiliaryWindows* m_windows = nullptr;

@@ -5,6 +5,7 @@
 #include "app/NotificationCenter.h"
 #include "session/AccountButton.h"
 #include "session/AccountDetailsView.h"
+#include "session/AccountSignOut.h"
 #include "session/AuthState.h"
 #include "session/ChangelogPopoverView.h"
 #include "session/ChangelogViewModel.h"
@@ -17,6 +18,7 @@
 #include "session/UpdaterViewModel.h"
 #include "session/UserViewModel.h"
 
+#include <QStandardPaths>
 #include <QWidget>
 
 namespace {
@@ -62,6 +64,19 @@ void SessionControls::followSignIn(bool signedIn)
 {
     // Polls at once and then on its interval; turning it off cancels the loop and empties the feed.
     m_notifications->setPollingEnabled(signedIn);
+}
+
+void SessionControls::notificationAnnounced()
+{
+    if (m_notifications->pollingEnabled())
+        m_notifications->refresh();
+}
+
+void SessionControls::endRevokedSession()
+{
+    // The toasts outlive the application's windows; so does this object, which owns the profile.
+    AccountSignOut::afterRevokedSession(&m_services.auth, &m_services.workspace, m_profile.get(), &m_services.toasts,
+        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
 }
 
 void SessionControls::presentUpdatesOver(QWidget* window)

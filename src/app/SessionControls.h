@@ -54,6 +54,13 @@ public:
     QWidget* showChangelog(QWidget* anchor);
     QWidget* showFeedback(QWidget* parent);
 
+    // A notification was announced: the feed is fetched now rather than at the next poll.
+    void notificationAnnounced();
+    // The service ended this session: signed out as from the account view, cloud boards removed,
+    // and changes that never reached the service written to a file first (kept signed in, with a
+    // message, when that file cannot be written).
+    void endRevokedSession();
+
     QWidget* makeAccountButton(std::function<void()> onPressed, QWidget* parent) const;
     QWidget* makeAccountDetails() const;
 

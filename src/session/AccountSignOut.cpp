@@ -3,6 +3,7 @@
 #include "session/AuthState.h"
 #include "session/UserViewModel.h"
 #include "workspace/BoardViewModel.h"
+#include "workspace/ToastManager.h"
 
 #include <QPointer>
 
@@ -28,5 +29,28 @@ QCoro::Task<AccountSignOut::Outcome> AccountSignOut::run(
     if (workspaceGuard)
         workspaceGuard->clearCloudDataAfterSignOut();
     outcome.signedOut = true;
+    co_return outcome;
+}
+
+QCoro::Task<AccountSignOut::Outcome> AccountSignOut::afterRevokedSession(
+    AuthState* auth, BoardViewModel* workspace, UserViewModel* profile, ToastManager* toasts, QString folder)
+{
+    QPointer<AuthState> authGuard(auth);
+    QPointer<ToastManager> toastsGuard(toasts);
+    if (!authGuard || !authGuard->isLoggedIn())
+        co_return Outcome {};
+    const Outcome outcome = co_await run(auth, workspace, profile, std::move(folder));
+    if (!toastsGuard)
+        co_return outcome;
+    if (!outcome.signedOut) {
+        toasts->showError(
+            QStringLiteral("This sign-in was ended on the service, but your unsent changes could not be saved: ")
+            + outcome.error);
+        co_return outcome;
+    }
+    QString message = QStringLiteral("Signed out: this sign-in was ended on the service.");
+    if (outcome.savedTo)
+        message += QStringLiteral(" Unsent changes were saved to ") + *outcome.savedTo;
+    toasts->showToast(ToastType::info, message, ToastManager::errorSeconds);
     co_return outcome;
 }

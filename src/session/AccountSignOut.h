@@ -11,6 +11,7 @@
 
 class AuthState;
 class BoardViewModel;
+class ToastManager;
 class UserViewModel;
 
 class AccountSignOut
@@ -29,4 +30,10 @@ public:
     // fails, nothing is signed out or cleared.
     static QCoro::Task<Outcome> run(AuthState* auth, BoardViewModel* workspace, UserViewModel* profile,
         std::optional<QString> saveUnsentTo = std::nullopt);
+
+    // The service ended this session: the same sign-out, with unsent changes written to a file in
+    // `folder` first, and a toast that says why (and where they went). Still signed in, with an
+    // error toast, when the file could not be written.
+    static QCoro::Task<Outcome> afterRevokedSession(AuthState* auth, BoardViewModel* workspace,
+        UserViewModel* profile, ToastManager* toasts, QString folder);
 };

@@ -61,7 +61,9 @@ AutoSync::AutoSync(BoardViewModel& workspace, StoreContext& context, NetworkServ
 void AutoSync::setTiming(Timing timing)
 {
     m_timing = timing;
-    m_shownBoardTimer.start(m_timing.shownBoardInterval);
+    m_shownBoardTimer.setInterval(m_timing.shownBoardInterval);
+    if (!m_channelConnected)
+        m_shownBoardTimer.start();
     m_probeTimer.setInterval(m_timing.probeInterval);
     if (!m_retryTimer.isActive())
         m_retryDelay = m_timing.firstRetry;
@@ -81,7 +83,30 @@ void AutoSync::boardListChanged()
 
 void AutoSync::windowActivated()
 {
-    syncShownBoard();
+    if (m_channelConnected)
+        sendAllPending();
+    else
+        syncShownBoard();
+}
+
+void AutoSync::setChannelConnected(bool connected)
+{
+    if (m_channelConnected == connected)
+        return;
+    m_channelConnected = connected;
+    if (!connected) {
+        m_shownBoardTimer.start();
+        return;
+    }
+    m_shownBoardTimer.stop();
+    if (m_api.accessToken().isEmpty())
+        return;
+    for (const Board& board : m_workspace.boards()) {
+        if (board.syncWithServer)
+            m_queued.insert(board.id);
+    }
+    sendAllPending();
+    boardListChanged();
 }
 
 void AutoSync::syncShownBoard()
@@ -180,7 +205,9 @@ void AutoSync::serviceReached(bool reached)
 
 void AutoSync::scheduleRetry()
 {
-    if (!m_offline || m_retryTimer.isActive() || m_status.waitingChanges() == 0)
+    // Online too: a change the service refused for the moment (a busy or failing service) would
+    // otherwise wait for the next announcement of its board, which may never come.
+    if (m_retryTimer.isActive() || m_status.waitingChanges() == 0)
         return;
     const double spread = 0.8 + 0.4 * m_random();
     m_retryTimer.start(std::chrono::milliseconds(qRound64(double(m_retryDelay.count()) * spread)));
@@ -189,8 +216,6 @@ void AutoSync::scheduleRetry()
 
 void AutoSync::retry()
 {
-    if (!m_offline)
-        return;
     sendAllPending();
     // Should the retry not reach the service either, serviceReached(false) finds the state unchanged;
     // the next one is scheduled here.
@@ -261,6 +286,10 @@ void AutoSync::updatePending()
     int changes = 0;
     (void)boardsWithPendingChanges(&changes);
     m_status.setWaitingChanges(changes);
+    if (changes == 0) {
+        m_retryTimer.stop();
+        m_retryDelay = m_timing.firstRetry;
+    }
     m_status.setHasCloudBoards(std::any_of(m_workspace.boards().cbegin(), m_workspace.boards().cend(),
         [](const Board& board) { return board.syncWithServer; }));
     scheduleRetry();

@@ -1,10 +1,13 @@
 // Keeps cloud boards current without the user asking: quiet syncs (no toast) of the shown board every
 // minute and when the window is activated, of any board whose change is announced, and of every board
-// with pending changes once the service answers again after it could not be reached. Quiet syncs are
+// with pending changes once the service answers again after it could not be reached, or, while
+// changes wait, after a wait that grows from the first retry to the longest. Quiet syncs are
 // coalesced per board and go through the workspace's own sync, whose guard keeps one sync per board:
 // a board asked for while its sync runs is synced again once that sync ends.
 //
-// A change announcement (boardChanged, boardListChanged) is all a push channel has to call.
+// A change announcement (boardChanged, boardListChanged) is all a push channel has to call. While
+// such a channel is connected it announces every change, so the shown board's minute timer rests and
+// an activated window only sends what waits.
 #pragma once
 
 #include "domain/Board.h"
@@ -60,6 +63,11 @@ public:
     void sendAllPending();
     // The computer's network came back: while offline, retry at once and start the backoff over.
     void networkReturned();
+    // The change channel connected (again) or dropped. Connecting catches up: every cloud board's
+    // pending changes go out and every cloud board syncs from its checkpoint, since events may have
+    // been missed while it was down.
+    void setChannelConnected(bool connected);
+    bool channelConnected() const { return m_channelConnected; }
 
 private:
     void serviceReached(bool reached);
@@ -93,6 +101,7 @@ private:
     bool m_probing = false;
     std::chrono::milliseconds m_retryDelay;
     bool m_offline = false;
+    bool m_channelConnected = false;
     QSet<QUuid> m_queued;
     bool m_listQueued = false;
     bool m_listRefreshing = false;

@@ -117,7 +117,9 @@ public:
     void evaluateSelectedBoardRevision(std::optional<qint64> revision);
 
     // ---- cloud sync ----
-    QCoro::Task<bool> syncBoard(Board board, bool showToast);
+    // One sync per board: a quiet sync (no toast) asked for while one runs is turned away (false);
+    // a sync the user asked for (showToast, or queueBehindRunning) waits for it and runs after.
+    QCoro::Task<bool> syncBoard(Board board, bool showToast, bool queueBehindRunning = false);
     // The most of a sync answer's items one transaction writes (fewer when writing them takes long);
     // the event loop runs between two.
     void setSyncChunkItems(qsizetype items) { m_syncChunkItems = std::max<qsizetype>(items, 1); }

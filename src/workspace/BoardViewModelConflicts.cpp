@@ -21,7 +21,7 @@ void BoardViewModel::keepConflictCopy(const Item& item, ConflictReason reason)
 QCoro::Task<void> BoardViewModel::fetchServiceCopy(QUuid boardId)
 {
     if (const std::optional<Board> board = knownBoard(boardId))
-        co_await syncBoard(*board, false);
+        co_await syncBoard(*board, false, true);
 }
 
 QCoro::Task<void> BoardViewModel::restoreConflictCopy(QUuid copyId, QUuid boardId)

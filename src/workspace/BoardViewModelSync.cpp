@@ -16,6 +16,7 @@
 #include "workspace/SyncConflicts.h"
 #include "workspace/SyncedBoardItems.h"
 
+#include <QCoro/QCoroSignal>
 #include <QCoro/QCoroTimer>
 #include <QElapsedTimer>
 #include <QPointer>
@@ -58,19 +59,32 @@ QJsonObject refreshResult(bool success)
 }
 }
 
-QCoro::Task<bool> BoardViewModel::syncBoard(Board board, bool showToast)
+QCoro::Task<bool> BoardViewModel::syncBoard(Board board, bool showToast, bool queueBehindRunning)
 {
     const QUuid boardId = board.id;
-    // Tested and set before the first suspension: the only guard against two syncs of one board.
-    if (m_syncingBoards.contains(boardId))
-        co_return false;
+    QPointer<BoardViewModel> self(this);
+    if (m_syncingBoards.contains(boardId)) {
+        if (!showToast && !queueBehindRunning)
+            co_return false;
+        // The running sync may have been sent before the user's latest change: this one follows it,
+        // with its own toasts, on the board as it is then.
+        while (m_syncingBoards.contains(boardId)) {
+            co_await qCoro(this, &BoardViewModel::syncingBoardsChanged);
+            if (!self)
+                co_return false;
+        }
+        const std::optional<Board> current = knownBoard(boardId);
+        if (!current || !current->syncWithServer)
+            co_return false;
+        board = *current;
+    }
+    // Tested and set with no suspension in between: the only guard against two syncs of one board.
     setSyncing(boardId, true);
     setRefreshState(BoardRefreshState::refreshing, boardId);
 
     // The pending items go in parts of at most SyncRequest::maxItems, each part's answer written
     // (and its checkpoint kept) before the next part is read from the store and sent. An item is
     // sent once per sync: one changed again meanwhile stays pending for the next sync.
-    QPointer<BoardViewModel> self(this);
     QSet<QUuid> sentBefore;
     ApiResult<SyncResponse> answer = std::unexpected(ApiError {});
     LocalDataService::Result applied = std::unexpected(StoreError {});
@@ -351,7 +365,7 @@ QCoro::Task<void> BoardViewModel::syncAllCloudBoards(std::optional<bool> active)
             ++failures;
             continue;
         }
-        const bool synced = co_await syncBoard(*board, false);
+        const bool synced = co_await syncBoard(*board, false, true);
         if (!self)
             co_return;
         if (!synced)

@@ -1,6 +1,7 @@
 #include "ScriptedHttpServer.h"
 
 #include <QTcpSocket>
+#include <algorithm>
 
 #include <utility>
 
@@ -94,6 +95,13 @@ void ScriptedHttpServer::answer(QTcpSocket* socket, const RecordedRequest& reque
         m_script.removeFirst();
     if (reply.kind == ScriptedReply::Kind::silence)
         return;
+    if (reply.kind == ScriptedReply::Kind::stream) {
+        socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/event-stream\r\nCache-Control: no-store\r\n"
+                      "Connection: close\r\n\r\n"
+            + reply.body);
+        m_streams.append(socket);
+        return;
+    }
     QByteArray response = "HTTP/1.1 " + QByteArray::number(reply.status) + " Scripted\r\n";
     response += "Content-Type: " + reply.contentType + "\r\n";
     if (reply.chunked) {
@@ -120,5 +128,37 @@ void ScriptedHttpServer::releaseHeld()
     for (const auto& [socket, request] : held) {
         if (socket)
             answer(socket, request);
+    }
+}
+
+int ScriptedHttpServer::openStreams() const
+{
+    return int(std::count_if(m_streams.cbegin(), m_streams.cend(), [](const QPointer<QTcpSocket>& socket) {
+        return socket && socket->state() == QAbstractSocket::ConnectedState;
+    }));
+}
+
+bool ScriptedHttpServer::pushToStream(const QByteArray& bytes)
+{
+    for (auto it = m_streams.crbegin(); it != m_streams.crend(); ++it) {
+        if (*it && (*it)->state() == QAbstractSocket::ConnectedState) {
+            (*it)->write(bytes);
+            (*it)->flush();
+            return true;
+        }
+    }
+    return false;
+}
+
+void ScriptedHttpServer::endStreams(bool reset)
+{
+    const QList<QPointer<QTcpSocket>> streams = std::exchange(m_streams, {});
+    for (const QPointer<QTcpSocket>& socket : streams) {
+        if (!socket)
+            continue;
+        if (reset)
+            socket->abort();
+        else
+            socket->disconnectFromHost();
     }
 }

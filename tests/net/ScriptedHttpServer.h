@@ -34,6 +34,7 @@ struct ScriptedReply
         hangUp,       // close the connection without answering; stays in force for the resends this provokes
         hangUpGently, // as hangUp, with an orderly close (FIN) instead of a reset
         silence,      // never answer (for time-outs)
+        stream,       // a 200 event stream: the body first, then whatever pushToStream sends; never ends by itself
     };
 
     Kind kind = Kind::http;
@@ -53,6 +54,12 @@ struct ScriptedReply
     static ScriptedReply hangUp() { return make(Kind::hangUp, 0, {}); }
     static ScriptedReply hangUpGently() { return make(Kind::hangUpGently, 0, {}); }
     static ScriptedReply silence() { return make(Kind::silence, 0, {}); }
+    static ScriptedReply stream(QByteArray first = {})
+    {
+        ScriptedReply reply = make(Kind::stream, 200, std::move(first));
+        reply.contentType = QByteArrayLiteral("text/event-stream");
+        return reply;
+    }
 
 private:
     static ScriptedReply make(Kind kind, int status, QByteArray body)
@@ -88,6 +95,13 @@ public:
     // Answers every held request in arrival order and holds nothing more.
     void releaseHeld();
 
+    // The open event streams (Kind::stream answers whose connection still stands).
+    int openStreams() const;
+    // Sends bytes on the newest open stream; false when there is none.
+    bool pushToStream(const QByteArray& bytes);
+    // Closes every open stream, in order (FIN) or with a reset.
+    void endStreams(bool reset = false);
+
     const QList<RecordedRequest>& requests() const { return m_requests; }
     // Every request that arrived, the HTTP client's own re-sends included.
     int arrivals() const { return m_arrivals; }
@@ -102,6 +116,7 @@ private:
     QMap<QTcpSocket*, QByteArray> m_buffers;
     QString m_heldPath;
     QList<QPair<QPointer<QTcpSocket>, RecordedRequest>> m_held;
+    QList<QPointer<QTcpSocket>> m_streams;
     bool m_lastWasHungUp = false;
     int m_arrivals = 0;
     // Last, so it goes first: its sockets report their disconnection while the members above still exist.

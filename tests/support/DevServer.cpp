@@ -103,13 +103,17 @@ bool DevServer::start()
     if (!m_options.dataFile.isEmpty()) {
         arguments << QStringLiteral("--data") << m_options.dataFile;
     } else {
-        const std::expected<QString, QString> database = serviceDatabase();
-        if (!database) {
-            m_error = QStringLiteral("no PostgreSQL database for plenko-devserver: %1").arg(database.error());
-            return false;
+        // A restart keeps its database, as a restarted service keeps its data.
+        if (!m_database) {
+            const std::expected<QString, QString> database = serviceDatabase();
+            if (!database) {
+                m_error = QStringLiteral("no PostgreSQL database for plenko-devserver: %1").arg(database.error());
+                return false;
+            }
+            m_database = *database;
         }
-        if (!database->isEmpty())
-            arguments << QStringLiteral("--data") << *database;
+        if (!m_database->isEmpty())
+            arguments << QStringLiteral("--data") << *m_database;
     }
     if (m_options.accessTtlSeconds)
         arguments << QStringLiteral("--access-ttl") << QString::number(*m_options.accessTtlSeconds);

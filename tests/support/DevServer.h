@@ -99,4 +99,6 @@ private:
     QNetworkAccessManager m_network;
     QString m_error;
     quint16 m_port = 0;
+    // The PostgreSQL database of this server, once chosen (empty: SQLite in memory).
+    std::optional<QString> m_database;
 };

@@ -204,6 +204,38 @@ private Q_SLOTS:
         QCOMPARE(syncer.toasts, toastsBefore);
     }
 
+    void aConnectedChannelCatchesUpAndRestsTheTimer()
+    {
+        WorkspaceClient client(m_server.get(), QStringLiteral("dee@example.com"));
+        QVERIFY2(client.isValid(), qPrintable(client.errorString()));
+        const Board shown = client.createBoard(QStringLiteral("Shown"), StorageOption::cloud);
+        const Board other = client.createBoard(QStringLiteral("Other"), StorageOption::cloud);
+        QCoro::waitFor(client.workspace().selectBoard(shown.id));
+        Syncer syncer(client, std::chrono::milliseconds(60));
+        const QString shownSync = boardPath(shown.id) + QStringLiteral("/sync");
+        const QString otherSync = boardPath(other.id) + QStringLiteral("/sync");
+        QTRY_VERIFY(m_server->answered("POST", shownSync) >= 1);
+
+        // Connecting: every cloud board catches up from its checkpoint, shown or not.
+        const QUuid missed = addOnService(*m_server, client, other.id);
+        syncer.autoSync.setChannelConnected(true);
+        QTRY_VERIFY(inStore(client, missed));
+        QTRY_VERIFY(client.workspace().syncingBoards().isEmpty());
+
+        // Connected: no timer, and an activated window with nothing waiting asks nothing.
+        const int shownBefore = m_server->answered("POST", shownSync);
+        const int otherBefore = m_server->answered("POST", otherSync);
+        syncer.autoSync.windowActivated();
+        QTest::qWait(300);
+        QCOMPARE(m_server->answered("POST", shownSync), shownBefore);
+        QCOMPARE(m_server->answered("POST", otherSync), otherBefore);
+
+        // Dropped: the shown board's timer is back.
+        syncer.autoSync.setChannelConnected(false);
+        QTRY_VERIFY(m_server->answered("POST", shownSync) > shownBefore);
+        QCOMPARE(m_server->answered("POST", otherSync), otherBefore);
+    }
+
     void onlyAnUnreachableServiceIsOffline_data()
     {
         QTest::addColumn<int>("status");

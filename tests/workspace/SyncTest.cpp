@@ -254,8 +254,16 @@ private Q_SLOTS:
         QVERIFY(serviceBoard(*m_server, client, board.id).live.contains(pending.id));
     }
 
-    void secondSyncOfABoardReturnsAtOnce()
+    void secondSyncOfABoardWaitsOrIsTurnedAway_data()
     {
+        QTest::addColumn<bool>("userAsked");
+        QTest::newRow("quiet sync turned away") << false;
+        QTest::newRow("Refresh runs after, with its toast") << true;
+    }
+
+    void secondSyncOfABoardWaitsOrIsTurnedAway()
+    {
+        QFETCH(bool, userAsked);
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         const Board board = client.createBoard(QStringLiteral("Team"), StorageOption::cloud);
         client.toasts().setToast(std::nullopt);
@@ -264,11 +272,17 @@ private Q_SLOTS:
         auto first = client.workspace().syncBoard(board, false);
         QVERIFY(client.workspace().syncingBoards().contains(board.id));
         QCOMPARE(refreshState(client, board.id), std::optional(BoardRefreshState::refreshing));
-        QVERIFY(!QCoro::waitFor(client.workspace().syncBoard(board, true)));
-        QVERIFY(!client.lastToast());
-        QCOMPARE(refreshState(client, board.id), std::optional(BoardRefreshState::refreshing));
+        auto second = client.workspace().syncBoard(board, userAsked);
+        QCOMPARE(second.isReady(), !userAsked);
+        QCOMPARE(QCoro::waitFor(second), userAsked);
+        // Never two syncs of one board at once: a queued one ends only after the first did, a
+        // turned-away one at once.
+        QCOMPARE(first.isReady(), userAsked);
         QVERIFY(QCoro::waitFor(first));
-        QCOMPARE(requestsTo(*m_server, uuidText(board.id) + QStringLiteral("/sync")), 1);
+        QCOMPARE(client.lastToast().has_value(), userAsked);
+        if (userAsked)
+            QCOMPARE(client.lastToast()->message, QStringLiteral("Board refreshed"));
+        QCOMPARE(requestsTo(*m_server, uuidText(board.id) + QStringLiteral("/sync")), userAsked ? 2 : 1);
     }
 
     // Short delays through the reset parameter; a sync uses 3 seconds.

@@ -19,3 +19,8 @@ plenko_add_test(NAME test_workspace_first_page
 plenko_add_test(NAME test_workspace_auto_sync
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/AutoSyncTest.cpp
     LIBS plenko_workspace_test_support)
+# Two workspaces kept current by the service's change channel, on both engines.
+plenko_add_test(NAME test_workspace_live_updates
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/LiveUpdatesTest.cpp
+    LIBS plenko_workspace_test_support plenko_session_state)
+plenko_add_postgresql_run(test_workspace_live_updates)
