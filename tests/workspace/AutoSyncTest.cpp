@@ -4,6 +4,7 @@
 #include "workspace/AutoSync.h"
 
 #include "WorkspaceFixture.h"
+#include "support/DevServerTestCase.h"
 #include "domain/Ids.h"
 #include "workspace/SyncStatus.h"
 
@@ -74,23 +75,11 @@ struct Syncer
 };
 }
 
-class AutoSyncTest : public QObject
+class AutoSyncTest : public DevServerTestCase
 {
     Q_OBJECT
 
-private:
-    std::unique_ptr<DevServer> m_server;
-
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        m_server = std::make_unique<DevServer>();
-        QVERIFY2(m_server->isRunning(), qPrintable(m_server->errorString()));
-    }
-
-    void init() { QVERIFY(m_server->reset()); }
-
     void indicatorText_data()
     {
         QTest::addColumn<bool>("offline");

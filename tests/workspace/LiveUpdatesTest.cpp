@@ -5,6 +5,7 @@
 // middle of an event still brings the change; a session ended on the service signs out, keeping
 // the unsent changes in a file.
 #include "WorkspaceFixture.h"
+#include "support/DevServerTestCase.h"
 #include "domain/Ids.h"
 #include "net/ChangeChannel.h"
 #include "session/AccountSignOut.h"
@@ -140,12 +141,9 @@ private:
 };
 }
 
-class LiveUpdatesTest : public QObject
+class LiveUpdatesTest : public DevServerTestCase
 {
     Q_OBJECT
-
-private:
-    std::unique_ptr<DevServer> m_server;
 
     // The service's live items of the board, as a sync from checkpoint 0 returns them.
     QSet<QUuid> serviceItems(DevServer& server, LiveClient& member, const QUuid& boardId)
@@ -159,15 +157,6 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        m_server = std::make_unique<DevServer>();
-        QVERIFY2(m_server->isRunning(), qPrintable(m_server->errorString()));
-    }
-
-    void init() { QVERIFY(m_server->reset()); }
-
     void teammatesChangesArriveBySelf_data()
     {
         QTest::addColumn<QString>("operation");
