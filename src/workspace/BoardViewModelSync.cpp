@@ -381,8 +381,25 @@ QCoro::Task<void> BoardViewModel::syncAllCloudBoards(std::optional<bool> active)
     updateShouldHighlightRefresh();
 }
 
+namespace {
+std::optional<QSet<QUuid>> storedCloudBoardIds(StoreContext& context)
+{
+    const auto boards = LocalDataService::fetchLocalCloudBoards(context);
+    if (!boards)
+        return std::nullopt;
+    QSet<QUuid> ids;
+    for (const Board& board : *boards)
+        ids.insert(board.id);
+    return ids;
+}
+}
+
 QCoro::Task<void> BoardViewModel::refreshBoardsFromServer(bool showToast)
 {
+    // The answer tells what the service had when it was asked: a board made or joined here while it
+    // travelled is not in it, and one left or deleted here meanwhile still is. Only boards that were
+    // here when the question was asked are taken away, and none removed since comes back.
+    const std::optional<QSet<QUuid>> askedWith = storedCloudBoardIds(m_context);
     QPointer<BoardViewModel> self(this);
     const auto fetched = co_await m_boardRepo.fetchBoards();
     if (!self)
@@ -395,14 +412,21 @@ QCoro::Task<void> BoardViewModel::refreshBoardsFromServer(bool showToast)
         failed(fetched.error().description());
         co_return;
     }
+    const std::optional<QSet<QUuid>> storedNow = storedCloudBoardIds(m_context);
+    if (!askedWith || !storedNow) {
+        failed(QStringLiteral("The boards stored on this computer could not be read."));
+        co_return;
+    }
 
     QSet<QUuid> remoteIds;
     for (const RemoteBoard& remote : *fetched) {
         Board board = boardFromRemote(remote);
+        remoteIds.insert(board.id);
+        if (askedWith->contains(board.id) && !storedNow->contains(board.id))
+            continue;
         // A description written here that the service has not taken yet is still the user's.
         if (const auto info = PendingBoardInfoStore::get(board.id, m_context))
             board.info = *info;
-        remoteIds.insert(board.id);
         const auto stored = m_context.countBoards(BoardQuery::withId(board.id));
         if (!stored) {
             failed(stored.error().message);
@@ -421,14 +445,9 @@ QCoro::Task<void> BoardViewModel::refreshBoardsFromServer(bool showToast)
 
     // The board is gone from the service or this account left it; its items stay in the store
     // until the board's other traces are cleared (sign-out), so no pending change is destroyed here.
-    const auto cloudBoards = LocalDataService::fetchLocalCloudBoards(m_context);
-    if (!cloudBoards) {
-        failed(cloudBoards.error().message);
-        co_return;
-    }
-    for (const Board& board : *cloudBoards) {
-        if (!remoteIds.contains(board.id))
-            (void)LocalDataService::deleteLocalBoardRecord(board.id, m_context);
+    for (const QUuid& id : *storedNow) {
+        if (!remoteIds.contains(id) && askedWith->contains(id))
+            (void)LocalDataService::deleteLocalBoardRecord(id, m_context);
     }
 
     reloadWorkspaceFromStore(true);

@@ -101,6 +101,13 @@ public:
                 pipe(client);
         });
     }
+    // The sockets' signals are cut first: a socket being destroyed still says it disconnected, and
+    // the other end's handler would then reach the half-destroyed one.
+    ~CuttingProxy() override
+    {
+        for (QTcpSocket* socket : m_server.findChildren<QTcpSocket*>())
+            socket->disconnect();
+    }
     QString baseUrl() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort()); }
     void arm() { m_armed = true; }
     int cuts() const { return m_cuts; }

@@ -184,6 +184,35 @@ private Q_SLOTS:
     // The service acknowledges a change while the board's sync answer, computed before it, is held
     // back: the answer's older copy does not replace the acknowledged one, and the next edit goes
     // out on the current revision (no refusal, no conflict copy).
+    // A board-list answer that travelled while a board was made or deleted here neither takes the
+    // new board away nor brings the deleted one back.
+    void boardListAnswerHeldBackKeepsWhatChangedMeanwhile_data()
+    {
+        QTest::addColumn<bool>("create");
+        QTest::newRow("board made meanwhile") << true;
+        QTest::newRow("board deleted meanwhile") << false;
+    }
+
+    void boardListAnswerHeldBackKeepsWhatChangedMeanwhile()
+    {
+        QFETCH(bool, create);
+        WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
+        const Board existing = client.createBoard(QStringLiteral("Existing"), StorageOption::cloud);
+        QVERIFY(m_server->delayAnswerNext(1, 700, QStringLiteral("/api/boards")));
+        auto refresh = client.workspace().refreshBoardsFromServer(false);
+        if (create)
+            QVERIFY(!client.createBoard(QStringLiteral("Made meanwhile"), StorageOption::cloud).id.isNull());
+        else
+            QCoro::waitFor(client.workspace().deleteBoard(existing));
+        QCoro::waitFor(std::move(refresh));
+
+        QCOMPARE(client.boardNamed(QStringLiteral("Made meanwhile")).has_value(), create);
+        QCOMPARE(client.boardNamed(QStringLiteral("Existing")).has_value(), create);
+        const auto stored = LocalDataService::fetchLocalCloudBoards(client.store());
+        QVERIFY(stored);
+        QCOMPARE(stored->size(), create ? 2 : 0);
+    }
+
     void changeAcknowledgedWhileASyncAnswerIsHeldBackStays_data()
     {
         QTest::addColumn<QString>("operation");
