@@ -43,7 +43,9 @@ constexpr int operationLimit = 260;
 constexpr qint64 timeBudgetMs = 40000;
 constexpr int answerTimeoutMs = 30000;
 constexpr int startTimeoutMs = 30000;
-constexpr int convergeTimeoutMs = 30000;
+// With no sync asked for, a change refused while the faults ran waits for the application's next
+// retry: at most 60 s, spread by a fifth.
+constexpr int convergeTimeoutMs = 75000;
 
 QByteArray json(const QJsonObject& object)
 {
@@ -116,9 +118,12 @@ QString sqlText(const QUuid& id)
     return QLatin1Char('\'') + uuidText(id) + QLatin1Char('\'');
 }
 
-std::optional<qint64> storedRevision(const QString& storeFile, const QUuid& itemId)
+// Revisions count per board: an item another member moved since has a revision of its new board,
+// which does not compare with the old one.
+std::optional<qint64> storedRevision(const QString& storeFile, const QUuid& itemId, const QUuid& boardId)
 {
-    const QByteArray sql = "SELECT revision FROM local_item WHERE id = " + sqlText(itemId).toUtf8();
+    const QByteArray sql = "SELECT revision FROM local_item WHERE id = " + sqlText(itemId).toUtf8()
+        + " AND boardId = " + sqlText(boardId).toUtf8();
     const QList<QStringList> rows = queryFile(storeFile, sql.constData(), 1);
     if (rows.isEmpty())
         return std::nullopt;
@@ -322,7 +327,7 @@ private Q_SLOTS:
                         ++it;
                         continue;
                     }
-                    const std::optional<qint64> now = storedRevision(member.app->storeFile(), it.key());
+                    const std::optional<qint64> now = storedRevision(member.app->storeFile(), it.key(), boardId);
                     if (now && *now < it->second) {
                         ++loweredRevisions;
                         problems.append(QStringLiteral("%1: a sync answer lowered %2 from revision %3 to %4")
@@ -548,7 +553,7 @@ private Q_SLOTS:
                 const bool changesItem = kind == QLatin1String("edit") || kind == QLatin1String("status")
                     || kind == QLatin1String("archive");
                 if (changesItem && !killNow && member.syncing.contains(boardId)) {
-                    if (const auto revision = storedRevision(member.app->storeFile(), itemId)) {
+                    if (const auto revision = storedRevision(member.app->storeFile(), itemId, boardId)) {
                         member.acknowledgedDuringSync.insert(itemId, {boardId, *revision});
                         ++acknowledgedWhileHeld;
                     }
