@@ -201,7 +201,9 @@ void ChangeChannel::handle(const EventStreamParser::Event& event)
         handleHello(event.data);
     } else if (event.type == "board-changed") {
         const QUuid boardId = QUuid::fromString(field(object, QStringLiteral("boardId"), QStringLiteral("board_id")).toString());
-        if (boardId.isNull() || (!m_session.isEmpty() && sessionOf(object) == m_session))
+        // Not skipped when this session made it: a change whose answer was lost on the way here is
+        // known to this client only through its echo, and one quiet sync is cheap.
+        if (boardId.isNull())
             return;
         const QJsonValue checkpoint = object.value(QStringLiteral("checkpoint"));
         Q_EMIT boardChanged(boardId, checkpoint.isDouble() ? qint64(checkpoint.toDouble()) : -1);

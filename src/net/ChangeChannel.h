@@ -6,7 +6,8 @@
 // It reconnects by itself: after a drop or a silent stream (no byte for 2.5 heartbeats) with a wait
 // of 1 s doubling to 60 s, each spread by ±20 %; at once after the access token was renewed (a 401,
 // or the service asking for it). A service without the channel (404) is left alone until the next
-// start. Events the own session caused (its tag comes with the first frame) are not passed on.
+// start. A board-list change the own session caused (its tag comes with the first frame) is not passed
+// on; an item change is, since the answer to that request may never have arrived.
 #pragma once
 
 #include "net/EventStreamParser.h"
