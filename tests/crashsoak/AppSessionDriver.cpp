@@ -178,9 +178,10 @@ private:
             }
             int failed = 0;
             int synced = 0;
+            // As the user's Refresh does: a quiet sync the change channel started meanwhile is waited for.
             for (const QUuid& id : std::as_const(cloudBoards)) {
                 const std::optional<Board> board = m_workspace.findBoard(id);
-                if (board && co_await m_workspace.syncBoard(*board, false))
+                if (board && co_await m_workspace.syncBoard(*board, false, true))
                     ++synced;
                 else
                     ++failed;
