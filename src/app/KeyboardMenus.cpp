@@ -2,6 +2,8 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QActionEvent>
+#include <QGuiApplication>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -86,22 +88,89 @@ void KeyboardMenus::highlightFirstEntry(QMenu& menu)
     announceThenHighlight(menu, highlightDelay);
 }
 
-void KeyboardMenus::openMenuBarOnF10(QMainWindow& window)
+namespace {
+// Every way into a menu-bar menu says which menu opened: F10, Alt with its letter, Left or Right from
+// the menu beside it, and the mouse. Qt makes the first entry active itself when the keyboard opened
+// the menu, and reports it before the menu is shown; a screen reader then hears the window under the
+// closing menu last and follows it. So the menu is announced once it shows, then its active entry
+// again; a menu that F10 opened, which has none yet, gets its first entry.
+class MenuBarSpeaker : public QObject
 {
+public:
+    explicit MenuBarSpeaker(QMenuBar& bar)
+        : QObject(&bar)
+    {
+        const QList<QAction*> actions = bar.actions();
+        for (QAction* action : actions)
+            follow(action);
+        bar.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::ActionAdded)
+            follow(static_cast<QActionEvent*>(event)->action());
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    void follow(QAction* action)
+    {
+        QMenu* menu = action ? action->menu() : nullptr;
+        if (!menu || m_followed.contains(menu))
+            return;
+        m_followed.append(menu);
+        QPointer<QMenu> shown(menu);
+        connect(menu, &QMenu::aboutToShow, this, [shown] {
+            // A click opens the menu with the button still down: it is announced, but no entry is
+            // made active under the pointer.
+            const bool byKeyboard = QGuiApplication::mouseButtons() == Qt::NoButton;
+            QTimer::singleShot(0ms, shown, [shown, byKeyboard] {
+                if (!shown || !shown->isVisible())
+                    return;
+                announceMenu(*shown);
+                if (byKeyboard)
+                    QTimer::singleShot(entryDelay, shown, [shown] { sayOrHighlightEntry(shown); });
+            });
+        });
+    }
+
+    static void sayOrHighlightEntry(const QPointer<QMenu>& shown)
+    {
+        if (!shown || !shown->isVisible())
+            return;
+        if (!shown->activeAction()) {
+            QAction* first = firstEntry(*shown);
+            if (!first)
+                return;
+            shown->setActiveAction(first);
+        }
+        announceActiveEntry(*shown);
+        QAction* active = shown->activeAction();
+        QTimer::singleShot(reannounceDelay, shown, [shown, active] {
+            if (shown && shown->isVisible() && shown->activeAction() == active)
+                announceActiveEntry(*shown);
+        });
+    }
+
+    QList<QPointer<QMenu>> m_followed;
+};
+}
+
+void KeyboardMenus::speakMenuBar(QMainWindow& window)
+{
+    QMenuBar* bar = window.menuBar();
+    new MenuBarSpeaker(*bar);
     auto* key = new QShortcut(QKeySequence(Qt::Key_F10), &window);
     key->setContext(Qt::WindowShortcut);
-    QObject::connect(key, &QShortcut::activated, &window, [&window] {
-        QMenuBar* bar = window.menuBar();
+    QObject::connect(key, &QShortcut::activated, bar, [bar] {
         const QList<QAction*> menus = bar->actions();
         for (QAction* action : menus) {
-            if (!action->isVisible() || !action->isEnabled() || !action->menu())
-                continue;
-            // A menu-bar menu belongs to the window under it, whose late activation report does
-            // not take a screen reader away from it: the menu is announced as soon as it shows,
-            // before the menu bar's entry is read.
-            announceThenHighlight(*action->menu(), 0ms);
-            bar->setActiveAction(action);
-            return;
+            if (action->isVisible() && action->isEnabled() && action->menu()) {
+                bar->setActiveAction(action);
+                return;
+            }
         }
     });
 }

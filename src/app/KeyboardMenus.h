@@ -11,6 +11,7 @@ namespace KeyboardMenus {
 // Call before showing `menu`: once it is shown, it takes the focus, then its first enabled entry is
 // the active one.
 void highlightFirstEntry(QMenu& menu);
-// F10 anywhere in `window` opens its first menu, announced, with the first entry active.
-void openMenuBarOnF10(QMainWindow& window);
+// Every menu of `window`'s menu bar says which it is when it opens, and F10 anywhere in the window
+// opens the first one with its first entry active.
+void speakMenuBar(QMainWindow& window);
 }

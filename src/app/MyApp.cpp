@@ -147,7 +147,7 @@ MyApp::MyApp(std::unique_ptr<StoreContext> store)
     hooks.showAbout = [this] { showAbout(); };
     hooks.showKeyboardShortcuts = [this] { showKeyboardShortcuts(); };
     m_commands = new AppCommands(*m_mainWindow->menuBar(), center, std::move(hooks), this);
-    KeyboardMenus::openMenuBarOnF10(*m_mainWindow);
+    KeyboardMenus::speakMenuBar(*m_mainWindow);
     m_commands->setSignedIn(m_auth->isLoggedIn());
     connect(m_auth.get(), &AuthState::isLoggedInChanged, m_commands, &AppCommands::setSignedIn);
     new EditHistoryActions(*m_commands, ItemHistory::of(*m_boardViewModel));

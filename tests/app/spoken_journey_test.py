@@ -233,7 +233,14 @@ def journey(session, listener):
 
     # The menu bar opens with F10, says which menu opened, and its entries say where they are.
     trip.stop("F10", "F10", expect=r"File \w*\s*menu\W+New Item\W+1 of \d+")
+    # Left and Right go from menu to menu, and Alt with a menu's letter opens it: each says which.
+    trip.stop("Right in the menu bar", "Right", expect=r"^Edit \w*\s*menu\W+Undo")
+    trip.stop("Right again", "Right", expect=r"^View \w*\s*menu\W+Toggle Sidebar\W+1 of 1")
+    trip.stop("Left back", "Left", expect=r"^Edit \w*\s*menu\W+Undo")
     trip.stop("Escape from the menu", "Escape")
+    trip.stop("Escape from the menu bar", "Escape")
+    trip.stop("Alt+H", "alt+h", expect=r"^Help \w*\s*menu\W+Keyboard Shortcuts\W+1 of \d+")
+    trip.stop("Escape from the Help menu", "Escape")
     trip.stop("Escape from the menu bar", "Escape")
 
     # A second board, made from the sidebar's menu with the keyboard alone.
