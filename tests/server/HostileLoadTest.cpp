@@ -40,11 +40,6 @@ constexpr qint64 peakMemoryKiB = 1024 * 1024;
 constexpr qint64 peakMemoryKiB = 300 * 1024;
 #endif
 
-QJsonObject json(const QByteArray& body)
-{
-    return QJsonDocument::fromJson(body).object();
-}
-
 qint64 residentKiB(qint64 pid)
 {
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));
@@ -140,24 +135,16 @@ class HostileLoadTest : public QObject
 private Q_SLOTS:
     void normalClientsAreServedThroughAHostileLoad()
     {
-        ServerProcess server(
-            QStringLiteral("[server]\naddress=127.0.0.1\nport=0\n[database]\npath=data.sqlite\n"
-                           "[accounts]\nsignUp=open\n"));
+        ServerProcess server(ServerProcess::config(QStringLiteral("data.sqlite")));
         QVERIFY2(server.start(), qPrintable(server.errorString()));
-        QVERIFY(startSignIn(server));
-        const QString token = accessToken(server,
-            callbackToken(
-                signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"))));
+        const QString token
+            = signedUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"));
         QVERIFY(!token.isEmpty());
-        const QString userId = json(server.getWithToken(QStringLiteral("/api/users/me"), token).body)
-                                   .value(QStringLiteral("user"))
-                                   .toObject()
-                                   .value(QStringLiteral("id"))
-                                   .toString();
+        const QString owner = userId(server, token);
         const ServerProcess::Reply board = server.post(QStringLiteral("/api/boards"),
             R"({"name": "Under load"})", QByteArrayLiteral("application/json"), token);
         QCOMPARE(board.status, 200);
-        const QString boardId = json(board.body).value(QStringLiteral("id")).toString();
+        const QString boardId = board.json().value(QStringLiteral("id")).toString();
 
         qint64 peakKiB = residentKiB(server.processId());
         QTimer memory;
@@ -211,7 +198,7 @@ private Q_SLOTS:
         QSet<QString> expected;
         for (int i = 0; i < largeSyncItems; ++i) {
             const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
-            pending.append(item(id, boardId, userId, 1000 + i));
+            pending.append(item(id, boardId, owner, 1000 + i));
             expected.insert(id);
         }
         QNetworkAccessManager syncNetwork;
@@ -273,7 +260,7 @@ private Q_SLOTS:
             token);
         QCOMPARE(full.status, 200);
         QSet<QString> stored;
-        for (const QJsonValue& value : json(full.body).value(QStringLiteral("newItems")).toArray())
+        for (const QJsonValue& value : full.json().value(QStringLiteral("newItems")).toArray())
             stored.insert(value[QStringLiteral("id")].toString());
         QCOMPARE(stored, expected);
     }
