@@ -230,13 +230,11 @@ private Q_SLOTS:
             QCOMPARE(got->data.value(QStringLiteral("boardId")).toString(), team.boardId);
             QCOMPARE(got->data.value(QStringLiteral("checkpoint")).toInteger(), checkpoint);
             // Sent after the commit: what the event announces can already be read.
-            const QJsonObject synced
-                = server
-                      .sendJson("POST", QStringLiteral("/api/boards/%1/sync").arg(team.boardId),
-                          {{QStringLiteral("checkpoint"), 0}, {QStringLiteral("items"), QJsonArray()}},
-                          team.ann.access)
-                      .json();
-            QVERIFY(synced.value(QStringLiteral("latestCheckpoint")).toInteger() >= checkpoint);
+            QVERIFY(fullSync(server, team.boardId, team.ann.access)
+                        .json()
+                        .value(QStringLiteral("latestCheckpoint"))
+                        .toInteger()
+                >= checkpoint);
         }
         // A sync of many items is one event, and nobody hears of a board they are not on.
         ann.pump(300);

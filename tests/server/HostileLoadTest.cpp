@@ -4,7 +4,7 @@
 // acknowledged item must be stored, the uploads must be cut off long before their end, and the
 // server's memory must stay bounded. How fast it answers is measured by bench_server, not here.
 #include "support/ServerAccounts.h"
-#include "support/ServerProcess.h"
+#include "support/ServerTestCase.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -255,14 +255,9 @@ private Q_SLOTS:
             peakKiB < peakMemoryKiB, qPrintable(QStringLiteral("peak resident memory %1 KiB").arg(peakKiB)));
 
         // Nothing acknowledged is missing.
-        const ServerProcess::Reply full = server.post(QStringLiteral("/api/boards/%1/sync").arg(boardId),
-            QByteArrayLiteral("{\"checkpoint\": 0, \"items\": []}"), QByteArrayLiteral("application/json"),
-            token);
+        const ServerProcess::Reply full = ServerTestCase::fullSync(server, boardId, token);
         QCOMPARE(full.status, 200);
-        QSet<QString> stored;
-        for (const QJsonValue& value : full.json().value(QStringLiteral("newItems")).toArray())
-            stored.insert(value[QStringLiteral("id")].toString());
-        QCOMPARE(stored, expected);
+        QCOMPARE(ServerTestCase::newItemIds(full), expected);
     }
 };
 

@@ -35,6 +35,15 @@ namespace {
 
 using namespace ServerAccounts;
 
+const QString ann = QStringLiteral("ann@example.com");
+const QString annPassword = QStringLiteral("correct horse");
+
+// Ann's account, made through the sign-in page; the sign-in it started stays open for more forms.
+bool annSignedUp(ServerProcess& server)
+{
+    return startSignIn(server) && signUp(server, ann, annPassword).status == 302;
+}
+
 // A whole sign-in as the application makes it, from a client that names itself with this agent.
 Tokens signedIn(ServerProcess& server, const QString& email, const QString& password, const QByteArray& agent)
 {
@@ -297,16 +306,15 @@ private Q_SLOTS:
         ServerProcess server(config());
         QVERIFY2(server.start(), qPrintable(server.errorString()));
         QVERIFY(startSignIn(server));
-        const QString signUpOtt = callbackToken(
-            signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse")));
+        const QString signUpOtt = callbackToken(signUp(server, ann, annPassword));
         QVERIFY(!signUpOtt.isEmpty());
-        QCOMPARE(emailAfterLogin(server, signUpOtt), QStringLiteral("ann@example.com"));
+        QCOMPARE(emailAfterLogin(server, signUpOtt), ann);
 
         QVERIFY(startSignIn(server));
         const ServerProcess::Reply reply = signIn(server, email, password);
         QCOMPARE(reply.status, status);
         if (status == 302) {
-            QCOMPARE(emailAfterLogin(server, callbackToken(reply)), QStringLiteral("ann@example.com"));
+            QCOMPARE(emailAfterLogin(server, callbackToken(reply)), ann);
         } else {
             // The same words whether the e-mail or the password was wrong, on the page to try again.
             QVERIFY(reply.body.contains("Wrong e-mail or password."));
@@ -346,15 +354,13 @@ private Q_SLOTS:
         ServerProcess server(config());
         QVERIFY2(server.start(), qPrintable(server.errorString()));
         QVERIFY(startSignIn(server));
-        QCOMPARE(
-            signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("first password")).status, 302);
+        QCOMPARE(signUp(server, ann, QStringLiteral("first password")).status, 302);
 
         const ServerProcess::Reply refused = signUp(server, email, password);
         QCOMPARE(refused.status, status);
         QVERIFY2(refused.body.contains(message.toUtf8()), refused.body.constData());
         // The existing account keeps its password.
-        QCOMPARE(
-            signIn(server, QStringLiteral("ann@example.com"), QStringLiteral("first password")).status, 302);
+        QCOMPARE(signIn(server, ann, QStringLiteral("first password")).status, 302);
     }
 
     void failedSignInsAreLimited_data()
@@ -375,20 +381,16 @@ private Q_SLOTS:
         QFETCH(bool, sameAccount);
         ServerProcess server(config(limits));
         QVERIFY2(server.start(), qPrintable(server.errorString()));
-        QVERIFY(startSignIn(server));
-        QCOMPARE(
-            signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse")).status, 302);
+        QVERIFY(annSignedUp(server));
         QCOMPARE(
             signUp(server, QStringLiteral("bob@example.com"), QStringLiteral("battery staple")).status, 302);
 
         for (int attempt = 0; attempt < 3; ++attempt) {
-            const QString email = sameAccount ? QStringLiteral("ann@example.com")
-                                              : QStringLiteral("guess%1@example.com").arg(attempt);
+            const QString email = sameAccount ? ann : QStringLiteral("guess%1@example.com").arg(attempt);
             QCOMPARE(signIn(server, email, QStringLiteral("wrong guess")).status, 401);
         }
         // Even the right password is refused now, without saying whether it was right.
-        const ServerProcess::Reply blocked
-            = signIn(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"));
+        const ServerProcess::Reply blocked = signIn(server, ann, annPassword);
         QCOMPARE(blocked.status, 429);
         QVERIFY(blocked.body.contains("Too many failed sign-ins. Try again in 10 minutes."));
         QVERIFY(blocked.header("Location").isEmpty());
@@ -405,8 +407,7 @@ private Q_SLOTS:
         server.stop();
         QVERIFY2(server.start(), qPrintable(server.errorString()));
         QVERIFY(startSignIn(server));
-        const ServerProcess::Reply stillBlocked
-            = signIn(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"));
+        const ServerProcess::Reply stillBlocked = signIn(server, ann, annPassword);
         QCOMPARE(stillBlocked.status, 429);
         QVERIFY(stillBlocked.header("Retry-After").toInt() > 0);
     }
@@ -488,8 +489,7 @@ private Q_SLOTS:
         const QString database = newDatabase();
         ServerProcess server(config({}, database));
         QVERIFY2(server.start(), qPrintable(server.errorString()));
-        const QString access
-            = signedUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"));
+        const QString access = signedUp(server, ann, annPassword);
         QVERIFY(!access.isEmpty());
         {
             Database db;
@@ -548,10 +548,8 @@ private Q_SLOTS:
         QVERIFY2(server.start(), qPrintable(server.errorString()));
         QVERIFY(startSignIn(server));
         // Refused attempts count too: they are how taken e-mails would be probed.
-        QCOMPARE(
-            signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse")).status, 302);
-        QCOMPARE(
-            signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse")).status, 409);
+        QCOMPARE(signUp(server, ann, annPassword).status, 302);
+        QCOMPARE(signUp(server, ann, annPassword).status, 409);
         QCOMPARE(signUp(server, QStringLiteral("bad address"), QStringLiteral("correct horse")).status, 400);
 
         const ServerProcess::Reply limited
@@ -567,8 +565,7 @@ private Q_SLOTS:
         // No account was made, and signing in is not what is limited.
         QCOMPARE(
             signIn(server, QStringLiteral("bob@example.com"), QStringLiteral("battery staple")).status, 401);
-        QCOMPARE(
-            signIn(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse")).status, 302);
+        QCOMPARE(signIn(server, ann, annPassword).status, 302);
         // The limit is per client address: another client behind the trusted proxy may sign up.
         QVERIFY(startSignIn(server));
         const ServerProcess::Reply elsewhere = server.send("POST", QStringLiteral("/auth/google/signup"),
@@ -583,17 +580,13 @@ private Q_SLOTS:
     {
         ServerProcess server(config());
         QVERIFY2(server.start(), qPrintable(server.errorString()));
-        QVERIFY(startSignIn(server));
-        QCOMPARE(
-            signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse")).status, 302);
+        QVERIFY(annSignedUp(server));
         QCOMPARE(
             signUp(server, QStringLiteral("bob@example.com"), QStringLiteral("battery staple")).status, 302);
         // U+009B is the one-byte form of the escape that starts terminal commands.
         const QString laptopAgent = QStringLiteral("Laptop/1.0 \u009b2J");
-        const Tokens laptop = signedIn(
-            server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"), laptopAgent.toUtf8());
-        const Tokens desktop = signedIn(
-            server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"), "Desktop/2.0");
+        const Tokens laptop = signedIn(server, ann, annPassword, laptopAgent.toUtf8());
+        const Tokens desktop = signedIn(server, ann, annPassword, "Desktop/2.0");
         const Tokens bob = signedIn(
             server, QStringLiteral("bob@example.com"), QStringLiteral("battery staple"), "Other/1.0");
         QVERIFY(!laptop.access.isEmpty() && !desktop.access.isEmpty() && !bob.access.isEmpty());
@@ -646,8 +639,8 @@ private Q_SLOTS:
         QVERIFY2(rows.at(1).endsWith(QStringLiteral("\t127.0.0.1\tLaptop/1.0 \\x9b2J")),
             qPrintable(listedByOperator.out));
 
-        const ServerProcess::Outcome revoked = ServerProcess::run({QStringLiteral("--config"),
-            server.configPath(), QStringLiteral("--revoke-sessions"), QStringLiteral("ann@example.com")});
+        const ServerProcess::Outcome revoked = ServerProcess::run(
+            {QStringLiteral("--config"), server.configPath(), QStringLiteral("--revoke-sessions"), ann});
         QCOMPARE(revoked.exitCode, 0);
         QVERIFY2(revoked.out.contains(QStringLiteral("Ended 1 session(s)")), qPrintable(revoked.out));
         QCOMPARE(server.getWithToken(QStringLiteral("/api/users/me"), laptop.access).status, 401);
@@ -685,11 +678,8 @@ private Q_SLOTS:
         const QString database = newDatabase();
         ServerProcess server(config(settings, database));
         QVERIFY2(server.start(), qPrintable(server.errorString()));
-        QVERIFY(startSignIn(server));
-        QCOMPARE(
-            signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse")).status, 302);
-        const Tokens tokens = signedIn(
-            server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"), "Laptop/1.0");
+        QVERIFY(annSignedUp(server));
+        const Tokens tokens = signedIn(server, ann, annPassword, "Laptop/1.0");
         QVERIFY(!tokens.access.isEmpty());
         {
             Database db;
@@ -713,8 +703,7 @@ private Q_SLOTS:
             QCOMPARE(me.status, 401);
             QCOMPARE(me.json().value(QStringLiteral("code")).toString(), QStringLiteral("INVALID_TOKEN"));
             // Signing in again makes a new session that works.
-            const Tokens again = signedIn(
-                server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"), "Laptop/1.0");
+            const Tokens again = signedIn(server, ann, annPassword, "Laptop/1.0");
             QCOMPARE(server.getWithToken(QStringLiteral("/api/users/me"), again.access).status, 200);
         } else {
             QCOMPARE(refreshed, 200);
@@ -759,22 +748,12 @@ private Q_SLOTS:
             "[signIn]\nmaxFailuresPerAccount=100\nmaxFailuresPerAddress=2\n[server]\ntrustedProxies=%1\n")
                                         .arg(trusted)));
         QVERIFY2(server.start(), qPrintable(server.errorString()));
-        QVERIFY(startSignIn(server));
-        QCOMPARE(
-            signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse")).status, 302);
+        QVERIFY(annSignedUp(server));
         for (int attempt = 0; attempt < 2; ++attempt)
-            QCOMPARE(signIn(server, QStringLiteral("ann@example.com"), QStringLiteral("wrong"),
-                         {{"X-Forwarded-For", failing}})
-                         .status,
-                401);
-        QCOMPARE(signIn(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"),
-                     {{"X-Forwarded-For", failing}})
-                     .status,
-            429);
-        QCOMPARE(signIn(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"),
-                     {{"X-Forwarded-For", other}})
-                     .status,
-            otherStatus);
+            QCOMPARE(
+                signIn(server, ann, QStringLiteral("wrong"), {{"X-Forwarded-For", failing}}).status, 401);
+        QCOMPARE(signIn(server, ann, annPassword, {{"X-Forwarded-For", failing}}).status, 429);
+        QCOMPARE(signIn(server, ann, annPassword, {{"X-Forwarded-For", other}}).status, otherStatus);
         QVERIFY(QTest::qWaitFor(
             [&] { return logLines(server, QStringLiteral("POST /auth/google/complete")).size() == 4; },
             5000));
@@ -790,12 +769,8 @@ private Q_SLOTS:
         QCOMPARE(health.status, 200);
         QVERIFY(health.header("Content-Type").startsWith("application/json"));
         QCOMPARE(health.json().value(QStringLiteral("status")).toString(), QStringLiteral("ok"));
-        const Tokens tokens = [&] {
-            startSignIn(server);
-            signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"));
-            return signedIn(
-                server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"), "Laptop/1.0");
-        }();
+        QVERIFY(annSignedUp(server));
+        const Tokens tokens = signedIn(server, ann, annPassword, "Laptop/1.0");
         QVERIFY(!tokens.access.isEmpty());
         QCOMPARE(server.get(QStringLiteral("/no/such%0Aline")).status, 404);
 
@@ -860,11 +835,8 @@ private Q_SLOTS:
                                      .value(QStringLiteral("loginUrl"))
                                      .toString();
         QVERIFY2(loginUrl.startsWith(QStringLiteral("https://127.0.0.1:")), qPrintable(loginUrl));
-        QVERIFY(startSignIn(server));
-        QCOMPARE(
-            signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse")).status, 302);
-        const Tokens tokens = signedIn(
-            server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"), "Laptop/1.0");
+        QVERIFY(annSignedUp(server));
+        const Tokens tokens = signedIn(server, ann, annPassword, "Laptop/1.0");
         QCOMPARE(server.getWithToken(QStringLiteral("/api/users/me"), tokens.access).status, 200);
     }
 
@@ -970,9 +942,7 @@ private Q_SLOTS:
         // Whichever worker takes a request finds its connection gone and opens it again.
         for (int i = 0; i < 8; ++i)
             QCOMPARE(server.get(QStringLiteral("/health")).status, 200);
-        QVERIFY(startSignIn(server));
-        QCOMPARE(
-            signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse")).status, 302);
+        QVERIFY(annSignedUp(server));
     }
 
     // Each refusal exits with status 2 before listening, and says why in one line.
@@ -1062,14 +1032,11 @@ private Q_SLOTS:
         const QString database = newDatabase();
         ServerProcess server(config({}, database));
         QVERIFY2(server.start(), qPrintable(server.errorString()));
-        QVERIFY(startSignIn(server));
-        QCOMPARE(
-            signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse")).status, 302);
+        QVERIFY(annSignedUp(server));
         server.stop();
         QVERIFY2(server.start(), qPrintable(server.errorString()));
         QVERIFY(startSignIn(server));
-        QCOMPARE(
-            signIn(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse")).status, 302);
+        QCOMPARE(signIn(server, ann, annPassword).status, 302);
         server.stop();
 
         {
@@ -1166,8 +1133,7 @@ private Q_SLOTS:
         const QString database = newDatabase();
         ServerProcess server(config({}, database));
         QVERIFY2(server.start(), qPrintable(server.errorString()));
-        const QString token
-            = signedUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"));
+        const QString token = signedUp(server, ann, annPassword);
         QVERIFY(!token.isEmpty());
         const ServerProcess::Reply created = server.post(QStringLiteral("/api/boards"),
             QByteArrayLiteral(R"({"name": "Held"})"), QByteArrayLiteral("application/json"), token);
@@ -1193,8 +1159,7 @@ private Q_SLOTS:
         const QString database = newDatabase();
         auto first = std::make_unique<ServerProcess>(config({}, database));
         QVERIFY2(first->start(), qPrintable(first->errorString()));
-        const QString token
-            = signedUp(*first, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"));
+        const QString token = signedUp(*first, ann, annPassword);
         QVERIFY(!token.isEmpty());
         const ServerProcess::Reply created = first->post(QStringLiteral("/api/boards"),
             QByteArrayLiteral(R"({"name": "Kept"})"), QByteArrayLiteral("application/json"), token);
@@ -1215,17 +1180,11 @@ private Q_SLOTS:
         }
         // Killed right after its last answer, with no chance to flush or close anything.
         QCOMPARE(::kill(pid_t(first->processId()), SIGKILL), 0);
-        const QString path = location(*first, database);
-        ServerProcess second(config({}, path));
+        ServerProcess second(config({}, location(*first, database)));
         QVERIFY2(second.start(), qPrintable(second.errorString()));
-        const ServerProcess::Reply full = second.post(QStringLiteral("/api/boards/%1/sync").arg(boardId),
-            QByteArrayLiteral(R"({"checkpoint": 0, "items": []})"), QByteArrayLiteral("application/json"),
-            token);
+        const ServerProcess::Reply full = fullSync(second, boardId, token);
         QCOMPARE(full.status, 200);
-        QSet<QString> stored;
-        for (const QJsonValue& value : full.json().value(QStringLiteral("newItems")).toArray())
-            stored.insert(value[QStringLiteral("id")].toString());
-        QCOMPARE(stored, acknowledged);
+        QCOMPARE(newItemIds(full), acknowledged);
     }
 
     void concurrentWritesThroughTwoServersKeepRevisionsInOrder()
@@ -1236,8 +1195,7 @@ private Q_SLOTS:
         ServerProcess second(config({}, location(first, database)));
         QVERIFY2(second.start(), qPrintable(second.errorString()));
 
-        const QString token
-            = signedUp(first, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"));
+        const QString token = signedUp(first, ann, annPassword);
         QVERIFY(!token.isEmpty());
         // The token is kept in the shared database, so the other server knows it too.
         const ServerProcess::Reply me = second.getWithToken(QStringLiteral("/api/users/me"), token);
@@ -1273,9 +1231,7 @@ private Q_SLOTS:
         }
 
         for (const QString& boardId : std::as_const(boards)) {
-            const ServerProcess::Reply full = second.post(QStringLiteral("/api/boards/%1/sync").arg(boardId),
-                QByteArrayLiteral("{\"checkpoint\": 0, \"items\": []}"),
-                QByteArrayLiteral("application/json"), token);
+            const ServerProcess::Reply full = fullSync(second, boardId, token);
             QCOMPARE(full.status, 200);
             QHash<QString, QPair<qint64, QString>> stored;
             for (const QJsonValue& value : full.json().value(QStringLiteral("newItems")).toArray()) {

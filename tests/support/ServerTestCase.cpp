@@ -1,5 +1,6 @@
 #include "ServerTestCase.h"
 
+#include <QJsonArray>
 #include <QProcessEnvironment>
 #include <QTest>
 
@@ -21,6 +22,21 @@ QString ServerTestCase::location(const ServerProcess& server, const QString& dat
 QString ServerTestCase::config(const QString& more, const QString& database, const QString& signUp)
 {
     return ServerProcess::config(database, more, signUp);
+}
+
+ServerProcess::Reply ServerTestCase::fullSync(
+    ServerProcess& server, const QString& boardId, const QString& accessToken)
+{
+    return server.sendJson("POST", QStringLiteral("/api/boards/%1/sync").arg(boardId),
+        {{QStringLiteral("checkpoint"), 0}, {QStringLiteral("items"), QJsonArray()}}, accessToken);
+}
+
+QSet<QString> ServerTestCase::newItemIds(const ServerProcess::Reply& sync)
+{
+    QSet<QString> ids;
+    for (const QJsonValue& item : sync.json().value(QStringLiteral("newItems")).toArray())
+        ids.insert(item[QStringLiteral("id")].toString());
+    return ids;
 }
 
 void ServerTestCase::initTestCase()

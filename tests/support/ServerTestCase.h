@@ -8,6 +8,7 @@
 #include "support/ServerProcess.h"
 
 #include <QObject>
+#include <QSet>
 #include <memory>
 
 class ServerTestCase : public QObject
@@ -25,6 +26,12 @@ public:
     // ServerProcess::config() on a fresh database by default.
     static QString config(const QString& more = {}, const QString& database = newDatabase(),
         const QString& signUp = QStringLiteral("open"));
+
+    // The whole board as a sync from checkpoint 0 without pending items shows it.
+    static ServerProcess::Reply fullSync(
+        ServerProcess& server, const QString& boardId, const QString& accessToken);
+    // The ids of the items a sync answer names as new.
+    static QSet<QString> newItemIds(const ServerProcess::Reply& sync);
 
 protected Q_SLOTS:
     void initTestCase();
