@@ -15,7 +15,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUuid>
-#include <memory>
 
 namespace {
 
