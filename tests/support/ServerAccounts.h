@@ -1,5 +1,6 @@
 // A person's way into plenko-server over HTTP, as the application and its sign-in page take it: the
-// sign-in start, the page's sign-up form, and the one-time token exchanged for an access token.
+// sign-in start, the page's sign-up and sign-in forms, the one-time token exchanged for tokens, and
+// the way onto another person's board.
 #pragma once
 
 #include "support/ServerProcess.h"
