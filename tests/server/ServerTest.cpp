@@ -109,74 +109,48 @@ class ServerTest : public ServerTestCase
     Q_OBJECT
 
 private Q_SLOTS:
-    void signInNeedsTheAccountsPassword_data()
+    // Ann has an account; someone fills in the sign-in or the sign-up form. A refusal says why on
+    // the page to try again, and leaves Ann's account as it was.
+    void accountFormsCheckWhatTheyAreGiven_data()
     {
-        QTest::addColumn<QString>("email");
-        QTest::addColumn<QString>("password");
-        QTest::addColumn<int>("status");
-        QTest::newRow("right password") << "ann@example.com"
-                                        << "correct horse" << 302;
-        QTest::newRow("e-mail in other case") << "Ann@Example.com"
-                                              << "correct horse" << 302;
-        QTest::newRow("wrong password") << "ann@example.com"
-                                        << "correct hors" << 401;
-        QTest::newRow("password in other case") << "ann@example.com"
-                                                << "Correct Horse" << 401;
-        QTest::newRow("empty password") << "ann@example.com"
-                                        << "" << 401;
-        QTest::newRow("unknown e-mail") << "bob@example.com"
-                                        << "correct horse" << 401;
-    }
-
-    void signInNeedsTheAccountsPassword()
-    {
-        QFETCH(QString, email);
-        QFETCH(QString, password);
-        QFETCH(int, status);
-        ServerProcess server(config());
-        QVERIFY2(server.start(), qPrintable(server.errorString()));
-        QVERIFY(startSignIn(server));
-        const QString signUpOtt = callbackToken(signUp(server, ann, annPassword));
-        QVERIFY(!signUpOtt.isEmpty());
-        QCOMPARE(emailAfterLogin(server, signUpOtt), ann);
-
-        QVERIFY(startSignIn(server));
-        const ServerProcess::Reply reply = signIn(server, email, password);
-        QCOMPARE(reply.status, status);
-        if (status == 302) {
-            QCOMPARE(emailAfterLogin(server, callbackToken(reply)), ann);
-        } else {
-            // The same words whether the e-mail or the password was wrong, on the page to try again.
-            QVERIFY(reply.body.contains("Wrong e-mail or password."));
-            QVERIFY(reply.body.contains("name=\"password\""));
-            QVERIFY(reply.header("Location").isEmpty());
-        }
-    }
-
-    void signUpRefusesBadAccounts_data()
-    {
+        QTest::addColumn<bool>("signingUp");
         QTest::addColumn<QString>("email");
         QTest::addColumn<QString>("password");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("message");
-        QTest::newRow("existing e-mail") << "ANN@example.com"
+        // The same words whether the e-mail or the password was wrong.
+        const QString wrong = QStringLiteral("Wrong e-mail or password.");
+        QTest::newRow("right password") << false << "ann@example.com"
+                                        << "correct horse" << 302 << "";
+        QTest::newRow("e-mail in other case") << false << "Ann@Example.com"
+                                              << "correct horse" << 302 << "";
+        QTest::newRow("wrong password") << false << "ann@example.com"
+                                        << "correct hors" << 401 << wrong;
+        QTest::newRow("password in other case") << false << "ann@example.com"
+                                                << "Correct Horse" << 401 << wrong;
+        QTest::newRow("empty password") << false << "ann@example.com"
+                                        << "" << 401 << wrong;
+        QTest::newRow("unknown e-mail") << false << "bob@example.com"
+                                        << "correct horse" << 401 << wrong;
+        QTest::newRow("existing e-mail") << true << "ANN@example.com"
                                          << "another password" << 409 << "already an account";
-        QTest::newRow("nine characters") << "cy@example.com"
+        QTest::newRow("nine characters") << true << "cy@example.com"
                                          << "123456789" << 400 << "10 to 1024 characters";
-        QTest::newRow("\"password\"") << "cy@example.com"
+        QTest::newRow("\"password\"") << true << "cy@example.com"
                                       << "password" << 400 << "10 to 1024 characters";
-        QTest::newRow("eight spaces") << "cy@example.com"
+        QTest::newRow("eight spaces") << true << "cy@example.com"
                                       << "        " << 400 << "10 to 1024 characters";
-        QTest::newRow("common password") << "cy@example.com"
+        QTest::newRow("common password") << true << "cy@example.com"
                                          << "Basketball" << 400 << "among the most common ones";
-        QTest::newRow("one character repeated") << "cy@example.com"
+        QTest::newRow("one character repeated") << true << "cy@example.com"
                                                 << "zzzzzzzzzzzz" << 400 << "one character repeated";
-        QTest::newRow("not an e-mail") << "cy.example.com"
+        QTest::newRow("not an e-mail") << true << "cy.example.com"
                                        << "long enough" << 400 << "not an e-mail address";
     }
 
-    void signUpRefusesBadAccounts()
+    void accountFormsCheckWhatTheyAreGiven()
     {
+        QFETCH(bool, signingUp);
         QFETCH(QString, email);
         QFETCH(QString, password);
         QFETCH(int, status);
@@ -184,13 +158,20 @@ private Q_SLOTS:
         ServerProcess server(config());
         QVERIFY2(server.start(), qPrintable(server.errorString()));
         QVERIFY(startSignIn(server));
-        QCOMPARE(signUp(server, ann, QStringLiteral("first password")).status, 302);
+        QCOMPARE(emailAfterLogin(server, callbackToken(signUp(server, ann, annPassword))), ann);
 
-        const ServerProcess::Reply refused = signUp(server, email, password);
-        QCOMPARE(refused.status, status);
-        QVERIFY2(refused.body.contains(message.toUtf8()), refused.body.constData());
-        // The existing account keeps its password.
-        QCOMPARE(signIn(server, ann, QStringLiteral("first password")).status, 302);
+        QVERIFY(startSignIn(server));
+        const ServerProcess::Reply reply
+            = signingUp ? signUp(server, email, password) : signIn(server, email, password);
+        QCOMPARE(reply.status, status);
+        if (status == 302) {
+            QCOMPARE(emailAfterLogin(server, callbackToken(reply)), ann);
+            return;
+        }
+        QVERIFY2(reply.body.contains(message.toUtf8()), reply.body.constData());
+        QVERIFY(reply.body.contains("name=\"password\""));
+        QVERIFY(reply.header("Location").isEmpty());
+        QCOMPARE(signIn(server, ann, annPassword).status, 302);
     }
 
     void failedSignInsAreLimited_data()
