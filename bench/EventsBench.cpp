@@ -4,6 +4,7 @@
 // processes on one PostgreSQL database (the writer on the other). Latencies run from the moment the
 // writing request is sent (so they include the write itself) and from its answer, to the moment the
 // frame is read; the bench's own event loop reads every socket. See bench/README.md.
+#include "BenchServerConfig.h"
 #include "support/PostgresCluster.h"
 #include "support/ServerAccounts.h"
 #include "support/ServerProcess.h"
@@ -35,11 +36,6 @@ QTextStream& out()
     return stream;
 }
 
-QJsonObject json(const ServerProcess::Reply& reply)
-{
-    return QJsonDocument::fromJson(reply.body).object();
-}
-
 QByteArray compact(const QJsonObject& object)
 {
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
@@ -49,11 +45,9 @@ const QByteArray jsonType = QByteArrayLiteral("application/json");
 
 QString config(const QString& database, int streams)
 {
-    return QStringLiteral("[server]\naddress=127.0.0.1\nport=0\nmaxConnections=512\n[database]\npath=%1\n"
-                          "[accounts]\nsignUp=open\nmaxSignUpsPerAddress=100000\naccessTokenSeconds=86400\n"
-                          "[events]\nmaxStreams=%2\nmaxStreamsPerAccount=1000\n")
-        .arg(database)
-        .arg(streams + 100);
+    return benchServerConfig(database,
+        QStringLiteral("[server]\nmaxConnections=512\n[events]\nmaxStreams=%1\nmaxStreamsPerAccount=1000\n")
+            .arg(streams + 100));
 }
 
 double residentMb(qint64 pid)
@@ -76,33 +70,20 @@ struct Person
 
 Person signUp(ServerProcess& server, const QString& email)
 {
-    using namespace ServerAccounts;
-    if (!startSignIn(server))
-        return {};
-    const QString token = accessToken(
-        server, callbackToken(ServerAccounts::signUp(server, email, QStringLiteral("bench password 1"))));
-    return {token,
-        json(server.getWithToken(QStringLiteral("/api/users/me"), token))
-            .value(QStringLiteral("user"))
-            .toObject()
-            .value(QStringLiteral("id"))
-            .toString()};
+    const QString token = ServerAccounts::signedUp(server, email, QStringLiteral("bench password 1"));
+    return {token, ServerAccounts::userId(server, token)};
 }
 
 QString boardOf(ServerProcess& server, const Person& owner, const QList<Person>& members)
 {
-    const QString boardId
-        = json(server.post(QStringLiteral("/api/boards"),
-                   compact({{QStringLiteral("name"), QStringLiteral("Events")}}), jsonType, owner.token))
-              .value(QStringLiteral("id"))
-              .toString();
-    for (const Person& member : members) {
-        const QString code = json(
-            server.post(QStringLiteral("/api/boards/%1/invitations").arg(boardId), {}, jsonType, owner.token))
-                                 .value(QStringLiteral("code"))
-                                 .toString();
-        server.send("PATCH", QStringLiteral("/api/boards/invitations?code=") + code, {}, {}, member.token);
-    }
+    const QString boardId = server
+                                .sendJson("POST", QStringLiteral("/api/boards"),
+                                    {{QStringLiteral("name"), QStringLiteral("Events")}}, owner.token)
+                                .json()
+                                .value(QStringLiteral("id"))
+                                .toString();
+    for (const Person& member : members)
+        ServerAccounts::joinBoard(server, boardId, owner.token, member.token);
     return boardId;
 }
 

@@ -5,6 +5,7 @@
 // See bench/README.md for the command and the figures.
 #include "BenchClock.h"
 #include "BenchProcess.h"
+#include "BenchServerConfig.h"
 #include "ServerLoadCheck.h"
 #include "ServerLoadClient.h"
 #include "ServerLoadStats.h"
@@ -68,10 +69,8 @@ QByteArray compact(const QJsonObject& object)
 
 QString config(const QString& database, int workers)
 {
-    // Open sign-up without a per-address limit: every account of the bench signs up from 127.0.0.1.
-    return QStringLiteral("[server]\naddress=127.0.0.1\nport=0\n%2[database]\npath=%1\n"
-                          "[accounts]\nsignUp=open\nmaxSignUpsPerAddress=100000\naccessTokenSeconds=86400\n")
-        .arg(database, workers > 0 ? QStringLiteral("workers=%1\n").arg(workers) : QString());
+    return benchServerConfig(
+        database, workers > 0 ? QStringLiteral("[server]\nworkers=%1\n").arg(workers) : QString());
 }
 
 // Signs an account up through the sign-in page as a person would (one Argon2id hash each).

@@ -4,6 +4,7 @@
 // Prints each part's time and the full sync's; exits 1 when a request fails or an answer is short.
 // See bench/README.md for the command and the figures.
 #include "BenchClock.h"
+#include "BenchServerConfig.h"
 #include "support/PostgresCluster.h"
 #include "support/ServerAccounts.h"
 #include "support/ServerProcess.h"
@@ -12,14 +13,12 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QTest>
 #include <QTextStream>
 #include <QUuid>
 #include <algorithm>
 #include <memory>
-#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -37,39 +36,16 @@ QString ms(double value)
     return QString::number(value, 'f', 1) + QStringLiteral(" ms");
 }
 
-QJsonObject json(const ServerProcess::Reply& reply)
-{
-    return QJsonDocument::fromJson(reply.body).object();
-}
-
-QByteArray compact(const QJsonObject& object)
-{
-    return QJsonDocument(object).toJson(QJsonDocument::Compact);
-}
-
 QString uuid()
 {
     return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
 }
 
-std::optional<QString> signUp(ServerProcess& server, const QString& email)
-{
-    using namespace ServerAccounts;
-    if (!startSignIn(server))
-        return std::nullopt;
-    const QString token = accessToken(
-        server, callbackToken(ServerAccounts::signUp(server, email, QStringLiteral("bench password"))));
-    if (token.isEmpty())
-        return std::nullopt;
-    return token;
-}
-
 ServerProcess::Reply sync(ServerProcess& server, const QString& token, const QString& board,
     qint64 checkpoint, const QJsonArray& items)
 {
-    return server.post(QStringLiteral("/api/boards/%1/sync").arg(board),
-        compact({{QStringLiteral("checkpoint"), checkpoint}, {QStringLiteral("items"), items}}),
-        QByteArrayLiteral("application/json"), token);
+    return server.sendJson("POST", QStringLiteral("/api/boards/%1/sync").arg(board),
+        {{QStringLiteral("checkpoint"), checkpoint}, {QStringLiteral("items"), items}}, token);
 }
 
 QJsonArray pendingItems(int first, int count, const QString& board, const QString& userId)
@@ -115,35 +91,27 @@ bool run(const QString& name, const QString& database, int total, int fullSyncs)
 {
     out() << "\n## " << name << ", " << total << " items\n\n";
     out().flush();
-    ServerProcess server(QStringLiteral("[server]\naddress=127.0.0.1\nport=0\n[database]\npath=%1\n"
-                                        "[accounts]\nsignUp=open\naccessTokenSeconds=86400\n")
-                             .arg(database));
+    ServerProcess server(benchServerConfig(database));
     if (!server.start()) {
         out() << "plenko-server did not start: " << server.errorString() << '\n';
         return false;
     }
-    const std::optional<QString> owner = signUp(server, QStringLiteral("owner@example.com"));
-    const std::optional<QString> member = signUp(server, QStringLiteral("member@example.com"));
-    if (!owner || !member) {
+    const QString owner = ServerAccounts::signedUp(
+        server, QStringLiteral("owner@example.com"), QStringLiteral("bench password"));
+    const QString member = ServerAccounts::signedUp(
+        server, QStringLiteral("member@example.com"), QStringLiteral("bench password"));
+    if (owner.isEmpty() || member.isEmpty()) {
         out() << "sign-up failed\n";
         return false;
     }
-    const QString userId = json(server.getWithToken(QStringLiteral("/api/users/me"), *owner))
-                               .value(QStringLiteral("user"))
-                               .toObject()
-                               .value(QStringLiteral("id"))
-                               .toString();
-    const QString board = json(server.post(QStringLiteral("/api/boards"),
-                                   compact({{QStringLiteral("name"), QStringLiteral("Large")}}),
-                                   QByteArrayLiteral("application/json"), *owner))
+    const QString userId = ServerAccounts::userId(server, owner);
+    const QString board = server
+                              .sendJson("POST", QStringLiteral("/api/boards"),
+                                  {{QStringLiteral("name"), QStringLiteral("Large")}}, owner)
+                              .json()
                               .value(QStringLiteral("id"))
                               .toString();
-    const QString code = json(server.post(QStringLiteral("/api/boards/%1/invitations").arg(board), {},
-                                  QByteArrayLiteral("application/json"), *owner))
-                             .value(QStringLiteral("code"))
-                             .toString();
-    if (server.send("PATCH", QStringLiteral("/api/boards/invitations?code=") + code, {}, {}, *member).status
-        != 200) {
+    if (!ServerAccounts::joinBoard(server, board, owner, member)) {
         out() << "the member could not join\n";
         return false;
     }
@@ -155,9 +123,9 @@ bool run(const QString& name, const QString& database, int total, int fullSyncs)
         const QJsonArray items = pendingItems(first, std::min(itemsPerSync, total - first), board, userId);
         QElapsedTimer clock;
         clock.start();
-        const ServerProcess::Reply reply = sync(server, *owner, board, checkpoint, items);
+        const ServerProcess::Reply reply = sync(server, owner, board, checkpoint, items);
         parts.append(BenchClock::msSince(clock));
-        const QJsonObject answer = json(reply);
+        const QJsonObject answer = reply.json();
         if (reply.status != 200
             || answer.value(QStringLiteral("newItems")).toArray().size() != items.size()) {
             out() << "part " << parts.size() << " answered " << reply.status << " after " << ms(parts.last())
@@ -183,11 +151,11 @@ bool run(const QString& name, const QString& database, int total, int fullSyncs)
         const double cpuBefore = cpuSeconds(server.processId());
         QElapsedTimer clock;
         clock.start();
-        const ServerProcess::Reply reply = sync(server, *member, board, 0, {});
+        const ServerProcess::Reply reply = sync(server, member, board, 0, {});
         const double took = BenchClock::msSince(clock);
         QTest::qWait(200); // the log line follows the answer
         const double cpu = (cpuSeconds(server.processId()) - cpuBefore) * 1000;
-        const qsizetype received = json(reply).value(QStringLiteral("newItems")).toArray().size();
+        const qsizetype received = reply.json().value(QStringLiteral("newItems")).toArray().size();
         out() << "Checkpoint-0 sync: " << ms(took) << " (in the service " << serviceTime(server)
               << ", its processor time " << ms(cpu) << "), " << received << " items, "
               << reply.body.size() / 1024 << " KiB\n";
@@ -198,9 +166,9 @@ bool run(const QString& name, const QString& database, int total, int fullSyncs)
     }
     // Last, so that a server without the limit has its answers above measured on the same board.
     const ServerProcess::Reply tooMany
-        = sync(server, *owner, board, checkpoint, pendingItems(0, itemsPerSync + 1, board, userId));
+        = sync(server, owner, board, checkpoint, pendingItems(0, itemsPerSync + 1, board, userId));
     out() << "A sync of " << itemsPerSync + 1 << " pending items answered " << tooMany.status << ' '
-          << json(tooMany).value(QStringLiteral("code")).toString() << '\n';
+          << tooMany.json().value(QStringLiteral("code")).toString() << '\n';
     out().flush();
     return true;
 }

@@ -6,53 +6,20 @@
 #include "Database.h"
 #include "support/DevServer.h"
 #include "support/EventStreamClient.h"
-#include "support/PostgresCluster.h"
+#include "support/RawHttp.h"
 #include "support/ServerAccounts.h"
-#include "support/ServerProcess.h"
+#include "support/ServerTestCase.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUuid>
-#include <memory>
 
 namespace {
 
 using namespace ServerAccounts;
 
-PostgresCluster* cluster = nullptr;
-
-QString newDatabase()
-{
-    if (!cluster)
-        return QStringLiteral("data.sqlite");
-    const QString uri = cluster->createDatabase();
-    if (uri.isEmpty())
-        qFatal("cannot create a PostgreSQL database: %s", qPrintable(cluster->errorString()));
-    return uri;
-}
-
-QString config(const QString& more = {}, const QString& database = newDatabase())
-{
-    return QStringLiteral("[server]\naddress=127.0.0.1\nport=0\n%1\n[database]\npath=%2\n"
-                          "[accounts]\nsignUp=open\n")
-        .arg(more, database);
-}
-
-QJsonObject json(const ServerProcess::Reply& reply)
-{
-    return QJsonDocument::fromJson(reply.body).object();
-}
-
-QByteArray compact(const QJsonObject& object)
-{
-    return QJsonDocument(object).toJson(QJsonDocument::Compact);
-}
-
-const QByteArray jsonType = QByteArrayLiteral("application/json");
 const QString password = QStringLiteral("correct horse battery");
 
 struct Person
@@ -67,23 +34,10 @@ Person signIn(ServerProcess& server, const QString& email, bool create)
 {
     if (!startSignIn(server))
         return {};
-    const ServerProcess::Reply page = create
-        ? signUp(server, email, password)
-        : server.send("POST", QStringLiteral("/auth/google/complete"),
-            form({{QStringLiteral("deviceNonce"), nonce}, {QStringLiteral("email"), email},
-                {QStringLiteral("password"), password}}),
-            formType);
-    const QJsonObject tokens = json(server.post(QStringLiteral("/auth/login"),
-        compact({{QStringLiteral("deviceNonce"), nonce}, {QStringLiteral("ott"), callbackToken(page)}}),
-        jsonType));
-    Person person {{}, tokens.value(QStringLiteral("accessToken")).toString(),
-        tokens.value(QStringLiteral("refreshToken")).toString()};
-    person.id = json(server.getWithToken(QStringLiteral("/api/users/me"), person.access))
-                    .value(QStringLiteral("user"))
-                    .toObject()
-                    .value(QStringLiteral("id"))
-                    .toString();
-    return person;
+    const Tokens tokens = login(server,
+        callbackToken(
+            create ? signUp(server, email, password) : ServerAccounts::signIn(server, email, password)));
+    return {userId(server, tokens.access), tokens.access, tokens.refresh};
 }
 
 // Ann owns a board Bob joined; Carol is signed in but no member.
@@ -100,16 +54,13 @@ Team makeTeam(ServerProcess& server)
     Team team {signIn(server, QStringLiteral("ann@example.com"), true),
         signIn(server, QStringLiteral("bob@example.com"), true),
         signIn(server, QStringLiteral("carol@example.com"), true), {}};
-    team.boardId
-        = json(server.post(QStringLiteral("/api/boards"),
-                   compact({{QStringLiteral("name"), QStringLiteral("Shared")}}), jsonType, team.ann.access))
-              .value(QStringLiteral("id"))
-              .toString();
-    const QString code = json(server.post(QStringLiteral("/api/boards/%1/invitations").arg(team.boardId), {},
-                                  jsonType, team.ann.access))
-                             .value(QStringLiteral("code"))
-                             .toString();
-    server.send("PATCH", QStringLiteral("/api/boards/invitations?code=") + code, {}, {}, team.bob.access);
+    team.boardId = server
+                       .sendJson("POST", QStringLiteral("/api/boards"),
+                           {{QStringLiteral("name"), QStringLiteral("Shared")}}, team.ann.access)
+                       .json()
+                       .value(QStringLiteral("id"))
+                       .toString();
+    joinBoard(server, team.boardId, team.ann.access, team.bob.access);
     return team;
 }
 
@@ -129,22 +80,22 @@ ServerProcess::Reply addItem(ServerProcess& server, const Team& team, const Pers
 {
     if (item.isEmpty())
         item = newItem(team.boardId, QStringLiteral("Water the plants"));
-    return server.post(QStringLiteral("/api/boards/%1/items/%2").arg(team.boardId, newId()), compact(item),
-        jsonType, by.access);
+    return server.sendJson(
+        "POST", QStringLiteral("/api/boards/%1/items/%2").arg(team.boardId, newId()), item, by.access);
 }
 
 ServerProcess::Reply rename(
     ServerProcess& server, const QString& boardId, const Person& by, const QString& name)
 {
-    return server.send("PATCH", QStringLiteral("/api/boards/") + boardId,
-        compact({{QStringLiteral("name"), name}}), jsonType, by.access);
+    return server.sendJson(
+        "PATCH", QStringLiteral("/api/boards/") + boardId, {{QStringLiteral("name"), name}}, by.access);
 }
 
 // What Bob does in one row of the delivery test; the answer's checkpoint when it names one.
 qint64 act(ServerProcess& server, const Team& team, const QString& action)
 {
     if (action == QLatin1String("add item"))
-        return json(addItem(server, team, team.bob)).value(QStringLiteral("revision")).toInteger();
+        return addItem(server, team, team.bob).json().value(QStringLiteral("revision")).toInteger();
     if (action == QLatin1String("sync three items")) {
         QJsonArray items;
         for (int i = 0; i < 3; ++i) {
@@ -155,16 +106,17 @@ qint64 act(ServerProcess& server, const Team& team, const QString& action)
             item.insert(QStringLiteral("revision"), 0);
             items.append(item);
         }
-        return json(server.post(QStringLiteral("/api/boards/%1/sync").arg(team.boardId),
-                        compact({{QStringLiteral("checkpoint"), 0}, {QStringLiteral("items"), items}}),
-                        jsonType, team.bob.access))
+        return server
+            .sendJson("POST", QStringLiteral("/api/boards/%1/sync").arg(team.boardId),
+                {{QStringLiteral("checkpoint"), 0}, {QStringLiteral("items"), items}}, team.bob.access)
+            .json()
             .value(QStringLiteral("latestCheckpoint"))
             .toInteger();
     }
     if (action == QLatin1String("assign item to Ann")) {
         QJsonObject item = newItem(team.boardId, QStringLiteral("For Ann"));
         item.insert(QStringLiteral("assignee"), team.ann.id);
-        return json(addItem(server, team, team.bob, item)).value(QStringLiteral("revision")).toInteger();
+        return addItem(server, team, team.bob, item).json().value(QStringLiteral("revision")).toInteger();
     }
     if (action == QLatin1String("rename board"))
         rename(server, team.boardId, team.bob, QStringLiteral("Renamed"));
@@ -172,50 +124,18 @@ qint64 act(ServerProcess& server, const Team& team, const QString& action)
         server.send("DELETE", QStringLiteral("/api/boards/%1/users?userId=%2").arg(team.boardId, team.bob.id),
             {}, {}, team.bob.access);
     else if (action == QLatin1String("refused description"))
-        server.send("PATCH", QStringLiteral("/api/boards/") + team.boardId,
-            compact({{QStringLiteral("info"), QStringLiteral("not the owner's")}}), jsonType,
-            team.bob.access);
+        server.sendJson("PATCH", QStringLiteral("/api/boards/") + team.boardId,
+            {{QStringLiteral("info"), QStringLiteral("not the owner's")}}, team.bob.access);
     return 0;
-}
-
-int status(quint16 port, const QByteArray& request)
-{
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    if (!socket.waitForConnected(5000))
-        return 0;
-    socket.write(request);
-    QByteArray answer;
-    for (int i = 0; i < 50 && !answer.contains("\r\n"); ++i) {
-        socket.waitForReadyRead(100);
-        answer += socket.readAll();
-    }
-    return answer.startsWith("HTTP/1.1 ") ? answer.mid(9, 3).toInt() : 0;
 }
 
 } // namespace
 
-class EventStreamTest : public QObject
+class EventStreamTest : public ServerTestCase
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        if (QProcessEnvironment::systemEnvironment().value(QStringLiteral("PLENKO_TEST_DATABASE"))
-            != QLatin1String("postgresql"))
-            return;
-        m_cluster = std::make_unique<PostgresCluster>();
-        QVERIFY2(m_cluster->start(), qPrintable(m_cluster->errorString()));
-        cluster = m_cluster.get();
-    }
-
-    void cleanupTestCase()
-    {
-        cluster = nullptr;
-        m_cluster.reset();
-    }
-
     // Work queued for "after the commit" runs then, and never for a transaction (or a part of one)
     // that rolled back.
     void committedWorkRunsOnlyAfterItsCommit_data()
@@ -309,11 +229,11 @@ private Q_SLOTS:
             QCOMPARE(got->data.value(QStringLiteral("boardId")).toString(), team.boardId);
             QCOMPARE(got->data.value(QStringLiteral("checkpoint")).toInteger(), checkpoint);
             // Sent after the commit: what the event announces can already be read.
-            const QJsonObject synced
-                = json(server.post(QStringLiteral("/api/boards/%1/sync").arg(team.boardId),
-                    compact({{QStringLiteral("checkpoint"), 0}, {QStringLiteral("items"), QJsonArray()}}),
-                    jsonType, team.ann.access));
-            QVERIFY(synced.value(QStringLiteral("latestCheckpoint")).toInteger() >= checkpoint);
+            QVERIFY(fullSync(server, team.boardId, team.ann.access)
+                        .json()
+                        .value(QStringLiteral("latestCheckpoint"))
+                        .toInteger()
+                >= checkpoint);
         }
         // A sync of many items is one event, and nobody hears of a board they are not on.
         ann.pump(300);
@@ -344,13 +264,14 @@ private Q_SLOTS:
         QVERIFY(ended.open(server.port(), laptop.access) && ended.waitFor("hello", 5000));
         QVERIFY(kept.open(server.port(), phone.access) && kept.waitFor("hello", 5000));
 
-        const QByteArray refreshBody = compact({{QStringLiteral("refreshToken"), laptop.refresh}});
+        const QJsonObject refreshBody {{QStringLiteral("refreshToken"), laptop.refresh}};
         if (ending == QLatin1String("sign-out")) {
-            QCOMPARE(server.post(QStringLiteral("/auth/logout"), refreshBody, jsonType).status, 204);
+            QCOMPARE(server.sendJson("POST", QStringLiteral("/auth/logout"), refreshBody).status, 204);
         } else if (ending == QLatin1String("revoked")) {
             QString laptopSession;
             for (const QJsonValue& session :
-                json(server.getWithToken(QStringLiteral("/api/sessions"), laptop.access))
+                server.getWithToken(QStringLiteral("/api/sessions"), laptop.access)
+                    .json()
                     .value(QStringLiteral("sessions"))
                     .toArray()) {
                 if (session[QStringLiteral("current")].toBool())
@@ -361,8 +282,8 @@ private Q_SLOTS:
                     .status,
                 204);
         } else {
-            QCOMPARE(server.post(QStringLiteral("/auth/refresh"), refreshBody, jsonType).status, 200);
-            QCOMPARE(server.post(QStringLiteral("/auth/refresh"), refreshBody, jsonType).status, 401);
+            QCOMPARE(server.sendJson("POST", QStringLiteral("/auth/refresh"), refreshBody).status, 200);
+            QCOMPARE(server.sendJson("POST", QStringLiteral("/auth/refresh"), refreshBody).status, 401);
         }
         QVERIFY(ended.waitFor("session-revoked", 5000));
         QVERIFY2(ended.waitClosed(5000), "the stream of an ended session stayed open");
@@ -379,7 +300,7 @@ private Q_SLOTS:
     {
         // Were streams counted with the ordinary connections, the three held here and the test's
         // own connection would leave no place for the refused requests below.
-        ServerProcess server(config(QStringLiteral("maxConnections=4\n[events]\nmaxStreams=3\n"
+        ServerProcess server(config(QStringLiteral("[server]\nmaxConnections=4\n[events]\nmaxStreams=3\n"
                                                    "maxStreamsPerAccount=2\nheartbeatSeconds=1\n")));
         QVERIFY2(server.start(), qPrintable(server.errorString()));
         const Team team = makeTeam(server);
@@ -397,16 +318,18 @@ private Q_SLOTS:
         for (int i = 0; i < 4; ++i)
             QCOMPARE(server.get(QStringLiteral("/health")).status, 200);
         const QByteArray get = "GET /api/events HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n";
-        QCOMPARE(status(server.port(), get + "\r\n"), 401);
-        QCOMPARE(status(server.port(), get + "Authorization: Bearer at_forged\r\n\r\n"), 401);
-        QCOMPARE(status(server.port(),
+        QCOMPARE(exchange(server.port(), get + "\r\n").status, 401);
+        QCOMPARE(exchange(server.port(), get + "Authorization: Bearer at_forged\r\n\r\n").status, 401);
+        QCOMPARE(exchange(server.port(),
                      "GET /api/events?access_token=" + team.ann.access.toUtf8()
-                         + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n"),
+                         + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n")
+                     .status,
             401);
-        QCOMPARE(status(server.port(),
+        QCOMPARE(exchange(server.port(),
                      "POST /api/events HTTP/1.1\r\nHost: x\r\nConnection: close\r\nContent-Length: 0\r\n"
                      "Authorization: Bearer "
-                         + team.ann.access.toUtf8() + "\r\n\r\n"),
+                         + team.ann.access.toUtf8() + "\r\n\r\n")
+                     .status,
             405);
 
         streams[3].pump(2500);
@@ -429,12 +352,7 @@ private Q_SLOTS:
                                                    "4\nwriteTimeoutSeconds=1\nheartbeatSeconds=60\n")));
         QVERIFY2(server.start(), qPrintable(server.errorString()));
         const Team team = makeTeam(server);
-        const QString code = json(server.post(QStringLiteral("/api/boards/%1/invitations").arg(team.boardId),
-                                      {}, jsonType, team.ann.access))
-                                 .value(QStringLiteral("code"))
-                                 .toString();
-        server.send(
-            "PATCH", QStringLiteral("/api/boards/invitations?code=") + code, {}, {}, team.carol.access);
+        QVERIFY(joinBoard(server, team.boardId, team.ann.access, team.carol.access));
         EventStreamClient stalled;
         stalled.setReadLimit(1024);
         QVERIFY(stalled.open(server.port(), team.carol.access));
@@ -468,7 +386,7 @@ private Q_SLOTS:
 
     void processesOfOneDatabaseShareEvents()
     {
-        if (!cluster)
+        if (!cluster())
             QSKIP("SQLite is served by one process; this runs on PostgreSQL");
         const QString database = newDatabase();
         ServerProcess first(config({}, database));
@@ -487,15 +405,15 @@ private Q_SLOTS:
         EventStreamClient bobThereStream;
         QVERIFY(bobThereStream.open(second.port(), bobThere.access) && bobThereStream.waitFor("hello", 5000));
         const qint64 revision
-            = json(addItem(second, team, bobThere)).value(QStringLiteral("revision")).toInteger();
+            = addItem(second, team, bobThere).json().value(QStringLiteral("revision")).toInteger();
         const auto* changed = ann.waitFor("board-changed", 5000);
         QVERIFY2(changed, "a change made on the other process never arrived");
         QCOMPARE(changed->data.value(QStringLiteral("checkpoint")).toInteger(), revision);
         QCOMPARE(changed->data.value(QStringLiteral("session")).toString(), bobThereStream.session());
         // The other process ends the session whose stream this one holds.
         QCOMPARE(second
-                     .post(QStringLiteral("/auth/logout"),
-                         compact({{QStringLiteral("refreshToken"), team.bob.refresh}}), jsonType)
+                     .sendJson("POST", QStringLiteral("/auth/logout"),
+                         {{QStringLiteral("refreshToken"), team.bob.refresh}})
                      .status,
             204);
         QVERIFY(bob.waitFor("session-revoked", 5000));
@@ -513,7 +431,7 @@ private Q_SLOTS:
     // The stand-in service serves the same channel; a stream ends when its access token expires.
     void theDevserverServesTheChannel()
     {
-        if (cluster)
+        if (cluster())
             QSKIP("the devserver's own database is enough");
         DevServer server(DevServer::Options {false, {}, 2, {}});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
@@ -522,9 +440,7 @@ private Q_SLOTS:
         EventStreamClient stream;
         QVERIFY(stream.open(server.port(), ann.accessToken) && stream.waitFor("hello", 5000));
         QCOMPARE(stream.events().first().data.value(QStringLiteral("heartbeatSeconds")).toInt(), 20);
-        QCOMPARE(server
-                     .request("POST", QStringLiteral("/api/boards"),
-                         compact({{QStringLiteral("name"), QStringLiteral("Mine")}}), ann.accessToken)
+        QCOMPARE(server.request("POST", QStringLiteral("/api/boards"), R"({"name": "Mine"})", ann.accessToken)
                      .status,
             200);
         const auto* listed = stream.waitFor("boards-changed", 5000);
@@ -533,9 +449,6 @@ private Q_SLOTS:
         QVERIFY2(stream.waitFor("reauthenticate", 5000), "the stream outlived its access token");
         QVERIFY(stream.waitClosed(3000));
     }
-
-private:
-    std::unique_ptr<PostgresCluster> m_cluster;
 };
 
 QTEST_GUILESS_MAIN(EventStreamTest)

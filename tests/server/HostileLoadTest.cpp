@@ -1,12 +1,12 @@
 // plenko-server under a hostile load on 127.0.0.1, bounded to a few seconds: 200 slow or idle
 // connections (silent, headers sent a byte at a time, idle after one answer), oversized uploads and
-// a large sync run while 50 normal clients write items. Every normal request must be answered, every
-// acknowledged item must be stored, the uploads must be cut off long before their end, and the
-// server's memory must stay bounded. How fast it answers is measured by bench_server, not here.
+// a large sync run while 50 normal clients write and change items. Every normal request must be answered,
+// every acknowledged item must be stored, the uploads must be cut off long before their end, and the server's
+// memory must stay bounded. How fast it answers is measured by bench_server, not here.
 #include "support/ServerAccounts.h"
-#include "support/ServerProcess.h"
+#include "support/ServerTestCase.h"
+#include "support/WritingClient.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -40,11 +40,6 @@ constexpr qint64 peakMemoryKiB = 1024 * 1024;
 constexpr qint64 peakMemoryKiB = 300 * 1024;
 #endif
 
-QJsonObject json(const QByteArray& body)
-{
-    return QJsonDocument::fromJson(body).object();
-}
-
 qint64 residentKiB(qint64 pid)
 {
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));
@@ -75,62 +70,6 @@ struct Upload
     QByteArray received;
 };
 
-// One normal client: writes its items one after another on its own connection.
-class NormalClient
-{
-public:
-    NormalClient(quint16 port, QString token, QString boardId)
-        : m_port(port)
-        , m_token(std::move(token))
-        , m_boardId(std::move(boardId))
-    {
-    }
-
-    void start() { next(); }
-    bool done() const { return m_done; }
-
-    QStringList acknowledged;
-    // Each write's time from sending to its whole answer: printed, not asserted (speed is the bench's).
-    QList<qint64> latenciesMs;
-    QString failure;
-
-private:
-    void next()
-    {
-        if (acknowledged.size() == writesEach || !failure.isEmpty()) {
-            m_done = true;
-            return;
-        }
-        const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
-        QJsonObject body = item(id, m_boardId, {}, int(acknowledged.size()));
-        body.remove(QStringLiteral("createdBy"));
-        QNetworkRequest request(QUrl(
-            QStringLiteral("http://127.0.0.1:%1/api/boards/%2/items/%3").arg(m_port).arg(m_boardId, id)));
-        request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
-        request.setRawHeader("Authorization", "Bearer " + m_token.toUtf8());
-        request.setTransferTimeout(60000);
-        QElapsedTimer clock;
-        clock.start();
-        QNetworkReply* reply = m_network.post(request, QJsonDocument(body).toJson(QJsonDocument::Compact));
-        QObject::connect(reply, &QNetworkReply::finished, reply, [this, reply, id, clock] {
-            reply->deleteLater();
-            latenciesMs.append(clock.elapsed());
-            const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-            if (status == 200)
-                acknowledged.append(id);
-            else
-                failure = QStringLiteral("a write answered %1 (%2)").arg(status).arg(reply->errorString());
-            next();
-        });
-    }
-
-    QNetworkAccessManager m_network;
-    quint16 m_port;
-    QString m_token;
-    QString m_boardId;
-    bool m_done = false;
-};
-
 } // namespace
 
 class HostileLoadTest : public QObject
@@ -140,24 +79,16 @@ class HostileLoadTest : public QObject
 private Q_SLOTS:
     void normalClientsAreServedThroughAHostileLoad()
     {
-        ServerProcess server(
-            QStringLiteral("[server]\naddress=127.0.0.1\nport=0\n[database]\npath=data.sqlite\n"
-                           "[accounts]\nsignUp=open\n"));
+        ServerProcess server(ServerProcess::config(QStringLiteral("data.sqlite")));
         QVERIFY2(server.start(), qPrintable(server.errorString()));
-        QVERIFY(startSignIn(server));
-        const QString token = accessToken(server,
-            callbackToken(
-                signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"))));
+        const QString token
+            = signedUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"));
         QVERIFY(!token.isEmpty());
-        const QString userId = json(server.getWithToken(QStringLiteral("/api/users/me"), token).body)
-                                   .value(QStringLiteral("user"))
-                                   .toObject()
-                                   .value(QStringLiteral("id"))
-                                   .toString();
+        const QString owner = userId(server, token);
         const ServerProcess::Reply board = server.post(QStringLiteral("/api/boards"),
             R"({"name": "Under load"})", QByteArrayLiteral("application/json"), token);
         QCOMPARE(board.status, 200);
-        const QString boardId = json(board.body).value(QStringLiteral("id")).toString();
+        const QString boardId = board.json().value(QStringLiteral("id")).toString();
 
         qint64 peakKiB = residentKiB(server.processId());
         QTimer memory;
@@ -211,7 +142,7 @@ private Q_SLOTS:
         QSet<QString> expected;
         for (int i = 0; i < largeSyncItems; ++i) {
             const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
-            pending.append(item(id, boardId, userId, 1000 + i));
+            pending.append(item(id, boardId, owner, 1000 + i));
             expected.insert(id);
         }
         QNetworkAccessManager syncNetwork;
@@ -224,10 +155,11 @@ private Q_SLOTS:
             QJsonDocument(QJsonObject {{QStringLiteral("checkpoint"), 0}, {QStringLiteral("items"), pending}})
                 .toJson(QJsonDocument::Compact));
 
-        std::vector<std::unique_ptr<NormalClient>> clients;
+        std::vector<std::unique_ptr<WritingClient>> clients;
         for (int c = 0; c < normalClients; ++c) {
-            clients.push_back(std::make_unique<NormalClient>(server.port(), token, boardId));
-            clients.back()->start();
+            clients.push_back(
+                std::make_unique<WritingClient>(c, server.port(), token, owner, boardId, false));
+            clients.back()->write(writesEach);
         }
         QVERIFY(QTest::qWaitFor(
             [&] {
@@ -237,12 +169,17 @@ private Q_SLOTS:
             180000));
         QCOMPARE(largeSync->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200);
         largeSync->deleteLater();
+        QList<qint64> latencies;
         for (const auto& client : clients) {
             QVERIFY2(client->failure.isEmpty(), qPrintable(client->failure));
-            for (const QString& id : std::as_const(client->acknowledged))
-                expected.insert(id);
+            QCOMPARE(client->acks.size(), writesEach);
+            for (const WritingClient::Ack& ack : std::as_const(client->acks)) {
+                expected.insert(ack.itemId);
+                latencies.append(ack.latencyMs);
+            }
         }
-        QCOMPARE(expected.size(), largeSyncItems + normalClients * writesEach);
+        // Every other write creates an item; the others change it.
+        QCOMPARE(expected.size(), largeSyncItems + normalClients * writesEach / 2);
 
         // Each upload was refused and cut off long before the end of what it declared.
         QVERIFY(QTest::qWaitFor(
@@ -258,9 +195,6 @@ private Q_SLOTS:
         }
         drip.stop();
         memory.stop();
-        QList<qint64> latencies;
-        for (const auto& client : clients)
-            latencies += client->latenciesMs;
         std::ranges::sort(latencies);
         qInfo("normal clients' writes: p50 %lld ms, p99 %lld ms; server's peak resident memory %lld MiB",
             latencies.at(latencies.size() / 2), latencies.at(latencies.size() * 99 / 100), peakKiB / 1024);
@@ -268,14 +202,9 @@ private Q_SLOTS:
             peakKiB < peakMemoryKiB, qPrintable(QStringLiteral("peak resident memory %1 KiB").arg(peakKiB)));
 
         // Nothing acknowledged is missing.
-        const ServerProcess::Reply full = server.post(QStringLiteral("/api/boards/%1/sync").arg(boardId),
-            QByteArrayLiteral("{\"checkpoint\": 0, \"items\": []}"), QByteArrayLiteral("application/json"),
-            token);
+        const ServerProcess::Reply full = ServerTestCase::fullSync(server, boardId, token);
         QCOMPARE(full.status, 200);
-        QSet<QString> stored;
-        for (const QJsonValue& value : json(full.body).value(QStringLiteral("newItems")).toArray())
-            stored.insert(value[QStringLiteral("id")].toString());
-        QCOMPARE(stored, expected);
+        QCOMPARE(ServerTestCase::newItemIds(full), expected);
     }
 };
 

@@ -1,13 +1,12 @@
 // The HTTP front's limits, spoken to over raw sockets: bodies refused before they are read, header
 // size, slow and idle connections closed, the connection cap's refusal, and an Upgrade request
 // carried out once.
+#include "support/RawHttp.h"
 #include "support/ServerAccounts.h"
 #include "support/ServerProcess.h"
 
-#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QTcpSocket>
 #include <QTest>
 #include <memory>
@@ -23,49 +22,19 @@ constexpr int headerBytes = 2048;
 
 QString config(const QString& limits)
 {
-    return QStringLiteral("[server]\naddress=127.0.0.1\nport=0\n%1\n[database]\npath=data.sqlite\n"
-                          "[accounts]\nsignUp=open\n")
-        .arg(limits);
+    return ServerProcess::config(QStringLiteral("data.sqlite"), limits);
 }
 
 QString smallLimits(int readSeconds = 5, int idleSeconds = 5)
 {
-    return QStringLiteral("maxConnections=64\n[limits]\nbodyBytes=%1\nsyncBodyBytes=%2\nheaderBytes=%3\n"
-                          "readTimeoutSeconds=%4\nidleTimeoutSeconds=%5\n")
+    return QStringLiteral(
+        "[server]\nmaxConnections=64\n[limits]\nbodyBytes=%1\nsyncBodyBytes=%2\nheaderBytes=%3\n"
+        "readTimeoutSeconds=%4\nidleTimeoutSeconds=%5\n")
         .arg(bodyBytes)
         .arg(syncBodyBytes)
         .arg(headerBytes)
         .arg(readSeconds)
         .arg(idleSeconds);
-}
-
-struct RawAnswer
-{
-    int status = 0; // 0: no status line came
-    bool closed = false;
-    QByteArray bytes;
-};
-
-// Writes the bytes on a new connection, then reads until the server closes it or the wait is over.
-RawAnswer exchange(quint16 port, const QByteArray& request, int waitMs = 8000)
-{
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    RawAnswer answer;
-    if (!socket.waitForConnected(5000))
-        return answer;
-    socket.write(request);
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < waitMs && socket.state() == QAbstractSocket::ConnectedState) {
-        socket.waitForReadyRead(100);
-        answer.bytes += socket.readAll();
-    }
-    answer.bytes += socket.readAll();
-    answer.closed = socket.state() != QAbstractSocket::ConnectedState;
-    if (answer.bytes.startsWith("HTTP/1.1 "))
-        answer.status = answer.bytes.mid(9, 3).toInt();
-    return answer;
 }
 
 QByteArray post(
@@ -151,8 +120,8 @@ private Q_SLOTS:
     void theConnectionCapRefusesCleanly()
     {
         constexpr int cap = 4;
-        ServerProcess server(
-            config(QStringLiteral("maxConnections=%1\n[limits]\nreadTimeoutSeconds=60\n").arg(cap)));
+        ServerProcess server(config(
+            QStringLiteral("[server]\nmaxConnections=%1\n[limits]\nreadTimeoutSeconds=60\n").arg(cap)));
         QVERIFY2(server.start(), qPrintable(server.errorString()));
         std::vector<std::unique_ptr<QTcpSocket>> held;
         for (int i = 0; i < cap; ++i) {
@@ -184,10 +153,8 @@ private Q_SLOTS:
     {
         ServerProcess server(config(smallLimits()));
         QVERIFY2(server.start(), qPrintable(server.errorString()));
-        QVERIFY(startSignIn(server));
-        const QString token = accessToken(server,
-            callbackToken(
-                signUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"))));
+        const QString token
+            = signedUp(server, QStringLiteral("ann@example.com"), QStringLiteral("correct horse"));
         QVERIFY(!token.isEmpty());
         const QByteArray body = R"({"name": "Upgraded"})";
         const RawAnswer created = exchange(server.port(),

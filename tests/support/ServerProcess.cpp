@@ -1,6 +1,7 @@
 #include "ServerProcess.h"
 
 #include <QFile>
+#include <QJsonDocument>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QProcessEnvironment>
@@ -24,6 +25,18 @@ QByteArray ServerProcess::Reply::header(const QByteArray& name) const
             return value;
     }
     return {};
+}
+
+QJsonObject ServerProcess::Reply::json() const
+{
+    return QJsonDocument::fromJson(body).object();
+}
+
+QString ServerProcess::config(const QString& database, const QString& more, const QString& signUp)
+{
+    return QStringLiteral(
+        "[server]\naddress=127.0.0.1\nport=0\n[database]\npath=%1\n[accounts]\nsignUp=%2\n%3")
+        .arg(database, signUp, more);
 }
 
 ServerProcess::ServerProcess(const QString& configText)
@@ -104,6 +117,13 @@ ServerProcess::Reply ServerProcess::post(
 ServerProcess::Reply ServerProcess::getWithToken(const QString& path, const QString& accessToken)
 {
     return send("GET", path, {}, {}, accessToken);
+}
+
+ServerProcess::Reply ServerProcess::sendJson(
+    const QByteArray& method, const QString& path, const QJsonObject& body, const QString& accessToken)
+{
+    return send(method, path, QJsonDocument(body).toJson(QJsonDocument::Compact),
+        QByteArrayLiteral("application/json"), accessToken);
 }
 
 ServerProcess::Reply ServerProcess::send(const QByteArray& method, const QString& pathAndQuery,

@@ -6,6 +6,7 @@
 #include "support/ListeningProcess.h"
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QList>
 #include <QNetworkAccessManager>
 #include <QSslCertificate>
@@ -24,6 +25,8 @@ public:
         Headers headers;
         QString error;
         QByteArray header(const QByteArray& name) const;
+        // The body as a JSON object (empty when it is not one).
+        QJsonObject json() const;
     };
 
     struct Outcome
@@ -32,6 +35,11 @@ public:
         QString out;
         QString err;
     };
+
+    // A config for one process on 127.0.0.1 on a free port, its [database] path as given, sign-up
+    // under this policy; more follows in the [accounts] section and may open sections of its own.
+    static QString config(
+        const QString& database, const QString& more = {}, const QString& signUp = QStringLiteral("open"));
 
     // The config is written as given; a [database] path of "data.sqlite" lies in the temporary folder.
     // Several processes may share one database: give the others an absolute path or a URI.
@@ -62,6 +70,9 @@ public:
     Reply getWithToken(const QString& path, const QString& accessToken);
     Reply send(const QByteArray& method, const QString& pathAndQuery, const QByteArray& body = {},
         const QByteArray& contentType = {}, const QString& accessToken = {}, const Headers& headers = {});
+    // A request with a compact JSON body.
+    Reply sendJson(const QByteArray& method, const QString& path, const QJsonObject& body,
+        const QString& accessToken = {});
 
 private:
     QTemporaryDir m_dir;
