@@ -65,8 +65,8 @@ void LoadConnection::readAnswer()
     auto& parser = m_parser->parser;
     while (!m_unread.isEmpty() && !parser.is_done()) {
         boost::system::error_code error;
-        const std::size_t used
-            = parser.put(boost::asio::const_buffer(m_unread.constData(), std::size_t(m_unread.size())), error);
+        const std::size_t used = parser.put(
+            boost::asio::const_buffer(m_unread.constData(), std::size_t(m_unread.size())), error);
         m_unread.remove(0, qsizetype(used));
         if (error == http::error::need_more)
             break;

@@ -245,8 +245,8 @@ bool runSetup(const Setup& setup, const Options& options, PostgresCluster* clust
     if (setup.postgresql)
         out() << ", PostgreSQL " << cpu(databaseCpu);
     out() << ", the bench's clients " << cpu(benchCpu) << "; " << QString::number(wallSeconds, 'f', 1)
-          << " s wall on this machine's cores; load average " << loadBefore << " before, "
-          << loadAverage() << " after\n";
+          << " s wall on this machine's cores; load average " << loadBefore << " before, " << loadAverage()
+          << " after\n";
     if (setup.postgresql) {
         const PostgresCounters after = PostgresCounters::read(*cluster);
         out() << "PostgreSQL during the load: " << after.commits - countersBefore.commits

@@ -94,23 +94,23 @@ void ServerLoadClient::pendingItemSync()
         + "\",\"order\":" + number(m_written) + ",\"createdAt\":" + timestamp + ",\"updatedAt\":" + timestamp
         + ",\"revision\":" + number(m_own.value(itemId, 0)) + '}';
     sync(ServerLoadStats::SyncWithItem, item, itemId, [this, itemId, content](const QJsonObject* answer) {
-            if (answer) {
-                bool returned = false;
-                for (const QString& key : {QStringLiteral("newItems"), QStringLiteral("modifiedItems")}) {
-                    for (const QJsonValue& value : answer->value(key).toArray()) {
-                        if (value[QStringLiteral("id")].toString() != itemId)
-                            continue;
-                        returned = true;
-                        if (value[QStringLiteral("content")].toString() != content)
-                            violated(QStringLiteral("a sync returned another text for its pending item"));
-                        acknowledge(itemId, value[QStringLiteral("revision")].toInteger(), content);
-                    }
+        if (answer) {
+            bool returned = false;
+            for (const QString& key : {QStringLiteral("newItems"), QStringLiteral("modifiedItems")}) {
+                for (const QJsonValue& value : answer->value(key).toArray()) {
+                    if (value[QStringLiteral("id")].toString() != itemId)
+                        continue;
+                    returned = true;
+                    if (value[QStringLiteral("content")].toString() != content)
+                        violated(QStringLiteral("a sync returned another text for its pending item"));
+                    acknowledge(itemId, value[QStringLiteral("revision")].toInteger(), content);
                 }
-                if (!returned)
-                    violated(QStringLiteral("a sync did not return its pending item"));
             }
-            next();
-        });
+            if (!returned)
+                violated(QStringLiteral("a sync did not return its pending item"));
+        }
+        next();
+    });
 }
 
 void ServerLoadClient::itemWrite()
@@ -210,13 +210,14 @@ void ServerLoadClient::send(ServerLoadStats::Kind kind, const char* method, cons
         request += "\r\n";
     QElapsedTimer timer;
     timer.start();
-    m_connection.send(std::move(request), [this, kind, timer, then, otherwise](int status, const QByteArray& reply) {
-        m_stats.record(kind, status, double(timer.nsecsElapsed()) / 1e6);
-        if (status == 200)
-            then(reply);
-        else
-            otherwise(status);
-    });
+    m_connection.send(
+        std::move(request), [this, kind, timer, then, otherwise](int status, const QByteArray& reply) {
+            m_stats.record(kind, status, double(timer.nsecsElapsed()) / 1e6);
+            if (status == 200)
+                then(reply);
+            else
+                otherwise(status);
+        });
 }
 
 void ServerLoadClient::violated(const QString& what)

@@ -132,8 +132,9 @@ QList<ItemChange> ItemStore::changesSince(const QString& boardId, qint64 checkpo
             = QStringLiteral("'id', i.id, 'content', i.content, 'status', i.status, 'boardId', i.board_id,"
                              " 'createdAt', i.created_at, 'createdBy', i.created_by, 'order', i.sort_order,"
                              " 'updatedAt', i.updated_at, 'revision', i.revision");
-        const QString optionalFields = QStringLiteral("'assignee', i.assignee, 'author', i.author,"
-                                                      " 'deletedAt', i.deleted_at, 'archivedAt', i.archived_at");
+        const QString optionalFields
+            = QStringLiteral("'assignee', i.assignee, 'author', i.author,"
+                             " 'deletedAt', i.deleted_at, 'archivedAt', i.archived_at");
         // The merge parses both objects again, so an item without optional fields (most) skips it.
         const QString json = postgres
             ? QStringLiteral("json_strip_nulls(json_build_object(%1, %2))").arg(fields, optionalFields)
@@ -143,10 +144,11 @@ QList<ItemChange> ItemStore::changesSince(const QString& boardId, qint64 checkpo
                   .arg(fields, optionalFields);
         // One row per item (see logChange), read along the (board, seq) key: the cost follows the
         // changes answered, not the board's history.
-        return QStringLiteral("SELECT c.item_id, c.kind, i.added_seq,"
-                              " (i.id IS NOT NULL AND i.board_id = c.board_id AND i.deleted_at IS NULL) AS live,"
-                              " %1 AS item FROM changes c LEFT JOIN items i ON i.id = c.item_id"
-                              " WHERE c.board_id = ? AND c.seq > ? ORDER BY c.seq")
+        return QStringLiteral(
+            "SELECT c.item_id, c.kind, i.added_seq,"
+            " (i.id IS NOT NULL AND i.board_id = c.board_id AND i.deleted_at IS NULL) AS live,"
+            " %1 AS item FROM changes c LEFT JOIN items i ON i.id = c.item_id"
+            " WHERE c.board_id = ? AND c.seq > ? ORDER BY c.seq")
             .arg(json);
     };
     // Built once: every sync runs it.
