@@ -15,6 +15,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTest>
@@ -127,6 +128,14 @@ struct PostgresCounters
     }
 };
 
+// The machine's 1-minute load average: other work on a shared machine moves every figure.
+QString loadAverage()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll().split(' ').first())
+                                          : QStringLiteral("unknown");
+}
+
 double cpuOf(const std::vector<std::unique_ptr<ServerProcess>>& servers)
 {
     double total = 0;
@@ -197,6 +206,7 @@ bool runSetup(const Setup& setup, const Options& options, PostgresCluster* clust
     const double serverCpuBefore = cpuOf(servers);
     const double databaseCpuBefore
         = setup.postgresql ? processCpuSeconds(cluster->serverProcessId(), true) : 0.0;
+    const QString loadBefore = loadAverage();
     const double benchCpuBefore = BenchClock::processCpuMs();
     QElapsedTimer clock;
     clock.start();
@@ -222,12 +232,20 @@ bool runSetup(const Setup& setup, const Options& options, PostgresCluster* clust
     for (auto it = statuses.cbegin(); it != statuses.cend(); ++it)
         out() << ' ' << (it.key() == 0 ? QStringLiteral("no answer") : QString::number(it.key())) << " × "
               << it.value();
+    // Per request too: what each side costs the machine, which bounds the requests per second
+    // that the machine's cores can carry whatever the latency.
+    const auto cpu = [&stats](double seconds) {
+        return QString::number(seconds, 'f', 2) + QStringLiteral(" s (")
+            + QString::number(seconds * 1000 / std::max(1, stats.requests()), 'f', 3)
+            + QStringLiteral(" ms/request)");
+    };
     out() << "\nProcessor time during the load: server process" << (servers.size() > 1 ? "es " : " ")
-          << QString::number(serverCpu, 'f', 1) << " s";
+          << cpu(serverCpu);
     if (setup.postgresql)
-        out() << ", PostgreSQL " << QString::number(databaseCpu, 'f', 1) << " s";
-    out() << ", the bench's clients " << QString::number(benchCpu, 'f', 1) << " s (of "
-          << QString::number(wallSeconds, 'f', 1) << " s wall on this machine's cores)\n";
+        out() << ", PostgreSQL " << cpu(databaseCpu);
+    out() << ", the bench's clients " << cpu(benchCpu) << "; " << QString::number(wallSeconds, 'f', 1)
+          << " s wall on this machine's cores; load average " << loadBefore << " before, " << loadAverage()
+          << " after\n";
     if (setup.postgresql) {
         const PostgresCounters after = PostgresCounters::read(*cluster);
         out() << "PostgreSQL during the load: " << after.commits - countersBefore.commits

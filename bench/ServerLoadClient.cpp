@@ -1,14 +1,29 @@
 #include "ServerLoadClient.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QUrl>
 #include <QUuid>
 
 namespace {
 
-const QString timestamp = QStringLiteral("2026-01-01T00:00:00Z");
+// Requests are written as bytes: every string the client sends (ids, its own "client n write m"
+// texts, this time) is plain ASCII without quotes or backslashes, so needs no JSON escaping.
+const QByteArray timestamp = QByteArrayLiteral("\"2026-01-01T00:00:00Z\"");
+
+QByteArray quoted(const QString& text)
+{
+    return '"' + text.toLatin1() + '"';
+}
+
+QByteArray number(qint64 value)
+{
+    return QByteArray::number(value);
+}
+
+QJsonObject object(const QByteArray& body)
+{
+    return QJsonDocument::fromJson(body).object();
+}
 
 } // namespace
 
@@ -16,10 +31,12 @@ ServerLoadClient::ServerLoadClient(
     int number, quint16 port, QString token, QString userId, QString board, ServerLoadStats& stats)
     : boardId(std::move(board))
     , m_number(number)
-    , m_port(port)
-    , m_token(std::move(token))
-    , m_userId(std::move(userId))
+    , m_headers("Host: 127.0.0.1:" + QByteArray::number(port) + "\r\nAuthorization: Bearer " + token.toUtf8()
+          + "\r\n")
+    , m_userId(userId.toLatin1())
     , m_stats(stats)
+    // A request's longest wait, as the application's.
+    , m_connection(port, 60000)
     , m_random(quint32(number) + 1)
 {
 }
@@ -36,7 +53,7 @@ void ServerLoadClient::run(int requests, const QElapsedTimer& clock, qint64 dead
 void ServerLoadClient::catchUp()
 {
     m_done = false;
-    sync(ServerLoadStats::Sync, {}, [this](const QJsonObject*) { m_done = true; });
+    sync(ServerLoadStats::Sync, {}, {}, [this](const QJsonObject*) { m_done = true; });
 }
 
 void ServerLoadClient::next()
@@ -50,15 +67,15 @@ void ServerLoadClient::next()
     // notifications current.
     const int roll = int(m_random.bounded(100));
     if (roll < 35)
-        sync(ServerLoadStats::Sync, {}, [this](const QJsonObject*) { next(); });
+        sync(ServerLoadStats::Sync, {}, {}, [this](const QJsonObject*) { next(); });
     else if (roll < 55)
         pendingItemSync();
     else if (roll < 85)
         itemWrite();
     else
         send(
-            ServerLoadStats::Notifications, "GET", QStringLiteral("/api/notifications?readOnly=true"), {},
-            [this](const QJsonObject&) { next(); }, [this](int) { next(); });
+            ServerLoadStats::Notifications, "GET", QByteArrayLiteral("/api/notifications?readOnly=true"), {},
+            [this](const QByteArray&) { next(); }, [this](int) { next(); });
 }
 
 QString ServerLoadClient::newContent()
@@ -72,30 +89,28 @@ void ServerLoadClient::pendingItemSync()
     const QString itemId = creating ? QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper()
                                     : m_ownIds.at(qsizetype(m_random.bounded(quint32(m_ownIds.size()))));
     const QString content = newContent();
-    const QJsonObject item {{QStringLiteral("id"), itemId}, {QStringLiteral("content"), content},
-        {QStringLiteral("status"), QStringLiteral("TODO")}, {QStringLiteral("boardId"), boardId},
-        {QStringLiteral("createdBy"), m_userId}, {QStringLiteral("order"), m_written},
-        {QStringLiteral("createdAt"), timestamp}, {QStringLiteral("updatedAt"), timestamp},
-        {QStringLiteral("revision"), m_own.value(itemId, 0)}};
-    sync(
-        ServerLoadStats::SyncWithItem, QJsonArray {item}, [this, itemId, content](const QJsonObject* answer) {
-            if (answer) {
-                bool returned = false;
-                for (const QString& key : {QStringLiteral("newItems"), QStringLiteral("modifiedItems")}) {
-                    for (const QJsonValue& value : answer->value(key).toArray()) {
-                        if (value[QStringLiteral("id")].toString() != itemId)
-                            continue;
-                        returned = true;
-                        if (value[QStringLiteral("content")].toString() != content)
-                            violated(QStringLiteral("a sync returned another text for its pending item"));
-                        acknowledge(itemId, value[QStringLiteral("revision")].toInteger(), content);
-                    }
+    const QByteArray item = "{\"id\":" + quoted(itemId) + ",\"content\":" + quoted(content)
+        + ",\"status\":\"TODO\",\"boardId\":" + quoted(boardId) + ",\"createdBy\":\"" + m_userId
+        + "\",\"order\":" + number(m_written) + ",\"createdAt\":" + timestamp + ",\"updatedAt\":" + timestamp
+        + ",\"revision\":" + number(m_own.value(itemId, 0)) + '}';
+    sync(ServerLoadStats::SyncWithItem, item, itemId, [this, itemId, content](const QJsonObject* answer) {
+        if (answer) {
+            bool returned = false;
+            for (const QString& key : {QStringLiteral("newItems"), QStringLiteral("modifiedItems")}) {
+                for (const QJsonValue& value : answer->value(key).toArray()) {
+                    if (value[QStringLiteral("id")].toString() != itemId)
+                        continue;
+                    returned = true;
+                    if (value[QStringLiteral("content")].toString() != content)
+                        violated(QStringLiteral("a sync returned another text for its pending item"));
+                    acknowledge(itemId, value[QStringLiteral("revision")].toInteger(), content);
                 }
-                if (!returned)
-                    violated(QStringLiteral("a sync did not return its pending item"));
             }
-            next();
-        });
+            if (!returned)
+                violated(QStringLiteral("a sync did not return its pending item"));
+        }
+        next();
+    });
 }
 
 void ServerLoadClient::itemWrite()
@@ -104,16 +119,15 @@ void ServerLoadClient::itemWrite()
     const QString itemId = creating ? QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper()
                                     : m_ownIds.at(qsizetype(m_random.bounded(quint32(m_ownIds.size()))));
     const QString content = newContent();
-    const QJsonObject body = creating
-        ? QJsonObject {{QStringLiteral("content"), content},
-            {QStringLiteral("status"), QStringLiteral("TODO")}, {QStringLiteral("order"), m_written},
-            {QStringLiteral("createdAt"), timestamp}, {QStringLiteral("boardId"), boardId}}
-        : QJsonObject {
-            {QStringLiteral("revision"), m_own.value(itemId)}, {QStringLiteral("content"), content}};
+    const QByteArray body = creating
+        ? "{\"content\":" + quoted(content) + ",\"status\":\"TODO\",\"order\":" + number(m_written)
+            + ",\"createdAt\":" + timestamp + ",\"boardId\":" + quoted(boardId) + '}'
+        : "{\"revision\":" + number(m_own.value(itemId)) + ",\"content\":" + quoted(content) + '}';
     send(
         creating ? ServerLoadStats::ItemCreate : ServerLoadStats::ItemEdit, creating ? "POST" : "PATCH",
-        QStringLiteral("/api/boards/%1/items/%2").arg(boardId, itemId), body,
-        [this, itemId, content](const QJsonObject& answer) {
+        "/api/boards/" + boardId.toLatin1() + "/items/" + itemId.toLatin1(), body,
+        [this, itemId, content](const QByteArray& reply) {
+            const QJsonObject answer = object(reply);
             if (answer.value(QStringLiteral("id")).toString() != itemId)
                 violated(QStringLiteral("an item write answered another item"));
             acknowledge(itemId, answer.value(QStringLiteral("revision")).toInteger(), content);
@@ -148,15 +162,16 @@ void ServerLoadClient::lostTrack(const QString& itemId)
     m_ownIds.removeOne(itemId);
 }
 
-void ServerLoadClient::sync(
-    ServerLoadStats::Kind kind, const QJsonArray& items, const std::function<void(const QJsonObject*)>& then)
+void ServerLoadClient::sync(ServerLoadStats::Kind kind, const QByteArray& item, const QString& itemId,
+    const std::function<void(const QJsonObject*)>& then)
 {
     const qint64 from = m_checkpoint;
-    const QString pending = items.isEmpty() ? QString() : items.first()[QStringLiteral("id")].toString();
+    const QString pending = itemId;
     send(
-        kind, "POST", QStringLiteral("/api/boards/%1/sync").arg(boardId),
-        QJsonObject {{QStringLiteral("checkpoint"), from}, {QStringLiteral("items"), items}},
-        [this, from, then](const QJsonObject& answer) {
+        kind, "POST", "/api/boards/" + boardId.toLatin1() + "/sync",
+        "{\"checkpoint\":" + number(from) + ",\"items\":[" + item + "]}",
+        [this, from, then](const QByteArray& reply) {
+            const QJsonObject answer = object(reply);
             const qint64 latest = answer.value(QStringLiteral("latestCheckpoint")).toInteger(-1);
             if (latest < from)
                 violated(QStringLiteral("checkpoint went back from %1 to %2").arg(from).arg(latest));
@@ -183,29 +198,23 @@ void ServerLoadClient::sync(
         });
 }
 
-void ServerLoadClient::send(ServerLoadStats::Kind kind, const QByteArray& method, const QString& path,
-    const QJsonObject& body, const std::function<void(const QJsonObject&)>& then,
+void ServerLoadClient::send(ServerLoadStats::Kind kind, const char* method, const QByteArray& path,
+    const QByteArray& body, const std::function<void(const QByteArray&)>& then,
     const std::function<void(int)>& otherwise)
 {
-    QNetworkRequest request(QUrl(QStringLiteral("http://127.0.0.1:%1").arg(m_port) + path));
-    request.setRawHeader("Authorization", "Bearer " + m_token.toUtf8());
-    request.setTransferTimeout(60000);
-    QByteArray payload;
-    if (method != "GET") {
-        request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
-        payload = QJsonDocument(body).toJson(QJsonDocument::Compact);
-    }
+    QByteArray request = method + (' ' + path) + " HTTP/1.1\r\n" + m_headers;
+    if (qstrcmp(method, "GET") != 0)
+        request += "Content-Type: application/json\r\nContent-Length: " + QByteArray::number(body.size())
+            + "\r\n\r\n" + body;
+    else
+        request += "\r\n";
     QElapsedTimer timer;
     timer.start();
-    QNetworkReply* reply = m_network.sendCustomRequest(request, method, payload);
-    QObject::connect(
-        reply, &QNetworkReply::finished, &m_network, [this, reply, kind, timer, then, otherwise] {
-            reply->deleteLater();
-            const double ms = double(timer.nsecsElapsed()) / 1e6;
-            const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-            m_stats.record(kind, status, ms);
+    m_connection.send(
+        std::move(request), [this, kind, timer, then, otherwise](int status, const QByteArray& reply) {
+            m_stats.record(kind, status, double(timer.nsecsElapsed()) / 1e6);
             if (status == 200)
-                then(QJsonDocument::fromJson(reply->readAll()).object());
+                then(reply);
             else
                 otherwise(status);
         });

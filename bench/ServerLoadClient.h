@@ -1,18 +1,17 @@
 // One simulated person's application against plenko-server, for the load benchmark: a closed loop of
-// one request at a time on its own connection, a fixed mix of incremental syncs (some carrying a
+// one request at a time on its own kept-alive connection, a fixed mix of incremental syncs (some carrying a
 // pending item), item writes through the item routes and notification polls. It writes only its own
 // items, so no answer is a conflict, and keeps what the consistency check needs: every acknowledged
 // write, what its incremental syncs reported, and any answer that broke the contract's order.
 #pragma once
 
+#include "LoadConnection.h"
 #include "ServerLoadStats.h"
 
 #include <QElapsedTimer>
 #include <QHash>
-#include <QJsonArray>
 #include <QJsonObject>
 #include <QList>
-#include <QNetworkAccessManager>
 #include <QRandomGenerator>
 #include <QSet>
 #include <QString>
@@ -53,14 +52,15 @@ private:
     void next();
     void pendingItemSync();
     void itemWrite();
-    // An incremental sync from the client's checkpoint; then() gets the answer, or null for a
-    // request that was not answered 200.
-    void sync(ServerLoadStats::Kind kind, const QJsonArray& items,
+    // An incremental sync from the client's checkpoint carrying the pending item (a JSON object, or
+    // empty for none) with this id; then() gets the answer, or null for a request that was not
+    // answered 200.
+    void sync(ServerLoadStats::Kind kind, const QByteArray& item, const QString& itemId,
         const std::function<void(const QJsonObject*)>& then);
-    // Sends one request and times it; then() runs on a 200 answer, otherwise() on any other.
-    void send(ServerLoadStats::Kind kind, const QByteArray& method, const QString& path,
-        const QJsonObject& body, const std::function<void(const QJsonObject&)>& then,
-        const std::function<void(int status)>& otherwise);
+    // Sends one request and times it; then() gets the body of a 200 answer, otherwise() the status
+    // of any other (0: no answer).
+    void send(ServerLoadStats::Kind kind, const char* method, const QByteArray& path, const QByteArray& body,
+        const std::function<void(const QByteArray&)>& then, const std::function<void(int status)>& otherwise);
     void acknowledge(const QString& itemId, qint64 revision, const QString& content);
     // A write that got no answer: the item is left alone from now on.
     void lostTrack(const QString& itemId);
@@ -68,11 +68,11 @@ private:
     void violated(const QString& what);
 
     const int m_number;
-    const quint16 m_port;
-    const QString m_token;
-    const QString m_userId;
+    // The request headers every request carries, from Host to the token, each ending in CRLF.
+    const QByteArray m_headers;
+    const QByteArray m_userId;
     ServerLoadStats& m_stats;
-    QNetworkAccessManager m_network;
+    LoadConnection m_connection;
     QRandomGenerator m_random;
     const QElapsedTimer* m_clock = nullptr;
     qint64 m_deadlineMs = 0;

@@ -8,6 +8,8 @@
 #include "SyncService.h"
 
 #include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 void Routes::addBoards(Router& router, Services& s)
 {
@@ -52,14 +54,21 @@ void Routes::addBoards(Router& router, Services& s)
             return ApiResponse::noContent();
         });
 
-    // Most syncs only read (nothing pending); one that carries items runs again as a writer.
+    // Most syncs only read (nothing pending); one that carries items begins as a writer, rather than
+    // reading first and running again once it finds it must write.
     router.add(
         "POST", QStringLiteral("/api/boards/{id}/sync"),
         [&s](const ApiRequest& request, const QStringList& ids) {
             const Account me = s.auth.authenticate(request);
             return ApiResponse::ofContractJsonText(s.sync.sync(me, ids[0], JsonBody::parse(request)));
         },
-        TransactionStart::Reading);
+        [](const ApiRequest& request) {
+            // A body that is not JSON is refused by the handler, in a reading transaction.
+            const QJsonValue items
+                = QJsonDocument::fromJson(request.body).object().value(QStringLiteral("items"));
+            return items.isArray() && !items.toArray().isEmpty() ? TransactionStart::Writing
+                                                                 : TransactionStart::Reading;
+        });
 
     router.add("POST", QStringLiteral("/api/boards/{id}/invitations"),
         [&s](const ApiRequest& request, const QStringList& ids) {

@@ -127,26 +127,36 @@ QList<ItemChange> ItemStore::changesSince(const QString& boardId, qint64 checkpo
 {
     // The keys and types of ItemRecord::toJson, absent optional fields left out: SQLite's merge patch
     // drops the keys whose value is null, PostgreSQL strips them.
-    const QString fields
-        = QStringLiteral("'id', i.id, 'content', i.content, 'status', i.status, 'boardId', i.board_id,"
-                         " 'createdAt', i.created_at, 'createdBy', i.created_by, 'order', i.sort_order,"
-                         " 'updatedAt', i.updated_at, 'revision', i.revision");
-    const QString optionalFields = QStringLiteral(
-        "'assignee', i.assignee, 'author', i.author, 'deletedAt', i.deleted_at, 'archivedAt', i.archived_at");
-    const QString json = m_db.engine() == Database::Engine::Postgres
-        ? QStringLiteral("json_strip_nulls(json_build_object(%1, %2))").arg(fields, optionalFields)
-        : QStringLiteral("json_patch(json_object(%1), json_object(%2))").arg(fields, optionalFields);
-    // One row per item (see logChange), read along the (board, seq) key: the cost follows the
-    // changes answered, not the board's history.
+    static const auto statement = [](bool postgres) {
+        const QString fields
+            = QStringLiteral("'id', i.id, 'content', i.content, 'status', i.status, 'boardId', i.board_id,"
+                             " 'createdAt', i.created_at, 'createdBy', i.created_by, 'order', i.sort_order,"
+                             " 'updatedAt', i.updated_at, 'revision', i.revision");
+        const QString optionalFields
+            = QStringLiteral("'assignee', i.assignee, 'author', i.author,"
+                             " 'deletedAt', i.deleted_at, 'archivedAt', i.archived_at");
+        // The merge parses both objects again, so an item without optional fields (most) skips it.
+        const QString json = postgres
+            ? QStringLiteral("json_strip_nulls(json_build_object(%1, %2))").arg(fields, optionalFields)
+            : QStringLiteral("CASE WHEN i.assignee IS NULL AND i.author IS NULL AND i.deleted_at IS NULL"
+                             " AND i.archived_at IS NULL THEN json_object(%1)"
+                             " ELSE json_patch(json_object(%1), json_object(%2)) END")
+                  .arg(fields, optionalFields);
+        // One row per item (see logChange), read along the (board, seq) key: the cost follows the
+        // changes answered, not the board's history.
+        return QStringLiteral(
+            "SELECT c.item_id, c.kind, i.added_seq,"
+            " (i.id IS NOT NULL AND i.board_id = c.board_id AND i.deleted_at IS NULL) AS live,"
+            " %1 AS item FROM changes c LEFT JOIN items i ON i.id = c.item_id"
+            " WHERE c.board_id = ? AND c.seq > ? ORDER BY c.seq")
+            .arg(json);
+    };
+    // Built once: every sync runs it.
+    static const QString sqlite = statement(false);
+    static const QString postgres = statement(true);
     QList<ItemChange> changes;
     for (const Row& row :
-        m_db.query(
-            QStringLiteral("SELECT c.item_id, c.kind, i.added_seq,"
-                           " (i.id IS NOT NULL AND i.board_id = c.board_id AND i.deleted_at IS NULL) AS live,"
-                           " %1 AS item FROM changes c LEFT JOIN items i ON i.id = c.item_id"
-                           " WHERE c.board_id = ? AND c.seq > ? ORDER BY c.seq")
-                .arg(json),
-            {boardId, checkpoint})) {
+        m_db.query(m_db.engine() == Database::Engine::Postgres ? postgres : sqlite, {boardId, checkpoint})) {
         ItemChange change;
         change.itemId = row.text(QStringLiteral("item_id"));
         change.kind = row.text(QStringLiteral("kind")) == QLatin1String("remove") ? ChangeKind::Remove

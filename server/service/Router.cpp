@@ -35,6 +35,12 @@ void Router::add(const QByteArray& method, const QString& pattern, RouteHandler 
 void Router::add(
     const QByteArray& method, const QString& pattern, RouteHandler handler, TransactionStart start)
 {
+    add(method, pattern, std::move(handler), [start](const ApiRequest&) { return start; });
+}
+
+void Router::add(
+    const QByteArray& method, const QString& pattern, RouteHandler handler, TransactionChoice start)
+{
     static const QString uuid
         = QStringLiteral("([0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12})");
     QString expression = QStringLiteral("^");
@@ -52,8 +58,8 @@ void Router::add(
         }
     }
     expression += QLatin1Char('$');
-    m_routes.append(
-        {method, QRegularExpression(expression), std::move(uuidGroups), std::move(handler), start});
+    m_routes.append({method, QRegularExpression(expression), std::move(uuidGroups), std::move(handler),
+        std::move(start)});
 }
 
 ApiResponse Router::dispatch(const ApiRequest& request) const
@@ -109,7 +115,7 @@ ApiResponse Router::run(const Route& route, const ApiRequest& request, const QSt
                 refusal = error;
             }
         },
-        route.start);
+        route.start(request));
     if (refusal)
         throw *refusal;
     return *response;

@@ -5,6 +5,7 @@
 // it, a failure (5xx) rolls everything back, and a storage conflict runs the whole handler again.
 // GET and HEAD routes, and routes added as reading, begin their transaction for reading (no lock, no
 // wait for writers); one that turns out to write runs again from the start as a writing transaction.
+// A route may instead choose per request, from what the request carries.
 // A failure's answer carries a request id and its generic message; its detail goes to the log.
 #pragma once
 
@@ -18,6 +19,7 @@
 class Clock;
 
 using RouteHandler = std::function<ApiResponse(const ApiRequest& request, const QStringList& ids)>;
+using TransactionChoice = std::function<TransactionStart(const ApiRequest& request)>;
 
 class Router
 {
@@ -30,6 +32,7 @@ public:
 
     void add(const QByteArray& method, const QString& pattern, RouteHandler handler);
     void add(const QByteArray& method, const QString& pattern, RouteHandler handler, TransactionStart start);
+    void add(const QByteArray& method, const QString& pattern, RouteHandler handler, TransactionChoice start);
     ApiResponse dispatch(const ApiRequest& request) const;
 
     // The error body of the contract: {timestamp, status, code, message, path}.
@@ -43,7 +46,7 @@ private:
         QRegularExpression pattern;
         QList<bool> uuidGroups;
         RouteHandler handler;
-        TransactionStart start;
+        TransactionChoice start;
     };
 
     ApiResponse run(const Route& route, const ApiRequest& request, const QStringList& ids) const;

@@ -30,15 +30,16 @@ constexpr qsizetype maxCachedStatements = 256;
 
 SqliteEngine::~SqliteEngine()
 {
-    for (sqlite3_stmt* statement : std::as_const(m_statements))
-        sqlite3_finalize(statement);
+    for (const Compiled& compiled : std::as_const(m_statements))
+        sqlite3_finalize(compiled.statement);
     if (m_db)
         sqlite3_close(m_db);
 }
 
 std::optional<QString> SqliteEngine::open(const QString& path)
 {
-    if (sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
+    if (sqlite3_open_v2(path.toUtf8().constData(), &m_db,
+            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr)
         != SQLITE_OK) {
         const QString error
             = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
@@ -54,6 +55,9 @@ std::optional<QString> SqliteEngine::open(const QString& path)
             // A commit reaches the operating system before it is acknowledged, so it survives the
             // process being killed; the disk flush waits for the checkpoint (see docs/server.md).
             run(QStringLiteral("PRAGMA synchronous = NORMAL"), {}, nullptr);
+            // Every other connection's commit empties this one's page cache, so most transactions
+            // read their pages afresh: mapped, the database file's pages need no read call or copy.
+            run(QStringLiteral("PRAGMA mmap_size = 268435456"), {}, nullptr);
             m_writers = writersOf(QFileInfo(path).canonicalFilePath());
         }
     } catch (const HttpError& error) {
@@ -85,22 +89,29 @@ void SqliteEngine::finished()
         m_writing.unlock();
 }
 
-sqlite3_stmt* SqliteEngine::prepared(const QString& sql)
+SqliteEngine::Compiled SqliteEngine::prepared(const QString& sql)
 {
-    if (sqlite3_stmt* cached = m_statements.value(sql))
-        return cached;
-    sqlite3_stmt* statement = nullptr;
+    if (const auto found = m_statements.constFind(sql); found != m_statements.cend())
+        return *found;
+    Compiled compiled;
     const QByteArray text = sql.toUtf8();
-    const bool keep = m_statements.size() < maxCachedStatements;
-    const int code = sqlite3_prepare_v3(
-        m_db, text.constData(), int(text.size()), keep ? SQLITE_PREPARE_PERSISTENT : 0, &statement, nullptr);
+    compiled.cached = m_statements.size() < maxCachedStatements;
+    const int code = sqlite3_prepare_v3(m_db, text.constData(), int(text.size()),
+        compiled.cached ? SQLITE_PREPARE_PERSISTENT : 0, &compiled.statement, nullptr);
     if (code != SQLITE_OK) {
-        sqlite3_finalize(statement);
-        return nullptr;
+        sqlite3_finalize(compiled.statement);
+        return {};
     }
-    if (keep)
-        m_statements.insert(sql, statement);
-    return statement;
+    // Named once per statement: a large answer has tens of thousands of rows.
+    const int columns = sqlite3_column_count(compiled.statement);
+    QStringList names;
+    names.reserve(columns);
+    for (int c = 0; c < columns; ++c)
+        names.append(QString::fromUtf8(sqlite3_column_name(compiled.statement, c)));
+    compiled.columns = Row::columns(names);
+    if (compiled.cached)
+        m_statements.insert(sql, compiled);
+    return compiled;
 }
 
 QList<Row> SqliteEngine::run(const QString& sql, const QVariantList& parameters, qint64* changes)
@@ -112,10 +123,11 @@ QList<Row> SqliteEngine::run(const QString& sql, const QVariantList& parameters,
             throw RetryableStorageError(message);
         throw HttpError::storageFailure(message);
     };
-    sqlite3_stmt* statement = prepared(sql);
+    const Compiled compiled = prepared(sql);
+    sqlite3_stmt* statement = compiled.statement;
     if (!statement)
         fail(QStringLiteral("Could not prepare a statement"), sqlite3_errcode(m_db));
-    const bool cached = m_statements.contains(sql);
+    const bool cached = compiled.cached;
     // Leaves the statement ready for its next use, its parameters cleared.
     auto release = [statement, cached] {
         if (cached) {
@@ -147,13 +159,8 @@ QList<Row> SqliteEngine::run(const QString& sql, const QVariantList& parameters,
         }
     }
 
-    // Named once per statement: a large answer has tens of thousands of rows.
     const int columns = sqlite3_column_count(statement);
-    QStringList names;
-    names.reserve(columns);
-    for (int c = 0; c < columns; ++c)
-        names.append(QString::fromUtf8(sqlite3_column_name(statement, c)));
-    const Row::Columns columnIndex = Row::columns(names);
+    const Row::Columns& columnIndex = compiled.columns;
     QList<Row> rows;
     for (;;) {
         const int step = sqlite3_step(statement);

@@ -1,5 +1,6 @@
 // The SQLite connection behind Database: one file (WAL, synchronous=NORMAL; see docs/server.md) or
-// ":memory:". Statements stay compiled between uses, keyed by their text.
+// ":memory:". Statements stay compiled between uses, keyed by their text. A connection is used by one
+// thread at a time (each worker has its own), so SQLite's own per-call locking is left out.
 #pragma once
 
 #include "Database.h"
@@ -29,12 +30,20 @@ public:
     void finished() override;
 
 private:
-    sqlite3_stmt* prepared(const QString& sql);
+    // A statement compiled once, with the index of its result's column names.
+    struct Compiled
+    {
+        sqlite3_stmt* statement = nullptr;
+        Row::Columns columns;
+        bool cached = false;
+    };
+
+    Compiled prepared(const QString& sql);
 
     sqlite3* m_db = nullptr;
     bool m_reading = false;
     // Shared by every connection of this process to the same file; empty for ":memory:".
     std::shared_ptr<std::mutex> m_writers;
     std::unique_lock<std::mutex> m_writing;
-    QHash<QString, sqlite3_stmt*> m_statements;
+    QHash<QString, Compiled> m_statements;
 };
