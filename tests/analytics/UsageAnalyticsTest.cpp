@@ -53,7 +53,6 @@ private Q_SLOTS:
     void eventNamesInCaseOrder();
     void eventsCarryCommonProperties_data();
     void eventsCarryCommonProperties();
-    void appOpenedIsFirstAndOnlyOnce();
     void blankTokenSendsNothing_data();
     void blankTokenSendsNothing();
     void failedUploadKeepsEventsUntilDelivered_data();
@@ -134,6 +133,7 @@ void UsageAnalyticsTest::eventsCarryCommonProperties()
     UsageAnalytics analytics(settingsFor(server.url()));
     analytics.initialize();
     analytics.track(UsageEvent::itemUpdated, own);
+    analytics.initialize(); // app_opened goes out first, once a run
     QVERIFY(QCoro::waitFor(analytics.client()->flush()));
 
     QCOMPARE(server.acceptedNames(), (QStringList { "app_opened", "item_updated" }));
@@ -148,17 +148,6 @@ void UsageAnalyticsTest::eventsCarryCommonProperties()
         QCOMPARE(properties.value("token"), QJsonValue(token));
         QCOMPARE(properties.value("distinct_id").toString(), analytics.client()->distinctId());
     }
-}
-
-void UsageAnalyticsTest::appOpenedIsFirstAndOnlyOnce()
-{
-    TrackServer server;
-    UsageAnalytics analytics(settingsFor(server.url()));
-    analytics.initialize();
-    analytics.track(UsageEvent::boardSelected, { { "storage", "local" }, { "state", "active" } });
-    analytics.initialize();
-    QVERIFY(QCoro::waitFor(analytics.client()->flush()));
-    QCOMPARE(server.acceptedNames(), (QStringList { "app_opened", "board_selected" }));
 }
 
 void UsageAnalyticsTest::blankTokenSendsNothing_data()

@@ -13,7 +13,6 @@
 #include <QBarSeries>
 #include <QBarSet>
 #include <QCoro/QCoroTimer>
-#include <QDir>
 #include <QLabel>
 #include <QLegend>
 #include <QLegendMarker>
@@ -23,7 +22,6 @@
 #include <QPieSeries>
 #include <QPieSlice>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <chrono>
@@ -88,14 +86,6 @@ QCoro::Task<void> recordFetch(QList<QUuid>* fetched, QUuid boardId)
     co_await QCoro::sleepFor(20ms);
 }
 
-// Into the test's own folder, removed afterwards; PLENKO_SCREENSHOT_DIR names a folder that keeps them.
-void saveScreenshot(QWidget& widget, const QTemporaryDir& folder, const QString& name)
-{
-    const QString kept = qEnvironmentVariable("PLENKO_SCREENSHOT_DIR");
-    const QString path = QDir(kept.isEmpty() ? folder.path() : kept).filePath(name);
-    QVERIFY2(widget.grab().save(path), qPrintable(path));
-}
-
 } // namespace
 
 class InsightsViewsTest : public QObject
@@ -117,7 +107,6 @@ private slots:
     void statusBarSegments_data();
     void statusBarSegments();
     void membersLoading();
-    void screenshots();
 };
 
 void InsightsViewsTest::dashboardWindowShowsFourSections()
@@ -414,36 +403,6 @@ void InsightsViewsTest::membersLoading()
     for (const BoardOverviewCard* card : cards)
         QVERIFY(card->isVisible());
     QCOMPARE(labelTexts(&view, "members"), QStringList(3, QStringLiteral("member0, member1")));
-}
-
-void InsightsViewsTest::screenshots()
-{
-    // Pictures for a person to look at; the checks above hold the behaviour.
-    QTemporaryDir folder;
-    QVERIFY(folder.isValid());
-    Board busy = sampleBoard();
-    for (int day = 0; day < 40; ++day) {
-        const QDateTime created = fixedNow.addDays(-60 + day);
-        const char* status = day % 3 == 0 ? "DONE" : day % 3 == 1 ? "IN_PROGRESS" : "TODO";
-        busy.items.append(itemFromLine(QStringLiteral("%1 %2 %3")
-                                           .arg(QLatin1String(status), created.toString(Qt::ISODate),
-                                               created.addDays(day % 7 + 1).toString(Qt::ISODate))));
-    }
-    BoardDashboardWindow window(busy);
-    showDashboardOf(window);
-    saveScreenshot(window, folder, QStringLiteral("insights-dashboard.png"));
-    window.setBoard(boardWithItems({}, QStringLiteral("Empty board")));
-    saveScreenshot(window, folder, QStringLiteral("insights-dashboard-empty.png"));
-
-    BoardsOverviewView overview;
-    overview.setBoards({ overviewBoard("Home", { "DONE", "DONE", "TODO" }, false),
-        overviewBoard("Empty", {}, false), overviewBoard("Garden", { "IN_PROGRESS", "TODO" }, false),
-        overviewBoard("Errands", { "DONE" }, false),
-        overviewBoard("Team", { "IN_PROGRESS", "DONE", "TODO", "TODO", "TODO" }, true, true, 5) });
-    overview.resize(1100, 700);
-    overview.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&overview));
-    saveScreenshot(overview, folder, QStringLiteral("insights-overview.png"));
 }
 
 QTEST_MAIN(InsightsViewsTest)

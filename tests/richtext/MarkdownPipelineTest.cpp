@@ -159,8 +159,7 @@ private Q_SLOTS:
         QTest::newRow("thematic break interrupts a paragraph") << "above\n***\nbelow"
                                                                << "above\n\n" + rule + "\n\nbelow";
         QTest::newRow("thematic break alone") << "___" << rule;
-        QTest::newRow("HTML block adds no blank line") << "<div>hi</div>\n\nnext"
-                                                       << "<div>hi</div>\n\nnext";
+        QTest::newRow("HTML block adds no blank line") << "<div>hi</div>\n\nnext" << "<div>hi</div>\n\nnext";
         QTest::newRow("HTML block keeps its lines") << "para\n\n<div>\nhi\n</div>\n\nnext"
                                                     << "para\n\n<div>\nhi\n</div>\n\nnext";
         QTest::newRow("empty text") << "" << "";

@@ -184,7 +184,7 @@ private Q_SLOTS:
         QCOMPARE(sidebarBoardInsertionIndex(dragged, target, remaining), expected);
     }
 
-    // dragged and target are board letters ("" for no payload); expected is "refused" on refusal.
+    // dragged holds a payload per letter; target is a board letter; expected is "refused" on refusal.
     void boardDrop_data()
     {
         QTest::addColumn<QString>("entries");
@@ -194,22 +194,16 @@ private Q_SLOTS:
         QTest::addColumn<BoardDropRefusal>("refusal");
 
         const auto none = BoardDropRefusal::noPayload;
-        QTest::newRow("onto the row just below") << "ABC"
-                                                 << "A" << QChar(u'B') << "ABC" << none;
-        QTest::newRow("first onto last") << "ABC"
-                                         << "A" << QChar(u'C') << "BAC" << none;
-        QTest::newRow("last onto first") << "ABC"
-                                         << "C" << QChar(u'A') << "CAB" << none;
-        QTest::newRow("onto itself") << "ABC"
-                                     << "B" << QChar(u'B') << "ABC" << none;
-        QTest::newRow("across a divider") << "A|BC"
-                                          << "C" << QChar(u'A') << "CA|B" << none;
-        QTest::newRow("leaves a leading divider, tidied") << "A|B"
-                                                          << "A" << QChar(u'B') << "AB" << none;
+        QTest::newRow("onto the row just below") << "ABC" << "A" << QChar(u'B') << "ABC" << none;
+        QTest::newRow("first onto last") << "ABC" << "A" << QChar(u'C') << "BAC" << none;
+        QTest::newRow("last onto first") << "ABC" << "C" << QChar(u'A') << "CAB" << none;
+        QTest::newRow("onto itself") << "ABC" << "B" << QChar(u'B') << "ABC" << none;
+        QTest::newRow("across a divider") << "A|BC" << "C" << QChar(u'A') << "CA|B" << none;
+        QTest::newRow("leaves a leading divider, tidied") << "A|B" << "A" << QChar(u'B') << "AB" << none;
         QTest::newRow("leaves two dividers together, tidied") << "A|B|C"
                                                               << "B" << QChar(u'C') << "A|BC" << none;
-        QTest::newRow("no payload") << "ABC"
-                                    << "" << QChar(u'B') << "refused" << BoardDropRefusal::noPayload;
+        QTest::newRow("only the first payload counts") << "ABC" << "CB" << QChar(u'A') << "CAB" << none;
+        QTest::newRow("no payload") << "ABC" << "" << QChar(u'B') << "refused" << BoardDropRefusal::noPayload;
         QTest::newRow("board of the other section")
             << "ABC"
             << "X" << QChar(u'B') << "refused" << BoardDropRefusal::draggedBoardNotInSection;
@@ -228,8 +222,9 @@ private Q_SLOTS:
 
         TemporaryPreferences preferences;
         QList<SidebarEntry> section = entriesFrom(entries);
-        const QList<BoardTransfer> payloads
-            = dragged.isEmpty() ? QList<BoardTransfer>() : payloadOf(dragged.at(0));
+        QList<BoardTransfer> payloads;
+        for (QChar letter : dragged)
+            payloads += payloadOf(letter);
         const std::expected<void, BoardDropRefusal> outcome = moveSidebarBoard(
             preferences.store(), section, payloads, boardIdFor(target), QStringLiteral("local"));
         preferences.reopen();
@@ -245,17 +240,6 @@ private Q_SLOTS:
         const QString saved = preferences.storedLayoutNotation(QStringLiteral("local"));
         QCOMPARE(saved, expected);
         QVERIFY(!saved.startsWith(QLatin1Char('|')) && !saved.endsWith(QLatin1Char('|')));
-    }
-
-    void onlyTheFirstPayloadCounts()
-    {
-        TemporaryPreferences preferences;
-        QList<SidebarEntry> section = entriesFrom(QStringLiteral("ABC"));
-        const QList<BoardTransfer> payloads {
-            BoardTransfer {boardIdFor(u'C')}, BoardTransfer {boardIdFor(u'B')}};
-        QVERIFY(moveSidebarBoard(
-            preferences.store(), section, payloads, boardIdFor(u'A'), QStringLiteral("local")));
-        QCOMPARE(notationOf(section), QStringLiteral("CAB"));
     }
 
     void dividerIdIsNoBoard()

@@ -19,6 +19,16 @@ namespace {
 
 const QString local = QStringLiteral("local");
 
+// The order boards were kept in before there were layouts, as letters; none when empty.
+void storeOlderOrder(TemporaryPreferences& preferences, const QString& letters)
+{
+    QList<QUuid> order;
+    for (QChar letter : letters)
+        order.append(boardIdFor(letter));
+    if (!order.isEmpty())
+        preferences.store().set(order, PreferenceKeys::boardOrder(local));
+}
+
 QByteArray compactJson(const QJsonValue& value)
 {
     return QJsonDocument(QJsonArray {value}).toJson(QJsonDocument::Compact);
@@ -42,24 +52,18 @@ private Q_SLOTS:
 
         QColor gray = QColor::fromRgb(142, 142, 147);
         gray.setAlphaF(0.35f);
-        QTest::newRow("subtleGray") << SidebarDividerColor::subtleGray << "subtleGray"
-                                    << "Subtle Gray" << gray;
-        QTest::newRow("accent") << SidebarDividerColor::accent << "accent"
-                                << "Accent" << QColor(Qt::magenta);
-        QTest::newRow("blue") << SidebarDividerColor::blue << "blue"
-                              << "Blue" << QColor::fromRgbF(0.24f, 0.46f, 0.96f);
-        QTest::newRow("green") << SidebarDividerColor::green << "green"
-                               << "Green" << QColor::fromRgbF(0.20f, 0.63f, 0.38f);
-        QTest::newRow("orange") << SidebarDividerColor::orange << "orange"
-                                << "Orange" << QColor::fromRgbF(0.95f, 0.59f, 0.20f);
-        QTest::newRow("pink") << SidebarDividerColor::pink << "pink"
-                              << "Pink" << QColor::fromRgbF(0.91f, 0.30f, 0.55f);
-        QTest::newRow("purple") << SidebarDividerColor::purple << "purple"
-                                << "Purple" << QColor::fromRgbF(0.52f, 0.39f, 0.92f);
-        QTest::newRow("teal") << SidebarDividerColor::teal << "teal"
-                              << "Teal" << QColor::fromRgbF(0.09f, 0.68f, 0.66f);
-        QTest::newRow("yellow") << SidebarDividerColor::yellow << "yellow"
-                                << "Yellow" << QColor::fromRgbF(0.99f, 0.82f, 0.27f);
+        auto row = [](SidebarDividerColor color, const char* text, const char* label, const QColor& display) {
+            QTest::newRow(text) << color << QString::fromLatin1(text) << QString::fromLatin1(label) << display;
+        };
+        row(SidebarDividerColor::subtleGray, "subtleGray", "Subtle Gray", gray);
+        row(SidebarDividerColor::accent, "accent", "Accent", QColor(Qt::magenta));
+        row(SidebarDividerColor::blue, "blue", "Blue", QColor::fromRgbF(0.24f, 0.46f, 0.96f));
+        row(SidebarDividerColor::green, "green", "Green", QColor::fromRgbF(0.20f, 0.63f, 0.38f));
+        row(SidebarDividerColor::orange, "orange", "Orange", QColor::fromRgbF(0.95f, 0.59f, 0.20f));
+        row(SidebarDividerColor::pink, "pink", "Pink", QColor::fromRgbF(0.91f, 0.30f, 0.55f));
+        row(SidebarDividerColor::purple, "purple", "Purple", QColor::fromRgbF(0.52f, 0.39f, 0.92f));
+        row(SidebarDividerColor::teal, "teal", "Teal", QColor::fromRgbF(0.09f, 0.68f, 0.66f));
+        row(SidebarDividerColor::yellow, "yellow", "Yellow", QColor::fromRgbF(0.99f, 0.82f, 0.27f));
     }
 
     void dividerColors()
@@ -149,18 +153,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("entries");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("already tidy") << "A|B|C"
-                                      << "A|B|C";
-        QTest::newRow("leading and trailing") << "|A||B|"
-                                              << "A|B";
-        QTest::newRow("run of three") << "A|||B"
-                                      << "A|B";
-        QTest::newRow("only dividers") << "|||"
-                                       << "";
-        QTest::newRow("empty") << ""
-                               << "";
-        QTest::newRow("one board") << "|A|"
-                                   << "A";
+        QTest::newRow("already tidy") << "A|B|C" << "A|B|C";
+        QTest::newRow("leading and trailing") << "|A||B|" << "A|B";
+        QTest::newRow("run of three") << "A|||B" << "A|B";
+        QTest::newRow("only dividers") << "|||" << "";
+        QTest::newRow("empty") << "" << "";
+        QTest::newRow("one board") << "|A|" << "A";
     }
 
     void normalize()
@@ -191,71 +189,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         QTest::addColumn<QString>("saved");
 
-        QTest::newRow("untidy layout is tidied and saved") << "AB"
-                                                           << "|A||B|"
-                                                           << ""
-                                                           << "A|B"
-                                                           << "A|B";
-        QTest::newRow("deleted board, divider no longer between boards") << "A"
-                                                                         << "A|B"
-                                                                         << ""
-                                                                         << "A"
-                                                                         << "A";
-        QTest::newRow("deleted board, divider still between boards") << "AC"
-                                                                     << "A|BC"
-                                                                     << ""
-                                                                     << "A|C"
-                                                                     << "A|C";
-        QTest::newRow("deleted board replaced by a new one") << "AC"
-                                                             << "A|B"
-                                                             << ""
-                                                             << "A|C"
-                                                             << "A|C";
-        QTest::newRow("new boards go to the end in workspace order") << "DACB"
-                                                                     << "B|A"
-                                                                     << ""
-                                                                     << "B|ADC"
-                                                                     << "B|ADC";
-        QTest::newRow("board named twice keeps its first place") << "AB"
-                                                                 << "A|BA"
-                                                                 << ""
-                                                                 << "A|B"
-                                                                 << "A|B";
-        QTest::newRow("layout wins over the older order") << "ABC"
-                                                          << "C|BA"
-                                                          << "ABC"
-                                                          << "C|BA"
-                                                          << "C|BA";
-        QTest::newRow("no layout, no older order") << "BAC"
-                                                   << "-"
-                                                   << ""
-                                                   << "BAC"
-                                                   << "BAC";
-        QTest::newRow("older order") << "ABC"
-                                     << "-"
-                                     << "CAB"
-                                     << "CAB"
-                                     << "CAB";
-        QTest::newRow("older order missing boards appends them") << "ABCD"
-                                                                 << "-"
-                                                                 << "DB"
-                                                                 << "DBAC"
-                                                                 << "DBAC";
-        QTest::newRow("older order naming gone boards") << "AB"
-                                                        << "-"
-                                                        << "XBZA"
-                                                        << "BA"
-                                                        << "BA";
-        QTest::newRow("no boards leaves the layout alone") << ""
-                                                           << "A|B"
-                                                           << ""
-                                                           << ""
-                                                           << "A|B";
-        QTest::newRow("layout of only gone boards") << "C"
-                                                    << "A|B"
-                                                    << ""
-                                                    << "C"
-                                                    << "C";
+        QTest::newRow("untidy layout is tidied and saved") << "AB" << "|A||B|" << "" << "A|B" << "A|B";
+        QTest::newRow("deleted board, divider no longer between boards") << "A" << "A|B" << "" << "A" << "A";
+        QTest::newRow("deleted board, divider still between boards")
+            << "AC" << "A|BC" << "" << "A|C" << "A|C";
+        QTest::newRow("deleted board replaced by a new one") << "AC" << "A|B" << "" << "A|C" << "A|C";
+        QTest::newRow("new boards go to the end in workspace order")
+            << "DACB" << "B|A" << "" << "B|ADC" << "B|ADC";
+        QTest::newRow("board named twice keeps its first place") << "AB" << "A|BA" << "" << "A|B" << "A|B";
+        QTest::newRow("layout wins over the older order") << "ABC" << "C|BA" << "ABC" << "C|BA" << "C|BA";
+        QTest::newRow("no layout, no older order") << "BAC" << "-" << "" << "BAC" << "BAC";
+        QTest::newRow("older order") << "ABC" << "-" << "CAB" << "CAB" << "CAB";
+        QTest::newRow("older order missing boards appends them") << "ABCD" << "-" << "DB" << "DBAC" << "DBAC";
+        QTest::newRow("older order naming gone boards") << "AB" << "-" << "XBZA" << "BA" << "BA";
+        QTest::newRow("no boards leaves the layout alone") << "" << "A|B" << "" << "" << "A|B";
+        QTest::newRow("layout of only gone boards") << "C" << "A|B" << "" << "C" << "C";
     }
 
     void load()
@@ -269,11 +217,7 @@ private Q_SLOTS:
         TemporaryPreferences preferences;
         if (stored != QLatin1String("-"))
             preferences.store().set(storageFrom(stored), sidebarLayoutKey(local));
-        QList<QUuid> order;
-        for (QChar letter : olderOrder)
-            order.append(boardIdFor(letter));
-        if (!order.isEmpty())
-            preferences.store().set(order, PreferenceKeys::boardOrder(local));
+        storeOlderOrder(preferences, olderOrder);
 
         const QList<SidebarEntry> entries
             = loadSidebarEntries(preferences.store(), boardsNamed(boards), local, true);
@@ -281,21 +225,7 @@ private Q_SLOTS:
         preferences.reopen();
         QCOMPARE(preferences.storedLayoutNotation(local), saved);
         // The older order is only ever read.
-        QCOMPARE(preferences.contains(QStringLiteral("board.order.local")), !order.isEmpty());
-    }
-
-    void loadKeepsDividerIdentityAndColour()
-    {
-        TemporaryPreferences preferences;
-        const SidebarDivider divider {QUuid::createUuid(), SidebarDividerColor::orange};
-        preferences.store().set(
-            QList<SidebarEntryStorage> {SidebarEntryStorage::board(boardIdFor(u'A')),
-                SidebarEntryStorage::divider(divider), SidebarEntryStorage::board(boardIdFor(u'B'))},
-            sidebarLayoutKey(local));
-        const QList<SidebarEntry> entries
-            = loadSidebarEntries(preferences.store(), boardsNamed(QStringLiteral("AB")), local, true);
-        QCOMPARE(entries.size(), 3);
-        QCOMPARE(*entries.at(1).divider(), divider);
+        QCOMPARE(preferences.contains(QStringLiteral("board.order.local")), !olderOrder.isEmpty());
     }
 
     void loadWithoutPersistenceWritesNothing()
@@ -328,16 +258,13 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("raw");
         QTest::addColumn<QString>("olderOrder");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("not json") << QByteArray("{{{") << ""
-                                  << "ABC";
+        QTest::newRow("not json") << QByteArray("{{{") << "" << "ABC";
         QTest::newRow("unknown type, older order used") << QByteArray(
             R"([{"type":"board","value":"0F0E0D0C-0B0A-4908-8706-050403020100"},{"type":"shelf","value":1}])")
                                                         << "CB"
                                                         << "CBA";
-        QTest::newRow("object instead of array") << QByteArray(R"({"type":"board"})") << ""
-                                                 << "ABC";
-        QTest::newRow("null") << QByteArray("null") << "B"
-                              << "BAC";
+        QTest::newRow("object instead of array") << QByteArray(R"({"type":"board"})") << "" << "ABC";
+        QTest::newRow("null") << QByteArray("null") << "B" << "BAC";
     }
 
     void damagedLayoutHeals()
@@ -348,11 +275,7 @@ private Q_SLOTS:
 
         TemporaryPreferences preferences;
         preferences.writeRaw(QStringLiteral("sidebar.layout.local"), raw);
-        QList<QUuid> order;
-        for (QChar letter : olderOrder)
-            order.append(boardIdFor(letter));
-        if (!order.isEmpty())
-            preferences.store().set(order, PreferenceKeys::boardOrder(local));
+        storeOlderOrder(preferences, olderOrder);
 
         const QList<SidebarEntry> entries
             = loadSidebarEntries(preferences.store(), boardsNamed(QStringLiteral("ABC")), local, true);
