@@ -205,14 +205,6 @@ private Q_SLOTS:
         QCOMPARE(user.mentionHandle(), handle);
     }
 
-    void uuidTextIsUpperCase()
-    {
-        const auto id = QUuid::fromString(QStringLiteral("e621e1f8-c36c-495a-93fc-0c247a3e6e5f"));
-        QCOMPARE(uuidText(id), QStringLiteral("E621E1F8-C36C-495A-93FC-0C247A3E6E5F"));
-        QCOMPARE(uuidFromText(uuidText(id)), std::optional(id));
-        QVERIFY(!uuidFromText(QStringLiteral("not-a-uuid")));
-    }
-
     void uuidTextRoundTrips_data()
     {
         QTest::addColumn<QUuid>("id");
@@ -249,7 +241,7 @@ private Q_SLOTS:
         QCOMPARE(readUuidText(text.toLower().toLatin1().constData(), text.size()), id);
     }
 
-    // The fast reading of stored ids must agree with Qt's on every text, ids or not.
+    // Both readings of ids must agree with Qt's on every text, ids or not.
     void uuidReadingAgreesWithQt_data()
     {
         QTest::addColumn<QByteArray>("text");
@@ -273,7 +265,9 @@ private Q_SLOTS:
     void uuidReadingAgreesWithQt()
     {
         QFETCH(QByteArray, text);
-        QCOMPARE(readUuidText(text.constData(), text.size()), QUuid::fromString(QLatin1StringView(text)));
+        const QUuid qt = QUuid::fromString(QLatin1StringView(text));
+        QCOMPARE(readUuidText(text.constData(), text.size()), qt);
+        QCOMPARE(uuidFromText(QString::fromLatin1(text)), qt.isNull() ? std::nullopt : std::optional(qt));
     }
 };
 

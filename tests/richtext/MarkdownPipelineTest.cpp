@@ -6,7 +6,6 @@
 #include "richtext/RichTextDocumentBuilder.h"
 
 #include <QAbstractTextDocumentLayout>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QTest>
@@ -33,9 +32,6 @@ QTextCharFormat formatOf(const QTextDocument& document, const QString& fragment)
     return cursor.charFormat();
 }
 
-} // namespace
-
-namespace {
 // A copy of the document whose every font asks for shaping (or for none).
 std::unique_ptr<QTextDocument> withShaping(const QTextDocument& document, bool shaping)
 {
@@ -353,11 +349,6 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char** argv)
-{
-    QGuiApplication app(argc, argv);
-    MarkdownPipelineTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(MarkdownPipelineTest)
 
 #include "MarkdownPipelineTest.moc"

@@ -5,7 +5,6 @@
 #include "richtext/MentionIdentity.h"
 #include "richtext/RichTextHitTester.h"
 
-#include <QGuiApplication>
 #include <QTest>
 #include <QTextCursor>
 
@@ -142,11 +141,6 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char** argv)
-{
-    QGuiApplication app(argc, argv);
-    MentionTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(MentionTest)
 
 #include "MentionTest.moc"

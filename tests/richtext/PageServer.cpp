@@ -1,5 +1,6 @@
 #include "PageServer.h"
 
+#include <QFile>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -93,4 +94,12 @@ void PageServer::readRequest(QTcpSocket* socket)
     response += page.body;
     socket->write(response);
     socket->disconnectFromHost();
+}
+
+QByteArray fixturePage(const QString& name)
+{
+    QFile file(qEnvironmentVariable("PLENKO_TEST_DATA") + QStringLiteral("/linkmeta/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("missing fixture %s", qPrintable(name));
+    return file.readAll();
 }

@@ -14,6 +14,9 @@
 
 class QTcpSocket;
 
+// A page of the link-metadata fixtures in the test data.
+QByteArray fixturePage(const QString& name);
+
 class PageServer : public QObject
 {
     Q_OBJECT
