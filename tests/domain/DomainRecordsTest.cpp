@@ -126,27 +126,6 @@ private Q_SLOTS:
         QVERIFY(viewer == BoardRole::custom(QStringLiteral("VIEWER")));
     }
 
-    void statusTexts_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("accepted");
-        QTest::newRow("TODO") << "TODO" << true;
-        QTest::newRow("IN_PROGRESS") << "IN_PROGRESS" << true;
-        QTest::newRow("DONE") << "DONE" << true;
-        QTest::newRow("lower done") << "done" << false;
-        QTest::newRow("blank") << "" << false;
-    }
-
-    void statusTexts()
-    {
-        QFETCH(QString, text);
-        QFETCH(bool, accepted);
-        const auto status = itemStatusFromText(text);
-        QCOMPARE(status.has_value(), accepted);
-        if (status)
-            QCOMPARE(itemStatusText(*status), text);
-    }
-
     void progress()
     {
         Board board;

@@ -197,16 +197,11 @@ private Q_SLOTS:
         QCOMPARE(example->accessibleName(), title + QStringLiteral(" example"));
         QVERIFY(example->isVisible());
         QVERIFY(example->height() >= example->measuredHeight());
-    }
-
-    void cheatsheetLinkExampleIsARealAddress()
-    {
-        MarkdownCheatsheetView sheet;
         QCOMPARE(sheet.findChildren<QFrame*>(QStringLiteral("divider")).size(), MarkdownCheatsheetView::entries().size() - 1);
-        const MentionTextView* link = sheet.exampleView(QStringLiteral("link"));
-        QTextCursor cursor(const_cast<QTextDocument*>(link->document()));
+        // The link example leads to a real address.
+        QTextCursor cursor(const_cast<QTextDocument*>(example->document()));
         cursor.setPosition(1);
-        QVERIFY(cursor.charFormat().anchorHref().startsWith(QStringLiteral("https://")));
+        QCOMPARE(cursor.charFormat().anchorHref().startsWith(QStringLiteral("https://")), id == QLatin1String("link"));
     }
 };
 
