@@ -95,10 +95,16 @@ class InsightsViewsTest : public QObject
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
+    // Opened on an empty board and then given the sample one, the window shows all four sections.
     void dashboardWindowShowsFourSections()
     {
-        BoardDashboardWindow window(sampleBoard());
+        BoardDashboardWindow window(boardWithItems({}));
         showDashboardOf(window);
+        QCOMPARE(labelTexts(&window, "emptyText").size(), 3);
+        window.setBoard(sampleBoard());
+        for (const DashboardSection* section : window.view()->sections())
+            QVERIFY(section->isVisible());
+        QCOMPARE(window.view()->board().name, QStringLiteral("Launch plan"));
         QCOMPARE(window.objectName(), QStringLiteral("board-dashboard"));
         QCOMPARE(window.windowTitle(), QStringLiteral("Board Dashboard"));
         QCOMPARE(window.size(), QSize(1100, 700));
@@ -160,43 +166,32 @@ private slots:
         QCOMPARE(bars->barSets().constFirst()->count(), 8);
     }
 
-    void setBoardRefreshes()
+    // The charts of the sample board: the ring's counts and names, the trend's colours, and what
+    // hovering shows.
+    void sampleBoardCharts()
     {
-        BoardDashboardWindow window(boardWithItems({}));
-        showDashboardOf(window);
-        QCOMPARE(labelTexts(&window, "emptyText").size(), 3);
-        window.setBoard(sampleBoard());
-        QVERIFY(labelTexts(&window, "emptyText").isEmpty());
-        for (const DashboardSection* section : window.view()->sections())
-            QVERIFY(section->isVisible());
-        QCOMPARE(window.view()->board().name, QStringLiteral("Launch plan"));
-    }
-
-    void ringShowsCountsAndStatusNames()
-    {
+        // Dates are written the user's way; in the US the fourth of March is 3/4.
+        const QLocale previous;
+        QLocale::setDefault(QLocale(QStringLiteral("en_US")));
+        const auto restore = qScopeGuard([previous] { QLocale::setDefault(previous); });
         BoardDashboardWindow window(sampleBoard());
         showDashboardOf(window);
-        const auto* view = window.findChild<DashboardChartView*>("statusBreakdownChart");
-        QVERIFY(view);
-        auto* ring = qobject_cast<QPieSeries*>(view->chart()->series().constFirst());
+        const auto* breakdown = window.findChild<DashboardChartView*>("statusBreakdownChart");
+        QVERIFY(breakdown);
+        auto* ring = qobject_cast<QPieSeries*>(breakdown->chart()->series().constFirst());
         QVERIFY(ring);
         QStringList sectorLabels;
         for (const QPieSlice* slice : ring->slices())
             sectorLabels << slice->label();
         QCOMPARE(sectorLabels, (QStringList { "2 items", "1 items", "3 items" }));
         QStringList legend;
-        for (const QLegendMarker* marker : view->chart()->legend()->markers(ring))
+        for (const QLegendMarker* marker : breakdown->chart()->legend()->markers(ring))
             legend << marker->label();
         QCOMPARE(legend, (QStringList { "Todo", "In progress", "Done" }));
-    }
 
-    void seriesColours()
-    {
         QCOMPARE(InsightsPalette::darkened(QColor(200, 100, 50), 0.5), QColor(100, 50, 25));
         QCOMPARE(InsightsPalette::darkened(QColor(200, 100, 50), 0.0), QColor(200, 100, 50));
 
-        BoardDashboardWindow window(sampleBoard());
-        showDashboardOf(window);
         const auto* trend = window.findChild<DashboardChartView*>("statusTrendChart");
         QVERIFY(trend);
         QStringList names;
@@ -212,16 +207,7 @@ private slots:
         }
         QCOMPARE(names, (QStringList { "Todo", "In progress", "Done" }));
         QCOMPARE(InsightsPalette::seriesColor(StatusSeries::todo), InsightsPalette::darkened(QColor(0x0A, 0x84, 0xFF), 0.18));
-    }
 
-    void hoverAnnotations()
-    {
-        // Dates are written the user's way; in the US the fourth of March is 3/4.
-        const QLocale previous;
-        QLocale::setDefault(QLocale(QStringLiteral("en_US")));
-        const auto restore = qScopeGuard([previous] { QLocale::setDefault(previous); });
-        BoardDashboardWindow window(sampleBoard());
-        showDashboardOf(window);
 
         const auto* activity = window.findChild<DashboardChartView*>("activityChart");
         QVERIFY(activity);
@@ -232,17 +218,15 @@ private slots:
         Q_EMIT bars->hovered(false, 7);
         QVERIFY(!activity->callout()->isVisible());
 
-        const auto* trend = window.findChild<DashboardChartView*>("statusTrendChart");
         auto* line = qobject_cast<QLineSeries*>(trend->chart()->series().constFirst());
         // Hovering between two days picks the nearer one.
         const QPointF nearFeb23(line->at(3).x() + 0.3 * (line->at(4).x() - line->at(3).x()), 1);
         Q_EMIT line->hovered(nearFeb23, true);
         QCOMPARE(trend->callout()->text(), QStringLiteral("2/23/24\nDone 1 · In progress 0 · Todo 2"));
 
-        const auto* ring = window.findChild<DashboardChartView*>("statusBreakdownChart");
-        QPieSlice* done = qobject_cast<QPieSeries*>(ring->chart()->series().constFirst())->slices().last();
+        QPieSlice* done = ring->slices().last();
         Q_EMIT done->hovered(true);
-        QCOMPARE(ring->callout()->text(), QStringLiteral("Done: 3 of 6 items (50%)"));
+        QCOMPARE(breakdown->callout()->text(), QStringLiteral("Done: 3 of 6 items (50%)"));
         QVERIFY(done->isExploded());
 
         // The section under the pointer reports it, so the annotations belong to one section at a time.
