@@ -193,14 +193,15 @@ void checkRoundTrip(const T& record)
     QCOMPARE(reencoded<T>(snake), written);
 }
 
-// A request read back from its body is written again byte for byte the same.
+// A row of the request as written, as the service reads it back from its body and writes it again,
+// and the JSON expected of both.
 template<typename T>
-void checkRequestRoundTrip(const T& request)
+void requestRow(const char* name, const T& request, const QJsonObject& expected)
 {
-    const QByteArray body = encodeBody(request);
-    const auto decoded = decodeRequestBody<T>(body);
-    QVERIFY2(decoded, qPrintable(errorText(decoded)));
-    QCOMPARE(toJson(*decoded), toJson(request));
+    const auto reread = decodeRequestBody<T>(encodeBody(request));
+    QTest::newRow(name) << toJson(request)
+                        << (reread ? toJson(*reread) : QJsonObject { { QStringLiteral("error"), reread.error() } })
+                        << expected;
 }
 
 // A sync answer with many items, as the service sends for a large board.
@@ -745,6 +746,7 @@ private Q_SLOTS:
     void requestBodies_data()
     {
         QTest::addColumn<QJsonObject>("written");
+        QTest::addColumn<QJsonObject>("reread");
         QTest::addColumn<QJsonObject>("expected");
         const QString board = uuidText(boardId);
         const QString user = uuidText(userId);
@@ -753,111 +755,89 @@ private Q_SLOTS:
         move.order = 3;
         move.status = QStringLiteral("DONE");
         move.revision = 7;
-        QTest::newRow("move") << toJson(move)
-                              << QJsonObject { { "order", 3 }, { "status", "DONE" }, { "revision", 7 } };
+        requestRow("move", move, QJsonObject { { "order", 3 }, { "status", "DONE" }, { "revision", 7 } });
 
         UpdateItemRequest reorder;
         reorder.order = 0;
         reorder.revision = 1;
-        QTest::newRow("reorder without status") << toJson(reorder) << QJsonObject { { "order", 0 }, { "revision", 1 } };
+        requestRow("reorder without status", reorder, QJsonObject { { "order", 0 }, { "revision", 1 } });
 
         UpdateItemRequest clearAssignee;
         clearAssignee.assignee = FieldUpdate<QUuid>::cleared();
         clearAssignee.revision = 2;
-        QTest::newRow("clear assignee") << toJson(clearAssignee)
-                                        << QJsonObject { { "assignee", QJsonValue::Null }, { "revision", 2 } };
+        requestRow("clear assignee", clearAssignee, QJsonObject { { "assignee", QJsonValue::Null }, { "revision", 2 } });
 
         UpdateItemRequest assign;
         assign.assignee = FieldUpdate<QUuid>::set(userId);
-        QTest::newRow("assign") << toJson(assign) << QJsonObject { { "assignee", user }, { "revision", 0 } };
+        requestRow("assign", assign, QJsonObject { { "assignee", user }, { "revision", 0 } });
 
         UpdateItemRequest unarchive;
         unarchive.archivedAt = FieldUpdate<QString>::cleared();
         unarchive.revision = 4;
-        QTest::newRow("unarchive") << toJson(unarchive)
-                                   << QJsonObject { { "archivedAt", QJsonValue::Null }, { "revision", 4 } };
+        requestRow("unarchive", unarchive, QJsonObject { { "archivedAt", QJsonValue::Null }, { "revision", 4 } });
 
         UpdateItemRequest archive;
         archive.archivedAt = FieldUpdate<QString>::set(isoDateText(may1));
         archive.content = QString();
         archive.boardId = boardId;
         archive.revision = std::numeric_limits<qint64>::max();
-        QTest::newRow("archive, empty content, other board")
-            << toJson(archive)
-            << QJsonObject { { "archivedAt", "2024-05-01T12:30:00Z" }, { "content", "" }, { "boardId", board },
-                   { "revision", std::numeric_limits<qint64>::max() } };
+        requestRow("archive, empty content, other board", archive,
+            QJsonObject { { "archivedAt", "2024-05-01T12:30:00Z" }, { "content", "" }, { "boardId", board },
+                { "revision", std::numeric_limits<qint64>::max() } });
 
-        QTest::newRow("nothing changed") << toJson(UpdateItemRequest {}) << QJsonObject { { "revision", 0 } };
+        requestRow("nothing changed", UpdateItemRequest {}, QJsonObject { { "revision", 0 } });
 
         UpsertItemRequest upsert { QStringLiteral("Hi"), QStringLiteral("TODO"), 2, isoDateText(may1), boardId, {} };
         const QJsonObject upsertKeys { { "content", "Hi" }, { "status", "TODO" }, { "order", 2 },
             { "createdAt", "2024-05-01T12:30:00Z" }, { "boardId", board } };
-        QTest::newRow("upsert without assignee") << toJson(upsert) << upsertKeys;
+        requestRow("upsert without assignee", upsert, upsertKeys);
         upsert.assignee = userId;
         QJsonObject assigned = upsertKeys;
         assigned.insert(QStringLiteral("assignee"), user);
-        QTest::newRow("upsert with assignee") << toJson(upsert) << assigned;
+        requestRow("upsert with assignee", upsert, assigned);
 
-        QTest::newRow("board request, nothing") << toJson(RemoteBoardRequest {}) << QJsonObject {};
-        QTest::newRow("board request, archive")
-            << toJson(RemoteBoardRequest { {}, {}, false }) << QJsonObject { { "active", false } };
-        QTest::newRow("board request, all")
-            << toJson(RemoteBoardRequest { QStringLiteral("N"), QStringLiteral("I"), true })
-            << QJsonObject { { "name", "N" }, { "info", "I" }, { "active", true } };
-        QTest::newRow("sync request, no items")
-            << toJson(SyncRequest { 0, {} }) << QJsonObject { { "checkpoint", 0 }, { "items", QJsonArray {} } };
-        QTest::newRow("change owner") << toJson(ChangeBoardOwnerRequest { userId }) << QJsonObject { { "newOwnerId", user } };
-        QTest::newRow("complete login") << toJson(CompleteLoginRequest { QStringLiteral("n"), QStringLiteral("o") })
-                                        << QJsonObject { { "deviceNonce", "n" }, { "ott", "o" } };
-        QTest::newRow("mark read") << toJson(MarkNotificationReadRequest { itemId })
-                                   << QJsonObject { { "id", uuidText(itemId) } };
+        requestRow("board request, nothing", RemoteBoardRequest {}, QJsonObject {});
+        requestRow("board request, archive", RemoteBoardRequest { {}, {}, false }, QJsonObject { { "active", false } });
+        requestRow("board request, all", RemoteBoardRequest { QStringLiteral("N"), QStringLiteral("I"), true },
+            QJsonObject { { "name", "N" }, { "info", "I" }, { "active", true } });
+        requestRow("sync request, no items", SyncRequest { 0, {} },
+            QJsonObject { { "checkpoint", 0 }, { "items", QJsonArray {} } });
+        requestRow("change owner", ChangeBoardOwnerRequest { userId }, QJsonObject { { "newOwnerId", user } });
+        requestRow("complete login", CompleteLoginRequest { QStringLiteral("n"), QStringLiteral("o") },
+            QJsonObject { { "deviceNonce", "n" }, { "ott", "o" } });
+        requestRow("mark read", MarkNotificationReadRequest { itemId }, QJsonObject { { "id", uuidText(itemId) } });
 
         RemoteItem bare;
         bare.id = itemId;
         bare.boardId = boardId;
         bare.createdBy = userId;
         bare.status = QStringLiteral("TODO");
-        QTest::newRow("remote item, optionals left out")
-            << toJson(bare)
-            << QJsonObject { { "id", uuidText(itemId) }, { "content", "" }, { "status", "TODO" }, { "boardId", board },
-                   { "createdAt", "" }, { "createdBy", user }, { "order", 0 }, { "updatedAt", "" }, { "revision", 0 } };
+        requestRow("sync request, item with optionals left out", SyncRequest { 3, { bare } },
+            QJsonObject { { "checkpoint", 3 },
+                { "items",
+                    QJsonArray { QJsonObject { { "id", uuidText(itemId) }, { "content", "" }, { "status", "TODO" },
+                        { "boardId", board }, { "createdAt", "" }, { "createdBy", user }, { "order", 0 },
+                        { "updatedAt", "" }, { "revision", 0 } } } } });
+        requestRow("sync request, full item", SyncRequest { 17, { fullItem() } },
+            QJsonObject { { "checkpoint", 17 }, { "items", QJsonArray { toJson(fullItem()) } } });
+        requestRow("refresh", RefreshRequest { QStringLiteral("r") }, QJsonObject { { "refreshToken", "r" } });
+        requestRow("logout", LogoutRequest { QStringLiteral("r") }, QJsonObject { { "refreshToken", "r" } });
+        requestRow("improve text", ImproveTextRequest { QStringLiteral("teh") }, QJsonObject { { "content", "teh" } });
+        requestRow("feedback", FeedbackRequest { QStringLiteral("Nice") }, QJsonObject { { "text", "Nice" } });
     }
 
     void requestBodies()
     {
         QFETCH(QJsonObject, written);
+        QFETCH(QJsonObject, reread);
         QFETCH(QJsonObject, expected);
         QCOMPARE(written, expected);
+        QCOMPARE(reread, expected);
     }
 
-    void requestRoundTrips()
+    // A partial update read back keeps its three states: a missing key is unchanged, null is cleared.
+    void requestDecoderStates()
     {
-        checkRequestRoundTrip(CompleteLoginRequest { QStringLiteral("nonce"), QStringLiteral("ott") });
-        checkRequestRoundTrip(RefreshRequest { QStringLiteral("r") });
-        checkRequestRoundTrip(LogoutRequest { QStringLiteral("r") });
-        checkRequestRoundTrip(RemoteBoardRequest {});
-        checkRequestRoundTrip(RemoteBoardRequest { QStringLiteral("N"), QStringLiteral("I"), false });
-        checkRequestRoundTrip(ChangeBoardOwnerRequest { userId });
-        checkRequestRoundTrip(SyncRequest { 17, { fullItem(), RemoteItem {} } });
-        checkRequestRoundTrip(UpsertItemRequest { QStringLiteral("c"), QStringLiteral("DONE"), 3, isoDateText(may1), boardId, userId });
-        checkRequestRoundTrip(ImproveTextRequest { QStringLiteral("teh") });
-        checkRequestRoundTrip(FeedbackRequest { QStringLiteral("Nice") });
-        checkRequestRoundTrip(MarkNotificationReadRequest { itemId });
-
-        UpdateItemRequest update;
-        update.revision = 3;
-        checkRequestRoundTrip(update);
-        update.assignee = FieldUpdate<QUuid>::cleared();
-        update.archivedAt = FieldUpdate<QString>::set(isoDateText(may1));
-        update.order = 0;
-        checkRequestRoundTrip(update);
-        update.assignee = FieldUpdate<QUuid>::set(userId);
-        update.archivedAt = FieldUpdate<QString>::cleared();
-        update.content = QStringLiteral("x");
-        update.status = QStringLiteral("TODO");
-        update.boardId = boardId;
-        checkRequestRoundTrip(update);
-
         const auto unchanged = decodeRequestBody<UpdateItemRequest>(R"({"revision":1})");
         QVERIFY(unchanged && unchanged->assignee.isUnchanged() && unchanged->archivedAt.isUnchanged());
         const auto cleared = decodeRequestBody<UpdateItemRequest>(R"({"revision":1,"assignee":null})");
