@@ -23,16 +23,24 @@ QDateTime at(const char* text)
     return QDateTime::fromString(QString::fromLatin1(text), Qt::ISODate).toUTC();
 }
 
-// One line a week from the week that starts at `first`, with the count of each.
-QStringList weekLines(const char* first, const QList<int>& counts)
+// One line a period (`days` long) from the one that starts at `first`, with the value of each.
+QStringList periodLines(const char* first, int days, const QStringList& values)
 {
     QStringList lines;
-    QDateTime week = at(first);
-    for (const int count : counts) {
-        lines << week.toString(Qt::ISODate) + QLatin1Char(' ') + QString::number(count);
-        week = week.addDays(7);
+    QDateTime start = at(first);
+    for (const QString& value : values) {
+        lines << start.toString(Qt::ISODate) + QLatin1Char(' ') + value;
+        start = start.addDays(days);
     }
     return lines;
+}
+
+QStringList weekLines(const char* first, const QList<int>& counts)
+{
+    QStringList values;
+    for (const int count : counts)
+        values << QString::number(count);
+    return periodLines(first, 7, values);
 }
 
 } // namespace
@@ -50,75 +58,52 @@ private slots:
         QTest::addColumn<QStringList>("items");
         QTest::addColumn<QString>("now");
         QTest::addColumn<QStringList>("expected");
+        const auto row = [](const char* name, const QStringList& items, const QStringList& expected,
+                             const char* now = "2024-03-06T12:00:00Z", const char* zone = "UTC") {
+            QTest::newRow(name) << QByteArray(zone) << items << QString::fromLatin1(now) << expected;
+        };
+        const auto days = [](const char* first, const QStringList& values) { return periodLines(first, 1, values); };
 
-        QTest::newRow("no items") << QByteArray("UTC") << QStringList() << "2024-03-06T12:00:00Z" << QStringList();
-        QTest::newRow("only deleted items") << QByteArray("UTC")
-                                            << QStringList { "DONE 2024-03-01T10:00:00Z 2024-03-02T10:00:00Z deleted" }
-                                            << "2024-03-06T12:00:00Z" << QStringList();
-        QTest::newRow("done the day it was created")
-            << QByteArray("UTC") << QStringList { "DONE 2024-03-04T10:00:00Z 2024-03-04T15:00:00Z" }
-            << "2024-03-06T12:00:00Z"
-            << QStringList { "2024-03-04T00:00:00Z 1/0/0", "2024-03-05T00:00:00Z 1/0/0", "2024-03-06T00:00:00Z 1/0/0" };
-        QTest::newRow("done later counts as in progress before")
-            << QByteArray("UTC") << QStringList { "DONE 2024-03-04T10:00:00Z 2024-03-06T09:00:00Z" }
-            << "2024-03-06T12:00:00Z"
-            << QStringList { "2024-03-04T00:00:00Z 0/1/0", "2024-03-05T00:00:00Z 0/1/0", "2024-03-06T00:00:00Z 1/0/0" };
-        QTest::newRow("in progress later counts as todo before")
-            << QByteArray("UTC") << QStringList { "IN_PROGRESS 2024-03-04T10:00:00Z 2024-03-05T09:00:00Z" }
-            << "2024-03-06T12:00:00Z"
-            << QStringList { "2024-03-04T00:00:00Z 0/0/1", "2024-03-05T00:00:00Z 0/1/0", "2024-03-06T00:00:00Z 0/1/0" };
-        QTest::newRow("created today, in progress today") << QByteArray("UTC")
-                                                          << QStringList { "IN_PROGRESS 2024-03-06T08:00:00Z 2024-03-06T09:00:00Z" }
-                                                          << "2024-03-06T12:00:00Z"
-                                                          << QStringList { "2024-03-06T00:00:00Z 0/1/0" };
-        QTest::newRow("created today, moved back to todo") << QByteArray("UTC")
-                                                           << QStringList { "TODO 2024-03-06T08:00:00Z 2024-03-06T10:00:00Z" }
-                                                           << "2024-03-06T12:00:00Z"
-                                                           << QStringList { "2024-03-06T00:00:00Z 0/0/1" };
-        QTest::newRow("done before it was created")
-            << QByteArray("UTC") << QStringList { "DONE 2024-03-05T10:00:00Z 2024-03-03T10:00:00Z" }
-            << "2024-03-06T12:00:00Z" << QStringList { "2024-03-05T00:00:00Z 1/0/0", "2024-03-06T00:00:00Z 1/0/0" };
-        QTest::newRow("archived counts, deleted does not")
-            << QByteArray("UTC")
-            << QStringList { "TODO 2024-03-05T10:00:00Z 2024-03-05T10:00:00Z archived",
-                   "DONE 2024-03-04T10:00:00Z 2024-03-04T11:00:00Z deleted",
-                   "DONE 2024-03-05T10:00:00Z 2024-03-06T11:00:00Z archived" }
-            << "2024-03-06T12:00:00Z" << QStringList { "2024-03-05T00:00:00Z 0/1/1", "2024-03-06T00:00:00Z 1/0/1" };
-        QTest::newRow("later items join on their day")
-            << QByteArray("UTC")
-            << QStringList { "TODO 2024-03-04T10:00:00Z 2024-03-04T10:00:00Z",
-                   "IN_PROGRESS 2024-03-05T23:59:59Z 2024-03-05T23:59:59Z" }
-            << "2024-03-06T00:00:00Z"
-            << QStringList { "2024-03-04T00:00:00Z 0/0/1", "2024-03-05T00:00:00Z 0/1/1", "2024-03-06T00:00:00Z 0/1/1" };
-        QTest::newRow("only items created after now") << QByteArray("UTC")
-                                                       << QStringList { "TODO 2024-03-08T10:00:00Z 2024-03-08T10:00:00Z" }
-                                                       << "2024-03-06T12:00:00Z" << QStringList();
+        row("no items", {}, {});
+        row("only deleted items", { "DONE 2024-03-01T10:00:00Z 2024-03-02T10:00:00Z deleted" }, {});
+        row("done the day it was created", { "DONE 2024-03-04T10:00:00Z 2024-03-04T15:00:00Z" },
+            days("2024-03-04T00:00:00Z", { "1/0/0", "1/0/0", "1/0/0" }));
+        row("done later counts as in progress before", { "DONE 2024-03-04T10:00:00Z 2024-03-06T09:00:00Z" },
+            days("2024-03-04T00:00:00Z", { "0/1/0", "0/1/0", "1/0/0" }));
+        row("in progress later counts as todo before", { "IN_PROGRESS 2024-03-04T10:00:00Z 2024-03-05T09:00:00Z" },
+            days("2024-03-04T00:00:00Z", { "0/0/1", "0/1/0", "0/1/0" }));
+        row("created today, in progress today", { "IN_PROGRESS 2024-03-06T08:00:00Z 2024-03-06T09:00:00Z" },
+            { "2024-03-06T00:00:00Z 0/1/0" });
+        row("created today, moved back to todo", { "TODO 2024-03-06T08:00:00Z 2024-03-06T10:00:00Z" },
+            { "2024-03-06T00:00:00Z 0/0/1" });
+        row("done before it was created", { "DONE 2024-03-05T10:00:00Z 2024-03-03T10:00:00Z" },
+            days("2024-03-05T00:00:00Z", { "1/0/0", "1/0/0" }));
+        row("archived counts, deleted does not",
+            { "TODO 2024-03-05T10:00:00Z 2024-03-05T10:00:00Z archived", "DONE 2024-03-04T10:00:00Z 2024-03-04T11:00:00Z deleted",
+                "DONE 2024-03-05T10:00:00Z 2024-03-06T11:00:00Z archived" },
+            days("2024-03-05T00:00:00Z", { "0/1/1", "1/0/1" }));
+        row("later items join on their day",
+            { "TODO 2024-03-04T10:00:00Z 2024-03-04T10:00:00Z", "IN_PROGRESS 2024-03-05T23:59:59Z 2024-03-05T23:59:59Z" },
+            days("2024-03-04T00:00:00Z", { "0/0/1", "0/1/1", "0/1/1" }), "2024-03-06T00:00:00Z");
+        row("only items created after now", { "TODO 2024-03-08T10:00:00Z 2024-03-08T10:00:00Z" }, {});
         // 16:00 UTC is already the next morning in Tokyo; the days begin at 15:00 UTC there.
-        QTest::newRow("Tokyo days")
-            << QByteArray("Asia/Tokyo")
-            << QStringList { "DONE 2024-03-04T16:00:00Z 2024-03-05T14:00:00Z" } << "2024-03-05T20:00:00Z"
-            << QStringList { "2024-03-04T15:00:00Z 1/0/0", "2024-03-05T15:00:00Z 1/0/0" };
-        QTest::newRow("same instants in UTC days")
-            << QByteArray("UTC") << QStringList { "DONE 2024-03-04T16:00:00Z 2024-03-05T14:00:00Z" }
-            << "2024-03-05T20:00:00Z"
-            << QStringList { "2024-03-04T00:00:00Z 0/1/0", "2024-03-05T00:00:00Z 1/0/0" };
+        const QStringList lateFinish { "DONE 2024-03-04T16:00:00Z 2024-03-05T14:00:00Z" };
+        row("Tokyo days", lateFinish, days("2024-03-04T15:00:00Z", { "1/0/0", "1/0/0" }), "2024-03-05T20:00:00Z",
+            "Asia/Tokyo");
+        row("same instants in UTC days", lateFinish, days("2024-03-04T00:00:00Z", { "0/1/0", "1/0/0" }),
+            "2024-03-05T20:00:00Z");
         // 03:00 UTC is still the previous evening in Los Angeles; winter days begin at 08:00 UTC.
-        QTest::newRow("Los Angeles days")
-            << QByteArray("America/Los_Angeles")
-            << QStringList { "IN_PROGRESS 2024-03-05T03:00:00Z 2024-03-05T09:00:00Z" } << "2024-03-05T10:00:00Z"
-            << QStringList { "2024-03-04T08:00:00Z 0/0/1", "2024-03-05T08:00:00Z 0/1/0" };
+        row("Los Angeles days", { "IN_PROGRESS 2024-03-05T03:00:00Z 2024-03-05T09:00:00Z" },
+            days("2024-03-04T08:00:00Z", { "0/0/1", "0/1/0" }), "2024-03-05T10:00:00Z", "America/Los_Angeles");
         // The clocks go forward on 10 March: from then on the days begin an hour earlier in UTC.
-        QTest::newRow("Los Angeles across daylight saving")
-            << QByteArray("America/Los_Angeles")
-            << QStringList { "TODO 2024-03-09T20:00:00Z 2024-03-09T20:00:00Z" } << "2024-03-11T20:00:00Z"
-            << QStringList { "2024-03-09T08:00:00Z 0/0/1", "2024-03-10T08:00:00Z 0/0/1", "2024-03-11T07:00:00Z 0/0/1" };
+        row("Los Angeles across daylight saving", { "TODO 2024-03-09T20:00:00Z 2024-03-09T20:00:00Z" },
+            { "2024-03-09T08:00:00Z 0/0/1", "2024-03-10T08:00:00Z 0/0/1", "2024-03-11T07:00:00Z 0/0/1" },
+            "2024-03-11T20:00:00Z", "America/Los_Angeles");
         // 07:30 UTC on 11 March is just after midnight in daylight time, but still 10 March in standard time.
-        QTest::newRow("Los Angeles item just after a daylight-time midnight")
-            << QByteArray("America/Los_Angeles")
-            << QStringList { "TODO 2024-03-09T20:00:00Z 2024-03-09T20:00:00Z",
-                   "IN_PROGRESS 2024-03-11T07:30:00Z 2024-03-11T07:30:00Z" }
-            << "2024-03-11T20:00:00Z"
-            << QStringList { "2024-03-09T08:00:00Z 0/0/1", "2024-03-10T08:00:00Z 0/0/1", "2024-03-11T07:00:00Z 0/1/1" };
+        row("Los Angeles item just after a daylight-time midnight",
+            { "TODO 2024-03-09T20:00:00Z 2024-03-09T20:00:00Z", "IN_PROGRESS 2024-03-11T07:30:00Z 2024-03-11T07:30:00Z" },
+            { "2024-03-09T08:00:00Z 0/0/1", "2024-03-10T08:00:00Z 0/0/1", "2024-03-11T07:00:00Z 0/1/1" },
+            "2024-03-11T20:00:00Z", "America/Los_Angeles");
     }
 
     void statusTrend()
