@@ -161,27 +161,22 @@ private slots:
             "DONE 2024-03-02T00:00:00Z 2024-03-04T00:00:00Z archived", "DONE 2024-03-05T00:00:00Z 2024-03-04T06:00:00Z",
             "IN_PROGRESS 2024-02-01T00:00:00Z 2024-03-04T06:00:00Z", "DONE 2024-02-01T00:00:00Z 2024-03-04T06:00:00Z deleted" };
 
-        QTest::newRow("Monday-first splits Sunday from Monday")
-            << QByteArray("UTC") << int(Qt::Monday) << items
-            << QStringList { "2024-02-26T00:00:00Z 2.5", "2024-03-04T00:00:00Z 1" };
-        QTest::newRow("Sunday-first puts them in one week")
-            << QByteArray("UTC") << int(Qt::Sunday) << items << QStringList { "2024-03-03T00:00:00Z 1.5" };
+        const auto row = [](const char* name, const char* zone, Qt::DayOfWeek firstDay, const QStringList& items,
+                             const QStringList& expected) {
+            QTest::newRow(name) << QByteArray(zone) << int(firstDay) << items << expected;
+        };
+        row("Monday-first splits Sunday from Monday", "UTC", Qt::Monday, items,
+            { "2024-02-26T00:00:00Z 2.5", "2024-03-04T00:00:00Z 1" });
+        row("Sunday-first puts them in one week", "UTC", Qt::Sunday, items, { "2024-03-03T00:00:00Z 1.5" });
         // In Tokyo the Sunday-noon finish is already Sunday evening, and Monday 00:00 UTC is Monday 09:00.
-        QTest::newRow("Tokyo Monday-first")
-            << QByteArray("Asia/Tokyo") << int(Qt::Monday) << items
-            << QStringList { "2024-02-25T15:00:00Z 2.5", "2024-03-03T15:00:00Z 1" };
+        row("Tokyo Monday-first", "Asia/Tokyo", Qt::Monday, items, { "2024-02-25T15:00:00Z 2.5", "2024-03-03T15:00:00Z 1" });
         // In Los Angeles all three finishes are still on Sunday, so they share the week of 26 February.
-        QTest::newRow("Los Angeles Monday-first")
-            << QByteArray("America/Los_Angeles") << int(Qt::Monday) << items
-            << QStringList { "2024-02-26T08:00:00Z 1.5" };
-        QTest::newRow("no finished items") << QByteArray("UTC") << int(Qt::Monday)
-                                           << QStringList { "TODO 2024-03-01T00:00:00Z 2024-03-03T12:00:00Z" }
-                                           << QStringList();
-        QTest::newRow("mean is not rounded")
-            << QByteArray("UTC") << int(Qt::Monday)
-            << QStringList { "DONE 2024-03-04T00:00:00Z 2024-03-05T00:00:00Z", "DONE 2024-03-04T00:00:00Z 2024-03-04T08:00:00Z",
-                   "DONE 2024-03-04T00:00:00Z 2024-03-04T00:00:00Z" }
-            << QStringList { "2024-03-04T00:00:00Z 0.444444" };
+        row("Los Angeles Monday-first", "America/Los_Angeles", Qt::Monday, items, { "2024-02-26T08:00:00Z 1.5" });
+        row("no finished items", "UTC", Qt::Monday, { "TODO 2024-03-01T00:00:00Z 2024-03-03T12:00:00Z" }, {});
+        row("mean is not rounded", "UTC", Qt::Monday,
+            { "DONE 2024-03-04T00:00:00Z 2024-03-05T00:00:00Z", "DONE 2024-03-04T00:00:00Z 2024-03-04T08:00:00Z",
+                "DONE 2024-03-04T00:00:00Z 2024-03-04T00:00:00Z" },
+            { "2024-03-04T00:00:00Z 0.444444" });
     }
 
     void cycleTime()
@@ -203,42 +198,33 @@ private slots:
         QTest::addColumn<QStringList>("items");
         QTest::addColumn<QString>("now");
         QTest::addColumn<QStringList>("expected");
+        const auto row = [](const char* name, const QStringList& items, const QStringList& expected,
+                             const char* now = "2024-03-06T12:00:00Z", const char* zone = "UTC",
+                             Qt::DayOfWeek firstDay = Qt::Monday) {
+            QTest::newRow(name) << QByteArray(zone) << int(firstDay) << items << QString::fromLatin1(now) << expected;
+        };
 
         const QStringList eightEmptyMondayWeeks = weekLines("2024-01-15T00:00:00Z", { 0, 0, 0, 0, 0, 0, 0, 0 });
-        QTest::newRow("no items: eight zero weeks")
-            << QByteArray("UTC") << int(Qt::Monday) << QStringList() << "2024-03-06T12:00:00Z" << eightEmptyMondayWeeks;
-        QTest::newRow("all deleted: eight zero weeks")
-            << QByteArray("UTC") << int(Qt::Monday)
-            << QStringList { "TODO 2024-03-04T10:00:00Z 2024-03-04T10:00:00Z deleted",
-                   "DONE 2023-01-04T10:00:00Z 2023-03-04T10:00:00Z deleted" }
-            << "2024-03-06T12:00:00Z" << eightEmptyMondayWeeks;
+        row("no items: eight zero weeks", {}, eightEmptyMondayWeeks);
+        row("all deleted: eight zero weeks",
+            { "TODO 2024-03-04T10:00:00Z 2024-03-04T10:00:00Z deleted", "DONE 2023-01-04T10:00:00Z 2023-03-04T10:00:00Z deleted" },
+            eightEmptyMondayWeeks);
         const QStringList sundayAndMonday { "TODO 2024-03-03T10:00:00Z 2024-03-03T10:00:00Z",
             "DONE 2024-03-04T10:00:00Z 2024-03-04T10:00:00Z archived" };
-        QTest::newRow("Sunday creation, Monday-first") << QByteArray("UTC") << int(Qt::Monday) << sundayAndMonday
-                                                       << "2024-03-06T12:00:00Z"
-                                                       << weekLines("2024-01-15T00:00:00Z", { 0, 0, 0, 0, 0, 0, 1, 1 });
-        QTest::newRow("Sunday creation, Sunday-first") << QByteArray("UTC") << int(Qt::Sunday) << sundayAndMonday
-                                                       << "2024-03-06T12:00:00Z"
-                                                       << weekLines("2024-01-14T00:00:00Z", { 0, 0, 0, 0, 0, 0, 0, 2 });
-        QTest::newRow("older items widen the range")
-            << QByteArray("UTC") << int(Qt::Monday)
-            << QStringList { "TODO 2023-11-01T10:00:00Z 2023-11-01T10:00:00Z",
-                   "TODO 2024-01-02T10:00:00Z 2024-01-02T10:00:00Z" }
-            << "2024-01-03T12:00:00Z" << weekLines("2023-10-30T00:00:00Z", { 1, 0, 0, 0, 0, 0, 0, 0, 0, 1 });
+        row("Sunday creation, Monday-first", sundayAndMonday, weekLines("2024-01-15T00:00:00Z", { 0, 0, 0, 0, 0, 0, 1, 1 }));
+        row("Sunday creation, Sunday-first", sundayAndMonday, weekLines("2024-01-14T00:00:00Z", { 0, 0, 0, 0, 0, 0, 0, 2 }),
+            "2024-03-06T12:00:00Z", "UTC", Qt::Sunday);
+        row("older items widen the range",
+            { "TODO 2023-11-01T10:00:00Z 2023-11-01T10:00:00Z", "TODO 2024-01-02T10:00:00Z 2024-01-02T10:00:00Z" },
+            weekLines("2023-10-30T00:00:00Z", { 1, 0, 0, 0, 0, 0, 0, 0, 0, 1 }), "2024-01-03T12:00:00Z");
         // Sunday 16:00 UTC is Monday morning in Tokyo: this week there, last week in UTC.
-        QTest::newRow("Tokyo weeks") << QByteArray("Asia/Tokyo") << int(Qt::Monday)
-                                     << QStringList { "TODO 2024-03-03T16:00:00Z 2024-03-03T16:00:00Z" }
-                                     << "2024-03-06T12:00:00Z"
-                                     << weekLines("2024-01-14T15:00:00Z", { 0, 0, 0, 0, 0, 0, 0, 1 });
+        row("Tokyo weeks", { "TODO 2024-03-03T16:00:00Z 2024-03-03T16:00:00Z" },
+            weekLines("2024-01-14T15:00:00Z", { 0, 0, 0, 0, 0, 0, 0, 1 }), "2024-03-06T12:00:00Z", "Asia/Tokyo");
         // Monday 05:00 UTC is still Sunday night in Los Angeles: last week there, this week in UTC.
-        QTest::newRow("Los Angeles weeks") << QByteArray("America/Los_Angeles") << int(Qt::Monday)
-                                           << QStringList { "TODO 2024-03-04T05:00:00Z 2024-03-04T05:00:00Z" }
-                                           << "2024-03-06T12:00:00Z"
-                                           << weekLines("2024-01-15T08:00:00Z", { 0, 0, 0, 0, 0, 0, 1, 0 });
-        QTest::newRow("items after now are not in the range")
-            << QByteArray("UTC") << int(Qt::Monday)
-            << QStringList { "TODO 2024-03-12T10:00:00Z 2024-03-12T10:00:00Z" } << "2024-03-06T12:00:00Z"
-            << eightEmptyMondayWeeks;
+        row("Los Angeles weeks", { "TODO 2024-03-04T05:00:00Z 2024-03-04T05:00:00Z" },
+            weekLines("2024-01-15T08:00:00Z", { 0, 0, 0, 0, 0, 0, 1, 0 }), "2024-03-06T12:00:00Z", "America/Los_Angeles");
+        row("items after now are not in the range", { "TODO 2024-03-12T10:00:00Z 2024-03-12T10:00:00Z" },
+            eightEmptyMondayWeeks);
     }
 
     void activity()
