@@ -154,29 +154,6 @@ private Q_SLOTS:
         QVERIFY(!(ItemTransfer {itemId, boardId} == ItemTransfer {boardId, itemId}));
     }
 
-    void insertionIndex_data()
-    {
-        QTest::addColumn<int>("dragged");
-        QTest::addColumn<int>("target");
-        QTest::addColumn<int>("remaining");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("onto the row just below") << 0 << 1 << 2 << 0;
-        QTest::newRow("first onto last of three") << 0 << 2 << 2 << 1;
-        QTest::newRow("last onto first") << 2 << 0 << 2 << 0;
-        QTest::newRow("onto itself") << 1 << 1 << 2 << 1;
-        QTest::newRow("upwards by one") << 2 << 1 << 2 << 1;
-        QTest::newRow("clamped to the end") << 0 << 9 << 3 << 3;
-    }
-
-    void insertionIndex()
-    {
-        QFETCH(int, dragged);
-        QFETCH(int, target);
-        QFETCH(int, remaining);
-        QFETCH(int, expected);
-        QCOMPARE(sidebarBoardInsertionIndex(dragged, target, remaining), expected);
-    }
-
     // dragged holds a payload per letter; target is a board letter; expected is "refused" on refusal.
     void boardDrop_data()
     {
@@ -190,6 +167,7 @@ private Q_SLOTS:
         QTest::newRow("onto the row just below") << "ABC" << "A" << QChar(u'B') << "ABC" << none;
         QTest::newRow("first onto last") << "ABC" << "A" << QChar(u'C') << "BAC" << none;
         QTest::newRow("last onto first") << "ABC" << "C" << QChar(u'A') << "CAB" << none;
+        QTest::newRow("upwards by one") << "ABC" << "C" << QChar(u'B') << "ACB" << none;
         QTest::newRow("onto itself") << "ABC" << "B" << QChar(u'B') << "ABC" << none;
         QTest::newRow("across a divider") << "A|BC" << "C" << QChar(u'A') << "CA|B" << none;
         QTest::newRow("leaves a leading divider, tidied") << "A|B" << "A" << QChar(u'B') << "AB" << none;

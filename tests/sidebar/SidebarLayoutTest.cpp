@@ -243,16 +243,6 @@ private Q_SLOTS:
         QVERIFY(!preferences.contains(QStringLiteral("sidebar.layout.remote")));
     }
 
-    void sectionsAreStoredApart()
-    {
-        TemporaryPreferences preferences;
-        loadSidebarEntries(preferences.store(), boardsNamed(QStringLiteral("AB")), local, true);
-        loadSidebarEntries(
-            preferences.store(), boardsNamed(QStringLiteral("XY"), true), QStringLiteral("remote"), true);
-        QCOMPARE(preferences.storedLayoutNotation(local), QStringLiteral("AB"));
-        QCOMPARE(preferences.storedLayoutNotation(QStringLiteral("remote")), QStringLiteral("XY"));
-    }
-
     void damagedLayoutHeals_data()
     {
         QTest::addColumn<QByteArray>("raw");
