@@ -16,26 +16,6 @@ PageServer::PageServer(QObject* parent)
     m_server.listen(QHostAddress::LocalHost, 0);
 }
 
-void PageServer::addPage(const QString& path, int status, const QByteArray& body, const QByteArray& contentType)
-{
-    m_pages.insert(path, Page { status, body, contentType });
-}
-
-void PageServer::addSilentPath(const QString& path)
-{
-    m_silentPaths.insert(path);
-}
-
-void PageServer::addTricklePath(const QString& path, std::chrono::milliseconds interval)
-{
-    m_tricklePaths.insert(path, interval);
-}
-
-void PageServer::addRedirect(const QString& path, const QByteArray& location)
-{
-    m_redirects.insert(path, location);
-}
-
 QUrl PageServer::url(const QString& path) const
 {
     return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path));
