@@ -274,51 +274,6 @@ private Q_SLOTS:
         QCOMPARE(preferences.storedLayoutNotation(local), expected);
     }
 
-    // index and below as the row's context menu passes them; changed: whether the entries changed.
-    void insertDivider_data()
-    {
-        QTest::addColumn<QString>("entries");
-        QTest::addColumn<int>("index");
-        QTest::addColumn<bool>("below");
-        QTest::addColumn<QString>("expected");
-        QTest::addColumn<bool>("accepted");
-
-        QTest::newRow("below the first board") << "ABC" << 0 << true << "A|BC" << true;
-        QTest::newRow("above the last board") << "ABC" << 2 << false << "AB|C" << true;
-        QTest::newRow("below a board followed by a divider") << "A|BC" << 0 << true << "A|BC" << false;
-        QTest::newRow("above a board after a divider") << "A|BC" << 2 << false << "A|BC" << false;
-        QTest::newRow("below a board after a divider") << "A|BC" << 2 << true << "A|B|C" << true;
-        QTest::newRow("above the first board is tidied away") << "ABC" << 0 << false << "ABC" << true;
-        QTest::newRow("below the last board is tidied away") << "ABC" << 2 << true << "ABC" << true;
-        QTest::newRow("on a divider row") << "A|B" << 1 << true << "A|B" << false;
-        QTest::newRow("past the end") << "AB" << 2 << false << "AB" << false;
-        QTest::newRow("negative index") << "AB" << -1 << true << "AB" << false;
-        QTest::newRow("empty section") << "" << 0 << false << "" << false;
-    }
-
-    void insertDivider()
-    {
-        QFETCH(QString, entries);
-        QFETCH(int, index);
-        QFETCH(bool, below);
-        QFETCH(QString, expected);
-        QFETCH(bool, accepted);
-
-        TemporaryPreferences preferences;
-        QList<SidebarEntry> section = entriesFrom(entries);
-        QCOMPARE(insertSidebarDivider(preferences.store(), section, index, below, local), accepted);
-        QCOMPARE(notationOf(section), expected);
-        preferences.reopen();
-        QCOMPARE(preferences.contains(QStringLiteral("sidebar.layout.local")), accepted);
-        if (accepted) {
-            QCOMPARE(preferences.storedLayoutNotation(local), expected);
-            for (const SidebarEntry& entry : std::as_const(section)) {
-                if (entry.isDivider())
-                    QCOMPARE(entry.divider()->color, SidebarDividerColor::subtleGray);
-            }
-        }
-    }
-
     void recolourSurvivesRestart()
     {
         TemporaryPreferences preferences;
@@ -338,55 +293,65 @@ private Q_SLOTS:
         QCOMPARE(restarted.at(1).divider()->color, SidebarDividerColor::purple);
     }
 
-    void recolourOnlyDividers_data()
-    {
-        QTest::addColumn<int>("index");
-        QTest::newRow("board row") << 0;
-        QTest::newRow("past the end") << 3;
-        QTest::newRow("negative") << -1;
-    }
-
-    void recolourOnlyDividers()
-    {
-        QFETCH(int, index);
-        TemporaryPreferences preferences;
-        QList<SidebarEntry> section = entriesFrom(QStringLiteral("A|B"));
-        const QList<SidebarEntry> before = section;
-        QVERIFY(
-            !recolorSidebarDivider(preferences.store(), section, index, SidebarDividerColor::green, local));
-        QCOMPARE(section, before);
-        QCOMPARE(section.at(1).divider()->color, SidebarDividerColor::subtleGray);
-        QVERIFY(!preferences.contains(QStringLiteral("sidebar.layout.local")));
-    }
-
-    void removeEntry_data()
+    // The row edits of the context menu: a divider above or below a board, a removal, a new colour.
+    // index is the row's; accepted: whether the section changed and was saved.
+    void sectionEdits_data()
     {
         QTest::addColumn<QString>("entries");
+        QTest::addColumn<QString>("edit");
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<bool>("accepted");
-        QTest::newRow("divider") << "A|B|C" << 1 << "AB|C" << true;
-        QTest::newRow("board, leaving two dividers together") << "A|B|C" << 2 << "A|C" << true;
-        QTest::newRow("first board, leaving a leading divider") << "A|B" << 0 << "B" << true;
-        QTest::newRow("past the end") << "A|B" << 3 << "A|B" << false;
+
+        QTest::newRow("divider below the first board") << "ABC" << "below" << 0 << "A|BC" << true;
+        QTest::newRow("divider above the last board") << "ABC" << "above" << 2 << "AB|C" << true;
+        QTest::newRow("divider below a board followed by a divider") << "A|BC" << "below" << 0 << "A|BC" << false;
+        QTest::newRow("divider above a board after a divider") << "A|BC" << "above" << 2 << "A|BC" << false;
+        QTest::newRow("divider below a board after a divider") << "A|BC" << "below" << 2 << "A|B|C" << true;
+        QTest::newRow("divider above the first board is tidied away") << "ABC" << "above" << 0 << "ABC" << true;
+        QTest::newRow("divider below the last board is tidied away") << "ABC" << "below" << 2 << "ABC" << true;
+        QTest::newRow("divider on a divider row") << "A|B" << "below" << 1 << "A|B" << false;
+        QTest::newRow("divider past the end") << "AB" << "above" << 2 << "AB" << false;
+        QTest::newRow("divider at a negative index") << "AB" << "below" << -1 << "AB" << false;
+        QTest::newRow("divider in an empty section") << "" << "above" << 0 << "" << false;
+        QTest::newRow("remove a divider") << "A|B|C" << "remove" << 1 << "AB|C" << true;
+        QTest::newRow("remove a board, leaving two dividers together") << "A|B|C" << "remove" << 2 << "A|C" << true;
+        QTest::newRow("remove the first board, leaving a leading divider") << "A|B" << "remove" << 0 << "B" << true;
+        QTest::newRow("remove past the end") << "A|B" << "remove" << 3 << "A|B" << false;
+        QTest::newRow("recolour a board row") << "A|B" << "recolour" << 0 << "A|B" << false;
+        QTest::newRow("recolour past the end") << "A|B" << "recolour" << 3 << "A|B" << false;
+        QTest::newRow("recolour at a negative index") << "A|B" << "recolour" << -1 << "A|B" << false;
     }
 
-    void removeEntry()
+    void sectionEdits()
     {
         QFETCH(QString, entries);
+        QFETCH(QString, edit);
         QFETCH(int, index);
         QFETCH(QString, expected);
         QFETCH(bool, accepted);
 
         TemporaryPreferences preferences;
         QList<SidebarEntry> section = entriesFrom(entries);
-        QCOMPARE(removeSidebarEntry(preferences.store(), section, index, local), accepted);
+        const QList<SidebarEntry> before = section;
+        LocalStore& store = preferences.store();
+        const bool done = edit == QLatin1String("remove") ? removeSidebarEntry(store, section, index, local)
+            : edit == QLatin1String("recolour")
+            ? recolorSidebarDivider(store, section, index, SidebarDividerColor::green, local)
+            : insertSidebarDivider(store, section, index, edit == QLatin1String("below"), local);
+        QCOMPARE(done, accepted);
         QCOMPARE(notationOf(section), expected);
+        if (!accepted)
+            QCOMPARE(section, before);
         preferences.reopen();
+        QCOMPARE(preferences.contains(QStringLiteral("sidebar.layout.local")), accepted);
         if (accepted)
             QCOMPARE(preferences.storedLayoutNotation(local), expected);
-        else
-            QVERIFY(!preferences.contains(QStringLiteral("sidebar.layout.local")));
+        // New dividers start subtle gray; a refused recolour leaves the colour alone.
+        for (const SidebarEntry& entry : std::as_const(section)) {
+            if (entry.isDivider())
+                QCOMPARE(entry.divider()->color, SidebarDividerColor::subtleGray);
+        }
     }
 };
 
