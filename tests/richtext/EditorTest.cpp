@@ -505,16 +505,14 @@ private Q_SLOTS:
         QTest::keyClick(open.editor(), Qt::Key_Escape);
         QVERIFY(!open.suggestions()->isVisible());
         QCOMPARE(cancelled.size(), 0);
-    }
 
-    void noSuggestionsWithoutMembers()
-    {
-        OpenEditor open;
-        open.type(QStringLiteral("hello @"));
+        // Without members an @ starts nothing, and Return is a new line.
+        open.view.setMentionCandidates({});
+        open.type(QStringLiteral(" hello @"));
         QVERIFY(!open.view.mentionState());
         QVERIFY(!open.suggestions()->isVisible());
         QTest::keyClick(open.editor(), Qt::Key_Return);
-        QCOMPARE(open.view.text(), QStringLiteral("hello @\n"));
+        QVERIFY(open.view.text().endsWith(QStringLiteral(" hello @\n")));
     }
 
     void pastedAddressBecomesTitledLink()
