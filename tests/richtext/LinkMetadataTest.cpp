@@ -41,42 +41,37 @@ class LinkMetadataTest : public QObject
 private Q_SLOTS:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
+    // Each page read at the address of the expected metadata.
     void parsesFixturePages_data()
     {
         QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("address");
         QTest::addColumn<LinkMetadata>("expected");
 
-        const QUrl article(QStringLiteral("https://harbour.example/fish"));
-        QTest::newRow("title tag with entities") << "article.html" << article.toString()
-            << LinkMetadata { article, articleTitle, std::nullopt, std::nullopt, std::nullopt, std::nullopt, Source::generic };
+        QTest::newRow("title tag with entities")
+            << "article.html" << LinkMetadata { QUrl(QStringLiteral("https://harbour.example/fish")), articleTitle, {}, {}, {}, {}, Source::generic };
         // The same page on another site is read as a plain page: its structured data is not consulted.
-        const QUrl elsewhere(QStringLiteral("https://films.example/lanterns"));
-        QTest::newRow("json-ld ignored off the movie site") << "movie-jsonld.html" << elsewhere.toString()
-            << LinkMetadata { elsewhere, QStringLiteral("Lanterns Over Marrow Bay (1987) - Movie Database"),
-                              std::nullopt, std::nullopt, std::nullopt, std::nullopt, Source::generic };
-        const QUrl movie(QStringLiteral("https://www.IMDb.com/title/tt0000001/"));
-        QTest::newRow("json-ld movie") << "movie-jsonld.html" << movie.toString()
-            << LinkMetadata { movie, QStringLiteral("Lanterns Over Marrow Bay"),
-                              QStringLiteral("A lighthouse keeper's daughter finds a map."), 1987, 8.8, 10.0,
-                              Source::imdb };
-        const QUrl series(QStringLiteral("https://m.imdb.com/title/tt0000002/"));
-        QTest::newRow("json-ld series, strings and later year key") << "series-strings.html" << series.toString()
-            << LinkMetadata { series, QStringLiteral("Quiet Quarry (2011)"), std::nullopt, 2019, 7.04, 5.0, Source::imdb };
-        const QUrl meta(QStringLiteral("https://www.imdb.com/title/tt0000003/"));
-        QTest::newRow("meta tags") << "movie-meta.html" << meta.toString()
-            << LinkMetadata { meta, QStringLiteral("Night Signal (2019) & Friends"),
-                              QStringLiteral("Two operators hear a voice > static."), 2019, std::nullopt, std::nullopt,
-                              Source::imdb };
+        QTest::newRow("json-ld ignored off the movie site")
+            << "movie-jsonld.html" << LinkMetadata { QUrl(QStringLiteral("https://films.example/lanterns")),
+                   QStringLiteral("Lanterns Over Marrow Bay (1987) - Movie Database"), {}, {}, {}, {}, Source::generic };
+        QTest::newRow("json-ld movie")
+            << "movie-jsonld.html"
+            << LinkMetadata { QUrl(QStringLiteral("https://www.IMDb.com/title/tt0000001/")), QStringLiteral("Lanterns Over Marrow Bay"),
+                   QStringLiteral("A lighthouse keeper's daughter finds a map."), 1987, 8.8, 10.0, Source::imdb };
+        QTest::newRow("json-ld series, strings and later year key")
+            << "series-strings.html"
+            << LinkMetadata { QUrl(QStringLiteral("https://m.imdb.com/title/tt0000002/")), QStringLiteral("Quiet Quarry (2011)"),
+                   std::nullopt, 2019, 7.04, 5.0, Source::imdb };
+        QTest::newRow("meta tags")
+            << "movie-meta.html"
+            << LinkMetadata { QUrl(QStringLiteral("https://www.imdb.com/title/tt0000003/")), QStringLiteral("Night Signal (2019) & Friends"),
+                   QStringLiteral("Two operators hear a voice > static."), 2019, std::nullopt, std::nullopt, Source::imdb };
     }
 
     void parsesFixturePages()
     {
         QFETCH(QString, file);
-        QFETCH(QString, address);
         QFETCH(LinkMetadata, expected);
-
-        const auto parsed = LinkPageParser::parsePage(QString::fromUtf8(fixturePage(file)), QUrl(address));
+        const auto parsed = LinkPageParser::parsePage(QString::fromUtf8(fixturePage(file)), expected.url);
         QVERIFY(parsed);
         QCOMPARE(*parsed, expected);
     }
