@@ -18,16 +18,11 @@ DashboardCalendar calendar(const QByteArray& zone, int firstDay)
     return DashboardCalendar(static_cast<Qt::DayOfWeek>(firstDay), timeZone);
 }
 
-QDateTime at(const char* text)
-{
-    return QDateTime::fromString(QString::fromLatin1(text), Qt::ISODate).toUTC();
-}
-
 // One line a period (`days` long) from the one that starts at `first`, with the value of each.
 QStringList periodLines(const char* first, int days, const QStringList& values)
 {
     QStringList lines;
-    QDateTime start = at(first);
+    QDateTime start = instant(first);
     for (const QString& value : values) {
         lines << start.toString(Qt::ISODate) + QLatin1Char(' ') + value;
         start = start.addDays(days);
@@ -114,7 +109,7 @@ private slots:
         QFETCH(QStringList, expected);
 
         const BoardDashboardMetrics metrics = BoardDashboardMetrics::compute(boardWithItems(items),
-            calendar(zone, Qt::Monday), QDateTime::fromString(now, Qt::ISODate));
+            calendar(zone, Qt::Monday), instant(now));
         QCOMPARE(trendLines(metrics.statusTrend), expected);
     }
 
@@ -144,7 +139,7 @@ private slots:
         QFETCH(QStringList, expected);
 
         const BoardDashboardMetrics metrics = BoardDashboardMetrics::compute(boardWithItems(items),
-            calendar("UTC", Qt::Monday), at("2024-03-06T12:00:00Z"));
+            calendar("UTC", Qt::Monday), instant("2024-03-06T12:00:00Z"));
         QCOMPARE(breakdownLines(metrics.statusBreakdown), expected);
     }
 
@@ -187,7 +182,7 @@ private slots:
         QFETCH(QStringList, expected);
 
         const BoardDashboardMetrics metrics = BoardDashboardMetrics::compute(boardWithItems(items),
-            calendar(zone, firstDay), at("2024-03-06T12:00:00Z"));
+            calendar(zone, firstDay), instant("2024-03-06T12:00:00Z"));
         QCOMPARE(cycleLines(metrics.cycleTimeTrend), expected);
     }
 
@@ -236,7 +231,7 @@ private slots:
         QFETCH(QStringList, expected);
 
         const BoardDashboardMetrics metrics = BoardDashboardMetrics::compute(boardWithItems(items),
-            calendar(zone, firstDay), QDateTime::fromString(now, Qt::ISODate));
+            calendar(zone, firstDay), instant(now));
         QCOMPARE(activityLines(metrics.activityTrend), expected);
     }
 
@@ -266,7 +261,7 @@ private slots:
     void invalidZoneFallsBackToUtc()
     {
         const DashboardCalendar fallback(Qt::Monday, QTimeZone("No/Such_Zone"));
-        QCOMPARE(fallback.startOfDay(QDate(2024, 3, 4)), at("2024-03-04T00:00:00Z"));
+        QCOMPARE(fallback.startOfDay(QDate(2024, 3, 4)), instant("2024-03-04T00:00:00Z"));
     }
 
     // Axis dates in the locale's own order, with the year only when the chart spans years.
