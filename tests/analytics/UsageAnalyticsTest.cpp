@@ -53,7 +53,6 @@ private Q_SLOTS:
         QVERIFY(m_dir->isValid());
     }
 
-    void cleanup() { m_dir.reset(); }
 
     void eventNamesInCaseOrder()
     {

@@ -5,7 +5,6 @@
 #include "insights/DashboardCalendar.h"
 
 #include <QLocale>
-#include <QStandardPaths>
 #include <QTest>
 
 namespace {
@@ -45,8 +44,6 @@ class DashboardMetricsTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-
     void statusTrend_data()
     {
         QTest::addColumn<QByteArray>("zone");
