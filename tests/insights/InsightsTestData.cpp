@@ -2,8 +2,6 @@
 
 #include <QTest>
 
-namespace {
-
 QDateTime instant(const QString& text)
 {
     const QDateTime value = QDateTime::fromString(text, Qt::ISODate);
@@ -11,6 +9,8 @@ QDateTime instant(const QString& text)
         qFatal("bad instant in test data: %s", qPrintable(text));
     return value.toUTC();
 }
+
+namespace {
 
 QString utcText(const QDateTime& value)
 {

@@ -7,6 +7,8 @@
 
 #include <QStringList>
 
+// An ISO 8601 instant, in UTC.
+QDateTime instant(const QString& text);
 // "STATUS created updated [archived] [deleted]", for example "DONE 2024-03-04T10:00:00Z 2024-03-04T15:00:00Z".
 Item itemFromLine(const QString& line);
 Board boardWithItems(const QStringList& lines, const QString& name = QStringLiteral("Board"));

@@ -5,7 +5,6 @@
 #include "richtext/MentionIdentity.h"
 #include "richtext/RichTextHitTester.h"
 
-#include <QGuiApplication>
 #include <QTest>
 #include <QTextCursor>
 
@@ -23,37 +22,34 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected"); // "location:length:handle:email" joined by ";"
 
         const QStringList team {QStringLiteral("alice@plenko.net"), QStringLiteral("bob.smith@plenko.net")};
-        QTest::newRow("simple") << "ping @alice" << team << "5:6:alice:alice@plenko.net";
-        QTest::newRow("upper case matches, handle lower-cased") << "ping @Alice" << team << "5:6:alice:alice@plenko.net";
-        QTest::newRow("dotted handle") << "@bob.smith, look" << team << "0:10:bob.smith:bob.smith@plenko.net";
-        QTest::newRow("e-mail address is no mention") << "mail alice@plenko.net" << team << "";
-        QTest::newRow("underscore before @") << "x_@alice" << team << "";
-        QTest::newRow("letter before @") << "é@alice" << team << "";
-        QTest::newRow("punctuation before @") << "(@alice)" << team << "1:6:alice:alice@plenko.net";
-        QTest::newRow("full stop ends the sentence")
-            << "thanks @alice." << team << "7:6:alice:alice@plenko.net";
-        QTest::newRow("ellipsis after the handle") << "ask @alice..." << team << "4:6:alice:alice@plenko.net";
-        QTest::newRow("dotted handle ends a sentence")
-            << "for @bob.smith." << team << "4:10:bob.smith:bob.smith@plenko.net";
-        QTest::newRow("first part of a dotted handle is no member") << "@bob." << team << "";
-        QTest::newRow("member whose handle ends in a full stop")
-            << "hi @dot. and @dot"
-            << QStringList {QStringLiteral("dot.@plenko.net"), QStringLiteral("dot@plenko.net")}
-            << "3:5:dot.:dot.@plenko.net;13:4:dot:dot@plenko.net";
-        QTest::newRow("other trailing punctuation was never part of it")
-            << "@alice! @alice? @alice," << team
-            << "0:6:alice:alice@plenko.net;8:6:alice:alice@plenko.net;16:6:alice:alice@plenko.net";
-        QTest::newRow("hyphen still joins the handle") << "@alice-" << team << "";
-        QTest::newRow("full stop before more handle text") << "@alice.b" << team << "";
-        QTest::newRow("handle of no member") << "hi @carol" << team << "";
+        const auto row = [&team](const char* name, const char* markdown, const char* expected, const QStringList& emails = {}) {
+            QTest::newRow(name) << QString::fromUtf8(markdown) << (emails.isEmpty() ? team : emails)
+                                << QString::fromUtf8(expected);
+        };
+        row("simple", "ping @alice", "5:6:alice:alice@plenko.net");
+        row("upper case matches, handle lower-cased", "ping @Alice", "5:6:alice:alice@plenko.net");
+        row("dotted handle", "@bob.smith, look", "0:10:bob.smith:bob.smith@plenko.net");
+        row("e-mail address is no mention", "mail alice@plenko.net", "");
+        row("underscore before @", "x_@alice", "");
+        row("letter before @", "é@alice", "");
+        row("punctuation before @", "(@alice)", "1:6:alice:alice@plenko.net");
+        row("full stop ends the sentence", "thanks @alice.", "7:6:alice:alice@plenko.net");
+        row("ellipsis after the handle", "ask @alice...", "4:6:alice:alice@plenko.net");
+        row("dotted handle ends a sentence", "for @bob.smith.", "4:10:bob.smith:bob.smith@plenko.net");
+        row("first part of a dotted handle is no member", "@bob.", "");
+        row("member whose handle ends in a full stop", "hi @dot. and @dot", "3:5:dot.:dot.@plenko.net;13:4:dot:dot@plenko.net",
+            {QStringLiteral("dot.@plenko.net"), QStringLiteral("dot@plenko.net")});
+        row("other trailing punctuation was never part of it", "@alice! @alice? @alice,",
+            "0:6:alice:alice@plenko.net;8:6:alice:alice@plenko.net;16:6:alice:alice@plenko.net");
+        row("hyphen still joins the handle", "@alice-", "");
+        row("full stop before more handle text", "@alice.b", "");
+        row("handle of no member", "hi @carol", "");
         QTest::newRow("no members") << "hi @alice" << QStringList() << "";
-        QTest::newRow("two mentions in order") << "@bob.smith and @alice" << team
-                                               << "0:10:bob.smith:bob.smith@plenko.net;15:6:alice:alice@plenko.net";
-        QTest::newRow("later member with the same handle wins")
-            << "hi @alice" << QStringList {QStringLiteral("alice@one.net"), QStringLiteral("Alice@two.net")}
-            << "3:6:alice:Alice@two.net";
-        QTest::newRow("positions are in rendered text") << "- **@alice** 2024-05-12 @bob.smith" << team
-                                                         << "4:6:alice:alice@plenko.net;15:10:bob.smith:bob.smith@plenko.net";
+        row("two mentions in order", "@bob.smith and @alice", "0:10:bob.smith:bob.smith@plenko.net;15:6:alice:alice@plenko.net");
+        row("later member with the same handle wins", "hi @alice", "3:6:alice:Alice@two.net",
+            {QStringLiteral("alice@one.net"), QStringLiteral("Alice@two.net")});
+        row("positions are in rendered text", "- **@alice** 2024-05-12 @bob.smith",
+            "4:6:alice:alice@plenko.net;15:10:bob.smith:bob.smith@plenko.net");
     }
 
     void findsMentions()
@@ -142,11 +138,6 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char** argv)
-{
-    QGuiApplication app(argc, argv);
-    MentionTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(MentionTest)
 
 #include "MentionTest.moc"

@@ -1,5 +1,6 @@
 #include "PageServer.h"
 
+#include <QFile>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -13,26 +14,6 @@ PageServer::PageServer(QObject* parent)
         }
     });
     m_server.listen(QHostAddress::LocalHost, 0);
-}
-
-void PageServer::addPage(const QString& path, int status, const QByteArray& body, const QByteArray& contentType)
-{
-    m_pages.insert(path, Page { status, body, contentType });
-}
-
-void PageServer::addSilentPath(const QString& path)
-{
-    m_silentPaths.insert(path);
-}
-
-void PageServer::addTricklePath(const QString& path, std::chrono::milliseconds interval)
-{
-    m_tricklePaths.insert(path, interval);
-}
-
-void PageServer::addRedirect(const QString& path, const QByteArray& location)
-{
-    m_redirects.insert(path, location);
 }
 
 QUrl PageServer::url(const QString& path) const
@@ -93,4 +74,12 @@ void PageServer::readRequest(QTcpSocket* socket)
     response += page.body;
     socket->write(response);
     socket->disconnectFromHost();
+}
+
+QByteArray fixturePage(const QString& name)
+{
+    QFile file(qEnvironmentVariable("PLENKO_TEST_DATA") + QStringLiteral("/linkmeta/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("missing fixture %s", qPrintable(name));
+    return file.readAll();
 }

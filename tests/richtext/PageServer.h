@@ -14,6 +14,9 @@
 
 class QTcpSocket;
 
+// A page of the link-metadata fixtures in the test data.
+QByteArray fixturePage(const QString& name);
+
 class PageServer : public QObject
 {
     Q_OBJECT
@@ -22,13 +25,16 @@ public:
     explicit PageServer(QObject* parent = nullptr);
 
     void addPage(const QString& path, int status, const QByteArray& body,
-                 const QByteArray& contentType = "text/html; charset=utf-8");
+                 const QByteArray& contentType = "text/html; charset=utf-8")
+    {
+        m_pages.insert(path, Page { status, body, contentType });
+    }
     // Requests for this path are read and never answered.
-    void addSilentPath(const QString& path);
+    void addSilentPath(const QString& path) { m_silentPaths.insert(path); }
     // Requests for this path get a 200 whose body arrives one byte per interval, never ending.
-    void addTricklePath(const QString& path, std::chrono::milliseconds interval);
+    void addTricklePath(const QString& path, std::chrono::milliseconds interval) { m_tricklePaths.insert(path, interval); }
     // Requests for this path are sent on to `location` with a 302.
-    void addRedirect(const QString& path, const QByteArray& location);
+    void addRedirect(const QString& path, const QByteArray& location) { m_redirects.insert(path, location); }
 
     QUrl url(const QString& path) const;
     QNetworkProxy proxy() const;

@@ -57,35 +57,6 @@ private Q_SLOTS:
         QCOMPARE(BoardTransfer::decode(boardText.toLower()), transfer);
     }
 
-    void boardTransferGarbage_data()
-    {
-        QTest::addColumn<QByteArray>("data");
-        QTest::newRow("empty") << QByteArray();
-        QTest::newRow("words") << QByteArray("board A");
-        QTest::newRow("trailing text") << boardText + "xyz";
-        QTest::newRow("leading space") << " " + boardText;
-        QTest::newRow("trailing newline") << boardText + "\n";
-        QTest::newRow("no hyphens") << QByteArray("0A1B2C3D00004000800000000000000B");
-        QTest::newRow("not hexadecimal") << QByteArray("0A1B2C3D-0000-4000-8000-00000000000G");
-        QTest::newRow("invalid utf-8") << QByteArray("\xff\xfe\x00\x80", 4) + boardText.mid(4);
-        QTest::newRow("json item payload")
-            << QByteArray("{\"itemId\":\"" + itemText + "\",\"fromBoardId\":\"" + boardText + "\"}");
-    }
-
-    void boardTransferGarbage()
-    {
-        QFETCH(QByteArray, data);
-        const std::expected<BoardTransfer, TransferError> decoded = BoardTransfer::decode(data);
-        QVERIFY(!decoded);
-        QCOMPARE(decoded.error().domain, QStringLiteral("BoardTransfer"));
-        QCOMPARE(decoded.error().code, -1);
-        QVERIFY(!decoded.error().message.isEmpty());
-
-        QMimeData mimeData;
-        mimeData.setData(BoardTransfer::mimeType(), data);
-        QVERIFY(droppedBoards(&mimeData).isEmpty());
-    }
-
     void itemTransferRoundTrip()
     {
         const ItemTransfer transfer {itemId, boardId};
@@ -104,40 +75,62 @@ private Q_SLOTS:
         QCOMPARE(droppedItems(mimeData.get()), QList<ItemTransfer> {transfer});
     }
 
-    void itemTransferGarbage_data()
+    // Damaged payloads of either kind: refused with the kind's error, and nothing is dropped.
+    void transferGarbage_data()
     {
+        QTest::addColumn<bool>("item");
         QTest::addColumn<QByteArray>("data");
-        QTest::newRow("empty") << QByteArray();
-        QTest::newRow("not json") << QByteArray("itemId=1");
-        QTest::newRow("array") << QByteArray("[\"" + itemText + "\"]");
-        QTest::newRow("bare id") << itemText;
-        QTest::newRow("no fromBoardId") << QByteArray("{\"itemId\":\"" + itemText + "\"}");
-        QTest::newRow("no itemId") << QByteArray("{\"fromBoardId\":\"" + boardText + "\"}");
-        QTest::newRow("fromBoardId null")
+        QTest::newRow("board: empty") << false << QByteArray();
+        QTest::newRow("board: words") << false << QByteArray("board A");
+        QTest::newRow("board: trailing text") << false << boardText + "xyz";
+        QTest::newRow("board: leading space") << false << " " + boardText;
+        QTest::newRow("board: trailing newline") << false << boardText + "\n";
+        QTest::newRow("board: no hyphens") << false << QByteArray("0A1B2C3D00004000800000000000000B");
+        QTest::newRow("board: not hexadecimal") << false << QByteArray("0A1B2C3D-0000-4000-8000-00000000000G");
+        QTest::newRow("board: invalid utf-8") << false << QByteArray("\xff\xfe\x00\x80", 4) + boardText.mid(4);
+        QTest::newRow("board: json item payload") << false
+            << QByteArray("{\"itemId\":\"" + itemText + "\",\"fromBoardId\":\"" + boardText + "\"}");
+        QTest::newRow("item: empty") << true << QByteArray();
+        QTest::newRow("item: not json") << true << QByteArray("itemId=1");
+        QTest::newRow("item: array") << true << QByteArray("[\"" + itemText + "\"]");
+        QTest::newRow("item: bare id") << true << itemText;
+        QTest::newRow("item: no fromBoardId") << true << QByteArray("{\"itemId\":\"" + itemText + "\"}");
+        QTest::newRow("item: no itemId") << true << QByteArray("{\"fromBoardId\":\"" + boardText + "\"}");
+        QTest::newRow("item: fromBoardId null") << true
             << QByteArray("{\"itemId\":\"" + itemText + "\",\"fromBoardId\":null}");
-        QTest::newRow("itemId a number")
+        QTest::newRow("item: itemId a number") << true
             << QByteArray("{\"itemId\":7,\"fromBoardId\":\"" + boardText + "\"}");
-        QTest::newRow("itemId not an id")
+        QTest::newRow("item: itemId not an id") << true
             << QByteArray("{\"itemId\":\"card 7\",\"fromBoardId\":\"" + boardText + "\"}");
-        QTest::newRow("id with trailing text")
+        QTest::newRow("item: id with trailing text") << true
             << QByteArray("{\"itemId\":\"" + itemText + "!\",\"fromBoardId\":\"" + boardText + "\"}");
-        QTest::newRow("keys in other case")
+        QTest::newRow("item: keys in other case") << true
             << QByteArray("{\"itemid\":\"" + itemText + "\",\"fromboardid\":\"" + boardText + "\"}");
-        QTest::newRow("truncated") << QByteArray("{\"itemId\":\"" + itemText + "\",\"fromBoa");
+        QTest::newRow("item: truncated") << true << QByteArray("{\"itemId\":\"" + itemText + "\",\"fromBoa");
     }
 
-    void itemTransferGarbage()
+    void transferGarbage()
     {
+        QFETCH(bool, item);
         QFETCH(QByteArray, data);
-        const std::expected<ItemTransfer, TransferError> decoded = ItemTransfer::decode(data);
-        QVERIFY(!decoded);
-        QCOMPARE(decoded.error().domain, QStringLiteral("ItemTransfer"));
-        QCOMPARE(decoded.error().code, -1);
-
         QMimeData mimeData;
-        mimeData.setData(ItemTransfer::mimeType(), data);
-        QVERIFY(droppedItems(&mimeData).isEmpty());
-        QVERIFY(!itemDropOnStatusTab(droppedItems(&mimeData), ItemStatus::done));
+        std::optional<TransferError> error;
+        if (item) {
+            const auto decoded = ItemTransfer::decode(data);
+            error = decoded ? std::nullopt : std::optional(decoded.error());
+            mimeData.setData(ItemTransfer::mimeType(), data);
+            QVERIFY(droppedItems(&mimeData).isEmpty());
+            QVERIFY(!itemDropOnStatusTab(droppedItems(&mimeData), ItemStatus::done));
+        } else {
+            const auto decoded = BoardTransfer::decode(data);
+            error = decoded ? std::nullopt : std::optional(decoded.error());
+            mimeData.setData(BoardTransfer::mimeType(), data);
+            QVERIFY(droppedBoards(&mimeData).isEmpty());
+        }
+        QVERIFY(error);
+        QCOMPARE(error->domain, item ? QStringLiteral("ItemTransfer") : QStringLiteral("BoardTransfer"));
+        QCOMPARE(error->code, -1);
+        QVERIFY(!error->message.isEmpty());
     }
 
     void missingFormats()
@@ -161,30 +154,7 @@ private Q_SLOTS:
         QVERIFY(!(ItemTransfer {itemId, boardId} == ItemTransfer {boardId, itemId}));
     }
 
-    void insertionIndex_data()
-    {
-        QTest::addColumn<int>("dragged");
-        QTest::addColumn<int>("target");
-        QTest::addColumn<int>("remaining");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("onto the row just below") << 0 << 1 << 2 << 0;
-        QTest::newRow("first onto last of three") << 0 << 2 << 2 << 1;
-        QTest::newRow("last onto first") << 2 << 0 << 2 << 0;
-        QTest::newRow("onto itself") << 1 << 1 << 2 << 1;
-        QTest::newRow("upwards by one") << 2 << 1 << 2 << 1;
-        QTest::newRow("clamped to the end") << 0 << 9 << 3 << 3;
-    }
-
-    void insertionIndex()
-    {
-        QFETCH(int, dragged);
-        QFETCH(int, target);
-        QFETCH(int, remaining);
-        QFETCH(int, expected);
-        QCOMPARE(sidebarBoardInsertionIndex(dragged, target, remaining), expected);
-    }
-
-    // dragged and target are board letters ("" for no payload); expected is "refused" on refusal.
+    // dragged holds a payload per letter; target is a board letter; expected is "refused" on refusal.
     void boardDrop_data()
     {
         QTest::addColumn<QString>("entries");
@@ -194,22 +164,17 @@ private Q_SLOTS:
         QTest::addColumn<BoardDropRefusal>("refusal");
 
         const auto none = BoardDropRefusal::noPayload;
-        QTest::newRow("onto the row just below") << "ABC"
-                                                 << "A" << QChar(u'B') << "ABC" << none;
-        QTest::newRow("first onto last") << "ABC"
-                                         << "A" << QChar(u'C') << "BAC" << none;
-        QTest::newRow("last onto first") << "ABC"
-                                         << "C" << QChar(u'A') << "CAB" << none;
-        QTest::newRow("onto itself") << "ABC"
-                                     << "B" << QChar(u'B') << "ABC" << none;
-        QTest::newRow("across a divider") << "A|BC"
-                                          << "C" << QChar(u'A') << "CA|B" << none;
-        QTest::newRow("leaves a leading divider, tidied") << "A|B"
-                                                          << "A" << QChar(u'B') << "AB" << none;
+        QTest::newRow("onto the row just below") << "ABC" << "A" << QChar(u'B') << "ABC" << none;
+        QTest::newRow("first onto last") << "ABC" << "A" << QChar(u'C') << "BAC" << none;
+        QTest::newRow("last onto first") << "ABC" << "C" << QChar(u'A') << "CAB" << none;
+        QTest::newRow("upwards by one") << "ABC" << "C" << QChar(u'B') << "ACB" << none;
+        QTest::newRow("onto itself") << "ABC" << "B" << QChar(u'B') << "ABC" << none;
+        QTest::newRow("across a divider") << "A|BC" << "C" << QChar(u'A') << "CA|B" << none;
+        QTest::newRow("leaves a leading divider, tidied") << "A|B" << "A" << QChar(u'B') << "AB" << none;
         QTest::newRow("leaves two dividers together, tidied") << "A|B|C"
                                                               << "B" << QChar(u'C') << "A|BC" << none;
-        QTest::newRow("no payload") << "ABC"
-                                    << "" << QChar(u'B') << "refused" << BoardDropRefusal::noPayload;
+        QTest::newRow("only the first payload counts") << "ABC" << "CB" << QChar(u'A') << "CAB" << none;
+        QTest::newRow("no payload") << "ABC" << "" << QChar(u'B') << "refused" << BoardDropRefusal::noPayload;
         QTest::newRow("board of the other section")
             << "ABC"
             << "X" << QChar(u'B') << "refused" << BoardDropRefusal::draggedBoardNotInSection;
@@ -228,8 +193,9 @@ private Q_SLOTS:
 
         TemporaryPreferences preferences;
         QList<SidebarEntry> section = entriesFrom(entries);
-        const QList<BoardTransfer> payloads
-            = dragged.isEmpty() ? QList<BoardTransfer>() : payloadOf(dragged.at(0));
+        QList<BoardTransfer> payloads;
+        for (QChar letter : dragged)
+            payloads += payloadOf(letter);
         const std::expected<void, BoardDropRefusal> outcome = moveSidebarBoard(
             preferences.store(), section, payloads, boardIdFor(target), QStringLiteral("local"));
         preferences.reopen();
@@ -245,17 +211,6 @@ private Q_SLOTS:
         const QString saved = preferences.storedLayoutNotation(QStringLiteral("local"));
         QCOMPARE(saved, expected);
         QVERIFY(!saved.startsWith(QLatin1Char('|')) && !saved.endsWith(QLatin1Char('|')));
-    }
-
-    void onlyTheFirstPayloadCounts()
-    {
-        TemporaryPreferences preferences;
-        QList<SidebarEntry> section = entriesFrom(QStringLiteral("ABC"));
-        const QList<BoardTransfer> payloads {
-            BoardTransfer {boardIdFor(u'C')}, BoardTransfer {boardIdFor(u'B')}};
-        QVERIFY(moveSidebarBoard(
-            preferences.store(), section, payloads, boardIdFor(u'A'), QStringLiteral("local")));
-        QCOMPARE(notationOf(section), QStringLiteral("CAB"));
     }
 
     void dividerIdIsNoBoard()

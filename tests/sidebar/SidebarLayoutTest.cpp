@@ -19,6 +19,16 @@ namespace {
 
 const QString local = QStringLiteral("local");
 
+// The order boards were kept in before there were layouts, as letters; none when empty.
+void storeOlderOrder(TemporaryPreferences& preferences, const QString& letters)
+{
+    QList<QUuid> order;
+    for (QChar letter : letters)
+        order.append(boardIdFor(letter));
+    if (!order.isEmpty())
+        preferences.store().set(order, PreferenceKeys::boardOrder(local));
+}
+
 QByteArray compactJson(const QJsonValue& value)
 {
     return QJsonDocument(QJsonArray {value}).toJson(QJsonDocument::Compact);
@@ -42,24 +52,18 @@ private Q_SLOTS:
 
         QColor gray = QColor::fromRgb(142, 142, 147);
         gray.setAlphaF(0.35f);
-        QTest::newRow("subtleGray") << SidebarDividerColor::subtleGray << "subtleGray"
-                                    << "Subtle Gray" << gray;
-        QTest::newRow("accent") << SidebarDividerColor::accent << "accent"
-                                << "Accent" << QColor(Qt::magenta);
-        QTest::newRow("blue") << SidebarDividerColor::blue << "blue"
-                              << "Blue" << QColor::fromRgbF(0.24f, 0.46f, 0.96f);
-        QTest::newRow("green") << SidebarDividerColor::green << "green"
-                               << "Green" << QColor::fromRgbF(0.20f, 0.63f, 0.38f);
-        QTest::newRow("orange") << SidebarDividerColor::orange << "orange"
-                                << "Orange" << QColor::fromRgbF(0.95f, 0.59f, 0.20f);
-        QTest::newRow("pink") << SidebarDividerColor::pink << "pink"
-                              << "Pink" << QColor::fromRgbF(0.91f, 0.30f, 0.55f);
-        QTest::newRow("purple") << SidebarDividerColor::purple << "purple"
-                                << "Purple" << QColor::fromRgbF(0.52f, 0.39f, 0.92f);
-        QTest::newRow("teal") << SidebarDividerColor::teal << "teal"
-                              << "Teal" << QColor::fromRgbF(0.09f, 0.68f, 0.66f);
-        QTest::newRow("yellow") << SidebarDividerColor::yellow << "yellow"
-                                << "Yellow" << QColor::fromRgbF(0.99f, 0.82f, 0.27f);
+        auto row = [](SidebarDividerColor color, const char* text, const char* label, const QColor& display) {
+            QTest::newRow(text) << color << QString::fromLatin1(text) << QString::fromLatin1(label) << display;
+        };
+        row(SidebarDividerColor::subtleGray, "subtleGray", "Subtle Gray", gray);
+        row(SidebarDividerColor::accent, "accent", "Accent", QColor(Qt::magenta));
+        row(SidebarDividerColor::blue, "blue", "Blue", QColor::fromRgbF(0.24f, 0.46f, 0.96f));
+        row(SidebarDividerColor::green, "green", "Green", QColor::fromRgbF(0.20f, 0.63f, 0.38f));
+        row(SidebarDividerColor::orange, "orange", "Orange", QColor::fromRgbF(0.95f, 0.59f, 0.20f));
+        row(SidebarDividerColor::pink, "pink", "Pink", QColor::fromRgbF(0.91f, 0.30f, 0.55f));
+        row(SidebarDividerColor::purple, "purple", "Purple", QColor::fromRgbF(0.52f, 0.39f, 0.92f));
+        row(SidebarDividerColor::teal, "teal", "Teal", QColor::fromRgbF(0.09f, 0.68f, 0.66f));
+        row(SidebarDividerColor::yellow, "yellow", "Yellow", QColor::fromRgbF(0.99f, 0.82f, 0.27f));
     }
 
     void dividerColors()
@@ -149,18 +153,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("entries");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("already tidy") << "A|B|C"
-                                      << "A|B|C";
-        QTest::newRow("leading and trailing") << "|A||B|"
-                                              << "A|B";
-        QTest::newRow("run of three") << "A|||B"
-                                      << "A|B";
-        QTest::newRow("only dividers") << "|||"
-                                       << "";
-        QTest::newRow("empty") << ""
-                               << "";
-        QTest::newRow("one board") << "|A|"
-                                   << "A";
+        QTest::newRow("already tidy") << "A|B|C" << "A|B|C";
+        QTest::newRow("leading and trailing") << "|A||B|" << "A|B";
+        QTest::newRow("run of three") << "A|||B" << "A|B";
+        QTest::newRow("only dividers") << "|||" << "";
+        QTest::newRow("empty") << "" << "";
+        QTest::newRow("one board") << "|A|" << "A";
     }
 
     void normalize()
@@ -181,8 +179,8 @@ private Q_SLOTS:
         QCOMPARE(normalized.at(1).divider()->color, SidebarDividerColor::pink);
     }
 
-    // stored: the layout in the notation, "-" for none; olderOrder: letters under "board.order.";
-    // saved: what the layout holds afterwards.
+    // stored: the layout in the notation, "-" for none, or "raw:" and the bytes another writer left;
+    // olderOrder: letters under "board.order."; saved: what the layout holds afterwards.
     void load_data()
     {
         QTest::addColumn<QString>("boards");
@@ -191,71 +189,28 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         QTest::addColumn<QString>("saved");
 
-        QTest::newRow("untidy layout is tidied and saved") << "AB"
-                                                           << "|A||B|"
-                                                           << ""
-                                                           << "A|B"
-                                                           << "A|B";
-        QTest::newRow("deleted board, divider no longer between boards") << "A"
-                                                                         << "A|B"
-                                                                         << ""
-                                                                         << "A"
-                                                                         << "A";
-        QTest::newRow("deleted board, divider still between boards") << "AC"
-                                                                     << "A|BC"
-                                                                     << ""
-                                                                     << "A|C"
-                                                                     << "A|C";
-        QTest::newRow("deleted board replaced by a new one") << "AC"
-                                                             << "A|B"
-                                                             << ""
-                                                             << "A|C"
-                                                             << "A|C";
-        QTest::newRow("new boards go to the end in workspace order") << "DACB"
-                                                                     << "B|A"
-                                                                     << ""
-                                                                     << "B|ADC"
-                                                                     << "B|ADC";
-        QTest::newRow("board named twice keeps its first place") << "AB"
-                                                                 << "A|BA"
-                                                                 << ""
-                                                                 << "A|B"
-                                                                 << "A|B";
-        QTest::newRow("layout wins over the older order") << "ABC"
-                                                          << "C|BA"
-                                                          << "ABC"
-                                                          << "C|BA"
-                                                          << "C|BA";
-        QTest::newRow("no layout, no older order") << "BAC"
-                                                   << "-"
-                                                   << ""
-                                                   << "BAC"
-                                                   << "BAC";
-        QTest::newRow("older order") << "ABC"
-                                     << "-"
-                                     << "CAB"
-                                     << "CAB"
-                                     << "CAB";
-        QTest::newRow("older order missing boards appends them") << "ABCD"
-                                                                 << "-"
-                                                                 << "DB"
-                                                                 << "DBAC"
-                                                                 << "DBAC";
-        QTest::newRow("older order naming gone boards") << "AB"
-                                                        << "-"
-                                                        << "XBZA"
-                                                        << "BA"
-                                                        << "BA";
-        QTest::newRow("no boards leaves the layout alone") << ""
-                                                           << "A|B"
-                                                           << ""
-                                                           << ""
-                                                           << "A|B";
-        QTest::newRow("layout of only gone boards") << "C"
-                                                    << "A|B"
-                                                    << ""
-                                                    << "C"
-                                                    << "C";
+        QTest::newRow("untidy layout is tidied and saved") << "AB" << "|A||B|" << "" << "A|B" << "A|B";
+        QTest::newRow("deleted board, divider no longer between boards") << "A" << "A|B" << "" << "A" << "A";
+        QTest::newRow("deleted board, divider still between boards")
+            << "AC" << "A|BC" << "" << "A|C" << "A|C";
+        QTest::newRow("deleted board replaced by a new one") << "AC" << "A|B" << "" << "A|C" << "A|C";
+        QTest::newRow("new boards go to the end in workspace order")
+            << "DACB" << "B|A" << "" << "B|ADC" << "B|ADC";
+        QTest::newRow("board named twice keeps its first place") << "AB" << "A|BA" << "" << "A|B" << "A|B";
+        QTest::newRow("layout wins over the older order") << "ABC" << "C|BA" << "ABC" << "C|BA" << "C|BA";
+        QTest::newRow("no layout, no older order") << "BAC" << "-" << "" << "BAC" << "BAC";
+        QTest::newRow("older order") << "ABC" << "-" << "CAB" << "CAB" << "CAB";
+        QTest::newRow("older order missing boards appends them") << "ABCD" << "-" << "DB" << "DBAC" << "DBAC";
+        QTest::newRow("older order naming gone boards") << "AB" << "-" << "XBZA" << "BA" << "BA";
+        QTest::newRow("no boards leaves the layout alone") << "" << "A|B" << "" << "" << "A|B";
+        QTest::newRow("layout of only gone boards") << "C" << "A|B" << "" << "C" << "C";
+        // A damaged layout heals: it is made again as if there were none.
+        QTest::newRow("damaged: not JSON") << "ABC" << "raw:{{{" << "" << "ABC" << "ABC";
+        QTest::newRow("damaged: unknown type, older order used") << "ABC"
+            << R"(raw:[{"type":"board","value":"0F0E0D0C-0B0A-4908-8706-050403020100"},{"type":"shelf","value":1}])"
+            << "CB" << "CBA" << "CBA";
+        QTest::newRow("damaged: object instead of array") << "ABC" << R"(raw:{"type":"board"})" << "" << "ABC" << "ABC";
+        QTest::newRow("damaged: null") << "ABC" << "raw:null" << "B" << "BAC" << "BAC";
     }
 
     void load()
@@ -267,13 +222,11 @@ private Q_SLOTS:
         QFETCH(QString, saved);
 
         TemporaryPreferences preferences;
-        if (stored != QLatin1String("-"))
+        if (stored.startsWith(QLatin1String("raw:")))
+            preferences.writeRaw(QStringLiteral("sidebar.layout.local"), stored.mid(4).toUtf8());
+        else if (stored != QLatin1String("-"))
             preferences.store().set(storageFrom(stored), sidebarLayoutKey(local));
-        QList<QUuid> order;
-        for (QChar letter : olderOrder)
-            order.append(boardIdFor(letter));
-        if (!order.isEmpty())
-            preferences.store().set(order, PreferenceKeys::boardOrder(local));
+        storeOlderOrder(preferences, olderOrder);
 
         const QList<SidebarEntry> entries
             = loadSidebarEntries(preferences.store(), boardsNamed(boards), local, true);
@@ -281,21 +234,7 @@ private Q_SLOTS:
         preferences.reopen();
         QCOMPARE(preferences.storedLayoutNotation(local), saved);
         // The older order is only ever read.
-        QCOMPARE(preferences.contains(QStringLiteral("board.order.local")), !order.isEmpty());
-    }
-
-    void loadKeepsDividerIdentityAndColour()
-    {
-        TemporaryPreferences preferences;
-        const SidebarDivider divider {QUuid::createUuid(), SidebarDividerColor::orange};
-        preferences.store().set(
-            QList<SidebarEntryStorage> {SidebarEntryStorage::board(boardIdFor(u'A')),
-                SidebarEntryStorage::divider(divider), SidebarEntryStorage::board(boardIdFor(u'B'))},
-            sidebarLayoutKey(local));
-        const QList<SidebarEntry> entries
-            = loadSidebarEntries(preferences.store(), boardsNamed(QStringLiteral("AB")), local, true);
-        QCOMPARE(entries.size(), 3);
-        QCOMPARE(*entries.at(1).divider(), divider);
+        QCOMPARE(preferences.contains(QStringLiteral("board.order.local")), !olderOrder.isEmpty());
     }
 
     void loadWithoutPersistenceWritesNothing()
@@ -311,99 +250,6 @@ private Q_SLOTS:
             preferences.store(), boardsNamed(QStringLiteral("C")), QStringLiteral("remote"), false);
         QCOMPARE(notationOf(fresh), QStringLiteral("C"));
         QVERIFY(!preferences.contains(QStringLiteral("sidebar.layout.remote")));
-    }
-
-    void sectionsAreStoredApart()
-    {
-        TemporaryPreferences preferences;
-        loadSidebarEntries(preferences.store(), boardsNamed(QStringLiteral("AB")), local, true);
-        loadSidebarEntries(
-            preferences.store(), boardsNamed(QStringLiteral("XY"), true), QStringLiteral("remote"), true);
-        QCOMPARE(preferences.storedLayoutNotation(local), QStringLiteral("AB"));
-        QCOMPARE(preferences.storedLayoutNotation(QStringLiteral("remote")), QStringLiteral("XY"));
-    }
-
-    void damagedLayoutHeals_data()
-    {
-        QTest::addColumn<QByteArray>("raw");
-        QTest::addColumn<QString>("olderOrder");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("not json") << QByteArray("{{{") << ""
-                                  << "ABC";
-        QTest::newRow("unknown type, older order used") << QByteArray(
-            R"([{"type":"board","value":"0F0E0D0C-0B0A-4908-8706-050403020100"},{"type":"shelf","value":1}])")
-                                                        << "CB"
-                                                        << "CBA";
-        QTest::newRow("object instead of array") << QByteArray(R"({"type":"board"})") << ""
-                                                 << "ABC";
-        QTest::newRow("null") << QByteArray("null") << "B"
-                              << "BAC";
-    }
-
-    void damagedLayoutHeals()
-    {
-        QFETCH(QByteArray, raw);
-        QFETCH(QString, olderOrder);
-        QFETCH(QString, expected);
-
-        TemporaryPreferences preferences;
-        preferences.writeRaw(QStringLiteral("sidebar.layout.local"), raw);
-        QList<QUuid> order;
-        for (QChar letter : olderOrder)
-            order.append(boardIdFor(letter));
-        if (!order.isEmpty())
-            preferences.store().set(order, PreferenceKeys::boardOrder(local));
-
-        const QList<SidebarEntry> entries
-            = loadSidebarEntries(preferences.store(), boardsNamed(QStringLiteral("ABC")), local, true);
-        QCOMPARE(notationOf(entries), expected);
-        preferences.reopen();
-        QCOMPARE(preferences.storedLayoutNotation(local), expected);
-    }
-
-    // index and below as the row's context menu passes them; changed: whether the entries changed.
-    void insertDivider_data()
-    {
-        QTest::addColumn<QString>("entries");
-        QTest::addColumn<int>("index");
-        QTest::addColumn<bool>("below");
-        QTest::addColumn<QString>("expected");
-        QTest::addColumn<bool>("accepted");
-
-        QTest::newRow("below the first board") << "ABC" << 0 << true << "A|BC" << true;
-        QTest::newRow("above the last board") << "ABC" << 2 << false << "AB|C" << true;
-        QTest::newRow("below a board followed by a divider") << "A|BC" << 0 << true << "A|BC" << false;
-        QTest::newRow("above a board after a divider") << "A|BC" << 2 << false << "A|BC" << false;
-        QTest::newRow("below a board after a divider") << "A|BC" << 2 << true << "A|B|C" << true;
-        QTest::newRow("above the first board is tidied away") << "ABC" << 0 << false << "ABC" << true;
-        QTest::newRow("below the last board is tidied away") << "ABC" << 2 << true << "ABC" << true;
-        QTest::newRow("on a divider row") << "A|B" << 1 << true << "A|B" << false;
-        QTest::newRow("past the end") << "AB" << 2 << false << "AB" << false;
-        QTest::newRow("negative index") << "AB" << -1 << true << "AB" << false;
-        QTest::newRow("empty section") << "" << 0 << false << "" << false;
-    }
-
-    void insertDivider()
-    {
-        QFETCH(QString, entries);
-        QFETCH(int, index);
-        QFETCH(bool, below);
-        QFETCH(QString, expected);
-        QFETCH(bool, accepted);
-
-        TemporaryPreferences preferences;
-        QList<SidebarEntry> section = entriesFrom(entries);
-        QCOMPARE(insertSidebarDivider(preferences.store(), section, index, below, local), accepted);
-        QCOMPARE(notationOf(section), expected);
-        preferences.reopen();
-        QCOMPARE(preferences.contains(QStringLiteral("sidebar.layout.local")), accepted);
-        if (accepted) {
-            QCOMPARE(preferences.storedLayoutNotation(local), expected);
-            for (const SidebarEntry& entry : std::as_const(section)) {
-                if (entry.isDivider())
-                    QCOMPARE(entry.divider()->color, SidebarDividerColor::subtleGray);
-            }
-        }
     }
 
     void recolourSurvivesRestart()
@@ -425,55 +271,65 @@ private Q_SLOTS:
         QCOMPARE(restarted.at(1).divider()->color, SidebarDividerColor::purple);
     }
 
-    void recolourOnlyDividers_data()
-    {
-        QTest::addColumn<int>("index");
-        QTest::newRow("board row") << 0;
-        QTest::newRow("past the end") << 3;
-        QTest::newRow("negative") << -1;
-    }
-
-    void recolourOnlyDividers()
-    {
-        QFETCH(int, index);
-        TemporaryPreferences preferences;
-        QList<SidebarEntry> section = entriesFrom(QStringLiteral("A|B"));
-        const QList<SidebarEntry> before = section;
-        QVERIFY(
-            !recolorSidebarDivider(preferences.store(), section, index, SidebarDividerColor::green, local));
-        QCOMPARE(section, before);
-        QCOMPARE(section.at(1).divider()->color, SidebarDividerColor::subtleGray);
-        QVERIFY(!preferences.contains(QStringLiteral("sidebar.layout.local")));
-    }
-
-    void removeEntry_data()
+    // The row edits of the context menu: a divider above or below a board, a removal, a new colour.
+    // index is the row's; accepted: whether the section changed and was saved.
+    void sectionEdits_data()
     {
         QTest::addColumn<QString>("entries");
+        QTest::addColumn<QString>("edit");
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<bool>("accepted");
-        QTest::newRow("divider") << "A|B|C" << 1 << "AB|C" << true;
-        QTest::newRow("board, leaving two dividers together") << "A|B|C" << 2 << "A|C" << true;
-        QTest::newRow("first board, leaving a leading divider") << "A|B" << 0 << "B" << true;
-        QTest::newRow("past the end") << "A|B" << 3 << "A|B" << false;
+
+        QTest::newRow("divider below the first board") << "ABC" << "below" << 0 << "A|BC" << true;
+        QTest::newRow("divider above the last board") << "ABC" << "above" << 2 << "AB|C" << true;
+        QTest::newRow("divider below a board followed by a divider") << "A|BC" << "below" << 0 << "A|BC" << false;
+        QTest::newRow("divider above a board after a divider") << "A|BC" << "above" << 2 << "A|BC" << false;
+        QTest::newRow("divider below a board after a divider") << "A|BC" << "below" << 2 << "A|B|C" << true;
+        QTest::newRow("divider above the first board is tidied away") << "ABC" << "above" << 0 << "ABC" << true;
+        QTest::newRow("divider below the last board is tidied away") << "ABC" << "below" << 2 << "ABC" << true;
+        QTest::newRow("divider on a divider row") << "A|B" << "below" << 1 << "A|B" << false;
+        QTest::newRow("divider past the end") << "AB" << "above" << 2 << "AB" << false;
+        QTest::newRow("divider at a negative index") << "AB" << "below" << -1 << "AB" << false;
+        QTest::newRow("divider in an empty section") << "" << "above" << 0 << "" << false;
+        QTest::newRow("remove a divider") << "A|B|C" << "remove" << 1 << "AB|C" << true;
+        QTest::newRow("remove a board, leaving two dividers together") << "A|B|C" << "remove" << 2 << "A|C" << true;
+        QTest::newRow("remove the first board, leaving a leading divider") << "A|B" << "remove" << 0 << "B" << true;
+        QTest::newRow("remove past the end") << "A|B" << "remove" << 3 << "A|B" << false;
+        QTest::newRow("recolour a board row") << "A|B" << "recolour" << 0 << "A|B" << false;
+        QTest::newRow("recolour past the end") << "A|B" << "recolour" << 3 << "A|B" << false;
+        QTest::newRow("recolour at a negative index") << "A|B" << "recolour" << -1 << "A|B" << false;
     }
 
-    void removeEntry()
+    void sectionEdits()
     {
         QFETCH(QString, entries);
+        QFETCH(QString, edit);
         QFETCH(int, index);
         QFETCH(QString, expected);
         QFETCH(bool, accepted);
 
         TemporaryPreferences preferences;
         QList<SidebarEntry> section = entriesFrom(entries);
-        QCOMPARE(removeSidebarEntry(preferences.store(), section, index, local), accepted);
+        const QList<SidebarEntry> before = section;
+        LocalStore& store = preferences.store();
+        const bool done = edit == QLatin1String("remove") ? removeSidebarEntry(store, section, index, local)
+            : edit == QLatin1String("recolour")
+            ? recolorSidebarDivider(store, section, index, SidebarDividerColor::green, local)
+            : insertSidebarDivider(store, section, index, edit == QLatin1String("below"), local);
+        QCOMPARE(done, accepted);
         QCOMPARE(notationOf(section), expected);
+        if (!accepted)
+            QCOMPARE(section, before);
         preferences.reopen();
+        QCOMPARE(preferences.contains(QStringLiteral("sidebar.layout.local")), accepted);
         if (accepted)
             QCOMPARE(preferences.storedLayoutNotation(local), expected);
-        else
-            QVERIFY(!preferences.contains(QStringLiteral("sidebar.layout.local")));
+        // New dividers start subtle gray; a refused recolour leaves the colour alone.
+        for (const SidebarEntry& entry : std::as_const(section)) {
+            if (entry.isDivider())
+                QCOMPARE(entry.divider()->color, SidebarDividerColor::subtleGray);
+        }
     }
 };
 

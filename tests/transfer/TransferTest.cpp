@@ -183,10 +183,21 @@ private:
         return std::make_unique<Place>(folder);
     }
 
-    // Two local boards (one archived) and a cloud board, with items of every kind, both sidebar
-    // sections with a divider, and a conflict copy.
-    void seed(Place& place, Board& home, Board& cloud)
+    struct Seeded
     {
+        std::unique_ptr<Place> place;
+        Board home;
+        Board cloud;
+    };
+
+    // A new place with two local boards (one archived) and a cloud board, with items of every kind,
+    // both sidebar sections with a divider, and a conflict copy.
+    Seeded seeded()
+    {
+        Seeded result { newPlace(), {}, {} };
+        Place& place = *result.place;
+        Board& home = result.home;
+        Board& cloud = result.cloud;
         home = makeBoard(QStringLiteral("Home"), false);
         home.info = QStringLiteral("Chores, שבוע and 🌱");
         Item watered = makeItem(home.id, QStringLiteral("Water the plants 🌱\n- twice"), ItemStatus::todo, 1);
@@ -216,7 +227,9 @@ private:
             QList<SidebarEntryStorage> {SidebarEntryStorage::board(cloud.id)}, sidebarLayoutKey(QStringLiteral("remote")));
         ConflictCopy copy = ConflictCopy::of(watered, ConflictReason::refused, home.name);
         copy.savedAt = at(1716000000321);
-        QVERIFY(ConflictCopyStore::insert(copy, place.context()).has_value());
+        if (!ConflictCopyStore::insert(copy, place.context()))
+            qFatal("the conflict copy was not stored");
+        return result;
     }
 
 private Q_SLOTS:
@@ -230,10 +243,7 @@ private Q_SLOTS:
     // the cloud board comes back as a local copy beside it; a second restore changes nothing.
     void archiveRestoresEverything()
     {
-        auto from = newPlace();
-        Board home;
-        Board cloud;
-        seed(*from, home, cloud);
+        auto [from, home, cloud] = seeded();
         const QString file = m_dir.filePath(QStringLiteral("backup.json"));
         QString output;
         QCOMPARE(from->run({QStringLiteral("--export"), file}, &output), 0);
@@ -276,10 +286,7 @@ private Q_SLOTS:
     // stays there and comes back as a copy, never moved back; an item edited since keeps the edit.
     void restoreNeverMovesStoredItems()
     {
-        auto place = newPlace();
-        Board home;
-        Board cloud;
-        seed(*place, home, cloud);
+        auto [place, home, cloud] = seeded();
         const QString file = m_dir.filePath(QStringLiteral("before-move.json"));
         QCOMPARE(place->run({QStringLiteral("--export"), file, QStringLiteral("--board"), QStringLiteral("Home")}), 0);
 
@@ -476,10 +483,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, bytes);
         QFETCH(QString, message);
 
-        auto place = newPlace();
-        Board home;
-        Board cloud;
-        seed(*place, home, cloud);
+        auto [place, home, cloud] = seeded();
         const QByteArray before = writeArchive(place->contents(), exportedAt);
         const QString file = m_dir.filePath(fileName);
         QVERIFY(writeWholeFile(file, bytes).has_value());
@@ -493,10 +497,7 @@ private Q_SLOTS:
     // what it refuses (a running window for imports, an unknown extension, a board that is not there).
     void commandLine()
     {
-        auto place = newPlace();
-        Board home;
-        Board cloud;
-        seed(*place, home, cloud);
+        auto [place, home, cloud] = seeded();
         QString output;
         const QString markdown = m_dir.filePath(QStringLiteral("home.md"));
         QCOMPARE(place->run({QStringLiteral("--export"), markdown, QStringLiteral("--board"), QStringLiteral("Home")}, &output), 0);
