@@ -59,8 +59,7 @@ private Q_SLOTS:
         view.resize(900, 640);
         view.show();
         QCoro::waitFor(view.start());
-        const Board board = client.createBoard(QStringLiteral("Plans"), StorageOption::cloud);
-        QCoro::waitFor(client.workspace().selectBoard(board.id));
+        const Board board = client.createSelectedBoard(QStringLiteral("Plans"), StorageOption::cloud);
         const Board shown = *client.workspace().findBoard(board.id);
         const Item item = client.newItem(shown, QStringLiteral("Ship the **beta** on Friday"));
         QCoro::waitFor(client.workspace().addItem(item, shown));

@@ -89,6 +89,18 @@ QAccessibleInterface* findAccessible(QWidget* root, QAccessible::Role role, cons
     return nullptr;
 }
 
+// The window at its usual size, active and started, as the application shows it.
+bool showActiveAndStart(ContentView& view)
+{
+    view.resize(880, 680);
+    view.show();
+    view.activateWindow();
+    if (!QTest::qWaitForWindowActive(&view))
+        return false;
+    QCoro::waitFor(view.start());
+    return true;
+}
+
 QStringList contents(const QList<const Item*>& items)
 {
     QStringList result;
@@ -267,8 +279,7 @@ private Q_SLOTS:
     void editMenuUndoesItemSteps()
     {
         WorkspaceClient client(nullptr, QString());
-        const Board board = client.createBoard(QStringLiteral("Local"), StorageOption::local);
-        QCoro::waitFor(client.workspace().selectBoard(board.id));
+        const Board board = client.createSelectedBoard(QStringLiteral("Local"));
         const Item item = client.addItem(board.id, QStringLiteral("first"));
         NotificationCenter center;
         QMainWindow window;
@@ -313,8 +324,7 @@ private Q_SLOTS:
     void trashRestoresAndAsksFirst()
     {
         WorkspaceClient client(nullptr, QString());
-        const Board board = client.createBoard(QStringLiteral("Local"), StorageOption::local);
-        QCoro::waitFor(client.workspace().selectBoard(board.id));
+        const Board board = client.createSelectedBoard(QStringLiteral("Local"));
         const Item kept = client.addItem(board.id, QStringLiteral("first"));
         const Item gone = client.addItem(board.id, QStringLiteral("second"));
         NotificationCenter center;
@@ -441,8 +451,7 @@ private Q_SLOTS:
     void droppingACardMerges()
     {
         WorkspaceClient client(nullptr, QString());
-        const Board board = client.createBoard(QStringLiteral("Local"), StorageOption::local);
-        QCoro::waitFor(client.workspace().selectBoard(board.id));
+        const Board board = client.createSelectedBoard(QStringLiteral("Local"));
         const Item source = client.addItem(board.id, QStringLiteral("first"));
         const Item destination = client.addItem(board.id, QStringLiteral("second"));
         NotificationCenter center;
@@ -477,8 +486,7 @@ private Q_SLOTS:
     void searchAndAssigneeFiltersNarrowTheList()
     {
         WorkspaceClient client(nullptr, QString());
-        const Board board = client.createBoard(QStringLiteral("Local"), StorageOption::local);
-        QCoro::waitFor(client.workspace().selectBoard(board.id));
+        const Board board = client.createSelectedBoard(QStringLiteral("Local"));
         client.addItem(board.id, QStringLiteral("abc one"));
         Item assigned = client.newItem(client.workspace().selectedBoard(), QStringLiteral("ABC two"));
         assigned.assignee = QUuid::createUuid();
@@ -528,8 +536,7 @@ private Q_SLOTS:
     void archivedSectionAndPaging()
     {
         WorkspaceClient client(nullptr, QString());
-        const Board board = client.createBoard(QStringLiteral("Big"), StorageOption::local);
-        QCoro::waitFor(client.workspace().selectBoard(board.id));
+        const Board board = client.createSelectedBoard(QStringLiteral("Big"));
         const int count = BoardContentView::pageSize * 2 + 5;
         for (int i = 0; i < count; ++i)
             client.addItem(board.id, QStringLiteral("item %1").arg(i), ItemStatus::done);
@@ -565,8 +572,7 @@ private Q_SLOTS:
     void burstOfChangesShowsTheRightCards()
     {
         WorkspaceClient client(nullptr, QString());
-        const Board board = client.createBoard(QStringLiteral("Burst"), StorageOption::local);
-        QCoro::waitFor(client.workspace().selectBoard(board.id));
+        const Board board = client.createSelectedBoard(QStringLiteral("Burst"));
         const Item alpha = client.addItem(board.id, QStringLiteral("alpha report"));
         const Item beta = client.addItem(board.id, QStringLiteral("beta report"));
         const Item gamma = client.addItem(board.id, QStringLiteral("gamma notes"));
@@ -723,8 +729,7 @@ private Q_SLOTS:
     void inviteButtonCountsTaps()
     {
         WorkspaceClient client(m_server.get(), QStringLiteral("invite@plenko.test"));
-        const Board cloud = client.createBoard(QStringLiteral("Team"), StorageOption::cloud);
-        QCoro::waitFor(client.workspace().selectBoard(cloud.id));
+        const Board cloud = client.createSelectedBoard(QStringLiteral("Team"), StorageOption::cloud);
         NotificationCenter center;
         MainContentView main(contextFor(client, center));
         QSignalSpy settings(&main, &MainContentView::boardSettingsRequested);
@@ -756,8 +761,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, choice);
         WorkspaceClient client(m_server.get(), QStringLiteral("improve@plenko.test"));
-        const Board board = client.createBoard(QStringLiteral("Cloud"), StorageOption::cloud);
-        QCoro::waitFor(client.workspace().selectBoard(board.id));
+        const Board board = client.createSelectedBoard(QStringLiteral("Cloud"), StorageOption::cloud);
         const Item item = client.addItem(board.id, QStringLiteral("fix the  login bug"));
         NotificationCenter center;
         BoardContentView list(contextFor(client, center));
@@ -810,8 +814,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, body);
         QFETCH(bool, revoked);
         WorkspaceClient client(m_server.get(), QStringLiteral("fail@plenko.test"));
-        const Board board = client.createBoard(QStringLiteral("Cloud"), StorageOption::cloud);
-        QCoro::waitFor(client.workspace().selectBoard(board.id));
+        const Board board = client.createSelectedBoard(QStringLiteral("Cloud"), StorageOption::cloud);
         const Item item = client.addItem(board.id, QStringLiteral("some text"));
         NotificationCenter center;
         BoardContentView list(contextFor(client, center));
@@ -844,17 +847,12 @@ private Q_SLOTS:
     {
         WorkspaceClient client(nullptr, QString());
         const Board other = client.createBoard(QStringLiteral("Other"), StorageOption::local);
-        const Board board = client.createBoard(QStringLiteral("Main"), StorageOption::local);
-        QCoro::waitFor(client.workspace().selectBoard(board.id));
+        const Board board = client.createSelectedBoard(QStringLiteral("Main"));
         const Item first = client.addItem(board.id, QStringLiteral("first"));
         const Item second = client.addItem(board.id, QStringLiteral("second"));
         NotificationCenter center;
         ContentView view(contextFor(client, center));
-        view.resize(880, 680);
-        view.show();
-        view.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&view));
-        QCoro::waitFor(view.start());
+        QVERIFY(showActiveAndStart(view));
         BoardContentView* list = view.mainContent()->content();
         QTRY_VERIFY(list->card(first.id) && list->card(second.id));
 
@@ -1004,16 +1002,11 @@ private Q_SLOTS:
         QFETCH(Qt::KeyboardModifiers, modifiers);
         QFETCH(bool, keepsComposing);
         WorkspaceClient client(nullptr, QString());
-        const Board board = client.createBoard(QStringLiteral("Main"), StorageOption::local);
-        QCoro::waitFor(client.workspace().selectBoard(board.id));
+        const Board board = client.createSelectedBoard(QStringLiteral("Main"));
         client.addItem(board.id, QStringLiteral("first"));
         NotificationCenter center;
         ContentView view(contextFor(client, center));
-        view.resize(880, 680);
-        view.show();
-        view.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&view));
-        QCoro::waitFor(view.start());
+        QVERIFY(showActiveAndStart(view));
         BoardContentView* list = view.mainContent()->content();
 
         list->openNewItemEditor();
@@ -1041,15 +1034,11 @@ private Q_SLOTS:
     void screenReadersFindAndPressControls()
     {
         WorkspaceClient client(nullptr, QString());
-        const Board board = client.createBoard(QStringLiteral("Main"), StorageOption::local);
-        QCoro::waitFor(client.workspace().selectBoard(board.id));
+        const Board board = client.createSelectedBoard(QStringLiteral("Main"));
         const Item item = client.addItem(board.id, QStringLiteral("**Ship** the [docs](https://example.com)"));
         NotificationCenter center;
         ContentView view(contextFor(client, center));
-        view.resize(880, 680);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
-        QCoro::waitFor(view.start());
+        QVERIFY(showActiveAndStart(view));
         QTRY_VERIFY(view.mainContent()->content()->card(item.id));
 
         QAccessibleInterface* card = findAccessible(&view, QAccessible::ListItem, QStringLiteral("Ship the docs"));

@@ -127,8 +127,7 @@ private Q_SLOTS:
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         const auto storage = cloud ? StorageOption::cloud : StorageOption::local;
         client.createBoard(QStringLiteral("Other"), storage);
-        const Board board = client.createBoard(QStringLiteral("Plans"), storage);
-        QCoro::waitFor(client.workspace().selectBoard(board.id));
+        const Board board = client.createSelectedBoard(QStringLiteral("Plans"), storage);
         QCOMPARE(client.workspace().selectedBoard().id, board.id);
 
         if (offline)
@@ -168,8 +167,7 @@ private Q_SLOTS:
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         const auto storage = cloud ? StorageOption::cloud : StorageOption::local;
         const Board first = client.createBoard(QStringLiteral("First"), storage);
-        const Board doomed = client.createBoard(QStringLiteral("Doomed"), storage);
-        QCoro::waitFor(client.workspace().selectBoard(doomed.id));
+        const Board doomed = client.createSelectedBoard(QStringLiteral("Doomed"), storage);
 
         if (offline)
             QVERIFY(m_server->closeNext(1, QStringLiteral("/api/boards")));

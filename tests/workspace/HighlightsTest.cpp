@@ -15,15 +15,8 @@ using OptionalBool = std::optional<bool>;
 namespace {
 Board storedBoard(WorkspaceClient& client, const QString& name, bool cloud)
 {
-    Board board;
-    board.id = QUuid::createUuid();
-    board.name = name;
-    board.createdAt = QDateTime::currentDateTimeUtc();
-    board.updatedAt = board.createdAt;
-    board.syncWithServer = cloud;
-    board.createdBy = QStringLiteral("n/a");
-    client.store().insert(makeLocalBoard(board));
-    (void)client.store().save();
+    const Board board = boardRecord(name, cloud);
+    client.storeBoard(board);
     return board;
 }
 }

@@ -107,6 +107,13 @@ Board WorkspaceClient::createBoard(const QString& name, StorageOption storage)
     return boardNamed(name).value_or(Board {});
 }
 
+Board WorkspaceClient::createSelectedBoard(const QString& name, StorageOption storage)
+{
+    const Board board = createBoard(name, storage);
+    QCoro::waitFor(m_workspace->selectBoard(board.id));
+    return board;
+}
+
 Item WorkspaceClient::addItem(const QUuid& boardId, const QString& content, ItemStatus status)
 {
     const Board shown = board(boardId);
@@ -145,6 +152,44 @@ std::optional<Item> WorkspaceClient::storedItem(const QUuid& itemId)
 {
     const auto record = LocalDataService::fetchLocalItem(itemId, *m_store);
     return record ? std::optional(toItem(*record)) : std::nullopt;
+}
+
+std::optional<Board> WorkspaceClient::heldBoard(const QUuid& boardId) const
+{
+    for (const Board& board : m_workspace->boards()) {
+        if (board.id == boardId)
+            return board;
+    }
+    return std::nullopt;
+}
+
+bool WorkspaceClient::storeBoard(const Board& board)
+{
+    m_store->insert(makeLocalBoard(board));
+    return m_store->save().has_value();
+}
+
+bool WorkspaceClient::storeItem(const Item& item)
+{
+    m_store->insert(makeLocalItem(item));
+    return m_store->save().has_value();
+}
+
+qsizetype WorkspaceClient::pendingCount(const QUuid& boardId)
+{
+    return m_store->countItems(LocalDataService::unsyncedItemsQuery(boardId)).value_or(-1);
+}
+
+QString WorkspaceClient::lastEventName() const
+{
+    const auto event = lastEvent();
+    return event ? event->name : QString();
+}
+
+QJsonValue WorkspaceClient::lastEventProperty(const QString& key) const
+{
+    const auto event = lastEvent();
+    return event ? event->properties.value(key) : QJsonValue(QJsonValue::Undefined);
 }
 
 std::optional<Board> shareBoard(WorkspaceClient& owner, WorkspaceClient& member, const Board& board)
@@ -191,4 +236,37 @@ ServiceBoard serviceBoard(DevServer& server, const WorkspaceClient& client, cons
         board.deleted.insert(QUuid::fromString(id.toString()));
     board.checkpoint = answer.value(QStringLiteral("latestCheckpoint")).toInteger(-1);
     return board;
+}
+
+Board boardRecord(const QString& name, bool cloud, bool active)
+{
+    Board board;
+    board.id = QUuid::createUuid();
+    board.name = name;
+    board.createdAt = QDateTime::currentDateTimeUtc();
+    board.updatedAt = board.createdAt;
+    board.syncWithServer = cloud;
+    board.createdBy = QStringLiteral("n/a");
+    board.isActive = active;
+    return board;
+}
+
+QUuid addOnService(DevServer& server, const WorkspaceClient& client, const QUuid& boardId, const QString& content)
+{
+    const QUuid id = QUuid::createUuid();
+    const QJsonObject body {{"content", content}, {"status", "TODO"}, {"order", 1},
+        {"createdAt", QDateTime::currentDateTimeUtc().toString(Qt::ISODate)}, {"boardId", uuidText(boardId)}};
+    const auto reply = server.request("POST",
+        serviceBoardPath(boardId) + QStringLiteral("/items/") + uuidText(id),
+        QJsonDocument(body).toJson(), client.account().accessToken);
+    return reply.status == 200 ? id : QUuid();
+}
+
+bool removeMember(DevServer& server, const WorkspaceClient& owner, const QUuid& boardId, const QUuid& memberId)
+{
+    return server
+               .request("DELETE", serviceBoardPath(boardId) + QStringLiteral("/users?userId=") + uuidText(memberId),
+                   std::nullopt, owner.account().accessToken)
+               .status
+        == 204;
 }
