@@ -99,19 +99,6 @@ private:
     std::unique_ptr<PrivateKeyring> m_keyring;
     std::unique_ptr<DevServer> m_server;
 
-    // The service's live items of a board, read with a sync from checkpoint 0 that sends nothing.
-    QHash<QUuid, QJsonObject> serviceItems(const QUuid& boardId, const QString& accessToken)
-    {
-        const auto reply = m_server->request("POST",
-            QStringLiteral("/api/boards/%1/sync").arg(uuidText(boardId)),
-            QJsonDocument(QJsonObject {{"checkpoint", 0}, {"items", QJsonArray {}}}).toJson(), accessToken);
-        QHash<QUuid, QJsonObject> items;
-        for (const QJsonValue& value : reply.object().value(QStringLiteral("newItems")).toArray())
-            items.insert(
-                QUuid::fromString(value.toObject().value(QStringLiteral("id")).toString()), value.toObject());
-        return items;
-    }
-
 private Q_SLOTS:
     void initTestCase()
     {
@@ -258,7 +245,7 @@ private Q_SLOTS:
             const auto items = LocalDataService::fetchLocalItems(cloudBoard, 0, **store);
             if (!items)
                 return {items.error().message};
-            const auto service = serviceItems(cloudBoard, elsewhere.accessToken);
+            const auto service = m_server->boardContents(cloudBoard, elsewhere.accessToken).live;
             QStringList problems;
             QSet<QUuid> seen;
             for (const auto& item : *items) {
@@ -340,7 +327,7 @@ private Q_SLOTS:
                     ++operations[QStringLiteral("delete")];
                 } else if (boardId == cloudBoard) {
                     // Someone edits the item on the service; the app hears of it with its next sync.
-                    const auto service = serviceItems(cloudBoard, elsewhere.accessToken);
+                    const auto service = m_server->boardContents(cloudBoard, elsewhere.accessToken).live;
                     if (service.contains(operation.itemId)) {
                         const QJsonObject patch {{"content", QStringLiteral("Elsewhere %1").arg(++counter)},
                             {"revision", service.value(operation.itemId).value("revision")}};

@@ -12,8 +12,10 @@
 #include <QList>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QSet>
 #include <QStringList>
 #include <QUrl>
+#include <QUuid>
 #include <optional>
 
 class DevServer
@@ -36,6 +38,14 @@ public:
     };
 
     // One finished exchange; status is 0 when no HTTP answer arrived (see error).
+    // Everything the service holds for a board as one account sees it.
+    struct BoardContents
+    {
+        QHash<QUuid, QJsonObject> live;
+        QSet<QUuid> deleted;
+        qint64 checkpoint = -1; // -1: the service refused the read
+    };
+
     struct Reply
     {
         int status = 0;
@@ -89,6 +99,8 @@ public:
     // sent as a bearer token; a body is sent as application/json.
     Reply request(const QByteArray& method, const QString& pathAndQuery,
         const std::optional<QByteArray>& body = {}, const QString& accessToken = {}, int timeoutMs = 10000);
+    // Read with a sync from checkpoint 0 that sends nothing.
+    BoardContents boardContents(const QUuid& boardId, const QString& accessToken);
 
 private:
     bool start();

@@ -222,22 +222,6 @@ QString serviceBoardPath(const QUuid& boardId)
     return QStringLiteral("/api/boards/") + uuidText(boardId);
 }
 
-ServiceBoard serviceBoard(DevServer& server, const WorkspaceClient& client, const QUuid& boardId)
-{
-    const auto reply = server.request("POST", serviceBoardPath(boardId) + QStringLiteral("/sync"),
-        QByteArray(R"({"checkpoint":0,"items":[]})"), client.account().accessToken);
-    ServiceBoard board;
-    if (reply.status != 200)
-        return board;
-    const QJsonObject answer = reply.object();
-    for (const QJsonValue& item : answer.value(QStringLiteral("newItems")).toArray())
-        board.live.insert(QUuid::fromString(item[QStringLiteral("id")].toString()), item.toObject());
-    for (const QJsonValue& id : answer.value(QStringLiteral("deletedItems")).toArray())
-        board.deleted.insert(QUuid::fromString(id.toString()));
-    board.checkpoint = answer.value(QStringLiteral("latestCheckpoint")).toInteger(-1);
-    return board;
-}
-
 Board boardRecord(const QString& name, bool cloud, bool active)
 {
     Board board;

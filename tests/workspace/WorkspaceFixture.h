@@ -123,12 +123,9 @@ QUuid addOnService(DevServer& server, const WorkspaceClient& client, const QUuid
 // The owner takes the member off the board; whether the service agreed.
 bool removeMember(DevServer& server, const WorkspaceClient& owner, const QUuid& boardId, const QUuid& memberId);
 
-// Everything the service holds for a board, read as the client's account through a first sync that
-// sends nothing.
-struct ServiceBoard
+// Everything the service holds for a board, as the client's account sees it.
+using ServiceBoard = DevServer::BoardContents;
+inline ServiceBoard serviceBoard(DevServer& server, const WorkspaceClient& client, const QUuid& boardId)
 {
-    QHash<QUuid, QJsonObject> live;
-    QSet<QUuid> deleted;
-    qint64 checkpoint = -1;
-};
-ServiceBoard serviceBoard(DevServer& server, const WorkspaceClient& client, const QUuid& boardId);
+    return server.boardContents(boardId, client.account().accessToken);
+}
