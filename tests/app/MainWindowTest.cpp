@@ -1,6 +1,6 @@
 // The main window against a real workspace: a real store and preference file in a temporary folder
 // and, for cloud boards, the stand-in service on 127.0.0.1. Widgets run on the offscreen platform.
-#include "ViewContextFor.h"
+#include "ShownBoard.h"
 #include "WorkspaceFixture.h"
 #include "app/AppAccessibility.h"
 #include "app/AppCommands.h"
@@ -87,18 +87,6 @@ QAccessibleInterface* findAccessible(QWidget* root, QAccessible::Role role, cons
             return candidate;
     }
     return nullptr;
-}
-
-// The window at its usual size, active and started, as the application shows it.
-bool showActiveAndStart(ContentView& view)
-{
-    view.resize(880, 680);
-    view.show();
-    view.activateWindow();
-    if (!QTest::qWaitForWindowActive(&view))
-        return false;
-    QCoro::waitFor(view.start());
-    return true;
 }
 
 QStringList contents(const QList<const Item*>& items)
@@ -852,7 +840,7 @@ private Q_SLOTS:
         const Item second = client.addItem(board.id, QStringLiteral("second"));
         NotificationCenter center;
         ContentView view(contextFor(client, center));
-        QVERIFY(showActiveAndStart(view));
+        QVERIFY(showStarted(view));
         BoardContentView* list = view.mainContent()->content();
         QTRY_VERIFY(list->card(first.id) && list->card(second.id));
 
@@ -1006,7 +994,7 @@ private Q_SLOTS:
         client.addItem(board.id, QStringLiteral("first"));
         NotificationCenter center;
         ContentView view(contextFor(client, center));
-        QVERIFY(showActiveAndStart(view));
+        QVERIFY(showStarted(view));
         BoardContentView* list = view.mainContent()->content();
 
         list->openNewItemEditor();
@@ -1038,7 +1026,7 @@ private Q_SLOTS:
         const Item item = client.addItem(board.id, QStringLiteral("**Ship** the [docs](https://example.com)"));
         NotificationCenter center;
         ContentView view(contextFor(client, center));
-        QVERIFY(showActiveAndStart(view));
+        QVERIFY(showStarted(view));
         QTRY_VERIFY(view.mainContent()->content()->card(item.id));
 
         QAccessibleInterface* card = findAccessible(&view, QAccessible::ListItem, QStringLiteral("Ship the docs"));
