@@ -169,16 +169,19 @@ private Q_SLOTS:
         QVERIFY(member.workspace().conflictCopies().all().isEmpty());
     }
 
-    // A description that did not reach the service stays here through a refresh and goes out with
-    // the next sync of the board.
+    // A description that did not reach the service stays here, without a word, through a refresh
+    // and goes out with the next sync of the board.
     void failedDescriptionIsSentWithTheNextSync()
     {
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         const Board board = client.createBoard(QStringLiteral("Plans"), StorageOption::cloud);
         Board described = client.board(board.id);
         described.info = QStringLiteral("Quarterly goals");
+        client.toasts().setToast(std::nullopt);
         QVERIFY(m_server->failNext(1, 503, serviceBoardPath(board.id)));
         QCoro::waitFor(client.workspace().updateBoard(described));
+        QVERIFY(!client.lastToast());
+        QCOMPARE(LocalDataService::fetchLocalCloudBoards(client.store())->first().info, described.info);
 
         QCoro::waitFor(client.workspace().refreshBoardsFromServer(false));
         QCOMPARE(client.board(board.id).info, std::optional(QStringLiteral("Quarterly goals")));
