@@ -911,17 +911,10 @@ private Q_SLOTS:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
         QCOMPARE(view.currentView(), ViewMode::todo);
 
-        // The cards: Down and Up move between them.
+        // A card: Ctrl+C copies the markdown, Return edits. (Arrows between cards and Space for the
+        // details have tests of their own.)
         ItemCardView* firstCard = list->card(first.id);
         firstCard->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(firstCard, Qt::Key_Down);
-        QCOMPARE(QApplication::focusWidget(), list->card(second.id));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
-        QCOMPARE(QApplication::focusWidget(), firstCard);
-
-        // Space shows the details, Ctrl+C copies the markdown, Return edits.
-        QTest::keyClick(firstCard, Qt::Key_Space);
-        QVERIFY(firstCard->isShowingMetadata());
         QTest::keyClick(firstCard, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("first"));
         QTest::keyClick(firstCard, Qt::Key_Return);

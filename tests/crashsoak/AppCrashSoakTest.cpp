@@ -125,15 +125,13 @@ private Q_SLOTS:
         QVERIFY2(app.start(), qPrintable(app.errorString()));
         auto ready = app.waitForReady(startTimeoutMs);
         QVERIFY2(ready && ready->startsWith(QLatin1String("ready signedIn=0")), qPrintable(app.logTail()));
-        app.send(QStringLiteral("signin soak@example.com"));
-        auto answer = app.waitForAnswer(answerTimeoutMs);
+        auto answer = app.ask(QStringLiteral("signin soak@example.com"), answerTimeoutMs);
         QVERIFY2(answer && answer->startsWith(QLatin1String("ack signin ")),
             qPrintable(answer.value_or(app.logTail())));
 
         QHash<QString, QUuid> boards;
         for (const QString& kind : {QStringLiteral("local"), QStringLiteral("cloud")}) {
-            app.send(QStringLiteral("board %1 Soak %1").arg(kind));
-            answer = app.waitForAnswer(answerTimeoutMs);
+            answer = app.ask(QStringLiteral("board %1 Soak %1").arg(kind), answerTimeoutMs);
             QVERIFY2(answer && answer->startsWith(QLatin1String("ack board ")),
                 qPrintable(answer.value_or(app.logTail())));
             boards.insert(kind, QUuid::fromString(answer->section(QLatin1Char(' '), 2, 2)));
@@ -235,8 +233,7 @@ private Q_SLOTS:
                                      app.isRunning() ? QStringLiteral("no answer") : QStringLiteral("ended")),
                                 locks.isEmpty() ? QStringLiteral("none") : locks.join(QStringLiteral(", ")))};
             }
-            app.send(QStringLiteral("sync"));
-            const auto synced = app.waitForAnswer(answerTimeoutMs);
+            const auto synced = app.ask(QStringLiteral("sync"), answerTimeoutMs);
             if (synced != QStringLiteral("ack sync 1 0"))
                 return {QStringLiteral("the sync after the restart: ") + synced.value_or(app.logTail())};
             auto store = StoreContext::open(app.storeFile());
