@@ -85,9 +85,9 @@ private Q_SLOTS:
         QFETCH(bool, signedIn);
         QFETCH(QStringList, expected);
         WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
-        QVERIFY(client.storeBoard(boardRecord(QStringLiteral("Home"))));
-        QVERIFY(client.storeBoard(boardRecord(QStringLiteral("Team"), true)));
-        QVERIFY(client.storeBoard(boardRecord(QStringLiteral("Old team"), true, false)));
+        client.storeNewBoard(QStringLiteral("Home"));
+        client.storeNewBoard(QStringLiteral("Team"), true);
+        client.storeNewBoard(QStringLiteral("Old team"), true, false);
 
         client.workspace().loadBoards(signedIn);
         QCOMPARE(names(client.workspace().boards()), expected);
@@ -101,10 +101,8 @@ private Q_SLOTS:
     void deletedItemsAreNeverAttached()
     {
         WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
-        const Board home = boardRecord(QStringLiteral("Home"));
-        const Board work = boardRecord(QStringLiteral("Work"));
-        QVERIFY(client.storeBoard(home));
-        QVERIFY(client.storeBoard(work));
+        const Board home = client.storeNewBoard(QStringLiteral("Home"));
+        const Board work = client.storeNewBoard(QStringLiteral("Work"));
         storeItem(client, home, QStringLiteral("Buy milk"));
         storeItem(client, home, QStringLiteral("Gone"), true);
         storeItem(client, work, QStringLiteral("Report"));
@@ -128,10 +126,8 @@ private Q_SLOTS:
     void startReadsOnlyTheSelectedBoardsItems()
     {
         WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
-        const Board home = boardRecord(QStringLiteral("Home"));
-        const Board work = boardRecord(QStringLiteral("Work"));
-        QVERIFY(client.storeBoard(home));
-        QVERIFY(client.storeBoard(work));
+        const Board home = client.storeNewBoard(QStringLiteral("Home"));
+        const Board work = client.storeNewBoard(QStringLiteral("Work"));
         storeItem(client, home, QStringLiteral("Buy milk"));
         storeItem(client, home, QStringLiteral("Gone"), true);
         QVERIFY(client.storeItem(client.newItem(work, QStringLiteral("Draft"), ItemStatus::inProgress)));
@@ -181,10 +177,8 @@ private Q_SLOTS:
         QFETCH(QStringList, expected);
         QFETCH(OverallBoardProgress, tally);
         WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
-        const Board home = boardRecord(QStringLiteral("Home"));
-        const Board work = boardRecord(QStringLiteral("Work"));
-        QVERIFY(client.storeBoard(home));
-        QVERIFY(client.storeBoard(work));
+        const Board home = client.storeNewBoard(QStringLiteral("Home"));
+        const Board work = client.storeNewBoard(QStringLiteral("Work"));
         const Item keep = storeItem(client, home, QStringLiteral("Keep me"));
         QVERIFY(client.storeItem(client.newItem(work, QStringLiteral("Draft"), ItemStatus::inProgress)));
         const Item report = storeItem(client, work, QStringLiteral("Report"));
@@ -233,10 +227,9 @@ private Q_SLOTS:
         QFETCH(QStringList, removed);
         QFETCH(QString, expected);
         WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
-        QVERIFY(client.storeBoard(boardRecord(QStringLiteral("A"))));
-        QVERIFY(client.storeBoard(boardRecord(QStringLiteral("B"), false, false)));
-        const Board c = boardRecord(QStringLiteral("C"));
-        QVERIFY(client.storeBoard(c));
+        client.storeNewBoard(QStringLiteral("A"));
+        client.storeNewBoard(QStringLiteral("B"), false, false);
+        const Board c = client.storeNewBoard(QStringLiteral("C"));
         client.workspace().loadBoards(false);
         QCoro::waitFor(client.workspace().selectBoard(c.id));
         QCOMPARE(client.workspace().selectedBoard().name, QStringLiteral("C"));
@@ -250,9 +243,8 @@ private Q_SLOTS:
     void archivingTheSelectedBoardKeepsTheSelection()
     {
         WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
-        QVERIFY(client.storeBoard(boardRecord(QStringLiteral("A"))));
-        Board b = boardRecord(QStringLiteral("B"));
-        QVERIFY(client.storeBoard(b));
+        client.storeNewBoard(QStringLiteral("A"));
+        Board b = client.storeNewBoard(QStringLiteral("B"));
         client.workspace().loadBoards(false);
         QCoro::waitFor(client.workspace().selectBoard(b.id));
 
@@ -267,10 +259,9 @@ private Q_SLOTS:
     void applyBoardUpdateReplacesInPlaceOrAppends()
     {
         WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
-        Board a = boardRecord(QStringLiteral("A"));
-        QVERIFY(client.storeBoard(a));
-        QVERIFY(client.storeBoard(boardRecord(QStringLiteral("B"))));
-        QVERIFY(client.storeBoard(boardRecord(QStringLiteral("Z"), false, false)));
+        Board a = client.storeNewBoard(QStringLiteral("A"));
+        client.storeNewBoard(QStringLiteral("B"));
+        client.storeNewBoard(QStringLiteral("Z"), false, false);
         client.workspace().loadBoards(false);
 
         client.workspace().applyBoardUpdate(boardRecord(QStringLiteral("C")));
@@ -297,9 +288,8 @@ private Q_SLOTS:
     {
         QFETCH(bool, active);
         WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
-        QVERIFY(client.storeBoard(boardRecord(QStringLiteral("First"))));
-        const Board board = boardRecord(QStringLiteral("Second"), false, active);
-        QVERIFY(client.storeBoard(board));
+        client.storeNewBoard(QStringLiteral("First"));
+        const Board board = client.storeNewBoard(QStringLiteral("Second"), false, active);
         client.workspace().loadBoards(false);
         storeItem(client, board, QStringLiteral("Written after the load"));
 
@@ -324,10 +314,8 @@ private Q_SLOTS:
     void quickCaptureBoard()
     {
         WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
-        const Board a = boardRecord(QStringLiteral("A"));
-        const Board b = boardRecord(QStringLiteral("B"));
-        QVERIFY(client.storeBoard(a));
-        QVERIFY(client.storeBoard(b));
+        const Board a = client.storeNewBoard(QStringLiteral("A"));
+        const Board b = client.storeNewBoard(QStringLiteral("B"));
         client.workspace().loadBoards(false);
         const QString key = PreferenceKeys::quickCaptureId().name;
 

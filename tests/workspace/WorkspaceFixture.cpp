@@ -169,6 +169,12 @@ bool WorkspaceClient::storeBoard(const Board& board)
     return m_store->save().has_value();
 }
 
+Board WorkspaceClient::storeNewBoard(const QString& name, bool cloud, bool active)
+{
+    const Board board = boardRecord(name, cloud, active);
+    return storeBoard(board) ? board : Board {};
+}
+
 bool WorkspaceClient::storeItem(const Item& item)
 {
     m_store->insert(makeLocalItem(item));

@@ -84,6 +84,8 @@ public:
     // the save went through.
     bool storeBoard(const Board& board);
     bool storeItem(const Item& item);
+    // A new board record written straight to the store; an empty board when the save failed.
+    Board storeNewBoard(const QString& name, bool cloud = false, bool active = true);
     // The board's items the service has not taken yet (tombstones included), or -1 on a failed read.
     qsizetype pendingCount(const QUuid& boardId);
     // The last usage event's name and one of its properties (empty when there is none).
