@@ -19,14 +19,6 @@ Item storeItem(WorkspaceClient& client, const Board& board, const QString& conte
     return item;
 }
 
-QStringList names(const QList<Board>& boards)
-{
-    QStringList result;
-    for (const Board& board : boards)
-        result.append(board.name);
-    return result;
-}
-
 QStringList contents(const Board& board)
 {
     QStringList result;
@@ -90,12 +82,12 @@ private Q_SLOTS:
         client.storeNewBoard(QStringLiteral("Old team"), true, false);
 
         client.workspace().loadBoards(signedIn);
-        QCOMPARE(names(client.workspace().boards()), expected);
+        QCOMPARE(boardNames(client.workspace().boards()), expected);
         QCOMPARE(client.workspace().selectedBoard().name, QStringLiteral("Home"));
         // Nothing is removed from the store by a signed-out load.
         QCOMPARE(LocalDataService::fetchLocalBoards(client.store())->size(), 3);
         QCOMPARE(
-            names(client.workspace().archivedBoards()), signedIn ? QStringList {"Old team"} : QStringList {});
+            boardNames(client.workspace().archivedBoards()), signedIn ? QStringList {"Old team"} : QStringList {});
     }
 
     void deletedItemsAreNeverAttached()
@@ -252,8 +244,8 @@ private Q_SLOTS:
         client.workspace().applyBoardUpdate(b);
         QCOMPARE(client.workspace().selectedBoard().id, b.id);
         QVERIFY(!client.workspace().selectedBoard().isActive);
-        QCOMPARE(names(client.workspace().displayedBoards()), QStringList {"A"});
-        QCOMPARE(names(client.workspace().archivedBoards()), QStringList {"B"});
+        QCOMPARE(boardNames(client.workspace().displayedBoards()), QStringList {"A"});
+        QCOMPARE(boardNames(client.workspace().archivedBoards()), QStringList {"B"});
     }
 
     void applyBoardUpdateReplacesInPlaceOrAppends()
@@ -269,9 +261,9 @@ private Q_SLOTS:
         a.name = QStringLiteral("A renamed");
         client.workspace().applyBoardUpdate(a, 7);
 
-        QCOMPARE(names(client.workspace().boards()), (QStringList {"A renamed", "B", "Z", "C", "Y"}));
-        QCOMPARE(names(client.workspace().displayedBoards()), (QStringList {"A renamed", "B", "C"}));
-        QCOMPARE(names(client.workspace().archivedBoards()), (QStringList {"Z", "Y"}));
+        QCOMPARE(boardNames(client.workspace().boards()), (QStringList {"A renamed", "B", "Z", "C", "Y"}));
+        QCOMPARE(boardNames(client.workspace().displayedBoards()), (QStringList {"A renamed", "B", "C"}));
+        QCOMPARE(boardNames(client.workspace().archivedBoards()), (QStringList {"Z", "Y"}));
         QCOMPARE(client.workspace().findBoard(a.id)->revision, 7);
         // A was selected by the load, so the selected copy follows the update.
         QCOMPARE(client.workspace().selectedBoard().name, QStringLiteral("A renamed"));

@@ -368,10 +368,7 @@ private Q_SLOTS:
         const QUuid newId = QUuid::fromString(created.object().value("id").toString());
 
         QCoro::waitFor(client.workspace().refreshBoardsFromServer(true));
-        QStringList names;
-        for (const Board& board : client.workspace().boards())
-            names.append(board.name);
-        QCOMPARE(names, (QStringList {"Keep", "Home", "From elsewhere"}));
+        QCOMPARE(boardNames(client.workspace().boards()), (QStringList {"Keep", "Home", "From elsewhere"}));
         QVERIFY(!LocalDataService::fetchLocalBoards(client.store())->contains(gone));
         QVERIFY(client.workspace().findBoard(newId)->syncWithServer);
         QCOMPARE(client.toastText(), QStringLiteral("Boards refreshed"));

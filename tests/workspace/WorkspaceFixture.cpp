@@ -228,6 +228,14 @@ QString serviceBoardPath(const QUuid& boardId)
     return QStringLiteral("/api/boards/") + uuidText(boardId);
 }
 
+QStringList boardNames(const QList<Board>& boards)
+{
+    QStringList names;
+    for (const Board& board : boards)
+        names << board.name;
+    return names;
+}
+
 Board boardRecord(const QString& name, bool cloud, bool active)
 {
     Board board;

@@ -114,6 +114,9 @@ std::optional<Board> shareBoard(WorkspaceClient& owner, WorkspaceClient& member,
 // The service's path of a board.
 QString serviceBoardPath(const QUuid& boardId);
 
+// The boards' names, in their order.
+QStringList boardNames(const QList<Board>& boards);
+
 // A board record that is in no store yet, created now by nobody in particular.
 Board boardRecord(const QString& name, bool cloud = false, bool active = true);
 
