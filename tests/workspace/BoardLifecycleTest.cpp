@@ -67,11 +67,8 @@ private Q_SLOTS:
         QVERIFY(stored);
         QCOMPARE(stored->syncWithServer, cloud);
         QCOMPARE(serviceDetails(*m_server, client, board.id).isEmpty(), !cloud);
-
-        const auto event = client.lastEvent();
-        QVERIFY(event);
-        QCOMPARE(event->name, QStringLiteral("board_created"));
-        QCOMPARE(event->properties.value(QStringLiteral("storage")).toString(),
+        QCOMPARE(client.lastEventName(), QStringLiteral("board_created"));
+        QCOMPARE(client.lastEventProperty(QStringLiteral("storage")).toString(),
             cloud ? QStringLiteral("cloud") : QStringLiteral("local"));
     }
 
@@ -191,9 +188,8 @@ private Q_SLOTS:
         QVERIFY(!client.workspace().findBoard(doomed.id));
         QVERIFY(!storedBoard(client, doomed.id));
         QCOMPARE(client.toastText(), QStringLiteral("Deleted board \"Doomed\""));
-        const auto event = client.lastEvent();
-        QCOMPARE(event->name, QStringLiteral("board_deleted"));
-        QCOMPARE(event->properties.value(QStringLiteral("state")).toString(), QStringLiteral("active"));
+        QCOMPARE(client.lastEventName(), QStringLiteral("board_deleted"));
+        QCOMPARE(client.lastEventProperty(QStringLiteral("state")).toString(), QStringLiteral("active"));
         if (cloud)
             QVERIFY(serviceDetails(*m_server, client, doomed.id).isEmpty());
     }

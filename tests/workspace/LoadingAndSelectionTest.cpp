@@ -289,11 +289,9 @@ private Q_SLOTS:
         QCOMPARE(client.workspace().selectedBoard().id, board.id);
         QCOMPARE(contents(client.workspace().selectedBoard()), QStringList {"Written after the load"});
         QCOMPARE(contents(*client.workspace().findBoard(board.id)), QStringList {"Written after the load"});
-        const auto event = client.lastEvent();
-        QVERIFY(event);
-        QCOMPARE(event->name, QStringLiteral("board_selected"));
-        QCOMPARE(event->properties.value(QStringLiteral("storage")).toString(), QStringLiteral("local"));
-        QCOMPARE(event->properties.value(QStringLiteral("state")).toString(),
+        QCOMPARE(client.lastEventName(), QStringLiteral("board_selected"));
+        QCOMPARE(client.lastEventProperty(QStringLiteral("storage")).toString(), QStringLiteral("local"));
+        QCOMPARE(client.lastEventProperty(QStringLiteral("state")).toString(),
             active ? QStringLiteral("active") : QStringLiteral("archived"));
 
         // An unknown id changes nothing and records nothing.

@@ -72,10 +72,9 @@ private Q_SLOTS:
         QCOMPARE(client.toastType(), std::optional(ToastType::success));
         QCOMPARE(refreshState(client, board.id), std::optional(BoardRefreshState::success));
         QVERIFY(client.workspace().syncingBoards().isEmpty());
-        const auto event = client.lastEvent();
-        QCOMPARE(event->name, QStringLiteral("board_refresh_completed"));
-        QCOMPARE(event->properties.value(QStringLiteral("result")).toString(), QStringLiteral("success"));
-        QCOMPARE(event->properties.value(QStringLiteral("storage")).toString(), QStringLiteral("cloud"));
+        QCOMPARE(client.lastEventName(), QStringLiteral("board_refresh_completed"));
+        QCOMPARE(client.lastEventProperty(QStringLiteral("result")).toString(), QStringLiteral("success"));
+        QCOMPARE(client.lastEventProperty(QStringLiteral("storage")).toString(), QStringLiteral("cloud"));
 
         // The next sync starts from the stored checkpoint: an item the user deleted locally without
         // telling anyone is not sent again by the service.
