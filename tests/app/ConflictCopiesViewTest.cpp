@@ -18,12 +18,10 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
-#include <QJsonArray>
 #include <QLabel>
 #include <QPushButton>
-#include <QStandardPaths>
-#include <QTest>
 #include <QToolButton>
+#include <QTest>
 #include <algorithm>
 
 namespace {

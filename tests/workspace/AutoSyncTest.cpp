@@ -8,9 +8,6 @@
 #include "domain/Ids.h"
 #include "workspace/SyncStatus.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QStandardPaths>
 #include <QTest>
 #include <algorithm>
 

@@ -4,7 +4,6 @@
 #include "domain/Ids.h"
 #include "store/LocalDataService.h"
 
-#include <QStandardPaths>
 #include <QTest>
 
 namespace {

@@ -8,9 +8,7 @@
 #include "store/TrashStore.h"
 #include "support/DevServerTestCase.h"
 
-#include <QJsonArray>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTest>
 
 namespace {

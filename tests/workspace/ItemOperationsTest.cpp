@@ -9,10 +9,7 @@
 #include "store/PreferenceKeys.h"
 #include "support/DevServerTestCase.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTest>
 
 namespace {

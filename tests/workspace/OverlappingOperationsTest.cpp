@@ -9,9 +9,7 @@
 #include "store/LocalRecordConversions.h"
 #include "support/DevServerTestCase.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
-#include <QStandardPaths>
 #include <QTest>
 
 namespace {

@@ -9,9 +9,7 @@
 #include "support/DevServerTestCase.h"
 #include "support/LogCapture.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
-#include <QStandardPaths>
 #include <QTest>
 #include <functional>
 #include <sqlite3.h>

@@ -10,11 +10,7 @@
 #include "store/PendingBoardInfoStore.h"
 #include "support/DevServerTestCase.h"
 
-#include <QDir>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 

@@ -7,7 +7,6 @@
 
 #include <QCoro/QCoroTask>
 #include <QFile>
-#include <QJsonArray>
 #include <QJsonDocument>
 
 #include <algorithm>

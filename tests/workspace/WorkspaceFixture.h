@@ -12,10 +12,8 @@
 #include "workspace/ToastManager.h"
 #include "workspace/undo/ItemHistory.h"
 
-#include <QHash>
 #include <QJsonObject>
 #include <QList>
-#include <QSet>
 #include <QTemporaryDir>
 
 #include <memory>

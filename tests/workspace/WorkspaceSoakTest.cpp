@@ -11,10 +11,8 @@
 #include "support/ServiceItemDifferences.h"
 
 #include <QElapsedTimer>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QRandomGenerator>
-#include <QStandardPaths>
 #include <QTest>
 
 namespace {
