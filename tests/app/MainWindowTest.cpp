@@ -917,10 +917,16 @@ private Q_SLOTS:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
         QCOMPARE(view.currentView(), ViewMode::todo);
 
-        // A card: Ctrl+C copies the markdown, Return edits. (Arrows between cards and Space for the
-        // details have tests of their own.)
+        // The cards: Down and Up move between them.
         ItemCardView* firstCard = list->card(first.id);
         firstCard->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(firstCard, Qt::Key_Down);
+        QCOMPARE(QApplication::focusWidget(), list->card(second.id));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+        QCOMPARE(QApplication::focusWidget(), firstCard);
+
+        // Ctrl+C copies the markdown, Return edits. (Space for the details is checked where the
+        // focus follows a removed card.)
         QTest::keyClick(firstCard, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("first"));
         QTest::keyClick(firstCard, Qt::Key_Return);

@@ -1,5 +1,5 @@
-// The main window over a signed-out workspace, shown as the user first sees it; ShownBoard with a
-// selected board "Main" of the given items.
+// The main window as the user first sees it: showStarted() shows a content view so, and ShownBoard is
+// one over a signed-out workspace whose selected board "Main" holds the given items.
 #pragma once
 
 #include "ViewContextFor.h"

@@ -7,6 +7,7 @@
 #include "ListeningProcess.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QList>
@@ -37,7 +38,6 @@ public:
         bool isValid() const { return !userId.isEmpty(); }
     };
 
-    // One finished exchange; status is 0 when no HTTP answer arrived (see error).
     // Everything the service holds for a board as one account sees it.
     struct BoardContents
     {
@@ -46,6 +46,7 @@ public:
         qint64 checkpoint = -1; // -1: the service refused the read
     };
 
+    // One finished exchange; status is 0 when no HTTP answer arrived (see error).
     struct Reply
     {
         int status = 0;
