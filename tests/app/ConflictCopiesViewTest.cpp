@@ -18,12 +18,10 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
-#include <QJsonArray>
 #include <QLabel>
 #include <QPushButton>
-#include <QStandardPaths>
-#include <QTest>
 #include <QToolButton>
+#include <QTest>
 #include <algorithm>
 
 namespace {
@@ -59,13 +57,9 @@ private Q_SLOTS:
         view.resize(900, 640);
         view.show();
         QCoro::waitFor(view.start());
-        const Board board = client.createBoard(QStringLiteral("Plans"), StorageOption::cloud);
-        QCoro::waitFor(client.workspace().selectBoard(board.id));
-        const Board shown = *client.workspace().findBoard(board.id);
-        const Item item = client.newItem(shown, QStringLiteral("Ship the **beta** on Friday"));
-        QCoro::waitFor(client.workspace().addItem(item, shown));
-        Item other = client.newItem(*client.workspace().findBoard(board.id), QStringLiteral("Write the notes"));
-        QCoro::waitFor(client.workspace().addItem(other, *client.workspace().findBoard(board.id)));
+        const Board board = client.createSelectedBoard(QStringLiteral("Plans"), StorageOption::cloud);
+        const Item item = client.addItem(board.id, QStringLiteral("Ship the **beta** on Friday"));
+        const Item other = client.addItem(board.id, QStringLiteral("Write the notes"));
 
         BoardContentView* list = view.mainContent()->content();
         ConflictCopiesView* conflicts = list->conflictCopies();
@@ -122,14 +116,10 @@ private Q_SLOTS:
         QTRY_VERIFY(list->card(item.id)->conflictMarker()->isHidden());
 
         // Discard drops a copy without touching the item.
-        // findBoard returns a copy: hold it while its items are read.
-        const std::optional<Board> current = client.workspace().findBoard(board.id);
-        QVERIFY(current);
-        const auto found = std::ranges::find(current->items, other.id, &Item::id);
-        QVERIFY(found != current->items.cend());
-        Item again = *found;
-        again.content = QStringLiteral("Notes, my way");
-        client.workspace().conflictCopies().keep(ConflictCopy::of(again, ConflictReason::refused, board.name));
+        std::optional<Item> again = client.shownItem(board.id, other.id);
+        QVERIFY(again);
+        again->content = QStringLiteral("Notes, my way");
+        client.workspace().conflictCopies().keep(ConflictCopy::of(*again, ConflictReason::refused, board.name));
         QTRY_VERIFY(conflicts->isVisible());
         QTRY_COMPARE(rows(conflicts).size(), 1);
         QTest::mouseClick(rows(conflicts).first()->findChild<QPushButton*>(QStringLiteral("discardConflictCopy")),

@@ -107,16 +107,6 @@ private Q_SLOTS:
             QVERIFY2(SymbolIcons::hasSymbol(entry.symbol), qPrintable(entry.symbol));
     }
 
-    void contextMenuNeverOffersCurrentStatus()
-    {
-        for (const ItemStatus status : allItemStatuses) {
-            const QList<ItemCardMenuEntry> entries
-                = ItemCardMenu::entries(makeItem(status, false), makeBoard(true, true), false);
-            for (const ItemCardMenuEntry& entry : entries)
-                QVERIFY(ItemCardMenu::targetStatus(entry.action) != status);
-        }
-    }
-
     void searchFilter_data()
     {
         QTest::addColumn<QString>("content");

@@ -3,8 +3,7 @@
 // temporary folder, the offscreen platform. (What screen readers hear is tested over the real
 // accessibility bus by screen_reader_test.py: offscreen, Qt 6.4 has no bridge, so its update
 // handler is never called.)
-#include "ViewContextFor.h"
-#include "WorkspaceFixture.h"
+#include "ShownBoard.h"
 #include "app/BoardContentView.h"
 #include "app/ContentView.h"
 #include "app/ItemCardView.h"
@@ -26,36 +25,6 @@ QString focusName()
     QWidget* focus = QApplication::focusWidget();
     return focus ? focus->objectName() : QStringLiteral("(nothing)");
 }
-
-// The main window shown at its default size with a board of numbered items, started and settled.
-struct ShownBoard
-{
-    explicit ShownBoard(const QStringList& contents)
-        : client(nullptr, QString())
-        , board(client.createBoard(QStringLiteral("Main"), StorageOption::local))
-    {
-        QCoro::waitFor(client.workspace().selectBoard(board.id));
-        for (const QString& content : contents)
-            items << client.addItem(board.id, content);
-    }
-
-    bool show()
-    {
-        view.resize(880, 680);
-        view.show();
-        if (!QTest::qWaitForWindowActive(&view))
-            return false;
-        QCoro::waitFor(view.start());
-        return true;
-    }
-    BoardContentView* list() const { return view.mainContent()->content(); }
-
-    WorkspaceClient client;
-    Board board;
-    QList<Item> items;
-    NotificationCenter center;
-    ContentView view {contextFor(client, center)};
-};
 }
 
 class KeyboardFocusTest : public QObject
@@ -112,13 +81,9 @@ private Q_SLOTS:
     void railKeysActivate()
     {
         QFETCH(int, key);
-        WorkspaceClient client(nullptr, QString());
-        NotificationCenter center;
-        ContentView view(contextFor(client, center));
-        view.show();
-        QVERIFY(QTest::qWaitForWindowActive(&view));
-        QCoro::waitFor(view.start());
-        RailView* rail = view.rail();
+        ShownBoard shown({});
+        QVERIFY(shown.show());
+        RailView* rail = shown.view.rail();
         QVERIFY(rail);
         QSignalSpy selections(rail, &RailView::selectionChanged);
         QSignalSpy feedback(rail, &RailView::feedbackRequested);

@@ -40,8 +40,7 @@ private Q_SLOTS:
     void threeStates()
     {
         WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
-        QCoro::waitFor(client.workspace().createBoard(QStringLiteral("Inbox with a rather long name"), StorageOption::local));
-        const Board board = *client.boardNamed(QStringLiteral("Inbox with a rather long name"));
+        const Board board = client.createBoard(QStringLiteral("Inbox with a rather long name"));
 
         auto composer = std::make_unique<QuickCaptureComposer>(client.workspace(), nullptr);
         composer->resize(380, 200);
@@ -88,10 +87,9 @@ private Q_SLOTS:
         QFETCH(QString, draft);
         QFETCH(QString, added);
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
-        QCoro::waitFor(client.workspace().createBoard(QStringLiteral("Inbox"), cloud ? StorageOption::cloud : StorageOption::local));
-        Board board = *client.boardNamed(QStringLiteral("Inbox"));
-        QCoro::waitFor(client.workspace().addItem(client.newItem(board, QStringLiteral("Existing")), board));
-        board = *client.workspace().findBoard(board.id);
+        const QUuid inbox = client.createBoard(QStringLiteral("Inbox"), cloud ? StorageOption::cloud : StorageOption::local).id;
+        client.addItem(inbox, QStringLiteral("Existing"));
+        const Board board = client.board(inbox);
         client.workspace().setQuickCaptureBoard(board);
 
         QuickCaptureComposer composer(client.workspace(), nullptr);

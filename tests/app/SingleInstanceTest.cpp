@@ -2,7 +2,6 @@
 // socket carries the addresses.
 #include "app/SingleInstance.h"
 
-#include <QElapsedTimer>
 #include <QThread>
 
 #include <QFile>

@@ -22,14 +22,6 @@ QString fixture(const QString& name)
 {
     return qEnvironmentVariable("PLENKO_TEST_DATA") + QStringLiteral("/transfer/") + name;
 }
-
-QStringList boardNames(const BoardViewModel& workspace)
-{
-    QStringList names;
-    for (const Board& board : workspace.boards())
-        names << board.name;
-    return names;
-}
 }
 
 class TransferCommandsTest : public QObject
@@ -97,7 +89,7 @@ private Q_SLOTS:
         }
         QTRY_COMPARE(finished.count(), 1);
         QVERIFY(finished.first().at(0).toBool());
-        QCOMPARE(boardNames(m_client->workspace()), QStringList {QStringLiteral("Launch 🚀")});
+        QCOMPARE(boardNames(m_client->workspace().boards()), QStringList {QStringLiteral("Launch 🚀")});
         QTRY_VERIFY(outcome() && outcome()->isVisible());
         QCOMPARE(outcome()->textFormat(), Qt::PlainText);
         QVERIFY(outcome()->text().contains(QStringLiteral("shortened")));

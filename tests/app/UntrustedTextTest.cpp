@@ -211,8 +211,7 @@ private Q_SLOTS:
         QFETCH(QString, text);
         WorkspaceClient client(nullptr, QString());
         QVERIFY2(client.isValid(), qPrintable(client.errorString()));
-        const Board board = client.createBoard(text, StorageOption::local);
-        QCoro::waitFor(client.workspace().selectBoard(board.id));
+        const Board board = client.createSelectedBoard(text, StorageOption::local);
         NotificationCenter center;
         MainContentView main(contextFor(client, center));
         QCOMPARE(main.titleLabel()->text(), text);

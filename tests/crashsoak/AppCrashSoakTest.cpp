@@ -15,7 +15,6 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -99,19 +98,6 @@ private:
     std::unique_ptr<PrivateKeyring> m_keyring;
     std::unique_ptr<DevServer> m_server;
 
-    // The service's live items of a board, read with a sync from checkpoint 0 that sends nothing.
-    QHash<QUuid, QJsonObject> serviceItems(const QUuid& boardId, const QString& accessToken)
-    {
-        const auto reply = m_server->request("POST",
-            QStringLiteral("/api/boards/%1/sync").arg(uuidText(boardId)),
-            QJsonDocument(QJsonObject {{"checkpoint", 0}, {"items", QJsonArray {}}}).toJson(), accessToken);
-        QHash<QUuid, QJsonObject> items;
-        for (const QJsonValue& value : reply.object().value(QStringLiteral("newItems")).toArray())
-            items.insert(
-                QUuid::fromString(value.toObject().value(QStringLiteral("id")).toString()), value.toObject());
-        return items;
-    }
-
 private Q_SLOTS:
     void initTestCase()
     {
@@ -138,15 +124,13 @@ private Q_SLOTS:
         QVERIFY2(app.start(), qPrintable(app.errorString()));
         auto ready = app.waitForReady(startTimeoutMs);
         QVERIFY2(ready && ready->startsWith(QLatin1String("ready signedIn=0")), qPrintable(app.logTail()));
-        app.send(QStringLiteral("signin soak@example.com"));
-        auto answer = app.waitForAnswer(answerTimeoutMs);
+        auto answer = app.ask(QStringLiteral("signin soak@example.com"), answerTimeoutMs);
         QVERIFY2(answer && answer->startsWith(QLatin1String("ack signin ")),
             qPrintable(answer.value_or(app.logTail())));
 
         QHash<QString, QUuid> boards;
         for (const QString& kind : {QStringLiteral("local"), QStringLiteral("cloud")}) {
-            app.send(QStringLiteral("board %1 Soak %1").arg(kind));
-            answer = app.waitForAnswer(answerTimeoutMs);
+            answer = app.ask(QStringLiteral("board %1 Soak %1").arg(kind), answerTimeoutMs);
             QVERIFY2(answer && answer->startsWith(QLatin1String("ack board ")),
                 qPrintable(answer.value_or(app.logTail())));
             boards.insert(kind, QUuid::fromString(answer->section(QLatin1Char(' '), 2, 2)));
@@ -248,8 +232,7 @@ private Q_SLOTS:
                                      app.isRunning() ? QStringLiteral("no answer") : QStringLiteral("ended")),
                                 locks.isEmpty() ? QStringLiteral("none") : locks.join(QStringLiteral(", ")))};
             }
-            app.send(QStringLiteral("sync"));
-            const auto synced = app.waitForAnswer(answerTimeoutMs);
+            const auto synced = app.ask(QStringLiteral("sync"), answerTimeoutMs);
             if (synced != QStringLiteral("ack sync 1 0"))
                 return {QStringLiteral("the sync after the restart: ") + synced.value_or(app.logTail())};
             auto store = StoreContext::open(app.storeFile());
@@ -258,7 +241,7 @@ private Q_SLOTS:
             const auto items = LocalDataService::fetchLocalItems(cloudBoard, 0, **store);
             if (!items)
                 return {items.error().message};
-            const auto service = serviceItems(cloudBoard, elsewhere.accessToken);
+            const auto service = m_server->boardContents(cloudBoard, elsewhere.accessToken).live;
             QStringList problems;
             QSet<QUuid> seen;
             for (const auto& item : *items) {
@@ -340,7 +323,7 @@ private Q_SLOTS:
                     ++operations[QStringLiteral("delete")];
                 } else if (boardId == cloudBoard) {
                     // Someone edits the item on the service; the app hears of it with its next sync.
-                    const auto service = serviceItems(cloudBoard, elsewhere.accessToken);
+                    const auto service = m_server->boardContents(cloudBoard, elsewhere.accessToken).live;
                     if (service.contains(operation.itemId)) {
                         const QJsonObject patch {{"content", QStringLiteral("Elsewhere %1").arg(++counter)},
                             {"revision", service.value(operation.itemId).value("revision")}};

@@ -120,6 +120,12 @@ void AppProcess::send(const QString& command)
     m_process.write(command.toUtf8() + '\n');
 }
 
+std::optional<QString> AppProcess::ask(const QString& command, int timeoutMs)
+{
+    send(command);
+    return waitForAnswer(timeoutMs);
+}
+
 std::optional<QString> AppProcess::waitForAnswer(int timeoutMs)
 {
     (void)QTest::qWaitFor([this] { return !m_answers.isEmpty() || !isRunning(); }, timeoutMs);

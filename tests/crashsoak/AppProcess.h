@@ -31,6 +31,8 @@ public:
     std::optional<QString> waitForReady(int timeoutMs);
     // Sends one command line.
     void send(const QString& command);
+    // Sends one command line and waits for its answer, as waitForAnswer does.
+    std::optional<QString> ask(const QString& command, int timeoutMs);
     // The next answer line ("ack ..." or "nack ..."), or nothing when the process ended or the time ran out.
     std::optional<QString> waitForAnswer(int timeoutMs);
     // Lets the event loop run for at most ms, returning early when an answer arrives.

@@ -28,8 +28,6 @@
 #include <QCoro/QCoroNetworkReply>
 #include <QCoro/QCoroTask>
 #include <QCoro/QCoroTimer>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QQueue>

@@ -140,19 +140,6 @@ private:
     std::unique_ptr<DevServer> m_server;
     QString m_serviceFile;
 
-    // The service's live items of a board, read with a sync from checkpoint 0 that sends nothing.
-    QHash<QUuid, QJsonObject> serviceItems(const QUuid& boardId, const QString& accessToken)
-    {
-        const auto reply
-            = m_server->request("POST", QStringLiteral("/api/boards/%1/sync").arg(uuidText(boardId)),
-                json({{"checkpoint", 0}, {"items", QJsonArray {}}}), accessToken);
-        QHash<QUuid, QJsonObject> items;
-        for (const QJsonValue& value : reply.object().value(QStringLiteral("newItems")).toArray())
-            items.insert(
-                QUuid::fromString(value.toObject().value(QStringLiteral("id")).toString()), value.toObject());
-        return items;
-    }
-
     // How the member's store differs from the service on the shared boards (items, texts and
     // revisions; changes still pending), or nothing when they agree.
     QString storeDifference(const Member& member, const QList<QUuid>& boards)
@@ -169,7 +156,7 @@ private:
                          .constData(),
                      3))
                 stored.insert(QUuid::fromString(row[0]), {row[1], row[2].toLongLong()});
-            const QHash<QUuid, QJsonObject> service = serviceItems(boardId, member.account.accessToken);
+            const auto service = m_server->boardContents(boardId, member.account.accessToken).live;
             for (auto it = service.cbegin(); it != service.cend(); ++it) {
                 const QString content = it->value(QStringLiteral("content")).toString();
                 const qint64 revision = it->value(QStringLiteral("revision")).toInteger();
@@ -602,7 +589,7 @@ private Q_SLOTS:
         // What the service holds and ever held.
         QHash<QUuid, QJsonObject> service;
         for (const QUuid& boardId : sharedBoards)
-            service.insert(serviceItems(boardId, members[0].account.accessToken));
+            service.insert(m_server->boardContents(boardId, members[0].account.accessToken).live);
         QMultiHash<QUuid, QString> everHeld;
         for (const QStringList& row : queryFile(m_serviceFile, "SELECT item_id, content FROM soak_texts", 2))
             everHeld.insert(QUuid::fromString(row[0]), row[1]);

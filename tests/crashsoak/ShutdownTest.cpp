@@ -52,8 +52,7 @@ private Q_SLOTS:
         AppProcess app({root.path(), server.baseUrl().toString(), QString()});
         QVERIFY2(app.start(), qPrintable(app.errorString()));
         QVERIFY2(app.waitForReady(answerTimeoutMs), qPrintable(app.logTail()));
-        app.send(QStringLiteral("board local Notes"));
-        auto answer = app.waitForAnswer(answerTimeoutMs);
+        auto answer = app.ask(QStringLiteral("board local Notes"), answerTimeoutMs);
         QVERIFY2(answer && answer->startsWith(QLatin1String("ack board ")), qPrintable(app.logTail()));
         const QString board = answer->section(QLatin1Char(' '), 2, 2);
         const QUuid item = QUuid::createUuid();
@@ -67,8 +66,7 @@ private Q_SLOTS:
             sqlite3_open_v2(app.storeFile().toUtf8().constData(), &holder, SQLITE_OPEN_READWRITE, nullptr),
             SQLITE_OK);
         QCOMPARE(sqlite3_exec(holder, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
-        app.send(QStringLiteral("edit %1 second thoughts").arg(uuidText(item)));
-        answer = app.waitForAnswer(answerTimeoutMs);
+        answer = app.ask(QStringLiteral("edit %1 second thoughts").arg(uuidText(item)), answerTimeoutMs);
         QCOMPARE(sqlite3_exec(holder, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
         sqlite3_close(holder);
         QVERIFY2(answer && answer->startsWith(QLatin1String("ack edit")), qPrintable(app.logTail()));

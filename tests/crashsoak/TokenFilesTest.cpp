@@ -5,6 +5,7 @@
 // is signed out.
 #include "AppProcess.h"
 #include "PrivateKeyring.h"
+#include "domain/Ids.h"
 #include "support/DevServer.h"
 
 #include <QDirIterator>
@@ -74,12 +75,10 @@ private Q_SLOTS:
         QVERIFY2(app.waitForReady(timeoutMs) == QStringLiteral("ready signedIn=0 boards=0"),
             qPrintable(app.logTail()));
 
-        app.send(QStringLiteral("signin ") + email);
-        auto answer = app.waitForAnswer(timeoutMs);
+        auto answer = app.ask(QStringLiteral("signin ") + email, timeoutMs);
         QVERIFY2(answer && answer->startsWith(QLatin1String("ack signin ")),
             qPrintable(answer.value_or(app.logTail())));
-        app.send(QStringLiteral("tokens"));
-        answer = app.waitForAnswer(timeoutMs);
+        answer = app.ask(QStringLiteral("tokens"), timeoutMs);
         QVERIFY(answer);
         const QStringList words = answer->split(QLatin1Char(' '));
         QCOMPARE(words.size(), 4);
@@ -88,18 +87,14 @@ private Q_SLOTS:
             QVERIFY2(token.size() >= 16, qPrintable(*answer));
 
         // Some ordinary use, so the store, the preferences and the caches have been written.
-        app.send(QStringLiteral("board cloud Errands"));
-        answer = app.waitForAnswer(timeoutMs);
+        answer = app.ask(QStringLiteral("board cloud Errands"), timeoutMs);
         QVERIFY2(answer && answer->startsWith(QLatin1String("ack board ")),
             qPrintable(answer.value_or(app.logTail())));
-        app.send(QStringLiteral("add %1 %2 TODO Buy stamps")
-                     .arg(answer->section(QLatin1Char(' '), 2, 2),
-                         QUuid::createUuid().toString(QUuid::WithoutBraces)));
-        answer = app.waitForAnswer(timeoutMs);
+        const QString board = answer->section(QLatin1Char(' '), 2, 2);
+        answer = app.ask(QStringLiteral("add %1 %2 TODO Buy stamps").arg(board, uuidText(QUuid::createUuid())), timeoutMs);
         QVERIFY2(answer && answer->startsWith(QLatin1String("ack add")),
             qPrintable(answer.value_or(QString()) + app.logTail()));
-        app.send(QStringLiteral("sync"));
-        answer = app.waitForAnswer(timeoutMs);
+        answer = app.ask(QStringLiteral("sync"), timeoutMs);
         QVERIFY2(answer == QStringLiteral("ack sync 1 0"), qPrintable(answer.value_or(QString()) + app.logTail()));
         QVERIFY2(app.quit(timeoutMs), qPrintable(app.logTail()));
 
@@ -119,8 +114,7 @@ private Q_SLOTS:
         QVERIFY2(ready->startsWith(
                      secretService ? QLatin1String("ready signedIn=1") : QLatin1String("ready signedIn=0")),
             qPrintable(*ready));
-        app.send(QStringLiteral("tokens"));
-        answer = app.waitForAnswer(timeoutMs);
+        answer = app.ask(QStringLiteral("tokens"), timeoutMs);
         QVERIFY(answer);
         if (secretService)
             QCOMPARE(answer->split(QLatin1Char(' ')).mid(2), tokens);

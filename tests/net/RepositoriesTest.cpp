@@ -12,7 +12,6 @@
 
 #include <QCoro/QCoroTask>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QStandardPaths>
 #include <QTest>
 

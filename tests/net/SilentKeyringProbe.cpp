@@ -12,7 +12,6 @@
 #include <QCoreApplication>
 #include <QCoro/QCoroTask>
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusVirtualObject>
 #include <QStandardPaths>
 #include <QTemporaryDir>

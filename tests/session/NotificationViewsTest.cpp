@@ -46,11 +46,7 @@ struct Scene
         if (!server.isRunning() || !client.isValid())
             return;
         bob = server.createAccount(QStringLiteral("bob@example.com"), QStringLiteral("Bob"));
-        QCoro::waitFor(client.workspace().createBoard(QStringLiteral("Launch"), StorageOption::cloud));
-        for (const Board& board : client.workspace().boards()) {
-            if (board.name == QLatin1String("Launch"))
-                launch = board.id;
-        }
+        launch = client.createBoard(QStringLiteral("Launch"), StorageOption::cloud).id;
         if (launch.isNull())
             return;
         Api::join(
@@ -377,10 +373,7 @@ private Q_SLOTS:
         QVERIFY(!profile.user());
         QTRY_VERIFY(scene.client.api().accessToken().isEmpty());
         QTRY_VERIFY(!view.isVisible());
-        QStringList remaining;
-        for (const Board& board : scene.client.workspace().boards())
-            remaining.append(board.name);
-        QCOMPARE(remaining, QStringList {QStringLiteral("Notes")});
+        QCOMPARE(boardNames(scene.client.workspace().boards()), QStringList {QStringLiteral("Notes")});
     }
 
     // With changes that have not reached the service, "Log Out" asks first. "Sync now" sends them and

@@ -1,6 +1,7 @@
 #include "DevServer.h"
 
 #include "PostgresCluster.h"
+#include "domain/Ids.h"
 
 #include <QCoreApplication>
 #include <QJsonArray>
@@ -289,4 +290,21 @@ bool DevServer::clearFaults()
 {
     return expectNoContent(
         request("DELETE", QStringLiteral("/__admin/faults")), QStringLiteral("clearing faults"));
+}
+
+DevServer::BoardContents DevServer::boardContents(const QUuid& boardId, const QString& accessToken)
+{
+    const Reply reply = request("POST",
+        QStringLiteral("/api/boards/%1/sync").arg(uuidText(boardId)),
+        QByteArray(R"({"checkpoint":0,"items":[]})"), accessToken);
+    BoardContents board;
+    if (reply.status != 200)
+        return board;
+    const QJsonObject answer = reply.object();
+    for (const QJsonValue& item : answer.value(QStringLiteral("newItems")).toArray())
+        board.live.insert(QUuid::fromString(item[QStringLiteral("id")].toString()), item.toObject());
+    for (const QJsonValue& id : answer.value(QStringLiteral("deletedItems")).toArray())
+        board.deleted.insert(QUuid::fromString(id.toString()));
+    board.checkpoint = answer.value(QStringLiteral("latestCheckpoint")).toInteger(-1);
+    return board;
 }

@@ -7,13 +7,16 @@
 #include "ListeningProcess.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QList>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QSet>
 #include <QStringList>
 #include <QUrl>
+#include <QUuid>
 #include <optional>
 
 class DevServer
@@ -33,6 +36,14 @@ public:
         QString accessToken;
         QString refreshToken;
         bool isValid() const { return !userId.isEmpty(); }
+    };
+
+    // Everything the service holds for a board as one account sees it.
+    struct BoardContents
+    {
+        QHash<QUuid, QJsonObject> live;
+        QSet<QUuid> deleted;
+        qint64 checkpoint = -1; // -1: the service refused the read
     };
 
     // One finished exchange; status is 0 when no HTTP answer arrived (see error).
@@ -89,6 +100,8 @@ public:
     // sent as a bearer token; a body is sent as application/json.
     Reply request(const QByteArray& method, const QString& pathAndQuery,
         const std::optional<QByteArray>& body = {}, const QString& accessToken = {}, int timeoutMs = 10000);
+    // Read with a sync from checkpoint 0 that sends nothing.
+    BoardContents boardContents(const QUuid& boardId, const QString& accessToken);
 
 private:
     bool start();

@@ -8,40 +8,10 @@
 #include "domain/Ids.h"
 #include "workspace/SyncStatus.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QStandardPaths>
 #include <QTest>
 #include <algorithm>
 
 namespace {
-QString boardPath(const QUuid& boardId)
-{
-    return QStringLiteral("/api/boards/") + uuidText(boardId);
-}
-
-// The ids of the service's live items of a board.
-QSet<QUuid> serviceItemIds(DevServer& server, const WorkspaceClient& client, const QUuid& boardId)
-{
-    const QJsonObject body {{"checkpoint", 0}, {"items", QJsonArray {}}};
-    const auto reply = server.request("POST", boardPath(boardId) + QStringLiteral("/sync"),
-        QJsonDocument(body).toJson(), client.account().accessToken);
-    QSet<QUuid> ids;
-    for (const QJsonValue& value : reply.object().value(QStringLiteral("newItems")).toArray())
-        ids.insert(QUuid::fromString(value.toObject().value(QStringLiteral("id")).toString()));
-    return ids;
-}
-
-QUuid addOnService(DevServer& server, const WorkspaceClient& client, const QUuid& boardId)
-{
-    const QUuid id = QUuid::createUuid();
-    const QJsonObject body {{"content", "from elsewhere"}, {"status", "TODO"}, {"order", 1},
-        {"createdAt", QDateTime::currentDateTimeUtc().toString(Qt::ISODate)}, {"boardId", uuidText(boardId)}};
-    const auto reply = server.request("POST", boardPath(boardId) + QStringLiteral("/items/") + uuidText(id),
-        QJsonDocument(body).toJson(), client.account().accessToken);
-    return reply.status == 200 ? id : QUuid();
-}
-
 bool inStore(WorkspaceClient& client, const QUuid& itemId)
 {
     const auto found = client.store().fetchItemsWithIds({itemId});
@@ -147,7 +117,7 @@ private Q_SLOTS:
         client.api().setBaseUrl(server.baseUrl().toString());
         const int toastsBefore = syncer.toasts;
         syncer.texts.clear();
-        QTRY_VERIFY_WITH_TIMEOUT(serviceItemIds(server, client, board.id).contains(item.id), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(serviceBoard(server, client, board.id).live.contains(item.id), 5000);
         QTRY_COMPARE(syncer.status.state(), SyncStatus::State::upToDate);
         QCOMPARE(syncer.status.waitingChanges(), 0);
         QVERIFY(syncer.status.lastSuccess().has_value());
@@ -180,7 +150,7 @@ private Q_SLOTS:
             {std::chrono::hours(1), std::chrono::milliseconds(50), std::chrono::milliseconds(400)});
         const QUuid onOther = addOnService(*m_server, client, other.id);
         QVERIFY(!onOther.isNull());
-        const QString syncPath = boardPath(other.id) + QStringLiteral("/sync");
+        const QString syncPath = serviceBoardPath(other.id) + QStringLiteral("/sync");
         const int syncsBefore = m_server->answered("POST", syncPath);
         for (int i = 0; i < 5; ++i)
             syncer.autoSync.boardChanged(other.id);
@@ -201,8 +171,8 @@ private Q_SLOTS:
         const Board other = client.createBoard(QStringLiteral("Other"), StorageOption::cloud);
         QCoro::waitFor(client.workspace().selectBoard(shown.id));
         Syncer syncer(client, std::chrono::milliseconds(60));
-        const QString shownSync = boardPath(shown.id) + QStringLiteral("/sync");
-        const QString otherSync = boardPath(other.id) + QStringLiteral("/sync");
+        const QString shownSync = serviceBoardPath(shown.id) + QStringLiteral("/sync");
+        const QString otherSync = serviceBoardPath(other.id) + QStringLiteral("/sync");
         QTRY_VERIFY(m_server->answered("POST", shownSync) >= 1);
 
         // Connecting: every cloud board catches up from its checkpoint, shown or not.
@@ -240,10 +210,9 @@ private Q_SLOTS:
         QFETCH(int, status);
         WorkspaceClient client(m_server.get(), QStringLiteral("cy@example.com"));
         QVERIFY2(client.isValid(), qPrintable(client.errorString()));
-        const Board board = client.createBoard(QStringLiteral("Cloud"), StorageOption::cloud);
-        QCoro::waitFor(client.workspace().selectBoard(board.id));
+        const Board board = client.createSelectedBoard(QStringLiteral("Cloud"), StorageOption::cloud);
         Syncer syncer(client, std::chrono::hours(1));
-        const QString path = boardPath(board.id) + QStringLiteral("/sync");
+        const QString path = serviceBoardPath(board.id) + QStringLiteral("/sync");
         QVERIFY(status == 0 ? m_server->closeNext(1, path) : m_server->failNext(1, status, path));
         syncer.autoSync.windowActivated();
         QTRY_COMPARE(syncer.syncsEnded, 1);

@@ -12,17 +12,6 @@
 #include <QThreadPool>
 
 namespace {
-Board makeBoard(const QString& name)
-{
-    Board board;
-    board.id = QUuid::createUuid();
-    board.name = name;
-    board.createdAt = QDateTime::currentDateTimeUtc();
-    board.updatedAt = board.createdAt;
-    board.createdBy = QStringLiteral("n/a");
-    return board;
-}
-
 struct StoredItem
 {
     QString content;
@@ -78,15 +67,6 @@ QStringList storedContents(WorkspaceClient& client, const QUuid& boardId)
     return result;
 }
 
-std::optional<Board> heldBoard(WorkspaceClient& client, const QUuid& boardId)
-{
-    for (const Board& board : client.workspace().boards()) {
-        if (board.id == boardId)
-            return board;
-    }
-    return std::nullopt;
-}
-
 Item itemNamed(const Board& board, const QString& content)
 {
     for (const Item& item : board.items) {
@@ -101,8 +81,8 @@ class LargeBoardFixture
 public:
     LargeBoardFixture()
         : client(nullptr, QStringLiteral("ana@example.com"))
-        , large(makeBoard(QStringLiteral("Large")))
-        , other(makeBoard(QStringLiteral("Other")))
+        , large(boardRecord(QStringLiteral("Large")))
+        , other(boardRecord(QStringLiteral("Other")))
     {
         client.store().insert(makeLocalBoard(large));
         client.store().insert(makeLocalBoard(other));
@@ -176,7 +156,7 @@ private Q_SLOTS:
         QVERIFY(!whole.hasFirstPageOnly());
         QCOMPARE(contents(whole), storedContents(fixture.client, fixture.large.id));
         QCOMPARE(whole.columnCounts(), counts);
-        QCOMPARE(contents(*heldBoard(fixture.client, fixture.large.id)), contents(whole));
+        QCOMPARE(contents(*fixture.client.heldBoard(fixture.large.id)), contents(whole));
     }
 
     void smallBoardIsReadWhole()
@@ -248,12 +228,12 @@ private Q_SLOTS:
         } else if (change == QLatin1String("other board")) {
             workspace.addItem(client.newItem(fixture.other, QStringLiteral("elsewhere too")), fixture.other);
         } else if (change == QLatin1String("delete board")) {
-            workspace.deleteBoard(*heldBoard(client, fixture.large.id));
+            workspace.deleteBoard(*client.heldBoard(fixture.large.id));
         }
 
         if (rest.isEmpty())
             QVERIFY(rest.wait(5000));
-        const std::optional<Board> held = heldBoard(client, fixture.large.id);
+        const std::optional<Board> held = client.heldBoard(fixture.large.id);
         if (expected.isEmpty()) {
             QVERIFY(!held);
             QVERIFY(workspace.selectedBoard().id != fixture.large.id);

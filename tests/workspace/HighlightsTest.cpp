@@ -12,22 +12,6 @@
 using OptionalRevision = std::optional<qint64>;
 using OptionalBool = std::optional<bool>;
 
-namespace {
-Board storedBoard(WorkspaceClient& client, const QString& name, bool cloud)
-{
-    Board board;
-    board.id = QUuid::createUuid();
-    board.name = name;
-    board.createdAt = QDateTime::currentDateTimeUtc();
-    board.updatedAt = board.createdAt;
-    board.syncWithServer = cloud;
-    board.createdBy = QStringLiteral("n/a");
-    client.store().insert(makeLocalBoard(board));
-    (void)client.store().save();
-    return board;
-}
-}
-
 class HighlightsTest : public QObject
 {
     Q_OBJECT
@@ -112,8 +96,8 @@ private Q_SLOTS:
         QFETCH(OptionalRevision, checkpointAfter);
 
         WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
-        const Board board = storedBoard(client, QStringLiteral("Team"), cloud);
-        const Board other = storedBoard(client, QStringLiteral("Other"), true);
+        const Board board = client.storeNewBoard(QStringLiteral("Team"), cloud);
+        const Board other = client.storeNewBoard(QStringLiteral("Other"), true);
         client.preferences().set(checkpoint, PreferenceKeys::checkpoint(board.id));
         QSet<QUuid> before {other.id};
         if (highlightedBefore)
@@ -136,8 +120,8 @@ private Q_SLOTS:
     void highlightsArePersistedOnlyWhenTheyChange()
     {
         WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
-        const Board selected = storedBoard(client, QStringLiteral("Team"), true);
-        const Board other = storedBoard(client, QStringLiteral("Other"), true);
+        const Board selected = client.storeNewBoard(QStringLiteral("Team"), true);
+        const Board other = client.storeNewBoard(QStringLiteral("Other"), true);
         BoardViewModel& workspace = client.workspace();
         workspace.loadBoards(true);
         QSignalSpy changed(&workspace, &BoardViewModel::highlightedBoardsChanged);
@@ -166,20 +150,6 @@ private Q_SLOTS:
         QCOMPARE(refresh.size(), 2);
         QCOMPARE(workspace.highlightedBoards(), QSet<QUuid> {other.id});
         QCOMPARE(client.preferences().get(PreferenceKeys::highlightedBoards()), QSet<QUuid> {other.id});
-    }
-
-    void highlightsSurviveARestart()
-    {
-        WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
-        const Board board = storedBoard(client, QStringLiteral("Team"), true);
-        client.workspace().loadBoards(true);
-        client.workspace().setBoardHighlight(board.id);
-
-        client.reopen();
-        QVERIFY(client.workspace().highlightedBoards().isEmpty());
-        client.workspace().loadBoards(true);
-        QCOMPARE(client.workspace().highlightedBoards(), QSet<QUuid> {board.id});
-        QVERIFY(client.workspace().shouldHighlightRefresh());
     }
 };
 

@@ -8,9 +8,7 @@
 #include "store/TrashStore.h"
 #include "support/DevServerTestCase.h"
 
-#include <QJsonArray>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTest>
 
 namespace {
@@ -37,23 +35,19 @@ std::optional<Item> storedItem(WorkspaceClient& client, const QUuid& id)
 // The same as the service holds it for the board, read as that account.
 QString serviceShape(DevServer& server, WorkspaceClient& client, const QUuid& boardId, const QUuid& itemId)
 {
-    const auto reply = server.request("POST", QStringLiteral("/api/boards/%1/sync").arg(uuidText(boardId)),
-        QByteArray(R"({"checkpoint":0,"items":[]})"), client.account().accessToken);
-    for (const QJsonValue& value : reply.object().value(QStringLiteral("newItems")).toArray()) {
-        const QJsonObject item = value.toObject();
-        if (QUuid::fromString(item.value(QStringLiteral("id")).toString()) != itemId)
-            continue;
-        Item seen;
-        seen.boardId = boardId;
-        seen.content = item.value(QStringLiteral("content")).toString();
-        seen.status = itemStatusFromText(item.value(QStringLiteral("status")).toString()).value_or(ItemStatus::todo);
-        if (const QString assignee = item.value(QStringLiteral("assignee")).toString(); !assignee.isEmpty())
-            seen.assignee = QUuid::fromString(assignee);
-        if (!item.value(QStringLiteral("archivedAt")).toString().isEmpty())
-            seen.archivedAt = QDateTime::currentDateTimeUtc();
-        return shape(seen);
-    }
-    return shape(std::nullopt);
+    const ServiceBoard service = serviceBoard(server, client, boardId);
+    if (!service.live.contains(itemId))
+        return shape(std::nullopt);
+    const QJsonObject item = service.live.value(itemId);
+    Item seen;
+    seen.boardId = boardId;
+    seen.content = item.value(QStringLiteral("content")).toString();
+    seen.status = itemStatusFromText(item.value(QStringLiteral("status")).toString()).value_or(ItemStatus::todo);
+    if (const QString assignee = item.value(QStringLiteral("assignee")).toString(); !assignee.isEmpty())
+        seen.assignee = QUuid::fromString(assignee);
+    if (!item.value(QStringLiteral("archivedAt")).toString().isEmpty())
+        seen.archivedAt = QDateTime::currentDateTimeUtc();
+    return shape(seen);
 }
 
 // Runs one undo or redo to its end; whether it happened.

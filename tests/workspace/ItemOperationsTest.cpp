@@ -9,10 +9,7 @@
 #include "store/PreferenceKeys.h"
 #include "support/DevServerTestCase.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTest>
 
 namespace {
@@ -25,18 +22,6 @@ const QString local = QStringLiteral("local"); // a local board: the service is 
 
 const QByteArray downBody = R"({"status":503,"code":"SERVICE_DOWN","message":"Service is down"})";
 const QString downMessage = QStringLiteral("Service is down");
-
-QString eventName(WorkspaceClient& client)
-{
-    const auto event = client.lastEvent();
-    return event ? event->name : QString();
-}
-
-QJsonValue eventProperty(WorkspaceClient& client, const QString& key)
-{
-    const auto event = client.lastEvent();
-    return event ? event->properties.value(key) : QJsonValue(QJsonValue::Undefined);
-}
 }
 
 class ItemOperationsTest : public DevServerTestCase
@@ -110,7 +95,7 @@ private Q_SLOTS:
         if (mode == revoked) {
             verifyRevoked(client, board.id, board.name);
             QVERIFY(!client.storedItem(item.id));
-            QCOMPARE(eventName(client), QStringLiteral("board_created"));
+            QCOMPARE(client.lastEventName(), QStringLiteral("board_created"));
             return;
         }
         const bool synced = mode == online;
@@ -138,11 +123,11 @@ private Q_SLOTS:
                 QCOMPARE(
                     stored->revision, service.live.value(item.id).value("revision").toInteger());
         }
-        QCOMPARE(eventName(client), QStringLiteral("item_added"));
-        QCOMPARE(eventProperty(client, QStringLiteral("storage")).toString(),
+        QCOMPARE(client.lastEventName(), QStringLiteral("item_added"));
+        QCOMPARE(client.lastEventProperty(QStringLiteral("storage")).toString(),
             cloud ? QStringLiteral("cloud") : local);
-        QCOMPARE(eventProperty(client, QStringLiteral("synced")), QJsonValue(synced));
-        QCOMPARE(eventProperty(client, QStringLiteral("status")).toString(), QStringLiteral("IN_PROGRESS"));
+        QCOMPARE(client.lastEventProperty(QStringLiteral("synced")), QJsonValue(synced));
+        QCOMPARE(client.lastEventProperty(QStringLiteral("status")).toString(), QStringLiteral("IN_PROGRESS"));
     }
 
     void moveItem_data() { addModeRows(); }
@@ -163,7 +148,7 @@ private Q_SLOTS:
             QVERIFY(outcome.failed);
             QCOMPARE(outcome.message, QStringLiteral("Network error: could not move item"));
             verifyRevoked(client, board.id, board.name);
-            QCOMPARE(eventProperty(client, QStringLiteral("result")).toString(), QStringLiteral("failed"));
+            QCOMPARE(client.lastEventProperty(QStringLiteral("result")).toString(), QStringLiteral("failed"));
             return;
         }
         const bool moved = mode == local || mode == online;
@@ -183,11 +168,11 @@ private Q_SLOTS:
                 service.value("status").toString(), moved ? QStringLiteral("DONE") : QStringLiteral("TODO"));
             QCOMPARE(client.storedItem(item.id)->revision, service.value("revision").toInteger());
         }
-        QCOMPARE(eventName(client), QStringLiteral("item_status_changed"));
-        QCOMPARE(eventProperty(client, QStringLiteral("result")).toString(),
+        QCOMPARE(client.lastEventName(), QStringLiteral("item_status_changed"));
+        QCOMPARE(client.lastEventProperty(QStringLiteral("result")).toString(),
             moved ? QStringLiteral("success") : QStringLiteral("failed"));
-        QCOMPARE(eventProperty(client, QStringLiteral("synced")), QJsonValue(cloud && moved));
-        QCOMPARE(eventProperty(client, QStringLiteral("status")).toString(), QStringLiteral("DONE"));
+        QCOMPARE(client.lastEventProperty(QStringLiteral("synced")), QJsonValue(cloud && moved));
+        QCOMPARE(client.lastEventProperty(QStringLiteral("status")).toString(), QStringLiteral("DONE"));
     }
 
     void moveToTheSameStatusWritesNothing_data()
@@ -257,10 +242,10 @@ private Q_SLOTS:
             QCOMPARE(client.toastType(), std::optional(ToastType::info));
             verifyErrorText(client, mode, QStringLiteral("Couldn't update the item. Updated locally. "));
         }
-        QCOMPARE(eventName(client), QStringLiteral("item_updated"));
-        QCOMPARE(eventProperty(client, QStringLiteral("synced")), QJsonValue(synced));
-        QCOMPARE(eventProperty(client, QStringLiteral("status")).toString(), QStringLiteral("TODO"));
-        QCOMPARE(eventProperty(client, QStringLiteral("result")).toString(),
+        QCOMPARE(client.lastEventName(), QStringLiteral("item_updated"));
+        QCOMPARE(client.lastEventProperty(QStringLiteral("synced")), QJsonValue(synced));
+        QCOMPARE(client.lastEventProperty(QStringLiteral("status")).toString(), QStringLiteral("TODO"));
+        QCOMPARE(client.lastEventProperty(QStringLiteral("result")).toString(),
             synced || mode == local ? QStringLiteral("success") : QStringLiteral("local_only"));
     }
 
@@ -308,11 +293,11 @@ private Q_SLOTS:
             QCOMPARE(service.live.contains(item.id), !deleted);
             QCOMPARE(service.deleted.contains(item.id), deleted);
         }
-        QCOMPARE(eventName(client), QStringLiteral("item_deleted"));
-        QCOMPARE(eventProperty(client, QStringLiteral("storage")).toString(),
+        QCOMPARE(client.lastEventName(), QStringLiteral("item_deleted"));
+        QCOMPARE(client.lastEventProperty(QStringLiteral("storage")).toString(),
             cloud ? QStringLiteral("cloud") : local);
-        QCOMPARE(eventProperty(client, QStringLiteral("synced")), QJsonValue(cloud && deleted));
-        QCOMPARE(eventProperty(client, QStringLiteral("result")).toString(),
+        QCOMPARE(client.lastEventProperty(QStringLiteral("synced")), QJsonValue(cloud && deleted));
+        QCOMPARE(client.lastEventProperty(QStringLiteral("result")).toString(),
             deleted ? QStringLiteral("success") : QStringLiteral("local_only"));
     }
 
@@ -370,10 +355,10 @@ private Q_SLOTS:
             QCOMPARE(client.toastText(),
                 archived ? QStringLiteral("Item archived") : QStringLiteral("Item unarchived"));
         }
-        QCOMPARE(eventName(client),
+        QCOMPARE(client.lastEventName(),
             archived ? QStringLiteral("item_archived") : QStringLiteral("item_unarchived"));
-        QCOMPARE(eventProperty(client, QStringLiteral("synced")), QJsonValue(synced));
-        QCOMPARE(eventProperty(client, QStringLiteral("state")).toString(),
+        QCOMPARE(client.lastEventProperty(QStringLiteral("synced")), QJsonValue(synced));
+        QCOMPARE(client.lastEventProperty(QStringLiteral("state")).toString(),
             archived ? QStringLiteral("archived") : QStringLiteral("unarchived"));
     }
 
@@ -445,10 +430,10 @@ private Q_SLOTS:
             QCOMPARE(client.toastType(), std::optional(ToastType::success));
             QCOMPARE(client.toastText(), QStringLiteral("Items merged"));
             QCOMPARE(client.workspace().recentlyUpdatedItemId(), std::optional(destination.id));
-            QCOMPARE(eventName(client), QStringLiteral("item_merged"));
-            QCOMPARE(eventProperty(client, QStringLiteral("synced")), QJsonValue(cloud));
+            QCOMPARE(client.lastEventName(), QStringLiteral("item_merged"));
+            QCOMPARE(client.lastEventProperty(QStringLiteral("synced")), QJsonValue(cloud));
             QCOMPARE(
-                eventProperty(client, QStringLiteral("status")).toString(), QStringLiteral("IN_PROGRESS"));
+                client.lastEventProperty(QStringLiteral("status")).toString(), QStringLiteral("IN_PROGRESS"));
         } else {
             QCOMPARE(client.toastType(), std::optional(ToastType::error));
             QCOMPARE(client.toastText(), failure + downMessage);
@@ -480,7 +465,7 @@ private Q_SLOTS:
         QCOMPARE(client.toastText(), message);
         QCOMPARE(client.storedItem(destination.id)->content, QStringLiteral("Buy milk"));
         QCOMPARE(client.storedItem(source.id).has_value(), otherBoard);
-        QCOMPARE(eventName(client), QStringLiteral("item_added"));
+        QCOMPARE(client.lastEventName(), QStringLiteral("item_added"));
     }
 
     void moveItemToBoard_data()
@@ -564,12 +549,12 @@ private Q_SLOTS:
                 QCOMPARE(
                     stored->revision, service.live.value(item.id).value("revision").toInteger());
         }
-        QCOMPARE(eventName(client), QStringLiteral("item_moved"));
+        QCOMPARE(client.lastEventName(), QStringLiteral("item_moved"));
         QCOMPARE(
-            eventProperty(client, QStringLiteral("from_storage")).toString(), fromCloud ? "cloud" : "local");
-        QCOMPARE(eventProperty(client, QStringLiteral("to_storage")).toString(), toCloud ? "cloud" : "local");
-        QCOMPARE(eventProperty(client, QStringLiteral("synced")), QJsonValue(synced));
-        QCOMPARE(eventProperty(client, QStringLiteral("result")).toString(),
+            client.lastEventProperty(QStringLiteral("from_storage")).toString(), fromCloud ? "cloud" : "local");
+        QCOMPARE(client.lastEventProperty(QStringLiteral("to_storage")).toString(), toCloud ? "cloud" : "local");
+        QCOMPARE(client.lastEventProperty(QStringLiteral("synced")), QJsonValue(synced));
+        QCOMPARE(client.lastEventProperty(QStringLiteral("result")).toString(),
             !failed ? QStringLiteral("success")
                     : (fromCloud ? QStringLiteral("failed") : QStringLiteral("local_only")));
     }
@@ -626,7 +611,7 @@ private Q_SLOTS:
         const MoveOutcome outcome = QCoro::waitFor(client.workspace().moveItemToBoard(item, board));
         QVERIFY(outcome.failed);
         QCOMPARE(outcome.message, QStringLiteral("Item is already in this board"));
-        QCOMPARE(eventName(client), QStringLiteral("item_added"));
+        QCOMPARE(client.lastEventName(), QStringLiteral("item_added"));
     }
 
     // The selected board's checkpoint follows the user's own changes one revision at a time; a change
@@ -647,17 +632,7 @@ private Q_SLOTS:
         QVERIFY(!client.workspace().shouldHighlightRefresh());
 
         // Someone else adds an item to the board.
-        const QString otherId = uuidText(QUuid::createUuid());
-        const QByteArray body
-            = QJsonDocument(QJsonObject {{"content", "From elsewhere"}, {"status", "TODO"}, {"order", 9},
-                                {"createdAt", "2024-05-01T12:30:00Z"}, {"boardId", uuidText(board.id)}})
-                  .toJson(QJsonDocument::Compact);
-        QCOMPARE(
-            m_server
-                ->request("POST", QStringLiteral("/api/boards/%1/items/%2").arg(uuidText(board.id), otherId),
-                    body, client.account().accessToken)
-                .status,
-            200);
+        QVERIFY(!addOnService(*m_server, client, board.id).isNull());
 
         Item edited = *client.shownItem(board.id, first.id);
         edited.content = QStringLiteral("Buy milk and bread");
@@ -687,12 +662,10 @@ private Q_SLOTS:
         QCoro::waitFor(client.workspace().setItemArchived(archived, true));
         const Item added = client.newItem(*client.workspace().findBoard(board.id), QStringLiteral("Buy tea"));
         QCoro::waitFor(client.workspace().addItem(added, *client.workspace().findBoard(board.id)));
-        QCOMPARE(client.store().countItems(LocalDataService::unsyncedItemsQuery(board.id)).value_or(0),
-            qsizetype(4));
+        QCOMPARE(client.pendingCount(board.id), 4);
 
         QVERIFY(QCoro::waitFor(client.workspace().syncBoard(*client.workspace().findBoard(board.id), false)));
-        QCOMPARE(client.store().countItems(LocalDataService::unsyncedItemsQuery(board.id)).value_or(-1),
-            qsizetype(0));
+        QCOMPARE(client.pendingCount(board.id), 0);
 
         WorkspaceClient other(m_server.get(), QStringLiteral("ben@example.com"));
         QVERIFY(shareBoard(client, other, client.board(board.id)));

@@ -10,41 +10,13 @@
 #include <QTest>
 
 namespace {
-Board makeBoard(const QString& name, bool cloud = false, bool active = true)
-{
-    Board board;
-    board.id = QUuid::createUuid();
-    board.name = name;
-    board.createdAt = QDateTime::currentDateTimeUtc();
-    board.updatedAt = board.createdAt;
-    board.syncWithServer = cloud;
-    board.createdBy = QStringLiteral("n/a");
-    board.isActive = active;
-    return board;
-}
-
-void storeBoard(WorkspaceClient& client, const Board& board)
-{
-    client.store().insert(makeLocalBoard(board));
-    QVERIFY(client.store().save());
-}
-
 Item storeItem(WorkspaceClient& client, const Board& board, const QString& content, bool deleted = false)
 {
     Item item = client.newItem(board, content);
     if (deleted)
         item.deletedAt = QDateTime::currentDateTimeUtc();
-    client.store().insert(makeLocalItem(item));
-    (void)client.store().save();
+    client.storeItem(item);
     return item;
-}
-
-QStringList names(const QList<Board>& boards)
-{
-    QStringList result;
-    for (const Board& board : boards)
-        result.append(board.name);
-    return result;
 }
 
 QStringList contents(const Board& board)
@@ -54,23 +26,6 @@ QStringList contents(const Board& board)
         result.append(item.content);
     result.sort();
     return result;
-}
-
-Item storeItem(WorkspaceClient& client, Item item)
-{
-    client.store().insert(makeLocalItem(item));
-    (void)client.store().save();
-    return item;
-}
-
-// The board as the workspace's list holds it, without asking for its items.
-Board heldBoard(WorkspaceClient& client, const QUuid& boardId)
-{
-    for (const Board& board : client.workspace().boards()) {
-        if (board.id == boardId)
-            return board;
-    }
-    return {};
 }
 
 void removeStoredBoard(WorkspaceClient& client, const QString& name)
@@ -122,26 +77,24 @@ private Q_SLOTS:
         QFETCH(bool, signedIn);
         QFETCH(QStringList, expected);
         WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
-        storeBoard(client, makeBoard(QStringLiteral("Home")));
-        storeBoard(client, makeBoard(QStringLiteral("Team"), true));
-        storeBoard(client, makeBoard(QStringLiteral("Old team"), true, false));
+        client.storeNewBoard(QStringLiteral("Home"));
+        client.storeNewBoard(QStringLiteral("Team"), true);
+        client.storeNewBoard(QStringLiteral("Old team"), true, false);
 
         client.workspace().loadBoards(signedIn);
-        QCOMPARE(names(client.workspace().boards()), expected);
+        QCOMPARE(boardNames(client.workspace().boards()), expected);
         QCOMPARE(client.workspace().selectedBoard().name, QStringLiteral("Home"));
         // Nothing is removed from the store by a signed-out load.
         QCOMPARE(LocalDataService::fetchLocalBoards(client.store())->size(), 3);
         QCOMPARE(
-            names(client.workspace().archivedBoards()), signedIn ? QStringList {"Old team"} : QStringList {});
+            boardNames(client.workspace().archivedBoards()), signedIn ? QStringList {"Old team"} : QStringList {});
     }
 
     void deletedItemsAreNeverAttached()
     {
         WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
-        const Board home = makeBoard(QStringLiteral("Home"));
-        const Board work = makeBoard(QStringLiteral("Work"));
-        storeBoard(client, home);
-        storeBoard(client, work);
+        const Board home = client.storeNewBoard(QStringLiteral("Home"));
+        const Board work = client.storeNewBoard(QStringLiteral("Work"));
         storeItem(client, home, QStringLiteral("Buy milk"));
         storeItem(client, home, QStringLiteral("Gone"), true);
         storeItem(client, work, QStringLiteral("Report"));
@@ -165,16 +118,14 @@ private Q_SLOTS:
     void startReadsOnlyTheSelectedBoardsItems()
     {
         WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
-        const Board home = makeBoard(QStringLiteral("Home"));
-        const Board work = makeBoard(QStringLiteral("Work"));
-        storeBoard(client, home);
-        storeBoard(client, work);
+        const Board home = client.storeNewBoard(QStringLiteral("Home"));
+        const Board work = client.storeNewBoard(QStringLiteral("Work"));
         storeItem(client, home, QStringLiteral("Buy milk"));
         storeItem(client, home, QStringLiteral("Gone"), true);
-        storeItem(client, client.newItem(work, QStringLiteral("Draft"), ItemStatus::inProgress));
+        QVERIFY(client.storeItem(client.newItem(work, QStringLiteral("Draft"), ItemStatus::inProgress)));
         Item shipped = client.newItem(work, QStringLiteral("Shipped"), ItemStatus::done);
         shipped.archivedAt = shipped.updatedAt;
-        storeItem(client, shipped);
+        QVERIFY(client.storeItem(shipped));
         storeItem(client, work, QStringLiteral("Report"));
         storeItem(client, work, QStringLiteral("Dropped"), true);
         client.preferences().set(std::optional(work.id), PreferenceKeys::selectedBoardId());
@@ -184,14 +135,14 @@ private Q_SLOTS:
         QCOMPARE(client.workspace().selectedBoard().id, work.id);
         QCOMPARE(selections.size(), 1);
         QCOMPARE(contents(client.workspace().selectedBoard()), (QStringList {"Draft", "Report", "Shipped"}));
-        QCOMPARE(contents(heldBoard(client, work.id)), (QStringList {"Draft", "Report", "Shipped"}));
-        QVERIFY(heldBoard(client, home.id).items.isEmpty());
-        QCOMPARE(heldBoard(client, home.id).overallProgress(), (OverallBoardProgress {1, 0, 0, 1}));
-        QCOMPARE(heldBoard(client, work.id).overallProgress(), (OverallBoardProgress {3, 1, 1, 1}));
+        QCOMPARE(contents(*client.heldBoard(work.id)), (QStringList {"Draft", "Report", "Shipped"}));
+        QVERIFY(client.heldBoard(home.id)->items.isEmpty());
+        QCOMPARE(client.heldBoard(home.id)->overallProgress(), (OverallBoardProgress {1, 0, 0, 1}));
+        QCOMPARE(client.heldBoard(work.id)->overallProgress(), (OverallBoardProgress {3, 1, 1, 1}));
 
         QCOMPARE(contents(*client.workspace().findBoard(home.id)), QStringList {"Buy milk"});
-        QCOMPARE(contents(heldBoard(client, home.id)), QStringList {"Buy milk"});
-        QCOMPARE(heldBoard(client, home.id).overallProgress(), (OverallBoardProgress {1, 0, 0, 1}));
+        QCOMPARE(contents(*client.heldBoard(home.id)), QStringList {"Buy milk"});
+        QCOMPARE(client.heldBoard(home.id)->overallProgress(), (OverallBoardProgress {1, 0, 0, 1}));
     }
 
     // Home is shown; Work's items are still in the store only when the operation runs. The store and
@@ -218,21 +169,19 @@ private Q_SLOTS:
         QFETCH(QStringList, expected);
         QFETCH(OverallBoardProgress, tally);
         WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
-        const Board home = makeBoard(QStringLiteral("Home"));
-        const Board work = makeBoard(QStringLiteral("Work"));
-        storeBoard(client, home);
-        storeBoard(client, work);
+        const Board home = client.storeNewBoard(QStringLiteral("Home"));
+        const Board work = client.storeNewBoard(QStringLiteral("Work"));
         const Item keep = storeItem(client, home, QStringLiteral("Keep me"));
-        storeItem(client, client.newItem(work, QStringLiteral("Draft"), ItemStatus::inProgress));
+        QVERIFY(client.storeItem(client.newItem(work, QStringLiteral("Draft"), ItemStatus::inProgress)));
         const Item report = storeItem(client, work, QStringLiteral("Report"));
         client.workspace().loadBoards(false);
         QCOMPARE(client.workspace().selectedBoard().id, home.id);
-        QVERIFY(heldBoard(client, work.id).items.isEmpty());
+        QVERIFY(client.heldBoard(work.id)->items.isEmpty());
 
         BoardViewModel& workspace = client.workspace();
         if (operation == QLatin1String("add")) {
-            Item item = client.newItem(heldBoard(client, work.id), QStringLiteral("New"));
-            QCoro::waitFor(workspace.addItem(item, heldBoard(client, work.id)));
+            Item item = client.newItem(*client.heldBoard(work.id), QStringLiteral("New"));
+            QCoro::waitFor(workspace.addItem(item, *client.heldBoard(work.id)));
         } else if (operation == QLatin1String("edit")) {
             Item edited = report;
             edited.content = QStringLiteral("Report v2");
@@ -242,15 +191,15 @@ private Q_SLOTS:
         } else if (operation == QLatin1String("delete")) {
             QCoro::waitFor(workspace.deleteItem(report));
         } else {
-            QCoro::waitFor(workspace.moveItemToBoard(keep, heldBoard(client, work.id)));
+            QCoro::waitFor(workspace.moveItemToBoard(keep, *client.heldBoard(work.id)));
         }
 
-        QCOMPARE(heldBoard(client, work.id).overallProgress(), tally);
+        QCOMPARE(client.heldBoard(work.id)->overallProgress(), tally);
         QCOMPARE(client.store().fetchItemTallies()->value(work.id), tally);
         QCoro::waitFor(workspace.selectBoard(work.id));
         QCOMPARE(contents(workspace.selectedBoard()), expected);
         QCOMPARE(workspace.selectedBoard().overallProgress(), tally);
-        QCOMPARE(contents(heldBoard(client, home.id)),
+        QCOMPARE(contents(*client.heldBoard(home.id)),
             operation == QLatin1String("moveIn") ? QStringList {} : QStringList {"Keep me"});
     }
 
@@ -270,10 +219,9 @@ private Q_SLOTS:
         QFETCH(QStringList, removed);
         QFETCH(QString, expected);
         WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
-        storeBoard(client, makeBoard(QStringLiteral("A")));
-        storeBoard(client, makeBoard(QStringLiteral("B"), false, false));
-        const Board c = makeBoard(QStringLiteral("C"));
-        storeBoard(client, c);
+        client.storeNewBoard(QStringLiteral("A"));
+        client.storeNewBoard(QStringLiteral("B"), false, false);
+        const Board c = client.storeNewBoard(QStringLiteral("C"));
         client.workspace().loadBoards(false);
         QCoro::waitFor(client.workspace().selectBoard(c.id));
         QCOMPARE(client.workspace().selectedBoard().name, QStringLiteral("C"));
@@ -287,9 +235,8 @@ private Q_SLOTS:
     void archivingTheSelectedBoardKeepsTheSelection()
     {
         WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
-        storeBoard(client, makeBoard(QStringLiteral("A")));
-        Board b = makeBoard(QStringLiteral("B"));
-        storeBoard(client, b);
+        client.storeNewBoard(QStringLiteral("A"));
+        Board b = client.storeNewBoard(QStringLiteral("B"));
         client.workspace().loadBoards(false);
         QCoro::waitFor(client.workspace().selectBoard(b.id));
 
@@ -297,27 +244,26 @@ private Q_SLOTS:
         client.workspace().applyBoardUpdate(b);
         QCOMPARE(client.workspace().selectedBoard().id, b.id);
         QVERIFY(!client.workspace().selectedBoard().isActive);
-        QCOMPARE(names(client.workspace().displayedBoards()), QStringList {"A"});
-        QCOMPARE(names(client.workspace().archivedBoards()), QStringList {"B"});
+        QCOMPARE(boardNames(client.workspace().displayedBoards()), QStringList {"A"});
+        QCOMPARE(boardNames(client.workspace().archivedBoards()), QStringList {"B"});
     }
 
     void applyBoardUpdateReplacesInPlaceOrAppends()
     {
         WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
-        Board a = makeBoard(QStringLiteral("A"));
-        storeBoard(client, a);
-        storeBoard(client, makeBoard(QStringLiteral("B")));
-        storeBoard(client, makeBoard(QStringLiteral("Z"), false, false));
+        Board a = client.storeNewBoard(QStringLiteral("A"));
+        client.storeNewBoard(QStringLiteral("B"));
+        client.storeNewBoard(QStringLiteral("Z"), false, false);
         client.workspace().loadBoards(false);
 
-        client.workspace().applyBoardUpdate(makeBoard(QStringLiteral("C")));
-        client.workspace().applyBoardUpdate(makeBoard(QStringLiteral("Y"), false, false));
+        client.workspace().applyBoardUpdate(boardRecord(QStringLiteral("C")));
+        client.workspace().applyBoardUpdate(boardRecord(QStringLiteral("Y"), false, false));
         a.name = QStringLiteral("A renamed");
         client.workspace().applyBoardUpdate(a, 7);
 
-        QCOMPARE(names(client.workspace().boards()), (QStringList {"A renamed", "B", "Z", "C", "Y"}));
-        QCOMPARE(names(client.workspace().displayedBoards()), (QStringList {"A renamed", "B", "C"}));
-        QCOMPARE(names(client.workspace().archivedBoards()), (QStringList {"Z", "Y"}));
+        QCOMPARE(boardNames(client.workspace().boards()), (QStringList {"A renamed", "B", "Z", "C", "Y"}));
+        QCOMPARE(boardNames(client.workspace().displayedBoards()), (QStringList {"A renamed", "B", "C"}));
+        QCOMPARE(boardNames(client.workspace().archivedBoards()), (QStringList {"Z", "Y"}));
         QCOMPARE(client.workspace().findBoard(a.id)->revision, 7);
         // A was selected by the load, so the selected copy follows the update.
         QCOMPARE(client.workspace().selectedBoard().name, QStringLiteral("A renamed"));
@@ -334,9 +280,8 @@ private Q_SLOTS:
     {
         QFETCH(bool, active);
         WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
-        storeBoard(client, makeBoard(QStringLiteral("First")));
-        const Board board = makeBoard(QStringLiteral("Second"), false, active);
-        storeBoard(client, board);
+        client.storeNewBoard(QStringLiteral("First"));
+        const Board board = client.storeNewBoard(QStringLiteral("Second"), false, active);
         client.workspace().loadBoards(false);
         storeItem(client, board, QStringLiteral("Written after the load"));
 
@@ -344,11 +289,9 @@ private Q_SLOTS:
         QCOMPARE(client.workspace().selectedBoard().id, board.id);
         QCOMPARE(contents(client.workspace().selectedBoard()), QStringList {"Written after the load"});
         QCOMPARE(contents(*client.workspace().findBoard(board.id)), QStringList {"Written after the load"});
-        const auto event = client.lastEvent();
-        QVERIFY(event);
-        QCOMPARE(event->name, QStringLiteral("board_selected"));
-        QCOMPARE(event->properties.value(QStringLiteral("storage")).toString(), QStringLiteral("local"));
-        QCOMPARE(event->properties.value(QStringLiteral("state")).toString(),
+        QCOMPARE(client.lastEventName(), QStringLiteral("board_selected"));
+        QCOMPARE(client.lastEventProperty(QStringLiteral("storage")).toString(), QStringLiteral("local"));
+        QCOMPARE(client.lastEventProperty(QStringLiteral("state")).toString(),
             active ? QStringLiteral("active") : QStringLiteral("archived"));
 
         // An unknown id changes nothing and records nothing.
@@ -361,10 +304,8 @@ private Q_SLOTS:
     void quickCaptureBoard()
     {
         WorkspaceClient client(nullptr, QStringLiteral("ana@example.com"));
-        const Board a = makeBoard(QStringLiteral("A"));
-        const Board b = makeBoard(QStringLiteral("B"));
-        storeBoard(client, a);
-        storeBoard(client, b);
+        const Board a = client.storeNewBoard(QStringLiteral("A"));
+        const Board b = client.storeNewBoard(QStringLiteral("B"));
         client.workspace().loadBoards(false);
         const QString key = PreferenceKeys::quickCaptureId().name;
 

@@ -9,9 +9,6 @@
 #include "store/LocalRecordConversions.h"
 #include "support/DevServerTestCase.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QStandardPaths>
 #include <QTest>
 
 namespace {
@@ -226,18 +223,11 @@ private Q_SLOTS:
         QFETCH(QString, operation);
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         const Board board = client.createBoard(QStringLiteral("Plans"), StorageOption::cloud);
-        Item target = client.newItem(board, QStringLiteral("First"));
-        QCoro::waitFor(client.workspace().addItem(target, client.board(board.id)));
+        Item target = client.addItem(board.id, QStringLiteral("First"));
         // Another device adds an item, so this client's next change does not advance its checkpoint
         // and the next sync answer lists the item again.
-        const QString boardPath = QStringLiteral("/api/boards/%1").arg(uuidText(board.id));
-        const QJsonObject elsewhere {{"content", "Elsewhere"}, {"status", "TODO"}, {"order", 2},
-            {"createdAt", QDateTime::currentDateTimeUtc().toString(Qt::ISODate)}, {"boardId", uuidText(board.id)}};
-        QCOMPARE(m_server
-                     ->request("POST", boardPath + QStringLiteral("/items/") + uuidText(QUuid::createUuid()),
-                         QJsonDocument(elsewhere).toJson(), client.account().accessToken)
-                     .status,
-            200);
+        QVERIFY(!addOnService(*m_server, client, board.id, QStringLiteral("Elsewhere")).isNull());
+        const QString boardPath = serviceBoardPath(board.id);
         target = *client.storedItem(target.id);
         target.content = QStringLiteral("Before");
         QCoro::waitFor(client.workspace().updateItem(target));

@@ -3,6 +3,8 @@
 // and modified items that the stand-in service would never produce together).
 #include "PowerLossVfs.h"
 #include "ScriptedHttpServer.h"
+#include "StoreTestSupport.h"
+#include "WorkspaceFixture.h"
 #include "analytics/UsageAnalytics.h"
 #include "domain/Ids.h"
 #include "net/MemoryTokenStore.h"
@@ -23,7 +25,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <sqlite3.h>
 #include <utility>
 
 namespace {
@@ -70,17 +71,12 @@ struct ScriptedClient
         workspace = std::make_unique<BoardViewModel>(
             BoardViewModel::Services {*store, *api, *preferences, toasts, *analytics});
 
-        board.id = QUuid::createUuid();
-        board.name = QStringLiteral("Team");
-        board.createdAt = QDateTime::currentDateTimeUtc();
-        board.updatedAt = board.createdAt;
-        board.syncWithServer = true;
-        board.createdBy = QStringLiteral("owner");
+        board = boardRecord(QStringLiteral("Team"), true);
         store->insert(makeLocalBoard(board));
         (void)store->save();
     }
 
-    Item storeItem(const QString& content, bool didSync, bool deleted = false)
+    Item storeItem(const QString& content, bool didSync, bool deleted = false, qint64 revision = 0)
     {
         Item item;
         item.id = QUuid::createUuid();
@@ -89,6 +85,7 @@ struct ScriptedClient
         item.createdAt = QDateTime::currentDateTimeUtc();
         item.updatedAt = item.createdAt;
         item.didSync = didSync;
+        item.revision = revision;
         if (deleted)
             item.deletedAt = item.createdAt;
         store->insert(makeLocalItem(item));
@@ -113,6 +110,7 @@ struct ScriptedClient
     }
 
     qsizetype pending() { return store->countItems(LocalDataService::unsyncedItemsQuery(board.id)).value_or(-1); }
+    std::optional<qint64> checkpoint() const { return preferences->get(PreferenceKeys::checkpoint(board.id)); }
 
     // Opens the store and the workspace again, as a restarted application would: what a failed
     // save kept pending in memory is gone.
@@ -129,20 +127,10 @@ struct ScriptedClient
     // read through a connection of its own; `condition` narrows them.
     int rowsInFile(const QString& fileName = {}, const QString& condition = QStringLiteral("1"))
     {
-        sqlite3* db = nullptr;
-        int rows = -1;
-        const QString file = fileName.isEmpty() ? store->fileName() : fileName;
-        if (sqlite3_open(file.toUtf8().constData(), &db) == SQLITE_OK) {
-            const QByteArray sql = "SELECT count(*) FROM local_item WHERE boardId = '" + uuidText(board.id).toUtf8()
-                + "' AND (" + condition.toUtf8() + ")";
-            sqlite3_stmt* statement = nullptr;
-            if (sqlite3_prepare_v2(db, sql.constData(), -1, &statement, nullptr) == SQLITE_OK
-                && sqlite3_step(statement) == SQLITE_ROW)
-                rows = sqlite3_column_int(statement, 0);
-            sqlite3_finalize(statement);
-        }
-        sqlite3_close(db);
-        return rows;
+        RawConnection file(fileName.isEmpty() ? store->fileName() : fileName);
+        const QString rows = file.value(QStringLiteral("SELECT count(*) FROM local_item WHERE boardId = '%1' AND (%2)")
+                .arg(uuidText(board.id), condition));
+        return rows.isEmpty() ? -1 : rows.toInt();
     }
 
     // Runs `between` once, when the sync has saved its first chunk and lets the event loop run.
@@ -254,10 +242,8 @@ private Q_SLOTS:
         sentIds.sort();
         expectedIds.sort();
         QCOMPARE(sentIds, expectedIds);
-        QCOMPARE(
-            client.preferences->get(PreferenceKeys::checkpoint(client.board.id)), std::optional<qint64>(20));
-        QCOMPARE(
-            client.store->countItems(LocalDataService::unsyncedItemsQuery(client.board.id)).value_or(-1), 0);
+        QCOMPARE(client.checkpoint(), std::optional<qint64>(20));
+        QCOMPARE(client.pending(), 0);
     }
 
     void answerIsAppliedNewThenDeletedThenModified()
@@ -296,8 +282,7 @@ private Q_SLOTS:
         QCOMPARE(board.items.size(), 4);
         QCOMPARE(LocalDataService::fetchLocalBoards(*client.store)->first().name,
             QStringLiteral("Team (renamed)"));
-        QCOMPARE(
-            client.preferences->get(PreferenceKeys::checkpoint(client.board.id)), std::optional<qint64>(31));
+        QCOMPARE(client.checkpoint(), std::optional<qint64>(31));
         QCOMPARE(client.toasts.toast()->message, QStringLiteral("Board refreshed"));
     }
 
@@ -398,9 +383,7 @@ private Q_SLOTS:
         QFETCH(QString, answerContent);
         QFETCH(qint64, revisionAfter);
         ScriptedClient client;
-        Item item = client.storeItem(QStringLiteral("First"), !wasPending);
-        item.revision = 3;
-        QVERIFY(LocalDataService::updateLocalItem(item, *client.store));
+        const Item item = client.storeItem(QStringLiteral("First"), !wasPending, false, 3);
         client.answer("Team", 12, {}, {}, {wasPending ? client.sameAsSent(item.id, answerContent, 12)
                                                       : client.remote(item.id, answerContent, 12)}, {});
         client.workspace->loadBoards(true);
@@ -427,7 +410,7 @@ private Q_SLOTS:
             QCOMPARE(client.workspace->findBoard(client.board.id)->items.first().content, QStringLiteral("Second"));
         }
         QCOMPARE(client.pending(), 1);
-        QCOMPARE(client.preferences->get(PreferenceKeys::checkpoint(client.board.id)), std::optional<qint64>(12));
+        QCOMPARE(client.checkpoint(), std::optional<qint64>(12));
     }
 
     // An item moved from this cloud board to a local one while the board's sync ran: the late answer,
@@ -436,15 +419,9 @@ private Q_SLOTS:
     void moveToALocalBoardDuringTheSyncStays()
     {
         ScriptedClient client;
-        Board local;
-        local.id = QUuid::createUuid();
-        local.name = QStringLiteral("Home");
-        local.createdAt = QDateTime::currentDateTimeUtc();
-        local.updatedAt = local.createdAt;
+        const Board local = boardRecord(QStringLiteral("Home"));
         client.store->insert(makeLocalBoard(local));
-        Item item = client.storeItem(QStringLiteral("Moved home"), true);
-        item.revision = 4;
-        QVERIFY(LocalDataService::updateLocalItem(item, *client.store));
+        const Item item = client.storeItem(QStringLiteral("Moved home"), true, false, 4);
         client.answer("Team", 10, {}, {}, {client.remote(item.id, "Moved home", 4)}, {});
         client.answer("Team", 11, {}, ids({item.id}), {}, {});
         client.workspace->loadBoards(true);
@@ -476,15 +453,15 @@ private Q_SLOTS:
 
         auto sync = client.workspace->syncBoard(client.board, false);
         client.changeMeanwhile(item.id, [](Item& changed) { changed.content = QStringLiteral("Second"); });
-        sqlite3* lock = nullptr;
-        QCOMPARE(sqlite3_open(client.store->fileName().toUtf8().constData(), &lock), SQLITE_OK);
-        QCOMPARE(sqlite3_exec(lock, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
-        const bool synced = QCoro::waitFor(std::move(sync));
-        sqlite3_exec(lock, "ROLLBACK", nullptr, nullptr, nullptr);
-        sqlite3_close(lock);
+        bool synced = true;
+        {
+            RawConnection lock(client.store->fileName());
+            QVERIFY(lock.execute(QStringLiteral("BEGIN IMMEDIATE")));
+            synced = QCoro::waitFor(std::move(sync));
+        }
 
         QVERIFY(!synced);
-        QCOMPARE(client.preferences->get(PreferenceKeys::checkpoint(client.board.id)), std::optional<qint64>(5));
+        QCOMPARE(client.checkpoint(), std::optional<qint64>(5));
         const auto after = client.stored(item.id);
         QCOMPARE(after->content, QStringLiteral("Second"));
         QVERIFY(!after->didSync);
@@ -523,15 +500,9 @@ private Q_SLOTS:
         QFETCH(bool, answerDeletes);
         ScriptedClient client;
         client.syncInChunksOfTwoFrom(5);
-        Board local;
-        local.id = QUuid::createUuid();
-        local.name = QStringLiteral("Home");
-        local.createdAt = QDateTime::currentDateTimeUtc();
-        local.updatedAt = local.createdAt;
+        const Board local = boardRecord(QStringLiteral("Home"));
         client.store->insert(makeLocalBoard(local));
-        Item item = client.storeItem(QStringLiteral("Mine"), true);
-        item.revision = 3;
-        QVERIFY(LocalDataService::updateLocalItem(item, *client.store));
+        const Item item = client.storeItem(QStringLiteral("Mine"), true, false, 3);
         const QList<QUuid> fresh = freshIds(3);
         // Chunks: the first two new items, then the third with the item's deletion or new copy.
         client.answer("Team", 20,
@@ -543,7 +514,7 @@ private Q_SLOTS:
         std::optional<qint64> checkpointBetween;
         int filedBetween = -1;
         client.betweenFirstChunks([&] {
-            checkpointBetween = client.preferences->get(PreferenceKeys::checkpoint(client.board.id));
+            checkpointBetween = client.checkpoint();
             filedBetween = int(client.store->countItems(ItemQuery::onBoard(client.board.id)).value_or(-1));
             if (change == QLatin1String("removed")) {
                 QVERIFY(LocalDataService::deleteLocalItem(item.id, *client.store));
@@ -567,7 +538,7 @@ private Q_SLOTS:
         // Between the chunks the first two new items were written and the checkpoint had not moved.
         QCOMPARE(checkpointBetween, std::optional<qint64>(5));
         QCOMPARE(filedBetween, 3);
-        QCOMPARE(client.preferences->get(PreferenceKeys::checkpoint(client.board.id)), std::optional<qint64>(20));
+        QCOMPARE(client.checkpoint(), std::optional<qint64>(20));
         for (const QUuid& id : fresh)
             QVERIFY(client.stored(id));
 
@@ -630,21 +601,18 @@ private Q_SLOTS:
                     // The user's edit cannot be saved now (another connection took the lock between
                     // two commits): it stays pending and goes with the next step's commit.
                     QVERIFY(client.store->commitHeldSaves());
-                    sqlite3* lock = nullptr;
-                    QCOMPARE(sqlite3_open(client.store->fileName().toUtf8().constData(), &lock), SQLITE_OK);
-                    QCOMPARE(sqlite3_exec(lock, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+                    RawConnection lock(client.store->fileName());
+                    QVERIFY(lock.execute(QStringLiteral("BEGIN IMMEDIATE")));
                     Item changed = *client.stored(mine.id);
                     changed.content = QStringLiteral("Mine, edited");
                     changed.didSync = false;
                     QVERIFY(LocalDataService::updateLocalItem(changed, *client.store));
                     QVERIFY(client.store->hasChanges());
-                    sqlite3_exec(lock, "ROLLBACK", nullptr, nullptr, nullptr);
-                    sqlite3_close(lock);
                 } else if (pauses == 2) {
                     editedAtSecondPause = afterPowerCut(edited);
                 } else {
                     // The last step pauses too, with the checkpoint still where it was.
-                    checkpointAtLastPause = client.preferences->get(PreferenceKeys::checkpoint(client.board.id));
+                    checkpointAtLastPause = client.checkpoint();
                 }
             });
         // The first moment the checkpoint has moved: before anything written after it can sync the
@@ -652,7 +620,7 @@ private Q_SLOTS:
         std::optional<int> theirsWhenCheckpointMoved;
         auto checkpointMoved = [&] {
             if (!theirsWhenCheckpointMoved
-                && client.preferences->get(PreferenceKeys::checkpoint(client.board.id)) == std::optional<qint64>(20))
+                && client.checkpoint() == std::optional<qint64>(20))
                 theirsWhenCheckpointMoved = afterPowerCut(theirs);
         };
         QObject::connect(client.store.get(), &StoreContext::boardChanged, client.workspace.get(), checkpointMoved);
@@ -674,7 +642,7 @@ private Q_SLOTS:
         QCOMPARE(client.rowsInFile(), 7);
         QCOMPARE(client.content(mine.id), QStringLiteral("Mine, edited"));
         QCOMPARE(client.pending(), 1);
-        QCOMPARE(client.preferences->get(PreferenceKeys::checkpoint(client.board.id)), std::optional<qint64>(20));
+        QCOMPARE(client.checkpoint(), std::optional<qint64>(20));
     }
 
     // The board leaves between two chunks (deleted here, or every cloud board cleared by sign-out):
@@ -705,8 +673,7 @@ private Q_SLOTS:
         });
 
         QVERIFY(!QCoro::waitFor(client.workspace->syncBoard(client.board, true)));
-        QCOMPARE(client.preferences->get(PreferenceKeys::checkpoint(client.board.id)),
-            signOut ? std::optional<qint64>() : std::optional<qint64>(5));
+        QCOMPARE(client.checkpoint(), signOut ? std::optional<qint64>() : std::optional<qint64>(5));
         QCOMPARE(client.rowsInFile(), 0);
         for (const QUuid& id : fresh)
             QVERIFY(!client.stored(id));
@@ -740,21 +707,19 @@ private Q_SLOTS:
         client.answer("Team", 21, newItems, {}, {}, {});
         client.workspace->loadBoards(true);
 
-        sqlite3* db = nullptr;
-        QCOMPARE(sqlite3_open(client.store->fileName().toUtf8().constData(), &db), SQLITE_OK);
-        const QByteArray refuse = "CREATE TRIGGER refuse BEFORE INSERT ON local_item WHEN NEW.id = '"
-            + uuidText(fresh[2]).toUtf8() + "' BEGIN SELECT RAISE(ABORT, 'refused'); END";
-        QCOMPARE(sqlite3_exec(db, refuse.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+        RawConnection other(client.store->fileName());
+        QVERIFY(other.execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON local_item WHEN NEW.id = '%1' "
+                                             "BEGIN SELECT RAISE(ABORT, 'refused'); END")
+                .arg(uuidText(fresh[2]))));
 
         QVERIFY(!QCoro::waitFor(client.workspace->syncBoard(client.board, true)));
-        QCOMPARE(client.preferences->get(PreferenceKeys::checkpoint(client.board.id)), std::optional<qint64>(5));
+        QCOMPARE(client.checkpoint(), std::optional<qint64>(5));
         QCOMPARE(client.rowsInFile(), 0);
         QVERIFY(client.store->hasChanges());
         QCOMPARE(client.workspace->findBoard(client.board.id)->items.size(), 4);
         QCOMPARE(client.toasts.toast()->type, ToastType::error);
 
-        QCOMPARE(sqlite3_exec(db, "DROP TRIGGER refuse", nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(db);
+        QVERIFY(other.execute(QStringLiteral("DROP TRIGGER refuse")));
         if (restart) {
             client.reopen();
             client.workspace->setSyncChunkItems(2);
@@ -762,7 +727,7 @@ private Q_SLOTS:
         }
         QVERIFY(QCoro::waitFor(client.workspace->syncBoard(client.board, false)));
         QCOMPARE(client.sentBody().value("checkpoint").toInteger(), 5);
-        QCOMPARE(client.preferences->get(PreferenceKeys::checkpoint(client.board.id)), std::optional<qint64>(21));
+        QCOMPARE(client.checkpoint(), std::optional<qint64>(21));
         QCOMPARE(client.rowsInFile(), 4);
         QCOMPARE(client.pending(), 0);
         for (const QUuid& id : fresh)
@@ -778,7 +743,7 @@ private Q_SLOTS:
         QVERIFY(!QCoro::waitFor(client.workspace->syncBoard(client.board, true)));
         QCOMPARE(client.toasts.toast()->message, QStringLiteral("The board is archived."));
         QCOMPARE(client.toasts.toast()->type, ToastType::error);
-        QVERIFY(!client.preferences->get(PreferenceKeys::checkpoint(client.board.id)));
+        QVERIFY(!client.checkpoint());
     }
 };
 

@@ -9,26 +9,12 @@
 #include "support/DevServerTestCase.h"
 #include "support/LogCapture.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
-#include <QStandardPaths>
 #include <QTest>
 #include <functional>
 #include <sqlite3.h>
 
 namespace {
-// An item added by the account directly on the service, not through this client's workspace.
-QJsonObject addOnService(
-    DevServer& server, const WorkspaceClient& client, const QUuid& boardId, const QString& content)
-{
-    const QUuid id = QUuid::createUuid();
-    const QJsonObject body {{"content", content}, {"status", "TODO"}, {"order", 1},
-        {"createdAt", QDateTime::currentDateTimeUtc().toString(Qt::ISODate)}, {"boardId", uuidText(boardId)}};
-    const auto reply = server.request("POST", serviceBoardPath(boardId) + QStringLiteral("/items/") + uuidText(id),
-        QJsonDocument(body).toJson(), client.account().accessToken);
-    return reply.status == 200 ? reply.object() : QJsonObject {};
-}
-
 std::shared_ptr<LocalItem> stored(WorkspaceClient& client, const QUuid& itemId)
 {
     return LocalDataService::fetchLocalItem(itemId, client.store());
@@ -42,12 +28,6 @@ void editOffline(WorkspaceClient& client, const QUuid& itemId, const std::functi
     change(*record);
     record->setDidSync(false);
     QVERIFY(client.store().save());
-}
-
-int pendingCount(WorkspaceClient& client, const QUuid& boardId)
-{
-    const auto pending = client.store().countItems(LocalDataService::unsyncedItemsQuery(boardId));
-    return pending ? int(*pending) : -1;
 }
 
 std::optional<BoardRefreshState> refreshState(WorkspaceClient& client, const QUuid& boardId)
@@ -76,24 +56,23 @@ private Q_SLOTS:
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         QVERIFY2(client.isValid(), qPrintable(client.errorString()));
         const Board board = client.createBoard(QStringLiteral("Team"), StorageOption::cloud);
-        QVERIFY(!addOnService(*m_server, client, board.id, QStringLiteral("Write minutes")).isEmpty());
-        QVERIFY(!addOnService(*m_server, client, board.id, QStringLiteral("Book room")).isEmpty());
+        QVERIFY(!addOnService(*m_server, client, board.id, QStringLiteral("Write minutes")).isNull());
+        QVERIFY(!addOnService(*m_server, client, board.id, QStringLiteral("Book room")).isNull());
         client.workspace().setBoardHighlight(board.id);
         QVERIFY(!client.preferences().get(PreferenceKeys::checkpoint(board.id)));
 
         QVERIFY(QCoro::waitFor(client.workspace().syncBoard(client.board(board.id), true)));
         QCOMPARE(client.board(board.id).items.size(), 2);
         QCOMPARE(client.preferences().get(PreferenceKeys::checkpoint(board.id)), std::optional<qint64>(2));
-        QCOMPARE(pendingCount(client, board.id), 0);
+        QCOMPARE(client.pendingCount(board.id), 0);
         QVERIFY(!client.workspace().highlightedBoards().contains(board.id));
         QCOMPARE(client.toastText(), QStringLiteral("Board refreshed"));
         QCOMPARE(client.toastType(), std::optional(ToastType::success));
         QCOMPARE(refreshState(client, board.id), std::optional(BoardRefreshState::success));
         QVERIFY(client.workspace().syncingBoards().isEmpty());
-        const auto event = client.lastEvent();
-        QCOMPARE(event->name, QStringLiteral("board_refresh_completed"));
-        QCOMPARE(event->properties.value(QStringLiteral("result")).toString(), QStringLiteral("success"));
-        QCOMPARE(event->properties.value(QStringLiteral("storage")).toString(), QStringLiteral("cloud"));
+        QCOMPARE(client.lastEventName(), QStringLiteral("board_refresh_completed"));
+        QCOMPARE(client.lastEventProperty(QStringLiteral("result")).toString(), QStringLiteral("success"));
+        QCOMPARE(client.lastEventProperty(QStringLiteral("storage")).toString(), QStringLiteral("cloud"));
 
         // The next sync starts from the stored checkpoint: an item the user deleted locally without
         // telling anyone is not sent again by the service.
@@ -108,10 +87,8 @@ private Q_SLOTS:
     {
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         const Board board = client.createBoard(QStringLiteral("Team"), StorageOption::cloud);
-        const QUuid edited
-            = QUuid::fromString(addOnService(*m_server, client, board.id, "Draft").value("id").toString());
-        const QUuid removed
-            = QUuid::fromString(addOnService(*m_server, client, board.id, "Obsolete").value("id").toString());
+        const QUuid edited = addOnService(*m_server, client, board.id, "Draft");
+        const QUuid removed = addOnService(*m_server, client, board.id, "Obsolete");
         QVERIFY(QCoro::waitFor(client.workspace().syncBoard(client.board(board.id), false)));
 
         editOffline(client, edited, [](LocalItem& item) {
@@ -121,9 +98,8 @@ private Q_SLOTS:
         editOffline(
             client, removed, [](LocalItem& item) { item.setDeletedAt(QDateTime::currentDateTimeUtc()); });
         Item added = client.newItem(client.board(board.id), QStringLiteral("Written offline"));
-        client.store().insert(makeLocalItem(added));
-        QVERIFY(client.store().save());
-        QCOMPARE(pendingCount(client, board.id), 3);
+        QVERIFY(client.storeItem(added));
+        QCOMPARE(client.pendingCount(board.id), 3);
 
         QVERIFY(QCoro::waitFor(client.workspace().syncBoard(client.board(board.id), true)));
         const auto service = serviceBoard(*m_server, client, board.id).live;
@@ -133,7 +109,7 @@ private Q_SLOTS:
         QCOMPARE(service.value(added.id).value("content").toString(), QStringLiteral("Written offline"));
         // The deletion came back in deletedItems and the tombstone left the store.
         QVERIFY(!stored(client, removed));
-        QCOMPARE(pendingCount(client, board.id), 0);
+        QCOMPARE(client.pendingCount(board.id), 0);
         QCOMPARE(client.board(board.id).items.size(), 2);
         QCOMPARE(stored(client, added.id)->revision(), service.value(added.id).value("revision").toInteger());
     }
@@ -145,18 +121,16 @@ private Q_SLOTS:
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         const Board board = client.createBoard(QStringLiteral("Team"), StorageOption::cloud);
         QVERIFY(QCoro::waitFor(client.workspace().syncBoard(client.board(board.id), false)));
-        const QUuid others = QUuid::fromString(
-            addOnService(*m_server, client, board.id, "From elsewhere").value("id").toString());
+        const QUuid others = addOnService(*m_server, client, board.id, "From elsewhere");
         constexpr int count = 2500;
         const Board target = client.board(board.id);
         for (int i = 0; i < count; ++i)
-            client.store().insert(makeLocalItem(client.newItem(target, QString::number(i))));
-        QVERIFY(client.store().save());
+            QVERIFY(client.storeItem(client.newItem(target, QString::number(i))));
         const int requestsBefore = requestsTo(*m_server, uuidText(board.id) + QStringLiteral("/sync"));
 
         QVERIFY(QCoro::waitFor(client.workspace().syncBoard(client.board(board.id), true)));
         QCOMPARE(requestsTo(*m_server, uuidText(board.id) + QStringLiteral("/sync")) - requestsBefore, 3);
-        QCOMPARE(pendingCount(client, board.id), 0);
+        QCOMPARE(client.pendingCount(board.id), 0);
         QCOMPARE(serviceBoard(*m_server, client, board.id).live.size(), count + 1);
         QCOMPARE(client.board(board.id).items.size(), count + 1);
         QVERIFY(stored(client, others));
@@ -169,8 +143,7 @@ private Q_SLOTS:
     {
         WorkspaceClient client(m_server.get(), QStringLiteral("ana@example.com"));
         const Board board = client.createBoard(QStringLiteral("Team"), StorageOption::cloud);
-        const QJsonObject added = addOnService(*m_server, client, board.id, QStringLiteral("Agenda"));
-        const QUuid id = QUuid::fromString(added.value("id").toString());
+        const QUuid id = addOnService(*m_server, client, board.id, QStringLiteral("Agenda"));
         QVERIFY(QCoro::waitFor(client.workspace().syncBoard(client.board(board.id), false)));
         const qint64 revision = stored(client, id)->revision();
 
@@ -217,8 +190,7 @@ private Q_SLOTS:
         QVERIFY(QCoro::waitFor(client.workspace().syncBoard(client.board(board.id), false)));
         const auto checkpoint = client.preferences().get(PreferenceKeys::checkpoint(board.id));
         const Item pending = client.newItem(client.board(board.id), QStringLiteral("Offline"));
-        client.store().insert(makeLocalItem(pending));
-        QVERIFY(client.store().save());
+        QVERIFY(client.storeItem(pending));
         client.toasts().setToast(std::nullopt);
 
         const QString path = serviceBoardPath(board.id) + QStringLiteral("/sync");
@@ -233,7 +205,7 @@ private Q_SLOTS:
             QVERIFY(m_server->malformedNext(1, path));
 
         QVERIFY(!QCoro::waitFor(client.workspace().syncBoard(client.board(board.id), showToast)));
-        QCOMPARE(pendingCount(client, board.id), 1);
+        QCOMPARE(client.pendingCount(board.id), 1);
         QCOMPARE(client.preferences().get(PreferenceKeys::checkpoint(board.id)), checkpoint);
         QCOMPARE(refreshState(client, board.id), std::optional(BoardRefreshState::failure));
         QVERIFY(client.workspace().syncingBoards().isEmpty());
@@ -250,7 +222,7 @@ private Q_SLOTS:
 
         // The failure indicator stays until the next sync, which sends the change.
         QVERIFY(QCoro::waitFor(client.workspace().syncBoard(client.board(board.id), false)));
-        QCOMPARE(pendingCount(client, board.id), 0);
+        QCOMPARE(client.pendingCount(board.id), 0);
         QVERIFY(serviceBoard(*m_server, client, board.id).live.contains(pending.id));
     }
 
@@ -393,10 +365,7 @@ private Q_SLOTS:
         const QUuid newId = QUuid::fromString(created.object().value("id").toString());
 
         QCoro::waitFor(client.workspace().refreshBoardsFromServer(true));
-        QStringList names;
-        for (const Board& board : client.workspace().boards())
-            names.append(board.name);
-        QCOMPARE(names, (QStringList {"Keep", "Home", "From elsewhere"}));
+        QCOMPARE(boardNames(client.workspace().boards()), (QStringList {"Keep", "Home", "From elsewhere"}));
         QVERIFY(!LocalDataService::fetchLocalBoards(client.store())->contains(gone));
         QVERIFY(client.workspace().findBoard(newId)->syncWithServer);
         QCOMPARE(client.toastText(), QStringLiteral("Boards refreshed"));
@@ -455,11 +424,7 @@ private Q_SLOTS:
         member.preferences().set(std::optional(board.id), PreferenceKeys::selectedBoardId());
         QCOMPARE(workspace.selectedBoard().id, board.id);
 
-        QCOMPARE(m_server
-                     ->request("DELETE", serviceBoardPath(board.id) + "/users?userId=" + uuidText(member.userId()),
-                         std::nullopt, owner.account().accessToken)
-                     .status,
-            204);
+        QVERIFY(removeMember(*m_server, owner, board.id, member.userId()));
         if (operation == QLatin1String("sync"))
             QVERIFY(!QCoro::waitFor(workspace.syncBoard(member.board(board.id), true)));
         else if (operation == QLatin1String("select"))

@@ -7,7 +7,6 @@
 
 #include <QCoro/QCoroTask>
 #include <QFile>
-#include <QJsonArray>
 #include <QJsonDocument>
 
 #include <algorithm>
@@ -107,6 +106,13 @@ Board WorkspaceClient::createBoard(const QString& name, StorageOption storage)
     return boardNamed(name).value_or(Board {});
 }
 
+Board WorkspaceClient::createSelectedBoard(const QString& name, StorageOption storage)
+{
+    const Board board = createBoard(name, storage);
+    QCoro::waitFor(m_workspace->selectBoard(board.id));
+    return board;
+}
+
 Item WorkspaceClient::addItem(const QUuid& boardId, const QString& content, ItemStatus status)
 {
     const Board shown = board(boardId);
@@ -147,6 +153,50 @@ std::optional<Item> WorkspaceClient::storedItem(const QUuid& itemId)
     return record ? std::optional(toItem(*record)) : std::nullopt;
 }
 
+std::optional<Board> WorkspaceClient::heldBoard(const QUuid& boardId) const
+{
+    for (const Board& board : m_workspace->boards()) {
+        if (board.id == boardId)
+            return board;
+    }
+    return std::nullopt;
+}
+
+bool WorkspaceClient::storeBoard(const Board& board)
+{
+    m_store->insert(makeLocalBoard(board));
+    return m_store->save().has_value();
+}
+
+Board WorkspaceClient::storeNewBoard(const QString& name, bool cloud, bool active)
+{
+    const Board board = boardRecord(name, cloud, active);
+    return storeBoard(board) ? board : Board {};
+}
+
+bool WorkspaceClient::storeItem(const Item& item)
+{
+    m_store->insert(makeLocalItem(item));
+    return m_store->save().has_value();
+}
+
+qsizetype WorkspaceClient::pendingCount(const QUuid& boardId)
+{
+    return m_store->countItems(LocalDataService::unsyncedItemsQuery(boardId)).value_or(-1);
+}
+
+QString WorkspaceClient::lastEventName() const
+{
+    const auto event = lastEvent();
+    return event ? event->name : QString();
+}
+
+QJsonValue WorkspaceClient::lastEventProperty(const QString& key) const
+{
+    const auto event = lastEvent();
+    return event ? event->properties.value(key) : QJsonValue(QJsonValue::Undefined);
+}
+
 std::optional<Board> shareBoard(WorkspaceClient& owner, WorkspaceClient& member, const Board& board)
 {
     const auto code = QCoro::waitFor(owner.workspace().createInvitation(board));
@@ -177,18 +227,43 @@ QString serviceBoardPath(const QUuid& boardId)
     return QStringLiteral("/api/boards/") + uuidText(boardId);
 }
 
-ServiceBoard serviceBoard(DevServer& server, const WorkspaceClient& client, const QUuid& boardId)
+QStringList boardNames(const QList<Board>& boards)
 {
-    const auto reply = server.request("POST", serviceBoardPath(boardId) + QStringLiteral("/sync"),
-        QByteArray(R"({"checkpoint":0,"items":[]})"), client.account().accessToken);
-    ServiceBoard board;
-    if (reply.status != 200)
-        return board;
-    const QJsonObject answer = reply.object();
-    for (const QJsonValue& item : answer.value(QStringLiteral("newItems")).toArray())
-        board.live.insert(QUuid::fromString(item[QStringLiteral("id")].toString()), item.toObject());
-    for (const QJsonValue& id : answer.value(QStringLiteral("deletedItems")).toArray())
-        board.deleted.insert(QUuid::fromString(id.toString()));
-    board.checkpoint = answer.value(QStringLiteral("latestCheckpoint")).toInteger(-1);
+    QStringList names;
+    for (const Board& board : boards)
+        names << board.name;
+    return names;
+}
+
+Board boardRecord(const QString& name, bool cloud, bool active)
+{
+    Board board;
+    board.id = QUuid::createUuid();
+    board.name = name;
+    board.createdAt = QDateTime::currentDateTimeUtc();
+    board.updatedAt = board.createdAt;
+    board.syncWithServer = cloud;
+    board.createdBy = QStringLiteral("n/a");
+    board.isActive = active;
     return board;
+}
+
+QUuid addOnService(DevServer& server, const WorkspaceClient& client, const QUuid& boardId, const QString& content)
+{
+    const QUuid id = QUuid::createUuid();
+    const QJsonObject body {{"content", content}, {"status", "TODO"}, {"order", 1},
+        {"createdAt", QDateTime::currentDateTimeUtc().toString(Qt::ISODate)}, {"boardId", uuidText(boardId)}};
+    const auto reply = server.request("POST",
+        serviceBoardPath(boardId) + QStringLiteral("/items/") + uuidText(id),
+        QJsonDocument(body).toJson(), client.account().accessToken);
+    return reply.status == 200 ? id : QUuid();
+}
+
+bool removeMember(DevServer& server, const WorkspaceClient& owner, const QUuid& boardId, const QUuid& memberId)
+{
+    return server
+               .request("DELETE", serviceBoardPath(boardId) + QStringLiteral("/users?userId=") + uuidText(memberId),
+                   std::nullopt, owner.account().accessToken)
+               .status
+        == 204;
 }

@@ -12,10 +12,8 @@
 #include "workspace/ToastManager.h"
 #include "workspace/undo/ItemHistory.h"
 
-#include <QHash>
 #include <QJsonObject>
 #include <QList>
-#include <QSet>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -66,6 +64,8 @@ public:
     // Creates a board through the workspace and gives it back as the workspace now holds it (an
     // empty board when it did not appear).
     Board createBoard(const QString& name, StorageOption storage = StorageOption::local);
+    // The same, then selected as the user would.
+    Board createSelectedBoard(const QString& name, StorageOption storage = StorageOption::local);
     std::optional<Board> boardNamed(const QString& name);
     // Adds a new item through the workspace (waiting for the service on a cloud board); the item as
     // the board then shows it, or an empty item when it does not show.
@@ -76,6 +76,19 @@ public:
     std::optional<Item> shownItem(const QUuid& boardId, const QUuid& itemId);
     // The item's record in the store, deleted or not.
     std::optional<Item> storedItem(const QUuid& itemId);
+    // The board as the workspace's list holds it, without reading its items.
+    std::optional<Board> heldBoard(const QUuid& boardId) const;
+    // Writes a record straight to the store, as an earlier run or an offline edit left it; whether
+    // the save went through.
+    bool storeBoard(const Board& board);
+    bool storeItem(const Item& item);
+    // A new board record written straight to the store; an empty board when the save failed.
+    Board storeNewBoard(const QString& name, bool cloud = false, bool active = true);
+    // The board's items the service has not taken yet (tombstones included), or -1 on a failed read.
+    qsizetype pendingCount(const QUuid& boardId);
+    // The last usage event's name and one of its properties (empty when there is none).
+    QString lastEventName() const;
+    QJsonValue lastEventProperty(const QString& key) const;
 
 private:
     void open();
@@ -99,12 +112,23 @@ std::optional<Board> shareBoard(WorkspaceClient& owner, WorkspaceClient& member,
 // The service's path of a board.
 QString serviceBoardPath(const QUuid& boardId);
 
-// Everything the service holds for a board, read as the client's account through a first sync that
-// sends nothing.
-struct ServiceBoard
+// The boards' names, in their order.
+QStringList boardNames(const QList<Board>& boards);
+
+// A board record that is in no store yet, created now by nobody in particular.
+Board boardRecord(const QString& name, bool cloud = false, bool active = true);
+
+// An item the account adds on the service directly, past the client's workspace: its id, or a
+// null id when the service refused it.
+QUuid addOnService(DevServer& server, const WorkspaceClient& client, const QUuid& boardId,
+    const QString& content = QStringLiteral("from elsewhere"));
+
+// The owner takes the member off the board; whether the service agreed.
+bool removeMember(DevServer& server, const WorkspaceClient& owner, const QUuid& boardId, const QUuid& memberId);
+
+// Everything the service holds for a board, as the client's account sees it.
+using ServiceBoard = DevServer::BoardContents;
+inline ServiceBoard serviceBoard(DevServer& server, const WorkspaceClient& client, const QUuid& boardId)
 {
-    QHash<QUuid, QJsonObject> live;
-    QSet<QUuid> deleted;
-    qint64 checkpoint = -1;
-};
-ServiceBoard serviceBoard(DevServer& server, const WorkspaceClient& client, const QUuid& boardId);
+    return server.boardContents(boardId, client.account().accessToken);
+}

@@ -11,10 +11,8 @@
 #include "support/ServiceItemDifferences.h"
 
 #include <QElapsedTimer>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QRandomGenerator>
-#include <QStandardPaths>
 #include <QTest>
 
 namespace {
@@ -307,13 +305,7 @@ private Q_SLOTS:
         WorkspaceClient member(m_server.get(), QStringLiteral("member@example.com"));
         QVERIFY(owner.isValid() && member.isValid());
         const Board created = owner.createBoard(QStringLiteral("Shared"), StorageOption::cloud);
-        const auto invitation
-            = m_server->request("POST", serviceBoardPath(created.id) + QStringLiteral("/invitations"),
-                QByteArray("{}"), owner.account().accessToken);
-        QCOMPARE(invitation.status, 200);
-        const auto joined
-            = QCoro::waitFor(member.workspace().joinBoard(invitation.object().value("code").toString()));
-        QVERIFY(joined);
+        QVERIFY(shareBoard(owner, member, created));
         BoardViewModel& mine = owner.workspace();
         BoardViewModel& theirs = member.workspace();
         theirs.setSyncChunkItems(2);
@@ -323,10 +315,8 @@ private Q_SLOTS:
         QVERIFY(QCoro::waitFor(theirs.syncBoard(*theirs.findBoard(created.id), false)));
 
         // The owner works; the member is told that the board changed, and pulls the changes.
-        const Item first = owner.newItem(*mine.findBoard(created.id), QStringLiteral("Plan the week"));
-        QCoro::waitFor(mine.addItem(first, *mine.findBoard(created.id)));
-        const Item second = owner.newItem(*mine.findBoard(created.id), QStringLiteral("Call the printer"));
-        QCoro::waitFor(mine.addItem(second, *mine.findBoard(created.id)));
+        const Item first = owner.addItem(created.id, QStringLiteral("Plan the week"));
+        const Item second = owner.addItem(created.id, QStringLiteral("Call the printer"));
         QVERIFY2(!mine.shouldHighlightRefresh(), "the owner's own changes are not news to the owner");
         QVERIFY(!theirs.shouldHighlightRefresh());
         QCoro::waitFor(theirs.refreshBoardDetails(*theirs.findBoard(created.id)));
@@ -339,17 +329,13 @@ private Q_SLOTS:
 
         // The member edits one item and deletes the other; the owner's next own change skips a
         // revision, so the owner's board is marked as changed by others until it syncs.
-        Item edited = *std::find_if(theirs.selectedBoard().items.cbegin(),
-            theirs.selectedBoard().items.cend(), [&](const Item& item) { return item.id == first.id; });
+        Item edited = *member.shownItem(created.id, first.id);
         edited.content = QStringLiteral("Plan the week with Sam");
         QCoro::waitFor(theirs.updateItem(edited));
-        Item removed = *std::find_if(theirs.selectedBoard().items.cbegin(),
-            theirs.selectedBoard().items.cend(), [&](const Item& item) { return item.id == second.id; });
-        QCoro::waitFor(theirs.deleteItem(removed));
+        QCoro::waitFor(theirs.deleteItem(*member.shownItem(created.id, second.id)));
         QCOMPARE(theirs.findBoard(created.id)->undeletedItems().size(), 1);
 
-        const Item third = owner.newItem(*mine.findBoard(created.id), QStringLiteral("Order paper"));
-        QCoro::waitFor(mine.addItem(third, *mine.findBoard(created.id)));
+        owner.addItem(created.id, QStringLiteral("Order paper"));
         QVERIFY(mine.shouldHighlightRefresh());
         QVERIFY(QCoro::waitFor(mine.syncBoard(*mine.findBoard(created.id), false)));
         QVERIFY(!mine.shouldHighlightRefresh());
