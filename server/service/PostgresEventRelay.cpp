@@ -20,9 +20,19 @@ using namespace std::chrono_literals;
 // A wake-up that got lost (the sending process stopped between its commit and its NOTIFY) delays an
 // event by at most this much.
 constexpr int readEveryMs = 1000;
+constexpr auto readGap = 10ms;
 // Rows every relay has long read; a relay away for longer has dropped its streams anyway.
 constexpr auto sweepEvery = 60s;
 const QString keepRows = QStringLiteral("10 minutes");
+
+// The ids of the transactions running in the reading transaction's snapshot, as "1,2,3".
+QString runningTransactions(Database& db)
+{
+    return db
+        .queryOne(QStringLiteral("SELECT coalesce(string_agg(x::text, ','), '') AS running"
+                                 " FROM pg_snapshot_xip(pg_current_snapshot()) x"))
+        ->text("running");
+}
 
 void note(const char* text)
 {
@@ -128,19 +138,24 @@ bool PostgresEventRelay::listenOnce(pg_conn* conn)
                 cursor.lastSeq
                     = db->queryOne(QStringLiteral("SELECT coalesce(max(seq), 0) AS last FROM event_outbox"))
                           ->integer("last");
-                cursor.running = db->queryOne(QStringLiteral("SELECT coalesce(string_agg(x::text, ','), '')"
-                                                             " AS running FROM pg_snapshot_xip(pg_current_snapshot()) x"))
-                                     ->text("running");
+                cursor.running = runningTransactions(*db);
             },
             TransactionStart::Reading);
     } catch (...) {
         return false;
     }
+    auto readAt = std::chrono::steady_clock::now();
     while (!m_stopping) {
         pollfd watched[3] = {{PQsocket(conn), POLLIN, 0}, {m_wakeFd, POLLIN, 0}, {m_announceFd, POLLIN, 0}};
-        if (::poll(watched, 3, readEveryMs) < 0)
+        const int ready = ::poll(watched, 3, readEveryMs);
+        if (ready < 0)
             continue;
         if (m_stopping)
+            return true;
+        // Under load, commits come faster than reads are worth making: what arrives meanwhile is
+        // read, and announced, together.
+        const auto gap = readAt + readGap - std::chrono::steady_clock::now();
+        if (ready > 0 && gap > 0ms && !pause(int(std::chrono::ceil<std::chrono::milliseconds>(gap).count())))
             return true;
         if (watched[2].revents & POLLIN) {
             std::uint64_t count = 0;
@@ -155,8 +170,16 @@ bool PostgresEventRelay::listenOnce(pg_conn* conn)
         }
         if (PQconsumeInput(conn) == 0)
             return false;
-        while (pgNotify* notice = PQnotifies(conn))
+        // This process's own wake-ups come back too; only another's, or a second without a read, is
+        // a reason to read (an operator's command commits events without waking anyone).
+        bool othersCommitted = std::chrono::steady_clock::now() - readAt >= std::chrono::milliseconds(readEveryMs);
+        while (pgNotify* notice = PQnotifies(conn)) {
+            othersCommitted = othersCommitted || notice->be_pid != PQbackendPID(conn);
             PQfreemem(notice);
+        }
+        if (!othersCommitted)
+            continue;
+        readAt = std::chrono::steady_clock::now();
         try {
             readFrom(*db, cursor);
             if (std::chrono::steady_clock::now() - swept > sweepEvery) {
@@ -180,9 +203,7 @@ void PostgresEventRelay::readFrom(Database& db, Cursor& cursor)
     QString running;
     db.retrying(
         [&] {
-            running = db.queryOne(QStringLiteral("SELECT coalesce(string_agg(x::text, ','), '') AS running"
-                                                 " FROM pg_snapshot_xip(pg_current_snapshot()) x"))
-                          ->text("running");
+            running = runningTransactions(db);
             rows = db.query(QStringLiteral("SELECT seq, payload FROM event_outbox WHERE seq > ? OR xid ="
                                            " ANY(CAST(? AS xid8[])) ORDER BY seq"),
                 {cursor.lastSeq, QLatin1Char('{') + cursor.running + QLatin1Char('}')});
