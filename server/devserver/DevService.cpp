@@ -37,6 +37,7 @@ std::optional<QString> DevService::start()
         Schema::createSessionDetails(m_stack.db);
         Schema::createSecurityRecords(m_stack.db);
         Schema::keepLatestChangesOnly(m_stack.db);
+        Schema::createEventOutbox(m_stack.db);
     } catch (const HttpError& error) {
         return QStringLiteral("Cannot prepare %1: %2").arg(path, error.logText());
     }

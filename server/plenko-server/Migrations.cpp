@@ -72,6 +72,7 @@ const std::vector<std::function<void(Database&)>>& migrations()
         sessionDetailsAndSignUpLimit,
         emailKeysAndAbuseLimits,
         Schema::keepLatestChangesOnly,
+        Schema::createEventOutbox,
     };
     return all;
 }

@@ -50,6 +50,12 @@ void EventHub::deliver(const ServiceEvent& event, const QStringList& recipients)
         subscriber->push(frame, ends, m_bounds.queueFrames);
 }
 
+bool EventHub::hasStreams()
+{
+    std::lock_guard lock(m_mutex);
+    return !m_byAccount.isEmpty();
+}
+
 void EventHub::dropAll()
 {
     std::vector<std::shared_ptr<EventSubscriber>> all;

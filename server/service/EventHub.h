@@ -13,6 +13,7 @@
 #include <QString>
 #include <QStringList>
 #include <expected>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -34,6 +35,16 @@ public:
     void deliver(const ServiceEvent& event, const QStringList& recipients);
     // Ends every stream without a frame; their clients reconnect and catch up.
     void dropAll();
+    bool hasStreams();
+
+    // What tells the other processes that events of theirs were committed (the relay's wake-up);
+    // set before the workers start.
+    void setCommitAnnouncer(std::function<void()> announce) { m_announce = std::move(announce); }
+    void announceCommitted() const
+    {
+        if (m_announce)
+            m_announce();
+    }
 
 private:
     const EventStreamLimits m_bounds;
@@ -41,4 +52,5 @@ private:
     const QByteArray m_origin;
     std::mutex m_mutex;
     QMultiHash<QString, std::shared_ptr<EventSubscriber>> m_byAccount;
+    std::function<void()> m_announce;
 };

@@ -7,6 +7,7 @@
 
 #include <QSet>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -30,6 +31,7 @@ void EventOutbox::beginRequest()
 {
     m_actingTag.clear();
     m_committed.clear();
+    m_shared = false;
 }
 
 void EventOutbox::boardChanged(const QString& boardId, qint64 checkpoint)
@@ -58,14 +60,20 @@ void EventOutbox::post(ServiceEvent event)
         return;
     if (m_db.engine() == Database::Engine::Postgres) {
         ServiceEvent wire = event;
-        // Identical notifications of one transaction reach the listeners once: a sync of many items
-        // sends one, and the receiving process reads the board's checkpoint itself.
+        // The receiving process reads the board's checkpoint itself, so a sync of many items leaves
+        // one row: the same text twice in one transaction is written once.
         if (wire.kind == ServiceEvent::Kind::BoardChanged)
             wire.checkpoint = 0;
         if (wire.accounts.size() > maxWireAccounts)
             wire.accounts.resize(maxWireAccounts);
-        m_db.query(QStringLiteral("SELECT pg_notify(?, ?)"),
-            {QString::fromLatin1(channel), QString::fromUtf8(wire.toWire(m_hub->origin()))});
+        // A row in the writing transaction, not a NOTIFY: PostgreSQL lets only one notifying
+        // transaction commit at a time, each waiting for its own flush. Every event is posted after
+        // the change it reports was written, so the transaction already has the id the row keeps.
+        const QString text = QString::fromUtf8(wire.toWire(m_hub->origin()));
+        m_db.execute(QStringLiteral("INSERT INTO event_outbox (payload) SELECT ? WHERE NOT EXISTS (SELECT 1"
+                                    " FROM event_outbox WHERE xid = pg_current_xact_id() AND payload = ?)"),
+            {text, text});
+        m_db.afterCommit([this] { m_shared = true; });
     }
     m_db.afterCommit([this, event = std::move(event)] { m_committed.append(event); });
 }
@@ -74,6 +82,8 @@ void EventOutbox::flush()
 {
     if (!m_hub || m_committed.isEmpty())
         return;
+    if (std::exchange(m_shared, false))
+        m_hub->announceCommitted();
     QList<ServiceEvent> merged;
     for (ServiceEvent& event : m_committed) {
         // A board's item changes in one request reach its streams as one event, at the last checkpoint.

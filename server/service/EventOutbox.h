@@ -1,8 +1,8 @@
 // One worker's outgoing events. Services post what they changed while their transaction runs; a
 // posted event counts only once that transaction commits (a rolled-back change emits nothing), and
 // at the end of the request the committed events go, merged, to this process's streams. On
-// PostgreSQL each event also becomes a NOTIFY in the same transaction, which the database hands to
-// the other server processes only if it commits.
+// PostgreSQL each event is also a row of event_outbox written in the same transaction, which the
+// other server processes read once it committed (PostgresEventRelay).
 #pragma once
 
 #include "ServiceEvent.h"
@@ -17,7 +17,7 @@ class EventHub;
 class EventOutbox
 {
 public:
-    // The channel the server processes of one database listen on.
+    // The channel on which the server processes of one database wake each other to read event_outbox.
     static constexpr const char* channel = "plenko_events";
 
     // Without a hub (operator commands, tests of the services) nothing is sent.
@@ -49,4 +49,6 @@ private:
     EventHub* m_hub;
     QString m_actingTag;
     QList<ServiceEvent> m_committed;
+    // Rows for the other processes were committed in this request.
+    bool m_shared = false;
 };

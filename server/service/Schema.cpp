@@ -183,6 +183,18 @@ void Schema::keepLatestChangesOnly(Database& db)
         "CREATE UNIQUE INDEX IF NOT EXISTS changes_board_item ON changes (board_id, item_id)"));
 }
 
+void Schema::createEventOutbox(Database& db)
+{
+    if (db.engine() != Database::Engine::Postgres)
+        return;
+    // xid: the writing transaction's id, which is what lets a reader find a row that took its number
+    // before a later one but committed after it (see PostgresEventRelay).
+    db.execute(QStringLiteral("CREATE TABLE IF NOT EXISTS event_outbox (seq BIGINT GENERATED ALWAYS AS"
+                              " IDENTITY PRIMARY KEY, xid xid8 NOT NULL DEFAULT pg_current_xact_id(),"
+                              " payload TEXT NOT NULL, created_at TIMESTAMPTZ NOT NULL DEFAULT clock_timestamp())"));
+    db.execute(QStringLiteral("CREATE INDEX IF NOT EXISTS event_outbox_xid ON event_outbox (xid)"));
+}
+
 void Schema::clear(Database& db)
 {
     db.transaction([&db] {

@@ -17,5 +17,8 @@ void createSecurityRecords(Database& db);
 // index: a sync then reads only the rows it answers with. Removes the rows that later changes
 // superseded; plenko-server runs it as its fifth migration, the devserver on start.
 void keepLatestChangesOnly(Database& db);
+// On PostgreSQL, the events of committed changes for the other server processes to read: plenko-server's
+// sixth migration, the devserver on start. Nothing on SQLite, which one process serves.
+void createEventOutbox(Database& db);
 void clear(Database& db);
 }

@@ -4,6 +4,7 @@
 // two processes of one PostgreSQL database, and the devserver serving the same channel. With
 // PLENKO_TEST_DATABASE=postgresql (a second ctest entry) every server runs on a private cluster.
 #include "Database.h"
+#include "ServiceEvent.h"
 #include "support/DevServer.h"
 #include "support/EventStreamClient.h"
 #include "support/RawHttp.h"
@@ -410,6 +411,24 @@ private Q_SLOTS:
         QVERIFY2(changed, "a change made on the other process never arrived");
         QCOMPARE(changed->data.value(QStringLiteral("checkpoint")).toInteger(), revision);
         QCOMPARE(changed->data.value(QStringLiteral("session")).toString(), bobThereStream.session());
+
+        // A transaction that numbered its event before a later one but commits after it is not
+        // passed over.
+        Database slow;
+        QVERIFY(!slow.open(location(first, database)));
+        bool heardLater = false;
+        slow.transaction([&] {
+            slow.query(QStringLiteral("SELECT pg_current_xact_id()"));
+            slow.execute(QStringLiteral("INSERT INTO event_outbox (payload) VALUES (?)"),
+                {QString::fromUtf8(
+                    ServiceEvent {ServiceEvent::Kind::BoardsChanged, team.boardId, 0, {}, {}, {}}.toWire("slow"))});
+            const qint64 later = addItem(second, team, bobThere).json().value(QStringLiteral("revision")).toInteger();
+            heardLater = ann.waitFor("board-changed", 5000, [later](const EventStreamClient::Event& event) {
+                return event.data.value(QStringLiteral("checkpoint")).toInteger() == later;
+            });
+        });
+        QVERIFY(heardLater);
+        QVERIFY2(ann.waitFor("boards-changed", 5000), "an event committed late never arrived");
         // The other process ends the session whose stream this one holds.
         QCOMPARE(second
                      .sendJson("POST", QStringLiteral("/auth/logout"),

@@ -846,7 +846,7 @@ private Q_SLOTS:
             QVERIFY2(!opened, qPrintable(opened.value_or(QString())));
             const QList<Row> versions = db.query(QStringLiteral("SELECT version FROM schema_version"));
             QCOMPARE(versions.size(), 1);
-            QCOMPARE(versions.first().integer(QStringLiteral("version")), 5);
+            QCOMPARE(versions.first().integer(QStringLiteral("version")), 6);
             // A database written by a newer server is refused rather than misread.
             QCOMPARE(db.execute(QStringLiteral("UPDATE schema_version SET version = 99")), 1);
         }
@@ -902,7 +902,7 @@ private Q_SLOTS:
                 QStringLiteral("4 a remove"), QStringLiteral("5 b upsert"), QStringLiteral("6 c upsert")}));
         QCOMPARE(db.queryOne(QStringLiteral("SELECT version FROM schema_version"))
                      ->integer(QStringLiteral("version")),
-            5);
+            6);
         QVERIFY_THROWS_EXCEPTION(HttpError,
             db.execute(QStringLiteral(
                            "INSERT INTO changes (board_id, seq, item_id, kind) VALUES (?, 7, 'c', 'upsert')"),
