@@ -105,7 +105,9 @@ void AutoSync::setChannelConnected(bool connected)
         if (board.syncWithServer)
             m_queued.insert(board.id);
     }
-    sendAllPending();
+    // The service answers again: changes it refused before wait from the first retry, not from where
+    // the backoff had grown to.
+    restartBackoff();
     boardListChanged();
 }
 
@@ -193,6 +195,7 @@ void AutoSync::serviceReached(bool reached)
     // under way already reaches the service with it.
     m_retryTimer.stop();
     m_retryDelay = m_timing.firstRetry;
+    m_earlyRetryTaken = false;
     QSet<QUuid> boards = boardsWithPendingChanges(nullptr);
     if (m_workspace.selectedBoard().syncWithServer)
         boards.insert(m_workspace.selectedBoard().id);
@@ -201,6 +204,27 @@ void AutoSync::serviceReached(bool reached)
             boardChanged(id);
     }
     boardListChanged();
+}
+
+void AutoSync::syncSucceeded()
+{
+    if (m_earlyRetryTaken || !m_retryTimer.isActive()
+        || std::chrono::milliseconds(m_retryTimer.remainingTime()) <= m_timing.firstRetry)
+        return;
+    // The service takes changes again after refusing some: what waits goes out after the first
+    // retry's wait (spread as ever) rather than after up to the longest.
+    m_earlyRetryTaken = true;
+    m_retryTimer.stop();
+    m_retryDelay = m_timing.firstRetry;
+    scheduleRetry();
+}
+
+void AutoSync::restartBackoff()
+{
+    m_retryTimer.stop();
+    m_retryDelay = m_timing.firstRetry;
+    m_earlyRetryTaken = false;
+    retry();
 }
 
 void AutoSync::scheduleRetry()
@@ -226,9 +250,7 @@ void AutoSync::networkReturned()
 {
     if (!m_offline)
         return;
-    m_retryTimer.stop();
-    m_retryDelay = m_timing.firstRetry;
-    retry();
+    restartBackoff();
 }
 
 void AutoSync::probe()
@@ -289,6 +311,7 @@ void AutoSync::updatePending()
     if (changes == 0) {
         m_retryTimer.stop();
         m_retryDelay = m_timing.firstRetry;
+        m_earlyRetryTaken = false;
     }
     m_status.setHasCloudBoards(std::any_of(m_workspace.boards().cbegin(), m_workspace.boards().cend(),
         [](const Board& board) { return board.syncWithServer; }));
@@ -298,11 +321,16 @@ void AutoSync::updatePending()
 void AutoSync::updateSyncing()
 {
     const QSet<QUuid>& now = m_workspace.syncingBoards();
+    bool succeeded = false;
     for (const QUuid& id : std::as_const(m_syncing)) {
         const auto state = m_workspace.boardRefreshStates().constFind(id);
         if (!now.contains(id) && state != m_workspace.boardRefreshStates().cend()
             && *state == BoardRefreshState::success)
-            m_status.setLastSuccess(m_clock());
+            succeeded = true;
+    }
+    if (succeeded) {
+        m_status.setLastSuccess(m_clock());
+        syncSucceeded();
     }
     m_syncing = now;
     m_status.setSyncing(!now.isEmpty());

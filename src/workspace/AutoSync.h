@@ -1,7 +1,8 @@
 // Keeps cloud boards current without the user asking: quiet syncs (no toast) of the shown board every
 // minute and when the window is activated, of any board whose change is announced, and of every board
 // with pending changes once the service answers again after it could not be reached, or, while
-// changes wait, after a wait that grows from the first retry to the longest. Quiet syncs are
+// changes wait, after a wait that grows from the first retry to the longest (brought forward when
+// another sync succeeds or the channel connects: the service takes changes again). Quiet syncs are
 // coalesced per board and go through the workspace's own sync, whose guard keeps one sync per board:
 // a board asked for while its sync runs is synced again once that sync ends.
 //
@@ -71,6 +72,8 @@ public:
 
 private:
     void serviceReached(bool reached);
+    void syncSucceeded();
+    void restartBackoff();
     void scheduleRetry();
     void retry();
     void probe();
@@ -100,6 +103,9 @@ private:
     // then on only the backoff retries, until the service answers again.
     bool m_probing = false;
     std::chrono::milliseconds m_retryDelay;
+    // A successful sync brings a long retry wait forward once while changes wait; a board the service
+    // keeps refusing then goes back to the growing waits instead of following every other board's sync.
+    bool m_earlyRetryTaken = false;
     bool m_offline = false;
     bool m_channelConnected = false;
     QSet<QUuid> m_queued;
