@@ -44,6 +44,13 @@ AutoSync::AutoSync(BoardViewModel& workspace, StoreContext& context, NetworkServ
     m_queueTimer.setSingleShot(true);
     m_queueTimer.setInterval(0);
     connect(&m_queueTimer, &QTimer::timeout, this, &AutoSync::runQueued);
+    m_ownChangeTimer.setSingleShot(true);
+    connect(&m_ownChangeTimer, &QTimer::timeout, this, [this] {
+        for (auto it = m_ownChangesWaiting.cbegin(); it != m_ownChangesWaiting.cend(); ++it)
+            m_ownChangesDue[it.key()] = std::max(m_ownChangesDue.value(it.key(), -1), it.value());
+        m_ownChangesWaiting.clear();
+        m_queueTimer.start();
+    });
 
     // Many item changes in one turn (a sync's answer) are counted once.
     m_pendingTimer.setSingleShot(true);
@@ -73,6 +80,27 @@ void AutoSync::boardChanged(const QUuid& boardId)
 {
     m_queued.insert(boardId);
     m_queueTimer.start();
+}
+
+void AutoSync::ownBoardChange(const QUuid& boardId, qint64 checkpoint)
+{
+    m_ownChangesWaiting[boardId] = std::max(m_ownChangesWaiting.value(boardId, -1), checkpoint);
+    if (!m_ownChangeTimer.isActive())
+        m_ownChangeTimer.start(m_timing.ownChangeWait);
+}
+
+void AutoSync::settleOwnChanges()
+{
+    for (auto it = m_ownChangesDue.begin(); it != m_ownChangesDue.end();) {
+        // A sync under way may bring the checkpoint; it is compared once that sync ends.
+        if (m_workspace.syncingBoards().contains(it.key())) {
+            ++it;
+            continue;
+        }
+        if (m_workspace.heldCheckpoint(it.key()).value_or(-1) < it.value())
+            m_queued.insert(it.key());
+        it = m_ownChangesDue.erase(it);
+    }
 }
 
 void AutoSync::boardListChanged()
@@ -132,6 +160,7 @@ void AutoSync::runQueued()
         m_listQueued = false;
         quietListRefresh();
     }
+    settleOwnChanges();
     const QSet<QUuid> queued = m_queued;
     for (const QUuid& id : queued) {
         // A board whose sync runs stays queued and is taken once that sync ends (updateSyncing).
@@ -240,7 +269,14 @@ void AutoSync::scheduleRetry()
 
 void AutoSync::retry()
 {
-    sendAllPending();
+    // A board whose sync is under way is left to it: queued again, it would sync once more as soon as
+    // that sync ends. A change the running sync does not carry keeps the next retry scheduled.
+    for (const QUuid& id : boardsWithPendingChanges(nullptr)) {
+        if (!m_workspace.syncingBoards().contains(id))
+            m_queued.insert(id);
+    }
+    if (!m_queued.isEmpty())
+        m_queueTimer.start();
     // Should the retry not reach the service either, serviceReached(false) finds the state unchanged;
     // the next one is scheduled here.
     scheduleRetry();
@@ -334,6 +370,6 @@ void AutoSync::updateSyncing()
     }
     m_syncing = now;
     m_status.setSyncing(!now.isEmpty());
-    if (!m_queued.isEmpty())
+    if (!m_queued.isEmpty() || !m_ownChangesDue.isEmpty())
         m_queueTimer.start();
 }

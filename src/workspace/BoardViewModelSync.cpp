@@ -59,6 +59,11 @@ QJsonObject refreshResult(bool success)
 }
 }
 
+std::optional<qint64> BoardViewModel::heldCheckpoint(const QUuid& boardId) const
+{
+    return m_localStore.get(PreferenceKeys::checkpoint(boardId));
+}
+
 QCoro::Task<bool> BoardViewModel::syncBoard(Board board, bool showToast, bool queueBehindRunning)
 {
     const QUuid boardId = board.id;
