@@ -170,6 +170,8 @@ void AutoSync::runQueued()
         const std::optional<Board> board = m_workspace.knownBoard(id);
         if (isCloud(board))
             quietSync(*board);
+        else
+            m_behind.remove(id);
     }
 }
 
@@ -183,8 +185,15 @@ QCoro::Task<void> AutoSync::quietSync(Board board)
 
     QPointer<AutoSync> self(this);
     const bool synced = co_await m_workspace.syncBoard(std::move(board), false);
-    if (!self || !synced)
+    if (!self)
         co_return;
+    if (!synced) {
+        m_behind.insert(id);
+        scheduleRetry();
+        co_return;
+    }
+    if (m_behind.remove(id))
+        m_pendingTimer.start();
     // The sync clears the board's "changed by others" mark; a board the user is not looking at keeps
     // it until opened when it had one, or when the service's revision moved past the user's own
     // changes.
@@ -225,7 +234,7 @@ void AutoSync::serviceReached(bool reached)
     m_retryTimer.stop();
     m_retryDelay = m_timing.firstRetry;
     m_earlyRetryTaken = false;
-    QSet<QUuid> boards = boardsWithPendingChanges(nullptr);
+    QSet<QUuid> boards = boardsWithPendingChanges(nullptr) | m_behind;
     if (m_workspace.selectedBoard().syncWithServer)
         boards.insert(m_workspace.selectedBoard().id);
     for (const QUuid& id : std::as_const(boards)) {
@@ -260,7 +269,7 @@ void AutoSync::scheduleRetry()
 {
     // Online too: a change the service refused for the moment (a busy or failing service) would
     // otherwise wait for the next announcement of its board, which may never come.
-    if (m_retryTimer.isActive() || m_status.waitingChanges() == 0)
+    if (m_retryTimer.isActive() || !somethingWaits())
         return;
     const double spread = 0.8 + 0.4 * m_random();
     m_retryTimer.start(std::chrono::milliseconds(qRound64(double(m_retryDelay.count()) * spread)));
@@ -271,7 +280,7 @@ void AutoSync::retry()
 {
     // A board whose sync is under way is left to it: queued again, it would sync once more as soon as
     // that sync ends. A change the running sync does not carry keeps the next retry scheduled.
-    for (const QUuid& id : boardsWithPendingChanges(nullptr)) {
+    for (const QUuid& id : boardsWithPendingChanges(nullptr) | m_behind) {
         if (!m_workspace.syncingBoards().contains(id))
             m_queued.insert(id);
     }
@@ -295,7 +304,7 @@ void AutoSync::probe()
         m_probeTimer.stop();
         return;
     }
-    if (m_status.waitingChanges() == 0)
+    if (!somethingWaits())
         return;
     const QUrl address(m_api.baseUrl());
     auto* socket = new QTcpSocket(this);
@@ -339,12 +348,17 @@ QSet<QUuid> AutoSync::boardsWithPendingChanges(int* changes) const
     return ids;
 }
 
+bool AutoSync::somethingWaits() const
+{
+    return m_status.waitingChanges() > 0 || !m_behind.isEmpty();
+}
+
 void AutoSync::updatePending()
 {
     int changes = 0;
     (void)boardsWithPendingChanges(&changes);
     m_status.setWaitingChanges(changes);
-    if (changes == 0) {
+    if (changes == 0 && m_behind.isEmpty()) {
         m_retryTimer.stop();
         m_retryDelay = m_timing.firstRetry;
         m_earlyRetryTaken = false;

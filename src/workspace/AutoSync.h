@@ -93,6 +93,7 @@ private:
     // The cloud boards with changes that have not reached the service, and how many changes.
     QSet<QUuid> boardsWithPendingChanges(int* changes) const;
     void updatePending();
+    bool somethingWaits() const;
     void updateSyncing();
     void syncShownBoard();
 
@@ -127,4 +128,7 @@ private:
     bool m_listQueued = false;
     bool m_listRefreshing = false;
     QSet<QUuid> m_syncing;
+    // Boards whose quiet sync failed: the change announced for them has not arrived yet, so they are
+    // retried on the backoff as pending changes are.
+    QSet<QUuid> m_behind;
 };

@@ -262,6 +262,20 @@ private Q_SLOTS:
         QVERIFY(serviceItemIds(*m_server, client, refused.id).contains(item.id));
     }
 
+    // The announcement was used up by the failed sync: the board is retried as a pending change is.
+    void anAnnouncedBoardWhoseSyncFailedIsSyncedAgain()
+    {
+        WorkspaceClient client(m_server.get(), QStringLiteral("fay@example.com"));
+        QVERIFY2(client.isValid(), qPrintable(client.errorString()));
+        const Board board = client.createBoard(QStringLiteral("Cloud"), StorageOption::cloud);
+        Syncer syncer(client, std::chrono::hours(1));
+        const QUuid onService = addOnService(*m_server, client, board.id);
+        QVERIFY(!onService.isNull());
+        QVERIFY(m_server->failNext(1, 500, boardPath(board.id) + QStringLiteral("/sync")));
+        syncer.autoSync.boardChanged(board.id);
+        QTRY_VERIFY(inStore(client, onService));
+    }
+
     void onlyAnUnreachableServiceIsOffline_data()
     {
         QTest::addColumn<int>("status");
