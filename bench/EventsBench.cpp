@@ -51,7 +51,7 @@ QString config(const QString& database, int streams)
 {
     return QStringLiteral("[server]\naddress=127.0.0.1\nport=0\nmaxConnections=512\n[database]\npath=%1\n"
                           "[accounts]\nsignUp=open\nmaxSignUpsPerAddress=100000\naccessTokenSeconds=86400\n"
-                          "[events]\nmaxStreams=%2\nmaxStreamsPerAccount=1000\n")
+                          "[events]\nmaxStreams=%2\nmaxStreamsPerAccount=1000\nmaxStreamsPerAddress=%2\n")
         .arg(database)
         .arg(streams + 100);
 }
