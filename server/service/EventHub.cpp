@@ -58,6 +58,17 @@ void EventHub::deliver(const ServiceEvent& event, const QStringList& recipients)
         subscriber->push(frame, ends, m_bounds.queueFrames);
 }
 
+void EventHub::nudgeAll()
+{
+    std::vector<std::shared_ptr<EventSubscriber>> all;
+    {
+        std::lock_guard lock(m_mutex);
+        all.assign(m_byAccount.cbegin(), m_byAccount.cend());
+    }
+    for (const auto& subscriber : all)
+        subscriber->nudge();
+}
+
 void EventHub::dropAll()
 {
     std::vector<std::shared_ptr<EventSubscriber>> all;

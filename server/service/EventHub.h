@@ -34,6 +34,8 @@ public:
     void deliver(const ServiceEvent& event, const QStringList& recipients);
     // Ends every stream without a frame; their clients reconnect and catch up.
     void dropAll();
+    // Every stream looks at its token's expiry again (the service's clock moved).
+    void nudgeAll();
 
 private:
     const EventStreamLimits m_bounds;

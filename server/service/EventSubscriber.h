@@ -42,6 +42,8 @@ public:
     void push(QByteArray frame, bool ends, int limit);
     // Ends the stream without a frame; its client reconnects and catches up.
     void drop();
+    // Wakes the stream without a frame, so that it looks at its token's expiry again.
+    void nudge();
 
 private:
     const QString m_accountId;

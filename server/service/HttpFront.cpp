@@ -443,8 +443,8 @@ asio::awaitable<void> HttpFront::Impl::streamEvents(
         hello = KeyStyle::toSnakeCase(hello).toObject();
     head += "\r\nevent: hello\ndata: " + QJsonDocument(hello).toJson(QJsonDocument::Compact) + "\n\n";
     logLine(request, "200 event stream");
-    const EventStream::Plan plan {subscriber, head, std::chrono::seconds(bounds.heartbeatSeconds),
-        EventStream::Clock::now() + std::chrono::seconds(grant.secondsLeft), ms(bounds.writeTimeoutMs)};
+    const EventStream::Plan plan {subscriber, head, std::chrono::seconds(bounds.heartbeatSeconds), &clock,
+        grant.tokenExpiresAt, ms(bounds.writeTimeoutMs)};
     co_await EventStream::serve(stream, plan);
 }
 

@@ -534,12 +534,23 @@ private Q_SLOTS:
         QVERIFY(carol.waitClosed(5000));
     }
 
-    // The stand-in service serves the same channel; a stream ends when its access token expires.
+    // The stand-in service serves the same channel; a stream ends when its access token expires, by
+    // the time passing or by the service's clock moved past it.
+    void theDevserverServesTheChannel_data()
+    {
+        QTest::addColumn<std::optional<qint64>>("tokenSeconds");
+        QTest::addColumn<bool>("moveClock");
+        QTest::newRow("token runs out") << std::optional<qint64>(2) << false;
+        QTest::newRow("clock moved past it") << std::optional<qint64>(600) << true;
+    }
+
     void theDevserverServesTheChannel()
     {
+        QFETCH(std::optional<qint64>, tokenSeconds);
+        QFETCH(bool, moveClock);
         if (cluster)
             QSKIP("the devserver's own database is enough");
-        DevServer server(DevServer::Options {false, {}, 2, {}});
+        DevServer server(DevServer::Options {false, {}, tokenSeconds, {}});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         const DevServer::Account ann
             = server.createAccount(QStringLiteral("ann@example.com"), QStringLiteral("Ann"));
@@ -554,6 +565,8 @@ private Q_SLOTS:
         const auto* listed = stream.waitFor("boards-changed", 5000);
         QVERIFY(listed);
         QCOMPARE(listed->data.value(QStringLiteral("session")).toString(), stream.session());
+        if (moveClock)
+            QVERIFY(server.advanceClock(*tokenSeconds + 1));
         QVERIFY2(stream.waitFor("reauthenticate", 5000), "the stream outlived its access token");
         QVERIFY(stream.waitClosed(3000));
     }
