@@ -188,6 +188,9 @@ QCoro::Task<void> AutoSync::quietSync(Board board)
     if (!self)
         co_return;
     if (!synced) {
+        // Nothing waited before: this is a new spell of failures, whose retries start from the first.
+        if (!m_retryTimer.isActive() && !somethingWaits())
+            m_retryDelay = m_timing.firstRetry;
         m_behind.insert(id);
         scheduleRetry();
         co_return;
