@@ -46,7 +46,8 @@ const QByteArray jsonType = QByteArrayLiteral("application/json");
 QString config(const QString& database, int streams)
 {
     return benchServerConfig(database,
-        QStringLiteral("[server]\nmaxConnections=512\n[events]\nmaxStreams=%1\nmaxStreamsPerAccount=1000\n")
+        QStringLiteral("[server]\nmaxConnections=512\n[events]\nmaxStreams=%1\nmaxStreamsPerAccount=1000\n"
+                       "maxStreamsPerAddress=%1\n")
             .arg(streams + 100));
 }
 

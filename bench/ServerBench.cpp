@@ -2,6 +2,10 @@
 // server process on SQLite, one on PostgreSQL, and two on one PostgreSQL database. Prints requests per
 // second, p50 and p99 latency by kind of request, the statuses answered and the processor time each
 // process used, then checks every board (see ServerLoadCheck.h) and exits 1 if one is inconsistent.
+// With --streams N, the first server process holds N event streams meanwhile, read as their frames
+// arrive as a signed-in application's channel is: of accounts that are members of no board of the load
+// (idle but for heartbeats), or with --streams-of-load-accounts of the load's own accounts (each write
+// is then a frame on the streams of its board's two members, N / 10 streams).
 // See bench/README.md for the command and the figures.
 #include "BenchClock.h"
 #include "BenchProcess.h"
@@ -9,6 +13,7 @@
 #include "ServerLoadCheck.h"
 #include "ServerLoadClient.h"
 #include "ServerLoadStats.h"
+#include "support/EventStreamClient.h"
 #include "support/PostgresCluster.h"
 #include "support/ServerAccounts.h"
 #include "support/ServerProcess.h"
@@ -37,6 +42,9 @@ struct Options
     int seconds = 120;
     // Worker threads per server process; 0 leaves the server's default.
     int workers = 0;
+    // Event streams held open on the first server process during the load, and whose they are.
+    int streams = 0;
+    bool streamsOfLoadAccounts = false;
 };
 
 struct Setup
@@ -68,10 +76,15 @@ QByteArray compact(const QJsonObject& object)
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
-QString config(const QString& database, int workers)
+QString config(const QString& database, int workers, int streams)
 {
+    // Streams held open come from 127.0.0.1 like the load.
+    const QString events = streams > 0
+        ? QStringLiteral("[events]\nmaxStreams=%1\nmaxStreamsPerAccount=1000\nmaxStreamsPerAddress=%1\n")
+              .arg(streams + 100)
+        : QString();
     return benchServerConfig(
-        database, workers > 0 ? QStringLiteral("[server]\nworkers=%1\n").arg(workers) : QString());
+        database, (workers > 0 ? QStringLiteral("[server]\nworkers=%1\n").arg(workers) : QString()) + events);
 }
 
 // Signs an account up through the sign-in page as a person would (one Argon2id hash each).
@@ -159,7 +172,7 @@ bool runSetup(const Setup& setup, const Options& options, PostgresCluster* clust
     for (int s = 0; s < setup.servers; ++s) {
         // A second server on SQLite would share the first one's file.
         const QString path = setup.postgresql || s == 0 ? database : servers.front()->databasePath();
-        servers.push_back(std::make_unique<ServerProcess>(config(path, options.workers)));
+        servers.push_back(std::make_unique<ServerProcess>(config(path, options.workers, options.streams)));
         if (!servers.back()->start()) {
             out() << "plenko-server did not start: " << servers.back()->errorString() << '\n';
             return false;
@@ -188,6 +201,34 @@ bool runSetup(const Setup& setup, const Options& options, PostgresCluster* clust
     }
     out() << "Set-up: " << options.accounts << " sign-ups (Argon2id) and " << boards.size()
           << " shared boards in " << QString::number(double(setupClock.elapsed()) / 1000, 'f', 1) << " s.\n";
+
+    std::vector<Account> streamOwners;
+    if (options.streamsOfLoadAccounts)
+        streamOwners = accounts;
+    // At most 1000 streams an account (the highest cap the config takes), of accounts on no board.
+    for (int a = 0; !options.streamsOfLoadAccounts && a * 1000 < options.streams; ++a) {
+        const std::optional<Account> owner = signUp(*servers.front(), options.accounts + a);
+        if (!owner) {
+            out() << "the streams' sign-up failed\n";
+            return false;
+        }
+        streamOwners.push_back(*owner);
+    }
+    std::vector<std::unique_ptr<EventStreamClient>> streams;
+    for (int i = 0; i < options.streams; ++i) {
+        // The server's log lines are read in the event loop: a full pipe would stall the server.
+        QCoreApplication::processEvents();
+        streams.push_back(std::make_unique<EventStreamClient>());
+        if (!streams.back()->open(servers.front()->port(), streamOwners[size_t(i) % streamOwners.size()].token)
+            || streams.back()->status() != 200) {
+            out() << "event stream " << i << " was not opened (" << streams.back()->status() << ")\n";
+            return false;
+        }
+    }
+    if (options.streams > 0)
+        out() << options.streams << " event streams open on the first server process, of "
+              << (options.streamsOfLoadAccounts ? "the load's accounts" : "accounts on no board of the load")
+              << ".\n";
 
     ServerLoadStats stats;
     std::vector<std::unique_ptr<ServerLoadClient>> clients;
@@ -222,6 +263,10 @@ bool runSetup(const Setup& setup, const Options& options, PostgresCluster* clust
     if (!finished) {
         out() << "the clients did not finish\n";
         return false;
+    }
+    if (options.streams > 0) {
+        const auto held = std::ranges::count_if(streams, [](const auto& stream) { return !stream->isClosed(); });
+        out() << "Event streams still open after the load: " << held << " of " << options.streams << "\n";
     }
 
     out() << options.clients << " clients, " << stats.requests() << " requests in "
@@ -319,18 +364,25 @@ int main(int argc, char** argv)
     const QCommandLineOption noFsyncOption(QStringLiteral("postgresql-no-fsync"),
         QStringLiteral(
             "Run PostgreSQL without fsync, as the tests do: shows what its commits' flushes cost."));
+    const QCommandLineOption streamsOption(QStringLiteral("streams"),
+        QStringLiteral("Idle event streams the first server process holds during the load (0)."),
+        QStringLiteral("n"), QStringLiteral("0"));
+    const QCommandLineOption loadStreamsOption(QStringLiteral("streams-of-load-accounts"),
+        QStringLiteral("The streams are the load's own accounts', so every write is a frame on some."));
     const QCommandLineOption serverOption(QStringLiteral("server"),
         QStringLiteral("Run this plenko-server binary instead of the one built with the bench (an older "
                        "build, to compare)."),
         QStringLiteral("binary"));
     parser.addOptions({clientsOption, requestsOption, secondsOption, workersOption, onlyOption, noFsyncOption,
-        serverOption});
+        streamsOption, loadStreamsOption, serverOption});
     parser.process(app);
     Options options;
     options.clients = parser.value(clientsOption).toInt();
     options.requestsEach = parser.value(requestsOption).toInt();
     options.seconds = parser.value(secondsOption).toInt();
     options.workers = parser.value(workersOption).toInt();
+    options.streams = std::max(0, parser.value(streamsOption).toInt());
+    options.streamsOfLoadAccounts = parser.isSet(loadStreamsOption);
     if (options.clients < options.accounts || options.requestsEach < 1 || options.seconds < 1) {
         std::fprintf(
             stderr, "bench_server: --clients must be at least 20, --requests and --seconds at least 1\n");

@@ -17,6 +17,8 @@ DevService::DevService(ServerOptions options)
     Routes::addAdmin(m_router, m_stack.services, m_faults);
     m_front.setHook(&m_hook);
     m_front.setEventHub(&m_events);
+    // A moved clock may have passed a stream's token expiry.
+    m_stack.clock.setAdvanced([this] { m_events.nudgeAll(); });
 }
 
 DevService::~DevService()

@@ -21,7 +21,8 @@ const QSet<QString> knownKeys {QStringLiteral("server/address"), QStringLiteral(
     QStringLiteral("limits/syncBodyBytes"), QStringLiteral("limits/headerBytes"),
     QStringLiteral("limits/readTimeoutSeconds"), QStringLiteral("limits/idleTimeoutSeconds"),
     QStringLiteral("limits/tlsHandshakeTimeoutSeconds"), QStringLiteral("events/maxStreams"),
-    QStringLiteral("events/maxStreamsPerAccount"), QStringLiteral("events/queueFrames"),
+    QStringLiteral("events/maxStreamsPerAccount"), QStringLiteral("events/maxStreamsPerAddress"),
+    QStringLiteral("events/queueFrames"),
     QStringLiteral("events/heartbeatSeconds"), QStringLiteral("events/writeTimeoutSeconds")};
 
 // A whole number in [minimum, maximum], or the error naming the key.
@@ -187,17 +188,20 @@ std::expected<ServerConfig, QString> ServerConfig::load(const QString& path)
     const auto streams = number(settings, QStringLiteral("events/maxStreams"), events.maxStreams, 1, 100000);
     const auto perAccountStreams = number(
         settings, QStringLiteral("events/maxStreamsPerAccount"), events.maxStreamsPerAccount, 1, 1000);
+    const auto perAddressStreams = number(
+        settings, QStringLiteral("events/maxStreamsPerAddress"), events.maxStreamsPerAddress, 1, 100000);
     const auto queue = number(settings, QStringLiteral("events/queueFrames"), events.queueFrames, 1, 10000);
     const auto heartbeat
         = number(settings, QStringLiteral("events/heartbeatSeconds"), events.heartbeatSeconds, 1, 300);
     const auto writeTimeout = number(
         settings, QStringLiteral("events/writeTimeoutSeconds"), events.writeTimeoutMs / 1000, 1, 600);
-    for (const auto* value : {&streams, &perAccountStreams, &queue, &heartbeat, &writeTimeout}) {
+    for (const auto* value : {&streams, &perAccountStreams, &perAddressStreams, &queue, &heartbeat, &writeTimeout}) {
         if (!*value)
             return fail(value->error());
     }
     events.maxStreams = int(*streams);
     events.maxStreamsPerAccount = int(*perAccountStreams);
+    events.maxStreamsPerAddress = int(*perAddressStreams);
     events.queueFrames = int(*queue);
     events.heartbeatSeconds = int(*heartbeat);
     events.writeTimeoutMs = int(*writeTimeout) * 1000;

@@ -306,12 +306,12 @@ std::pair<Account, QString> AuthService::authenticateSession(const ApiRequest& r
     return {*found, sessionId};
 }
 
-qint64 AuthService::accessSecondsLeft(const ApiRequest& request) const
+qint64 AuthService::accessExpiresAt(const ApiRequest& request) const
 {
     const QString token = QString::fromUtf8(request.header("Authorization").mid(7)).trimmed();
     const auto row
         = m_db.queryOne(QStringLiteral("SELECT expires_at FROM access_tokens WHERE token = ?"), {token});
-    return row ? std::max<qint64>(0, row->integer("expires_at") - m_clock.epochSeconds()) : 0;
+    return row ? row->integer("expires_at") : 0;
 }
 
 bool AuthService::endedForAge(const QString& sessionId, const Row& details)

@@ -86,8 +86,8 @@ public:
     Account authenticate(const ApiRequest& request);
     // The same, with the id of the session the token belongs to.
     std::pair<Account, QString> authenticateSession(const ApiRequest& request);
-    // Seconds until the request's (already authenticated) access token expires.
-    qint64 accessSecondsLeft(const ApiRequest& request) const;
+    // When the request's (already authenticated) access token expires, in seconds since the epoch.
+    qint64 accessExpiresAt(const ApiRequest& request) const;
 
     // The account's sessions, the most recently used first.
     QList<SessionInfo> sessions(const QString& userId) const;

@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <atomic>
+#include <functional>
 #include <optional>
 
 class Clock
@@ -12,7 +13,15 @@ public:
     QDateTime now() const;
     qint64 epochSeconds() const { return now().toSecsSinceEpoch(); }
     QString isoNow() const { return iso(now()); }
-    void advance(qint64 seconds) { m_offsetSeconds += seconds; }
+    void advance(qint64 seconds)
+    {
+        m_offsetSeconds += seconds;
+        if (m_advanced)
+            m_advanced();
+    }
+    // Called after each move, so that waits measured on this clock (an event stream's token) are
+    // looked at again. Set once, before any request is served.
+    void setAdvanced(std::function<void()> advanced) { m_advanced = std::move(advanced); }
     void reset() { m_offsetSeconds = 0; }
 
     // The wire form of a date: UTC, whole seconds, "Z".
@@ -23,4 +32,5 @@ public:
 private:
     // Moved by an admin request on one thread while others read the time.
     std::atomic<qint64> m_offsetSeconds = 0;
+    std::function<void()> m_advanced;
 };

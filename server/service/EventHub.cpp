@@ -11,14 +11,18 @@ EventHub::EventHub(EventStreamLimits bounds, bool snakeCase)
 }
 
 std::expected<std::shared_ptr<EventSubscriber>, EventHub::Refusal> EventHub::subscribe(
-    const QString& accountId, const QString& sessionId)
+    const QString& accountId, const QString& sessionId, const QString& address)
 {
     std::lock_guard lock(m_mutex);
     if (m_byAccount.size() >= m_bounds.maxStreams)
         return std::unexpected(Refusal::ServerFull);
     if (m_byAccount.count(accountId) >= m_bounds.maxStreamsPerAccount)
         return std::unexpected(Refusal::AccountFull);
-    auto subscriber = std::make_shared<EventSubscriber>(accountId, sessionId);
+    int& fromAddress = m_streamsByAddress[address];
+    if (fromAddress >= m_bounds.maxStreamsPerAddress)
+        return std::unexpected(Refusal::AddressFull);
+    ++fromAddress;
+    auto subscriber = std::make_shared<EventSubscriber>(accountId, sessionId, address);
     m_byAccount.insert(accountId, subscriber);
     return subscriber;
 }
@@ -26,7 +30,11 @@ std::expected<std::shared_ptr<EventSubscriber>, EventHub::Refusal> EventHub::sub
 void EventHub::unsubscribe(const std::shared_ptr<EventSubscriber>& subscriber)
 {
     std::lock_guard lock(m_mutex);
-    m_byAccount.remove(subscriber->accountId(), subscriber);
+    if (m_byAccount.remove(subscriber->accountId(), subscriber) == 0)
+        return;
+    const auto count = m_streamsByAddress.find(subscriber->address());
+    if (count != m_streamsByAddress.end() && --*count <= 0)
+        m_streamsByAddress.erase(count);
 }
 
 void EventHub::deliver(const ServiceEvent& event, const QStringList& recipients)
@@ -54,6 +62,17 @@ bool EventHub::hasStreams()
 {
     std::lock_guard lock(m_mutex);
     return !m_byAccount.isEmpty();
+}
+
+void EventHub::nudgeAll()
+{
+    std::vector<std::shared_ptr<EventSubscriber>> all;
+    {
+        std::lock_guard lock(m_mutex);
+        all.assign(m_byAccount.cbegin(), m_byAccount.cend());
+    }
+    for (const auto& subscriber : all)
+        subscriber->nudge();
 }
 
 void EventHub::dropAll()

@@ -1,4 +1,4 @@
-// The open event streams of one server process, by account: what a committed change is delivered
+// The open event streams of one server process, by account (and counted by client address): what a committed change is delivered
 // to, each stream through its own bounded queue (EventSubscriber), so a client that does not keep up
 // is ended instead of buffering without bound or slowing the others. Thread-safe: workers deliver,
 // network threads subscribe and unsubscribe.
@@ -20,12 +20,12 @@
 class EventHub
 {
 public:
-    enum class Refusal { AccountFull, ServerFull };
+    enum class Refusal { AccountFull, AddressFull, ServerFull };
 
     EventHub(EventStreamLimits bounds, bool snakeCase);
 
     std::expected<std::shared_ptr<EventSubscriber>, Refusal> subscribe(
-        const QString& accountId, const QString& sessionId);
+        const QString& accountId, const QString& sessionId, const QString& address);
     void unsubscribe(const std::shared_ptr<EventSubscriber>& subscriber);
     // The mark of this process on the events it sends to others.
     const QByteArray& origin() const { return m_origin; }
@@ -45,6 +45,8 @@ public:
         if (m_announce)
             m_announce();
     }
+    // Every stream looks at its token's expiry again (the service's clock moved).
+    void nudgeAll();
 
 private:
     const EventStreamLimits m_bounds;
@@ -53,4 +55,5 @@ private:
     std::mutex m_mutex;
     QMultiHash<QString, std::shared_ptr<EventSubscriber>> m_byAccount;
     std::function<void()> m_announce;
+    QHash<QString, int> m_streamsByAddress;
 };

@@ -7,7 +7,7 @@ void Routes::addEvents(Router& router, Services& s)
     router.add("GET", QStringLiteral("/api/events"), [&s](const ApiRequest& request, const QStringList&) {
         const auto [account, sessionId] = s.auth.authenticateSession(request);
         ApiResponse response;
-        response.eventStream = EventStreamGrant {account.id, sessionId, s.auth.accessSecondsLeft(request)};
+        response.eventStream = EventStreamGrant {account.id, sessionId, s.auth.accessExpiresAt(request)};
         return response;
     });
 }

@@ -6,6 +6,7 @@
 // includes this.
 #pragma once
 
+#include "Clock.h"
 #include "EventHub.h"
 
 #include <QByteArray>
@@ -28,7 +29,9 @@ struct Plan
     // The answer's head and the hello frame.
     QByteArray opening;
     std::chrono::seconds heartbeat;
-    Clock::time_point tokenExpires;
+    // The access token's expiry, on the service's clock (which a test service may move forward).
+    const ::Clock* serviceClock;
+    qint64 tokenExpiresAt;
     std::chrono::milliseconds writeTimeout;
 };
 
@@ -90,7 +93,8 @@ template<class Stream> asio::awaitable<void> serve(Stream& stream, const Plan& p
             continue;
         }
         const auto now = Clock::now();
-        if (now >= plan.tokenExpires) {
+        const qint64 tokenLeft = plan.tokenExpiresAt - plan.serviceClock->epochSeconds();
+        if (tokenLeft <= 0) {
             co_await writeAll(stream, reauthenticateFrame, plan.writeTimeout);
             break;
         }
@@ -99,7 +103,7 @@ template<class Stream> asio::awaitable<void> serve(Stream& stream, const Plan& p
             nextBeat = now + plan.heartbeat;
             continue;
         }
-        const auto until = std::min(nextBeat, plan.tokenExpires);
+        const auto until = std::min(nextBeat, now + std::chrono::seconds(tokenLeft));
         wake->expires_at(until);
         co_await wake->async_wait(nothrow);
     }

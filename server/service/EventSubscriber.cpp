@@ -41,6 +41,17 @@ void EventSubscriber::push(QByteArray frame, bool ends, int limit)
         wake();
 }
 
+void EventSubscriber::nudge()
+{
+    std::function<void()> wake;
+    {
+        std::lock_guard lock(m_mutex);
+        wake = m_wake;
+    }
+    if (wake)
+        wake();
+}
+
 void EventSubscriber::drop()
 {
     std::function<void()> wake;

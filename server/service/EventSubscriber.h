@@ -12,14 +12,17 @@
 class EventSubscriber
 {
 public:
-    EventSubscriber(QString accountId, QString sessionId)
+    EventSubscriber(QString accountId, QString sessionId, QString address)
         : m_accountId(std::move(accountId))
         , m_sessionId(std::move(sessionId))
+        , m_address(std::move(address))
     {
     }
 
     const QString& accountId() const { return m_accountId; }
     const QString& sessionId() const { return m_sessionId; }
+    // The client's address, as the trusted proxies resolve it.
+    const QString& address() const { return m_address; }
 
     struct Taken
     {
@@ -39,10 +42,13 @@ public:
     void push(QByteArray frame, bool ends, int limit);
     // Ends the stream without a frame; its client reconnects and catches up.
     void drop();
+    // Wakes the stream without a frame, so that it looks at its token's expiry again.
+    void nudge();
 
 private:
     const QString m_accountId;
     const QString m_sessionId;
+    const QString m_address;
     std::mutex m_mutex;
     std::deque<QByteArray> m_frames;
     bool m_ended = false;

@@ -395,15 +395,18 @@ asio::awaitable<void> HttpFront::Impl::streamEvents(
     Stream& stream, const ApiRequest& request, const ApiResponse& response, bool overTls)
 {
     const EventStreamGrant& grant = *response.eventStream;
-    auto subscribed = events->subscribe(grant.accountId, grant.sessionId);
+    auto subscribed = events->subscribe(grant.accountId, grant.sessionId, request.remoteAddress);
     if (!subscribed) {
-        const bool accountFull = subscribed.error() == EventHub::Refusal::AccountFull;
-        ApiResponse refusal = accountFull
+        const EventHub::Refusal why = subscribed.error();
+        ApiResponse refusal = why == EventHub::Refusal::AccountFull
             ? Router::errorResponse(clock, 429, QStringLiteral("TOO_MANY_STREAMS"),
                 QStringLiteral("This account has too many open event streams."), request.path)
+            : why == EventHub::Refusal::AddressFull
+            ? Router::errorResponse(clock, 429, QStringLiteral("TOO_MANY_STREAMS_FROM_ADDRESS"),
+                QStringLiteral("Too many event streams are open from this address."), request.path)
             : Router::errorResponse(clock, 503, QStringLiteral("SERVER_BUSY"),
                 QStringLiteral("The service holds too many event streams; try again shortly."), request.path);
-        refusal.headers.append({QByteArrayLiteral("Retry-After"), accountFull ? "30" : "5"});
+        refusal.headers.append({QByteArrayLiteral("Retry-After"), why == EventHub::Refusal::ServerFull ? "5" : "30"});
         co_await write(stream, request, refusal, false, 11, overTls);
         co_return;
     }
@@ -440,8 +443,8 @@ asio::awaitable<void> HttpFront::Impl::streamEvents(
         hello = KeyStyle::toSnakeCase(hello).toObject();
     head += "\r\nevent: hello\ndata: " + QJsonDocument(hello).toJson(QJsonDocument::Compact) + "\n\n";
     logLine(request, "200 event stream");
-    const EventStream::Plan plan {subscriber, head, std::chrono::seconds(bounds.heartbeatSeconds),
-        EventStream::Clock::now() + std::chrono::seconds(grant.secondsLeft), ms(bounds.writeTimeoutMs)};
+    const EventStream::Plan plan {subscriber, head, std::chrono::seconds(bounds.heartbeatSeconds), &clock,
+        grant.tokenExpiresAt, ms(bounds.writeTimeoutMs)};
     co_await EventStream::serve(stream, plan);
 }
 

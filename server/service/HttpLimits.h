@@ -8,9 +8,12 @@
 // ordinary connections, so neither can crowd out the other.
 struct EventStreamLimits
 {
-    // Streams at once in this process (503 past it) and per account (429 past it).
+    // Streams at once in this process (503 past it), per account and per client address (429 past
+    // either). The address cap keeps one host with many accounts from taking the process's streams;
+    // it is high enough for an office behind one address.
     int maxStreams = 4096;
     int maxStreamsPerAccount = 8;
+    int maxStreamsPerAddress = 256;
     // Frames waiting for one client; a client that falls further behind is dropped.
     int queueFrames = 64;
     // A comment line this often keeps proxies and clients from taking a quiet stream for a dead one.

@@ -35,8 +35,9 @@ struct EventStreamGrant
 {
     QString accountId;
     QString sessionId;
-    // How long the access token the stream was opened with stays valid.
-    qint64 secondsLeft = 0;
+    // When the access token the stream was opened with expires: seconds since the epoch on the
+    // service's clock.
+    qint64 tokenExpiresAt = 0;
 };
 
 struct ApiResponse

@@ -202,11 +202,12 @@ void ChangeChannel::handle(const EventStreamParser::Event& event)
     } else if (event.type == "board-changed") {
         const QUuid boardId = QUuid::fromString(field(object, QStringLiteral("boardId"), QStringLiteral("board_id")).toString());
         // Not skipped when this session made it: a change whose answer was lost on the way here is
-        // known to this client only through its echo, and one quiet sync is cheap.
+        // known to this client only through its echo. The listener tells whether it holds it already.
         if (boardId.isNull())
             return;
         const QJsonValue checkpoint = object.value(QStringLiteral("checkpoint"));
-        Q_EMIT boardChanged(boardId, checkpoint.isDouble() ? qint64(checkpoint.toDouble()) : -1);
+        const bool own = !m_session.isEmpty() && sessionOf(object) == m_session;
+        Q_EMIT boardChanged(boardId, checkpoint.isDouble() ? qint64(checkpoint.toDouble()) : -1, own);
     } else if (event.type == "boards-changed") {
         if (m_session.isEmpty() || sessionOf(object) != m_session)
             Q_EMIT boardListChanged();

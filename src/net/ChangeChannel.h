@@ -7,7 +7,8 @@
 // of 1 s doubling to 60 s, each spread by ±20 %; at once after the access token was renewed (a 401,
 // or the service asking for it). A service without the channel (404) is left alone until the next
 // start. A board-list change the own session caused (its tag comes with the first frame) is not passed
-// on; an item change is, since the answer to that request may never have arrived.
+// on; an item change is, marked as the own session's, since the answer to that request may never have
+// arrived.
 #pragma once
 
 #include "net/EventStreamParser.h"
@@ -67,7 +68,8 @@ public:
 
 Q_SIGNALS:
     void connectedChanged(bool connected);
-    void boardChanged(const QUuid& boardId, qint64 checkpoint);
+    // `checkpoint` is -1 when the event named none; `own` when this client's session made the change.
+    void boardChanged(const QUuid& boardId, qint64 checkpoint, bool own);
     void boardListChanged();
     void notificationArrived();
     // This session was ended on the service; the channel has stopped.

@@ -44,6 +44,13 @@ AutoSync::AutoSync(BoardViewModel& workspace, StoreContext& context, NetworkServ
     m_queueTimer.setSingleShot(true);
     m_queueTimer.setInterval(0);
     connect(&m_queueTimer, &QTimer::timeout, this, &AutoSync::runQueued);
+    m_ownChangeTimer.setSingleShot(true);
+    connect(&m_ownChangeTimer, &QTimer::timeout, this, [this] {
+        for (auto it = m_ownChangesWaiting.cbegin(); it != m_ownChangesWaiting.cend(); ++it)
+            m_ownChangesDue[it.key()] = std::max(m_ownChangesDue.value(it.key(), -1), it.value());
+        m_ownChangesWaiting.clear();
+        m_queueTimer.start();
+    });
 
     // Many item changes in one turn (a sync's answer) are counted once.
     m_pendingTimer.setSingleShot(true);
@@ -73,6 +80,27 @@ void AutoSync::boardChanged(const QUuid& boardId)
 {
     m_queued.insert(boardId);
     m_queueTimer.start();
+}
+
+void AutoSync::ownBoardChange(const QUuid& boardId, qint64 checkpoint)
+{
+    m_ownChangesWaiting[boardId] = std::max(m_ownChangesWaiting.value(boardId, -1), checkpoint);
+    if (!m_ownChangeTimer.isActive())
+        m_ownChangeTimer.start(m_timing.ownChangeWait);
+}
+
+void AutoSync::settleOwnChanges()
+{
+    for (auto it = m_ownChangesDue.begin(); it != m_ownChangesDue.end();) {
+        // A sync under way may bring the checkpoint; it is compared once that sync ends.
+        if (m_workspace.syncingBoards().contains(it.key())) {
+            ++it;
+            continue;
+        }
+        if (m_workspace.heldCheckpoint(it.key()).value_or(-1) < it.value())
+            m_queued.insert(it.key());
+        it = m_ownChangesDue.erase(it);
+    }
 }
 
 void AutoSync::boardListChanged()
@@ -105,7 +133,9 @@ void AutoSync::setChannelConnected(bool connected)
         if (board.syncWithServer)
             m_queued.insert(board.id);
     }
-    sendAllPending();
+    // The service answers again: changes it refused before wait from the first retry, not from where
+    // the backoff had grown to.
+    restartBackoff();
     boardListChanged();
 }
 
@@ -130,6 +160,7 @@ void AutoSync::runQueued()
         m_listQueued = false;
         quietListRefresh();
     }
+    settleOwnChanges();
     const QSet<QUuid> queued = m_queued;
     for (const QUuid& id : queued) {
         // A board whose sync runs stays queued and is taken once that sync ends (updateSyncing).
@@ -139,6 +170,8 @@ void AutoSync::runQueued()
         const std::optional<Board> board = m_workspace.knownBoard(id);
         if (isCloud(board))
             quietSync(*board);
+        else
+            m_behind.remove(id);
     }
 }
 
@@ -152,8 +185,18 @@ QCoro::Task<void> AutoSync::quietSync(Board board)
 
     QPointer<AutoSync> self(this);
     const bool synced = co_await m_workspace.syncBoard(std::move(board), false);
-    if (!self || !synced)
+    if (!self)
         co_return;
+    if (!synced) {
+        // Nothing waited before: this is a new spell of failures, whose retries start from the first.
+        if (!m_retryTimer.isActive() && !somethingWaits())
+            m_retryDelay = m_timing.firstRetry;
+        m_behind.insert(id);
+        scheduleRetry();
+        co_return;
+    }
+    if (m_behind.remove(id))
+        m_pendingTimer.start();
     // The sync clears the board's "changed by others" mark; a board the user is not looking at keeps
     // it until opened when it had one, or when the service's revision moved past the user's own
     // changes.
@@ -193,7 +236,8 @@ void AutoSync::serviceReached(bool reached)
     // under way already reaches the service with it.
     m_retryTimer.stop();
     m_retryDelay = m_timing.firstRetry;
-    QSet<QUuid> boards = boardsWithPendingChanges(nullptr);
+    m_earlyRetryTaken = false;
+    QSet<QUuid> boards = boardsWithPendingChanges(nullptr) | m_behind;
     if (m_workspace.selectedBoard().syncWithServer)
         boards.insert(m_workspace.selectedBoard().id);
     for (const QUuid& id : std::as_const(boards)) {
@@ -203,11 +247,32 @@ void AutoSync::serviceReached(bool reached)
     boardListChanged();
 }
 
+void AutoSync::syncSucceeded()
+{
+    if (m_earlyRetryTaken || !m_retryTimer.isActive()
+        || std::chrono::milliseconds(m_retryTimer.remainingTime()) <= m_timing.firstRetry)
+        return;
+    // The service takes changes again after refusing some: what waits goes out after the first
+    // retry's wait (spread as ever) rather than after up to the longest.
+    m_earlyRetryTaken = true;
+    m_retryTimer.stop();
+    m_retryDelay = m_timing.firstRetry;
+    scheduleRetry();
+}
+
+void AutoSync::restartBackoff()
+{
+    m_retryTimer.stop();
+    m_retryDelay = m_timing.firstRetry;
+    m_earlyRetryTaken = false;
+    retry();
+}
+
 void AutoSync::scheduleRetry()
 {
     // Online too: a change the service refused for the moment (a busy or failing service) would
     // otherwise wait for the next announcement of its board, which may never come.
-    if (m_retryTimer.isActive() || m_status.waitingChanges() == 0)
+    if (m_retryTimer.isActive() || !somethingWaits())
         return;
     const double spread = 0.8 + 0.4 * m_random();
     m_retryTimer.start(std::chrono::milliseconds(qRound64(double(m_retryDelay.count()) * spread)));
@@ -216,7 +281,14 @@ void AutoSync::scheduleRetry()
 
 void AutoSync::retry()
 {
-    sendAllPending();
+    // A board whose sync is under way is left to it: queued again, it would sync once more as soon as
+    // that sync ends. A change the running sync does not carry keeps the next retry scheduled.
+    for (const QUuid& id : boardsWithPendingChanges(nullptr) | m_behind) {
+        if (!m_workspace.syncingBoards().contains(id))
+            m_queued.insert(id);
+    }
+    if (!m_queued.isEmpty())
+        m_queueTimer.start();
     // Should the retry not reach the service either, serviceReached(false) finds the state unchanged;
     // the next one is scheduled here.
     scheduleRetry();
@@ -226,9 +298,7 @@ void AutoSync::networkReturned()
 {
     if (!m_offline)
         return;
-    m_retryTimer.stop();
-    m_retryDelay = m_timing.firstRetry;
-    retry();
+    restartBackoff();
 }
 
 void AutoSync::probe()
@@ -237,7 +307,7 @@ void AutoSync::probe()
         m_probeTimer.stop();
         return;
     }
-    if (m_status.waitingChanges() == 0)
+    if (!somethingWaits())
         return;
     const QUrl address(m_api.baseUrl());
     auto* socket = new QTcpSocket(this);
@@ -281,14 +351,20 @@ QSet<QUuid> AutoSync::boardsWithPendingChanges(int* changes) const
     return ids;
 }
 
+bool AutoSync::somethingWaits() const
+{
+    return m_status.waitingChanges() > 0 || !m_behind.isEmpty();
+}
+
 void AutoSync::updatePending()
 {
     int changes = 0;
     (void)boardsWithPendingChanges(&changes);
     m_status.setWaitingChanges(changes);
-    if (changes == 0) {
+    if (changes == 0 && m_behind.isEmpty()) {
         m_retryTimer.stop();
         m_retryDelay = m_timing.firstRetry;
+        m_earlyRetryTaken = false;
     }
     m_status.setHasCloudBoards(std::any_of(m_workspace.boards().cbegin(), m_workspace.boards().cend(),
         [](const Board& board) { return board.syncWithServer; }));
@@ -298,14 +374,19 @@ void AutoSync::updatePending()
 void AutoSync::updateSyncing()
 {
     const QSet<QUuid>& now = m_workspace.syncingBoards();
+    bool succeeded = false;
     for (const QUuid& id : std::as_const(m_syncing)) {
         const auto state = m_workspace.boardRefreshStates().constFind(id);
         if (!now.contains(id) && state != m_workspace.boardRefreshStates().cend()
             && *state == BoardRefreshState::success)
-            m_status.setLastSuccess(m_clock());
+            succeeded = true;
+    }
+    if (succeeded) {
+        m_status.setLastSuccess(m_clock());
+        syncSucceeded();
     }
     m_syncing = now;
     m_status.setSyncing(!now.isEmpty());
-    if (!m_queued.isEmpty())
+    if (!m_queued.isEmpty() || !m_ownChangesDue.isEmpty())
         m_queueTimer.start();
 }

@@ -1,7 +1,8 @@
 // Keeps cloud boards current without the user asking: quiet syncs (no toast) of the shown board every
 // minute and when the window is activated, of any board whose change is announced, and of every board
 // with pending changes once the service answers again after it could not be reached, or, while
-// changes wait, after a wait that grows from the first retry to the longest. Quiet syncs are
+// changes wait, after a wait that grows from the first retry to the longest (brought forward when
+// another sync succeeds or the channel connects: the service takes changes again). Quiet syncs are
 // coalesced per board and go through the workspace's own sync, whose guard keeps one sync per board:
 // a board asked for while its sync runs is synced again once that sync ends.
 //
@@ -14,6 +15,7 @@
 
 #include <QCoro/QCoroTask>
 #include <QDateTime>
+#include <QHash>
 #include <QObject>
 #include <QSet>
 #include <QTimer>
@@ -41,6 +43,9 @@ public:
         // Meanwhile, a bare connection to the service's port this often: once one is accepted, the
         // retry comes at once instead of at the end of a long wait.
         std::chrono::milliseconds probeInterval {2000};
+        // How long an own change's announcement waits for the answer to the request that made it,
+        // which travels on another connection and may come second.
+        std::chrono::milliseconds ownChangeWait {500};
     };
 
     AutoSync(BoardViewModel& workspace, StoreContext& context, NetworkService& api, SyncStatus& status,
@@ -55,6 +60,11 @@ public:
 
     // The board changed on the service: a quiet sync of it, coalesced with others asked for meanwhile.
     void boardChanged(const QUuid& boardId);
+    // This client's own session changed the board, which then stood at `checkpoint`. Usually the
+    // request's answer brought that checkpoint here already; a sync follows only when it did not (the
+    // answer was lost, or did not move the store's checkpoint), once that answer had time to arrive
+    // and any sync of the board under way has ended.
+    void ownBoardChange(const QUuid& boardId, qint64 checkpoint);
     // The board list or a board's members changed: a quiet refresh of the list.
     void boardListChanged();
     // The window came to the front: the shown board catches up.
@@ -71,15 +81,19 @@ public:
 
 private:
     void serviceReached(bool reached);
+    void syncSucceeded();
+    void restartBackoff();
     void scheduleRetry();
     void retry();
     void probe();
     void runQueued();
+    void settleOwnChanges();
     QCoro::Task<void> quietSync(Board board);
     QCoro::Task<void> quietListRefresh();
     // The cloud boards with changes that have not reached the service, and how many changes.
     QSet<QUuid> boardsWithPendingChanges(int* changes) const;
     void updatePending();
+    bool somethingWaits() const;
     void updateSyncing();
     void syncShownBoard();
 
@@ -96,14 +110,25 @@ private:
     QTimer m_queueTimer;
     QTimer m_pendingTimer;
     QTimer m_probeTimer;
+    QTimer m_ownChangeTimer;
     // Off once a probe was accepted but the retry it started got no answer (a gateway, say): from
     // then on only the backoff retries, until the service answers again.
     bool m_probing = false;
     std::chrono::milliseconds m_retryDelay;
+    // A successful sync brings a long retry wait forward once while changes wait; a board the service
+    // keeps refusing then goes back to the growing waits instead of following every other board's sync.
+    bool m_earlyRetryTaken = false;
     bool m_offline = false;
     bool m_channelConnected = false;
     QSet<QUuid> m_queued;
+    // Own changes' checkpoints per board: waiting for their answers, then due to be compared with the
+    // store's checkpoint once the board is not syncing.
+    QHash<QUuid, qint64> m_ownChangesWaiting;
+    QHash<QUuid, qint64> m_ownChangesDue;
     bool m_listQueued = false;
     bool m_listRefreshing = false;
     QSet<QUuid> m_syncing;
+    // Boards whose quiet sync failed: the change announced for them has not arrived yet, so they are
+    // retried on the backoff as pending changes are.
+    QSet<QUuid> m_behind;
 };

@@ -104,6 +104,8 @@ public:
     std::optional<Board> findBoard(const QUuid& boardId);
     // The board as the workspace holds it; its items may still be in the store only (storedTally).
     std::optional<Board> knownBoard(const QUuid& boardId) const;
+    // The service's checkpoint this store holds every change up to, for a cloud board synced before.
+    std::optional<qint64> heldCheckpoint(const QUuid& boardId) const;
     std::optional<Board> reloadBoardItems(const QUuid& boardId);
     void validateQuickCaptureBoard();
     void setQuickCaptureBoard(const std::optional<Board>& board);

@@ -16,7 +16,7 @@
 #include "workspace/SyncConflicts.h"
 #include "workspace/SyncedBoardItems.h"
 
-#include <QCoro/QCoroSignal>
+#include <coroutine>
 #include <QCoro/QCoroTimer>
 #include <QElapsedTimer>
 #include <QPointer>
@@ -52,11 +52,47 @@ bool sameRemoteItem(const RemoteItem& a, const RemoteItem& b)
         && a.deletedAt == b.deletedAt && a.archivedAt == b.archivedAt && a.revision == b.revision;
 }
 
+// Resumes the waiting coroutine once no sync of the board runs, in a later turn of the event loop than
+// the change. QCoro's signal awaiter resumes once for every emission queued before its first one was
+// delivered, and a second resumption reaches a coroutine that has moved on (several syncs starting in
+// one turn did that).
+class SyncOfBoardEnded
+{
+public:
+    SyncOfBoardEnded(BoardViewModel& workspace, const QUuid& boardId)
+        : m_workspace(&workspace)
+        , m_boardId(boardId)
+    {
+    }
+    bool await_ready() const { return !m_workspace->syncingBoards().contains(m_boardId); }
+    void await_suspend(std::coroutine_handle<> waiting)
+    {
+        m_connection = QObject::connect(m_workspace, &BoardViewModel::syncingBoardsChanged, m_workspace,
+            [this, waiting] {
+                if (m_workspace->syncingBoards().contains(m_boardId))
+                    return;
+                QObject::disconnect(m_connection);
+                QTimer::singleShot(0, m_workspace, [waiting] { waiting.resume(); });
+            });
+    }
+    void await_resume() const {}
+
+private:
+    BoardViewModel* m_workspace;
+    QUuid m_boardId;
+    QMetaObject::Connection m_connection;
+};
+
 QJsonObject refreshResult(bool success)
 {
     return {{QStringLiteral("storage"), QStringLiteral("cloud")},
         {QStringLiteral("result"), success ? QStringLiteral("success") : QStringLiteral("failure")}};
 }
+}
+
+std::optional<qint64> BoardViewModel::heldCheckpoint(const QUuid& boardId) const
+{
+    return m_localStore.get(PreferenceKeys::checkpoint(boardId));
 }
 
 QCoro::Task<bool> BoardViewModel::syncBoard(Board board, bool showToast, bool queueBehindRunning)
@@ -68,11 +104,8 @@ QCoro::Task<bool> BoardViewModel::syncBoard(Board board, bool showToast, bool qu
             co_return false;
         // The running sync may have been sent before the user's latest change: this one follows it,
         // with its own toasts, on the board as it is then.
-        while (m_syncingBoards.contains(boardId)) {
-            co_await qCoro(this, &BoardViewModel::syncingBoardsChanged);
-            if (!self)
-                co_return false;
-        }
+        while (m_syncingBoards.contains(boardId))
+            co_await SyncOfBoardEnded(*this, boardId);
         const std::optional<Board> current = knownBoard(boardId);
         if (!current || !current->syncWithServer)
             co_return false;

@@ -8,7 +8,12 @@ LiveUpdates::LiveUpdates(ChangeChannel& channel, AutoSync& autoSync, Hooks hooks
 {
     connect(&channel, &ChangeChannel::connectedChanged, &autoSync, &AutoSync::setChannelConnected);
     connect(&channel, &ChangeChannel::boardChanged, &autoSync,
-        [&autoSync](const QUuid& boardId) { autoSync.boardChanged(boardId); });
+        [&autoSync](const QUuid& boardId, qint64 checkpoint, bool own) {
+            if (own && checkpoint >= 0)
+                autoSync.ownBoardChange(boardId, checkpoint);
+            else
+                autoSync.boardChanged(boardId);
+        });
     connect(&channel, &ChangeChannel::boardListChanged, &autoSync, &AutoSync::boardListChanged);
     if (hooks.notificationArrived)
         connect(&channel, &ChangeChannel::notificationArrived, this, std::move(hooks.notificationArrived));

@@ -32,8 +32,11 @@ struct Heard
     {
         QObject::connect(&channel, &ChangeChannel::connectedChanged,
             [this](bool connected) { said.append(connected ? "connected" : "dropped"); });
-        QObject::connect(&channel, &ChangeChannel::boardChanged, [this](const QUuid& id, qint64 checkpoint) {
-            said.append(QStringLiteral("board %1 %2").arg(id.toString(QUuid::WithoutBraces)).arg(checkpoint));
+        QObject::connect(&channel, &ChangeChannel::boardChanged, [this](const QUuid& id, qint64 checkpoint, bool own) {
+            said.append(QStringLiteral("board %1 %2%3")
+                            .arg(id.toString(QUuid::WithoutBraces))
+                            .arg(checkpoint)
+                            .arg(own ? QStringLiteral(" own") : QString()));
         });
         QObject::connect(&channel, &ChangeChannel::boardListChanged, [this] { said.append("list"); });
         QObject::connect(&channel, &ChangeChannel::notificationArrived, [this] { said.append("notification"); });
@@ -119,10 +122,10 @@ private Q_SLOTS:
             << ("event: board-changed\ndata: {\"boardId\":\"" + boardId.toLatin1() + "\",\"checkpoint\":42,\"session\":\"other\"}\n\n")
             << QStringList {board + " 42"};
         // An own item change still counts: its answer may have been lost on the way here.
-        QTest::newRow("own list change skipped, own item change passed on")
+        QTest::newRow("own list change skipped, own item change passed on as own")
             << ("event: board-changed\ndata: {\"boardId\":\"" + boardId.toLatin1() + "\",\"checkpoint\":3,\"session\":\"mine\"}\n\n"
                 "event: boards-changed\ndata: {\"session\":\"mine\"}\n\n")
-            << QStringList {board + " 3"};
+            << QStringList {board + " 3 own"};
         QTest::newRow("list and notification")
             << QByteArray("event: boards-changed\ndata: {\"session\":\"other\"}\n\nevent: notification\ndata: {}\n\n")
             << QStringList {"list", "notification"};

@@ -299,22 +299,37 @@ private Q_SLOTS:
     // a stream's are refused as any route refuses them, and quiet streams get heartbeats.
     void streamsKeepTheirOwnBounds()
     {
-        // Were streams counted with the ordinary connections, the three held here and the test's
-        // own connection would leave no place for the refused requests below.
-        ServerProcess server(config(QStringLiteral("[server]\nmaxConnections=4\n[events]\nmaxStreams=3\n"
-                                                   "maxStreamsPerAccount=2\nheartbeatSeconds=1\n")));
+        // Were streams counted with the ordinary connections, the four held here and the test's
+        // own connection would leave no place for the refused requests below. The clients come
+        // through a trusted proxy (127.0.0.1) from the addresses it forwards for.
+        ServerProcess server(config(QStringLiteral("[server]\nmaxConnections=4\ntrustedProxies=127.0.0.1\n[events]\n"
+                                                   "maxStreams=4\nmaxStreamsPerAccount=2\n"
+                                                   "maxStreamsPerAddress=2\nheartbeatSeconds=1\n")));
         QVERIFY2(server.start(), qPrintable(server.errorString()));
         const Team team = makeTeam(server);
-        EventStreamClient streams[5];
-        const Person* owners[5] = {&team.ann, &team.ann, &team.ann, &team.bob, &team.carol};
-        const int expected[5] = {200, 200, 429, 200, 503};
-        for (int i = 0; i < 5; ++i) {
-            QVERIFY(streams[i].open(server.port(), owners[i]->access));
-            QCOMPARE(streams[i].status(), expected[i]);
+        struct Attempt
+        {
+            const Person* owner;
+            QByteArray from;
+            int status;
+            QByteArray code;
+        };
+        const Attempt attempts[] = {{&team.ann, "10.0.0.1", 200, {}}, {&team.ann, "10.0.0.2", 200, {}},
+            {&team.ann, "10.0.0.3", 429, "\"TOO_MANY_STREAMS\""}, {&team.bob, "10.0.0.1", 200, {}},
+            // A third stream from one address, of an account that has none.
+            {&team.carol, "10.0.0.1", 429, "\"TOO_MANY_STREAMS_FROM_ADDRESS\""},
+            {&team.carol, "10.0.0.3", 200, {}}, {&team.bob, "10.0.0.4", 503, "\"SERVER_BUSY\""}};
+        EventStreamClient streams[std::extent_v<decltype(attempts)>];
+        for (std::size_t i = 0; i < std::size(attempts); ++i) {
+            streams[i].setForwardedFor(attempts[i].from);
+            QVERIFY(streams[i].open(server.port(), attempts[i].owner->access));
+            QCOMPARE(streams[i].status(), attempts[i].status);
+            if (attempts[i].status == 200)
+                continue;
+            QVERIFY(streams[i].head().contains("Retry-After: "));
+            QVERIFY(streams[i].waitClosed(5000));
+            QVERIFY2(streams[i].refusalBody().contains(attempts[i].code), streams[i].refusalBody().constData());
         }
-        QVERIFY(streams[2].head().contains("Retry-After: "));
-        QVERIFY(streams[4].head().contains("Retry-After: "));
-        QVERIFY(streams[2].waitClosed(5000) && streams[4].waitClosed(5000));
 
         for (int i = 0; i < 4; ++i)
             QCOMPARE(server.get(QStringLiteral("/health")).status, 200);
@@ -335,6 +350,15 @@ private Q_SLOTS:
 
         streams[3].pump(2500);
         QVERIFY2(streams[3].heartbeats() >= 1, "a quiet stream got no heartbeat");
+        // The address's place comes free with its stream too.
+        streams[3].close();
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                EventStreamClient next;
+                next.setForwardedFor("10.0.0.1");
+                return next.open(server.port(), team.bob.access) && next.status() == 200;
+            },
+            5000));
         // A stream that ends gives its place back.
         streams[0].close();
         QVERIFY(QTest::qWaitFor(
@@ -447,12 +471,23 @@ private Q_SLOTS:
         QVERIFY(carol.waitClosed(5000));
     }
 
-    // The stand-in service serves the same channel; a stream ends when its access token expires.
+    // The stand-in service serves the same channel; a stream ends when its access token expires, by
+    // the time passing or by the service's clock moved past it.
+    void theDevserverServesTheChannel_data()
+    {
+        QTest::addColumn<std::optional<qint64>>("tokenSeconds");
+        QTest::addColumn<bool>("moveClock");
+        QTest::newRow("token runs out") << std::optional<qint64>(2) << false;
+        QTest::newRow("clock moved past it") << std::optional<qint64>(600) << true;
+    }
+
     void theDevserverServesTheChannel()
     {
+        QFETCH(std::optional<qint64>, tokenSeconds);
+        QFETCH(bool, moveClock);
         if (cluster())
             QSKIP("the devserver's own database is enough");
-        DevServer server(DevServer::Options {false, {}, 2, {}});
+        DevServer server(DevServer::Options {false, {}, tokenSeconds, {}});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         const DevServer::Account ann
             = server.createAccount(QStringLiteral("ann@example.com"), QStringLiteral("Ann"));
@@ -465,6 +500,8 @@ private Q_SLOTS:
         const auto* listed = stream.waitFor("boards-changed", 5000);
         QVERIFY(listed);
         QCOMPARE(listed->data.value(QStringLiteral("session")).toString(), stream.session());
+        if (moveClock)
+            QVERIFY(server.advanceClock(*tokenSeconds + 1));
         QVERIFY2(stream.waitFor("reauthenticate", 5000), "the stream outlived its access token");
         QVERIFY(stream.waitClosed(3000));
     }

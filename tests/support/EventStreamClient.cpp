@@ -16,9 +16,10 @@ bool EventStreamClient::open(quint16 port, const QString& accessToken, int waitM
     if (m_readLimit > 0)
         m_socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, int(m_readLimit));
     m_opened.start();
-    m_socket.write("GET /api/events HTTP/1.1\r\nHost: 127.0.0.1\r\nAccept: text/event-stream\r\n"
-                   "Authorization: Bearer "
-        + accessToken.toUtf8() + "\r\n\r\n");
+    const QByteArray forwarded
+        = m_forwardedFor.isEmpty() ? QByteArray() : "X-Forwarded-For: " + m_forwardedFor + "\r\n";
+    m_socket.write("GET /api/events HTTP/1.1\r\nHost: 127.0.0.1\r\nAccept: text/event-stream\r\n" + forwarded
+        + "Authorization: Bearer " + accessToken.toUtf8() + "\r\n\r\n");
     QElapsedTimer waited;
     waited.start();
     while (m_head.isEmpty() && waited.elapsed() < waitMs) {

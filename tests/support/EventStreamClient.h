@@ -24,10 +24,14 @@ public:
     // Set before open(): a client that takes at most this many bytes into its buffers (0: no limit),
     // as one that has stopped reading.
     void setReadLimit(qint64 bytes) { m_readLimit = bytes; }
+    // Set before open(): the client a trusted proxy says it forwards for (X-Forwarded-For).
+    void setForwardedFor(const QByteArray& address) { m_forwardedFor = address; }
     // Sends the request and waits for the answer's head; false when no head came.
     bool open(quint16 port, const QString& accessToken, int waitMs = 5000);
     int status() const { return m_status; }
     const QByteArray& head() const { return m_head; }
+    // What followed the head of an answer other than 200 (its error body), as far as it has arrived.
+    const QByteArray& refusalBody() const { return m_buffer; }
     // The hello frame's session tag.
     QString session() const;
 
@@ -57,5 +61,6 @@ private:
     int m_heartbeats = 0;
     qint64 m_bytesRead = 0;
     qint64 m_readLimit = 0;
+    QByteArray m_forwardedFor;
     qsizetype m_searched = 0;
 };

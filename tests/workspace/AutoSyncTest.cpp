@@ -195,6 +195,57 @@ private Q_SLOTS:
         QCOMPARE(m_server->answered("POST", otherSync), otherBefore);
     }
 
+    // A change the service refused waits out a long retry only while nothing shows the service takes
+    // changes again: another board's successful sync or a (re)connected channel sends it soon.
+    void refusedChangeGoesOutOnceTheServiceTakesChanges_data()
+    {
+        QTest::addColumn<int>("refusals");
+        QTest::addColumn<bool>("channel");
+        QTest::newRow("another board synced") << 1 << false;
+        QTest::newRow("channel connected, refused once more") << 2 << true;
+    }
+
+    void refusedChangeGoesOutOnceTheServiceTakesChanges()
+    {
+        QFETCH(int, refusals);
+        QFETCH(bool, channel);
+        WorkspaceClient client(m_server.get(), QStringLiteral("eve@example.com"));
+        QVERIFY2(client.isValid(), qPrintable(client.errorString()));
+        // On its own, the channel row has no other board whose sync could bring the retry forward.
+        const Board taken = channel ? Board {} : client.createBoard(QStringLiteral("Taken"), StorageOption::cloud);
+        const Board refused = client.createBoard(QStringLiteral("Refused"), StorageOption::cloud);
+        Syncer syncer(client, std::chrono::hours(1));
+        // The backoff has grown: the next retry is 20 s away.
+        syncer.autoSync.setTiming({std::chrono::hours(1), std::chrono::seconds(20), std::chrono::minutes(1)});
+        QVERIFY(m_server->failNext(refusals, 500, serviceBoardPath(refused.id)));
+        const Item item = client.newItem(refused, QStringLiteral("refused at first"));
+        QCoro::waitFor(client.workspace().addItem(item, refused));
+        QTRY_COMPARE(syncer.status.waitingChanges(), 1);
+        syncer.autoSync.setTiming(
+            {std::chrono::hours(1), std::chrono::milliseconds(50), std::chrono::minutes(1)});
+
+        if (channel)
+            syncer.autoSync.setChannelConnected(true);
+        else
+            syncer.autoSync.boardChanged(taken.id);
+        QTRY_COMPARE_WITH_TIMEOUT(syncer.status.waitingChanges(), 0, 5000);
+        QVERIFY(serviceBoard(*m_server, client, refused.id).live.contains(item.id));
+    }
+
+    // The announcement was used up by the failed sync: the board is retried as a pending change is.
+    void anAnnouncedBoardWhoseSyncFailedIsSyncedAgain()
+    {
+        WorkspaceClient client(m_server.get(), QStringLiteral("fay@example.com"));
+        QVERIFY2(client.isValid(), qPrintable(client.errorString()));
+        const Board board = client.createBoard(QStringLiteral("Cloud"), StorageOption::cloud);
+        Syncer syncer(client, std::chrono::hours(1));
+        const QUuid onService = addOnService(*m_server, client, board.id);
+        QVERIFY(!onService.isNull());
+        QVERIFY(m_server->failNext(1, 500, serviceBoardPath(board.id) + QStringLiteral("/sync")));
+        syncer.autoSync.boardChanged(board.id);
+        QTRY_VERIFY(inStore(client, onService));
+    }
+
     void onlyAnUnreachableServiceIsOffline_data()
     {
         QTest::addColumn<int>("status");

@@ -19,6 +19,7 @@
 #include <QJsonDocument>
 #include <QPointer>
 #include <QProcessEnvironment>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -221,6 +222,52 @@ private Q_SLOTS:
         QVERIFY(!watcher.client.lastToast());
         QTRY_COMPARE(actor.status.waitingChanges(), 0);
         QCOMPARE(watcher.status.waitingChanges(), 0);
+    }
+
+    // An own change's announcement costs a sync only when this store does not hold its checkpoint:
+    // the answer to a sync, or to a post on the shown board that moves the checkpoint one step, holds it.
+    void ownChangesAreSyncedOnlyWhenNotHeld_data()
+    {
+        QTest::addColumn<bool>("shown");
+        QTest::addColumn<bool>("refusedFirst");
+        QTest::addColumn<int>("syncs");
+        // The sync's answer comes after the announcement's wait: the sync under way is waited for.
+        QTest::newRow("sent by the retry's slow sync: held") << false << true << 1;
+        QTest::newRow("posted to the shown board: held") << true << false << 0;
+        QTest::newRow("posted to a board in the background: synced") << false << false << 1;
+    }
+
+    void ownChangesAreSyncedOnlyWhenNotHeld()
+    {
+        QFETCH(bool, shown);
+        QFETCH(bool, refusedFirst);
+        LiveClient ann(m_server.get(), QStringLiteral("ann@example.com"));
+        QVERIFY2(ann.client.isValid(), qPrintable(ann.client.errorString()));
+        const Board board = ann.client.createBoard(QStringLiteral("Mine"), StorageOption::cloud);
+        const Board other = ann.client.createBoard(QStringLiteral("Other"), StorageOption::cloud);
+        QCoro::waitFor(ann.client.workspace().selectBoard(shown ? board.id : other.id));
+        const QString syncPath = QStringLiteral("/api/boards/%1/sync").arg(uuidText(board.id));
+        // Connected and caught up.
+        QTRY_VERIFY_WITH_TIMEOUT(ann.channel.isConnected(), arrivalTimeoutMs);
+        QTRY_VERIFY(ann.client.workspace().syncingBoards().isEmpty());
+        QVERIFY(QCoro::waitFor(ann.client.workspace().syncBoard(*ann.client.workspace().findBoard(board.id), false)));
+        const int syncsBefore = m_server->answered("POST", syncPath);
+
+        QSignalSpy echoes(&ann.channel, &ChangeChannel::boardChanged);
+        if (refusedFirst) {
+            QVERIFY(m_server->failNext(1, 500, QStringLiteral("/api/boards/%1/items").arg(uuidText(board.id))));
+            QVERIFY(m_server->delayAnswerNext(1, int(AutoSync::Timing {}.ownChangeWait.count()) * 2, syncPath));
+        }
+        const Item item = ann.client.newItem(*ann.client.workspace().findBoard(board.id), QStringLiteral("mine"));
+        QCoro::waitFor(ann.client.workspace().addItem(item, *ann.client.workspace().findBoard(board.id)));
+        QTRY_VERIFY_WITH_TIMEOUT(!echoes.isEmpty(), arrivalTimeoutMs);
+        QVERIFY(echoes.constLast().at(2).toBool());
+        QTRY_COMPARE(ann.status.waitingChanges(), 0);
+        // Past the wait for the answer, and any sync it started has ended.
+        QTest::qWait(int(AutoSync::Timing {}.ownChangeWait.count()) * 2 + 300);
+        QTRY_VERIFY(ann.client.workspace().syncingBoards().isEmpty());
+        QTEST(m_server->answered("POST", syncPath) - syncsBefore, "syncs");
+        QCOMPARE(ann.client.workspace().heldCheckpoint(board.id), echoes.constLast().at(1).value<qint64>());
     }
 
     void aNotificationIsFetchedAtOnce()

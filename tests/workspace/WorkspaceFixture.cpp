@@ -28,6 +28,17 @@ WorkspaceClient::WorkspaceClient(DevServer* server, const QString& email)
     open();
 }
 
+WorkspaceClient::WorkspaceClient(const QUrl& serviceUrl, DevServer::Account account)
+    : m_serviceUrl(serviceUrl)
+    , m_account(std::move(account))
+{
+    if (!m_dir.isValid()) {
+        m_error = QStringLiteral("no temporary folder");
+        return;
+    }
+    open();
+}
+
 WorkspaceClient::~WorkspaceClient()
 {
     m_workspace.reset();
@@ -57,10 +68,12 @@ void WorkspaceClient::open()
     m_analytics = std::make_unique<UsageAnalytics>(settings);
     m_analytics->initialize();
 
-    const QString baseUrl = m_server ? m_server->baseUrl().toString() : QStringLiteral("http://127.0.0.1:9");
+    const QString baseUrl = m_server ? m_server->baseUrl().toString()
+        : m_serviceUrl.isValid()     ? m_serviceUrl.toString()
+                                     : QStringLiteral("http://127.0.0.1:9");
     m_api = std::make_unique<NetworkService>(baseUrl, std::make_shared<MemoryTokenStore>());
     m_api->setRequestTimeout(std::chrono::seconds(5));
-    if (m_server)
+    if (m_account.isValid())
         QCoro::waitFor(m_api->setTokens(LoginTokens { m_account.accessToken, m_account.refreshToken }));
 
     m_workspace = std::make_unique<BoardViewModel>(
@@ -216,7 +229,7 @@ Item WorkspaceClient::newItem(const Board& board, const QString& content, ItemSt
         largest = std::max(largest, existing.order);
     item.order = largest + 1;
     item.boardId = board.id;
-    item.createdBy = m_server ? userId() : QUuid();
+    item.createdBy = m_account.isValid() ? userId() : QUuid();
     item.createdAt = QDateTime::currentDateTimeUtc();
     item.updatedAt = item.createdAt;
     return item;

@@ -29,6 +29,8 @@ class WorkspaceClient
 public:
     // Signs in as a new account of the server (or stays signed out when server is null).
     WorkspaceClient(DevServer* server, const QString& email);
+    // Signed in to any service at that address with an account made there already.
+    WorkspaceClient(const QUrl& serviceUrl, DevServer::Account account);
     ~WorkspaceClient();
 
     bool isValid() const { return m_valid; }
@@ -95,6 +97,7 @@ private:
 
     QTemporaryDir m_dir;
     DevServer* m_server = nullptr;
+    QUrl m_serviceUrl;
     DevServer::Account m_account;
     bool m_valid = false;
     QString m_error;
