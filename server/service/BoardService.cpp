@@ -83,12 +83,30 @@ Membership BoardService::requireWritable(const Account& me, const QString& board
     return membership;
 }
 
+Membership BoardService::lockWritable(const Account& me, const QString& boardId)
+{
+    Membership membership = lockMember(me, boardId);
+    if (!membership.board.active)
+        throw archived();
+    return membership;
+}
+
 Membership BoardService::requireMember(const Account& me, const QString& boardId) const
 {
-    const auto row
-        = m_db.queryOne(QStringLiteral("SELECT b.*, m.role FROM boards b JOIN members m ON m.board_id = b.id"
-                                       " WHERE b.id = ? AND m.user_id = ?"),
-            {boardId, me.id});
+    return member(me, boardId, false);
+}
+
+Membership BoardService::lockMember(const Account& me, const QString& boardId)
+{
+    return member(me, boardId, true);
+}
+
+Membership BoardService::member(const Account& me, const QString& boardId, bool lock) const
+{
+    // Only a member's row is locked: the join is decided before the lock is taken.
+    static const QString sql = QStringLiteral(
+        "SELECT b.*, m.role FROM boards b JOIN members m ON m.board_id = b.id WHERE b.id = ? AND m.user_id = ?");
+    const auto row = m_db.queryOne(lock ? sql + m_db.forUpdateOf(QStringLiteral("b")) : sql, {boardId, me.id});
     if (!row)
         throw HttpError(403, QStringLiteral("BOARD_ACCESS_DENIED"),
             QStringLiteral("You don't have access to this board."));
@@ -318,11 +336,6 @@ void BoardService::transferOwnership(const Account& me, const QString& boardId, 
             {boardId, newOwnerId});
     });
     m_events.boardsChanged(boardId);
-}
-
-void BoardService::lockForChange(const QString& boardId)
-{
-    m_db.query(QStringLiteral("SELECT id FROM boards WHERE id = ?") + m_db.forUpdate(), {boardId});
 }
 
 qint64 BoardService::advanceRevision(const QString& boardId)

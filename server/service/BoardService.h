@@ -49,6 +49,11 @@ public:
     Membership requireMember(const Account& me, const QString& boardId) const;
     // A member's board that takes changes: 409 "BOARD_ARCHIVED" while it is archived.
     Membership requireWritable(const Account& me, const QString& boardId) const;
+    // As requireMember and requireWritable, and the board's row is held until the request's
+    // transaction ends, so that item changes of one board (from any server process) take turns: what
+    // a change reads and checks stays true until it commits. The board is read as it is once held.
+    Membership lockMember(const Account& me, const QString& boardId);
+    Membership lockWritable(const Account& me, const QString& boardId);
     bool isMember(const QString& boardId, const QString& userId) const;
     std::optional<BoardRecord> board(const QString& boardId) const;
 
@@ -68,13 +73,11 @@ public:
     void removeMember(const Account& me, const QString& boardId, const QString& userId);
     void transferOwnership(const Account& me, const QString& boardId, const QString& newOwnerId);
 
-    // Holds the board's row until the request's transaction ends, so that item changes of one board
-    // (from any server process) take turns: what a change reads and checks stays true until it commits.
-    void lockForChange(const QString& boardId);
     // One more item change on the board: returns the new board revision.
     qint64 advanceRevision(const QString& boardId);
 
 private:
+    Membership member(const Account& me, const QString& boardId, bool lock) const;
     QJsonObject boardUserJson(const QString& boardId, const QString& userId) const;
 
     Database& m_db;

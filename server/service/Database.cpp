@@ -66,9 +66,9 @@ std::optional<QString> Database::open(const QString& location)
     return error;
 }
 
-QString Database::forUpdate() const
+QString Database::forUpdateOf(const QString& table) const
 {
-    return m_engine == Engine::Postgres ? QStringLiteral(" FOR UPDATE") : QString();
+    return m_engine == Engine::Postgres ? QStringLiteral(" FOR UPDATE OF ") + table : QString();
 }
 
 qint64 Database::execute(const QString& sql, const QVariantList& parameters)
@@ -76,6 +76,16 @@ qint64 Database::execute(const QString& sql, const QVariantList& parameters)
     qint64 changes = 0;
     run(sql, parameters, &changes);
     return changes;
+}
+
+void Database::executeLater(const QString& sql, const QVariantList& parameters)
+{
+    if (!m_connection)
+        throw HttpError::storageFailure(QStringLiteral("The database is not open."));
+    if (m_transactionDepth == 0)
+        m_connection->run(sql, parameters, nullptr);
+    else
+        m_connection->runLater(sql, parameters);
 }
 
 QList<Row> Database::query(const QString& sql, const QVariantList& parameters)
@@ -95,7 +105,7 @@ void Database::transaction(const std::function<void()>& work)
 {
     if (m_transactionDepth > 0) {
         const QString savepoint = QStringLiteral("nested_%1").arg(m_transactionDepth);
-        execute(QStringLiteral("SAVEPOINT ") + savepoint);
+        executeLater(QStringLiteral("SAVEPOINT ") + savepoint);
         ++m_transactionDepth;
         const std::size_t pendingBefore = m_afterCommit.size();
         try {
@@ -104,11 +114,11 @@ void Database::transaction(const std::function<void()>& work)
             --m_transactionDepth;
             m_afterCommit.resize(pendingBefore);
             execute(QStringLiteral("ROLLBACK TO SAVEPOINT ") + savepoint);
-            execute(QStringLiteral("RELEASE SAVEPOINT ") + savepoint);
+            executeLater(QStringLiteral("RELEASE SAVEPOINT ") + savepoint);
             throw;
         }
         --m_transactionDepth;
-        execute(QStringLiteral("RELEASE SAVEPOINT ") + savepoint);
+        executeLater(QStringLiteral("RELEASE SAVEPOINT ") + savepoint);
         return;
     }
     topTransaction(work, TransactionStart::Writing);

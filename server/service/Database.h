@@ -72,6 +72,9 @@ class StorageEngine
 public:
     virtual ~StorageEngine() = default;
     virtual QList<Row> run(const QString& sql, const QVariantList& parameters, qint64* changes) = 0;
+    // A statement whose outcome nothing reads: it may go out with the next one. Its failure is then
+    // the next statement's.
+    virtual void runLater(const QString& sql, const QVariantList& parameters) { run(sql, parameters, nullptr); }
     // Starts a transaction.
     virtual void begin(TransactionStart start) = 0;
     // After the transaction's COMMIT or ROLLBACK, whichever way it ended.
@@ -93,11 +96,15 @@ public:
     std::optional<QString> open(const QString& location);
     Engine engine() const { return m_engine; }
     static bool isPostgresLocation(const QString& location);
-    // " FOR UPDATE" where rows can be locked; SQLite's write transaction already excludes other writers.
-    QString forUpdate() const;
+    // " FOR UPDATE OF table" where rows can be locked; SQLite's write transaction already excludes
+    // other writers.
+    QString forUpdateOf(const QString& table) const;
 
     // Runs one statement with positional parameters (?); returns the number of changed rows.
     qint64 execute(const QString& sql, const QVariantList& parameters = {});
+    // Inside a transaction, a write whose outcome the work does not read: it may wait to go out with
+    // the next statement, and fails the transaction there (at the latest at its commit).
+    void executeLater(const QString& sql, const QVariantList& parameters = {});
     QList<Row> query(const QString& sql, const QVariantList& parameters = {});
     std::optional<Row> queryOne(const QString& sql, const QVariantList& parameters = {});
     // Runs the work in one transaction; an exception rolls it back and propagates. A nested call

@@ -70,7 +70,7 @@ void EventOutbox::post(ServiceEvent event)
         // transaction commit at a time, each waiting for its own flush. Every event is posted after
         // the change it reports was written, so the transaction already has the id the row keeps.
         const QString text = QString::fromUtf8(wire.toWire(m_hub->origin()));
-        m_db.execute(QStringLiteral("INSERT INTO event_outbox (payload) SELECT ? WHERE NOT EXISTS (SELECT 1"
+        m_db.executeLater(QStringLiteral("INSERT INTO event_outbox (payload) SELECT ? WHERE NOT EXISTS (SELECT 1"
                                     " FROM event_outbox WHERE xid = pg_current_xact_id() AND payload = ?)"),
             {text, text});
         m_db.afterCommit([this] { m_shared = true; });
@@ -101,6 +101,9 @@ void EventOutbox::flush()
             merged.append(std::move(event));
     }
     m_committed.clear();
+    // Who should hear of it is read only when someone here could: other processes read it themselves.
+    if (!m_hub->hasStreams())
+        return;
     try {
         for (const ServiceEvent& event : merged)
             m_hub->deliver(event, recipients(m_db, event));

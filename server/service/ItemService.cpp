@@ -27,8 +27,7 @@ ItemService::ItemService(BoardService& boards, ItemStore& items, NotificationSer
 QJsonObject ItemService::add(
     const Account& me, const QString& boardId, const QString& itemId, const JsonBody& body)
 {
-    m_boards.requireWritable(me, boardId);
-    m_boards.lockForChange(boardId);
+    m_boards.lockWritable(me, boardId);
     const QString content = body.requiredString(QStringLiteral("content"));
     const QString status = body.requiredString(QStringLiteral("status"));
     const qint64 order = body.requiredInteger(QStringLiteral("order"));
@@ -75,8 +74,7 @@ QJsonObject ItemService::add(
 QJsonObject ItemService::update(
     const Account& me, const QString& boardId, const QString& itemId, const JsonBody& body)
 {
-    m_boards.requireWritable(me, boardId);
-    m_boards.lockForChange(boardId);
+    m_boards.lockWritable(me, boardId);
     ItemRecord item = requireItem(boardId, itemId);
     const qint64 revision = body.requiredInteger(QStringLiteral("revision"));
     const std::optional<QString> content = body.optionalString(QStringLiteral("content"));
@@ -104,10 +102,8 @@ QJsonObject ItemService::update(
         // Not "BOARD_ACCESS_DENIED": that would make the client drop the source board.
         throw HttpError(403, QStringLiteral("TARGET_BOARD_ACCESS_DENIED"),
             QStringLiteral("You don't have access to the target board."));
-    if (moving) {
-        m_boards.requireWritable(me, *targetBoard);
-        m_boards.lockForChange(*targetBoard);
-    }
+    if (moving)
+        m_boards.lockWritable(me, *targetBoard);
     if (assigneeGiven)
         checkAssignee(moving ? *targetBoard : boardId, assignee);
 
@@ -132,8 +128,7 @@ QJsonObject ItemService::update(
 
 QJsonObject ItemService::remove(const Account& me, const QString& boardId, const QString& itemId)
 {
-    m_boards.requireWritable(me, boardId);
-    m_boards.lockForChange(boardId);
+    m_boards.lockWritable(me, boardId);
     ItemRecord item = requireItem(boardId, itemId);
     // Deleting twice is harmless: the second answer names the tombstone's revision.
     if (!item.isDeleted())

@@ -190,14 +190,14 @@ void ItemStore::write(const ItemRecord& item, bool insert)
         optionalValue(item.assignee), optionalValue(item.author), item.createdAt, item.updatedAt,
         optionalValue(item.deletedAt), optionalValue(item.archivedAt), item.revision, item.addedSeq, item.id};
     if (insert)
-        m_db.execute(
+        m_db.executeLater(
             QStringLiteral(
                 "INSERT INTO items (board_id, content, status, sort_order, created_by, assignee, author,"
                 " created_at, updated_at, deleted_at, archived_at, revision, added_seq, id)"
                 " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
             values);
     else
-        m_db.execute(
+        m_db.executeLater(
             QStringLiteral(
                 "UPDATE items SET board_id = ?, content = ?, status = ?, sort_order = ?, created_by = ?,"
                 " assignee = ?, author = ?, created_at = ?, updated_at = ?, deleted_at = ?,"
@@ -208,7 +208,7 @@ void ItemStore::write(const ItemRecord& item, bool insert)
 void ItemStore::logChange(const QString& boardId, qint64 seq, const QString& itemId, ChangeKind kind)
 {
     // The item's earlier change on this board is replaced: a sync only ever asks for the latest.
-    m_db.execute(QStringLiteral("INSERT INTO changes (board_id, seq, item_id, kind) VALUES (?, ?, ?, ?)"
+    m_db.executeLater(QStringLiteral("INSERT INTO changes (board_id, seq, item_id, kind) VALUES (?, ?, ?, ?)"
                                 " ON CONFLICT (board_id, item_id) DO UPDATE SET seq = excluded.seq,"
                                 " kind = excluded.kind"),
         {boardId, seq, itemId,

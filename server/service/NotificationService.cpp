@@ -40,9 +40,14 @@ void NotificationService::notify(const QString& userId, const QString& type, con
 
 QJsonObject NotificationService::feed(const Account& me, bool readOnly)
 {
-    const QList<Row> rows = m_db.query(QStringLiteral("SELECT * FROM notifications WHERE user_id = ?"
-                                                      " ORDER BY created_at DESC, rowid DESC LIMIT ?"),
-        {me.id, feedLimit});
+    const QString weekAgo = Clock::iso(m_clock.now().addDays(-7));
+    // The unread count (counted once: it names no column of the row) rides on every row; with no
+    // row there is no notification to count.
+    const QList<Row> rows = m_db.query(
+        QStringLiteral("SELECT n.*, (SELECT COUNT(*) FROM notifications u WHERE u.user_id = ?"
+                       " AND u.read_at IS NULL AND u.created_at >= ?) AS unread_count FROM notifications n"
+                       " WHERE n.user_id = ? ORDER BY n.created_at DESC, n.rowid DESC LIMIT ?"),
+        {me.id, weekAgo, me.id, feedLimit});
     QJsonArray items;
     for (const Row& row : rows) {
         QJsonObject item {{QStringLiteral("id"), row.text("id")}, {QStringLiteral("type"), row.text("type")},
@@ -54,11 +59,6 @@ QJsonObject NotificationService::feed(const Account& me, bool readOnly)
         insertOptional(item, QStringLiteral("readAt"), row.optionalText("read_at"));
         items.append(item);
     }
-    const QString weekAgo = Clock::iso(m_clock.now().addDays(-7));
-    const auto unread
-        = m_db.queryOne(QStringLiteral("SELECT COUNT(*) AS n FROM notifications"
-                                       " WHERE user_id = ? AND read_at IS NULL AND created_at >= ?"),
-            {me.id, weekAgo});
     if (!readOnly) {
         for (const Row& row : rows) {
             m_db.execute(
@@ -67,7 +67,7 @@ QJsonObject NotificationService::feed(const Account& me, bool readOnly)
         }
     }
     return {{QStringLiteral("items"), items},
-        {QStringLiteral("unreadCount7d"), unread ? unread->integer("n") : 0}};
+        {QStringLiteral("unreadCount7d"), rows.isEmpty() ? 0 : rows.first().integer("unread_count")}};
 }
 
 void NotificationService::markAllRead(const Account& me)

@@ -51,7 +51,44 @@ QByteArray textOf(const QVariant& value)
     return value.toString().toUtf8();
 }
 
+// Transaction control is not worth a prepared statement; everything else is planned once per
+// connection.
+bool isControl(const QString& sql)
+{
+    return sql.startsWith(QLatin1String("BEGIN")) || sql == QLatin1String("COMMIT")
+        || sql == QLatin1String("ROLLBACK") || sql.startsWith(QLatin1String("SET "))
+        || sql.contains(QLatin1String("SAVEPOINT"));
+}
+
+// A statement's parameters as libpq takes them: text, or null.
+struct ParameterTexts
+{
+    explicit ParameterTexts(const QVariantList& parameters)
+    {
+        texts.reserve(parameters.size());
+        values.reserve(std::size_t(parameters.size()));
+        for (const QVariant& value : parameters) {
+            if (value.isNull()) {
+                values.push_back(nullptr);
+                continue;
+            }
+            texts.append(textOf(value));
+            values.push_back(texts.last().constData());
+        }
+    }
+    QList<QByteArray> texts;
+    std::vector<const char*> values;
+};
+
 } // namespace
+
+void PostgresEngine::Outcome::clear()
+{
+    PQclear(result);
+    PQclear(failure);
+    result = nullptr;
+    failure = nullptr;
+}
 
 PostgresEngine::~PostgresEngine()
 {
@@ -80,41 +117,48 @@ std::optional<QString> PostgresEngine::open(const QString& uri)
 void PostgresEngine::begin(TransactionStart start)
 {
     m_reading = start == TransactionStart::Reading;
-    const QString statement = m_reading ? QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY")
-                                        : QStringLiteral("BEGIN");
-    try {
-        run(statement, {}, nullptr);
-    } catch (const HttpError&) {
-        if (PQstatus(m_conn) != CONNECTION_BAD)
-            throw;
-        PQreset(m_conn);
-        m_statements.clear();
-        if (PQstatus(m_conn) != CONNECTION_OK)
-            throw HttpError::storageFailure(QStringLiteral("The database connection is lost: ")
-                + QString::fromUtf8(PQerrorMessage(m_conn)).trimmed());
-        run(QStringLiteral("SET client_encoding = 'UTF8'"), {}, nullptr);
-        run(statement, {}, nullptr);
-    }
+    m_later.clear();
+    if (PQstatus(m_conn) == CONNECTION_BAD)
+        reconnect();
+    // Sent with the transaction's first statement: a round trip of its own would cost as much as
+    // the statement.
+    m_later.push_back({m_reading ? QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY")
+                                 : QStringLiteral("BEGIN"),
+        {}});
+    m_beginLater = true;
 }
 
-QByteArray PostgresEngine::prepared(const QString& sql, PGresult*& failure)
+void PostgresEngine::runLater(const QString& sql, const QVariantList& parameters)
 {
-    if (const auto found = m_statements.constFind(sql); found != m_statements.cend())
-        return *found;
+    m_later.push_back({sql, parameters});
+}
+
+void PostgresEngine::reconnect()
+{
+    PQreset(m_conn);
+    m_statements.clear();
+    if (PQstatus(m_conn) != CONNECTION_OK)
+        throw HttpError::storageFailure(QStringLiteral("The database connection is lost: ")
+            + QString::fromUtf8(PQerrorMessage(m_conn)).trimmed());
+    run(QStringLiteral("SET client_encoding = 'UTF8'"), {}, nullptr);
+}
+
+PostgresEngine::Prepared* PostgresEngine::prepared(const QString& sql, PGresult*& failure)
+{
+    if (const auto found = m_statements.find(sql); found != m_statements.end())
+        return &*found;
     if (m_statements.size() >= maxPreparedStatements)
-        return {};
+        return nullptr;
     const QByteArray name = "plenko_" + QByteArray::number(m_statements.size() + 1);
-    const QByteArray statement = numberedPlaceholders(sql);
-    PGresult* result = PQprepare(m_conn, name.constData(), statement.constData(), 0, nullptr);
+    PGresult* result = PQprepare(m_conn, name.constData(), numberedPlaceholders(sql).constData(), 0, nullptr);
     // A statement that does not prepare fails as it would have run: the error (which has ended the
     // transaction) is its answer.
     if (!result || PQresultStatus(result) != PGRES_COMMAND_OK) {
-        failure = result;
-        return {};
+        failure = result ? result : PQmakeEmptyPGresult(m_conn, PGRES_FATAL_ERROR);
+        return nullptr;
     }
     PQclear(result);
-    m_statements.insert(sql, name);
-    return name;
+    return &*m_statements.insert(sql, {name, {}});
 }
 
 QByteArray PostgresEngine::numberedPlaceholders(const QString& sql)
@@ -140,66 +184,160 @@ QByteArray PostgresEngine::numberedPlaceholders(const QString& sql)
 
 QList<Row> PostgresEngine::run(const QString& sql, const QVariantList& parameters, qint64* changes)
 {
-    QList<QByteArray> texts;
-    std::vector<const char*> values;
-    texts.reserve(parameters.size());
-    values.reserve(std::size_t(parameters.size()));
-    for (const QVariant& value : parameters) {
-        if (value.isNull()) {
-            values.push_back(nullptr);
-            continue;
-        }
-        texts.append(textOf(value));
-        values.push_back(texts.last().constData());
+    if (sql == QLatin1String("ROLLBACK")) {
+        // What waits to be sent is undone anyway; a transaction the server never saw needs no end.
+        m_later.clear();
+        if (std::exchange(m_beginLater, false))
+            return {};
     }
-    // Transaction control is not worth a prepared statement; everything else is planned once per
-    // connection.
-    const bool control = sql.startsWith(QLatin1String("BEGIN")) || sql == QLatin1String("COMMIT")
-        || sql == QLatin1String("ROLLBACK") || sql.startsWith(QLatin1String("SET "))
-        || sql.contains(QLatin1String("SAVEPOINT"));
-    PGresult* result = nullptr;
-    const QByteArray name = control ? QByteArray() : prepared(sql, result);
-    if (result) {
-        // The prepare failed; its result carries the error.
-    } else if (name.isEmpty()) {
-        const QByteArray statement = numberedPlaceholders(sql);
-        result = PQexecParams(
-            m_conn, statement.constData(), int(values.size()), nullptr, values.data(), nullptr, nullptr, 0);
-    } else {
-        result = PQexecPrepared(
-            m_conn, name.constData(), int(values.size()), values.data(), nullptr, nullptr, 0);
+    m_later.push_back({sql, parameters});
+    const std::vector<Statement> batch = std::exchange(m_later, {});
+    const bool opens = std::exchange(m_beginLater, false);
+    Outcome outcome = send(batch);
+    if (outcome.failure && opens && PQstatus(m_conn) == CONNECTION_BAD) {
+        // Nothing of this transaction had reached the server before this batch: a connection the
+        // server has lost (a restart of PostgreSQL, an idle timeout) is opened again and the batch
+        // sent once more, where no transaction can be cut in half.
+        outcome.clear();
+        reconnect();
+        outcome = send(batch);
     }
-    const ExecStatusType status = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
-        const QString message = QStringLiteral("A statement failed: ")
-            + QString::fromUtf8(result ? PQresultErrorMessage(result) : PQerrorMessage(m_conn)).trimmed();
-        const QByteArray state
-            = result ? QByteArray(PQresultErrorField(result, PG_DIAG_SQLSTATE)) : QByteArray();
-        PQclear(result);
-        // Serialization failure and deadlock: running the whole transaction again resolves them.
-        if (state == "40001" || state == "40P01")
-            throw RetryableStorageError(message);
-        // A write (or a row lock) inside a transaction begun for reading.
-        if (state == "25006" && m_reading)
-            throw WriteNeeded();
-        throw HttpError::storageFailure(message);
-    }
+    if (outcome.failure)
+        fail(outcome);
     QList<Row> rows;
+    PGresult* result = outcome.result;
     const int rowCount = PQntuples(result);
     const int columnCount = PQnfields(result);
-    QStringList names;
-    for (int c = 0; c < columnCount; ++c)
-        names.append(QString::fromUtf8(PQfname(result, c)));
-    const Row::Columns index = Row::columns(names);
-    for (int r = 0; r < rowCount; ++r) {
-        QList<QVariant> row;
-        row.reserve(columnCount);
-        for (int c = 0; c < columnCount; ++c)
-            row.append(valueOf(result, r, c));
-        rows.append(Row(index, std::move(row)));
+    if (columnCount > 0) {
+        Row::Columns& index = outcome.columns ? *outcome.columns : outcome.ownColumns;
+        if (!index) {
+            QStringList names;
+            for (int c = 0; c < columnCount; ++c)
+                names.append(QString::fromUtf8(PQfname(result, c)));
+            index = Row::columns(names);
+        }
+        rows.reserve(rowCount);
+        for (int r = 0; r < rowCount; ++r) {
+            QList<QVariant> row;
+            row.reserve(columnCount);
+            for (int c = 0; c < columnCount; ++c)
+                row.append(valueOf(result, r, c));
+            rows.append(Row(index, std::move(row)));
+        }
     }
     if (changes)
         *changes = QByteArray(PQcmdTuples(result)).toLongLong();
-    PQclear(result);
+    outcome.clear();
     return rows;
+}
+
+PostgresEngine::Outcome PostgresEngine::send(const std::vector<Statement>& batch)
+{
+    Outcome outcome;
+    // Prepared before the batch goes out: preparing is a round trip of its own, once per connection.
+    std::vector<Prepared*> names;
+    names.reserve(batch.size());
+    for (const Statement& statement : batch) {
+        names.push_back(isControl(statement.sql) ? nullptr : prepared(statement.sql, outcome.failure));
+        if (outcome.failure)
+            return outcome;
+    }
+    const bool pipelined = batch.size() > 1;
+    if (pipelined && !PQenterPipelineMode(m_conn)) {
+        outcome.failure = PQmakeEmptyPGresult(m_conn, PGRES_FATAL_ERROR);
+        return outcome;
+    }
+    std::size_t sent = 0;
+    for (; sent < batch.size(); ++sent) {
+        ParameterTexts parameters(batch[sent].parameters);
+        const int count = int(parameters.values.size());
+        if (!pipelined) {
+            outcome.result = names[sent]
+                ? PQexecPrepared(m_conn, names[sent]->name.constData(), count, parameters.values.data(),
+                      nullptr, nullptr, 0)
+                : PQexecParams(m_conn, numberedPlaceholders(batch[sent].sql).constData(), count, nullptr,
+                      parameters.values.data(), nullptr, nullptr, 0);
+            ++sent;
+            break;
+        }
+        const int queued = names[sent]
+            ? PQsendQueryPrepared(m_conn, names[sent]->name.constData(), count, parameters.values.data(),
+                  nullptr, nullptr, 0)
+            : PQsendQueryParams(m_conn, numberedPlaceholders(batch[sent].sql).constData(), count, nullptr,
+                  parameters.values.data(), nullptr, nullptr, 0);
+        if (!queued)
+            break;
+    }
+    if (pipelined) {
+        PQpipelineSync(m_conn);
+        outcome.result = receive(sent, outcome.failure);
+        PQexitPipelineMode(m_conn);
+        if (sent < batch.size() && !outcome.failure)
+            outcome.failure = PQmakeEmptyPGresult(m_conn, PGRES_FATAL_ERROR);
+    }
+    if (!outcome.failure) {
+        const ExecStatusType status = outcome.result ? PQresultStatus(outcome.result) : PGRES_FATAL_ERROR;
+        if (!outcome.result)
+            outcome.failure = PQmakeEmptyPGresult(m_conn, PGRES_FATAL_ERROR);
+        else if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+            std::swap(outcome.failure, outcome.result);
+        else if (names.back())
+            outcome.columns = &names.back()->columns;
+    }
+    return outcome;
+}
+
+PGresult* PostgresEngine::receive(std::size_t count, PGresult*& failure)
+{
+    // Each statement answers with its result and then nothing; after an error the rest answer
+    // "aborted"; the sync point ends the batch. A lost connection ends it early.
+    PGresult* last = nullptr;
+    for (std::size_t i = 0; i < count; ++i) {
+        PGresult* result = PQgetResult(m_conn);
+        if (!result)
+            break;
+        while (PGresult* extra = PQgetResult(m_conn))
+            PQclear(extra);
+        const ExecStatusType status = PQresultStatus(result);
+        if (!failure && status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK
+            && status != PGRES_PIPELINE_ABORTED) {
+            failure = result;
+            continue;
+        }
+        if (i + 1 == count && status != PGRES_PIPELINE_ABORTED) {
+            last = result;
+            continue;
+        }
+        PQclear(result);
+    }
+    // The sync point; anything else means the connection is lost.
+    for (int guard = 0; guard < 4; ++guard) {
+        PGresult* result = PQgetResult(m_conn);
+        if (!result)
+            break;
+        const bool sync = PQresultStatus(result) == PGRES_PIPELINE_SYNC;
+        PQclear(result);
+        if (sync)
+            break;
+    }
+    if (!last && !failure)
+        failure = PQmakeEmptyPGresult(m_conn, PGRES_FATAL_ERROR);
+    return last;
+}
+
+void PostgresEngine::fail(Outcome& outcome)
+{
+    PGresult* result = outcome.failure;
+    const QString detail = QString::fromUtf8(PQresultErrorMessage(result)).trimmed();
+    const QString message = QStringLiteral("A statement failed: ")
+        + (detail.isEmpty() ? QString::fromUtf8(PQerrorMessage(m_conn)).trimmed() : detail);
+    const QByteArray state(PQresultErrorField(result, PG_DIAG_SQLSTATE));
+    outcome.clear();
+    // Serialization failure and deadlock: running the whole transaction again resolves them.
+    if (state == "40001" || state == "40P01")
+        throw RetryableStorageError(message);
+    // A write (or a row lock) inside a transaction begun for reading.
+    if (state == "25006" && m_reading)
+        throw WriteNeeded();
+    throw HttpError::storageFailure(message);
 }

@@ -73,7 +73,11 @@ SyncService::SyncService(Database& db, BoardService& boards, ItemStore& items, I
 
 QByteArray SyncService::sync(const Account& me, const QString& boardId, const JsonBody& body)
 {
-    const Membership membership = m_boards.requireMember(me, boardId);
+    // A transaction begun for reading reads the board and its changes from one snapshot and needs no
+    // lock. A writing one holds the board's row: no change of this board can commit between the
+    // change list below and the checkpoint it answers with.
+    const Membership membership
+        = m_db.readsSnapshot() ? m_boards.requireMember(me, boardId) : m_boards.lockMember(me, boardId);
     qint64 checkpoint = body.requiredInteger(QStringLiteral("checkpoint"));
     if (checkpoint < 0)
         throw HttpError::badRequest(QStringLiteral("\"checkpoint\" must not be negative."));
@@ -109,67 +113,61 @@ QByteArray SyncService::sync(const Account& me, const QString& boardId, const Js
             refusedShowCopy.append(id);
     };
 
-    // Also the answer below reads under the lock: no change of this board can commit between the
-    // change list and latestCheckpoint. A transaction begun for reading needs no lock for that: it
-    // reads both from one snapshot, and it has nothing to write.
-    if (!m_db.readsSnapshot())
-        m_boards.lockForChange(boardId);
-    if (!pendingItems.isEmpty())
-        m_db.transaction([&] {
-            for (const PendingItem& pending : pendingItems) {
-                std::optional<ItemRecord> existing = m_items.find(pending.id);
-                const bool invalid = ItemStore::contentProblem(pending.content)
-                    || ItemStore::statusProblem(pending.status)
-                    || (pending.assignee && !m_boards.isMember(boardId, *pending.assignee));
-                if (!existing) {
-                    if (pending.deletedAt) {
-                        // Deleted before the service ever saw it: nothing to keep.
-                        refusedGone.append(pending.id);
-                        continue;
-                    }
-                    if (invalid) {
-                        refuse(pending.id, existing);
-                        continue;
-                    }
-                    ItemRecord item;
-                    item.id = pending.id;
-                    item.boardId = boardId;
-                    item.createdBy = me.id;
-                    item.author = me.shownName();
-                    item.createdAt = lenientDate(pending.createdAt).value_or(QString());
-                    item.content = pending.content;
-                    item.status = pending.status;
-                    item.order = pending.order;
-                    item.assignee = pending.assignee;
-                    item.archivedAt = pending.archivedAt;
-                    m_items.insert(item);
-                    m_itemService.notifyAssignment(me, item, std::nullopt);
-                    continue;
-                }
-                if (pending.deletedAt && existing->isDeleted() && existing->boardId == boardId) {
-                    refusedGone.append(pending.id);
-                    continue;
-                }
-                // The service's copy wins whenever the client had not seen its latest revision.
-                if (existing->boardId != boardId || existing->isDeleted()
-                    || pending.revision < existing->revision || (invalid && !pending.deletedAt)) {
-                    refuse(pending.id, existing);
-                    continue;
-                }
-                if (pending.deletedAt) {
-                    m_items.tombstone(*existing);
-                    continue;
-                }
-                const std::optional<QString> previousAssignee = existing->assignee;
-                existing->content = pending.content;
-                existing->status = pending.status;
-                existing->order = pending.order;
-                existing->assignee = pending.assignee;
-                existing->archivedAt = pending.archivedAt;
-                m_items.save(*existing);
-                m_itemService.notifyAssignment(me, *existing, previousAssignee);
+    // The request's transaction holds the items' writes: a failure undoes them all.
+    qint64 latestCheckpoint = membership.board.revision;
+    for (const PendingItem& pending : pendingItems) {
+        std::optional<ItemRecord> existing = m_items.find(pending.id);
+        const bool invalid = ItemStore::contentProblem(pending.content)
+            || ItemStore::statusProblem(pending.status)
+            || (pending.assignee && !m_boards.isMember(boardId, *pending.assignee));
+        if (!existing) {
+            if (pending.deletedAt) {
+                // Deleted before the service ever saw it: nothing to keep.
+                refusedGone.append(pending.id);
+                continue;
             }
-        });
+            if (invalid) {
+                refuse(pending.id, existing);
+                continue;
+            }
+            ItemRecord item;
+            item.id = pending.id;
+            item.boardId = boardId;
+            item.createdBy = me.id;
+            item.author = me.shownName();
+            item.createdAt = lenientDate(pending.createdAt).value_or(QString());
+            item.content = pending.content;
+            item.status = pending.status;
+            item.order = pending.order;
+            item.assignee = pending.assignee;
+            item.archivedAt = pending.archivedAt;
+            latestCheckpoint = m_items.insert(item);
+            m_itemService.notifyAssignment(me, item, std::nullopt);
+            continue;
+        }
+        if (pending.deletedAt && existing->isDeleted() && existing->boardId == boardId) {
+            refusedGone.append(pending.id);
+            continue;
+        }
+        // The service's copy wins whenever the client had not seen its latest revision.
+        if (existing->boardId != boardId || existing->isDeleted()
+            || pending.revision < existing->revision || (invalid && !pending.deletedAt)) {
+            refuse(pending.id, existing);
+            continue;
+        }
+        if (pending.deletedAt) {
+            latestCheckpoint = m_items.tombstone(*existing);
+            continue;
+        }
+        const std::optional<QString> previousAssignee = existing->assignee;
+        existing->content = pending.content;
+        existing->status = pending.status;
+        existing->order = pending.order;
+        existing->assignee = pending.assignee;
+        existing->archivedAt = pending.archivedAt;
+        latestCheckpoint = m_items.save(*existing);
+        m_itemService.notifyAssignment(me, *existing, previousAssignee);
+    }
 
     // The items' JSON comes from the database and goes into the answer as text: building and
     // writing a JSON object per item would cost more than everything else of a large first sync.
@@ -197,11 +195,9 @@ QByteArray SyncService::sync(const Account& me, const QString& boardId, const Js
             deletedItems.append(id);
     }
 
-    // A snapshot's board is the one read with the membership; after writes it is read again.
-    const std::optional<BoardRecord> board
-        = m_db.readsSnapshot() ? std::optional(membership.board) : m_boards.board(boardId);
-    const QJsonObject rest {{QStringLiteral("boardName"), board->name},
-        {QStringLiteral("latestCheckpoint"), board->revision}, {QStringLiteral("deletedItems"), deletedItems},
+    // The board was read with the membership, from the snapshot or under its lock.
+    const QJsonObject rest {{QStringLiteral("boardName"), membership.board.name},
+        {QStringLiteral("latestCheckpoint"), latestCheckpoint}, {QStringLiteral("deletedItems"), deletedItems},
         {QStringLiteral("conflictedItems"), conflicted}};
     QByteArray answer = QJsonDocument(rest).toJson(QJsonDocument::Compact);
     answer.chop(1); // the closing brace: the item lists follow

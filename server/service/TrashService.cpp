@@ -59,8 +59,7 @@ ItemRecord TrashService::requireTrashed(const QString& boardId, const QString& i
 
 QJsonObject TrashService::restore(const Account& me, const QString& boardId, const QString& itemId)
 {
-    m_boards.requireMember(me, boardId);
-    m_boards.lockForChange(boardId);
+    m_boards.lockMember(me, boardId);
     purgeExpired();
     ItemRecord item = requireTrashed(boardId, itemId);
     item.deletedAt.reset();
@@ -70,8 +69,7 @@ QJsonObject TrashService::restore(const Account& me, const QString& boardId, con
 
 void TrashService::deletePermanently(const Account& me, const QString& boardId, const QString& itemId)
 {
-    m_boards.requireMember(me, boardId);
-    m_boards.lockForChange(boardId);
+    m_boards.lockMember(me, boardId);
     purgeExpired();
     requireTrashed(boardId, itemId);
     m_db.execute(QStringLiteral("UPDATE items SET content = '' WHERE id = ?"), {itemId});
@@ -79,8 +77,7 @@ void TrashService::deletePermanently(const Account& me, const QString& boardId, 
 
 void TrashService::empty(const Account& me, const QString& boardId)
 {
-    m_boards.requireMember(me, boardId);
-    m_boards.lockForChange(boardId);
+    m_boards.lockMember(me, boardId);
     m_db.execute(QStringLiteral("UPDATE items SET content = '' WHERE board_id = ? AND deleted_at IS NOT NULL"),
         {boardId});
 }

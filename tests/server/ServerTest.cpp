@@ -746,6 +746,54 @@ private Q_SLOTS:
         QVERIFY(annSignedUp(server));
     }
 
+    // A write whose outcome nothing reads may go out with the next statement (PostgreSQL batches
+    // them). Its failure still fails its whole transaction, and the connection works on.
+    void aWriteSentLaterFailsItsWholeTransaction_data()
+    {
+        QTest::addColumn<QString>("end");
+        QTest::newRow("failure met by the next statement") << "statement";
+        QTest::newRow("failure met by the commit") << "commit";
+        QTest::newRow("work refused before they went out") << "refusal";
+    }
+
+    void aWriteSentLaterFailsItsWholeTransaction()
+    {
+        QFETCH(QString, end);
+        QTemporaryDir dir;
+        Database db;
+        QVERIFY(!db.open(cluster() ? newDatabase() : dir.filePath(QStringLiteral("notes.sqlite"))));
+        db.execute(QStringLiteral("CREATE TABLE notes (id INTEGER PRIMARY KEY, text TEXT NOT NULL)"));
+        const QString insert = QStringLiteral("INSERT INTO notes (id, text) VALUES (?, ?)");
+        const auto count = [&] {
+            return db.queryOne(QStringLiteral("SELECT COUNT(*) AS n FROM notes"))->integer("n");
+        };
+        const bool refused = end == QLatin1String("refusal");
+        int failure = 0;
+        try {
+            db.transaction([&] {
+                db.executeLater(insert, {1, QStringLiteral("first")});
+                db.executeLater(insert, {refused ? 2 : 1, QStringLiteral("same id")});
+                db.executeLater(insert, {5, QStringLiteral("after the failure")});
+                if (refused)
+                    throw HttpError::badRequest(QStringLiteral("refused"));
+                if (end == QLatin1String("statement"))
+                    db.query(QStringLiteral("SELECT text FROM notes"));
+            });
+        } catch (const HttpError& error) {
+            failure = error.status;
+        }
+        QCOMPARE(failure, refused ? 400 : 500);
+        QCOMPARE(count(), 0);
+        // A read-only start meets the write and runs it again as a writer; savepoints go out later too.
+        db.retrying(
+            [&] {
+                db.transaction([&] { db.executeLater(insert, {3, QStringLiteral("kept")}); });
+                db.executeLater(insert, {4, QStringLiteral("kept too")});
+            },
+            TransactionStart::Reading);
+        QCOMPARE(count(), 2);
+    }
+
     // Each refusal exits with status 2 before listening, and says why in one line.
     void refusedStartsAndCommandsSayWhy_data()
     {
