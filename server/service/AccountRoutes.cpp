@@ -16,11 +16,19 @@ void Routes::addAccount(Router& router, Services& s)
             QJsonObject {{QStringLiteral("user"), s.auth.authenticate(request).toUserJson()}});
     });
 
+    // A look that marks nothing read is one statement after the sign-in's.
+    const auto readsOnly = [](const ApiRequest& request) {
+        return request.queryValue(QStringLiteral("readOnly")) == QLatin1String("true");
+    };
     router.add(
-        "GET", QStringLiteral("/api/notifications"), [&s](const ApiRequest& request, const QStringList&) {
+        "GET", QStringLiteral("/api/notifications"),
+        [&s, readsOnly](const ApiRequest& request, const QStringList&) {
             const Account me = s.auth.authenticate(request);
-            const bool readOnly = request.queryValue(QStringLiteral("readOnly")) == QLatin1String("true");
-            return ApiResponse::ofContractJson(s.notifications.feed(me, readOnly));
+            return ApiResponse::ofContractJson(s.notifications.feed(me, readsOnly(request)));
+        },
+        [readsOnly](const ApiRequest& request) {
+            // One that marks read writes only when there is something to mark.
+            return readsOnly(request) ? TransactionStart::Autocommit : TransactionStart::Reading;
         });
 
     router.add("POST", QStringLiteral("/api/notifications/read-all"),

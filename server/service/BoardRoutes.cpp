@@ -54,8 +54,8 @@ void Routes::addBoards(Router& router, Services& s)
             return ApiResponse::noContent();
         });
 
-    // Most syncs only read (nothing pending); one that carries items begins as a writer, rather than
-    // reading first and running again once it finds it must write.
+    // Most syncs only read (nothing pending), each statement on its own; one that carries items
+    // begins as a writer, rather than reading first and running again once it finds it must write.
     router.add(
         "POST", QStringLiteral("/api/boards/{id}/sync"),
         [&s](const ApiRequest& request, const QStringList& ids) {
@@ -63,11 +63,11 @@ void Routes::addBoards(Router& router, Services& s)
             return ApiResponse::ofContractJsonText(s.sync.sync(me, ids[0], JsonBody::parse(request)));
         },
         [](const ApiRequest& request) {
-            // A body that is not JSON is refused by the handler, in a reading transaction.
+            // A body that is not JSON is refused by the handler, having written nothing.
             const QJsonValue items
                 = QJsonDocument::fromJson(request.body).object().value(QStringLiteral("items"));
             return items.isArray() && !items.toArray().isEmpty() ? TransactionStart::Writing
-                                                                 : TransactionStart::Reading;
+                                                                 : TransactionStart::Autocommit;
         });
 
     router.add("POST", QStringLiteral("/api/boards/{id}/invitations"),

@@ -73,6 +73,7 @@ QString Database::forUpdateOf(const QString& table) const
 
 qint64 Database::execute(const QString& sql, const QVariantList& parameters)
 {
+    refuseAutocommitWrite();
     qint64 changes = 0;
     run(sql, parameters, &changes);
     return changes;
@@ -80,6 +81,7 @@ qint64 Database::execute(const QString& sql, const QVariantList& parameters)
 
 void Database::executeLater(const QString& sql, const QVariantList& parameters)
 {
+    refuseAutocommitWrite();
     if (!m_connection)
         throw HttpError::storageFailure(QStringLiteral("The database is not open."));
     if (m_transactionDepth == 0)
@@ -103,6 +105,7 @@ std::optional<Row> Database::queryOne(const QString& sql, const QVariantList& pa
 
 void Database::transaction(const std::function<void()>& work)
 {
+    refuseAutocommitWrite();
     if (m_transactionDepth > 0) {
         const QString savepoint = QStringLiteral("nested_%1").arg(m_transactionDepth);
         executeLater(QStringLiteral("SAVEPOINT ") + savepoint);
@@ -128,6 +131,10 @@ void Database::topTransaction(const std::function<void()>& work, TransactionStar
 {
     if (!m_connection)
         throw HttpError::storageFailure(QStringLiteral("The database is not open."));
+    if (start == TransactionStart::Autocommit) {
+        autocommitted(work);
+        return;
+    }
     m_connection->begin(start);
     m_start = start;
     m_transactionDepth = 1;
@@ -152,6 +159,21 @@ void Database::topTransaction(const std::function<void()>& work, TransactionStar
         committed();
 }
 
+void Database::autocommitted(const std::function<void()>& work)
+{
+    m_connection->begin(TransactionStart::Autocommit);
+    m_autocommit = true;
+    try {
+        work();
+    } catch (...) {
+        m_autocommit = false;
+        m_connection->finished();
+        throw;
+    }
+    m_autocommit = false;
+    m_connection->finished();
+}
+
 void Database::afterCommit(std::function<void()> work)
 {
     if (m_transactionDepth == 0)
@@ -160,9 +182,16 @@ void Database::afterCommit(std::function<void()> work)
         m_afterCommit.push_back(std::move(work));
 }
 
+void Database::refuseAutocommitWrite() const
+{
+    // A write would commit on its own, apart from the rest of the work's.
+    if (m_autocommit)
+        throw WriteNeeded();
+}
+
 void Database::requireWriting() const
 {
-    if (readsSnapshot())
+    if (readsSnapshot() || m_autocommit)
         throw WriteNeeded();
 }
 

@@ -64,7 +64,10 @@ struct WriteNeeded : std::exception
 
 // How a transaction begins. Reading: one consistent snapshot that holds no lock and waits for no
 // writer; its first write raises WriteNeeded. Writing: takes what writers need at once.
-enum class TransactionStart { Reading, Writing };
+// Autocommit: no transaction at all, so nothing to begin or commit; each statement reads the latest
+// commits on its own. For work that only reads, in statements that each stand alone; its first
+// execute, executeLater or transaction raises WriteNeeded.
+enum class TransactionStart { Reading, Writing, Autocommit };
 
 // One engine's connection: runs a statement with "?" placeholders.
 class StorageEngine
@@ -75,7 +78,7 @@ public:
     // A statement whose outcome nothing reads: it may go out with the next one. Its failure is then
     // the next statement's.
     virtual void runLater(const QString& sql, const QVariantList& parameters) { run(sql, parameters, nullptr); }
-    // Starts a transaction.
+    // Starts a transaction (for Autocommit, only the work: no transaction).
     virtual void begin(TransactionStart start) = 0;
     // After the transaction's COMMIT or ROLLBACK, whichever way it ended.
     virtual void finished() { }
@@ -117,6 +120,8 @@ public:
     // True inside a transaction begun for reading: every statement sees one snapshot, so reads
     // agree with each other without a lock.
     bool readsSnapshot() const { return m_transactionDepth > 0 && m_start == TransactionStart::Reading; }
+    // Inside a transaction begun for writing: what it locks stays as read until it ends.
+    bool writing() const { return m_transactionDepth > 0 && m_start == TransactionStart::Writing; }
     // Work that will write says so before it reads what the write depends on: inside a transaction
     // begun for reading this raises WriteNeeded at once.
     void requireWriting() const;
@@ -129,6 +134,8 @@ public:
 
 private:
     void topTransaction(const std::function<void()>& work, TransactionStart start);
+    void autocommitted(const std::function<void()>& work);
+    void refuseAutocommitWrite() const;
 
     QList<Row> run(const QString& sql, const QVariantList& parameters, qint64* changes);
 
@@ -137,4 +144,5 @@ private:
     int m_transactionDepth = 0;
     std::vector<std::function<void()>> m_afterCommit;
     TransactionStart m_start = TransactionStart::Writing;
+    bool m_autocommit = false;
 };

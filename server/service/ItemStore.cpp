@@ -145,7 +145,7 @@ QList<ItemChange> ItemStore::changesSince(const QString& boardId, qint64 checkpo
         // One row per item (see logChange), read along the (board, seq) key: the cost follows the
         // changes answered, not the board's history.
         return QStringLiteral(
-            "SELECT c.item_id, c.kind, i.added_seq,"
+            "SELECT c.item_id, c.kind, c.seq, i.added_seq,"
             " (i.id IS NOT NULL AND i.board_id = c.board_id AND i.deleted_at IS NULL) AS live,"
             " %1 AS item FROM changes c LEFT JOIN items i ON i.id = c.item_id"
             " WHERE c.board_id = ? AND c.seq > ? ORDER BY c.seq")
@@ -159,6 +159,7 @@ QList<ItemChange> ItemStore::changesSince(const QString& boardId, qint64 checkpo
         m_db.query(m_db.engine() == Database::Engine::Postgres ? postgres : sqlite, {boardId, checkpoint})) {
         ItemChange change;
         change.itemId = row.text(QStringLiteral("item_id"));
+        change.seq = row.integer(QStringLiteral("seq"));
         change.kind = row.text(QStringLiteral("kind")) == QLatin1String("remove") ? ChangeKind::Remove
                                                                                   : ChangeKind::Upsert;
         change.live = row.integer(QStringLiteral("live")) != 0;

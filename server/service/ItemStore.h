@@ -46,6 +46,8 @@ struct ItemChange
 {
     QString itemId;
     ChangeKind kind = ChangeKind::Upsert;
+    // The board revision of this change.
+    qint64 seq = 0;
     // The item is stored, on this board and not deleted.
     bool live = false;
     // The board revision at which the item joined this board.

@@ -120,12 +120,21 @@ void PostgresEngine::begin(TransactionStart start)
     m_later.clear();
     if (PQstatus(m_conn) == CONNECTION_BAD)
         reconnect();
+    // Statements of their own only read: any of them can be sent again on a connection opened anew.
+    m_autocommit = start == TransactionStart::Autocommit;
+    if (m_autocommit)
+        return;
     // Sent with the transaction's first statement: a round trip of its own would cost as much as
     // the statement.
     m_later.push_back({m_reading ? QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY")
                                  : QStringLiteral("BEGIN"),
         {}});
     m_beginLater = true;
+}
+
+void PostgresEngine::finished()
+{
+    m_autocommit = false;
 }
 
 void PostgresEngine::runLater(const QString& sql, const QVariantList& parameters)
@@ -192,7 +201,7 @@ QList<Row> PostgresEngine::run(const QString& sql, const QVariantList& parameter
     }
     m_later.push_back({sql, parameters});
     const std::vector<Statement> batch = std::exchange(m_later, {});
-    const bool opens = std::exchange(m_beginLater, false);
+    const bool opens = std::exchange(m_beginLater, false) || m_autocommit;
     Outcome outcome = send(batch);
     if (outcome.failure && opens && PQstatus(m_conn) == CONNECTION_BAD) {
         // Nothing of this transaction had reached the server before this batch: a connection the

@@ -28,6 +28,7 @@ public:
     // cut in half.
     // The BEGIN itself waits to go out with the first statement.
     void begin(TransactionStart start) override;
+    void finished() override;
     // Sent in one batch with the next statement (a PostgreSQL pipeline): one round trip for all.
     void runLater(const QString& sql, const QVariantList& parameters) override;
 
@@ -70,4 +71,5 @@ private:
     std::vector<Statement> m_later;
     // The transaction's BEGIN is among m_later: the server has seen nothing of it yet.
     bool m_beginLater = false;
+    bool m_autocommit = false;
 };

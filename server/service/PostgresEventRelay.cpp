@@ -197,21 +197,26 @@ bool PostgresEventRelay::listenOnce(pg_conn* conn)
 
 void PostgresEventRelay::readFrom(Database& db, Cursor& cursor)
 {
-    // One snapshot for both: the rows it shows, and the transactions still running in it. A row
-    // numbered below the last one read belongs to one of those, and is read once it commits.
+    // One statement, so one snapshot for both: the rows it shows, and the transactions still running
+    // in it. A row numbered below the last one read belongs to one of those, and is read once it
+    // commits. The running ones come on every row, and on one without a row when none is new.
     QList<Row> rows;
-    QString running;
     db.retrying(
         [&] {
-            running = runningTransactions(db);
-            rows = db.query(QStringLiteral("SELECT seq, payload FROM event_outbox WHERE seq > ? OR xid ="
-                                           " ANY(CAST(? AS xid8[])) ORDER BY seq"),
+            rows = db.query(
+                QStringLiteral("SELECT r.running, o.seq, o.payload FROM (SELECT coalesce(string_agg(x::text,"
+                               " ','), '') AS running FROM pg_snapshot_xip(pg_current_snapshot()) x) r"
+                               " LEFT JOIN event_outbox o ON o.seq > ? OR o.xid = ANY(CAST(? AS xid8[]))"
+                               " ORDER BY o.seq"),
                 {cursor.lastSeq, QLatin1Char('{') + cursor.running + QLatin1Char('}')});
         },
-        TransactionStart::Reading);
-    cursor.running = running;
+        TransactionStart::Autocommit);
+    if (!rows.isEmpty())
+        cursor.running = rows.first().text("running");
     const bool anyone = m_hub.hasStreams();
     for (const Row& row : rows) {
+        if (row.isNull("seq"))
+            continue;
         cursor.lastSeq = std::max(cursor.lastSeq, row.integer("seq"));
         QByteArray origin;
         std::optional<ServiceEvent> event = ServiceEvent::fromWire(row.text("payload").toUtf8(), &origin);

@@ -69,6 +69,8 @@ std::optional<QString> SqliteEngine::open(const QString& path)
 void SqliteEngine::begin(TransactionStart start)
 {
     m_reading = start == TransactionStart::Reading;
+    if (start == TransactionStart::Autocommit)
+        return;
     if (m_reading) {
         run(QStringLiteral("BEGIN"), {}, nullptr);
         return;

@@ -73,11 +73,11 @@ SyncService::SyncService(Database& db, BoardService& boards, ItemStore& items, I
 
 QByteArray SyncService::sync(const Account& me, const QString& boardId, const JsonBody& body)
 {
-    // A transaction begun for reading reads the board and its changes from one snapshot and needs no
-    // lock. A writing one holds the board's row: no change of this board can commit between the
-    // change list below and the checkpoint it answers with.
+    // A writer holds the board's row while it writes. A reader needs no lock and no snapshot: the
+    // board's changes commit one at a time in revision order, so every read of them sees all changes
+    // up to some revision, and the answer's checkpoint is the latest it saw.
     const Membership membership
-        = m_db.readsSnapshot() ? m_boards.requireMember(me, boardId) : m_boards.lockMember(me, boardId);
+        = m_db.writing() ? m_boards.lockMember(me, boardId) : m_boards.requireMember(me, boardId);
     qint64 checkpoint = body.requiredInteger(QStringLiteral("checkpoint"));
     if (checkpoint < 0)
         throw HttpError::badRequest(QStringLiteral("\"checkpoint\" must not be negative."));
@@ -178,6 +178,7 @@ QByteArray SyncService::sync(const Account& me, const QString& boardId, const Js
     QSet<QString> listedGone;
     QSet<QString> listedPresent;
     for (const ItemChange& change : m_items.changesSince(boardId, checkpoint)) {
+        latestCheckpoint = std::max(latestCheckpoint, change.seq);
         if (change.kind == ChangeKind::Remove || !change.live) {
             deletedItems.append(change.itemId);
             listedGone.insert(change.itemId);
@@ -195,7 +196,7 @@ QByteArray SyncService::sync(const Account& me, const QString& boardId, const Js
             deletedItems.append(id);
     }
 
-    // The board was read with the membership, from the snapshot or under its lock.
+    // Its name as read with the membership.
     const QJsonObject rest {{QStringLiteral("boardName"), membership.board.name},
         {QStringLiteral("latestCheckpoint"), latestCheckpoint}, {QStringLiteral("deletedItems"), deletedItems},
         {QStringLiteral("conflictedItems"), conflicted}};
