@@ -12,6 +12,7 @@ DevService::DevService(ServerOptions options)
     , m_router(m_stack.clock, &m_stack.db)
     , m_front(m_workers, m_stack.clock, m_stack.options.snakeCase)
 {
+    m_events.setSingleProcess();
     Routes::addDevSignIn(m_router, m_stack.services);
     Routes::addContract(m_router, m_stack.services);
     Routes::addAdmin(m_router, m_stack.services, m_faults);

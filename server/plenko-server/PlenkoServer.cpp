@@ -113,9 +113,10 @@ std::optional<QString> PlenkoServer::listen()
     }
     // Every connection to an in-memory database is a database of its own.
     const int workers = m_config.databasePath == QLatin1String(":memory:") ? 1 : m_config.workers;
-    if (auto error = m_workers.start(workers, [this] { return makeWorker(); }))
-        return *error;
+    // The relay's announcer is in place before any worker can commit.
     if (m_stack.db.engine() == Database::Engine::Postgres)
         m_relay.start(m_config.databasePath);
+    if (auto error = m_workers.start(workers, [this] { return makeWorker(); }))
+        return *error;
     return m_front.listen(m_config.address, m_config.port);
 }

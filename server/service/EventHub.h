@@ -40,6 +40,10 @@ public:
     // What tells the other processes that events of theirs were committed (the relay's wake-up);
     // set before the workers start.
     void setCommitAnnouncer(std::function<void()> announce) { m_announce = std::move(announce); }
+    // The devserver is one process on its own: no other hears of its events. Set before the
+    // workers start. Every process of plenko-server shares them, its operator commands included.
+    void setSingleProcess() { m_singleProcess = true; }
+    bool sharesWithOthers() const { return !m_singleProcess; }
     void announceCommitted() const
     {
         if (m_announce)
@@ -55,5 +59,6 @@ private:
     std::mutex m_mutex;
     QMultiHash<QString, std::shared_ptr<EventSubscriber>> m_byAccount;
     std::function<void()> m_announce;
+    bool m_singleProcess = false;
     QHash<QString, int> m_streamsByAddress;
 };
