@@ -93,82 +93,77 @@ void StoreContext::noteChanged(LocalItem* item)
     Q_EMIT itemChanged(item);
 }
 
-std::shared_ptr<LocalBoard> StoreContext::insert(const std::shared_ptr<LocalBoard>& board)
+template <typename Record>
+std::shared_ptr<Record> StoreContext::adopt(
+    QHash<QUuid, std::shared_ptr<Record>>& records, const std::shared_ptr<Record>& record)
 {
-    if (!board)
+    if (!record)
         return nullptr;
-    if (const auto existing = m_boards.value(board->id())) {
-        if (existing != board) {
-            existing->m_fields = board->fields();
-            board->m_deleted = false;
+    if (const auto existing = records.value(record->id())) {
+        if (existing != record) {
+            existing->m_fields = record->fields();
+            record->m_deleted = false;
         }
         existing->m_deleted = false;
         noteChanged(existing.get());
         return existing;
     }
-    board->m_context = this;
-    board->m_deleted = false;
-    m_boards.insert(board->id(), board);
-    noteChanged(board.get());
-    return board;
+    record->m_context = this;
+    record->m_deleted = false;
+    records.insert(record->id(), record);
+    noteChanged(record.get());
+    return record;
+}
+
+template <typename Record>
+void StoreContext::markDeleted(const std::shared_ptr<Record>& record)
+{
+    if (!record || record->m_context != this || record->m_deleted)
+        return;
+    record->m_deleted = true;
+    noteChanged(record.get());
+}
+
+template <typename Record, typename Fields>
+std::shared_ptr<Record> StoreContext::registered(QHash<QUuid, std::shared_ptr<Record>>& records, Fields fields)
+{
+    if (auto existing = records.value(fields.id))
+        return existing;
+    auto record = std::make_shared<Record>(std::move(fields));
+    record->m_context = this;
+    record->m_inFile = true;
+    records.insert(record->id(), record);
+    return record;
+}
+
+std::shared_ptr<LocalBoard> StoreContext::insert(const std::shared_ptr<LocalBoard>& board)
+{
+    return adopt(m_boards, board);
 }
 
 std::shared_ptr<LocalItem> StoreContext::insert(const std::shared_ptr<LocalItem>& item)
 {
-    if (!item)
-        return nullptr;
-    if (const auto existing = m_items.value(item->id())) {
-        if (existing != item) {
-            existing->m_fields = item->fields();
-            item->m_deleted = false;
-        }
-        existing->m_deleted = false;
-        noteChanged(existing.get());
-        return existing;
-    }
-    item->m_context = this;
-    item->m_deleted = false;
-    m_items.insert(item->id(), item);
-    noteChanged(item.get());
-    return item;
+    return adopt(m_items, item);
 }
 
 void StoreContext::remove(const std::shared_ptr<LocalBoard>& board)
 {
-    if (!board || board->m_context != this || board->m_deleted)
-        return;
-    board->m_deleted = true;
-    noteChanged(board.get());
+    markDeleted(board);
 }
 
 void StoreContext::remove(const std::shared_ptr<LocalItem>& item)
 {
-    if (!item || item->m_context != this || item->m_deleted)
-        return;
-    item->m_deleted = true;
-    noteChanged(item.get());
+    markDeleted(item);
 }
 
 std::shared_ptr<LocalBoard> StoreContext::registeredBoard(LocalBoardFields fields)
 {
-    if (auto existing = m_boards.value(fields.id))
-        return existing;
-    auto board = std::make_shared<LocalBoard>(std::move(fields));
-    board->m_context = this;
-    board->m_inFile = true;
-    m_boards.insert(board->id(), board);
-    return board;
+    return registered<LocalBoard>(m_boards, std::move(fields));
 }
 
 std::shared_ptr<LocalItem> StoreContext::registeredItem(LocalItemFields fields)
 {
-    if (auto existing = m_items.value(fields.id))
-        return existing;
-    auto item = std::make_shared<LocalItem>(std::move(fields));
-    item->m_context = this;
-    item->m_inFile = true;
-    m_items.insert(item->id(), item);
-    return item;
+    return registered<LocalItem>(m_items, std::move(fields));
 }
 
 std::expected<QList<std::shared_ptr<LocalBoard>>, StoreError> StoreContext::fetchBoards(const BoardQuery& query)

@@ -134,6 +134,14 @@ private:
     void noteChanged(LocalItem* item);
     std::shared_ptr<LocalItem> registeredItem(LocalItemFields fields);
     std::shared_ptr<LocalBoard> registeredBoard(LocalBoardFields fields);
+    // What insert, remove and the registered records do alike for boards and items: one record per
+    // id, owned by this context.
+    template <typename Record>
+    std::shared_ptr<Record> adopt(QHash<QUuid, std::shared_ptr<Record>>& records, const std::shared_ptr<Record>& record);
+    template <typename Record>
+    void markDeleted(const std::shared_ptr<Record>& record);
+    template <typename Record, typename Fields>
+    std::shared_ptr<Record> registered(QHash<QUuid, std::shared_ptr<Record>>& records, Fields fields);
     // For writes that must not wait for a commit (conflict copies): what deferred saves hold is
     // committed first, so that their failure cannot take this write back with it.
     std::expected<SqliteStatement*, StoreError> statementWritingAtOnce(const QString& sql);
