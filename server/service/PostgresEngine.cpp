@@ -118,7 +118,7 @@ void PostgresEngine::begin(TransactionStart start)
 {
     m_reading = start == TransactionStart::Reading;
     m_later.clear();
-    if (PQstatus(m_conn) == CONNECTION_BAD)
+    if (PQstatus(m_conn) == CONNECTION_BAD || std::exchange(m_reopen, false))
         reconnect();
     // Statements of their own only read: any of them can be sent again on a connection opened anew.
     m_autocommit = start == TransactionStart::Autocommit;
@@ -280,7 +280,13 @@ PostgresEngine::Outcome PostgresEngine::send(const std::vector<Statement>& batch
     if (pipelined) {
         PQpipelineSync(m_conn);
         outcome.result = receive(sent, outcome.failure);
-        PQexitPipelineMode(m_conn);
+        // A batch not read to its end leaves the connection unusable for anything else: it is
+        // opened again before the next transaction.
+        if (!PQexitPipelineMode(m_conn)) {
+            m_reopen = true;
+            if (!outcome.failure)
+                outcome.failure = PQmakeEmptyPGresult(m_conn, PGRES_FATAL_ERROR);
+        }
         if (sent < batch.size() && !outcome.failure)
             outcome.failure = PQmakeEmptyPGresult(m_conn, PGRES_FATAL_ERROR);
     }

@@ -72,4 +72,5 @@ private:
     // The transaction's BEGIN is among m_later: the server has seen nothing of it yet.
     bool m_beginLater = false;
     bool m_autocommit = false;
+    bool m_reopen = false;
 };
