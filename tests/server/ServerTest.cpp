@@ -294,22 +294,46 @@ private Q_SLOTS:
     }
 
     // What a database says about a failure (it may quote the data) goes to the log under a request
-    // id; the answer names only that id.
+    // id; the answer names only that id. Also when the failing write went out with the commit, and
+    // the connections serve on.
+    void storageFailuresAreLoggedNotAnswered_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::newRow("a statement of its own") << "feedback";
+        QTest::newRow("a write sent with the commit") << "changes";
+    }
+
     void storageFailuresAreLoggedNotAnswered()
     {
+        QFETCH(QString, table);
         const QString database = newDatabase();
         ServerProcess server(config({}, database));
         QVERIFY2(server.start(), qPrintable(server.errorString()));
         const QString access = signedUp(server, ann, annPassword);
         QVERIFY(!access.isEmpty());
+        const ServerProcess::Reply board = server.post(QStringLiteral("/api/boards"),
+            QByteArrayLiteral(R"({"name": "Notes"})"), QByteArrayLiteral("application/json"), access);
+        QCOMPARE(board.status, 200);
+        const QString boardId = board.json().value(QStringLiteral("id")).toString();
         {
             Database db;
             QVERIFY(!db.open(location(server, database)));
-            db.execute(QStringLiteral("DROP TABLE feedback"));
+            db.execute(QStringLiteral("DROP TABLE ") + table);
         }
-        const ServerProcess::Reply failed = server.send("POST", QStringLiteral("/api/feedback"),
-            QByteArrayLiteral(R"({"text":"secret words"})"), QByteArrayLiteral("application/json"), access);
+        const ServerProcess::Reply failed = table == QLatin1String("feedback")
+            ? server.send("POST", QStringLiteral("/api/feedback"), QByteArrayLiteral(R"({"text":"secret words"})"),
+                  QByteArrayLiteral("application/json"), access)
+            : server.sendJson("POST",
+                  QStringLiteral("/api/boards/%1/items/%2")
+                      .arg(boardId, QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper()),
+                  {{QStringLiteral("content"), QStringLiteral("secret words")},
+                      {QStringLiteral("status"), QStringLiteral("TODO")}, {QStringLiteral("order"), 1},
+                      {QStringLiteral("createdAt"), QStringLiteral("2026-01-01T00:00:00Z")},
+                      {QStringLiteral("boardId"), boardId}},
+                  access);
         QCOMPARE(failed.status, 500);
+        for (int i = 0; i < 8; ++i)
+            QCOMPARE(server.getWithToken(QStringLiteral("/api/boards"), access).status, 200);
         const QString message = failed.json().value(QStringLiteral("message")).toString();
         const QRegularExpressionMatch id = QRegularExpression(
             QStringLiteral("^The service could not complete this request. \\(request ([0-9a-f]{16})\\)$"))
