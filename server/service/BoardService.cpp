@@ -104,9 +104,10 @@ Membership BoardService::lockMember(const Account& me, const QString& boardId)
 Membership BoardService::member(const Account& me, const QString& boardId, bool lock) const
 {
     // Only a member's row is locked: the join is decided before the lock is taken.
-    static const QString sql = QStringLiteral(
-        "SELECT b.*, m.role FROM boards b JOIN members m ON m.board_id = b.id WHERE b.id = ? AND m.user_id = ?");
-    const auto row = m_db.queryOne(lock ? sql + m_db.forUpdateOf(QStringLiteral("b")) : sql, {boardId, me.id});
+    static const QString sql = QStringLiteral("SELECT b.*, m.role FROM boards b JOIN members m ON m.board_id "
+                                              "= b.id WHERE b.id = ? AND m.user_id = ?");
+    const auto row
+        = m_db.queryOne(lock ? sql + m_db.forUpdateOf(QStringLiteral("b")) : sql, {boardId, me.id});
     if (!row)
         throw HttpError(403, QStringLiteral("BOARD_ACCESS_DENIED"),
             QStringLiteral("You don't have access to this board."));

@@ -77,7 +77,10 @@ public:
     virtual QList<Row> run(const QString& sql, const QVariantList& parameters, qint64* changes) = 0;
     // A statement whose outcome nothing reads: it may go out with the next one. Its failure is then
     // the next statement's.
-    virtual void runLater(const QString& sql, const QVariantList& parameters) { run(sql, parameters, nullptr); }
+    virtual void runLater(const QString& sql, const QVariantList& parameters)
+    {
+        run(sql, parameters, nullptr);
+    }
     // Starts a transaction (for Autocommit, only the work: no transaction).
     virtual void begin(TransactionStart start) = 0;
     // After the transaction's COMMIT or ROLLBACK, whichever way it ended.

@@ -71,8 +71,9 @@ void EventOutbox::post(ServiceEvent event)
         // transaction commit at a time, each waiting for its own flush. Every event is posted after
         // the change it reports was written, so the transaction already has the id the row keeps.
         const QString text = QString::fromUtf8(wire.toWire(m_hub->origin()));
-        m_db.executeLater(QStringLiteral("INSERT INTO event_outbox (payload) SELECT ? WHERE NOT EXISTS (SELECT 1"
-                                    " FROM event_outbox WHERE xid = pg_current_xact_id() AND payload = ?)"),
+        m_db.executeLater(
+            QStringLiteral("INSERT INTO event_outbox (payload) SELECT ? WHERE NOT EXISTS (SELECT 1"
+                           " FROM event_outbox WHERE xid = pg_current_xact_id() AND payload = ?)"),
             {text, text});
         m_db.afterCommit([this] { m_shared = true; });
     }

@@ -210,8 +210,8 @@ void ItemStore::logChange(const QString& boardId, qint64 seq, const QString& ite
 {
     // The item's earlier change on this board is replaced: a sync only ever asks for the latest.
     m_db.executeLater(QStringLiteral("INSERT INTO changes (board_id, seq, item_id, kind) VALUES (?, ?, ?, ?)"
-                                " ON CONFLICT (board_id, item_id) DO UPDATE SET seq = excluded.seq,"
-                                " kind = excluded.kind"),
+                                     " ON CONFLICT (board_id, item_id) DO UPDATE SET seq = excluded.seq,"
+                                     " kind = excluded.kind"),
         {boardId, seq, itemId,
             kind == ChangeKind::Remove ? QStringLiteral("remove") : QStringLiteral("upsert")});
 }

@@ -263,17 +263,17 @@ PostgresEngine::Outcome PostgresEngine::send(const std::vector<Statement>& batch
         if (!pipelined) {
             outcome.result = names[sent]
                 ? PQexecPrepared(m_conn, names[sent]->name.constData(), count, parameters.values.data(),
-                      nullptr, nullptr, 0)
+                    nullptr, nullptr, 0)
                 : PQexecParams(m_conn, numberedPlaceholders(batch[sent].sql).constData(), count, nullptr,
-                      parameters.values.data(), nullptr, nullptr, 0);
+                    parameters.values.data(), nullptr, nullptr, 0);
             ++sent;
             break;
         }
         const int queued = names[sent]
-            ? PQsendQueryPrepared(m_conn, names[sent]->name.constData(), count, parameters.values.data(),
-                  nullptr, nullptr, 0)
+            ? PQsendQueryPrepared(
+                m_conn, names[sent]->name.constData(), count, parameters.values.data(), nullptr, nullptr, 0)
             : PQsendQueryParams(m_conn, numberedPlaceholders(batch[sent].sql).constData(), count, nullptr,
-                  parameters.values.data(), nullptr, nullptr, 0);
+                parameters.values.data(), nullptr, nullptr, 0);
         if (!queued)
             break;
     }

@@ -150,8 +150,8 @@ QByteArray SyncService::sync(const Account& me, const QString& boardId, const Js
             continue;
         }
         // The service's copy wins whenever the client had not seen its latest revision.
-        if (existing->boardId != boardId || existing->isDeleted()
-            || pending.revision < existing->revision || (invalid && !pending.deletedAt)) {
+        if (existing->boardId != boardId || existing->isDeleted() || pending.revision < existing->revision
+            || (invalid && !pending.deletedAt)) {
             refuse(pending.id, existing);
             continue;
         }
@@ -198,8 +198,8 @@ QByteArray SyncService::sync(const Account& me, const QString& boardId, const Js
 
     // Its name as read with the membership.
     const QJsonObject rest {{QStringLiteral("boardName"), membership.board.name},
-        {QStringLiteral("latestCheckpoint"), latestCheckpoint}, {QStringLiteral("deletedItems"), deletedItems},
-        {QStringLiteral("conflictedItems"), conflicted}};
+        {QStringLiteral("latestCheckpoint"), latestCheckpoint},
+        {QStringLiteral("deletedItems"), deletedItems}, {QStringLiteral("conflictedItems"), conflicted}};
     QByteArray answer = QJsonDocument(rest).toJson(QJsonDocument::Compact);
     answer.chop(1); // the closing brace: the item lists follow
     answer

@@ -321,16 +321,17 @@ private Q_SLOTS:
             db.execute(QStringLiteral("DROP TABLE ") + table);
         }
         const ServerProcess::Reply failed = table == QLatin1String("feedback")
-            ? server.send("POST", QStringLiteral("/api/feedback"), QByteArrayLiteral(R"({"text":"secret words"})"),
-                  QByteArrayLiteral("application/json"), access)
+            ? server.send("POST", QStringLiteral("/api/feedback"),
+                QByteArrayLiteral(R"({"text":"secret words"})"), QByteArrayLiteral("application/json"),
+                access)
             : server.sendJson("POST",
-                  QStringLiteral("/api/boards/%1/items/%2")
-                      .arg(boardId, QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper()),
-                  {{QStringLiteral("content"), QStringLiteral("secret words")},
-                      {QStringLiteral("status"), QStringLiteral("TODO")}, {QStringLiteral("order"), 1},
-                      {QStringLiteral("createdAt"), QStringLiteral("2026-01-01T00:00:00Z")},
-                      {QStringLiteral("boardId"), boardId}},
-                  access);
+                QStringLiteral("/api/boards/%1/items/%2")
+                    .arg(boardId, QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper()),
+                {{QStringLiteral("content"), QStringLiteral("secret words")},
+                    {QStringLiteral("status"), QStringLiteral("TODO")}, {QStringLiteral("order"), 1},
+                    {QStringLiteral("createdAt"), QStringLiteral("2026-01-01T00:00:00Z")},
+                    {QStringLiteral("boardId"), boardId}},
+                access);
         QCOMPARE(failed.status, 500);
         for (int i = 0; i < 8; ++i)
             QCOMPARE(server.getWithToken(QStringLiteral("/api/boards"), access).status, 200);
@@ -788,9 +789,8 @@ private Q_SLOTS:
         QVERIFY(!db.open(cluster() ? newDatabase() : dir.filePath(QStringLiteral("notes.sqlite"))));
         db.execute(QStringLiteral("CREATE TABLE notes (id INTEGER PRIMARY KEY, text TEXT NOT NULL)"));
         const QString insert = QStringLiteral("INSERT INTO notes (id, text) VALUES (?, ?)");
-        const auto count = [&] {
-            return db.queryOne(QStringLiteral("SELECT COUNT(*) AS n FROM notes"))->integer("n");
-        };
+        const auto count
+            = [&] { return db.queryOne(QStringLiteral("SELECT COUNT(*) AS n FROM notes"))->integer("n"); };
         const bool refused = end == QLatin1String("refusal");
         int failure = 0;
         try {
