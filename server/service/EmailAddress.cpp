@@ -3,6 +3,8 @@
 #include "HttpError.h"
 #include "TextLimits.h"
 
+#include <algorithm>
+
 QString EmailAddress::checked(const QString& email)
 {
     const QString address = email.trimmed();
@@ -10,7 +12,9 @@ QString EmailAddress::checked(const QString& email)
         throw HttpError(400, QStringLiteral("INVALID_EMAIL"),
             QStringLiteral("An e-mail address has at most %1 characters.").arg(TextLimits::email.codeUnits));
     const qsizetype at = address.indexOf(QLatin1Char('@'));
-    if (at < 1 || at == address.size() - 1 || address.contains(QLatin1Char(' ')))
+    // No control character: PostgreSQL would cut the address short at U+0000, so that it named another.
+    const bool control = std::any_of(address.cbegin(), address.cend(), [](QChar c) { return c.unicode() < 0x20; });
+    if (at < 1 || at == address.size() - 1 || address.contains(QLatin1Char(' ')) || control)
         throw HttpError(400, QStringLiteral("INVALID_EMAIL"),
             QStringLiteral("\"%1\" is not an e-mail address.").arg(address));
     return address;

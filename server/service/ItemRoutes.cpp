@@ -8,6 +8,7 @@
 #include "Router.h"
 #include "Services.h"
 #include "TextImprover.h"
+#include "TextLimits.h"
 
 void Routes::addItems(Router& router, Services& s)
 {
@@ -37,7 +38,8 @@ void Routes::addItems(Router& router, Services& s)
                 throw HttpError(
                     400, QStringLiteral("EMPTY_CONTENT"), QStringLiteral("There is no text to improve."));
             if (const std::optional<QString> problem = ItemStore::contentProblem(content))
-                throw HttpError(400, QStringLiteral("CONTENT_TOO_LONG"), *problem);
+                throw HttpError(
+                    400, TextLimits::refusalCode(content, QStringLiteral("CONTENT_TOO_LONG")), *problem);
             return ApiResponse::ofContractJson(QJsonObject {{QStringLiteral("original"), content},
                 {QStringLiteral("improved"), TextImprover::improve(content)}});
         });

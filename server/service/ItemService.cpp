@@ -6,6 +6,7 @@
 #include "ItemStore.h"
 #include "JsonBody.h"
 #include "NotificationService.h"
+#include "TextLimits.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ QJsonObject ItemService::add(
     const QString createdAt = body.requiredDate(QStringLiteral("createdAt"));
     const QString bodyBoardId = body.requiredUuid(QStringLiteral("boardId"));
     const std::optional<QString> assignee = body.optionalUuid(QStringLiteral("assignee"));
-    refuseIf(ItemStore::contentProblem(content), QStringLiteral("CONTENT_TOO_LONG"));
+    refuseIf(ItemStore::contentProblem(content), TextLimits::refusalCode(content, QStringLiteral("CONTENT_TOO_LONG")));
     refuseIf(ItemStore::statusProblem(status), QStringLiteral("INVALID_STATUS"));
     if (bodyBoardId != boardId)
         throw HttpError::badRequest(QStringLiteral("\"boardId\" must be the board of the path."));
@@ -88,7 +89,8 @@ QJsonObject ItemService::update(
     if (!content && !status && !order && !targetBoard && !assigneeGiven && !archiveGiven)
         throw HttpError::badRequest(QStringLiteral("Nothing to change besides \"revision\"."));
     if (content)
-        refuseIf(ItemStore::contentProblem(*content), QStringLiteral("CONTENT_TOO_LONG"));
+        refuseIf(ItemStore::contentProblem(*content),
+            TextLimits::refusalCode(*content, QStringLiteral("CONTENT_TOO_LONG")));
     if (status)
         refuseIf(ItemStore::statusProblem(*status), QStringLiteral("INVALID_STATUS"));
     if (item.isDeleted())

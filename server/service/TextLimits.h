@@ -1,7 +1,8 @@
 // Upper bounds on every text the service accepts from a client. A length is counted in
 // user-perceived characters (grapheme clusters) and, separately, in UTF-16 code units: one letter
 // carrying thousands of combining marks is one character, so the character count alone would let
-// an unbounded text through.
+// an unbounded text through. No text may hold U+0000: PostgreSQL cannot store it, and would have
+// cut the text short there.
 #pragma once
 
 #include <QString>
@@ -29,7 +30,10 @@ inline constexpr TextLimit token {256, 256};
 int graphemeCount(const QString& text);
 // Why the text does not fit, naming it as `what`; empty when it fits.
 std::optional<QString> problem(const QString& what, const QString& text, TextLimit limit);
-// Refuses a text that does not fit with 400 FIELD_TOO_LONG naming the field.
+// The code of the refusal of a text that has a problem: INVALID_TEXT when it holds U+0000, else
+// `overLimit`.
+QString refusalCode(const QString& text, const QString& overLimit);
+// Refuses a text that does not fit with 400 FIELD_TOO_LONG (or INVALID_TEXT) naming the field.
 void require(const QString& field, const QString& text, TextLimit limit);
 
 }

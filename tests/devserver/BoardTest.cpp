@@ -331,7 +331,8 @@ private Q_SLOTS:
         QCOMPARE(board.value(QStringLiteral("revision")).toInteger(), 1);
     }
 
-    // Texts past their limit are refused with the field named, before anything is stored.
+    // Texts past their limit, or holding U+0000, are refused with the field named, before anything
+    // is stored.
     void overlongTextsAreRefused_data()
     {
         QTest::addColumn<QByteArray>("method");
@@ -347,6 +348,10 @@ private Q_SLOTS:
         QTest::newRow("new board name")
             << QByteArray("POST") << "/api/boards" << QJsonObject {{"name", QString(101, QLatin1Char('n'))}}
             << "FIELD_TOO_LONG"
+            << "\"name\"";
+        QTest::newRow("board name with U+0000")
+            << QByteArray("POST") << "/api/boards" << QJsonObject {{"name", QStringLiteral("cut\u0000here")}}
+            << "INVALID_TEXT"
             << "\"name\"";
         QTest::newRow("board description")
             << QByteArray("PATCH") << "/api/boards/%1"
@@ -378,6 +383,10 @@ private Q_SLOTS:
                                 << QJsonObject {{"email", QString(250, QLatin1Char('e')) + "@example.com"}}
                                 << "INVALID_EMAIL"
                                 << "at most 254 characters";
+        QTest::newRow("e-mail with U+0000")
+            << QByteArray("POST") << "/__admin/accounts"
+            << QJsonObject {{"email", QStringLiteral("ann@example.com\u0000other")}} << "INVALID_EMAIL"
+            << "is not an e-mail address";
     }
 
     void overlongTextsAreRefused()

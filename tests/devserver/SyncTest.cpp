@@ -392,6 +392,9 @@ private Q_SLOTS:
         // One user-perceived character, but thousands of code units to store and copy.
         QTest::newRow("a letter with 5,000 combining marks")
             << "content" << QJsonValue(QLatin1Char('a') + QString(5000, QChar(0x0301))) << "CONTENT_TOO_LONG";
+        // PostgreSQL would cut the text short there.
+        QTest::newRow("a NUL character") << "content" << QJsonValue(QStringLiteral("before\u0000after"))
+                                         << "INVALID_TEXT";
         QTest::newRow("lower-case status")
             << "status" << QJsonValue(QStringLiteral("done")) << "INVALID_STATUS";
         QTest::newRow("fractional seconds")
